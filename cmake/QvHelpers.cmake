@@ -1,0 +1,67 @@
+# Adds every direct sub-folder of DIR that holds a CMakeLists.txt, recursing
+# into folders that only group others.
+function(qv_add_subdirectories dir)
+  set(base ${CMAKE_CURRENT_SOURCE_DIR}/${dir})
+  if(NOT IS_DIRECTORY ${base})
+    return()
+  endif()
+  if(EXISTS ${base}/CMakeLists.txt)
+    add_subdirectory(${base} ${CMAKE_CURRENT_BINARY_DIR}/${dir})
+    return()
+  endif()
+  file(GLOB children RELATIVE ${CMAKE_CURRENT_SOURCE_DIR} ${base}/*)
+  list(SORT children)
+  foreach(child ${children})
+    if(IS_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}/${child})
+      qv_add_subdirectories(${child})
+    endif()
+  endforeach()
+endfunction()
+
+# qv_add_test(NAME SOURCES ... LIBS ... [LABELS ...] [QT])
+# One GoogleTest executable registered with CTest. QT runs it on the
+# offscreen platform.
+function(qv_add_test name)
+  cmake_parse_arguments(T "QT" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main Threads::Threads)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  target_compile_definitions(${name} PRIVATE QV_TEST_SOURCE_DIR="${CMAKE_CURRENT_SOURCE_DIR}"
+                                             QV_PROGRAM_DIR="${QV_PROGRAM_DIR}")
+  set(env "QV_TEST_TMP=${CMAKE_BINARY_DIR}/testtmp")
+  if(T_QT)
+    list(APPEND env "QT_QPA_PLATFORM=offscreen")
+  endif()
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
+                       PROPERTIES ENVIRONMENT "${env}" LABELS "${T_LABELS}")
+endfunction()
+
+# qv_add_fuzzer(NAME SOURCES ... LIBS ...): a libFuzzer target, built only
+# in the clang fuzzing build (QV_FUZZ).
+function(qv_add_fuzzer name)
+  cmake_parse_arguments(F "" "" "SOURCES;LIBS" ${ARGN})
+  if(NOT QV_FUZZ)
+    return()
+  endif()
+  add_executable(${name} ${F_SOURCES})
+  target_compile_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+  target_link_libraries(${name} PRIVATE ${F_LIBS})
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fuzzers)
+  if(NOT TARGET all-fuzzers)
+    add_custom_target(all-fuzzers)
+  endif()
+  add_dependencies(all-fuzzers ${name})
+endfunction()
+
+# qv_add_bench(NAME SOURCES ... LIBS ...): a Google Benchmark program.
+function(qv_add_bench name)
+  cmake_parse_arguments(B "" "" "SOURCES;LIBS" ${ARGN})
+  find_package(benchmark QUIET)
+  if(NOT benchmark_FOUND)
+    return()
+  endif()
+  add_executable(${name} ${B_SOURCES})
+  target_link_libraries(${name} PRIVATE ${B_LIBS} benchmark::benchmark Threads::Threads)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
+endfunction()

@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# build.sh DIR [cmake options...]: configures (once) and builds one build tree.
+set -euo pipefail
+dir=$1; shift
+top=$(cd "$(dirname "$0")/.." && pwd)
+jobs=${QV_JOBS:-$(nproc)}
+if [ ! -f "$dir/build.ninja" ]; then
+  cmake -S "$top" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+fi
+cmake --build "$dir" -j "$jobs"
