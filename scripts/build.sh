@@ -4,7 +4,6 @@ set -euo pipefail
 dir=$1; shift
 top=$(cd "$(dirname "$0")/.." && pwd)
 jobs=${QV_JOBS:-$(nproc)}
-if [ ! -f "$dir/build.ninja" ]; then
-  cmake -S "$top" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
-fi
+# Configured every time: new folders are found by globbing at configure time.
+cmake -S "$top" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
 cmake --build "$dir" -j "$jobs"

@@ -1,7 +1,5 @@
 #include "strings.h"
 
-#include <algorithm>
-#include <iterator>
 
 namespace qv {
 namespace {
@@ -12,12 +10,13 @@ struct Entry {
 #define QV_STRING(id, text) {id, text},
 const Entry kTable[] = {
 #include "string_table.inc"
-};
+    {0, nullptr}};
 #undef QV_STRING
 
 const Entry* Find(unsigned id) {
-  const auto it = std::find_if(std::begin(kTable), std::end(kTable), [id](const Entry& e) { return e.id == id; });
-  return it == std::end(kTable) ? nullptr : it;
+  for (const Entry* e = kTable; e->text; ++e)
+    if (e->id == id) return e;
+  return nullptr;
 }
 }  // namespace
 
