@@ -11,11 +11,18 @@ jobs=${QV_JOBS:-$(nproc)}
 status=0
 
 "$top/scripts/build.sh" "$top/build" -DQV_WERROR=$werror
-(cd "$top/build" && ctest -j "$jobs" --output-on-failure --timeout 300) || status=1
+summary=$(mktemp)
+trap 'rm -f "$summary"' EXIT
+# Runs ctest in a build tree and keeps its closing line for the final count.
+run_ctest() {
+  local dir=$1; shift
+  (cd "$dir" && env "$@" ctest -j "$jobs" --output-on-failure --timeout 600) | tee "$dir/ctest.log" || status=1
+  grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$dir/ctest.log" | tail -n 1 >>"$summary" || true
+}
+run_ctest "$top/build"
 
 "$top/scripts/build.sh" "$top/build-asan" -DQV_WERROR=$werror -DQV_SANITIZE=ON -DQV_BENCH=OFF
-(cd "$top/build-asan" && ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
-   ctest -j "$jobs" --output-on-failure --timeout 600) || status=1
+run_ctest "$top/build-asan" ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1
 
 if [ -z "${QV_SKIP_FUZZ:-}" ]; then
   if [ ! -f "$top/build-fuzz/build.ninja" ]; then
@@ -32,5 +39,12 @@ if [ -z "${QV_SKIP_FUZZ:-}" ]; then
     done
   fi
 fi
-[ $status = 0 ] && echo "all test builds passed" || echo "some test builds FAILED"
+passed=0 failed=0
+while read -r line; do
+  f=$(sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\1/' <<<"$line")
+  t=$(sed -E 's/.* tests failed out of ([0-9]+).*/\1/' <<<"$line")
+  failed=$((failed + f)) passed=$((passed + t - f))
+done <"$summary"
+[ $status = 0 ] || [ $failed -gt 0 ] || failed=1  # a build or fuzz failure counts as a failure
+echo "tests: $passed passed, $failed failed"
 exit $status
