@@ -319,6 +319,13 @@ std::string ProfileFile::Get(std::string_view section, std::string_view key, std
   return std::string(v.substr(0, std::min<size_t>(v.size(), size - 1)));
 }
 
+bool ProfileFile::Find(std::string_view section, std::string_view key, std::string* value) const {
+  const size_t k = FindKey(FindSection(section), key);
+  if (k == npos) return false;
+  if (value) value->assign(StripQuotes(lines_[k].value));
+  return true;
+}
+
 int ProfileFile::GetInt(std::string_view section, std::string_view key, int def) const {
   const size_t k = FindKey(FindSection(section), key);
   return k == npos ? def : ParseProfileInt(lines_[k].value, def);

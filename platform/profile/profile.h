@@ -74,6 +74,8 @@ class ProfileFile {
 
   std::string Get(std::string_view section, std::string_view key, std::string_view def = "",
                   unsigned size = 256) const;
+  // Whether the key is present; its value (quotes stripped, not cut) into VALUE.
+  bool Find(std::string_view section, std::string_view key, std::string* value) const;
   int GetInt(std::string_view section, std::string_view key, int def) const;
   bool HasKey(std::string_view section, std::string_view key) const;
   bool HasSection(std::string_view section) const;

@@ -224,6 +224,10 @@ TEST(ProfileBatch, ManyChangesOneSave) {
   p.DeleteSection("Channel1");
   EXPECT_FALSE(p.Set("Channel2", "Unit", "x\ny"));
   EXPECT_EQ(p.GetInt("Channel2", "PhysicalCh", -1), 2);
+  std::string value;
+  EXPECT_TRUE(p.Find("channel2", "TITLE", &value));
+  EXPECT_EQ(value, "RES");
+  EXPECT_FALSE(p.Find("General", "Scale", &value));
   EXPECT_EQ(p.Keys("Channel2"), (std::vector<std::string>{"Title", "PhysicalCh"}));
   const std::string before = Bytes(file);
   EXPECT_EQ(qv::GetProfileText(file, "Channel2", "Title", "none"), "none");  // nothing written yet
