@@ -4,8 +4,11 @@
 // modal loop.
 #pragma once
 
+#include <deque>
 #include <functional>
+#include <mutex>
 #include <string>
+#include <vector>
 
 namespace qv {
 
@@ -36,6 +39,7 @@ struct MessageBoxRequest {
   std::string text;
   std::string caption;
   unsigned flags = MB_OK;
+  unsigned id = 0;  // string-table id of the text, 0 for free text
 };
 
 using MessageBoxHandler = std::function<int(const MessageBoxRequest&)>;
@@ -43,6 +47,12 @@ using MessageBoxHandler = std::function<int(const MessageBoxRequest&)>;
 // Shows a box and returns the answer. Without an installed handler the box is
 // written to stderr and answered with its default button.
 int ShowMessageBox(const std::string& text, const std::string& caption = {}, unsigned flags = MB_OK);
+// The message sink keyed by string id, through which headless engines report:
+// shows the table text of ID. The request carries the id, so a recorder can
+// check which message was raised without comparing texts.
+int ShowMessageId(unsigned id, unsigned flags = MB_OK, const std::string& caption = {});
+// The same for a text made from the id's table text (a name put in for "%s").
+int ShowMessageText(unsigned id, const std::string& text, unsigned flags = MB_OK, const std::string& caption = {});
 // Installs the handler (null restores the default); returns the previous one.
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler);
 // The answer a box with these flags gets by default (its default button).
@@ -51,5 +61,28 @@ int DefaultAnswer(unsigned flags);
 // The beep service (MessageBeep); tests count beeps.
 void Beep(unsigned type = 0);
 std::function<void(unsigned)> SetBeepHandler(std::function<void(unsigned)> handler);
+
+// A handler for tests: records every box (from any thread) and answers with
+// the scripted answers in order, then with each box's default button.
+// Installs itself on construction and restores the previous handler when
+// destroyed.
+class MessageRecorder {
+ public:
+  MessageRecorder();
+  explicit MessageRecorder(std::vector<int> answers);
+  ~MessageRecorder();
+  MessageRecorder(const MessageRecorder&) = delete;
+  MessageRecorder& operator=(const MessageRecorder&) = delete;
+
+  std::vector<MessageBoxRequest> Shown() const;
+  std::vector<unsigned> Ids() const;
+  void Clear();
+
+ private:
+  mutable std::mutex mutex_;
+  std::vector<MessageBoxRequest> shown_;
+  std::deque<int> answers_;
+  MessageBoxHandler previous_;
+};
 
 }  // namespace qv

@@ -1,0 +1,498 @@
+#include "profile.h"
+
+#include <sys/stat.h>
+
+#include <cstring>
+#include <map>
+#include <mutex>
+
+#include "platform/files/atomic_file.h"
+#include "platform/files/paths.h"
+
+namespace qv {
+namespace {
+
+constexpr size_t npos = std::string::npos;
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view Trim(std::string_view s) {
+  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
+  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+  return s;
+}
+
+bool HasLineBreak(std::string_view s) { return s.find_first_of("\r\n") != std::string_view::npos; }
+
+// A key that could not be read back as a key: empty, holding '=', or starting
+// like a section or comment line.
+bool BadKey(std::string_view key) {
+  key = Trim(key);
+  return key.empty() || HasLineBreak(key) || key.find('=') != std::string_view::npos || key.front() == '[' ||
+         key.front() == ';';
+}
+
+std::string_view StripQuotes(std::string_view v) {
+  if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
+    return v.substr(1, v.size() - 2);
+  return v;
+}
+
+// The default loses trailing blanks, but never its first character.
+std::string_view TrimDefault(std::string_view d) {
+  while (d.size() > 1 && IsBlank(d.back())) d.remove_suffix(1);
+  return d;
+}
+
+// Copies TEXT into BUF cut to SIZE - 1 characters; returns the count stored.
+unsigned CopyCut(std::string_view text, char* buf, unsigned size) {
+  if (!buf || size == 0) return 0;
+  const size_t n = std::min<size_t>(text.size(), size - 1);
+  std::memcpy(buf, text.data(), n);
+  buf[n] = '\0';
+  return static_cast<unsigned>(n);
+}
+
+// Copies a list of names, each ending with a NUL and the list with a second
+// one; a list that does not fit is cut and still ends with two NULs.
+unsigned CopyList(const std::vector<std::string>& items, char* buf, unsigned size) {
+  if (!buf || size == 0) return 0;
+  std::string all;
+  for (const auto& s : items) {
+    all += s;
+    all += '\0';
+  }
+  if (all.size() + 1 <= size) {
+    std::memcpy(buf, all.data(), all.size());
+    buf[all.size()] = '\0';
+    if (all.empty() && size > 1) buf[1] = '\0';
+    return static_cast<unsigned>(all.size());
+  }
+  if (size < 2) {
+    buf[0] = '\0';
+    return 0;
+  }
+  std::memcpy(buf, all.data(), size - 2);
+  buf[size - 2] = '\0';
+  buf[size - 1] = '\0';
+  return size - 2;
+}
+
+// ---- the process-wide serialisation and the cache of parsed files
+
+std::recursive_mutex& ProfileMutex() {
+  static std::recursive_mutex m;
+  return m;
+}
+
+struct Signature {
+  dev_t dev = 0;
+  ino_t ino = 0;
+  off_t size = 0;
+  long mtimeSec = 0, mtimeNsec = 0, ctimeSec = 0, ctimeNsec = 0;
+  bool operator==(const Signature&) const = default;
+};
+
+bool SignatureOf(const std::string& path, Signature& sig) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0) return false;
+  sig = {st.st_dev, st.st_ino, st.st_size, st.st_mtim.tv_sec, st.st_mtim.tv_nsec, st.st_ctim.tv_sec,
+         st.st_ctim.tv_nsec};
+  return true;
+}
+
+struct CacheEntry {
+  Signature sig;
+  ProfileFile file;
+};
+
+// Files are replaced by rename on every save, so a changed file always shows
+// a new inode or time stamp; the parsed text is reused until then.
+std::map<std::string, CacheEntry>& Cache() {
+  static std::map<std::string, CacheEntry> c;
+  return c;
+}
+
+constexpr size_t kCacheLimit = 16;
+
+void Remember(const std::string& path, const ProfileFile& f) {
+  auto& cache = Cache();
+  Signature sig;
+  if (!SignatureOf(path, sig)) {
+    cache.erase(path);
+    return;
+  }
+  if (cache.size() >= kCacheLimit && !cache.count(path)) cache.clear();
+  cache[path] = {sig, f};
+}
+
+// The parsed profile of FILE (empty when the file is missing). Called with
+// the profile mutex held. False when the file exists but cannot be read.
+bool Lookup(const std::string& file, const ProfileFile*& out) {
+  static const ProfileFile empty;
+  auto& cache = Cache();
+  const std::string path = FindFileNoCase(file);
+  Signature sig;
+  if (!SignatureOf(path, sig)) {
+    cache.erase(path);
+    out = &empty;
+    return true;
+  }
+  auto it = cache.find(path);
+  if (it != cache.end() && it->second.sig == sig) {
+    out = &it->second.file;
+    return true;
+  }
+  ProfileFile f;
+  if (!f.Load(path)) {
+    cache.erase(path);
+    out = &empty;
+    return false;
+  }
+  if (cache.size() >= kCacheLimit) cache.clear();
+  out = &(cache[path] = {sig, std::move(f)}).file;
+  return true;
+}
+
+// Loads FILE, lets CHANGE edit it and saves it when something changed.
+template <class Change>
+bool Modify(const std::string& file, Change change) {
+  std::lock_guard lk(ProfileMutex());
+  const ProfileFile* current = nullptr;
+  if (!Lookup(file, current)) return false;
+  ProfileFile f = *current;
+  if (f.path().empty()) {
+    // A new file takes the existing spelling when one differs only in case.
+    if (!f.Load(FindFileNoCase(file))) return false;
+  }
+  if (!change(f)) return false;
+  if (!f.changed()) return true;
+  return f.Save();
+}
+
+}  // namespace
+
+int ParseProfileInt(std::string_view value, int def) {
+  value = StripQuotes(Trim(value));
+  if (value.empty()) return def;
+  size_t i = 0;
+  bool negative = false;
+  if (value[i] == '-' || value[i] == '+') negative = value[i++] == '-';
+  unsigned base = 10;
+  if (i + 1 < value.size() && value[i] == '0' && (value[i + 1] == 'x' || value[i + 1] == 'X')) {
+    base = 16;
+    i += 2;
+  }
+  uint32_t acc = 0;  // wraps like the 32-bit arithmetic it always used
+  for (; i < value.size(); ++i) {
+    const char c = value[i];
+    unsigned d;
+    if (c >= '0' && c <= '9') d = static_cast<unsigned>(c - '0');
+    else if (base == 16 && c >= 'a' && c <= 'f') d = static_cast<unsigned>(c - 'a' + 10);
+    else if (base == 16 && c >= 'A' && c <= 'F') d = static_cast<unsigned>(c - 'A' + 10);
+    else break;
+    acc = acc * base + d;
+  }
+  if (negative) acc = 0u - acc;
+  return static_cast<int>(acc);
+}
+
+// ---- ProfileFile
+
+bool ProfileFile::Load(const std::string& path) {
+  const std::string found = FindFileNoCase(path);
+  std::string bytes;
+  struct stat st;
+  if (::stat(found.c_str(), &st) != 0) {
+    Parse({});
+  } else if (!ReadWholeFile(found, bytes)) {
+    return false;
+  } else {
+    Parse(bytes);
+  }
+  path_ = found;
+  return true;
+}
+
+void ProfileFile::Parse(std::string_view bytes) {
+  lines_.clear();
+  changed_ = false;
+  bom_ = bytes.substr(0, 3) == "\xEF\xBB\xBF";
+  if (bom_) bytes.remove_prefix(3);
+  size_t pos = 0;
+  while (pos < bytes.size()) {
+    size_t end = bytes.find_first_of("\r\n", pos);
+    if (end == npos) end = bytes.size();
+    Line line;
+    line.raw.assign(bytes.substr(pos, end - pos));
+    const std::string_view t = Trim(line.raw);
+    if (!t.empty() && t.front() == '[') {
+      line.kind = Line::kSection;
+      std::string_view inner = t.substr(1);
+      const size_t close = inner.find(']');
+      if (close != std::string_view::npos) inner = inner.substr(0, close);
+      line.name.assign(Trim(inner));
+    } else if (!t.empty() && t.front() != ';') {
+      const size_t eq = t.find('=');
+      if (eq != std::string_view::npos && !Trim(t.substr(0, eq)).empty()) {
+        line.kind = Line::kKey;
+        line.name.assign(Trim(t.substr(0, eq)));
+        line.value.assign(Trim(t.substr(eq + 1)));
+      }
+    }
+    lines_.push_back(std::move(line));
+    if (end < bytes.size() && bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n') ++end;
+    pos = end + 1;
+  }
+}
+
+std::string ProfileFile::Serialize() const {
+  std::string out;
+  if (bom_) out = "\xEF\xBB\xBF";
+  for (const auto& l : lines_) {
+    out += l.raw;
+    out += "\r\n";
+  }
+  return out;
+}
+
+bool ProfileFile::Save() { return SaveAs(path_); }
+
+bool ProfileFile::SaveAs(const std::string& path) {
+  if (path.empty()) return false;
+  std::lock_guard lk(ProfileMutex());
+  if (!WriteFileAtomically(path, Serialize())) {
+    Cache().erase(path);
+    return false;
+  }
+  path_ = path;
+  changed_ = false;
+  Remember(path, *this);
+  return true;
+}
+
+size_t ProfileFile::FindSection(std::string_view section) const {
+  for (size_t i = 0; i < lines_.size(); ++i)
+    if (lines_[i].kind == Line::kSection && EqualNoCase(lines_[i].name, Trim(section))) return i;
+  return npos;
+}
+
+size_t ProfileFile::SectionEnd(size_t header) const {
+  size_t i = header + 1;
+  while (i < lines_.size() && lines_[i].kind != Line::kSection) ++i;
+  return i;
+}
+
+size_t ProfileFile::FindKey(size_t header, std::string_view key) const {
+  if (header == npos) return npos;
+  const size_t end = SectionEnd(header);
+  key = Trim(key);
+  for (size_t i = header + 1; i < end; ++i)
+    if (lines_[i].kind == Line::kKey && EqualNoCase(lines_[i].name, key)) return i;
+  return npos;
+}
+
+size_t ProfileFile::AppendSection(std::string_view section) {
+  Line s;
+  s.kind = Line::kSection;
+  s.name.assign(Trim(section));
+  s.raw = "[" + s.name + "]";
+  lines_.push_back(std::move(s));
+  changed_ = true;
+  return lines_.size() - 1;
+}
+
+ProfileFile::Line ProfileFile::MakeKey(std::string_view key, std::string_view value) {
+  Line l;
+  l.kind = Line::kKey;
+  l.name.assign(Trim(key));
+  l.value.assign(Trim(value));
+  l.raw = l.name + "=" + std::string(value);
+  return l;
+}
+
+std::string ProfileFile::Get(std::string_view section, std::string_view key, std::string_view def,
+                             unsigned size) const {
+  const size_t k = FindKey(FindSection(section), key);
+  std::string_view v = k == npos ? TrimDefault(def) : StripQuotes(lines_[k].value);
+  if (size == 0) return {};
+  return std::string(v.substr(0, std::min<size_t>(v.size(), size - 1)));
+}
+
+bool ProfileFile::Find(std::string_view section, std::string_view key, std::string* value) const {
+  const size_t k = FindKey(FindSection(section), key);
+  if (k == npos) return false;
+  if (value) value->assign(StripQuotes(lines_[k].value));
+  return true;
+}
+
+int ProfileFile::GetInt(std::string_view section, std::string_view key, int def) const {
+  const size_t k = FindKey(FindSection(section), key);
+  return k == npos ? def : ParseProfileInt(lines_[k].value, def);
+}
+
+bool ProfileFile::HasKey(std::string_view section, std::string_view key) const {
+  return FindKey(FindSection(section), key) != npos;
+}
+
+bool ProfileFile::HasSection(std::string_view section) const { return FindSection(section) != npos; }
+
+std::vector<std::string> ProfileFile::Keys(std::string_view section) const {
+  std::vector<std::string> keys;
+  const size_t h = FindSection(section);
+  if (h == npos) return keys;
+  for (size_t i = h + 1, end = SectionEnd(h); i < end; ++i)
+    if (lines_[i].kind == Line::kKey) keys.push_back(lines_[i].name);
+  return keys;
+}
+
+std::vector<std::string> ProfileFile::Sections() const {
+  std::vector<std::string> names;
+  for (const auto& l : lines_)
+    if (l.kind == Line::kSection) names.push_back(l.name);
+  return names;
+}
+
+std::vector<std::string> ProfileFile::SectionLines(std::string_view section) const {
+  std::vector<std::string> out;
+  const size_t h = FindSection(section);
+  if (h == npos) return out;
+  for (size_t i = h + 1, end = SectionEnd(h); i < end; ++i)
+    if (lines_[i].kind == Line::kKey) out.push_back(lines_[i].name + "=" + lines_[i].value);
+  return out;
+}
+
+bool ProfileFile::Set(std::string_view section, std::string_view key, std::string_view value) {
+  if (HasLineBreak(section) || HasLineBreak(value) || BadKey(key) || section.find(']') != std::string_view::npos)
+    return false;
+  const size_t h = FindSection(section);
+  if (h == npos) {
+    AppendSection(section);
+    lines_.push_back(MakeKey(key, value));
+    return true;
+  }
+  const size_t k = FindKey(h, key);
+  if (k != npos) {
+    Line l = MakeKey(lines_[k].name, value);  // the file's spelling of the key stays
+    if (l.raw != lines_[k].raw) {
+      lines_[k] = std::move(l);
+      changed_ = true;
+    }
+    return true;
+  }
+  // Append after the section's last non-blank line, so blank lines that
+  // separate it from the next section stay where they are.
+  size_t at = h + 1;
+  for (size_t i = h + 1, end = SectionEnd(h); i < end; ++i)
+    if (!Trim(lines_[i].raw).empty()) at = i + 1;
+  lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), MakeKey(key, value));
+  changed_ = true;
+  return true;
+}
+
+void ProfileFile::DeleteKey(std::string_view section, std::string_view key) {
+  const size_t k = FindKey(FindSection(section), key);
+  if (k == npos) return;
+  lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(k));
+  changed_ = true;
+}
+
+void ProfileFile::DeleteSection(std::string_view section) {
+  const size_t h = FindSection(section);
+  if (h == npos) return;
+  lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(h),
+               lines_.begin() + static_cast<std::ptrdiff_t>(SectionEnd(h)));
+  changed_ = true;
+}
+
+bool ProfileFile::SetSection(std::string_view section, const std::vector<std::string>& lines) {
+  if (HasLineBreak(section) || section.find(']') != std::string_view::npos) return false;
+  std::vector<Line> fresh;
+  for (const auto& text : lines) {
+    if (HasLineBreak(text)) return false;
+    const size_t eq = text.find('=');
+    if (eq == npos || BadKey(std::string_view(text).substr(0, eq))) return false;
+    fresh.push_back(MakeKey(std::string_view(text).substr(0, eq), Trim(std::string_view(text).substr(eq + 1))));
+  }
+  size_t h = FindSection(section);
+  if (h == npos) {
+    h = AppendSection(section);
+  } else {
+    lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(h + 1),
+                 lines_.begin() + static_cast<std::ptrdiff_t>(SectionEnd(h)));
+  }
+  lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(h + 1), fresh.begin(), fresh.end());
+  changed_ = true;
+  return true;
+}
+
+// ---- the free functions
+
+unsigned GetPrivateProfileString(const char* section, const char* key, const char* def, char* buf, unsigned size,
+                                 const std::string& file) {
+  if (!buf || size == 0) return 0;
+  std::lock_guard lk(ProfileMutex());
+  const ProfileFile* f = nullptr;
+  Lookup(file, f);  // an unreadable file reads like a missing one: defaults
+  if (!section) return CopyList(f->Sections(), buf, size);
+  if (!key) return CopyList(f->Keys(section), buf, size);
+  return CopyCut(f->Get(section, key, def ? def : "", size), buf, size);
+}
+
+std::string GetProfileText(const std::string& file, const std::string& section, const std::string& key,
+                           const std::string& def, unsigned size) {
+  std::lock_guard lk(ProfileMutex());
+  const ProfileFile* f = nullptr;
+  Lookup(file, f);
+  return f->Get(section, key, def, size);
+}
+
+int GetPrivateProfileInt(const char* section, const char* key, int def, const std::string& file) {
+  if (!section || !key) return def;
+  std::lock_guard lk(ProfileMutex());
+  const ProfileFile* f = nullptr;
+  Lookup(file, f);
+  return f->GetInt(section, key, def);
+}
+
+bool WritePrivateProfileString(const char* section, const char* key, const char* value, const std::string& file) {
+  if (!section) return !key && !value;  // the flush request; nothing is held back
+  return Modify(file, [&](ProfileFile& f) {
+    if (!key) {
+      f.DeleteSection(section);
+      return true;
+    }
+    if (!value) {
+      f.DeleteKey(section, key);
+      return true;
+    }
+    return f.Set(section, key, value);
+  });
+}
+
+unsigned GetPrivateProfileSection(const char* section, char* buf, unsigned size, const std::string& file) {
+  if (!buf || size == 0) return 0;
+  std::lock_guard lk(ProfileMutex());
+  const ProfileFile* f = nullptr;
+  Lookup(file, f);
+  return CopyList(section ? f->SectionLines(section) : std::vector<std::string>{}, buf, size);
+}
+
+bool WritePrivateProfileSection(const char* section, const char* data, const std::string& file) {
+  if (!section) return !data;
+  std::vector<std::string> lines;
+  for (const char* p = data; p && *p; p += std::strlen(p) + 1) lines.emplace_back(p);
+  return Modify(file, [&](ProfileFile& f) {
+    if (!data) {
+      f.DeleteSection(section);
+      return true;
+    }
+    return f.SetSection(section, lines);
+  });
+}
+
+std::string ProgramProfileFile() { return JoinPath(ProgramFolder(), "quorva.ini"); }
+
+std::string WinIniFile() { return JoinPath(ProgramFolder(), "win.ini"); }
+
+}  // namespace qv

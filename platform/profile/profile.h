@@ -1,0 +1,121 @@
+// The profile (INI) layer, with the semantics the private-profile functions
+// have always had, because header, calibration, template and settings files
+// written by earlier versions must read back exactly as before:
+// - section and key names compare without case; the first match wins;
+// - blanks and tabs around names and values are trimmed; a value in a
+//   matching pair of quotes (" or ') is returned without them;
+// - a line without '=' is no key; lines starting with ';' are comments; lines
+//   that are not understood are kept as they are when the file is rewritten;
+// - a default loses its trailing blanks but never its first character;
+// - results are cut to the caller's buffer size (size - 1 characters);
+// - integers: the default for a missing or empty value, otherwise sign,
+//   optional 0x prefix and the leading digits (none gives 0);
+// - a write replaces the first matching key in place or appends the key at
+//   the end of its section; a new section goes to the end of the file;
+// - a null value deletes the key, a null key deletes the section;
+// - the bytes of names and values are kept (files are CP1252 text); lines
+//   are written with CR LF; CR LF, LF and CR are all read as line ends;
+// - every save replaces the whole file atomically (temporary file and
+//   rename), so a failed save leaves the old file as it was;
+// - all calls in the process are serialised; values (and names) holding CR
+//   or LF are refused, since they would split the line.
+// An existing file is found whatever the letter case of its name.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qv {
+
+// KEY null: the key names of the section, each ending with a NUL, the list
+// ended by a second NUL. SECTION null: the section names, the same way.
+// Returns the number of characters stored without the terminating NUL.
+unsigned GetPrivateProfileString(const char* section, const char* key, const char* def, char* buf, unsigned size,
+                                 const std::string& file);
+std::string GetProfileText(const std::string& file, const std::string& section, const std::string& key,
+                           const std::string& def = "", unsigned size = 256);
+int GetPrivateProfileInt(const char* section, const char* key, int def, const std::string& file);
+// VALUE null deletes the key, KEY null deletes the section. All three null
+// asks to flush the cache: every write is already on disk, so it succeeds.
+bool WritePrivateProfileString(const char* section, const char* key, const char* value, const std::string& file);
+// The key lines of a section as "key=value", each ending with a NUL, the list
+// ended by a second NUL; cut to the buffer like a key list.
+unsigned GetPrivateProfileSection(const char* section, char* buf, unsigned size, const std::string& file);
+// Replaces the lines of a section with DATA ("key=value" strings, each ending
+// with a NUL, the list ended by a second NUL). DATA null deletes the section;
+// all null flushes (succeeds).
+bool WritePrivateProfileSection(const char* section, const char* data, const std::string& file);
+
+// The program's own profile file (its "SystemParameters" live there) and
+// win.ini, both in the program folder.
+std::string ProgramProfileFile();
+std::string WinIniFile();
+
+// Integer parsing of profile values: sign, 0x prefix, leading digits.
+int ParseProfileInt(std::string_view value, int def);
+
+// The batch form: load once, make many changes, save once (one atomic
+// replacement of the file). Holds no lock between calls.
+class ProfileFile {
+ public:
+  ProfileFile() = default;
+
+  // Reads PATH (found without regard to letter case). A missing file gives an
+  // empty profile and true; a file that exists but cannot be read gives false.
+  bool Load(const std::string& path);
+  // Takes the text of a profile from memory.
+  void Parse(std::string_view bytes);
+  // The text as it would be saved (CR LF line ends).
+  std::string Serialize() const;
+  // Writes the whole file atomically to the loaded path (or PATH).
+  bool Save();
+  bool SaveAs(const std::string& path);
+
+  std::string Get(std::string_view section, std::string_view key, std::string_view def = "",
+                  unsigned size = 256) const;
+  // Whether the key is present; its value (quotes stripped, not cut) into VALUE.
+  bool Find(std::string_view section, std::string_view key, std::string* value) const;
+  int GetInt(std::string_view section, std::string_view key, int def) const;
+  bool HasKey(std::string_view section, std::string_view key) const;
+  bool HasSection(std::string_view section) const;
+  std::vector<std::string> Keys(std::string_view section) const;
+  std::vector<std::string> Sections() const;
+  // The key lines of a section, "key=value".
+  std::vector<std::string> SectionLines(std::string_view section) const;
+
+  // False when a name or the value holds CR or LF, a key is empty, holds '='
+  // or starts with '[' or ';', or a section name holds ']' (the line could not
+  // be read back).
+  bool Set(std::string_view section, std::string_view key, std::string_view value);
+  void DeleteKey(std::string_view section, std::string_view key);
+  void DeleteSection(std::string_view section);
+  // Replaces the key lines of a section (created when missing).
+  bool SetSection(std::string_view section, const std::vector<std::string>& lines);
+
+  const std::string& path() const { return path_; }
+  bool changed() const { return changed_; }
+
+ private:
+  struct Line {
+    enum Kind : unsigned char { kOther, kSection, kKey } kind = kOther;
+    std::string raw;    // the line as read or written, without its line end
+    std::string name;   // section or key name, trimmed
+    std::string value;  // key value, trimmed, quotes kept
+  };
+  // Index of the first matching section header, or npos.
+  size_t FindSection(std::string_view section) const;
+  // End of the section that starts at HEADER (index of the next header or size).
+  size_t SectionEnd(size_t header) const;
+  size_t FindKey(size_t header, std::string_view key) const;
+  // Adds a section header at the end of the file; returns its index.
+  size_t AppendSection(std::string_view section);
+  static Line MakeKey(std::string_view key, std::string_view value);
+
+  std::vector<Line> lines_;
+  std::string path_;
+  bool bom_ = false;
+  bool changed_ = false;
+};
+
+}  // namespace qv

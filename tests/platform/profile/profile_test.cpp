@@ -1,0 +1,283 @@
+#include "platform/profile/profile.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <thread>
+
+#include "platform/files/atomic_file.h"
+#include "tests/support/test_files.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Fixture(const char* name) { return std::string(QV_TEST_SOURCE_DIR "/data/") + name; }
+
+std::string TempDir() { return qv::test::TempDir("profile"); }
+std::string Bytes(const std::string& path) { return qv::test::FileBytes(path); }
+
+std::string CopyFixture(const char* name, const std::string& dir) {
+  const std::string to = dir + "/" + name;
+  fs::copy_file(Fixture(name), to, fs::copy_options::overwrite_existing);
+  return to;
+}
+
+struct ReadCase {
+  const char* section;
+  const char* key;
+  const char* def;
+  unsigned size;
+  std::string want;
+};
+
+TEST(ProfileRead, WindowsSemanticsOnHandMadeFile) {
+  const std::string file = Fixture("basic.ini");
+  const ReadCase cases[] = {
+      {"General", "Ident", "", 256, "QUORVANTA"},
+      {"GENERAL", "IDENT", "", 256, "QUORVANTA"},              // case-blind names
+      {" General ", " Ident ", "", 256, "QUORVANTA"},          // names trimmed
+      {"General", "Spaced Key", "", 256, "spaced value"},      // blanks around name and value
+      {"General", "Quoted", "", 256, "  quoted value  "},      // quotes stripped, inside kept
+      {"General", "Single", "", 256, "single"},                // single quotes too
+      {"General", "Mismatch", "", 256, "\"half"},              // unmatched quote kept
+      {"General", "Empty", "dflt", 256, ""},                   // present but empty: not the default
+      {"General", "Blank", "dflt", 256, ""},                   // blanks only: empty
+      {"General", "NoEquals line", "dflt", 256, "dflt"},       // a line without '=' is no key
+      {"General", "Dup", "", 256, "first"},                    // first match wins
+      {"General", "a", "", 256, "b=c"},                        // the first '=' splits
+      {"General", ";Commented", "dflt", 256, "dflt"},          // comment lines are no keys
+      {"General", "Missing", "abc   ", 256, "abc"},            // default loses trailing blanks
+      {"General", "Missing", " ", 256, " "},                   // ... but never its first character
+      {"General", "Missing", "   ", 256, " "},
+      {"General", "Missing", nullptr, 256, ""},
+      {"WellInfo", "Company", "", 256, "ACME Drilling"},       // "[ WellInfo ]" trimmed
+      {"WellInfo", "Ort", "", 256, "Gr\xf6\xdf" "e M\xfcnchen"},  // CP1252 bytes kept
+      {"WellInfo", "\xe4rger", "", 256, "case"},               // CP1252 letters fold too
+      {"Empty Section", "X", "d", 256, "d"},
+      {"NoSuchSection", "Ident", "d", 256, "d"},
+      {"General", "Ident", "", 4, "QUO"},                      // cut to size - 1
+      {"General", "Missing", "default", 3, "de"},              // the default is cut as well
+      {"General", "Ident", "", 1, ""},
+  };
+  for (const auto& c : cases) {
+    char buf[300];
+    std::memset(buf, 'X', sizeof buf);
+    const unsigned n = qv::GetPrivateProfileString(c.section, c.key, c.def, buf, c.size, file);
+    EXPECT_EQ(std::string(buf), c.want) << c.section << "/" << c.key;
+    EXPECT_EQ(n, c.want.size()) << c.section << "/" << c.key;
+    EXPECT_EQ(buf[c.size], 'X') << "wrote past the buffer for " << c.key;
+  }
+}
+
+TEST(ProfileRead, TruncationAtHeaderBufferSizes) {
+  const std::string file = Fixture("long.ini");
+  const std::string text1 = qv::GetProfileText(file, "TrailerText", "Text1", "", 1024);
+  EXPECT_EQ(text1.size(), 1023u);
+  EXPECT_EQ(text1.substr(0, 3), "ABC");
+  const std::string shortText = qv::GetProfileText(file, "TrailerText", "Short");
+  EXPECT_EQ(shortText.size(), 255u);
+  EXPECT_EQ(qv::GetProfileText(file, "TrailerText", "Short", "", 0), "");
+}
+
+TEST(ProfileRead, IntParsing) {
+  const std::string file = Fixture("basic.ini");
+  const struct {
+    const char* key;
+    int def;
+    int want;
+  } cases[] = {
+      {"Hex", 0, 31},         {"HexUpper", 0, 255},  {"Neg", 0, -42},     {"Plus", 0, 7},
+      {"Lead", 0, 12},        {"Junk", 5, 0},        {"Quoted", 0, 15},   {"Empty", 9, 9},
+      {"Missing", -3, -3},    {"Big", 0, 1},         {"Spaces", 0, 33},
+      {"MinInt", 0, -2147483647 - 1},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(qv::GetPrivateProfileInt("Numbers", c.key, c.def, file), c.want) << c.key;
+  EXPECT_EQ(qv::GetPrivateProfileInt("Numbers", "Missing", -2147483647 - 1, file), -2147483647 - 1);
+}
+
+TEST(ProfileRead, KeyAndSectionListsEndWithTwoNuls) {
+  const std::string file = Fixture("edit.ini");
+  char buf[64];
+  unsigned n = qv::GetPrivateProfileString("Channel0", nullptr, "", buf, sizeof buf, file);
+  EXPECT_EQ(std::string(buf, n), std::string("Title\0PhysicalCh\0", 17));
+  EXPECT_EQ(buf[n], '\0');
+  n = qv::GetPrivateProfileString(nullptr, nullptr, "", buf, sizeof buf, file);
+  EXPECT_EQ(std::string(buf, n), std::string("General\0Channel0\0Channel1\0", 26));
+  // An empty or missing section gives an empty list: the presence test of the numbered sections.
+  EXPECT_EQ(qv::GetPrivateProfileString("Channel2", nullptr, "", buf, sizeof buf, file), 0u);
+  EXPECT_EQ(buf[0], '\0');
+  // A list that does not fit is cut and still ends with two NULs.
+  char small[8];
+  n = qv::GetPrivateProfileString("Channel0", nullptr, "", small, sizeof small, file);
+  EXPECT_EQ(n, 6u);
+  EXPECT_EQ(std::string(small, 8), std::string("Title\0\0\0", 8));
+  n = qv::GetPrivateProfileSection("General", buf, sizeof buf, file);
+  EXPECT_EQ(std::string(buf, n), std::string("Ident=QUORVANTA\0Scale=100\0", 26));
+}
+
+TEST(ProfileRead, LineEndsCrLfLfAndCr) {
+  for (const char* name : {"lf_only.ini", "cr_only.ini", "mixed_no_final_eol.ini"}) {
+    const std::string file = Fixture(name);
+    EXPECT_EQ(qv::GetProfileText(file, "A", "Key"), "one") << name;
+    EXPECT_EQ(qv::GetProfileText(file, "A", "Other"), "two") << name;
+    EXPECT_EQ(qv::GetProfileText(file, "B", "Key"), "three") << name;
+  }
+}
+
+TEST(ProfileRead, FileFoundWhateverItsLetterCase) {
+  const std::string dir = TempDir();
+  fs::copy_file(Fixture("edit.ini"), dir + "/WELL7.HED");
+  EXPECT_EQ(qv::GetProfileText(dir + "/well7.hed", "Channel1", "Title"), "SP");
+  EXPECT_TRUE(qv::WritePrivateProfileString("Channel1", "Title", "CAL", dir + "/Well7.Hed"));
+  EXPECT_EQ(qv::GetProfileText(dir + "/WELL7.HED", "Channel1", "Title"), "CAL");
+  EXPECT_FALSE(fs::exists(dir + "/Well7.Hed") && !fs::equivalent(dir + "/Well7.Hed", dir + "/WELL7.HED"));
+}
+
+// Each write case starts from edit.ini and pins the whole file afterwards.
+TEST(ProfileWrite, EditsPinnedByteForByte) {
+  const std::string head = "; header\r\n[General]\r\nIdent=QUORVANTA\r\n";
+  const std::string ch0 = "[Channel0]\r\nTitle=GR\r\ngarbage line\r\nPhysicalCh=1\r\n\r\n\r\n";
+  const struct {
+    const char* what;
+    const char* section;
+    const char* key;
+    const char* value;
+    std::string want;
+  } cases[] = {
+      {"replace in place, file's key spelling kept", "general", "SCALE", "200",
+       head + "Scale=200\r\n\r\n" + ch0 + "[Channel1]\r\nTitle=SP\r\n"},
+      {"append at the end of its section, before the blank lines", "Channel0", "Unit", "API",
+       head + "Scale=100\r\n\r\n[Channel0]\r\nTitle=GR\r\ngarbage line\r\nPhysicalCh=1\r\nUnit=API\r\n\r\n\r\n"
+              "[Channel1]\r\nTitle=SP\r\n"},
+      {"new section at the end of the file", "Track0", "Style", "256",
+       head + "Scale=100\r\n\r\n" + ch0 + "[Channel1]\r\nTitle=SP\r\n[Track0]\r\nStyle=256\r\n"},
+      {"null value deletes the key", "Channel0", "physicalch", nullptr,
+       head + "Scale=100\r\n\r\n[Channel0]\r\nTitle=GR\r\ngarbage line\r\n\r\n\r\n[Channel1]\r\nTitle=SP\r\n"},
+      {"null key deletes the section", "CHANNEL0", nullptr, nullptr,
+       head + "Scale=100\r\n\r\n[Channel1]\r\nTitle=SP\r\n"},
+      {"value bytes kept as given", "Channel1", "Title", "Gr\xf6\xdf" "e \"q\"",
+       head + "Scale=100\r\n\r\n" + ch0 + "[Channel1]\r\nTitle=Gr\xf6\xdf" "e \"q\"\r\n"},
+  };
+  for (const auto& c : cases) {
+    const std::string file = CopyFixture("edit.ini", TempDir());
+    EXPECT_TRUE(qv::WritePrivateProfileString(c.section, c.key, c.value, file)) << c.what;
+    EXPECT_EQ(Bytes(file), c.want) << c.what;
+  }
+}
+
+TEST(ProfileWrite, RefusesLineBreaksAndLeavesFileAlone) {
+  const std::string file = CopyFixture("edit.ini", TempDir());
+  const std::string before = Bytes(file);
+  for (const char* bad : {"two\r\nlines", "a\nb", "a\rb"}) {
+    EXPECT_FALSE(qv::WritePrivateProfileString("General", "Scale", bad, file)) << bad;
+    EXPECT_FALSE(qv::WritePrivateProfileString("General", bad, "1", file)) << bad;
+    EXPECT_FALSE(qv::WritePrivateProfileString(bad, "Key", "1", file)) << bad;
+  }
+  for (const char* key : {"a=b", "[x", ";x", " "}) EXPECT_FALSE(qv::WritePrivateProfileString("General", key, "1", file)) << key;
+  EXPECT_EQ(Bytes(file), before);
+}
+
+TEST(ProfileWrite, CreatesFileAndFlushRequestSucceeds) {
+  const std::string dir = TempDir();
+  const std::string file = dir + "/new.hed";
+  EXPECT_TRUE(qv::WritePrivateProfileString("General", "Ident", "QUORVANTA", file));
+  EXPECT_TRUE(qv::WritePrivateProfileString("General", "Scale", "100", file));
+  EXPECT_EQ(Bytes(file), "[General]\r\nIdent=QUORVANTA\r\nScale=100\r\n");
+  EXPECT_TRUE(qv::WritePrivateProfileString(nullptr, nullptr, nullptr, file));
+  // Deleting from a file that does not exist creates nothing.
+  EXPECT_TRUE(qv::WritePrivateProfileString("General", "Ident", nullptr, dir + "/absent.hed"));
+  EXPECT_FALSE(fs::exists(dir + "/absent.hed"));
+  // A folder that does not exist cannot hold the file.
+  EXPECT_FALSE(qv::WritePrivateProfileString("General", "Ident", "x", dir + "/no/such/folder.hed"));
+}
+
+TEST(ProfileWrite, WholeSectionReplaced) {
+  const std::string file = CopyFixture("edit.ini", TempDir());
+  const char data[] = "Title=CAL\0PhysicalCh=3\0";
+  EXPECT_TRUE(qv::WritePrivateProfileSection("Channel0", data, file));
+  EXPECT_EQ(qv::GetProfileText(file, "Channel0", "PhysicalCh"), "3");
+  char buf[64];
+  const unsigned n = qv::GetPrivateProfileSection("Channel0", buf, sizeof buf, file);
+  EXPECT_EQ(std::string(buf, n), std::string("Title=CAL\0PhysicalCh=3\0", 23));
+  EXPECT_EQ(qv::GetProfileText(file, "Channel1", "Title"), "SP");
+}
+
+TEST(ProfileWrite, SeesChangesMadeBehindItsBack) {
+  const std::string file = CopyFixture("edit.ini", TempDir());
+  EXPECT_EQ(qv::GetProfileText(file, "General", "Scale"), "100");
+  ASSERT_TRUE(qv::WriteFileAtomically(file, "[General]\r\nScale=7\r\n"));
+  EXPECT_EQ(qv::GetPrivateProfileInt("General", "Scale", 0, file), 7);
+}
+
+TEST(ProfileBatch, ManyChangesOneSave) {
+  const std::string file = CopyFixture("edit.ini", TempDir());
+  qv::ProfileFile p;
+  ASSERT_TRUE(p.Load(file));
+  EXPECT_TRUE(p.Set("Channel2", "Title", "RES"));
+  EXPECT_TRUE(p.Set("Channel2", "PhysicalCh", "2"));
+  p.DeleteKey("General", "Scale");
+  p.DeleteSection("Channel1");
+  EXPECT_FALSE(p.Set("Channel2", "Unit", "x\ny"));
+  EXPECT_EQ(p.GetInt("Channel2", "PhysicalCh", -1), 2);
+  std::string value;
+  EXPECT_TRUE(p.Find("channel2", "TITLE", &value));
+  EXPECT_EQ(value, "RES");
+  EXPECT_FALSE(p.Find("General", "Scale", &value));
+  EXPECT_EQ(p.Keys("Channel2"), (std::vector<std::string>{"Title", "PhysicalCh"}));
+  const std::string before = Bytes(file);
+  EXPECT_EQ(qv::GetProfileText(file, "Channel2", "Title", "none"), "none");  // nothing written yet
+  EXPECT_EQ(Bytes(file), before);
+  ASSERT_TRUE(p.Save());
+  EXPECT_EQ(Bytes(file),
+            "; header\r\n[General]\r\nIdent=QUORVANTA\r\n\r\n[Channel0]\r\nTitle=GR\r\ngarbage line\r\n"
+            "PhysicalCh=1\r\n\r\n\r\n[Channel2]\r\nTitle=RES\r\nPhysicalCh=2\r\n");
+  EXPECT_EQ(qv::GetProfileText(file, "Channel2", "Title"), "RES");
+}
+
+TEST(ProfileSave, FailedSaveLeavesOldFileAndReportsFailure) {
+  const std::string dir = TempDir();
+  const std::string file = CopyFixture("edit.ini", dir);
+  const std::string before = Bytes(file);
+  for (const char* step : {"open", "write", "sync", "rename"}) {
+    qv::SetFileFaultHook([&](std::string_view s, const std::string&) { return s == step; });
+    EXPECT_FALSE(qv::WritePrivateProfileString("General", "Scale", "5", file)) << step;
+    qv::ProfileFile p;
+    ASSERT_TRUE(p.Load(file));
+    p.Set("General", "Scale", "6");
+    EXPECT_FALSE(p.Save()) << step;
+    qv::SetFileFaultHook(nullptr);
+    EXPECT_EQ(Bytes(file), before) << step;
+    EXPECT_EQ(qv::GetProfileText(file, "General", "Scale"), "100") << step;
+  }
+  // Nothing of the temporary files is left behind.
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+  if (::geteuid() != 0) {  // root writes into read-only folders regardless
+    fs::permissions(dir, fs::perms::owner_read | fs::perms::owner_exec);
+    EXPECT_FALSE(qv::WritePrivateProfileString("General", "Scale", "5", file));
+    fs::permissions(dir, fs::perms::owner_all);
+    EXPECT_EQ(Bytes(file), before);
+  }
+}
+
+TEST(ProfileConcurrency, WritersFromManyThreadsLoseNothing) {
+  const std::string file = TempDir() + "/threads.ini";
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t)
+    threads.emplace_back([t, &file] {
+      for (int i = 0; i < 20; ++i)
+        EXPECT_TRUE(qv::WritePrivateProfileString(("T" + std::to_string(t)).c_str(), ("K" + std::to_string(i)).c_str(),
+                                                  std::to_string(i).c_str(), file));
+    });
+  for (auto& th : threads) th.join();
+  for (int t = 0; t < 4; ++t)
+    for (int i = 0; i < 20; ++i)
+      EXPECT_EQ(qv::GetPrivateProfileInt(("T" + std::to_string(t)).c_str(), ("K" + std::to_string(i)).c_str(), -1, file),
+                i);
+}
+
+}  // namespace

@@ -1,0 +1,33 @@
+// Small helpers shared by tests that work on files.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "platform/files/atomic_file.h"
+
+namespace qv::test {
+
+// A fresh, empty folder for the running test under the build's test folder
+// (QV_TEST_TMP), named AREA/Suite.Test.
+inline std::string TempDir(const std::string& area) {
+  const char* base = std::getenv("QV_TEST_TMP");
+  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  const std::filesystem::path dir = std::filesystem::path(base ? base : "/tmp") / area /
+                                    (std::string(info->test_suite_name()) + "." + info->name());
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir);
+  return dir.string();
+}
+
+// The whole content of a file (a failed test when it cannot be read).
+inline std::string FileBytes(const std::string& path) {
+  std::string b;
+  EXPECT_TRUE(qv::ReadWholeFile(path, b)) << path;
+  return b;
+}
+
+}  // namespace qv::test
