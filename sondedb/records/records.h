@@ -160,6 +160,13 @@ struct ChannelCalibration {
   bool operator==(const ChannelCalibration&) const = default;
 };
 
+// The growable record arrays that documents, views, dialogs and the header
+// store pass around. An array owns its records; a slot may be null (readers
+// and writers skip null slots).
+using CurveArray = std::vector<std::unique_ptr<CurveRecord>>;
+using TrackArray = std::vector<std::unique_ptr<TrackRecord>>;
+using CalibrationArray = std::vector<std::unique_ptr<ChannelCalibration>>;
+
 // A sonde's calibration: its calibration file and one record per channel.
 // Entry i belongs to physical channel i + 1; entries may be null and the
 // array may be shorter than the channel count. The set owns its records.
@@ -174,8 +181,9 @@ struct CalibrationSet {
   std::string sondeName;
   std::string abbreviation;
   std::string serialNumber;
-  std::vector<std::unique_ptr<ChannelCalibration>> channels;
+  CalibrationArray channels;
 
   // The record of a physical channel (from 1), or null.
   ChannelCalibration* ForPhysicalChannel(int physicalChannel) const;
 };
+
