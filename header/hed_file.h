@@ -1,0 +1,84 @@
+// One header file (.hed) held in memory while a call reads or writes it.
+//
+// Every reader loads the file once and answers all its keys from that
+// snapshot; every writer changes the snapshot and replaces the file whole in
+// one atomic save, so a failure anywhere leaves the previous file untouched.
+// Keys follow the Windows private-profile rules of the profile layer.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "header/profile_standin.h"
+
+// Read buffers of the header format: values come back cut to 255 characters,
+// trailer lines to 1023.
+inline constexpr unsigned kHedValueBuffer = 256;
+inline constexpr unsigned kHedTrailerBuffer = 1024;
+
+// The ident that marks a header file of this system.
+inline constexpr const char* kHeaderIdent = "QUORVANTA";
+
+// The header file beside a data file: the last path component's extension
+// replaced by ".hed" (an existing file is found whatever its letter case).
+// Empty when the last component has no extension.
+std::string HeaderPathFor(const std::string& dataPath);
+// The same rule for any other sibling (".hdr", ".ini", ...).
+std::string SiblingFor(const std::string& path, const char* newExtension);
+
+class HedFile {
+ public:
+  enum class LoadResult { kLoaded, kMissing, kUnreadable };
+
+  // Reads the file. A missing file loads as an empty header (kMissing); a
+  // file that exists but cannot be read is kUnreadable and must not be
+  // replaced.
+  LoadResult Load(const std::string& path);
+  // Starts an empty header that Save will write to path.
+  void Reset(const std::string& path);
+  const std::string& Path() const { return path_; }
+
+  // A section is present when it has at least one key.
+  bool HasSection(const std::string& section) const;
+  std::size_t KeyCount(const std::string& section) const;
+  bool HasKey(const std::string& section, const std::string& key) const;
+
+  // The value (cut to size - 1 characters), or def when the key is missing.
+  std::string Get(const std::string& section, const std::string& key, const std::string& def,
+                  unsigned size = kHedValueBuffer) const;
+  // Leading sign and decimal digits of the value or of def; 0 without digits.
+  int GetInt(const std::string& section, const std::string& key, const char* def) const;
+  // A decimal floating-point number at the start of the value; 0 without one.
+  double GetDouble(const std::string& section, const std::string& key, const char* def) const;
+
+  // Writes replace the first matching key or append it to its section. A
+  // value holding CR or LF is refused (false) and nothing changes.
+  bool Set(const std::string& section, const std::string& key, const std::string& value);
+  bool SetInt(const std::string& section, const std::string& key, int value);
+  bool SetFloat(const std::string& section, const std::string& key, double value);        // "%f"
+  bool SetCoefficient(const std::string& section, const std::string& key, double value);  // "%.15G"
+  void DeleteSection(const std::string& section);
+
+  // Replaces the file whole (atomically); false leaves the old file as it was.
+  bool Save();
+
+ private:
+  std::string path_;
+  hedstandin::ProfileFile profile_;
+};
+
+// Makes every following save fail (tests of the failure paths).
+void FailHedSavesForTest(bool fail);
+
+// Number texts of the header format, in the C locale. Non-finite values are
+// never written: they become 0.
+std::string FormatHedInt(int value);
+std::string FormatHedFloat(double value);
+std::string FormatHedCoefficient(double value);
+int ParseHedInt(const std::string& text);
+double ParseHedDouble(const std::string& text);
+
+// "Channel%u", "Track%u", "Coefficient%u", ... : a name followed by a number.
+std::string NumberedName(const char* name, unsigned number);

@@ -1,0 +1,62 @@
+#include "tests/header/test_support.h"
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+std::string ScratchDir(const std::string& name) {
+  const char* root = std::getenv("QV_TEST_TMP");
+  std::filesystem::path dir = std::filesystem::path(root ? root : "/tmp") / "header" / name;
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir);
+  return dir.string();
+}
+
+std::string ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << bytes;
+}
+
+std::string Fixture(const std::string& name) {
+  return std::string(QV_TEST_SOURCE_DIR) + "/data/" + name;
+}
+
+bool Exists(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0;
+}
+
+BoxRecorder::BoxRecorder() {
+  previous_ = qv::SetMessageBoxHandler([this](const qv::MessageBoxRequest& r) {
+    texts.push_back(r.text);
+    return qv::DefaultAnswer(r.flags);
+  });
+}
+
+BoxRecorder::~BoxRecorder() {
+  qv::SetMessageBoxHandler(previous_);
+}
+
+std::string Crudini(const std::string& path, const std::string& section, const std::string& key) {
+  std::string cmd = "crudini --get '" + path + "' '" + section + "' '" + key + "' 2>/dev/null";
+  FILE* p = ::popen(cmd.c_str(), "r");
+  if (p == nullptr) return "<no crudini>";
+  std::string out;
+  char buf[512];
+  while (std::fgets(buf, sizeof buf, p) != nullptr) out += buf;
+  int status = ::pclose(p);
+  if (status != 0) return "<missing>";
+  while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
+  return out;
+}
