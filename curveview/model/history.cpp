@@ -123,6 +123,11 @@ void CurveRows::SetDepth(int depth) {
   depth_ = depth;
 }
 
+void CurveRows::SetDepthStep(int step) {
+  std::lock_guard lock(sampleMutex_);
+  depthStep_ = step;
+}
+
 int CurveRows::Depth() const {
   std::lock_guard lock(sampleMutex_);
   return depth_;

@@ -108,6 +108,7 @@ class CurveRows {
   void ClearHistories();
 
   void SetDepth(int depth);
+  void SetDepthStep(int step);
   int Depth() const;
   int DepthStep() const;
   int LastUpdateDepth() const { return lastDepth_; }
