@@ -1,0 +1,32 @@
+#include "curveview/dialog_runner.h"
+
+#include <QDialog>
+#include <atomic>
+#include <mutex>
+
+namespace curveview {
+namespace {
+std::mutex g_mutex;
+DialogRunner g_runner;
+std::atomic<bool> g_wrap{true};
+}  // namespace
+
+int RunDialog(QDialog& dialog) {
+  DialogRunner r;
+  {
+    std::lock_guard lock(g_mutex);
+    r = g_runner;
+  }
+  return r ? r(dialog) : dialog.exec();
+}
+
+DialogRunner SetDialogRunner(DialogRunner runner) {
+  std::lock_guard lock(g_mutex);
+  std::swap(runner, g_runner);
+  return runner;
+}
+
+bool WrapCurves() { return g_wrap.load(); }
+void SetWrapCurves(bool wrap) { g_wrap.store(wrap); }
+
+}  // namespace curveview

@@ -1,0 +1,23 @@
+// Runs the view's modal dialogs. The program runs them with exec(); tests
+// install a runner that fills the dialog and answers without a modal loop.
+#pragma once
+
+#include <functional>
+
+class QDialog;
+
+namespace curveview {
+
+using DialogRunner = std::function<int(QDialog&)>;
+
+// Runs a dialog and returns its result (QDialog::Accepted or Rejected).
+int RunDialog(QDialog& dialog);
+// Installs a runner (empty restores exec()); returns the previous one.
+DialogRunner SetDialogRunner(DialogRunner runner);
+
+// Whether curves wrap round their track when they run past its edge (the View
+// menu's "Wrap Curves", on by default).
+bool WrapCurves();
+void SetWrapCurves(bool wrap);
+
+}  // namespace curveview
