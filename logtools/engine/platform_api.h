@@ -1,0 +1,15 @@
+// Throw-away stand-in for the path helpers until they land in main.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace qv {
+std::string SiblingPath(const std::string& path, const std::string& newExt);
+bool HasExtension(const std::string& path);
+std::string FileNamePart(const std::string& path);
+std::string FolderPart(const std::string& path);
+std::string FindFileNoCase(const std::string& path);
+bool EqualNoCase(std::string_view a, std::string_view b);
+bool SameFile(const std::string& a, const std::string& b);
+}  // namespace qv
