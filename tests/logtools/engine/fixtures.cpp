@@ -74,3 +74,26 @@ float FloatAt(const std::string& b, std::size_t o) {
 }
 
 }  // namespace qvtest
+
+#include <algorithm>
+
+namespace qvtest {
+
+void WriteHeader(const std::string& path, const Header& h, const std::string& extra) {
+  std::string s = "[General]\r\nIdent=QUORVANTA\r\nSondeLength=" + std::to_string(h.sondeLength) +
+                  "\r\n[WellInfo]\r\nComStd=" + std::to_string(h.comStd) +
+                  "\r\nDepthUnit=" + std::to_string(h.depthUnit) + "\r\nLogMode=" + std::to_string(h.logMode) +
+                  "\r\nStartdepth=" + std::to_string(h.startDepth) + "\r\nEndDepth=" + std::to_string(h.endDepth) +
+                  "\r\nStep=" + std::to_string(h.step) + "\r\nSondeAbbreviation=" + h.sonde + "\r\n" + extra;
+  WriteBytes(path, s);
+}
+
+std::vector<std::pair<std::string, std::string>> Snapshot(const std::string& dir) {
+  std::vector<std::pair<std::string, std::string>> out;
+  for (auto& e : std::filesystem::recursive_directory_iterator(dir))
+    if (e.is_regular_file()) out.emplace_back(e.path().string(), ReadBytes(e.path().string()));
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+}  // namespace qvtest

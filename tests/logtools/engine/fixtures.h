@@ -25,3 +25,24 @@ std::uint16_t U16At(const std::string& bytes, std::size_t offset);
 float FloatAt(const std::string& bytes, std::size_t offset);
 
 }  // namespace qvtest
+
+namespace qvtest {
+
+// The numbers of a hand-made header.
+struct Header {
+  int logMode = 12;
+  int depthUnit = 0;
+  int startDepth = 0;
+  int endDepth = 0;
+  int step = 10;
+  int comStd = 0;
+  const char* sonde = "TEST";
+  int sondeLength = 0;
+};
+// Writes a minimal header file (INI text, CR LF) with the product ident, the
+// WellInfo numbers and EXTRA appended as it is.
+void WriteHeader(const std::string& path, const Header& h, const std::string& extra = "");
+// Every regular file of a folder with its bytes, to compare whole folders.
+std::vector<std::pair<std::string, std::string>> Snapshot(const std::string& dir);
+
+}  // namespace qvtest
