@@ -13,9 +13,9 @@ using namespace qvtest;
 
 namespace {
 
-qv::HeaderInfo ReadInfo(const std::string& dataPath) {
-  qv::HeaderInfo info;
-  EXPECT_EQ(qv::ReadLogHeader(dataPath, nullptr, &info, nullptr, nullptr, nullptr, nullptr), 1) << dataPath;
+HeaderInfo ReadInfo(const std::string& dataPath) {
+  HeaderInfo info;
+  EXPECT_EQ(ReadLogHeader(dataPath, nullptr, &info, nullptr, nullptr, nullptr, nullptr), 1) << dataPath;
   return info;
 }
 
