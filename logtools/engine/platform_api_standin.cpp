@@ -46,3 +46,22 @@ bool SameFile(const std::string& a, const std::string& b) {
   return stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 }  // namespace qv
+#include <fstream>
+namespace qv {
+static std::string g_programFolder;
+std::string ProgramFolder() { return g_programFolder; }
+void SetProgramFolder(std::string folder) { g_programFolder = std::move(folder); }
+std::string JoinPath(const std::string& a, const std::string& b) {
+  if (a.empty() || (!b.empty() && b[0] == '/')) return b;
+  return a.back() == '/' ? a + b : a + "/" + b;
+}
+bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
+  std::ofstream f(path, std::ios::binary | std::ios::trunc);
+  f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  return static_cast<bool>(f);
+}
+}  // namespace qv
+#include <cstdlib>
+namespace qv {
+int AtoiC(const char* s) { return std::atoi(s); }
+}  // namespace qv
