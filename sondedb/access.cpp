@@ -10,21 +10,20 @@
 
 #include "platform/text/msgbox.h"
 #include "platform/text/strings.h"
-#include "sondedb/bridge.h"
+#include "platform/files/paths.h"
+#include "platform/profile/profile.h"
+#include "platform/text/cnum.h"
 #include "sondedb/sondedb.h"
 
 namespace qv {
 
 namespace {
-std::mutex g_profileMutex;
-std::string g_profilePath;
-
 bool Exists(const std::string& path) {
   struct stat st;
   return !path.empty() && stat(path.c_str(), &st) == 0;
 }
 
-std::string SondeDbFolder() { return sdb::JoinPath(sdb::ProgramFolder(), "SondeDB"); }
+std::string SondeDbFolder() { return JoinPath(ProgramFolder(), "SondeDB"); }
 
 // Exchanges two files' names; the compacted copy becomes the live file and
 // the previous live file is kept as the copy.
@@ -49,18 +48,8 @@ void ReportSystemError(int err) { ReportSystemError(std::string(strerror(err)));
 
 void ReportSystemError(const std::string& text) { ShowMessageBox(text, LoadString(32047), MB_OK | MB_ICONSTOP); }
 
-std::string ProgramProfilePath() {
-  std::lock_guard<std::mutex> lock(g_profileMutex);
-  return g_profilePath.empty() ? sdb::JoinPath(sdb::ProgramFolder(), "quorva.ini") : g_profilePath;
-}
-
-void SetProgramProfilePath(std::string path) {
-  std::lock_guard<std::mutex> lock(g_profileMutex);
-  g_profilePath = std::move(path);
-}
-
 void GetSondeDatabasePath(std::string& out) {
-  const std::string path = sdb::FindFileNoCase(sdb::JoinPath(SondeDbFolder(), "quorva.db"));
+  const std::string path = FindFileNoCase(JoinPath(SondeDbFolder(), "quorva.db"));
   out = Exists(path) ? path : std::string();
 }
 
@@ -113,7 +102,7 @@ int EndDatabaseTransaction(SondeDatabase* db, int commit) {
 }
 
 int CompactSondeDatabase() {
-  const std::string copy = sdb::JoinPath(SondeDbFolder(), "compact.db");
+  const std::string copy = JoinPath(SondeDbFolder(), "compact.db");
   std::string path;
   GetSondeDatabasePath(path);
   SondeDatabase db;
@@ -169,10 +158,10 @@ std::string VariantToString(const dao::Variant& v) {
     case VarType::Int16:
     case VarType::Int32:
     case VarType::Byte:
-      return sdb::FormatC("%d", static_cast<int>(v.i));
+      return FormatC("%d", static_cast<int>(v.i));
     case VarType::Single:
     case VarType::Double:
-      return sdb::FormatC("%f", v.d);
+      return FormatC("%f", v.d);
     case VarType::Date: {
       const std::string fmt = LoadString(32419);
       if (fmt.empty()) return {};

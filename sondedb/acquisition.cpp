@@ -4,7 +4,9 @@
 
 #include "platform/text/msgbox.h"
 #include "platform/text/strings.h"
-#include "sondedb/bridge.h"
+#include "platform/files/paths.h"
+#include "platform/profile/profile.h"
+#include "platform/text/cnum.h"
 #include "sondedb/fields.h"
 
 namespace qv {
@@ -17,7 +19,7 @@ constexpr int kDefaultBaudRate = 31520;
 
 const char* TrueFalse(int flag) { return flag ? "TRUE" : "FALSE"; }
 
-std::string CableSection(int cableType) { return sdb::FormatC("Cable%d", cableType); }
+std::string CableSection(int cableType) { return FormatC("Cable%d", cableType); }
 
 void DefaultCable(AcquisitionSetup* s) {
   s->CableType = 0;
@@ -51,7 +53,7 @@ void EditOrAppend(SondeRecordset& rs, const std::string& sql, const char* keyCol
     return;
   }
   rs.AddNew();
-  if (keyColumn) SetFieldString(&rs, keyColumn, sdb::FormatC("%d", key).c_str());
+  if (keyColumn) SetFieldString(&rs, keyColumn, FormatC("%d", key).c_str());
 }
 
 // Winch constants that are unset (not above 0) take the defaults of the
@@ -129,21 +131,21 @@ int LoadAcquisitionSetup(AcquisitionSetup* s, const std::string& abbreviation, c
       try {
         // Older database files have no telemetry columns; the threshold of
         // such a cable lives in the program's profile.
-        s->PulseWidth = sdb::AtoiC(VariantToString(rs.GetFieldValue("PULSEWIDTH")).c_str());
+        s->PulseWidth = AtoiC(VariantToString(rs.GetFieldValue("PULSEWIDTH")).c_str());
         s->BaudRate = FieldInt(&rs, "BAUD");
         s->Threshold = FieldInt(&rs, "THRESHOLD");
       } catch (const dao::Error& e) {
         if (e.code() != dao::Error::kItemNotFound) throw;
         s->PulseWidth = kDefaultPulseWidth;
         s->BaudRate = kDefaultBaudRate;
-        s->Threshold = sdb::GetPrivateProfileInt(CableSection(s->CableType).c_str(), "Threshold",
-                                                 kDefaultCableSetting, ProgramProfilePath());
+        s->Threshold = GetPrivateProfileInt(CableSection(s->CableType).c_str(), "Threshold",
+                                                 kDefaultCableSetting, ProgramProfileFile());
       }
     } else {
       DefaultCable(s);
     }
 
-    rs.Open(sdb::FormatC("SELECT * FROM GAUGE WHERE WINCH=%u AND ENCODER=%u AND SONDE=%u",
+    rs.Open(FormatC("SELECT * FROM GAUGE WHERE WINCH=%u AND ENCODER=%u AND SONDE=%u",
                          static_cast<unsigned>(s->WinchId), static_cast<unsigned>(s->EncoderId),
                          static_cast<unsigned>(s->SondeId)),
             true);
@@ -178,10 +180,10 @@ int SaveAcquisitionSetup(AcquisitionSetup* s, int cableFlag) {
         rollback();
         return 0;
       }
-      EditOrAppend(rs, sdb::FormatC("SELECT * FROM WINCH WHERE WINCH = %d", s->WinchId), "WINCH", s->WinchId);
+      EditOrAppend(rs, FormatC("SELECT * FROM WINCH WHERE WINCH = %d", s->WinchId), "WINCH", s->WinchId);
       SetFieldString(&rs, "ACTIVE", TrueFalse(s->WinchActive));
-      SetFieldString(&rs, "SP2", sdb::FormatC("%.7g", s->SP2).c_str());
-      SetFieldString(&rs, "DAC2", sdb::FormatC("%.7g", s->DAC2).c_str());
+      SetFieldString(&rs, "SP2", FormatC("%.7g", s->SP2).c_str());
+      SetFieldString(&rs, "DAC2", FormatC("%.7g", s->DAC2).c_str());
       SetFieldString(&rs, "ReverseWheelDirection", TrueFalse(s->ReverseWheelDirection));
       rs.Update();
 
@@ -189,41 +191,41 @@ int SaveAcquisitionSetup(AcquisitionSetup* s, int cableFlag) {
         rollback();
         return 0;
       }
-      EditOrAppend(rs, sdb::FormatC("SELECT * FROM ENCODER WHERE ENCODER = %d", s->EncoderId), "ENCODER",
+      EditOrAppend(rs, FormatC("SELECT * FROM ENCODER WHERE ENCODER = %d", s->EncoderId), "ENCODER",
                    s->EncoderId);
       SetFieldString(&rs, "ACTIVE", TrueFalse(s->EncoderActive));
       SetFieldString(&rs, "PulsesPerRevolution",
-                     sdb::FormatC("%u", static_cast<unsigned>(s->PulsesPerRevolution)).c_str());
+                     FormatC("%u", static_cast<unsigned>(s->PulsesPerRevolution)).c_str());
       rs.Update();
 
-      EditOrAppend(rs, sdb::FormatC("SELECT * FROM GAUGE WHERE WINCH=%u AND ENCODER=%u AND SONDE=%u",
+      EditOrAppend(rs, FormatC("SELECT * FROM GAUGE WHERE WINCH=%u AND ENCODER=%u AND SONDE=%u",
                                     static_cast<unsigned>(s->WinchId), static_cast<unsigned>(s->EncoderId),
                                     static_cast<unsigned>(s->SondeId)));
-      SetFieldString(&rs, "WINCH", sdb::FormatC("%u", static_cast<unsigned>(s->WinchId)).c_str());
-      SetFieldString(&rs, "ENCODER", sdb::FormatC("%u", static_cast<unsigned>(s->EncoderId)).c_str());
-      SetFieldString(&rs, "SONDE", sdb::FormatC("%u", static_cast<unsigned>(s->SondeId)).c_str());
-      SetFieldString(&rs, "TENSIONGAUGE", sdb::FormatC("%u", static_cast<unsigned>(s->TensionGauge)).c_str());
+      SetFieldString(&rs, "WINCH", FormatC("%u", static_cast<unsigned>(s->WinchId)).c_str());
+      SetFieldString(&rs, "ENCODER", FormatC("%u", static_cast<unsigned>(s->EncoderId)).c_str());
+      SetFieldString(&rs, "SONDE", FormatC("%u", static_cast<unsigned>(s->SondeId)).c_str());
+      SetFieldString(&rs, "TENSIONGAUGE", FormatC("%u", static_cast<unsigned>(s->TensionGauge)).c_str());
       rs.Update();
     } else {
       if (!MoveActiveFlag(rs, "CABLE", "CABLETYPE", s->CableType)) {
         rollback();
         return 0;
       }
-      EditOrAppend(rs, sdb::FormatC("SELECT * FROM CABLE WHERE CABLETYPE= %u", static_cast<unsigned>(s->CableType)),
+      EditOrAppend(rs, FormatC("SELECT * FROM CABLE WHERE CABLETYPE= %u", static_cast<unsigned>(s->CableType)),
                    "CABLETYPE", s->CableType);
-      SetFieldString(&rs, "Drive", sdb::FormatC("%i", s->Drive).c_str());
-      SetFieldString(&rs, "Gain", sdb::FormatC("%i", s->Gain).c_str());
+      SetFieldString(&rs, "Drive", FormatC("%i", s->Drive).c_str());
+      SetFieldString(&rs, "Gain", FormatC("%i", s->Gain).c_str());
       SetFieldString(&rs, "ACTIVE", TrueFalse(s->CableActive));
       try {
         rs.GetFieldValue("PULSEWIDTH");
-        SetFieldString(&rs, "BAUD", sdb::FormatC("%i", s->BaudRate).c_str());
-        SetFieldString(&rs, "PULSEWIDTH", sdb::FormatC("%i", s->PulseWidth).c_str());
-        SetFieldString(&rs, "THRESHOLD", sdb::FormatC("%i", s->Threshold).c_str());
+        SetFieldString(&rs, "BAUD", FormatC("%i", s->BaudRate).c_str());
+        SetFieldString(&rs, "PULSEWIDTH", FormatC("%i", s->PulseWidth).c_str());
+        SetFieldString(&rs, "THRESHOLD", FormatC("%i", s->Threshold).c_str());
       } catch (const dao::Error& e) {
         if (e.code() != dao::Error::kItemNotFound) throw;
         // A threshold that cannot be kept must not pass for saved.
-        if (!sdb::WritePrivateProfileString(CableSection(s->CableType).c_str(), "Threshold",
-                                            sdb::FormatC("%i", s->Threshold).c_str(), ProgramProfilePath())) {
+        if (!WritePrivateProfileString(CableSection(s->CableType).c_str(), "Threshold",
+                                            FormatC("%i", s->Threshold).c_str(), ProgramProfileFile())) {
           rollback();
           return 0;
         }
@@ -245,7 +247,7 @@ int GetWinchSetPoint(int winchId, double* sp2, double* dac2, int* reverse) {
   if (!db) return 0;
   try {
     SondeRecordset rs(db.get());
-    rs.Open(sdb::FormatC("SELECT * FROM WINCH WHERE WINCH = %d", winchId), true);
+    rs.Open(FormatC("SELECT * FROM WINCH WHERE WINCH = %d", winchId), true);
     if (CountRecords(&rs) < 1) return 0;
     double a = FieldDouble(&rs, "SP2"), b = FieldDouble(&rs, "DAC2");
     DefaultWinchConstants(winchId > 2, a, b);
@@ -264,7 +266,7 @@ int GetEncoderPulsesPerRevolution(int encoderId) {
   if (!db) return -1;
   try {
     SondeRecordset rs(db.get());
-    rs.Open(sdb::FormatC("SELECT * FROM ENCODER WHERE ENCODER = %d", encoderId), true);
+    rs.Open(FormatC("SELECT * FROM ENCODER WHERE ENCODER = %d", encoderId), true);
     if (CountRecords(&rs) < 1) return -1;
     return FieldInt(&rs, "PULSESPERREVOLUTION");
   } catch (const dao::Error& e) {

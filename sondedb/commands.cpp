@@ -5,7 +5,9 @@
 
 #include "platform/text/msgbox.h"
 #include "platform/text/strings.h"
-#include "sondedb/bridge.h"
+#include "platform/files/paths.h"
+#include "platform/profile/profile.h"
+#include "platform/text/cnum.h"
 #include "sondedb/fields.h"
 
 namespace qv {
@@ -21,7 +23,7 @@ int LoadSondeCommands(std::vector<SondeCommandRecord>& commands, SondeRecordset*
     SondeRecordset rs(sonde->GetDatabase());
     if (CountRecords(sonde) != 1) return 0;
     const int sondeId = FieldInt(sonde, "Sonde");
-    rs.Open(sdb::FormatC("SELECT * FROM SONDECOMMAND,COMMANDSOFSONDES WHERE SONDE=%u AND "
+    rs.Open(FormatC("SELECT * FROM SONDECOMMAND,COMMANDSOFSONDES WHERE SONDE=%u AND "
                          "SONDECOMMAND.SONDECOMMAND=COMMANDSOFSONDES.SONDECOMMAND",
                          static_cast<unsigned>(sondeId)),
             true);
@@ -44,8 +46,8 @@ int LoadSondeCommands(std::vector<SondeCommandRecord>& commands, SondeRecordset*
 }
 
 std::string SondePicturePath(const std::string& pictureFile) {
-  const std::string folder = sdb::JoinPath(sdb::ProgramFolder(), "SondePictures");
-  return sdb::FindFileNoCase(sdb::JoinPath(folder, sdb::FromStoredPath(pictureFile)));
+  const std::string folder = JoinPath(ProgramFolder(), "SondePictures");
+  return FindFileNoCase(JoinPath(folder, FromStoredPath(pictureFile)));
 }
 
 std::unique_ptr<wmf::Picture> LoadMetafile(const std::string& path) {

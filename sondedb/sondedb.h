@@ -32,7 +32,7 @@ void ReportSystemError(const std::string& text);
 
 // The program's own profile file (the equipment settings kept outside the
 // database live there); the application sets it at start-up.
-std::string ProgramProfilePath();
+std::string ProgramProfileFile();
 void SetProgramProfilePath(std::string path);
 
 // The database file under the program folder, or "" when it does not exist.

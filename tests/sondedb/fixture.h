@@ -12,7 +12,9 @@
 #include <vector>
 
 #include "platform/text/msgbox.h"
-#include "sondedb/bridge.h"
+#include "platform/files/paths.h"
+#include "platform/profile/profile.h"
+#include "platform/text/cnum.h"
 #include "sondedb/sondedb.h"
 
 namespace sdbtest {
@@ -41,8 +43,7 @@ class SondeDbTest : public ::testing::Test {
   void SetUp() override {
     folder_ = MakeTempDir("sondedb");
     mkdir((folder_ + "/SondeDB").c_str(), 0755);
-    qv::sdb::SetProgramFolder(folder_);
-    qv::SetProgramProfilePath(folder_ + "/quorva.ini");
+    qv::SetProgramFolder(folder_);
     std::string error;
     ASSERT_TRUE(qv::CreateSondeDatabase(DbPath(), &error)) << error;
     previous_ = qv::SetMessageBoxHandler([this](const qv::MessageBoxRequest& r) {
@@ -50,7 +51,10 @@ class SondeDbTest : public ::testing::Test {
       return answer_ ? answer_ : qv::DefaultAnswer(r.flags);
     });
   }
-  void TearDown() override { qv::SetMessageBoxHandler(previous_); }
+  void TearDown() override {
+    qv::SetMessageBoxHandler(previous_);
+    qv::SetProgramFolder("");
+  }
 
   std::string DbPath() const { return folder_ + "/SondeDB/quorva.db"; }
   // Runs SQL straight on the database file.
