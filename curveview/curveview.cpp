@@ -9,7 +9,7 @@
 #include <mutex>
 
 #include "curveview/dialog_runner.h"
-#include "curveview/model/cformat.h"
+#include "platform/text/cnum.h"
 #include "curveview/range_dialogs.h"
 #include "curveview/styled_sample.h"
 #include "platform/text/msgbox.h"
@@ -31,7 +31,7 @@ QRect ToQRect(const RecordRect& r) { return QRect(QPoint(r.left, r.top), QPoint(
 
 QString Q(const std::string& s) { return QString::fromLocal8Bit(s.data(), static_cast<qsizetype>(s.size())); }
 
-std::string ScaleText(float v) { return FormatC("%.7G", static_cast<double>(v)); }
+std::string ScaleText(float v) { return qv::FormatC("%.7G", static_cast<double>(v)); }
 
 float PositiveOrOne(float v) { return v > 0.0f ? v : 1.0f; }
 
