@@ -8,7 +8,9 @@
 #include <cmath>
 #include <mutex>
 
+#include "curveview/configdisp.h"
 #include "curveview/dialog_runner.h"
+#include "curveview/model/channel_header.h"
 #include "platform/text/cnum.h"
 #include "curveview/range_dialogs.h"
 #include "curveview/styled_sample.h"
@@ -23,9 +25,6 @@ const QColor kLabelBackground(0xFF, 0xFF, 0xFF);
 const QColor kGridGrey(0xC0, 0xC0, 0xC0);
 const QColor kDecadeGrey(0x80, 0x80, 0x80);
 const QColor kScaleRed(0xFF, 0x00, 0x00);
-
-std::mutex g_chooserMutex;
-CCurveView::PrintStyleChooser g_chooser;
 
 QRect ToQRect(const RecordRect& r) { return QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1)); }
 
@@ -46,11 +45,6 @@ void Frame3d(QPainter& p, const QRect& r, const QColor& topLeft, const QColor& b
 }
 
 }  // namespace
-
-void CCurveView::SetPrintStyleChooser(PrintStyleChooser chooser) {
-  std::lock_guard lock(g_chooserMutex);
-  g_chooser = std::move(chooser);
-}
 
 CCurveView::CCurveView(QWidget* parent) : QWidget(parent) {
   const QScreen* screen = QGuiApplication::primaryScreen();
@@ -403,13 +397,8 @@ void CCurveView::EditScaleRange(int index, int /*position*/, int x, int y) {
     RunDialog(dlg);
     c.lineColour = dlg.GetColor();
   } else if (print && hits.printStyle.contains(pt)) {
-    PrintStyleChooser chooser;
-    {
-      std::lock_guard lock(g_chooserMutex);
-      chooser = g_chooser;
-    }
     int style = c.printLineStyle;
-    if (chooser && chooser(c.description, &style)) c.printLineStyle = style;
+    if (ChoosePrintStyle(c.description, &style)) c.printLineStyle = style;
   } else {
     OnChangeLayout();
   }
@@ -462,7 +451,17 @@ void CCurveView::SyncTrackScales(int curve, int decades, int mantissa, bool keep
   }
 }
 
-void CCurveView::OnChangeLayout() {}
+int CCurveView::WriteChannelHeader() { return curveview::WriteChannelHeader(curves_, tracks_, doc_); }
+
+void CCurveView::OnChangeLayout() {
+  CConfigDisp dlg(false, doc_, nullptr);
+  dlg.SetRecords(&curves_, &tracks_);
+  if (RunDialog(dlg) != QDialog::Accepted) return;
+  legendRows_ = LegendRowsOf(curves_);
+  legendHeight_ = legendRows_ * kLegendRowHeight;
+  LayoutTracks();
+  update();
+}
 
 void CCurveView::OnChannelDisplay() {
   if (sheet_.HasWindow())
