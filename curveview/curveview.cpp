@@ -49,9 +49,14 @@ void Frame3d(QPainter& p, const QRect& r, const QColor& topLeft, const QColor& b
 CCurveView::CCurveView(QWidget* parent) : QWidget(parent) {
   const QScreen* screen = QGuiApplication::primaryScreen();
   screenHeight_ = std::min(screen ? screen->geometry().height() : kHistoryLength, kHistoryLength);
+  // Fonts 14 pixels high from the top of the highest letter to the bottom of
+  // the lowest, so that a name and a unit fit one 30-pixel legend row.
   normal_ = QFont("Arial");
-  normal_.setPixelSize(14);
   normal_.setWeight(QFont::Normal);
+  for (int px = 14; px > 6; --px) {
+    normal_.setPixelSize(px);
+    if (QFontMetrics(normal_).height() <= 14) break;
+  }
   bold_ = normal_;
   bold_.setWeight(QFont::DemiBold);
   setAttribute(Qt::WA_OpaquePaintEvent);
@@ -207,6 +212,11 @@ void CCurveView::Paint(QPainter& p) {
   p.fillRect(QRect(0, 0, width(), height()), Qt::white);
   DrawLegendBoxes(p);
   DrawTracks(p);
+  if (!hitFrame_.isNull()) {
+    p.setPen(QPen(kScaleRed, 1));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(hitFrame_);
+  }
 }
 
 void CCurveView::DrawLegendBoxes(QPainter& p) {
@@ -388,6 +398,13 @@ void CCurveView::EditScaleRange(int index, int /*position*/, int x, int y) {
   const LegendHits hits = HitRects(c);
   const QPoint pt(x, y);
   const bool print = doc_ && doc_->RealtimePrint();
+  // The part of the box that was hit is framed in red while its dialog runs.
+  for (const QRect* r : {&hits.minimum, &hits.maximum, &hits.swatch, print ? &hits.printStyle : nullptr})
+    if (r && r->contains(pt)) {
+      hitFrame_ = *r;
+      repaint();
+      break;
+    }
   if (hits.minimum.contains(pt)) {
     EditScaleEnd(index, true);
   } else if (hits.maximum.contains(pt)) {
@@ -402,6 +419,7 @@ void CCurveView::EditScaleRange(int index, int /*position*/, int x, int y) {
   } else {
     OnChangeLayout();
   }
+  hitFrame_ = QRect();
   update();
 }
 

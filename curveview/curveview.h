@@ -118,6 +118,7 @@ class CCurveView : public QWidget {
   QFont normal_, bold_;
   QColor face_, highlight_, shadow_, buttonText_;
 
+  QRect hitFrame_;  // the legend part a double click opened a dialog for
   CChannelSheet sheet_;
   QTimer scrollTimer_;
   std::atomic<int> pendingScroll_{0};
