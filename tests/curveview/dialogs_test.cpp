@@ -4,10 +4,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QSpinBox>
+#include <cstdlib>
+#include <filesystem>
 
 #include "curveview/configdisp.h"
 #include "curveview/dialog_runner.h"
 #include "curveview/range_dialogs.h"
+#include "header/header.h"
 #include "platform/text/msgbox.h"
 #include "script_log.h"
 
@@ -182,7 +185,7 @@ TEST(ChannelSheet, PagesShowNamesAndFormattedValues) {
 namespace curveview {
 namespace {
 
-TEST_F(ScaleEditTest, ChangeLayoutEditsReachTheLegendAndTheDocument) {
+TEST_F(ScaleEditTest, ChangeLayoutEditsReachTheLegendTheDocumentAndTheHeader) {
   ScriptedDialogs script;
   script.answers = {[](QDialog& d) {
     auto& dlg = dynamic_cast<CConfigDisp&>(d);
@@ -215,6 +218,21 @@ TEST_F(ScaleEditTest, ChangeLayoutEditsReachTheLegendAndTheDocument) {
   EXPECT_EQ(view->LegendHeight(), 60);
   EXPECT_EQ(doc.filters[0][0], 1);
   EXPECT_EQ(doc.filters[0][1], 5);
+
+  // The edits reach the log's header with the next header write.
+  const char* tmp = std::getenv("QV_TEST_TMP");
+  const std::filesystem::path dir = std::filesystem::path(tmp ? tmp : "/tmp") / "curveview_layout";
+  std::filesystem::create_directories(dir);
+  doc.pathStem = (dir / "LAYOUT1.").string();
+  std::filesystem::remove(dir / "LAYOUT1.hed");
+  ASSERT_EQ(WriteHeaderIdent(doc.pathStem), 1);
+  ASSERT_EQ(view->WriteChannelHeader(), 1);
+  CurveArray back;
+  ASSERT_EQ(ReadCurveRecords(doc.pathStem, &back), 1);
+  ASSERT_EQ(back.size(), 3u);
+  EXPECT_EQ(back[0]->description, "Gamma Ray");
+  EXPECT_EQ(back[2]->firstTrack, 0);
+  EXPECT_EQ(back[2]->headerLine, 1);
 }
 
 TEST_F(ScaleEditTest, CancelledLayoutLeavesTheView) {
