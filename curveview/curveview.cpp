@@ -8,8 +8,10 @@
 #include <cmath>
 #include <mutex>
 
+#include "curveview/configdisp.h"
 #include "curveview/dialog_runner.h"
-#include "curveview/model/cformat.h"
+#include "curveview/model/channel_header.h"
+#include "platform/text/cnum.h"
 #include "curveview/range_dialogs.h"
 #include "curveview/styled_sample.h"
 #include "platform/text/msgbox.h"
@@ -24,14 +26,11 @@ const QColor kGridGrey(0xC0, 0xC0, 0xC0);
 const QColor kDecadeGrey(0x80, 0x80, 0x80);
 const QColor kScaleRed(0xFF, 0x00, 0x00);
 
-std::mutex g_chooserMutex;
-CCurveView::PrintStyleChooser g_chooser;
-
 QRect ToQRect(const RecordRect& r) { return QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1)); }
 
 QString Q(const std::string& s) { return QString::fromLocal8Bit(s.data(), static_cast<qsizetype>(s.size())); }
 
-std::string ScaleText(float v) { return FormatC("%.7G", static_cast<double>(v)); }
+std::string ScaleText(float v) { return qv::FormatC("%.7G", static_cast<double>(v)); }
 
 float PositiveOrOne(float v) { return v > 0.0f ? v : 1.0f; }
 
@@ -47,17 +46,17 @@ void Frame3d(QPainter& p, const QRect& r, const QColor& topLeft, const QColor& b
 
 }  // namespace
 
-void CCurveView::SetPrintStyleChooser(PrintStyleChooser chooser) {
-  std::lock_guard lock(g_chooserMutex);
-  g_chooser = std::move(chooser);
-}
-
 CCurveView::CCurveView(QWidget* parent) : QWidget(parent) {
   const QScreen* screen = QGuiApplication::primaryScreen();
   screenHeight_ = std::min(screen ? screen->geometry().height() : kHistoryLength, kHistoryLength);
+  // Fonts 14 pixels high from the top of the highest letter to the bottom of
+  // the lowest, so that a name and a unit fit one 30-pixel legend row.
   normal_ = QFont("Arial");
-  normal_.setPixelSize(14);
   normal_.setWeight(QFont::Normal);
+  for (int px = 14; px > 6; --px) {
+    normal_.setPixelSize(px);
+    if (QFontMetrics(normal_).height() <= 14) break;
+  }
   bold_ = normal_;
   bold_.setWeight(QFont::DemiBold);
   setAttribute(Qt::WA_OpaquePaintEvent);
@@ -213,6 +212,11 @@ void CCurveView::Paint(QPainter& p) {
   p.fillRect(QRect(0, 0, width(), height()), Qt::white);
   DrawLegendBoxes(p);
   DrawTracks(p);
+  if (!hitFrame_.isNull()) {
+    p.setPen(QPen(kScaleRed, 1));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(hitFrame_);
+  }
 }
 
 void CCurveView::DrawLegendBoxes(QPainter& p) {
@@ -394,6 +398,13 @@ void CCurveView::EditScaleRange(int index, int /*position*/, int x, int y) {
   const LegendHits hits = HitRects(c);
   const QPoint pt(x, y);
   const bool print = doc_ && doc_->RealtimePrint();
+  // The part of the box that was hit is framed in red while its dialog runs.
+  for (const QRect* r : {&hits.minimum, &hits.maximum, &hits.swatch, print ? &hits.printStyle : nullptr})
+    if (r && r->contains(pt)) {
+      hitFrame_ = *r;
+      repaint();
+      break;
+    }
   if (hits.minimum.contains(pt)) {
     EditScaleEnd(index, true);
   } else if (hits.maximum.contains(pt)) {
@@ -403,16 +414,12 @@ void CCurveView::EditScaleRange(int index, int /*position*/, int x, int y) {
     RunDialog(dlg);
     c.lineColour = dlg.GetColor();
   } else if (print && hits.printStyle.contains(pt)) {
-    PrintStyleChooser chooser;
-    {
-      std::lock_guard lock(g_chooserMutex);
-      chooser = g_chooser;
-    }
     int style = c.printLineStyle;
-    if (chooser && chooser(c.description, &style)) c.printLineStyle = style;
+    if (ChoosePrintStyle(c.description, &style)) c.printLineStyle = style;
   } else {
     OnChangeLayout();
   }
+  hitFrame_ = QRect();
   update();
 }
 
@@ -462,7 +469,17 @@ void CCurveView::SyncTrackScales(int curve, int decades, int mantissa, bool keep
   }
 }
 
-void CCurveView::OnChangeLayout() {}
+int CCurveView::WriteChannelHeader() { return curveview::WriteChannelHeader(curves_, tracks_, doc_); }
+
+void CCurveView::OnChangeLayout() {
+  CConfigDisp dlg(false, doc_, nullptr);
+  dlg.SetRecords(&curves_, &tracks_);
+  if (RunDialog(dlg) != QDialog::Accepted) return;
+  legendRows_ = LegendRowsOf(curves_);
+  legendHeight_ = legendRows_ * kLegendRowHeight;
+  LayoutTracks();
+  update();
+}
 
 void CCurveView::OnChannelDisplay() {
   if (sheet_.HasWindow())

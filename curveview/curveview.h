@@ -51,6 +51,9 @@ class CCurveView : public QWidget {
   void UpdateDisplay();
   void ResetCurves(bool restart);
 
+  // Writes the channel part of the log's header; 1 when all writes succeeded.
+  virtual int WriteChannelHeader();
+
   // Commands.
   void EditScaleRange(int index, int position, int x, int y);
   void SyncTrackScales(int curve, int decades, int mantissa, bool keepTop);
@@ -82,11 +85,6 @@ class CCurveView : public QWidget {
     QRect minimum, maximum, swatch, printStyle;
   };
   LegendHits HitRects(const CurveRecord& curve) const;
-
-  // Chooses a print line style for a curve title; installed by the program
-  // (the print-style dialog). Without one the style stays.
-  using PrintStyleChooser = std::function<bool(const std::string& title, int* style)>;
-  static void SetPrintStyleChooser(PrintStyleChooser chooser);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -120,6 +118,7 @@ class CCurveView : public QWidget {
   QFont normal_, bold_;
   QColor face_, highlight_, shadow_, buttonText_;
 
+  QRect hitFrame_;  // the legend part a double click opened a dialog for
   CChannelSheet sheet_;
   QTimer scrollTimer_;
   std::atomic<int> pendingScroll_{0};

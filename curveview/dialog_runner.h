@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 
 class QDialog;
 
@@ -14,6 +15,12 @@ using DialogRunner = std::function<int(QDialog&)>;
 int RunDialog(QDialog& dialog);
 // Installs a runner (empty restores exec()); returns the previous one.
 DialogRunner SetDialogRunner(DialogRunner runner);
+
+// Chooses a print line style (0..7) for a curve title; installed by the
+// program (the print-style dialog). Without one nothing is chosen.
+using PrintStyleChooser = std::function<bool(const std::string& title, int* style)>;
+void SetPrintStyleChooser(PrintStyleChooser chooser);
+bool ChoosePrintStyle(const std::string& title, int* style);
 
 // Whether curves wrap round their track when they run past its edge (the View
 // menu's "Wrap Curves", on by default).

@@ -7,7 +7,7 @@
 #include <QVBoxLayout>
 #include <cmath>
 
-#include "curveview/model/cformat.h"
+#include "platform/text/cnum.h"
 #include "platform/text/msgbox.h"
 
 QColor FromColourRef(std::uint32_t c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
@@ -47,7 +47,7 @@ void CChangeH::SetCurveName(const std::string& name) { name_->setText(QString::f
 
 void CChangeH::SetValue(float value) {
   value_ = value;
-  edit_->setText(QString::fromStdString(curveview::FormatC("%G", static_cast<double>(value))));
+  edit_->setText(QString::fromStdString(qv::FormatC("%G", static_cast<double>(value))));
 }
 
 std::string CChangeH::Prompt() const { return prompt_->text().left(40).toStdString(); }

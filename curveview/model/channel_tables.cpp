@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "curveview/model/cformat.h"
+#include "platform/text/cnum.h"
 
 namespace curveview {
 
@@ -20,9 +20,9 @@ std::string FormatChannelValue(ChannelPage page, bool sixChannel, double value) 
   if (page == ChannelPage::kRaw && sixChannel) {
     if (!std::isfinite(value)) return "0";
     const double t = std::trunc(value);
-    return FormatC("%lld", static_cast<long long>(std::fabs(t) < 9e18 ? t : 0.0));
+    return qv::FormatC("%lld", static_cast<long long>(std::fabs(t) < 9e18 ? t : 0.0));
   }
-  return FormatC("%9.3f", value);
+  return qv::FormatC("%9.3f", value);
 }
 
 }  // namespace curveview

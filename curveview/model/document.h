@@ -4,6 +4,9 @@
 
 #include <string>
 
+#include "header/section_access.h"
+#include "sondedb/records/records.h"
+
 namespace curveview {
 
 inline constexpr int kLogModeTime = 10;
@@ -41,6 +44,21 @@ class CurveDocument {
   // The newest raw, calibrated and user-function values (twelve each) for the
   // channel display; false when there are none yet.
   virtual bool LatestValues(double* /*raw*/, double* /*calibrated*/, double* /*user*/) const { return false; }
+
+  // Writing the channel part of the log's header.
+  // The log's data path: folder, name and chain number, ending in a dot.
+  virtual std::string PathStem() const { return {}; }
+  virtual int SondeLength() const { return 0; }
+  virtual std::string UserLibrary() const { return {}; }
+  virtual void ClearUserLibrary() {}
+  // The raw-data filter table (16 entries by physical channel), or null.
+  virtual ChannelFilter* RawFilterTable() { return nullptr; }
+  // The user-function files: the output list into the function's INI file
+  // and its output filters; 1 on success.
+  virtual int SaveUserFunctionIni(const CurveArray& /*outputs*/) { return 0; }
+  virtual void WriteUserFunctionFilters() {}
+  // The sonde's own layout from the sonde database; false when not found.
+  virtual bool LoadSondeLayout(TrackArray* /*tracks*/, CurveArray* /*curves*/) { return false; }
 
   bool TwelveChannel() const { return ToolKind() == kToolKindTwelveChannel; }
   // -1 logging up, +1 logging down, 0 time: how the shown depth moves per record.

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "curveview/model/cformat.h"
+#include "platform/text/cnum.h"
 
 namespace curveview {
 namespace {
@@ -106,7 +106,7 @@ std::vector<DepthMark> DepthMarks(const DepthTrackView& view, const std::functio
     if (view.depthScaled && tick >= 1 && tick <= 3) m.tick = tick;
     if (m.tick == 3) {
       m.label = true;
-      m.text = FormatC(" %.1f ", v / 1000.0);
+      m.text = qv::FormatC(" %.1f ", v / 1000.0);
       v += step;
     }
     if (m.minute || m.tick) marks.push_back(std::move(m));

@@ -25,6 +25,11 @@ void CurveRows::Configure(const std::vector<int>& physicalChannels, const RowSet
   minuteRow_ = -1;
 }
 
+RowSettings CurveRows::Settings() const {
+  std::lock_guard lock(sampleMutex_);
+  return settings_;
+}
+
 int CurveRows::Anchor() const {
   return settings_.upward ? kHistoryLength - settings_.screenHeight : settings_.screenHeight;
 }

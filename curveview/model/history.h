@@ -83,7 +83,7 @@ class CurveRows {
   // Sizes the histories for the curves (their physical channels pick the
   // values of each record) and clears everything.
   void Configure(const std::vector<int>& physicalChannels, const RowSettings& settings);
-  const RowSettings& Settings() const { return settings_; }
+  RowSettings Settings() const;
   int CurveCount() const { return static_cast<int>(channels_.size()); }
 
   // The history index of the newest row.

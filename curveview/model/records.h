@@ -1,4 +1,4 @@
 // The display records the curve model works on.
 #pragma once
 
-#include "curveview/model/records_standin.h"
+#include "sondedb/records/records.h"

@@ -1,9 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QSpinBox>
+#include <cstdlib>
+#include <filesystem>
 
+#include "curveview/configdisp.h"
 #include "curveview/dialog_runner.h"
 #include "curveview/range_dialogs.h"
+#include "header/header.h"
 #include "platform/text/msgbox.h"
 #include "script_log.h"
 
@@ -170,6 +177,74 @@ TEST(ChannelSheet, PagesShowNamesAndFormattedValues) {
     EXPECT_EQ(rawPage->ValueText(1).toStdString(), c.rawText);
     EXPECT_EQ(calPage->ValueText(1).toStdString(), c.calText);
   }
+}
+
+}  // namespace
+}  // namespace curveview
+
+namespace curveview {
+namespace {
+
+TEST_F(ScaleEditTest, ChangeLayoutEditsReachTheLegendTheDocumentAndTheHeader) {
+  ScriptedDialogs script;
+  script.answers = {[](QDialog& d) {
+    auto& dlg = dynamic_cast<CConfigDisp&>(d);
+    EXPECT_EQ(dlg.Model().Selected(), 0);
+    EXPECT_EQ(dlg.NameEdit()->text(), "Gamma");
+    dlg.NameEdit()->setText("Gamma Ray");
+    dlg.FilterCombo()->setCurrentIndex(1);
+    dlg.FilterStep()->setValue(2);
+    EXPECT_EQ(dlg.Strength()->text(), "5");
+    dlg.SelectCurve(2);      // Temperature, track 3
+    dlg.ClickGrid(1, 1);     // the depth column takes no curve: refused
+    dlg.ClickGrid(1, 3);     // its own cell: hidden
+    dlg.ClickGrid(2, 0);     // placed under Gamma in track 1
+    dlg.SelectRoot();        // the root keeps the curve selected
+    QApplication::processEvents();
+    EXPECT_EQ(dlg.Model().Selected(), 2);
+    dlg.accept();
+    return dlg.result();
+  }};
+  int beeps = 0;
+  auto previousBeep = qv::SetBeepHandler([&](unsigned) { ++beeps; });
+  view->OnChangeLayout();
+  qv::SetBeepHandler(previousBeep);
+  EXPECT_EQ(beeps, 1);
+  const auto& curves = view->Curves();
+  EXPECT_EQ(curves[0].description, "Gamma Ray");
+  EXPECT_EQ(curves[2].firstTrack, 0);
+  EXPECT_EQ(curves[2].headerLine, 1);
+  EXPECT_EQ(view->LegendRows(), 2);
+  EXPECT_EQ(view->LegendHeight(), 60);
+  EXPECT_EQ(doc.filters[0][0], 1);
+  EXPECT_EQ(doc.filters[0][1], 5);
+
+  // The edits reach the log's header with the next header write.
+  const char* tmp = std::getenv("QV_TEST_TMP");
+  const std::filesystem::path dir = std::filesystem::path(tmp ? tmp : "/tmp") / "curveview_layout";
+  std::filesystem::create_directories(dir);
+  doc.pathStem = (dir / "LAYOUT1.").string();
+  std::filesystem::remove(dir / "LAYOUT1.hed");
+  ASSERT_EQ(WriteHeaderIdent(doc.pathStem), 1);
+  ASSERT_EQ(view->WriteChannelHeader(), 1);
+  CurveArray back;
+  ASSERT_EQ(ReadCurveRecords(doc.pathStem, &back), 1);
+  ASSERT_EQ(back.size(), 3u);
+  EXPECT_EQ(back[0]->description, "Gamma Ray");
+  EXPECT_EQ(back[2]->firstTrack, 0);
+  EXPECT_EQ(back[2]->headerLine, 1);
+}
+
+TEST_F(ScaleEditTest, CancelledLayoutLeavesTheView) {
+  ScriptedDialogs script;
+  script.answers = {[](QDialog& d) {
+    auto& dlg = dynamic_cast<CConfigDisp&>(d);
+    dlg.NameEdit()->setText("Other");
+    return static_cast<int>(QDialog::Rejected);
+  }};
+  view->OnChangeLayout();
+  EXPECT_EQ(view->Curves()[0].description, "Gamma");
+  EXPECT_EQ(view->LegendRows(), 1);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "curveview/curveview.h"
@@ -30,6 +31,7 @@ class ScriptDoc : public CurveDocument {
   bool print = false;
   bool userFunction = false;
   int filters[16][2] = {};
+  std::string pathStem;
 
   int LogMode() const override { return logMode; }
   bool Imperial() const override { return imperial; }
@@ -38,6 +40,7 @@ class ScriptDoc : public CurveDocument {
   int ToolKind() const override { return toolKind; }
   bool RealtimePrint() const override { return print; }
   bool UserFunction() const override { return userFunction; }
+  std::string PathStem() const override { return pathStem; }
   bool TakeMinuteMark() override {
     const bool m = minute;
     minute = false;
