@@ -2,6 +2,7 @@
 
 #include "logtools/engine/platform_api.h"
 #include "logtools/engine/profile_standin.h"
+#include "logtools/engine/staged_output.h"
 
 using namespace qv;
 
@@ -118,5 +119,19 @@ int ReadChannelCalibration(const std::string& h, ChannelCalibration* c, int ch) 
 int WriteDefaultTrackSections(const std::string& h) {
   for (int n = 0; n < 4; ++n)
     if (!W(h, "Track" + std::to_string(n), "Style", "256")) return 0;
+  return 1;
+}
+int ReadCurveRecords(const std::string& path, CurveArray* curves) {
+  std::string h = Hed(path);
+  if (!curves || !FileExists(h)) return 0;
+  curves->clear();
+  for (int i = 0;; ++i) {
+    char keys[256];
+    if (GetPrivateProfileString(Sec(i).c_str(), nullptr, "", keys, sizeof keys, h) == 0) break;
+    auto c = std::make_unique<CurveRecord>();
+    c->shortTitle = GetProfileText(h, Sec(i), "TitleShort");
+    c->physicalChannel = GetPrivateProfileInt(Sec(i).c_str(), "PhysicalCh", 0, h);
+    curves->push_back(std::move(c));
+  }
   return 1;
 }

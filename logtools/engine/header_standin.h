@@ -45,3 +45,4 @@ int WriteChannelFilter(const std::string& headerPath, const ChannelFilter* filte
 int WriteChannelCalibration(const std::string& headerPath, const ChannelCalibration* calibration, int sectionIndex);
 int ReadChannelCalibration(const std::string& headerPath, ChannelCalibration* calibration, int physicalChannel);
 int WriteDefaultTrackSections(const std::string& headerPath);
+int ReadCurveRecords(const std::string& path, CurveArray* curves);

@@ -48,11 +48,6 @@ std::string SixLog(int records) {
   return bytes;
 }
 
-struct HookGuard {
-  explicit HookGuard(qv::OutputFaultHook h) { qv::SetOutputFaultHook(std::move(h)); }
-  ~HookGuard() { qv::SetOutputFaultHook(nullptr); }
-};
-
 }  // namespace
 
 TEST(DepthShift, CompleteLogOfRecordsWithoutDepthMovesOnlyTheHeader) {

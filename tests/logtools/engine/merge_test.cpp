@@ -54,11 +54,6 @@ struct TwoLogs {
   }
 };
 
-struct HookGuard {
-  explicit HookGuard(qv::OutputFaultHook h) { qv::SetOutputFaultHook(std::move(h)); }
-  ~HookGuard() { qv::SetOutputFaultHook(nullptr); }
-};
-
 }  // namespace
 
 TEST(Merge, TwoInputsOnTheFinestGrid) {
