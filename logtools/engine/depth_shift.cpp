@@ -12,9 +12,12 @@
 #include <vector>
 
 #include "logtools/engine/channel_reader.h"
-#include "logtools/engine/header_standin.h"
+#include "header/header.h"
+#include "header/section_access.h"
 #include "logtools/engine/log_records.h"
-#include "logtools/engine/platform_api.h"
+#include "platform/files/atomic_file.h"
+#include "platform/files/paths.h"
+#include "platform/text/cnum.h"
 #include "logtools/engine/staged_output.h"
 #include "logtools/engine/tool_type.h"
 #include "platform/trace/trace.h"
@@ -213,8 +216,8 @@ int ShiftChannels(const DepthShiftRequest& r, bool inPlace, HeaderInfo& info) {
 
   // The input record in order lends each output record what is not a channel
   // value (flags, time, mask); past the input's end the last one serves again.
-  unsigned char in[TwelveChannelFileRecord::kSize] = {};
-  unsigned char out[TwelveChannelFileRecord::kSize];
+  std::uint8_t in[TwelveChannelFileRecord::kSize] = {};
+  std::uint8_t out[TwelveChannelFileRecord::kSize];
   long long d = start;
   for (;;) {
     if (walk.Next(in) < 0) return 0;

@@ -12,8 +12,11 @@
 
 #include <cmath>
 
-#include "logtools/engine/header_standin.h"
-#include "logtools/engine/platform_api.h"
+#include "header/header.h"
+#include "header/section_access.h"
+#include "platform/files/atomic_file.h"
+#include "platform/files/paths.h"
+#include "platform/text/cnum.h"
 #include "logtools/engine/tool_type.h"
 #include "logtools/ui/file_dialog.h"
 #include "platform/text/msgbox.h"

@@ -5,7 +5,8 @@
 #include <filesystem>
 
 #include "fixtures.h"
-#include "logtools/engine/header_standin.h"
+#include "header/header.h"
+#include "header/section_access.h"
 #include "logtools/engine/staged_output.h"
 #include "logtools/engine/tool_type.h"
 

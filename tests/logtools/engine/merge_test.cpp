@@ -3,8 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "fixtures.h"
-#include "logtools/engine/header_standin.h"
-#include "logtools/engine/profile_standin.h"
+#include "header/header.h"
+#include "header/section_access.h"
+#include "platform/profile/profile.h"
 #include "logtools/engine/staged_output.h"
 
 using namespace qvtest;

@@ -11,7 +11,8 @@
 #include <filesystem>
 
 #include "../engine/fixtures.h"
-#include "logtools/engine/header_standin.h"
+#include "header/header.h"
+#include "header/section_access.h"
 #include "logtools/ui/file_dialog.h"
 #include "platform/text/msgbox.h"
 #include "platform/text/strings.h"

@@ -10,7 +10,9 @@
 #include <deque>
 
 #include "../engine/fixtures.h"
-#include "logtools/engine/platform_api.h"
+#include "platform/files/atomic_file.h"
+#include "platform/files/paths.h"
+#include "platform/text/cnum.h"
 #include "logtools/ui/file_dialog.h"
 #include "platform/text/msgbox.h"
 
