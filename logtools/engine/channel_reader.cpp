@@ -92,11 +92,11 @@ double ChannelReader::GetValue(long long depth) const {
   const long long distance = logMode_ == 11 ? maxDepth_ - depth : depth - minDepth_;
   const std::uint64_t index = static_cast<std::uint64_t>(distance / step_);
   if (twelveChannel_) {
-    unsigned char rec[kTwelveChannelRecord];
+    std::uint8_t rec[kTwelveChannelRecord];
     if (file_->ReadAt(index * kTwelveChannelRecord, rec, sizeof rec) != static_cast<long long>(sizeof rec)) return 0.0;
     return DecodeTwelveChannel(rec).values[channel_ - 1];
   }
-  unsigned char rec[kSixChannelRecord];
+  std::uint8_t rec[kSixChannelRecord];
   if (file_->ReadAt(index * kSixChannelRecord, rec, sizeof rec) != static_cast<long long>(sizeof rec)) return 0.0;
   return DecodeSixChannel(rec).Scaled(channel_ - 1);
 }

@@ -12,9 +12,12 @@
 #include <vector>
 
 #include "logtools/engine/channel_reader.h"
-#include "logtools/engine/header_standin.h"
+#include "header/header.h"
+#include "header/section_access.h"
 #include "logtools/engine/log_records.h"
-#include "logtools/engine/platform_api.h"
+#include "platform/files/atomic_file.h"
+#include "platform/files/paths.h"
+#include "platform/text/cnum.h"
 #include "logtools/engine/staged_output.h"
 #include "logtools/engine/tool_type.h"
 #include "platform/trace/trace.h"
@@ -25,10 +28,10 @@ namespace {
 
 bool FitsInt(long long v) { return v >= INT_MIN && v <= INT_MAX; }
 
-// Reads whole records of one data file in order.
+// Reads whole records of one data file in order, through a buffer.
 class RecordSource {
  public:
-  explicit RecordSource(std::size_t recordSize) : size_(recordSize) {}
+  explicit RecordSource(std::size_t recordSize) : size_(recordSize), buffer_(64 * 1024) {}
   ~RecordSource() {
     if (fd_ >= 0) close(fd_);
   }
@@ -38,14 +41,21 @@ class RecordSource {
   }
   // The next whole record into OUT: 1, 0 at the end (a trailing partial
   // record counts as the end), -1 on a read error.
-  int Next(unsigned char* out) {
+  int Next(std::uint8_t* out) {
     std::size_t got = 0;
     while (got < size_) {
-      ssize_t n = read(fd_, out + got, size_ - got);
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0) return -1;
-      if (n == 0) return 0;
-      got += static_cast<std::size_t>(n);
+      if (pos_ == end_) {
+        ssize_t n = read(fd_, buffer_.data(), buffer_.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return -1;
+        if (n == 0) return 0;
+        pos_ = 0;
+        end_ = static_cast<std::size_t>(n);
+      }
+      const std::size_t take = std::min(size_ - got, end_ - pos_);
+      std::memcpy(out + got, buffer_.data() + pos_, take);
+      pos_ += take;
+      got += take;
     }
     return 1;
   }
@@ -53,6 +63,8 @@ class RecordSource {
  private:
   std::size_t size_;
   int fd_ = -1;
+  std::vector<std::uint8_t> buffer_;
+  std::size_t pos_ = 0, end_ = 0;
 };
 
 // Copies the records of IN to OUT with DELTA added to the signed 32-bit depth
@@ -61,7 +73,7 @@ bool ShiftRecordDepths(const std::string& in, const std::string& out, std::size_
   RecordSource source(recordSize);
   OutputFile sink;
   if (!source.Open(in) || !sink.Open(out)) return false;
-  std::vector<unsigned char> rec(recordSize);
+  std::vector<std::uint8_t> rec(recordSize);
   int r;
   while ((r = source.Next(rec.data())) == 1) {
     std::int32_t depth;
@@ -213,8 +225,8 @@ int ShiftChannels(const DepthShiftRequest& r, bool inPlace, HeaderInfo& info) {
 
   // The input record in order lends each output record what is not a channel
   // value (flags, time, mask); past the input's end the last one serves again.
-  unsigned char in[TwelveChannelFileRecord::kSize] = {};
-  unsigned char out[TwelveChannelFileRecord::kSize];
+  std::uint8_t in[TwelveChannelFileRecord::kSize] = {};
+  std::uint8_t out[TwelveChannelFileRecord::kSize];
   long long d = start;
   for (;;) {
     if (walk.Next(in) < 0) return 0;

@@ -7,10 +7,13 @@
 #include <memory>
 
 #include "logtools/engine/channel_reader.h"
-#include "logtools/engine/header_standin.h"
+#include "header/header.h"
+#include "header/section_access.h"
 #include "logtools/engine/log_records.h"
-#include "logtools/engine/platform_api.h"
-#include "logtools/engine/profile_standin.h"
+#include "platform/files/atomic_file.h"
+#include "platform/files/paths.h"
+#include "platform/text/cnum.h"
+#include "platform/profile/profile.h"
 #include "logtools/engine/staged_output.h"
 #include "logtools/engine/tool_type.h"
 
@@ -164,7 +167,7 @@ int MergeLogFiles(const MergeParameters* p) {
 
   OutputFile sink;
   if (!sink.Open(stagedData)) return 0;
-  unsigned char out[TwelveChannelFileRecord::kSize];
+  std::uint8_t out[TwelveChannelFileRecord::kSize];
   for (long long d = first;;) {
     TwelveChannelFileRecord rec;
     // The depth in header units, as every reader of twelve-channel records

@@ -3,8 +3,10 @@
 #include <cstdio>
 #include <sstream>
 
-#include "logtools/engine/platform_api.h"
-#include "logtools/engine/profile_standin.h"
+#include "platform/files/atomic_file.h"
+#include "platform/files/paths.h"
+#include "platform/text/cnum.h"
+#include "platform/profile/profile.h"
 #include "logtools/engine/staged_output.h"
 #include "logtools/engine/tool_type.h"
 #include "platform/text/msgbox.h"

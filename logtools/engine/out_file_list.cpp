@@ -1,6 +1,8 @@
 #include "logtools/engine/out_file_list.h"
 
-#include "logtools/engine/platform_api.h"
+#include "platform/files/atomic_file.h"
+#include "platform/files/paths.h"
+#include "platform/text/cnum.h"
 #include "platform/text/strings.h"
 #include "platform/trace/trace.h"
 

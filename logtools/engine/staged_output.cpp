@@ -12,7 +12,9 @@
 #include <algorithm>
 #include <mutex>
 
-#include "logtools/engine/platform_api.h"
+#include "platform/files/atomic_file.h"
+#include "platform/files/paths.h"
+#include "platform/text/cnum.h"
 #include "platform/trace/trace.h"
 
 namespace qv {

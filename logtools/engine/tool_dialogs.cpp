@@ -1,6 +1,8 @@
 #include "logtools/engine/tool_dialogs.h"
 
-#include "logtools/engine/platform_api.h"
+#include "platform/files/atomic_file.h"
+#include "platform/files/paths.h"
+#include "platform/text/cnum.h"
 
 namespace qv {
 

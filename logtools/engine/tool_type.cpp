@@ -1,7 +1,9 @@
 #include "logtools/engine/tool_type.h"
 
-#include "logtools/engine/platform_api.h"
-#include "logtools/engine/profile_standin.h"
+#include "platform/files/atomic_file.h"
+#include "platform/files/paths.h"
+#include "platform/text/cnum.h"
+#include "platform/profile/profile.h"
 #include "logtools/engine/staged_output.h"
 
 namespace qv {

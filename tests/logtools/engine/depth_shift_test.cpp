@@ -2,10 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/mount.h>
+
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 
 #include "fixtures.h"
-#include "logtools/engine/header_standin.h"
+#include "header/header.h"
+#include "header/section_access.h"
 #include "logtools/engine/staged_output.h"
 #include "logtools/engine/tool_type.h"
 
@@ -47,11 +52,6 @@ std::string SixLog(int records) {
                                                           7, 7, 7, static_cast<std::uint16_t>(i)});
   return bytes;
 }
-
-struct HookGuard {
-  explicit HookGuard(qv::OutputFaultHook h) { qv::SetOutputFaultHook(std::move(h)); }
-  ~HookGuard() { qv::SetOutputFaultHook(nullptr); }
-};
 
 }  // namespace
 
@@ -265,6 +265,31 @@ TEST(DepthShift, AWriteFailingPartWayLeavesEveryFileAsItWas) {
     EXPECT_EQ(qv::DoDepthShift(r), 0) << c.what;
     EXPECT_GE(calls, c.failAt) << c.what;
     EXPECT_EQ(Snapshot(dir), before) << c.what;
+  }
+}
+
+TEST(DepthShift, AFullFileSystemLeavesEveryFileAsItWas) {
+  std::string dir = FreshFolder("shift-full-fs");
+  // A small file system of its own, with room for the log but not for a
+  // second copy of it.
+  if (mount("tmpfs", dir.c_str(), "tmpfs", 0, "size=256k") != 0)
+    GTEST_SKIP() << "cannot make a small file system here: " << std::strerror(errno);
+  struct Unmount {
+    std::string dir;
+    ~Unmount() { umount2(dir.c_str(), MNT_DETACH); }
+  } unmount{dir};
+  WriteBytes(dir + "/T.LGX", TwelveLog(2500, 0, 10));  // 160000 bytes
+  WriteHeader(dir + "/T.hed", {.logMode = 12, .startDepth = 0, .endDepth = 24990});
+  WriteBytes(dir + "/U.LGX", "an earlier output");
+  const auto before = Snapshot(dir);
+  ASSERT_EQ(ReadBytes(dir + "/T.LGX").size(), 160000u);
+  for (const char* out : {"/T.LGX", "/U.LGX"}) {
+    for (int wholeLog : {1, 0}) {
+      auto r = Request(dir + "/T.LGX", dir + out, wholeLog);
+      r.shifts[1] = 10;
+      EXPECT_EQ(qv::DoDepthShift(r), 0) << out << " " << wholeLog;
+      EXPECT_EQ(Snapshot(dir), before) << out << " " << wholeLog;
+    }
   }
 }
 

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "logtools/engine/staged_output.h"
+
 namespace qvtest {
 
 // A fresh empty folder under the test temporary folder.
@@ -45,4 +47,12 @@ void WriteHeader(const std::string& path, const Header& h, const std::string& ex
 // Every regular file of a folder with its bytes, to compare whole folders.
 std::vector<std::pair<std::string, std::string>> Snapshot(const std::string& dir);
 
+}  // namespace qvtest
+
+namespace qvtest {
+// Installs an output fault hook for one scope.
+struct HookGuard {
+  explicit HookGuard(qv::OutputFaultHook h) { qv::SetOutputFaultHook(std::move(h)); }
+  ~HookGuard() { qv::SetOutputFaultHook(nullptr); }
+};
 }  // namespace qvtest

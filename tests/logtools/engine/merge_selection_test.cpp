@@ -6,8 +6,10 @@
 #include <filesystem>
 
 #include "fixtures.h"
-#include "logtools/engine/platform_api.h"
-#include "logtools/engine/profile_standin.h"
+#include "platform/files/atomic_file.h"
+#include "platform/files/paths.h"
+#include "platform/text/cnum.h"
+#include "platform/profile/profile.h"
 #include "platform/text/msgbox.h"
 #include "platform/text/strings.h"
 

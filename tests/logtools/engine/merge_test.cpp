@@ -3,8 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "fixtures.h"
-#include "logtools/engine/header_standin.h"
-#include "logtools/engine/profile_standin.h"
+#include "header/header.h"
+#include "header/section_access.h"
+#include "platform/profile/profile.h"
 #include "logtools/engine/staged_output.h"
 
 using namespace qvtest;
@@ -52,11 +53,6 @@ struct TwoLogs {
     p.channelCount = 2;
     return p;
   }
-};
-
-struct HookGuard {
-  explicit HookGuard(qv::OutputFaultHook h) { qv::SetOutputFaultHook(std::move(h)); }
-  ~HookGuard() { qv::SetOutputFaultHook(nullptr); }
 };
 
 }  // namespace

@@ -16,11 +16,6 @@ int FilesIn(const std::string& dir) {
   return n;
 }
 
-struct HookGuard {
-  explicit HookGuard(qv::OutputFaultHook h) { qv::SetOutputFaultHook(std::move(h)); }
-  ~HookGuard() { qv::SetOutputFaultHook(nullptr); }
-};
-
 }  // namespace
 
 TEST(StagedOutput, CommitReplacesTargetsAndLeavesNoStagingFolder) {
