@@ -15,6 +15,8 @@
 
 namespace {
 
+std::atomic<bool> g_failSaves{false};
+
 // Index of the first character of the last path component.
 std::size_t LastComponentStart(const std::string& path) {
   std::size_t slash = path.find_last_of("/\\");
@@ -41,7 +43,10 @@ std::string FindNoCase(const std::string& path) {
   return found;
 }
 
-bool WriteWhole(const std::string& path, const std::string& bytes) {
+}  // namespace
+
+bool ReplaceFileWhole(const std::string& path, const std::string& bytes) {
+  if (g_failSaves) return false;
   std::string temp = path + ".XXXXXX";
   int fd = ::mkstemp(temp.data());
   if (fd < 0) return false;
@@ -61,8 +66,6 @@ bool WriteWhole(const std::string& path, const std::string& bytes) {
   if (!ok) ::unlink(temp.c_str());
   return ok;
 }
-
-}  // namespace
 
 std::string SiblingFor(const std::string& path, const char* newExtension) {
   std::size_t start = LastComponentStart(path);
@@ -137,16 +140,12 @@ void HedFile::DeleteSection(const std::string& section) {
   profile_.DeleteSection(section);
 }
 
-namespace {
-std::atomic<bool> g_failSaves{false};
-}
-
 void FailHedSavesForTest(bool fail) {
   g_failSaves = fail;
 }
 
 bool HedFile::Save() {
-  return !g_failSaves && WriteWhole(path_, profile_.Text());
+  return ReplaceFileWhole(path_, profile_.Text());
 }
 
 std::string FormatHedInt(int value) {

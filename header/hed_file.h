@@ -69,6 +69,10 @@ class HedFile {
   hedstandin::ProfileFile profile_;
 };
 
+// Writes bytes to path through a temporary file in the same folder that is
+// flushed and renamed over it; false leaves an existing file untouched.
+bool ReplaceFileWhole(const std::string& path, const std::string& bytes);
+
 // Makes every following save fail (tests of the failure paths).
 void FailHedSavesForTest(bool fail);
 
