@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "header/profile_standin.h"
+#include "platform/profile/profile.h"
 
 // Read buffers of the header format: values come back cut to 255 characters,
 // trailer lines to 1023.
@@ -66,15 +66,8 @@ class HedFile {
 
  private:
   std::string path_;
-  hedstandin::ProfileFile profile_;
+  qv::ProfileFile profile_;
 };
-
-// Writes bytes to path through a temporary file in the same folder that is
-// flushed and renamed over it; false leaves an existing file untouched.
-bool ReplaceFileWhole(const std::string& path, const std::string& bytes);
-
-// Makes every following save fail (tests of the failure paths).
-void FailHedSavesForTest(bool fail);
 
 // Number texts of the header format, in the C locale. Non-finite values are
 // never written: they become 0.

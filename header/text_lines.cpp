@@ -1,9 +1,9 @@
 #include "header/text_lines.h"
 
 #include <cmath>
-#include <cstdio>
 
-#include "header/hed_file.h"
+#include "platform/files/atomic_file.h"
+#include "platform/text/cnum.h"
 
 bool TextLineFile::WriteString(std::string_view text) {
   if (aborted_) return false;
@@ -15,7 +15,7 @@ bool TextLineFile::WriteString(std::string_view text) {
 }
 
 bool TextLineFile::Commit() {
-  return !aborted_ && ReplaceFileWhole(path_, text_);
+  return !aborted_ && qv::WriteFileAtomically(path_, text_);
 }
 
 int WriteTextLine(TextLineFile& file, std::string_view text) {
@@ -37,9 +37,7 @@ int WriteIniUInt(TextLineFile& file, const std::string& key, std::uint32_t value
 }
 
 int WriteIniFloat(TextLineFile& file, const std::string& key, double value) {
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%G", std::isfinite(value) ? value : 0.0);
-  return WriteTextLine(file, key + "=" + buf + "\n");
+  return WriteTextLine(file, key + "=" + qv::FormatC("%G", std::isfinite(value) ? value : 0.0) + "\n");
 }
 
 int WriteIniByte(TextLineFile& file, const std::string& key, std::int8_t value) {
