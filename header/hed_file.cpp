@@ -48,6 +48,10 @@ int HedFile::GetInt(const std::string& section, const std::string& key, const ch
   return ParseHedInt(Get(section, key, def));
 }
 
+std::uint32_t HedFile::GetColour(const std::string& section, const std::string& key, const char* def) const {
+  return static_cast<std::uint32_t>(qv::AtolC(Get(section, key, def).c_str()));
+}
+
 double HedFile::GetDouble(const std::string& section, const std::string& key, const char* def) const {
   return ParseHedDouble(Get(section, key, def));
 }

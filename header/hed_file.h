@@ -6,6 +6,7 @@
 // Keys follow the Windows private-profile rules of the profile layer.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -50,6 +51,8 @@ class HedFile {
                   unsigned size = kHedValueBuffer) const;
   // Leading sign and decimal digits of the value or of def; 0 without digits.
   int GetInt(const std::string& section, const std::string& key, const char* def) const;
+  // A colour value written signed ("%d") or unsigned ("%u").
+  std::uint32_t GetColour(const std::string& section, const std::string& key, const char* def) const;
   // A decimal floating-point number at the start of the value; 0 without one.
   double GetDouble(const std::string& section, const std::string& key, const char* def) const;
 

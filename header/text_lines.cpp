@@ -2,20 +2,26 @@
 
 #include <cmath>
 
-#include "platform/files/atomic_file.h"
 #include "platform/text/cnum.h"
 
 bool TextLineFile::WriteString(std::string_view text) {
   if (aborted_) return false;
+  std::string line;
+  line.reserve(text.size() + 2);
   for (char c : text) {
-    if (c == '\n') text_ += '\r';
-    text_ += c;
+    if (c == '\n') line += '\r';
+    line += c;
   }
-  return true;
+  return file_.Write(line);
+}
+
+void TextLineFile::Abort() {
+  aborted_ = true;
+  file_.Abandon();
 }
 
 bool TextLineFile::Commit() {
-  return !aborted_ && qv::WriteFileAtomically(path_, text_);
+  return !aborted_ && file_.Commit();
 }
 
 int WriteTextLine(TextLineFile& file, std::string_view text) {

@@ -1,29 +1,33 @@
 // Writing an INI file as plain text, line by line (the user-function INI).
-// The lines collect in memory and replace the file whole on Commit, so an
-// interrupted write never leaves half a file behind.
+// The lines go to a temporary file beside the target that replaces it whole
+// on Commit, so an interrupted write never leaves half a file behind and the
+// old file stays until the new one is complete.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "platform/files/atomic_file.h"
+
 class TextLineFile {
  public:
-  explicit TextLineFile(std::string path) : path_(std::move(path)) {}
+  explicit TextLineFile(std::string path) : file_(std::move(path)) {}
 
-  // Appends text; each "\n" is stored as CR LF. False once the file has been
-  // abandoned.
+  // Creates the temporary file; false when it cannot be made.
+  bool Create() { return file_.Open(); }
+  // Appends text; each "\n" is written as CR LF. False when the write failed
+  // or the file has been abandoned.
   bool WriteString(std::string_view text);
-  // Abandons the file: nothing will be written.
-  void Abort() { aborted_ = true; }
-  // Replaces the file with what was written; false when abandoned or when
-  // the file could not be replaced (the old one is then untouched).
+  // Abandons the file: the target stays as it was.
+  void Abort();
+  // Replaces the target with what was written; false when abandoned or when
+  // the target could not be replaced (the old one is then untouched).
   bool Commit();
-  const std::string& Path() const { return path_; }
+  const std::string& Path() const { return file_.path(); }
 
  private:
-  std::string path_;
-  std::string text_;
+  qv::AtomicFile file_;
   bool aborted_ = false;
 };
 

@@ -94,6 +94,7 @@ TEST(TextLinesTest, LinesAreWrittenWithCrLfAndReplaceTheFileOnCommit) {
   const std::string path = ScratchDir("text_lines") + "/USER.INI";
   WriteBytes(path, "old content\r\n");
   TextLineFile file(path);
+  ASSERT_TRUE(file.Create());
   EXPECT_EQ(WriteIniSection(file, "General"), 1);
   EXPECT_EQ(WriteIniString(file, "Ident", "QUORVANTA"), 1);
   EXPECT_EQ(WriteIniInt(file, "Outputs", -3), 1);
@@ -111,6 +112,7 @@ TEST(TextLinesTest, LinesAreWrittenWithCrLfAndReplaceTheFileOnCommit) {
             "Type=-2\r\n\r\n[Channel3]\r\n[Channel]\r\n");
 
   TextLineFile abandoned(path);
+  ASSERT_TRUE(abandoned.Create());
   WriteTextLine(abandoned, "partial\n");
   abandoned.Abort();
   EXPECT_EQ(WriteTextLine(abandoned, "more\n"), 0);
