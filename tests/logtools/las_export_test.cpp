@@ -435,3 +435,58 @@ TEST(LasExportTest, WindowRowsAndStatistics) {
 }
 
 }  // namespace
+
+namespace {
+
+// What las-js, a reader that is not ours, makes of a LAS file (compact JSON),
+// or empty when it could not be run.
+std::string ReadWithLasJs(const std::string& las) {
+  const std::string cmd = "NODE_PATH='" QV_NODE_MODULES "' node '" QV_TEST_SOURCE_DIR "/read_las.js' '" + las + "'";
+  FILE* p = ::popen(cmd.c_str(), "r");
+  if (p == nullptr) return {};
+  std::string out;
+  char buf[4096];
+  std::size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+  return ::pclose(p) == 0 ? out : std::string();
+}
+
+TEST(LasExportTest, AnIndependentReaderReadsTheExportedFiles) {
+  if (!std::filesystem::exists(QV_NODE_MODULES "/las-js/package.json")) {
+    if (const char* ci = std::getenv("CI"); ci != nullptr && std::string(ci) == "true")
+      FAIL() << "las-js is missing: scripts/deps.sh installs it";
+    GTEST_SKIP() << "las-js is not installed (scripts/deps.sh installs it)";
+  }
+  struct Case {
+    const char* name;
+    std::vector<const char*> expected;  // fragments of the reader's JSON
+  };
+  const std::string golden = std::string(QV_TEST_SOURCE_DIR) + "/data/";
+  const Case cases[] = {
+      {"six_channel.las",
+       {R"("headers":["DEPTH","GR","TMP","RES"])", R"("units":["M","API","degC","Ohmm"])", R"("rowCount":6)",
+        R"("columnCount":4)", R"("first":[10,201,45300,200])", R"("nulls":[0,0,0,0])", R"("COMP":"Acme Water Board")",
+        R"("FLD":"N/A")"}},
+      {"twelve_channel.las",
+       {R"("headers":["DEPTH","TIME","C12","C1","BAD"])", R"("units":["FT","SEC","V","V","V"])", R"("rowCount":6)",
+        R"("columnCount":5)", R"("first":[20.05,0.5,120,10,-999.25])", R"("nulls":[0,0,0,0,6])",
+        R"("STEP":"-0.0100")"}},
+  };
+  for (const Case& c : cases) {
+    const std::string json = ReadWithLasJs(golden + c.name);
+    ASSERT_FALSE(json.empty()) << c.name;
+    for (const char* fragment : c.expected) EXPECT_NE(json.find(fragment), std::string::npos) << c.name << ": " << json;
+  }
+
+  // And a fresh export with a user function and rows past the end of the data.
+  Log log("lasjs", "BH7.LOG", SixChannelRecords(), kSixHeader);
+  log.settings.ToDepth = 10080;
+  log.settings.ReverseDepth = 1;
+  const LasChannels channels = log.Pick({"GR", "RES"});
+  ASSERT_EQ(ExportLas(&log.settings, &log.header, &channels), 1);
+  const std::string json = ReadWithLasJs(log.settings.LasPath);
+  for (const char* fragment : {R"("rowCount":9)", R"("nulls":[0,3,3])", R"("first":[10.08,-999.25,-999.25])"})
+    EXPECT_NE(json.find(fragment), std::string::npos) << json;
+}
+
+}  // namespace
