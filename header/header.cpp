@@ -17,10 +17,6 @@ constexpr unsigned kCannotCreateHed = 32114;
 constexpr unsigned kCannotOpenHeader = 32169;
 constexpr unsigned kNotV106 = 32140;
 
-void ShowString(unsigned id) {
-  qv::ShowMessageBox(qv::LoadString(id), {}, qv::MB_OK);
-}
-
 bool WriteWellInfo(HedFile& file, const HeaderInfo& info) {
   bool ok = true;
   for (const WellInfoField& field : WellInfoFields()) {
@@ -167,7 +163,7 @@ int CHeader::WriteHeader(const std::string& path, const std::string* chainTo, co
   const HedFile::LoadResult loaded = file.Load(hed);
   if (loaded == HedFile::LoadResult::kUnreadable) {
     // An existing header that cannot be read is never overwritten.
-    ShowString(kCannotCreateHed);
+    qv::ShowMessageId(kCannotCreateHed);
     return 0;
   }
   const bool created = loaded == HedFile::LoadResult::kMissing;
@@ -207,7 +203,7 @@ int CHeader::WriteHeader(const std::string& path, const std::string* chainTo, co
   }
   if (!ok) return 0;  // nothing of this call reaches the file
   if (!file.Save()) {
-    if (created) ShowString(kCannotCreateHed);
+    if (created) qv::ShowMessageId(kCannotCreateHed);
     return 0;
   }
   if (created) qv::Trace("Creation of HED sucessfully");
@@ -225,7 +221,7 @@ int CHeader::OpenHeader(const std::string& path, std::string* chainTo, HeaderInf
       if (ImportOldHeader(path) == 0) return 0;
       break;
     case HedFile::LoadResult::kUnreadable:
-      ShowString(kCannotOpenHeader);
+      qv::ShowMessageId(kCannotOpenHeader);
       return 0;
     case HedFile::LoadResult::kLoaded:
       if (file.Get(kGeneral, "Ident", "") != kHeaderIdent) {
@@ -245,7 +241,7 @@ int CHeader::ImportOldHeader(const std::string& path) {
   if (hdr.empty()) return 0;
   std::ifstream in(hdr, std::ios::binary);
   if (!in) {
-    ShowString(kCannotOpenHeader);
+    qv::ShowMessageId(kCannotOpenHeader);
     return 0;
   }
   in.seekg(0, std::ios::end);
@@ -258,7 +254,7 @@ int CHeader::ImportOldHeader(const std::string& path) {
     std::string text = qv::LoadString(kNotV106);
     std::size_t at = text.find("%s");
     if (at != std::string::npos) text.replace(at, 2, hdr);
-    qv::ShowMessageBox(text, {}, qv::MB_OK);
+    qv::ShowMessageText(kNotV106, text);
     return 0;
   }
   // The conversion fills a fresh header in memory; the file on disk is
@@ -268,7 +264,7 @@ int CHeader::ImportOldHeader(const std::string& path) {
   converted.Reset(HeaderPathFor(path));
   if (ConvertOldHeader(path, converted) == 0) return 0;
   if (!converted.Save()) {
-    ShowString(kCannotOpenHeader);
+    qv::ShowMessageId(kCannotOpenHeader);
     return 0;
   }
   return 1;

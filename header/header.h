@@ -15,6 +15,7 @@
 #include "sondedb/records/records.h"
 
 class HedFile;
+struct UserFunctionRecord;
 
 // The stateless header service; built on the caller's stack for one call.
 class CHeader {
@@ -50,6 +51,10 @@ class CHeader {
   // Fills header, a fresh empty header file, from the old binary header
   // beside the data file; 1 on success. The caller saves it.
   int ConvertOldHeader(const std::string& dataPath, HedFile& header);
+
+  // The user-function INI beside path (see header/user_function_ini.h).
+  int WriteUserFunctionIni(const std::string& path, const CurveArray* curves, const UserFunctionRecord* record);
+  int ReadUserFunctionIni(const std::string& path, CurveArray* curves, UserFunctionRecord* record);
 
   // Put a record into its defined empty state before a reader fills it.
   static void ClearHeaderInfo(HeaderInfo& info);

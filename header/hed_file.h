@@ -6,12 +6,13 @@
 // Keys follow the Windows private-profile rules of the profile layer.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "header/profile_standin.h"
+#include "platform/profile/profile.h"
 
 // Read buffers of the header format: values come back cut to 255 characters,
 // trailer lines to 1023.
@@ -50,6 +51,8 @@ class HedFile {
                   unsigned size = kHedValueBuffer) const;
   // Leading sign and decimal digits of the value or of def; 0 without digits.
   int GetInt(const std::string& section, const std::string& key, const char* def) const;
+  // A colour value written signed ("%d") or unsigned ("%u").
+  std::uint32_t GetColour(const std::string& section, const std::string& key, const char* def) const;
   // A decimal floating-point number at the start of the value; 0 without one.
   double GetDouble(const std::string& section, const std::string& key, const char* def) const;
 
@@ -66,11 +69,8 @@ class HedFile {
 
  private:
   std::string path_;
-  hedstandin::ProfileFile profile_;
+  qv::ProfileFile profile_;
 };
-
-// Makes every following save fail (tests of the failure paths).
-void FailHedSavesForTest(bool fail);
 
 // Number texts of the header format, in the C locale. Non-finite values are
 // never written: they become 0.

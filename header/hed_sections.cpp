@@ -32,7 +32,7 @@ void ReadCurveDisplay(const HedFile& file, const std::string& section, CurveReco
   curve.physicalChannel = file.GetInt(section, "PhysicalCh", "0");
   curve.logicalChannel = file.GetInt(section, "LogicalCh", "0");
   curve.window = file.GetInt(section, "Window", "0");
-  curve.lineColour = static_cast<ColourRef>(file.GetInt(section, "LineColour", "0"));
+  curve.lineColour = file.GetColour(section, "LineColour", "0");
   curve.printLineStyle = file.GetInt(section, "PrintParameter", "0");
   curve.scaleMinimum = static_cast<float>(file.GetDouble(section, "RangeLeft", "0"));
   curve.scaleMaximum = static_cast<float>(file.GetDouble(section, "RangeRight", "0"));
@@ -56,7 +56,7 @@ void ReadTrack(const HedFile& file, const std::string& section, TrackRecord& tra
   track.type = file.GetInt(section, "Type", "0");
   track.gridFlag = file.GetInt(section, "GridFlag", "0") != 0 ? 1 : 0;
   track.gridStyle = file.GetInt(section, "GridStyle", "0");
-  track.gridColour = static_cast<ColourRef>(file.GetInt(section, "GridColour", "0"));
+  track.gridColour = file.GetColour(section, "GridColour", "0");
 }
 
 bool WriteTrack(HedFile& file, const std::string& section, const TrackRecord& track) {

@@ -16,10 +16,6 @@ constexpr unsigned kCannotWriteHeader = 32201;
 constexpr const char* kNearGate = "FreePipeGateNear";
 constexpr const char* kFarGate = "FreePipeGateFar";
 
-void ShowString(unsigned id) {
-  qv::ShowMessageBox(qv::LoadString(id), {}, qv::MB_OK);
-}
-
 // Loads the header beside a data file; false (and nothing loaded) when the
 // path has no extension or the file is missing or unreadable.
 bool LoadExisting(HedFile& file, const std::string& hedPath) {
@@ -96,7 +92,7 @@ int ReadChannelFilters(const std::string& path, ChannelFilter* table) {
     return 0;
   }
   if (file.Get(kGeneral, "Ident", "") != kHeaderIdent) {
-    ShowString(kCannotReadHeader);
+    qv::ShowMessageId(kCannotReadHeader);
     return 0;
   }
   if (table == nullptr) return 1;
@@ -111,7 +107,7 @@ int ReadChannelFilters(const std::string& path, ChannelFilter* table) {
 int WriteChannelFilters(const std::string& path, ChannelFilter* table, int zeroOffsets) {
   HedFile file;
   if (!LoadExisting(file, HeaderPathFor(path))) {
-    ShowString(kCannotWriteHeader);
+    qv::ShowMessageId(kCannotWriteHeader);
     return 0;
   }
   if (table == nullptr) return 0;

@@ -13,6 +13,13 @@ missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
+# las-js (npm): a LAS reader independent of ours that the LAS export tests
+# read the exported files with; kept in build-node/ of the work tree.
+top=$(cd "$(dirname "$0")/.." && pwd)
+if command -v npm >/dev/null && [ ! -f "$top/build-node/node_modules/las-js/package.json" ]; then
+  npm install --prefix "$top/build-node" --no-audit --no-fund --no-save las-js@3.4.2 >/dev/null ||
+    echo "deps.sh: las-js could not be installed; the LAS reader test will be skipped" >&2
+fi
 [ ${#missing[@]} -eq 0 ] && exit 0
 sudo=""
 [ "$(id -u)" = 0 ] || sudo="sudo"

@@ -82,3 +82,42 @@ TEST(HeaderInfoTest, ClearZeroesNumbersKeepsTextsAndCopiesAreWhole) {
 }
 
 }  // namespace
+
+#include <limits>
+
+#include "header/text_lines.h"
+#include "tests/header/test_support.h"
+
+namespace {
+
+TEST(TextLinesTest, LinesAreWrittenWithCrLfAndReplaceTheFileOnCommit) {
+  const std::string path = ScratchDir("text_lines") + "/USER.INI";
+  WriteBytes(path, "old content\r\n");
+  TextLineFile file(path);
+  ASSERT_TRUE(file.Create());
+  EXPECT_EQ(WriteIniSection(file, "General"), 1);
+  EXPECT_EQ(WriteIniString(file, "Ident", "QUORVANTA"), 1);
+  EXPECT_EQ(WriteIniInt(file, "Outputs", -3), 1);
+  EXPECT_EQ(WriteIniUInt(file, "Inputs", 4000000000u), 1);
+  EXPECT_EQ(WriteIniFloat(file, "Gain", 0.000125), 1);
+  EXPECT_EQ(WriteIniFloat(file, "Bad", std::numeric_limits<double>::quiet_NaN()), 1);
+  EXPECT_EQ(WriteIniByte(file, "Type", static_cast<std::int8_t>(-2)), 1);
+  EXPECT_EQ(WriteIniBlankLine(file), 1);
+  EXPECT_EQ(WriteIniIndexedSection(file, "Channel", 3), 1);
+  EXPECT_EQ(WriteIniIndexedSection(file, "Channel", -1), 1);
+  EXPECT_EQ(ReadBytes(path), "old content\r\n") << "nothing reaches the file before the commit";
+  ASSERT_TRUE(file.Commit());
+  EXPECT_EQ(ReadBytes(path),
+            "[General]\r\nIdent=QUORVANTA\r\nOutputs=-3\r\nInputs=4000000000\r\nGain=0.000125\r\nBad=0\r\n"
+            "Type=-2\r\n\r\n[Channel3]\r\n[Channel]\r\n");
+
+  TextLineFile abandoned(path);
+  ASSERT_TRUE(abandoned.Create());
+  WriteTextLine(abandoned, "partial\n");
+  abandoned.Abort();
+  EXPECT_EQ(WriteTextLine(abandoned, "more\n"), 0);
+  EXPECT_FALSE(abandoned.Commit());
+  EXPECT_NE(ReadBytes(path).find("[General]"), std::string::npos);
+}
+
+}  // namespace

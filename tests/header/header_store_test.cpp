@@ -6,6 +6,7 @@
 #include "header/hed_file.h"
 #include "header/section_access.h"
 #include "header/wellinfo_fields.h"
+#include "platform/files/atomic_file.h"
 #include "tests/header/test_support.h"
 
 namespace {
@@ -295,7 +296,7 @@ TEST(HeaderStoreTest, ForeignOrMissingIdentIsNeverDestroyed) {
     if (!c.hed.empty()) WriteBytes(log.hed, c.hed);
     if (!c.hdr.empty()) WriteBytes(log.dir + "/WELL7.hdr", c.hdr);
     OldHeaderConverter previous = SetOldHeaderConverter(c.converter);
-    BoxRecorder boxes;
+    qv::MessageRecorder boxes;
     HeaderInfo info;
     info.Company = "untouched";
     EXPECT_EQ(ReadHeaderInfo(log.data, &info), c.result) << c.name;
@@ -308,10 +309,10 @@ TEST(HeaderStoreTest, ForeignOrMissingIdentIsNeverDestroyed) {
     }
     EXPECT_EQ(info.Company, c.company) << c.name;
     if (c.box.empty()) {
-      EXPECT_TRUE(boxes.texts.empty()) << c.name;
+      EXPECT_TRUE(Texts(boxes).empty()) << c.name;
     } else {
-      ASSERT_EQ(boxes.texts.size(), 1u) << c.name;
-      EXPECT_NE(boxes.texts[0].find(c.box), std::string::npos) << c.name << ": " << boxes.texts[0];
+      ASSERT_EQ(Texts(boxes).size(), 1u) << c.name;
+      EXPECT_NE(Texts(boxes)[0].find(c.box), std::string::npos) << c.name << ": " << Texts(boxes)[0];
     }
   }
 }
@@ -319,22 +320,22 @@ TEST(HeaderStoreTest, ForeignOrMissingIdentIsNeverDestroyed) {
 TEST(HeaderStoreTest, NotV106MessageNamesTheOldHeader) {
   Log log("not_v106");
   WriteBytes(log.dir + "/WELL7.hdr", std::string(10, 'x'));
-  BoxRecorder boxes;
+  qv::MessageRecorder boxes;
   HeaderInfo info;
   EXPECT_EQ(ReadHeaderInfo(log.data, &info), 0);
-  ASSERT_EQ(boxes.texts.size(), 1u);
-  EXPECT_EQ(boxes.texts[0], log.dir + "/WELL7.hdr  is not a valid .hdr file or is not in V106 format !");
+  ASSERT_EQ(Texts(boxes).size(), 1u);
+  EXPECT_EQ(Texts(boxes)[0], log.dir + "/WELL7.hdr  is not a valid .hdr file or is not in V106 format !");
 }
 
 TEST(HeaderStoreTest, PlainReadOfForeignHeaderTouchesNothing) {
   Log log("plain_read");
   WriteBytes(log.hed, "[General]\r\nIdent=OTHER\r\n[WellInfo]\r\nStep=5\r\n");
-  BoxRecorder boxes;
+  qv::MessageRecorder boxes;
   HeaderInfo info;
   info.Step = 77;
   EXPECT_EQ(CHeader().ReadHeader(log.hed, nullptr, &info), 0);
   EXPECT_EQ(info.Step, 77);
-  EXPECT_TRUE(boxes.texts.empty());
+  EXPECT_TRUE(Texts(boxes).empty());
   WriteBytes(log.hed, kIdentOnly);
   EXPECT_EQ(CHeader().ReadHeader(log.hed), 1) << "no records: only the checks";
 }
@@ -350,9 +351,9 @@ TEST(HeaderStoreTest, FailedWriteLeavesTheFileByteIdentical) {
   EXPECT_EQ(ReadBytes(log.hed), golden);
 
   info.Comment[3] = "one line";
-  FailHedSavesForTest(true);
+  qv::SetFileFaultHook([](std::string_view step, const std::string&) { return step == "rename"; });
   EXPECT_EQ(WriteHeaderInfo(log.data, &info, nullptr), 0);
-  FailHedSavesForTest(false);
+  qv::SetFileFaultHook(nullptr);
   EXPECT_EQ(ReadBytes(log.hed), golden);
 
   if (::geteuid() != 0) {  // a read-only folder stops everybody but root
@@ -371,13 +372,13 @@ TEST(HeaderStoreTest, WriteCreatesAMissingHeaderWithOnlyItsSections) {
   EXPECT_EQ(WriteSondeLength(log.data, &length), 1);
   EXPECT_EQ(ReadBytes(log.hed), "[General]\r\nSondeLength=180\r\n");
 
-  BoxRecorder boxes;
-  FailHedSavesForTest(true);
+  qv::MessageRecorder boxes;
+  qv::SetFileFaultHook([](std::string_view step, const std::string&) { return step == "rename"; });
   Log other("create_fails");
   EXPECT_EQ(WriteSondeLength(other.data, &length), 0);
-  FailHedSavesForTest(false);
+  qv::SetFileFaultHook(nullptr);
   EXPECT_FALSE(Exists(other.hed));
-  EXPECT_EQ(boxes.texts, std::vector<std::string>{"Can not create .hed file"});
+  EXPECT_EQ(Texts(boxes), std::vector<std::string>{"Can not create .hed file"});
 }
 
 TEST(HeaderStoreTest, HeaderPathUsesOnlyTheLastComponentsExtension) {
@@ -560,7 +561,7 @@ TEST(HeaderStoreTest, ChainTargetKeepsOnlyItsFileName) {
     EXPECT_EQ(ReadChainTo(log.data, &target), 1);
     EXPECT_EQ(target, c.read);
   }
-  BoxRecorder boxes;
+  qv::MessageRecorder boxes;
   std::string target = "kept";
   EXPECT_EQ(ReadChainTo(log.dir + "/MISSING.LOG", &target), 0);
   EXPECT_EQ(target, "kept");

@@ -48,12 +48,12 @@ TEST(ChannelFiltersTest, ReadRefusesMissingAndForeignHeaders) {
   Log log("filters_refused");
   ChannelFilter table[kFilterTableSize];
   table[0].Offset = 12;
-  BoxRecorder boxes;
+  qv::MessageRecorder boxes;
   EXPECT_EQ(ReadChannelFilters(log.data, table), 0);
-  EXPECT_TRUE(boxes.texts.empty());
+  EXPECT_TRUE(Texts(boxes).empty());
   WriteBytes(log.hed, "[General]\r\nIdent=Quorvanta\r\n" + Section(0, "PhysicalCh=1\r\nOffset=5\r\n"));
   EXPECT_EQ(ReadChannelFilters(log.data, table), 0);
-  EXPECT_EQ(boxes.texts, std::vector<std::string>{"Can not read header file"});
+  EXPECT_EQ(Texts(boxes), std::vector<std::string>{"Can not read header file"});
   EXPECT_EQ(table[0].Offset, 12);
   EXPECT_EQ(ReadChannelFilters(log.dir + "/NOEXTENSION", table), 0);
 }
@@ -72,10 +72,10 @@ TEST(ChannelFiltersTest, WriteFillsExistingSectionsOnly) {
                 Section(1, "PhysicalCh=0\r\n") +
                 Section(2, "PhysicalCh=1\r\nFilterFlag=0\r\nFilterType=0\r\nFilterWidth=0\r\nOffset=0\r\n"));
 
-  BoxRecorder boxes;
+  qv::MessageRecorder boxes;
   Log missing("filters_write_missing");
   EXPECT_EQ(WriteChannelFilters(missing.data, table, 0), 0);
-  EXPECT_EQ(boxes.texts, std::vector<std::string>{"Can not write to Header file."});
+  EXPECT_EQ(Texts(boxes), std::vector<std::string>{"Can not write to Header file."});
   EXPECT_FALSE(Exists(missing.hed));
   EXPECT_EQ(WriteChannelFilters(log.data, nullptr, 0), 0);
 }

@@ -37,15 +37,10 @@ bool Exists(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0;
 }
 
-BoxRecorder::BoxRecorder() {
-  previous_ = qv::SetMessageBoxHandler([this](const qv::MessageBoxRequest& r) {
-    texts.push_back(r.text);
-    return qv::DefaultAnswer(r.flags);
-  });
-}
-
-BoxRecorder::~BoxRecorder() {
-  qv::SetMessageBoxHandler(previous_);
+std::vector<std::string> Texts(const qv::MessageRecorder& boxes) {
+  std::vector<std::string> texts;
+  for (const qv::MessageBoxRequest& r : boxes.Shown()) texts.push_back(r.text);
+  return texts;
 }
 
 std::string Crudini(const std::string& path, const std::string& section, const std::string& key) {

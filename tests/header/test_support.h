@@ -14,16 +14,8 @@ void WriteBytes(const std::string& path, const std::string& bytes);
 std::string Fixture(const std::string& name);
 bool Exists(const std::string& path);
 
-// Records every box shown while it lives, answering with the default button.
-class BoxRecorder {
- public:
-  BoxRecorder();
-  ~BoxRecorder();
-  std::vector<std::string> texts;
-
- private:
-  qv::MessageBoxHandler previous_;
-};
+// The texts of the boxes a recorder saw, in order.
+std::vector<std::string> Texts(const qv::MessageRecorder& boxes);
 
 // A value as crudini, a reader independent of ours, sees it; "<missing>" when
 // crudini finds no such key.

@@ -1,0 +1,492 @@
+#include "logtools/las/las_export.h"
+
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "header/header.h"
+#include "header/hed_file.h"
+#include "platform/files/atomic_file.h"
+#include "platform/text/msgbox.h"
+
+namespace {
+
+std::string Scratch(const std::string& name) {
+  const char* root = std::getenv("QV_TEST_TMP");
+  std::filesystem::path dir = std::filesystem::path(root ? root : "/tmp") / "logtools" / name;
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir);
+  return dir.string();
+}
+
+std::string Read(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+void Write(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+void Put16(std::string& b, unsigned v) {
+  b += static_cast<char>(v & 0xFF);
+  b += static_cast<char>((v >> 8) & 0xFF);
+}
+void Put32(std::string& b, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) b += static_cast<char>((v >> (8 * i)) & 0xFF);
+}
+void PutFloat(std::string& b, float f) {
+  std::uint32_t bits;
+  std::memcpy(&bits, &f, 4);
+  Put32(b, bits);
+}
+
+// Six records of a six-channel log: channel 1 counts 100 + r, channel 2
+// 200 + 2r, channel 3 300 + 3r; record 2 is stored at rate 25 with half counts.
+std::string SixChannelRecords(int count = 6) {
+  std::string b;
+  for (int r = 0; r < count; ++r) {
+    const bool half = r == 2;
+    b += '\0';
+    b += static_cast<char>(half ? 25 : 50);
+    const unsigned x[6] = {100u + r, 200u + 2 * r, 300u + 3 * r, 7, 8, 9};
+    for (unsigned v : x) Put16(b, half ? v / 2 : v);
+  }
+  return b;
+}
+
+// Twelve-channel records: channel c (from 1) holds 10 c + r / 4; time 1000 r + 500 ms.
+std::string TwelveChannelRecords(int count = 6) {
+  std::string b;
+  for (int r = 0; r < count; ++r) {
+    Put32(b, static_cast<std::uint32_t>(20050 - 10 * r));
+    Put32(b, static_cast<std::uint32_t>(1000 * r + 500));
+    Put32(b, 0xFFF);
+    Put32(b, 0);
+    for (int c = 1; c <= 12; ++c) PutFloat(b, static_cast<float>(10 * c + 0.25 * r));
+  }
+  return b;
+}
+
+const std::string kSixHeader =
+    "[General]\r\nIdent=QUORVANTA\r\nSondeLength=0\r\n"
+    "[WellInfo]\r\nDepthUnit=0\r\nLogMode=12\r\nStartdepth=10000\r\nEndDepth=10050\r\nStep=10\r\n"
+    "Company=Acme Water Board\r\nWellname=BH-7\r\nLocation=Sector 4\r\nServiceCompany=Quorvanta Logging\r\n"
+    "Date=07 Mar 05\r\nComment1=Logged after cleaning\r\nComment3=~A trap for readers\r\n"
+    "[Channel0]\r\nTitle=Natural gamma\r\nTitleShort=GR\r\nUnit=API\r\nPhysicalCh=1\r\n"
+    "[Channel1]\r\nTitle=Resistivity\r\nTitleShort=RES\r\nUnit=Ohmm\r\nPhysicalCh=2\r\n"
+    "[Channel2]\r\nTitle=Fluid temperature\r\nTitleShort=TMP\r\nUnit=degC\r\nPhysicalCh=3\r\n";
+
+const std::string kCalibration =
+    "[General]\r\nSonde=KSTQ\r\n[Channel1]\r\nCoefficient0=1\r\nCoefficient1=2\r\n"
+    "[Channel3]\r\nCoefficient2=0.5\r\n";
+
+// A log in its own folder, read the way the export dialog reads it.
+struct Log {
+  Log(const std::string& name, const std::string& dataName, const std::string& records, const std::string& hed)
+      : dir(Scratch(name)), data(dir + "/" + dataName) {
+    Write(data, records);
+    Write(HeaderPathFor(data), hed);
+    EXPECT_EQ(ReadHeaderInfo(data, &header), 1);
+    EXPECT_EQ(ReadCurveRecords(data, &curves), 1);
+    settings.InputPath = data;
+    settings.LasPath = dir + "/OUT.LAS";
+    settings.FromDepth = header.Startdepth;
+    settings.ToDepth = header.EndDepth;
+    settings.Interval = std::abs(header.Step);
+  }
+  // The log's channels with these short titles, in this order.
+  LasChannels Pick(std::initializer_list<const char*> titles) const {
+    LasChannels picked;
+    for (const char* t : titles)
+      for (const auto& c : curves)
+        if (c->shortTitle == t) picked.push_back(c.get());
+    return picked;
+  }
+  std::string dir, data;
+  HeaderInfo header;
+  CurveArray curves;
+  LasExportSettings settings;
+};
+
+std::vector<std::string> DataRows(const std::string& las) {
+  std::vector<std::string> rows;
+  std::size_t at = las.find("~A");
+  at = las.find("\r\n", at) + 2;
+  while (at < las.size()) {
+    std::size_t end = las.find("\r\n", at);
+    rows.push_back(las.substr(at, end - at));
+    at = end + 2;
+  }
+  return rows;
+}
+
+TEST(LasExportTest, SixChannelLogWithCalibrationFileMatchesTheGoldenFile) {
+  Log log("six", "BH7.LOG", SixChannelRecords(), kSixHeader);
+  Write(log.dir + "/KSTQ77.cal", kCalibration);
+  log.settings.CalibrationPath = log.dir + "/KSTQ77.cal";
+  const LasChannels channels = log.Pick({"GR", "TMP", "RES"});
+  ASSERT_EQ(ExportLas(&log.settings, &log.header, &channels), 1);
+  EXPECT_EQ(Read(log.settings.LasPath), Read(std::string(QV_TEST_SOURCE_DIR) + "/data/six_channel.las"));
+  EXPECT_FALSE(std::filesystem::exists(log.settings.LasPath + ".$$$"));
+}
+
+TEST(LasExportTest, TwelveChannelLogLoggedUpMatchesTheGoldenFile) {
+  const std::string hed =
+      "[General]\r\nIdent=QUORVANTA\r\n[WellInfo]\r\nDepthUnit=1\r\nLogMode=11\r\nStartdepth=20050\r\n"
+      "EndDepth=20000\r\nStep=10\r\n[File1]\r\nRecLineSize=64\r\n"
+      "[Channel0]\r\nTitle=Channel twelve\r\nTitleShort=C12\r\nUnit=V\r\nPhysicalCh=12\r\n"
+      "[Channel1]\r\nTitle=Channel one\r\nTitleShort=C1\r\nUnit=V\r\nPhysicalCh=1\r\n"
+      "[Channel2]\r\nTitle=No such channel\r\nTitleShort=BAD\r\nUnit=V\r\nPhysicalCh=14\r\n";
+  Log log("twelve", "UP.LGX", TwelveChannelRecords(), hed);
+  log.settings.TwelveChannel = 1;
+  const LasChannels channels = log.Pick({"C12", "C1", "BAD"});
+  ASSERT_EQ(ExportLas(&log.settings, &log.header, &channels), 1);
+  EXPECT_EQ(Read(log.settings.LasPath), Read(std::string(QV_TEST_SOURCE_DIR) + "/data/twelve_channel.las"));
+}
+
+// The start of a STRT, STOP or STEP line of a metric log.
+std::string DepthLine(const char* mnemonic, const char* value) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, " %s.%-2s  %13s", mnemonic, "M", value);
+  return buf;
+}
+
+TEST(LasExportTest, DirectionsAndRowCounts) {
+  struct Case {
+    const char* name;
+    int logMode;
+    double from, to, interval;
+    int reverse;
+    int records;
+    const char* strt;
+    const char* stop;
+    const char* step;
+    std::vector<std::string> depths;  // the DEPTH field of each row, in file order
+  };
+  const Case cases[] = {
+      {"down", 12, 10000, 10030, 10, 0, 6, "10.0000", "10.0300", "0.0100", {"10.00", "10.01", "10.02", "10.03"}},
+      {"down, reversed",
+       12,
+       10030,
+       10000,
+       -10,
+       1,
+       6,
+       "10.0300",
+       "10.0000",
+       "-0.0100",
+       {"10.03", "10.02", "10.01", "10.00"}},
+      {"up", 11, 10000, 10030, 10, 0, 6, "10.0300", "10.0000", "-0.0100", {"10.03", "10.02", "10.01", "10.00"}},
+      {"up, reversed",
+       11,
+       10030,
+       10000,
+       10,
+       1,
+       6,
+       "10.0000",
+       "10.0300",
+       "0.0100",
+       {"10.00", "10.01", "10.02", "10.03"}},
+      {"one row", 12, 10000, 10000, 10, 0, 6, "10.0000", "10.0000", "0.0100", {"10.00"}},
+      {"one row reversed", 12, 10000, 10000, 10, 1, 6, "10.0000", "10.0000", "-0.0100", {"10.00"}},
+      {"wider interval", 12, 10000, 10050, 20, 0, 6, "10.0000", "10.0500", "0.0200", {"10.00", "10.02", "10.04"}},
+      {"beyond the data: null rows",
+       12,
+       10040,
+       10070,
+       10,
+       0,
+       6,
+       "10.0400",
+       "10.0700",
+       "0.0100",
+       {"10.04", "10.05", "10.06", "10.07"}},
+      {"time log", 10, 10000, 10050, 10, 0, 30, "10.0500", "10.0000", "0.0000", {"10.05", "10.05", "10.05", "10.05"}},
+      {"no data", 12, 10000, 10030, 10, 1, 0, "10.0300", "10.0000", "-0.0100", {"10.03", "10.02", "10.01", "10.00"}},
+  };
+  for (const Case& c : cases) {
+    std::string hed = kSixHeader;
+    hed.replace(hed.find("LogMode=12"), 10, "LogMode=" + std::to_string(c.logMode));
+    Log log("directions", "BH7.LOG", SixChannelRecords(c.records), hed);
+    log.settings.FromDepth = c.from;
+    log.settings.ToDepth = c.to;
+    log.settings.Interval = c.interval;
+    log.settings.ReverseDepth = c.reverse;
+    const LasChannels channels = log.Pick({"GR"});
+    ASSERT_EQ(ExportLas(&log.settings, &log.header, &channels), 1) << c.name;
+    const std::string las = Read(log.settings.LasPath);
+    EXPECT_NE(las.find(DepthLine("STRT", c.strt)), std::string::npos) << c.name;
+    EXPECT_NE(las.find(DepthLine("STOP", c.stop)), std::string::npos) << c.name;
+    EXPECT_NE(las.find(DepthLine("STEP", c.step)), std::string::npos) << c.name;
+    const std::vector<std::string> rows = DataRows(las);
+    if (c.logMode == 10) {
+      // One row per record whose values have come through the window; the
+      // depth stays at the larger end.
+      ASSERT_EQ(rows.size(), 30u) << c.name;
+      EXPECT_EQ(rows[0].substr(0, 9), "    10.05") << c.name;
+      EXPECT_EQ(rows[26].substr(0, 19), "    10.05    100.00") << c.name;
+      continue;
+    }
+    if (c.records == 0) {
+      for (const std::string& row : rows) EXPECT_NE(row.find("-999.25"), std::string::npos) << c.name;
+    }
+    std::vector<std::string> depths;
+    for (const std::string& row : rows) depths.push_back(row.substr(4, 5));
+    EXPECT_EQ(depths, c.depths) << c.name;
+  }
+}
+
+TEST(LasExportTest, RowsPastTheEndOfTheDataAreNull) {
+  Log log("past_end", "BH7.LOG", SixChannelRecords(), kSixHeader);
+  log.settings.FromDepth = 10040;
+  log.settings.ToDepth = 10070;
+  const LasChannels channels = log.Pick({"GR"});
+  ASSERT_EQ(ExportLas(&log.settings, &log.header, &channels), 1);
+  EXPECT_EQ(DataRows(Read(log.settings.LasPath)),
+            (std::vector<std::string>{"    10.04    104.00 ", "    10.05    105.00 ", "    10.06   -999.25 ",
+                                      "    10.07   -999.25 "}));
+}
+
+// Builds a user-function library from C source with the system's compiler.
+std::string BuildLibrary(const std::string& dir, const std::string& name, const std::string& source) {
+  const std::string c = dir + "/" + name + ".c";
+  const std::string so = dir + "/" + name + ".so";
+  Write(c, source);
+  const std::string cmd = "cc -shared -fPIC -o '" + so + "' '" + c + "' 2>&1";
+  EXPECT_EQ(std::system(cmd.c_str()), 0) << cmd;
+  return so;
+}
+
+const char kRecordingFunction[] = R"(
+static double seen[64][14];
+static int calls, inits, waveformInits, waveformPoints = -1;
+void Init(void) { ++inits; }
+void InitWaveforms(short* a, short* b, short* c, short* d, int n) {
+  ++waveformInits; waveformPoints = n + (a != 0) + (b != 0) + (c != 0) + (d != 0);
+}
+void UserFunction(double* in, double* out) {
+  if (calls < 64) for (int i = 0; i < 14; ++i) seen[calls][i] = in[i];
+  ++calls;
+  for (int i = 0; i < 12; ++i) out[i] = in[i] * 10;
+}
+int Calls(void) { return calls; }
+int Inits(void) { return inits * 100 + waveformInits * 10 + waveformPoints; }
+double Seen(int call, int i) { return seen[call][i]; }
+)";
+
+TEST(LasExportTest, UserFunctionSeesNullsAsZeroWithTimeAndDepth) {
+  Log log("userfunc", "BH7.LOG", SixChannelRecords(), kSixHeader);
+  const std::string so = BuildLibrary(log.dir, "KSTQ", kRecordingFunction);
+  Write(log.dir + "/KSTQ.ini",
+        "[General]\r\nIdent=QUORVANTA\r\n[Channel0]\r\nTitle=Ten gamma\r\nTitleShort=G10\r\nPhysicalCh=1\r\n");
+  // Holding the library keeps its static storage alive after the export frees it.
+  void* held = ::dlopen(so.c_str(), RTLD_NOW);
+  ASSERT_NE(held, nullptr);
+  auto calls = reinterpret_cast<int (*)()>(::dlsym(held, "Calls"));
+  auto inits = reinterpret_cast<int (*)()>(::dlsym(held, "Inits"));
+  auto seen = reinterpret_cast<double (*)(int, int)>(::dlsym(held, "Seen"));
+
+  log.settings.UserFunctionPath = so;
+  const LasChannels channels = log.Pick({"GR"});
+  ASSERT_EQ(ExportLas(&log.settings, &log.header, &channels), 1);
+  EXPECT_EQ(inits(), 110) << "Init once, InitWaveforms once with five zeros";
+  EXPECT_GT(calls(), 52);
+  EXPECT_EQ(seen(0, 0), 0.0) << "a null channel value reaches the function as 0";
+  EXPECT_EQ(seen(0, 12), kLasNull) << "a six-channel record has no time";
+  EXPECT_EQ(seen(0, 13), 10000.0) << "DEPTH is the depth of the row being written";
+  EXPECT_EQ(seen(26, 0), 100.0) << "the first record after the raw window";
+  EXPECT_EQ(seen(26, 2), 300.0);
+  const std::vector<std::string> rows = DataRows(Read(log.settings.LasPath));
+  ASSERT_EQ(rows.size(), 6u);
+  EXPECT_EQ(rows[0], "    10.00   1000.00 ");
+  EXPECT_EQ(rows[5], "    10.05   1050.00 ");
+  ::dlclose(held);
+
+  qv::MessageRecorder overwrite({qv::IDYES, qv::IDYES});
+  const std::string noInit =
+      BuildLibrary(log.dir, "NOINIT", "void UserFunction(double* i, double* o) { o[0] = i[0]; }\n");
+  log.settings.UserFunctionPath = noInit;
+  const std::string before = Read(log.settings.LasPath);
+  EXPECT_EQ(ExportLas(&log.settings, &log.header, &channels), 0) << "the export requires Init";
+  log.settings.UserFunctionPath = log.dir + "/MISSING.so";
+  EXPECT_EQ(ExportLas(&log.settings, &log.header, &channels), 0);
+  EXPECT_EQ(Read(log.settings.LasPath), before);
+}
+
+TEST(LasExportTest, FailuresLeaveAnEarlierLasUntouched) {
+  Log log("failures", "BH7.LOG", SixChannelRecords(), kSixHeader);
+  const LasChannels channels = log.Pick({"GR"});
+  Write(log.settings.LasPath, "earlier export\r\n");
+
+  {
+    qv::MessageRecorder boxes({qv::IDNO});
+    EXPECT_EQ(ExportLas(&log.settings, &log.header, &channels), 0);
+    ASSERT_EQ(boxes.Ids(), std::vector<unsigned>{32269});
+  }
+  EXPECT_EQ(Read(log.settings.LasPath), "earlier export\r\n");
+
+  for (const char* step : {"open", "write", "sync", "rename"}) {
+    qv::MessageRecorder boxes({qv::IDYES});
+    qv::SetFileFaultHook(
+        [&](std::string_view s, const std::string& path) { return s == step && path == log.settings.LasPath; });
+    EXPECT_EQ(ExportLas(&log.settings, &log.header, &channels), 0) << step;
+    qv::SetFileFaultHook(nullptr);
+    EXPECT_EQ(Read(log.settings.LasPath), "earlier export\r\n") << step;
+    EXPECT_FALSE(std::filesystem::exists(log.settings.LasPath + ".$$$")) << step;
+  }
+
+  // The LAS file may not be one of the files the export reads.
+  for (const std::string& target : {log.data, HeaderPathFor(log.data)}) {
+    const std::string bytes = Read(target);
+    LasExportSettings s = log.settings;
+    s.LasPath = target;
+    qv::MessageRecorder boxes({qv::IDYES});
+    EXPECT_EQ(ExportLas(&s, &log.header, &channels), 0) << target;
+    EXPECT_EQ(Read(target), bytes) << target;
+  }
+
+  LasExportSettings missing = log.settings;
+  missing.InputPath = log.dir + "/NONE.LOG";
+  EXPECT_EQ(ExportLas(&missing, &log.header, &channels), 0);
+  EXPECT_EQ(ExportLas(nullptr, &log.header, &channels), 0);
+  EXPECT_EQ(ExportLas(&log.settings, nullptr, &channels), 0);
+  EXPECT_EQ(ExportLas(&log.settings, &log.header, nullptr), 0);
+}
+
+TEST(LasExportTest, CalibrationSources) {
+  struct Case {
+    const char* name;
+    std::string file;  // written as X.hed beside X.LOG when it is a header, else as X.cal
+    bool header;
+    double c[3][4];
+  };
+  const Case cases[] = {
+      {"header layout by PhysicalCh",
+       "[WellInfo]\r\nStep=10\r\n[Channel0]\r\nPhysicalCh=3\r\nCoefficient0=5\r\n[Channel1]\r\nCoefficient1=9\r\n"
+       "[Channel2]\r\nPhysicalCh=1\r\nCoefficient3=1e-3\r\n",
+       true,
+       {{0, 1, 0, 1e-3}, {0, 1, 0, 0}, {5, 1, 0, 0}}},
+      {"calibration file layout by section number",
+       "[Channel1]\r\nCoefficient0=2\r\n[Channel2]\r\nCoefficient1=\r\n[Channel3]\r\nCoefficient2=0.25\r\n",
+       false,
+       {{2, 1, 0, 0}, {0, 1, 0, 0}, {0, 1, 0.25, 0}}},
+  };
+  for (const Case& c : cases) {
+    const std::string dir = Scratch("calibration");
+    std::string path = dir + (c.header ? "/X.LOG" : "/X.cal");
+    Write(c.header ? dir + "/X.hed" : path, c.file);
+    double table[16][4];
+    for (auto& row : table) {
+      row[0] = 0;
+      row[1] = 1;
+      row[2] = 0;
+      row[3] = 0;
+    }
+    ReadExportCalibration(path, table);
+    for (int ch = 0; ch < 3; ++ch)
+      for (int k = 0; k < 4; ++k) EXPECT_EQ(table[ch][k], c.c[ch][k]) << c.name << " channel " << ch + 1 << " c" << k;
+  }
+}
+
+TEST(LasExportTest, WindowRowsAndStatistics) {
+  const std::string dir = Scratch("window_rows");
+  Write(dir + "/X.hed",
+        "[General]\r\nIdent=QUORVANTA\r\nSondeLength=100\r\n"
+        "[Channel0]\r\nPhysicalCh=1\r\nOffset=20\r\nFilterType=1\r\nFilterWidth=99\r\n"
+        "[Channel1]\r\nPhysicalCh=2\r\nOffset=500\r\n[Channel2]\r\nPhysicalCh=3\r\nOffset=-300\r\n");
+  struct Case {
+    int logMode;
+    int rows;
+    int channelRows[3];
+  };
+  // Sonde length 100 cm = 1000 mm, step 10 mm: 100 rows of delay at most.
+  for (Case c : {Case{11, 152, {71, 151, 25}}, Case{12, 152, {131, 51, 151}}, Case{10, 52, {51, 51, 51}}}) {
+    HeaderInfo header;
+    header.LogMode = c.logMode;
+    header.Step = 10;
+    ChannelFilter table[kFilterTableSize];
+    EXPECT_EQ(SetUpExportChannels(dir + "/X.LOG", header, table, 6), c.rows) << c.logMode;
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(table[i].OffsetCopy, c.channelRows[i]) << c.logMode << " channel " << i + 1;
+    EXPECT_EQ(table[0].FilterWidth, 51) << "filter widths are held to the window";
+  }
+
+  std::vector<double> values = {5, 1, 4, 2, 3, 100, 0};
+  std::vector<double*> rows;
+  for (double& v : values) rows.push_back(&v);
+  struct Stat {
+    int kind, n, centre;
+    double expected;
+  };
+  for (Stat s : {Stat{1, 5, 2, 3.0}, Stat{2, 5, 2, 3.0}, Stat{3, 5, 2, 3.0}, Stat{2, 3, 4, 3.0},
+                 Stat{0x101, 3, 1, 10.0 / 3}, Stat{4, 5, 2, 0.0}, Stat{1, 7, 6, 26.25}})
+    EXPECT_DOUBLE_EQ(WindowStatisticColumn(s.kind, s.n, rows.data(), static_cast<int>(rows.size()), s.centre, 0),
+                     s.expected)
+        << s.kind << "/" << s.n << "@" << s.centre;
+}
+
+}  // namespace
+
+namespace {
+
+// What las-js, a reader that is not ours, makes of a LAS file (compact JSON),
+// or empty when it could not be run.
+std::string ReadWithLasJs(const std::string& las) {
+  const std::string cmd = "NODE_PATH='" QV_NODE_MODULES "' node '" QV_TEST_SOURCE_DIR "/read_las.js' '" + las + "'";
+  FILE* p = ::popen(cmd.c_str(), "r");
+  if (p == nullptr) return {};
+  std::string out;
+  char buf[4096];
+  std::size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+  return ::pclose(p) == 0 ? out : std::string();
+}
+
+TEST(LasExportTest, AnIndependentReaderReadsTheExportedFiles) {
+  if (!std::filesystem::exists(QV_NODE_MODULES "/las-js/package.json")) {
+    if (const char* ci = std::getenv("CI"); ci != nullptr && std::string(ci) == "true")
+      FAIL() << "las-js is missing: scripts/deps.sh installs it";
+    GTEST_SKIP() << "las-js is not installed (scripts/deps.sh installs it)";
+  }
+  struct Case {
+    const char* name;
+    std::vector<const char*> expected;  // fragments of the reader's JSON
+  };
+  const std::string golden = std::string(QV_TEST_SOURCE_DIR) + "/data/";
+  const Case cases[] = {
+      {"six_channel.las",
+       {R"("headers":["DEPTH","GR","TMP","RES"])", R"("units":["M","API","degC","Ohmm"])", R"("rowCount":6)",
+        R"("columnCount":4)", R"("first":[10,201,45300,200])", R"("nulls":[0,0,0,0])", R"("COMP":"Acme Water Board")",
+        R"("FLD":"N/A")"}},
+      {"twelve_channel.las",
+       {R"("headers":["DEPTH","TIME","C12","C1","BAD"])", R"("units":["FT","SEC","V","V","V"])", R"("rowCount":6)",
+        R"("columnCount":5)", R"("first":[20.05,0.5,120,10,-999.25])", R"("nulls":[0,0,0,0,6])",
+        R"("STEP":"-0.0100")"}},
+  };
+  for (const Case& c : cases) {
+    const std::string json = ReadWithLasJs(golden + c.name);
+    ASSERT_FALSE(json.empty()) << c.name;
+    for (const char* fragment : c.expected) EXPECT_NE(json.find(fragment), std::string::npos) << c.name << ": " << json;
+  }
+
+  // And a fresh export with a user function and rows past the end of the data.
+  Log log("lasjs", "BH7.LOG", SixChannelRecords(), kSixHeader);
+  log.settings.ToDepth = 10080;
+  log.settings.ReverseDepth = 1;
+  const LasChannels channels = log.Pick({"GR", "RES"});
+  ASSERT_EQ(ExportLas(&log.settings, &log.header, &channels), 1);
+  const std::string json = ReadWithLasJs(log.settings.LasPath);
+  for (const char* fragment : {R"("rowCount":9)", R"("nulls":[0,3,3])", R"("first":[10.08,-999.25,-999.25])"})
+    EXPECT_NE(json.find(fragment), std::string::npos) << json;
+}
+
+}  // namespace
