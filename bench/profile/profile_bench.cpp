@@ -33,11 +33,11 @@ const Header& TheHeader() {
     put("General", "Revision", "V1.5, Build: 406");
     put("General", "Scale", "200");
     for (int i = 0; i < 110; ++i) put("WellInfo", qv::FormatC("Info%d", i), qv::FormatC("value %d", i));
-    const char* channelKeys[] = {"Visible",   "InvertScale", "HeaderLine", "DisplayTrack", "Title",     "TitleShort",
-                                 "Unit",      "PhysicalCh",  "LogicalCh",  "Window",       "LineColour", "PrintParameter",
-                                 "RangeLeft", "RangeRight",  "CalFlag",    "Coefficient0", "Coefficient1",
-                                 "Coefficient2", "Coefficient3", "JigCount", "FilterFlag", "FilterType",
-                                 "FilterWidth", "Offset"};
+    const char* channelKeys[] = {"Visible",      "InvertScale",    "HeaderLine",   "DisplayTrack", "Title",
+                                 "TitleShort",   "Unit",           "PhysicalCh",   "LogicalCh",    "Window",
+                                 "LineColour",   "PrintParameter", "RangeLeft",    "RangeRight",   "CalFlag",
+                                 "Coefficient0", "Coefficient1",   "Coefficient2", "Coefficient3", "JigCount",
+                                 "FilterFlag",   "FilterType",     "FilterWidth",  "Offset"};
     for (int c = 0; c < 16; ++c)
       for (const char* k : channelKeys) put(qv::FormatC("Channel%d", c), k, qv::FormatC("%.15G", c * 1.25));
     for (int t = 0; t < 4; ++t)

@@ -10,7 +10,9 @@ using Lock = std::lock_guard<std::recursive_mutex>;
 constexpr uint32_t kPollPeriodMs = 25;
 constexpr int kMaxRetries = 3;  // above this the unit falls back to the version request
 
-bool Passed(uint32_t now, uint32_t deadline) { return static_cast<int32_t>(now - deadline) >= 0; }
+bool Passed(uint32_t now, uint32_t deadline) {
+  return static_cast<int32_t>(now - deadline) >= 0;
+}
 
 }  // namespace
 
@@ -24,7 +26,9 @@ Driver::~Driver() {
   if (poller_) poller_->Stop(2000);
 }
 
-Driver::Unit* Driver::UnitOf(int port) { return port >= 1 && port <= kPorts ? &units_[port] : nullptr; }
+Driver::Unit* Driver::UnitOf(int port) {
+  return port >= 1 && port <= kPorts ? &units_[port] : nullptr;
+}
 
 bool Driver::WaitForReply(qv::SerialPort& port) {
   clock_.SleepMs(static_cast<uint32_t>(settings_.turnround) + 100);

@@ -65,9 +65,13 @@ thrm::Driver& TheDriver() {
 
 extern "C" {
 
-__attribute__((visibility("default"))) int thrm_open_unit(int16_t port) { return TheDriver().OpenUnit(port); }
+__attribute__((visibility("default"))) int thrm_open_unit(int16_t port) {
+  return TheDriver().OpenUnit(port);
+}
 
-__attribute__((visibility("default"))) void thrm_close_unit(int16_t port) { TheDriver().CloseUnit(port); }
+__attribute__((visibility("default"))) void thrm_close_unit(int16_t port) {
+  TheDriver().CloseUnit(port);
+}
 
 __attribute__((visibility("default"))) int thrm_set_resolution(int16_t port, int16_t bits) {
   return TheDriver().SetResolution(port, bits);
@@ -78,8 +82,7 @@ __attribute__((visibility("default"))) int thrm_set_channel(int16_t port, int16_
   return TheDriver().SetChannel(port, channel, type, factor, offset, gain);
 }
 
-__attribute__((visibility("default"))) int thrm_get_temp(long* value, int16_t port, int16_t channel,
-                                                         int16_t filtered) {
+__attribute__((visibility("default"))) int thrm_get_temp(long* value, int16_t port, int16_t channel, int16_t filtered) {
   return TheDriver().GetTemp(value, port, channel, filtered != 0);
 }
 
@@ -95,11 +98,17 @@ __attribute__((visibility("default"))) int thrm_get_cycle(long* cycle, int16_t p
   return TheDriver().GetCycle(cycle, port);
 }
 
-__attribute__((visibility("default"))) int thrm_get_driver_version(void) { return thrm::kDriverVersion; }
+__attribute__((visibility("default"))) int thrm_get_driver_version(void) {
+  return thrm::kDriverVersion;
+}
 
-__attribute__((visibility("default"))) void thrm_poll_driver(void) { TheDriver().Poll(); }
+__attribute__((visibility("default"))) void thrm_poll_driver(void) {
+  TheDriver().Poll();
+}
 
-__attribute__((visibility("default"))) void thrm_update_filters(void) { TheDriver().UpdateFilters(); }
+__attribute__((visibility("default"))) void thrm_update_filters(void) {
+  TheDriver().UpdateFilters();
+}
 
 __attribute__((visibility("default"))) int thrm_labview(float* value, int16_t port, int16_t channel, const char* type,
                                                         int16_t factor, int16_t gain, int16_t offset) {

@@ -11,9 +11,9 @@ namespace thrm {
 
 struct TypeTable {
   char letter;
-  bool rising;     // values rise with temperature
-  int32_t base;    // temperature of the first value
-  int32_t upper;   // temperature of the last value
+  bool rising;    // values rise with temperature
+  int32_t base;   // temperature of the first value
+  int32_t upper;  // temperature of the last value
   int32_t step;
   std::vector<int32_t> values;  // empty for type X (no linearisation)
 };

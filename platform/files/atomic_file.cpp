@@ -46,7 +46,9 @@ void SetFileFaultHook(FileFaultHook hook) {
 
 AtomicFile::AtomicFile(std::string path) : path_(std::move(path)) {}
 
-AtomicFile::~AtomicFile() { Abandon(); }
+AtomicFile::~AtomicFile() {
+  Abandon();
+}
 
 bool AtomicFile::Open() {
   Abandon();
@@ -60,8 +62,10 @@ bool AtomicFile::Open() {
     const std::string name = stem + std::to_string(::getpid()) + "-" + std::to_string(g_counter++) + ".tmp";
     // Created with the usual permissions (umask applies), never over an existing file.
     fd_ = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd_ >= 0) temp_ = name;
-    else if (errno != EEXIST) break;
+    if (fd_ >= 0)
+      temp_ = name;
+    else if (errno != EEXIST)
+      break;
   }
   if (fd_ < 0) {
     failed_ = true;

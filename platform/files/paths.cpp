@@ -30,7 +30,9 @@ bool Exists(const std::string& p) {
   return ::lstat(p.c_str(), &st) == 0;
 }
 
-size_t LastSeparator(const std::string& path) { return path.find_last_of("/\\"); }
+size_t LastSeparator(const std::string& path) {
+  return path.find_last_of("/\\");
+}
 
 }  // namespace
 
@@ -114,7 +116,9 @@ std::string FolderPart(const std::string& path) {
   return sep == 0 ? path.substr(0, 1) : path.substr(0, sep);
 }
 
-bool HasExtension(const std::string& path) { return FileNamePart(path).find('.') != std::string::npos; }
+bool HasExtension(const std::string& path) {
+  return FileNamePart(path).find('.') != std::string::npos;
+}
 
 std::string SiblingPath(const std::string& path, const std::string& newExt) {
   const size_t sep = LastSeparator(path);

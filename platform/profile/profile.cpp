@@ -14,7 +14,9 @@ namespace {
 
 constexpr size_t npos = std::string::npos;
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
 
 std::string_view Trim(std::string_view s) {
   while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
@@ -22,7 +24,9 @@ std::string_view Trim(std::string_view s) {
   return s;
 }
 
-bool HasLineBreak(std::string_view s) { return s.find_first_of("\r\n") != std::string_view::npos; }
+bool HasLineBreak(std::string_view s) {
+  return s.find_first_of("\r\n") != std::string_view::npos;
+}
 
 // A key that could not be read back as a key: empty, holding '=', or starting
 // like a section or comment line.
@@ -96,8 +100,8 @@ struct Signature {
 bool SignatureOf(const std::string& path, Signature& sig) {
   struct stat st;
   if (::stat(path.c_str(), &st) != 0) return false;
-  sig = {st.st_dev, st.st_ino, st.st_size, st.st_mtim.tv_sec, st.st_mtim.tv_nsec, st.st_ctim.tv_sec,
-         st.st_ctim.tv_nsec};
+  sig = {st.st_dev,          st.st_ino,         st.st_size,        st.st_mtim.tv_sec,
+         st.st_mtim.tv_nsec, st.st_ctim.tv_sec, st.st_ctim.tv_nsec};
   return true;
 }
 
@@ -187,10 +191,14 @@ int ParseProfileInt(std::string_view value, int def) {
   for (; i < value.size(); ++i) {
     const char c = value[i];
     unsigned d;
-    if (c >= '0' && c <= '9') d = static_cast<unsigned>(c - '0');
-    else if (base == 16 && c >= 'a' && c <= 'f') d = static_cast<unsigned>(c - 'a' + 10);
-    else if (base == 16 && c >= 'A' && c <= 'F') d = static_cast<unsigned>(c - 'A' + 10);
-    else break;
+    if (c >= '0' && c <= '9')
+      d = static_cast<unsigned>(c - '0');
+    else if (base == 16 && c >= 'a' && c <= 'f')
+      d = static_cast<unsigned>(c - 'a' + 10);
+    else if (base == 16 && c >= 'A' && c <= 'F')
+      d = static_cast<unsigned>(c - 'A' + 10);
+    else
+      break;
     acc = acc * base + d;
   }
   if (negative) acc = 0u - acc;
@@ -256,7 +264,9 @@ std::string ProfileFile::Serialize() const {
   return out;
 }
 
-bool ProfileFile::Save() { return SaveAs(path_); }
+bool ProfileFile::Save() {
+  return SaveAs(path_);
+}
 
 bool ProfileFile::SaveAs(const std::string& path) {
   if (path.empty()) return false;
@@ -335,7 +345,9 @@ bool ProfileFile::HasKey(std::string_view section, std::string_view key) const {
   return FindKey(FindSection(section), key) != npos;
 }
 
-bool ProfileFile::HasSection(std::string_view section) const { return FindSection(section) != npos; }
+bool ProfileFile::HasSection(std::string_view section) const {
+  return FindSection(section) != npos;
+}
 
 std::vector<std::string> ProfileFile::Keys(std::string_view section) const {
   std::vector<std::string> keys;
@@ -491,8 +503,12 @@ bool WritePrivateProfileSection(const char* section, const char* data, const std
   });
 }
 
-std::string ProgramProfileFile() { return JoinPath(ProgramFolder(), "quorva.ini"); }
+std::string ProgramProfileFile() {
+  return JoinPath(ProgramFolder(), "quorva.ini");
+}
 
-std::string WinIniFile() { return JoinPath(ProgramFolder(), "win.ini"); }
+std::string WinIniFile() {
+  return JoinPath(ProgramFolder(), "win.ini");
+}
 
 }  // namespace qv

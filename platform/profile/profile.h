@@ -72,8 +72,7 @@ class ProfileFile {
   bool Save();
   bool SaveAs(const std::string& path);
 
-  std::string Get(std::string_view section, std::string_view key, std::string_view def = "",
-                  unsigned size = 256) const;
+  std::string Get(std::string_view section, std::string_view key, std::string_view def = "", unsigned size = 256) const;
   // Whether the key is present; its value (quotes stripped, not cut) into VALUE.
   bool Find(std::string_view section, std::string_view key, std::string* value) const;
   int GetInt(std::string_view section, std::string_view key, int def) const;

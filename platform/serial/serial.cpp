@@ -119,14 +119,18 @@ std::string SerialDevicePath(int com) {
 
 void SetSerialDeviceOverride(int com, const std::string& device) {
   std::lock_guard lk(g_mutex);
-  if (device.empty()) g_overrides.erase(com);
-  else g_overrides[com] = device;
+  if (device.empty())
+    g_overrides.erase(com);
+  else
+    g_overrides[com] = device;
 }
 
 void SetRtsListener(const std::string& device, std::function<void(bool)> listener) {
   std::lock_guard lk(g_mutex);
-  if (listener) g_rtsListeners[device] = std::move(listener);
-  else g_rtsListeners.erase(device);
+  if (listener)
+    g_rtsListeners[device] = std::move(listener);
+  else
+    g_rtsListeners.erase(device);
 }
 
 std::unique_ptr<SerialPort> OpenSerialDevice(const std::string& device, std::string* error) {

@@ -74,6 +74,8 @@ double StrtodC(const char* s, char** end) {
   return strtod_l(s, end, CLocale());
 }
 
-double AtofC(const char* s) { return StrtodC(s, nullptr); }
+double AtofC(const char* s) {
+  return StrtodC(s, nullptr);
+}
 
 }  // namespace qv

@@ -16,8 +16,8 @@ namespace qv::test {
 inline std::string TempDir(const std::string& area) {
   const char* base = std::getenv("QV_TEST_TMP");
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-  const std::filesystem::path dir = std::filesystem::path(base ? base : "/tmp") / area /
-                                    (std::string(info->test_suite_name()) + "." + info->name());
+  const std::filesystem::path dir =
+      std::filesystem::path(base ? base : "/tmp") / area / (std::string(info->test_suite_name()) + "." + info->name());
   std::filesystem::remove_all(dir);
   std::filesystem::create_directories(dir);
   return dir.string();

@@ -14,7 +14,7 @@
 namespace qv::sim {
 namespace {
 
-constexpr uint32_t kLateMs = 1500;    // beyond every reply time-out
+constexpr uint32_t kLateMs = 1500;  // beyond every reply time-out
 constexpr int32_t kReferenceBase = 20000;
 
 std::vector<uint8_t> Reading(int32_t value) {
@@ -66,14 +66,23 @@ void ThermoLoggerModel::Received(const uint8_t* data, size_t n, uint32_t nowMs) 
     ThermoFault fault = faultCount_ != 0 ? fault_ : ThermoFault::kNone;
     if (fault != ThermoFault::kNone && faultCount_ > 0) --faultCount_;
     switch (fault) {
-      case ThermoFault::kLate: at = nowMs + kLateMs; break;
-      case ThermoFault::kShort: reply.pop_back(); break;
-      case ThermoFault::kLong: reply.push_back(0); break;
-      case ThermoFault::kNoSign: reply[0] = '?'; break;
+      case ThermoFault::kLate:
+        at = nowMs + kLateMs;
+        break;
+      case ThermoFault::kShort:
+        reply.pop_back();
+        break;
+      case ThermoFault::kLong:
+        reply.push_back(0);
+        break;
+      case ThermoFault::kNoSign:
+        reply[0] = '?';
+        break;
       case ThermoFault::kZeroReference:
         if ((cmd & 0xE2) == 0x22) reply = Reading(0);  // the first reference reads 0
         break;
-      case ThermoFault::kNone: break;
+      case ThermoFault::kNone:
+        break;
     }
     pending_.emplace_back(at, std::move(reply));
   }
@@ -174,8 +183,10 @@ void PtyThermoLogger::Run() {
       uint8_t buf[64];
       const ssize_t n = ::read(master_, buf, sizeof buf);
       if (n > 0) {
-        if (LineIsRaw9600()) model_.Received(buf, static_cast<size_t>(n), TickCount());
-        else badSettings_ = true;
+        if (LineIsRaw9600())
+          model_.Received(buf, static_cast<size_t>(n), TickCount());
+        else
+          badSettings_ = true;
       }
     } else if (r > 0) {
       ::usleep(2000);  // hang-up between opens

@@ -24,7 +24,7 @@ namespace qv::sim {
 struct ThermoSettings {
   char type[8] = {'K', 'K', 'K', 'K', 'K', 'K', 'K', 'K'};
   int32_t temperature[8] = {2000, 2500, 3000, 5000, 10000, 20000, -1000, 15000};  // hundredths of degC
-  int32_t coldJunction = 2500;                                                      // hundredths of degC
+  int32_t coldJunction = 2500;                                                    // hundredths of degC
   uint16_t version = 0x0203;
   uint32_t replyDelayMs = 20;
   // Power-on count needed before it answers: 0 answers at the first power-on,

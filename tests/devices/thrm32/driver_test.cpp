@@ -34,8 +34,7 @@ struct Rig {
   std::unique_ptr<qv::FakeSerialPort> port;
   thrm::Driver driver;
 
-  explicit Rig(qv::sim::ThermoSettings s = {}, thrm::Settings set = {})
-      : model(s), settings(set), driver(Env()) {}
+  explicit Rig(qv::sim::ThermoSettings s = {}, thrm::Settings set = {}) : model(s), settings(set), driver(Env()) {}
 
   thrm::Environment Env() {
     thrm::Environment env;
@@ -112,8 +111,10 @@ TEST(OpenHandshake, PowerCyclesUntilTheLoggerAnswers) {
     for (const auto& e : rig.port->Events()) {
       if (e.kind != qv::FakeSerialPort::Event::kRts) continue;
       rts.push_back(e.value);
-      if (e.value == 0) offAt = e.atMs;
-      else if (!rts.empty() && rts.size() > 1) offs.push_back(e.atMs - offAt);
+      if (e.value == 0)
+        offAt = e.atMs;
+      else if (!rts.empty() && rts.size() > 1)
+        offs.push_back(e.atMs - offAt);
     }
     EXPECT_EQ(rts, c.rts) << c.what;
     EXPECT_EQ(offs, c.offTimes) << c.what;
@@ -200,9 +201,9 @@ TEST(Filters, MedianOfThreeAndExponentialFilter) {
     int64_t raw;       // median x factor
     int64_t filtered;  // the accumulator
   } steps[] = {
-      {1000, 4000, 4000},    // first reading: the filter starts at it
-      {2000, 8000, 5000},    // median of two is the upper one; A + m - A / f
-      {3000, 8000, 5750},    // median of three
+      {1000, 4000, 4000},  // first reading: the filter starts at it
+      {2000, 8000, 5000},  // median of two is the upper one; A + m - A / f
+      {3000, 8000, 5750},  // median of three
       {3000, 12000, 7313},
   };
   for (const auto& st : steps) {
@@ -299,7 +300,7 @@ TEST(Exports, ArgumentChecks) {
     char type;
     int factor;
     int want;
-  } channels[] = {{1, 'k', 10, 1}, {1, 'Q', 10, 0}, {0, 'K', 10, 0}, {9, 'K', 10, 0},
+  } channels[] = {{1, 'k', 10, 1}, {1, 'Q', 10, 0},  {0, 'K', 10, 0},  {9, 'K', 10, 0},
                   {2, 'K', 0, 0},  {2, 'K', 101, 0}, {2, 'X', 100, 1}, {2, 'K', 1, 1}};
   for (const auto& c : channels)
     EXPECT_EQ(rig.driver.SetChannel(20, c.channel, c.type, c.factor, 0, 0), c.want) << c.channel << c.type;

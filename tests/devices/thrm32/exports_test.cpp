@@ -24,10 +24,10 @@ TEST(Library, ExportsExactlyTheTwelvePlainNames) {
     if (std::sscanf(line, "%63s %7s %255s", addr, kind, name) == 3) names.insert(name);
   }
   ::pclose(p);
-  const std::set<std::string> want = {"thrm_open_unit",      "thrm_close_unit",        "thrm_set_resolution",
-                                      "thrm_set_channel",    "thrm_get_temp",          "thrm_get_cold_junction",
-                                      "thrm_get_version",    "thrm_get_cycle",         "thrm_get_driver_version",
-                                      "thrm_poll_driver",    "thrm_update_filters",    "thrm_labview"};
+  const std::set<std::string> want = {"thrm_open_unit",   "thrm_close_unit",     "thrm_set_resolution",
+                                      "thrm_set_channel", "thrm_get_temp",       "thrm_get_cold_junction",
+                                      "thrm_get_version", "thrm_get_cycle",      "thrm_get_driver_version",
+                                      "thrm_poll_driver", "thrm_update_filters", "thrm_labview"};
   EXPECT_EQ(names, want);
 }
 
@@ -42,7 +42,8 @@ TEST(Library, ReadsTheSimulatedLoggerOnAPseudoTerminal) {
   auto temp = lib.Function<int (*)(long*, int16_t, int16_t, int16_t)>("thrm_get_temp");
   auto cold = lib.Function<int (*)(long*, int16_t)>("thrm_get_cold_junction");
   auto driverVersion = lib.Function<int (*)()>("thrm_get_driver_version");
-  auto labview = lib.Function<int (*)(float*, int16_t, int16_t, const char*, int16_t, int16_t, int16_t)>("thrm_labview");
+  auto labview =
+      lib.Function<int (*)(float*, int16_t, int16_t, const char*, int16_t, int16_t, int16_t)>("thrm_labview");
   ASSERT_TRUE(open && close && resolution && channel && temp && cold && driverVersion && labview);
   EXPECT_EQ(driverVersion(), 517);
 

@@ -18,10 +18,10 @@ TEST(Tables, EachTypeAgreesWithItsAnchors) {
     size_t count;
     int32_t atBase, atZero, atTen, last;
   } rows[] = {
-      {'K', -27000, 137000, 165, -7110, 0, 437, 60342},  {'B', 0, 182000, 183, 0, 0, -2, 15209},
-      {'E', -27000, 79000, 107, -10828, 0, 651, 66320},  {'J', -21000, 102000, 124, -8914, 0, 558, 65092},
-      {'R', -5000, 176000, 182, -249, 0, 59, 23127},     {'S', -5000, 176000, 182, -260, 0, 61, 20492},
-      {'T', -27000, 40000, 68, -6890, 0, 430, 22977},    {'N', -26000, 130000, 157, -4774, 0, 288, 52299},
+      {'K', -27000, 137000, 165, -7110, 0, 437, 60342}, {'B', 0, 182000, 183, 0, 0, -2, 15209},
+      {'E', -27000, 79000, 107, -10828, 0, 651, 66320}, {'J', -21000, 102000, 124, -8914, 0, 558, 65092},
+      {'R', -5000, 176000, 182, -249, 0, 59, 23127},    {'S', -5000, 176000, 182, -260, 0, 61, 20492},
+      {'T', -27000, 40000, 68, -6890, 0, 430, 22977},   {'N', -26000, 130000, 157, -4774, 0, 288, 52299},
   };
   for (const auto& r : rows) {
     const thrm::TypeTable* t = thrm::FindType(r.type);
@@ -74,7 +74,7 @@ TEST(Tables, ColdJunctionRatio) {
 
 TEST(Tables, WorkedExampleAndOutOfRange) {
   const thrm::TypeTable& k = *thrm::FindType('K');
-  EXPECT_NEAR(k.values[29], 879, 1);  // 20 degC
+  EXPECT_NEAR(k.values[29], 879, 1);   // 20 degC
   EXPECT_NEAR(k.values[30], 1324, 1);  // 30 degC
   int32_t cj = 0;
   ASSERT_TRUE(thrm::ValueAtTemperature(k, 2500, &cj));
@@ -103,8 +103,7 @@ TEST(Tables, ArithmeticMedianAndCommandBytes) {
     std::vector<int32_t> v;
     int32_t want;
   } medians[] = {{{5}, 5}, {{5, 9}, 9}, {{9, 1, 5}, 5}, {{-3, -1, -2}, -2}, {{}, 0}};
-  for (const auto& m : medians)
-    EXPECT_EQ(thrm::MedianOfThree(m.v.data(), static_cast<int>(m.v.size())), m.want);
+  for (const auto& m : medians) EXPECT_EQ(thrm::MedianOfThree(m.v.data(), static_cast<int>(m.v.size())), m.want);
   EXPECT_EQ(thrm::MulDivRound(5, 1, 2), 3);
   EXPECT_EQ(thrm::MulDivRound(-5, 1, 2), -3);
   EXPECT_EQ(thrm::MulDivRound(7, 1, 4), 2);

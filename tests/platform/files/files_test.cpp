@@ -8,15 +8,19 @@
 #include <fstream>
 
 #include "platform/files/atomic_file.h"
-#include "tests/support/test_files.h"
 #include "platform/files/paths.h"
+#include "tests/support/test_files.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string TempDir() { return qv::test::TempDir("files"); }
-std::string Bytes(const std::string& path) { return qv::test::FileBytes(path); }
+std::string TempDir() {
+  return qv::test::TempDir("files");
+}
+std::string Bytes(const std::string& path) {
+  return qv::test::FileBytes(path);
+}
 
 TEST(Paths, SiblingJoinAndStoredPaths) {
   const struct {
@@ -27,7 +31,7 @@ TEST(Paths, SiblingJoinAndStoredPaths) {
       {"/logs/WELL7.LOG", ".hed", "/logs/WELL7.hed"},
       {"/logs/WELL7.LOG", "hed", "/logs/WELL7.hed"},
       {"/logs/run.2/WELL7", ".hed", "/logs/run.2/WELL7.hed"},  // a '.' in a folder never cuts the path
-      {"/logs/a.b.LOG", ".CBL", "/logs/a.b.CBL"},             // only the last '.'
+      {"/logs/a.b.LOG", ".CBL", "/logs/a.b.CBL"},              // only the last '.'
       {"WELL7.LGX", ".hdr", "WELL7.hdr"},
       {"D:\\LOGS\\WELL7.LGX", ".lgx", "D:\\LOGS\\WELL7.lgx"},
       {"/logs/WELL7.LOG", "", "/logs/WELL7"},

@@ -15,10 +15,16 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string Fixture(const char* name) { return std::string(QV_TEST_SOURCE_DIR "/data/") + name; }
+std::string Fixture(const char* name) {
+  return std::string(QV_TEST_SOURCE_DIR "/data/") + name;
+}
 
-std::string TempDir() { return qv::test::TempDir("profile"); }
-std::string Bytes(const std::string& path) { return qv::test::FileBytes(path); }
+std::string TempDir() {
+  return qv::test::TempDir("profile");
+}
+std::string Bytes(const std::string& path) {
+  return qv::test::FileBytes(path);
+}
 
 std::string CopyFixture(const char* name, const std::string& dir) {
   const std::string to = dir + "/" + name;
@@ -38,29 +44,31 @@ TEST(ProfileRead, WindowsSemanticsOnHandMadeFile) {
   const std::string file = Fixture("basic.ini");
   const ReadCase cases[] = {
       {"General", "Ident", "", 256, "QUORVANTA"},
-      {"GENERAL", "IDENT", "", 256, "QUORVANTA"},              // case-blind names
-      {" General ", " Ident ", "", 256, "QUORVANTA"},          // names trimmed
-      {"General", "Spaced Key", "", 256, "spaced value"},      // blanks around name and value
-      {"General", "Quoted", "", 256, "  quoted value  "},      // quotes stripped, inside kept
-      {"General", "Single", "", 256, "single"},                // single quotes too
-      {"General", "Mismatch", "", 256, "\"half"},              // unmatched quote kept
-      {"General", "Empty", "dflt", 256, ""},                   // present but empty: not the default
-      {"General", "Blank", "dflt", 256, ""},                   // blanks only: empty
-      {"General", "NoEquals line", "dflt", 256, "dflt"},       // a line without '=' is no key
-      {"General", "Dup", "", 256, "first"},                    // first match wins
-      {"General", "a", "", 256, "b=c"},                        // the first '=' splits
-      {"General", ";Commented", "dflt", 256, "dflt"},          // comment lines are no keys
-      {"General", "Missing", "abc   ", 256, "abc"},            // default loses trailing blanks
-      {"General", "Missing", " ", 256, " "},                   // ... but never its first character
+      {"GENERAL", "IDENT", "", 256, "QUORVANTA"},          // case-blind names
+      {" General ", " Ident ", "", 256, "QUORVANTA"},      // names trimmed
+      {"General", "Spaced Key", "", 256, "spaced value"},  // blanks around name and value
+      {"General", "Quoted", "", 256, "  quoted value  "},  // quotes stripped, inside kept
+      {"General", "Single", "", 256, "single"},            // single quotes too
+      {"General", "Mismatch", "", 256, "\"half"},          // unmatched quote kept
+      {"General", "Empty", "dflt", 256, ""},               // present but empty: not the default
+      {"General", "Blank", "dflt", 256, ""},               // blanks only: empty
+      {"General", "NoEquals line", "dflt", 256, "dflt"},   // a line without '=' is no key
+      {"General", "Dup", "", 256, "first"},                // first match wins
+      {"General", "a", "", 256, "b=c"},                    // the first '=' splits
+      {"General", ";Commented", "dflt", 256, "dflt"},      // comment lines are no keys
+      {"General", "Missing", "abc   ", 256, "abc"},        // default loses trailing blanks
+      {"General", "Missing", " ", 256, " "},               // ... but never its first character
       {"General", "Missing", "   ", 256, " "},
       {"General", "Missing", nullptr, 256, ""},
-      {"WellInfo", "Company", "", 256, "ACME Drilling"},       // "[ WellInfo ]" trimmed
-      {"WellInfo", "Ort", "", 256, "Gr\xf6\xdf" "e M\xfcnchen"},  // CP1252 bytes kept
-      {"WellInfo", "\xe4rger", "", 256, "case"},               // CP1252 letters fold too
+      {"WellInfo", "Company", "", 256, "ACME Drilling"},  // "[ WellInfo ]" trimmed
+      {"WellInfo", "Ort", "", 256,
+       "Gr\xf6\xdf"
+       "e M\xfcnchen"},                           // CP1252 bytes kept
+      {"WellInfo", "\xe4rger", "", 256, "case"},  // CP1252 letters fold too
       {"Empty Section", "X", "d", 256, "d"},
       {"NoSuchSection", "Ident", "d", 256, "d"},
-      {"General", "Ident", "", 4, "QUO"},                      // cut to size - 1
-      {"General", "Missing", "default", 3, "de"},              // the default is cut as well
+      {"General", "Ident", "", 4, "QUO"},          // cut to size - 1
+      {"General", "Missing", "default", 3, "de"},  // the default is cut as well
       {"General", "Ident", "", 1, ""},
   };
   for (const auto& c : cases) {
@@ -90,13 +98,11 @@ TEST(ProfileRead, IntParsing) {
     int def;
     int want;
   } cases[] = {
-      {"Hex", 0, 31},         {"HexUpper", 0, 255},  {"Neg", 0, -42},     {"Plus", 0, 7},
-      {"Lead", 0, 12},        {"Junk", 5, 0},        {"Quoted", 0, 15},   {"Empty", 9, 9},
-      {"Missing", -3, -3},    {"Big", 0, 1},         {"Spaces", 0, 33},
-      {"MinInt", 0, -2147483647 - 1},
+      {"Hex", 0, 31},      {"HexUpper", 0, 255}, {"Neg", 0, -42},   {"Plus", 0, 7},
+      {"Lead", 0, 12},     {"Junk", 5, 0},       {"Quoted", 0, 15}, {"Empty", 9, 9},
+      {"Missing", -3, -3}, {"Big", 0, 1},        {"Spaces", 0, 33}, {"MinInt", 0, -2147483647 - 1},
   };
-  for (const auto& c : cases)
-    EXPECT_EQ(qv::GetPrivateProfileInt("Numbers", c.key, c.def, file), c.want) << c.key;
+  for (const auto& c : cases) EXPECT_EQ(qv::GetPrivateProfileInt("Numbers", c.key, c.def, file), c.want) << c.key;
   EXPECT_EQ(qv::GetPrivateProfileInt("Numbers", "Missing", -2147483647 - 1, file), -2147483647 - 1);
 }
 
@@ -160,8 +166,12 @@ TEST(ProfileWrite, EditsPinnedByteForByte) {
        head + "Scale=100\r\n\r\n[Channel0]\r\nTitle=GR\r\ngarbage line\r\n\r\n\r\n[Channel1]\r\nTitle=SP\r\n"},
       {"null key deletes the section", "CHANNEL0", nullptr, nullptr,
        head + "Scale=100\r\n\r\n[Channel1]\r\nTitle=SP\r\n"},
-      {"value bytes kept as given", "Channel1", "Title", "Gr\xf6\xdf" "e \"q\"",
-       head + "Scale=100\r\n\r\n" + ch0 + "[Channel1]\r\nTitle=Gr\xf6\xdf" "e \"q\"\r\n"},
+      {"value bytes kept as given", "Channel1", "Title",
+       "Gr\xf6\xdf"
+       "e \"q\"",
+       head + "Scale=100\r\n\r\n" + ch0 +
+           "[Channel1]\r\nTitle=Gr\xf6\xdf"
+           "e \"q\"\r\n"},
   };
   for (const auto& c : cases) {
     const std::string file = CopyFixture("edit.ini", TempDir());
@@ -178,7 +188,8 @@ TEST(ProfileWrite, RefusesLineBreaksAndLeavesFileAlone) {
     EXPECT_FALSE(qv::WritePrivateProfileString("General", bad, "1", file)) << bad;
     EXPECT_FALSE(qv::WritePrivateProfileString(bad, "Key", "1", file)) << bad;
   }
-  for (const char* key : {"a=b", "[x", ";x", " "}) EXPECT_FALSE(qv::WritePrivateProfileString("General", key, "1", file)) << key;
+  for (const char* key : {"a=b", "[x", ";x", " "})
+    EXPECT_FALSE(qv::WritePrivateProfileString("General", key, "1", file)) << key;
   EXPECT_EQ(Bytes(file), before);
 }
 
@@ -276,8 +287,8 @@ TEST(ProfileConcurrency, WritersFromManyThreadsLoseNothing) {
   for (auto& th : threads) th.join();
   for (int t = 0; t < 4; ++t)
     for (int i = 0; i < 20; ++i)
-      EXPECT_EQ(qv::GetPrivateProfileInt(("T" + std::to_string(t)).c_str(), ("K" + std::to_string(i)).c_str(), -1, file),
-                i);
+      EXPECT_EQ(
+          qv::GetPrivateProfileInt(("T" + std::to_string(t)).c_str(), ("K" + std::to_string(i)).c_str(), -1, file), i);
 }
 
 }  // namespace

@@ -47,9 +47,10 @@ TEST(CNumbers, FormatsAndParsesInTheCLocale) {
     int i;
     double d;
   } parses[] = {
-      {"  42abc", 42, 42.0}, {"-7", -7, -7.0},       {"3.75", 3, 3.75}, {"1,5", 1, 1.0},
-      {"", 0, 0.0},          {"x", 0, 0.0},          {"1E3", 1, 1000.0},
-      {"99999999999", 2147483647, 99999999999.0},  // clamped, not undefined
+      {"  42abc", 42, 42.0}, {"-7", -7, -7.0},
+      {"3.75", 3, 3.75},     {"1,5", 1, 1.0},
+      {"", 0, 0.0},          {"x", 0, 0.0},
+      {"1E3", 1, 1000.0},    {"99999999999", 2147483647, 99999999999.0},  // clamped, not undefined
   };
   for (const auto& p : parses) {
     EXPECT_EQ(qv::AtoiC(p.text), p.i) << p.text;

@@ -1,9 +1,9 @@
-#include "devices/simulator/thermo/thermo_logger.h"
-
 #include <fcntl.h>
-#include <termios.h>
 #include <gtest/gtest.h>
+#include <termios.h>
 #include <unistd.h>
+
+#include "devices/simulator/thermo/thermo_logger.h"
 
 namespace {
 
@@ -12,8 +12,10 @@ std::vector<uint8_t> Collect(qv::SerialPort& port, size_t n, int waitMs = 2000) 
   for (int i = 0; i < waitMs / 5 && got.size() < n; ++i) {
     uint8_t buf[16];
     const int r = port.Read(buf, sizeof buf);
-    if (r > 0) got.insert(got.end(), buf, buf + r);
-    else ::usleep(5000);
+    if (r > 0)
+      got.insert(got.end(), buf, buf + r);
+    else
+      ::usleep(5000);
   }
   return got;
 }
