@@ -360,12 +360,13 @@ void Lumbracoder::MakeRecord(uint64_t now) {
   s.index = recordIndex_++;
   s.comStd = std;
   s.pattern = data_.pattern;
-  auto recs = MakeRecords(KindOfMode(std, tool, mode), s);
-  if (records_.size() + recs.size() > data_.queueCapacity) {
+  const RecordKind kind = KindOfMode(std, tool, mode);
+  const size_t count = (kind == RecordKind::CementBond || kind == RecordKind::FullWave) ? 20 : 1;
+  if (records_.size() + count > data_.queueCapacity) {
     overflow_ = true;  // the unit has no room: these are lost
     return;
   }
-  for (auto& r : recs) records_.push_back(std::move(r));
+  for (auto& r : MakeRecords(kind, s)) records_.push_back(std::move(r));
 }
 
 void Lumbracoder::HandleOut(uint8_t code, const uint8_t* d, uint32_t n) {
