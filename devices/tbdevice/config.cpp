@@ -8,7 +8,9 @@
 #include <sstream>
 
 #include "devices/tbdevice/internal.h"
+#include "platform/files/atomic_file.h"
 #include "platform/process/process.h"
+#include "platform/text/cnum.h"
 #include "platform/text/msgbox.h"
 #include "platform/trace/trace.h"
 
@@ -48,9 +50,8 @@ bool ReadAdapterFile(Adapter* a) {
 }
 
 bool WriteAdapterFile(const Adapter& a) {
-  char text[160];
-  std::snprintf(text, sizeof text, "%ld %ld %ld %ld %ld %ld", a.v[1], a.v[2], a.v[3], a.v[4], a.v[5], a.v[6]);
-  return WriteProgramFile(kAdapterFile, text);
+  return WriteProgramFile(kAdapterFile,
+                          qv::FormatC("%ld %ld %ld %ld %ld %ld", a.v[1], a.v[2], a.v[3], a.v[4], a.v[5], a.v[6]));
 }
 
 uint32_t SendCommandWords(int16_t code, int16_t value, int16_t third) {
@@ -116,14 +117,17 @@ void ResetSonicExchange() {
 void ReadTensionFile() {
   const std::string path = FindProgramFile("TENSION.TXT");
   if (path.empty()) return;
-  std::FILE* f = std::fopen(path.c_str(), "r");
-  if (!f) return;
-  double offset = 0, scale = 1;
-  const int n = std::fscanf(f, "%lf %lf", &offset, &scale);
-  std::fclose(f);
+  std::string text;
+  if (!qv::ReadWholeFile(path, text)) return;
+  // Two numbers, offset then scale, read in the C locale whatever the user's.
+  char* end = nullptr;
+  const double offset = qv::StrtodC(text.c_str(), &end);
+  if (end == text.c_str()) return;
+  const char* rest = end;
+  const double scale = qv::StrtodC(rest, &end);
   LibraryState& s = State();
-  if (n >= 1 && std::isfinite(offset)) s.tensionOffset = offset;
-  if (n >= 2 && std::isfinite(scale)) s.tensionScale = scale;
+  if (std::isfinite(offset)) s.tensionOffset = offset;
+  if (end != rest && std::isfinite(scale)) s.tensionScale = scale;
 }
 
 void OpenThermoLogger() {

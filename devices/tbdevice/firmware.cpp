@@ -1,11 +1,10 @@
 // The firmware download: three scrambled images, each from a file in the
 // program folder or else built into the library, descrambled and sent in
 // 64-byte packets on the bulk OUT pipe.
-#include <fstream>
-#include <iterator>
-#include <vector>
+#include <string>
 
 #include "devices/tbdevice/internal.h"
+#include "platform/files/atomic_file.h"
 #include "platform/trace/trace.h"
 
 namespace tbdev {
@@ -27,13 +26,6 @@ int WordsPerPacket(uint8_t code) {
     default:
       return 60;
   }
-}
-
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* out) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  out->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
 }
 
 }  // namespace
@@ -81,12 +73,12 @@ int DownloadFirmwareImage(const uint8_t* image, size_t size, uint8_t code) {
 uint32_t DownloadAllFirmware() {
   bool failed = false;
   for (const ImageSpec& img : kImages) {
-    std::vector<uint8_t> bytes;
+    std::string bytes;
     const std::string path = FindProgramFile(img.file);
     const uint8_t* data = nullptr;
     size_t size = 0;
-    if (!path.empty() && ReadWholeFile(path, &bytes)) {
-      data = bytes.data();
+    if (!path.empty() && qv::ReadWholeFile(path, bytes)) {
+      data = reinterpret_cast<const uint8_t*>(bytes.data());
       size = bytes.size();
     } else if (const EmbeddedImage* e = FindEmbeddedImage(img.resourceId)) {
       data = e->data;

@@ -1,9 +1,6 @@
 // The link to the unit: library load and unload, the USB link, the vendor
 // request loops, the status request before every data read, the library
 // mutex, the watchdog and the diagnostic switch.
-#include <dirent.h>
-#include <fcntl.h>
-#include <strings.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -16,6 +13,8 @@
 #include "devices/simulator/unit/lumbracoder.h"
 #include "devices/tbdevice/internal.h"
 #include "platform/dynlib/dynlib.h"
+#include "platform/files/atomic_file.h"
+#include "platform/files/paths.h"
 #include "platform/trace/trace.h"
 
 namespace tbdev {
@@ -32,8 +31,6 @@ struct Globals {
   qv::SharedMemory shared;
   bool loaded = false;
   ToolkitFactory factory;
-  std::mutex folderMutex;
-  std::string programFolder;
   std::vector<EmbeddedImage> embedded;
   std::shared_ptr<ThermoLogger> thermo;
   qv::DynLib thermoLib;
@@ -69,16 +66,6 @@ std::string SharedBlockName() {
   // Tests running side by side give each run its own block.
   const char* name = std::getenv("QUORVANTA_SHARED_BLOCK");
   return name && *name ? name : "dllmemfilemap";
-}
-
-std::string ExecutableFolder() {
-  char path[4096];
-  const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
-  if (n <= 0) return ".";
-  path[n] = 0;
-  std::string p(path);
-  const auto slash = p.find_last_of('/');
-  return slash == std::string::npos ? "." : p.substr(0, slash);
 }
 
 }  // namespace
@@ -147,45 +134,22 @@ void SetToolkitFactory(ToolkitFactory factory) {
 // Files in the program folder
 
 std::string ProgramFolder() {
-  std::lock_guard<std::mutex> lock(G().folderMutex);
-  if (G().programFolder.empty()) G().programFolder = ExecutableFolder();
-  return G().programFolder;
+  return qv::ProgramFolder();
 }
 
 void SetProgramFolder(const std::string& folder) {
-  std::lock_guard<std::mutex> lock(G().folderMutex);
-  G().programFolder = folder;
+  qv::SetProgramFolder(folder);
 }
 
 std::string FindProgramFile(const std::string& name) {
-  const std::string folder = ProgramFolder();
-  const std::string exact = folder + "/" + name;
-  if (::access(exact.c_str(), F_OK) == 0) return exact;
-  std::string found;
-  if (DIR* d = ::opendir(folder.c_str())) {
-    while (dirent* e = ::readdir(d)) {
-      if (::strcasecmp(e->d_name, name.c_str()) == 0) {
-        found = folder + "/" + e->d_name;
-        break;
-      }
-    }
-    ::closedir(d);
-  }
-  return found;
+  const std::string path = qv::FindFileNoCase(qv::JoinPath(ProgramFolder(), name));
+  return ::access(path.c_str(), F_OK) == 0 ? path : std::string();
 }
 
 bool WriteProgramFile(const std::string& name, const std::string& text) {
   std::string path = FindProgramFile(name);
-  if (path.empty()) path = ProgramFolder() + "/" + name;
-  const std::string tmp = path + ".tmp";
-  const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) return false;
-  bool ok = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
-  ok = ::fsync(fd) == 0 && ok;
-  ok = ::close(fd) == 0 && ok;
-  if (ok) ok = ::rename(tmp.c_str(), path.c_str()) == 0;
-  if (!ok) ::unlink(tmp.c_str());
-  return ok;
+  if (path.empty()) path = qv::JoinPath(ProgramFolder(), name);
+  return qv::WriteFileAtomically(path, text);
 }
 
 void SetEmbeddedImages(std::vector<EmbeddedImage> images) {

@@ -33,8 +33,9 @@ enum {
   TB_STATUS_LINK_OPEN = 0x80,        /* InitialisePCMLink: the link is open */
   TB_STATUS_NOT_ATTACHED = 0x81,     /* the unit is not attached */
   TB_STATUS_LINK_NOT_OPEN = 0x82,    /* InitialisePCMLink: the link was not opened */
-  TB_STATUS_REQUEST_FAILED = 0x83,   /* the unit stayed attached but every try of the request failed */
-  TB_STATUS_BAD_PARAMETER = 0x84     /* a block is missing or a value does not fit its field on the wire */
+  /* Codes of the library's own, clear of the unit's codes (0x83, 0x84, 0x85 are the unit's). */
+  TB_STATUS_REQUEST_FAILED = 0x86, /* the unit stayed attached but every try of the request failed */
+  TB_STATUS_BAD_PARAMETER = 0x87   /* a block is missing or a value does not fit its field on the wire */
 };
 
 #pragma pack(push, 1)

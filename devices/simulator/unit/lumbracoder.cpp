@@ -5,6 +5,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "devices/simulator/unit/sonde_data.h"
+
 namespace qv::sim {
 namespace {
 
@@ -276,6 +278,7 @@ Status Lumbracoder::TransferBulk(qv::usb::Device device, uint8_t pipe, bool read
     uint32_t n = static_cast<uint32_t>(rec.size());
     if (Spoil(faults_.shortBulkRead)) n /= 2;
     if (n) std::memcpy(buffer, rec.data(), n);
+    if (data_.keepDelivered) delivered_.push_back(rec);
     if (transferred) *transferred = n;
     return n < length ? kShort : kSuccess;
   }
@@ -297,22 +300,73 @@ void Lumbracoder::ProtocolError(std::string what) {
   errors_.push_back(std::move(what));
 }
 
-// The winch moves the depth counter: setting 1 lowers the sonde (depth grows),
-// setting 2 raises it, anything else holds it; the speed byte is tens of depth
-// counts per second.
+// The winch moves the depth counter: direction 2 lowers the sonde (depth
+// grows), 1 raises it, 0 stops it, and 3 (winch mode on) leaves it as it goes;
+// the speed byte is tens of depth counts per second. The model runs in whole milliseconds of the unit's clock,
+// and while logging the unit makes its records as the time or depth steps
+// of the mode are crossed.
 void Lumbracoder::AdvanceModel() {
   const uint64_t now = clock_->NowMs();
-  const uint64_t dt = now - lastModelMs_;
+  if (now <= lastModelMs_) return;
+  const int dir = winchDirection_ == 2 ? 1 : (winchDirection_ == 1 ? -1 : 0);
+  const int64_t perMs = dir * static_cast<int64_t>(winchSpeed_) * 10;  // thousandths of a count
+  if (!perMs && !state_.logging) {
+    lastModelMs_ = now;
+    return;
+  }
+  for (uint64_t t = lastModelMs_ + 1; t <= now; ++t) {
+    if (perMs) {
+      depthMilli_ += perMs;
+      const auto whole = static_cast<int32_t>(depthMilli_ / 1000);
+      depthMilli_ -= static_cast<int64_t>(whole) * 1000;
+      state_.depth += whole;
+      state_.absDepth += whole;
+    }
+    if (state_.logging) MakeRecord(t);
+  }
   lastModelMs_ = now;
-  int dir = 0;
-  if (state_.winch[0] == 1) dir = 1;
-  if (state_.winch[0] == 2) dir = -1;
-  if (!dir) return;
-  depthFraction_ += dir * state_.winch[1] * 10.0 * static_cast<double>(dt) / 1000.0;
-  const auto whole = static_cast<int32_t>(depthFraction_);
-  depthFraction_ -= whole;
-  state_.depth += whole;
-  state_.absDepth += whole;
+}
+
+void Lumbracoder::StartLogging() {
+  loggingStartMs_ = lastRecordMs_ = clock_->NowMs();
+  lastModelMs_ = std::max(lastModelMs_, loggingStartMs_);
+  lastRecordDepth_ = state_.depth;
+  recordIndex_ = crossings_ = 0;
+  overflow_ = false;
+  records_.clear();
+}
+
+// Time modes make a record every period (the mode's value, in ms); the
+// logging directions make one at each crossing of a depth step.
+void Lumbracoder::MakeRecord(uint64_t now) {
+  const uint8_t std = state_.loggingMode[0], tool = state_.loggingMode[1], mode = state_.loggingMode[6];
+  const auto value = static_cast<int16_t>(state_.loggingMode[2] | (state_.loggingMode[3] << 8));
+  if (mode == 11 || mode == 12) {
+    if (!(std == 12 && mode == 12)) {  // the cable scope runs on time
+      const int32_t step = value > 0 ? value : 1;
+      if (std::abs(state_.depth - lastRecordDepth_) < step) return;
+      lastRecordDepth_ = state_.depth;
+      if (data_.overSpeed && (++crossings_ % 2)) return;  // this step is lost
+    } else if (now - lastRecordMs_ < static_cast<uint64_t>(value > 0 ? value : 1)) {
+      return;
+    }
+  } else if (now - lastRecordMs_ < static_cast<uint64_t>(value > 0 ? value : 1000)) {
+    return;
+  }
+  lastRecordMs_ = now;
+  SondeSample s;
+  s.depth = state_.depth;
+  s.timeMs = static_cast<int32_t>(now - loggingStartMs_);
+  s.index = recordIndex_++;
+  s.comStd = std;
+  s.pattern = data_.pattern;
+  const RecordKind kind = KindOfMode(std, tool, mode);
+  const size_t count = (kind == RecordKind::CementBond || kind == RecordKind::FullWave) ? 20 : 1;
+  if (records_.size() + count > data_.queueCapacity) {
+    overflow_ = true;  // the unit has no room: these are lost
+    return;
+  }
+  for (auto& r : MakeRecords(kind, s)) records_.push_back(std::move(r));
 }
 
 void Lumbracoder::HandleOut(uint8_t code, const uint8_t* d, uint32_t n) {
@@ -320,7 +374,10 @@ void Lumbracoder::HandleOut(uint8_t code, const uint8_t* d, uint32_t n) {
     case kCmdLoggingMode:
       std::memcpy(state_.loggingMode.data(), d, 7);
       state_.logging = d[0] != 0 && d[1] != 0;
-      if (!state_.logging) records_.clear();
+      if (state_.logging)
+        StartLogging();
+      else
+        records_.clear();
       break;
     case kCmdSampleInterval:
       state_.sampleInterval = static_cast<uint16_t>(d[0] | (d[1] << 8));
@@ -339,6 +396,10 @@ void Lumbracoder::HandleOut(uint8_t code, const uint8_t* d, uint32_t n) {
       break;  // kept in the journal
     case kCmdWinch:
       std::memcpy(state_.winch.data(), d, 2);
+      if (d[0] != 3) {
+        winchDirection_ = d[0];
+        winchSpeed_ = d[1];
+      }
       break;
     case kCmdSetDepth:
       state_.depth = GetLe32(d);
@@ -375,6 +436,10 @@ void Lumbracoder::HandleIn(uint8_t code, uint8_t r[8]) {
       break;
     case kCmdStatus: {
       uint8_t first = (state_.logging && !records_.empty()) ? 6 : 5;
+      if (overflow_) {
+        first = 12;  // buffer memory overflow, reported once
+        overflow_ = false;
+      }
       if (faults_.firstStatus >= 0 && faults_.firstStatus <= 255) first = static_cast<uint8_t>(faults_.firstStatus);
       r[0] = first;
       r[1] = faults_.secondStatus;
@@ -486,6 +551,22 @@ bool Lumbracoder::FirmwareLoaded() const {
     if (img.code != kImages[i].code || !img.complete) return false;
   }
   return true;
+}
+
+void Lumbracoder::SetDataOptions(const DataOptions& o) {
+  std::lock_guard<std::mutex> lock(m_);
+  data_ = o;
+}
+
+void Lumbracoder::ReverseWinch() {
+  std::lock_guard<std::mutex> lock(m_);
+  AdvanceModel();
+  if (winchDirection_ == 1 || winchDirection_ == 2) winchDirection_ = static_cast<uint8_t>(3 - winchDirection_);
+}
+
+std::vector<std::vector<uint8_t>> Lumbracoder::Delivered() const {
+  std::lock_guard<std::mutex> lock(m_);
+  return delivered_;
 }
 
 void Lumbracoder::QueueRecord(std::vector<uint8_t> bytes) {

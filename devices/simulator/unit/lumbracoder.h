@@ -63,6 +63,14 @@ struct Faults {
   int firstStatus = -1;       // when 0-255: first status byte of every status reply
 };
 
+// How the unit makes its data records.
+struct DataOptions {
+  bool pattern = false;        // sample values follow the record index (see sonde_data.h)
+  size_t queueCapacity = 256;  // records the unit holds; more are lost and reported as overflow (status 12)
+  bool overSpeed = false;      // the unit keeps up with only every second depth step
+  bool keepDelivered = false;  // keep a copy of every record read (Delivered)
+};
+
 struct FirmwareImage {
   uint8_t code = 0;
   uint16_t words = 0;         // the word count of the first packet
@@ -132,6 +140,12 @@ class Lumbracoder final : public qv::usb::Toolkit {
   // All three images arrived whole, in order, with good checksums and counts.
   bool FirmwareLoaded() const;
 
+  void SetDataOptions(const DataOptions& o);
+  // Turns the winch round (lowering becomes raising and back).
+  void ReverseWinch();
+  // The records read from the bulk pipe so far (with keepDelivered).
+  std::vector<std::vector<uint8_t>> Delivered() const;
+
   // A data record for the next status request and bulk read.
   void QueueRecord(std::vector<uint8_t> bytes);
   size_t QueuedRecords() const;
@@ -141,6 +155,8 @@ class Lumbracoder final : public qv::usb::Toolkit {
  private:
   void ProtocolError(std::string what);
   void AdvanceModel();
+  void StartLogging();
+  void MakeRecord(uint64_t now);
   void HandleOut(uint8_t code, const uint8_t* data, uint32_t length);
   void HandleIn(uint8_t code, uint8_t reply[8]);
   qv::usb::Status ReceiveFirmware(const uint8_t* packet, uint32_t length);
@@ -158,7 +174,16 @@ class Lumbracoder final : public qv::usb::Toolkit {
   std::vector<FirmwareImage> firmware_;
   std::deque<std::vector<uint8_t>> records_;
   uint64_t lastModelMs_ = 0;
-  double depthFraction_ = 0;
+  int64_t depthMilli_ = 0;
+  uint8_t winchDirection_ = 0, winchSpeed_ = 0;  // thousandths of a depth count beyond state_.depth
+  DataOptions data_;
+  uint64_t loggingStartMs_ = 0;
+  uint64_t lastRecordMs_ = 0;
+  int32_t lastRecordDepth_ = 0;
+  uint32_t recordIndex_ = 0;
+  uint32_t crossings_ = 0;
+  bool overflow_ = false;
+  std::vector<std::vector<uint8_t>> delivered_;
 };
 
 }  // namespace qv::sim

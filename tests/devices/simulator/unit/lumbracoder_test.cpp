@@ -106,14 +106,14 @@ TEST(SimulatedUnit, FirmwarePacketsAreChecked) {
 TEST(SimulatedUnit, WinchMovesTheDepthOnItsClock) {
   Attached a;
   ASSERT_EQ(a.Out(Vendor(false, qv::sim::kCmdSetDepth, 4), {0x10, 0x27, 0, 0}), qv::usb::kSuccess);  // 10000
-  ASSERT_EQ(a.Out(Vendor(false, qv::sim::kCmdWinch, 2), {1, 5}), qv::usb::kSuccess);  // lower at 50 counts/s
+  ASSERT_EQ(a.Out(Vendor(false, qv::sim::kCmdWinch, 2), {2, 5}), qv::usb::kSuccess);  // lower at 50 counts/s
   a.clock->Advance(2000);
   uint8_t reply[8] = {};
   uint32_t moved = 0;
   ASSERT_EQ(a.unit.TransferDefaultPipe(a.device, true, reply, 8, &moved, Vendor(true, qv::sim::kCmdAbsDepth, 8), 1000),
             qv::usb::kSuccess);
   EXPECT_EQ(a.unit.State().depth, 10100);
-  ASSERT_EQ(a.Out(Vendor(false, qv::sim::kCmdWinch, 2), {2, 5}), qv::usb::kSuccess);  // raise
+  ASSERT_EQ(a.Out(Vendor(false, qv::sim::kCmdWinch, 2), {1, 5}), qv::usb::kSuccess);  // raise
   a.clock->Advance(1000);
   a.unit.TransferDefaultPipe(a.device, true, reply, 8, &moved, Vendor(true, qv::sim::kCmdAbsDepth, 8), 1000);
   EXPECT_EQ(reply[0] | reply[1] << 8, 10050);
