@@ -189,6 +189,16 @@ class Player {
       case Op::Text:
         Text(c);
         break;
+      case Op::Bitmap: {
+        const Image& im = c.image;
+        const QImage img(reinterpret_cast<const uchar*>(im.pixels.data()), im.width, im.height, im.width * 4,
+                         QImage::Format_ARGB32);
+        const QRectF dst =
+            QRectF(Map(c.pts[0]), Map({c.pts[0].x + c.pts[1].x, c.pts[0].y + c.pts[1].y})).normalized();
+        const QRectF src = QRectF(c.a[0], c.a[1], c.a[2], c.a[3]).normalized() & QRectF(img.rect());
+        if (!src.isEmpty() && !dst.isEmpty()) p_.drawImage(dst, img, src);
+        break;
+      }
       case Op::SetPixel:
         p_.fillRect(QRectF(Map(c.pts[0]), QSizeF(1, 1)), Color(c.color));
         break;

@@ -90,6 +90,86 @@ Command Make(Op op) {
   return c;
 }
 
+// Bitmaps larger than this are refused rather than expanded in memory.
+constexpr uint64_t kMaxBitmapPixels = 16u << 20;
+
+// Decodes the packed bitmap (header, colour table, rows) that starts at a
+// byte offset of the record. Uncompressed 1, 4, 8, 24 and 32 bits per pixel;
+// false for anything else or anything that does not fit the record.
+bool DecodeDib(Params& p, size_t at, Image& out, bool& topDownRows) {
+  auto bytes = [&](size_t off, size_t len) { return p.Bytes(at + off, len); };
+  const auto head = bytes(0, 40);
+  if (!head) return false;
+  const auto* h = reinterpret_cast<const uint8_t*>(head->data());
+  const uint32_t headerSize = U32(h);
+  const int32_t width = static_cast<int32_t>(U32(h + 4));
+  const int32_t rawHeight = static_cast<int32_t>(U32(h + 8));
+  const uint16_t bits = U16(h + 14);
+  const uint32_t compression = U32(h + 16);
+  uint32_t colours = U32(h + 32);
+  if (headerSize < 40 || headerSize > p.size() || compression != 0 || width <= 0 || rawHeight == 0 ||
+      rawHeight == INT32_MIN)
+    return false;
+  if (bits != 1 && bits != 4 && bits != 8 && bits != 24 && bits != 32) return false;
+  const bool topDown = rawHeight < 0;
+  topDownRows = topDown;
+  const uint64_t height = topDown ? -static_cast<int64_t>(rawHeight) : rawHeight;
+  if (static_cast<uint64_t>(width) * height > kMaxBitmapPixels) return false;
+  if (bits <= 8) {
+    if (colours == 0 || colours > (1u << bits)) colours = 1u << bits;
+  } else {
+    colours = 0;
+  }
+  const auto table = bytes(headerSize, 4ull * colours);
+  const uint64_t stride = ((static_cast<uint64_t>(width) * bits + 31) / 32) * 4;
+  const auto rows = table ? bytes(headerSize + 4ull * colours, stride * height) : std::nullopt;
+  if (!table || !rows) return false;
+  const auto* pal = reinterpret_cast<const uint8_t*>(table->data());
+  out.width = width;
+  out.height = static_cast<int>(height);
+  out.pixels.assign(static_cast<size_t>(width) * height, 0xFF000000);
+  for (uint64_t y = 0; y < height; ++y) {
+    const auto* row = reinterpret_cast<const uint8_t*>(rows->data()) + stride * (topDown ? y : height - 1 - y);
+    uint32_t* dst = out.pixels.data() + y * width;
+    for (int32_t x = 0; x < width; ++x) {
+      uint32_t b, g, r;
+      if (bits <= 8) {
+        const unsigned perByte = 8 / bits;
+        const unsigned index =
+            (row[x / perByte] >> ((perByte - 1 - x % perByte) * bits)) & ((1u << bits) - 1);
+        const uint8_t* q = pal + 4 * (index < colours ? index : 0);
+        b = q[0], g = q[1], r = q[2];
+      } else {
+        const uint8_t* q = row + static_cast<size_t>(x) * (bits / 8);
+        b = q[0], g = q[1], r = q[2];
+      }
+      dst[x] = 0xFF000000u | (r << 16) | (g << 8) | b;
+    }
+  }
+  return true;
+}
+
+// A bitmap record: the source and destination rectangles as word indexes of
+// the record (height, width, y, x each) and where the bitmap starts.
+std::optional<Command> BitmapRecord(Params& p, size_t src, size_t dst, size_t dibAt, bool sourceSized) {
+  Command c = Make(Op::Bitmap);
+  const int dh = p.S(dst), dw = p.S(dst + 1), dy = p.S(dst + 2), dx = p.S(dst + 3);
+  c.pts = {{dx, dy}, {dw, dh}};
+  if (sourceSized) {
+    c.a[3] = p.S(src), c.a[2] = p.S(src + 1), c.a[1] = p.S(src + 2), c.a[0] = p.S(src + 3);
+  } else {
+    c.a[1] = p.S(src), c.a[0] = p.S(src + 1), c.a[2] = dw, c.a[3] = dh;
+  }
+  if (!p.ok()) return std::nullopt;
+  // A record without a bitmap paints a pattern; not drawn here.
+  if (p.size() <= dibAt) return std::nullopt;
+  bool topDown = false;
+  if (!DecodeDib(p, dibAt, c.image, topDown)) return std::nullopt;
+  // The source origin of a bottom-up bitmap is its lower left corner.
+  if (!topDown) c.a[1] = c.image.height - c.a[1] - c.a[3];
+  return c;
+}
+
 Command Box(Op op, Params& p, size_t first) {
   // bottom, right, top, left from word `first` on.
   Command c = Make(op);
@@ -254,6 +334,15 @@ bool Decode(const uint8_t* data, size_t size, Picture& out, std::string& error) 
         cmd = c;
         break;
       }
+      case 0x0F43:  // stretched bitmap with its usage word
+        cmd = BitmapRecord(p, 3, 7, 22, true);
+        break;
+      case 0x0B41:  // stretched bitmap
+        cmd = BitmapRecord(p, 2, 6, 20, true);
+        break;
+      case 0x0940:  // bitmap copied at its size
+        cmd = BitmapRecord(p, 2, 4, 16, false);
+        break;
       case 0x001E:
         cmd = Make(Op::SaveDC);
         break;

@@ -75,6 +75,13 @@ enum class Op {
   SetBkMode,     // a[0]: 1 transparent, 2 opaque
   SetPolyFillMode,  // a[0]: 1 alternate, 2 winding
   SetTextAlign,     // a[0]: the alignment bits
+  Bitmap,           // pts[0] destination corner, pts[1] destination size; a[] source x, y, width, height; image
+};
+
+// A device-independent bitmap decoded to 0xAARRGGBB pixels, top row first.
+struct Image {
+  int width = 0, height = 0;
+  std::vector<uint32_t> pixels;
 };
 
 struct Command {
@@ -87,6 +94,7 @@ struct Command {
   Pen pen;
   Brush brush;
   Font font;
+  Image image;
 };
 
 struct Picture {

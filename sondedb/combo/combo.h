@@ -14,3 +14,12 @@ namespace qv {
 int FillComboFromTable(QComboBox* combo, const std::string& table);
 
 }  // namespace qv
+
+namespace qv {
+
+// Empties the box and adds one item per sonde with an abbreviation,
+// "abbreviation [serial] - name" with the sonde key as item data: every sonde
+// when t1 is -1, else those of the six types (repeat a type for fewer).
+void FillSondeComboBox(QComboBox* combo, int t1, int t2, int t3, int t4, int t5, int t6);
+
+}  // namespace qv

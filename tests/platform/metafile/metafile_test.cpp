@@ -88,6 +88,23 @@ TEST_F(Metafile, DeletedObjectSlotIsReused) {
   EXPECT_EQ(img.pixel(25, 25), Rgb(kBlue));
 }
 
+TEST_F(Metafile, BitmapsAreStretchedIntoTheirRectangle) {
+  // 2 x 2 at 24 bits, rows bottom-up: blue white / red green.
+  const std::vector<uint8_t> rows = {0xFF, 0, 0, 0xFF, 0xFF, 0xFF, 0, 0,  // bottom row: blue, white
+                                     0, 0, 0xFF, 0, 0xFF, 0, 0, 0};       // top row: red, green
+  Builder b;
+  b.StretchDib({0, 0, 2, 2}, {0, 0, 100, 100}, Builder::Dib(2, 2, 24, {}, rows));
+  // 8 x 1 at one bit, top-down, black and yellow alternating.
+  b.StretchDib({0, 0, 8, 1}, {0, 100, 100, 20}, Builder::Dib(8, -1, 1, {0x000000, 0xFFFF00}, {0x55, 0, 0, 0}));
+  const QImage img = Render(b.Placeable(0, 0, 100, 120), 100, 120);
+  EXPECT_EQ(img.pixel(25, 25), Rgb(kRed));
+  EXPECT_EQ(img.pixel(75, 25), Rgb(kGreen));
+  EXPECT_EQ(img.pixel(25, 75), Rgb(kBlue));
+  EXPECT_EQ(img.pixel(75, 75), qRgb(255, 255, 255));
+  EXPECT_EQ(img.pixel(6, 110), qRgb(0, 0, 0));
+  EXPECT_EQ(img.pixel(18, 110), qRgb(255, 255, 0));
+}
+
 TEST_F(Metafile, TextIsDrawnNearItsPoint) {
   Builder b;
   std::vector<uint8_t> font;
@@ -167,6 +184,10 @@ TEST(MetafileDecode, RefusesWhatDoesNotFit) {
       {"rectangle short", Builder().Rec(0x041B, {1, 2}).Plain()},
       {"font short", Builder().Rec(0x02FB, {10, 0}).Plain()},
       {"pen short", Builder().Rec(0x02FA, {0}).Plain()},
+      {"bitmap rows beyond record",
+       Builder().StretchDib({0, 0, 64, 64}, {0, 0, 1, 1}, Builder::Dib(64, 64, 24, {}, {1, 2, 3, 4})).Plain()},
+      {"bitmap colours beyond record",
+       Builder().StretchDib({0, 0, 1, 1}, {0, 0, 1, 1}, Builder::Dib(1, 1, 8, {1, 2}, {})).Plain()},
   };
   for (const auto& c : cases) {
     qv::wmf::Picture pic;
@@ -177,7 +198,18 @@ TEST(MetafileDecode, RefusesWhatDoesNotFit) {
 }
 
 TEST(MetafileDecode, SkipsUnknownRecordsAndBadHandles) {
-  const auto bytes = Builder(2).Rec(0x0626, {1, 2, 3}).Select(7).Select(1).Rec(0x01F0, {9}).Rectangle(0, 0, 4, 4).Plain();
+  // Also skipped: bitmaps of a depth or size this player does not draw.
+  const auto odd = Builder::Dib(1, 1, 3, {}, {0, 0, 0, 0});
+  const auto huge = Builder::Dib(1 << 15, 1 << 15, 1, {0, 0}, {});
+  const auto bytes = Builder(2)
+                         .Rec(0x0626, {1, 2, 3})
+                         .Select(7)
+                         .Select(1)
+                         .Rec(0x01F0, {9})
+                         .StretchDib({0, 0, 1, 1}, {0, 0, 1, 1}, odd)
+                         .StretchDib({0, 0, 1, 1}, {0, 0, 1, 1}, huge)
+                         .Rectangle(0, 0, 4, 4)
+                         .Plain();
   qv::wmf::Picture pic;
   std::string error;
   ASSERT_TRUE(qv::wmf::Decode(bytes.data(), bytes.size(), pic, error)) << error;

@@ -22,7 +22,9 @@ class Builder {
   // A record with raw parameter bytes (padded to a whole word).
   Builder& Raw(uint16_t fn, std::vector<uint8_t> params) {
     if (params.size() % 2) params.push_back(0);
-    Put32(recs_, static_cast<uint32_t>(3 + params.size() / 2));
+    const uint32_t words = static_cast<uint32_t>(3 + params.size() / 2);
+    if (words > maxRecord_) maxRecord_ = words;
+    Put32(recs_, words);
     Put16(recs_, fn);
     recs_.insert(recs_.end(), params.begin(), params.end());
     return *this;
@@ -37,6 +39,31 @@ class Builder {
   Builder& Rectangle(int l, int t, int r, int b) { return Rec(0x041B, {b, r, t, l}); }
   Builder& Ellipse(int l, int t, int r, int b) { return Rec(0x0418, {b, r, t, l}); }
 
+  // A packed bitmap: header, colour table (0x00RRGGBB entries) and rows as
+  // given (already padded to whole 32-bit words).
+  static std::vector<uint8_t> Dib(int width, int height, int bits, const std::vector<uint32_t>& colours,
+                                  const std::vector<uint8_t>& rows) {
+    std::vector<uint8_t> v;
+    Put32(v, 40);
+    Put32(v, static_cast<uint32_t>(width));
+    Put32(v, static_cast<uint32_t>(height));
+    Put16(v, 1);
+    Put16(v, static_cast<uint16_t>(bits));
+    for (uint32_t w : {0u, static_cast<uint32_t>(rows.size()), 0u, 0u, static_cast<uint32_t>(colours.size()), 0u})
+      Put32(v, w);
+    for (uint32_t c : colours) Put32(v, c);
+    v.insert(v.end(), rows.begin(), rows.end());
+    return v;
+  }
+  // A stretched bitmap record: source x, y, width, height; destination the same.
+  Builder& StretchDib(std::vector<int> src, std::vector<int> dst, const std::vector<uint8_t>& dib) {
+    std::vector<uint8_t> p;
+    Put32(p, 0x00CC0020);
+    for (int w : {0, src[3], src[2], src[1], src[0], dst[3], dst[2], dst[1], dst[0]}) Put16(p, static_cast<uint16_t>(w));
+    p.insert(p.end(), dib.begin(), dib.end());
+    return Raw(0x0F43, p);
+  }
+
   // The plain metafile: header, records, end record.
   std::vector<uint8_t> Plain() const {
     std::vector<uint8_t> body = recs_;
@@ -48,7 +75,7 @@ class Builder {
     Put16(out, 0x0300);
     Put32(out, static_cast<uint32_t>((18 + body.size()) / 2));
     Put16(out, objects_);
-    Put32(out, 16);
+    Put32(out, maxRecord_);
     Put16(out, 0);
     out.insert(out.end(), body.begin(), body.end());
     return out;
@@ -80,6 +107,7 @@ class Builder {
 
  private:
   uint16_t objects_;
+  uint32_t maxRecord_ = 3;
   std::vector<uint8_t> recs_;
 };
 
