@@ -28,12 +28,14 @@ function(qv_add_test name)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   target_compile_definitions(${name} PRIVATE QV_TEST_SOURCE_DIR="${CMAKE_CURRENT_SOURCE_DIR}"
                                              QV_PROGRAM_DIR="${QV_PROGRAM_DIR}")
-  set(env "QV_TEST_TMP=${CMAKE_BINARY_DIR}/testtmp")
+  # One value per property: a list would not survive test discovery.
+  set(qpa "QV_TEST_TMP=set:${CMAKE_BINARY_DIR}/testtmp")
   if(T_QT)
-    list(APPEND env "QT_QPA_PLATFORM=offscreen")
+    set(qpa "QT_QPA_PLATFORM=set:offscreen")
   endif()
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-                       PROPERTIES ENVIRONMENT "${env}" LABELS "${T_LABELS}")
+                       PROPERTIES ENVIRONMENT "QV_TEST_TMP=${CMAKE_BINARY_DIR}/testtmp"
+                                  ENVIRONMENT_MODIFICATION "${qpa}" LABELS "${T_LABELS}")
 endfunction()
 
 # qv_add_fuzzer(NAME SOURCES ... LIBS ...): a libFuzzer target, built only

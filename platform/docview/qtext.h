@@ -1,0 +1,16 @@
+// Texts cross into Qt here. The program's own texts and the files it reads are
+// CP1252 bytes (as written on Windows); decoding happens only at the widgets.
+#pragma once
+
+#include <QString>
+
+#include <string>
+
+namespace qv {
+
+QString QStr(const std::string& cp1252);
+QString QStr(const char* cp1252);
+// Characters CP1252 cannot hold become '?'.
+std::string StdStr(const QString& text);
+
+}  // namespace qv
