@@ -25,6 +25,13 @@ int SignedStep(int logMode, int step) {
 
 }  // namespace
 
+CalibrationTable CalibrationTableOf(const CalibrationSet& set) {
+  CalibrationTable table{};
+  for (std::size_t i = 0; i < table.size() && i < set.channels.size(); ++i)
+    if (set.channels[i] && set.channels[i]->coefficients) table[i] = *set.channels[i]->coefficients;
+  return table;
+}
+
 int ChannelWindowRows(int logMode, int sondeLengthSteps, std::span<const ChannelSetting> settings) {
   if (logMode != kLogModeUp && logMode != kLogModeDown) return 1000;
   int largest = 0;

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cmath>
+#include <memory>
 #include <vector>
 
 namespace qv {
@@ -188,6 +189,19 @@ TEST(ChannelProcessor, ScalingAndCalibration) {
     EXPECT_DOUBLE_EQ(p.RawValues()[0], c.raw) << c.count << "/" << +c.rate;
     EXPECT_DOUBLE_EQ(p.CalibratedValues()[0], c.calibrated) << c.count << "/" << +c.rate;
   }
+}
+
+TEST(ChannelProcessor, CalibrationTableFromTheSet) {
+  CalibrationSet set;
+  set.channels.resize(3);
+  set.channels[0] = std::make_unique<ChannelCalibration>();
+  set.channels[0]->coefficients = Coefficients{1, 2, 3, 4};
+  set.channels[1] = std::make_unique<ChannelCalibration>();  // no coefficient block
+  set.channels[2] = nullptr;
+  const auto table = CalibrationTableOf(set);
+  ASSERT_TRUE(table[0]);
+  EXPECT_EQ((*table[0])[3], 4.0);
+  for (int i = 1; i < 12; ++i) EXPECT_FALSE(table[i]) << i;
 }
 
 TEST(ChannelProcessor, AbsentTwelveChannelChannels) {
