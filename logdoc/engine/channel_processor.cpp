@@ -60,7 +60,11 @@ int SondeLengthSteps(int lengthCentimetres, bool imperial, int depthStep, int lo
 
 int RecordDepthAt(int logMode, int startDepth, int endDepth, int step, long long index) {
   const int first = logMode == kLogModeDown ? std::min(startDepth, endDepth) : std::max(startDepth, endDepth);
-  return ClampToInt(first + index * SignedStep(logMode, step));
+  return RecordDepthFrom(logMode, first, step, index);
+}
+
+int RecordDepthFrom(int logMode, int firstDepth, int step, long long index) {
+  return ClampToInt(firstDepth + index * SignedStep(logMode, step));
 }
 
 ChannelProcessor::ChannelProcessor(const ChannelProcessorSetup& setup)

@@ -140,5 +140,8 @@ int SondeLengthSteps(int lengthCentimetres, bool imperial, int depthStep, int lo
 // smaller of start and end, otherwise at the larger; each record moves one
 // step in the log's direction (time logs do not move).
 int RecordDepthAt(int logMode, int startDepth, int endDepth, int step, long long index);
+// The depth of record index of a log whose first record lies at firstDepth
+// (a live log: the depth of its first record).
+int RecordDepthFrom(int logMode, int firstDepth, int step, long long index);
 
 }  // namespace qv

@@ -308,6 +308,8 @@ TEST(ChannelProcessor, RecordDepthFromPosition) {
   EXPECT_EQ(RecordDepthAt(kLogModeDown, 100000, 120000, -100, 3), 100300);
   EXPECT_EQ(RecordDepthAt(kLogModeTime, 0, 5000, 100, 7), 5000);
   EXPECT_EQ(RecordDepthAt(kLogModeDown, 0, 10, 100000, 1LL << 40), INT_MAX);
+  EXPECT_EQ(RecordDepthFrom(kLogModeUp, -500, 100, 2), -700);
+  EXPECT_EQ(RecordDepthFrom(kLogModeDown, -500, -100, 2), -300);
 }
 
 }  // namespace
