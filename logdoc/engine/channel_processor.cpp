@@ -25,6 +25,13 @@ int SignedStep(int logMode, int step) {
 
 }  // namespace
 
+CalibrationTable CalibrationTableOf(const CalibrationSet& set) {
+  CalibrationTable table{};
+  for (std::size_t i = 0; i < table.size() && i < set.channels.size(); ++i)
+    if (set.channels[i] && set.channels[i]->coefficients) table[i] = *set.channels[i]->coefficients;
+  return table;
+}
+
 int ChannelWindowRows(int logMode, int sondeLengthSteps, std::span<const ChannelSetting> settings) {
   if (logMode != kLogModeUp && logMode != kLogModeDown) return 1000;
   int largest = 0;
@@ -53,7 +60,11 @@ int SondeLengthSteps(int lengthCentimetres, bool imperial, int depthStep, int lo
 
 int RecordDepthAt(int logMode, int startDepth, int endDepth, int step, long long index) {
   const int first = logMode == kLogModeDown ? std::min(startDepth, endDepth) : std::max(startDepth, endDepth);
-  return ClampToInt(first + index * SignedStep(logMode, step));
+  return RecordDepthFrom(logMode, first, step, index);
+}
+
+int RecordDepthFrom(int logMode, int firstDepth, int step, long long index) {
+  return ClampToInt(firstDepth + index * SignedStep(logMode, step));
 }
 
 ChannelProcessor::ChannelProcessor(const ChannelProcessorSetup& setup)

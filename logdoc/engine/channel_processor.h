@@ -12,6 +12,7 @@
 
 #include "logdoc/engine/delay_window.h"
 #include "logdoc/records/device_records.h"
+#include "sondedb/records/records.h"
 
 namespace qv {
 
@@ -38,7 +39,12 @@ struct OutputFilter {
 };
 
 // c0 to c3 of a channel's cubic calibration.
-using Coefficients = std::array<double, 4>;
+using Coefficients = ::Coefficients;
+using CalibrationTable = std::array<std::optional<Coefficients>, 12>;
+
+// The coefficients of a sonde's calibration set by channel: entry i of the set
+// calibrates channel i + 1 when it exists and has a coefficient block.
+CalibrationTable CalibrationTableOf(const CalibrationSet& set);
 
 struct ChannelProcessorSetup {
   int channels = 6;  // 6 or 12
@@ -48,7 +54,7 @@ struct ChannelProcessorSetup {
   std::array<ChannelSetting, 16> channelSettings{};  // entry i: physical channel i+1
   std::array<OutputFilter, 16> outputFilters{};      // entry j: output j+1
   bool calibrationOn = false;
-  std::array<std::optional<Coefficients>, 12> calibration{};  // entry i: channel i+1
+  CalibrationTable calibration{};  // entry i: channel i+1
   UserFunctionEntry userFunction = nullptr;
 };
 
@@ -134,5 +140,8 @@ int SondeLengthSteps(int lengthCentimetres, bool imperial, int depthStep, int lo
 // smaller of start and end, otherwise at the larger; each record moves one
 // step in the log's direction (time logs do not move).
 int RecordDepthAt(int logMode, int startDepth, int endDepth, int step, long long index);
+// The depth of record index of a log whose first record lies at firstDepth
+// (a live log: the depth of its first record).
+int RecordDepthFrom(int logMode, int firstDepth, int step, long long index);
 
 }  // namespace qv

@@ -1,8 +1,6 @@
 #include "logdoc/replay/data_file.h"
 
-#include <dirent.h>
 #include <fcntl.h>
-#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -66,24 +64,6 @@ int ReplayDataFile::ReadRecord(void* out) {
   if (!ReadAt(position_, out, recordSize_)) return -1;
   position_ += recordSize_;
   return 1;
-}
-
-std::string FindReplayFile(const std::string& path) {
-  if (::access(path.c_str(), F_OK) == 0) return path;
-  const auto slash = path.find_last_of('/');
-  const std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
-  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-  DIR* dir = ::opendir(folder.c_str());
-  if (!dir) return path;
-  std::string found = path;
-  while (const dirent* e = ::readdir(dir)) {
-    if (::strcasecmp(e->d_name, name.c_str()) == 0) {
-      found = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + e->d_name;
-      break;
-    }
-  }
-  ::closedir(dir);
-  return found;
 }
 
 }  // namespace qv

@@ -46,8 +46,4 @@ class ReplayDataFile {
   std::uint64_t position_ = 0;
 };
 
-// The existing file whose name matches path without regard to letter case
-// (files made on Windows), else path unchanged.
-std::string FindReplayFile(const std::string& path);
-
 }  // namespace qv

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "platform/files/paths.h"
 #include "platform/text/msgbox.h"
 #include "platform/text/strings.h"
 #include "platform/trace/trace.h"
@@ -21,15 +22,6 @@ constexpr std::size_t kWaveSize = WaveformFileRecord::kSize;
 
 int ClampToInt(long long v) {
   return static_cast<int>(std::clamp<long long>(v, INT_MIN, INT_MAX));
-}
-
-// The .LOG beside a .VDL or .CBL file: the name up to and including its last
-// "." with "LOG" appended; empty when the last component has no ".".
-std::string MainFileOf(const std::string& name) {
-  const auto dot = name.find_last_of('.');
-  const auto slash = name.find_last_of('/');
-  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
-  return name.substr(0, dot + 1) + "LOG";
 }
 
 // Moves a file past the record at its position without reading it, as a read
@@ -53,16 +45,15 @@ void ClearSix(SixChannelPacket* packet) {
 }  // namespace
 
 std::string ChainedDataPath(const std::string& currentDataFile, const std::string& chainTo) {
-  const auto nameStart = chainTo.find_last_of("/\\");
-  const std::string name = nameStart == std::string::npos ? chainTo : chainTo.substr(nameStart + 1);
+  const std::string name = FileNamePart(chainTo);
   if (name.empty()) return {};
-  const auto slash = currentDataFile.find_last_of('/');
-  const std::string folder = slash == std::string::npos ? std::string() : currentDataFile.substr(0, slash + 1);
-  const auto dot = currentDataFile.find_last_of('.');
-  const std::string ext = dot == std::string::npos || (slash != std::string::npos && dot < slash)
-                              ? std::string()
-                              : currentDataFile.substr(dot);
-  return folder + name + ext;
+  const std::string current = FileNamePart(currentDataFile);
+  const auto dot = current.find_last_of('.');
+  return JoinPath(FolderPart(currentDataFile), name + (dot == std::string::npos ? std::string() : current.substr(dot)));
+}
+
+ReplayHeader ReplayHeaderOf(const HeaderInfo& header) {
+  return {header.Startdepth, header.EndDepth, header.Step, header.ComStd, header.LogMode};
 }
 
 ReplayReader::ReplayReader(std::string fileName, int toolKind, int fromDepth, int toDepth, int logMode,
@@ -82,12 +73,12 @@ ReplayReader::ReplayReader(std::string fileName, int toolKind, int fromDepth, in
     }
   }
   if (IsPaired()) {
-    const std::string mainName = MainFileOf(fileName_);
+    // The .LOG of the same name holds the six channels of each segment.
     ReplayDataFile& wave = toolKind_ == kToolFullWave ? vdl_ : cbl_;
-    open_ = !mainName.empty() && main_.Open(FindReplayFile(mainName), kSixSize) &&
-            wave.Open(FindReplayFile(fileName_), kWaveSize);
+    open_ = HasExtension(fileName_) && main_.Open(FindFileNoCase(SiblingPath(fileName_, "LOG")), kSixSize) &&
+            wave.Open(FindFileNoCase(fileName_), kWaveSize);
   } else {
-    open_ = main_.Open(FindReplayFile(fileName_), MainRecordSize());
+    open_ = main_.Open(FindFileNoCase(fileName_), MainRecordSize());
   }
   if (!open_) {
     ShowMessageBox(LoadString(kSourceNotOpened), {}, MB_OK);

@@ -12,8 +12,10 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "header/header_info.h"
 #include "logdoc/records/device_records.h"
 #include "logdoc/replay/data_file.h"
 
@@ -43,6 +45,9 @@ struct ReplayHeader {
 // folder of the current data file, with the current file's extension.
 std::string ChainedDataPath(const std::string& currentDataFile, const std::string& chainTo);
 
+// The part of a log's header record the reader works with.
+ReplayHeader ReplayHeaderOf(const HeaderInfo& header);
+
 class ReplayReader {
  public:
   // Opens the log's files (for full-wave sonic and cement-bond logs the .LOG
@@ -50,6 +55,8 @@ class ReplayReader {
   // window over fromDepth .. toDepth and positions the files at its start. A
   // reader whose files did not open says so and refuses every read.
   ReplayReader(std::string fileName, int toolKind, int fromDepth, int toDepth, int logMode, const ReplayHeader& header);
+  ReplayReader(std::string fileName, int toolKind, int fromDepth, int toDepth, int logMode, const HeaderInfo& header)
+      : ReplayReader(std::move(fileName), toolKind, fromDepth, toDepth, logMode, ReplayHeaderOf(header)) {}
   ~ReplayReader();
   ReplayReader(const ReplayReader&) = delete;
   ReplayReader& operator=(const ReplayReader&) = delete;

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cmath>
+#include <memory>
 #include <vector>
 
 namespace qv {
@@ -190,6 +191,19 @@ TEST(ChannelProcessor, ScalingAndCalibration) {
   }
 }
 
+TEST(ChannelProcessor, CalibrationTableFromTheSet) {
+  CalibrationSet set;
+  set.channels.resize(3);
+  set.channels[0] = std::make_unique<ChannelCalibration>();
+  set.channels[0]->coefficients = Coefficients{1, 2, 3, 4};
+  set.channels[1] = std::make_unique<ChannelCalibration>();  // no coefficient block
+  set.channels[2] = nullptr;
+  const auto table = CalibrationTableOf(set);
+  ASSERT_TRUE(table[0]);
+  EXPECT_EQ((*table[0])[3], 4.0);
+  for (int i = 1; i < 12; ++i) EXPECT_FALSE(table[i]) << i;
+}
+
 TEST(ChannelProcessor, AbsentTwelveChannelChannels) {
   ChannelProcessorSetup s;
   s.channels = 12;
@@ -294,6 +308,8 @@ TEST(ChannelProcessor, RecordDepthFromPosition) {
   EXPECT_EQ(RecordDepthAt(kLogModeDown, 100000, 120000, -100, 3), 100300);
   EXPECT_EQ(RecordDepthAt(kLogModeTime, 0, 5000, 100, 7), 5000);
   EXPECT_EQ(RecordDepthAt(kLogModeDown, 0, 10, 100000, 1LL << 40), INT_MAX);
+  EXPECT_EQ(RecordDepthFrom(kLogModeUp, -500, 100, 2), -700);
+  EXPECT_EQ(RecordDepthFrom(kLogModeDown, -500, -100, 2), -300);
 }
 
 }  // namespace

@@ -165,7 +165,7 @@ TEST_F(ReplayReaderTest, Seeks) {
     EXPECT_EQ(p.counts[0], c.record) << c.depth;  // cleared when nothing was read
   }
   // A time log has no depth position: the cleared record, nothing moved.
-  ReplayReader time(Path("WELL.LOG"), kToolSixChannel, 0, 0, 10, {10000, 0, 100, 0, 10});
+  ReplayReader time(Path("WELL.LOG"), kToolSixChannel, 0, 0, 10, ReplayHeader{10000, 0, 100, 0, 10});
   SixChannelPacket p;
   p.counts[0] = 999;
   EXPECT_EQ(time.SeekSixChannel(&p, 5000), 1);
@@ -480,9 +480,13 @@ TEST_F(ReplayReaderTest, FollowingAChain) {
   EXPECT_EQ(next, Path("WELL1.LOG"));
   EXPECT_EQ(ChainedDataPath(Path("WELL.LOG"), "/elsewhere/WELL1"), Path("WELL1.LOG"));
   EXPECT_EQ(ChainedDataPath(Path("WELL.LOG"), ""), "");
+  HeaderInfo header;  // a time log: each file of the chain plays whole
+  header.Startdepth = 10000;
+  header.Step = 100;
+  header.LogMode = 10;
   std::vector<int> all;
   for (const std::string& file : {Path("WELL.LOG"), next}) {
-    ReplayReader reader(file, kToolSixChannel, 10000, 0, 10, {10000, 0, 100, 0, 10});
+    ReplayReader reader(file, kToolSixChannel, 10000, 0, 10, header);
     for (int v : ReadAll(reader)) all.push_back(v);
   }
   EXPECT_EQ(all, (std::vector<int>{1, 2, 3, 4, 1, 2}));
