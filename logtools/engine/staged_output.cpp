@@ -64,7 +64,7 @@ bool FileExists(const std::string& path) {
 }
 
 StagedOutput::~StagedOutput() {
-  if (!folder_.empty()) RemoveFolder(folder_);
+  if (!folder_.empty() && !keepFolder_) RemoveFolder(folder_);
 }
 
 std::string StagedOutput::Stage(const std::string& finalPath, const std::string& stagedName) {
@@ -108,10 +108,18 @@ bool StagedOutput::Commit() {
       return false;
     }
   }
+  // A file that cannot be put back stays in the staging folder, which is
+  // then kept: recorded data is never deleted.
+  auto putBack = [&](std::size_t j) {
+    if (rename(backups[j].c_str(), entries_[j].final.c_str()) != 0) {
+      Trace("cannot put %s back; the old file stays in %s", entries_[j].final.c_str(), folder_.c_str());
+      keepFolder_ = true;
+    }
+  };
   auto rollBack = [&](std::size_t upTo) {
     for (std::size_t j = upTo; j-- > 0;) {
       if (!backups[j].empty())
-        rename(backups[j].c_str(), entries_[j].final.c_str());
+        putBack(j);
       else
         unlink(entries_[j].final.c_str());
     }
@@ -125,7 +133,7 @@ bool StagedOutput::Commit() {
     }
     if (OutputFault("rename", e.final) || rename(e.staged.c_str(), e.final.c_str()) != 0) {
       Trace("cannot put %s in place: %s", e.final.c_str(), std::strerror(errno));
-      if (!backups[i].empty() && !linked[i]) rename(backups[i].c_str(), e.final.c_str());
+      if (!backups[i].empty() && !linked[i]) putBack(i);
       rollBack(i);
       return false;
     }
