@@ -64,7 +64,7 @@ bool FileExists(const std::string& path) {
 }
 
 StagedOutput::~StagedOutput() {
-  if (!folder_.empty()) RemoveFolder(folder_);
+  if (!folder_.empty() && !keepFolder_) RemoveFolder(folder_);
 }
 
 std::string StagedOutput::Stage(const std::string& finalPath, const std::string& stagedName) {
@@ -87,28 +87,54 @@ std::string StagedOutput::Stage(const std::string& finalPath, const std::string&
 
 bool StagedOutput::Commit() {
   if (folder_.empty() || committed_) return false;
-  // Keep the files about to be replaced as links in the staging folder, so
-  // that a failed rename can put them back.
-  std::vector<std::string> backups(entries_.size());
-  for (std::size_t i = 0; i < entries_.size(); ++i) {
+  // Keep each file about to be replaced in the staging folder, so that a
+  // failed rename can put it back: as a second link while the target stays in
+  // place, or, on file systems without links (FAT media), moved aside just
+  // before its replacement goes in.
+  const std::size_t n = entries_.size();
+  std::vector<std::string> backups(n);
+  std::vector<bool> linked(n, false);
+  for (std::size_t i = 0; i < n; ++i) {
     if (!FileExists(entries_[i].staged)) return false;
     if (!FileExists(entries_[i].final)) continue;
     backups[i] = folder_ + "/.old" + std::to_string(i);
-    if (OutputFault("link", entries_[i].final) || link(entries_[i].final.c_str(), backups[i].c_str()) != 0) {
+    // A fault injected here stands for a file system without links.
+    const int rc = OutputFault("link", entries_[i].final) ? (errno = EPERM, -1)
+                                                           : link(entries_[i].final.c_str(), backups[i].c_str());
+    if (rc == 0) {
+      linked[i] = true;
+    } else if (errno != EPERM && errno != EOPNOTSUPP && errno != EMLINK && errno != ENOSYS && errno != EXDEV) {
       Trace("cannot keep %s for a roll-back: %s", entries_[i].final.c_str(), std::strerror(errno));
       return false;
     }
   }
-  for (std::size_t i = 0; i < entries_.size(); ++i) {
-    if (OutputFault("rename", entries_[i].final) ||
-        rename(entries_[i].staged.c_str(), entries_[i].final.c_str()) != 0) {
-      Trace("cannot put %s in place: %s", entries_[i].final.c_str(), std::strerror(errno));
-      for (std::size_t j = i; j-- > 0;) {
-        if (!backups[j].empty())
-          rename(backups[j].c_str(), entries_[j].final.c_str());
-        else
-          unlink(entries_[j].final.c_str());
-      }
+  // A file that cannot be put back stays in the staging folder, which is
+  // then kept: recorded data is never deleted.
+  auto putBack = [&](std::size_t j) {
+    if (rename(backups[j].c_str(), entries_[j].final.c_str()) != 0) {
+      Trace("cannot put %s back; the old file stays in %s", entries_[j].final.c_str(), folder_.c_str());
+      keepFolder_ = true;
+    }
+  };
+  auto rollBack = [&](std::size_t upTo) {
+    for (std::size_t j = upTo; j-- > 0;) {
+      if (!backups[j].empty())
+        putBack(j);
+      else
+        unlink(entries_[j].final.c_str());
+    }
+  };
+  for (std::size_t i = 0; i < n; ++i) {
+    const Entry& e = entries_[i];
+    if (!backups[i].empty() && !linked[i] && rename(e.final.c_str(), backups[i].c_str()) != 0) {
+      Trace("cannot move %s aside: %s", e.final.c_str(), std::strerror(errno));
+      rollBack(i);
+      return false;
+    }
+    if (OutputFault("rename", e.final) || rename(e.staged.c_str(), e.final.c_str()) != 0) {
+      Trace("cannot put %s in place: %s", e.final.c_str(), std::strerror(errno));
+      if (!backups[i].empty() && !linked[i]) putBack(i);
+      rollBack(i);
       return false;
     }
   }

@@ -49,6 +49,7 @@ class StagedOutput {
   std::string folder_;
   std::vector<Entry> entries_;
   bool committed_ = false;
+  bool keepFolder_ = false;
 };
 
 // A buffered writer of one new file. Every failure is sticky and reported by

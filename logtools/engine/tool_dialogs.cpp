@@ -25,5 +25,5 @@ std::string FolderWithSeparator(const std::string& path) {
 #include "platform/text/strings.h"
 
 namespace qv {
-int ShowToolMessage(unsigned id, unsigned flags) { return ShowMessageBox(LoadString(id), "Quorvanta", flags); }
+int ShowToolMessage(unsigned id, unsigned flags) { return ShowMessageBox(LoadString(id), {}, flags); }
 }  // namespace qv

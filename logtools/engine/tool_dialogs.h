@@ -36,6 +36,7 @@ std::string FolderWithSeparator(const std::string& path);
 }  // namespace qv
 
 namespace qv {
-// Shows string-table text ID in a box with the program's caption.
+// Shows string-table text ID in a box with the program's caption (the
+// message-box service's default).
 int ShowToolMessage(unsigned id, unsigned flags);
 }  // namespace qv

@@ -39,7 +39,7 @@ bool ReadOffset(QLineEdit* edit, double* out) {
   bool ok = false;
   const double v = QLocale::c().toDouble(edit->text().trimmed(), &ok);
   if (!ok || !std::isfinite(v) || v < -kOffsetLimit || v > kOffsetLimit) {
-    ShowMessageBox("Please enter a number between -1000 and 1000.", "Quorvanta", MB_OK | MB_ICONEXCLAMATION);
+    ShowMessageBox("Please enter a number between -1000 and 1000.", {}, MB_OK | MB_ICONEXCLAMATION);
     edit->setFocus();
     edit->selectAll();
     return false;
@@ -179,11 +179,11 @@ void DepthShift::OnSelectInput() {
     SetDefaultDataFolder(FolderWithSeparator(*path));
     HeaderInfo info;
     if (!ReadLogHeader(*path, nullptr, &info, nullptr, nullptr, nullptr, nullptr)) {
-      ShowMessageBox(LoadString(32212), "Quorvanta", MB_OK | MB_ICONEXCLAMATION);
+      ShowToolMessage(32212, MB_OK | MB_ICONEXCLAMATION);
       inputName_.clear();
       request_.inputPath.clear();
     } else if (info.LogMode != 11 && info.LogMode != 12) {
-      ShowMessageBox(LoadString(32431), "Quorvanta", MB_OK | MB_ICONEXCLAMATION);
+      ShowToolMessage(32431, MB_OK | MB_ICONEXCLAMATION);
       inputName_.clear();
       request_.inputPath.clear();
     } else {
@@ -268,9 +268,9 @@ void DepthShift::OnStart() {
   }
   request_.wholeLog = mode_ == 1 ? 1 : 0;
   if (DoShift(request_) == 1)
-    ShowMessageBox(LoadString(32430), "Quorvanta", MB_OK | MB_ICONINFORMATION);
+    ShowToolMessage(32430, MB_OK | MB_ICONINFORMATION);
   else
-    ShowMessageBox(LoadString(32429), "Quorvanta", MB_OK | MB_ICONEXCLAMATION);
+    ShowToolMessage(32429, MB_OK | MB_ICONEXCLAMATION);
 }
 
 }  // namespace qv

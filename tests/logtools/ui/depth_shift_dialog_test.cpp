@@ -11,6 +11,7 @@
 #include <filesystem>
 
 #include "../engine/fixtures.h"
+#include "ui_fakes.h"
 #include "header/header.h"
 #include "header/section_access.h"
 #include "logtools/ui/file_dialog.h"
@@ -21,31 +22,11 @@ using namespace qvtest;
 
 namespace {
 
-struct Ui {
-  std::deque<std::optional<std::string>> files;
-  std::vector<std::string> boxes;
+struct Ui : DialogFakes {
   qv::DepthShift dialog;
-  Ui() {
-    qv::SetFileDialogHandler([this](const qv::FileDialogRequest&) -> std::optional<std::string> {
-      if (files.empty()) return std::nullopt;
-      auto f = files.front();
-      files.pop_front();
-      return f;
-    });
-    qv::SetMessageBoxHandler([this](const qv::MessageBoxRequest& r) {
-      boxes.push_back(r.text);
-      return qv::IDOK;
-    });
-  }
-  ~Ui() {
-    qv::SetFileDialogHandler(nullptr);
-    qv::SetMessageBoxHandler(nullptr);
-  }
   template <class T>
   T* Control(int id) {
-    T* w = dialog.findChild<T*>(QString::number(id));
-    EXPECT_NE(w, nullptr) << id;
-    return w;
+    return FindControl<T>(dialog, id);
   }
   std::string Text(int id) { return Control<QLabel>(id)->text().toStdString(); }
   void Click(int id) { Control<QPushButton>(id)->click(); }

@@ -10,6 +10,7 @@
 #include <deque>
 
 #include "../engine/fixtures.h"
+#include "ui_fakes.h"
 #include "platform/files/atomic_file.h"
 #include "platform/files/paths.h"
 #include "platform/text/cnum.h"
@@ -20,21 +21,9 @@ using namespace qvtest;
 
 namespace {
 
-struct Ui {
-  std::deque<std::optional<std::string>> files;
-  std::vector<std::string> boxes;
+struct Ui : DialogFakes {
   std::unique_ptr<qv::CMergeLog> dialog;
   Ui() {
-    qv::SetFileDialogHandler([this](const qv::FileDialogRequest&) -> std::optional<std::string> {
-      if (files.empty()) return std::nullopt;
-      auto f = files.front();
-      files.pop_front();
-      return f;
-    });
-    qv::SetMessageBoxHandler([this](const qv::MessageBoxRequest& r) {
-      boxes.push_back(r.text);
-      return qv::IDOK;
-    });
     qv::SetRenameHandler([](const std::string&, const std::string&, bool, std::string* s, std::string* t) {
       *s = "REN";
       *t = "Renamed";
@@ -42,16 +31,10 @@ struct Ui {
     });
     dialog = std::make_unique<qv::CMergeLog>();
   }
-  ~Ui() {
-    qv::SetFileDialogHandler(nullptr);
-    qv::SetMessageBoxHandler(nullptr);
-    qv::SetRenameHandler(nullptr);
-  }
+  ~Ui() { qv::SetRenameHandler(nullptr); }
   template <class T>
   T* Control(int id) {
-    T* w = dialog->findChild<T*>(QString::number(id));
-    EXPECT_NE(w, nullptr) << id;
-    return w;
+    return FindControl<T>(*dialog, id);
   }
   std::string Text(int id) { return Control<QLabel>(id)->text().toStdString(); }
   void Click(int id) { Control<QPushButton>(id)->click(); }
