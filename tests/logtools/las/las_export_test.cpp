@@ -1,4 +1,4 @@
-#include "logtools/las_export.h"
+#include "logtools/las/las_export.h"
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "logtools/las_export.h"
+#include "logtools/las/las_export.h"
 
 namespace {
 
