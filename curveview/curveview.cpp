@@ -1,0 +1,489 @@
+#include "curveview/curveview.h"
+
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPalette>
+#include <QScreen>
+#include <cmath>
+#include <mutex>
+
+#include "curveview/configdisp.h"
+#include "curveview/dialog_runner.h"
+#include "curveview/model/channel_header.h"
+#include "platform/text/cnum.h"
+#include "curveview/range_dialogs.h"
+#include "curveview/styled_sample.h"
+#include "platform/text/msgbox.h"
+#include "platform/text/strings.h"
+
+using namespace curveview;
+
+namespace {
+
+const QColor kLabelBackground(0xFF, 0xFF, 0xFF);
+const QColor kGridGrey(0xC0, 0xC0, 0xC0);
+const QColor kDecadeGrey(0x80, 0x80, 0x80);
+const QColor kScaleRed(0xFF, 0x00, 0x00);
+
+QRect ToQRect(const RecordRect& r) { return QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1)); }
+
+QString Q(const std::string& s) { return QString::fromLocal8Bit(s.data(), static_cast<qsizetype>(s.size())); }
+
+std::string ScaleText(float v) { return qv::FormatC("%.7G", static_cast<double>(v)); }
+
+float PositiveOrOne(float v) { return v > 0.0f ? v : 1.0f; }
+
+// A raised (or sunken) frame in the button colours.
+void Frame3d(QPainter& p, const QRect& r, const QColor& topLeft, const QColor& bottomRight) {
+  p.setPen(topLeft);
+  p.drawLine(r.topLeft(), r.topRight());
+  p.drawLine(r.topLeft(), r.bottomLeft());
+  p.setPen(bottomRight);
+  p.drawLine(r.bottomLeft(), r.bottomRight());
+  p.drawLine(r.topRight(), r.bottomRight());
+}
+
+}  // namespace
+
+CCurveView::CCurveView(QWidget* parent) : QWidget(parent) {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  screenHeight_ = std::min(screen ? screen->geometry().height() : kHistoryLength, kHistoryLength);
+  // Fonts 14 pixels high from the top of the highest letter to the bottom of
+  // the lowest, so that a name and a unit fit one 30-pixel legend row.
+  normal_ = QFont("Arial");
+  normal_.setWeight(QFont::Normal);
+  for (int px = 14; px > 6; --px) {
+    normal_.setPixelSize(px);
+    if (QFontMetrics(normal_).height() <= 14) break;
+  }
+  bold_ = normal_;
+  bold_.setWeight(QFont::DemiBold);
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  scrollTimer_.setSingleShot(true);
+  scrollTimer_.setInterval(kRepaintIntervalMs);
+  connect(&scrollTimer_, &QTimer::timeout, this, &CCurveView::FlushScroll);
+}
+
+CCurveView::~CCurveView() = default;
+
+void CCurveView::SetLayout(std::vector<std::unique_ptr<TrackRecord>> tracks,
+                           std::vector<std::unique_ptr<CurveRecord>> curves) {
+  tracks_.clear();
+  for (auto& t : tracks) tracks_.push_back(t ? *t : TrackRecord{});
+  source_ = std::move(curves);
+}
+
+int CCurveView::InitialiseFromDocument(CurveDocument* document) {
+  doc_ = document;
+  lineWidth_ = 1;
+  const QPalette pal = palette();
+  face_ = pal.color(QPalette::Button);
+  highlight_ = pal.color(QPalette::Light);
+  shadow_ = pal.color(QPalette::Dark);
+  buttonText_ = pal.color(QPalette::ButtonText);
+  decades_ = {};
+
+  std::vector<CurveRecord> given;
+  for (const auto& c : source_)
+    if (c) given.push_back(*c);
+  if (doc_) sheet_.Setup(given, !doc_->TwelveChannel(), doc_->UserFunction(), doc_->SondeAbbreviation());
+
+  legendRows_ = BuildCurveTable(source_, curves_);
+  legendHeight_ = legendRows_ * kLegendRowHeight;
+  for (auto& t : tracks_) {
+    t.style = kTrackStyleWord;
+    if (t.type == kDepthTrackType) t.gridFlag = 0;
+  }
+  std::vector<int> channels;
+  for (auto& c : curves_) {
+    c.drawState[0] = 0;
+    channels.push_back(c.physicalChannel);
+  }
+  NormaliseLogCurves(curves_, tracks_);
+  window_ = {};
+
+  const bool imperial = doc_ && doc_->Imperial();
+  depthTitle_ = qv::LoadString(32076);
+  depthShortTitle_ = qv::LoadString(32077);
+  depthUnit_ = qv::LoadString(imperial ? 32081 : 32082);
+  const int logMode = doc_ ? doc_->LogMode() : kLogModeDown;
+  depthMode_ = logMode != kLogModeTime;
+  if (logMode == kLogModeUp) upward_ = true;
+  if (logMode == kLogModeDown) upward_ = false;
+
+  RowSettings settings;
+  settings.upward = upward_;
+  settings.imperial = imperial;
+  settings.depthScale = doc_ ? doc_->DepthScale() : 200;
+  settings.screenHeight = screenHeight_;
+  rows_.Configure(channels, settings);
+  rows_.SetDepth(0);
+  rows_.SetDepthStep(doc_ ? doc_->DepthStep() : 0);
+  LayoutTracks();
+  update();
+  return 1;
+}
+
+void CCurveView::SetDepthStep(int step) { rows_.SetDepthStep(step); }
+
+void CCurveView::LayoutTracks() {
+  const RecordRect client{0, 0, width(), height()};
+  tracksRight_ = LayoutTrackRects(tracks_, client, lineWidth_);
+  const HistoryWindow w = WindowFor(upward_, screenHeight_, height(), legendHeight_);
+  std::lock_guard lock(rows_.DisplayLock());
+  if (w.start != window_.start) window_.start = w.start;
+  if (w.end != window_.end) window_.end = w.end;
+}
+
+bool CCurveView::DepthScaled() const { return depthMode_ && !(doc_ && doc_->TestMode()); }
+
+void CCurveView::ResetScroll() { rows_.ResetScroll(rows_.DepthStep(), doc_ ? doc_->DepthScale() : 200); }
+
+void CCurveView::SetDisplayDepth(int depth, bool /*noAdvance*/) {
+  rows_.SetDepth(depth + (doc_ ? doc_->DisplayDepthOffset() : 0));
+}
+
+void CCurveView::AddSample(std::span<const double> values) {
+  CurveDocument* doc = doc_;
+  rows_.AddSample(values, DepthScaled(), doc ? doc->DepthDirection() : 0,
+                  [doc] { return doc != nullptr && doc->TakeMinuteMark(); });
+}
+
+void CCurveView::UpdateDisplay() {
+  const RowUpdate u = rows_.TakePending();
+  if (u.rows > 0) {
+    pendingScroll_ += u.rows;
+    // One queued hand-over to the user-interface thread per repaint period,
+    // however often the display thread calls.
+    if (!flushQueued_.exchange(true))
+      QMetaObject::invokeMethod(
+          this,
+          [this] {
+            if (!scrollTimer_.isActive()) scrollTimer_.start();
+          },
+          Qt::QueuedConnection);
+  }
+  if (doc_ && sheet_.HasWindow()) {
+    double raw[kSheetChannels] = {}, cal[kSheetChannels] = {}, user[kSheetChannels] = {};
+    if (doc_->LatestValues(raw, cal, user)) sheet_.UpdateValues(raw, cal, doc_->UserFunction() ? user : nullptr);
+  }
+}
+
+void CCurveView::FlushScroll() {
+  flushQueued_ = false;
+  const int n = pendingScroll_.exchange(0);
+  if (n <= 0) return;
+  const int h = height();
+  const QRect area(0, legendHeight_, width(), h - legendHeight_);
+  if (n >= area.height()) {
+    update();
+    return;
+  }
+  // The picture moves; only the strip of new rows (and the ends of the
+  // lines that lead into it) is drawn again.
+  scroll(0, upward_ ? n : -n, area);
+  if (!upward_)
+    update(QRect(0, h - 12 - n, width(), 12 + n));
+  else
+    update(QRect(0, legendHeight_, width(), n + 12));
+}
+
+void CCurveView::ResetCurves(bool /*restart*/) {
+  rows_.ClearHistories();
+  ResetScroll();
+  SetDisplayDepth(doc_ ? doc_->ReplayStartDepth() : 0, true);
+  update();
+}
+
+void CCurveView::resizeEvent(QResizeEvent* event) {
+  LayoutTracks();
+  QWidget::resizeEvent(event);
+  update();
+}
+
+void CCurveView::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  Paint(p);
+}
+
+void CCurveView::Paint(QPainter& p) {
+  std::lock_guard lock(rows_.DisplayLock());
+  p.fillRect(QRect(0, 0, width(), height()), Qt::white);
+  DrawLegendBoxes(p);
+  DrawTracks(p);
+  if (!hitFrame_.isNull()) {
+    p.setPen(QPen(kScaleRed, 1));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(hitFrame_);
+  }
+}
+
+void CCurveView::DrawLegendBoxes(QPainter& p) {
+  for (const RecordRect& b : LegendFrames(curves_, tracks_, legendRows_)) {
+    const QRect r = ToQRect(b);
+    Frame3d(p, r, highlight_, shadow_);
+    p.fillRect(r.adjusted(1, 1, -1, -1), face_);
+    p.setPen(QPen(Qt::black, lineWidth_));
+    p.drawLine(r.topRight(), r.bottomRight());
+  }
+}
+
+void CCurveView::DrawTracks(QPainter& p) {
+  for (size_t i = 0; i < tracks_.size(); ++i) {
+    const TrackRecord& t = tracks_[i];
+    if (t.width == 0) continue;
+    if (t.gridFlag) {
+      const TrackGrid g = GridOfTrack(curves_, tracks_, static_cast<int>(i));
+      for (const GridLine& line : g.lines) {
+        p.setPen(QPen(line.decade ? kDecadeGrey : kGridGrey, 1));
+        p.drawLine(line.x, t.screenRect.top + legendHeight_, line.x, t.screenRect.bottom - 1);
+      }
+      if (i < decades_.size()) decades_[i] = {g.mantissa, g.decades};
+    }
+    if (t.type == kDepthTrackType) DrawDepthTrack(p, t);
+  }
+  p.setPen(QPen(Qt::black, lineWidth_));
+  for (const TrackRecord& t : tracks_) {
+    if (t.width == 0) continue;
+    const int x = t.screenRect.right + 1;
+    p.drawLine(x, legendHeight_, x, height() - 1);
+  }
+  DrawCurves(p);
+}
+
+void CCurveView::DrawDepthTrack(QPainter& p, const TrackRecord& track) {
+  const QRect t = ToQRect(track.screenRect);
+  p.save();
+  p.setFont(normal_);
+  p.setPen(buttonText_);
+  const QFontMetrics fm(normal_);
+  const QRect header(t.left(), t.top(), t.width(), kLegendRowHeight);
+  auto fits = [&](const std::string& s) { return fm.horizontalAdvance(Q(s)) < header.width(); };
+  if (fits(depthTitle_))
+    p.drawText(header, Qt::AlignHCenter | Qt::AlignTop, Q(depthTitle_));
+  else if (fits(depthShortTitle_))
+    p.drawText(header, Qt::AlignHCenter | Qt::AlignTop, Q(depthShortTitle_));
+  if (fits(depthUnit_)) p.drawText(header.translated(0, fm.height()), Qt::AlignHCenter | Qt::AlignTop, Q(depthUnit_));
+
+  DepthTrackView v;
+  v.legendHeight = legendHeight_;
+  v.clientTop = 0;
+  v.clientBottom = height();
+  v.window = window_;
+  v.upward = upward_;
+  v.depthScaled = DepthScaled();
+  v.imperial = rows_.Settings().imperial;
+  v.depthScale = doc_ ? doc_->DepthScale() : rows_.Settings().depthScale;
+  v.lastDepth = rows_.LastUpdateDepth();
+  const auto marks = DepthMarks(v, [this](int q) { return rows_.MarkAt(q); });
+  const QFontMetrics bm(bold_);
+  p.setFont(bold_);
+  for (const DepthMark& m : marks) {
+    if (m.minute) {
+      p.setPen(QPen(Qt::black, 1));
+      const int lengths[] = {4, 6, 8, 6, 4};
+      for (int k = 0; k < 5; ++k) p.drawLine(t.left(), m.y - 2 + k, t.left() + lengths[k] - 1, m.y - 2 + k);
+    }
+    if (!m.tick) continue;
+    QPen pen(kGridGrey, m.tick == 3 ? 2 : 1, m.tick == 1 ? Qt::DotLine : Qt::SolidLine);
+    p.setPen(pen);
+    p.drawLine(t.left() - 1, m.y, 0, m.y);
+    p.drawLine(t.right() + 1, m.y, tracksRight_, m.y);
+    if (m.label) {
+      const QString label = QString::fromLatin1(m.text.c_str());
+      const int lw = bm.horizontalAdvance(label);
+      const int lh = bm.height();
+      if (lw < t.width() && m.y - lh / 2 > legendHeight_) {
+        const QRect box(t.left() + (t.width() - lw) / 2, m.y + lh / 2 - lh, lw, lh);
+        p.fillRect(box, kLabelBackground);
+        p.setPen(buttonText_);
+        p.drawText(box, Qt::AlignHCenter | Qt::AlignBottom, label);
+      }
+    }
+  }
+  p.restore();
+}
+
+void CCurveView::DrawCurves(QPainter& p) {
+  p.save();
+  p.setFont(normal_);
+  const QFontMetrics fm(normal_);
+  const int th = fm.height();
+  const bool print = doc_ && doc_->RealtimePrint();
+  const int rows = window_.end - window_.start;
+  for (size_t ci = 0; ci < curves_.size(); ++ci) {
+    const CurveRecord& c = curves_[ci];
+    if (!c.headerFlag) continue;
+    if (c.firstTrack < 0 || c.firstTrack >= static_cast<int>(tracks_.size())) continue;
+    const TrackRecord& first = tracks_[static_cast<size_t>(c.firstTrack)];
+    if (first.width == 0) continue;
+    const RecordRect box = CurveBox(c, tracks_);
+    const QRect b = ToQRect(LegendBox(c, tracks_));
+
+    p.setPen(buttonText_);
+    const QString title = Q(c.description), shortTitle = Q(c.shortTitle), unit = Q(c.unit);
+    if (fm.horizontalAdvance(title) + 2 * th < b.width())
+      p.drawText(b, Qt::AlignHCenter | Qt::AlignTop, title);
+    else if (fm.horizontalAdvance(shortTitle) + 2 * th < b.width())
+      p.drawText(b, Qt::AlignHCenter | Qt::AlignTop, shortTitle);
+    if (fm.horizontalAdvance(unit) < b.width()) p.drawText(b.translated(0, th), Qt::AlignHCenter | Qt::AlignTop, unit);
+
+    const QString minText = Q(ScaleText(c.scaleMinimum)), maxText = Q(ScaleText(c.scaleMaximum));
+    const int minW = fm.horizontalAdvance(minText), maxW = fm.horizontalAdvance(maxText);
+    if (minW + maxW < b.width()) {
+      p.setPen(kScaleRed);
+      const QString& left = c.scaleFlag ? minText : maxText;
+      const QString& right = c.scaleFlag ? maxText : minText;
+      p.drawText(QRect(b.left() + 4, b.bottom() + 1 - th, b.width(), th), Qt::AlignLeft | Qt::AlignBottom, left);
+      p.drawText(QRect(b.left(), b.bottom() + 1 - th, b.width() - 1, th), Qt::AlignRight | Qt::AlignBottom, right);
+    }
+
+    const QRect swatch = QRect(b.left(), b.top(), th, th).adjusted(2, 2, -2, -2).translated(2, 0);
+    Frame3d(p, swatch, shadow_, highlight_);
+    p.fillRect(swatch.adjusted(1, 1, -1, -1), FromColourRef(c.lineColour));
+
+    if (print) {
+      const QRect sample = QRect(b.right() + 1 - 3 * th, b.top(), 3 * th, th).adjusted(2, 2, -2, -2).translated(-2, 0);
+      Frame3d(p, sample, shadow_, highlight_);
+      p.fillRect(sample.adjusted(1, 1, -1, -1), Qt::white);
+      const int y = sample.top() + sample.height() / 2;
+      DrawStyledSample(p, QPoint(sample.left() + 1, y), QPoint(sample.right() - 1, y), c.printLineStyle, Qt::black);
+    }
+
+    if (rows <= 0) continue;
+    const bool log = IsLogTrack(first);
+    const int start = window_.start;
+    const auto lines = CurvePolylines(c, box, log, WrapCurves(), legendHeight_, rows,
+                                      [&](int j) { return rows_.DisplayValue(static_cast<int>(ci), start + j); });
+    p.setPen(QPen(FromColourRef(c.lineColour), 1));
+    for (const auto& line : lines) {
+      QPolygon poly;
+      poly.reserve(static_cast<qsizetype>(line.size()));
+      for (const Point& pt : line) poly << QPoint(pt.x, pt.y);
+      p.drawPolyline(poly);
+    }
+  }
+  p.restore();
+}
+
+CCurveView::LegendHits CCurveView::HitRects(const CurveRecord& c) const {
+  const QFontMetrics fm(normal_);
+  const QRect b = ToQRect(LegendBox(c, tracks_));
+  const int h = fm.height();
+  const int leftW = fm.horizontalAdvance(Q(ScaleText(c.scaleFlag ? c.scaleMinimum : c.scaleMaximum)));
+  const int rightW = fm.horizontalAdvance(Q(ScaleText(c.scaleFlag ? c.scaleMaximum : c.scaleMinimum)));
+  const int bottom = b.bottom() + 1;
+  const QRect left(QPoint(b.left(), bottom - h), QPoint(b.left() + leftW + 6 - 1, bottom - 1));
+  const QRect right(QPoint(b.right() + 1 - rightW - 6, bottom - h), QPoint(b.right(), bottom - 1));
+  LegendHits hits;
+  hits.minimum = c.scaleFlag ? left : right;
+  hits.maximum = c.scaleFlag ? right : left;
+  hits.swatch = QRect(b.left() + 1, b.top(), h, h);
+  hits.printStyle = QRect(b.right() + 1 - 3 * h - 4, b.top(), 3 * h + 4, h);
+  return hits;
+}
+
+void CCurveView::mouseDoubleClickEvent(QMouseEvent* event) {
+  const QPoint pt = event->position().toPoint();
+  int position = 0;
+  const int index = HitLegend(curves_, tracks_, pt.x(), pt.y(), &position);
+  if (index >= 0) EditScaleRange(index, position, pt.x(), pt.y());
+  QWidget::mouseDoubleClickEvent(event);
+}
+
+void CCurveView::EditScaleRange(int index, int /*position*/, int x, int y) {
+  if (index < 0 || index >= static_cast<int>(curves_.size())) return;
+  CurveRecord& c = curves_[static_cast<size_t>(index)];
+  const LegendHits hits = HitRects(c);
+  const QPoint pt(x, y);
+  const bool print = doc_ && doc_->RealtimePrint();
+  // The part of the box that was hit is framed in red while its dialog runs.
+  for (const QRect* r : {&hits.minimum, &hits.maximum, &hits.swatch, print ? &hits.printStyle : nullptr})
+    if (r && r->contains(pt)) {
+      hitFrame_ = *r;
+      repaint();
+      break;
+    }
+  if (hits.minimum.contains(pt)) {
+    EditScaleEnd(index, true);
+  } else if (hits.maximum.contains(pt)) {
+    EditScaleEnd(index, false);
+  } else if (hits.swatch.contains(pt)) {
+    CColorDlg dlg(c.lineColour, 0, this);
+    RunDialog(dlg);
+    c.lineColour = dlg.GetColor();
+  } else if (print && hits.printStyle.contains(pt)) {
+    int style = c.printLineStyle;
+    if (ChoosePrintStyle(c.description, &style)) c.printLineStyle = style;
+  } else {
+    OnChangeLayout();
+  }
+  hitFrame_ = QRect();
+  update();
+}
+
+bool CCurveView::EditScaleEnd(int index, bool minimum) {
+  CurveRecord& c = curves_[static_cast<size_t>(index)];
+  CChangeH dlg(this);
+  dlg.SetPrompt(qv::LoadString(minimum ? 32054 : 32053));
+  dlg.SetCurveName(c.description);
+  dlg.SetValue(minimum ? c.scaleMinimum : c.scaleMaximum);
+  for (;;) {
+    if (RunDialog(dlg) != QDialog::Accepted) return false;
+    const float v = dlg.Value();
+    if (minimum ? v > c.scaleMaximum : v < c.scaleMinimum) {
+      qv::ShowMessageBox(qv::LoadString(minimum ? 32110 : 32109));
+      continue;
+    }
+    (minimum ? c.scaleMinimum : c.scaleMaximum) = v;
+    break;
+  }
+  const bool onTrack = c.firstTrack >= 0 && c.firstTrack < static_cast<int>(tracks_.size());
+  if (onTrack && IsLogTrack(tracks_[static_cast<size_t>(c.firstTrack)])) {
+    const bool two = IsTwoTrack(c);
+    const LogScale s = NormaliseLogScale(c.scaleMinimum, c.scaleMaximum, two, minimum ? 0.999999f : 0.9f);
+    c.scaleMinimum = s.minimum;
+    c.scaleMaximum = s.maximum;
+    SyncTrackScales(index, s.Decades(two), s.mantissa, true);
+  }
+  return true;
+}
+
+void CCurveView::SyncTrackScales(int curve, int decades, int mantissa, bool keepTop) {
+  const CurveRecord& c = curves_[static_cast<size_t>(curve)];
+  for (size_t i = 0; i < curves_.size(); ++i) {
+    CurveRecord& k = curves_[i];
+    if (k.firstTrack != c.firstTrack || static_cast<int>(i) == curve) continue;
+    const int f = IsTwoTrack(k) ? 2 : 1;
+    int low, high;
+    if (keepTop) {
+      high = ScaleDecade(PositiveOrOne(k.scaleMaximum), 0.999999f);
+      low = high - decades * f;
+    } else {
+      low = ScaleDecade(PositiveOrOne(k.scaleMinimum), 0.999999f);
+      high = low + decades * f;
+    }
+    k.scaleMinimum = static_cast<float>(std::pow(10.0, low) * mantissa);
+    k.scaleMaximum = static_cast<float>(std::pow(10.0, high) * mantissa);
+  }
+}
+
+int CCurveView::WriteChannelHeader() { return curveview::WriteChannelHeader(curves_, tracks_, doc_); }
+
+void CCurveView::OnChangeLayout() {
+  CConfigDisp dlg(false, doc_, nullptr);
+  dlg.SetRecords(&curves_, &tracks_);
+  if (RunDialog(dlg) != QDialog::Accepted) return;
+  legendRows_ = LegendRowsOf(curves_);
+  legendHeight_ = legendRows_ * kLegendRowHeight;
+  LayoutTracks();
+  update();
+}
+
+void CCurveView::OnChannelDisplay() {
+  if (sheet_.HasWindow())
+    sheet_.Destroy();
+  else
+    sheet_.Create(window());
+}

@@ -1,0 +1,126 @@
+// CCurveView: the curve display of six- and twelve-channel logs. Tracks side
+// by side under a legend, one of them the depth track; the newest rows of the
+// log scroll in as records arrive.
+//
+// The layout, the rows and the drawing geometry live in the widget-free model
+// (curveview/model); this class adds the window, the painting and the
+// commands. AddSample runs on the record thread and UpdateDisplay on the
+// display thread; everything else belongs to the user-interface thread.
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QTimer>
+#include <QWidget>
+#include <array>
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "curveview/channelsheet.h"
+#include "curveview/model/document.h"
+#include "curveview/model/drawing.h"
+#include "curveview/model/history.h"
+#include "curveview/model/layout.h"
+
+class QPainter;
+
+class CCurveView : public QWidget {
+  Q_OBJECT
+ public:
+  // How often scrolled rows reach the screen, at most.
+  static constexpr int kRepaintIntervalMs = 40;
+
+  explicit CCurveView(QWidget* parent = nullptr);
+  ~CCurveView() override;
+
+  // Opening: the opener hands over the layout records (the view owns them
+  // from then on), then sets the view up from its document.
+  void SetLayout(std::vector<std::unique_ptr<TrackRecord>> tracks, std::vector<std::unique_ptr<CurveRecord>> curves);
+  int InitialiseFromDocument(curveview::CurveDocument* document);
+  void SetDepthStep(int step);
+  void LayoutTracks();
+
+  // Rows.
+  void ResetScroll();
+  void SetDisplayDepth(int depth, bool noAdvance);
+  void AddSample(std::span<const double> values);
+  void UpdateDisplay();
+  void ResetCurves(bool restart);
+
+  // Writes the channel part of the log's header; 1 when all writes succeeded.
+  virtual int WriteChannelHeader();
+
+  // Commands.
+  void EditScaleRange(int index, int position, int x, int y);
+  void SyncTrackScales(int curve, int decades, int mantissa, bool keepTop);
+  void OnChangeLayout();
+  void OnChannelDisplay();
+  bool OnUpdateChannelDisplay() const { return sheet_.HasWindow(); }
+
+  // Paints the whole view onto any device.
+  void Paint(QPainter& painter);
+
+  // What page printing and tests read.
+  std::vector<CurveRecord>& Curves() { return curves_; }
+  const std::vector<CurveRecord>& Curves() const { return curves_; }
+  std::vector<TrackRecord>& Tracks() { return tracks_; }
+  int LegendRows() const { return legendRows_; }
+  int LegendHeight() const { return legendHeight_; }
+  int TracksRight() const { return tracksRight_; }
+  curveview::HistoryWindow Window() const { return window_; }
+  const std::array<std::pair<int, int>, 5>& DecadeTable() const { return decades_; }
+  curveview::CurveRows& Rows() { return rows_; }
+  CChannelSheet& Sheet() { return sheet_; }
+  curveview::CurveDocument* Document() const { return doc_; }
+  bool Upward() const { return upward_; }
+  bool DepthScaled() const;
+  const QFont& NormalFont() const { return normal_; }
+
+  // The rectangles of a curve's legend box that a double click can hit.
+  struct LegendHits {
+    QRect minimum, maximum, swatch, printStyle;
+  };
+  LegendHits HitRects(const CurveRecord& curve) const;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+ private:
+  void FlushScroll();
+  bool EditScaleEnd(int index, bool minimum);
+  void DrawLegendBoxes(QPainter& p);
+  void DrawTracks(QPainter& p);
+  void DrawDepthTrack(QPainter& p, const TrackRecord& track);
+  void DrawCurves(QPainter& p);
+
+  curveview::CurveDocument* doc_ = nullptr;
+  std::vector<TrackRecord> tracks_;
+  std::vector<std::unique_ptr<CurveRecord>> source_;
+  std::vector<CurveRecord> curves_;
+  curveview::CurveRows rows_;
+  curveview::HistoryWindow window_;
+  std::array<std::pair<int, int>, 5> decades_{};
+  int lineWidth_ = 1;
+  int legendRows_ = 1;
+  int legendHeight_ = curveview::kLegendRowHeight;
+  int tracksRight_ = 0;
+  int screenHeight_ = 0;
+  bool depthMode_ = true;
+  bool upward_ = false;
+  std::string depthTitle_, depthShortTitle_, depthUnit_;
+
+  QFont normal_, bold_;
+  QColor face_, highlight_, shadow_, buttonText_;
+
+  QRect hitFrame_;  // the legend part a double click opened a dialog for
+  CChannelSheet sheet_;
+  QTimer scrollTimer_;
+  std::atomic<int> pendingScroll_{0};
+  std::atomic<bool> flushQueued_{false};
+};

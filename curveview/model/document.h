@@ -1,0 +1,68 @@
+// What the curve display reads of, and writes back to, its log document. The
+// log documents implement this; tests script it.
+#pragma once
+
+#include <string>
+
+#include "header/section_access.h"
+#include "sondedb/records/records.h"
+
+namespace curveview {
+
+inline constexpr int kLogModeTime = 10;
+inline constexpr int kLogModeUp = 11;
+inline constexpr int kLogModeDown = 12;
+inline constexpr int kToolKindTwelveChannel = 8;
+
+class CurveDocument {
+ public:
+  virtual ~CurveDocument() = default;
+
+  virtual int LogMode() const = 0;      // 10 time, 11 logging up, 12 logging down
+  virtual bool Imperial() const = 0;    // depths in feet
+  virtual int DepthStep() const = 0;    // thousandths of the depth unit
+  virtual int DepthScale() const = 0;   // N of 1:N
+  virtual int ToolKind() const { return 0; }
+  virtual bool UserFunction() const { return false; }
+  virtual bool Live() const { return true; }
+  virtual bool TestMode() const { return false; }
+  virtual bool RealtimePrint() const { return false; }
+  virtual int DisplayDepthOffset() const { return 0; }
+  virtual int ReplayStartDepth() const { return 0; }
+  // Reports and clears the flag the document sets when a record starts a new
+  // minute; called once per display row.
+  virtual bool TakeMinuteMark() { return false; }
+
+  // Filter of a physical channel (from 1), in the user-function table when
+  // the log runs a user function, else in the raw-data table. False when the
+  // channel has no entry.
+  virtual bool GetFilter(int /*physicalChannel*/, int* /*type*/, int* /*width*/) const { return false; }
+  virtual void SetFilter(int /*physicalChannel*/, int /*type*/, int /*width*/) {}
+
+  // The sonde the log was recorded with.
+  virtual std::string SondeAbbreviation() const { return {}; }
+  // The newest raw, calibrated and user-function values (twelve each) for the
+  // channel display; false when there are none yet.
+  virtual bool LatestValues(double* /*raw*/, double* /*calibrated*/, double* /*user*/) const { return false; }
+
+  // Writing the channel part of the log's header.
+  // The log's data path: folder, name and chain number, ending in a dot.
+  virtual std::string PathStem() const { return {}; }
+  virtual int SondeLength() const { return 0; }
+  virtual std::string UserLibrary() const { return {}; }
+  virtual void ClearUserLibrary() {}
+  // The raw-data filter table (16 entries by physical channel), or null.
+  virtual ChannelFilter* RawFilterTable() { return nullptr; }
+  // The user-function files: the output list into the function's INI file
+  // and its output filters; 1 on success.
+  virtual int SaveUserFunctionIni(const CurveArray& /*outputs*/) { return 0; }
+  virtual void WriteUserFunctionFilters() {}
+  // The sonde's own layout from the sonde database; false when not found.
+  virtual bool LoadSondeLayout(TrackArray* /*tracks*/, CurveArray* /*curves*/) { return false; }
+
+  bool TwelveChannel() const { return ToolKind() == kToolKindTwelveChannel; }
+  // -1 logging up, +1 logging down, 0 time: how the shown depth moves per record.
+  int DepthDirection() const { return LogMode() == kLogModeUp ? -1 : LogMode() == kLogModeDown ? 1 : 0; }
+};
+
+}  // namespace curveview

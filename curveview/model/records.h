@@ -1,0 +1,4 @@
+// The display records the curve model works on.
+#pragma once
+
+#include "sondedb/records/records.h"

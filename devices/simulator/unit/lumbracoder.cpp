@@ -1,0 +1,501 @@
+#include "devices/simulator/unit/lumbracoder.h"
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+namespace qv::sim {
+namespace {
+
+using qv::usb::kFailed;
+using qv::usb::kInvalid;
+using qv::usb::kNoDevice;
+using qv::usb::kShort;
+using qv::usb::kStall;
+using qv::usb::kSuccess;
+using qv::usb::Status;
+
+constexpr uint8_t kVendorRequest = 0x0C;
+constexpr uint8_t kBulkIn = 0x82;
+constexpr uint8_t kBulkOut = 0x02;
+constexpr uint32_t kFirmwarePacket = 64;
+
+struct CommandSpec {
+  uint8_t code;
+  bool in;
+  uint16_t length;
+};
+
+// Every vendor request the unit knows, with its direction and data length.
+constexpr CommandSpec kCommands[] = {
+    {kCmdLoggingMode, false, 7}, {kCmdSampleInterval, false, 2}, {kCmdConfigure, false, 5},
+    {kCmdSondePower, false, 6},  {kCmdSetCable, false, 8},       {kCmdGetCable, true, 8},
+    {kCmdIdentify, true, 8},     {kCmdSondeCommand, false, 6},   {kCmdWinch, false, 2},
+    {kCmdStatus, true, 8},       {kCmdSetDepth, false, 4},       {kCmdWatchdog, false, 0},
+    {kCmdSendWinch, false, 1},   {kCmdAbsDepth, true, 8},        {kCmdLinkStart, false, 0},
+    {kCmdSonicConfig, false, 7},
+};
+
+const CommandSpec* FindCommand(uint16_t code) {
+  for (const CommandSpec& c : kCommands)
+    if (c.code == code) return &c;
+  return nullptr;
+}
+
+// Image codes in download order, with the words each 64-byte packet carries.
+struct ImageSpec {
+  uint8_t code;
+  uint16_t wordsPerPacket;
+};
+constexpr ImageSpec kImages[] = {{0xAC, 30}, {0xAA, 20}, {0xAB, 60}};
+
+void PutLe32(uint8_t* p, int32_t v) {
+  const auto u = static_cast<uint32_t>(v);
+  p[0] = static_cast<uint8_t>(u);
+  p[1] = static_cast<uint8_t>(u >> 8);
+  p[2] = static_cast<uint8_t>(u >> 16);
+  p[3] = static_cast<uint8_t>(u >> 24);
+}
+
+int32_t GetLe32(const uint8_t* p) {
+  return static_cast<int32_t>(p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24));
+}
+
+bool Spoil(int& counter) {
+  if (counter <= 0) return false;
+  --counter;
+  return true;
+}
+
+}  // namespace
+
+Lumbracoder::Lumbracoder(std::shared_ptr<Clock> clock) : clock_(std::move(clock)) {
+  lastModelMs_ = clock_->NowMs();
+}
+
+Lumbracoder::~Lumbracoder() = default;
+
+std::unique_ptr<Lumbracoder> Lumbracoder::FromScenario(const std::string& path, std::string* error) {
+  std::ifstream in(path);
+  if (!in) {
+    if (error) *error = "cannot read scenario file " + path;
+    return nullptr;
+  }
+  auto unit = std::make_unique<Lumbracoder>();
+  Faults f;
+  UnitState s;
+  std::string line;
+  int lineNo = 0;
+  auto bad = [&](const std::string& why) {
+    if (error) *error = path + ":" + std::to_string(lineNo) + ": " + why;
+    return nullptr;
+  };
+  while (std::getline(in, line)) {
+    ++lineNo;
+    const auto hash = line.find('#');
+    if (hash != std::string::npos) line.erase(hash);
+    const auto eq = line.find('=');
+    auto trim = [](std::string t) {
+      const auto b = t.find_first_not_of(" \t\r");
+      const auto e = t.find_last_not_of(" \t\r");
+      return b == std::string::npos ? std::string() : t.substr(b, e - b + 1);
+    };
+    if (trim(line).empty()) continue;
+    if (eq == std::string::npos) return bad("no '='");
+    const std::string key = trim(line.substr(0, eq));
+    const std::string value = trim(line.substr(eq + 1));
+    std::istringstream vs(value);
+    if (key == "absent") {
+      int v = 0;
+      if (!(vs >> v)) return bad("bad value");
+      f.absentAtOpen = v != 0;
+    } else if (key == "depth") {
+      if (!(vs >> s.depth)) return bad("bad value");
+      s.absDepth = s.depth;
+    } else if (key == "tension") {
+      int v = 0;
+      if (!(vs >> v) || v < -32768 || v > 32767) return bad("bad value");
+      s.rawTension = static_cast<int16_t>(v);
+    } else if (key == "identity") {
+      for (auto& b : s.identity) {
+        unsigned v = 0;
+        if (!(vs >> std::hex >> v) || v > 255) return bad("identity needs eight hex bytes");
+        b = static_cast<uint8_t>(v);
+      }
+    } else {
+      return bad("unknown key " + key);
+    }
+  }
+  unit->SetFaults(f);
+  unit->SetState(s);
+  return unit;
+}
+
+// ---------------------------------------------------------------------------
+// Toolkit side
+
+Status Lumbracoder::Init(std::span<const qv::usb::MatchEntry> match, qv::usb::Callbacks callbacks) {
+  bool matches = false;
+  for (const auto& m : match)
+    if (m.vendorId == kUnitVendorId && m.productId == kUnitProductId) matches = true;
+  bool attach = false;
+  {
+    std::lock_guard<std::mutex> lock(m_);
+    callbacks_ = std::move(callbacks);
+    initialised_ = true;
+    present_ = !faults_.absentAtOpen;
+    attach = matches && present_;
+  }
+  if (!matches) ProtocolError("match table does not name the unit");
+  if (attach) Attach();
+  return kSuccess;
+}
+
+void Lumbracoder::Uninit() {
+  std::lock_guard<std::mutex> lock(m_);
+  initialised_ = false;
+  attached_ = false;
+  callbacks_ = {};
+}
+
+void Lumbracoder::Attach() {
+  std::function<bool(qv::usb::Device, const qv::usb::DeviceInfo&)> cb;
+  {
+    std::lock_guard<std::mutex> lock(m_);
+    present_ = true;
+    if (!initialised_ || attached_) return;
+    attached_ = true;
+    cb = callbacks_.attach;
+  }
+  if (cb) cb(this, qv::usb::DeviceInfo{kUnitVendorId, kUnitProductId});
+}
+
+void Lumbracoder::Detach() {
+  std::function<void(qv::usb::Device)> cb;
+  {
+    std::lock_guard<std::mutex> lock(m_);
+    present_ = false;
+    if (!attached_) return;
+    attached_ = false;
+    cb = callbacks_.detach;
+  }
+  if (cb) cb(this);
+}
+
+bool Lumbracoder::Attached() const {
+  std::lock_guard<std::mutex> lock(m_);
+  return attached_;
+}
+
+Status Lumbracoder::SetInterface(qv::usb::Device device, unsigned iface, unsigned alt) {
+  std::lock_guard<std::mutex> lock(m_);
+  if (device != this || !attached_) return kNoDevice;
+  if (iface != 0 || alt != 0) {
+    errors_.push_back("interface " + std::to_string(iface) + "/" + std::to_string(alt) + " does not exist");
+    return kInvalid;
+  }
+  state_.interfaceSet = true;
+  return kSuccess;
+}
+
+Status Lumbracoder::ResetPipe(qv::usb::Device device, uint8_t pipe) {
+  std::lock_guard<std::mutex> lock(m_);
+  if (device != this || !attached_) return kNoDevice;
+  if (pipe != kBulkIn && pipe != kBulkOut) {
+    errors_.push_back("reset of unknown pipe " + std::to_string(pipe));
+    return kInvalid;
+  }
+  ++state_.pipeResets;
+  return kSuccess;
+}
+
+Status Lumbracoder::ResetDevice(qv::usb::Device device) {
+  std::lock_guard<std::mutex> lock(m_);
+  if (device != this || !attached_) return kNoDevice;
+  ++state_.deviceResets;
+  return kSuccess;
+}
+
+Status Lumbracoder::TransferDefaultPipe(qv::usb::Device device, bool read, uint8_t* buffer, uint32_t length,
+                                        uint32_t* transferred, const qv::usb::SetupPacket& setup, uint32_t) {
+  if (transferred) *transferred = 0;
+  std::lock_guard<std::mutex> lock(m_);
+  if (device != this || !attached_) return kNoDevice;
+  auto error = [&](const std::string& what) {
+    char head[64];
+    std::snprintf(head, sizeof head, "request 0x%02X: ", setup.index);
+    errors_.push_back(head + what);
+    return kStall;
+  };
+  if (setup.requestType != (read ? 0xC0 : 0x40)) return error("bad request type");
+  if (setup.request != kVendorRequest) return error("bad request");
+  if (setup.value != 0) return error("wValue not 0");
+  const CommandSpec* spec = FindCommand(setup.index);
+  if (!spec) return error("unknown command code");
+  if (spec->in != read) return error("wrong direction");
+  if (setup.length != spec->length || length != spec->length) return error("wrong length");
+  if (length && !buffer) return error("no buffer");
+  if (Spoil(faults_.failControl)) return kFailed;
+  AdvanceModel();
+  if (read) {
+    if (spec->code == kCmdStatus && Spoil(faults_.failStatusRequest)) return kFailed;
+    uint8_t reply[8] = {};
+    HandleIn(spec->code, reply);
+    std::memcpy(buffer, reply, 8);
+    journal_.push_back({spec->code, true, std::vector<uint8_t>(reply, reply + 8)});
+    if (transferred) *transferred = 8;
+    return kSuccess;
+  }
+  journal_.push_back({spec->code, false, std::vector<uint8_t>(buffer, buffer + length)});
+  HandleOut(spec->code, buffer, length);
+  if (transferred) *transferred = length;
+  if (Spoil(faults_.stallOut)) return kStall;
+  return kSuccess;
+}
+
+Status Lumbracoder::TransferBulk(qv::usb::Device device, uint8_t pipe, bool read, uint8_t* buffer, uint32_t length,
+                                 uint32_t* transferred, uint32_t) {
+  if (transferred) *transferred = 0;
+  std::lock_guard<std::mutex> lock(m_);
+  if (device != this || !attached_) return kNoDevice;
+  if (read) {
+    if (pipe != kBulkIn) {
+      errors_.push_back("bulk read from pipe " + std::to_string(pipe));
+      return kStall;
+    }
+    if (Spoil(faults_.failBulkRead)) return kFailed;
+    if (records_.empty()) return qv::usb::kTimeout;
+    std::vector<uint8_t> rec = std::move(records_.front());
+    records_.pop_front();
+    if (rec.size() > length) {
+      errors_.push_back("bulk read of " + std::to_string(length) + " bytes for a record of " +
+                        std::to_string(rec.size()));
+      return kFailed;
+    }
+    uint32_t n = static_cast<uint32_t>(rec.size());
+    if (Spoil(faults_.shortBulkRead)) n /= 2;
+    if (n) std::memcpy(buffer, rec.data(), n);
+    if (transferred) *transferred = n;
+    return n < length ? kShort : kSuccess;
+  }
+  if (pipe != kBulkOut) {
+    errors_.push_back("bulk write to pipe " + std::to_string(pipe));
+    return kStall;
+  }
+  if (Spoil(faults_.failBulkWrite)) return kFailed;
+  const Status st = ReceiveFirmware(buffer, length);
+  if (st == kSuccess && transferred) *transferred = length;
+  return st;
+}
+
+// ---------------------------------------------------------------------------
+// The unit
+
+void Lumbracoder::ProtocolError(std::string what) {
+  std::lock_guard<std::mutex> lock(m_);
+  errors_.push_back(std::move(what));
+}
+
+// The winch moves the depth counter: setting 1 lowers the sonde (depth grows),
+// setting 2 raises it, anything else holds it; the speed byte is tens of depth
+// counts per second.
+void Lumbracoder::AdvanceModel() {
+  const uint64_t now = clock_->NowMs();
+  const uint64_t dt = now - lastModelMs_;
+  lastModelMs_ = now;
+  int dir = 0;
+  if (state_.winch[0] == 1) dir = 1;
+  if (state_.winch[0] == 2) dir = -1;
+  if (!dir) return;
+  depthFraction_ += dir * state_.winch[1] * 10.0 * static_cast<double>(dt) / 1000.0;
+  const auto whole = static_cast<int32_t>(depthFraction_);
+  depthFraction_ -= whole;
+  state_.depth += whole;
+  state_.absDepth += whole;
+}
+
+void Lumbracoder::HandleOut(uint8_t code, const uint8_t* d, uint32_t n) {
+  switch (code) {
+    case kCmdLoggingMode:
+      std::memcpy(state_.loggingMode.data(), d, 7);
+      state_.logging = d[0] != 0 && d[1] != 0;
+      if (!state_.logging) records_.clear();
+      break;
+    case kCmdSampleInterval:
+      state_.sampleInterval = static_cast<uint16_t>(d[0] | (d[1] << 8));
+      break;
+    case kCmdConfigure:
+      std::memcpy(state_.config.data(), d, 5);
+      state_.configured = true;
+      break;
+    case kCmdSondePower:
+      std::memcpy(state_.power.data(), d, 6);
+      break;
+    case kCmdSetCable:
+      std::memcpy(state_.cable.data(), d, 8);
+      break;
+    case kCmdSondeCommand:
+      break;  // kept in the journal
+    case kCmdWinch:
+      std::memcpy(state_.winch.data(), d, 2);
+      break;
+    case kCmdSetDepth:
+      state_.depth = GetLe32(d);
+      break;
+    case kCmdWatchdog:
+      ++state_.watchdogs;
+      break;
+    case kCmdSendWinch:
+      state_.sendWinch.push_back(d[0]);
+      break;
+    case kCmdLinkStart:
+      ++state_.linkStarts;
+      break;
+    case kCmdSonicConfig:
+      std::memcpy(state_.sonicConfig.data(), d, 7);
+      break;
+    default:
+      break;
+  }
+  (void)n;
+}
+
+void Lumbracoder::HandleIn(uint8_t code, uint8_t r[8]) {
+  switch (code) {
+    case kCmdGetCable:
+      std::memcpy(r, state_.cable.data(), 8);
+      break;
+    case kCmdIdentify:
+      std::memcpy(r, state_.identity.data(), 8);
+      break;
+    case kCmdAbsDepth:
+      PutLe32(r, state_.depth);
+      PutLe32(r + 4, state_.absDepth);
+      break;
+    case kCmdStatus: {
+      uint8_t first = (state_.logging && !records_.empty()) ? 6 : 5;
+      if (faults_.firstStatus >= 0 && faults_.firstStatus <= 255) first = static_cast<uint8_t>(faults_.firstStatus);
+      r[0] = first;
+      r[1] = faults_.secondStatus;
+      r[2] = static_cast<uint8_t>(state_.rawTension);
+      r[3] = static_cast<uint8_t>(static_cast<uint16_t>(state_.rawTension) >> 8);
+      r[4] = state_.analog[0];
+      r[5] = state_.analog[1];
+      r[6] = state_.analog[2];
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+// The download: three images in order MDATA, MPROG, SLAVE; each a run of
+// 64-byte packets whose remaining-word count starts at the image's size and
+// falls by the image's words per packet, the last packet carrying less than
+// one packet's worth; byte 63 is the sum of bytes 0-62.
+Status Lumbracoder::ReceiveFirmware(const uint8_t* p, uint32_t length) {
+  if (length != kFirmwarePacket || !p) {
+    errors_.push_back("firmware packet of " + std::to_string(length) + " bytes");
+    return kStall;
+  }
+  unsigned sum = 0;
+  for (int i = 0; i < 63; ++i) sum += p[i];
+  if ((sum & 0xFF) != p[63]) {
+    errors_.push_back("firmware packet with a bad checksum");
+    return kStall;
+  }
+  const uint8_t code = p[0];
+  const uint16_t remaining = static_cast<uint16_t>(p[1] | (p[2] << 8));
+  const ImageSpec* spec = nullptr;
+  for (const ImageSpec& s : kImages)
+    if (s.code == code) spec = &s;
+  if (!spec) {
+    errors_.push_back("firmware packet with unknown image code " + std::to_string(code));
+    return kStall;
+  }
+  FirmwareImage* img = firmware_.empty() ? nullptr : &firmware_.back();
+  if (!img || img->complete || img->code != code) {
+    if (img && !img->complete) errors_.push_back("firmware image " + std::to_string(img->code) + " cut short");
+    const size_t index = firmware_.size();
+    if (index >= 3 || kImages[index].code != code)
+      errors_.push_back("firmware image " + std::to_string(code) + " out of order");
+    firmware_.push_back(FirmwareImage{code, remaining, {}, 0, false});
+    img = &firmware_.back();
+  } else {
+    const int expected = static_cast<int>(img->words) - static_cast<int>(img->packets) * spec->wordsPerPacket;
+    if (remaining != expected)
+      errors_.push_back("firmware image " + std::to_string(code) + ": remaining " + std::to_string(remaining) +
+                        ", expected " + std::to_string(expected));
+  }
+  img->data.insert(img->data.end(), p + 3, p + 63);
+  ++img->packets;
+  if (remaining < spec->wordsPerPacket) img->complete = true;
+  return kSuccess;
+}
+
+// ---------------------------------------------------------------------------
+// Test controls
+
+void Lumbracoder::SetFaults(const Faults& f) {
+  std::lock_guard<std::mutex> lock(m_);
+  faults_ = f;
+}
+
+Faults Lumbracoder::GetFaults() const {
+  std::lock_guard<std::mutex> lock(m_);
+  return faults_;
+}
+
+UnitState Lumbracoder::State() const {
+  std::lock_guard<std::mutex> lock(m_);
+  return state_;
+}
+
+void Lumbracoder::SetState(const UnitState& s) {
+  std::lock_guard<std::mutex> lock(m_);
+  state_ = s;
+}
+
+std::vector<Request> Lumbracoder::Journal() const {
+  std::lock_guard<std::mutex> lock(m_);
+  return journal_;
+}
+
+void Lumbracoder::ClearJournal() {
+  std::lock_guard<std::mutex> lock(m_);
+  journal_.clear();
+}
+
+std::vector<std::string> Lumbracoder::ProtocolErrors() const {
+  std::lock_guard<std::mutex> lock(m_);
+  return errors_;
+}
+
+std::vector<FirmwareImage> Lumbracoder::Firmware() const {
+  std::lock_guard<std::mutex> lock(m_);
+  return firmware_;
+}
+
+bool Lumbracoder::FirmwareLoaded() const {
+  std::lock_guard<std::mutex> lock(m_);
+  if (firmware_.size() < 3) return false;
+  const size_t first = firmware_.size() - 3;  // the latest full download counts
+  for (size_t i = 0; i < 3; ++i) {
+    const FirmwareImage& img = firmware_[first + i];
+    if (img.code != kImages[i].code || !img.complete) return false;
+  }
+  return true;
+}
+
+void Lumbracoder::QueueRecord(std::vector<uint8_t> bytes) {
+  std::lock_guard<std::mutex> lock(m_);
+  records_.push_back(std::move(bytes));
+}
+
+size_t Lumbracoder::QueuedRecords() const {
+  std::lock_guard<std::mutex> lock(m_);
+  return records_.size();
+}
+
+}  // namespace qv::sim

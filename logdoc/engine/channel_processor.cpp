@@ -1,0 +1,161 @@
+#include "logdoc/engine/channel_processor.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+
+namespace qv {
+
+namespace {
+
+// A lag beyond this many depth steps does not size the window: a damaged
+// header must not make the window take all memory. Such a channel's rows lie
+// outside the window and the channel shows 0.
+constexpr int kMaxLagSteps = 100000;
+
+int ClampToInt(long long v) {
+  return static_cast<int>(std::clamp<long long>(v, INT_MIN, INT_MAX));
+}
+
+int SignedStep(int logMode, int step) {
+  if (logMode == kLogModeUp) return -std::abs(step);
+  if (logMode == kLogModeDown) return std::abs(step);
+  return 0;
+}
+
+}  // namespace
+
+int ChannelWindowRows(int logMode, int sondeLengthSteps, std::span<const ChannelSetting> settings) {
+  if (logMode != kLogModeUp && logMode != kLogModeDown) return 1000;
+  int largest = 0;
+  for (const auto& s : settings)
+    if (s.offsetSteps <= kMaxLagSteps) largest = std::max(largest, s.offsetSteps);
+  if (sondeLengthSteps <= kMaxLagSteps) largest = std::max(largest, sondeLengthSteps);
+  return largest + DelayWindow::kEntryRow + 1;
+}
+
+int CentimetresToDepthUnits(int centimetres, bool imperial) {
+  if (!imperial) return ClampToInt(static_cast<long long>(centimetres) * 10);
+  const double units = std::trunc(centimetres * 3.280839895 * 10);
+  return static_cast<int>(std::clamp<double>(units, INT_MIN, INT_MAX));
+}
+
+int OffsetToSteps(int centimetres, bool imperial, int depthStep) {
+  if (depthStep <= 0) return 0;
+  return CentimetresToDepthUnits(centimetres, imperial) / depthStep;
+}
+
+int SondeLengthSteps(int lengthCentimetres, bool imperial, int depthStep, int logType) {
+  const int length = lengthCentimetres > 0 ? CentimetresToDepthUnits(lengthCentimetres, imperial) : 0;
+  if (length > 0 && depthStep > 0) return length / depthStep;
+  return logType == 2 ? 0 : 500;
+}
+
+int RecordDepthAt(int logMode, int startDepth, int endDepth, int step, long long index) {
+  const int first = logMode == kLogModeDown ? std::min(startDepth, endDepth) : std::max(startDepth, endDepth);
+  return ClampToInt(first + index * SignedStep(logMode, step));
+}
+
+ChannelProcessor::ChannelProcessor(const ChannelProcessorSetup& setup)
+    : setup_(setup),
+      channelWindow_(
+          ChannelWindowRows(
+              setup.logMode, setup.sondeLengthSteps,
+              std::span<const ChannelSetting>(setup.channelSettings).first(setup.channels == kMaxChannels ? 16 : 6)),
+          kMaxChannels),
+      outputWindow_(channelWindow_.Rows(), kMaxChannels) {
+  setup_.channels = setup.channels == kMaxChannels ? kMaxChannels : 6;
+}
+
+int ChannelProcessor::DisplayDepthOffset() const {
+  const int steps = HasUserFunction() ? 51 : 25;
+  const int offset = setup_.depthStep * steps;
+  return setup_.logMode == kLogModeUp ? offset : -offset;
+}
+
+void ChannelProcessor::Clear() {
+  channelWindow_.Clear();
+  outputWindow_.Clear();
+}
+
+double ChannelProcessor::Calibrate(int channel, double x) const {
+  if (!setup_.calibrationOn || !setup_.calibration[channel]) return x;
+  const Coefficients& c = *setup_.calibration[channel];
+  double v = c[0];
+  v = v + c[1] * x;
+  v = v + c[2] * x * x;
+  v = v + c[3] * x * x * x;
+  return v;
+}
+
+int ChannelProcessor::WriteRow(int channel, std::optional<std::span<const int>> printOffsets) const {
+  constexpr long long entry = DelayWindow::kEntryRow;
+  if (printOffsets) {
+    const std::size_t at = 7 + static_cast<std::size_t>(channel);
+    return ClampToInt(entry + (at < printOffsets->size() ? (*printOffsets)[at] : 0));
+  }
+  const long long offset = setup_.channelSettings[channel].offsetSteps;
+  if (setup_.logMode == kLogModeUp) return ClampToInt(entry + offset);
+  if (setup_.logMode == kLogModeDown) return ClampToInt(entry + setup_.sondeLengthSteps - offset);
+  return DelayWindow::kEntryRow;
+}
+
+std::span<const double> ChannelProcessor::ProcessSixChannel(const SixChannelPacket& packet, const RecordStamp& stamp,
+                                                            std::optional<std::span<const int>> printOffsets) {
+  for (int i = 0; i < 6; ++i) {
+    const double x = ScaleCount(packet.counts[i], packet.rate);
+    raw_[i] = x;
+    values_[i] = Calibrate(i, x);
+    calibrated_[i] = values_[i];
+  }
+  // A six-channel sonde has no channels 7 to 12: the user function sees 0 there.
+  std::fill(values_.begin() + 6, values_.begin() + kMaxChannels, 0.0);
+  return Finish(stamp, printOffsets);
+}
+
+std::span<const double> ChannelProcessor::ProcessTwelveChannel(const TwelveChannelRecord& record,
+                                                               const RecordStamp& stamp,
+                                                               std::optional<std::span<const int>> printOffsets) {
+  for (int i = 0; i < kMaxChannels; ++i) {
+    if ((record.mask >> i) & 1u) {
+      const double x = record.values[i];
+      raw_[i] = x;
+      values_[i] = Calibrate(i, x);
+    } else {
+      values_[i] = 0.0;  // an absent channel keeps its last raw value on display
+    }
+    calibrated_[i] = values_[i];
+  }
+  return Finish(stamp, printOffsets);
+}
+
+std::span<const double> ChannelProcessor::Finish(const RecordStamp& stamp,
+                                                 std::optional<std::span<const int>> printOffsets) {
+  for (int i = 0; i < setup_.channels; ++i) {
+    channelWindow_.Write(WriteRow(i, printOffsets), i, values_[i]);
+    const ChannelSetting& s = setup_.channelSettings[i];
+    values_[i] = channelWindow_.Output(i, s.filterType, s.filterWidth);
+  }
+  channelWindow_.Rotate();
+  if (!setup_.userFunction) return {values_.data(), 14};
+
+  // The values handed to the user function left the window at row 25: they
+  // belong 25 steps behind the newest record in the log's direction.
+  values_[kTimeIndex] = stamp.time;
+  values_[kDepthIndex] = static_cast<double>(stamp.depth) - 25.0 * SignedStep(setup_.logMode, setup_.depthStep);
+  setup_.userFunction(values_.data(), outputs_.data());
+  for (int j = 0; j < kMaxChannels; ++j) {
+    user_[j] = outputs_[j];
+    outputWindow_.Write(DelayWindow::kEntryRow, j, outputs_[j]);
+  }
+  // Every output passes the output window, so that all of them stay aligned in
+  // depth with each other and with the depth the view shows beside them.
+  for (int j = 0; j < kMaxChannels; ++j) {
+    const OutputFilter& f = setup_.outputFilters[j];
+    outputs_[j] = outputWindow_.Output(j, f.filterType, f.filterWidth);
+  }
+  outputWindow_.Rotate();
+  return {outputs_.data(), kMaxChannels};
+}
+
+}  // namespace qv

@@ -1,0 +1,138 @@
+// The record processing of the six- and twelve-channel logs, live, replayed
+// and printed: scaling, the cubic calibration, the depth alignment of the
+// channels through a delay window, each channel's filter, the user function
+// with its own output window and filters, and the row of values handed to the
+// view. Plain C++: the document supplies the settings once and one record at a
+// time; nothing is allocated per record.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <span>
+
+#include "logdoc/engine/delay_window.h"
+#include "logdoc/records/device_records.h"
+
+namespace qv {
+
+// The "UserFunction" entry point of a user-function library: in holds the 14
+// values (channels 1 to 12, TIME, DEPTH), out receives the 12 outputs.
+using UserFunctionEntry = void (*)(double* in, double* out);
+
+// LogMode of a log.
+inline constexpr int kLogModeTime = 10;
+inline constexpr int kLogModeUp = 11;
+inline constexpr int kLogModeDown = 12;
+
+// What the processing takes of a channel's filter entry.
+struct ChannelSetting {
+  int filterType = 0;   // 0 none, 1 mean, 2 median, 3 trimmed mean, other 0.0
+  int filterWidth = 0;  // rows around the output row
+  int offsetSteps = 0;  // depth offset of the channel's measure point, in depth steps
+};
+
+// What the processing takes of a user-function output's filter entry.
+struct OutputFilter {
+  int filterType = 0;
+  int filterWidth = 0;
+};
+
+// c0 to c3 of a channel's cubic calibration.
+using Coefficients = std::array<double, 4>;
+
+struct ChannelProcessorSetup {
+  int channels = 6;  // 6 or 12
+  int logMode = kLogModeTime;
+  int sondeLengthSteps = 0;
+  int depthStep = 0;                                 // header units (thousandths of the depth unit)
+  std::array<ChannelSetting, 16> channelSettings{};  // entry i: physical channel i+1
+  std::array<OutputFilter, 16> outputFilters{};      // entry j: output j+1
+  bool calibrationOn = false;
+  std::array<std::optional<Coefficients>, 12> calibration{};  // entry i: channel i+1
+  UserFunctionEntry userFunction = nullptr;
+};
+
+// Where a record lies and when it was taken, as the user function is told:
+// depth in header units of this record (the newest one), time in ms.
+struct RecordStamp {
+  int depth = 0;
+  int time = 0;
+};
+
+class ChannelProcessor {
+ public:
+  static constexpr int kMaxChannels = 12;
+  static constexpr int kTimeIndex = 12;
+  static constexpr int kDepthIndex = 13;
+
+  explicit ChannelProcessor(const ChannelProcessorSetup& setup);
+  ChannelProcessor(const ChannelProcessor&) = delete;
+  ChannelProcessor& operator=(const ChannelProcessor&) = delete;
+
+  // Rows of each delay window: depth logs the larger of the largest channel
+  // offset and the sonde length in steps, plus 52; time logs 1000.
+  int WindowRows() const { return channelWindow_.Rows(); }
+  // The depth the view adds to a record's depth so that it labels the
+  // delayed output: 25 steps, 51 with a user function; positive when logging
+  // up, negative otherwise.
+  int DisplayDepthOffset() const;
+
+  // Both windows back to zero (a rewound replay starts again from nothing).
+  void Clear();
+
+  // One record through the processing. The result row is indexed by physical
+  // channel - 1: the 14 values without a user function, its 12 outputs with
+  // one. printOffsets, when given, replaces the log's own write rows (page
+  // printing): channel i is written at row 51 + printOffsets[7 + i], offset 0
+  // where the block is shorter. The span stays valid until the next call.
+  std::span<const double> ProcessSixChannel(const SixChannelPacket& packet, const RecordStamp& stamp,
+                                            std::optional<std::span<const int>> printOffsets = std::nullopt);
+  std::span<const double> ProcessTwelveChannel(const TwelveChannelRecord& record, const RecordStamp& stamp,
+                                               std::optional<std::span<const int>> printOffsets = std::nullopt);
+
+  // The newest raw, calibrated (before the window) and user-function values
+  // (before the output window), for the channel display.
+  const std::array<double, 12>& RawValues() const { return raw_; }
+  const std::array<double, 12>& CalibratedValues() const { return calibrated_; }
+  const std::array<double, 12>& UserValues() const { return user_; }
+  // The 14 values after the last record (delayed and filtered).
+  std::span<const double> Values() const { return {values_.data(), 14}; }
+  bool HasUserFunction() const { return setup_.userFunction != nullptr; }
+
+ private:
+  double Calibrate(int channel, double x) const;
+  std::span<const double> Finish(const RecordStamp& stamp, std::optional<std::span<const int>> printOffsets);
+  int WriteRow(int channel, std::optional<std::span<const int>> printOffsets) const;
+
+  ChannelProcessorSetup setup_;
+  DelayWindow channelWindow_;
+  DelayWindow outputWindow_;
+  // Room beyond the 14 inputs and 12 outputs, so that a user function that
+  // touches a few elements more than its contract allows cannot write past
+  // the arrays.
+  std::array<double, 16> values_{};
+  std::array<double, 16> outputs_{};
+  std::array<double, 12> raw_{};
+  std::array<double, 12> calibrated_{};
+  std::array<double, 12> user_{};
+};
+
+// The delay window's row count for a log.
+int ChannelWindowRows(int logMode, int sondeLengthSteps, std::span<const ChannelSetting> settings);
+
+// Header depth units (thousandths of the depth unit) of a length in
+// centimetres: times 10 for metres, truncate(x 3.280839895 x 10) for feet.
+int CentimetresToDepthUnits(int centimetres, bool imperial);
+// A channel offset in centimetres as whole depth steps (0 without a positive step).
+int OffsetToSteps(int centimetres, bool imperial, int depthStep);
+// The sonde length in depth steps: length / step when both are positive;
+// otherwise 0 for a merged log (LogType 2) and 500 for every other log.
+int SondeLengthSteps(int lengthCentimetres, bool imperial, int depthStep, int logType);
+
+// The depth of record index (from 0) of a data file that carries no depth,
+// as the LAS export places it: logging down the first record lies at the
+// smaller of start and end, otherwise at the larger; each record moves one
+// step in the log's direction (time logs do not move).
+int RecordDepthAt(int logMode, int startDepth, int endDepth, int step, long long index);
+
+}  // namespace qv

@@ -1,0 +1,276 @@
+#include "logtools/engine/depth_shift.h"
+
+#include <endian.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "logtools/engine/channel_reader.h"
+#include "header/header.h"
+#include "header/section_access.h"
+#include "logtools/engine/log_records.h"
+#include "platform/files/atomic_file.h"
+#include "platform/files/paths.h"
+#include "platform/text/cnum.h"
+#include "logtools/engine/staged_output.h"
+#include "logtools/engine/tool_type.h"
+#include "platform/trace/trace.h"
+
+namespace qv {
+
+namespace {
+
+bool FitsInt(long long v) { return v >= INT_MIN && v <= INT_MAX; }
+
+// Reads whole records of one data file in order, through a buffer.
+class RecordSource {
+ public:
+  explicit RecordSource(std::size_t recordSize) : size_(recordSize), buffer_(64 * 1024) {}
+  ~RecordSource() {
+    if (fd_ >= 0) close(fd_);
+  }
+  bool Open(const std::string& path) {
+    fd_ = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    return fd_ >= 0;
+  }
+  // The next whole record into OUT: 1, 0 at the end (a trailing partial
+  // record counts as the end), -1 on a read error.
+  int Next(std::uint8_t* out) {
+    std::size_t got = 0;
+    while (got < size_) {
+      if (pos_ == end_) {
+        ssize_t n = read(fd_, buffer_.data(), buffer_.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return -1;
+        if (n == 0) return 0;
+        pos_ = 0;
+        end_ = static_cast<std::size_t>(n);
+      }
+      const std::size_t take = std::min(size_ - got, end_ - pos_);
+      std::memcpy(out + got, buffer_.data() + pos_, take);
+      pos_ += take;
+      got += take;
+    }
+    return 1;
+  }
+
+ private:
+  std::size_t size_;
+  int fd_ = -1;
+  std::vector<std::uint8_t> buffer_;
+  std::size_t pos_ = 0, end_ = 0;
+};
+
+// Copies the records of IN to OUT with DELTA added to the signed 32-bit depth
+// at the start of each record.
+bool ShiftRecordDepths(const std::string& in, const std::string& out, std::size_t recordSize, long long delta) {
+  RecordSource source(recordSize);
+  OutputFile sink;
+  if (!source.Open(in) || !sink.Open(out)) return false;
+  std::vector<std::uint8_t> rec(recordSize);
+  int r;
+  while ((r = source.Next(rec.data())) == 1) {
+    std::int32_t depth;
+    std::memcpy(&depth, rec.data(), 4);
+    depth = static_cast<std::int32_t>(le32toh(static_cast<std::uint32_t>(depth)));
+    long long moved = depth + delta;
+    if (!FitsInt(moved)) {
+      Trace("depth shift: record depth %d moved by %lld leaves the depth range", depth, delta);
+      return false;
+    }
+    std::uint32_t le = htole32(static_cast<std::uint32_t>(static_cast<std::int32_t>(moved)));
+    std::memcpy(rec.data(), &le, 4);
+    if (!sink.Write(rec.data(), rec.size())) return false;
+  }
+  return r == 0 && sink.Close();
+}
+
+// The files one shift works on: the input's, and the staged outputs that
+// replace the output's.
+struct ShiftFiles {
+  std::string inHeader;
+  std::string stagedData;
+  std::string stagedHeader;
+};
+
+// Names the staged outputs (data first, then each companion, header last)
+// and stages a copy of every companion. False when a name clashes with an
+// input file or a copy fails.
+bool StageOutputs(const DepthShiftRequest& r, bool inPlace, bool withCompanions, StagedOutput& stage,
+                  ShiftFiles& files) {
+  files.inHeader = HeaderPathOf(r.inputPath);
+  const std::string outData = inPlace ? r.inputPath : FindFileNoCase(r.outputPath);
+  const std::string outHeader = inPlace ? files.inHeader : HeaderPathOf(r.outputPath);
+  if (!inPlace) {
+    // An output that is one of the input's own files would be destroyed by
+    // the shift; the in-place shift is the only way to replace them.
+    if (SameFile(outData, r.inputPath) || SameFile(outHeader, files.inHeader)) return false;
+  }
+  files.stagedData = stage.Stage(outData, FileNamePart(outData));
+  if (files.stagedData.empty()) return false;
+  struct Companion {
+    std::string from, stagedTo;
+  };
+  std::vector<Companion> companions;
+  if (withCompanions && !inPlace) {
+    const std::string inExt = FileNamePart(r.inputPath).substr(FileNamePart(r.inputPath).rfind('.') + 1);
+    for (const char* ext : {"LOG", "CBL", "VDL"}) {
+      if (EqualNoCase(ext, inExt)) continue;
+      std::string from = FindFileNoCase(SiblingPath(r.inputPath, ext));
+      if (!FileExists(from)) continue;
+      std::string foundExt = from.substr(from.rfind('.') + 1);
+      std::string to = FindFileNoCase(SiblingPath(r.outputPath, foundExt));
+      if (SameFile(to, from) || SameFile(to, r.inputPath)) return false;
+      std::string staged = stage.Stage(to, FileNamePart(SiblingPath(files.stagedData, foundExt)));
+      if (staged.empty()) return false;
+      companions.push_back({from, staged});
+    }
+  }
+  files.stagedHeader = stage.Stage(outHeader, FileNamePart(SiblingPath(files.stagedData, "hed")));
+  if (files.stagedHeader.empty()) return false;
+  for (const auto& c : companions)
+    if (!CopyWholeFile(c.from, c.stagedTo)) return false;
+  return CopyWholeFile(files.inHeader, files.stagedHeader);
+}
+
+int ShiftCompleteLog(const DepthShiftRequest& r, bool inPlace, HeaderInfo& info) {
+  static const int kAccepted[] = {1, 2, 4, 5, 7, 8, 9, 10};
+  if (std::find(std::begin(kAccepted), std::end(kAccepted), r.toolType) == std::end(kAccepted)) return 0;
+  const long long shift = r.shifts[1];
+  const long long start = info.Startdepth + shift, end = info.EndDepth + shift;
+  if (!FitsInt(start) || !FitsInt(end)) return 0;
+  info.Startdepth = static_cast<int>(start);
+  info.EndDepth = static_cast<int>(end);
+
+  // Records that carry their own depth move with the header; the others
+  // take their depth from the header alone.
+  std::size_t recordSize = 0;
+  long long recordShift = shift;
+  if (r.toolType == kToolTwelveChannel) {
+    recordSize = TwelveChannelFileRecord::kSize;
+  } else if (r.toolType == kToolSonic) {
+    int bytes = 0, waves = 0;
+    recordSize = static_cast<std::size_t>(GetSonicGeometry(info.ComStd, &bytes, &waves));
+    if (recordSize == 0) return 0;
+    // Sonic records hold the unit's depth counts: 10 per millimetre step of
+    // a metric log, 50 per thousandth-foot step of a log in feet.
+    const double factor = info.DepthUnit == 0 ? 10.0 : 50.0;
+    recordShift = std::llround(static_cast<double>(shift) / factor);
+  }
+
+  StagedOutput stage;
+  ShiftFiles files;
+  if (!StageOutputs(r, inPlace, true, stage, files)) return 0;
+  if (!WriteHeaderInfo(files.stagedData, &info, nullptr)) return 0;
+  if (recordSize == 0) {
+    if (!CopyWholeFile(r.inputPath, files.stagedData)) return 0;
+  } else {
+    WriteDataFileDirectory(files.stagedData, &info);
+    if (!ShiftRecordDepths(r.inputPath, files.stagedData, recordSize, recordShift)) return 0;
+  }
+  return stage.Commit() ? 1 : 0;
+}
+
+int ShiftChannels(const DepthShiftRequest& r, bool inPlace, HeaderInfo& info) {
+  if (r.toolType != kToolSixChannel && r.toolType != kToolTwelveChannel) return 0;
+  const bool twelve = r.toolType == kToolTwelveChannel;
+  const int n = twelve ? 12 : 6;
+  // The depth walk needs a direction and a step that moves.
+  if (info.Step <= 0 || (info.LogMode != 11 && info.LogMode != 12)) return 0;
+
+  int maximum = INT_MIN, minimum = INT_MAX;
+  for (int k = 1; k <= n; ++k) {
+    maximum = std::max(maximum, r.shifts[k]);
+    minimum = std::min(minimum, r.shifts[k]);
+  }
+  const int inStart = info.Startdepth, inEnd = info.EndDepth, step = info.Step, logMode = info.LogMode;
+  if (maximum == 0 && minimum == 0) {
+    if (inPlace) return 1;  // nothing moves
+    StagedOutput stage;
+    ShiftFiles files;
+    if (!StageOutputs(r, false, false, stage, files) || !CopyWholeFile(r.inputPath, files.stagedData)) return 0;
+    return stage.Commit() ? 1 : 0;
+  }
+  long long start = inStart, end = inEnd;
+  if (logMode == 11) {
+    start += maximum;
+    end += minimum;
+  } else {
+    end += maximum;
+    start += minimum;
+  }
+  if (!FitsInt(start) || !FitsInt(end)) return 0;
+  info.Startdepth = static_cast<int>(start);
+  info.EndDepth = static_cast<int>(end);
+
+  StagedOutput stage;
+  ShiftFiles files;
+  if (!StageOutputs(r, inPlace, false, stage, files)) return 0;
+  if (!WriteHeaderInfo(files.stagedData, &info, nullptr)) return 0;
+  if (twelve) WriteDataFileDirectory(files.stagedData, &info);
+
+  LogFile readerFile;
+  const std::size_t recordSize = twelve ? TwelveChannelFileRecord::kSize : SixChannelFileRecord::kSize;
+  RecordSource walk(recordSize);
+  OutputFile sink;
+  if (!readerFile.Open(r.inputPath) || !walk.Open(r.inputPath) || !sink.Open(files.stagedData)) return 0;
+  ChannelReader readers[13];
+  for (int k = 1; k <= n; ++k) readers[k].Init(&readerFile, inStart, inEnd, step, k, logMode, twelve ? 1 : 0);
+
+  // The input record in order lends each output record what is not a channel
+  // value (flags, time, mask); past the input's end the last one serves again.
+  std::uint8_t in[TwelveChannelFileRecord::kSize] = {};
+  std::uint8_t out[TwelveChannelFileRecord::kSize];
+  long long d = start;
+  for (;;) {
+    if (walk.Next(in) < 0) return 0;
+    if (twelve) {
+      TwelveChannelFileRecord rec = DecodeTwelveChannel(in);
+      for (int k = 1; k <= n; ++k) rec.values[k - 1] = static_cast<float>(readers[k].GetValue(d - r.shifts[k]));
+      rec.depth = static_cast<std::int32_t>(d);
+      EncodeTwelveChannel(rec, out);
+    } else {
+      SixChannelFileRecord rec = DecodeSixChannel(in);
+      rec.rate = 50;
+      for (int k = 1; k <= n; ++k) {
+        // A value beyond the 16-bit count range is kept at the range's end.
+        double v = std::trunc(readers[k].GetValue(d - r.shifts[k]));
+        rec.counts[k - 1] = static_cast<std::uint16_t>(std::clamp(v, 0.0, 65535.0));
+      }
+      EncodeSixChannel(rec, out);
+    }
+    if (!sink.Write(out, recordSize)) return 0;
+    if (logMode == 11) {
+      d -= step;
+      if (d <= end) break;
+    } else {
+      d += step;
+      if (d >= end) break;
+    }
+  }
+  if (!sink.Close()) return 0;
+  return stage.Commit() ? 1 : 0;
+}
+
+}  // namespace
+
+int DoDepthShift(const DepthShiftRequest& r) {
+  if (r.inputPath.empty() || r.outputPath.empty()) return 0;
+  // Header and companions are named from the extension.
+  if (!HasExtension(r.inputPath) || !HasExtension(r.outputPath)) return 0;
+  HeaderInfo info;
+  if (!ReadLogHeader(r.inputPath, nullptr, &info, nullptr, nullptr, nullptr, nullptr)) return 0;
+  const bool inPlace =
+      r.outputPath == r.inputPath || (EqualNoCase(r.outputPath, r.inputPath) &&
+                                      (!FileExists(r.outputPath) || SameFile(r.outputPath, r.inputPath)));
+  if (!inPlace && EqualNoCase(r.outputPath, r.inputPath)) return 0;
+  return r.wholeLog ? ShiftCompleteLog(r, inPlace, info) : ShiftChannels(r, inPlace, info);
+}
+
+}  // namespace qv

@@ -1,0 +1,192 @@
+#include "logtools/engine/merge.h"
+
+#include <algorithm>
+#include <array>
+#include <climits>
+#include <cmath>
+#include <memory>
+
+#include "logtools/engine/channel_reader.h"
+#include "header/header.h"
+#include "header/section_access.h"
+#include "logtools/engine/log_records.h"
+#include "platform/files/atomic_file.h"
+#include "platform/files/paths.h"
+#include "platform/text/cnum.h"
+#include "platform/profile/profile.h"
+#include "logtools/engine/staged_output.h"
+#include "logtools/engine/tool_type.h"
+
+namespace qv {
+
+namespace {
+
+constexpr int kSlots = 4;
+constexpr int kChannels = 12;
+
+// A depth offset in centimetres in thousandths of the log's depth unit.
+long long CentimetresToDepthUnits(int centimetres, int depthUnit) {
+  if (depthUnit == 0) return centimetres * 10LL;
+  return static_cast<long long>(std::trunc(centimetres * 3.280839895 * 10.0));
+}
+
+std::unique_ptr<CurveRecord> DataCurve(const char* title, const char* shortTitle, const char* unit, int offset) {
+  auto c = std::make_unique<CurveRecord>();
+  c->description = title;
+  c->shortTitle = shortTitle;
+  c->unit = unit;
+  c->physicalChannel = -1;
+  c->file = 1;
+  c->dataOffset = offset;
+  c->sampleCount = 1;
+  c->sampleType = 4;
+  return c;
+}
+
+struct Source {
+  ChannelReader reader;
+  int outChannel = 0;
+};
+
+}  // namespace
+
+int MergeLogFiles(const MergeParameters* p) {
+  if (p == nullptr || p->outputPath.empty() || !HasExtension(p->outputPath)) return 0;
+  if (p->channelCount < 1 || p->channelCount > kChannels ||
+      p->channels.size() < static_cast<std::size_t>(p->channelCount))
+    return 0;
+  const std::string outData = FindFileNoCase(p->outputPath);
+  const std::string outHeader = HeaderPathOf(p->outputPath);
+  // The merged log must not overwrite any of its inputs.
+  std::vector<std::string> inputs{p->headerSource};
+  for (int i = 0; i < p->channelCount; ++i) inputs.push_back(p->channels[i].inputPath);
+  for (const auto& in : inputs)
+    if (SameFile(outData, in) || SameFile(outHeader, HeaderPathOf(in))) return 0;
+
+  StagedOutput stage;
+  const std::string stagedData = stage.Stage(outData, FileNamePart(outData));
+  if (stagedData.empty()) return 0;
+  const std::string stagedHeader = stage.Stage(outHeader, FileNamePart(SiblingPath(stagedData, "hed")));
+  if (stagedHeader.empty()) return 0;
+
+  HeaderInfo merged;
+  if (!ReadLogHeader(p->headerSource, nullptr, &merged, nullptr, nullptr, nullptr, nullptr)) return 0;
+  const bool up = merged.LogMode == 11;
+  long long first = up ? LLONG_MIN : LLONG_MAX;
+  long long last = up ? LLONG_MAX : LLONG_MIN;
+  long long step = LLONG_MAX;
+
+  CurveArray curves;
+  curves.push_back(DataCurve("DEPTH", "DPTH", merged.DepthUnit == 0 ? "MM" : "MFT", 0));
+  curves.push_back(DataCurve("TIME", "TIME", "MS", 4));
+
+  std::array<LogFile, kSlots> files;
+  std::vector<std::unique_ptr<Source>> sources;
+  std::array<bool, kChannels + 1> taken{};
+  int section = 2;
+  for (int i = 0; i < p->channelCount; ++i) {
+    const MergeChannel& e = p->channels[i];
+    if (e.inFile < 0 || e.inFile >= kSlots || e.inChannel < 1 || e.inChannel > kChannels || e.outChannel < 1 ||
+        e.outChannel > kChannels || taken[e.outChannel])
+      continue;
+    // Sonic records are longer than the twelve-channel records the readers know.
+    if (GetFileToolType(e.inputPath) == kToolSonic) return 0;
+    const std::string inHeader = HeaderPathOf(e.inputPath);
+    auto curve = std::make_unique<CurveRecord>();
+    if (!ReadCurveRecordByChannel(inHeader, curve.get(), e.inChannel)) return 0;
+    curve->shortTitle = e.shortTitle;
+    curve->description = e.title;
+    HeaderInfo in;
+    if (!ReadLogHeader(e.inputPath, nullptr, &in, nullptr, nullptr, nullptr, nullptr)) return 0;
+    if (in.Step <= 0 || (in.LogMode != 11 && in.LogMode != 12)) return 0;
+    if (!files[e.inFile].IsOpen() && !files[e.inFile].Open(e.inputPath)) return 0;
+    ChannelFilter filter;
+    if (!ReadChannelFilter(inHeader, &filter, e.inChannel)) return 0;
+
+    // A channel's values lie deeper than the recorded depth by its sensor's
+    // place on the sonde: measured from the sonde's top when logging up, from
+    // its bottom otherwise.
+    const int shiftCm = in.LogMode == 11 ? -filter.Offset : in.SondeLength - filter.Offset;
+    const long long shift = CentimetresToDepthUnits(shiftCm, in.DepthUnit);
+    const long long a = in.Startdepth + shift, b = in.EndDepth + shift;
+    if (a < INT_MIN || a > INT_MAX || b < INT_MIN || b > INT_MAX) return 0;
+    auto source = std::make_unique<Source>();
+    source->reader.Init(&files[e.inFile], static_cast<int>(a), static_cast<int>(b), in.Step, e.inChannel, in.LogMode,
+                        e.recordKind);
+    source->outChannel = e.outChannel;
+    if (up) {
+      first = std::max({first, a, b});
+      last = std::min({last, a, b});
+    } else {
+      first = std::min({first, a, b});
+      last = std::max({last, a, b});
+    }
+    step = std::min<long long>(step, in.Step);
+    curve->physicalChannel = e.outChannel;
+
+    filter.Offset = filter.OffsetCopy = 0;  // the reader's window holds the offset now
+    if (!WriteChannelFilter(stagedHeader, &filter, section)) return 0;
+    ChannelCalibration calibration;
+    if (!ReadChannelCalibration(inHeader, &calibration, e.inChannel) ||
+        !WriteChannelCalibration(stagedHeader, &calibration, section))
+      return 0;
+    curve->file = 1;
+    curve->dataOffset = 12 + 4 * e.outChannel;
+    curve->sampleCount = 1;
+    curve->sampleType = 8;
+    curves.push_back(std::move(curve));
+    sources.push_back(std::move(source));
+    taken[e.outChannel] = true;
+    ++section;
+  }
+  if (sources.empty()) return 0;
+
+  merged.SondeAbbreviation = "MRGE";
+  merged.SondeLength = 0;
+  merged.Startdepth = static_cast<int>(first);
+  merged.EndDepth = static_cast<int>(last);
+  merged.Step = static_cast<int>(step);
+
+  const std::string general[][2] = {{"Ident", "QUORVANTA"},
+                                    {"Revision", "V1.5, Build: 406"},
+                                    {"Version", "101"},
+                                    {"LogType", "2"},
+                                    {"UserProcessFlag", std::to_string(p->userFlag)},
+                                    {"UserDLL", p->userLibrary},
+                                    {"SondeLength", "0"}};
+  bool keysWritten = true;
+  for (const auto& kv : general)
+    keysWritten = keysWritten && WritePrivateProfileString("General", kv[0].c_str(), kv[1].c_str(), stagedHeader);
+  merged.RecLineSize = static_cast<int>(TwelveChannelFileRecord::kSize);
+  WriteDataFileDirectory(stagedData, &merged);
+  if (!keysWritten) return 0;
+  if (!WriteHeaderInfo(stagedData, &merged, nullptr)) return 0;
+  WriteChannelDataLocation(stagedData, &curves, 0);
+  if (!WriteCurveRecords(stagedData, &curves)) return 0;
+  if (!WriteDefaultTrackSections(stagedHeader)) return 0;
+
+  OutputFile sink;
+  if (!sink.Open(stagedData)) return 0;
+  std::uint8_t out[TwelveChannelFileRecord::kSize];
+  for (long long d = first;;) {
+    TwelveChannelFileRecord rec;
+    // The depth in header units, as every reader of twelve-channel records
+    // takes it.
+    rec.depth = static_cast<std::int32_t>(d);
+    rec.mask = 0x0FFF;
+    for (const auto& s : sources) rec.values[s->outChannel - 1] = static_cast<float>(s->reader.GetValue(d));
+    EncodeTwelveChannel(rec, out);
+    if (!sink.Write(out, sizeof out)) return 0;
+    if (up) {
+      d -= step;
+      if (d < last) break;
+    } else {
+      d += step;
+      if (d > last) break;
+    }
+  }
+  if (!sink.Close()) return 0;
+  return stage.Commit() ? 1 : 0;
+}
+
+}  // namespace qv

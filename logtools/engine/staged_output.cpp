@@ -1,0 +1,194 @@
+#include "logtools/engine/staged_output.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <algorithm>
+#include <mutex>
+
+#include "platform/files/atomic_file.h"
+#include "platform/files/paths.h"
+#include "platform/text/cnum.h"
+#include "platform/trace/trace.h"
+
+namespace qv {
+
+namespace {
+
+std::mutex g_hookMutex;
+OutputFaultHook g_hook;
+
+constexpr std::size_t kBufferSize = 64 * 1024;
+
+// Removes a folder and the plain files in it.
+void RemoveFolder(const std::string& folder) {
+  if (DIR* d = opendir(folder.c_str())) {
+    while (dirent* e = readdir(d)) {
+      if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0) continue;
+      unlink((folder + "/" + e->d_name).c_str());
+    }
+    closedir(d);
+  }
+  rmdir(folder.c_str());
+}
+
+void SyncFolder(const std::string& folder) {
+  int fd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd >= 0) {
+    fsync(fd);
+    close(fd);
+  }
+}
+
+}  // namespace
+
+void SetOutputFaultHook(OutputFaultHook hook) {
+  std::lock_guard<std::mutex> lock(g_hookMutex);
+  g_hook = std::move(hook);
+}
+
+bool OutputFault(std::string_view step, const std::string& path) {
+  std::lock_guard<std::mutex> lock(g_hookMutex);
+  return g_hook && g_hook(step, path);
+}
+
+bool FileExists(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+StagedOutput::~StagedOutput() {
+  if (!folder_.empty()) RemoveFolder(folder_);
+}
+
+std::string StagedOutput::Stage(const std::string& finalPath, const std::string& stagedName) {
+  if (committed_) return {};
+  if (folder_.empty()) {
+    std::string parent = FolderPart(finalPath);
+    std::string tmpl = (parent.empty() ? std::string(".") : parent) + "/.qvstage-XXXXXX";
+    std::vector<char> buf(tmpl.begin(), tmpl.end());
+    buf.push_back('\0');
+    if (OutputFault("open", finalPath) || mkdtemp(buf.data()) == nullptr) {
+      Trace("staging folder for %s not made: %s", finalPath.c_str(), std::strerror(errno));
+      return {};
+    }
+    folder_ = buf.data();
+  }
+  std::string staged = folder_ + "/" + (stagedName.empty() ? FileNamePart(finalPath) : stagedName);
+  entries_.push_back({staged, finalPath});
+  return staged;
+}
+
+bool StagedOutput::Commit() {
+  if (folder_.empty() || committed_) return false;
+  // Keep the files about to be replaced as links in the staging folder, so
+  // that a failed rename can put them back.
+  std::vector<std::string> backups(entries_.size());
+  for (std::size_t i = 0; i < entries_.size(); ++i) {
+    if (!FileExists(entries_[i].staged)) return false;
+    if (!FileExists(entries_[i].final)) continue;
+    backups[i] = folder_ + "/.old" + std::to_string(i);
+    if (OutputFault("link", entries_[i].final) || link(entries_[i].final.c_str(), backups[i].c_str()) != 0) {
+      Trace("cannot keep %s for a roll-back: %s", entries_[i].final.c_str(), std::strerror(errno));
+      return false;
+    }
+  }
+  for (std::size_t i = 0; i < entries_.size(); ++i) {
+    if (OutputFault("rename", entries_[i].final) ||
+        rename(entries_[i].staged.c_str(), entries_[i].final.c_str()) != 0) {
+      Trace("cannot put %s in place: %s", entries_[i].final.c_str(), std::strerror(errno));
+      for (std::size_t j = i; j-- > 0;) {
+        if (!backups[j].empty())
+          rename(backups[j].c_str(), entries_[j].final.c_str());
+        else
+          unlink(entries_[j].final.c_str());
+      }
+      return false;
+    }
+  }
+  committed_ = true;
+  SyncFolder(FolderPart(entries_.front().final));
+  return true;
+}
+
+OutputFile::~OutputFile() {
+  if (fd_ >= 0) close(fd_);
+}
+
+bool OutputFile::Open(const std::string& path) {
+  path_ = path;
+  failed_ = false;
+  buffer_.clear();
+  buffer_.reserve(kBufferSize);
+  if (OutputFault("open", path)) return false;
+  fd_ = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  return fd_ >= 0;
+}
+
+bool OutputFile::Write(const void* data, std::size_t size) {
+  if (!ok()) return false;
+  const auto* p = static_cast<const unsigned char*>(data);
+  while (size > 0) {
+    std::size_t n = std::min(size, kBufferSize - buffer_.size());
+    buffer_.insert(buffer_.end(), p, p + n);
+    p += n;
+    size -= n;
+    if (buffer_.size() == kBufferSize && !Flush()) return false;
+  }
+  return true;
+}
+
+bool OutputFile::Flush() {
+  if (buffer_.empty()) return !failed_;
+  if (OutputFault("write", path_)) {
+    failed_ = true;
+    return false;
+  }
+  std::size_t done = 0;
+  while (done < buffer_.size()) {
+    ssize_t n = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      Trace("write to %s failed: %s", path_.c_str(), std::strerror(errno));
+      failed_ = true;
+      return false;
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  buffer_.clear();
+  return true;
+}
+
+bool OutputFile::Close() {
+  if (fd_ < 0) return false;
+  bool good = ok() && Flush();
+  if (good && (OutputFault("sync", path_) || fsync(fd_) != 0)) good = false;
+  if (close(fd_) != 0) good = false;
+  fd_ = -1;
+  return good;
+}
+
+bool CopyWholeFile(const std::string& from, const std::string& to) {
+  int in = open(from.c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) return false;
+  OutputFile out;
+  bool good = out.Open(to);
+  std::vector<unsigned char> buf(kBufferSize);
+  while (good) {
+    ssize_t n = read(in, buf.data(), buf.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) good = false;
+    if (n <= 0) break;
+    good = out.Write(buf.data(), static_cast<std::size_t>(n));
+  }
+  close(in);
+  return out.Close() && good;
+}
+
+}  // namespace qv

@@ -1,0 +1,150 @@
+#include "devices/simulator/unit/lumbracoder.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace fs = std::filesystem;
+using qv::sim::Lumbracoder;
+using qv::usb::SetupPacket;
+
+namespace {
+
+struct Attached {
+  std::shared_ptr<qv::sim::VirtualClock> clock = std::make_shared<qv::sim::VirtualClock>();
+  Lumbracoder unit{clock};
+  qv::usb::Device device = nullptr;
+  Attached() {
+    const qv::usb::MatchEntry match[1] = {{qv::sim::kUnitVendorId, qv::sim::kUnitProductId, 0, 0, 0, 0, 0}};
+    qv::usb::Callbacks cb;
+    cb.attach = [this](qv::usb::Device d, const qv::usb::DeviceInfo&) {
+      device = d;
+      return true;
+    };
+    unit.Init(match, cb);
+  }
+  qv::usb::Status Out(SetupPacket s, std::vector<uint8_t> data) {
+    uint32_t moved = 0;
+    return unit.TransferDefaultPipe(device, false, data.data(), static_cast<uint32_t>(data.size()), &moved, s, 1000);
+  }
+};
+
+SetupPacket Vendor(bool in, uint16_t code, uint16_t length) {
+  return {uint8_t(in ? 0xC0 : 0x40), 0x0C, 0, code, length};
+}
+
+}  // namespace
+
+// Every breach of the request layout is refused and noted.
+TEST(SimulatedUnit, ChecksEverySetupPacket) {
+  struct Case {
+    const char* name;
+    SetupPacket setup;
+    size_t dataLength;
+    bool accepted;
+  } cases[] = {
+      {"good", Vendor(false, 0x41, 2), 2, true},
+      {"request type", {0xC0, 0x0C, 0, 0x41, 2}, 2, false},
+      {"request", {0x40, 0x0B, 0, 0x41, 2}, 2, false},
+      {"value", {0x40, 0x0C, 1, 0x41, 2}, 2, false},
+      {"unknown command", Vendor(false, 0x4F, 2), 2, false},
+      {"command in high byte", Vendor(false, 0x141, 2), 2, false},
+      {"wLength", Vendor(false, 0x41, 3), 3, false},
+      {"data shorter than wLength", Vendor(false, 0x41, 2), 1, false},
+      {"direction", Vendor(false, 0x45, 8), 8, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Attached a;
+    EXPECT_EQ(a.Out(c.setup, std::vector<uint8_t>(c.dataLength, 1)) == qv::usb::kSuccess, c.accepted);
+    EXPECT_EQ(a.unit.ProtocolErrors().empty(), c.accepted);
+    EXPECT_EQ(a.unit.Journal().size(), c.accepted ? 1u : 0u);
+  }
+}
+
+TEST(SimulatedUnit, FirmwarePacketsAreChecked) {
+  auto packet = [](uint8_t code, uint16_t remaining) {
+    std::vector<uint8_t> p(64, 0);
+    p[0] = code;
+    p[1] = uint8_t(remaining);
+    p[2] = uint8_t(remaining >> 8);
+    unsigned sum = 0;
+    for (int i = 0; i < 63; ++i) sum += p[i];
+    p[63] = uint8_t(sum);
+    return p;
+  };
+  struct Case {
+    const char* name;
+    std::vector<std::vector<uint8_t>> packets;
+    bool loaded;
+  } cases[] = {
+      {"whole download", {packet(0xAC, 31), packet(0xAC, 1), packet(0xAA, 0), packet(0xAB, 5)}, true},
+      {"wrong remaining count", {packet(0xAC, 31), packet(0xAC, 2), packet(0xAA, 0), packet(0xAB, 5)}, false},
+      {"out of order", {packet(0xAA, 0), packet(0xAC, 1), packet(0xAB, 5)}, false},
+      {"image cut short", {packet(0xAC, 31), packet(0xAA, 0), packet(0xAB, 5)}, false},
+      {"bad checksum",
+       {packet(0xAC, 1), packet(0xAA, 0),
+        [&] {
+          auto p = packet(0xAB, 5);
+          p[63] ^= 1;
+          return p;
+        }()},
+       false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Attached a;
+    for (auto p : c.packets) {
+      uint32_t moved = 0;
+      a.unit.TransferBulk(a.device, 0x02, false, p.data(), 64, &moved, 1000);
+    }
+    EXPECT_EQ(a.unit.FirmwareLoaded() && a.unit.ProtocolErrors().empty(), c.loaded);
+  }
+}
+
+TEST(SimulatedUnit, WinchMovesTheDepthOnItsClock) {
+  Attached a;
+  ASSERT_EQ(a.Out(Vendor(false, qv::sim::kCmdSetDepth, 4), {0x10, 0x27, 0, 0}), qv::usb::kSuccess);  // 10000
+  ASSERT_EQ(a.Out(Vendor(false, qv::sim::kCmdWinch, 2), {1, 5}), qv::usb::kSuccess);  // lower at 50 counts/s
+  a.clock->Advance(2000);
+  uint8_t reply[8] = {};
+  uint32_t moved = 0;
+  ASSERT_EQ(a.unit.TransferDefaultPipe(a.device, true, reply, 8, &moved, Vendor(true, qv::sim::kCmdAbsDepth, 8), 1000),
+            qv::usb::kSuccess);
+  EXPECT_EQ(a.unit.State().depth, 10100);
+  ASSERT_EQ(a.Out(Vendor(false, qv::sim::kCmdWinch, 2), {2, 5}), qv::usb::kSuccess);  // raise
+  a.clock->Advance(1000);
+  a.unit.TransferDefaultPipe(a.device, true, reply, 8, &moved, Vendor(true, qv::sim::kCmdAbsDepth, 8), 1000);
+  EXPECT_EQ(reply[0] | reply[1] << 8, 10050);
+}
+
+TEST(SimulatedUnit, ScenarioFiles) {
+  const fs::path dir = fs::temp_directory_path() / ("qv_sim_" + std::to_string(::getpid()));
+  fs::create_directories(dir);
+  struct Case {
+    const char* text;
+    bool ok;
+  } cases[] = {
+      {"# a unit\nabsent = 1\ndepth = 2500\ntension=-40\nidentity = 1 2 3 4 5 6 7 ff\n", true},
+      {"bogus = 1\n", false},
+      {"depth\n", false},
+      {"identity = 1 2 3\n", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    std::ofstream(dir / "s.txt") << c.text;
+    std::string error;
+    auto unit = Lumbracoder::FromScenario((dir / "s.txt").string(), &error);
+    EXPECT_EQ(unit != nullptr, c.ok) << error;
+    if (unit) {
+      EXPECT_TRUE(unit->GetFaults().absentAtOpen);
+      EXPECT_EQ(unit->State().depth, 2500);
+      EXPECT_EQ(unit->State().rawTension, -40);
+      EXPECT_EQ(unit->State().identity[7], 0xFF);
+    } else {
+      EXPECT_FALSE(error.empty());
+    }
+  }
+  fs::remove_all(dir);
+}
