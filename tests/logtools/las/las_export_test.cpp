@@ -398,7 +398,7 @@ TEST(LasExportTest, CalibrationSources) {
   }
 }
 
-TEST(LasExportTest, WindowRowsAndStatistics) {
+TEST(LasExportTest, WindowRows) {
   const std::string dir = Scratch("window_rows");
   Write(dir + "/X.hed",
         "[General]\r\nIdent=QUORVANTA\r\nSondeLength=100\r\n"
@@ -419,19 +419,6 @@ TEST(LasExportTest, WindowRowsAndStatistics) {
     for (int i = 0; i < 3; ++i) EXPECT_EQ(table[i].OffsetCopy, c.channelRows[i]) << c.logMode << " channel " << i + 1;
     EXPECT_EQ(table[0].FilterWidth, 51) << "filter widths are held to the window";
   }
-
-  std::vector<double> values = {5, 1, 4, 2, 3, 100, 0};
-  std::vector<double*> rows;
-  for (double& v : values) rows.push_back(&v);
-  struct Stat {
-    int kind, n, centre;
-    double expected;
-  };
-  for (Stat s : {Stat{1, 5, 2, 3.0}, Stat{2, 5, 2, 3.0}, Stat{3, 5, 2, 3.0}, Stat{2, 3, 4, 3.0},
-                 Stat{0x101, 3, 1, 10.0 / 3}, Stat{4, 5, 2, 0.0}, Stat{1, 7, 6, 26.25}})
-    EXPECT_DOUBLE_EQ(WindowStatisticColumn(s.kind, s.n, rows.data(), static_cast<int>(rows.size()), s.centre, 0),
-                     s.expected)
-        << s.kind << "/" << s.n << "@" << s.centre;
 }
 
 }  // namespace
