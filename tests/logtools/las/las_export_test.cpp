@@ -13,6 +13,7 @@
 #include "header/header.h"
 #include "header/hed_file.h"
 #include "platform/files/atomic_file.h"
+#include "platform/files/paths.h"
 #include "platform/text/msgbox.h"
 
 namespace {
@@ -474,6 +475,75 @@ TEST(LasExportTest, AnIndependentReaderReadsTheExportedFiles) {
   const std::string json = ReadWithLasJs(log.settings.LasPath);
   for (const char* fragment : {R"("rowCount":9)", R"("nulls":[0,3,3])", R"("first":[10.08,-999.25,-999.25])"})
     EXPECT_NE(json.find(fragment), std::string::npos) << json;
+}
+
+}  // namespace
+
+#include "logtools/las/las_dialog_model.h"
+
+namespace {
+
+TEST(LasDialogModelTest, IntervalsOfferedForALog) {
+  struct Case {
+    int depthUnit, step;
+    std::vector<int> values;
+    int selected;
+  };
+  for (const Case& c : {Case{0, 10, {10, 20, 50, 100}, 0}, Case{0, 25, {50, 100}, 0}, Case{0, 50, {50, 100}, 0},
+                        Case{1, 50, {50, 100, 250, 500}, 0}, Case{1, 100, {100, 250, 500}, 0},
+                        Case{1, 250, {250, 500}, 0}, Case{0, 1000, {}, 0}}) {
+    HeaderInfo header;
+    header.DepthUnit = c.depthUnit;
+    header.Step = c.step;
+    const IntervalChoices choices = LasIntervalChoices(header);
+    EXPECT_EQ(choices.values, c.values) << c.depthUnit << "/" << c.step;
+    EXPECT_EQ(choices.selected, c.selected) << c.depthUnit << "/" << c.step;
+  }
+}
+
+TEST(LasDialogModelTest, FromAndToAreCheckedAndRounded) {
+  struct Case {
+    const char* name;
+    int logMode, start, end;
+    int from, to, interval;
+    int checkedFrom, checkedTo;
+  };
+  const Case cases[] = {
+      {"down, rounded up and down", 12, 100000, 150000, 100030, 149990, 50, 100050, 149950},
+      {"down, From beyond the log", 12, 100000, 150000, 160000, 150000, 50, 100000, 150000},
+      {"down, From not below To", 12, 100000, 150000, 120000, 110000, 50, 100000, 150000},
+      {"up, rounded the other way", 11, 150000, 100000, 149990, 100030, 50, 149950, 100050},
+      {"up, To beyond the log", 11, 150000, 100000, 150000, 90000, 50, 150000, 100000},
+  };
+  for (const Case& c : cases) {
+    HeaderInfo header;
+    header.LogMode = c.logMode;
+    header.Startdepth = c.start;
+    header.EndDepth = c.end;
+    EXPECT_EQ(CheckLasFrom(header, c.from, c.to, c.interval), c.checkedFrom) << c.name;
+    EXPECT_EQ(CheckLasTo(header, c.from, c.to, c.interval), c.checkedTo) << c.name;
+  }
+}
+
+TEST(LasDialogModelTest, UserFunctionsOfASondeNeedAnIniAndALibrary) {
+  const std::string dir = Scratch("uf_choices");
+  Write(dir + "/KSTQ.INI", "[General]\r\nUPName=Plain\r\n");
+  Write(dir + "/KSTQ.so", "");
+  Write(dir + "/KSTQ3.ini", "[General]\r\nUPName=\r\n");
+  Write(dir + "/KSTQ3.so", "");
+  Write(dir + "/KSTQ7.INI", "[General]\r\nUPName=No library\r\n");
+  Write(dir + "/kstq12.ini", "[General]\r\n");
+  Write(dir + "/KSTQ12.DLL", "");
+  Write(dir + "/OTHR.INI", "[General]\r\nUPName=Other sonde\r\n");
+  Write(dir + "/OTHR.so", "");
+  std::vector<std::string> names, libraries;
+  for (const UserFunctionChoice& c : LasUserFunctionChoices(dir, "KSTQ")) {
+    names.push_back(c.name);
+    libraries.push_back(qv::FileNamePart(c.libraryPath));
+  }
+  EXPECT_EQ(names, (std::vector<std::string>{"Plain", "???", "???"}));
+  EXPECT_EQ(libraries, (std::vector<std::string>{"KSTQ.so", "KSTQ3.so", "KSTQ12.DLL"}));
+  EXPECT_EQ(LasPathFor("/data/run.1/WELL7.LOG"), "/data/run.1/WELL7.LAS");
 }
 
 }  // namespace
