@@ -247,6 +247,19 @@ TEST(LasExportTest, DirectionsAndRowCounts) {
   }
 }
 
+TEST(LasExportTest, AReversedExportWithoutRowsWritesOnlyTheSections) {
+  std::string hed = kSixHeader;
+  hed.replace(hed.find("LogMode=12"), 10, "LogMode=10");
+  Log log("no_rows", "BH7.LOG", "", hed);
+  log.settings.ReverseDepth = 1;
+  const LasChannels channels = log.Pick({"GR"});
+  ASSERT_EQ(ExportLas(&log.settings, &log.header, &channels), 1);
+  const std::string las = Read(log.settings.LasPath);
+  EXPECT_TRUE(DataRows(las).empty());
+  const std::string columns = "~A  DEPTH     GR        \r\n";
+  EXPECT_EQ(las.substr(las.size() - columns.size()), columns);
+}
+
 TEST(LasExportTest, RowsPastTheEndOfTheDataAreNull) {
   Log log("past_end", "BH7.LOG", SixChannelRecords(), kSixHeader);
   log.settings.FromDepth = 10040;
