@@ -10,10 +10,13 @@
 #include <cstring>
 #include <fstream>
 #include <memory>
+#include <span>
 
+#include "app/core/statistics/statistics.h"
 #include "header/header.h"
 #include "header/hed_file.h"
 #include "header/user_function_ini.h"
+#include "logdoc/records/records.h"
 #include "platform/files/atomic_file.h"
 #include "platform/files/paths.h"
 #include "platform/text/cnum.h"
@@ -28,10 +31,10 @@ constexpr int kOutputRow = 25;  // the row a window hands on
 constexpr int kInputRow = 51;   // the row a value enters without delay
 constexpr int kMinRows = 52;
 constexpr int kMaxDelayRows = 100000;  // a corrupt sonde length must not exhaust memory
-constexpr int kMaxFilterWidth = 51;
+constexpr int kMaxFilterWidth = qv::kMaxStatisticWindow;
 constexpr int kMaxRecordSize = 1 << 20;
-constexpr int kSixRecordSize = 14;
-constexpr int kTwelveRecordSize = 64;
+constexpr int kSixRecordSize = static_cast<int>(qv::SixChannelFileRecord::kSize);
+constexpr int kTwelveRecordSize = static_cast<int>(qv::TwelveChannelFileRecord::kSize);
 constexpr int kRowValues = 16;
 constexpr int kTimeElement = 13;
 constexpr double kFeetPerMetre = 3.280839895;
@@ -84,20 +87,6 @@ int CentimetresToLogUnits(int cm, const HeaderInfo& header) {
     return static_cast<int>(std::clamp<long long>(static_cast<long long>(cm) * 10, INT_MIN, INT_MAX));
   const double v = static_cast<double>(cm) * kFeetPerMetre * 10.0;
   return static_cast<int>(std::clamp(v, static_cast<double>(INT_MIN), static_cast<double>(INT_MAX)));
-}
-
-std::uint16_t U16(const unsigned char* p) {
-  return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-}
-std::int32_t I32(const unsigned char* p) {
-  return static_cast<std::int32_t>(static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-                                   (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24));
-}
-float F32(const unsigned char* p) {
-  std::uint32_t bits = static_cast<std::uint32_t>(I32(p));
-  float f;
-  std::memcpy(&f, &bits, sizeof f);
-  return f;
 }
 
 // Whether the LAS file would overwrite one of the files the export reads.
@@ -170,41 +159,6 @@ bool CopyRows(std::FILE* rows, qv::AtomicFile& out, bool reversed) {
 }
 
 }  // namespace
-
-double WindowStatisticColumn(int kind, int n, double* const* rows, int rowCount, int centre, int column) {
-  kind &= 0xFF;
-  n = std::clamp(n, 1, kMaxFilterWidth);
-  const int first = centre - n / 2;
-  double values[kMaxFilterWidth];
-  int count = 0;
-  for (int i = 0; i < n; ++i) {
-    const int r = first + i;
-    if (r >= 0 && r < rowCount) values[count++] = rows[r][column];
-  }
-  if (count == 0) return 0.0;
-  switch (kind) {
-    case 1: {
-      double sum = 0;
-      for (int i = 0; i < count; ++i) sum += values[i];
-      return sum / count;
-    }
-    case 2:
-      std::sort(values, values + count);
-      return values[count / 2];
-    case 3: {
-      std::sort(values, values + count);
-      const int mid = count / 2;
-      const int d = mid | 1;
-      const int from = std::max(0, mid - d / 2);
-      const int to = std::min(count, from + d);
-      double sum = 0;
-      for (int i = from; i < to; ++i) sum += values[i];
-      return sum / (to - from);
-    }
-    default:
-      return 0.0;
-  }
-}
 
 void WriteLasHeader(std::string& out, const HeaderInfo& header, const LasExportSettings& s) {
   const char* unit = header.DepthUnit == 0 ? "M" : "FT";
@@ -454,24 +408,31 @@ int ExportLas(LasExportSettings* settings, const HeaderInfo* header, const LasCh
 
     // The record's time travels through the window beside its values, so a
     // row's TIME belongs to the same record as its channel values.
-    double scale = 50;
     double time = kLasNull;
-    if (!endOfData && twelve) time = I32(&record[4]);
-    if (!endOfData && !twelve) scale = record[1] == 0 ? 50 : record[1];
+    double x[qv::TwelveChannelFileRecord::kChannels] = {};
+    if (!endOfData && twelve) {
+      const auto r =
+          qv::TwelveChannelFileRecord::Decode(std::span<const std::uint8_t, qv::TwelveChannelFileRecord::kSize>(
+              record.data(), qv::TwelveChannelFileRecord::kSize));
+      time = r.time;
+      for (int c = 0; c < nch; ++c) x[c] = r.values[c];
+    } else if (!endOfData) {
+      const auto r = qv::SixChannelFileRecord::Decode(std::span<const std::uint8_t, qv::SixChannelFileRecord::kSize>(
+          record.data(), qv::SixChannelFileRecord::kSize));
+      for (int c = 0; c < nch; ++c) x[c] = r.Scaled(c);
+    }
     raw.Row(kInputRow)[nch] = time;
     row[kTimeElement] = raw.Row(kOutputRow)[nch];
     for (int c = 0; c < nch; ++c) {
       double value = kLasNull;
       if (!endOfData) {
-        const double x =
-            twelve ? static_cast<double>(F32(&record[16 + 4 * c])) : U16(&record[2 + 2 * c]) * 50.0 / scale;
         const double* k = coefficients[c];
-        value = k[0] + k[1] * x + k[2] * x * x + k[3] * x * x * x;
+        value = k[0] + k[1] * x[c] + k[2] * x[c] * x[c] + k[3] * x[c] * x[c] * x[c];
       }
       raw.Row(filters[c].OffsetCopy)[c] = value;
       const ChannelFilter& f = filters[c];
       if (s.RawFilter != 0 && f.FilterType != 0 && f.FilterWidth > 1)
-        input[c] = WindowStatisticColumn(f.FilterType, f.FilterWidth, raw.Rows(), windowRows, kOutputRow, c);
+        input[c] = qv::WindowStatisticColumn(f.FilterType, f.FilterWidth, raw.Rows(), kOutputRow, c);
       else
         input[c] = raw.Row(kOutputRow)[c];
     }
@@ -489,7 +450,7 @@ int ExportLas(LasExportSettings* settings, const HeaderInfo* header, const LasCh
         const UserFunctionFilter& f = outputFilters[c];
         const int width = std::clamp<int>(f.FilterWidth, 0, kMaxFilterWidth);
         row[c + 1] = f.FilterType != 0 && width > 1
-                         ? WindowStatisticColumn(f.FilterType, width, output.Rows(), windowRows, kOutputRow, c)
+                         ? qv::WindowStatisticColumn(f.FilterType, width, output.Rows(), kOutputRow, c)
                          : output.Row(kOutputRow)[c];
       }
       output.Move();

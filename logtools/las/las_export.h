@@ -50,8 +50,3 @@ void ReadExportCalibration(const std::string& path, double (*coefficients)[4]);
 // Reads the sonde length and the channel filters of the log, stores each
 // channel's window row in OffsetCopy and returns the window's row count.
 int SetUpExportChannels(const std::string& dataPath, const HeaderInfo& header, ChannelFilter* table, int channels);
-
-// Statistic of one column over the n rows centred on centre: 1 mean, 2
-// median, 3 trimmed mean; any other kind gives 0. n is held to 1..51 and the
-// rows to those of the window.
-double WindowStatisticColumn(int kind, int n, double* const* rows, int rowCount, int centre, int column);

@@ -13,6 +13,7 @@
 #include "header/header.h"
 #include "header/hed_file.h"
 #include "platform/files/atomic_file.h"
+#include "platform/files/paths.h"
 #include "platform/text/msgbox.h"
 
 namespace {
@@ -246,6 +247,19 @@ TEST(LasExportTest, DirectionsAndRowCounts) {
   }
 }
 
+TEST(LasExportTest, AReversedExportWithoutRowsWritesOnlyTheSections) {
+  std::string hed = kSixHeader;
+  hed.replace(hed.find("LogMode=12"), 10, "LogMode=10");
+  Log log("no_rows", "BH7.LOG", "", hed);
+  log.settings.ReverseDepth = 1;
+  const LasChannels channels = log.Pick({"GR"});
+  ASSERT_EQ(ExportLas(&log.settings, &log.header, &channels), 1);
+  const std::string las = Read(log.settings.LasPath);
+  EXPECT_TRUE(DataRows(las).empty());
+  const std::string columns = "~A  DEPTH     GR        \r\n";
+  EXPECT_EQ(las.substr(las.size() - columns.size()), columns);
+}
+
 TEST(LasExportTest, RowsPastTheEndOfTheDataAreNull) {
   Log log("past_end", "BH7.LOG", SixChannelRecords(), kSixHeader);
   log.settings.FromDepth = 10040;
@@ -398,7 +412,7 @@ TEST(LasExportTest, CalibrationSources) {
   }
 }
 
-TEST(LasExportTest, WindowRowsAndStatistics) {
+TEST(LasExportTest, WindowRows) {
   const std::string dir = Scratch("window_rows");
   Write(dir + "/X.hed",
         "[General]\r\nIdent=QUORVANTA\r\nSondeLength=100\r\n"
@@ -419,19 +433,6 @@ TEST(LasExportTest, WindowRowsAndStatistics) {
     for (int i = 0; i < 3; ++i) EXPECT_EQ(table[i].OffsetCopy, c.channelRows[i]) << c.logMode << " channel " << i + 1;
     EXPECT_EQ(table[0].FilterWidth, 51) << "filter widths are held to the window";
   }
-
-  std::vector<double> values = {5, 1, 4, 2, 3, 100, 0};
-  std::vector<double*> rows;
-  for (double& v : values) rows.push_back(&v);
-  struct Stat {
-    int kind, n, centre;
-    double expected;
-  };
-  for (Stat s : {Stat{1, 5, 2, 3.0}, Stat{2, 5, 2, 3.0}, Stat{3, 5, 2, 3.0}, Stat{2, 3, 4, 3.0},
-                 Stat{0x101, 3, 1, 10.0 / 3}, Stat{4, 5, 2, 0.0}, Stat{1, 7, 6, 26.25}})
-    EXPECT_DOUBLE_EQ(WindowStatisticColumn(s.kind, s.n, rows.data(), static_cast<int>(rows.size()), s.centre, 0),
-                     s.expected)
-        << s.kind << "/" << s.n << "@" << s.centre;
 }
 
 }  // namespace
@@ -487,6 +488,75 @@ TEST(LasExportTest, AnIndependentReaderReadsTheExportedFiles) {
   const std::string json = ReadWithLasJs(log.settings.LasPath);
   for (const char* fragment : {R"("rowCount":9)", R"("nulls":[0,3,3])", R"("first":[10.08,-999.25,-999.25])"})
     EXPECT_NE(json.find(fragment), std::string::npos) << json;
+}
+
+}  // namespace
+
+#include "logtools/las/las_dialog_model.h"
+
+namespace {
+
+TEST(LasDialogModelTest, IntervalsOfferedForALog) {
+  struct Case {
+    int depthUnit, step;
+    std::vector<int> values;
+    int selected;
+  };
+  for (const Case& c : {Case{0, 10, {10, 20, 50, 100}, 0}, Case{0, 25, {50, 100}, 0}, Case{0, 50, {50, 100}, 0},
+                        Case{1, 50, {50, 100, 250, 500}, 0}, Case{1, 100, {100, 250, 500}, 0},
+                        Case{1, 250, {250, 500}, 0}, Case{0, 1000, {}, 0}}) {
+    HeaderInfo header;
+    header.DepthUnit = c.depthUnit;
+    header.Step = c.step;
+    const IntervalChoices choices = LasIntervalChoices(header);
+    EXPECT_EQ(choices.values, c.values) << c.depthUnit << "/" << c.step;
+    EXPECT_EQ(choices.selected, c.selected) << c.depthUnit << "/" << c.step;
+  }
+}
+
+TEST(LasDialogModelTest, FromAndToAreCheckedAndRounded) {
+  struct Case {
+    const char* name;
+    int logMode, start, end;
+    int from, to, interval;
+    int checkedFrom, checkedTo;
+  };
+  const Case cases[] = {
+      {"down, rounded up and down", 12, 100000, 150000, 100030, 149990, 50, 100050, 149950},
+      {"down, From beyond the log", 12, 100000, 150000, 160000, 150000, 50, 100000, 150000},
+      {"down, From not below To", 12, 100000, 150000, 120000, 110000, 50, 100000, 150000},
+      {"up, rounded the other way", 11, 150000, 100000, 149990, 100030, 50, 149950, 100050},
+      {"up, To beyond the log", 11, 150000, 100000, 150000, 90000, 50, 150000, 100000},
+  };
+  for (const Case& c : cases) {
+    HeaderInfo header;
+    header.LogMode = c.logMode;
+    header.Startdepth = c.start;
+    header.EndDepth = c.end;
+    EXPECT_EQ(CheckLasFrom(header, c.from, c.to, c.interval), c.checkedFrom) << c.name;
+    EXPECT_EQ(CheckLasTo(header, c.from, c.to, c.interval), c.checkedTo) << c.name;
+  }
+}
+
+TEST(LasDialogModelTest, UserFunctionsOfASondeNeedAnIniAndALibrary) {
+  const std::string dir = Scratch("uf_choices");
+  Write(dir + "/KSTQ.INI", "[General]\r\nUPName=Plain\r\n");
+  Write(dir + "/KSTQ.so", "");
+  Write(dir + "/KSTQ3.ini", "[General]\r\nUPName=\r\n");
+  Write(dir + "/KSTQ3.so", "");
+  Write(dir + "/KSTQ7.INI", "[General]\r\nUPName=No library\r\n");
+  Write(dir + "/kstq12.ini", "[General]\r\n");
+  Write(dir + "/KSTQ12.DLL", "");
+  Write(dir + "/OTHR.INI", "[General]\r\nUPName=Other sonde\r\n");
+  Write(dir + "/OTHR.so", "");
+  std::vector<std::string> names, libraries;
+  for (const UserFunctionChoice& c : LasUserFunctionChoices(dir, "KSTQ")) {
+    names.push_back(c.name);
+    libraries.push_back(qv::FileNamePart(c.libraryPath));
+  }
+  EXPECT_EQ(names, (std::vector<std::string>{"Plain", "???", "???"}));
+  EXPECT_EQ(libraries, (std::vector<std::string>{"KSTQ.so", "KSTQ3.so", "KSTQ12.DLL"}));
+  EXPECT_EQ(LasPathFor("/data/run.1/WELL7.LOG"), "/data/run.1/WELL7.LAS");
 }
 
 }  // namespace
