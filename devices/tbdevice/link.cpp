@@ -20,10 +20,9 @@
 namespace tbdev {
 namespace {
 
-std::unique_ptr<LibraryState>& StatePtr() {
-  static std::unique_ptr<LibraryState> s = std::make_unique<LibraryState>();
-  return s;
-}
+// Heap objects, so that no static destructor of the process can free them
+// before the library's own unload has run; ReleaseGlobals frees them.
+LibraryState* g_state = nullptr;
 
 struct Globals {
   Timing timing;
@@ -35,8 +34,6 @@ struct Globals {
   std::shared_ptr<ThermoLogger> thermo;
 };
 
-// On the heap, so that it outlives the static destructors that may still
-// unload; freed by ReleaseGlobals when the library is unloaded.
 Globals* g_globals = nullptr;
 
 Globals& G() {
@@ -78,12 +75,14 @@ void Pause(uint32_t ms) {
 }
 
 LibraryState& State() {
-  return *StatePtr();
+  if (!g_state) g_state = new LibraryState;
+  return *g_state;
 }
 
 void ResetForTests() {
   CloseUsbLink();
-  StatePtr() = std::make_unique<LibraryState>();
+  delete g_state;
+  g_state = new LibraryState;
 }
 
 // ---------------------------------------------------------------------------
@@ -117,6 +116,8 @@ bool LibraryLoaded() {
 }
 
 void ReleaseGlobals() {
+  delete g_state;
+  g_state = nullptr;
   delete g_globals;
   g_globals = nullptr;
 }
