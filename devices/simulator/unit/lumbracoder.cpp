@@ -67,6 +67,14 @@ int32_t GetLe32(const uint8_t* p) {
   return static_cast<int32_t>(p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24));
 }
 
+// The journal and the error list keep the latest entries only, so that a
+// unit that runs for days does not grow without end.
+template <class T>
+void KeepLatest(std::vector<T>& v) {
+  constexpr size_t kMost = 100000;
+  if (v.size() > kMost) v.erase(v.begin(), v.begin() + kMost / 2);
+}
+
 bool Spoil(int& counter) {
   if (counter <= 0) return false;
   --counter;
@@ -226,6 +234,8 @@ Status Lumbracoder::TransferDefaultPipe(qv::usb::Device device, bool read, uint8
                                         uint32_t* transferred, const qv::usb::SetupPacket& setup, uint32_t) {
   if (transferred) *transferred = 0;
   std::lock_guard<std::mutex> lock(m_);
+  KeepLatest(journal_);
+  KeepLatest(errors_);
   if (device != this || !attached_) return kNoDevice;
   auto error = [&](const std::string& what) {
     char head[64];
@@ -263,6 +273,8 @@ Status Lumbracoder::TransferBulk(qv::usb::Device device, uint8_t pipe, bool read
                                  uint32_t* transferred, uint32_t) {
   if (transferred) *transferred = 0;
   std::lock_guard<std::mutex> lock(m_);
+  KeepLatest(errors_);
+  KeepLatest(delivered_);
   if (device != this || !attached_) return kNoDevice;
   if (read) {
     if (pipe != kBulkIn) {
