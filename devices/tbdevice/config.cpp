@@ -131,10 +131,7 @@ void ReadTensionFile() {
 }
 
 void OpenThermoLogger() {
-  if (!BindThermoLogger()) {
-    qv::Trace("TBdevice: NEVA_THRM is there but libthrm32 is not");
-    return;
-  }
+  BindThermoLogger();
   ThermoLogger* t = Thermo();
   t->open(2);
   if (t->open(1)) {

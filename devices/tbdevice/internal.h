@@ -190,7 +190,7 @@ class Descrambler {
   uint32_t r_ = 5282;
 };
 
-// The thermocouple logger, reached through libthrm32 when it is installed.
+// The thermocouple logger (libthrm32; tests install a fake).
 struct ThermoLogger {
   std::function<int(int16_t port)> open;
   std::function<void(int16_t port)> close;
@@ -198,7 +198,7 @@ struct ThermoLogger {
   std::function<int(int16_t port, int16_t channel, char type, int16_t factor, int16_t offset, int16_t gain)> setChannel;
   std::function<int(long* value, int16_t port, int16_t channel, int16_t filtered)> getTemp;
 };
-// The logger binding (tests install a fake). Returns false when THRM32 is not there.
+// Binds the logger to libthrm32 unless one is installed already.
 bool BindThermoLogger();
 void SetThermoLogger(std::shared_ptr<ThermoLogger> logger);
 ThermoLogger* Thermo();

@@ -12,7 +12,7 @@
 
 #include "devices/simulator/unit/lumbracoder.h"
 #include "devices/tbdevice/internal.h"
-#include "platform/dynlib/dynlib.h"
+#include "devices/thrm32/thrm32.h"
 #include "platform/files/atomic_file.h"
 #include "platform/files/paths.h"
 #include "platform/trace/trace.h"
@@ -20,10 +20,9 @@
 namespace tbdev {
 namespace {
 
-std::unique_ptr<LibraryState>& StatePtr() {
-  static std::unique_ptr<LibraryState> s = std::make_unique<LibraryState>();
-  return s;
-}
+// Heap objects, so that no static destructor of the process can free them
+// before the library's own unload has run; ReleaseGlobals frees them.
+LibraryState* g_state = nullptr;
 
 struct Globals {
   Timing timing;
@@ -33,11 +32,8 @@ struct Globals {
   ToolkitFactory factory;
   std::vector<EmbeddedImage> embedded;
   std::shared_ptr<ThermoLogger> thermo;
-  qv::DynLib thermoLib;
 };
 
-// On the heap, so that it outlives the static destructors that may still
-// unload; freed by ReleaseGlobals when the library is unloaded.
 Globals* g_globals = nullptr;
 
 Globals& G() {
@@ -79,12 +75,14 @@ void Pause(uint32_t ms) {
 }
 
 LibraryState& State() {
-  return *StatePtr();
+  if (!g_state) g_state = new LibraryState;
+  return *g_state;
 }
 
 void ResetForTests() {
   CloseUsbLink();
-  StatePtr() = std::make_unique<LibraryState>();
+  delete g_state;
+  g_state = new LibraryState;
 }
 
 // ---------------------------------------------------------------------------
@@ -118,6 +116,8 @@ bool LibraryLoaded() {
 }
 
 void ReleaseGlobals() {
+  delete g_state;
+  g_state = nullptr;
   delete g_globals;
   g_globals = nullptr;
 }
@@ -345,32 +345,17 @@ ThermoLogger* Thermo() {
   return G().thermo.get();
 }
 
+// libthrm32 is linked at load time; only the marker NEVA_THRM makes the
+// library use it.
 bool BindThermoLogger() {
   Globals& g = G();
   if (g.thermo) return true;
-  std::string path = FindProgramFile("libthrm32.so");
-  if (path.empty() || !g.thermoLib.Load(path)) return false;
-  using OpenFn = int (*)(int16_t);
-  using CloseFn = void (*)(int16_t);
-  using ResFn = int (*)(int16_t, int16_t);
-  using ChanFn = int (*)(int16_t, int16_t, char, int16_t, int16_t, int16_t);
-  using TempFn = int (*)(long*, int16_t, int16_t, int16_t);
-  auto open = g.thermoLib.Function<OpenFn>("thrm_open_unit");
-  auto close = g.thermoLib.Function<CloseFn>("thrm_close_unit");
-  auto res = g.thermoLib.Function<ResFn>("thrm_set_resolution");
-  auto chan = g.thermoLib.Function<ChanFn>("thrm_set_channel");
-  auto temp = g.thermoLib.Function<TempFn>("thrm_get_temp");
-  if (!open || !close || !res || !chan || !temp) {
-    qv::Trace("TBdevice: libthrm32 lacks an entry point");
-    g.thermoLib.Unload();
-    return false;
-  }
   auto t = std::make_shared<ThermoLogger>();
-  t->open = open;
-  t->close = close;
-  t->setResolution = res;
-  t->setChannel = chan;
-  t->getTemp = temp;
+  t->open = thrm_open_unit;
+  t->close = thrm_close_unit;
+  t->setResolution = thrm_set_resolution;
+  t->setChannel = thrm_set_channel;
+  t->getTemp = thrm_get_temp;
   g.thermo = t;
   return true;
 }

@@ -93,7 +93,7 @@ extern "C" uint32_t GetSonde6ChannelPacket(SixChannelPacket* packet, AnalogStatu
   if (!lock.Acquired()) return TB_STATUS_REQUEST_FAILED;
   if (LoggingOff()) return TB_STATUS_NO_DATA;
   if (!packet) return TB_STATUS_BAD_PARAMETER;
-  uint8_t r[23] = {};
+  uint8_t r[sizeof(SixChannelPacket)] = {};  // 23 bytes come; the spare byte stays the caller's
   const uint32_t st = DataRead(r, 23, status);
   if ((st & 0xFF) != TB_STATUS_DATA) return st;  // the caller's packet stays as it was
   SixChannelPacket p = tb::SixChannelFromBytes(r);

@@ -1,11 +1,14 @@
 #include "devices/simulator/unit/lumbracoder.h"
 
+#include <unistd.h>
+
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <sstream>
 
 #include "devices/simulator/unit/sonde_data.h"
+#include "platform/profile/profile.h"
 
 namespace qv::sim {
 namespace {
@@ -64,6 +67,14 @@ int32_t GetLe32(const uint8_t* p) {
   return static_cast<int32_t>(p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24));
 }
 
+// The journal and the error list keep the latest entries only, so that a
+// unit that runs for days does not grow without end.
+template <class T>
+void KeepLatest(std::vector<T>& v) {
+  constexpr size_t kMost = 100000;
+  if (v.size() > kMost) v.erase(v.begin(), v.begin() + kMost / 2);
+}
+
 bool Spoil(int& counter) {
   if (counter <= 0) return false;
   --counter;
@@ -79,58 +90,58 @@ Lumbracoder::Lumbracoder(std::shared_ptr<Clock> clock) : clock_(std::move(clock)
 Lumbracoder::~Lumbracoder() = default;
 
 std::unique_ptr<Lumbracoder> Lumbracoder::FromScenario(const std::string& path, std::string* error) {
-  std::ifstream in(path);
-  if (!in) {
+  if (::access(path.c_str(), R_OK) != 0) {
     if (error) *error = "cannot read scenario file " + path;
     return nullptr;
   }
-  auto unit = std::make_unique<Lumbracoder>();
-  Faults f;
-  UnitState s;
-  std::string line;
-  int lineNo = 0;
-  auto bad = [&](const std::string& why) {
-    if (error) *error = path + ":" + std::to_string(lineNo) + ": " + why;
-    return nullptr;
+  constexpr char kSection[] = "Lumbracoder";
+  auto text = [&](const char* key) { return qv::GetProfileText(path, kSection, key); };
+  auto number = [&](const char* key, long lo, long hi, long def, long* out) {
+    const std::string v = text(key);
+    if (v.empty()) {
+      *out = def;
+      return true;
+    }
+    char* end = nullptr;
+    const long n = std::strtol(v.c_str(), &end, 10);
+    if (*end || n < lo || n > hi) {
+      if (error)
+        *error = path + ": [Lumbracoder] " + key + " = " + v + " is not a number from " + std::to_string(lo) + " to " +
+                 std::to_string(hi);
+      return false;
+    }
+    *out = n;
+    return true;
   };
-  while (std::getline(in, line)) {
-    ++lineNo;
-    const auto hash = line.find('#');
-    if (hash != std::string::npos) line.erase(hash);
-    const auto eq = line.find('=');
-    auto trim = [](std::string t) {
-      const auto b = t.find_first_not_of(" \t\r");
-      const auto e = t.find_last_not_of(" \t\r");
-      return b == std::string::npos ? std::string() : t.substr(b, e - b + 1);
-    };
-    if (trim(line).empty()) continue;
-    if (eq == std::string::npos) return bad("no '='");
-    const std::string key = trim(line.substr(0, eq));
-    const std::string value = trim(line.substr(eq + 1));
-    std::istringstream vs(value);
-    if (key == "absent") {
-      int v = 0;
-      if (!(vs >> v)) return bad("bad value");
-      f.absentAtOpen = v != 0;
-    } else if (key == "depth") {
-      if (!(vs >> s.depth)) return bad("bad value");
-      s.absDepth = s.depth;
-    } else if (key == "tension") {
-      int v = 0;
-      if (!(vs >> v) || v < -32768 || v > 32767) return bad("bad value");
-      s.rawTension = static_cast<int16_t>(v);
-    } else if (key == "identity") {
-      for (auto& b : s.identity) {
-        unsigned v = 0;
-        if (!(vs >> std::hex >> v) || v > 255) return bad("identity needs eight hex bytes");
-        b = static_cast<uint8_t>(v);
+  Faults f;
+  UnitState st;
+  DataOptions d;
+  long absent = 0, depth = 0, tension = 0, pattern = 0, queue = 256;
+  if (!number("Absent", 0, 1, 0, &absent) || !number("Depth", -2000000000L, 2000000000L, 0, &depth) ||
+      !number("Tension", -32768, 32767, 0, &tension) || !number("Pattern", 0, 1, 0, &pattern) ||
+      !number("Queue", 1, 100000, 256, &queue))
+    return nullptr;
+  f.absentAtOpen = absent != 0;
+  st.depth = st.absDepth = static_cast<int32_t>(depth);
+  st.rawTension = static_cast<int16_t>(tension);
+  d.pattern = pattern != 0;
+  d.queueCapacity = static_cast<size_t>(queue);
+  const std::string identity = text("Identity");
+  if (!identity.empty()) {
+    std::istringstream in(identity);
+    for (auto& b : st.identity) {
+      unsigned v = 0;
+      if (!(in >> std::hex >> v) || v > 255) {
+        if (error) *error = path + ": [Lumbracoder] Identity needs eight hex bytes";
+        return nullptr;
       }
-    } else {
-      return bad("unknown key " + key);
+      b = static_cast<uint8_t>(v);
     }
   }
+  auto unit = std::make_unique<Lumbracoder>();
   unit->SetFaults(f);
-  unit->SetState(s);
+  unit->SetState(st);
+  unit->SetDataOptions(d);
   return unit;
 }
 
@@ -223,6 +234,8 @@ Status Lumbracoder::TransferDefaultPipe(qv::usb::Device device, bool read, uint8
                                         uint32_t* transferred, const qv::usb::SetupPacket& setup, uint32_t) {
   if (transferred) *transferred = 0;
   std::lock_guard<std::mutex> lock(m_);
+  KeepLatest(journal_);
+  KeepLatest(errors_);
   if (device != this || !attached_) return kNoDevice;
   auto error = [&](const std::string& what) {
     char head[64];
@@ -260,6 +273,8 @@ Status Lumbracoder::TransferBulk(qv::usb::Device device, uint8_t pipe, bool read
                                  uint32_t* transferred, uint32_t) {
   if (transferred) *transferred = 0;
   std::lock_guard<std::mutex> lock(m_);
+  KeepLatest(errors_);
+  KeepLatest(delivered_);
   if (device != this || !attached_) return kNoDevice;
   if (read) {
     if (pipe != kBulkIn) {

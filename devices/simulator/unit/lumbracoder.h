@@ -107,9 +107,11 @@ class Lumbracoder final : public qv::usb::Toolkit {
   explicit Lumbracoder(std::shared_ptr<Clock> clock = std::make_shared<RealClock>());
   ~Lumbracoder() override;
 
-  // A unit set up from a scenario file ("key = value" lines, '#' comments):
-  // absent = 1, depth = counts, tension = raw, identity = eight hex bytes.
-  // Null with a message in error when the file cannot be read or has a bad line.
+  // A unit set up from the [Lumbracoder] section of a scenario file (an INI
+  // file that the simulated thermocouple logger reads too): Absent = 1,
+  // Depth = counts, Tension = raw, Identity = eight hex bytes, Pattern = 1,
+  // Queue = records. Null with a message in error when the file cannot be read
+  // or a value is bad.
   static std::unique_ptr<Lumbracoder> FromScenario(const std::string& path, std::string* error);
 
   // The toolkit side.

@@ -180,3 +180,24 @@ TEST_F(AcquisitionTest, PlausibleSondeData) {
   EXPECT_LT(darkAzimuths(20000), 128) << "a dipping fracture crosses only part of the wall at one depth";
   EXPECT_EQ(darkAzimuths(30000), 0);
 }
+
+// What the library hands over is what the unit sent: the .LOG bytes of every
+// packet equal the record bytes the simulated unit put on the pipe.
+TEST_F(AcquisitionTest, RecordedBytesAreWhatTheUnitSent) {
+  qv::sim::DataOptions o;
+  o.pattern = true;
+  o.keepDelivered = true;
+  unit->SetDataOptions(o);
+  Mode(2, 1, 100, 10);
+  std::vector<std::array<uint8_t, 24>> packets;
+  for (int k = 0; k < 50; ++k) {
+    clock->Advance(100);
+    SixChannelPacket p{};
+    ASSERT_EQ(GetSonde6ChannelPacket(&p, nullptr, 0), static_cast<uint32_t>(TB_STATUS_DATA));
+    packets.push_back(tb::ToBytes(p));
+  }
+  const auto sent = unit->Delivered();
+  ASSERT_EQ(sent.size(), packets.size());
+  for (size_t k = 0; k < sent.size(); ++k)
+    EXPECT_TRUE(std::equal(packets[k].begin(), packets[k].begin() + 23, sent[k].begin())) << k;
+}

@@ -248,8 +248,8 @@ TEST_F(TbdeviceTest, SharedBlockAcrossTwoProcesses) {
 
 // Which unit InitialisePCMLink talks to without a test's own toolkit.
 TEST_F(TbdeviceTest, UnitSelectionByEnvironment) {
-  WriteText("absent.txt", "absent = 1\n");
-  WriteText("broken.txt", "what\n");
+  WriteText("absent.txt", "[Lumbracoder]\nAbsent = 1\n");
+  WriteText("broken.txt", "[Lumbracoder]\nAbsent = what\n");
   struct Case {
     const char* simulator;  // null: unset
     uint32_t status;

@@ -1,5 +1,7 @@
+#include <chrono>
 #include <cmath>
 #include <cstring>
+#include <thread>
 
 #include "fixture.h"
 
@@ -333,4 +335,33 @@ TEST_F(ReadsTest, SonicPacket) {
   EXPECT_EQ(p.samples[50 + 5], static_cast<int16_t>(std::floor(std::sin(5 * 20 * 3.141593 / 206) * 2047)));
   EXPECT_EQ(tbdev::State().modeWord, 0xA1D);
   EXPECT_TRUE(Sent().empty()) << "diagnostic packets need no unit";
+}
+
+class ThermoLoggerTest : public ReadsTest {
+ public:
+  void SetUp() override {
+    ::setenv("QUORVANTA_SIMULATOR", "1", 1);  // libthrm32 answers with its simulated logger
+    TbdeviceTest::SetUp();
+    WriteText("NEVA_THRM", "");
+    BringUp();
+  }
+  void TearDown() override {
+    ReadsTest::TearDown();
+    ::unsetenv("QUORVANTA_SIMULATOR");
+  }
+};
+
+// With the marker NEVA_THRM the library opens the thermocouple logger through
+// libthrm32 and puts its readings into the frequency tool's packets.
+TEST_F(ThermoLoggerTest, TemperaturesReachTheSixChannelPacket) {
+  ASSERT_TRUE(tbdev::State().thermoPresent);
+  Mode(25, 1);
+  SixChannelPacket p{};
+  for (int i = 0; i < 200 && (p.channel[1] == 0 || p.channel[2] == 0); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    Send(SixReply(10, 20, {0, 0, 0, 0, 0, 0}));
+    ASSERT_EQ(GetSonde6ChannelPacket(&p, nullptr, 0), static_cast<uint32_t>(TB_STATUS_DATA));
+  }
+  EXPECT_NEAR(int16_t(p.channel[1]), 2000, 5) << "logger channel 1 in hundredths of a degree";
+  EXPECT_NEAR(int16_t(p.channel[2]), 2500, 5);
 }

@@ -126,10 +126,12 @@ TEST(SimulatedUnit, ScenarioFiles) {
     const char* text;
     bool ok;
   } cases[] = {
-      {"# a unit\nabsent = 1\ndepth = 2500\ntension=-40\nidentity = 1 2 3 4 5 6 7 ff\n", true},
-      {"bogus = 1\n", false},
-      {"depth\n", false},
-      {"identity = 1 2 3\n", false},
+      {"[ThermoLogger]\nColdJunction=2000\n[Lumbracoder]\r\nAbsent = 1\nDepth = 2500\nTension=-40\n"
+       "Identity = 1 2 3 4 5 6 7 ff\nQueue = 8\n",
+       true},
+      {"[Lumbracoder]\nDepth = deep\n", false},
+      {"[Lumbracoder]\nAbsent = 2\n", false},
+      {"[Lumbracoder]\nIdentity = 1 2 3\n", false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
