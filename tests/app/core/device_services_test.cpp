@@ -60,6 +60,8 @@ TEST(FormatDeviceError, TextsOfTheStatusCodes) {
       {2, 16, "Could not load <LBAPP.DLL> or <SIGWORK.DLL>. File(s) inaccessable or not found in Quorvanta subdirectory."},
       {2, 129, "Link has timed out."},
       {2, 130, "Could not connect to the Logger. Link could not be established. Check power supply and cable connections."},
+      {2, 134, "Lumbracoder did not answer a request. Check the USB cable."},
+      {1, 135, "A value does not fit the Lumbracoder command and was not sent."},
       {2, 133, "No Logger connected/found. Check cable and connections."},
       {2, 255, "Logger Hardware removed."},
       {2, 5, "Unknown error."},
