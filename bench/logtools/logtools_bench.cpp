@@ -37,7 +37,8 @@ const Logs& TheLogs() {
     std::filesystem::create_directories(l.dir);
     l.twelve = l.dir + "/T.LGX";
     l.six = l.dir + "/S.LOG";
-    std::string twelve(static_cast<std::size_t>(kRecords) * 64, '\0'), six(static_cast<std::size_t>(kRecords) * 14, '\0');
+    std::string twelve(static_cast<std::size_t>(kRecords) * 64, '\0'),
+        six(static_cast<std::size_t>(kRecords) * 14, '\0');
     for (int i = 0; i < kRecords; ++i) {
       qv::TwelveChannelFileRecord r;
       r.depth = i * 10;

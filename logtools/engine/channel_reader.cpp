@@ -16,7 +16,9 @@ namespace {
 constexpr std::size_t kBlockSize = 64 * 1024;
 }
 
-LogFile::~LogFile() { Abort(); }
+LogFile::~LogFile() {
+  Abort();
+}
 
 bool LogFile::Open(const std::string& path) {
   Abort();
@@ -70,8 +72,7 @@ long long LogFile::ReadAt(std::uint64_t offset, void* buf, std::size_t size) {
   return static_cast<long long>(done);
 }
 
-void ChannelReader::Init(LogFile* file, int depthA, int depthB, int step, int channel, int logMode,
-                         int twelveChannel) {
+void ChannelReader::Init(LogFile* file, int depthA, int depthB, int step, int channel, int logMode, int twelveChannel) {
   file_ = file;
   step_ = step;
   channel_ = channel;

@@ -11,22 +11,24 @@
 #include <cstring>
 #include <vector>
 
-#include "logtools/engine/channel_reader.h"
 #include "header/header.h"
 #include "header/section_access.h"
+#include "logtools/engine/channel_reader.h"
 #include "logtools/engine/log_records.h"
+#include "logtools/engine/staged_output.h"
+#include "logtools/engine/tool_type.h"
 #include "platform/files/atomic_file.h"
 #include "platform/files/paths.h"
 #include "platform/text/cnum.h"
-#include "logtools/engine/staged_output.h"
-#include "logtools/engine/tool_type.h"
 #include "platform/trace/trace.h"
 
 namespace qv {
 
 namespace {
 
-bool FitsInt(long long v) { return v >= INT_MIN && v <= INT_MAX; }
+bool FitsInt(long long v) {
+  return v >= INT_MIN && v <= INT_MAX;
+}
 
 // Reads whole records of one data file in order, through a buffer.
 class RecordSource {
@@ -267,8 +269,8 @@ int DoDepthShift(const DepthShiftRequest& r) {
   HeaderInfo info;
   if (!ReadLogHeader(r.inputPath, nullptr, &info, nullptr, nullptr, nullptr, nullptr)) return 0;
   const bool inPlace =
-      r.outputPath == r.inputPath || (EqualNoCase(r.outputPath, r.inputPath) &&
-                                      (!FileExists(r.outputPath) || SameFile(r.outputPath, r.inputPath)));
+      r.outputPath == r.inputPath ||
+      (EqualNoCase(r.outputPath, r.inputPath) && (!FileExists(r.outputPath) || SameFile(r.outputPath, r.inputPath)));
   if (!inPlace && EqualNoCase(r.outputPath, r.inputPath)) return 0;
   return r.wholeLog ? ShiftCompleteLog(r, inPlace, info) : ShiftChannels(r, inPlace, info);
 }

@@ -6,16 +6,16 @@
 #include <cmath>
 #include <memory>
 
-#include "logtools/engine/channel_reader.h"
 #include "header/header.h"
 #include "header/section_access.h"
+#include "logtools/engine/channel_reader.h"
 #include "logtools/engine/log_records.h"
-#include "platform/files/atomic_file.h"
-#include "platform/files/paths.h"
-#include "platform/text/cnum.h"
-#include "platform/profile/profile.h"
 #include "logtools/engine/staged_output.h"
 #include "logtools/engine/tool_type.h"
+#include "platform/files/atomic_file.h"
+#include "platform/files/paths.h"
+#include "platform/profile/profile.h"
+#include "platform/text/cnum.h"
 
 namespace qv {
 

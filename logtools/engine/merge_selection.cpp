@@ -3,12 +3,12 @@
 #include <cstdio>
 #include <sstream>
 
-#include "platform/files/atomic_file.h"
-#include "platform/files/paths.h"
-#include "platform/text/cnum.h"
-#include "platform/profile/profile.h"
 #include "logtools/engine/staged_output.h"
 #include "logtools/engine/tool_type.h"
+#include "platform/files/atomic_file.h"
+#include "platform/files/paths.h"
+#include "platform/profile/profile.h"
+#include "platform/text/cnum.h"
 #include "platform/text/msgbox.h"
 
 namespace qv {
@@ -21,7 +21,9 @@ constexpr unsigned kFilterLogs = 32381;
 constexpr unsigned kFilterMerged = 32421;
 constexpr unsigned kFilterTemplates = 32427;
 
-std::string TemplateFolder() { return ProgramDataFolder(); }
+std::string TemplateFolder() {
+  return ProgramDataFolder();
+}
 
 // A merge template's text: sections in order, keys in order, CR LF lines.
 class IniText {
@@ -197,7 +199,9 @@ void MergeSelection::SetHeaderSlot(int slot) {
   UpdateHeaderSource();
 }
 
-void MergeSelection::SetAttach(bool on) { attach_ = on && userSelection_ >= 0 ? 1 : 0; }
+void MergeSelection::SetAttach(bool on) {
+  attach_ = on && userSelection_ >= 0 ? 1 : 0;
+}
 
 void MergeSelection::AskRename(InputChannel& entry, bool exists) {
   std::string newShort = entry.shortTitle, newTitle = entry.title;
@@ -281,9 +285,9 @@ int MergeSelection::BuildMergeParameters() {
   params_.outputPath = outputPath_;
   params_.headerSource = inputPath_[headerSlot_];
   params_.channelCount = static_cast<int>(params_.channels.size());
-  params_.userLibrary =
-      userSelection_ >= 0 && userSelection_ < static_cast<int>(userLibraries_.size()) ? userLibraries_[userSelection_]
-                                                                                      : std::string();
+  params_.userLibrary = userSelection_ >= 0 && userSelection_ < static_cast<int>(userLibraries_.size())
+                            ? userLibraries_[userSelection_]
+                            : std::string();
   params_.userFlag = attach_;
   return 1;
 }

@@ -1,12 +1,12 @@
 #include "logtools/engine/out_file_list.h"
 
+#include <cstdio>
+
 #include "platform/files/atomic_file.h"
 #include "platform/files/paths.h"
 #include "platform/text/cnum.h"
 #include "platform/text/strings.h"
 #include "platform/trace/trace.h"
-
-#include <cstdio>
 
 namespace qv {
 

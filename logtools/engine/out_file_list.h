@@ -9,13 +9,13 @@
 namespace qv {
 
 struct OutFileEntry {
-  int nInFile = -1;     // input slot 0 to 3; -1: free
-  int nInChannel = 0;   // input channel minus one
-  int outChannel = 0;   // position + 1, fixed
+  int nInFile = -1;    // input slot 0 to 3; -1: free
+  int nInChannel = 0;  // input channel minus one
+  int outChannel = 0;  // position + 1, fixed
   std::string shortTitle;
   std::string title;
   int active = 0;
-  std::string label;    // "slot.channel", both counted from 1
+  std::string label;  // "slot.channel", both counted from 1
 };
 
 class COutFileList {

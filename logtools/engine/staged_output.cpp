@@ -5,11 +5,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <algorithm>
 #include <mutex>
 
 #include "platform/files/atomic_file.h"
@@ -100,7 +100,7 @@ bool StagedOutput::Commit() {
     backups[i] = folder_ + "/.old" + std::to_string(i);
     // A fault injected here stands for a file system without links.
     const int rc = OutputFault("link", entries_[i].final) ? (errno = EPERM, -1)
-                                                           : link(entries_[i].final.c_str(), backups[i].c_str());
+                                                          : link(entries_[i].final.c_str(), backups[i].c_str());
     if (rc == 0) {
       linked[i] = true;
     } else if (errno != EPERM && errno != EOPNOTSUPP && errno != EMLINK && errno != ENOSYS && errno != EXDEV) {

@@ -1,14 +1,16 @@
 #include "logtools/engine/tool_type.h"
 
+#include "logtools/engine/staged_output.h"
 #include "platform/files/atomic_file.h"
 #include "platform/files/paths.h"
-#include "platform/text/cnum.h"
 #include "platform/profile/profile.h"
-#include "logtools/engine/staged_output.h"
+#include "platform/text/cnum.h"
 
 namespace qv {
 
-std::string HeaderPathOf(const std::string& dataPath) { return FindFileNoCase(SiblingPath(dataPath, "hed")); }
+std::string HeaderPathOf(const std::string& dataPath) {
+  return FindFileNoCase(SiblingPath(dataPath, "hed"));
+}
 
 int GetFileComStd(const std::string& dataPath) {
   if (!HasExtension(dataPath)) return 0;

@@ -9,16 +9,15 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
-
 #include <cmath>
 
 #include "header/header.h"
 #include "header/section_access.h"
+#include "logtools/engine/tool_type.h"
+#include "logtools/ui/file_dialog.h"
 #include "platform/files/atomic_file.h"
 #include "platform/files/paths.h"
 #include "platform/text/cnum.h"
-#include "logtools/engine/tool_type.h"
-#include "logtools/ui/file_dialog.h"
 #include "platform/text/msgbox.h"
 #include "platform/text/strings.h"
 
@@ -31,7 +30,9 @@ const char* const kNoChannel = "------";
 constexpr double kOffsetLimit = 1000;
 
 // Numbers in the edits always use the C locale's point.
-QString Number(double v) { return QString::number(v, 'g', 15); }
+QString Number(double v) {
+  return QString::number(v, 'g', 15);
+}
 
 // The text of an offset edit as a number in -1000 .. 1000; a refused text
 // shows the range and gives false.

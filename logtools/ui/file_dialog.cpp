@@ -2,7 +2,6 @@
 
 #include <QFileDialog>
 #include <QStringList>
-
 #include <utility>
 
 #include "platform/text/strings.h"
@@ -13,7 +12,9 @@ namespace {
 FileDialogHandler g_handler;
 }
 
-FileDialogHandler SetFileDialogHandler(FileDialogHandler handler) { return std::exchange(g_handler, std::move(handler)); }
+FileDialogHandler SetFileDialogHandler(FileDialogHandler handler) {
+  return std::exchange(g_handler, std::move(handler));
+}
 
 std::string QtFilter(const std::string& filter) {
   QStringList parts = QString::fromStdString(filter).split('|');

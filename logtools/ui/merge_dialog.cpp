@@ -10,7 +10,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
-
 #include <utility>
 
 #include "logtools/ui/file_dialog.h"
@@ -21,7 +20,9 @@ namespace {
 RenameHandler g_renameHandler;
 }
 
-RenameHandler SetRenameHandler(RenameHandler handler) { return std::exchange(g_renameHandler, std::move(handler)); }
+RenameHandler SetRenameHandler(RenameHandler handler) {
+  return std::exchange(g_renameHandler, std::move(handler));
+}
 
 CMergeRenameChannel::CMergeRenameChannel(const std::string& shortTitle, const std::string& title, bool titleExists,
                                          QWidget* parent)
@@ -64,8 +65,12 @@ CMergeRenameChannel::CMergeRenameChannel(const std::string& shortTitle, const st
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-std::string CMergeRenameChannel::NewShortTitle() const { return newShort_->text().toStdString(); }
-std::string CMergeRenameChannel::NewTitle() const { return newTitle_->text().toStdString(); }
+std::string CMergeRenameChannel::NewShortTitle() const {
+  return newShort_->text().toStdString();
+}
+std::string CMergeRenameChannel::NewTitle() const {
+  return newTitle_->text().toStdString();
+}
 
 void CMergeRenameChannel::accept() {
   switch (CheckRename(NewShortTitle(), NewTitle(), shortTitle_, titleExists_)) {
@@ -218,7 +223,9 @@ void CMergeLog::accept() {
   if (selection_.CreateMergeLog()) QDialog::accept();
 }
 
-std::optional<std::string> CMergeLog::AskFile(const FileDialogRequest& request) { return RunFileDialog(this, request); }
+std::optional<std::string> CMergeLog::AskFile(const FileDialogRequest& request) {
+  return RunFileDialog(this, request);
+}
 
 bool CMergeLog::AskRename(const std::string& shortTitle, const std::string& title, bool titleExists,
                           std::string* newShortTitle, std::string* newTitle) {
@@ -230,7 +237,11 @@ bool CMergeLog::AskRename(const std::string& shortTitle, const std::string& titl
   return true;
 }
 
-void CMergeLog::BeginWait() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-void CMergeLog::EndWait() { QApplication::restoreOverrideCursor(); }
+void CMergeLog::BeginWait() {
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+void CMergeLog::EndWait() {
+  QApplication::restoreOverrideCursor();
+}
 
 }  // namespace qv

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <QDialog>
-
 #include <array>
 #include <functional>
 #include <string>
@@ -56,8 +55,8 @@ class CMergeLog : public QDialog, private MergeHost {
 
  private:
   std::optional<std::string> AskFile(const FileDialogRequest& request) override;
-  bool AskRename(const std::string& shortTitle, const std::string& title, bool titleExists,
-                 std::string* newShortTitle, std::string* newTitle) override;
+  bool AskRename(const std::string& shortTitle, const std::string& title, bool titleExists, std::string* newShortTitle,
+                 std::string* newTitle) override;
   void BeginWait() override;
   void EndWait() override;
   // Shows the selection in the controls.

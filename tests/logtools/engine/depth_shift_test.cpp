@@ -1,7 +1,6 @@
 #include "logtools/engine/depth_shift.h"
 
 #include <gtest/gtest.h>
-
 #include <sys/mount.h>
 
 #include <cerrno>
@@ -48,8 +47,9 @@ std::string TwelveLog(int records, int start, int step) {
 std::string SixLog(int records) {
   std::string bytes;
   for (int i = 0; i < records; ++i)
-    bytes += SixRecord(static_cast<std::uint8_t>(i), 50, {static_cast<std::uint16_t>(i), static_cast<std::uint16_t>(10 + i),
-                                                          7, 7, 7, static_cast<std::uint16_t>(i)});
+    bytes += SixRecord(
+        static_cast<std::uint8_t>(i), 50,
+        {static_cast<std::uint16_t>(i), static_cast<std::uint16_t>(10 + i), 7, 7, 7, static_cast<std::uint16_t>(i)});
   return bytes;
 }
 
@@ -306,6 +306,6 @@ TEST(ToolType, FromExtensionAndCompanions) {
     int type;
   };
   const Case cases[] = {{"F.log", 4}, {"C.LOG", 5}, {"P.log", 1}, {"S.lgx", 10}, {"T.LGX", 8}, {"U.LGX", 8},
-                        {"X.btv", 2}, {"X.CBL", 5}, {"X.vdl", 4}, {"X.txt", -1}, {"LOG", 1},  {"NODOT", -1}};
+                        {"X.btv", 2}, {"X.CBL", 5}, {"X.vdl", 4}, {"X.txt", -1}, {"LOG", 1},   {"NODOT", -1}};
   for (const auto& c : cases) EXPECT_EQ(qv::GetFileToolType(dir + "/" + c.name), c.type) << c.name;
 }

@@ -62,7 +62,9 @@ static std::uint32_t U32At(const std::string& b, std::size_t o) {
   for (int i = 3; i >= 0; --i) v = v << 8 | static_cast<unsigned char>(b.at(o + i));
   return v;
 }
-std::int32_t Int32At(const std::string& b, std::size_t o) { return static_cast<std::int32_t>(U32At(b, o)); }
+std::int32_t Int32At(const std::string& b, std::size_t o) {
+  return static_cast<std::int32_t>(U32At(b, o));
+}
 std::uint16_t U16At(const std::string& b, std::size_t o) {
   return static_cast<std::uint16_t>(static_cast<unsigned char>(b.at(o)) | static_cast<unsigned char>(b.at(o + 1)) << 8);
 }

@@ -8,8 +8,8 @@
 #include "fixtures.h"
 #include "platform/files/atomic_file.h"
 #include "platform/files/paths.h"
-#include "platform/text/cnum.h"
 #include "platform/profile/profile.h"
+#include "platform/text/cnum.h"
 #include "platform/text/msgbox.h"
 #include "platform/text/strings.h"
 
@@ -71,8 +71,9 @@ std::string MakeLog(const std::string& dir, const std::string& name, const std::
                     std::vector<Channel> channels, int logMode = 12, int depthUnit = 0) {
   std::string extra;
   for (std::size_t i = 0; i < channels.size(); ++i)
-    extra += "[Channel" + std::to_string(i) + "]\r\nTitle=" + channels[i].shortTitle + " title\r\nTitleShort=" +
-             channels[i].shortTitle + "\r\nPhysicalCh=" + std::to_string(channels[i].physical) + "\r\n";
+    extra += "[Channel" + std::to_string(i) + "]\r\nTitle=" + channels[i].shortTitle +
+             " title\r\nTitleShort=" + channels[i].shortTitle +
+             "\r\nPhysicalCh=" + std::to_string(channels[i].physical) + "\r\n";
   const std::string path = dir + "/" + name;
   WriteBytes(path, "");
   WriteHeader(qv::SiblingPath(path, "hed"),
@@ -158,11 +159,15 @@ TEST(MergeSelection, AClashingShortTitleAsksForANewOne) {
     int focus;
   };
   const Case cases[] = {
-      {"fine", "G2", "t", "GAM", true, 0},       {"empty short title", "", "t", "GAM", false, 2587},
-      {"unchanged", "GAM", "t", "GAM", true, 2587}, {"changed case only", "gam", "t", "GAM", true, 0},
-      {"unchanged without a clash", "GAM", "t", "GAM", false, 0}, {"empty title", "G2", "", "GAM", true, 2584},
+      {"fine", "G2", "t", "GAM", true, 0},
+      {"empty short title", "", "t", "GAM", false, 2587},
+      {"unchanged", "GAM", "t", "GAM", true, 2587},
+      {"changed case only", "gam", "t", "GAM", true, 0},
+      {"unchanged without a clash", "GAM", "t", "GAM", false, 0},
+      {"empty title", "G2", "", "GAM", true, 2584},
   };
-  for (const auto& c : cases) EXPECT_EQ(qv::CheckRename(c.newShort, c.newTitle, c.oldShort, c.exists), c.focus) << c.what;
+  for (const auto& c : cases)
+    EXPECT_EQ(qv::CheckRename(c.newShort, c.newTitle, c.oldShort, c.exists), c.focus) << c.what;
 }
 
 TEST(MergeSelection, InputsThatCannotBeMergedAreRefused) {
@@ -251,8 +256,8 @@ TEST(MergeSelection, ValidationBeforeTheMerge) {
   f.Click(0, 2);
   // The output's folder does not exist: the merge fails and the dialog stays.
   EXPECT_FALSE(f.sel.CreateMergeLog());
-  EXPECT_EQ(f.boxes.texts, (std::vector<std::string>{qv::LoadString(32386), qv::LoadString(32385),
-                                                     qv::LoadString(32393)}));
+  EXPECT_EQ(f.boxes.texts,
+            (std::vector<std::string>{qv::LoadString(32386), qv::LoadString(32385), qv::LoadString(32393)}));
   EXPECT_EQ(f.boxes.flags.back(), static_cast<unsigned>(qv::MB_ICONSTOP));
   f.host.files.push_back(f.dir + "/M.LGX");
   f.sel.BrowseOutputFile();
@@ -314,11 +319,11 @@ TEST(MergeTemplate, SavesTheWholeSelection) {
   Saved f("tpl-save");
   EXPECT_EQ(f.host.fileRequests.back().filterId, 32427u);
   EXPECT_EQ(f.host.fileRequests.back().initialFolder, f.dir + "/DATA/");
-  const std::string expected =
-      "[General]\r\nUserProcessFlag=1\r\nUserDLL=" + f.dir + "/Userfunction/MRGE.DLL\r\nFileName=OUT.LGX\r\n" +
-      "FilePath=" + f.dir + "/OUT.LGX\r\nHeader=0\r\nMrgeChannels=0.3.1 0.5.2 2.1.3\r\n" +
-      "[File0]\r\nSondeAbbreviation=SONA\r\nChannelCnt=6\r\nSrcChannels=3 5\r\n" +
-      "[File2]\r\nSondeAbbreviation=SONC\r\nChannelCnt=12\r\nSrcChannels=1\r\n";
+  const std::string expected = "[General]\r\nUserProcessFlag=1\r\nUserDLL=" + f.dir +
+                               "/Userfunction/MRGE.DLL\r\nFileName=OUT.LGX\r\n" + "FilePath=" + f.dir +
+                               "/OUT.LGX\r\nHeader=0\r\nMrgeChannels=0.3.1 0.5.2 2.1.3\r\n" +
+                               "[File0]\r\nSondeAbbreviation=SONA\r\nChannelCnt=6\r\nSrcChannels=3 5\r\n" +
+                               "[File2]\r\nSondeAbbreviation=SONC\r\nChannelCnt=12\r\nSrcChannels=1\r\n";
   EXPECT_EQ(ReadBytes(f.tpl), expected);
 }
 

@@ -5,16 +5,16 @@
 #include "fixtures.h"
 #include "header/header.h"
 #include "header/section_access.h"
-#include "platform/profile/profile.h"
 #include "logtools/engine/staged_output.h"
+#include "platform/profile/profile.h"
 
 using namespace qvtest;
 
 namespace {
 
 // A Channel%u section as the log documents write them.
-std::string ChannelSection(int index, int physical, const std::string& shortTitle, int offset = 0,
-                           int filterType = 0, int filterWidth = 1) {
+std::string ChannelSection(int index, int physical, const std::string& shortTitle, int offset = 0, int filterType = 0,
+                           int filterWidth = 1) {
   return "[Channel" + std::to_string(index) + "]\r\nTitle=" + shortTitle + " long\r\nTitleShort=" + shortTitle +
          "\r\nUnit=CPS\r\nPhysicalCh=" + std::to_string(physical) + "\r\nFilterType=" + std::to_string(filterType) +
          "\r\nFilterWidth=" + std::to_string(filterWidth) + "\r\nOffset=" + std::to_string(offset) +
@@ -91,17 +91,28 @@ TEST(Merge, TwoInputsOnTheFinestGrid) {
     const char* value;
   };
   const Key keys[] = {
-      {"General", "Ident", "QUORVANTA"},   {"General", "Revision", "V1.5, Build: 406"},
-      {"General", "LogType", "2"},         {"General", "UserProcessFlag", "1"},
-      {"General", "UserDLL", "/u/MRGE.DLL"}, {"General", "SondeLength", "0"},
-      {"File1", "FileName", "M.lgx"},      {"File1", "RecLineSize", "64"},
-      {"Channel0", "TitleShort", "DPTH"},  {"Channel0", "PhysicalCh", "-1"},
-      {"Channel1", "DataOffset", "4"},     {"Channel2", "TitleShort", "GAM"},
-      {"Channel2", "Title", "Gamma"},      {"Channel2", "DataOffset", "16"},
-      {"Channel2", "FilterType", "2"},     {"Channel2", "FilterWidth", "5"},
-      {"Channel2", "Offset", "0"},         {"Channel2", "CalFlag", "1"},
-      {"Channel3", "TitleShort", "CND"},   {"Channel3", "PhysicalCh", "3"},
-      {"Channel3", "DataOffset", "24"},    {"Channel3", "SampleType", "8"},
+      {"General", "Ident", "QUORVANTA"},
+      {"General", "Revision", "V1.5, Build: 406"},
+      {"General", "LogType", "2"},
+      {"General", "UserProcessFlag", "1"},
+      {"General", "UserDLL", "/u/MRGE.DLL"},
+      {"General", "SondeLength", "0"},
+      {"File1", "FileName", "M.lgx"},
+      {"File1", "RecLineSize", "64"},
+      {"Channel0", "TitleShort", "DPTH"},
+      {"Channel0", "PhysicalCh", "-1"},
+      {"Channel1", "DataOffset", "4"},
+      {"Channel2", "TitleShort", "GAM"},
+      {"Channel2", "Title", "Gamma"},
+      {"Channel2", "DataOffset", "16"},
+      {"Channel2", "FilterType", "2"},
+      {"Channel2", "FilterWidth", "5"},
+      {"Channel2", "Offset", "0"},
+      {"Channel2", "CalFlag", "1"},
+      {"Channel3", "TitleShort", "CND"},
+      {"Channel3", "PhysicalCh", "3"},
+      {"Channel3", "DataOffset", "24"},
+      {"Channel3", "SampleType", "8"},
       {"Stale", "Key", ""},
   };
   for (const auto& k : keys) EXPECT_EQ(qv::GetProfileText(h, k.section, k.key), k.value) << k.section << "." << k.key;
@@ -135,7 +146,11 @@ TEST(Merge, SensorOffsetsMoveEachChannelsWindow) {
     std::string dir = FreshFolder("merge-offset");
     WriteBytes(dir + "/A.LOG", SixRecord(0, 50, {1}));
     WriteHeader(dir + "/A.hed",
-                {.logMode = c.logMode, .depthUnit = c.depthUnit, .startDepth = 0, .endDepth = 0, .step = 10,
+                {.logMode = c.logMode,
+                 .depthUnit = c.depthUnit,
+                 .startDepth = 0,
+                 .endDepth = 0,
+                 .step = 10,
                  .sondeLength = c.sondeLength},
                 ChannelSection(0, 1, "GAM", c.offset));
     qv::MergeParameters p;
@@ -170,14 +185,17 @@ TEST(Merge, RefusedMergesChangeNothing) {
        [](qv::MergeParameters& p, const TwoLogs& l) { p.outputPath = l.dir + "/A.LGX"; }},
       {"output without extension", [](qv::MergeParameters& p, const TwoLogs& l) { p.outputPath = l.dir + "/M"; }},
       {"sonic input",
-       [](qv::MergeParameters& p, const TwoLogs& l) { p.channels[1].inputPath = l.dir + "/S.LGX", p.channels[1].inChannel = 1; }},
+       [](qv::MergeParameters& p, const TwoLogs& l) {
+         p.channels[1].inputPath = l.dir + "/S.LGX", p.channels[1].inChannel = 1;
+       }},
       {"input with step 0",
-       [](qv::MergeParameters& p, const TwoLogs& l) { p.channels[1].inputPath = l.dir + "/Z.LOG", p.channels[1].inChannel = 1; }},
+       [](qv::MergeParameters& p, const TwoLogs& l) {
+         p.channels[1].inputPath = l.dir + "/Z.LOG", p.channels[1].inChannel = 1;
+       }},
       {"no channels", [](qv::MergeParameters& p, const TwoLogs&) { p.channelCount = 0; }},
       {"every channel out of range",
        [](qv::MergeParameters& p, const TwoLogs&) { p.channels[0].inFile = 4, p.channels[1].outChannel = 13; }},
-      {"missing header source",
-       [](qv::MergeParameters& p, const TwoLogs& l) { p.headerSource = l.dir + "/none.LOG"; }},
+      {"missing header source", [](qv::MergeParameters& p, const TwoLogs& l) { p.headerSource = l.dir + "/none.LOG"; }},
   };
   for (const auto& c : cases) {
     auto p = logs.Params(logs.dir + "/M.LGX");

@@ -6,17 +6,16 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-
 #include <deque>
 #include <filesystem>
 
 #include "../engine/fixtures.h"
-#include "ui_fakes.h"
 #include "header/header.h"
 #include "header/section_access.h"
 #include "logtools/ui/file_dialog.h"
 #include "platform/text/msgbox.h"
 #include "platform/text/strings.h"
+#include "ui_fakes.h"
 
 using namespace qvtest;
 
@@ -90,8 +89,8 @@ TEST(DepthShiftDialog, StartConvertsOffsetsAndReports) {
     const char* typed;
     int startDepth;  // -1: refused before anything is written
   };
-  const Case cases[] = {{"1.5", 1500}, {"0.0019", 1}, {"1.005", 1005}, {"-2", -2000},
-                        {"1000.5", -1},  {"-1001", -1}, {"abc", -1},     {"1,5", -1}};
+  const Case cases[] = {{"1.5", 1500},  {"0.0019", 1}, {"1.005", 1005}, {"-2", -2000},
+                        {"1000.5", -1}, {"-1001", -1}, {"abc", -1},     {"1,5", -1}};
   for (const auto& c : cases) {
     Ui ui;
     ui.SelectInput(dir + "/S.LOG");

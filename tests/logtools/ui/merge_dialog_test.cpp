@@ -6,16 +6,15 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-
 #include <deque>
 
 #include "../engine/fixtures.h"
-#include "ui_fakes.h"
+#include "logtools/ui/file_dialog.h"
 #include "platform/files/atomic_file.h"
 #include "platform/files/paths.h"
 #include "platform/text/cnum.h"
-#include "logtools/ui/file_dialog.h"
 #include "platform/text/msgbox.h"
+#include "ui_fakes.h"
 
 using namespace qvtest;
 
@@ -44,8 +43,8 @@ struct Ui : DialogFakes {
 std::string MakeLog(const std::string& dir, const std::string& name, const char* sonde) {
   std::string extra;
   for (int i = 0; i < 6; ++i)
-    extra += "[Channel" + std::to_string(i) + "]\r\nTitle=t\r\nTitleShort=" + name.substr(0, 1) + std::to_string(i + 1) +
-             "\r\nPhysicalCh=" + std::to_string(i + 1) + "\r\n";
+    extra += "[Channel" + std::to_string(i) + "]\r\nTitle=t\r\nTitleShort=" + name.substr(0, 1) +
+             std::to_string(i + 1) + "\r\nPhysicalCh=" + std::to_string(i + 1) + "\r\n";
   WriteBytes(dir + "/" + name + ".LOG", SixRecord(0, 50, {1, 2, 3}));
   WriteHeader(dir + "/" + name + ".hed", {.logMode = 12, .startDepth = 0, .endDepth = 0, .sonde = sonde}, extra);
   return dir + "/" + name + ".LOG";

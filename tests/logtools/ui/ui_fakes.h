@@ -6,7 +6,6 @@
 
 #include <QString>
 #include <QWidget>
-
 #include <deque>
 #include <optional>
 #include <string>
