@@ -99,6 +99,56 @@ Command Make(Op op) {
   return c;
 }
 
+Command Valued(Op op, int value) {
+  Command c = Make(op);
+  c.a[0] = value;
+  return c;
+}
+
+Command Coloured(Op op, uint32_t color) {
+  Command c = Make(op);
+  c.color = color;
+  return c;
+}
+
+Command AtPoint(Op op, Point pt) {
+  Command c = Make(op);
+  c.pts = {pt};
+  return c;
+}
+
+// Ends one record: refused when its parameters ran short, else its command
+// (if any) is kept.
+bool Keep(const Params& p, std::optional<Command>& cmd, Picture& out, std::string& error) {
+  if (!p.ok()) {
+    error = "record parameters do not fit the record";
+    return false;
+  }
+  if (cmd) out.commands.push_back(std::move(*cmd));
+  return true;
+}
+
+// The select command for a slot of the object table; none for a slot out of
+// range, an empty one, or an object nothing is drawn with.
+std::optional<Command> Select(const std::vector<Object>& table, uint64_t index) {
+  if (index >= table.size()) return std::nullopt;
+  const Object& o = table[index];
+  Command c;
+  switch (o.kind) {
+    case ObjKind::Pen:
+      c = Make(Op::SelectPen), c.pen = o.pen;
+      return c;
+    case ObjKind::Brush:
+      c = Make(Op::SelectBrush), c.brush = o.brush;
+      return c;
+    case ObjKind::Font:
+      c = Make(Op::SelectFont), c.font = o.font;
+      return c;
+    default:
+      return std::nullopt;
+  }
+}
+
 // Bitmaps larger than this are refused rather than expanded in memory.
 constexpr uint64_t kMaxBitmapPixels = 16u << 20;
 
@@ -279,54 +329,33 @@ bool DecodeEmf(const uint8_t* data, size_t size, Picture& out, std::string& erro
     };
     switch (type) {
       case 9:
-      case 10: {
-        Command c = Make(type == 9 ? Op::SetWindowExt : Op::SetWindowOrg);
-        c.pts = {point(8)};
-        cmd = c;
+      case 10:
+        cmd = AtPoint(type == 9 ? Op::SetWindowExt : Op::SetWindowOrg, point(8));
         break;
-      }
       case 18:
       case 19:
-      case 22: {
-        Command c = Make(type == 18 ? Op::SetBkMode : type == 19 ? Op::SetPolyFillMode : Op::SetTextAlign);
-        c.a[0] = p.L(8);
-        cmd = c;
+      case 22:
+        cmd = Valued(type == 18 ? Op::SetBkMode : type == 19 ? Op::SetPolyFillMode : Op::SetTextAlign, p.L(8));
         break;
-      }
       case 24:
-      case 25: {
-        Command c = Make(type == 24 ? Op::SetTextColor : Op::SetBkColor);
-        c.color = p.UL(8);
-        cmd = c;
+      case 25:
+        cmd = Coloured(type == 24 ? Op::SetTextColor : Op::SetBkColor, p.UL(8));
         break;
-      }
       case 27:
-      case 54: {
-        Command c = Make(type == 27 ? Op::MoveTo : Op::LineTo);
-        c.pts = {point(8)};
-        cmd = c;
+      case 54:
+        cmd = AtPoint(type == 27 ? Op::MoveTo : Op::LineTo, point(8));
         break;
-      }
       case 33:
         cmd = Make(Op::SaveDC);
         break;
-      case 34: {
-        Command c = Make(Op::RestoreDC);
-        c.a[0] = p.L(8);
-        cmd = c;
+      case 34:
+        cmd = Valued(Op::RestoreDC, p.L(8));
         break;
-      }
       case 37: {
         const uint32_t index = p.UL(8);
         Command c;
-        if (StockObject(index, c)) {
-          cmd = c;
-        } else if (p.ok() && index < objects.size()) {
-          const Object& o = objects[index];
-          if (o.kind == ObjKind::Pen) c = Make(Op::SelectPen), c.pen = o.pen, cmd = c;
-          if (o.kind == ObjKind::Brush) c = Make(Op::SelectBrush), c.brush = o.brush, cmd = c;
-          if (o.kind == ObjKind::Font) c = Make(Op::SelectFont), c.font = o.font, cmd = c;
-        }
+        if (StockObject(index, c)) cmd = c;
+        else if (p.ok()) cmd = Select(objects, index);
         break;
       }
       case 38:
@@ -446,11 +475,7 @@ bool DecodeEmf(const uint8_t* data, size_t size, Picture& out, std::string& erro
       default:
         break;  // a record this player does not draw
     }
-    if (!p.ok()) {
-      error = "record parameters do not fit the record";
-      return false;
-    }
-    if (cmd) out.commands.push_back(std::move(*cmd));
+    if (!Keep(p, cmd, out, error)) return false;
   }
   return true;
 }
@@ -525,12 +550,10 @@ bool Decode(const uint8_t* data, size_t size, Picture& out, std::string& error) 
     switch (fn) {
       case 0x020B:
       case 0x020C:
-      case 0x020F: {
-        Command c = Make(fn == 0x020B ? Op::SetWindowOrg : fn == 0x020C ? Op::SetWindowExt : Op::OffsetWindowOrg);
-        c.pts = {{p.S(1), p.S(0)}};
-        cmd = c;
+      case 0x020F:
+        cmd = AtPoint(fn == 0x020B ? Op::SetWindowOrg : fn == 0x020C ? Op::SetWindowExt : Op::OffsetWindowOrg,
+                      {p.S(1), p.S(0)});
         break;
-      }
       case 0x0410: {
         Command c = Make(Op::ScaleWindowExt);
         c.a[0] = p.S(3), c.a[1] = p.S(2), c.a[2] = p.S(1), c.a[3] = p.S(0);
@@ -538,12 +561,9 @@ bool Decode(const uint8_t* data, size_t size, Picture& out, std::string& error) 
         break;
       }
       case 0x0214:
-      case 0x0213: {
-        Command c = Make(fn == 0x0214 ? Op::MoveTo : Op::LineTo);
-        c.pts = {{p.S(1), p.S(0)}};
-        cmd = c;
+      case 0x0213:
+        cmd = AtPoint(fn == 0x0214 ? Op::MoveTo : Op::LineTo, {p.S(1), p.S(0)});
         break;
-      }
       case 0x041B:
         cmd = Box(Op::Rectangle, p, 0);
         break;
@@ -628,27 +648,18 @@ bool Decode(const uint8_t* data, size_t size, Picture& out, std::string& error) 
       case 0x001E:
         cmd = Make(Op::SaveDC);
         break;
-      case 0x0127: {
-        Command c = Make(Op::RestoreDC);
-        c.a[0] = p.S(0);
-        cmd = c;
+      case 0x0127:
+        cmd = Valued(Op::RestoreDC, p.S(0));
         break;
-      }
       case 0x0209:
-      case 0x0201: {
-        Command c = Make(fn == 0x0209 ? Op::SetTextColor : Op::SetBkColor);
-        c.color = p.D(0);
-        cmd = c;
+      case 0x0201:
+        cmd = Coloured(fn == 0x0209 ? Op::SetTextColor : Op::SetBkColor, p.D(0));
         break;
-      }
       case 0x0102:
       case 0x0106:
-      case 0x012E: {
-        Command c = Make(fn == 0x0102 ? Op::SetBkMode : fn == 0x0106 ? Op::SetPolyFillMode : Op::SetTextAlign);
-        c.a[0] = p.W(0);
-        cmd = c;
+      case 0x012E:
+        cmd = Valued(fn == 0x0102 ? Op::SetBkMode : fn == 0x0106 ? Op::SetPolyFillMode : Op::SetTextAlign, p.W(0));
         break;
-      }
       case 0x02FA: {
         Object o;
         o.kind = ObjKind::Pen;
@@ -696,23 +707,7 @@ bool Decode(const uint8_t* data, size_t size, Picture& out, std::string& error) 
       }
       case 0x012D: {
         const uint16_t index = p.W(0);
-        if (p.ok() && index < objects.size()) {
-          const Object& o = objects[index];
-          Command c;
-          switch (o.kind) {
-            case ObjKind::Pen:
-              c = Make(Op::SelectPen), c.pen = o.pen, cmd = c;
-              break;
-            case ObjKind::Brush:
-              c = Make(Op::SelectBrush), c.brush = o.brush, cmd = c;
-              break;
-            case ObjKind::Font:
-              c = Make(Op::SelectFont), c.font = o.font, cmd = c;
-              break;
-            default:
-              break;  // nothing to draw with, or an empty slot: ignored
-          }
-        }
+        if (p.ok()) cmd = Select(objects, index);
         break;
       }
       case 0x01F0: {
@@ -723,11 +718,7 @@ bool Decode(const uint8_t* data, size_t size, Picture& out, std::string& error) 
       default:
         break;  // a record this player does not draw
     }
-    if (!p.ok()) {
-      error = "record parameters do not fit the record";
-      return false;
-    }
-    if (cmd) out.commands.push_back(std::move(*cmd));
+    if (!Keep(p, cmd, out, error)) return false;
   }
   return true;
 }
