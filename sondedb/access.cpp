@@ -8,6 +8,7 @@
 #include <ctime>
 #include <mutex>
 
+#include "app/core/device_services.h"
 #include "platform/text/msgbox.h"
 #include "platform/text/strings.h"
 #include "platform/files/paths.h"
@@ -39,15 +40,6 @@ bool SwapFiles(const std::string& a, const std::string& b) {
 }
 }  // namespace
 
-void ReportDatabaseError(const std::exception* e) {
-  const std::string text = e && *e->what() ? std::string(e->what()) : LoadString(32070);
-  ShowMessageBox(text, LoadString(32048), MB_OK | MB_ICONSTOP);
-}
-
-void ReportSystemError(int err) { ReportSystemError(std::string(strerror(err))); }
-
-void ReportSystemError(const std::string& text) { ShowMessageBox(text, LoadString(32047), MB_OK | MB_ICONSTOP); }
-
 void GetSondeDatabasePath(std::string& out) {
   const std::string path = FindFileNoCase(JoinPath(SondeDbFolder(), "quorva.db"));
   out = Exists(path) ? path : std::string();
@@ -77,7 +69,7 @@ int BeginDatabaseTransaction(SondeDatabase* db) {
   try {
     db->BeginTrans();
   } catch (const dao::Error& e) {
-    ReportDatabaseError(&e);
+    ShowDatabaseError(&e);
     return 0;
   }
   return 1;
@@ -89,7 +81,7 @@ int EndDatabaseTransaction(SondeDatabase* db, int commit) {
     if (commit) db->CommitTrans();
     else db->Rollback();
   } catch (const dao::Error& e) {
-    ReportDatabaseError(&e);
+    ShowDatabaseError(&e);
     if (commit) {
       try {
         db->Rollback();
@@ -115,17 +107,17 @@ int CompactSondeDatabase() {
     if (Exists(copy)) {
       if (ShowMessageBox(LoadString(32069), "", MB_OKCANCEL) != IDOK) return 1;
       if (unlink(copy.c_str()) != 0) {
-        ReportSystemError(errno);
+        ShowLastError(errno);
         return 0;
       }
     }
     db.CompactInto(copy);
     if (!SwapFiles(path, copy)) {
-      ReportSystemError(errno);
+      ShowLastError(errno);
       return 0;
     }
   } catch (const dao::Error& e) {
-    ReportDatabaseError(&e);
+    ShowDatabaseError(&e);
     return 0;
   }
   return 1;
@@ -145,7 +137,7 @@ int CountRecords(SondeRecordset* rs) {
     }
     return n;
   } catch (const dao::Error& e) {
-    ReportDatabaseError(&e);
+    ShowDatabaseError(&e);
     return 0;
   }
 }
@@ -192,7 +184,7 @@ std::string GetFieldString(SondeRecordset* rs, std::string_view column) {
   try {
     return VariantToString(rs->GetFieldValue(column));
   } catch (const dao::Error& e) {
-    ReportDatabaseError(&e);
+    ShowDatabaseError(&e);
     return {};
   }
 }

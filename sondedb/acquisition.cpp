@@ -2,6 +2,7 @@
 
 #include <strings.h>
 
+#include "app/core/device_services.h"
 #include "platform/text/msgbox.h"
 #include "platform/text/strings.h"
 #include "platform/files/paths.h"
@@ -151,7 +152,7 @@ int LoadAcquisitionSetup(AcquisitionSetup* s, const std::string& abbreviation, c
             true);
     s->TensionGauge = CountRecords(&rs) == 1 ? FieldInt(&rs, "TENSIONGAUGE") : 0;
   } catch (const dao::Error& e) {
-    ReportDatabaseError(&e);
+    ShowDatabaseError(&e);
     return 0;
   }
   return 1;
@@ -235,7 +236,7 @@ int SaveAcquisitionSetup(AcquisitionSetup* s, int cableFlag) {
     rs.Close();
     if (inTransaction) db->CommitTrans();
   } catch (const dao::Error& e) {
-    ReportDatabaseError(&e);
+    ShowDatabaseError(&e);
     rollback();
     return 0;
   }
@@ -255,7 +256,7 @@ int GetWinchSetPoint(int winchId, double* sp2, double* dac2, int* reverse) {
     if (dac2) *dac2 = b;
     if (reverse) *reverse = FieldFlag(&rs, "REVERSEWHEELDIRECTION");
   } catch (const dao::Error& e) {
-    ReportDatabaseError(&e);
+    ShowDatabaseError(&e);
     return 0;
   }
   return 1;
@@ -270,7 +271,7 @@ int GetEncoderPulsesPerRevolution(int encoderId) {
     if (CountRecords(&rs) < 1) return -1;
     return FieldInt(&rs, "PULSESPERREVOLUTION");
   } catch (const dao::Error& e) {
-    ReportDatabaseError(&e);
+    ShowDatabaseError(&e);
     return -1;
   }
 }
@@ -293,7 +294,7 @@ bool ReadComboItems(const std::string& table, std::vector<ComboItem>& items) {
       rs.MoveNext();
     }
   } catch (const dao::Error& e) {
-    ReportDatabaseError(&e);
+    ShowDatabaseError(&e);
   }
   return added;
 }
@@ -314,7 +315,7 @@ int GetSondePower(SondePowerValues* out, SondeDatabase* db, const std::string& a
     out->CurrentLimit = static_cast<int16_t>(FieldInt(&rs, "CurrentLimit"));
     out->Polarity = static_cast<int16_t>(FieldInt(&rs, "Polarity"));
   } catch (const dao::Error& e) {
-    ReportDatabaseError(&e);
+    ShowDatabaseError(&e);
     return 0;
   }
   return 1;
@@ -330,7 +331,7 @@ int GetSondeComStd(const std::string& abbreviation) {
     if (CountRecords(&rs) < 1) return 0;
     return FieldInt(&rs, "ComStd");
   } catch (const dao::Error& e) {
-    ReportDatabaseError(&e);
+    ShowDatabaseError(&e);
     return 0;
   }
 }

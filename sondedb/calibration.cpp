@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "app/core/device_services.h"
 #include "platform/files/paths.h"
 #include "platform/profile/profile.h"
 #include "platform/text/cnum.h"
@@ -162,7 +163,7 @@ int LoadSondeCalibration(SondeRecordset* sonde, CalibrationSet* set) {
         WritePrivateProfileString("General", "Sonde", set->abbreviation.c_str(), set->filePath);
         WritePrivateProfileString("General", "SerialNo", set->serialNumber.c_str(), set->filePath);
       } else {
-        ReportSystemError(errno);
+        ShowLastError(errno);
       }
     }
 
@@ -198,7 +199,7 @@ int LoadSondeCalibration(SondeRecordset* sonde, CalibrationSet* set) {
       set->channels.push_back(std::move(rec));
     }
   } catch (const dao::Error& e) {
-    ReportDatabaseError(&e);
+    ShowDatabaseError(&e);
     return 0;
   }
   return 1;
@@ -231,7 +232,7 @@ int UpdateCalibratedChannel(const ChannelCalibration* rec) {
     SetFieldString(&rs, "Unit", rec->unit.c_str());
     rs.Update();
   } catch (const dao::Error& e) {
-    ReportDatabaseError(&e);
+    ShowDatabaseError(&e);
     ShowMessageId(32198, MB_OK);
     return 0;
   }

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "app/core/device_services.h"
 #include "platform/text/msgbox.h"
 #include "platform/text/strings.h"
 #include "platform/files/paths.h"
@@ -39,7 +40,7 @@ int LoadSondeCommands(std::vector<SondeCommandRecord>& commands, SondeRecordset*
       rs.MoveNext();
     }
   } catch (const dao::Error& e) {
-    ReportDatabaseError(&e);
+    ShowDatabaseError(&e);
     return 0;
   }
   return 1;
@@ -53,7 +54,7 @@ std::string SondePicturePath(const std::string& pictureFile) {
 std::unique_ptr<wmf::Picture> LoadMetafile(const std::string& path) {
   FILE* f = fopen(path.c_str(), "rb");
   if (!f) {
-    ReportSystemError(errno);
+    ShowLastError(errno);
     return nullptr;
   }
   std::vector<uint8_t> bytes;
@@ -62,12 +63,12 @@ std::unique_ptr<wmf::Picture> LoadMetafile(const std::string& path) {
   if (size < 0 || fseek(f, 0, SEEK_SET) != 0) {
     const int err = errno;
     fclose(f);
-    ReportSystemError(err);
+    ShowLastError(err);
     return nullptr;
   }
   if (size > kMaxPictureBytes) {
     fclose(f);
-    ReportSystemError(EFBIG);
+    ShowLastError(EFBIG);
     return nullptr;
   }
   bytes.resize(static_cast<size_t>(size));
@@ -75,7 +76,7 @@ std::unique_ptr<wmf::Picture> LoadMetafile(const std::string& path) {
   const int err = errno;
   fclose(f);
   if (got != bytes.size()) {
-    ReportSystemError(err ? err : EIO);
+    ShowLastError(err ? err : EIO);
     return nullptr;
   }
   auto pic = std::make_unique<wmf::Picture>();
@@ -86,7 +87,7 @@ std::unique_ptr<wmf::Picture> LoadMetafile(const std::string& path) {
     const bool noSize = wmf::DetectForm(bytes.data(), bytes.size()) == wmf::Form::Plain && bytes.size() >= 10 &&
                         (bytes[6] | bytes[7] | bytes[8] | bytes[9]) == 0;
     if (noSize) ShowMessageBox(LoadString(32138), "", MB_OK);
-    else ReportSystemError(path + ": " + why);
+    else ShowMessageBox(path + ": " + why, LoadString(32047), MB_OK | MB_ICONSTOP);
     return nullptr;
   }
   return pic;

@@ -1,5 +1,6 @@
 #include "sondedb/display.h"
 
+#include "app/core/device_services.h"
 #include "platform/text/cnum.h"
 #include "platform/text/msgbox.h"
 #include "platform/text/strings.h"
@@ -60,7 +61,7 @@ int BuildTrackRecords(SondeRecordset* sonde, TrackArray* tracks, CurveArray* cur
       BuildCurveRecords(trackId, order, sonde->GetDatabase(), tracks, curves);
     }
   } catch (const dao::Error& e) {
-    ReportDatabaseError(&e);
+    ShowDatabaseError(&e);
     return 0;
   }
   return 1;
@@ -98,7 +99,7 @@ int BuildCurveRecords(int trackId, int order, SondeDatabase* db, TrackArray*, Cu
       curves->push_back(std::move(c));
     }
   } catch (const dao::Error& e) {
-    ReportDatabaseError(&e);
+    ShowDatabaseError(&e);
     return 0;
   }
   return 1;
@@ -112,7 +113,7 @@ int DetermineLogColumnNumber(SondeRecordset* rs, int trackId, int* order) {
     if (CountRecords(&tracks) != 1) return 0;
     if (order) *order = FieldInt(&tracks, "COLUMNORDER");
   } catch (const dao::Error& e) {
-    ReportDatabaseError(&e);
+    ShowDatabaseError(&e);
     ShowMessageId(32149, MB_OK);
     return 0;
   }

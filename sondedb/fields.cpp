@@ -11,7 +11,7 @@ int FieldInt(SondeRecordset* rs, std::string_view column) {
 }
 
 long FieldLong(SondeRecordset* rs, std::string_view column) {
-  return static_cast<long>(AtofC(GetFieldString(rs, column).c_str()));
+  return AtolC(GetFieldString(rs, column).c_str());
 }
 
 double FieldDouble(SondeRecordset* rs, std::string_view column) {

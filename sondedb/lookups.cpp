@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "app/core/device_services.h"
+#include "app/core/globals.h"
 #include "platform/text/cnum.h"
 #include "sondedb/fields.h"
 
@@ -32,14 +34,14 @@ bool OpenSonicRow(SondeRecordset& rs, const std::string& abbreviation, const std
 std::unique_ptr<OwnedSondeRecordset> OpenSondeRecordset(const std::string& abbreviation, const std::string& serial) {
   auto db = OpenSondeDatabase();
   if (!db) {
-    ReportDatabaseError(nullptr);
+    ShowDatabaseError(nullptr);
     return nullptr;
   }
   auto rs = std::make_unique<OwnedSondeRecordset>(std::move(db));
   try {
     rs->Open(SondeQuery(abbreviation, serial));
   } catch (const dao::Error& e) {
-    ReportDatabaseError(&e);
+    ShowDatabaseError(&e);
     return nullptr;
   }
   return rs;
@@ -79,7 +81,7 @@ int GetSondeLength(SondeDatabase* db, const std::string& abbreviation, const std
     rs.Open(SondeQuery(abbreviation, serial), true);
     return CountRecords(&rs) == 1 ? FieldInt(&rs, "Length") : -1;
   } catch (const dao::Error& e) {
-    ReportDatabaseError(&e);
+    ShowDatabaseError(&e);
     return -1;
   }
 }
@@ -91,7 +93,7 @@ int GetSondeType(SondeRecordset* rs, int* type) {
     const int t = AtoiC(VariantToString(rs->GetFieldValue("Type")).c_str());
     if (type) *type = t;
   } catch (const dao::Error& e) {
-    ReportDatabaseError(&e);
+    ShowDatabaseError(&e);
     return 0;
   }
   return 1;
@@ -107,7 +109,7 @@ int IsSondeComStd3(const std::string& abbreviation, const std::string& serial) {
     rs.MoveFirst();
     return AtoiC(VariantToString(rs.GetFieldValue("COMSTD")).c_str()) == 3 ? 1 : 0;
   } catch (const dao::Error& e) {
-    ReportDatabaseError(&e);
+    ShowDatabaseError(&e);
     return -1;
   }
 }
@@ -134,7 +136,7 @@ int LoadChannelFilterSettings(SondeDatabase* db, const std::string& abbreviation
       f.FilterWidth = FieldInt(&rs, "FilterParameter");
     }
   } catch (const dao::Error& e) {
-    ReportDatabaseError(&e);
+    ShowDatabaseError(&e);
     return 0;
   }
   return 1;
@@ -152,7 +154,7 @@ void LoadSonicParams(uint8_t* block, const std::string& abbreviation, const std:
     rs.MoveFirst();
     for (int i = 0; i < kSonicConfigSize; ++i) block[i] = static_cast<uint8_t>(FieldInt(&rs, kSonicColumns[i]));
   } catch (const dao::Error& e) {
-    ReportDatabaseError(&e);
+    ShowDatabaseError(&e);
   }
 }
 
@@ -174,8 +176,12 @@ void SaveSonicParams(const uint8_t* block, const std::string& abbreviation, cons
       SetFieldString(&rs, kSonicColumns[i], FormatC("%d", static_cast<int8_t>(block[i])).c_str());
     rs.Update();
   } catch (const dao::Error& e) {
-    ReportDatabaseError(&e);
+    ShowDatabaseError(&e);
   }
 }
+
+void LoadSonicParams(uint8_t* block) { LoadSonicParams(block, g_strCurrentSonde, g_strSondeSerialNo); }
+
+void SaveSonicParams(const uint8_t* block) { SaveSonicParams(block, g_strCurrentSonde, g_strSondeSerialNo); }
 
 }  // namespace qv

@@ -62,5 +62,8 @@ void LoadSonicParams(uint8_t* block, const std::string& abbreviation, const std:
 // Stores the block as the sonde's configuration (appending its row when it
 // has none); nothing is written when the sonde is not found.
 void SaveSonicParams(const uint8_t* block, const std::string& abbreviation, const std::string& serial);
+// The same for the current sonde (g_strCurrentSonde, g_strSondeSerialNo).
+void LoadSonicParams(uint8_t* block);
+void SaveSonicParams(const uint8_t* block);
 
 }  // namespace qv

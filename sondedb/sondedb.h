@@ -21,14 +21,8 @@ namespace qv {
 using SondeDatabase = dao::Database;
 using SondeRecordset = dao::Recordset;
 
-// Shows a database failure in the "Database Error" box (the engine's text,
-// or "Database Error !" without one). The one place database errors are
-// shown; the application may route it elsewhere.
-void ReportDatabaseError(const std::exception* e);
-// Shows a system error (an errno value) in the "Common Error" box.
-void ReportSystemError(int err);
-// Shows a system failure described by text in the "Common Error" box.
-void ReportSystemError(const std::string& text);
+// Database failures are shown with ShowDatabaseError and system failures
+// with ShowLastError (app/core/device_services.h).
 
 // The program's own profile file (the equipment settings kept outside the
 // database live there); the application sets it at start-up.

@@ -13,6 +13,8 @@ namespace qv::wmf {
 
 namespace {
 
+constexpr double kMaxPixels = 4096;
+
 QColor Color(uint32_t ref) { return QColor(ref & 0xFF, (ref >> 8) & 0xFF, (ref >> 16) & 0xFF); }
 
 struct State {
@@ -51,7 +53,8 @@ class Player {
       return;
     }
     QPen pen(Color(s_.pen.color));
-    const double w = std::fabs(s_.pen.width * Sx());
+    // A picture cannot ask for a pen wider than any screen.
+    const double w = std::min(std::fabs(s_.pen.width * Sx()), kMaxPixels);
     pen.setWidthF(w < 1 ? 0 : w);
     static const Qt::PenStyle kStyles[] = {Qt::SolidLine,      Qt::DashLine, Qt::DotLine, Qt::DashDotLine,
                                            Qt::DashDotDotLine, Qt::NoPen,    Qt::SolidLine};
@@ -95,13 +98,14 @@ class Player {
 
   void Text(const Command& c) {
     QFont f(QString::fromLatin1(s_.font.face.c_str()));
-    const double px = std::fabs(s_.font.height * Sy());
+    const double px = std::min(std::fabs(s_.font.height * Sy()), kMaxPixels);
     f.setPixelSize(std::max(1, static_cast<int>(std::lround(px > 0 ? px : 12))));
     f.setWeight(static_cast<QFont::Weight>(std::clamp(s_.font.weight > 0 ? s_.font.weight : 400, 100, 900)));
     f.setItalic(s_.font.italic);
     f.setUnderline(s_.font.underline);
     f.setStrikeOut(s_.font.strikeOut);
-    const QString text = QString::fromLatin1(c.text.data(), static_cast<int>(c.text.size()));
+    const QString text = c.a[1] == 1 ? QString::fromUtf8(c.text.data(), static_cast<int>(c.text.size()))
+                                     : QString::fromLatin1(c.text.data(), static_cast<int>(c.text.size()));
     const QFontMetricsF fm(f);
     const bool useCp = s_.textAlign & 1;
     QPointF at = useCp ? Map({static_cast<int>(s_.pos.x()), static_cast<int>(s_.pos.y())}) : Map(c.pts[0]);

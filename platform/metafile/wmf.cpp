@@ -32,6 +32,15 @@ class Params {
     return U16(p_ + word * 2);
   }
   uint32_t D(size_t word) { return W(word) | (static_cast<uint32_t>(W(word + 1)) << 16); }
+  // 32-bit values by byte offset (enhanced metafiles).
+  uint32_t UL(size_t byte) {
+    if (byte > n_ || n_ - byte < 4) {
+      ok_ = false;
+      return 0;
+    }
+    return U32(p_ + byte);
+  }
+  int L(size_t byte) { return static_cast<int32_t>(UL(byte)); }
   uint8_t B(size_t byte) {
     if (byte >= n_) {
       ok_ = false;
@@ -90,13 +99,65 @@ Command Make(Op op) {
   return c;
 }
 
+Command Valued(Op op, int value) {
+  Command c = Make(op);
+  c.a[0] = value;
+  return c;
+}
+
+Command Coloured(Op op, uint32_t color) {
+  Command c = Make(op);
+  c.color = color;
+  return c;
+}
+
+Command AtPoint(Op op, Point pt) {
+  Command c = Make(op);
+  c.pts = {pt};
+  return c;
+}
+
+// Ends one record: refused when its parameters ran short, else its command
+// (if any) is kept.
+bool Keep(const Params& p, std::optional<Command>& cmd, Picture& out, std::string& error) {
+  if (!p.ok()) {
+    error = "record parameters do not fit the record";
+    return false;
+  }
+  if (cmd) out.commands.push_back(std::move(*cmd));
+  return true;
+}
+
+// The select command for a slot of the object table; none for a slot out of
+// range, an empty one, or an object nothing is drawn with.
+std::optional<Command> Select(const std::vector<Object>& table, uint64_t index) {
+  if (index >= table.size()) return std::nullopt;
+  const Object& o = table[index];
+  Command c;
+  switch (o.kind) {
+    case ObjKind::Pen:
+      c = Make(Op::SelectPen), c.pen = o.pen;
+      return c;
+    case ObjKind::Brush:
+      c = Make(Op::SelectBrush), c.brush = o.brush;
+      return c;
+    case ObjKind::Font:
+      c = Make(Op::SelectFont), c.font = o.font;
+      return c;
+    default:
+      return std::nullopt;
+  }
+}
+
 // Bitmaps larger than this are refused rather than expanded in memory.
 constexpr uint64_t kMaxBitmapPixels = 16u << 20;
 
 // Decodes the packed bitmap (header, colour table, rows) that starts at a
 // byte offset of the record. Uncompressed 1, 4, 8, 24 and 32 bits per pixel;
 // false for anything else or anything that does not fit the record.
-bool DecodeDib(Params& p, size_t at, Image& out, bool& topDownRows) {
+constexpr size_t kRowsFollow = SIZE_MAX;
+
+bool DecodeDib(Params& p, size_t at, Image& out, bool& topDownRows, size_t rowsAt = kRowsFollow) {
   auto bytes = [&](size_t off, size_t len) { return p.Bytes(at + off, len); };
   const auto head = bytes(0, 40);
   if (!head) return false;
@@ -122,7 +183,9 @@ bool DecodeDib(Params& p, size_t at, Image& out, bool& topDownRows) {
   }
   const auto table = bytes(headerSize, 4ull * colours);
   const uint64_t stride = ((static_cast<uint64_t>(width) * bits + 31) / 32) * 4;
-  const auto rows = table ? bytes(headerSize + 4ull * colours, stride * height) : std::nullopt;
+  const auto rows = !table                    ? std::nullopt
+                    : rowsAt == kRowsFollow ? bytes(headerSize + 4ull * colours, stride * height)
+                                            : p.Bytes(rowsAt, stride * height);
   if (!table || !rows) return false;
   const auto* pal = reinterpret_cast<const uint8_t*>(table->data());
   out.width = width;
@@ -170,6 +233,253 @@ std::optional<Command> BitmapRecord(Params& p, size_t src, size_t dst, size_t di
   return c;
 }
 
+// UTF-16LE text as UTF-8.
+std::string Utf8(const std::string& utf16) {
+  std::string out;
+  for (size_t i = 0; i + 1 < utf16.size(); i += 2) {
+    uint32_t c = static_cast<uint8_t>(utf16[i]) | (static_cast<uint8_t>(utf16[i + 1]) << 8);
+    if (c >= 0xD800 && c < 0xE000) c = '?';  // surrogates: not kept
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else if (c < 0x800) {
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      out += static_cast<char>(0xE0 | (c >> 12));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
+// The objects an enhanced metafile selects without creating them.
+bool StockObject(uint32_t index, Command& c) {
+  if (!(index & 0x80000000u)) return false;
+  static const uint32_t kBrushGrey[] = {0xFFFFFF, 0xC0C0C0, 0x808080, 0x404040, 0x000000};
+  const uint32_t n = index & 0x7FFFFFFFu;
+  if (n <= 4) {
+    c = Make(Op::SelectBrush);
+    c.brush.color = kBrushGrey[n];
+  } else if (n == 5) {
+    c = Make(Op::SelectBrush);
+    c.brush.style = 1;
+  } else if (n >= 6 && n <= 8) {
+    c = Make(Op::SelectPen);
+    c.pen.color = n == 6 ? 0xFFFFFF : 0;
+    c.pen.style = n == 8 ? 5 : 0;
+  } else if (n >= 10 && n <= 17 && n != 15) {
+    c = Make(Op::SelectFont);
+  } else {
+    return false;
+  }
+  return true;
+}
+
+bool DecodeEmf(const uint8_t* data, size_t size, Picture& out, std::string& error) {
+  Params header(data, size);
+  const uint32_t headerBytes = header.UL(4);
+  out.left = header.L(8), out.top = header.L(12), out.right = header.L(16), out.bottom = header.L(20);
+  const uint32_t total = header.UL(48);
+  const uint16_t handles = static_cast<uint16_t>(header.UL(56) & 0xFFFF);
+  if (!header.ok() || header.UL(0) != 1 || headerBytes < 88 || headerBytes > size || total < headerBytes ||
+      total > size) {
+    error = "enhanced metafile header does not fit the file";
+    return false;
+  }
+  // The header's bounds are inclusive device pixels.
+  out.hasBounds = true;
+  out.right += 1, out.bottom += 1;
+  std::vector<Object> objects(handles);
+  size_t at = headerBytes;
+  while (at < total) {
+    if (total - at < 8) {
+      error = "record header is truncated";
+      return false;
+    }
+    const uint32_t type = U32(data + at), bytes = U32(data + at + 4);
+    if (bytes < 8 || bytes % 4 != 0 || bytes > total - at) {
+      error = "record size does not fit the metafile";
+      return false;
+    }
+    if (type == 14) break;  // end of file
+    Params p(data + at, bytes);
+    at += bytes;
+    std::optional<Command> cmd;
+    auto point = [&](size_t off) { return Point{p.L(off), p.L(off + 4)}; };
+    auto box = [&](Op op) {
+      Command c = Make(op);
+      c.pts = {point(8), point(16)};
+      return c;
+    };
+    // Polygons with 16-bit (small) or 32-bit points: count at 24, points at 28.
+    auto poly = [&](Op op, bool small) {
+      Command c = Make(op);
+      const uint32_t n = p.UL(24);
+      const size_t each = small ? 4 : 8;
+      if (n > (p.size() - std::min<size_t>(p.size(), 28)) / each) {
+        p.UL(p.size());  // marks the record as short
+        return c;
+      }
+      for (uint32_t i = 0; i < n; ++i)
+        c.pts.push_back(small ? Point{static_cast<int16_t>(p.W((28 + i * 4) / 2)),
+                                      static_cast<int16_t>(p.W((30 + i * 4) / 2))}
+                              : point(28 + i * 8));
+      return c;
+    };
+    switch (type) {
+      case 9:
+      case 10:
+        cmd = AtPoint(type == 9 ? Op::SetWindowExt : Op::SetWindowOrg, point(8));
+        break;
+      case 18:
+      case 19:
+      case 22:
+        cmd = Valued(type == 18 ? Op::SetBkMode : type == 19 ? Op::SetPolyFillMode : Op::SetTextAlign, p.L(8));
+        break;
+      case 24:
+      case 25:
+        cmd = Coloured(type == 24 ? Op::SetTextColor : Op::SetBkColor, p.UL(8));
+        break;
+      case 27:
+      case 54:
+        cmd = AtPoint(type == 27 ? Op::MoveTo : Op::LineTo, point(8));
+        break;
+      case 33:
+        cmd = Make(Op::SaveDC);
+        break;
+      case 34:
+        cmd = Valued(Op::RestoreDC, p.L(8));
+        break;
+      case 37: {
+        const uint32_t index = p.UL(8);
+        Command c;
+        if (StockObject(index, c)) cmd = c;
+        else if (p.ok()) cmd = Select(objects, index);
+        break;
+      }
+      case 38:
+      case 95:
+      case 39:
+      case 82: {
+        const uint32_t index = p.UL(8);
+        Object o;
+        if (type == 38) {
+          o.kind = ObjKind::Pen, o.pen.style = p.UL(12) & 0x0F, o.pen.width = p.L(16), o.pen.color = p.UL(24);
+        } else if (type == 95) {
+          o.kind = ObjKind::Pen, o.pen.style = p.UL(28) & 0x0F, o.pen.width = p.L(32), o.pen.color = p.UL(40);
+        } else if (type == 39) {
+          o.kind = ObjKind::Brush, o.brush.style = p.L(12), o.brush.color = p.UL(16), o.brush.hatch = p.L(20);
+        } else {
+          o.kind = ObjKind::Font;
+          o.font.height = p.L(12), o.font.width = p.L(16), o.font.escapement = p.L(20), o.font.weight = p.L(28);
+          o.font.italic = p.B(32), o.font.underline = p.B(33), o.font.strikeOut = p.B(34);
+          if (auto face = p.Bytes(40, 64)) {
+            o.font.face = Utf8(*face);
+            o.font.face = o.font.face.substr(0, o.font.face.find('\0'));
+          }
+        }
+        if (p.ok() && index < objects.size()) objects[index] = o;
+        break;
+      }
+      case 40: {
+        const uint32_t index = p.UL(8);
+        if (p.ok() && index < objects.size()) objects[index] = Object{};
+        break;
+      }
+      case 42:
+        cmd = box(Op::Ellipse);
+        break;
+      case 43:
+        cmd = box(Op::Rectangle);
+        break;
+      case 44: {
+        Command c = box(Op::RoundRect);
+        c.a[0] = p.L(24), c.a[1] = p.L(28);
+        cmd = c;
+        break;
+      }
+      case 45:
+      case 46:
+      case 47: {
+        Command c = box(type == 45 ? Op::Arc : type == 46 ? Op::Chord : Op::Pie);
+        c.pts.push_back(point(24));
+        c.pts.push_back(point(32));
+        cmd = c;
+        break;
+      }
+      case 3:
+      case 4:
+        cmd = poly(type == 3 ? Op::Polygon : Op::Polyline, false);
+        break;
+      case 86:
+      case 87:
+        cmd = poly(type == 86 ? Op::Polygon : Op::Polyline, true);
+        break;
+      case 8:
+      case 91: {
+        const bool small = type == 91;
+        Command c = Make(Op::PolyPolygon);
+        const uint32_t polys = p.UL(24), points = p.UL(28);
+        const size_t each = small ? 4 : 8;
+        const size_t room = p.size() > 32 ? p.size() - 32 : 0;
+        if (polys > room / 4 || points > (room - polys * 4ull) / each) {
+          p.UL(p.size());
+          break;
+        }
+        uint64_t sum = 0;
+        for (uint32_t i = 0; i < polys; ++i) sum += c.counts.emplace_back(static_cast<int>(p.UL(32 + 4 * i)));
+        if (sum != points) {
+          p.UL(p.size());
+          break;
+        }
+        const size_t first = 32 + 4ull * polys;
+        for (uint32_t i = 0; i < points; ++i)
+          c.pts.push_back(small ? Point{static_cast<int16_t>(p.W((first + i * 4) / 2)),
+                                        static_cast<int16_t>(p.W((first + i * 4 + 2) / 2))}
+                                : point(first + i * 8));
+        cmd = c;
+        break;
+      }
+      case 84: {
+        Command c = Make(Op::Text);
+        c.a[1] = 1;  // UTF-8 text
+        c.pts = {point(36)};
+        const uint32_t chars = p.UL(44), offset = p.UL(48), options = p.UL(52);
+        if (chars > p.size() / 2) {
+          p.UL(p.size());
+          break;
+        }
+        if (auto t = p.Bytes(offset, 2ull * chars)) c.text = Utf8(*t);
+        if (options & 0x0002) {
+          c.a[0] = 1;
+          c.pts.push_back(point(56));
+          c.pts.push_back(point(64));
+        }
+        cmd = c;
+        break;
+      }
+      case 81: {
+        Command c = Make(Op::Bitmap);
+        const int dx = p.L(24), dy = p.L(28), sx = p.L(32), sy = p.L(36), sw = p.L(40), sh = p.L(44);
+        const uint32_t offBmi = p.UL(48), offBits = p.UL(56);
+        const int dw = p.L(72), dh = p.L(76);
+        if (!p.ok()) break;
+        bool topDown = false;
+        if (offBmi == 0 || !DecodeDib(p, offBmi, c.image, topDown, offBits)) break;
+        c.pts = {{dx, dy}, {dw, dh}};
+        c.a[0] = sx, c.a[1] = topDown ? sy : c.image.height - sy - sh, c.a[2] = sw, c.a[3] = sh;
+        cmd = c;
+        break;
+      }
+      default:
+        break;  // a record this player does not draw
+    }
+    if (!Keep(p, cmd, out, error)) return false;
+  }
+  return true;
+}
+
 Command Box(Op op, Params& p, size_t first) {
   // bottom, right, top, left from word `first` on.
   Command c = Make(op);
@@ -190,10 +500,7 @@ bool Decode(const uint8_t* data, size_t size, Picture& out, std::string& error) 
   if (!data) size = 0;
   out.form = DetectForm(data, size);
   size_t start = 0;
-  if (out.form == Form::Enhanced) {
-    error = "enhanced metafiles are not supported";
-    return false;
-  }
+  if (out.form == Form::Enhanced) return DecodeEmf(data, size, out, error);
   if (out.form == Form::Placeable) {
     if (size < kPlaceableSize + kHeaderSize) {
       error = "placeable header is truncated";
@@ -243,12 +550,10 @@ bool Decode(const uint8_t* data, size_t size, Picture& out, std::string& error) 
     switch (fn) {
       case 0x020B:
       case 0x020C:
-      case 0x020F: {
-        Command c = Make(fn == 0x020B ? Op::SetWindowOrg : fn == 0x020C ? Op::SetWindowExt : Op::OffsetWindowOrg);
-        c.pts = {{p.S(1), p.S(0)}};
-        cmd = c;
+      case 0x020F:
+        cmd = AtPoint(fn == 0x020B ? Op::SetWindowOrg : fn == 0x020C ? Op::SetWindowExt : Op::OffsetWindowOrg,
+                      {p.S(1), p.S(0)});
         break;
-      }
       case 0x0410: {
         Command c = Make(Op::ScaleWindowExt);
         c.a[0] = p.S(3), c.a[1] = p.S(2), c.a[2] = p.S(1), c.a[3] = p.S(0);
@@ -256,12 +561,9 @@ bool Decode(const uint8_t* data, size_t size, Picture& out, std::string& error) 
         break;
       }
       case 0x0214:
-      case 0x0213: {
-        Command c = Make(fn == 0x0214 ? Op::MoveTo : Op::LineTo);
-        c.pts = {{p.S(1), p.S(0)}};
-        cmd = c;
+      case 0x0213:
+        cmd = AtPoint(fn == 0x0214 ? Op::MoveTo : Op::LineTo, {p.S(1), p.S(0)});
         break;
-      }
       case 0x041B:
         cmd = Box(Op::Rectangle, p, 0);
         break;
@@ -346,27 +648,18 @@ bool Decode(const uint8_t* data, size_t size, Picture& out, std::string& error) 
       case 0x001E:
         cmd = Make(Op::SaveDC);
         break;
-      case 0x0127: {
-        Command c = Make(Op::RestoreDC);
-        c.a[0] = p.S(0);
-        cmd = c;
+      case 0x0127:
+        cmd = Valued(Op::RestoreDC, p.S(0));
         break;
-      }
       case 0x0209:
-      case 0x0201: {
-        Command c = Make(fn == 0x0209 ? Op::SetTextColor : Op::SetBkColor);
-        c.color = p.D(0);
-        cmd = c;
+      case 0x0201:
+        cmd = Coloured(fn == 0x0209 ? Op::SetTextColor : Op::SetBkColor, p.D(0));
         break;
-      }
       case 0x0102:
       case 0x0106:
-      case 0x012E: {
-        Command c = Make(fn == 0x0102 ? Op::SetBkMode : fn == 0x0106 ? Op::SetPolyFillMode : Op::SetTextAlign);
-        c.a[0] = p.W(0);
-        cmd = c;
+      case 0x012E:
+        cmd = Valued(fn == 0x0102 ? Op::SetBkMode : fn == 0x0106 ? Op::SetPolyFillMode : Op::SetTextAlign, p.W(0));
         break;
-      }
       case 0x02FA: {
         Object o;
         o.kind = ObjKind::Pen;
@@ -414,23 +707,7 @@ bool Decode(const uint8_t* data, size_t size, Picture& out, std::string& error) 
       }
       case 0x012D: {
         const uint16_t index = p.W(0);
-        if (p.ok() && index < objects.size()) {
-          const Object& o = objects[index];
-          Command c;
-          switch (o.kind) {
-            case ObjKind::Pen:
-              c = Make(Op::SelectPen), c.pen = o.pen, cmd = c;
-              break;
-            case ObjKind::Brush:
-              c = Make(Op::SelectBrush), c.brush = o.brush, cmd = c;
-              break;
-            case ObjKind::Font:
-              c = Make(Op::SelectFont), c.font = o.font, cmd = c;
-              break;
-            default:
-              break;  // nothing to draw with, or an empty slot: ignored
-          }
-        }
+        if (p.ok()) cmd = Select(objects, index);
         break;
       }
       case 0x01F0: {
@@ -441,11 +718,7 @@ bool Decode(const uint8_t* data, size_t size, Picture& out, std::string& error) 
       default:
         break;  // a record this player does not draw
     }
-    if (!p.ok()) {
-      error = "record parameters do not fit the record";
-      return false;
-    }
-    if (cmd) out.commands.push_back(std::move(*cmd));
+    if (!Keep(p, cmd, out, error)) return false;
   }
   return true;
 }
@@ -455,7 +728,10 @@ bool Decode(const uint8_t* data, size_t size, Picture& out, std::string& error) 
 namespace qv::wmf {
 
 bool Frame(const Picture& pic, int& x, int& y, int& width, int& height) {
-  if (pic.hasBounds && pic.right != pic.left && pic.bottom != pic.top) {
+  // A placeable header's bounds are in the file's logical units; an enhanced
+  // header's are in device units, which a window the file sets replaces.
+  const bool boundsFirst = pic.form != Form::Enhanced;
+  if (boundsFirst && pic.hasBounds && pic.right != pic.left && pic.bottom != pic.top) {
     x = pic.left, y = pic.top, width = pic.right - pic.left, height = pic.bottom - pic.top;
     return true;
   }
@@ -468,6 +744,10 @@ bool Frame(const Picture& pic, int& x, int& y, int& width, int& height) {
   if (ext && ext->pts[0].x != 0 && ext->pts[0].y != 0) {
     x = org ? org->pts[0].x : 0, y = org ? org->pts[0].y : 0;
     width = ext->pts[0].x, height = ext->pts[0].y;
+    return true;
+  }
+  if (pic.hasBounds && pic.right != pic.left && pic.bottom != pic.top) {
+    x = pic.left, y = pic.top, width = pic.right - pic.left, height = pic.bottom - pic.top;
     return true;
   }
   bool any = false;

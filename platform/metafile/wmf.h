@@ -63,7 +63,7 @@ enum class Op {
   Polyline,     // pts
   Polygon,      // pts
   PolyPolygon,  // pts, counts
-  Text,         // pts[0], text; a[0] 1 when opaque rectangle pts[1], pts[2] is given
+  Text,         // pts[0], text (8-bit, or UTF-8 when a[1] is 1); a[0] 1 when opaque rectangle pts[1], pts[2] is given
   SetPixel,     // pts[0], color
   SaveDC,
   RestoreDC,  // a[0]: relative (negative) or absolute level
@@ -99,16 +99,16 @@ struct Command {
 
 struct Picture {
   Form form = Form::Plain;
-  bool hasBounds = false;  // placeable header bounds, in logical units
+  bool hasBounds = false;  // placeable header bounds (logical units), enhanced header bounds
   int left = 0, top = 0, right = 0, bottom = 0;
   int unitsPerInch = 0;  // placeable header only
   std::vector<Command> commands;
 };
 
-// Decodes a placeable or plain metafile. False, with a reason, for an enhanced
-// metafile (not drawn here) and for any file whose header, record sizes,
-// counts or object handles do not fit its bytes. Records this player does not
-// draw are skipped (after their size was checked).
+// Decodes a metafile of any of the three forms. False, with a reason, for a
+// file whose header, record sizes, counts or offsets do not fit its bytes.
+// Records this player does not draw are skipped (after their size was
+// checked); so are bitmaps it does not decode and unknown object handles.
 bool Decode(const uint8_t* data, size_t size, Picture& out, std::string& error);
 
 }  // namespace qv::wmf

@@ -1,3 +1,4 @@
+#include "app/core/globals.h"
 #include "sondedb/lookups.h"
 #include "tests/sondedb/fixture.h"
 
@@ -101,6 +102,11 @@ TEST_F(Lookups, SonicParametersRoundTrip) {
   EXPECT_EQ(std::vector<uint8_t>(block, block + 7), std::vector<uint8_t>(again, again + 7));
   qv::SaveSonicParams(again, "NONE", "");
   EXPECT_EQ(Value("SELECT count(*) AS n FROM SonicParams", "n"), "1");
+  // The current sonde's configuration.
+  g_strCurrentSonde = "KSTQ", g_strSondeSerialNo = "77";
+  uint8_t current[qv::kSonicConfigSize] = {};
+  qv::LoadSonicParams(current);
+  EXPECT_EQ(std::vector<uint8_t>(current, current + 7), std::vector<uint8_t>(again, again + 7));
   EXPECT_TRUE(boxes_.empty());
 }
 

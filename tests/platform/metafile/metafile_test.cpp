@@ -9,6 +9,7 @@
 #include "tests/platform/metafile/wmf_builder.h"
 
 using wmftest::Builder;
+using wmftest::EmfBuilder;
 
 namespace {
 
@@ -105,6 +106,27 @@ TEST_F(Metafile, BitmapsAreStretchedIntoTheirRectangle) {
   EXPECT_EQ(img.pixel(18, 110), qRgb(255, 255, 0));
 }
 
+TEST_F(Metafile, EnhancedMetafileShapesAndStockObjects) {
+  EmfBuilder e;
+  e.Rec(39, {1, 0, static_cast<int32_t>(kRed), 0})  // brush 1: solid red
+      .Rec(37, {1})
+      .Rec(37, {static_cast<int32_t>(0x80000008)})  // the null pen
+      .Rec(43, {20, 20, 80, 80})
+      .Rec(37, {static_cast<int32_t>(0x80000004)})  // the black brush
+      .Rec(86, {0, 0, 0, 0, 3, 0 | (0 << 16), 30 | (0 << 16), 0 | (30 << 16)});  // small triangle, 16-bit points
+  const QImage img = Render(e.Bytes(0, 0, 99, 99), 100, 100);
+  EXPECT_EQ(img.pixel(50, 50), Rgb(kRed));
+  EXPECT_EQ(img.pixel(90, 90), qRgb(255, 255, 255));
+  EXPECT_EQ(img.pixel(5, 5), qRgb(0, 0, 0));
+  // A window set by the file replaces the header's device bounds.
+  EmfBuilder w;
+  w.Rec(9, {1000, 1000}).Rec(10, {0, 0}).Rec(39, {1, 0, static_cast<int32_t>(kBlue), 0}).Rec(37, {1});
+  w.Rec(37, {static_cast<int32_t>(0x80000008)}).Rec(42, {0, 0, 500, 500});
+  const QImage img2 = Render(w.Bytes(0, 0, 99, 99), 100, 100);
+  EXPECT_EQ(img2.pixel(25, 25), Rgb(kBlue));
+  EXPECT_EQ(img2.pixel(75, 75), qRgb(255, 255, 255));
+}
+
 TEST_F(Metafile, TextIsDrawnNearItsPoint) {
   Builder b;
   std::vector<uint8_t> font;
@@ -156,6 +178,11 @@ TEST(MetafileDecode, RefusesWhatDoesNotFit) {
   const auto good = Builder().Rectangle(0, 0, 10, 10).Plain();
   std::vector<uint8_t> emf(88, 0);
   emf[40] = 0x20, emf[41] = 0x45, emf[42] = 0x4D, emf[43] = 0x46;
+  auto emfWith = [&](EmfBuilder e) { return e.Bytes(0, 0, 9, 9); };
+  std::vector<uint8_t> emfTooLong = emfWith(EmfBuilder().Rec(43, {0, 0, 1, 1}));
+  emfTooLong[48] = 0xF0;  // total size beyond the file
+  std::vector<uint8_t> emfOddRecord = emfWith(EmfBuilder().Rec(43, {0, 0, 1, 1}));
+  emfOddRecord[92] = 10;  // record size not a multiple of four
   std::vector<uint8_t> badType = good;
   badType[0] = 3;
   std::vector<uint8_t> text;
@@ -168,7 +195,13 @@ TEST(MetafileDecode, RefusesWhatDoesNotFit) {
   } cases[] = {
       {"empty", {}},
       {"short header", prefix(good, 10)},
-      {"enhanced", emf},
+      {"enhanced header only zeros", emf},
+      {"enhanced size beyond the file", emfTooLong},
+      {"enhanced record size odd", emfOddRecord},
+      {"enhanced polyline count beyond", emfWith(EmfBuilder().Rec(87, {0, 0, 0, 0, 1000, 1}))},
+      {"enhanced polypolygon counts disagree", emfWith(EmfBuilder().Rec(91, {0, 0, 0, 0, 1, 5, 3, 1, 2}))},
+      {"enhanced text beyond record", emfWith(EmfBuilder().Rec(84, {0, 0, 0, 0, 1, 0, 0, 0, 0, 50, 76, 0}))},
+      {"enhanced rectangle short", emfWith(EmfBuilder().Rec(43, {0, 0}))},
       {"not a header", badType},
       {"file size beyond the bytes", withSize(good, 6, 1000)},
       {"file size below the header", withSize(good, 6, 4)},

@@ -111,4 +111,46 @@ class Builder {
   std::vector<uint8_t> recs_;
 };
 
+// Hand-made enhanced metafiles: 32-bit records after an 88-byte header.
+class EmfBuilder {
+ public:
+  EmfBuilder& Rec(uint32_t type, std::initializer_list<int32_t> values) {
+    std::vector<uint8_t> p;
+    for (int32_t v : values) Builder::Put32(p, static_cast<uint32_t>(v));
+    return Raw(type, p);
+  }
+  EmfBuilder& Raw(uint32_t type, std::vector<uint8_t> params) {
+    while (params.size() % 4) params.push_back(0);
+    Builder::Put32(recs_, type);
+    Builder::Put32(recs_, static_cast<uint32_t>(8 + params.size()));
+    recs_.insert(recs_.end(), params.begin(), params.end());
+    ++count_;
+    return *this;
+  }
+  // Device bounds, inclusive.
+  std::vector<uint8_t> Bytes(int l, int t, int r, int b, uint16_t handles = 4) const {
+    std::vector<uint8_t> body = recs_;
+    Builder::Put32(body, 14);  // end of file: no palette entries
+    Builder::Put32(body, 20);
+    for (int i = 0; i < 3; ++i) Builder::Put32(body, i == 2 ? 20 : 0);
+    std::vector<uint8_t> out;
+    Builder::Put32(out, 1);
+    Builder::Put32(out, 88);
+    for (int v : {l, t, r, b, 0, 0, (r - l) * 26, (b - t) * 26}) Builder::Put32(out, static_cast<uint32_t>(v));
+    Builder::Put32(out, 0x464D4520);
+    Builder::Put32(out, 0x10000);
+    Builder::Put32(out, static_cast<uint32_t>(88 + body.size()));
+    Builder::Put32(out, count_ + 2);
+    Builder::Put16(out, handles);
+    Builder::Put16(out, 0);
+    for (int v : {0, 0, 0, 1024, 768, 270, 203}) Builder::Put32(out, static_cast<uint32_t>(v));
+    out.insert(out.end(), body.begin(), body.end());
+    return out;
+  }
+
+ private:
+  std::vector<uint8_t> recs_;
+  uint32_t count_ = 0;
+};
+
 }  // namespace wmftest
