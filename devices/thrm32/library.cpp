@@ -15,13 +15,23 @@
 
 namespace {
 
+// The simulated loggers, one per port asked for, kept until unload.
+struct SimulatedLoggers {
+  std::mutex mutex;
+  std::map<int, std::unique_ptr<qv::sim::PtyThermoLogger>> byPort;
+};
+
+SimulatedLoggers& Simulated() {
+  static SimulatedLoggers s;
+  return s;
+}
+
 std::unique_ptr<qv::SerialPort> OpenPort(int port) {
   const char* sim = std::getenv("QUORVANTA_SIMULATOR");
   if (sim && *sim) {
-    static std::mutex m;
-    static std::map<int, std::unique_ptr<qv::sim::PtyThermoLogger>> loggers;
-    std::lock_guard lk(m);
-    auto& logger = loggers[port];
+    SimulatedLoggers& s = Simulated();
+    std::lock_guard lk(s.mutex);
+    auto& logger = s.byPort[port];
     if (!logger) {
       logger = std::make_unique<qv::sim::PtyThermoLogger>();
       if (!logger->Start()) return nullptr;
@@ -32,6 +42,7 @@ std::unique_ptr<qv::SerialPort> OpenPort(int port) {
 }
 
 thrm::Driver& TheDriver() {
+  Simulated();  // made first, so it is unloaded after the driver has closed its ports
   static thrm::Driver driver([] {
     thrm::Environment env;
     env.openPort = OpenPort;
