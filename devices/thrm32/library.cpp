@@ -1,6 +1,8 @@
 // The exports of libthrm32.so. One driver per process, polled by a thread of
 // its own while a logger is open. With QUORVANTA_SIMULATOR set, every port
-// is answered by a simulated logger on a pseudo-terminal of its own.
+// is answered by a simulated logger on a pseudo-terminal of its own, with the
+// logger's default channels (the scenario file belongs to the simulated
+// unit, whose reader refuses keys it does not know).
 #include <cstdlib>
 #include <map>
 #include <memory>
@@ -13,30 +15,25 @@
 
 namespace {
 
-// The scenario file (a non-empty value of QUORVANTA_SIMULATOR other than
-// "1") may set the simulated logger up in its [ThermoLogger] section.
-qv::sim::ThermoSettings SimulatedSettings(const std::string& scenario) {
-  qv::sim::ThermoSettings s;
-  if (scenario.empty() || scenario == "1") return s;
-  const char* sec = "ThermoLogger";
-  s.coldJunction = qv::GetPrivateProfileInt(sec, "ColdJunction", s.coldJunction, scenario);
-  s.powerCyclesNeeded = qv::GetPrivateProfileInt(sec, "PowerCycles", s.powerCyclesNeeded, scenario);
-  for (int i = 0; i < 8; ++i) {
-    const std::string key = "Temperature" + std::to_string(i + 1);
-    s.temperature[i] = qv::GetPrivateProfileInt(sec, key.c_str(), s.temperature[i], scenario);
-  }
+// The simulated loggers, one per port asked for, kept until unload.
+struct SimulatedLoggers {
+  std::mutex mutex;
+  std::map<int, std::unique_ptr<qv::sim::PtyThermoLogger>> byPort;
+};
+
+SimulatedLoggers& Simulated() {
+  static SimulatedLoggers s;
   return s;
 }
 
 std::unique_ptr<qv::SerialPort> OpenPort(int port) {
   const char* sim = std::getenv("QUORVANTA_SIMULATOR");
   if (sim && *sim) {
-    static std::mutex m;
-    static std::map<int, std::unique_ptr<qv::sim::PtyThermoLogger>> loggers;
-    std::lock_guard lk(m);
-    auto& logger = loggers[port];
+    SimulatedLoggers& s = Simulated();
+    std::lock_guard lk(s.mutex);
+    auto& logger = s.byPort[port];
     if (!logger) {
-      logger = std::make_unique<qv::sim::PtyThermoLogger>(SimulatedSettings(sim));
+      logger = std::make_unique<qv::sim::PtyThermoLogger>();
       if (!logger->Start()) return nullptr;
       qv::SetSerialDeviceOverride(port, logger->SlavePath());
     }
@@ -45,6 +42,7 @@ std::unique_ptr<qv::SerialPort> OpenPort(int port) {
 }
 
 thrm::Driver& TheDriver() {
+  Simulated();  // made first, so it is unloaded after the driver has closed its ports
   static thrm::Driver driver([] {
     thrm::Environment env;
     env.openPort = OpenPort;

@@ -19,8 +19,11 @@ struct Reference {
   std::vector<Range> ranges;
 };
 
+// The tables below live as long as the process (never destroyed): the
+// poller and the simulated logger may still read them while the library is
+// being unloaded.
 const std::vector<Reference>& References() {
-  static const std::vector<Reference> refs = {
+  static const std::vector<Reference>& refs = *new std::vector<Reference>{
       {'B',
        {{0.0,
          630.615,
@@ -170,7 +173,7 @@ int32_t MicrovoltsToCounts(double microvolts) {
 }
 
 const TypeTable* FindType(char letter) {
-  static const std::vector<TypeTable> types = BuildTypes();
+  static const std::vector<TypeTable>& types = *new std::vector<TypeTable>(BuildTypes());
   const char up = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
   for (const TypeTable& t : types)
     if (t.letter == up) return &t;
@@ -178,7 +181,7 @@ const TypeTable* FindType(char letter) {
 }
 
 const TypeTable& ColdJunctionTable() {
-  static const TypeTable table = [] {
+  static const TypeTable& table = *[] {
     TypeTable t{'C', false, -4000, 9500, 100, {}};
     for (int i = 0; i < 136; ++i)
       t.values.push_back(static_cast<int32_t>(std::llround(ColdJunctionRatio(-40.0 + i) * 65536.0)));
@@ -187,7 +190,7 @@ const TypeTable& ColdJunctionTable() {
     t.values[1] = 2459661;
     t.values[2] = 2298958;
     t.values[135] = 4227;
-    return t;
+    return new TypeTable(std::move(t));
   }();
   return table;
 }

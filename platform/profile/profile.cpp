@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <cstring>
+#include <ctime>
 #include <map>
 #include <mutex>
 
@@ -107,8 +108,27 @@ bool SignatureOf(const std::string& path, Signature& sig) {
 
 struct CacheEntry {
   Signature sig;
+  int64_t seenNs = 0;  // when the signature was taken
+  std::string bytes;   // the file as parsed
   ProfileFile file;
 };
+
+int64_t NowNs() {
+  timespec ts;
+  ::clock_gettime(CLOCK_REALTIME, &ts);
+  return static_cast<int64_t>(ts.tv_sec) * 1000000000 + ts.tv_nsec;
+}
+
+// File times advance in coarse steps, so a file rewritten in place within
+// one step keeps its time stamp (and maybe its size). A parsed copy is
+// trusted by its signature only when the file was already this much older
+// than the copy; a younger file is compared byte for byte (cheap beside
+// parsing it again).
+constexpr int64_t kSettledNs = 2000000000;
+
+bool Settled(const CacheEntry& e) {
+  return e.seenNs - (static_cast<int64_t>(e.sig.mtimeSec) * 1000000000 + e.sig.mtimeNsec) >= kSettledNs;
+}
 
 // Files are replaced by rename on every save, so a changed file always shows
 // a new inode or time stamp; the parsed text is reused until then.
@@ -127,7 +147,7 @@ void Remember(const std::string& path, const ProfileFile& f) {
     return;
   }
   if (cache.size() >= kCacheLimit && !cache.count(path)) cache.clear();
-  cache[path] = {sig, f};
+  cache[path] = {sig, NowNs(), f.Serialize(), f};
 }
 
 // The parsed profile of FILE (empty when the file is missing). Called with
@@ -137,24 +157,33 @@ bool Lookup(const std::string& file, const ProfileFile*& out) {
   auto& cache = Cache();
   const std::string path = FindFileNoCase(file);
   Signature sig;
+  const int64_t seen = NowNs();
   if (!SignatureOf(path, sig)) {
     cache.erase(path);
     out = &empty;
     return true;
   }
   auto it = cache.find(path);
-  if (it != cache.end() && it->second.sig == sig) {
+  const bool same = it != cache.end() && it->second.sig == sig;
+  if (same && Settled(it->second)) {
     out = &it->second.file;
     return true;
   }
-  ProfileFile f;
-  if (!f.Load(path)) {
+  std::string bytes;
+  if (!ReadWholeFile(path, bytes)) {
     cache.erase(path);
     out = &empty;
     return false;
   }
+  if (same && bytes == it->second.bytes) {
+    it->second.seenNs = seen;  // checked byte for byte at this time
+    out = &it->second.file;
+    return true;
+  }
+  ProfileFile f;
+  f.Parse(bytes, path);
   if (cache.size() >= kCacheLimit) cache.clear();
-  out = &(cache[path] = {sig, std::move(f)}).file;
+  out = &(cache[path] = {sig, seen, std::move(bytes), std::move(f)}).file;
   return true;
 }
 
@@ -220,6 +249,11 @@ bool ProfileFile::Load(const std::string& path) {
   }
   path_ = found;
   return true;
+}
+
+void ProfileFile::Parse(std::string_view bytes, const std::string& path) {
+  Parse(bytes);
+  path_ = path;
 }
 
 void ProfileFile::Parse(std::string_view bytes) {

@@ -64,8 +64,9 @@ class ProfileFile {
   // Reads PATH (found without regard to letter case). A missing file gives an
   // empty profile and true; a file that exists but cannot be read gives false.
   bool Load(const std::string& path);
-  // Takes the text of a profile from memory.
+  // Takes the text of a profile from memory (as the file at PATH, for Save).
   void Parse(std::string_view bytes);
+  void Parse(std::string_view bytes, const std::string& path);
   // The text as it would be saved (CR LF line ends).
   std::string Serialize() const;
   // Writes the whole file atomically to the loaded path (or PATH).

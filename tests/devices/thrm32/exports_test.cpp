@@ -45,6 +45,7 @@ TEST(Library, ReadsTheSimulatedLoggerOnAPseudoTerminal) {
   auto labview =
       lib.Function<int (*)(float*, int16_t, int16_t, const char*, int16_t, int16_t, int16_t)>("thrm_labview");
   ASSERT_TRUE(open && close && resolution && channel && temp && cold && driverVersion && labview);
+
   EXPECT_EQ(driverVersion(), 517);
 
   // As TBdevice sets the logger up: port 1, 13 bits, eight type K channels.
@@ -62,6 +63,15 @@ TEST(Library, ReadsTheSimulatedLoggerOnAPseudoTerminal) {
     ASSERT_EQ(got, 1) << "channel " << ch;
     EXPECT_NEAR(t, want[ch - 1], 40) << "channel " << ch;
   }
+  // The driver's own thread keeps polling while nobody calls in.
+  auto cycle = lib.Function<int (*)(long*, int16_t)>("thrm_get_cycle");
+  long before = 0, after = 0;
+  EXPECT_EQ(cycle(&before, 1), 1);
+  for (int i = 0; i < 200 && after <= before; ++i) {
+    ::usleep(25000);
+    cycle(&after, 1);
+  }
+  EXPECT_GT(after, before);
   long cj = 0;
   EXPECT_EQ(cold(&cj, 1), 1);
   EXPECT_NEAR(cj, 2500, 10);

@@ -11,8 +11,8 @@ namespace {
 
 std::vector<uint8_t> TwelveChannelRecord4(float first) {
   std::vector<uint8_t> r(74, 0);
-  r[4] = 100;    // time, ms
-  r[9] = 0x0F;   // channels 1-4 come from the unit
+  r[4] = 100;   // time, ms
+  r[9] = 0x0F;  // channels 1-4 come from the unit
   for (int ch = 0; ch < 4; ++ch) {
     uint32_t u;
     const float v = first + static_cast<float>(ch);

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <thread>
 
 #include "platform/files/atomic_file.h"
@@ -223,6 +224,11 @@ TEST(ProfileWrite, SeesChangesMadeBehindItsBack) {
   EXPECT_EQ(qv::GetProfileText(file, "General", "Scale"), "100");
   ASSERT_TRUE(qv::WriteFileAtomically(file, "[General]\r\nScale=7\r\n"));
   EXPECT_EQ(qv::GetPrivateProfileInt("General", "Scale", 0, file), 7);
+  // Rewritten in place at once, same size: the time stamp may not move.
+  for (const char* value : {"8", "9", "1"}) {
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << "[General]\r\nScale=" << value << "\r\n";
+    EXPECT_EQ(qv::GetProfileText(file, "General", "Scale"), value);
+  }
 }
 
 TEST(ProfileBatch, ManyChangesOneSave) {
