@@ -33,7 +33,7 @@ void BM_SixChannel(benchmark::State& state) {
   packet.rate = 50;
   std::uint16_t k = 0;
   for (auto _ : state) {
-    for (auto& c : packet.counts) c = ++k;
+    for (int i = 0; i < 6; ++i) packet.channel[i] = ++k;
     benchmark::DoNotOptimize(p.ProcessSixChannel(packet, {k, k}).data());
   }
   state.counters["records/s"] =
@@ -47,7 +47,7 @@ void BM_TwelveChannel(benchmark::State& state) {
   record.mask = 0xFFF;
   float v = 0;
   for (auto _ : state) {
-    for (auto& x : record.values) x = ++v;
+    for (int i = 0; i < 12; ++i) record.value[i] = ++v;
     benchmark::DoNotOptimize(p.ProcessTwelveChannel(record, {0, 0}).data());
   }
   state.counters["records/s"] =

@@ -67,7 +67,7 @@ void BM_ReaderSixChannel(benchmark::State& state) {
   qv::SixChannelPacket p;
   for (auto _ : state) {
     reader.Rewind();
-    while (reader.ReadSixChannel(&p)) benchmark::DoNotOptimize(p.counts[0]);
+    while (reader.ReadSixChannel(&p)) benchmark::DoNotOptimize(p.channel[0]);
   }
   state.counters["records/s"] =
       benchmark::Counter(static_cast<double>(state.iterations()) * kRecords, benchmark::Counter::kIsRate);
@@ -79,7 +79,7 @@ void BM_ReaderTwelveChannel(benchmark::State& state) {
   qv::TwelveChannelRecord r;
   for (auto _ : state) {
     reader.Rewind();
-    while (reader.ReadTwelveChannel(&r)) benchmark::DoNotOptimize(r.values[0]);
+    while (reader.ReadTwelveChannel(&r)) benchmark::DoNotOptimize(r.value[0]);
   }
   state.counters["records/s"] =
       benchmark::Counter(static_cast<double>(state.iterations()) * kRecords, benchmark::Counter::kIsRate);

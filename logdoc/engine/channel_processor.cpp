@@ -114,7 +114,7 @@ int ChannelProcessor::WriteRow(int channel, std::optional<std::span<const int>> 
 std::span<const double> ChannelProcessor::ProcessSixChannel(const SixChannelPacket& packet, const RecordStamp& stamp,
                                                             std::optional<std::span<const int>> printOffsets) {
   for (int i = 0; i < 6; ++i) {
-    const double x = ScaleCount(packet.counts[i], packet.rate);
+    const double x = ScaleCount(packet.channel[i], packet.rate);
     raw_[i] = x;
     values_[i] = Calibrate(i, x);
     calibrated_[i] = values_[i];
@@ -129,7 +129,7 @@ std::span<const double> ChannelProcessor::ProcessTwelveChannel(const TwelveChann
                                                                std::optional<std::span<const int>> printOffsets) {
   for (int i = 0; i < kMaxChannels; ++i) {
     if ((record.mask >> i) & 1u) {
-      const double x = record.values[i];
+      const double x = record.value[i];
       raw_[i] = x;
       values_[i] = Calibrate(i, x);
     } else {

@@ -144,12 +144,14 @@ std::uint8_t WaveformFileRecord::SampleSum() const {
 }
 
 // ---- device records
+// The device records are byte-packed: their fields are copied one by one,
+// never through pointers into them.
 
 SixChannelFileRecord FileRecordOf(const SixChannelPacket& packet) {
   SixChannelFileRecord r;
   r.flags = packet.flags;
   r.rate = packet.rate;
-  std::copy(std::begin(packet.counts), std::end(packet.counts), r.counts);
+  for (int i = 0; i < SixChannelFileRecord::kChannels; ++i) r.counts[i] = packet.channel[i];
   return r;
 }
 
@@ -159,35 +161,39 @@ TwelveChannelFileRecord HeadOf(const Device& d) {
   TwelveChannelFileRecord r;
   r.depth = d.depth;
   r.time = d.time;
-  r.mask = d.mask;
-  r.word = d.word;
-  std::copy(std::begin(d.values), std::end(d.values), r.values);
+  r.mask = static_cast<std::uint32_t>(d.mask);
   return r;
 }
 template <class Device>
 void SpreadHead(const TwelveChannelFileRecord& r, Device* d) {
   d->depth = r.depth;
   d->time = r.time;
-  d->mask = r.mask;
-  d->word = r.word;
-  std::copy(std::begin(r.values), std::end(r.values), d->values);
+  d->mask = static_cast<decltype(d->mask)>(r.mask);
+  for (int i = 0; i < TwelveChannelFileRecord::kChannels; ++i) d->value[i] = r.values[i];
 }
 }  // namespace
 
 TwelveChannelFileRecord FileRecordOf(const TwelveChannelRecord& record) {
-  return HeadOf(record);
+  TwelveChannelFileRecord r = HeadOf(record);
+  r.word = static_cast<std::uint32_t>(record.interval);
+  for (int i = 0; i < TwelveChannelFileRecord::kChannels; ++i) r.values[i] = record.value[i];
+  return r;
 }
+
 TwelveChannelFileRecord FileRecordOf(const SonicPacket& packet) {
-  return HeadOf(packet);
+  TwelveChannelFileRecord r = HeadOf(packet);
+  r.word = static_cast<std::uint32_t>(packet.divisor);
+  for (int i = 0; i < TwelveChannelFileRecord::kChannels; ++i) r.values[i] = packet.value[i];
+  return r;
 }
 
 TeleviewerFileRecord FileRecordOf(const TeleviewerSweep& sweep) {
   TeleviewerFileRecord r;
-  r.head = sweep.words[0];
-  std::copy(sweep.words + 1, sweep.words + 1 + TeleviewerFileRecord::kSamples, r.samples);
-  std::copy(sweep.words + 129, sweep.words + 132, r.spare);
+  r.head = sweep.word[0];
+  for (int j = 0; j < TeleviewerFileRecord::kSamples; ++j) r.samples[j] = sweep.word[1 + j];
+  for (int j = 0; j < 3; ++j) r.spare[j] = sweep.word[129 + j];
   r.depthStep = sweep.depthStep;
-  r.tail = sweep.tail;
+  r.tail = sweep.trailer;
   return r;
 }
 
@@ -195,7 +201,7 @@ WaveformFileRecord FileRecordOf(const CblWaveformSegment& segment) {
   WaveformFileRecord r;
   r.flags = segment.flags;
   r.receiver = segment.receiver;
-  std::copy(std::begin(segment.samples), std::end(segment.samples), r.samples);
+  for (int i = 0; i < WaveformFileRecord::kSamples; ++i) r.samples[i] = segment.sample[i];
   return r;
 }
 
@@ -204,25 +210,28 @@ void SpreadInto(const SixChannelFileRecord& record, SixChannelPacket* packet) {
   packet->time = 0;
   packet->flags = record.flags;
   packet->rate = record.rate;
-  std::copy(std::begin(record.counts), std::end(record.counts), packet->counts);
+  for (int i = 0; i < SixChannelFileRecord::kChannels; ++i) packet->channel[i] = record.counts[i];
   packet->checksum = record.CountSum();
 }
 
 void SpreadInto(const TwelveChannelFileRecord& record, TwelveChannelRecord* out) {
   SpreadHead(record, out);
+  out->interval = static_cast<std::int32_t>(record.word);
 }
+
 void SpreadInto(const TwelveChannelFileRecord& head, SonicPacket* packet) {
   SpreadHead(head, packet);
+  packet->divisor = static_cast<std::int32_t>(head.word);
 }
 
 void SpreadInto(const TeleviewerFileRecord& record, TeleviewerSweep* sweep) {
   sweep->depth = 0;
   sweep->time = 0;
-  sweep->words[0] = record.head;
-  std::copy(std::begin(record.samples), std::end(record.samples), sweep->words + 1);
-  std::copy(std::begin(record.spare), std::end(record.spare), sweep->words + 129);
+  sweep->word[0] = record.head;
+  for (int j = 0; j < TeleviewerFileRecord::kSamples; ++j) sweep->word[1 + j] = record.samples[j];
+  for (int j = 0; j < 3; ++j) sweep->word[129 + j] = record.spare[j];
   sweep->depthStep = record.depthStep;
-  sweep->tail = record.tail;
+  sweep->trailer = record.tail;
 }
 
 void SpreadInto(const WaveformFileRecord& record, CblWaveformSegment* segment) {
@@ -230,8 +239,8 @@ void SpreadInto(const WaveformFileRecord& record, CblWaveformSegment* segment) {
   segment->time = 0;
   segment->flags = record.flags;
   segment->receiver = record.receiver;
-  std::copy(std::begin(record.samples), std::end(record.samples), segment->samples);
-  segment->sampleSum = record.SampleSum();
+  for (int i = 0; i < WaveformFileRecord::kSamples; ++i) segment->sample[i] = record.samples[i];
+  segment->closing = record.SampleSum();
 }
 
 }  // namespace qv

@@ -39,7 +39,7 @@ Record DecodeOrZero(int result, const std::uint8_t* bytes) {
 void ClearSix(SixChannelPacket* packet) {
   packet->flags = 0;
   packet->rate = 0;
-  std::fill(std::begin(packet->counts), std::end(packet->counts), 0);
+  for (int i = 0; i < SixChannelFileRecord::kChannels; ++i) packet->channel[i] = 0;
 }
 
 }  // namespace
@@ -267,7 +267,7 @@ int ReplayReader::ReadSonic(SonicPacket* packet) {
   if (r < 0) return 0;
   if (r == 0) std::fill(waveforms_.begin(), waveforms_.end(), 0);
   SpreadInto(DecodeOrZero<TwelveChannelFileRecord>(1, waveforms_.data()), packet);
-  packet->samples = waveforms_.data() + kTwelveSize;
+  packet->samples = reinterpret_cast<const std::int16_t*>(waveforms_.data() + kTwelveSize);
   return 1;
 }
 
@@ -347,7 +347,7 @@ int ReplayReader::SeekSixChannel(SixChannelPacket* packet, int depth) {
 
 int ReplayReader::SeekTwelveChannel(TwelveChannelRecord* record, int depth) {
   if (!record) return 0;
-  std::fill(std::begin(record->values), std::end(record->values), 0.0f);
+  for (int i = 0; i < TwelveChannelFileRecord::kChannels; ++i) record->value[i] = 0.0f;
   if (!main_.IsOpen() || (logMode_ != 11 && logMode_ != 12)) return 1;
   if (PositionAt(main_, kTwelveSize, depth) < 0) return 0;
   return ReadTwelveChannel(record);
@@ -355,7 +355,7 @@ int ReplayReader::SeekTwelveChannel(TwelveChannelRecord* record, int depth) {
 
 int ReplayReader::SeekSonic(SonicPacket* packet, int depth) {
   if (!packet) return 0;
-  std::fill(std::begin(packet->values), std::end(packet->values), 0.0f);
+  for (int i = 0; i < TwelveChannelFileRecord::kChannels; ++i) packet->value[i] = 0.0f;
   if (!main_.IsOpen() || (logMode_ != 11 && logMode_ != 12)) return 1;
   if (sonicRecordSize_ == 0 || PositionAt(main_, sonicRecordSize_, depth) < 0) return 0;
   return ReadSonic(packet);
@@ -365,7 +365,7 @@ int ReplayReader::SeekPaired(CblWaveformSegment* segment, SixChannelPacket* pack
   if (!segment || !packet) return 0;
   segment->flags = WaveformFileRecord::kFarReceiver;
   segment->receiver = 0;
-  std::fill(std::begin(segment->samples), std::end(segment->samples), 0);
+  for (int i = 0; i < WaveformFileRecord::kSamples; ++i) segment->sample[i] = 0;
   ClearSix(packet);
   ReplayDataFile& wave = kind == kToolFullWave ? vdl_ : cbl_;
   if (!main_.IsOpen() || !wave.IsOpen() || (logMode_ != 11 && logMode_ != 12)) return 1;

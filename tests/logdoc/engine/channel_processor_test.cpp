@@ -16,14 +16,14 @@ namespace {
 SixChannelPacket Packet(std::uint16_t count, std::uint8_t rate = 50) {
   SixChannelPacket p;
   p.rate = rate;
-  for (auto& c : p.counts) c = count;
+  for (int i = 0; i < 6; ++i) p.channel[i] = count;
   return p;
 }
 
 TwelveChannelRecord Record(float value, std::uint32_t mask = 0xFFF) {
   TwelveChannelRecord r;
   r.mask = mask;
-  for (auto& v : r.values) v = value;
+  for (int i = 0; i < 12; ++i) r.value[i] = value;
   return r;
 }
 

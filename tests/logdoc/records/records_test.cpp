@@ -189,7 +189,7 @@ TEST(DeviceRecords, ReplayedSixChannelPacket) {
   EXPECT_EQ(p.time, 0);
   EXPECT_EQ(p.flags, 0x80);
   EXPECT_EQ(p.rate, 50);
-  EXPECT_EQ(p.counts[0], 255);
+  EXPECT_EQ(p.channel[0], 255);
   EXPECT_EQ(p.checksum, 1);  // (255 + 2) mod 256
   EXPECT_EQ(p.spare, 0xEE);  // byte 23 untouched
   EXPECT_EQ(Bytes(FileRecordOf(p)), Bytes(r));
@@ -203,9 +203,9 @@ TEST(DeviceRecords, ReplayedTwelveChannelAndSonicHeads) {
   r.word = 3;
   r.values[11] = 2.0f;
   TwelveChannelRecord rec;
-  rec.device[0] = 0xAB;
+  rec.analog1 = 0xAB;
   SpreadInto(r, &rec);
-  EXPECT_EQ(rec.device[0], 0xAB);
+  EXPECT_EQ(rec.analog1, 0xAB);
   EXPECT_EQ(Bytes(FileRecordOf(rec)), Bytes(r));
   SonicPacket packet;
   SpreadInto(r, &packet);
@@ -225,8 +225,8 @@ TEST(DeviceRecords, ReplayedSweepAndSegment) {
   SpreadInto(t, &sweep);
   EXPECT_EQ(sweep.depth, 0);
   EXPECT_EQ(sweep.time, 0);
-  EXPECT_EQ(sweep.words[128], 0x3F7E);
-  EXPECT_EQ(sweep.words[131], 9);
+  EXPECT_EQ(sweep.word[128], 0x3F7E);
+  EXPECT_EQ(sweep.word[131], 9);
   EXPECT_EQ(Bytes(FileRecordOf(sweep)), Bytes(t));
 
   WaveformFileRecord w;
@@ -237,7 +237,7 @@ TEST(DeviceRecords, ReplayedSweepAndSegment) {
   CblWaveformSegment seg;
   seg.spare = 0x77;
   SpreadInto(w, &seg);
-  EXPECT_EQ(seg.sampleSum, 1);  // (0xFF + 2) mod 256
+  EXPECT_EQ(seg.closing, 1);  // (0xFF + 2) mod 256
   EXPECT_EQ(seg.spare, 0x77);
   EXPECT_EQ(Bytes(FileRecordOf(seg)), Bytes(w));
 }

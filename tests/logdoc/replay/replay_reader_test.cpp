@@ -65,7 +65,7 @@ class ReplayReaderTest : public ::testing::Test {
   static std::vector<int> ReadAll(ReplayReader& reader) {
     std::vector<int> out;
     SixChannelPacket p;
-    while (reader.ReadSixChannel(&p) && out.size() < 100000) out.push_back(p.counts[0]);
+    while (reader.ReadSixChannel(&p) && out.size() < 100000) out.push_back(p.channel[0]);
     return out;
   }
 
@@ -160,18 +160,18 @@ TEST_F(ReplayReaderTest, Seeks) {
     ReplayReader reader(Path("WELL.LOG"), kToolSixChannel, 10000, 0, 11, kUp);
     if (c.depthOffset) reader.SetDepthWindow(c.depthOffset, 0);
     SixChannelPacket p;
-    p.counts[0] = 999;
+    p.channel[0] = 999;
     EXPECT_EQ(reader.SeekSixChannel(&p, c.depth), c.result) << c.depth;
-    EXPECT_EQ(p.counts[0], c.record) << c.depth;  // cleared when nothing was read
+    EXPECT_EQ(p.channel[0], c.record) << c.depth;  // cleared when nothing was read
   }
   // A time log has no depth position: the cleared record, nothing moved.
   ReplayReader time(Path("WELL.LOG"), kToolSixChannel, 0, 0, 10, ReplayHeader{10000, 0, 100, 0, 10});
   SixChannelPacket p;
-  p.counts[0] = 999;
+  p.channel[0] = 999;
   EXPECT_EQ(time.SeekSixChannel(&p, 5000), 1);
-  EXPECT_EQ(p.counts[0], 0);
+  EXPECT_EQ(p.channel[0], 0);
   ASSERT_EQ(time.ReadSixChannel(&p), 1);
-  EXPECT_EQ(p.counts[0], 1);
+  EXPECT_EQ(p.channel[0], 1);
 }
 
 TEST_F(ReplayReaderTest, PrintingAnUpwardLogReadsPastTheLimit) {
@@ -181,7 +181,7 @@ TEST_F(ReplayReaderTest, PrintingAnUpwardLogReadsPastTheLimit) {
     reader.SetPrinting(true);
     std::vector<int> got;
     SixChannelPacket p;
-    for (int i = 0; i < 80 && reader.ReadSixChannel(&p); ++i) got.push_back(p.counts[0]);
+    for (int i = 0; i < 80 && reader.ReadSixChannel(&p); ++i) got.push_back(p.channel[0]);
     EXPECT_EQ(got.size(), logMode == 11 ? 80u : 51u) << logMode;
     EXPECT_EQ(got.back(), logMode == 11 ? 0 : 101) << logMode;  // zero records past the end of the file
   }
@@ -194,15 +194,15 @@ TEST_F(ReplayReaderTest, StepBackAndWindowEnd) {
   reader.SeekToWindowEnd();
   ASSERT_EQ(reader.StepBack(), 1);
   ASSERT_EQ(reader.ReadSixChannel(&p), 1);
-  EXPECT_EQ(p.counts[0], 5);  // the last record
+  EXPECT_EQ(p.channel[0], 5);  // the last record
   ASSERT_EQ(reader.StepBack(), 1);
   ASSERT_EQ(reader.ReadSixChannel(&p), 1);
-  EXPECT_EQ(p.counts[0], 4);
+  EXPECT_EQ(p.channel[0], 4);
   ASSERT_EQ(reader.Rewind(), 1);
   ASSERT_EQ(reader.ReadSixChannel(&p), 1);
   EXPECT_EQ(reader.StepBack(), 0);  // the record last read was the first
   ASSERT_EQ(reader.ReadSixChannel(&p), 1);
-  EXPECT_EQ(p.counts[0], 2);
+  EXPECT_EQ(p.channel[0], 2);
 }
 
 TEST_F(ReplayReaderTest, TruncatedLastRecordIsNeverRead) {
@@ -225,9 +225,9 @@ TEST_F(ReplayReaderTest, TruncatedLastRecordIsNeverRead) {
     ASSERT_EQ(reader.StepBack(), 1);
     SixChannelPacket p;
     ASSERT_EQ(reader.ReadSixChannel(&p), 1);
-    EXPECT_EQ(p.counts[0], 10);
+    EXPECT_EQ(p.channel[0], 10);
     EXPECT_EQ(reader.SeekSixChannel(&p, 9000), 1);  // one record past the last whole one
-    EXPECT_EQ(p.counts[0], 10);
+    EXPECT_EQ(p.channel[0], 10);
   }
   SetTraceSink(nullptr);
   SetTraceEnabled(false);
@@ -266,17 +266,17 @@ TEST_F(ReplayReaderTest, TwelveChannel) {
   const ReplayHeader header{5000, 5190, 10, 0, 12};
   ReplayReader reader(Path("T.LGX"), kToolTwelveChannel, 5050, 5100, 12, header);
   TwelveChannelRecord rec;
-  rec.device[3] = 0x33;
+  rec.analog1 = 0x33;
   ASSERT_EQ(reader.ReadTwelveChannel(&rec), 1);
   EXPECT_EQ(rec.depth, 5050);
   EXPECT_EQ(rec.time, 500);
   EXPECT_EQ(rec.mask, 0x4FFFu);
-  EXPECT_EQ(rec.values[11], 5.0f);
-  EXPECT_EQ(rec.device[3], 0x33);
+  EXPECT_EQ(rec.value[11], 5.0f);
+  EXPECT_EQ(rec.analog1, 0x33);
   ASSERT_EQ(reader.SeekTwelveChannel(&rec, 5190), 1);
-  EXPECT_EQ(rec.values[11], 19.0f);
+  EXPECT_EQ(rec.value[11], 19.0f);
   EXPECT_EQ(reader.SeekTwelveChannel(&rec, 5210), 0);
-  EXPECT_EQ(rec.values[11], 0.0f);
+  EXPECT_EQ(rec.value[11], 0.0f);
   EXPECT_EQ(reader.GetWindowRecordCount(), 5u + 51u);
 }
 
@@ -303,8 +303,8 @@ TEST_F(ReplayReaderTest, Sonic) {
       depths.push_back(p.depth);
       if (depths.size() == 2) {
         ASSERT_NE(p.samples, nullptr);
-        EXPECT_EQ(p.samples[0], 0xFF);  // -1, little-endian
-        EXPECT_EQ(p.samples[g.WaveformBytes() - 1], 0xFF);
+        EXPECT_EQ(p.samples[0], -1);
+        EXPECT_EQ(p.samples[g.WaveformBytes() / 2 - 1], -1);
       }
     }
     ASSERT_EQ(depths.size(), 3u + 51u) << pass;
@@ -313,9 +313,9 @@ TEST_F(ReplayReaderTest, Sonic) {
     ASSERT_EQ(reader.Rewind(), 1);
   }
   // A refused read leaves the packet alone.
-  p.values[0] = 42.0f;
+  p.value[0] = 42.0f;
   EXPECT_EQ(reader.SeekSonic(&p, 1200), 1);
-  EXPECT_EQ(p.values[0], 2.0f);
+  EXPECT_EQ(p.value[0], 2.0f);
 
   const ReplayHeader notSonic{1000, 1300, 100, 25, 12};
   ReplayReader none(Path("S.LGX"), kToolSonic, 1000, 1300, 12, notSonic);
@@ -343,7 +343,7 @@ std::vector<std::uint8_t> Sweeps(const std::vector<std::uint16_t>& steps) {
 std::vector<int> ReadSweeps(ReplayReader& reader) {
   std::vector<int> out;
   TeleviewerSweep s;
-  while (reader.ReadTeleviewer(&s)) out.push_back(s.words[1]);
+  while (reader.ReadTeleviewer(&s)) out.push_back(s.word[1]);
   return out;
 }
 
@@ -394,7 +394,7 @@ TEST_F(ReplayReaderTest, TeleviewerStepsAndStepping) {
   ReplayReader backwards(Path("S.BTV"), kToolTeleviewer, 0, 999, 12, header);
   backwards.SeekToWindowEnd();
   std::vector<int> got;
-  while (backwards.StepBack() && backwards.ReadTeleviewer(&s)) got.push_back(s.words[1]);
+  while (backwards.StepBack() && backwards.ReadTeleviewer(&s)) got.push_back(s.word[1]);
   EXPECT_EQ(got, (std::vector<int>{3, 2, 1}));
 }
 
@@ -416,8 +416,8 @@ TEST_F(ReplayReaderTest, PairedFiles) {
   SixChannelPacket p;
   std::vector<int> six, wave;
   while (reader.ReadFullWave(&seg, &p)) {
-    six.push_back(p.counts[0]);
-    wave.push_back(seg.samples[0]);
+    six.push_back(p.channel[0]);
+    wave.push_back(seg.sample[0]);
   }
   ASSERT_EQ(six.size(), 151u);
   EXPECT_EQ(six[2], 3);
@@ -428,9 +428,9 @@ TEST_F(ReplayReaderTest, PairedFiles) {
 
   ASSERT_EQ(reader.Rewind(), 1);
   ASSERT_EQ(reader.SeekFullWave(&seg, &p, 9900), 1);
-  EXPECT_EQ(p.counts[0], 2);
-  EXPECT_EQ(seg.samples[0], -2);
-  EXPECT_EQ(seg.sampleSum, 0xFE);
+  EXPECT_EQ(p.channel[0], 2);
+  EXPECT_EQ(seg.sample[0], -2);
+  EXPECT_EQ(seg.closing, 0xFE);
   EXPECT_EQ(reader.SeekFullWave(&seg, &p, 9500), 0);       // beyond both files
   EXPECT_EQ(seg.flags, WaveformFileRecord::kFarReceiver);  // cleared for the caller
   EXPECT_EQ(reader.SeekFullWave(nullptr, &p, 9900), 0);
@@ -457,11 +457,11 @@ TEST_F(ReplayReaderTest, CementBondSeeksWithinTheDepthWindow) {
   CblWaveformSegment seg;
   SixChannelPacket p;
   ASSERT_EQ(reader.SeekCementBond(&seg, &p, 5000), 1);
-  EXPECT_EQ(p.counts[0], 51);
+  EXPECT_EQ(p.channel[0], 51);
   EXPECT_EQ(seg.receiver, 50);
   // Outside the window: answered with the cleared pair, nothing read.
   ASSERT_EQ(reader.SeekCementBond(&seg, &p, 3000), 1);
-  EXPECT_EQ(p.counts[0], 0);
+  EXPECT_EQ(p.channel[0], 0);
   EXPECT_EQ(seg.receiver, 0);
   // Stepping a pair back moves both files together.
   ASSERT_EQ(reader.Rewind(), 1);
@@ -469,7 +469,7 @@ TEST_F(ReplayReaderTest, CementBondSeeksWithinTheDepthWindow) {
   ASSERT_EQ(reader.ReadCementBond(&seg, &p), 1);
   ASSERT_EQ(reader.StepBack(), 1);
   ASSERT_EQ(reader.ReadCementBond(&seg, &p), 1);
-  EXPECT_EQ(p.counts[0], 41);
+  EXPECT_EQ(p.channel[0], 41);
   EXPECT_EQ(seg.receiver, 40);
 }
 
