@@ -1,6 +1,7 @@
 #include "curveview/model/channel_header.h"
 
 #include "header/header.h"
+#include "header/user_function_ini.h"
 #include "platform/files/paths.h"
 #include "platform/profile/profile.h"
 #include "platform/text/cnum.h"
@@ -56,9 +57,9 @@ int WriteChannelHeader(std::vector<CurveRecord>& curves, const std::vector<Track
   int ok = 1;
   if (doc->UserFunction()) {
     const std::string library = doc->UserLibrary();
-    ok = doc->SaveUserFunctionIni(list);
+    ok = SaveUserFunctionIni(library, &list, nullptr);
     if (ok) ok = WriteUserFunctionInfo(path, &library);
-    doc->WriteUserFunctionFilters();
+    if (UserFunctionFilter* filters = doc->UserFunctionFilterTable()) WriteUserFunctionFilters(library, filters);
     if (doc->Live()) ReadChannelMapping(*doc);
   } else {
     if (twelve) WriteChannelDataLocation(path, &list, 1);

@@ -216,8 +216,8 @@ TEST_F(ScaleEditTest, ChangeLayoutEditsReachTheLegendTheDocumentAndTheHeader) {
   EXPECT_EQ(curves[2].headerLine, 1);
   EXPECT_EQ(view->LegendRows(), 2);
   EXPECT_EQ(view->LegendHeight(), 60);
-  EXPECT_EQ(doc.filters[0][0], 1);
-  EXPECT_EQ(doc.filters[0][1], 5);
+  EXPECT_EQ(doc.filters[0].FilterType, 1);
+  EXPECT_EQ(doc.filters[0].FilterWidth, 5);
 
   // The edits reach the log's header with the next header write.
   const char* tmp = std::getenv("QV_TEST_TMP");
