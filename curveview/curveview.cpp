@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QPalette>
 #include <QScreen>
+#include <QThread>
 #include <cmath>
 #include <mutex>
 
@@ -62,7 +63,7 @@ CCurveView::CCurveView(QWidget* parent) : QWidget(parent) {
   setAttribute(Qt::WA_OpaquePaintEvent);
   scrollTimer_.setSingleShot(true);
   scrollTimer_.setInterval(kRepaintIntervalMs);
-  connect(&scrollTimer_, &QTimer::timeout, this, &CCurveView::FlushScroll);
+  connect(&scrollTimer_, &QTimer::timeout, this, &CCurveView::FlushRows);
 }
 
 CCurveView::~CCurveView() = default;
@@ -151,28 +152,27 @@ void CCurveView::AddSample(std::span<const double> values) {
 }
 
 void CCurveView::UpdateDisplay() {
-  const RowUpdate u = rows_.TakePending();
-  if (u.rows > 0) {
-    pendingScroll_ += u.rows;
-    // One queued hand-over to the user-interface thread per repaint period,
-    // however often the display thread calls.
-    if (!flushQueued_.exchange(true))
-      QMetaObject::invokeMethod(
-          this,
-          [this] {
-            if (!scrollTimer_.isActive()) scrollTimer_.start();
-          },
-          Qt::QueuedConnection);
-  }
+  // The display history only ever moves on the user-interface thread, in
+  // step with the picture it scrolls; other threads ask for it, at most once
+  // per repaint period.
+  if (QThread::currentThread() == thread())
+    FlushRows();
+  else if (!flushQueued_.exchange(true))
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+          if (!scrollTimer_.isActive()) scrollTimer_.start();
+        },
+        Qt::QueuedConnection);
   if (doc_ && sheet_.HasWindow()) {
     double raw[kSheetChannels] = {}, cal[kSheetChannels] = {}, user[kSheetChannels] = {};
     if (doc_->LatestValues(raw, cal, user)) sheet_.UpdateValues(raw, cal, doc_->UserFunction() ? user : nullptr);
   }
 }
 
-void CCurveView::FlushScroll() {
+void CCurveView::FlushRows() {
   flushQueued_ = false;
-  const int n = pendingScroll_.exchange(0);
+  const int n = rows_.TakePending().rows;
   if (n <= 0) return;
   const int h = height();
   const QRect area(0, legendHeight_, width(), h - legendHeight_);
@@ -189,11 +189,18 @@ void CCurveView::FlushScroll() {
     update(QRect(0, legendHeight_, width(), n + 12));
 }
 
+void CCurveView::RequestRepaint() {
+  if (QThread::currentThread() == thread())
+    update();
+  else
+    QMetaObject::invokeMethod(this, [this] { update(); }, Qt::QueuedConnection);
+}
+
 void CCurveView::ResetCurves(bool /*restart*/) {
   rows_.ClearHistories();
   ResetScroll();
   SetDisplayDepth(doc_ ? doc_->ReplayStartDepth() : 0, true);
-  update();
+  RequestRepaint();
 }
 
 void CCurveView::resizeEvent(QResizeEvent* event) {

@@ -92,7 +92,8 @@ class CCurveView : public QWidget {
   void mouseDoubleClickEvent(QMouseEvent* event) override;
 
  private:
-  void FlushScroll();
+  void FlushRows();
+  void RequestRepaint();
   bool EditScaleEnd(int index, bool minimum);
   void DrawLegendBoxes(QPainter& p);
   void DrawTracks(QPainter& p);
@@ -121,6 +122,5 @@ class CCurveView : public QWidget {
   QRect hitFrame_;  // the legend part a double click opened a dialog for
   CChannelSheet sheet_;
   QTimer scrollTimer_;
-  std::atomic<int> pendingScroll_{0};
   std::atomic<bool> flushQueued_{false};
 };

@@ -56,8 +56,7 @@ double CurveRows::PixelsPerSample() const {
 }
 
 void CurveRows::EmitRow(const double* row) {
-  double* dst = acquired_.Push();
-  std::copy(row, row + acquired_.Width(), dst);
+  if (double* dst = acquired_.Push()) std::copy(row, row + acquired_.Width(), dst);
 }
 
 RowUpdate CurveRows::TakePending() {
@@ -77,7 +76,7 @@ RowUpdate CurveRows::TakePending() {
     for (int age = n - 1; age >= 0; --age) {
       const double* src = acquired_.Row(age);
       double* dst = shown_.Push();
-      if (src) std::copy(src, src + shown_.Width(), dst);
+      if (src && dst) std::copy(src, src + shown_.Width(), dst);
     }
   }
   lastDepth_ = u.depth;

@@ -36,11 +36,13 @@ class RowRing {
     head_ = 0;
     filled_ = 0;
   }
-  // Starts a new newest row (cleared) and returns it.
+  // Starts a new newest row (cleared) and returns it; null before the ring
+  // has been sized.
   T* Push() {
+    if (capacity_ == 0) return nullptr;
     head_ = head_ + 1 == capacity_ ? 0 : head_ + 1;
     if (filled_ < capacity_) ++filled_;
-    T* row = &data_[static_cast<size_t>(head_) * width_];
+    T* row = data_.data() + static_cast<size_t>(head_) * static_cast<size_t>(width_);
     std::fill(row, row + width_, T{});
     return row;
   }
@@ -49,7 +51,7 @@ class RowRing {
     if (age < 0 || age >= filled_) return nullptr;
     int slot = head_ - age;
     if (slot < 0) slot += capacity_;
-    return &data_[static_cast<size_t>(slot) * width_];
+    return data_.data() + static_cast<size_t>(slot) * static_cast<size_t>(width_);
   }
   T* Row(int age) { return const_cast<T*>(static_cast<const RowRing&>(*this).Row(age)); }
   int Width() const { return width_; }

@@ -101,7 +101,10 @@ TEST_F(CurveViewTest, DisplayUpdatesFromAnotherThreadScrollTheCurves) {
   display.join();
   QElapsedTimer t;
   t.start();
-  while (t.elapsed() < 4 * CCurveView::kRepaintIntervalMs) QApplication::processEvents(QEventLoop::AllEvents, 10);
+  EXPECT_EQ(view->Rows().PendingRows(), 80) << "the display history moves on the user-interface thread only";
+  while (t.elapsed() < 10000 && view->Rows().PendingRows() > 0)
+    QApplication::processEvents(QEventLoop::AllEvents, 10);
+  EXPECT_EQ(view->Rows().PendingRows(), 0);
   const QImage img = Shot();
   const int w = Width(Track(0));
   EXPECT_EQ(img.pixel(Track(0).left + w * 20 / 100, YOfAge(10)), qRgb(255, 0, 0));
