@@ -247,7 +247,7 @@ void CConfigDisp::ShowSwatches() {
   {
     QPainter p(&sample);
     const int y = sample.height() / 2;
-    DrawStyledSample(p, QPoint(3, y), QPoint(sample.width() - 4, y), model_.CurrentPrintStyle(), Qt::black);
+    DrawStyledSample(p, QPoint(3, y), QPoint(sample.width() - 4, y), model_.CurrentPrintStyle(), 0);
   }
   sample_->setPixmap(sample);
 }
@@ -286,7 +286,7 @@ void CConfigDisp::ChangeColour() {
 void CConfigDisp::ChangePrintStyle() {
   if (model_.Selected() < 0) return;
   int style = model_.CurrentPrintStyle();
-  if (ChoosePrintStyle(model_.Curves()[static_cast<size_t>(model_.Selected())].shortTitle, &style))
+  if (ChoosePrintStyle(model_.Curves()[static_cast<size_t>(model_.Selected())].shortTitle, &style, this))
     model_.SetCurrentPrintStyle(style);
   ShowSwatches();
 }

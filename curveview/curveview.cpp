@@ -9,6 +9,7 @@
 #include <cmath>
 #include <mutex>
 
+#include "app/core/globals.h"
 #include "curveview/configdisp.h"
 #include "curveview/dialog_runner.h"
 #include "curveview/model/channel_header.h"
@@ -47,7 +48,13 @@ void Frame3d(QPainter& p, const QRect& r, const QColor& topLeft, const QColor& b
 
 }  // namespace
 
-CCurveView::CCurveView(QWidget* parent) : QWidget(parent) {
+CCurveView::CCurveView(QWidget* parent) : qv::View(parent) {
+  OnCommand(kChangeLayoutCommand, [this] { OnChangeLayout(); });
+  OnCommand(kChannelDisplayCommand, [this] { OnChannelDisplay(); });
+  qv::CommandTarget::OnUpdate(kChannelDisplayCommand, [this](qv::CmdUI& ui) {
+    ui.Enable();
+    ui.SetCheck(OnUpdateChannelDisplay());
+  });
   const QScreen* screen = QGuiApplication::primaryScreen();
   screenHeight_ = std::min(screen ? screen->geometry().height() : kHistoryLength, kHistoryLength);
   // Fonts 14 pixels high from the top of the highest letter to the bottom of
@@ -205,14 +212,11 @@ void CCurveView::ResetCurves(bool /*restart*/) {
 
 void CCurveView::resizeEvent(QResizeEvent* event) {
   LayoutTracks();
-  QWidget::resizeEvent(event);
+  qv::View::resizeEvent(event);
   update();
 }
 
-void CCurveView::paintEvent(QPaintEvent*) {
-  QPainter p(this);
-  Paint(p);
-}
+void CCurveView::OnDraw(QPainter& painter) { Paint(painter); }
 
 void CCurveView::Paint(QPainter& p) {
   std::lock_guard lock(rows_.DisplayLock());
@@ -355,13 +359,13 @@ void CCurveView::DrawCurves(QPainter& p) {
       Frame3d(p, sample, shadow_, highlight_);
       p.fillRect(sample.adjusted(1, 1, -1, -1), Qt::white);
       const int y = sample.top() + sample.height() / 2;
-      DrawStyledSample(p, QPoint(sample.left() + 1, y), QPoint(sample.right() - 1, y), c.printLineStyle, Qt::black);
+      DrawStyledSample(p, QPoint(sample.left() + 1, y), QPoint(sample.right() - 1, y), c.printLineStyle, 0);
     }
 
     if (rows <= 0) continue;
     const bool log = IsLogTrack(first);
     const int start = window_.start;
-    const auto lines = CurvePolylines(c, box, log, WrapCurves(), legendHeight_, rows,
+    const auto lines = CurvePolylines(c, box, log, g_bWrapCurves.load() != 0, legendHeight_, rows,
                                       [&](int j) { return rows_.DisplayValue(static_cast<int>(ci), start + j); });
     p.setPen(QPen(FromColourRef(c.lineColour), 1));
     for (const auto& line : lines) {
@@ -396,7 +400,7 @@ void CCurveView::mouseDoubleClickEvent(QMouseEvent* event) {
   int position = 0;
   const int index = HitLegend(curves_, tracks_, pt.x(), pt.y(), &position);
   if (index >= 0) EditScaleRange(index, position, pt.x(), pt.y());
-  QWidget::mouseDoubleClickEvent(event);
+  qv::View::mouseDoubleClickEvent(event);
 }
 
 void CCurveView::EditScaleRange(int index, int /*position*/, int x, int y) {
@@ -422,7 +426,7 @@ void CCurveView::EditScaleRange(int index, int /*position*/, int x, int y) {
     c.lineColour = dlg.GetColor();
   } else if (print && hits.printStyle.contains(pt)) {
     int style = c.printLineStyle;
-    if (ChoosePrintStyle(c.description, &style)) c.printLineStyle = style;
+    if (ChoosePrintStyle(c.description, &style, this)) c.printLineStyle = style;
   } else {
     OnChangeLayout();
   }

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "app/ui/line_dialog.h"
 #include "curveview/configdisp.h"
 #include "curveview/dialog_runner.h"
 #include "curveview/range_dialogs.h"
@@ -179,12 +180,6 @@ TEST(ChannelSheet, PagesShowNamesAndFormattedValues) {
   }
 }
 
-}  // namespace
-}  // namespace curveview
-
-namespace curveview {
-namespace {
-
 TEST_F(ScaleEditTest, ChangeLayoutEditsReachTheLegendTheDocumentAndTheHeader) {
   ScriptedDialogs script;
   script.answers = {[](QDialog& d) {
@@ -245,6 +240,44 @@ TEST_F(ScaleEditTest, CancelledLayoutLeavesTheView) {
   view->OnChangeLayout();
   EXPECT_EQ(view->Curves()[0].description, "Gamma");
   EXPECT_EQ(view->LegendRows(), 1);
+}
+
+TEST_F(ScaleEditTest, PrintStyleIsChosenOnlyWhileRealTimePrinting) {
+  ScriptedDialogs script;
+  script.answers = {[](QDialog& d) {
+    auto& dlg = dynamic_cast<CLineDlg&>(d);
+    EXPECT_EQ(dlg.m_strCaption, "Gamma");
+    dlg.EnsureInitialised();
+    dlg.StyleList()->setCurrentRow(5);
+    static_cast<QDialog&>(dlg).accept();
+    return dlg.result();
+  }};
+  doc.print = true;
+  ClickOn(0, &CCurveView::LegendHits::printStyle);
+  EXPECT_EQ(view->Curves()[0].printLineStyle, 5);
+  EXPECT_EQ(script.next, 1u);
+
+  // Without real-time printing the same place opens the display options.
+  doc.print = false;
+  script.answers.push_back([](QDialog& d) {
+    EXPECT_NE(dynamic_cast<CConfigDisp*>(&d), nullptr);
+    return static_cast<int>(QDialog::Rejected);
+  });
+  ClickOn(0, &CCurveView::LegendHits::printStyle);
+  EXPECT_EQ(script.next, 2u);
+}
+
+TEST_F(ScaleEditTest, ViewMenuCommandsReachTheView) {
+  qv::CmdUI ui(CCurveView::kChannelDisplayCommand);
+  ASSERT_TRUE(view->RunUpdate(ui));
+  EXPECT_TRUE(ui.Enabled());
+  EXPECT_FALSE(ui.Checked());
+  ASSERT_TRUE(view->RunCommand(CCurveView::kChannelDisplayCommand));
+  view->RunUpdate(ui);
+  EXPECT_TRUE(ui.Checked());
+  view->RunCommand(CCurveView::kChannelDisplayCommand);
+  EXPECT_FALSE(view->OnUpdateChannelDisplay());
+  EXPECT_TRUE(view->HasCommand(CCurveView::kChangeLayoutCommand));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
+#include <QFontMetrics>
 #include <QImage>
 #include <thread>
 
@@ -89,6 +90,20 @@ TEST_F(CurveViewTest, ScriptedLogIsDrawnWhereItsValuesLie) {
     if ((view->Rows().MarkAt(view->Rows().Anchor() - age) & kTickMask) >= 2) tickAge = age;
   ASSERT_GE(tickAge, 0);
   EXPECT_EQ(img.pixel(Track(0).left + 5, YOfAge(tickAge)), qRgb(0xC0, 0xC0, 0xC0));
+}
+
+TEST_F(CurveViewTest, PrintStyleSampleShowsWhileRealTimePrinting) {
+  const int th = QFontMetrics(view->NormalFont()).height();
+  const RecordRect& t = Track(0);
+  // Three text heights wide at the top right of the legend box, less a
+  // 2-pixel margin, 2 pixels in from the right; the line runs through its middle.
+  const QRect sample = QRect(t.right - 3 * th, 0, 3 * th, th).adjusted(2, 2, -2, -2).translated(-2, 0);
+  const QPoint mid(sample.center().x(), sample.top() + sample.height() / 2);
+  EXPECT_NE(Shot().pixel(mid), qRgb(0, 0, 0));
+  doc.print = true;
+  const QImage img = Shot();
+  EXPECT_EQ(img.pixel(mid), qRgb(0, 0, 0));
+  EXPECT_EQ(img.pixel(mid + QPoint(0, 2)), qRgb(255, 255, 255));
 }
 
 TEST_F(CurveViewTest, DisplayUpdatesFromAnotherThreadScrollTheCurves) {
