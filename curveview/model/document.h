@@ -6,6 +6,7 @@
 
 #include "header/section_access.h"
 #include "header/user_function_ini.h"
+#include "sondedb/display.h"
 #include "sondedb/records/records.h"
 
 namespace curveview {
@@ -56,8 +57,11 @@ class CurveDocument {
   virtual ChannelFilter* RawFilterTable() { return nullptr; }
   // The user-function output filter table (16 entries), or null.
   virtual UserFunctionFilter* UserFunctionFilterTable() { return nullptr; }
+  virtual std::string SondeSerialNo() const { return {}; }
   // The sonde's own layout from the sonde database; false when not found.
-  virtual bool LoadSondeLayout(TrackArray* /*tracks*/, CurveArray* /*curves*/) { return false; }
+  virtual bool LoadSondeLayout(TrackArray* tracks, CurveArray* curves) {
+    return qv::LoadDisplayParametersFromDatabase(tracks, curves, SondeAbbreviation(), SondeSerialNo()) == 1;
+  }
 
   bool TwelveChannel() const { return ToolKind() == kToolKindTwelveChannel; }
   // -1 logging up, +1 logging down, 0 time: how the shown depth moves per record.

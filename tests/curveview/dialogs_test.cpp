@@ -180,6 +180,26 @@ TEST(ChannelSheet, PagesShowNamesAndFormattedValues) {
   }
 }
 
+TEST(ChannelSheet, UserFunctionPageNamesTheOutputsWhenTheSondeIsUnknown) {
+  EnsureApp();
+  auto previous = qv::SetMessageBoxHandler([](const qv::MessageBoxRequest&) { return qv::IDOK; });
+  std::vector<CurveRecord> outputs;
+  outputs.push_back(*MakeCurve(1, 0, 0, 0, 1, 0, "RATIO"));
+  CChannelSheet sheet;
+  sheet.Setup(outputs, true, true, "NO SUCH SONDE");
+  qv::SetMessageBoxHandler(previous);
+  sheet.Create(nullptr);
+  auto* user = sheet.Page(ChannelPage::kUserFunction);
+  ASSERT_NE(user, nullptr);
+  EXPECT_EQ(user->NameText(0), "RATIO");
+  EXPECT_EQ(sheet.Page(ChannelPage::kRaw)->NameText(0), "RATIO");
+  double raw[12] = {}, cal[12] = {}, uf[12] = {};
+  uf[0] = 0.5;
+  sheet.UpdateValues(raw, cal, uf);
+  QApplication::processEvents();
+  EXPECT_EQ(user->ValueText(0), "    0.500");
+}
+
 TEST_F(ScaleEditTest, ChangeLayoutEditsReachTheLegendTheDocumentAndTheHeader) {
   ScriptedDialogs script;
   script.answers = {[](QDialog& d) {
