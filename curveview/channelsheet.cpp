@@ -42,13 +42,21 @@ void CChannelPage::ShowValues(const double* values) {
     values_[i]->setText(QString::fromStdString(curveview::FormatChannelValue(kind_, six_, values[i])));
 }
 
-QString CChannelPage::ValueText(int row) const { return values_.at(static_cast<size_t>(row))->text(); }
-QString CChannelPage::NameText(int row) const { return names_.at(static_cast<size_t>(row))->text(); }
-QString CChannelPage::UnitText(int row) const { return units_.at(static_cast<size_t>(row))->text(); }
+QString CChannelPage::ValueText(int row) const {
+  return values_.at(static_cast<size_t>(row))->text();
+}
+QString CChannelPage::NameText(int row) const {
+  return names_.at(static_cast<size_t>(row))->text();
+}
+QString CChannelPage::UnitText(int row) const {
+  return units_.at(static_cast<size_t>(row))->text();
+}
 
 CChannelSheet::CChannelSheet() = default;
 
-CChannelSheet::~CChannelSheet() { Destroy(); }
+CChannelSheet::~CChannelSheet() {
+  Destroy();
+}
 
 void CChannelSheet::Setup(const std::vector<CurveRecord>& curves, bool sixChannel, bool withUserFunctions,
                           const std::string& sondeAbbreviation) {

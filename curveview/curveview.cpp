@@ -13,9 +13,9 @@
 #include "curveview/configdisp.h"
 #include "curveview/dialog_runner.h"
 #include "curveview/model/channel_header.h"
-#include "platform/text/cnum.h"
 #include "curveview/range_dialogs.h"
 #include "curveview/styled_sample.h"
+#include "platform/text/cnum.h"
 #include "platform/text/msgbox.h"
 #include "platform/text/strings.h"
 
@@ -28,13 +28,21 @@ const QColor kGridGrey(0xC0, 0xC0, 0xC0);
 const QColor kDecadeGrey(0x80, 0x80, 0x80);
 const QColor kScaleRed(0xFF, 0x00, 0x00);
 
-QRect ToQRect(const RecordRect& r) { return QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1)); }
+QRect ToQRect(const RecordRect& r) {
+  return QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1));
+}
 
-QString Q(const std::string& s) { return QString::fromLocal8Bit(s.data(), static_cast<qsizetype>(s.size())); }
+QString Q(const std::string& s) {
+  return QString::fromLocal8Bit(s.data(), static_cast<qsizetype>(s.size()));
+}
 
-std::string ScaleText(float v) { return qv::FormatC("%.7G", static_cast<double>(v)); }
+std::string ScaleText(float v) {
+  return qv::FormatC("%.7G", static_cast<double>(v));
+}
 
-float PositiveOrOne(float v) { return v > 0.0f ? v : 1.0f; }
+float PositiveOrOne(float v) {
+  return v > 0.0f ? v : 1.0f;
+}
 
 // A raised (or sunken) frame in the button colours.
 void Frame3d(QPainter& p, const QRect& r, const QColor& topLeft, const QColor& bottomRight) {
@@ -133,7 +141,9 @@ int CCurveView::InitialiseFromDocument(CurveDocument* document) {
   return 1;
 }
 
-void CCurveView::SetDepthStep(int step) { rows_.SetDepthStep(step); }
+void CCurveView::SetDepthStep(int step) {
+  rows_.SetDepthStep(step);
+}
 
 void CCurveView::LayoutTracks() {
   const RecordRect client{0, 0, width(), height()};
@@ -144,9 +154,13 @@ void CCurveView::LayoutTracks() {
   if (w.end != window_.end) window_.end = w.end;
 }
 
-bool CCurveView::DepthScaled() const { return depthMode_ && !(doc_ && doc_->TestMode()); }
+bool CCurveView::DepthScaled() const {
+  return depthMode_ && !(doc_ && doc_->TestMode());
+}
 
-void CCurveView::ResetScroll() { rows_.ResetScroll(rows_.DepthStep(), doc_ ? doc_->DepthScale() : 200); }
+void CCurveView::ResetScroll() {
+  rows_.ResetScroll(rows_.DepthStep(), doc_ ? doc_->DepthScale() : 200);
+}
 
 void CCurveView::SetDisplayDepth(int depth, bool /*noAdvance*/) {
   rows_.SetDepth(depth + (doc_ ? doc_->DisplayDepthOffset() : 0));
@@ -200,7 +214,8 @@ void CCurveView::RequestRepaint() {
   if (QThread::currentThread() == thread())
     update();
   else
-    QMetaObject::invokeMethod(this, [this] { update(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { update(); }, Qt::QueuedConnection);
 }
 
 void CCurveView::ResetCurves(bool /*restart*/) {
@@ -216,7 +231,9 @@ void CCurveView::resizeEvent(QResizeEvent* event) {
   update();
 }
 
-void CCurveView::OnDraw(QPainter& painter) { Paint(painter); }
+void CCurveView::OnDraw(QPainter& painter) {
+  Paint(painter);
+}
 
 void CCurveView::Paint(QPainter& p) {
   std::lock_guard lock(rows_.DisplayLock());
@@ -480,7 +497,9 @@ void CCurveView::SyncTrackScales(int curve, int decades, int mantissa, bool keep
   }
 }
 
-int CCurveView::WriteChannelHeader() { return curveview::WriteChannelHeader(curves_, tracks_, doc_); }
+int CCurveView::WriteChannelHeader() {
+  return curveview::WriteChannelHeader(curves_, tracks_, doc_);
+}
 
 void CCurveView::OnChangeLayout() {
   CConfigDisp dlg(false, doc_, nullptr);

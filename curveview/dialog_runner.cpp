@@ -1,9 +1,9 @@
 #include "curveview/dialog_runner.h"
 
-#include "app/ui/line_dialog.h"
-
 #include <QDialog>
 #include <mutex>
+
+#include "app/ui/line_dialog.h"
 
 namespace curveview {
 namespace {

@@ -48,8 +48,7 @@ int HeaderSondeLength(int sondeLength, bool imperial) {
   return static_cast<int>(sondeLength / 10.0 * (imperial ? 0.3048 : 1.0));
 }
 
-int WriteChannelHeader(std::vector<CurveRecord>& curves, const std::vector<TrackRecord>& tracks,
-                       CurveDocument* doc) {
+int WriteChannelHeader(std::vector<CurveRecord>& curves, const std::vector<TrackRecord>& tracks, CurveDocument* doc) {
   if (!doc) return 0;
   const std::string path = doc->PathStem();
   const bool twelve = doc->TwelveChannel();
@@ -73,7 +72,8 @@ int WriteChannelHeader(std::vector<CurveRecord>& curves, const std::vector<Track
       ok = WriteTrackRecords(path, &trackList);
     }
   }
-  if (ok && doc->RawFilterTable()) ok = WriteChannelFilters(path, doc->RawFilterTable(), doc->LogMode() == kLogModeTime);
+  if (ok && doc->RawFilterTable())
+    ok = WriteChannelFilters(path, doc->RawFilterTable(), doc->LogMode() == kLogModeTime);
   const int length = HeaderSondeLength(doc->SondeLength(), doc->Imperial());
   if (ok) ok = WriteSondeLength(path, &length);
   return ok;

@@ -20,10 +20,10 @@ class CurveDocument {
  public:
   virtual ~CurveDocument() = default;
 
-  virtual int LogMode() const = 0;      // 10 time, 11 logging up, 12 logging down
-  virtual bool Imperial() const = 0;    // depths in feet
-  virtual int DepthStep() const = 0;    // thousandths of the depth unit
-  virtual int DepthScale() const = 0;   // N of 1:N
+  virtual int LogMode() const = 0;     // 10 time, 11 logging up, 12 logging down
+  virtual bool Imperial() const = 0;   // depths in feet
+  virtual int DepthStep() const = 0;   // thousandths of the depth unit
+  virtual int DepthScale() const = 0;  // N of 1:N
   virtual int ToolKind() const { return 0; }
   virtual bool UserFunction() const { return false; }
   virtual bool Live() const { return true; }

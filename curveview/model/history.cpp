@@ -45,7 +45,8 @@ void CurveRows::ResetScroll(int depthStep, int depthScale) {
   const double dots = settings_.imperial ? kDotsPerFoot : kDotsPerMetre;
   // Without a usable scale every record gets one row, as in a time log,
   // rather than rows that never come.
-  pixelsPerSample_ = depthScale > 0 ? dots * std::abs(static_cast<double>(depthStep)) / 1000.0 * (1.0 / depthScale) : 1.0;
+  pixelsPerSample_ =
+      depthScale > 0 ? dots * std::abs(static_cast<double>(depthStep)) / 1000.0 * (1.0 / depthScale) : 1.0;
   std::fill(sums_.begin(), sums_.end(), 0.0);
   marks_.Clear();
 }

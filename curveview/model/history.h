@@ -67,17 +67,17 @@ class RowRing {
 
 // What the rows need to know of their log.
 struct RowSettings {
-  bool upward = false;       // newest row at the top
-  bool imperial = false;     // depths in feet
-  int depthScale = 200;      // N of the scale 1:N
-  int screenHeight = 1080;   // fixes where the newest row sits in the history
+  bool upward = false;      // newest row at the top
+  bool imperial = false;    // depths in feet
+  int depthScale = 200;     // N of the scale 1:N
+  int screenHeight = 1080;  // fixes where the newest row sits in the history
 };
 
 // The result of one display update.
 struct RowUpdate {
-  int rows = 0;           // new rows taken (0: nothing to scroll)
-  int minuteAge = -1;     // age of the new row that carries a minute mark, -1 none
-  int depth = 0;          // depth of the newest row
+  int rows = 0;        // new rows taken (0: nothing to scroll)
+  int minuteAge = -1;  // age of the new row that carries a minute mark, -1 none
+  int depth = 0;       // depth of the newest row
 };
 
 class CurveRows {

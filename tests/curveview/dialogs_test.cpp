@@ -210,11 +210,11 @@ TEST_F(ScaleEditTest, ChangeLayoutEditsReachTheLegendTheDocumentAndTheHeader) {
     dlg.FilterCombo()->setCurrentIndex(1);
     dlg.FilterStep()->setValue(2);
     EXPECT_EQ(dlg.Strength()->text(), "5");
-    dlg.SelectCurve(2);      // Temperature, track 3
-    dlg.ClickGrid(1, 1);     // the depth column takes no curve: refused
-    dlg.ClickGrid(1, 3);     // its own cell: hidden
-    dlg.ClickGrid(2, 0);     // placed under Gamma in track 1
-    dlg.SelectRoot();        // the root keeps the curve selected
+    dlg.SelectCurve(2);   // Temperature, track 3
+    dlg.ClickGrid(1, 1);  // the depth column takes no curve: refused
+    dlg.ClickGrid(1, 3);  // its own cell: hidden
+    dlg.ClickGrid(2, 0);  // placed under Gamma in track 1
+    dlg.SelectRoot();     // the root keeps the curve selected
     QApplication::processEvents();
     EXPECT_EQ(dlg.Model().Selected(), 2);
     dlg.accept();

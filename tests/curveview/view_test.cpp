@@ -33,9 +33,7 @@ class CurveViewTest : public ::testing::Test {
   }
   QImage Shot() { return view->grab().toImage().convertToFormat(QImage::Format_RGB32); }
   // Screen row of a row age (0 = newest) of this downward log.
-  int YOfAge(int age) const {
-    return RowY(view->LegendHeight(), view->Window(), view->Rows().Anchor() - age);
-  }
+  int YOfAge(int age) const { return RowY(view->LegendHeight(), view->Window(), view->Rows().Anchor() - age); }
   const RecordRect& Track(int i) { return view->Tracks()[static_cast<size_t>(i)].screenRect; }
 
   ScriptDoc doc;
@@ -117,8 +115,7 @@ TEST_F(CurveViewTest, DisplayUpdatesFromAnotherThreadScrollTheCurves) {
   QElapsedTimer t;
   t.start();
   EXPECT_EQ(view->Rows().PendingRows(), 80) << "the display history moves on the user-interface thread only";
-  while (t.elapsed() < 10000 && view->Rows().PendingRows() > 0)
-    QApplication::processEvents(QEventLoop::AllEvents, 10);
+  while (t.elapsed() < 10000 && view->Rows().PendingRows() > 0) QApplication::processEvents(QEventLoop::AllEvents, 10);
   EXPECT_EQ(view->Rows().PendingRows(), 0);
   const QImage img = Shot();
   const int w = Width(Track(0));

@@ -36,8 +36,8 @@ class FakeDoc : public CurveDocument {
   UserFunctionFilter* UserFunctionFilterTable() override { return userFilters.data(); }
 };
 
-inline CurveRecord MakeCurve(int channel, int first, int last, bool shown, int row, const char* title,
-                             float min = 0, float max = 100) {
+inline CurveRecord MakeCurve(int channel, int first, int last, bool shown, int row, const char* title, float min = 0,
+                             float max = 100) {
   CurveRecord c;
   c.physicalChannel = channel;
   c.firstTrack = first;

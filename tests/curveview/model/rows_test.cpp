@@ -35,8 +35,12 @@ struct Fixture {
   }
 };
 
-RowSettings Metric(int n) { return {false, false, n, 1000}; }
-RowSettings Imperial(int n) { return {false, true, n, 1000}; }
+RowSettings Metric(int n) {
+  return {false, false, n, 1000};
+}
+RowSettings Imperial(int n) {
+  return {false, true, n, 1000};
+}
 
 TEST(CurveRowsTest, RecordsBecomeRowsByDepthScale) {
   struct Case {
