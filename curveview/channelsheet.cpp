@@ -6,18 +6,11 @@
 #include <QTabWidget>
 
 #include "platform/text/strings.h"
+#include "sondedb/display.h"
 
 namespace {
-std::mutex g_loaderMutex;
-DisplayRecordLoader g_loader;
-
 const unsigned kPageCaptions[] = {32423, 32424, 32425};
 }  // namespace
-
-void SetDisplayRecordLoader(DisplayRecordLoader loader) {
-  std::lock_guard lock(g_loaderMutex);
-  g_loader = std::move(loader);
-}
 
 CChannelPage::CChannelPage(curveview::ChannelPage kind, const curveview::ChannelTables& tables, QWidget* parent)
     : QWidget(parent), kind_(kind), six_(tables.sixChannel) {
@@ -49,13 +42,21 @@ void CChannelPage::ShowValues(const double* values) {
     values_[i]->setText(QString::fromStdString(curveview::FormatChannelValue(kind_, six_, values[i])));
 }
 
-QString CChannelPage::ValueText(int row) const { return values_.at(static_cast<size_t>(row))->text(); }
-QString CChannelPage::NameText(int row) const { return names_.at(static_cast<size_t>(row))->text(); }
-QString CChannelPage::UnitText(int row) const { return units_.at(static_cast<size_t>(row))->text(); }
+QString CChannelPage::ValueText(int row) const {
+  return values_.at(static_cast<size_t>(row))->text();
+}
+QString CChannelPage::NameText(int row) const {
+  return names_.at(static_cast<size_t>(row))->text();
+}
+QString CChannelPage::UnitText(int row) const {
+  return units_.at(static_cast<size_t>(row))->text();
+}
 
 CChannelSheet::CChannelSheet() = default;
 
-CChannelSheet::~CChannelSheet() { Destroy(); }
+CChannelSheet::~CChannelSheet() {
+  Destroy();
+}
 
 void CChannelSheet::Setup(const std::vector<CurveRecord>& curves, bool sixChannel, bool withUserFunctions,
                           const std::string& sondeAbbreviation) {
@@ -66,18 +67,18 @@ void CChannelSheet::Setup(const std::vector<CurveRecord>& curves, bool sixChanne
     tables_.Fill(curves, false);
     return;
   }
-  DisplayRecordLoader loader;
-  {
-    std::lock_guard lock(g_loaderMutex);
-    loader = g_loader;
-  }
   // With a user function the view's curves are its outputs; the channels
   // themselves are named after the sonde's own layout when it is known.
-  std::vector<CurveRecord> sonde;
-  if (loader && loader(sondeAbbreviation, &sonde))
-    tables_.Fill(sonde, false);
-  else
+  TrackArray tracks;
+  CurveArray sonde;
+  if (qv::LoadDisplayParametersFromDatabase(&tracks, &sonde, sondeAbbreviation, "") == 1) {
+    std::vector<CurveRecord> records;
+    for (const auto& c : sonde)
+      if (c) records.push_back(*c);
+    tables_.Fill(records, false);
+  } else {
     tables_.Fill(curves, false);
+  }
   tables_.Fill(curves, true);
 }
 

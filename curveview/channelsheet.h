@@ -7,7 +7,6 @@
 #include <QTabWidget>
 #include <QWidget>
 #include <array>
-#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -32,11 +31,6 @@ class CChannelPage : public QWidget {
   bool six_;
   std::vector<QLabel*> names_, values_, units_;
 };
-
-// Loads a sonde's own display records from the sonde database; false when the
-// sonde is not there. Installed by the program; absent in headless use.
-using DisplayRecordLoader = std::function<bool(const std::string& abbreviation, std::vector<CurveRecord>* curves)>;
-void SetDisplayRecordLoader(DisplayRecordLoader loader);
 
 class CChannelSheet : public QObject {
   Q_OBJECT

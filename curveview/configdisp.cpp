@@ -31,9 +31,15 @@ namespace {
 constexpr int kRootData = 100;
 const unsigned kFilterNames[kFilterKinds] = {32342, 32340, 32440, 32441};
 
-QString Q(const std::string& s) { return QString::fromLocal8Bit(s.data(), static_cast<qsizetype>(s.size())); }
-std::string S(const QString& q) { return q.toLocal8Bit().toStdString(); }
-QString Number(double v) { return QString::fromStdString(qv::FormatC("%G", v)); }
+QString Q(const std::string& s) {
+  return QString::fromLocal8Bit(s.data(), static_cast<qsizetype>(s.size()));
+}
+std::string S(const QString& q) {
+  return q.toLocal8Bit().toStdString();
+}
+QString Number(double v) {
+  return QString::fromStdString(qv::FormatC("%G", v));
+}
 }  // namespace
 
 CConfigDisp::CConfigDisp(bool restricted, CurveDocument* document, QWidget* parent)
@@ -156,7 +162,9 @@ void CConfigDisp::Fill() {
   SelectCurve(0);
 }
 
-void CConfigDisp::SelectRoot() { tree_->setCurrentItem(root_); }
+void CConfigDisp::SelectRoot() {
+  tree_->setCurrentItem(root_);
+}
 
 void CConfigDisp::SelectCurve(int index) {
   if (index >= 0 && index < static_cast<int>(items_.size())) tree_->setCurrentItem(items_[static_cast<size_t>(index)]);
@@ -170,7 +178,8 @@ void CConfigDisp::OnTreeSelection(QTreeWidgetItem* current, QTreeWidgetItem* pre
     if (previous && previous != root_) model_.Store(model_.Selected(), ReadControls());
     const int back = std::max(model_.Selected(), 0);
     if (back < static_cast<int>(items_.size()))
-      QMetaObject::invokeMethod(this, [this, back] { SelectCurve(back); }, Qt::QueuedConnection);
+      QMetaObject::invokeMethod(
+          this, [this, back] { SelectCurve(back); }, Qt::QueuedConnection);
     return;
   }
   if (previous && previous != root_) model_.Store(model_.Selected(), ReadControls());
@@ -226,6 +235,13 @@ CurveControls CConfigDisp::ReadControls() {
   return k;
 }
 
+void CConfigDisp::showEvent(QShowEvent* event) {
+  // Tracks get three tenths of the grid each, the depth column one.
+  const int u = std::max(1, (grid_->viewport()->width() - 4) / 10);
+  for (int c = 0; c < kGridColumns; ++c) grid_->setColumnWidth(c, c == 1 ? u : 3 * u);
+  QDialog::showEvent(event);
+}
+
 void CConfigDisp::ShowGrid() {
   for (int r = 0; r <= kGridLegendRows; ++r)
     for (int c = 0; c < kGridColumns; ++c) {
@@ -247,7 +263,7 @@ void CConfigDisp::ShowSwatches() {
   {
     QPainter p(&sample);
     const int y = sample.height() / 2;
-    DrawStyledSample(p, QPoint(3, y), QPoint(sample.width() - 4, y), model_.CurrentPrintStyle(), Qt::black);
+    DrawStyledSample(p, QPoint(3, y), QPoint(sample.width() - 4, y), model_.CurrentPrintStyle(), 0);
   }
   sample_->setPixmap(sample);
 }
@@ -274,7 +290,9 @@ void CConfigDisp::ChooseLogarithmic() {
   shown_ = k;
 }
 
-void CConfigDisp::ChooseLinear() { model_.Linear(ReadControls()); }
+void CConfigDisp::ChooseLinear() {
+  model_.Linear(ReadControls());
+}
 
 void CConfigDisp::ChangeColour() {
   CColorDlg dlg(model_.CurrentColour(), 0, this);
@@ -286,7 +304,7 @@ void CConfigDisp::ChangeColour() {
 void CConfigDisp::ChangePrintStyle() {
   if (model_.Selected() < 0) return;
   int style = model_.CurrentPrintStyle();
-  if (ChoosePrintStyle(model_.Curves()[static_cast<size_t>(model_.Selected())].shortTitle, &style))
+  if (ChoosePrintStyle(model_.Curves()[static_cast<size_t>(model_.Selected())].shortTitle, &style, this))
     model_.SetCurrentPrintStyle(style);
   ShowSwatches();
 }

@@ -49,6 +49,9 @@ class CConfigDisp : public QDialog {
   QTableWidget* Grid() const { return grid_; }
   QTreeWidget* Tree() const { return tree_; }
 
+ protected:
+  void showEvent(QShowEvent* event) override;
+
  private:
   void Fill();
   void ShowControls(const curveview::CurveControls& k);

@@ -5,15 +5,17 @@
 #include <QPainter>
 #include <QPalette>
 #include <QScreen>
+#include <QThread>
 #include <cmath>
 #include <mutex>
 
+#include "app/core/globals.h"
 #include "curveview/configdisp.h"
 #include "curveview/dialog_runner.h"
 #include "curveview/model/channel_header.h"
-#include "platform/text/cnum.h"
 #include "curveview/range_dialogs.h"
 #include "curveview/styled_sample.h"
+#include "platform/text/cnum.h"
 #include "platform/text/msgbox.h"
 #include "platform/text/strings.h"
 
@@ -26,13 +28,21 @@ const QColor kGridGrey(0xC0, 0xC0, 0xC0);
 const QColor kDecadeGrey(0x80, 0x80, 0x80);
 const QColor kScaleRed(0xFF, 0x00, 0x00);
 
-QRect ToQRect(const RecordRect& r) { return QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1)); }
+QRect ToQRect(const RecordRect& r) {
+  return QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1));
+}
 
-QString Q(const std::string& s) { return QString::fromLocal8Bit(s.data(), static_cast<qsizetype>(s.size())); }
+QString Q(const std::string& s) {
+  return QString::fromLocal8Bit(s.data(), static_cast<qsizetype>(s.size()));
+}
 
-std::string ScaleText(float v) { return qv::FormatC("%.7G", static_cast<double>(v)); }
+std::string ScaleText(float v) {
+  return qv::FormatC("%.7G", static_cast<double>(v));
+}
 
-float PositiveOrOne(float v) { return v > 0.0f ? v : 1.0f; }
+float PositiveOrOne(float v) {
+  return v > 0.0f ? v : 1.0f;
+}
 
 // A raised (or sunken) frame in the button colours.
 void Frame3d(QPainter& p, const QRect& r, const QColor& topLeft, const QColor& bottomRight) {
@@ -46,7 +56,13 @@ void Frame3d(QPainter& p, const QRect& r, const QColor& topLeft, const QColor& b
 
 }  // namespace
 
-CCurveView::CCurveView(QWidget* parent) : QWidget(parent) {
+CCurveView::CCurveView(QWidget* parent) : qv::View(parent) {
+  OnCommand(kChangeLayoutCommand, [this] { OnChangeLayout(); });
+  OnCommand(kChannelDisplayCommand, [this] { OnChannelDisplay(); });
+  qv::CommandTarget::OnUpdate(kChannelDisplayCommand, [this](qv::CmdUI& ui) {
+    ui.Enable();
+    ui.SetCheck(OnUpdateChannelDisplay());
+  });
   const QScreen* screen = QGuiApplication::primaryScreen();
   screenHeight_ = std::min(screen ? screen->geometry().height() : kHistoryLength, kHistoryLength);
   // Fonts 14 pixels high from the top of the highest letter to the bottom of
@@ -62,7 +78,7 @@ CCurveView::CCurveView(QWidget* parent) : QWidget(parent) {
   setAttribute(Qt::WA_OpaquePaintEvent);
   scrollTimer_.setSingleShot(true);
   scrollTimer_.setInterval(kRepaintIntervalMs);
-  connect(&scrollTimer_, &QTimer::timeout, this, &CCurveView::FlushScroll);
+  connect(&scrollTimer_, &QTimer::timeout, this, &CCurveView::FlushRows);
 }
 
 CCurveView::~CCurveView() = default;
@@ -125,7 +141,9 @@ int CCurveView::InitialiseFromDocument(CurveDocument* document) {
   return 1;
 }
 
-void CCurveView::SetDepthStep(int step) { rows_.SetDepthStep(step); }
+void CCurveView::SetDepthStep(int step) {
+  rows_.SetDepthStep(step);
+}
 
 void CCurveView::LayoutTracks() {
   const RecordRect client{0, 0, width(), height()};
@@ -136,9 +154,13 @@ void CCurveView::LayoutTracks() {
   if (w.end != window_.end) window_.end = w.end;
 }
 
-bool CCurveView::DepthScaled() const { return depthMode_ && !(doc_ && doc_->TestMode()); }
+bool CCurveView::DepthScaled() const {
+  return depthMode_ && !(doc_ && doc_->TestMode());
+}
 
-void CCurveView::ResetScroll() { rows_.ResetScroll(rows_.DepthStep(), doc_ ? doc_->DepthScale() : 200); }
+void CCurveView::ResetScroll() {
+  rows_.ResetScroll(rows_.DepthStep(), doc_ ? doc_->DepthScale() : 200);
+}
 
 void CCurveView::SetDisplayDepth(int depth, bool /*noAdvance*/) {
   rows_.SetDepth(depth + (doc_ ? doc_->DisplayDepthOffset() : 0));
@@ -151,28 +173,27 @@ void CCurveView::AddSample(std::span<const double> values) {
 }
 
 void CCurveView::UpdateDisplay() {
-  const RowUpdate u = rows_.TakePending();
-  if (u.rows > 0) {
-    pendingScroll_ += u.rows;
-    // One queued hand-over to the user-interface thread per repaint period,
-    // however often the display thread calls.
-    if (!flushQueued_.exchange(true))
-      QMetaObject::invokeMethod(
-          this,
-          [this] {
-            if (!scrollTimer_.isActive()) scrollTimer_.start();
-          },
-          Qt::QueuedConnection);
-  }
+  // The display history only ever moves on the user-interface thread, in
+  // step with the picture it scrolls; other threads ask for it, at most once
+  // per repaint period.
+  if (QThread::currentThread() == thread())
+    FlushRows();
+  else if (!flushQueued_.exchange(true))
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+          if (!scrollTimer_.isActive()) scrollTimer_.start();
+        },
+        Qt::QueuedConnection);
   if (doc_ && sheet_.HasWindow()) {
     double raw[kSheetChannels] = {}, cal[kSheetChannels] = {}, user[kSheetChannels] = {};
     if (doc_->LatestValues(raw, cal, user)) sheet_.UpdateValues(raw, cal, doc_->UserFunction() ? user : nullptr);
   }
 }
 
-void CCurveView::FlushScroll() {
+void CCurveView::FlushRows() {
   flushQueued_ = false;
-  const int n = pendingScroll_.exchange(0);
+  const int n = rows_.TakePending().rows;
   if (n <= 0) return;
   const int h = height();
   const QRect area(0, legendHeight_, width(), h - legendHeight_);
@@ -189,22 +210,29 @@ void CCurveView::FlushScroll() {
     update(QRect(0, legendHeight_, width(), n + 12));
 }
 
+void CCurveView::RequestRepaint() {
+  if (QThread::currentThread() == thread())
+    update();
+  else
+    QMetaObject::invokeMethod(
+        this, [this] { update(); }, Qt::QueuedConnection);
+}
+
 void CCurveView::ResetCurves(bool /*restart*/) {
   rows_.ClearHistories();
   ResetScroll();
   SetDisplayDepth(doc_ ? doc_->ReplayStartDepth() : 0, true);
-  update();
+  RequestRepaint();
 }
 
 void CCurveView::resizeEvent(QResizeEvent* event) {
   LayoutTracks();
-  QWidget::resizeEvent(event);
+  qv::View::resizeEvent(event);
   update();
 }
 
-void CCurveView::paintEvent(QPaintEvent*) {
-  QPainter p(this);
-  Paint(p);
+void CCurveView::OnDraw(QPainter& painter) {
+  Paint(painter);
 }
 
 void CCurveView::Paint(QPainter& p) {
@@ -348,13 +376,13 @@ void CCurveView::DrawCurves(QPainter& p) {
       Frame3d(p, sample, shadow_, highlight_);
       p.fillRect(sample.adjusted(1, 1, -1, -1), Qt::white);
       const int y = sample.top() + sample.height() / 2;
-      DrawStyledSample(p, QPoint(sample.left() + 1, y), QPoint(sample.right() - 1, y), c.printLineStyle, Qt::black);
+      DrawStyledSample(p, QPoint(sample.left() + 1, y), QPoint(sample.right() - 1, y), c.printLineStyle, 0);
     }
 
     if (rows <= 0) continue;
     const bool log = IsLogTrack(first);
     const int start = window_.start;
-    const auto lines = CurvePolylines(c, box, log, WrapCurves(), legendHeight_, rows,
+    const auto lines = CurvePolylines(c, box, log, g_bWrapCurves.load() != 0, legendHeight_, rows,
                                       [&](int j) { return rows_.DisplayValue(static_cast<int>(ci), start + j); });
     p.setPen(QPen(FromColourRef(c.lineColour), 1));
     for (const auto& line : lines) {
@@ -389,7 +417,7 @@ void CCurveView::mouseDoubleClickEvent(QMouseEvent* event) {
   int position = 0;
   const int index = HitLegend(curves_, tracks_, pt.x(), pt.y(), &position);
   if (index >= 0) EditScaleRange(index, position, pt.x(), pt.y());
-  QWidget::mouseDoubleClickEvent(event);
+  qv::View::mouseDoubleClickEvent(event);
 }
 
 void CCurveView::EditScaleRange(int index, int /*position*/, int x, int y) {
@@ -415,7 +443,7 @@ void CCurveView::EditScaleRange(int index, int /*position*/, int x, int y) {
     c.lineColour = dlg.GetColor();
   } else if (print && hits.printStyle.contains(pt)) {
     int style = c.printLineStyle;
-    if (ChoosePrintStyle(c.description, &style)) c.printLineStyle = style;
+    if (ChoosePrintStyle(c.description, &style, this)) c.printLineStyle = style;
   } else {
     OnChangeLayout();
   }
@@ -469,7 +497,9 @@ void CCurveView::SyncTrackScales(int curve, int decades, int mantissa, bool keep
   }
 }
 
-int CCurveView::WriteChannelHeader() { return curveview::WriteChannelHeader(curves_, tracks_, doc_); }
+int CCurveView::WriteChannelHeader() {
+  return curveview::WriteChannelHeader(curves_, tracks_, doc_);
+}
 
 void CCurveView::OnChangeLayout() {
   CConfigDisp dlg(false, doc_, nullptr);

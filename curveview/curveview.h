@@ -25,12 +25,17 @@
 #include "curveview/model/drawing.h"
 #include "curveview/model/history.h"
 #include "curveview/model/layout.h"
+#include "platform/docview/docview.h"
 
 class QPainter;
 
-class CCurveView : public QWidget {
+class CCurveView : public qv::View {
   Q_OBJECT
  public:
+  // The View menu's commands.
+  static constexpr int kChangeLayoutCommand = 1041;
+  static constexpr int kChannelDisplayCommand = 1057;
+
   // How often scrolled rows reach the screen, at most.
   static constexpr int kRepaintIntervalMs = 40;
 
@@ -63,6 +68,7 @@ class CCurveView : public QWidget {
 
   // Paints the whole view onto any device.
   void Paint(QPainter& painter);
+  void OnDraw(QPainter& painter) override;
 
   // What page printing and tests read.
   std::vector<CurveRecord>& Curves() { return curves_; }
@@ -87,12 +93,12 @@ class CCurveView : public QWidget {
   LegendHits HitRects(const CurveRecord& curve) const;
 
  protected:
-  void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
 
  private:
-  void FlushScroll();
+  void FlushRows();
+  void RequestRepaint();
   bool EditScaleEnd(int index, bool minimum);
   void DrawLegendBoxes(QPainter& p);
   void DrawTracks(QPainter& p);
@@ -121,6 +127,5 @@ class CCurveView : public QWidget {
   QRect hitFrame_;  // the legend part a double click opened a dialog for
   CChannelSheet sheet_;
   QTimer scrollTimer_;
-  std::atomic<int> pendingScroll_{0};
   std::atomic<bool> flushQueued_{false};
 };

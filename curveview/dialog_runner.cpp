@@ -1,15 +1,14 @@
 #include "curveview/dialog_runner.h"
 
 #include <QDialog>
-#include <atomic>
 #include <mutex>
+
+#include "app/ui/line_dialog.h"
 
 namespace curveview {
 namespace {
 std::mutex g_mutex;
 DialogRunner g_runner;
-std::atomic<bool> g_wrap{true};
-PrintStyleChooser g_chooser;
 }  // namespace
 
 int RunDialog(QDialog& dialog) {
@@ -27,21 +26,12 @@ DialogRunner SetDialogRunner(DialogRunner runner) {
   return runner;
 }
 
-void SetPrintStyleChooser(PrintStyleChooser chooser) {
-  std::lock_guard lock(g_mutex);
-  g_chooser = std::move(chooser);
+bool ChoosePrintStyle(const std::string& title, int* style, QWidget* parent) {
+  CLineDlg dlg(parent);
+  dlg.m_strCaption = title;
+  if (RunDialog(dlg) != QDialog::Accepted || dlg.m_nStyle < 0) return false;
+  *style = dlg.m_nStyle;
+  return true;
 }
-
-bool ChoosePrintStyle(const std::string& title, int* style) {
-  PrintStyleChooser c;
-  {
-    std::lock_guard lock(g_mutex);
-    c = g_chooser;
-  }
-  return c && c(title, style);
-}
-
-bool WrapCurves() { return g_wrap.load(); }
-void SetWrapCurves(bool wrap) { g_wrap.store(wrap); }
 
 }  // namespace curveview

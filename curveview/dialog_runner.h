@@ -6,6 +6,7 @@
 #include <string>
 
 class QDialog;
+class QWidget;
 
 namespace curveview {
 
@@ -16,15 +17,8 @@ int RunDialog(QDialog& dialog);
 // Installs a runner (empty restores exec()); returns the previous one.
 DialogRunner SetDialogRunner(DialogRunner runner);
 
-// Chooses a print line style (0..7) for a curve title; installed by the
-// program (the print-style dialog). Without one nothing is chosen.
-using PrintStyleChooser = std::function<bool(const std::string& title, int* style)>;
-void SetPrintStyleChooser(PrintStyleChooser chooser);
-bool ChoosePrintStyle(const std::string& title, int* style);
-
-// Whether curves wrap round their track when they run past its edge (the View
-// menu's "Wrap Curves", on by default).
-bool WrapCurves();
-void SetWrapCurves(bool wrap);
+// Asks for a print line style (0..7) for a curve title with the print-style
+// dialog; false when the dialog was cancelled.
+bool ChoosePrintStyle(const std::string& title, int* style, QWidget* parent = nullptr);
 
 }  // namespace curveview

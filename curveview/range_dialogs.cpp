@@ -10,7 +10,9 @@
 #include "platform/text/cnum.h"
 #include "platform/text/msgbox.h"
 
-QColor FromColourRef(std::uint32_t c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
+QColor FromColourRef(std::uint32_t c) {
+  return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
+}
 
 std::uint32_t ToColourRef(const QColor& c) {
   return static_cast<std::uint32_t>(c.red()) | static_cast<std::uint32_t>(c.green()) << 8 |
@@ -42,15 +44,21 @@ CChangeH::CChangeH(QWidget* parent) : QDialog(parent) {
   SetValue(0.0f);
 }
 
-void CChangeH::SetPrompt(const std::string& prompt) { prompt_->setText(QString::fromStdString(prompt)); }
-void CChangeH::SetCurveName(const std::string& name) { name_->setText(QString::fromStdString(name)); }
+void CChangeH::SetPrompt(const std::string& prompt) {
+  prompt_->setText(QString::fromStdString(prompt));
+}
+void CChangeH::SetCurveName(const std::string& name) {
+  name_->setText(QString::fromStdString(name));
+}
 
 void CChangeH::SetValue(float value) {
   value_ = value;
   edit_->setText(QString::fromStdString(qv::FormatC("%G", static_cast<double>(value))));
 }
 
-std::string CChangeH::Prompt() const { return prompt_->text().left(40).toStdString(); }
+std::string CChangeH::Prompt() const {
+  return prompt_->text().left(40).toStdString();
+}
 
 void CChangeH::accept() {
   double v = 0;

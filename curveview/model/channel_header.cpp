@@ -1,6 +1,7 @@
 #include "curveview/model/channel_header.h"
 
 #include "header/header.h"
+#include "header/user_function_ini.h"
 #include "platform/files/paths.h"
 #include "platform/profile/profile.h"
 #include "platform/text/cnum.h"
@@ -47,8 +48,7 @@ int HeaderSondeLength(int sondeLength, bool imperial) {
   return static_cast<int>(sondeLength / 10.0 * (imperial ? 0.3048 : 1.0));
 }
 
-int WriteChannelHeader(std::vector<CurveRecord>& curves, const std::vector<TrackRecord>& tracks,
-                       CurveDocument* doc) {
+int WriteChannelHeader(std::vector<CurveRecord>& curves, const std::vector<TrackRecord>& tracks, CurveDocument* doc) {
   if (!doc) return 0;
   const std::string path = doc->PathStem();
   const bool twelve = doc->TwelveChannel();
@@ -56,9 +56,9 @@ int WriteChannelHeader(std::vector<CurveRecord>& curves, const std::vector<Track
   int ok = 1;
   if (doc->UserFunction()) {
     const std::string library = doc->UserLibrary();
-    ok = doc->SaveUserFunctionIni(list);
+    ok = SaveUserFunctionIni(library, &list, nullptr);
     if (ok) ok = WriteUserFunctionInfo(path, &library);
-    doc->WriteUserFunctionFilters();
+    if (UserFunctionFilter* filters = doc->UserFunctionFilterTable()) WriteUserFunctionFilters(library, filters);
     if (doc->Live()) ReadChannelMapping(*doc);
   } else {
     if (twelve) WriteChannelDataLocation(path, &list, 1);
@@ -72,7 +72,8 @@ int WriteChannelHeader(std::vector<CurveRecord>& curves, const std::vector<Track
       ok = WriteTrackRecords(path, &trackList);
     }
   }
-  if (ok && doc->RawFilterTable()) ok = WriteChannelFilters(path, doc->RawFilterTable(), doc->LogMode() == kLogModeTime);
+  if (ok && doc->RawFilterTable())
+    ok = WriteChannelFilters(path, doc->RawFilterTable(), doc->LogMode() == kLogModeTime);
   const int length = HeaderSondeLength(doc->SondeLength(), doc->Imperial());
   if (ok) ok = WriteSondeLength(path, &length);
   return ok;

@@ -10,7 +10,9 @@ namespace curveview {
 namespace {
 const unsigned kHeadings[kGridColumns] = {32329, 32332, 32330, 32331};
 
-bool InGrid(int track) { return track >= 0 && track < kGridColumns; }
+bool InGrid(int track) {
+  return track >= 0 && track < kGridColumns;
+}
 }  // namespace
 
 DisplayOptions::DisplayOptions(bool restricted, CurveDocument* document) : restricted_(restricted), doc_(document) {}

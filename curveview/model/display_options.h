@@ -15,10 +15,10 @@
 
 namespace curveview {
 
-inline constexpr int kGridColumns = 4;      // Track 1, Depth, Track 2, Track 3
-inline constexpr int kGridLegendRows = 6;   // legend rows the grid offers
-inline constexpr int kFilterKinds = 4;      // None, Moving Average, Median, Combined
-inline constexpr int kMaxFilterStep = 25;   // filter width 2 x step + 1, at most 51
+inline constexpr int kGridColumns = 4;     // Track 1, Depth, Track 2, Track 3
+inline constexpr int kGridLegendRows = 6;  // legend rows the grid offers
+inline constexpr int kFilterKinds = 4;     // None, Moving Average, Median, Combined
+inline constexpr int kMaxFilterStep = 25;  // filter width 2 x step + 1, at most 51
 
 // The values the dialog's controls show for the selected curve.
 struct CurveControls {
@@ -26,8 +26,8 @@ struct CurveControls {
   bool shown = false;
   bool reverse = false;  // minimum at the right edge
   double minimum = 0.0, maximum = 0.0;
-  int filterType = 0;    // -1: the stored type has no entry in the list
-  int filterStep = 0;    // width = 2 x step + 1
+  int filterType = 0;  // -1: the stored type has no entry in the list
+  int filterStep = 0;  // width = 2 x step + 1
   bool gridEnable = false;
   bool logarithmic = false;
   bool linear = false;
@@ -36,8 +36,8 @@ struct CurveControls {
 
 // What a click into the legend grid did.
 struct GridClick {
-  bool beep = false;      // refused
-  bool changed = false;   // the grid was rebuilt and the controls must be refreshed
+  bool beep = false;        // refused
+  bool changed = false;     // the grid was rebuilt and the controls must be refreshed
   int row = 0, column = 0;  // the grid's current cell afterwards
 };
 

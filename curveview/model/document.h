@@ -5,6 +5,8 @@
 #include <string>
 
 #include "header/section_access.h"
+#include "header/user_function_ini.h"
+#include "sondedb/display.h"
 #include "sondedb/records/records.h"
 
 namespace curveview {
@@ -18,10 +20,10 @@ class CurveDocument {
  public:
   virtual ~CurveDocument() = default;
 
-  virtual int LogMode() const = 0;      // 10 time, 11 logging up, 12 logging down
-  virtual bool Imperial() const = 0;    // depths in feet
-  virtual int DepthStep() const = 0;    // thousandths of the depth unit
-  virtual int DepthScale() const = 0;   // N of 1:N
+  virtual int LogMode() const = 0;     // 10 time, 11 logging up, 12 logging down
+  virtual bool Imperial() const = 0;   // depths in feet
+  virtual int DepthStep() const = 0;   // thousandths of the depth unit
+  virtual int DepthScale() const = 0;  // N of 1:N
   virtual int ToolKind() const { return 0; }
   virtual bool UserFunction() const { return false; }
   virtual bool Live() const { return true; }
@@ -36,8 +38,8 @@ class CurveDocument {
   // Filter of a physical channel (from 1), in the user-function table when
   // the log runs a user function, else in the raw-data table. False when the
   // channel has no entry.
-  virtual bool GetFilter(int /*physicalChannel*/, int* /*type*/, int* /*width*/) const { return false; }
-  virtual void SetFilter(int /*physicalChannel*/, int /*type*/, int /*width*/) {}
+  bool GetFilter(int physicalChannel, int* type, int* width);
+  void SetFilter(int physicalChannel, int type, int width);
 
   // The sonde the log was recorded with.
   virtual std::string SondeAbbreviation() const { return {}; }
@@ -53,16 +55,48 @@ class CurveDocument {
   virtual void ClearUserLibrary() {}
   // The raw-data filter table (16 entries by physical channel), or null.
   virtual ChannelFilter* RawFilterTable() { return nullptr; }
-  // The user-function files: the output list into the function's INI file
-  // and its output filters; 1 on success.
-  virtual int SaveUserFunctionIni(const CurveArray& /*outputs*/) { return 0; }
-  virtual void WriteUserFunctionFilters() {}
+  // The user-function output filter table (16 entries), or null.
+  virtual UserFunctionFilter* UserFunctionFilterTable() { return nullptr; }
+  virtual std::string SondeSerialNo() const { return {}; }
   // The sonde's own layout from the sonde database; false when not found.
-  virtual bool LoadSondeLayout(TrackArray* /*tracks*/, CurveArray* /*curves*/) { return false; }
+  virtual bool LoadSondeLayout(TrackArray* tracks, CurveArray* curves) {
+    return qv::LoadDisplayParametersFromDatabase(tracks, curves, SondeAbbreviation(), SondeSerialNo()) == 1;
+  }
 
   bool TwelveChannel() const { return ToolKind() == kToolKindTwelveChannel; }
   // -1 logging up, +1 logging down, 0 time: how the shown depth moves per record.
   int DepthDirection() const { return LogMode() == kLogModeUp ? -1 : LogMode() == kLogModeDown ? 1 : 0; }
 };
+
+inline bool CurveDocument::GetFilter(int physicalChannel, int* type, int* width) {
+  if (physicalChannel < 1 || physicalChannel > kFilterTableSize) return false;
+  const auto i = static_cast<size_t>(physicalChannel - 1);
+  if (UserFunction()) {
+    const UserFunctionFilter* t = UserFunctionFilterTable();
+    if (!t) return false;
+    *type = t[i].FilterType;
+    *width = t[i].FilterWidth;
+  } else {
+    const ChannelFilter* t = RawFilterTable();
+    if (!t) return false;
+    *type = t[i].FilterType;
+    *width = t[i].FilterWidth;
+  }
+  return true;
+}
+
+inline void CurveDocument::SetFilter(int physicalChannel, int type, int width) {
+  if (physicalChannel < 1 || physicalChannel > kFilterTableSize) return;
+  const auto i = static_cast<size_t>(physicalChannel - 1);
+  if (UserFunction()) {
+    if (UserFunctionFilter* t = UserFunctionFilterTable()) {
+      t[i].FilterType = static_cast<std::uint8_t>(type);
+      t[i].FilterWidth = width;
+    }
+  } else if (ChannelFilter* t = RawFilterTable()) {
+    t[i].FilterType = static_cast<std::uint8_t>(type);
+    t[i].FilterWidth = width;
+  }
+}
 
 }  // namespace curveview

@@ -9,7 +9,9 @@ namespace curveview {
 namespace {
 
 // Distance in decades of the grid line of mantissa i from that of i - 1.
-double LogStep(int i) { return std::log10(static_cast<double>(i) / (i - 1)); }
+double LogStep(int i) {
+  return std::log10(static_cast<double>(i) / (i - 1));
+}
 
 // Converts a pixel offset computed in floating point, whatever the value it
 // came from (huge, infinite, not a number), into an int the drawing can use.
@@ -18,7 +20,9 @@ int ToPixel(double v) {
   return static_cast<int>(std::clamp(v, -1.0e9, 1.0e9));
 }
 
-float PositiveOrOne(float v) { return v > 0.0f ? v : 1.0f; }
+float PositiveOrOne(float v) {
+  return v > 0.0f ? v : 1.0f;
+}
 
 }  // namespace
 

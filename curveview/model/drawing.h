@@ -37,10 +37,10 @@ TrackGrid GridOfTrack(const std::vector<CurveRecord>& curves, const std::vector<
 // One marked row of the depth track.
 struct DepthMark {
   int y = 0;
-  int tick = 0;          // 0 none, 1 small, 2 medium, 3 large
+  int tick = 0;  // 0 none, 1 small, 2 medium, 3 large
   bool minute = false;
-  bool label = false;    // a depth label belongs to this row
-  std::string text;      // the label, " %.1f " of the depth
+  bool label = false;  // a depth label belongs to this row
+  std::string text;    // the label, " %.1f " of the depth
 };
 
 struct DepthTrackView {

@@ -45,7 +45,8 @@ void CurveRows::ResetScroll(int depthStep, int depthScale) {
   const double dots = settings_.imperial ? kDotsPerFoot : kDotsPerMetre;
   // Without a usable scale every record gets one row, as in a time log,
   // rather than rows that never come.
-  pixelsPerSample_ = depthScale > 0 ? dots * std::abs(static_cast<double>(depthStep)) / 1000.0 * (1.0 / depthScale) : 1.0;
+  pixelsPerSample_ =
+      depthScale > 0 ? dots * std::abs(static_cast<double>(depthStep)) / 1000.0 * (1.0 / depthScale) : 1.0;
   std::fill(sums_.begin(), sums_.end(), 0.0);
   marks_.Clear();
 }
@@ -56,8 +57,7 @@ double CurveRows::PixelsPerSample() const {
 }
 
 void CurveRows::EmitRow(const double* row) {
-  double* dst = acquired_.Push();
-  std::copy(row, row + acquired_.Width(), dst);
+  if (double* dst = acquired_.Push()) std::copy(row, row + acquired_.Width(), dst);
 }
 
 RowUpdate CurveRows::TakePending() {
@@ -77,7 +77,7 @@ RowUpdate CurveRows::TakePending() {
     for (int age = n - 1; age >= 0; --age) {
       const double* src = acquired_.Row(age);
       double* dst = shown_.Push();
-      if (src) std::copy(src, src + shown_.Width(), dst);
+      if (src && dst) std::copy(src, src + shown_.Width(), dst);
     }
   }
   lastDepth_ = u.depth;

@@ -36,11 +36,13 @@ class RowRing {
     head_ = 0;
     filled_ = 0;
   }
-  // Starts a new newest row (cleared) and returns it.
+  // Starts a new newest row (cleared) and returns it; null before the ring
+  // has been sized.
   T* Push() {
+    if (capacity_ == 0) return nullptr;
     head_ = head_ + 1 == capacity_ ? 0 : head_ + 1;
     if (filled_ < capacity_) ++filled_;
-    T* row = &data_[static_cast<size_t>(head_) * width_];
+    T* row = data_.data() + static_cast<size_t>(head_) * static_cast<size_t>(width_);
     std::fill(row, row + width_, T{});
     return row;
   }
@@ -49,7 +51,7 @@ class RowRing {
     if (age < 0 || age >= filled_) return nullptr;
     int slot = head_ - age;
     if (slot < 0) slot += capacity_;
-    return &data_[static_cast<size_t>(slot) * width_];
+    return data_.data() + static_cast<size_t>(slot) * static_cast<size_t>(width_);
   }
   T* Row(int age) { return const_cast<T*>(static_cast<const RowRing&>(*this).Row(age)); }
   int Width() const { return width_; }
@@ -65,17 +67,17 @@ class RowRing {
 
 // What the rows need to know of their log.
 struct RowSettings {
-  bool upward = false;       // newest row at the top
-  bool imperial = false;     // depths in feet
-  int depthScale = 200;      // N of the scale 1:N
-  int screenHeight = 1080;   // fixes where the newest row sits in the history
+  bool upward = false;      // newest row at the top
+  bool imperial = false;    // depths in feet
+  int depthScale = 200;     // N of the scale 1:N
+  int screenHeight = 1080;  // fixes where the newest row sits in the history
 };
 
 // The result of one display update.
 struct RowUpdate {
-  int rows = 0;           // new rows taken (0: nothing to scroll)
-  int minuteAge = -1;     // age of the new row that carries a minute mark, -1 none
-  int depth = 0;          // depth of the newest row
+  int rows = 0;        // new rows taken (0: nothing to scroll)
+  int minuteAge = -1;  // age of the new row that carries a minute mark, -1 none
+  int depth = 0;       // depth of the newest row
 };
 
 class CurveRows {

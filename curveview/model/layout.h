@@ -10,12 +10,12 @@
 
 namespace curveview {
 
-inline constexpr int kHistoryLength = 2400;    // rows kept per curve; also the tallest screen served
-inline constexpr int kLegendRowHeight = 30;    // one legend row
+inline constexpr int kHistoryLength = 2400;  // rows kept per curve; also the tallest screen served
+inline constexpr int kLegendRowHeight = 30;  // one legend row
 inline constexpr int kDepthTrackMinWidth = 40;
 inline constexpr int kDepthTrackWidth = 80;
 inline constexpr int kDataTrackMinWidth = 50;
-inline constexpr int kTrackStyleWord = 256;    // style word every shown track carries
+inline constexpr int kTrackStyleWord = 256;  // style word every shown track carries
 inline constexpr int kDepthTrackType = 1;
 inline constexpr int kLogGridStyle = 0x1000004;
 inline constexpr int kLinearGridStyle = 0x10000004;
@@ -23,10 +23,18 @@ inline constexpr int kLinearGridStyle = 0x10000004;
 // Track numbers of a log layout, in column order.
 enum TrackNumber : int { kTrack1 = 0, kDepthTrackNumber = 1, kTrack2 = 2, kTrack3 = 3 };
 
-inline bool IsTwoTrack(const CurveRecord& c) { return c.firstTrack == kTrack2 && c.lastTrack == kTrack3; }
-inline bool IsLogTrack(const TrackRecord& t) { return (t.gridStyle & kGridLogarithmic) != 0; }
-inline int Width(const RecordRect& r) { return r.right - r.left; }
-inline int Height(const RecordRect& r) { return r.bottom - r.top; }
+inline bool IsTwoTrack(const CurveRecord& c) {
+  return c.firstTrack == kTrack2 && c.lastTrack == kTrack3;
+}
+inline bool IsLogTrack(const TrackRecord& t) {
+  return (t.gridStyle & kGridLogarithmic) != 0;
+}
+inline int Width(const RecordRect& r) {
+  return r.right - r.left;
+}
+inline int Height(const RecordRect& r) {
+  return r.bottom - r.top;
+}
 inline bool Contains(const RecordRect& r, int x, int y) {
   return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
 }

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "app/ui/line_dialog.h"
 #include "curveview/configdisp.h"
 #include "curveview/dialog_runner.h"
 #include "curveview/range_dialogs.h"
@@ -179,11 +180,25 @@ TEST(ChannelSheet, PagesShowNamesAndFormattedValues) {
   }
 }
 
-}  // namespace
-}  // namespace curveview
-
-namespace curveview {
-namespace {
+TEST(ChannelSheet, UserFunctionPageNamesTheOutputsWhenTheSondeIsUnknown) {
+  EnsureApp();
+  auto previous = qv::SetMessageBoxHandler([](const qv::MessageBoxRequest&) { return qv::IDOK; });
+  std::vector<CurveRecord> outputs;
+  outputs.push_back(*MakeCurve(1, 0, 0, 0, 1, 0, "RATIO"));
+  CChannelSheet sheet;
+  sheet.Setup(outputs, true, true, "NO SUCH SONDE");
+  qv::SetMessageBoxHandler(previous);
+  sheet.Create(nullptr);
+  auto* user = sheet.Page(ChannelPage::kUserFunction);
+  ASSERT_NE(user, nullptr);
+  EXPECT_EQ(user->NameText(0), "RATIO");
+  EXPECT_EQ(sheet.Page(ChannelPage::kRaw)->NameText(0), "RATIO");
+  double raw[12] = {}, cal[12] = {}, uf[12] = {};
+  uf[0] = 0.5;
+  sheet.UpdateValues(raw, cal, uf);
+  QApplication::processEvents();
+  EXPECT_EQ(user->ValueText(0), "    0.500");
+}
 
 TEST_F(ScaleEditTest, ChangeLayoutEditsReachTheLegendTheDocumentAndTheHeader) {
   ScriptedDialogs script;
@@ -195,11 +210,11 @@ TEST_F(ScaleEditTest, ChangeLayoutEditsReachTheLegendTheDocumentAndTheHeader) {
     dlg.FilterCombo()->setCurrentIndex(1);
     dlg.FilterStep()->setValue(2);
     EXPECT_EQ(dlg.Strength()->text(), "5");
-    dlg.SelectCurve(2);      // Temperature, track 3
-    dlg.ClickGrid(1, 1);     // the depth column takes no curve: refused
-    dlg.ClickGrid(1, 3);     // its own cell: hidden
-    dlg.ClickGrid(2, 0);     // placed under Gamma in track 1
-    dlg.SelectRoot();        // the root keeps the curve selected
+    dlg.SelectCurve(2);   // Temperature, track 3
+    dlg.ClickGrid(1, 1);  // the depth column takes no curve: refused
+    dlg.ClickGrid(1, 3);  // its own cell: hidden
+    dlg.ClickGrid(2, 0);  // placed under Gamma in track 1
+    dlg.SelectRoot();     // the root keeps the curve selected
     QApplication::processEvents();
     EXPECT_EQ(dlg.Model().Selected(), 2);
     dlg.accept();
@@ -216,8 +231,8 @@ TEST_F(ScaleEditTest, ChangeLayoutEditsReachTheLegendTheDocumentAndTheHeader) {
   EXPECT_EQ(curves[2].headerLine, 1);
   EXPECT_EQ(view->LegendRows(), 2);
   EXPECT_EQ(view->LegendHeight(), 60);
-  EXPECT_EQ(doc.filters[0][0], 1);
-  EXPECT_EQ(doc.filters[0][1], 5);
+  EXPECT_EQ(doc.filters[0].FilterType, 1);
+  EXPECT_EQ(doc.filters[0].FilterWidth, 5);
 
   // The edits reach the log's header with the next header write.
   const char* tmp = std::getenv("QV_TEST_TMP");
@@ -245,6 +260,44 @@ TEST_F(ScaleEditTest, CancelledLayoutLeavesTheView) {
   view->OnChangeLayout();
   EXPECT_EQ(view->Curves()[0].description, "Gamma");
   EXPECT_EQ(view->LegendRows(), 1);
+}
+
+TEST_F(ScaleEditTest, PrintStyleIsChosenOnlyWhileRealTimePrinting) {
+  ScriptedDialogs script;
+  script.answers = {[](QDialog& d) {
+    auto& dlg = dynamic_cast<CLineDlg&>(d);
+    EXPECT_EQ(dlg.m_strCaption, "Gamma");
+    dlg.EnsureInitialised();
+    dlg.StyleList()->setCurrentRow(5);
+    static_cast<QDialog&>(dlg).accept();
+    return dlg.result();
+  }};
+  doc.print = true;
+  ClickOn(0, &CCurveView::LegendHits::printStyle);
+  EXPECT_EQ(view->Curves()[0].printLineStyle, 5);
+  EXPECT_EQ(script.next, 1u);
+
+  // Without real-time printing the same place opens the display options.
+  doc.print = false;
+  script.answers.push_back([](QDialog& d) {
+    EXPECT_NE(dynamic_cast<CConfigDisp*>(&d), nullptr);
+    return static_cast<int>(QDialog::Rejected);
+  });
+  ClickOn(0, &CCurveView::LegendHits::printStyle);
+  EXPECT_EQ(script.next, 2u);
+}
+
+TEST_F(ScaleEditTest, ViewMenuCommandsReachTheView) {
+  qv::CmdUI ui(CCurveView::kChannelDisplayCommand);
+  ASSERT_TRUE(view->RunUpdate(ui));
+  EXPECT_TRUE(ui.Enabled());
+  EXPECT_FALSE(ui.Checked());
+  ASSERT_TRUE(view->RunCommand(CCurveView::kChannelDisplayCommand));
+  view->RunUpdate(ui);
+  EXPECT_TRUE(ui.Checked());
+  view->RunCommand(CCurveView::kChannelDisplayCommand);
+  EXPECT_FALSE(view->OnUpdateChannelDisplay());
+  EXPECT_TRUE(view->HasCommand(CCurveView::kChangeLayoutCommand));
 }
 
 }  // namespace

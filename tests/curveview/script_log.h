@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QApplication>
+#include <array>
 #include <memory>
 #include <string>
 #include <vector>
@@ -30,7 +31,7 @@ class ScriptDoc : public CurveDocument {
   bool minute = false;
   bool print = false;
   bool userFunction = false;
-  int filters[16][2] = {};
+  std::array<ChannelFilter, kFilterTableSize> filters{};
   std::string pathStem;
 
   int LogMode() const override { return logMode; }
@@ -46,17 +47,7 @@ class ScriptDoc : public CurveDocument {
     minute = false;
     return m;
   }
-  bool GetFilter(int ch, int* type, int* width) const override {
-    if (ch < 1 || ch > 16) return false;
-    *type = filters[ch - 1][0];
-    *width = filters[ch - 1][1];
-    return true;
-  }
-  void SetFilter(int ch, int type, int width) override {
-    if (ch < 1 || ch > 16) return;
-    filters[ch - 1][0] = type;
-    filters[ch - 1][1] = width;
-  }
+  ChannelFilter* RawFilterTable() override { return filters.data(); }
 };
 
 inline std::unique_ptr<CurveRecord> MakeCurve(int channel, int first, int last, float min, float max,

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
+#include <QFontMetrics>
 #include <QImage>
 #include <thread>
 
@@ -32,9 +33,7 @@ class CurveViewTest : public ::testing::Test {
   }
   QImage Shot() { return view->grab().toImage().convertToFormat(QImage::Format_RGB32); }
   // Screen row of a row age (0 = newest) of this downward log.
-  int YOfAge(int age) const {
-    return RowY(view->LegendHeight(), view->Window(), view->Rows().Anchor() - age);
-  }
+  int YOfAge(int age) const { return RowY(view->LegendHeight(), view->Window(), view->Rows().Anchor() - age); }
   const RecordRect& Track(int i) { return view->Tracks()[static_cast<size_t>(i)].screenRect; }
 
   ScriptDoc doc;
@@ -91,6 +90,20 @@ TEST_F(CurveViewTest, ScriptedLogIsDrawnWhereItsValuesLie) {
   EXPECT_EQ(img.pixel(Track(0).left + 5, YOfAge(tickAge)), qRgb(0xC0, 0xC0, 0xC0));
 }
 
+TEST_F(CurveViewTest, PrintStyleSampleShowsWhileRealTimePrinting) {
+  const int th = QFontMetrics(view->NormalFont()).height();
+  const RecordRect& t = Track(0);
+  // Three text heights wide at the top right of the legend box, less a
+  // 2-pixel margin, 2 pixels in from the right; the line runs through its middle.
+  const QRect sample = QRect(t.right - 3 * th, 0, 3 * th, th).adjusted(2, 2, -2, -2).translated(-2, 0);
+  const QPoint mid(sample.center().x(), sample.top() + sample.height() / 2);
+  EXPECT_NE(Shot().pixel(mid), qRgb(0, 0, 0));
+  doc.print = true;
+  const QImage img = Shot();
+  EXPECT_EQ(img.pixel(mid), qRgb(0, 0, 0));
+  EXPECT_EQ(img.pixel(mid + QPoint(0, 2)), qRgb(255, 255, 255));
+}
+
 TEST_F(CurveViewTest, DisplayUpdatesFromAnotherThreadScrollTheCurves) {
   std::thread display([&] {
     Feed(40, 80, 1, 10);
@@ -101,7 +114,9 @@ TEST_F(CurveViewTest, DisplayUpdatesFromAnotherThreadScrollTheCurves) {
   display.join();
   QElapsedTimer t;
   t.start();
-  while (t.elapsed() < 4 * CCurveView::kRepaintIntervalMs) QApplication::processEvents(QEventLoop::AllEvents, 10);
+  EXPECT_EQ(view->Rows().PendingRows(), 80) << "the display history moves on the user-interface thread only";
+  while (t.elapsed() < 10000 && view->Rows().PendingRows() > 0) QApplication::processEvents(QEventLoop::AllEvents, 10);
+  EXPECT_EQ(view->Rows().PendingRows(), 0);
   const QImage img = Shot();
   const int w = Width(Track(0));
   EXPECT_EQ(img.pixel(Track(0).left + w * 20 / 100, YOfAge(10)), qRgb(255, 0, 0));

@@ -10,6 +10,7 @@
 #include "curveview/model/display_options.h"
 #include "fake_doc.h"
 #include "header/header.h"
+#include "header/user_function_ini.h"
 
 namespace curveview {
 namespace {
@@ -95,12 +96,30 @@ TEST_F(ChannelHeaderTest, TimeLogWritesFilterOffsetsAsZero) {
   EXPECT_EQ(back[0].Offset, 0);
 }
 
+TEST_F(ChannelHeaderTest, UserFunctionOutputsGoToItsIniFile) {
+  doc.userFunction = true;
+  doc.live = false;
+  doc.library = (dir / "UF1.Dll").string();
+  doc.userFilters[0] = {2, 7};
+  ASSERT_EQ(WriteChannelHeader(curves, tracks, &doc), 1);
+  CurveArray outputs;
+  ASSERT_EQ(LoadUserFunctionIni(doc.library, &outputs, nullptr), 1);
+  ASSERT_EQ(outputs.size(), 2u);
+  EXPECT_EQ(outputs[0]->description, "Gamma");
+  int flag = 0;
+  std::string library;
+  ASSERT_EQ(ReadUserFunctionInfo(doc.pathStem, &flag, &library), 1);
+  EXPECT_EQ(library, doc.library);
+  std::array<UserFunctionFilter, kFilterTableSize> filters{};
+  ReadUserFunctionFilters(doc.library, filters.data());
+  EXPECT_EQ(filters[0].FilterType, 2);
+  EXPECT_EQ(filters[0].FilterWidth, 7);
+}
+
 TEST_F(ChannelHeaderTest, FailedUserFunctionFileStopsTheChain) {
   doc.userFunction = true;
-  doc.iniResult = 0;
+  doc.library = (dir / "missing" / "UF1.Dll").string();
   EXPECT_EQ(WriteChannelHeader(curves, tracks, &doc), 0);
-  EXPECT_EQ(doc.iniWrites, 1);
-  EXPECT_EQ(doc.ufFilterWrites, 1) << "written whatever the chain's state";
   int length = -1;
   ReadSondeLength(doc.pathStem, &length);
   EXPECT_NE(length, 1219);

@@ -126,6 +126,12 @@ TEST_F(DisplayOptionsTest, StoringKeepsAValidRangeAndSetsTheFilter) {
   EXPECT_EQ(c.lineColour, 0x123456u);
   EXPECT_EQ(doc.filters[0].FilterType, 2);
   EXPECT_EQ(doc.filters[0].FilterWidth, 7);
+  // A log with a user function keeps its output filters apart.
+  doc.userFunction = true;
+  k.filterType = 3;
+  opts->Store(0, k);
+  EXPECT_EQ(doc.userFilters[0].FilterType, 3);
+  EXPECT_EQ(doc.filters[0].FilterType, 2);
 
   std::vector<CurveRecord> out = curves;
   std::vector<TrackRecord> outTracks = tracks;

@@ -19,9 +19,7 @@ class FakeDoc : public CurveDocument {
   int sondeLength = 0;
   std::string library = "uf.Dll";
   std::array<ChannelFilter, kFilterTableSize> filters{};
-  int iniResult = 1;
-  int iniWrites = 0;
-  int ufFilterWrites = 0;
+  std::array<UserFunctionFilter, kFilterTableSize> userFilters{};
 
   int LogMode() const override { return logMode; }
   bool Imperial() const override { return imperial; }
@@ -35,26 +33,11 @@ class FakeDoc : public CurveDocument {
   std::string UserLibrary() const override { return library; }
   void ClearUserLibrary() override { library.clear(); }
   ChannelFilter* RawFilterTable() override { return filters.data(); }
-  int SaveUserFunctionIni(const CurveArray&) override {
-    ++iniWrites;
-    return iniResult;
-  }
-  void WriteUserFunctionFilters() override { ++ufFilterWrites; }
-  bool GetFilter(int ch, int* type, int* width) const override {
-    if (ch < 1 || ch > kFilterTableSize) return false;
-    *type = filters[static_cast<size_t>(ch - 1)].FilterType;
-    *width = filters[static_cast<size_t>(ch - 1)].FilterWidth;
-    return true;
-  }
-  void SetFilter(int ch, int type, int width) override {
-    if (ch < 1 || ch > kFilterTableSize) return;
-    filters[static_cast<size_t>(ch - 1)].FilterType = static_cast<std::uint8_t>(type);
-    filters[static_cast<size_t>(ch - 1)].FilterWidth = width;
-  }
+  UserFunctionFilter* UserFunctionFilterTable() override { return userFilters.data(); }
 };
 
-inline CurveRecord MakeCurve(int channel, int first, int last, bool shown, int row, const char* title,
-                             float min = 0, float max = 100) {
+inline CurveRecord MakeCurve(int channel, int first, int last, bool shown, int row, const char* title, float min = 0,
+                             float max = 100) {
   CurveRecord c;
   c.physicalChannel = channel;
   c.firstTrack = first;

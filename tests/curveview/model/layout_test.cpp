@@ -96,14 +96,10 @@ TEST(CurveLayout, LogarithmicScalesSpanWholeDecades) {
     float wantMin, wantMax;
   };
   const Case cases[] = {
-      {2, 500, false, 0.999999f, 2, 200},
-      {0, 100, false, 0.999999f, 1, 100},
-      {0.5f, 0.5f, false, 0.999999f, 0.5f, 5},
-      {1, 10, true, 0.999999f, 1, 100},
-      {-4, 0, false, 0.999999f, 1, 10},
-      {0.5f, 2000, false, 0.999999f, 0.5f, 5000},
-      {2, 3, false, 0.999999f, 2, 20},
-      {2, 30, true, 0.999999f, 2, 200},
+      {2, 500, false, 0.999999f, 2, 200},      {0, 100, false, 0.999999f, 1, 100},
+      {0.5f, 0.5f, false, 0.999999f, 0.5f, 5}, {1, 10, true, 0.999999f, 1, 100},
+      {-4, 0, false, 0.999999f, 1, 10},        {0.5f, 2000, false, 0.999999f, 0.5f, 5000},
+      {2, 3, false, 0.999999f, 2, 20},         {2, 30, true, 0.999999f, 2, 200},
       {3, 200, false, 0.999999f, 3, 300},
   };
   for (const auto& c : cases) {

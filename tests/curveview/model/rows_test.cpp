@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
+#include <thread>
 #include <vector>
 
 #include "curveview/model/history.h"
@@ -32,8 +35,12 @@ struct Fixture {
   }
 };
 
-RowSettings Metric(int n) { return {false, false, n, 1000}; }
-RowSettings Imperial(int n) { return {false, true, n, 1000}; }
+RowSettings Metric(int n) {
+  return {false, false, n, 1000};
+}
+RowSettings Imperial(int n) {
+  return {false, true, n, 1000};
+}
 
 TEST(CurveRowsTest, RecordsBecomeRowsByDepthScale) {
   struct Case {
@@ -150,6 +157,48 @@ TEST(CurveRowsTest, OverlongBacklogIsTakenInOneBoundedBatch) {
   EXPECT_EQ(f.rows.PendingRows(), 0);
   EXPECT_DOUBLE_EQ(f.Shown(0, 0), kHistoryLength + 499.0);
   EXPECT_EQ(f.rows.TakePending().rows, 0);
+}
+
+TEST(CurveRowsTest, RowsAddedWhileTheDisplayTakesThemAreNeitherLostNorDoubled) {
+  Fixture f(Metric(1), 10);
+  constexpr int kRecords = 20000;
+  std::atomic<bool> done{false};
+  std::thread recorder([&] {
+    for (int i = 1; i <= kRecords; ++i) {
+      // Keep the backlog within one history, as a display thread keeps up.
+      while (f.rows.PendingRows() > kHistoryLength / 2) std::this_thread::yield();
+      f.Add({double(i), 0}, false);
+    }
+    done = true;
+  });
+  long long taken = 0;
+  double newest = 0;
+  while (!done || f.rows.PendingRows() > 0) {
+    const RowUpdate u = f.rows.TakePending();
+    taken += u.rows;
+    if (u.rows > 0) {
+      std::lock_guard lock(f.rows.DisplayLock());
+      const double v = f.Shown(0, 0);
+      // The rows taken follow on from the previous take, one record each
+      // (as far back as the history reaches from its newest row).
+      const int oldest = std::min(u.rows - 1, f.rows.Anchor());
+      EXPECT_DOUBLE_EQ(f.Shown(0, oldest), v - oldest);
+      EXPECT_DOUBLE_EQ(v - (u.rows - 1), newest + 1);
+      newest = v;
+    }
+  }
+  recorder.join();
+  EXPECT_EQ(taken, kRecords);
+  EXPECT_DOUBLE_EQ(newest, kRecords);
+}
+
+TEST(CurveRowsTest, RowsBeforeSetUpAreDropped) {
+  CurveRows rows;
+  const double v[] = {1, 2};
+  rows.AddSample(v, false, 1, [] { return true; });
+  EXPECT_EQ(rows.TakePending().rows, 0);
+  EXPECT_EQ(rows.PendingRows(), 0);
+  EXPECT_DOUBLE_EQ(rows.DisplayValue(0, rows.Anchor()), 0.0);
 }
 
 TEST(CurveRowsTest, ClearedHistoriesShowZero) {
