@@ -15,7 +15,6 @@ namespace {
 
 constexpr unsigned kCannotCreateHed = 32114;
 constexpr unsigned kCannotOpenHeader = 32169;
-constexpr unsigned kNotV106 = 32140;
 
 bool WriteWellInfo(HedFile& file, const HeaderInfo& info) {
   bool ok = true;
@@ -251,10 +250,7 @@ int CHeader::ImportOldHeader(const std::string& path) {
   if (!in.read(&marker, 1)) marker = 0;
   in.close();
   if (length != 4096 && marker != 1) {
-    std::string text = qv::LoadString(kNotV106);
-    std::size_t at = text.find("%s");
-    if (at != std::string::npos) text.replace(at, 2, hdr);
-    qv::ShowMessageText(kNotV106, text);
+    ShowNotV106(hdr);
     return 0;
   }
   // The conversion fills a fresh header in memory; the file on disk is

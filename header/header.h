@@ -9,12 +9,14 @@
 // hold null slots, which every operation skips.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 #include "header/header_info.h"
 #include "sondedb/records/records.h"
 
 class HedFile;
+class OldHeaderImage;
 struct UserFunctionRecord;
 
 // The stateless header service; built on the caller's stack for one call.
@@ -52,6 +54,22 @@ class CHeader {
   // beside the data file; 1 on success. The caller saves it.
   int ConvertOldHeader(const std::string& dataPath, HedFile& header);
 
+  // Writes the log's header file out as an old binary header (<stem>.hdr),
+  // replacing it whole; 1 on success. A header file that is missing, foreign
+  // or holds a number the old layout cannot carry gives 0 and leaves an
+  // existing old header untouched.
+  int ExportOldHeader(const std::string& dataPath);
+
+  // The fields of an old binary header as text: an unsigned byte or word
+  // ("%d"), a signed long ("%ld"), a single or double ("%.15G"; a value that
+  // is not finite reads as "0") and a text of at most width characters.
+  static std::string ReadOldHeaderByte(const OldHeaderImage& file, std::size_t offset);
+  static std::string ReadOldHeaderWord(const OldHeaderImage& file, std::size_t offset);
+  static std::string ReadOldHeaderLong(const OldHeaderImage& file, std::size_t offset);
+  static std::string ReadOldHeaderFloat(const OldHeaderImage& file, std::size_t offset);
+  static std::string ReadOldHeaderDouble(const OldHeaderImage& file, std::size_t offset);
+  static std::string ReadOldHeaderString(const OldHeaderImage& file, std::size_t offset, std::size_t width);
+
   // The user-function INI beside path (see header/user_function_ini.h).
   int WriteUserFunctionIni(const std::string& path, const CurveArray* curves, const UserFunctionRecord* record);
   int ReadUserFunctionIni(const std::string& path, CurveArray* curves, UserFunctionRecord* record);
@@ -67,6 +85,8 @@ class CHeader {
 // returns the previous one. Null restores the built-in conversion.
 using OldHeaderConverter = int (*)(const std::string& dataPath, HedFile& header);
 OldHeaderConverter SetOldHeaderConverter(OldHeaderConverter converter);
+// The box "... is not a valid .hdr file or is not in V106 format !".
+void ShowNotV106(const std::string& hdrPath);
 
 // When all four coefficients are 0 the channel reads as the identity (c1 = 1).
 void DefaultCalibrationCoefficients(Coefficients& coefficients);

@@ -294,6 +294,10 @@ bool PropertySheet::SetActivePage(int index) {
 }
 
 void PropertySheet::EnsureInitialised() {
+  if (!initialised_) {
+    initialised_ = true;
+    OnInitDialog();
+  }
   if (active_ < 0 && !pages_.empty()) Activate(0);
 }
 

@@ -134,8 +134,12 @@ public:
   void HideButton(Button b);
   QPushButton* ButtonWidget(Button b) const;
   QTabBar* Tabs() const { return tabs_; }
-  // Activates the first page (if none is yet); runs before the sheet shows.
+  // Runs OnInitDialog once, then activates the first page (if none is yet);
+  // runs before the sheet shows.
   void EnsureInitialised();
+  // Once, before the first page is activated: a sheet prepares what its
+  // pages will read.
+  virtual bool OnInitDialog() { return true; }
   // OK: the active page must agree to be left, then every page initialised so
   // far gets OnOK. Cancel: OnCancel for them.
   virtual bool OnOK();
@@ -155,6 +159,7 @@ private:
   QDialogButtonBox* buttons_;
   int active_ = -1;
   bool switching_ = false;
+  bool initialised_ = false;
 };
 
 // A bar of controls docked at the edge of a child frame.
