@@ -13,6 +13,7 @@
 #include "platform/text/strings.h"
 #include "sondedb/calibration/fit.h"
 #include "sondedb/calibration/matrix.h"
+#include "sondedb/calibration/trace.h"
 
 namespace {
 
@@ -168,6 +169,39 @@ TEST(CalibrationMatrix, InverseProductAndErrorHook) {
     EXPECT_TRUE(h.m.Failed());
     EXPECT_EQ(h.m.Error(), h.message);
   }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(CorrectionTrace, CurveFromTheReferenceAxisUpward) {
+  // Two jigs: counts 100 and 300, sizes 5 and 10, in a trace 440 x 200.
+  const double refs[] = {5.0, 10.0};
+  const uint16_t counts[] = {100, 300};
+  const qv::TraceScale s = qv::CorrectionTraceScale(refs, counts, 2, 440, 200);
+  EXPECT_DOUBLE_EQ(s.x, 40.0);  // 400 pixels for size 10
+  EXPECT_DOUBLE_EQ(s.y, 160.0 / 300);  // 160 pixels for 300 counts
+  const auto fit = qv::FitJigPoints(std::vector<double>{100, 300}.data(), refs, 2);
+  ASSERT_TRUE(fit.ok);
+  const auto curve = qv::CorrectionCurve(fit.c, 2, s, 0, 200);
+  ASSERT_EQ(curve.size(), 180u);
+  EXPECT_EQ(curve.front().y, 180);
+  EXPECT_EQ(curve.back().y, 1);
+  EXPECT_EQ(curve.front().x, 20 + 100);  // count 0: size 2.5
+  // Row 80 is count 150: size 6.25, 250 pixels right of the margin.
+  EXPECT_NEAR(curve[80].x, 270, 1);
+  EXPECT_EQ(curve[80].y, 100);
+
+  // A curve far off the screen stays at the edge; no points without height.
+  const auto wild = qv::CorrectionCurve({1e300, 1e300, 0, 0}, 2, s, 0, 200);
+  EXPECT_EQ(wild.back().x, 20 + 1000000);
+  EXPECT_TRUE(qv::CorrectionCurve(fit.c, 2, s, 0, 10).empty());
+  // No points at all: the scales overflow, the curve still stays on its edge.
+  const qv::TraceScale none = qv::CorrectionTraceScale(refs, counts, 0, 440, 200);
+  const auto flat = qv::CorrectionCurve(fit.c, 2, none, 0, 200);
+  ASSERT_EQ(flat.size(), 180u);
+  EXPECT_EQ(flat.back().x, 20 + 1000000);
 }
 
 }  // namespace
