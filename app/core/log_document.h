@@ -34,6 +34,8 @@ public:
   virtual void ComputePollInterval(int position) = 0;
   // Sets the tool depth, in thousandths of the depth unit.
   virtual void SetDepth(int depth) = 0;
+  // The depth step of a live document, after the depth unit changed.
+  virtual void SetDepthStep(int) {}
   virtual void OnReplayEnd(bool fromUser) = 0;
   // The log's calibration file ("" when none) and whether it is the data file itself.
   virtual std::string CalibrationFile() const = 0;

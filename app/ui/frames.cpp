@@ -52,13 +52,6 @@ bool StartsWithNoCase(const std::string& s, const std::string& prefix) {
 }  // namespace
 
 // ===========================================================================
-CPemmaroApp* CPemmaroApp::Instance() { return qobject_cast<CPemmaroApp*>(qv::Application::Instance()); }
-
-bool CPemmaroApp::ActiveIsIdleDocument() const {
-  LogDocumentShell* doc = ActiveLogDocument();
-  return doc && doc->IsIdleDocument();
-}
-
 MainFrameTools& Tools() {
   static MainFrameTools tools{
       {}, {}, {}, {}, [](const std::string& path) {
@@ -116,6 +109,7 @@ void CMainToolBar::OnSondeSelected() {
   if (app && !g_bWatchdogStop && app->ActiveIsIdleDocument()) {
     // The unit is set up again for the new sonde by a new idle document.
     app->CloseDocument(app->ActiveDocument());
+    g_pActiveDoc = nullptr;
     app->OpenIdleDocument();
   }
 }

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/ui/bars.h"
+#include "app/ui/pemmaro_app.h"
 #include "platform/docview/dialog.h"
 #include "platform/docview/docview.h"
 
@@ -42,21 +43,6 @@ enum CommandId {
   ID_MERGE_LOGS = 1064,
   ID_EXPORT_LAS = 1065,
   ID_DEPTH_SHIFT = 1066,
-};
-
-// The application object's part that frames and bars rely on: which bars
-// the next log window gets, and reopening the idle live document.
-class CPemmaroApp : public qv::Application {
-  Q_OBJECT
-public:
-  static CPemmaroApp* Instance();
-  // Tell the next log window which bars to create.
-  bool m_bIdleFrame = false;
-  bool m_bReplayFrame = false;
-  // Opens the idle live document (nothing without the hardware).
-  virtual void OpenIdleDocument() {}
-  // The idle live document, when it is the active one.
-  bool ActiveIsIdleDocument() const;
 };
 
 // The dialogs other parts of the program supply; a command whose dialog has

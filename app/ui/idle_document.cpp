@@ -10,6 +10,11 @@ int Locked(F call) {
 }
 }  // namespace
 
+CIdleMonitorDoc::~CIdleMonitorDoc() {
+  CLogDoc* self = reinterpret_cast<CLogDoc*>(this);
+  g_pActiveDoc.compare_exchange_strong(self, nullptr);
+}
+
 int CIdleMonitorDoc::SendSondeCommand(SondeCommandBlock* block) {
   return Locked([block] { return ::SendSondeCommand(block); });
 }

@@ -9,6 +9,8 @@
 class CIdleMonitorDoc : public qv::Document, public LogDocumentShell {
   Q_OBJECT
 public:
+  // The document stops being the active one when it goes.
+  ~CIdleMonitorDoc() override;
   int LogState() const override { return -1; }
   bool IsTestMode() const override { return false; }
   bool IsIdleDocument() const override { return true; }

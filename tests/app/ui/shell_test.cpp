@@ -113,8 +113,6 @@ public:
     setup.Voltage = 120;
     setup.CurrentLimit = 300;
     setup.Polarity = 165;
-    globalSetup = setup;
-    g_pAcquisitionSetup = &globalSetup;
     SetLogDocumentResolver([](CLogDoc* d) -> LogDocumentShell* { return d; });
     Sources().sondeList = [this] { return sondes; };
     Sources().sondeCommands = [this](const std::string&, const std::string&) { return commands; };
@@ -124,6 +122,8 @@ public:
     };
     CSondeControl::SetStopPause(0);
     app = std::make_unique<TestApp>();
+    globalSetup = setup;
+    g_pAcquisitionSetup = &globalSetup;
     frame = new CMainFrame;
     ASSERT_TRUE(frame->Create());
     app->SetMainFrame(frame);
