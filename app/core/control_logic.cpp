@@ -119,3 +119,17 @@ std::string FormatDatePane(std::time_t when) {
 }
 
 int DepthToThousandths(double depth) { return static_cast<int>(std::trunc(depth * 1000.0)); }
+
+int DepthCount(int units) { return units ? 50 : 10; }
+
+bool ValidDepthStep(int step, int units) {
+  const int n = DepthCount(units);
+  return step >= n && step % n == 0;
+}
+
+double DepthFactor(int oldUnits, int newUnits) {
+  if (oldUnits == newUnits) return DepthCount(newUnits);
+  return newUnits ? 10 * kFeetPerMetre : 50 * kMetresPerFoot;
+}
+
+int ScaleDepth(int depth, double factor) { return static_cast<int>(std::floor(depth * factor + 0.5)); }

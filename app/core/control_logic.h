@@ -53,3 +53,15 @@ std::string SondeKey(const std::string& sonde, const std::string& serial);
 std::string FormatDatePane(std::time_t when);
 // A depth in the depth unit as thousandths, truncated toward zero.
 int DepthToThousandths(double depth);
+
+// System settings. A depth step is a multiple of the unit's depth count (50
+// for feet, 10 for metres) and at least one count.
+int DepthCount(int units);
+bool ValidDepthStep(int step, int units);
+// What depths in depth counts are multiplied by when the units change (the
+// plain count when they do not).
+double DepthFactor(int oldUnits, int newUnits);
+// depth x factor to the nearest integer, halves upward.
+int ScaleDepth(int depth, double factor);
+constexpr double kFeetPerMetre = 3.280839895;
+constexpr double kMetresPerFoot = 0.3048;

@@ -36,6 +36,15 @@ public:
   virtual void SetDepth(int depth) = 0;
   // The depth step of a live document, after the depth unit changed.
   virtual void SetDepthStep(int) {}
+  // The depth the unit last reported, in depth counts.
+  virtual int CurrentDepth() const { return 0; }
+  // The document watches the unit in monitor mode (an idle or new live log
+  // between recordings), with the logging-mode bytes it monitors with.
+  virtual bool IsMonitoring() const { return false; }
+  virtual uint8_t ComStd() const { return 0; }
+  virtual uint8_t ToolType() const { return 0; }
+  // The sonde abbreviation of the log.
+  virtual std::string SondeName() const { return {}; }
   virtual void OnReplayEnd(bool fromUser) = 0;
   // The log's calibration file ("" when none) and whether it is the data file itself.
   virtual std::string CalibrationFile() const = 0;

@@ -23,6 +23,7 @@
 #include "app/core/globals.h"
 #include "app/core/log_document.h"
 #include "app/ui/sources.h"
+#include "app/ui/sys_settings.h"
 #include "platform/docview/qtext.h"
 #include "platform/docview/services.h"
 #include "platform/files/paths.h"
@@ -256,6 +257,10 @@ CPemmaroFrame::CPemmaroFrame() {
   OnUpdate(ID_INIT_DEPTH_SYSTEM, [](qv::CmdUI& ui) {
     LogDocumentShell* doc = ActiveLogDocument();
     ui.Enable(g_bHardwarePresent && doc && doc->HasLiveDepth());
+  });
+  OnCommand(ID_CHANGE_SYSTEM_SETTINGS, [this] {
+    CSysSettings dlg(this);
+    dlg.DoModal();
   });
   OnUpdate(ID_CHANGE_SYSTEM_SETTINGS, [](qv::CmdUI& ui) {
     CPemmaroApp* app = CPemmaroApp::Instance();

@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSlider>
 
 #include <thread>
@@ -19,6 +20,10 @@
 #include "app/ui/frames.h"
 #include "app/ui/idle_document.h"
 #include "app/ui/sources.h"
+#include "app/ui/sys_settings.h"
+#include "platform/files/paths.h"
+#include "platform/profile/profile.h"
+#include "sondedb/sondedb.h"
 #include "platform/docview/services.h"
 #include "platform/text/msgbox.h"
 #include "tests/devices/tbdevice/fixture.h"
@@ -34,7 +39,15 @@ public:
   int startResult = 1;
   std::string calibration;
   bool calibrationIsData = false;
+  int depth = 0;
+  bool monitoring = false;
   std::vector<std::string> calls;
+
+  int CurrentDepth() const override { return depth; }
+  bool IsMonitoring() const override { return monitoring; }
+  uint8_t ComStd() const override { return 2; }
+  uint8_t ToolType() const override { return 1; }
+  std::string SondeName() const override { return "KSTQ"; }
 
   int LogState() const override { return state; }
   bool IsTestMode() const override { return test; }
@@ -631,6 +644,101 @@ TEST_F(ShellTest, AboutBoxShowsTheUnitIdentity) {
   CAboutDlg offline;
   offline.EnsureInitialised();
   EXPECT_EQ(offline.ControlText(1953), "Unavailable");
+  g_pUnitIdentity = nullptr;
+}
+
+TEST_F(ShellTest, SystemSettingsCheckAndConvert) {
+  Boxes boxes;
+  Open(true, false);
+  struct Step {
+    int units;
+    const char* step;
+    const char* time;
+    const char* box;
+  };
+  const Step steps[] = {
+      {1, "75", "150", "Depth step can not be smaller then 50 and must be a multiple of 50! "},
+      {1, "0", "150", "Depth step can not be smaller then 50 and must be a multiple of 50! "},
+      {0, "5", "150", "Depth step can not be smaller then 10 and must be a multiple of 10! "},
+      {0, "10", "5", "Please enter a whole number from 10 to 1000."},
+      {0, "10", "1001", "Please enter a whole number from 10 to 1000."},
+  };
+  for (const Step& c : steps) {
+    SCOPED_TRACE(c.step);
+    boxes.shown.clear();
+    g_nDepthUnits = c.units;
+    CSysSettings dlg;
+    dlg.EnsureInitialised();
+    dlg.DepthStepEdit()->setText(c.step);
+    dlg.TimeStepEdit()->setText(c.time);
+    dlg.OnSetParameters();
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, c.box);
+    EXPECT_EQ(g_nTimeStep, 150) << "nothing stored";
+  }
+
+  // Both circumferences survive a change of units.
+  g_nDepthUnits = 0;
+  CSysSettings dlg;
+  dlg.EnsureInitialised();
+  EXPECT_EQ(dlg.GaugeList()->currentIndex(), 0) << "opens on None";
+  dlg.CircumferenceEdit()->setText("1000");
+  dlg.OnKillFocusCircumference();
+  dlg.ImperialButton()->setChecked(true);
+  dlg.OnImperial();
+  EXPECT_EQ(dlg.CircumferenceEdit()->text(), "3280.839895");
+  EXPECT_EQ(dlg.m_strCircumferenceUnit, "mft");
+  dlg.MetricButton()->setChecked(true);
+  dlg.OnMetric();
+  EXPECT_EQ(dlg.CircumferenceEdit()->text(), "1000");
+  dlg.PulsesEdit()->setText("20001");
+  dlg.OnKillFocusPulses();
+  EXPECT_EQ(boxes.beeps.size(), 1u);
+}
+
+TEST_F(ShellTest, SystemSettingsSetTheUnitInNewUnits) {
+  BringUp();
+  qv::SetProgramFolder(folder.string());
+  fs::create_directories(folder / "SondeDB");
+  ASSERT_TRUE(qv::CreateSondeDatabase((folder / "SondeDB" / "quorva.db").string()));
+  UnitConfigBlock config{0, 0, 10, 0};
+  CableInterfaceBlock cable{};
+  UnitIdentityBlock identity{};
+  g_pUnitConfig = &config;
+  g_pCableInterface = &cable;
+  g_pUnitIdentity = &identity;
+  Boxes boxes;
+  g_nDepthUnits = 0;
+  CLogDoc* doc = Open(true, false);
+  doc->depth = 1000;
+  doc->monitoring = true;
+  unit->ClearJournal();
+  CSysSettings dlg;
+  dlg.EnsureInitialised();
+  dlg.ImperialButton()->setChecked(true);
+  dlg.OnImperial();
+  dlg.DepthStepEdit()->setText("100");
+  dlg.OnSetParameters();
+  EXPECT_EQ(doc->calls.back(), "SetDepth 32808") << "1000 x 32.8083989500 to the nearest integer";
+  EXPECT_TRUE(boxes.shown.empty()) << (boxes.shown.empty() ? "" : boxes.shown[0].text);
+  EXPECT_EQ(dlg.result(), QDialog::Accepted);
+  EXPECT_EQ(g_nDepthUnits, 1);
+  EXPECT_EQ(g_nDepthStepImperial, 100);
+  EXPECT_EQ(Frame()->WinchBar()->DepthUnitLabel()->text(), "[ft]");
+  EXPECT_EQ(qv::GetProfileText(qv::ProgramProfileFile(), "SystemParameters", "DephUnits", ""), "1");
+  EXPECT_EQ(qv::GetProfileText(qv::ProgramProfileFile(), "SystemParameters", "DepthStepImperial", ""), "100");
+  std::vector<uint8_t> configure, monitor;
+  for (const auto& r : Sent()) {
+    if (r.code == 0x42) configure = r.data;
+    if (r.code == 0x40) monitor = r.data;
+  }
+  EXPECT_FALSE(configure.empty()) << "the unit was configured again";
+  ASSERT_FALSE(monitor.empty()) << "and returned to monitoring";
+  EXPECT_EQ(monitor.at(0), 2);
+  EXPECT_EQ(monitor.at(1), 1);
+  g_nDepthUnits = 0;
+  g_pUnitConfig = nullptr;
+  g_pCableInterface = nullptr;
   g_pUnitIdentity = nullptr;
 }
 
