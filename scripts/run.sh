@@ -6,4 +6,11 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/scripts/deps.sh"
 "$top/scripts/build.sh" "$top/build"
 export QUORVANTA_SIMULATOR=${QUORVANTA_SIMULATOR:-1}
-exec "$top/build/bin/quorva" "$@"
+# The simulated unit runs from a program folder of its own, which also holds
+# the made-up firmware images it is brought up with (never build/bin, which
+# may drive a real unit).
+sim="$top/build/sim"
+mkdir -p "$sim"
+cp -au "$top/build/bin/." "$sim/"
+"$top/build/tools/quorva_sim_firmware" "$sim"
+exec "$sim/quorva" "$@"

@@ -35,5 +35,13 @@ std::atomic<int> g_nPrintMedium{0};
 std::atomic<int> g_bFormMarkDetect{1};
 std::atomic<int> g_bInvertBHTVColours{0};
 
+std::atomic<int> g_bWatchdogStop{0};
+
+qv::AcquisitionSetup* g_pAcquisitionSetup = nullptr;
+UnitConfigBlock* g_pUnitConfig = nullptr;
+CableInterfaceBlock* g_pCableInterface = nullptr;
+UnitIdentityBlock* g_pUnitIdentity = nullptr;
+SonicConfigBlock g_SonicConfig{};
+
 const int g_ImperialDepthScales[5] = {60, 120, 240, 600, 1200};
 const int g_MetricDepthScales[8] = {20, 40, 50, 100, 200, 250, 500, 1000};

@@ -6,9 +6,13 @@
 #include <atomic>
 #include <string>
 
+#include "devices/tbdevice/tbdevice.h"
 #include "platform/sync/sync.h"
 
 class CLogDoc;
+namespace qv {
+struct AcquisitionSetup;
+}
 
 // Serialises every call into TBdevice; the outermost lock of the process.
 extern qv::RecursiveTimedMutex DeviceMutex;
@@ -55,6 +59,18 @@ extern std::atomic<int> g_bPrintAdaptiv;        // PrintAdaptiv, 0
 extern std::atomic<int> g_nPrintMedium;         // PrintMedium, 0
 extern std::atomic<int> g_bFormMarkDetect;      // FormMarkDetect, 1
 extern std::atomic<int> g_bInvertBHTVColours;   // InvertBHTVColours, 0
+
+// Set when the program is closing: the watchdog ends and nothing reopens the
+// idle document.
+extern std::atomic<int> g_bWatchdogStop;
+
+// The device records of the process, allocated before start-up and freed at
+// exit, and the sonic probe configuration.
+extern qv::AcquisitionSetup* g_pAcquisitionSetup;
+extern UnitConfigBlock* g_pUnitConfig;
+extern CableInterfaceBlock* g_pCableInterface;
+extern UnitIdentityBlock* g_pUnitIdentity;
+extern SonicConfigBlock g_SonicConfig;
 
 // The depth scales "1:%d" offered for logs in feet and in metres.
 extern const int g_ImperialDepthScales[5];

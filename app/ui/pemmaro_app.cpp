@@ -1,0 +1,186 @@
+#include "pemmaro_app.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QScreen>
+#include <QTimer>
+
+#include <langinfo.h>
+
+#include <cstring>
+
+#include "app/core/globals.h"
+#include "app/core/log_document.h"
+#include "app/ui/frames.h"
+#include "app/ui/idle_document.h"
+#include "platform/files/paths.h"
+#include "platform/profile/profile.h"
+#include "platform/text/msgbox.h"
+#include "platform/text/strings.h"
+
+namespace {
+constexpr unsigned kStrFatal = 32134;
+constexpr unsigned kStrInitFailed = 32276;
+
+bool g_startWindowEnabled = false;
+QPointer<CStartWnd> g_startWindow;
+
+// Fonts take the Japanese character set when the system's code page is the
+// Japanese one.
+int FontCharset() {
+  const char* codeset = nl_langinfo(CODESET);
+  if (!codeset) return 1;
+  for (const char* name : {"SJIS", "SHIFT_JIS", "SHIFT-JIS", "CP932", "WINDOWS-31J"})
+    if (strcasecmp(codeset, name) == 0) return 128;
+  return 1;
+}
+}  // namespace
+
+// ===========================================================================
+CPemmaroApp::CPemmaroApp() {
+  // The device records of the process live as long as the application.
+  g_pAcquisitionSetup = &setup_;
+  g_pUnitConfig = &unitConfig_;
+  g_pCableInterface = &cable_;
+  g_pUnitIdentity = &identity_;
+  OnCommand(ID_APP_ABOUT, [this] {
+    CAboutDlg dlg(frame_.get());
+    dlg.DoModal();
+  });
+  OnCommand(ID_APP_EXIT, [this] {
+    g_bWatchdogStop = 1;
+    if (frame_) frame_->close();
+  });
+  OnCommand(ID_FILE_CLOSE, [this] {
+    if (qv::Document* doc = ActiveDocument()) CloseDocument(doc);
+  });
+  OnUpdate(ID_FILE_CLOSE, [this](qv::CmdUI& ui) { ui.Enable(!ActiveDocument() || !ActiveIsIdleDocument()); });
+  OnCommand(ID_INIT_HARDWARE, [this] { OnInitialiseHardware(); });
+  OnUpdate(ID_INIT_HARDWARE, [](qv::CmdUI& ui) { ui.Enable(!g_bHardwarePresent && !g_bHardwareInUse); });
+}
+
+CPemmaroApp::~CPemmaroApp() {
+  CloseAllDocuments();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  frame_.reset();
+  g_pAcquisitionSetup = nullptr;
+  g_pUnitConfig = nullptr;
+  g_pCableInterface = nullptr;
+  g_pUnitIdentity = nullptr;
+}
+
+CPemmaroApp* CPemmaroApp::Instance() { return qobject_cast<CPemmaroApp*>(qv::Application::Instance()); }
+
+bool CPemmaroApp::ActiveIsIdleDocument() const {
+  LogDocumentShell* doc = ActiveLogDocument();
+  return doc && doc->IsIdleDocument();
+}
+
+void CPemmaroApp::RegisterTemplates() {
+  // The log documents register theirs as they join the program; until then
+  // the idle window has its stand-in.
+  if (TemplateCount() > 0) return;
+  AddDocTemplate(std::make_unique<qv::DocTemplate>(
+      6, [] { return new CIdleMonitorDoc; }, [] { return new CPemmaroFrame; }, [] { return new CPemmaroView; }));
+  SetLogDocumentResolver([](CLogDoc* d) -> LogDocumentShell* { return reinterpret_cast<CIdleMonitorDoc*>(d); });
+}
+
+bool CPemmaroApp::InitInstance() {
+  const LockOutcome lock = startup_.TakeHardwareLock(lockFolder_);
+  if (lock == LockOutcome::Failed) return false;
+  g_strProgramFolder = qv::ProgramFolder();
+  g_nFontCharset = FontCharset();
+  CStartWnd::EnableStartWindow(true);
+  CStartWnd::ShowStartWindow(nullptr);
+  RegisterTemplates();
+  ReadSystemParameters(qv::ProgramProfileFile());
+  g_bWinchPowerOn = g_nWinchSpeed = g_nWinchDirection = 0;
+  if (lock == LockOutcome::Owned && !startup_.BringUp()) return false;
+
+  frame_ = std::make_unique<CMainFrame>();
+  if (!frame_->Create()) return false;
+  SetMainFrame(frame_.get());
+  if (QScreen* screen = QGuiApplication::primaryScreen()) frame_->setGeometry(screen->availableGeometry());
+  frame_->showMaximized();
+  StartIdleUpdates();
+
+  if (!startup_.StartWatchdog()) {
+    qv::ShowMessageBox(qv::LoadString(kStrFatal));
+    return false;
+  }
+  if (g_bHardwarePresent) OpenIdleDocument();
+  return true;
+}
+
+int CPemmaroApp::ExitInstance() {
+  g_bWatchdogStop = 1;
+  CloseAllDocuments();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  startup_.Exit(qv::ProgramProfileFile());
+  return 0;
+}
+
+void CPemmaroApp::OpenIdleDocument() {
+  if (!g_bHardwarePresent || TemplateCount() == 0) return;
+  m_bIdleFrame = true;
+  m_bReplayFrame = false;
+  qv::Document* doc = Template(0)->OpenDocumentFile(nullptr);
+  if (!doc) return;
+  // The stand-in idle document (see RegisterTemplates) is reached through the
+  // resolver registered with it.
+  if (auto* idle = dynamic_cast<CIdleMonitorDoc*>(doc)) g_pActiveDoc = reinterpret_cast<CLogDoc*>(idle);
+}
+
+void CPemmaroApp::OnInitialiseHardware() {
+  const std::string heading = qv::LoadString(kStrInitFailed);
+  for (;;) {
+    std::string error;
+    // A link that never opened is opened now (the unit may have been off at start).
+    if (InitHardware(LinkOpened() ? 2 : 1, &error)) {
+      g_bHardwarePresent = 1;
+      break;
+    }
+    g_bHardwarePresent = 0;
+    if (qv::ShowMessageBox(heading + error, {}, qv::MB_RETRYCANCEL | qv::MB_ICONINFORMATION) != qv::IDRETRY) break;
+  }
+  if (g_bHardwarePresent) OpenIdleDocument();
+}
+
+void UpdateUnitLabels() {
+  if (CWinchControl* bar = g_pWinchControl) bar->UpdateUnitLabels();
+  LogDocumentShell* doc = ActiveLogDocument();
+  if (doc && doc->IsIdleDocument()) doc->SetDepthStep(g_nDepthUnits ? g_nDepthStepImperial : g_nDepthStepMetric);
+}
+
+// ===========================================================================
+void CStartWnd::EnableStartWindow(bool enable) { g_startWindowEnabled = enable; }
+
+CStartWnd* CStartWnd::Current() { return g_startWindow; }
+
+void CStartWnd::ShowStartWindow(QWidget* parent) {
+  if (!g_startWindowEnabled || g_startWindow) return;
+  g_startWindow = new CStartWnd(parent);
+}
+
+CStartWnd::CStartWnd(QWidget* parent) : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint) {
+  setAttribute(Qt::WA_DeleteOnClose);
+  resize(420, 240);
+  if (QScreen* screen = QGuiApplication::primaryScreen())
+    move(screen->availableGeometry().center() - rect().center());
+  show();
+  QTimer::singleShot(kShowMs, this, [this] { close(); });
+}
+
+CStartWnd::~CStartWnd() = default;
+
+void CStartWnd::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  p.fillRect(rect(), QColor(0, 0, 128));
+  p.setPen(Qt::white);
+  QFont f = font();
+  f.setPixelSize(40);
+  f.setBold(true);
+  p.setFont(f);
+  p.drawText(rect(), Qt::AlignCenter, QStringLiteral("Quorvanta"));
+}

@@ -1,0 +1,76 @@
+// The application object: start-up in its fixed order (hardware lock,
+// program folder, splash window, document templates, settings, bring-up,
+// main frame, watchdog, idle document) and the orderly exit.
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+#include <memory>
+#include <string>
+
+#include "app/startup/startup.h"
+#include "devices/tbdevice/tbdevice.h"
+#include "platform/docview/docview.h"
+#include "sondedb/acquisition.h"
+
+class CMainFrame;
+
+class CPemmaroApp : public qv::Application {
+  Q_OBJECT
+public:
+  CPemmaroApp();
+  ~CPemmaroApp() override;
+  static CPemmaroApp* Instance();
+  bool InitInstance() override;
+  int ExitInstance() override;
+  // Opens the idle live document (nothing without the hardware).
+  virtual void OpenIdleDocument();
+  // Tools/Initialise Hardware.
+  void OnInitialiseHardware();
+  // The idle live document, when it is the active one.
+  bool ActiveIsIdleDocument() const;
+  CMainFrame* Frame() const { return frame_.get(); }
+  ShellStartup& Startup() { return startup_; }
+  // Where the named hardware lock lives (the runtime folder unless set).
+  void SetLockFolder(const std::string& folder) { lockFolder_ = folder; }
+
+  // Tell the next log window which bars to create.
+  bool m_bIdleFrame = false;
+  bool m_bReplayFrame = false;
+
+protected:
+  // The document templates in their fixed order; the first serves the idle
+  // live document.
+  virtual void RegisterTemplates();
+
+private:
+  ShellStartup startup_;
+  std::unique_ptr<CMainFrame> frame_;
+  std::string lockFolder_;
+  qv::AcquisitionSetup setup_;
+  UnitConfigBlock unitConfig_{};
+  CableInterfaceBlock cable_{};
+  UnitIdentityBlock identity_{};
+};
+
+// The splash window: a picture over the desktop for three seconds.
+class CStartWnd : public QWidget {
+  Q_OBJECT
+public:
+  static void EnableStartWindow(bool enable);
+  static void ShowStartWindow(QWidget* parent);
+  static CStartWnd* Current();
+  static constexpr int kShowMs = 3000;
+
+protected:
+  void paintEvent(QPaintEvent* event) override;
+
+private:
+  explicit CStartWnd(QWidget* parent);
+  ~CStartWnd() override;
+};
+
+// Sets the winch bar's unit labels and the idle document's depth step after
+// the depth unit changed.
+void UpdateUnitLabels();
