@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "app/core/device_services.h"
 #include "sondedb/sondedb.h"
 
 namespace {
@@ -35,7 +36,7 @@ std::vector<qv::SondeCommandRecord> DatabaseSondeCommands(const std::string& son
     std::unique_ptr<qv::SondeRecordset> rs = qv::OpenQuery(db.get(), qv::SondeQuery(sonde, serial), false);
     if (rs) qv::LoadSondeCommands(commands, rs.get());
   } catch (const std::exception& e) {
-    qv::ReportDatabaseError(&e);
+    ShowDatabaseError(&e);
   }
   qv::CloseSondeDatabase(db);
   return commands;
