@@ -1,0 +1,15 @@
+-- Equipment rows of the shipped database that sonde definition files cannot
+-- hold. The database comes with one winch, one encoder and one cable type;
+-- these add the alternatives the settings dialogs offer (not active) and the
+-- per-sonde settings, found by the sondes' abbreviations.
+INSERT INTO WINCH ("WINCH", "Name", "SerialNumber", "ACTIVE", "WinchControler", "Type", "MaxSpeed", "SP1", "DAC1", "SP2", "DAC2")
+  VALUES (1, 'Portable winch 500 m', 'PW500', 0, 1, 3, 30, 10, 2048, 12.5, 1024);
+INSERT INTO ENCODER ("ENCODER", "NAME", "SERIALNUMBER", "ACTIVE", "PulsesPerRevolution", "SampleInterval", "TYPE")
+  VALUES (1, 'High resolution encoder', 'HR2500', 0, 2500, 10, 1);
+INSERT INTO CABLE ("CABLETYPE", "NAME", "ACTIVE", "Drive", "Gain", "THRESHOLD", "BAUD", "PULSEWIDTH")
+  VALUES (1, 'Four conductor', 0, 96, 48, 72, 62500, 12);
+-- Tension-gauge settings of every sonde on the standard winch and encoder.
+INSERT INTO GAUGE ("WINCH", "ENCODER", "SONDE", "TENSIONGAUGE") SELECT 0, 0, "Sonde", 128 FROM SONDE;
+-- Probe settings of the sonic sondes (full-wave sonic, cement bond, sonic).
+INSERT INTO SonicParams ("SONDE", "SampleRate", "GainRx1", "GainRx2", "GainRx3", "ThresholdRx1", "ThresholdRx2", "ThresholdRx3")
+  SELECT "Sonde", 4, 2, 4, 4, 8, 8, 8 FROM SONDE WHERE "Type" IN (4, 5, 10);
