@@ -1,4 +1,5 @@
-// One QApplication for the whole test program, on the offscreen platform.
+// One QApplication for the whole test program, on the offscreen platform
+// (shared by the log-file tool and LAS dialog tests).
 #include <gtest/gtest.h>
 
 #include <QApplication>
