@@ -1,4 +1,5 @@
 #include "tests/header/test_support.h"
+#include "tests/support/test_files.h"
 
 #include <sys/stat.h>
 
@@ -9,11 +10,7 @@
 #include <sstream>
 
 std::string ScratchDir(const std::string& name) {
-  const char* root = std::getenv("QV_TEST_TMP");
-  std::filesystem::path dir = std::filesystem::path(root ? root : "/tmp") / "header" / name;
-  std::filesystem::remove_all(dir);
-  std::filesystem::create_directories(dir);
-  return dir.string();
+  return qv::test::ScratchFolder("header", name);
 }
 
 std::string ReadBytes(const std::string& path) {

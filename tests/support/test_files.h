@@ -23,6 +23,20 @@ inline std::string TempDir(const std::string& area) {
   return dir.string();
 }
 
+// A fresh, empty folder NAME inside the running test's own folder
+// AREA/Suite.Test. ctest runs the cases of all test programs at once, so two
+// cases that pick the same short name must still not share a folder.
+inline std::string ScratchFolder(const std::string& area, const std::string& name) {
+  const char* base = std::getenv("QV_TEST_TMP");
+  std::filesystem::path dir = std::filesystem::path(base ? base : "/tmp") / area;
+  if (const auto* info = ::testing::UnitTest::GetInstance()->current_test_info())
+    dir /= std::string(info->test_suite_name()) + "." + info->name();
+  dir /= name;
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir);
+  return dir.string();
+}
+
 // The whole content of a file (a failed test when it cannot be read).
 inline std::string FileBytes(const std::string& path) {
   std::string b;

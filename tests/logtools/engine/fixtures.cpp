@@ -1,4 +1,5 @@
 #include "fixtures.h"
+#include "tests/support/test_files.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -9,11 +10,7 @@
 namespace qvtest {
 
 std::string FreshFolder(const std::string& name) {
-  const char* base = std::getenv("QV_TEST_TMP");
-  std::filesystem::path p = std::filesystem::path(base ? base : "/tmp/qvtest") / "logtools" / name;
-  std::filesystem::remove_all(p);
-  std::filesystem::create_directories(p);
-  return p.string();
+  return qv::test::ScratchFolder("logtools", name);
 }
 
 std::string ReadBytes(const std::string& path) {

@@ -1,4 +1,5 @@
 #include "logtools/las/las_export.h"
+#include "tests/support/test_files.h"
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>
@@ -19,11 +20,7 @@
 namespace {
 
 std::string Scratch(const std::string& name) {
-  const char* root = std::getenv("QV_TEST_TMP");
-  std::filesystem::path dir = std::filesystem::path(root ? root : "/tmp") / "logtools" / name;
-  std::filesystem::remove_all(dir);
-  std::filesystem::create_directories(dir);
-  return dir.string();
+  return qv::test::ScratchFolder("logtools", name);
 }
 
 std::string Read(const std::string& path) {

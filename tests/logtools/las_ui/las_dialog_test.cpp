@@ -1,4 +1,5 @@
 #include "logtools/las_ui/las_dialog.h"
+#include "tests/support/test_files.h"
 
 #include <gtest/gtest.h>
 
@@ -30,9 +31,7 @@ void Write(const std::string& path, const std::string& bytes) {
 struct Folder {
   std::string root, log;
   explicit Folder(const char* test) {
-    const char* tmp = std::getenv("QV_TEST_TMP");
-    root = (std::filesystem::path(tmp ? tmp : "/tmp") / "las_ui" / test).string();
-    std::filesystem::remove_all(root);
+    root = qv::test::ScratchFolder("las_ui", test);
     std::filesystem::create_directories(root + "/DATA");
     std::filesystem::create_directories(root + "/Userfunction");
     qv::SetProgramFolder(root);
