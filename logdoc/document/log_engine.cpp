@@ -139,6 +139,11 @@ LogStatus LogEngine::Status() const {
   return s;
 }
 
+bool LogEngine::StopRequested() const {
+  std::lock_guard<std::mutex> lock(errorMutex_);
+  return errorPending_;
+}
+
 void LogEngine::Wake() {
   if (!wakePending_.exchange(true) && callbacks_.wake) callbacks_.wake();
 }

@@ -213,6 +213,9 @@ class LogEngine {
 
   // ---- state
   int State() const { return state_.load(); }
+  // A worker met an error and asked for a stop that PumpDisplay has not
+  // carried out yet.
+  bool StopRequested() const;
   bool IsLive() const { return live_; }
   bool IsTestMode() const { return testMode_.load(); }
   int ToolKind() const { return toolKind_; }
@@ -340,7 +343,7 @@ class LogEngine {
   std::atomic<bool> headerPending_{false};  // the first record fixed the header's start
   std::atomic<bool> wakePending_{false};
   // A stop a worker asked for, carried out by PumpDisplay.
-  std::mutex errorMutex_;
+  mutable std::mutex errorMutex_;
   bool errorPending_ = false;
   int errorKind_ = 0, errorCode_ = 0;
   bool errorShown_ = false;
