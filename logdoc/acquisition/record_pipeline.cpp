@@ -105,7 +105,7 @@ int RecordPipeline::WriterBody(Event&) {
     queue_.pop_front();
     const bool failedBefore = failed_;
     lock.unlock();
-    const bool ok = !failedBefore && append_(half);
+    const bool ok = !failedBefore && (!hook_ || hook_(half.size())) && append_(half);
     lock.lock();
     if (ok) {
       written_ += half.size() / recordSize_;

@@ -50,6 +50,11 @@ class RecordPipeline {
   // record reached the file.
   bool Finish();
 
+  // Called on the writer thread before every append with its byte count; a
+  // false answer counts as a failed write. Tests hold or fail the writer
+  // with it. Set before Open.
+  void SetAppendHook(std::function<bool(std::size_t bytes)> hook) { hook_ = std::move(hook); }
+
   bool IsOpen() const;
   // The writer could not write; set until the next Open.
   bool Failed() const;
@@ -80,6 +85,7 @@ class RecordPipeline {
   std::uint64_t written_ = 0;
 
   AppendFunction append_;
+  std::function<bool(std::size_t)> hook_;
   int fd_ = -1;
   std::unique_ptr<Thread> writer_;
 };

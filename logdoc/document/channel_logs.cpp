@@ -1,0 +1,279 @@
+#include "logdoc/document/channel_logs.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+
+#include "header/header.h"
+#include "logdoc/document/strings.h"
+#include "platform/text/msgbox.h"
+#include "platform/text/strings.h"
+#include "sondedb/lookups.h"
+#include "sondedb/sondedb.h"
+
+namespace qv {
+namespace {
+
+std::uint8_t Low(std::uint32_t word) { return static_cast<std::uint8_t>(word & 0xFF); }
+
+int ClampToInt(long long v) { return static_cast<int>(std::clamp<long long>(v, INT_MIN, INT_MAX)); }
+
+}  // namespace
+
+ChannelLogEngine::ChannelLogEngine(std::size_t fileRecordSize, std::string ext, int toolKind, int channels)
+    : LogEngine(fileRecordSize, std::move(ext), toolKind), channels_(channels) {}
+
+ChannelLogEngine::~ChannelLogEngine() {
+  // The threads end before the library they call goes.
+  if (State() == kStateRunning) StopLogging(kStateStop);
+  userLibrary_.Unload();
+}
+
+const CalibrationArray* ChannelLogEngine::GetCalibrationArray() const {
+  return calibration_.channels.empty() ? nullptr : &calibration_.channels;
+}
+
+void ChannelLogEngine::LatestValues(double* raw, double* calibrated, double* user) const {
+  std::lock_guard<std::mutex> lock(latestMutex_);
+  if (raw) std::copy(raw_.begin(), raw_.end(), raw);
+  if (calibrated) std::copy(calibrated_.begin(), calibrated_.end(), calibrated);
+  if (user) std::copy(user_.begin(), user_.end(), user);
+}
+
+bool ChannelLogEngine::InitialiseTool(int mode) {
+  LogSetup& s = Setup();
+  // The sonde length in centimetres, from the database (live) or the log's header.
+  int lengthCm = 0;
+  if (mode == 1) {
+    if (auto db = OpenSondeDatabase()) {
+      lengthCm = GetSondeLength(db.get(), s.sondeAbbreviation, s.sondeSerialNo);
+      CloseSondeDatabase(db);
+    }
+  } else {
+    ReadSondeLength(DataFilePath(), &lengthCm);
+  }
+  sondeLength_ = lengthCm > 0 ? CentimetresToDepthUnits(lengthCm, s.imperial) : 0;
+  sondeLengthSteps_ = qv::SondeLengthSteps(lengthCm, s.imperial, s.depthStep, LogType());
+
+  // The channel offsets become depth steps in the processing's own table;
+  // the set-up keeps its centimetres, so a second initialisation converts
+  // them once again from the same values.
+  ChannelProcessorSetup ps;
+  ps.channels = channels_;
+  ps.logMode = s.logMode;
+  ps.sondeLengthSteps = sondeLengthSteps_;
+  ps.depthStep = s.depthStep;
+  const int offsets = channels_ == 12 ? kFilterTableSize : 6;
+  for (int i = 0; i < kFilterTableSize; ++i) {
+    const ChannelFilter& f = s.channelFilters[static_cast<std::size_t>(i)];
+    ChannelSetting& c = ps.channelSettings[static_cast<std::size_t>(i)];
+    c.filterType = f.FilterType;
+    c.filterWidth = f.FilterWidth;
+    c.offsetSteps = i < offsets ? OffsetToSteps(f.OffsetCopy, s.imperial, s.depthStep) : 0;
+  }
+
+  bool ok = true;
+  calibration_ = CalibrationSet{};
+  if (s.calibration) {
+    const int loaded = (mode != 1 && s.calibrationFromHeader) ? LoadHeaderCalibration(&calibration_)
+                                                              : LoadCalibrationFile(&calibration_);
+    if (!loaded) {
+      s.calibration = false;
+      ShowMessageBox(LoadString(kStrCalibrationNotLoaded));
+    }
+  }
+  ps.calibrationOn = s.calibration;
+  ps.calibration = CalibrationTableOf(calibration_);
+
+  userLibrary_.Unload();
+  userFunctionOn_ = false;
+  if (s.userFunction) {
+    const bool loaded = userLibrary_.Load(s.userLibrary);
+    if (!loaded || !userLibrary_.userFunction) {
+      s.userFunction = false;
+      ShowMessageBox(LoadString(kStrUserProcessNotLoaded));
+    }
+    if (userLibrary_.init) userLibrary_.init();
+    ReadUserFunctionFilters(s.userLibrary, s.userFunctionFilters.data());
+    userFunctionOn_ = s.userFunction;
+  }
+  for (int j = 0; j < kUserFunctionFilterTableSize; ++j) {
+    ps.outputFilters[static_cast<std::size_t>(j)].filterType = s.userFunctionFilters[static_cast<std::size_t>(j)].FilterType;
+    ps.outputFilters[static_cast<std::size_t>(j)].filterWidth = s.userFunctionFilters[static_cast<std::size_t>(j)].FilterWidth;
+  }
+  ps.userFunction = userFunctionOn_ ? userLibrary_.userFunction : nullptr;
+  processor_ = std::make_unique<ChannelProcessor>(ps);
+  SetDisplayDepthOffset(processor_->DisplayDepthOffset());
+
+  reader_.reset();
+  replayIndex_ = 0;
+  if (mode != 1) {
+    HeaderInfo info;
+    {
+      std::lock_guard<std::mutex> lock(HeaderLock());
+      info = Header();
+    }
+    reader_ = std::make_unique<ReplayReader>(DataFilePath(), ToolKind(), s.replayStartDepth, s.replayEndDepth,
+                                             s.logMode, info);
+    ok = reader_->IsOpen();
+  }
+  return ok;
+}
+
+int ChannelLogEngine::WriteCalibrationHeader() {
+  CalibrationArray list;
+  if (Setup().calibration && !calibration_.channels.empty()) {
+    if (!IsLive() && !Setup().calibrationFromHeader &&
+        ShowMessageBox(LoadString(kStrOverwriteCalibration), {}, MB_YESNO) == IDNO)
+      return 1;
+    for (const auto& c : calibration_.channels)
+      list.push_back(c ? std::make_unique<ChannelCalibration>(*c) : nullptr);
+  }
+  return WriteCalibration(DataFilePath(), &list);
+}
+
+bool ChannelLogEngine::RewindReplay() {
+  if (!reader_ || !reader_->Rewind()) return false;
+  replayIndex_ = 0;
+  if (processor_) processor_->Clear();
+  if (userFunctionOn_ && userLibrary_.init) userLibrary_.init();
+  if (Sink()) Sink()->ResetCurves(false);
+  return Sink() != nullptr;
+}
+
+std::uint32_t ChannelLogEngine::CheckRecord(std::uint32_t word, int depth, int time) {
+  const int factor = DepthFactor();
+  const long long jump = std::llabs(static_cast<long long>(Depth()) - depth) * factor;
+  SetDepthAndTime(depth, time);
+  ReportDepthCheck(ClampToInt(jump));
+  ComputeLogSpeed(ClampToInt(static_cast<long long>(depth) * factor), time);
+  const int mode = Setup().logMode;
+  if ((mode == 11 && depth > LastDepth()) || (mode == 12 && depth < LastDepth())) return 17;
+  return word & 0xFFFF;
+}
+
+bool ChannelLogEngine::ProcessRecord(bool forPrint) {
+  if (!processor_) return true;
+  RecordStamp stamp;
+  if (IsLive()) {
+    stamp.depth = ClampToInt(static_cast<long long>(Depth()) * DepthFactor());
+    stamp.time = Time();
+    SetLastDepth(Depth());
+  } else {
+    stamp = ReplayStamp();
+  }
+  const std::span<const double> row = Process(stamp);
+  {
+    std::lock_guard<std::mutex> lock(latestMutex_);
+    raw_ = processor_->RawValues();
+    calibrated_ = processor_->CalibratedValues();
+    user_ = processor_->UserValues();
+  }
+  if (!forPrint && Sink()) Sink()->AddSample(row);
+  return true;
+}
+
+// ---------------------------------------------------------------------------
+// Six channels
+
+SixChannelEngine::SixChannelEngine() : ChannelLogEngine(SixChannelFileRecord::kSize, "LOG", kToolSixChannel, 6) {}
+
+std::uint32_t SixChannelEngine::ReadPacket(int passThrough) {
+  SixChannelPacket scratch{};
+  std::uint32_t word = GetSonde6ChannelPacket(&scratch, AnalogStatus(), passThrough);
+  if (Low(word) != TB_STATUS_DATA) return word & 0xFFFF;
+  packet_ = scratch;
+  word = CheckRecord(word, packet_.depth, packet_.time);
+  const int minute = Time() / 60000;
+  if (minute != LastMinute()) {
+    SetLastMinute(minute);
+    SetMinuteMark();
+    packet_.flags |= SixChannelFileRecord::kMinuteMark;  // the stored record carries the mark
+  }
+  return word;
+}
+
+void SixChannelEngine::EncodeFileRecord(std::span<std::uint8_t> out) const {
+  FileRecordOf(packet_).Encode(out.first<SixChannelFileRecord::kSize>());
+}
+
+std::span<const double> SixChannelEngine::Process(const RecordStamp& stamp) {
+  return Processor()->ProcessSixChannel(packet_, stamp);
+}
+
+RecordStamp SixChannelEngine::ReplayStamp() const {
+  // A .LOG record carries no depth: it follows from the record's place.
+  const HeaderInfo& h = Header();
+  return {RecordDepthFrom(Setup().logMode, h.Startdepth, Setup().depthStep,
+                          static_cast<long long>(replayIndex_ ? replayIndex_ - 1 : 0)),
+          0};
+}
+
+bool SixChannelEngine::ReadReplayRecord() {
+  if (!Reader() || !Reader()->ReadSixChannel(&packet_)) return false;
+  ++replayIndex_;
+  if (packet_.flags & SixChannelFileRecord::kMinuteMark) SetMinuteMark();
+  return true;
+}
+
+bool SixChannelEngine::SeekReplay(int depth) {
+  if (!Reader()) return false;
+  const bool ok = Reader()->SeekSixChannel(&packet_, depth) != 0;
+  if (packet_.flags & SixChannelFileRecord::kMinuteMark) SetMinuteMark();
+  return ok;
+}
+
+// ---------------------------------------------------------------------------
+// Twelve channels
+
+TwelveChannelEngine::TwelveChannelEngine()
+    : ChannelLogEngine(TwelveChannelFileRecord::kSize, "LGX", kToolTwelveChannel, 12) {}
+
+bool TwelveChannelEngine::InitialiseTool(int mode) {
+  if (mode == 1) Setup().calibrationFromHeader = false;
+  const bool ok = ChannelLogEngine::InitialiseTool(mode);
+  std::lock_guard<std::mutex> lock(HeaderLock());
+  Header().RecLineSize = static_cast<int>(TwelveChannelFileRecord::kSize);
+  return ok;
+}
+
+std::uint32_t TwelveChannelEngine::ReadPacket(int) {
+  TwelveChannelRecord scratch{};
+  std::uint32_t word = GetTwelve(&scratch);
+  if (Low(word) != TB_STATUS_DATA) return word & 0xFFFF;
+  record_ = scratch;
+  word = CheckRecord(word, record_.depth, record_.time);
+  if (record_.mask & TwelveChannelFileRecord::kMinuteMark) SetMinuteMark();
+  return word;
+}
+
+void TwelveChannelEngine::EncodeFileRecord(std::span<std::uint8_t> out) const {
+  TwelveChannelFileRecord r = FileRecordOf(record_);
+  r.depth = ClampToInt(static_cast<long long>(record_.depth) * DepthFactor());
+  r.Encode(out.first<TwelveChannelFileRecord::kSize>());
+}
+
+std::span<const double> TwelveChannelEngine::Process(const RecordStamp& stamp) {
+  return Processor()->ProcessTwelveChannel(record_, stamp);
+}
+
+RecordStamp TwelveChannelEngine::ReplayStamp() const {
+  // A replayed record's depth is already in header units.
+  return {record_.depth, record_.time};
+}
+
+bool TwelveChannelEngine::ReadReplayRecord() {
+  if (!Reader() || !Reader()->ReadTwelveChannel(&record_)) return false;
+  ++replayIndex_;
+  if (record_.mask & TwelveChannelFileRecord::kMinuteMark) SetMinuteMark();
+  return true;
+}
+
+bool TwelveChannelEngine::SeekReplay(int depth) {
+  if (!Reader()) return false;
+  const bool ok = Reader()->SeekTwelveChannel(&record_, depth) != 0;
+  if (record_.mask & TwelveChannelFileRecord::kMinuteMark) SetMinuteMark();
+  return ok;
+}
+
+}  // namespace qv

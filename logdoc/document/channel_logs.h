@@ -1,0 +1,106 @@
+// The six- and twelve-channel logs: the device read of each, the data-file
+// record, the checks of every record (depth jump, winch direction, minute
+// mark), the calibration, the user function and the record processing that
+// hands one row of values per record to the sink.
+#pragma once
+
+#include <array>
+#include <memory>
+#include <mutex>
+
+#include "logdoc/document/log_engine.h"
+#include "logdoc/engine/channel_processor.h"
+#include "logdoc/replay/replay_reader.h"
+#include "userfunc/user_function_library.h"
+
+namespace qv {
+
+// What the six- and twelve-channel logs share.
+class ChannelLogEngine : public LogEngine {
+ public:
+  ~ChannelLogEngine() override;
+
+  // The processing of the log (after InitialiseLog).
+  ChannelProcessor* Processor() { return processor_.get(); }
+  CalibrationSet& Calibration() { return calibration_; }
+  // The calibration records when there are any (the print's calibration
+  // table), else null.
+  const CalibrationArray* GetCalibrationArray() const;
+  int SondeLength() const { return sondeLength_; }
+  int SondeLengthSteps() const { return sondeLengthSteps_; }
+  bool UserFunctionOn() const { return userFunctionOn_; }
+  ReplayReader* Reader() { return reader_.get(); }
+  // The newest raw, calibrated and user-function values (twelve each) for the
+  // channel display; any thread.
+  void LatestValues(double* raw, double* calibrated, double* user) const;
+
+  int WriteCalibrationHeader() override;
+  bool RewindReplay() override;
+  bool ProcessRecord(bool forPrint) override;
+
+ protected:
+  ChannelLogEngine(std::size_t fileRecordSize, std::string ext, int toolKind, int channels);
+  bool InitialiseTool(int mode) override;
+  // One record through the processor; the row handed on.
+  virtual std::span<const double> Process(const RecordStamp& stamp) = 0;
+  // The stamp of a replayed record.
+  virtual RecordStamp ReplayStamp() const = 0;
+  // The checks every delivered record makes (depth jump, speed, direction);
+  // returns the status word to hand on.
+  std::uint32_t CheckRecord(std::uint32_t word, int depth, int time);
+  std::uint64_t replayIndex_ = 0;  // records read since the replay began
+
+ private:
+  const int channels_;
+  std::unique_ptr<ChannelProcessor> processor_;
+  CalibrationSet calibration_;
+  UserFunctionLibrary userLibrary_;
+  bool userFunctionOn_ = false;
+  std::unique_ptr<ReplayReader> reader_;
+  int sondeLength_ = 0;
+  int sondeLengthSteps_ = 0;
+  mutable std::mutex latestMutex_;
+  std::array<double, 12> raw_{}, calibrated_{}, user_{};
+};
+
+// The six-channel log: GetSonde6ChannelPacket, 14-byte .LOG records.
+class SixChannelEngine : public ChannelLogEngine {
+ public:
+  SixChannelEngine();
+  const SixChannelPacket& Packet() const { return packet_; }
+  bool ReadReplayRecord() override;
+  bool SeekReplay(int depth) override;
+
+ protected:
+  std::uint32_t ReadPacket(int passThrough) override;
+  void EncodeFileRecord(std::span<std::uint8_t> out) const override;
+  std::span<const double> Process(const RecordStamp& stamp) override;
+  RecordStamp ReplayStamp() const override;
+
+ private:
+  SixChannelPacket packet_{};
+};
+
+// The twelve-channel log: GetTwelve, 64-byte .LGX records carrying their
+// depth in header units.
+class TwelveChannelEngine : public ChannelLogEngine {
+ public:
+  TwelveChannelEngine();
+  const TwelveChannelRecord& Record() const { return record_; }
+  bool ReadReplayRecord() override;
+  bool SeekReplay(int depth) override;
+
+ protected:
+  bool InitialiseTool(int mode) override;
+  std::uint32_t ReadPacket(int passThrough) override;
+  // The depth becomes header units here, from the unit's count in the
+  // current record, which itself is never changed: it is scaled exactly once.
+  void EncodeFileRecord(std::span<std::uint8_t> out) const override;
+  std::span<const double> Process(const RecordStamp& stamp) override;
+  RecordStamp ReplayStamp() const override;
+
+ private:
+  TwelveChannelRecord record_{};
+};
+
+}  // namespace qv

@@ -1,0 +1,561 @@
+#include "logdoc/document/log_engine.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdio>
+#include <vector>
+
+#include "app/core/device_services.h"
+#include "app/core/globals.h"
+#include "header/header.h"
+#include "header/hed_file.h"
+#include "logdoc/document/strings.h"
+#include "platform/text/msgbox.h"
+#include "platform/text/strings.h"
+#include "platform/trace/trace.h"
+#include "sondedb/acquisition.h"
+
+namespace qv {
+namespace {
+
+// A stop joins the acquisition thread at most this long: a device read holds
+// DeviceMutex for at most its wait plus the library's own time-outs.
+constexpr std::uint32_t kAcquisitionJoinMs = 120000;
+constexpr std::uint32_t kSondeCommandMs = 300000;
+constexpr std::size_t kRecordsPerHalf = 60;
+constexpr std::size_t kQueuedHalves = 8;
+
+std::uint8_t Low(std::uint32_t word) { return static_cast<std::uint8_t>(word & 0xFF); }
+std::uint8_t High(std::uint32_t word) { return static_cast<std::uint8_t>((word >> 8) & 0xFF); }
+
+void ReportBox(const std::string& text) {
+  Beep();
+  ReportMessage(text, kErrorBox);
+}
+
+// The kind 2 text of a non-zero first byte, else the kind 3 text of a
+// non-zero second byte; empty when both are zero.
+std::string StatusText(std::uint32_t word) {
+  if (Low(word) != 0) return DeviceErrorText(kUnitError, Low(word));
+  if (High(word) != 0) return DeviceErrorText(kProcessorError, High(word));
+  return {};
+}
+
+}  // namespace
+
+int LogSpeed::Compute(int depth, int timeMs) {
+  const double dt = static_cast<double>(static_cast<std::uint32_t>(timeMs)) -
+                    static_cast<double>(static_cast<std::uint32_t>(lastTime_));
+  const double dd = static_cast<double>(depth) - static_cast<double>(lastDepth_);
+  if (dt < 0) {  // the clock ran back
+    lastDepth_ = depth;
+    lastTime_ = timeMs;
+    for (double& h : history_) h = 0;
+    return speed_;
+  }
+  if (calls_ < 6 && dt < 1000) {
+    ++calls_;
+    return speed_;
+  }
+  calls_ = 0;
+  lastDepth_ = depth;
+  lastTime_ = timeMs;
+  for (int i = 3; i > 0; --i) history_[i] = history_[i - 1];
+  history_[0] = dt > 0 ? dd / dt : 0.0;
+  double sum = 0;
+  int n = 0;
+  for (double h : history_) {
+    if (h != 0) {
+      sum += h;
+      ++n;
+    }
+  }
+  speed_ = n ? static_cast<int>(sum / n * 60000.0) : 0;
+  return speed_;
+}
+
+void LogSpeed::Clear() {
+  for (double& h : history_) h = 0;
+  calls_ = 0;
+}
+
+LogEngine::LogEngine(std::size_t fileRecordSize, std::string dataFileExt, int toolKind)
+    : fileRecordSize_(fileRecordSize),
+      dataFileExt_(std::move(dataFileExt)),
+      toolKind_(toolKind),
+      pipeline_(std::make_unique<RecordPipeline>(fileRecordSize, kRecordsPerHalf, kQueuedHalves)) {
+  SetClock({});
+}
+
+LogEngine::~LogEngine() {
+  if (state_ == kStateRunning) StopLogging(kStateStop);
+  if (acquisition_) acquisition_->Stop(kAcquisitionJoinMs);
+  pipeline_->Finish();
+}
+
+void LogEngine::SetClock(LogClock clock) {
+  if (!clock.sleep) clock.sleep = [](std::uint32_t ms, Event& stop) { return SleepOrStop(ms, stop); };
+  if (!clock.tick) clock.tick = [] { return TickCount(); };
+  if (!clock.today) clock.today = [] { return std::time(nullptr); };
+  clock_ = std::move(clock);
+}
+
+void LogEngine::SetBuffering(std::size_t recordsPerHalf, std::size_t maxQueuedHalves) {
+  if (pipeline_->IsOpen()) return;
+  pipeline_ = std::make_unique<RecordPipeline>(fileRecordSize_, recordsPerHalf, maxQueuedHalves);
+}
+
+int LogEngine::DepthFactor() { return g_nDepthUnits.load() ? 50 : 10; }
+
+std::string LogEngine::HeaderFilePath() const { return HeaderPathFor(DataFilePath()); }
+
+std::string LogEngine::Title() const {
+  std::string t = pathStem_;
+  if (!t.empty() && t.back() == '.') t.pop_back();
+  return t;
+}
+
+std::time_t LogEngine::Today() const { return clock_.today(); }
+
+void LogEngine::MarkSondeCommandSent() {
+  sondeCommandTick_ = clock_.tick();
+  sondeCommandPending_ = true;
+}
+
+LogStatus LogEngine::Status() const {
+  LogStatus s;
+  s.state = state_;
+  s.elapsedMs = time_;
+  s.depth = depth_ * DepthFactor();
+  s.logSpeed = logSpeed_;
+  s.tension = tension_;
+  const int a = analogBytes_;
+  s.analog[0] = static_cast<std::uint8_t>(a & 0xFF);
+  s.analog[1] = static_cast<std::uint8_t>((a >> 8) & 0xFF);
+  s.receiverStatus = receiverStatus_;
+  s.records = pipeline_->RecordsStored();
+  return s;
+}
+
+bool LogEngine::StopRequested() const {
+  std::lock_guard<std::mutex> lock(errorMutex_);
+  return errorPending_;
+}
+
+void LogEngine::Wake() {
+  if (!wakePending_.exchange(true) && callbacks_.wake) callbacks_.wake();
+}
+
+void LogEngine::ReportDepthCheck(int jump) {
+  if (setup_.logMode != 11 && setup_.logMode != 12) return;
+  ReportMessage(jump > setup_.depthStep ? LoadString(kStrDepthError) : std::string(), kWinchMessageLine);
+}
+
+bool LogEngine::SwitchUnit(const LoggingModeBlock& block, bool report) {
+  LoggingModeBlock copy = block;
+  std::uint32_t word = TB_STATUS_REQUEST_FAILED;
+  {
+    MutexGuard guard(DeviceMutex, kDeviceMutexWaitMs);
+    if (guard.Acquired()) word = SetLoggingMode(&copy);
+  }
+  if ((word & 0xFFFF) == 0) return true;
+  if (report) ReportBox(StatusText(word));
+  return false;
+}
+
+// ---------------------------------------------------------------------------
+// Initialisation
+
+bool LogEngine::InitialiseLog(int mode, int pollPeriodMs) {
+  bool ok = true;
+  {
+    std::lock_guard<std::mutex> lock(headerMutex_);
+    header_.SondeAbbreviation = setup_.sondeAbbreviation;
+    header_.Startdepth = header_.EndDepth = header_.Step = header_.StartTime = header_.EndTime = 0;
+  }
+  speed_ = LogSpeed{};
+  sondeCommandPending_ = false;
+  sondeCommandTick_ = 0;
+  pathStem_ = setup_.pathStem;
+  firstFile_ = pathStem_;
+  chainIndex_ = -1;
+  if (mode == 1) {
+    {
+      std::lock_guard<std::mutex> lock(headerMutex_);
+      header_.ComStd = GetSondeComStd(setup_.sondeAbbreviation);
+    }
+    live_ = true;
+    pollPeriod_ = pollPeriodMs;
+    logType_ = 1;
+    ok = SwitchUnit(LoggingModeBlock{}, true);
+    if (ok) {
+      std::uint32_t word = TB_STATUS_REQUEST_FAILED;
+      {
+        MutexGuard guard(DeviceMutex, kDeviceMutexWaitMs);
+        if (guard.Acquired()) word = SetSampleInterval(setup_.sampleInterval & 0xFFFF);
+      }
+      if (Low(word) != 0) {
+        ReportBox(DeviceErrorText(kUnitError, Low(word)));
+        ok = false;
+      }
+    }
+    if (ok) {
+      LoggingModeBlock monitor{setup_.loggingMode.comStd, setup_.loggingMode.toolType, 1000, 14, 0};
+      ok = SwitchUnit(monitor, true);
+      monitoring_ = ok;
+    }
+  } else {
+    HeaderInfo info;
+    if (!ReadHeaderInfo(DataFilePath(), &info)) {
+      ShowMessageBox(LoadString(kStrCannotReadHeader));
+    } else {
+      std::lock_guard<std::mutex> lock(headerMutex_);
+      header_ = info;
+    }
+    int logType = logType_;
+    if (ReadLogType(DataFilePath(), &logType)) logType_ = logType;
+    // The replay pace of the middle slider position.
+    double s = setup_.depthStep * (setup_.imperial ? 0.3048 : 1.0);
+    const double r = setup_.realtimePrint ? 150 : 50;
+    const int scale = setup_.depthScale > 0 ? setup_.depthScale : 1;
+    pollPeriod_ = static_cast<int>(s * (100.0 / 50) * r / scale);
+    if (pollPeriod_ <= 0) pollPeriod_ = 1;
+    savedStartDepth_ = setup_.replayStartDepth;
+    savedEndDepth_ = setup_.replayEndDepth;
+    live_ = false;
+    state_ = kStateReady;
+  }
+  const bool tool = InitialiseTool(mode);
+  return ok && tool;
+}
+
+// ---------------------------------------------------------------------------
+// Starting
+
+bool LogEngine::OpenRecording() {
+  const int next = chainIndex_ + 1;
+  const std::string stem = NextChainStem(pathStem_, next);
+  if (!pipeline_->Open(stem + dataFileExt_)) {
+    ReportBox(DeviceErrorText(kSystemError, kErrOpenDestination));
+    return false;
+  }
+  // The link is written only now that the next file exists.
+  if (next > 0) {
+    std::string link = stem;
+    link.pop_back();
+    if (!WriteChainTo(DataFilePath(), link)) ShowMessageBox(LoadString(kStrCriticalHeader));
+  }
+  previousStem_ = pathStem_;
+  pathStem_ = stem;
+  chainIndex_ = next;
+  chainTo_.clear();
+  return true;
+}
+
+int LogEngine::StartLogging(int mode) {
+  std::unique_lock<std::mutex> stopLock(stopMutex_);
+  const bool record = mode != kStartTest;
+  if (state_ == kStateStoppedForGood) return 0;
+  if (state_ == kStateRunning && (!testMode_ || !record)) return 0;  // already running as asked
+  if (!live_) return 0;
+  if (sink_) sink_->ResetCurves(true);
+  if (record) {
+    if (!OpenRecording()) return 0;
+    if (!(WriteHeader() && WriteChannelHeader() && WriteCalibrationHeader()))
+      ShowMessageBox(LoadString(kStrCriticalHeader));
+    if (setup_.realtimePrint && sink_) sink_->StartRealtimePrint(1);
+  }
+  SetProcessPriorityClass(ProcessPriorityClass::High);
+  SetCurrentThreadPriority(ThreadPriority::AboveNormal);
+
+  monitoring_ = false;
+  LoggingModeBlock block = setup_.loggingMode;
+  if (!record) {
+    block.value = static_cast<std::int16_t>(g_nTimeStep.load());
+    block.mode = 10;
+  }
+  bool switched = false;
+  {
+    // The unit is switched and the run begins under DeviceMutex, so that a
+    // record read before the switch is known as one of the earlier run.
+    MutexGuard guard(DeviceMutex, kDeviceMutexWaitMs);
+    if (guard.Acquired()) {
+      LoggingModeBlock off{};
+      std::uint32_t word = SetLoggingMode(&off);
+      if ((word & 0xFFFF) == 0) word = SetLoggingMode(&block);
+      switched = (word & 0xFFFF) == 0;
+      if (!switched) {
+        guard.Release();
+        ReportBox(StatusText(word));
+      } else {
+        std::lock_guard<std::mutex> lock(recordMutex_);
+        ++runGeneration_;
+        recording_ = record;
+        testMode_ = !record;
+        firstRecord_ = true;
+        lastDepth_ = setup_.logMode == 11 ? INT_MAX : INT_MIN;
+        speed_.Clear();
+      }
+    } else {
+      ReportBox(DeviceErrorText(kSystemError, kErrOperatingSystem));
+    }
+  }
+  if (!switched) {
+    StopLocked(kStateError);
+    stopLock.unlock();
+    if (callbacks_.stopped) callbacks_.stopped(kStateError);
+    return 0;
+  }
+  if (!acquisition_) {
+    acquisition_ = std::make_unique<Thread>();
+    if (!acquisition_->Start([this](Event& stop) { return AcquisitionThread(stop); }, true,
+                             ThreadPriority::TimeCritical, "log acquisition")) {
+      acquisition_.reset();
+      ReportBox(DeviceErrorText(kSystemError, kErrOperatingSystem));
+      StopLocked(kStateError);
+      stopLock.unlock();
+      if (callbacks_.stopped) callbacks_.stopped(kStateError);
+      return 0;
+    }
+    state_ = kStateRunning;
+    acquisition_->Resume();
+  }
+  state_ = kStateRunning;
+  return 1;
+}
+
+int LogEngine::ResumeWriter() { return 1; }
+int LogEngine::SuspendWriter() { return 1; }
+
+// ---------------------------------------------------------------------------
+// The acquisition thread
+
+int LogEngine::AcquisitionThread(Event& stop) {
+  std::string text;
+  while (state_ != kStateStop && !stop.IsSet()) {
+    std::uint32_t word = TB_STATUS_NO_DATA;
+    std::uint64_t generation = 0;
+    {
+      MutexGuard guard(DeviceMutex, kDeviceMutexWaitMs);
+      if (guard.Acquired()) {
+        generation = runGeneration_;
+        word = ReadPacket(1);
+      }
+    }
+    const std::uint8_t lo = Low(word), hi = High(word);
+    if (lo == TB_STATUS_DATA) {
+      if (hi == 0) {
+        text.clear();
+        sondeCommandPending_ = false;
+      } else if (sondeCommandPending_ && clock_.tick() - sondeCommandTick_ < kSondeCommandMs) {
+        text = LoadString(kStrSondeCommandInProgress);
+      } else {
+        sondeCommandPending_ = false;
+        text = DeviceErrorText(kProcessorError, hi);
+      }
+      std::unique_lock<std::mutex> lock(recordMutex_);
+      if (generation == runGeneration_) {
+        if (firstRecord_.exchange(false)) {
+          const int d = depth_ * DepthFactor();
+          if (sink_) sink_->SetDisplayDepth(d);
+          std::lock_guard<std::mutex> h(headerMutex_);
+          header_.LogMode = setup_.logMode;
+          header_.Startdepth = d;
+          header_.StartTime = time_;
+          header_.Step = setup_.logMode == 10 ? g_nTimeStep.load() : setup_.depthStep;
+          header_.DepthUnit = setup_.imperial ? 1 : 0;
+          if (recording_) headerPending_ = true;
+        }
+        if (!StoreRecord()) {
+          lock.unlock();
+          if (pipeline_->Failed())
+            StopFromWorker(kSystemError, kErrWriteDestination, false, false);
+          else
+            StopFromWorker(kSystemError, kErrOperatingSystem, false, false);
+          return 100;
+        }
+        ProcessRecord(false);
+      }
+      lock.unlock();
+      ++newData_;
+      Wake();
+    } else if (lo == 17) {
+      text = LoadString(kStrBadWinchDirection);
+      ++newData_;
+      Wake();
+    } else if (lo != TB_STATUS_NO_DATA && lo != TB_STATUS_DONE) {
+      const std::string message = DeviceErrorText(kUnitError, lo);
+      Beep();
+      ShowDiagnosticsMessage(message);
+      StopFromWorker(kUnitError, lo, true, lo == TB_STATUS_NOT_ATTACHED);
+      return 100;
+    }
+    tension_ = analog_.tension;
+    analogBytes_ = analog_.status1 | (analog_.status2 << 8);
+    if (pipeline_->Failed()) {
+      StopFromWorker(kSystemError, kErrWriteDestination, false, false);
+      return 100;
+    }
+    if (clock_.sleep(static_cast<std::uint32_t>(pollPeriod_ > 0 ? pollPeriod_ : 0), stop)) break;
+    ReportMessage(text, kSondeMessageLine);
+  }
+  return 1;
+}
+
+bool LogEngine::StoreRecord() {
+  if (!recording_) return true;  // testing or replaying: nothing is kept
+  std::uint8_t bytes[512];
+  std::vector<std::uint8_t> large;
+  std::span<std::uint8_t> out(bytes, fileRecordSize_);
+  if (fileRecordSize_ > sizeof bytes) {
+    large.resize(fileRecordSize_);
+    out = large;
+  }
+  EncodeFileRecord(out);
+  return pipeline_->Store(out);
+}
+
+void LogEngine::StopFromWorker(int kind, int code, bool shown, bool unitGone) {
+  {
+    std::lock_guard<std::mutex> lock(errorMutex_);
+    if (!errorPending_) {
+      errorPending_ = true;
+      errorKind_ = kind;
+      errorCode_ = code;
+      errorShown_ = shown;
+      unitGone_ = unitGone;
+    }
+  }
+  Wake();
+}
+
+// ---------------------------------------------------------------------------
+// The display pump
+
+void LogEngine::PumpDisplay() {
+  wakePending_ = false;
+  bool error = false, shown = false;
+  int kind = 0, code = 0;
+  {
+    std::lock_guard<std::mutex> lock(errorMutex_);
+    if (errorPending_) {
+      error = true;
+      errorPending_ = false;
+      kind = errorKind_;
+      code = errorCode_;
+      shown = errorShown_;
+    }
+  }
+  if (error) {
+    if (!shown) ReportBox(DeviceErrorText(kind, code));
+    bool stopped;
+    {
+      std::lock_guard<std::mutex> lock(stopMutex_);
+      stopped = state_ == kStateRunning;
+      if (stopped) StopLocked(kStateError);
+    }
+    unitGone_ = false;
+    if (stopped && callbacks_.stopped) callbacks_.stopped(kStateError);
+  }
+  if (headerPending_.exchange(false)) {
+    std::lock_guard<std::mutex> lock(stopMutex_);
+    // The start of the recording is known: a recording cut short keeps a
+    // header that places its records.
+    if (state_ == kStateRunning && !testMode_) WriteHeader();
+  }
+  const std::uint64_t seen = newData_;
+  if (seen != shownData_) {
+    shownData_ = seen;
+    if (sink_) sink_->UpdateDisplay();
+    if (callbacks_.status) callbacks_.status(Status());
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Stopping
+
+int LogEngine::StopLogging(int type) {
+  std::lock_guard<std::mutex> lock(stopMutex_);
+  if (state_ != kStateRunning) return 1;
+  return StopLocked(type);
+}
+
+int LogEngine::StopLocked(int type) {
+  const bool test = testMode_;
+  const bool unitGone = unitGone_;
+  if (!test) state_ = kStateLastBuffer;
+  state_ = kStateStop;
+  if (acquisition_) {
+    acquisition_->RequestStop();
+    if (acquisition_->Join(kAcquisitionJoinMs)) {
+      acquisition_.reset();
+    } else {
+      // Still inside a device call: it finds the state 2 when it returns and
+      // can no longer reach the recording, which is closed below.
+      Trace("log: the acquisition thread did not end in time; it is left to finish");
+      retired_.push_back(std::move(acquisition_));
+    }
+  }
+  bool hadFile = false;
+  {
+    std::lock_guard<std::mutex> records(recordMutex_);
+    ++runGeneration_;
+    recording_ = false;
+  }
+  bool writeFailed = false;
+  if (pipeline_->IsOpen()) {
+    hadFile = true;
+    const bool failedBefore = pipeline_->Failed();
+    if (!pipeline_->Finish() && !failedBefore) writeFailed = true;
+  }
+  state_ = type;
+  if (writeFailed) ReportBox(DeviceErrorText(kSystemError, kErrOperatingSystem));
+
+  bool keepFile = false;
+  if (hadFile) {
+    {
+      std::lock_guard<std::mutex> h(headerMutex_);
+      header_.EndDepth = depth_ * DepthFactor();
+      header_.EndTime = time_;
+    }
+    SetEndTime();
+    struct stat st {};
+    const std::string data = DataFilePath();
+    if (::stat(data.c_str(), &st) == 0 && st.st_size == 0) {
+      // Nothing was recorded: the file and its header go, the previous file
+      // of the chain no longer names it, and its name is free again.
+      ::unlink(data.c_str());
+      ::unlink(HeaderFilePath().c_str());
+      if (chainIndex_ > 0) WriteChainTo(previousStem_ + dataFileExt_, std::string());
+      pathStem_ = previousStem_;
+      --chainIndex_;
+    } else {
+      keepFile = true;
+    }
+  }
+  if (sink_ && setup_.realtimePrint && hadFile) sink_->StopRealtimePrint(-1);
+  SetProcessPriorityClass(ProcessPriorityClass::Normal);
+
+  int result = SwitchUnit(LoggingModeBlock{}, !unitGone) ? 1 : 0;
+  if (type == kStateError) {
+    SondePowerBlock off{};
+    std::uint32_t word = TB_STATUS_REQUEST_FAILED;
+    {
+      MutexGuard guard(DeviceMutex, kDeviceMutexWaitMs);
+      if (guard.Acquired()) word = SetSondePower(&off);
+    }
+    if ((word & 0xFFFF) != 0 && !unitGone) ReportBox(StatusText(word));
+  } else {
+    LoggingModeBlock monitor{setup_.loggingMode.comStd, setup_.loggingMode.toolType, 1000, 14, 0};
+    if (!SwitchUnit(monitor, !unitGone)) result = 0;
+    monitoring_ = true;
+  }
+  if (keepFile && !(WriteHeader() && WriteChannelHeader() && WriteCalibrationHeader()))
+    ShowMessageBox(LoadString(kStrCriticalHeader));
+  testMode_ = false;
+  return result;
+}
+
+}  // namespace qv

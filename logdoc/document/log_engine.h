@@ -1,0 +1,370 @@
+// The acquisition engine of one log, free of widgets: the log state, the
+// recording chain, the acquisition thread, the writer (through
+// RecordPipeline), the display pump, the header, well information and
+// calibration of the log. A log document of the framework owns one engine of
+// its tool (SixChannelEngine, TwelveChannelEngine) and drives it; tests drive
+// it headless.
+//
+// How a document drives it (every call on the GUI thread unless it says
+// otherwise):
+//   1. Construct the tool engine, fill Setup() (paths, sonde, log mode, step,
+//      logging-mode block, filters, calibration and user-function choices),
+//      Header() and Trailer(); set the record sink (the curve view) and the
+//      callbacks.
+//   2. InitialiseLog(1 live / 0 replay, tool kind, poll period): loads the
+//      calibration and the user function, sizes the windows and, live, puts
+//      the unit into monitor mode. (The monitor thread is the document's.)
+//   3. StartLogging(0) records, StartLogging(1000) runs a test that records
+//      nothing; ResumeWriter() after REC as the bars do (the writer of a
+//      recording runs from its start; the call is kept for the callers).
+//   4. Call PumpDisplay() from a timer (about every 40 ms) while the document
+//      lives, or when the wake callback asks: it lets the view take the new
+//      rows, hands the bars their values, rewrites the header once the first
+//      record fixed its start, and carries out a stop that a worker asked for
+//      (an error), showing its message. No worker touches a widget or waits
+//      for the GUI thread.
+//   5. StopLogging(4) pauses, StopLogging(99) stops for good, StopLogging(2)
+//      stops for a close. After an error stop (type 3) the callbacks'
+//      stopped(3) tells the document to close itself.
+//
+// The sound hand-over: full halves are queued for the writer (never a pulse
+// that a busy writer misses); a writer that falls behind by the whole queue
+// stops the log with an error instead of dropping records; a stop ends the
+// acquisition and joins it, then the writer writes every queued record and
+// the partial half and is joined; no thread is killed; a failed write stops
+// the log with "Can not write to destination file." and keeps what was
+// written. Each recording starts with an empty buffer, so a test run or an
+// earlier file never leaks records into a recording.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <ctime>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "devices/tbdevice/tbdevice.h"
+#include "header/header_info.h"
+#include "header/section_access.h"
+#include "header/user_function_ini.h"
+#include "logdoc/acquisition/record_pipeline.h"
+#include "platform/sync/sync.h"
+#include "sondedb/records/records.h"
+
+namespace qv {
+
+// The log state, one value read by every thread of the log.
+enum LogState : int {
+  kStateReady = -1,       // replay ready; a live log before its first recording
+  kStateRunning = 0,      // acquiring, testing or replaying
+  kStateLastBuffer = 1,   // the writer writes the last buffer
+  kStateStop = 2,         // every loop ends at its next pass
+  kStateError = 3,        // stopped after an error
+  kStatePaused = 4,       // logging paused
+  kStateStoppedForGood = 99,
+};
+
+// StartLogging modes.
+inline constexpr int kStartRecord = 0;
+inline constexpr int kStartTest = 1000;
+
+// Where the values of every record go: the curve view, through the document.
+class RecordSink {
+ public:
+  virtual ~RecordSink() = default;
+  // Record thread (acquisition or replay): one row of values per record.
+  virtual void AddSample(std::span<const double> values) = 0;
+  // Record thread, first record of a run: where the display starts (header units).
+  virtual void SetDisplayDepth(int /*depth*/) {}
+  // GUI thread, at StartLogging: the curves start again.
+  virtual void ResetCurves(bool /*restart*/) {}
+  // GUI thread, from PumpDisplay: the view takes the rows AddSample queued.
+  virtual void UpdateDisplay() {}
+  // GUI thread, with every header write: the channel sections; 1 on success.
+  virtual int WriteChannelHeader() { return 1; }
+  // GUI thread: the chart recorder (mode as the documents pass it).
+  virtual void StartRealtimePrint(int /*mode*/) {}
+  virtual void StopRealtimePrint(int /*mode*/) {}
+};
+
+// What the bars show, handed over by PumpDisplay after new data.
+struct LogStatus {
+  int state = kStateReady;
+  int elapsedMs = 0;       // time of the newest record
+  int depth = 0;           // header units (depth count x 50 or 10)
+  int logSpeed = 0;        // header units per minute
+  int tension = 0;
+  std::uint8_t analog[2] = {0, 0};
+  int receiverStatus = -1;
+  std::uint64_t records = 0;  // records of the current recording
+};
+
+struct LogEngineCallbacks {
+  // From any thread, coalesced: there is work for PumpDisplay.
+  std::function<void()> wake;
+  // GUI thread, from PumpDisplay.
+  std::function<void(const LogStatus&)> status;
+  // GUI thread: the engine stopped the log itself (type 3 after an error);
+  // the document closes.
+  std::function<void(int type)> stopped;
+  // GUI thread, at the end of a recording: the trailer text dialog over a copy
+  // of the four lines and the first file's header; true when it closed with
+  // OK. Without it the lines count as accepted.
+  std::function<bool(TrailerText& lines, const std::string& firstHeaderFile)> trailerDialog;
+};
+
+// The engine's sense of time. The acquisition loop paces itself with sleep
+// (which returns true when stop was signalled); today gives the header dates.
+// Tests put both on virtual time.
+struct LogClock {
+  std::function<bool(std::uint32_t ms, Event& stop)> sleep;
+  std::function<std::uint32_t()> tick;
+  std::function<std::time_t()> today;
+};
+
+// What the creator of a log (the new-log wizard, the replay settings) fills in
+// before InitialiseLog.
+struct LogSetup {
+  // Folder and name of the first data file, ending in a dot ("D/WELL.").
+  std::string pathStem;
+  int logMode = 10;          // 10 time, 11 up, 12 down
+  int sampleInterval = 10;   // sent to the unit by a live InitialiseLog
+  int depthStep = 10;        // header units per record
+  bool imperial = false;     // the log's depth unit is feet
+  int depthScale = 100;      // 1:N of the display
+  std::string sondeAbbreviation;
+  std::string sondeSerialNo;
+  // The unit's logging mode of a recording: communication standard, tool
+  // type, depth step in device units (or the time step), LogMode.
+  LoggingModeBlock loggingMode{};
+  std::array<ChannelFilter, kFilterTableSize> channelFilters{};
+  std::array<UserFunctionFilter, kUserFunctionFilterTableSize> userFunctionFilters{};
+  bool calibration = false;
+  bool calibrationFromHeader = false;
+  std::string calibrationFile;
+  bool userFunction = false;
+  std::string userLibrary;
+  bool realtimePrint = false;
+  int replayStartDepth = 0;
+  int replayEndDepth = 0;
+};
+
+// The logging speed: the mean of the last four non-zero interval speeds, in
+// header units per minute, renewed every seventh call or once a second.
+class LogSpeed {
+ public:
+  int Compute(int depth, int timeMs);
+  void Clear();
+  int Speed() const { return speed_; }
+
+ private:
+  double history_[4] = {};
+  int calls_ = 0;
+  int lastDepth_ = 0;
+  int lastTime_ = 0;
+  int speed_ = 0;
+};
+
+class LogEngine {
+ public:
+  LogEngine(std::size_t fileRecordSize, std::string dataFileExt, int toolKind);
+  virtual ~LogEngine();
+  LogEngine(const LogEngine&) = delete;
+  LogEngine& operator=(const LogEngine&) = delete;
+
+  // ---- set-up (GUI thread, before InitialiseLog)
+  LogSetup& Setup() { return setup_; }
+  const LogSetup& Setup() const { return setup_; }
+  // The header record. While a recording runs the acquisition thread writes
+  // its first record's LogMode, start depth, start time, step and depth unit
+  // into it holding HeaderLock().
+  HeaderInfo& Header() { return header_; }
+  const HeaderInfo& Header() const { return header_; }
+  std::mutex& HeaderLock() { return headerMutex_; }
+  TrailerText& Trailer() { return trailer_; }
+  void SetSink(RecordSink* sink) { sink_ = sink; }
+  RecordSink* Sink() const { return sink_; }
+  void SetCallbacks(LogEngineCallbacks callbacks) { callbacks_ = std::move(callbacks); }
+  void SetClock(LogClock clock);
+  // Bounds of the hand-over: records per half and halves the writer may fall
+  // behind (tests make them small).
+  void SetBuffering(std::size_t recordsPerHalf, std::size_t maxQueuedHalves);
+  RecordPipeline& Pipeline() { return *pipeline_; }
+
+  // ---- life of a log (GUI thread)
+  // mode 1 live, 0 replay. Live: the unit's logging off, the sample interval,
+  // monitor mode. Then the tool's part (windows, calibration, user
+  // function). False after a failure it has reported; the log stays usable.
+  virtual bool InitialiseLog(int mode, int pollPeriodMs);
+  // Returns 1 when the log runs, 0 after a failure it has reported.
+  virtual int StartLogging(int mode);
+  int ResumeWriter();
+  int SuspendWriter();
+  // type 2 close, 3 error, 4 pause, 99 stop for good. 1, or 0 when the unit
+  // could not be switched (reported). A second stop finds nothing to stop.
+  int StopLogging(int type);
+  // Runs the display pump once (see the top of this file).
+  void PumpDisplay();
+
+  // ---- state
+  int State() const { return state_.load(); }
+  // A worker met an error and asked for a stop that PumpDisplay has not
+  // carried out yet.
+  bool StopRequested() const;
+  bool IsLive() const { return live_; }
+  bool IsTestMode() const { return testMode_.load(); }
+  int ToolKind() const { return toolKind_; }
+  int ChainIndex() const { return chainIndex_; }
+  const std::string& PathStem() const { return pathStem_; }
+  std::string DataFilePath() const { return pathStem_ + dataFileExt_; }
+  std::string HeaderFilePath() const;
+  const std::string& DataFileExt() const { return dataFileExt_; }
+  const std::string& FirstFile() const { return firstFile_; }
+  const std::string& ChainTo() const { return chainTo_; }
+  // The document's title: the current stem without its dot.
+  std::string Title() const;
+  int PollPeriod() const { return pollPeriod_; }
+  int DisplayDepthOffset() const { return displayDepthOffset_; }
+  bool Monitoring() const { return monitoring_.load(); }
+  void SetMonitoring(bool on) { monitoring_ = on; }
+  // A sonde command was sent now: a second status byte of the next records
+  // reads "Sonde command in progress..." for up to 300000 ms.
+  void MarkSondeCommandSent();
+  LogStatus Status() const;
+  // Depth (counts) and time (ms) of the newest record read.
+  int Depth() const { return depth_.load(); }
+  int Time() const { return time_.load(); }
+  // Takes the flag set by a record that starts a new minute.
+  bool TakeMinuteMark() { return minuteMark_.exchange(false); }
+  // 50 with the system depth unit imperial, else 10.
+  static int DepthFactor();
+
+  // ---- header, well information and calibration
+  int WriteHeader();
+  virtual int WriteCalibrationHeader() { return 1; }
+  // 0 this file, 1 the next file of the chain, 2 the first file.
+  int SaveWellInfo(int mode);
+  void SetEndTime();
+  int LoadHeaderCalibration(CalibrationSet* set);
+  int LoadCalibrationFile(CalibrationSet* set);
+
+  // ---- replay records (replay thread or GUI thread; the loop is the document's)
+  virtual bool ReadReplayRecord() { return false; }
+  virtual bool RewindReplay() { return false; }
+  virtual bool SeekReplay(int /*depth*/) { return false; }
+  // Record thread: the current record into the recording (nothing while
+  // testing or replaying) and through the processing.
+  bool StoreRecord();
+  virtual bool ProcessRecord(bool forPrint) = 0;
+
+ protected:
+  // Acquisition thread, DeviceMutex held: one device read into the current
+  // record; the status word (17 for a record against the logging direction).
+  virtual std::uint32_t ReadPacket(int passThrough) = 0;
+  // The current record as a data-file record of fileRecordSize bytes.
+  virtual void EncodeFileRecord(std::span<std::uint8_t> out) const = 0;
+  // The tool's part of InitialiseLog.
+  virtual bool InitialiseTool(int mode) = 0;
+  // The first record of a run was read: the tool may reset per-run state.
+  virtual void StartRun() {}
+
+  // For the tool engines.
+  AnalogStatusBlock* AnalogStatus() { return &analog_; }
+  void SetDepthAndTime(int depth, int time) {
+    depth_ = depth;
+    time_ = time;
+  }
+  void SetMinuteMark() { minuteMark_ = true; }
+  int LastDepth() const { return lastDepth_; }
+  void SetLastDepth(int d) { lastDepth_ = d; }
+  int ComputeLogSpeed(int depth, int time) { return logSpeed_ = speed_.Compute(depth, time); }
+  int LastMinute() const { return lastMinute_; }
+  void SetLastMinute(int m) { lastMinute_ = m; }
+  void SetDisplayDepthOffset(int d) { displayDepthOffset_ = d; }
+  int LogType() const { return logType_; }
+  // Kind 2 message-line text of the depth check.
+  void ReportDepthCheck(int jump);
+
+ private:
+  int AcquisitionThread(Event& stop);
+  int StopLocked(int type);
+  int WriteChannelHeader() { return sink_ ? sink_->WriteChannelHeader() : 1; }
+  void StopFromWorker(int kind, int code, bool shown, bool unitGone);
+  bool SwitchUnit(const LoggingModeBlock& block, bool report);
+  bool OpenRecording();
+  void Wake();
+  std::time_t Today() const;
+
+  LogSetup setup_;
+  HeaderInfo header_;
+  std::mutex headerMutex_;
+  TrailerText trailer_;
+  RecordSink* sink_ = nullptr;
+  LogEngineCallbacks callbacks_;
+  LogClock clock_;
+
+  const std::size_t fileRecordSize_;
+  const std::string dataFileExt_;
+  const int toolKind_;
+  std::unique_ptr<RecordPipeline> pipeline_;
+
+  // Chain.
+  std::string pathStem_;
+  std::string previousStem_;
+  std::string firstFile_;
+  std::string chainTo_;
+  int chainIndex_ = -1;
+
+  int savedStartDepth_ = 0;  // the replay window chosen when the log was opened
+  int savedEndDepth_ = 0;
+  bool live_ = true;
+  int logType_ = 1;
+  int pollPeriod_ = -1;
+  int displayDepthOffset_ = 0;
+  std::atomic<int> state_{kStateReady};
+  std::atomic<bool> testMode_{false};
+  std::atomic<bool> monitoring_{false};
+
+  // Threads and the stop.
+  std::unique_ptr<Thread> acquisition_;
+  std::vector<std::unique_ptr<Thread>> retired_;  // threads a stop could not join in time
+  std::mutex stopMutex_;     // one stop at a time
+  std::mutex recordMutex_;   // the per-record work against a change of recording
+  std::atomic<bool> recording_{false};  // changed under recordMutex_: records go to the pipeline
+  // Changed under DeviceMutex and recordMutex_ when a run begins or ends: a
+  // record read under an older value belongs to an earlier run.
+  std::atomic<std::uint64_t> runGeneration_{0};
+  std::atomic<bool> firstRecord_{false};
+  std::atomic<bool> headerPending_{false};  // the first record fixed the header's start
+  std::atomic<bool> wakePending_{false};
+  // A stop a worker asked for, carried out by PumpDisplay.
+  mutable std::mutex errorMutex_;
+  bool errorPending_ = false;
+  int errorKind_ = 0, errorCode_ = 0;
+  bool errorShown_ = false;
+  bool unitGone_ = false;
+
+  // The current record's values as the acquisition thread leaves them.
+  AnalogStatusBlock analog_{};
+  std::atomic<int> depth_{0};
+  std::atomic<int> time_{0};
+  std::atomic<int> logSpeed_{0};
+  std::atomic<int> tension_{0};
+  std::atomic<int> analogBytes_{0};
+  std::atomic<int> receiverStatus_{-1};
+  std::atomic<bool> minuteMark_{false};
+  std::atomic<std::uint64_t> newData_{0};
+  std::uint64_t shownData_ = 0;
+  int lastDepth_ = 0;
+  int lastMinute_ = 0;
+  LogSpeed speed_;
+  std::atomic<bool> sondeCommandPending_{false};
+  std::atomic<std::uint32_t> sondeCommandTick_{0};
+};
+
+}  // namespace qv

@@ -1,0 +1,100 @@
+// Runs a log engine against the simulated unit on virtual time: every pause
+// of the acquisition loop moves the unit's clock by the poll period instead
+// of sleeping, and the test lets the clock run up to a limit, where the loop
+// waits until the test moves the limit on or stops the log.
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <span>
+#include <vector>
+
+#include "devices/simulator/unit/clock.h"
+#include "logdoc/document/log_engine.h"
+
+namespace qvtest {
+
+class VirtualPace {
+ public:
+  explicit VirtualPace(std::shared_ptr<qv::sim::VirtualClock> clock) : clock_(std::move(clock)) {}
+
+  // The engine's clock: sleeps move the unit's clock; the header date is fixed.
+  qv::LogClock Clock(std::time_t today = 1700000000) {
+    return {[this](std::uint32_t ms, qv::Event& stop) { return Sleep(ms, stop); },
+            [this] { return static_cast<std::uint32_t>(clock_->NowMs()); }, [today] { return today; }};
+  }
+
+  // Lets virtual time run up to ms and waits until the loop waits there.
+  // False when it did not get there (the loop ended) within the time-out.
+  bool RunUntil(std::uint64_t ms, std::chrono::milliseconds timeout = std::chrono::seconds(60)) {
+    std::unique_lock<std::mutex> lock(m_);
+    limit_ = ms;
+    parked_ = false;
+    cv_.notify_all();
+    return cv_.wait_for(lock, timeout, [this] { return parked_; });
+  }
+  // Lets the clock run freely (the benchmark).
+  void Unlimited() {
+    std::lock_guard<std::mutex> lock(m_);
+    unlimited_ = true;
+    cv_.notify_all();
+  }
+  std::uint64_t Now() const { return clock_->NowMs(); }
+
+ private:
+  bool Sleep(std::uint32_t ms, qv::Event& stop) {
+    std::unique_lock<std::mutex> lock(m_);
+    for (;;) {
+      if (stop.IsSet()) return true;
+      if (unlimited_ || clock_->NowMs() + ms <= limit_) {
+        clock_->Advance(ms);
+        return false;
+      }
+      parked_ = true;
+      cv_.notify_all();
+      cv_.wait_for(lock, std::chrono::milliseconds(2));
+    }
+  }
+
+  std::shared_ptr<qv::sim::VirtualClock> clock_;
+  std::mutex m_;
+  std::condition_variable cv_;
+  std::uint64_t limit_ = 0;
+  bool parked_ = false;
+  bool unlimited_ = false;
+};
+
+// A record sink that keeps what it was given.
+class RecordingSink : public qv::RecordSink {
+ public:
+  void AddSample(std::span<const double> values) override {
+    std::lock_guard<std::mutex> lock(m_);
+    rows_.emplace_back(values.begin(), values.end());
+  }
+  void SetDisplayDepth(int depth) override {
+    std::lock_guard<std::mutex> lock(m_);
+    displayDepths_.push_back(depth);
+  }
+  void ResetCurves(bool) override { ++resets; }
+  void UpdateDisplay() override { ++updates; }
+  std::vector<std::vector<double>> Rows() const {
+    std::lock_guard<std::mutex> lock(m_);
+    return rows_;
+  }
+  std::vector<int> DisplayDepths() const {
+    std::lock_guard<std::mutex> lock(m_);
+    return displayDepths_;
+  }
+  int resets = 0;   // GUI thread only
+  int updates = 0;  // GUI thread only
+
+ private:
+  mutable std::mutex m_;
+  std::vector<std::vector<double>> rows_;
+  std::vector<int> displayDepths_;
+};
+
+}  // namespace qvtest

@@ -1,0 +1,104 @@
+// The acquisition engine of a log on the simulated unit, on virtual time: the
+// files it leaves are compared with bytes built by hand from the script.
+#include "tests/logdoc/document/engine_test.h"
+
+namespace {
+
+using LogEngineTest = EngineTest;
+
+TEST_F(LogEngineTest, ThreeRecordsGiveTheFileTheScriptImplies) {
+  qv::SixChannelEngine engine;
+  Prepare(engine);
+  ASSERT_TRUE(engine.InitialiseLog(1, 10));
+  EXPECT_EQ(engine.State(), qv::kStateReady);
+  EXPECT_TRUE(engine.Monitoring());
+  Lower();
+  ASSERT_EQ(Start(engine, qv::kStartRecord), 1);
+  EXPECT_EQ(engine.State(), qv::kStateRunning);
+  EXPECT_FALSE(engine.Monitoring());
+  Records(3);
+  engine.PumpDisplay();
+  EXPECT_EQ(engine.StopLogging(qv::kStateStoppedForGood), 1);
+  EXPECT_EQ(engine.State(), qv::kStateStoppedForGood);
+  EXPECT_TRUE(boxes.Shown().empty()) << boxes.Shown()[0].text;
+
+  EXPECT_EQ(ReadBytes(folder / "WELL.LOG"), Hex("15 32 01 00 02 00 03 00 04 00 05 00 06 00 "
+                                                "15 32 11 00 12 00 13 00 14 00 15 00 16 00 "
+                                                "15 32 21 00 22 00 23 00 24 00 25 00 26 00"));
+  ExpectGolden(folder / "WELL.hed", "THREE.hed");
+  EXPECT_EQ(sink.Rows().size(), 3u);
+  EXPECT_EQ(sink.DisplayDepths(), std::vector<int>{100100});
+  EXPECT_GT(sink.updates, 0);
+  // The unit is back in monitor mode.
+  EXPECT_EQ(unit->State().loggingMode[6], 14);
+  EXPECT_TRUE(engine.Monitoring());
+}
+
+TEST_F(LogEngineTest, PauseThenRecordContinuesInTheNextFileOfTheChain) {
+  qv::SixChannelEngine engine;
+  Prepare(engine);
+  ASSERT_TRUE(engine.InitialiseLog(1, 10));
+  Lower();
+  ASSERT_EQ(Start(engine, qv::kStartRecord), 1);
+  Records(3);
+  ASSERT_EQ(engine.StopLogging(qv::kStatePaused), 1);
+  EXPECT_EQ(engine.State(), qv::kStatePaused);
+  EXPECT_EQ(unit->State().loggingMode[6], 14);
+  clock->Advance(1000);  // the sonde moves on while the log is paused
+  ASSERT_EQ(Start(engine, qv::kStartRecord), 1);
+  EXPECT_EQ(engine.Title(), (folder / "WELL1").string());
+  Records(2);
+  ASSERT_EQ(engine.StopLogging(qv::kStateStoppedForGood), 1);
+  // A third recording is refused once the log stopped for good.
+  EXPECT_EQ(Start(engine, qv::kStartRecord), 0);
+
+  EXPECT_EQ(ReadBytes(folder / "WELL.LOG"), SixRecords(0, 3));
+  EXPECT_EQ(ReadBytes(folder / "WELL1.LOG"), SixRecords(0, 2));  // the unit counts again from its new start
+  EXPECT_EQ(HeaderText(folder / "WELL.hed", "General", "ChainTo"), (folder / "WELL1").string());
+  EXPECT_EQ(HeaderText(folder / "WELL1.hed", "General", "ChainTo"), "");
+  // Each file's header places its own records.
+  EXPECT_EQ(HeaderInt(folder / "WELL.hed", "WellInfo", "Startdepth"), 100100);
+  EXPECT_EQ(HeaderInt(folder / "WELL.hed", "WellInfo", "EndDepth"), 100300);
+  const int secondStart = HeaderInt(folder / "WELL1.hed", "WellInfo", "Startdepth");
+  EXPECT_GT(secondStart, 100300 + 100 * 5);
+  EXPECT_EQ(HeaderInt(folder / "WELL1.hed", "WellInfo", "EndDepth"), secondStart + 100);
+  EXPECT_EQ(HeaderInt(folder / "WELL1.hed", "WellInfo", "StartTime"), 200);
+  EXPECT_TRUE(boxes.Shown().empty());
+}
+
+TEST_F(LogEngineTest, ATestRunRecordsNothingAndItsRecordsNeverReachTheRecording) {
+  qv::SixChannelEngine engine;
+  Prepare(engine);
+  ASSERT_TRUE(engine.InitialiseLog(1, 10));
+  Lower();
+  ASSERT_EQ(Start(engine, qv::kStartTest), 1);
+  EXPECT_TRUE(engine.IsTestMode());
+  EXPECT_EQ(unit->State().loggingMode[6], 10);  // the test runs on time
+  ASSERT_TRUE(pace->RunUntil(pace->Now() + 1000));
+  EXPECT_FALSE(fs::exists(folder / "WELL.LOG"));
+  EXPECT_GE(sink.Rows().size(), 5u);  // shown, not recorded
+  // REC during the test: the same thread goes on into a recording.
+  ASSERT_EQ(Start(engine, qv::kStartRecord), 1);
+  EXPECT_FALSE(engine.IsTestMode());
+  Records(4);
+  ASSERT_EQ(engine.StopLogging(qv::kStateStoppedForGood), 1);
+  EXPECT_EQ(ReadBytes(folder / "WELL.LOG"), SixRecords(0, 4));
+  EXPECT_EQ(HeaderInt(folder / "WELL.hed", "WellInfo", "StartTime"), 200);
+  EXPECT_EQ(HeaderInt(folder / "WELL.hed", "WellInfo", "Step"), 100);
+  EXPECT_FALSE(fs::exists(folder / "WELL1.LOG"));
+
+  // STP on a test run leaves nothing behind.
+  qv::SixChannelEngine second;
+  Prepare(second);
+  second.Setup().pathStem = (folder / "OTHER.").string();
+  ASSERT_TRUE(second.InitialiseLog(1, 10));
+  ASSERT_EQ(Start(second, qv::kStartTest), 1);
+  ASSERT_TRUE(pace->RunUntil(pace->Now() + 500));
+  ASSERT_EQ(second.StopLogging(qv::kStateStoppedForGood), 1);
+  EXPECT_EQ(second.State(), qv::kStateStoppedForGood);
+  EXPECT_FALSE(fs::exists(folder / "OTHER.LOG"));
+  EXPECT_FALSE(fs::exists(folder / "OTHER.hed"));
+  EXPECT_TRUE(boxes.Shown().empty());
+}
+
+}  // namespace
