@@ -381,8 +381,9 @@ void CLogWizardPage2::SaveChannelFilter(int channel) {
   if (channel < 1 || channel > 12) return;
   ChannelFilter& f = wizard_->m_Result.filters[static_cast<size_t>(channel - 1)];
   f.FilterWidth = 2 * widthSpin_->value() + 1;
-  // A list without a selection stores no filter.
-  f.FilterType = static_cast<std::uint8_t>(std::max(0, filterType_->currentIndex()));
+  // A stored kind the list does not offer shows no selection and is kept,
+  // never turned into a kind of its own.
+  if (filterType_->currentIndex() >= 0) f.FilterType = static_cast<std::uint8_t>(filterType_->currentIndex());
 }
 
 void CLogWizardPage2::OnHScroll() {

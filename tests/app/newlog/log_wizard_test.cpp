@@ -319,8 +319,12 @@ TEST_F(LogWizardTest, FiltersPerPhysicalChannel) {
   EXPECT_EQ(p2->FilterType()->currentIndex(), 3);
   EXPECT_EQ(w->m_Result.filters[11].FilterWidth, 7);
   p2->WidthSpin()->setValue(4);
-  ASSERT_TRUE(w->OnOK());
+  w->m_Result.filters[2].FilterType = 4;  // a kind the list does not offer
+  p2->ChannelSpin()->setValue(3);
   EXPECT_EQ(w->m_Result.filters[1].FilterWidth, 9);
+  EXPECT_EQ(p2->FilterType()->currentIndex(), -1);
+  ASSERT_TRUE(w->OnOK());
+  EXPECT_EQ(w->m_Result.filters[2].FilterType, 4);
 
   auto six = Open("KSTQ");
   ASSERT_TRUE(six->SetActivePage(1));
