@@ -16,7 +16,9 @@ bool IsFile(const std::string& path) {
 
 }  // namespace
 
-std::string UserFunctionFolder() { return FindFileNoCase(JoinPath(ProgramFolder(), "Userfunction")); }
+std::string UserFunctionFolder() {
+  return FindFileNoCase(JoinPath(ProgramFolder(), "Userfunction"));
+}
 
 std::string FindUserFunctionLibrary(const std::string& base) {
   for (const char* ext : {".so", ".DLL"}) {

@@ -31,7 +31,9 @@ int GetToolType(const std::string& name, bool isFile) {
   return type;
 }
 
-int GetComStd(const std::string& name, bool isFile) { return isFile ? GetFileComStd(name) : GetSondeComStd(name); }
+int GetComStd(const std::string& name, bool isFile) {
+  return isFile ? GetFileComStd(name) : GetSondeComStd(name);
+}
 
 bool FileNameTaken(const std::string& folder, const std::string& name, const std::string& extension) {
   return PathExists(FindFileNoCase(FormatC("%s%s.%s", folder.c_str(), name.c_str(), extension.c_str())));
@@ -61,7 +63,9 @@ std::vector<std::string> ListUserFunctions(const std::string& sonde, std::vector
   return names;
 }
 
-std::string DefaultLogFolder() { return FindFileNoCase(JoinPath(ProgramFolder(), "DATA")) + "/"; }
+std::string DefaultLogFolder() {
+  return FindFileNoCase(JoinPath(ProgramFolder(), "DATA")) + "/";
+}
 
 int LogModeOfRadio(int index) {
   static constexpr int kModes[] = {kLogModeUp, kLogModeDown, kLogModeTime, kLogModeAsync};

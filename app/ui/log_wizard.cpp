@@ -15,13 +15,13 @@
 
 #include "app/core/globals.h"
 #include "app/ui/frames.h"
+#include "header/user_function_ini.h"
 #include "platform/docview/qtext.h"
 #include "platform/docview/services.h"
 #include "platform/files/paths.h"
 #include "platform/text/cnum.h"
 #include "platform/text/msgbox.h"
 #include "platform/text/strings.h"
-#include "header/user_function_ini.h"
 #include "sondedb/calibration.h"
 #include "sondedb/display.h"
 #include "sondedb/lookups.h"
@@ -50,7 +50,9 @@ W* Named(W* w, int id) {
   return w;
 }
 
-bool Imperial() { return g_nDepthUnits != 0; }
+bool Imperial() {
+  return g_nDepthUnits != 0;
+}
 
 // The file name without folder and extension.
 std::string FileTitle(const std::string& path) {
@@ -321,15 +323,15 @@ bool CLogWizardPage2::OnSetActive() {
   const qv::LogWizardResult& r = wizard_->m_Result;
   coefficientFile_->setReadOnly(true);
   const bool enable = r.toolType != qv::kToolTeleviewer;
-  for (QWidget* w : std::initializer_list<QWidget*>{calibration_, browse_, filterType_, widthSpin_, userFunction_,
-                                                    functions_})
+  for (QWidget* w :
+       std::initializer_list<QWidget*>{calibration_, browse_, filterType_, widthSpin_, userFunction_, functions_})
     w->setEnabled(enable);
   channelNumber_->setText(QStringLiteral("1"));
 
   const bool hadUserFunction = userFunction_->isChecked();
   userFunction_->setChecked(false);
-  const bool offersFunctions = r.toolType == qv::kToolSixChannel || r.toolType == qv::kToolTwelveChannel ||
-                               r.toolType == qv::kToolSonic;
+  const bool offersFunctions =
+      r.toolType == qv::kToolSixChannel || r.toolType == qv::kToolTwelveChannel || r.toolType == qv::kToolSonic;
   if (offersFunctions) {
     userFunction_->setEnabled(true);
     functions_->setEnabled(true);

@@ -25,7 +25,7 @@ void FillUserFunctionCombo(const std::string& sonde, QComboBox* list, std::vecto
 
 class CLogWizardPage1 : public qv::PropertyPage {
   Q_OBJECT
-public:
+ public:
   explicit CLogWizardPage1(CLogWizard* sheet);
   bool OnInitDialog() override;
   void DoDataExchange(qv::DataExchange& dx) override;
@@ -48,10 +48,10 @@ public:
   std::string m_strUnits;
   int m_nLogMode = 0;
 
-protected:
+ protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+ private:
   CLogWizard* wizard_;
   QCheckBox* cblMode_;
   QLineEdit* fileName_;
@@ -64,7 +64,7 @@ private:
 
 class CLogWizardPage2 : public qv::PropertyPage {
   Q_OBJECT
-public:
+ public:
   explicit CLogWizardPage2(CLogWizard* sheet);
   bool OnInitDialog() override;
   bool OnSetActive() override;
@@ -99,7 +99,7 @@ public:
   int m_bUserFunction = 0;
   int m_nDepthScale = 3;
 
-private:
+ private:
   CLogWizard* wizard_;
   QPushButton* browse_;
   QCheckBox* calibration_;
@@ -117,7 +117,7 @@ private:
 
 class CLogWizard : public qv::PropertySheet {
   Q_OBJECT
-public:
+ public:
   explicit CLogWizard(QWidget* parent = nullptr);
   bool OnInitDialog() override;
   // Sets the sheet up and runs it modally unless page 1 already ended it;
@@ -138,7 +138,7 @@ public:
   // The libraries of the function list, in list order (not handed over).
   std::vector<std::string> m_UserFunctionPaths;
 
-private:
+ private:
   CLogWizardPage1 page1_;
   CLogWizardPage2 page2_;
   bool ended_ = false;

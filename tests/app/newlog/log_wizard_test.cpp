@@ -1,6 +1,8 @@
 // The new-log wizard driven offscreen on the shipped sonde database: page
 // set-up per tool type, the checks and choices of both pages, and what the
 // sheet hands over.
+#include "app/ui/log_wizard.h"
+
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
@@ -11,7 +13,6 @@
 #include <QRadioButton>
 #include <QScrollBar>
 
-#include "app/ui/log_wizard.h"
 #include "tests/app/newlog/fixture.h"
 #include "tests/support/qt_app.h"
 
@@ -180,8 +181,7 @@ TEST_F(LogWizardTest, FileNameCheckAsksBeforeOverwritingAndBrowseTakesFolderAndT
   p1->OnKillFocusFileName();
   EXPECT_EQ(p1->FileNameEdit()->text().toStdString(), "WELL7");
   ASSERT_EQ(boxes_.size(), 1u);
-  EXPECT_EQ(boxes_[0].text,
-            "A log file with this name already exists. Do you want to overwrite the existing file?");
+  EXPECT_EQ(boxes_[0].text, "A log file with this name already exists. Do you want to overwrite the existing file?");
   EXPECT_EQ(boxes_[0].flags, unsigned(qv::MB_YESNO | qv::MB_ICONQUESTION));
   answer_ = qv::IDNO;
   p1->OnKillFocusFileName();

@@ -1,8 +1,9 @@
 // The widget-free side of a new log: tool types of sondes and data files,
 // free log file names and the channel table.
+#include "app/newlog/new_log.h"
+
 #include <gtest/gtest.h>
 
-#include "app/newlog/new_log.h"
 #include "tests/app/newlog/fixture.h"
 
 namespace {
@@ -29,10 +30,9 @@ TEST_F(NewLogTest, ToolTypeOfDataFilesByExtensionAndCompanionsWhateverTheLetterC
     const char* name;
     int type;
   } const cases[] = {
-      {"F.log", 4},  {"C.LOG", 5},  {"B.Log", 4},  {"P.log", 1},  {"S.lgx", 10}, {"L.LGX", 10},
-      {"H.Lgx", 10}, {"T.LGX", 8},  {"V.lgx", 8},  {"U.LGX", 8},  {"X.btv", 2},  {"X.BTV", 2},
-      {"X.CBL", 5},  {"X.cbl", 5},  {"X.vdl", 4},  {"X.txt", -1}, {"X.", -1},    {"LOG", 1},
-      {"NODOT", -1},
+      {"F.log", 4}, {"C.LOG", 5},  {"B.Log", 4}, {"P.log", 1}, {"S.lgx", 10}, {"L.LGX", 10}, {"H.Lgx", 10},
+      {"T.LGX", 8}, {"V.lgx", 8},  {"U.LGX", 8}, {"X.btv", 2}, {"X.BTV", 2},  {"X.CBL", 5},  {"X.cbl", 5},
+      {"X.vdl", 4}, {"X.txt", -1}, {"X.", -1},   {"LOG", 1},   {"NODOT", -1},
   };
   for (const auto& c : cases) EXPECT_EQ(qv::GetToolType(dir + "/" + c.name, true), c.type) << c.name;
   EXPECT_EQ(qv::GetComStd(dir + "/S.lgx", true), 27);
@@ -44,7 +44,7 @@ TEST_F(NewLogTest, ToolTypeAndComStdOfTheShippedSondes) {
     const char* sonde;
     int type;
     int comStd;
-  } const cases[] = {{"KSTQ", 1, 1}, {"BTVS", 2, 12}, {"FWSS", 4, 4}, {"CBLS", 5, 3},
+  } const cases[] = {{"KSTQ", 1, 1}, {"BTVS", 2, 12}, {"FWSS", 4, 4},   {"CBLS", 5, 3},
                      {"HPFM", 6, 5}, {"TWCH", 8, 8},  {"SONQ", 10, 26}, {"NONE", -1, 0}};
   for (const auto& c : cases) {
     EXPECT_EQ(qv::GetToolType(c.sonde, false), c.type) << c.sonde;
