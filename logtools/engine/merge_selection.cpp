@@ -10,6 +10,7 @@
 #include "platform/profile/profile.h"
 #include "platform/text/cnum.h"
 #include "platform/text/msgbox.h"
+#include "userfunc/user_function_files.h"
 
 namespace qv {
 
@@ -87,17 +88,11 @@ void MergeSelection::Initialise() {
 }
 
 void MergeSelection::FillUserFunctionList() {
-  const std::string folder = JoinPath(ProgramFolder(), "Userfunction") + "/";
   userLibraries_.clear();
   userNames_.clear();
-  for (int n = -1; n < 100; ++n) {
-    const std::string stem = folder + "MRGE" + (n < 0 ? std::string() : std::to_string(n));
-    const std::string library = FindFileNoCase(stem + ".DLL");
-    const std::string definition = FindFileNoCase(stem + ".INI");
-    if (!FileExists(library) || !FileExists(definition)) continue;
-    userLibraries_.push_back(library);
-    std::string name = GetProfileText(definition, "General", "UPName", "???", 260);
-    userNames_.push_back(name.empty() ? "???" : name);
+  for (UserFunctionChoice& c : FindUserFunctions(UserFunctionFolder(), "MRGE")) {
+    userLibraries_.push_back(std::move(c.libraryPath));
+    userNames_.push_back(std::move(c.name));
   }
   userSelection_ = userLibraries_.empty() ? -1 : 0;
 }

@@ -1,6 +1,7 @@
 // The tool type of a recorded data file, from its extension and the files
 // beside it. The new-log wizard derives a sonde's tool type from the sonde
-// database and hands data files to GetFileToolType.
+// database; GetToolType (app/newlog) answers for both and hands data files
+// here.
 #pragma once
 
 #include <string>

@@ -1,30 +1,6 @@
 #include "logtools/las/las_dialog_model.h"
 
-#include <sys/stat.h>
-
-#include <cstdlib>
-
-#include "header/hed_file.h"
 #include "platform/files/paths.h"
-
-namespace {
-
-bool Exists(const std::string& path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0;
-}
-
-// An existing library of that base name: the shared object this system
-// builds, or a library under the name the Windows program gave it.
-std::string LibraryFor(const std::string& base) {
-  for (const char* ext : {".so", ".DLL"}) {
-    const std::string path = qv::FindFileNoCase(base + ext);
-    if (Exists(path)) return path;
-  }
-  return {};
-}
-
-}  // namespace
 
 IntervalChoices LasIntervalChoices(const HeaderInfo& header) {
   IntervalChoices choices;
@@ -63,21 +39,6 @@ int CheckLasTo(const HeaderInfo& header, int f, int t, int s) {
     if (s > 0 && t % s != 0) t = t / s * s;
   }
   return t;
-}
-
-std::vector<UserFunctionChoice> LasUserFunctionChoices(const std::string& folder, const std::string& abbreviation) {
-  std::vector<UserFunctionChoice> choices;
-  for (int n = -1; n <= 99; ++n) {
-    const std::string base = qv::JoinPath(folder, abbreviation + (n < 0 ? "" : std::to_string(n)));
-    const std::string ini = qv::FindFileNoCase(base + ".INI");
-    const std::string library = LibraryFor(base);
-    if (!Exists(ini) || library.empty()) continue;
-    HedFile file;
-    file.Load(ini);
-    std::string name = file.Get("General", "UPName", "???");
-    choices.push_back({name.empty() ? "???" : name, library});
-  }
-  return choices;
 }
 
 std::string LasPathFor(const std::string& logPath) {

@@ -22,6 +22,7 @@
 #include "platform/text/cnum.h"
 #include "platform/text/msgbox.h"
 #include "platform/text/strings.h"
+#include "userfunc/user_function_files.h"
 
 namespace {
 
@@ -307,7 +308,7 @@ void CLASCfg::OnBrowseCalibration() {
 }
 
 void CLASCfg::FillUserFunctionCombo() {
-  const std::string folder = qv::JoinPath(qv::ProgramFolder(), "Userfunction");
+  const std::string folder = qv::UserFunctionFolder();
   userFunctionPaths_.clear();
   userFunction_->clear();
   userFunction_->addItem(Text(kNotAvailable), -1);
@@ -316,7 +317,7 @@ void CLASCfg::FillUserFunctionCombo() {
   std::string library;
   ReadUserFunctionInfo(settings_.InputPath, &flag, &library);
   if (!settings_.InputPath.empty()) {
-    for (const UserFunctionChoice& choice : LasUserFunctionChoices(folder, header_.SondeAbbreviation)) {
+    for (const qv::UserFunctionChoice& choice : qv::FindUserFunctions(folder, header_.SondeAbbreviation)) {
       userFunctionPaths_.push_back(choice.libraryPath);
       userFunction_->addItem(QString::fromStdString(choice.name), static_cast<int>(userFunctionPaths_.size() - 1));
       if (flag != 0 && strcasecmp(library.c_str(), choice.libraryPath.c_str()) == 0)

@@ -292,20 +292,3 @@ TEST(DepthShift, AFullFileSystemLeavesEveryFileAsItWas) {
     }
   }
 }
-
-TEST(ToolType, FromExtensionAndCompanions) {
-  std::string dir = FreshFolder("tooltype");
-  WriteBytes(dir + "/F.log", "");
-  WriteBytes(dir + "/F.VDL", "");
-  WriteBytes(dir + "/C.LOG", "");
-  WriteBytes(dir + "/C.cbl", "");
-  WriteHeader(dir + "/S.HED", {.comStd = 27});
-  WriteHeader(dir + "/T.hed", {.comStd = 30});
-  struct Case {
-    const char* name;
-    int type;
-  };
-  const Case cases[] = {{"F.log", 4}, {"C.LOG", 5}, {"P.log", 1}, {"S.lgx", 10}, {"T.LGX", 8}, {"U.LGX", 8},
-                        {"X.btv", 2}, {"X.CBL", 5}, {"X.vdl", 4}, {"X.txt", -1}, {"LOG", 1},   {"NODOT", -1}};
-  for (const auto& c : cases) EXPECT_EQ(qv::GetFileToolType(dir + "/" + c.name), c.type) << c.name;
-}

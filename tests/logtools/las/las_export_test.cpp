@@ -490,6 +490,7 @@ TEST(LasExportTest, AnIndependentReaderReadsTheExportedFiles) {
 }  // namespace
 
 #include "logtools/las/las_dialog_model.h"
+#include "userfunc/user_function_files.h"
 
 namespace {
 
@@ -547,7 +548,7 @@ TEST(LasDialogModelTest, UserFunctionsOfASondeNeedAnIniAndALibrary) {
   Write(dir + "/OTHR.INI", "[General]\r\nUPName=Other sonde\r\n");
   Write(dir + "/OTHR.so", "");
   std::vector<std::string> names, libraries;
-  for (const UserFunctionChoice& c : LasUserFunctionChoices(dir, "KSTQ")) {
+  for (const qv::UserFunctionChoice& c : qv::FindUserFunctions(dir, "KSTQ")) {
     names.push_back(c.name);
     libraries.push_back(qv::FileNamePart(c.libraryPath));
   }
