@@ -147,6 +147,13 @@ uint32_t LiveDevice::SwitchLoggingOff() {
   return SendMode(0, 0, 0, 0);
 }
 
+uint32_t LiveDevice::SetSampleInterval(int interval) {
+  uint32_t st = 0;
+  if (!Locked([&] { return ::SetSampleInterval(static_cast<int16_t>(interval)); }, &st))
+    return TB_STATUS_REQUEST_FAILED;
+  return st;
+}
+
 uint32_t LiveDevice::EnterMonitorMode() {
   const uint32_t st = SendMode(comStd_, toolType_, 1000, 14);
   if (st == 0) monitoring_ = true;

@@ -53,6 +53,8 @@ class LiveDevice {
   // --- Mode switches. The result is the status word (0 when the unit took it).
   // Logging off: a zero logging-mode block.
   uint32_t SwitchLoggingOff();
+  // The sample interval, sent as a 16-bit value.
+  uint32_t SetSampleInterval(int interval);
   // Monitor mode (value 1000, mode 14) with the log's standard and tool type;
   // depth monitoring starts when the unit took it.
   uint32_t EnterMonitorMode();

@@ -2,6 +2,7 @@
 
 #include <thread>
 
+#include "app/core/device_services.h"
 #include "logdoc/monitor/live_device.h"
 #include "platform/trace/trace.h"
 
@@ -76,6 +77,43 @@ int MonitorThread::Body(Event& stop) {
   }
   device_.SetCancel(nullptr, {});
   return 0;
+}
+
+namespace {
+// A status word of a mode switch: its text in a box; false when bad.
+bool ModeStatusGood(uint32_t status, bool examineHigh) {
+  std::string text;
+  if (status & 0xFF)
+    FormatDeviceError(kUnitError, static_cast<int>(status & 0xFF), &text);
+  else if (examineHigh && (status & 0xFF00))
+    FormatDeviceError(kProcessorError, static_cast<int>((status >> 8) & 0xFF), &text);
+  else
+    return true;
+  ReportMessage(text, kErrorBox);
+  return false;
+}
+}  // namespace
+
+bool StartLiveMonitoring(LiveDevice& device, MonitorThread& monitor, int sampleInterval) {
+  if (!ModeStatusGood(device.SwitchLoggingOff(), true)) return false;
+  if (!monitor.Start(true)) {
+    ReportMessage(DeviceErrorText(kSystemError, kErrOperatingSystem), kErrorBox);
+    return false;
+  }
+  SetProcessPriorityClass(ProcessPriorityClass::High);
+  SetCurrentThreadPriority(ThreadPriority::Normal);
+  if (!ModeStatusGood(device.SetSampleInterval(sampleInterval), false)) return false;
+  if (!ModeStatusGood(device.EnterMonitorMode(), true)) return false;
+  device.SetMonitoring(true);
+  monitor.Resume();
+  return true;
+}
+
+bool EndLiveMonitoring(LiveDevice& device, MonitorThread& monitor, uint32_t timeoutMs) {
+  device.SetMonitoring(false);
+  const bool ended = monitor.Stop(timeoutMs);
+  device.EndMonitoring();
+  return ended;
 }
 
 }  // namespace qv

@@ -73,4 +73,15 @@ class MonitorThread {
   std::atomic<uint64_t> passes_{0};
 };
 
+// The live start of a log document: logging off, the monitor thread made
+// (suspended, highest priority; the process gets the high priority class and
+// the calling thread normal priority, best effort), the sample interval, the
+// monitor mode, then depth monitoring and the thread resumed. A failure is
+// shown in a box and the result is false; what was done by then stays.
+bool StartLiveMonitoring(LiveDevice& device, MonitorThread& monitor, int sampleInterval);
+// The end of a live document: the monitor thread is stopped (cooperatively,
+// within timeoutMs), then depth monitoring ends and logging goes off. False
+// when the thread did not end in time (the unit is switched off all the same).
+bool EndLiveMonitoring(LiveDevice& device, MonitorThread& monitor, uint32_t timeoutMs = 10000);
+
 }  // namespace qv

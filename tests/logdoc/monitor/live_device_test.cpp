@@ -293,3 +293,33 @@ TEST_F(LiveDeviceTest, MonitorThreadStopsWhileWaitingForTheDevice) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(LiveDeviceTest, LiveStartAndEndOfADocument) {
+  RecordingSink sink;
+  {
+    qv::MonitorThread monitor(device, &sink);
+    ASSERT_TRUE(qv::StartLiveMonitoring(device, monitor, 150));
+    EXPECT_EQ(SentWith(qv::sim::kCmdSampleInterval).at(0).data, (Bytes{150, 0}));
+    ASSERT_EQ(SentWith(qv::sim::kCmdLoggingMode).size(), 1u);
+    EXPECT_EQ(SentWith(qv::sim::kCmdLoggingMode)[0].data[6], 14);
+    MoveTo(300);
+    ASSERT_TRUE(WaitFor([&] { return sink.LastDepth() == 3000; }));
+    EXPECT_TRUE(qv::EndLiveMonitoring(device, monitor));
+    EXPECT_FALSE(monitor.Running());
+    EXPECT_FALSE(device.Monitoring());
+    EXPECT_FALSE(unit->State().logging);
+  }
+  EXPECT_TRUE(reports.boxes.empty());
+
+  // A unit that refuses the sample interval: the box, and no monitoring.
+  Faults([](qv::sim::Faults& f) { f.failControl = 1000; });
+  qv::MonitorThread monitor(device, &sink);
+  EXPECT_FALSE(qv::StartLiveMonitoring(device, monitor, 150));
+  EXPECT_EQ(reports.boxes.size(), 1u);
+  EXPECT_FALSE(device.Monitoring());
+  EXPECT_EQ(monitor.Passes(), 0u) << "the thread stays suspended";
+}
+
+}  // namespace
