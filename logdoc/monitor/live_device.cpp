@@ -1,5 +1,6 @@
 #include "live_device.h"
 
+#include <algorithm>
 #include <cstring>
 #include <thread>
 
@@ -88,6 +89,11 @@ void LiveDevice::SetCancel(const std::atomic<bool>* cancel, std::thread::id work
 bool LiveDevice::Cancelled() const {
   std::lock_guard lk(cancelMutex_);
   return cancel_ && cancelThread_ == std::this_thread::get_id() && cancel_->load();
+}
+
+int LiveDevice::ToHeaderUnits(int counts) {
+  const int64_t units = static_cast<int64_t>(counts) * DepthFactor();
+  return static_cast<int>(std::clamp<int64_t>(units, INT32_MIN, INT32_MAX));
 }
 
 int LiveDevice::DepthFactor() {
@@ -276,7 +282,7 @@ int LiveDevice::GetDepthReport(int16_t spare) {
   if (low == TB_STATUS_DATA) {
     if (high) FormatDeviceError(kProcessorError, high, &text);
     depth_ = depth;
-    speed_.Compute(depth * DepthFactor(), time);
+    speed_.Compute(ToHeaderUnits(depth), time);
   } else if (low == TB_STATUS_NO_DATA || low == TB_STATUS_DONE) {
     return static_cast<int>(st);  // nothing new to tell
   } else {
@@ -308,7 +314,7 @@ void LiveDevice::GetScopeShot() {
     }
     const ScopeShot& shot = High(st) ? *work : *scope_;
     depth_ = static_cast<int32_t>(shot.word0);
-    speed_.Compute(depth_ * DepthFactor(), static_cast<int>(shot.word1));
+    speed_.Compute(ToHeaderUnits(depth_), static_cast<int>(shot.word1));
   } else if (low != TB_STATUS_NO_DATA && low != TB_STATUS_DONE) {
     SwitchLoggingOff();
     scopeMode_ = false;

@@ -111,6 +111,11 @@ class LiveDevice {
   // --- Readings.
   // The depth factor: 50 when the system unit is feet, else 10.
   static int DepthFactor();
+  // Depth counts in header units, held to the int range (the counts come
+  // from the unit).
+  static int ToHeaderUnits(int counts);
+  // The current depth in header units.
+  int HeaderDepth() const { return ToHeaderUnits(depth_); }
   int Depth() const { return depth_; }  // depth counts
   void SetDepthCounts(int depth) { depth_ = depth; }
   int Time() const { return time_; }  // ms of the current record

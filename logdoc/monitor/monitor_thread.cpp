@@ -51,7 +51,7 @@ void MonitorThread::ReportBars(int timeMs) {
   if (!sink_) return;
   const AnalogStatusBlock a = device_.AnalogStatus();
   sink_->UpdateStatus(timeMs, a.status1, a.status2, device_.ReceiverStatus());
-  sink_->UpdateReadings(a.tension, device_.Depth() * LiveDevice::DepthFactor(), device_.LogSpeedValue());
+  sink_->UpdateReadings(a.tension, device_.HeaderDepth(), device_.LogSpeedValue());
 }
 
 int MonitorThread::Body(Event& stop) {

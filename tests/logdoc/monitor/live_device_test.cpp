@@ -178,9 +178,14 @@ TEST_F(LiveDeviceTest, DepthReportsAndTheirFaultsReportedOnce) {
   EXPECT_TRUE(device.Monitoring());
 
   EXPECT_EQ(device.GetDepthReport(1), TB_STATUS_NO_DATA);
+  // A depth far out of range from the unit: the header depth is held, not wrapped.
+  MoveTo(INT32_MAX / 4);
+  EXPECT_EQ(device.GetDepthReport(1), TB_STATUS_DATA);
+  EXPECT_EQ(device.HeaderDepth(), INT32_MAX);
   MoveTo(1500);
   EXPECT_EQ(device.GetDepthReport(1), TB_STATUS_DATA);
   EXPECT_EQ(device.Depth(), 1500);
+  EXPECT_EQ(device.HeaderDepth(), 15000);
   EXPECT_EQ(reports.Winch(), std::vector<std::string>{""}) << "the ready line, once";
 
   // A second status byte: the depth is taken and the fault reported once.
