@@ -99,6 +99,11 @@ class LiveUi : public livetest::LiveUnitTest {
 TEST_F(LiveUi, DepthReportsReachTheWinchBarCoalesced) {
   CWinchControl winch;
   winch.InitControls();
+  CSondeControl sonde;
+  sonde.InitControls(false);
+  qv::sim::UnitState s = unit->State();
+  s.analog = {57, 30, 0};  // supply current and voltage code
+  unit->SetState(s);
   Settle();
   ASSERT_EQ(device.EnterMonitorMode(), 0u);
   CountingSink sink;
@@ -121,6 +126,8 @@ TEST_F(LiveUi, DepthReportsReachTheWinchBarCoalesced) {
   EXPECT_LE(counter.calls, 3) << "the readings, the sonde status and the ready line, once each at most";
   EXPECT_EQ(winch.DepthDisplay()->Value(), FormatWinchDepth(20000)) << "the newest depth is shown";
   EXPECT_EQ(winch.MessageLine()->Text(), "Ready");
+  EXPECT_EQ(sonde.CurrentDisplay()->Value(), "57");
+  EXPECT_EQ(sonde.VoltageDisplay()->Value(), "120.0");
 }
 
 // Runs the cable dialog as the user would: checks what it shows, types the
