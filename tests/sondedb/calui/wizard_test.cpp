@@ -1,0 +1,294 @@
+// The calibration wizard driven through its handlers on virtual time against
+// scripted unit answers: every regime's run, the files it writes, the fits it
+// refuses and the channels it turns away.
+#include <QComboBox>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <array>
+#include <ctime>
+
+#include "app/core/globals.h"
+#include "platform/files/paths.h"
+#include "platform/text/strings.h"
+#include "sondedb/calui/wizard.h"
+#include "tests/sondedb/fixture.h"
+#include "tests/support/qt_app.h"
+
+namespace {
+
+// What the scripted unit answers: every packet carries these counts (rate
+// 50), a quarter of a second after the previous one.
+std::array<uint16_t, 6> g_counts{};
+int32_t g_packetMs = 0;
+uint32_t g_now = 0;
+std::vector<LoggingModeBlock> g_modes;
+std::vector<int16_t> g_commands;
+
+uint32_t ScriptedMode(LoggingModeBlock* b) {
+  g_modes.push_back(*b);
+  g_packetMs = 0;
+  return 0;
+}
+uint32_t ScriptedRead(SixChannelPacket* p, AnalogStatusBlock*, int) {
+  *p = SixChannelPacket{};
+  g_packetMs += 250;
+  p->time = g_packetMs;
+  p->rate = 50;
+  for (size_t c = 0; c < 6; ++c) p->channel[c] = g_counts[c];
+  return TB_STATUS_DATA;
+}
+uint32_t ScriptedCommand(SondeCommandBlock* b) {
+  g_commands.push_back(b->code);
+  return 0;
+}
+
+std::time_t Day(int d) {
+  std::tm tm{};
+  tm.tm_year = 105, tm.tm_mon = 2, tm.tm_mday = d, tm.tm_hour = 10, tm.tm_isdst = -1;
+  return mktime(&tm);
+}
+
+std::string Golden(const char* name) {
+  return sdbtest::ReadFile(std::string(QV_TEST_SOURCE_DIR "/golden/") + name);
+}
+
+struct Channel {
+  const char* title;
+  int physical;
+  int regime;
+  int method;
+  int points;
+  const char* unit;
+  int validity;
+};
+
+// The sonde of every run: density, the neutron pair (far detector listed
+// first), gamma, two calipers and a raw channel that is not calibrated.
+const Channel kChannels[] = {
+    {"DEN", 1, 1, 1, 2, "g/cc", 180}, {"FAR", 3, 2, 1, 2, "cps", 90}, {"NEU", 2, 2, 1, 2, "pu", 90},
+    {"GR", 4, 4, 1, 2, "API", 365},   {"CAL", 5, 7, 1, 3, "mm", 30},  {"CAL2", 6, 8, 2, 4, "in", 30},
+    {"RAW", 7, 0, 1, 0, "cps", -1},
+};
+
+class Wizard : public sdbtest::SondeDbTest {
+ protected:
+  void SetUp() override {
+    qvtest::App();
+    SondeDbTest::SetUp();
+    Sql("INSERT INTO SONDE (Sonde, Name, Abbreviation, SerialNumber, Type, ComStd, Voltage, CurrentLimit, Polarity,"
+        " CALIBFILE) VALUES (1, 'Density Neutron Caliper', 'KSTQ', '77', 1, 2, 120, 80, 90, 'KSTQ77')");
+    g_strCurrentSonde = "KSTQ";
+    mkdir(qv::CalibrationFolder().c_str(), 0755);
+    set.filePath = qv::JoinPath(qv::CalibrationFolder(), "KSTQ77.cal");
+    set.sondeName = "Density Neutron Caliper";
+    set.abbreviation = "KSTQ";
+    set.serialNumber = "77";
+    for (const Channel& c : kChannels) {
+      auto rec = std::make_unique<ChannelCalibration>();
+      rec->shortTitle = c.title;
+      rec->physicalChannel = c.physical;
+      rec->regime = c.regime;
+      rec->method = c.method;
+      rec->coefficientCount = c.points;
+      rec->unit = c.unit;
+      rec->validity = c.validity;
+      rec->calibratable = c.regime != 0 && c.method != 0;
+      if (c.points > 0) rec->coefficients = kIdentityCoefficients;
+      set.channels.push_back(std::move(rec));
+    }
+    sdbtest::WriteFile(set.filePath, "[General]\r\nSonde=KSTQ\r\nSerialNo=77\r\n");
+    beeps = 0;
+    previousBeep_ = qv::SetBeepHandler([this](unsigned) { ++beeps; });
+  }
+  void TearDown() override {
+    qv::SetBeepHandler(previousBeep_);
+    SondeDbTest::TearDown();
+  }
+
+  std::unique_ptr<CSondenCalibration> Open(std::time_t now) {
+    qv::CalibrationWizardServices s;
+    s.device = qv::CountingDevice{};
+    s.device.setLoggingMode = &ScriptedMode;
+    s.device.getSonde6ChannelPacket = &ScriptedRead;
+    s.device.sendSondeCommand = &ScriptedCommand;
+    s.clock = {[] { return ++g_now; }, [](uint32_t ms) { g_now += ms; }};
+    s.now = [now] { return now; };
+    auto w = std::make_unique<CSondenCalibration>(nullptr, s);
+    w->m_pCalibSet = &set;
+    w->EnsureInitialised();
+    return w;
+  }
+  static void Select(CSondenCalibration& w, const char* title) {
+    auto* list = static_cast<QComboBox*>(w.Item(CSondenCalibration::kChannelList));
+    list->setCurrentIndex(list->findText(title));
+    w.OnSelchangeChannel();
+  }
+  static void Type(CSondenCalibration& w, int id, const char* text) {
+    static_cast<QLineEdit*>(w.Item(id))->setText(text);
+  }
+  static bool Shown(CSondenCalibration& w, int id) { return !w.Item(id)->isHidden(); }
+  static std::string StepText(CSondenCalibration& w) {
+    return static_cast<QPushButton*>(w.Item(CSondenCalibration::kStepButton))->text().toStdString();
+  }
+  // Save, then Finish: the wizard ends with OK.
+  static void SaveAndFinish(CSondenCalibration& w) {
+    ASSERT_EQ(w.Step(), 100);
+    EXPECT_EQ(StepText(w), "Save");
+    w.OnContinue();
+    ASSERT_EQ(w.Step(), 101);
+    EXPECT_EQ(StepText(w), "Finish");
+    w.OnContinue();
+    EXPECT_EQ(w.EndCode(), qv::IDOK);
+  }
+  std::string HistoryPath() const { return qv::SiblingPath(set.filePath, ".hst"); }
+  std::vector<std::string> BoxTexts() const {
+    std::vector<std::string> out;
+    for (const auto& b : boxes_) out.push_back(b.text);
+    return out;
+  }
+
+  CalibrationSet set;
+  int beeps = 0;
+
+ private:
+  std::function<void(unsigned)> previousBeep_;
+};
+
+TEST_F(Wizard, EveryRegimeWritesTheCalibrationAndItsHistory) {
+  {
+    SCOPED_TRACE("density");
+    auto w = Open(Day(7));
+    Select(*w, "DEN");
+    EXPECT_EQ(w->Step(), 10);
+    EXPECT_EQ(w->PromptText(), qv::LoadString(32015));
+    w->OnContinue();  // power pause
+    EXPECT_EQ(w->PromptText(), qv::LoadString(32039));
+    EXPECT_TRUE(Shown(*w, CSondenCalibration::kOpenCaliper));
+    g_counts = {1200, 0, 0, 0, 0, 0};
+    w->OnContinue();  // aluminium
+    EXPECT_EQ(w->PromptText(), qv::LoadString(32010));
+    g_counts = {3600, 0, 0, 0, 0, 0};
+    w->OnContinue();  // water
+    EXPECT_TRUE(Shown(*w, CSondenCalibration::kJig1Edit));
+    EXPECT_FALSE(Shown(*w, CSondenCalibration::kPrompt));
+    Type(*w, CSondenCalibration::kJig2Edit, "");  // empty: the water default
+    w->OnContinue();
+    EXPECT_EQ(w->PromptText(),
+              "Average Counts in\nJig 1: \t1200 cps\nJig 2: \t3600 cps\n\nNormalisation coefficient determined:\n\n"
+              "A0 = -5076.9995\nA1 = 4.4658");
+    EXPECT_TRUE(Shown(*w, CSondenCalibration::kTrace));
+    SaveAndFinish(*w);
+  }
+  {
+    SCOPED_TRACE("neutron");
+    auto w = Open(Day(8));
+    Select(*w, "FAR");  // the pair's lower channel (NEU) receives the coefficients
+    EXPECT_EQ(w->SelectedIndex(), 2);
+    EXPECT_EQ(w->Step(), 20);
+    g_counts = {0, 6000, 12000, 0, 0, 0};
+    w->OnContinue();
+    EXPECT_EQ(w->PromptText(),
+              "Average LONG count:  12000\nAverage SHORT count: 6000\nRatio: 2.0000\n\n"
+              "Enter expected ratio and press 'Continue'");
+    Type(*w, CSondenCalibration::kValueEdit, "2.5");
+    w->OnContinue();
+    EXPECT_EQ(w->PromptText(), "Correction factor determined:\n\nA1 = 0.80");
+    EXPECT_FALSE(Shown(*w, CSondenCalibration::kTrace));
+    SaveAndFinish(*w);
+  }
+  {
+    SCOPED_TRACE("gamma");
+    auto w = Open(Day(9));
+    Select(*w, "GR");
+    g_counts = {0, 0, 0, 100, 0, 0};
+    w->OnContinue();
+    EXPECT_EQ(w->PromptText(), qv::LoadString(32035));
+    g_counts = {0, 0, 0, 1100, 0, 0};
+    w->OnContinue();
+    EXPECT_EQ(w->PromptText(), qv::LoadString(32036));
+    Type(*w, CSondenCalibration::kValueEdit, "200");
+    w->OnContinue();
+    EXPECT_EQ(w->PromptText(),
+              "Average Counts in\nBackground: \t100 cps\nAPI-Jig: \t1100 cps\n\nNormalisation coefficient "
+              "determined:\n\nA1 = 0.2000");
+    SaveAndFinish(*w);
+  }
+  {
+    SCOPED_TRACE("caliper with arm commands");
+    auto w = Open(Day(10));
+    Select(*w, "CAL");
+    EXPECT_EQ(w->Step(), 70);
+    EXPECT_TRUE(Shown(*w, CSondenCalibration::kUnitEdit));
+    Type(*w, CSondenCalibration::kUnitEdit, "inch");
+    w->OnContinue();
+    EXPECT_EQ(set.channels[4]->unit, "inch");
+    g_commands.clear();
+    w->OnOpenCaliper();
+    w->OnCloseCaliper();
+    EXPECT_EQ(g_commands, (std::vector<int16_t>{105, 105, 105, 105, 105, 135, 135, 135, 135, 135, 135, 135, 135, 135,
+                                                135}));
+    w->OnContinue();
+    EXPECT_EQ(w->PromptText(), qv::LoadString(32011));
+    // The offered jig count is the channel's point count; 5 jigs are refused
+    // with a beep.
+    EXPECT_EQ(static_cast<QLineEdit*>(w->Item(CSondenCalibration::kValueEdit))->text(), "3");
+    Type(*w, CSondenCalibration::kValueEdit, "5");
+    w->OnContinue();
+    EXPECT_EQ(beeps, 1);
+    EXPECT_EQ(w->Step(), 72);
+    Type(*w, CSondenCalibration::kValueEdit, "3");
+    w->OnContinue();
+    EXPECT_EQ(w->Step(), 73);
+    EXPECT_EQ(w->PromptText(), "Place sonde for caliper calibration into jig 1 and enter jig size.");
+    // Continue without a jig value asks for one.
+    w->OnContinue();
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{qv::LoadString(32379)});
+    const std::array<std::pair<const char*, uint16_t>, 3> jigs{{{"50", 1000}, {"80", 2000}, {"120", 4000}}};
+    for (const auto& [size, count] : jigs) {
+      Type(*w, CSondenCalibration::kValueEdit, size);
+      g_counts = {0, 0, 0, 0, count, 0};
+      w->OnContinue();
+    }
+    EXPECT_EQ(w->PromptText(), "Normalisation coefficients determined:\n\nA0 = 13.333\nA1 = 0.04\nA2 = -3.3333E-06");
+    SaveAndFinish(*w);
+  }
+  {
+    SCOPED_TRACE("caliper without arm commands");
+    auto w = Open(Day(11));
+    Select(*w, "CAL2");
+    w->OnContinue();
+    EXPECT_FALSE(Shown(*w, CSondenCalibration::kOpenCaliper));
+    EXPECT_EQ(w->PromptText(), qv::LoadString(32011));
+    Type(*w, CSondenCalibration::kValueEdit, "4");
+    w->OnContinue();
+    const std::array<std::pair<const char*, uint16_t>, 4> jigs{{{"2", 500}, {"4", 1500}, {"7", 2500}, {"12", 3500}}};
+    for (const auto& [size, count] : jigs) {
+      Type(*w, CSondenCalibration::kValueEdit, size);
+      g_counts = {0, 0, 0, 0, 0, count};
+      w->OnContinue();
+    }
+    SaveAndFinish(*w);
+  }
+  {
+    SCOPED_TRACE("density again: the history keeps what this save overwrites");
+    auto w = Open(Day(12));
+    Select(*w, "DEN");
+    w->OnContinue();
+    g_counts = {1000, 0, 0, 0, 0, 0};
+    w->OnContinue();
+    g_counts = {3000, 0, 0, 0, 0, 0};
+    w->OnContinue();
+    Type(*w, CSondenCalibration::kJig1Edit, "300");
+    Type(*w, CSondenCalibration::kJig2Edit, "10000");
+    w->OnContinue();
+    SaveAndFinish(*w);
+  }
+  EXPECT_EQ(BoxTexts(), std::vector<std::string>{qv::LoadString(32379)});
+  EXPECT_EQ(sdbtest::ReadFile(set.filePath), Golden("regimes.cal"));
+  EXPECT_EQ(sdbtest::ReadFile(HistoryPath()), Golden("regimes.hst"));
+}
+
+}  // namespace
