@@ -122,11 +122,12 @@ void CCorrectionTrace::paintEvent(QPaintEvent*) {
     const QString reference = QStr(FormatC("%.1f", owner_->References()[i]));
     p.drawText(x + 1 - fm.horizontalAdvance(reference) / 2, b - m + 5 + fm.ascent(), reference);
   }
-  // What the axes carry: counts up, the jig values across.
+  // What the axes carry: counts up the left, the jig values along the
+  // bottom (where a rising calibration curve leaves room).
   p.drawText(m - 7 - fm.horizontalAdvance(QStr(LoadString(kStrCps))), fm.ascent(), QStr(LoadString(kStrCps)));
   const unsigned legendId = owner_->Regime() == 1 ? kStrDensityLegend : kStrJigLegend;
   const QString legend = QStr(FormatC(LoadString(legendId).c_str(), owner_->LegendUnit().c_str()));
-  p.drawText(r - 4 - fm.horizontalAdvance(legend), fm.ascent(), legend);
+  p.drawText(r - 4 - fm.horizontalAdvance(legend), b - m - 4 - fm.descent(), legend);
 
   p.setClipRect(QRect(0, 0, r, b));
   p.setPen(QPen(QColor(255, 0, 0), 1));

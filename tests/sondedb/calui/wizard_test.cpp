@@ -9,6 +9,8 @@
 
 #include <array>
 #include <ctime>
+#include <functional>
+#include <unistd.h>
 
 #include "app/core/globals.h"
 #include "platform/files/paths.h"
@@ -289,6 +291,198 @@ TEST_F(Wizard, EveryRegimeWritesTheCalibrationAndItsHistory) {
   EXPECT_EQ(BoxTexts(), std::vector<std::string>{qv::LoadString(32379)});
   EXPECT_EQ(sdbtest::ReadFile(set.filePath), Golden("regimes.cal"));
   EXPECT_EQ(sdbtest::ReadFile(HistoryPath()), Golden("regimes.hst"));
+}
+
+
+// Drives a wizard from its selection to the fit with the counts given.
+using Script = std::function<void(CSondenCalibration&)>;
+
+TEST_F(Wizard, RefusedFitsShowWhyAndSaveNothing) {
+  struct Case {
+    const char* what;
+    const char* channel;
+    Script run;
+    unsigned text;
+  };
+  const Case cases[] = {
+      {"gamma: background not below the API jig", "GR",
+       [](CSondenCalibration& w) {
+         g_counts = {0, 0, 0, 500, 0, 0};
+         w.OnContinue();
+         w.OnContinue();
+         Type(w, CSondenCalibration::kValueEdit, "200");
+         w.OnContinue();
+       },
+       34003},
+      {"neutron: expected ratio 0", "NEU",
+       [](CSondenCalibration& w) {
+         g_counts = {0, 6000, 12000, 0, 0, 0};
+         w.OnContinue();
+         Type(w, CSondenCalibration::kValueEdit, "0");
+         w.OnContinue();
+       },
+       34002},
+      {"neutron: no near count", "NEU",
+       [](CSondenCalibration& w) {
+         g_counts = {0, 0, 12000, 0, 0, 0};
+         w.OnContinue();
+         Type(w, CSondenCalibration::kValueEdit, "2");
+         w.OnContinue();
+       },
+       34002},
+      {"caliper: two jigs with one count", "CAL2",
+       [](CSondenCalibration& w) {
+         g_counts = {0, 0, 0, 0, 0, 800};
+         w.OnContinue();
+         Type(w, CSondenCalibration::kValueEdit, "2");
+         w.OnContinue();
+         for (const char* size : {"5", "10"}) {
+           Type(w, CSondenCalibration::kValueEdit, size);
+           w.OnContinue();
+         }
+       },
+       34000},
+  };
+  const std::string before = sdbtest::ReadFile(set.filePath);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    boxes_.clear();
+    ::unlink(HistoryPath().c_str());
+    auto w = Open(Day(20));
+    Select(*w, c.channel);
+    c.run(*w);
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].text, qv::LoadString(c.text));
+    EXPECT_EQ(boxes_[0].flags & qv::MB_ICONSTOP, qv::MB_ICONSTOP);
+    EXPECT_EQ(w->PromptText(), qv::LoadString(c.text));
+    EXPECT_FALSE(Shown(*w, CSondenCalibration::kStepButton)) << "only Abort is left";
+    EXPECT_FALSE(Shown(*w, CSondenCalibration::kTrace));
+    w->OnContinue();
+    EXPECT_EQ(w->EndCode(), 0);
+    w->OnCancel();
+    EXPECT_EQ(w->EndCode(), qv::IDCANCEL);
+    EXPECT_EQ(sdbtest::ReadFile(set.filePath), before);
+    EXPECT_EQ(sdbtest::ReadFile(HistoryPath()),
+              "******  CALIBRATION-HISTORY FILE ******\r\nFile created: 20 Mar 05\r\n\r\n");
+  }
+}
+
+TEST_F(Wizard, ChannelsAndSetsItTurnsAway) {
+  auto add = [&](const char* title, int physical, int regime, int points) {
+    auto rec = std::make_unique<ChannelCalibration>();
+    rec->shortTitle = title;
+    rec->physicalChannel = physical;
+    rec->regime = regime;
+    rec->method = 1;
+    rec->calibratable = 1;
+    rec->coefficientCount = points;
+    if (points > 0) rec->coefficients = kIdentityCoefficients;
+    set.channels.push_back(std::move(rec));
+  };
+  set.channels.clear();
+  add("SPL", 1, 3, 2);
+  add("ODD", 2, 9, 2);
+  add("NEU", 3, 2, 2);
+  add("BARE", 4, 4, 0);
+  struct Case {
+    const char* channel;
+    std::vector<std::string> boxes;
+    unsigned prompt;
+    int endCode;
+  };
+  const Case cases[] = {
+      {"SPL", {qv::LoadString(32106)}, 32145, 0},
+      {"ODD", {}, 32105, 0},
+      {"NEU", {}, 32103, 0},
+      {"BARE", {qv::LoadString(32104)}, 32034, -1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.channel);
+    boxes_.clear();
+    auto w = Open(Day(21));
+    Select(*w, c.channel);
+    EXPECT_EQ(BoxTexts(), c.boxes);
+    EXPECT_EQ(w->PromptText(), qv::LoadString(c.prompt));
+    EXPECT_EQ(w->EndCode(), c.endCode);
+    if (c.endCode == 0) {
+      EXPECT_EQ(w->Step(), 0);
+      EXPECT_FALSE(Shown(*w, CSondenCalibration::kStepButton));
+    }
+  }
+  // Nothing to calibrate: only Abort is of use.
+  for (auto& rec : set.channels) rec->calibratable = 0;
+  auto none = Open(Day(21));
+  EXPECT_EQ(none->PromptText(), qv::LoadString(32038));
+  EXPECT_FALSE(Shown(*none, CSondenCalibration::kChannelList));
+  EXPECT_EQ(none->EndCode(), 0);
+  // A set without a sonde name ends the wizard at once.
+  set.sondeName.clear();
+  EXPECT_EQ(Open(Day(21))->Run(), -1);
+}
+
+TEST_F(Wizard, SondeMissingFromTheDatabaseEndsThePowerPause) {
+  set.abbreviation = "NONE";
+  auto w = Open(Day(22));
+  Select(*w, "GR");
+  w->OnContinue();
+  EXPECT_EQ(BoxTexts(), std::vector<std::string>{qv::LoadString(32179)});
+  EXPECT_EQ(w->EndCode(), -1);
+}
+
+TEST_F(Wizard, EnterNeverClosesAndAbortClosesTheArms) {
+  auto w = Open(Day(23));
+  Select(*w, "CAL");
+  w->OnContinue();
+  w->OnOpenCaliper();
+  w->OnOK();
+  EXPECT_EQ(w->EndCode(), 0);
+  g_commands.clear();
+  g_modes.clear();
+  w->OnCancel();
+  EXPECT_EQ(w->EndCode(), qv::IDCANCEL);
+  EXPECT_EQ(g_commands, std::vector<int16_t>{135});
+  EXPECT_TRUE(g_modes.empty()) << "no logging mode around the close on abort";
+}
+
+TEST_F(Wizard, TraceDrawsTheJigPointsAndTheFittedCurve) {
+  auto w = Open(Day(24));
+  Select(*w, "CAL2");
+  w->OnContinue();
+  Type(*w, CSondenCalibration::kValueEdit, "3");
+  w->OnContinue();
+  const std::array<std::pair<const char*, uint16_t>, 3> jigs{{{"100", 1000}, {"150", 2000}, {"300", 4000}}};
+  for (const auto& [size, count] : jigs) {
+    Type(*w, CSondenCalibration::kValueEdit, size);
+    g_counts = {0, 0, 0, 0, 0, count};
+    w->OnContinue();
+  }
+  ASSERT_EQ(w->Step(), 100);
+  auto* trace = static_cast<CCorrectionTrace*>(w->Item(CSondenCalibration::kTrace));
+  ASSERT_FALSE(trace->isHidden());
+  const int m = CSondenCalibration::kMargin;
+  const int h = trace->PlotHeight();
+  ASSERT_EQ(w->CurvePoints().size(), static_cast<size_t>(h - m)) << "one point per pixel row above the axis";
+  const QImage image = trace->grab().toImage();
+  const int g = CCorrectionTrace::kGutter;
+  auto colour = [&](int x, int y) { return image.pixelColor(g + x, y); };
+  // The curve passes through every jig point; its pixels are red.
+  const qv::TraceScale scale = w->Scale();
+  int red = 0;
+  for (const qv::TracePoint& pt : w->CurvePoints())
+    if (pt.x > m + 1 && pt.x < trace->PlotWidth() - 2 && pt.y > 1 && colour(pt.x, pt.y) == QColor(255, 0, 0)) ++red;
+  EXPECT_GT(red, 50);
+  for (int i = 0; i < 3; ++i) {
+    const int y = (h - m) - static_cast<int>(jigs[static_cast<size_t>(i)].second * scale.y + 0.5);
+    const int x = static_cast<int>(w->References()[i] * scale.x) + m;
+    const Coefficients& c = *set.channels[5]->coefficients;
+    EXPECT_NEAR(qv::EvaluateCalibration(c, jigs[static_cast<size_t>(i)].second), w->References()[i], 1e-9);
+    // The jig's count line and reference line are drawn in black.
+    EXPECT_EQ(colour((x + trace->PlotWidth()) / 2 + 1, y), QColor(Qt::black)) << i;
+    EXPECT_EQ(colour(x, (y + h - m) / 2 + 1), QColor(Qt::black)) << i;
+  }
+  // The axes: the count axis at the margin, the reference axis above it.
+  EXPECT_EQ(colour(m, h / 2), QColor(Qt::black));
+  EXPECT_EQ(colour(trace->PlotWidth() / 2 + 3, h - m), QColor(Qt::black));
 }
 
 }  // namespace
