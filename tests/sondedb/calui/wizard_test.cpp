@@ -10,14 +10,43 @@
 #include <array>
 #include <ctime>
 #include <functional>
+#include <utility>
 #include <unistd.h>
 
 #include "app/core/globals.h"
+#include "app/core/log_document.h"
 #include "platform/files/paths.h"
+#include "platform/text/cnum.h"
 #include "platform/text/strings.h"
+#include "sondedb/calui/command.h"
 #include "sondedb/calui/wizard.h"
 #include "tests/sondedb/fixture.h"
 #include "tests/support/qt_app.h"
+
+// The active document as the calibration command sees it: monitoring the
+// unit with a six-channel sonde's bytes.
+class CLogDoc : public LogDocumentShell {
+public:
+  int LogState() const override { return -1; }
+  bool IsTestMode() const override { return false; }
+  bool IsIdleDocument() const override { return true; }
+  bool HasLiveDepth() const override { return true; }
+  int StartLogging(int) override { return 0; }
+  int ResumeWriter() override { return 0; }
+  void StopLogging(int) override {}
+  int SendSondeCommand(SondeCommandBlock*) override { return 1; }
+  int SetSondePower(SondePowerBlock*) override { return 1; }
+  int SetWinch(WinchControlBlock*) override { return 1; }
+  void SetWinchMode(bool) override {}
+  void ComputePollInterval(int) override {}
+  void SetDepth(int) override {}
+  bool IsMonitoring() const override { return true; }
+  uint8_t ComStd() const override { return 2; }
+  uint8_t ToolType() const override { return 1; }
+  void OnReplayEnd(bool) override {}
+  std::string CalibrationFile() const override { return {}; }
+  bool CalibrationIsDataFile() const override { return false; }
+};
 
 namespace {
 
@@ -29,10 +58,11 @@ uint32_t g_now = 0;
 std::vector<LoggingModeBlock> g_modes;
 std::vector<int16_t> g_commands;
 
+uint32_t g_modeStatus = 0;  // what the next logging-mode call answers (then 0)
 uint32_t ScriptedMode(LoggingModeBlock* b) {
   g_modes.push_back(*b);
   g_packetMs = 0;
-  return 0;
+  return std::exchange(g_modeStatus, 0);
 }
 uint32_t ScriptedRead(SixChannelPacket* p, AnalogStatusBlock*, int) {
   *p = SixChannelPacket{};
@@ -429,6 +459,25 @@ TEST_F(Wizard, SondeMissingFromTheDatabaseEndsThePowerPause) {
   EXPECT_EQ(w->EndCode(), -1);
 }
 
+TEST_F(Wizard, CalibrationThatCannotBeWrittenIsNotFinished) {
+  set.filePath = folder_ + "/no-such-folder/KSTQ77.cal";
+  auto w = Open(Day(26));
+  Select(*w, "GR");
+  g_counts = {0, 0, 0, 100, 0, 0};
+  w->OnContinue();
+  g_counts = {0, 0, 0, 1100, 0, 0};
+  w->OnContinue();
+  Type(*w, CSondenCalibration::kValueEdit, "200");
+  w->OnContinue();
+  ASSERT_EQ(w->Step(), 100);
+  boxes_.clear();
+  w->OnContinue();
+  EXPECT_EQ(BoxTexts(), std::vector<std::string>{qv::FormatC(qv::LoadString(34005).c_str(), set.filePath.c_str())});
+  EXPECT_EQ(w->Step(), 100) << "Save stays offered; Finish never comes";
+  EXPECT_EQ(StepText(*w), "Save");
+  EXPECT_EQ(w->EndCode(), 0);
+}
+
 TEST_F(Wizard, EnterNeverClosesAndAbortClosesTheArms) {
   auto w = Open(Day(23));
   Select(*w, "CAL");
@@ -483,6 +532,81 @@ TEST_F(Wizard, TraceDrawsTheJigPointsAndTheFittedCurve) {
   // The axes: the count axis at the margin, the reference axis above it.
   EXPECT_EQ(colour(m, h / 2), QColor(Qt::black));
   EXPECT_EQ(colour(trace->PlotWidth() / 2 + 3, h - m), QColor(Qt::black));
+}
+
+
+TEST_F(Wizard, CalibrationCommandRunsTheWizardAndRecordsTheChannel) {
+  Sql("INSERT INTO CHANNEL (CHANNEL, SONDE, CHANNELPHYSIC, CHANNELLOGIC, REGIME, FORMULA, CalibrationPoints, Unit,"
+      " HeaderShort, NEXTUPDATE, LASTUPDATE) VALUES (11, 1, 4, 1, 4, 1, 2, 'API', 'GR', 365, '01/02/03')");
+  // A sonde calibrated for the first time: its file is made from the template.
+  Sql("UPDATE SONDE SET CALIBFILE = NULL");
+  ::unlink(set.filePath.c_str());
+  sdbtest::WriteFile(qv::JoinPath(qv::CalibrationFolder(), "Default.cal"),
+                     sdbtest::ReadFile(QV_TEST_SOURCE_DIR "/../../../resources/Calibration/Default.cal"));
+  CLogDoc doc;
+  SetLogDocumentResolver([](CLogDoc* d) -> LogDocumentShell* { return d; });
+  g_pActiveDoc = &doc;
+  qv::CalibrationWizardServices services;
+  services.device.setLoggingMode = &ScriptedMode;
+  services.device.getSonde6ChannelPacket = &ScriptedRead;
+  services.clock = {[] { return ++g_now; }, [](uint32_t ms) { g_now += ms; }};
+  services.now = [] { return Day(25); };
+  int runs = 0;
+  const qv::CalibrationWizardRunner gamma = [&](CSondenCalibration& w) {
+    ++runs;
+    w.EnsureInitialised();
+    Select(w, "GR");
+    g_counts = {0, 0, 0, 100, 0, 0};
+    w.OnContinue();
+    g_counts = {0, 0, 0, 1100, 0, 0};
+    w.OnContinue();
+    Type(w, CSondenCalibration::kValueEdit, "200");
+    w.OnContinue();
+    SaveAndFinish(w);
+    return w.EndCode();
+  };
+  auto modes = [] {
+    std::vector<std::array<int, 4>> out;
+    for (const LoggingModeBlock& b : g_modes) out.push_back({b.comStd, b.toolType, b.value, b.mode});
+    return out;
+  };
+  using Modes = std::vector<std::array<int, 4>>;
+  const std::array<int, 4> off{0, 0, 0, 0}, monitor{2, 1, 1000, 14};
+
+  // Sonde power off: nothing reaches the unit.
+  g_bSondePowerOn = 0;
+  g_modes.clear();
+  qv::RunCalibrationCommand(nullptr, services, gamma);
+  EXPECT_EQ(BoxTexts(), std::vector<std::string>{qv::LoadString(32373)});
+  EXPECT_TRUE(g_modes.empty());
+
+  // The unit does not take the logging switch-off: no wizard, monitoring back.
+  g_bSondePowerOn = 1;
+  boxes_.clear();
+  g_modes.clear();
+  g_modeStatus = 0x0081;
+  qv::RunCalibrationCommand(nullptr, services, gamma);
+  EXPECT_EQ(runs, 0);
+  EXPECT_EQ(BoxTexts(), std::vector<std::string>{qv::LoadString(32151)});
+  EXPECT_EQ(modes(), (Modes{off, off, monitor}));
+
+  // A finished calibration is recorded in the channel's row.
+  boxes_.clear();
+  g_modes.clear();
+  qv::RunCalibrationCommand(nullptr, services, gamma);
+  EXPECT_EQ(runs, 1);
+  EXPECT_TRUE(BoxTexts().empty());
+  const Modes seen = modes();
+  ASSERT_GE(seen.size(), 3u);
+  EXPECT_EQ(seen.front(), off);
+  EXPECT_EQ(Modes(seen.end() - 2, seen.end()), (Modes{off, monitor}));
+  EXPECT_EQ(Value("SELECT * FROM CHANNEL WHERE CHANNEL = 11", "LASTUPDATE"),
+            qv::FormatFileDate("%m/%d/%y", std::time(nullptr)));
+  EXPECT_EQ(qv::GetProfileText(qv::JoinPath(qv::CalibrationFolder(), "KSTQ77.cal"), "Channel4", "Coefficient1"), "0.2");
+
+  g_pActiveDoc = nullptr;
+  SetLogDocumentResolver(nullptr);
+  g_bSondePowerOn = 0;
 }
 
 }  // namespace
