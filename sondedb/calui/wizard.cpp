@@ -110,6 +110,9 @@ void CCorrectionTrace::paintEvent(QPaintEvent*) {
   p.setPen(QPen(Qt::black, 2));
   p.drawPolyline(QPolygon({QPoint(m, 0), QPoint(m, b - m), QPoint(r - 1, b - m)}));
 
+  // Labels stand on the dialog's face colour, over any line beneath them.
+  p.setBackgroundMode(Qt::OpaqueMode);
+  p.setBackground(palette().window());
   p.setPen(QPen(Qt::black, 1));
   const qv::TraceScale scale = owner_->Scale();
   for (int i = 0; i < owner_->PointCount() && i < kCoefficientSlots; ++i) {
@@ -129,6 +132,7 @@ void CCorrectionTrace::paintEvent(QPaintEvent*) {
   const QString legend = QStr(FormatC(LoadString(legendId).c_str(), owner_->LegendUnit().c_str()));
   p.drawText(r - 4 - fm.horizontalAdvance(legend), b - m - 4 - fm.descent(), legend);
 
+  p.setBackgroundMode(Qt::TransparentMode);
   p.setClipRect(QRect(0, 0, r, b));
   p.setPen(QPen(QColor(255, 0, 0), 1));
   const auto& curve = owner_->CurvePoints();
