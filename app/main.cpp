@@ -3,10 +3,12 @@
 
 #include "app/ui/frames.h"
 #include "platform/docview/services.h"
+#include "sondedb/calui/command.h"
 
 int main(int argc, char** argv) {
   QApplication qapp(argc, argv);
   qv::InstallQtServices();
+  Tools().calibration = [] { qv::RunCalibrationCommand(QApplication::activeWindow()); };
   int code = 0;
   {
     CPemmaroApp app;

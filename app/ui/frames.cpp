@@ -57,7 +57,8 @@ MainFrameTools& Tools() {
   static MainFrameTools tools{
       {}, {}, {}, {}, [](const std::string& path) {
         QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
-      }};
+      },
+      {}};
   return tools;
 }
 
@@ -180,6 +181,10 @@ bool CMainFrame::Create() {
   OnCommand(ID_USER_FUNCTIONS, [] {
     if (Tools().userFunctions) Tools().userFunctions();
   });
+  OnCommand(ID_CALIBRATION, [] {
+    if (Tools().calibration) Tools().calibration();
+  });
+  OnUpdate(ID_CALIBRATION, [](qv::CmdUI& ui) { ui.Enable(g_bHardwarePresent != 0); });
   OnCommand(ID_SELECT_SONDE, [this] { OnSelectSonde(); });
   OnUpdate(ID_SELECT_SONDE,
            [](qv::CmdUI& ui) { ui.Enable(!g_bLogDocumentOpen && !g_bSondePowerOn && !g_bUtilityActive); });

@@ -54,6 +54,8 @@ struct MainFrameTools {
   std::function<void()> exportLas;
   // Opens a text file in the text editor.
   std::function<void(const std::string& path)> editText;
+  // Tools/Calibration: the calibration wizard against the unit.
+  std::function<void()> calibration;
 };
 MainFrameTools& Tools();
 

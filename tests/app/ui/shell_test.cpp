@@ -276,6 +276,7 @@ TEST_F(ShellTest, CommandEnableTable) {
     EXPECT_FALSE(app->QueryCommand(ID_DATA_CHANNEL).Enabled());
     EXPECT_TRUE(app->QueryCommand(ID_HELP_FINDER).Enabled());
     EXPECT_TRUE(app->QueryCommand(ID_EXPORT_LAS).Enabled());
+    EXPECT_EQ(app->QueryCommand(ID_CALIBRATION).Enabled(), c.hardware);
     EXPECT_EQ(app->QueryCommand(kIdSondeControlBar).Checked(), c.sondeBarChecked);
     if (c.replay) {
       EXPECT_TRUE(app->QueryCommand(kIdReplayControlBar).Checked());
