@@ -376,7 +376,7 @@ void Lumbracoder::MakeRecord(uint64_t now) {
   s.comStd = std;
   s.pattern = data_.pattern;
   const RecordKind kind = KindOfMode(std, tool, mode);
-  const size_t count = (kind == RecordKind::CementBond || kind == RecordKind::FullWave) ? 20 : 1;
+  const size_t count = kind == RecordKind::FullWave ? 20 : (kind == RecordKind::CementBond ? 10 : 1);
   if (records_.size() + count > data_.queueCapacity) {
     overflow_ = true;  // the unit has no room: these are lost
     return;
