@@ -11,6 +11,8 @@
 #include <QScreen>
 #include <QSlider>
 
+#include <algorithm>
+
 #include "app/core/globals.h"
 #include "app/core/log_document.h"
 #include "app/ui/bars.h"
@@ -26,8 +28,16 @@ constexpr unsigned kStrStartTest = 32006;
 constexpr unsigned kStrStopTest = 32007;
 constexpr unsigned kStrPowerOn = 32373;
 
-// Dialog units of the dialog's font in pixels.
-QRect Du(int x, int y, int w, int h) { return QRect(x * 3 / 2, y * 13 / 8, w * 3 / 2, h * 13 / 8); }
+// Dialog units in pixels, from the average width and the height of the
+// dialog's font, so that the texts fit whatever font the desktop gives.
+struct DialogUnits {
+  int cx = 6, cy = 13;
+  explicit DialogUnits(const QFontMetrics& fm) {
+    cx = std::max(1, (fm.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")) / 26 + 1) / 2);
+    cy = std::max(1, fm.height());
+  }
+  QRect operator()(int x, int y, int w, int h) const { return QRect(x * cx / 4, y * cy / 8, w * cx / 4, h * cy / 8); }
+};
 
 template <class W>
 W* Place(W* w, unsigned id, const QRect& r) {
@@ -140,6 +150,7 @@ void CDataMonitor::paintEvent(QPaintEvent* event) {
 
 // ===========================================================================
 CSondeTestDlg::CSondeTestDlg(QWidget* parent) : qv::Dialog(parent), errorPost_(this) {
+  const DialogUnits Du(fontMetrics());
   setWindowTitle(QStringLiteral("Sonde Test Utility"));
   setModal(false);
   setFixedSize(Du(0, 0, 356, 211).size());
@@ -160,7 +171,7 @@ CSondeTestDlg::CSondeTestDlg(QWidget* parent) : qv::Dialog(parent), errorPost_(t
   separator2_->setFrameStyle(QFrame::HLine | QFrame::Sunken);
   auto* errorCaption = new QLabel(QStringLiteral("Reported hardware errors:"), this);
   errorCaption->setGeometry(Du(7, 168, 120, 9));
-  error_ = Place(new QLabel(QStringLiteral("No error"), this), kIdTestError, Du(7, 178, 232, 18));
+  error_ = Place(new QLabel(QStringLiteral("No error"), this), kIdTestError, Du(7, 178, 232, 20));
   error_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   error_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   showData_ = Place(new QCheckBox(QStringLiteral("Show Data"), this), kIdTestShowData, Du(248, 145, 50, 14));
@@ -217,8 +228,8 @@ bool CSondeTestDlg::OnInitDialog() {
   const qv::SondeTestLayout layout = qv::LayoutForTool(toolType, comStd);
   if (layout.family == qv::TestFamily::None) return false;
 
-  // The panels fill the frame, 6 pixels in from every side.
-  const QRect area = frame_->geometry().adjusted(6, 6, -6, -6);
+  // The panels fill the frame below its caption, 6 pixels in from every side.
+  const QRect area = frame_->geometry().adjusted(6, 6 + fontMetrics().height(), -6, -6);
   const std::vector<qv::PanelRect> rects = qv::StackPanels({area.x(), area.y(), area.width(), area.height()},
                                                            static_cast<int>(layout.panels.size()), layout.gap);
   std::vector<std::shared_ptr<qv::SharedTrace>> traces;

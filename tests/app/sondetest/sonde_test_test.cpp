@@ -292,7 +292,7 @@ TEST_F(SondeTestEngineTest, TeleviewerSweepsScrollIntoBothImages) {
   EXPECT_EQ(LoggingModes()[0], (Bytes{5, 2, 1, 0, 13}));
   EXPECT_EQ(engine->PollInterval(), 20);
   unit->SetDataOptions({true, 256, false, false});
-  clock->Advance(2);  // a sweep every millisecond
+  clock->Advance(2 * qv::sim::kTeleviewerTurnMs);  // a sweep per turn of the head
   ASSERT_EQ(engine->PollDevice(), TB_STATUS_DATA);
   ASSERT_EQ(engine->PollDevice(), TB_STATUS_DATA);
   const qv::MonitorTrace amplitude = traces[0]->Snapshot();

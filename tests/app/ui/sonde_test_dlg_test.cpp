@@ -196,7 +196,7 @@ TEST_F(SondeTestDlgTest, TeleviewerSweepsScrollAsGreyImages) {
   ASSERT_TRUE(dlg->Engine()->Running());
   EXPECT_FALSE(dlg->ShowDataButton()->isEnabled());  // no values for sweeps
   CDataMonitor* amplitude = dlg->Panels()[0];
-  ASSERT_TRUE(PumpUntil([&] { return amplitude->Trace()->Snapshot().Image()[0] != qv::MonitorTrace::kBlankLevel; }, 1));
+  ASSERT_TRUE(PumpUntil([&] { return amplitude->Trace()->Snapshot().Image()[0] != qv::MonitorTrace::kBlankLevel; }, 10));
   // The wall's amplitude (about 48 of 63) shows as dark grey across the newest line.
   const QImage shot = amplitude->grab().toImage();
   const QRgb newest = shot.pixel(shot.width() / 2, amplitude->contentsRect().top());
