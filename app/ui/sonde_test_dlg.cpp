@@ -180,11 +180,11 @@ CSondeTestDlg::CSondeTestDlg(QWidget* parent) : qv::Dialog(parent), errorPost_(t
   cableIf_ = Place(new QPushButton(QStringLiteral("Test Cable IF"), this), kIdTestCableIf, Du(302, 163, 48, 14));
   close_ = Place(new QPushButton(QStringLiteral("Close"), this), kIdTestClose, Du(302, 190, 48, 14));
   for (QPushButton* b : {start_, cable_, cableIf_, close_}) b->setAutoDefault(false);
-  zoomCaption_ = Place(new QLabel(QStringLiteral("Window Zoom"), this), kIdTestZoomCaption, Du(7, 199, 46, 9));
-  vCaption_ = Place(new QLabel(QStringLiteral("V"), this), kIdTestVCaption, Du(56, 199, 6, 9));
-  vZoom_ = Place(new QSlider(Qt::Horizontal, this), kIdTestVZoom, Du(63, 198, 70, 11));
-  hCaption_ = Place(new QLabel(QStringLiteral("H"), this), kIdTestHCaption, Du(138, 199, 6, 9));
-  hZoom_ = Place(new QSlider(Qt::Horizontal, this), kIdTestHZoom, Du(145, 198, 70, 11));
+  zoomCaption_ = Place(new QLabel(QStringLiteral("Window Zoom"), this), kIdTestZoomCaption, Du(7, 200, 56, 9));
+  vCaption_ = Place(new QLabel(QStringLiteral("V"), this), kIdTestVCaption, Du(66, 200, 6, 9));
+  vZoom_ = Place(new QSlider(Qt::Horizontal, this), kIdTestVZoom, Du(73, 199, 66, 11));
+  hCaption_ = Place(new QLabel(QStringLiteral("H"), this), kIdTestHCaption, Du(146, 200, 6, 9));
+  hZoom_ = Place(new QSlider(Qt::Horizontal, this), kIdTestHZoom, Du(153, 199, 66, 11));
   for (QWidget* w : std::initializer_list<QWidget*>{zoomCaption_, vCaption_, vZoom_, hCaption_, hZoom_}) w->hide();
 
   connect(start_, &QPushButton::clicked, this, [this] { OnStartTest(); });
@@ -200,6 +200,11 @@ CSondeTestDlg::CSondeTestDlg(QWidget* parent) : qv::Dialog(parent), errorPost_(t
 CSondeTestDlg::~CSondeTestDlg() { OnDestroy(); }
 
 CSondeTestDlg* CSondeTestDlg::Current() { return g_sondeTest.data(); }
+
+void CSondeTestDlg::CloseFor(const LogDocumentShell* doc) {
+  CSondeTestDlg* dlg = g_sondeTest.data();
+  if (dlg && doc && dlg->doc_ == doc) dlg->OnClose();
+}
 
 CSondeTestDlg* CSondeTestDlg::OnTestSonde(QWidget* parent) {
   if (g_sondeTest || g_bUtilityActive) return g_sondeTest.data();

@@ -89,6 +89,9 @@ public:
   // exists or another utility is active. The window, or null.
   static CSondeTestDlg* OnTestSonde(QWidget* parent);
   static CSondeTestDlg* Current();
+  // A document that goes closes the test that runs beside it first.
+  static void CloseFor(const LogDocumentShell* doc);
+  LogDocumentShell* Document() const { return doc_; }
 
   // Creates the window's content; false when the dialog ended at once (no
   // sonde, no document, a tool type it cannot test).

@@ -242,6 +242,18 @@ TEST_F(SondeTestDlgTest, CementBondWaveformsAndCableSettingsStopTheTest) {
   EXPECT_EQ(dlg->StartButton()->text(), "Start Test");
   EXPECT_EQ(doc.cableDialogs, 1);
   EXPECT_TRUE(doc.monitoring);
+
+  // A document that goes closes the test beside it, not one beside another.
+  dlg->StartButton()->click();
+  ASSERT_TRUE(dlg->Engine()->Running());
+  SondeTestDoc other;
+  CSondeTestDlg::CloseFor(&other);
+  EXPECT_EQ(CSondeTestDlg::Current(), dlg);
+  CSondeTestDlg::CloseFor(&doc);
+  Settle();
+  EXPECT_FALSE(CSondeTestDlg::Current());
+  EXPECT_EQ(g_bUtilityActive, 0);
+  EXPECT_EQ(LoggingModes().back(), (Bytes{2, 1, 0xE8, 0x03, 14}));
 }
 
 TEST_F(SondeTestDlgTest, DialogEndsAtOnceWithoutSomethingToTest) {
