@@ -19,8 +19,7 @@
 #include "platform/docview/qtext.h"
 #include "platform/text/msgbox.h"
 #include "platform/text/strings.h"
-#include "sondedb/acquisition.h"
-#include "sondedb/lookups.h"
+#include "app/newlog/new_log.h"
 
 namespace {
 
@@ -48,29 +47,19 @@ W* Place(W* w, unsigned id, const QRect& r) {
 
 QString Str(unsigned id) { return qv::QStr(qv::LoadString(id)); }
 
-int DatabaseToolType(const std::string& sonde) {
-  std::unique_ptr<qv::OwnedSondeRecordset> rs = qv::OpenSondeRecordset(sonde, "");
-  int type = -1;
-  try {
-    if (!rs || !qv::GetSondeType(rs.get(), &type)) type = -1;
-  } catch (const std::exception&) {
-    type = -1;
-  }
-  qv::CloseSondeRecordset(rs);
-  return type;
-}
-
 QPointer<CSondeTestDlg> g_sondeTest;
 
 }  // namespace
 
 SondeTestLookups& SondeTestSources() {
-  static SondeTestLookups lookups{DatabaseToolType, [](const std::string& s) { return qv::GetSondeComStd(s); }};
+  static SondeTestLookups lookups{[](const std::string& s) { return qv::GetToolType(s, false); },
+                                  [](const std::string& s) { return qv::GetComStd(s, false); }};
   return lookups;
 }
 
 void UseDatabaseSondeTestSources() {
-  SondeTestSources() = SondeTestLookups{DatabaseToolType, [](const std::string& s) { return qv::GetSondeComStd(s); }};
+  SondeTestSources() = SondeTestLookups{[](const std::string& s) { return qv::GetToolType(s, false); },
+                                        [](const std::string& s) { return qv::GetComStd(s, false); }};
 }
 
 // ===========================================================================
