@@ -49,6 +49,20 @@ public:
   // The log's calibration file ("" when none) and whether it is the data file itself.
   virtual std::string CalibrationFile() const = 0;
   virtual bool CalibrationIsDataFile() const = 0;
+
+  // What the sonde test asks of the document it runs beside. Monitoring on
+  // and off: the depth polling of the document's monitor thread.
+  virtual void SetMonitoring(bool) {}
+  // A read of the test delivered this elapsed time (ms) and raw depth.
+  virtual void SetReading(int /*timeMs*/, int /*depth*/) {}
+  // The logging speed in thousandths of the depth unit per minute from a
+  // depth in thousandths of the depth unit and a time in ms.
+  virtual int ComputeLogSpeed(int /*depth*/, int /*timeMs*/) { return 0; }
+  // The last sonde value the sonde bar shows.
+  virtual int SondeValue() const { return 0; }
+  // The cable settings dialog and the cable scope of the document.
+  virtual void OnChangeCableOptions() {}
+  virtual void OnScopeShot() {}
 };
 
 using LogDocumentResolver = LogDocumentShell* (*)(CLogDoc*);

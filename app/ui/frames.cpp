@@ -22,6 +22,7 @@
 #include "app/core/control_logic.h"
 #include "app/core/globals.h"
 #include "app/core/log_document.h"
+#include "app/ui/sonde_test_dlg.h"
 #include "app/ui/sources.h"
 #include "app/ui/sys_settings.h"
 #include "platform/docview/qtext.h"
@@ -140,6 +141,7 @@ std::vector<qv::MenuCommand> CMainFrame::MenuTable() {
       {"&Tools/&Select Sonde...", ID_SELECT_SONDE},
       {"&Tools/Sonde &Database...", ID_SONDE_DATABASE},
       {"&Tools/&Calibration...", ID_CALIBRATION},
+      {"&Tools/&Test Sonde...", ID_TEST_SONDE},
       {"&Tools/&Edit Calibration File...", ID_EDIT_CALIBRATION_FILE},
       {"&Tools/&User Functions...", ID_USER_FUNCTIONS},
       {"&Tools/-", 0},
@@ -188,6 +190,12 @@ bool CMainFrame::Create() {
   OnCommand(ID_SELECT_SONDE, [this] { OnSelectSonde(); });
   OnUpdate(ID_SELECT_SONDE,
            [](qv::CmdUI& ui) { ui.Enable(!g_bLogDocumentOpen && !g_bSondePowerOn && !g_bUtilityActive); });
+  // The sonde test runs beside the active live document.
+  OnCommand(ID_TEST_SONDE, [this] { CSondeTestDlg::OnTestSonde(this); });
+  OnUpdate(ID_TEST_SONDE, [](qv::CmdUI& ui) {
+    LogDocumentShell* doc = ActiveLogDocument();
+    ui.Enable(g_bHardwarePresent && doc && doc->LogState() != 0);
+  });
   OnCommand(ID_WRAP_CURVES, [this] { OnWrapCurves(); });
   OnUpdate(ID_WRAP_CURVES, [](qv::CmdUI& ui) { ui.SetCheck(g_bWrapCurves != 0); });
   OnCommand(ID_EXPORT_LAS, [] {

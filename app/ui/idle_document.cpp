@@ -1,6 +1,7 @@
 #include "idle_document.h"
 
 #include "app/core/globals.h"
+#include "app/ui/sonde_test_dlg.h"
 
 namespace {
 template <class F>
@@ -11,6 +12,7 @@ int Locked(F call) {
 }  // namespace
 
 CIdleMonitorDoc::~CIdleMonitorDoc() {
+  CSondeTestDlg::CloseFor(this);
   CLogDoc* self = reinterpret_cast<CLogDoc*>(this);
   g_pActiveDoc.compare_exchange_strong(self, nullptr);
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/core/log_document.h"
+#include "app/core/log_speed.h"
 #include "platform/docview/docview.h"
 
 class CIdleMonitorDoc : public qv::Document, public LogDocumentShell {
@@ -28,4 +29,8 @@ public:
   void OnReplayEnd(bool) override {}
   std::string CalibrationFile() const override { return {}; }
   bool CalibrationIsDataFile() const override { return false; }
+  int ComputeLogSpeed(int depth, int timeMs) override { return speed_.Compute(depth, timeMs); }
+
+private:
+  LogSpeedMeter speed_;
 };

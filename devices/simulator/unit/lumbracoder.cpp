@@ -352,7 +352,9 @@ void Lumbracoder::StartLogging() {
 }
 
 // Time modes make a record every period (the mode's value, in ms); the
-// logging directions make one at each crossing of a depth step.
+// logging directions make one at each crossing of a depth step. The
+// televiewer's asynchronous mode sends a sweep per turn of the probe's head,
+// whatever the mode's value (a depth step) says.
 void Lumbracoder::MakeRecord(uint64_t now) {
   const uint8_t std = state_.loggingMode[0], tool = state_.loggingMode[1], mode = state_.loggingMode[6];
   const auto value = static_cast<int16_t>(state_.loggingMode[2] | (state_.loggingMode[3] << 8));
@@ -365,6 +367,8 @@ void Lumbracoder::MakeRecord(uint64_t now) {
     } else if (now - lastRecordMs_ < static_cast<uint64_t>(value > 0 ? value : 1)) {
       return;
     }
+  } else if (mode == kTeleviewerAsyncMode) {
+    if (now - lastRecordMs_ < kTeleviewerTurnMs) return;
   } else if (now - lastRecordMs_ < static_cast<uint64_t>(value > 0 ? value : 1000)) {
     return;
   }
@@ -376,7 +380,7 @@ void Lumbracoder::MakeRecord(uint64_t now) {
   s.comStd = std;
   s.pattern = data_.pattern;
   const RecordKind kind = KindOfMode(std, tool, mode);
-  const size_t count = (kind == RecordKind::CementBond || kind == RecordKind::FullWave) ? 20 : 1;
+  const size_t count = kind == RecordKind::FullWave ? 20 : (kind == RecordKind::CementBond ? 10 : 1);
   if (records_.size() + count > data_.queueCapacity) {
     overflow_ = true;  // the unit has no room: these are lost
     return;

@@ -42,6 +42,11 @@ enum : uint8_t {
   kCmdSonicConfig = 0x53,
 };
 
+// The televiewer's asynchronous logging mode and the time one turn of its
+// head takes (one sweep each).
+constexpr uint8_t kTeleviewerAsyncMode = 13;
+constexpr uint64_t kTeleviewerTurnMs = 50;
+
 // One accepted vendor request: the command code, its direction and the data
 // that came with it (OUT) or went back (IN).
 struct Request {

@@ -109,8 +109,10 @@ std::vector<std::vector<uint8_t>> Segments(const SondeSample& s, bool fullWave) 
   std::vector<std::vector<uint8_t>> out;
   const int nearAt = NearArrival(s.depth), farAt = FarArrival(s.depth);
   const uint8_t gain = 12;
+  // A full-wave trace is 480 samples (segments 0-9), a cement-bond trace 240 (0-4).
+  const int segments = fullWave ? 10 : 5;
   for (int far = 0; far < 2; ++far) {
-    for (int n = 0; n < 10; ++n) {
+    for (int n = 0; n < segments; ++n) {
       std::vector<uint8_t> v = Head(71, s);
       v[8] = static_cast<uint8_t>(n | (far ? 0x80 : 0));
       v[9] = gain;

@@ -25,7 +25,8 @@ struct SondeSample {
   bool pattern = false;
 };
 
-// One record (waveform tools: the twenty segments near 0-9 then far 0-9).
+// One record (waveform tools: the near segments, then the far ones; 0-9 for
+// the full-wave sonic, 0-4 for cement bond).
 std::vector<std::vector<uint8_t>> MakeRecords(RecordKind kind, const SondeSample& s);
 
 // The first-arrival sample of the near and far waveforms at a depth.

@@ -102,6 +102,15 @@ class TbdeviceTest : public ::testing::Test {
 
   std::vector<qv::sim::Request> Sent() { return unit->Journal(); }
 
+  // The logging modes the unit was told, in order: standard, tool, value
+  // (little-endian) and mode byte of each.
+  std::vector<std::vector<uint8_t>> LoggingModes() {
+    std::vector<std::vector<uint8_t>> out;
+    for (const auto& r : unit->Journal())
+      if (r.code == qv::sim::kCmdLoggingMode && !r.in) out.push_back({r.data[0], r.data[1], r.data[2], r.data[3], r.data[6]});
+    return out;
+  }
+
   void Faults(const std::function<void(qv::sim::Faults&)>& change) {
     qv::sim::Faults f = unit->GetFaults();
     change(f);

@@ -150,3 +150,23 @@ TEST(SimulatedUnit, ScenarioFiles) {
   }
   fs::remove_all(dir);
 }
+
+// Time modes make a record per period of the mode's value; the televiewer's
+// asynchronous mode makes a sweep per turn of the head, whatever its value.
+TEST(SimulatedUnit, RecordsComeAtTheModesPace) {
+  struct Case {
+    uint8_t std, tool, value, mode;
+    size_t records;  // in 500 ms
+  };
+  for (const Case& c : {Case{2, 1, 100, 10, 5}, Case{5, 2, 1, 13, 500 / qv::sim::kTeleviewerTurnMs},
+                        Case{5, 2, 200, 13, 500 / qv::sim::kTeleviewerTurnMs}}) {
+    Attached a;
+    ASSERT_EQ(a.Out(Vendor(false, qv::sim::kCmdLoggingMode, 7), {c.std, c.tool, c.value, 0, 0, 0, c.mode}),
+              qv::usb::kSuccess);
+    a.clock->Advance(500);
+    uint8_t reply[8] = {};
+    uint32_t moved = 0;
+    a.unit.TransferDefaultPipe(a.device, true, reply, 8, &moved, Vendor(true, qv::sim::kCmdStatus, 8), 1000);
+    EXPECT_EQ(a.unit.QueuedRecords(), c.records) << int(c.mode) << " " << int(c.value);
+  }
+}
