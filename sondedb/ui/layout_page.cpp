@@ -39,7 +39,7 @@ constexpr int kToolFullWaveSonic = 4;
 constexpr unsigned kLinearGrid = 0x10000000;
 constexpr unsigned kLinearGridProperties = 268435460;
 constexpr unsigned kLogGridProperties = 16777220;
-constexpr int kGridWidth = 420;
+constexpr int kGridWidth = 600;
 
 const char* const kJoinStart =
     "SELECT * FROM CHANNELCOLUMN,COLUMNS WHERE CHANNELCOLUMN.CHANNEL = %u AND COLUMNS.COLUMN = "
@@ -89,7 +89,9 @@ CSondeDBPage3::CSondeDBPage3(QWidget* parent)
     f->setFixedSize(40, 20);
     f->setAutoFillBackground(true);
   }
-  styles_->setFixedHeight(8 * CLineStyleBox::kItemHeight + 6);
+  // All eight styles at once, without a scroll bar.
+  styles_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  styles_->setFixedHeight(8 * CLineStyleBox::kItemHeight + 2 * styles_->frameWidth() + 4);
 
   auto* curve = new QGroupBox(QStringLiteral("Curvestyle"), this);
   auto* curveLay = new QGridLayout(curve);

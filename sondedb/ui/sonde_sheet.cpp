@@ -80,11 +80,12 @@ CSondeDBSheet::CSondeDBSheet(QWidget* parent)
   AddPage(power_);
   AddPage(page2_);
   AddPage(page3_);
+  // No close box: the sheet ends through OK or Cancel only. Set before the
+  // sheet is first shown (changing the flags hides a shown window).
+  setWindowFlags((windowFlags() | Qt::CustomizeWindowHint | Qt::WindowTitleHint) & ~Qt::WindowCloseButtonHint);
 }
 
 bool CSondeDBSheet::OnInitDialog() {
-  // No close box: the sheet ends through OK or Cancel only.
-  setWindowFlags((windowFlags() | Qt::CustomizeWindowHint | Qt::WindowTitleHint) & ~Qt::WindowCloseButtonHint);
   SetButtonText(OkButton, qv::LoadString(kStrOk));
   HideButton(ApplyButton);
   HideButton(HelpButton);

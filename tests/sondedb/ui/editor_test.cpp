@@ -99,6 +99,24 @@ TEST_F(EditorTest, CancelLeavesTheDatabaseUnchangedAndOkStoresWhatThePagesShow) 
   }
 }
 
+TEST_F(EditorTest, SheetStaysOpenWhenShownAndHasNoCloseBox) {
+  OpenSheet s("KSTQ");
+  // A sheet that initialises as it is first shown, as a modal run does.
+  CSondeDBSheet sheet;
+  sheet.m_pDatabase = s.db.get();
+  sheet.m_pRecordset = s.rs.get();
+  // The flags are set before the first show: changing them on a shown
+  // window hides it, which would end a modal run at once.
+  EXPECT_FALSE(sheet.windowFlags() & Qt::WindowCloseButtonHint);
+  sheet.show();
+  qvtest::Settle();
+  EXPECT_TRUE(sheet.isVisible());
+  EXPECT_TRUE(sheet.ButtonWidget(qv::PropertySheet::ApplyButton)->isHidden());
+  EXPECT_EQ(sheet.ButtonWidget(qv::PropertySheet::OkButton)->text().toStdString(), "OK");
+  sheet.hide();
+  s.End(false);
+}
+
 TEST_F(EditorTest, SondePageKeepsStoredTextsForEmptyFieldsAndRefusesABadNumber) {
   OpenSheet s("KSTQ");
   CSondeDBPage1* page = s.sheet->SondePage();
