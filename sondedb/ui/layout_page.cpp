@@ -494,8 +494,12 @@ void CSondeDBPage3::OnShowGrid() {
 int CSondeDBPage3::SaveChannel(bool ask) {
   ChannelTrackAssignment* e = FindAssignment();
   if (!e) {
+    // Nothing shown has a layout row (a root item, or a sonde without
+    // channels): there is nothing to store, and the sheet can still be left
+    // with OK.
     qv::Trace("CSondeDBPage3::SaveChannel - failed\n");
-    return 0;
+    m_bModified = false;
+    return 1;
   }
   if (!m_bModified) return 1;
   const bool yes = ask ? AskSaveChanges() : true;

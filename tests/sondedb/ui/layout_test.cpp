@@ -3,6 +3,7 @@
 // clicks that only beep.
 #include <QCheckBox>
 #include <QColorDialog>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTreeWidget>
@@ -126,6 +127,18 @@ TEST_F(LayoutTest, StyleColourAndGridAreStoredAndNoLeavesThemUnsaved) {
   EXPECT_EQ(Layout(1, "HEADER"), "FALSE");
 }
 
+TEST_F(LayoutTest, SondeWithoutChannelsCanBeSavedWithOk) {
+  Sql("INSERT INTO SONDE (Name, Abbreviation, SerialNumber, Voltage) VALUES ('Empty', 'EMPT', '1', 10)");
+  Open("EMPT");
+  EXPECT_EQ(page_->Assignments().size(), 0u);
+  ASSERT_TRUE(open_->sheet->SetActivePage(1));
+  open_->sheet->PowerPage()->VoltageEdit()->setText("20");
+  ASSERT_TRUE(open_->sheet->SetActivePage(3));
+  EXPECT_TRUE(open_->sheet->OnOK());
+  Commit();
+  EXPECT_EQ(Value("SELECT * FROM SONDE WHERE Abbreviation = 'EMPT'", "Voltage"), "20");
+}
+
 TEST_F(LayoutTest, ClicksThatOnlyBeep) {
   Open("KSTQ");
   Show("Single point resistance");
@@ -137,7 +150,7 @@ TEST_F(LayoutTest, ClicksThatOnlyBeep) {
   page_->Tree()->setCurrentItem(page_->Tree()->topLevelItem(0));  // the root: no channel
   Click(5, 0);
   EXPECT_EQ(beeps_, 3);
-  EXPECT_FALSE(page_->OnKillActive());  // no channel with a layout is shown
+  EXPECT_TRUE(page_->OnKillActive());  // nothing to store: the page can be left
   Commit();
 
   beeps_ = 0;
