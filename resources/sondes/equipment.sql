@@ -15,8 +15,8 @@ INSERT INTO SonicParams ("SONDE", "SampleRate", "GainRx1", "GainRx2", "GainRx3",
   SELECT "Sonde", 4, 2, 4, 4, 8, 8, 8 FROM SONDE WHERE "Type" IN (4, 5, 10);
 -- The curves of the shipped sondes are shown: each channel gets a legend line
 -- in its track, in the order of the channels, a scale with the minimum at the
--- left, a solid print line and a colour by its line.
-UPDATE CHANNELCOLUMN SET "HEADER" = 1, "SCALE" = 1, "LINESTYLE" = 1,
+-- left and a colour by its line (the print line stays the thin solid one).
+UPDATE CHANNELCOLUMN SET "HEADER" = 1, "SCALE" = 1,
   "HEADERLINE" = (SELECT COUNT(*) FROM CHANNELCOLUMN o WHERE o."COLUMNSTART" = CHANNELCOLUMN."COLUMNSTART"
                   AND o."CHANNEL" < CHANNELCOLUMN."CHANNEL"),
   "LINECOLOUR" = CASE (SELECT COUNT(*) FROM CHANNELCOLUMN o WHERE o."COLUMNSTART" = CHANNELCOLUMN."COLUMNSTART"
