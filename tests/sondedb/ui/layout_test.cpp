@@ -100,6 +100,19 @@ TEST_F(LayoutTest, PlacingRemovingAndSpanningAreStoredForTheShownChannel) {
   EXPECT_EQ(Layout(3, "COLUMNEND"), Track(3));
 }
 
+TEST_F(LayoutTest, TracksAreFoundByTheirOrderWhateverTheirKeys) {
+  // Track 3 of the sonde got a key far from its other tracks' keys.
+  const std::string old = Track(3);
+  Sql("UPDATE COLUMNS SET COLUMN = 900 WHERE COLUMN = " + old);
+  Sql("UPDATE CHANNELCOLUMN SET COLUMNSTART = 900, COLUMNEND = 900 WHERE COLUMNSTART = " + old);
+  Open("KSTQ");
+  Click(1, 3);  // "Natural gamma" into Track 3
+  EXPECT_TRUE(page_->OnKillActive());
+  Commit();
+  EXPECT_EQ(Layout(1, "COLUMNSTART"), "900");
+  EXPECT_EQ(Layout(1, "COLUMNEND"), "900");
+}
+
 TEST_F(LayoutTest, StyleColourAndGridAreStoredAndNoLeavesThemUnsaved) {
   curveview::SetDialogRunner([](QDialog& d) {
     static_cast<QColorDialog&>(d).setCurrentColor(QColor(0, 0, 255));
