@@ -167,7 +167,10 @@ CSondeDBPage2::CSondeDBPage2(QWidget* parent)
   connect(filterType_, QOverload<int>::of(&QComboBox::activated), this, [this] { OnFilterTypeChanged(); });
 }
 
-CSondeDBPage2::~CSondeDBPage2() = default;
+CSondeDBPage2::~CSondeDBPage2() {
+  // The tree's own teardown must not reach the half-destroyed page.
+  tree_->blockSignals(true);
+}
 
 void CSondeDBPage2::DoDataExchange(qv::DataExchange& dx) {
   qv::DDX_Text(dx, name_, m_strHeaderDescription);

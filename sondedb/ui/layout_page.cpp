@@ -139,7 +139,10 @@ CSondeDBPage3::CSondeDBPage3(QWidget* parent)
   grid_->OnKeyPress([this](char16_t key) { OnKeyPressGrid(key); });
 }
 
-CSondeDBPage3::~CSondeDBPage3() = default;
+CSondeDBPage3::~CSondeDBPage3() {
+  // The tree's own teardown must not reach the half-destroyed page.
+  tree_->blockSignals(true);
+}
 
 bool CSondeDBPage3::Televiewer() const {
   return m_pSheet && m_pSheet->m_nSondeType == kToolTeleviewer;
