@@ -1,5 +1,6 @@
 #include "frames.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDialogButtonBox>
@@ -33,6 +34,7 @@
 #include "platform/text/strings.h"
 #include "platform/trace/trace.h"
 #include "sondedb/sondedb.h"
+#include "sondedb/ui/sondedb_commands.h"
 
 namespace {
 constexpr unsigned kStrFt = 32078;
@@ -56,9 +58,11 @@ bool StartsWithNoCase(const std::string& s, const std::string& prefix) {
 // ===========================================================================
 MainFrameTools& Tools() {
   static MainFrameTools tools{
-      {}, {}, {}, {}, [](const std::string& path) {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
-      },
+      [] { qv::RunSondeDatabaseEditor(QApplication::activeWindow()); },
+      [] { return qv::RunSondeSelection(QApplication::activeWindow()); },
+      {},
+      {},
+      [](const std::string& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path))); },
       {}};
   return tools;
 }

@@ -501,6 +501,26 @@ std::vector<Database::ColumnInfo> Database::TableColumns(const std::string& tabl
   return cols;
 }
 
+// ---- Savepoint
+
+Savepoint::Savepoint(Database* db, const std::string& name) : db_(db), name_(QuoteName(name)) {
+  db_->Execute("SAVEPOINT " + name_);
+}
+
+Savepoint::~Savepoint() {
+  if (done_) return;
+  try {
+    db_->Execute("ROLLBACK TO " + name_);
+    db_->Execute("RELEASE " + name_);
+  } catch (const Error&) {
+  }
+}
+
+void Savepoint::Release() {
+  db_->Execute("RELEASE " + name_);
+  done_ = true;
+}
+
 // ---- Recordset
 
 void Recordset::RequireOpen() const {

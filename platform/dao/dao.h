@@ -139,6 +139,23 @@ class Database {
   std::string path_;
 };
 
+// A group of changes that stands or falls together: a savepoint, so that it
+// also nests inside a transaction the caller already holds. Release() keeps
+// the changes; destruction without it rolls them back.
+class Savepoint {
+ public:
+  Savepoint(Database* db, const std::string& name);
+  ~Savepoint();
+  Savepoint(const Savepoint&) = delete;
+  Savepoint& operator=(const Savepoint&) = delete;
+  void Release();
+
+ private:
+  Database* db_;
+  std::string name_;
+  bool done_ = false;
+};
+
 class Recordset {
  public:
   explicit Recordset(Database* db) : db_(db) {}

@@ -13,3 +13,13 @@ INSERT INTO GAUGE ("WINCH", "ENCODER", "SONDE", "TENSIONGAUGE") SELECT 0, 0, "So
 -- Probe settings of the sonic sondes (full-wave sonic, cement bond, sonic).
 INSERT INTO SonicParams ("SONDE", "SampleRate", "GainRx1", "GainRx2", "GainRx3", "ThresholdRx1", "ThresholdRx2", "ThresholdRx3")
   SELECT "Sonde", 4, 2, 4, 4, 8, 8, 8 FROM SONDE WHERE "Type" IN (4, 5, 10);
+-- The curves of the shipped sondes are shown: each channel gets a legend line
+-- in its track, in the order of the channels, a scale with the minimum at the
+-- left and a colour by its line (the print line stays the thin solid one).
+UPDATE CHANNELCOLUMN SET "HEADER" = 1, "SCALE" = 1,
+  "HEADERLINE" = (SELECT COUNT(*) FROM CHANNELCOLUMN o WHERE o."COLUMNSTART" = CHANNELCOLUMN."COLUMNSTART"
+                  AND o."CHANNEL" < CHANNELCOLUMN."CHANNEL"),
+  "LINECOLOUR" = CASE (SELECT COUNT(*) FROM CHANNELCOLUMN o WHERE o."COLUMNSTART" = CHANNELCOLUMN."COLUMNSTART"
+                       AND o."CHANNEL" < CHANNELCOLUMN."CHANNEL") % 6
+                   WHEN 0 THEN 255 WHEN 1 THEN 16711680 WHEN 2 THEN 32768 WHEN 3 THEN 0 WHEN 4 THEN 16711935
+                   ELSE 8421376 END;

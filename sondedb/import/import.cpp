@@ -16,29 +16,6 @@ namespace {
 constexpr unsigned kValueSize = 1024;
 constexpr int kMaxCommands = 100;
 
-// One import or removal as a unit. A savepoint rather than a transaction, so
-// that it also nests inside a transaction a caller already holds.
-class Unit {
- public:
-  explicit Unit(dao::Database* db) : db_(db) { db_->Execute("SAVEPOINT sonde_rows"); }
-  ~Unit() {
-    if (done_) return;
-    try {
-      db_->Execute("ROLLBACK TO sonde_rows");
-      db_->Execute("RELEASE sonde_rows");
-    } catch (const dao::Error&) {
-    }
-  }
-  void Commit() {
-    db_->Execute("RELEASE sonde_rows");
-    done_ = true;
-  }
-
- private:
-  dao::Database* db_;
-  bool done_ = false;
-};
-
 std::string U(long v) {
   return FormatC("%u", static_cast<unsigned>(v));
 }
@@ -293,10 +270,11 @@ int Importer::Run() {
     return 0;
   }
   if (!rs_->CanUpdate()) return 0;
-  Unit unit(rs_->GetDatabase());
+  // One import as a unit: a failure part way leaves no rows behind.
+  dao::Savepoint unit(rs_->GetDatabase(), "sonde_rows");
   if (!ImportSondeRow() || !ImportTracks() || !ImportChannels() || !ImportAssignments()) return 0;
   ImportCommands();
-  unit.Commit();
+  unit.Release();
   return 1;
 }
 
@@ -327,14 +305,14 @@ int ImportSondeFile(SondeRecordset* rs, const std::string& path) {
 int RemoveSondeRows(SondeDatabase* db, const std::string& sondeKey) {
   if (!db || !db->IsOpen()) return 0;
   try {
-    Unit unit(db);
+    dao::Savepoint unit(db, "sonde_rows");
     const std::string key = dao::Quote(sondeKey);
     db->Execute("DELETE FROM CHANNELCOLUMN WHERE CHANNEL IN (SELECT CHANNEL FROM CHANNEL WHERE SONDE = " + key + ")");
     db->Execute("DELETE FROM CHANNEL WHERE SONDE = " + key);
     db->Execute("DELETE FROM COLUMNS WHERE SONDE = " + key);
     db->Execute("DELETE FROM COMMANDSOFSONDES WHERE SONDE = " + key);
     db->Execute("DELETE FROM SONDE WHERE Sonde = " + key);
-    unit.Commit();
+    unit.Release();
   } catch (const dao::Error& e) {
     ShowDatabaseError(&e);
     return 0;

@@ -23,7 +23,10 @@
 #include "app/ui/sys_settings.h"
 #include "platform/files/paths.h"
 #include "platform/profile/profile.h"
+#include "curveview/dialog_runner.h"
+#include "sondedb/import/import.h"
 #include "sondedb/sondedb.h"
+#include "sondedb/ui/sonde_select.h"
 #include "platform/docview/services.h"
 #include "platform/text/msgbox.h"
 #include "tests/devices/tbdevice/fixture.h"
@@ -774,3 +777,35 @@ TEST(Panels, MessageLineShortensAndAlertsOnce) {
 }
 
 }  // namespace
+
+// Tools/Select Sonde runs the selection dialog on the program's database; the
+// sonde chosen becomes the current one and the tool-bar selector shows it.
+TEST_F(ShellTest, SelectSondeMenuMakesTheChosenSondeCurrent) {
+  qv::SetProgramFolder(folder.string());
+  fs::create_directories(folder / "SondeDB");
+  ASSERT_TRUE(qv::CreateSondeDatabase((folder / "SondeDB" / "quorva.db").string()));
+  {
+    auto db = qv::OpenSondeDatabase();
+    for (const char* file : {"kstq.son", "twch.son"}) {
+      qv::SondeRecordset rs(db.get());
+      ASSERT_EQ(qv::ImportSondeFile(&rs, std::string(QV_TEST_SOURCE_DIR) + "/../../../resources/sondes/" + file), 1);
+    }
+  }
+  UseDatabaseSources();
+  curveview::SetDialogRunner([](QDialog& d) {
+    auto* select = dynamic_cast<CSondeSelect*>(&d);
+    if (!select) return int(QDialog::Rejected);
+    select->EnsureInitialised();
+    const int i = select->AbbreviationList()->findText("TWCH");
+    select->AbbreviationList()->setCurrentIndex(i);
+    emit select->AbbreviationList()->activated(i);
+    return int(QDialog::Accepted);
+  });
+  app->ExecuteCommand(ID_SELECT_SONDE);
+  curveview::SetDialogRunner(nullptr);
+  EXPECT_EQ(g_strCurrentSonde, "TWCH");
+  EXPECT_EQ(g_strSondeSerialNo, "1001");
+  EXPECT_EQ(frame->MainToolBar()->SondeSelector()->currentText().toStdString(),
+            "TWCH [1001] - Twelve-channel density/neutron sonde");
+  EXPECT_EQ(frame->MainToolBar()->SondeSelector()->count(), 2);
+}

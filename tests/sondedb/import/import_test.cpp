@@ -183,6 +183,13 @@ TEST(ShippedDatabase, HoldsEverySondeWithItsChannels) {
   rs.Open("SELECT (SELECT COUNT(*) FROM GAUGE) AS gauges, (SELECT COUNT(*) FROM SonicParams) AS sonic", true);
   EXPECT_EQ(qv::VariantToString(rs.GetFieldValue("gauges")), "7");
   EXPECT_EQ(qv::VariantToString(rs.GetFieldValue("sonic")), "3");
+  // Every shipped curve is shown, each on a legend line of its own in its track.
+  rs.Open(
+      "SELECT (SELECT COUNT(*) FROM CHANNELCOLUMN WHERE HEADER = 0) AS hidden, (SELECT COUNT(*) FROM (SELECT 1 FROM "
+      "CHANNELCOLUMN GROUP BY COLUMNSTART, HEADERLINE HAVING COUNT(*) > 1)) AS shared",
+      true);
+  EXPECT_EQ(qv::VariantToString(rs.GetFieldValue("hidden")), "0");
+  EXPECT_EQ(qv::VariantToString(rs.GetFieldValue("shared")), "0");
 }
 
 }  // namespace
