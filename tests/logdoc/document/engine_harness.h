@@ -7,6 +7,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <span>
@@ -80,6 +81,8 @@ class RecordingSink : public qv::RecordSink {
   }
   void ResetCurves(bool) override { ++resets; }
   void UpdateDisplay() override { ++updates; }
+  int WriteChannelHeader() override { return channelHeader ? channelHeader() : 1; }
+  std::function<int()> channelHeader;  // what the view writes of the header
   std::vector<std::vector<double>> Rows() const {
     std::lock_guard<std::mutex> lock(m_);
     return rows_;

@@ -14,6 +14,7 @@
 
 #include "app/core/device_services.h"
 #include "app/core/globals.h"
+#include "header/header.h"
 #include "logdoc/document/channel_logs.h"
 #include "logdoc/document/log_engine.h"
 #include "platform/text/msgbox.h"

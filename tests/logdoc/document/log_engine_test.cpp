@@ -102,3 +102,66 @@ TEST_F(LogEngineTest, ATestRunRecordsNothingAndItsRecordsNeverReachTheRecording)
 }
 
 }  // namespace
+
+namespace {
+
+// The .LGX record of the unit's pattern for record index i at a depth count:
+// the depth in header units, the time, all twelve channels present, channel
+// c holding i + c/16.
+std::vector<std::uint8_t> TwelveRecord(unsigned i, int depthCount, int factor, int time) {
+  qv::TwelveChannelFileRecord r;
+  r.depth = depthCount * factor;
+  r.time = time;
+  r.mask = 0x0FFF;
+  for (int c = 0; c < 12; ++c) r.values[c] = static_cast<float>(i) + c / 16.0f;
+  std::vector<std::uint8_t> out(qv::TwelveChannelFileRecord::kSize);
+  r.Encode(std::span<std::uint8_t, qv::TwelveChannelFileRecord::kSize>(out.data(), out.size()));
+  return out;
+}
+
+TEST_F(LogEngineTest, TwelveChannelDepthsAreScaledOnceInEitherUnit) {
+  struct Case {
+    int units, factor;
+  } cases[] = {{0, 10}, {1, 50}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.units);
+    ResetUnit();
+    g_nDepthUnits = c.units;
+    qv::TwelveChannelEngine engine;
+    Prepare(engine, 12, 10, 8);
+    engine.Setup().depthStep = 10 * c.factor;
+    engine.Setup().imperial = c.units == 1;
+    ASSERT_TRUE(engine.InitialiseLog(1, 10));
+    Lower();
+    ASSERT_EQ(Start(engine, qv::kStartRecord), 1);
+    Records(3);
+    ASSERT_EQ(engine.StopLogging(qv::kStatePaused), 1);
+    ASSERT_EQ(Start(engine, qv::kStartRecord), 1);  // the next file scales its own records once too
+    Records(2);
+    ASSERT_EQ(engine.StopLogging(qv::kStateStoppedForGood), 1);
+    g_nDepthUnits = 0;
+
+    std::vector<std::uint8_t> first, second;
+    for (unsigned k = 1; k <= 3; ++k) {
+      const auto r = TwelveRecord(k - 1, 10000 + 10 * static_cast<int>(k), c.factor, 200 * static_cast<int>(k));
+      first.insert(first.end(), r.begin(), r.end());
+    }
+    EXPECT_EQ(ReadBytes(folder / "WELL.LGX"), first);
+    const auto secondFile = ReadBytes(folder / "WELL1.LGX");
+    ASSERT_EQ(secondFile.size(), 2 * qv::TwelveChannelFileRecord::kSize);
+    const int secondStart = HeaderInt(folder / "WELL1.hed", "WellInfo", "Startdepth");
+    for (unsigned k = 0; k < 2; ++k) {
+      const auto r = TwelveRecord(k, secondStart / c.factor + 10 * static_cast<int>(k), c.factor,
+                                  200 * static_cast<int>(k + 1));
+      EXPECT_TRUE(std::equal(r.begin(), r.end(), secondFile.begin() + k * qv::TwelveChannelFileRecord::kSize)) << k;
+    }
+    EXPECT_EQ(HeaderInt(folder / "WELL.hed", "WellInfo", "Startdepth"), 10010 * c.factor);
+    EXPECT_EQ(HeaderInt(folder / "WELL.hed", "WellInfo", "DepthUnit"), c.units);
+    EXPECT_EQ(HeaderInt(folder / "WELL.hed", "File1", "RecLineSize"), 64);
+    // The record the processing saw keeps the unit's count.
+    EXPECT_EQ(engine.Record().depth, secondStart / c.factor + 10);
+    EXPECT_TRUE(boxes.Shown().empty());
+  }
+}
+
+}  // namespace
