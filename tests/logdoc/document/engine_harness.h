@@ -37,6 +37,11 @@ class VirtualPace {
     cv_.notify_all();
     return cv_.wait_for(lock, timeout, [this] { return parked_; });
   }
+  // Stops the clock where it is (until the next RunUntil).
+  void HoldHere() {
+    std::lock_guard<std::mutex> lock(m_);
+    limit_ = clock_->NowMs();
+  }
   // Lets the clock run freely (the benchmark).
   void Unlimited() {
     std::lock_guard<std::mutex> lock(m_);

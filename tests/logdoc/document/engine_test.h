@@ -117,6 +117,7 @@ class EngineTest : public TbdeviceTest {
   }
   // Starts a run; the unit makes its records on a 200 ms grid from here.
   int Start(qv::LogEngine& e, int mode) {
+    pace->HoldHere();
     base_ = pace->Now();
     return e.StartLogging(mode);
   }

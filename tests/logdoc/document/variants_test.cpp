@@ -21,13 +21,15 @@ class WriterGate {
       std::unique_lock<std::mutex> lock(m_);
       const int n = appends_++;
       cv_.notify_all();
-      cv_.wait(lock, [this] { return !hold_; });
+      if (n >= holdFrom_) cv_.wait(lock, [this] { return !hold_; });
       return failFrom_ < 0 || n < failFrom_;
     };
   }
-  void Hold() {
+  // Appends from the n-th on (from 0) wait until Release.
+  void Hold(int n = 0) {
     std::lock_guard<std::mutex> lock(m_);
     hold_ = true;
+    holdFrom_ = n;
   }
   void Release() {
     std::lock_guard<std::mutex> lock(m_);
@@ -45,6 +47,7 @@ class WriterGate {
   std::mutex m_;
   std::condition_variable cv_;
   bool hold_ = false;
+  int holdFrom_ = 0;
   int appends_ = 0;
   int failFrom_ = -1;
 };
@@ -125,8 +128,11 @@ TEST_F(VariantTest, EveryStoredRecordReachesTheFile) {
       {"a failed write", 4, 8,
        [](VariantTest& t, qv::SixChannelEngine& e, WriterGate& gate) {
          gate.FailFrom(1);
+         gate.Hold(1);
          ASSERT_EQ(t.Start(e, qv::kStartRecord), 1);
-         t.Records(8);  // the second half's write fails
+         t.Records(8);
+         ASSERT_TRUE(gate.WaitForAppends(2));
+         gate.Release();  // the second half's write fails
          for (int i = 0; i < 30000 && !e.Pipeline().Failed(); ++i)
            std::this_thread::sleep_for(std::chrono::milliseconds(2));
          ASSERT_TRUE(t.RunUntilStopRequested(e));
