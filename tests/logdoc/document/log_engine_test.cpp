@@ -165,3 +165,50 @@ TEST_F(LogEngineTest, TwelveChannelDepthsAreScaledOnceInEitherUnit) {
 }
 
 }  // namespace
+
+namespace {
+
+// A recording process killed outright leaves whole records, in order, that
+// the replay reader reads back, and a header that places them.
+TEST_F(LogEngineTest, AKilledRecorderLeavesAFileThatReplays) {
+  const fs::path data = folder / "KILLED.LOG";
+  qv::ChildProcess child;
+  ASSERT_TRUE(child.Start(RECORD_CHILD, {folder.string()}, {}, (folder / "child.txt").string()));
+  auto header = folder / "KILLED.hed";
+  bool recorded = false;
+  for (int i = 0; i < 60000 && !recorded; ++i) {
+    std::error_code ec;
+    recorded = fs::file_size(data, ec) > 14 * 60 * 3 && HeaderInt(header, "WellInfo", "Startdepth") == 100100;
+    if (!recorded) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  ::kill(child.Pid(), SIGKILL);
+  EXPECT_EQ(child.Wait(60000), 128 + SIGKILL);
+  ::shm_unlink(("/qvchild-" + std::to_string(child.Pid())).c_str());
+  ::shm_unlink(("/qvchild-" + std::to_string(child.Pid()) + ".guard").c_str());
+  ASSERT_TRUE(recorded) << ReadAll(folder / "child.txt") << fs::file_size(data) << " "
+                        << HeaderText(header, "WellInfo", "Startdepth");
+
+  const auto size = fs::file_size(data);
+  EXPECT_EQ(size % 14, 0u);
+  const unsigned n = static_cast<unsigned>(size / 14);
+  qv::ReplayHeader h;
+  h.startDepth = HeaderInt(header, "WellInfo", "Startdepth");
+  h.step = HeaderInt(header, "WellInfo", "Step");
+  h.logMode = HeaderInt(header, "WellInfo", "LogMode");
+  h.endDepth = h.startDepth + static_cast<int>(n - 1) * h.step;
+  ASSERT_EQ(h.logMode, 12);
+  qv::ReplayReader reader(data.string(), qv::kToolSixChannel, h.startDepth, h.endDepth, 12, h);
+  ASSERT_TRUE(reader.IsOpen());
+  EXPECT_FALSE(reader.HasPartialRecord());
+  std::vector<std::uint8_t> replayed;
+  SixChannelPacket p{};
+  for (unsigned i = 0; i < n; ++i) {
+    ASSERT_EQ(reader.ReadSixChannel(&p), 1) << i;
+    std::vector<std::uint8_t> r(14);
+    qv::FileRecordOf(p).Encode(std::span<std::uint8_t, 14>(r.data(), 14));
+    replayed.insert(replayed.end(), r.begin(), r.end());
+  }
+  EXPECT_EQ(replayed, SixRecords(0, n));
+}
+
+}  // namespace
