@@ -1,6 +1,7 @@
 // The acquisition engine of a log on the simulated unit, on virtual time: the
 // files it leaves are compared with bytes built by hand from the script.
 #include "tests/logdoc/document/engine_test.h"
+#include "tests/logdoc/document/sim_unit.h"
 
 namespace {
 
@@ -183,8 +184,7 @@ TEST_F(LogEngineTest, AKilledRecorderLeavesAFileThatReplays) {
   }
   ::kill(child.Pid(), SIGKILL);
   EXPECT_EQ(child.Wait(60000), 128 + SIGKILL);
-  ::shm_unlink(("/qvchild-" + std::to_string(child.Pid())).c_str());
-  ::shm_unlink(("/qvchild-" + std::to_string(child.Pid()) + ".guard").c_str());
+  qvtest::ReleaseSimulatedUnit(child.Pid());
   ASSERT_TRUE(recorded) << ReadAll(folder / "child.txt") << fs::file_size(data) << " "
                         << HeaderText(header, "WellInfo", "Startdepth");
 
