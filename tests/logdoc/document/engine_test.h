@@ -14,6 +14,8 @@
 #include <fstream>
 #include <sstream>
 #include <thread>
+#include <algorithm>
+#include <mutex>
 
 #include "app/core/device_services.h"
 #include "app/core/globals.h"

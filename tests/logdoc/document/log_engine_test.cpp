@@ -212,3 +212,73 @@ TEST_F(LogEngineTest, AKilledRecorderLeavesAFileThatReplays) {
 }
 
 }  // namespace
+
+namespace {
+
+// The texts the bars' message lines receive.
+class MessageLines {
+ public:
+  MessageLines() {
+    for (int kind : {kSondeMessageLine, kWinchMessageLine})
+      SetMessageLineSink(kind, [this, kind](const std::string& text) {
+        std::lock_guard<std::mutex> lock(m_);
+        texts_[kind - 1].push_back(text);
+      });
+  }
+  ~MessageLines() {
+    SetMessageLineSink(kSondeMessageLine, nullptr);
+    SetMessageLineSink(kWinchMessageLine, nullptr);
+  }
+  bool Saw(int kind, const std::string& text) const {
+    std::lock_guard<std::mutex> lock(m_);
+    const auto& t = texts_[kind - 1];
+    return std::find(t.begin(), t.end(), text) != t.end();
+  }
+  std::string Last(int kind) const {
+    std::lock_guard<std::mutex> lock(m_);
+    return texts_[kind - 1].empty() ? "<none>" : texts_[kind - 1].back();
+  }
+
+ private:
+  mutable std::mutex m_;
+  std::vector<std::string> texts_[2];
+};
+
+TEST_F(LogEngineTest, RecordsAgainstTheLoggingDirectionNeverReachTheFile) {
+  MessageLines lines;
+  qv::SixChannelEngine engine;
+  Prepare(engine, 11);  // logging up
+  ASSERT_TRUE(engine.InitialiseLog(1, 10));
+  WinchControlBlock raise{1, 5};
+  ASSERT_EQ(SetWinch(&raise), 0u);
+  ASSERT_EQ(Start(engine, qv::kStartRecord), 1);
+  Records(3);
+  EXPECT_EQ(lines.Last(kWinchMessageLine), "");  // within one step: "Ready"
+  unit->ReverseWinch();  // the sonde goes down while the log goes up
+  Records(4);
+  EXPECT_TRUE(lines.Saw(kSondeMessageLine, "Bad Winch Direction"));
+  EXPECT_GT(engine.Depth(), 9970);  // the refused records still move the depth
+  ASSERT_EQ(engine.StopLogging(qv::kStateStoppedForGood), 1);
+  EXPECT_EQ(ReadBytes(folder / "WELL.LOG"), SixRecords(0, 3));
+  EXPECT_EQ(HeaderInt(folder / "WELL.hed", "WellInfo", "Startdepth"), 99900);
+  EXPECT_EQ(HeaderInt(folder / "WELL.hed", "WellInfo", "LogMode"), 11);
+}
+
+TEST_F(LogEngineTest, ALogTooFastForItsStepIsToldButKeepsEveryRecord) {
+  MessageLines lines;
+  qv::sim::DataOptions o;
+  o.pattern = true;
+  o.overSpeed = true;  // the unit keeps only every second depth step
+  unit->SetDataOptions(o);
+  qv::SixChannelEngine engine;
+  Prepare(engine);
+  ASSERT_TRUE(engine.InitialiseLog(1, 10));
+  Lower();
+  ASSERT_EQ(Start(engine, qv::kStartRecord), 1);
+  Records(8);
+  EXPECT_TRUE(lines.Saw(kWinchMessageLine, "Depth Error - Log speed too high"));
+  ASSERT_EQ(engine.StopLogging(qv::kStateStoppedForGood), 1);
+  EXPECT_EQ(ReadBytes(folder / "WELL.LOG"), SixRecords(0, 4));
+}
+
+}  // namespace
