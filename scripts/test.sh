@@ -16,13 +16,22 @@ trap 'rm -f "$summary"' EXIT
 # Runs ctest in a build tree and keeps its closing line for the final count.
 run_ctest() {
   local dir=$1; shift
-  (cd "$dir" && env "$@" ctest -j "$jobs" --output-on-failure --timeout 600) | tee "$dir/ctest.log" || status=1
+  # shellcheck disable=SC2086  # ctest_args holds several words
+  (cd "$dir" && env "$@" ctest -j "$jobs" --output-on-failure --timeout 600 ${ctest_args:-}) | tee "$dir/ctest.log" ||
+    status=1
   grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$dir/ctest.log" | tail -n 1 >>"$summary" || true
 }
 run_ctest "$top/build"
 
 "$top/scripts/build.sh" "$top/build-asan" -DQV_WERROR=$werror -DQV_SANITIZE=ON -DQV_BENCH=OFF
 run_ctest "$top/build-asan" ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1
+
+# ThreadSanitizer over the programs whose tests run a log's threads (label
+# logdoc): only those are built, to keep the run short.
+cmake -S "$top" -B "$top/build-tsan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQV_WERROR=$werror -DQV_TSAN=ON \
+  -DQV_BENCH=OFF >/dev/null
+cmake --build "$top/build-tsan" -j "$jobs" --target test_logdoc_acquisition test_logdoc_document || status=1
+ctest_args="-L logdoc" run_ctest "$top/build-tsan" TSAN_OPTIONS=halt_on_error=1
 
 if [ -z "${QV_SKIP_FUZZ:-}" ]; then
   cmake -S "$top" -B "$top/build-fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQV_FUZZ=ON \

@@ -45,42 +45,6 @@ std::string StatusText(std::uint32_t word) {
 
 }  // namespace
 
-int LogSpeed::Compute(int depth, int timeMs) {
-  const double dt = static_cast<double>(static_cast<std::uint32_t>(timeMs)) -
-                    static_cast<double>(static_cast<std::uint32_t>(lastTime_));
-  const double dd = static_cast<double>(depth) - static_cast<double>(lastDepth_);
-  if (dt < 0) {  // the clock ran back
-    lastDepth_ = depth;
-    lastTime_ = timeMs;
-    for (double& h : history_) h = 0;
-    return speed_;
-  }
-  if (calls_ < 6 && dt < 1000) {
-    ++calls_;
-    return speed_;
-  }
-  calls_ = 0;
-  lastDepth_ = depth;
-  lastTime_ = timeMs;
-  for (int i = 3; i > 0; --i) history_[i] = history_[i - 1];
-  history_[0] = dt > 0 ? dd / dt : 0.0;
-  double sum = 0;
-  int n = 0;
-  for (double h : history_) {
-    if (h != 0) {
-      sum += h;
-      ++n;
-    }
-  }
-  speed_ = n ? static_cast<int>(sum / n * 60000.0) : 0;
-  return speed_;
-}
-
-void LogSpeed::Clear() {
-  for (double& h : history_) h = 0;
-  calls_ = 0;
-}
-
 LogEngine::LogEngine(std::size_t fileRecordSize, std::string dataFileExt, int toolKind)
     : fileRecordSize_(fileRecordSize),
       dataFileExt_(std::move(dataFileExt)),
@@ -129,7 +93,7 @@ LogStatus LogEngine::Status() const {
   s.state = state_;
   s.elapsedMs = time_;
   s.depth = depth_ * DepthFactor();
-  s.logSpeed = logSpeed_;
+  s.logSpeed = speed_->Current();
   s.tension = tension_;
   const int a = analogBytes_;
   s.analog[0] = static_cast<std::uint8_t>(a & 0xFF);
@@ -175,7 +139,7 @@ bool LogEngine::InitialiseLog(int mode, int pollPeriodMs) {
     header_.SondeAbbreviation = setup_.sondeAbbreviation;
     header_.Startdepth = header_.EndDepth = header_.Step = header_.StartTime = header_.EndTime = 0;
   }
-  speed_ = LogSpeed{};
+  speed_->Reset();
   sondeCommandPending_ = false;
   sondeCommandTick_ = 0;
   pathStem_ = setup_.pathStem;
@@ -217,11 +181,7 @@ bool LogEngine::InitialiseLog(int mode, int pollPeriodMs) {
     int logType = logType_;
     if (ReadLogType(DataFilePath(), &logType)) logType_ = logType;
     // The replay pace of the middle slider position.
-    double s = setup_.depthStep * (setup_.imperial ? 0.3048 : 1.0);
-    const double r = setup_.realtimePrint ? 150 : 50;
-    const int scale = setup_.depthScale > 0 ? setup_.depthScale : 1;
-    pollPeriod_ = static_cast<int>(s * (100.0 / 50) * r / scale);
-    if (pollPeriod_ <= 0) pollPeriod_ = 1;
+    pollPeriod_ = ComputePollInterval(50, setup_.depthStep, setup_.imperial, setup_.realtimePrint, setup_.depthScale);
     savedStartDepth_ = setup_.replayStartDepth;
     savedEndDepth_ = setup_.replayEndDepth;
     live_ = false;
@@ -296,7 +256,7 @@ int LogEngine::StartLogging(int mode) {
         testMode_ = !record;
         firstRecord_ = true;
         lastDepth_ = setup_.logMode == 11 ? INT_MAX : INT_MIN;
-        speed_.Clear();
+        speed_->ClearHistory();
       }
     } else {
       ReportBox(DeviceErrorText(kSystemError, kErrOperatingSystem));

@@ -53,6 +53,7 @@
 #include "header/section_access.h"
 #include "header/user_function_ini.h"
 #include "logdoc/acquisition/record_pipeline.h"
+#include "logdoc/monitor/log_speed.h"
 #include "platform/sync/sync.h"
 #include "sondedb/records/records.h"
 
@@ -154,22 +155,6 @@ struct LogSetup {
   int replayEndDepth = 0;
 };
 
-// The logging speed: the mean of the last four non-zero interval speeds, in
-// header units per minute, renewed every seventh call or once a second.
-class LogSpeed {
- public:
-  int Compute(int depth, int timeMs);
-  void Clear();
-  int Speed() const { return speed_; }
-
- private:
-  double history_[4] = {};
-  int calls_ = 0;
-  int lastDepth_ = 0;
-  int lastTime_ = 0;
-  int speed_ = 0;
-};
-
 class LogEngine {
  public:
   LogEngine(std::size_t fileRecordSize, std::string dataFileExt, int toolKind);
@@ -191,6 +176,9 @@ class LogEngine {
   RecordSink* Sink() const { return sink_; }
   void SetCallbacks(LogEngineCallbacks callbacks) { callbacks_ = std::move(callbacks); }
   void SetClock(LogClock clock);
+  // The document's speed state, shared with its monitor thread; the engine
+  // keeps its own without one.
+  void SetLogSpeed(LogSpeed* speed) { speed_ = speed ? speed : &ownSpeed_; }
   // Bounds of the hand-over: records per half and halves the writer may fall
   // behind (tests make them small).
   void SetBuffering(std::size_t recordsPerHalf, std::size_t maxQueuedHalves);
@@ -282,7 +270,7 @@ class LogEngine {
   void SetMinuteMark() { minuteMark_ = true; }
   int LastDepth() const { return lastDepth_; }
   void SetLastDepth(int d) { lastDepth_ = d; }
-  int ComputeLogSpeed(int depth, int time) { return logSpeed_ = speed_.Compute(depth, time); }
+  int ComputeLogSpeed(int depth, int time) { return speed_->Compute(depth, time); }
   int LastMinute() const { return lastMinute_; }
   void SetLastMinute(int m) { lastMinute_ = m; }
   void SetDisplayDepthOffset(int d) { displayDepthOffset_ = d; }
@@ -353,7 +341,6 @@ class LogEngine {
   AnalogStatusBlock analog_{};
   std::atomic<int> depth_{0};
   std::atomic<int> time_{0};
-  std::atomic<int> logSpeed_{0};
   std::atomic<int> tension_{0};
   std::atomic<int> analogBytes_{0};
   std::atomic<int> receiverStatus_{-1};
@@ -362,7 +349,8 @@ class LogEngine {
   std::uint64_t shownData_ = 0;
   int lastDepth_ = 0;
   int lastMinute_ = 0;
-  LogSpeed speed_;
+  LogSpeed ownSpeed_;
+  LogSpeed* speed_ = &ownSpeed_;
   std::atomic<bool> sondeCommandPending_{false};
   std::atomic<std::uint32_t> sondeCommandTick_{0};
 };

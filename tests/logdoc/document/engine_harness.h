@@ -7,6 +7,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <span>
@@ -35,6 +36,11 @@ class VirtualPace {
     parked_ = false;
     cv_.notify_all();
     return cv_.wait_for(lock, timeout, [this] { return parked_; });
+  }
+  // Stops the clock where it is (until the next RunUntil).
+  void HoldHere() {
+    std::lock_guard<std::mutex> lock(m_);
+    limit_ = clock_->NowMs();
   }
   // Lets the clock run freely (the benchmark).
   void Unlimited() {
@@ -80,6 +86,8 @@ class RecordingSink : public qv::RecordSink {
   }
   void ResetCurves(bool) override { ++resets; }
   void UpdateDisplay() override { ++updates; }
+  int WriteChannelHeader() override { return channelHeader ? channelHeader() : 1; }
+  std::function<int()> channelHeader;  // what the view writes of the header
   std::vector<std::vector<double>> Rows() const {
     std::lock_guard<std::mutex> lock(m_);
     return rows_;

@@ -5,17 +5,25 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <thread>
+#include <algorithm>
+#include <mutex>
 
 #include "app/core/device_services.h"
 #include "app/core/globals.h"
+#include "header/header.h"
 #include "logdoc/document/channel_logs.h"
 #include "logdoc/document/log_engine.h"
+#include "logdoc/replay/replay_reader.h"
+#include "platform/process/process.h"
 #include "platform/text/msgbox.h"
 #include "tests/devices/tbdevice/fixture.h"
 #include "tests/logdoc/document/engine_harness.h"
@@ -40,8 +48,11 @@ inline std::vector<std::uint8_t> Hex(const std::string& text) {
 }
 
 // The .LOG record the simulated unit's pattern gives record index i: flag
-// byte 21, rate 50, channel c counting index x 16 + c.
-inline std::vector<std::uint8_t> SixRecord(unsigned i, std::uint8_t flags = 21) {
+// byte 21, rate 50, channel c counting index x 16 + c. Records come every
+// 200 ms from the start of the run, so every 300th starts a new minute and
+// carries the minute mark.
+inline std::vector<std::uint8_t> SixRecord(unsigned i) {
+  const std::uint8_t flags = (i + 1) % 300 == 0 ? 21 | 0x80 : 21;
   std::vector<std::uint8_t> r{flags, 50};
   for (unsigned c = 1; c <= 6; ++c) {
     const unsigned v = (i * 16 + c) & 0xFFFF;
@@ -116,6 +127,7 @@ class EngineTest : public TbdeviceTest {
   }
   // Starts a run; the unit makes its records on a 200 ms grid from here.
   int Start(qv::LogEngine& e, int mode) {
+    pace->HoldHere();
     base_ = pace->Now();
     return e.StartLogging(mode);
   }

@@ -1,6 +1,7 @@
 // The acquisition engine of a log on the simulated unit, on virtual time: the
 // files it leaves are compared with bytes built by hand from the script.
 #include "tests/logdoc/document/engine_test.h"
+#include "tests/logdoc/document/sim_unit.h"
 
 namespace {
 
@@ -99,6 +100,185 @@ TEST_F(LogEngineTest, ATestRunRecordsNothingAndItsRecordsNeverReachTheRecording)
   EXPECT_FALSE(fs::exists(folder / "OTHER.LOG"));
   EXPECT_FALSE(fs::exists(folder / "OTHER.hed"));
   EXPECT_TRUE(boxes.Shown().empty());
+}
+
+}  // namespace
+
+namespace {
+
+// The .LGX record of the unit's pattern for record index i at a depth count:
+// the depth in header units, the time, all twelve channels present, channel
+// c holding i + c/16.
+std::vector<std::uint8_t> TwelveRecord(unsigned i, int depthCount, int factor, int time) {
+  qv::TwelveChannelFileRecord r;
+  r.depth = depthCount * factor;
+  r.time = time;
+  r.mask = 0x0FFF;
+  for (int c = 0; c < 12; ++c) r.values[c] = static_cast<float>(i) + c / 16.0f;
+  std::vector<std::uint8_t> out(qv::TwelveChannelFileRecord::kSize);
+  r.Encode(std::span<std::uint8_t, qv::TwelveChannelFileRecord::kSize>(out.data(), out.size()));
+  return out;
+}
+
+TEST_F(LogEngineTest, TwelveChannelDepthsAreScaledOnceInEitherUnit) {
+  struct Case {
+    int units, factor;
+  } cases[] = {{0, 10}, {1, 50}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.units);
+    ResetUnit();
+    g_nDepthUnits = c.units;
+    qv::TwelveChannelEngine engine;
+    Prepare(engine, 12, 10, 8);
+    engine.Setup().depthStep = 10 * c.factor;
+    engine.Setup().imperial = c.units == 1;
+    ASSERT_TRUE(engine.InitialiseLog(1, 10));
+    Lower();
+    ASSERT_EQ(Start(engine, qv::kStartRecord), 1);
+    Records(3);
+    ASSERT_EQ(engine.StopLogging(qv::kStatePaused), 1);
+    ASSERT_EQ(Start(engine, qv::kStartRecord), 1);  // the next file scales its own records once too
+    Records(2);
+    ASSERT_EQ(engine.StopLogging(qv::kStateStoppedForGood), 1);
+    g_nDepthUnits = 0;
+
+    std::vector<std::uint8_t> first, second;
+    for (unsigned k = 1; k <= 3; ++k) {
+      const auto r = TwelveRecord(k - 1, 10000 + 10 * static_cast<int>(k), c.factor, 200 * static_cast<int>(k));
+      first.insert(first.end(), r.begin(), r.end());
+    }
+    EXPECT_EQ(ReadBytes(folder / "WELL.LGX"), first);
+    const auto secondFile = ReadBytes(folder / "WELL1.LGX");
+    ASSERT_EQ(secondFile.size(), 2 * qv::TwelveChannelFileRecord::kSize);
+    const int secondStart = HeaderInt(folder / "WELL1.hed", "WellInfo", "Startdepth");
+    for (unsigned k = 0; k < 2; ++k) {
+      const auto r = TwelveRecord(k, secondStart / c.factor + 10 * static_cast<int>(k), c.factor,
+                                  200 * static_cast<int>(k + 1));
+      EXPECT_TRUE(std::equal(r.begin(), r.end(), secondFile.begin() + k * qv::TwelveChannelFileRecord::kSize)) << k;
+    }
+    EXPECT_EQ(HeaderInt(folder / "WELL.hed", "WellInfo", "Startdepth"), 10010 * c.factor);
+    EXPECT_EQ(HeaderInt(folder / "WELL.hed", "WellInfo", "DepthUnit"), c.units);
+    EXPECT_EQ(HeaderInt(folder / "WELL.hed", "File1", "RecLineSize"), 64);
+    // The record the processing saw keeps the unit's count.
+    EXPECT_EQ(engine.Record().depth, secondStart / c.factor + 10);
+    EXPECT_TRUE(boxes.Shown().empty());
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// A recording process killed outright leaves whole records, in order, that
+// the replay reader reads back, and a header that places them.
+TEST_F(LogEngineTest, AKilledRecorderLeavesAFileThatReplays) {
+  const fs::path data = folder / "KILLED.LOG";
+  qv::ChildProcess child;
+  ASSERT_TRUE(child.Start(RECORD_CHILD, {folder.string()}, {}, (folder / "child.txt").string()));
+  auto header = folder / "KILLED.hed";
+  bool recorded = false;
+  for (int i = 0; i < 60000 && !recorded; ++i) {
+    std::error_code ec;
+    recorded = fs::file_size(data, ec) > 14 * 60 * 3 && HeaderInt(header, "WellInfo", "Startdepth") == 100100;
+    if (!recorded) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  ::kill(child.Pid(), SIGKILL);
+  EXPECT_EQ(child.Wait(60000), 128 + SIGKILL);
+  qvtest::ReleaseSimulatedUnit(child.Pid());
+  ASSERT_TRUE(recorded) << ReadAll(folder / "child.txt") << fs::file_size(data) << " "
+                        << HeaderText(header, "WellInfo", "Startdepth");
+
+  const auto size = fs::file_size(data);
+  EXPECT_EQ(size % 14, 0u);
+  const unsigned n = static_cast<unsigned>(size / 14);
+  qv::ReplayHeader h;
+  h.startDepth = HeaderInt(header, "WellInfo", "Startdepth");
+  h.step = HeaderInt(header, "WellInfo", "Step");
+  h.logMode = HeaderInt(header, "WellInfo", "LogMode");
+  h.endDepth = h.startDepth + static_cast<int>(n - 1) * h.step;
+  ASSERT_EQ(h.logMode, 12);
+  qv::ReplayReader reader(data.string(), qv::kToolSixChannel, h.startDepth, h.endDepth, 12, h);
+  ASSERT_TRUE(reader.IsOpen());
+  EXPECT_FALSE(reader.HasPartialRecord());
+  std::vector<std::uint8_t> replayed;
+  SixChannelPacket p{};
+  for (unsigned i = 0; i < n; ++i) {
+    ASSERT_EQ(reader.ReadSixChannel(&p), 1) << i;
+    std::vector<std::uint8_t> r(14);
+    qv::FileRecordOf(p).Encode(std::span<std::uint8_t, 14>(r.data(), 14));
+    replayed.insert(replayed.end(), r.begin(), r.end());
+  }
+  EXPECT_EQ(replayed, SixRecords(0, n));
+}
+
+}  // namespace
+
+namespace {
+
+// The texts the bars' message lines receive.
+class MessageLines {
+ public:
+  MessageLines() {
+    for (int kind : {kSondeMessageLine, kWinchMessageLine})
+      SetMessageLineSink(kind, [this, kind](const std::string& text) {
+        std::lock_guard<std::mutex> lock(m_);
+        texts_[kind - 1].push_back(text);
+      });
+  }
+  ~MessageLines() {
+    SetMessageLineSink(kSondeMessageLine, nullptr);
+    SetMessageLineSink(kWinchMessageLine, nullptr);
+  }
+  bool Saw(int kind, const std::string& text) const {
+    std::lock_guard<std::mutex> lock(m_);
+    const auto& t = texts_[kind - 1];
+    return std::find(t.begin(), t.end(), text) != t.end();
+  }
+  std::string Last(int kind) const {
+    std::lock_guard<std::mutex> lock(m_);
+    return texts_[kind - 1].empty() ? "<none>" : texts_[kind - 1].back();
+  }
+
+ private:
+  mutable std::mutex m_;
+  std::vector<std::string> texts_[2];
+};
+
+TEST_F(LogEngineTest, RecordsAgainstTheLoggingDirectionNeverReachTheFile) {
+  MessageLines lines;
+  qv::SixChannelEngine engine;
+  Prepare(engine, 11);  // logging up
+  ASSERT_TRUE(engine.InitialiseLog(1, 10));
+  WinchControlBlock raise{1, 5};
+  ASSERT_EQ(SetWinch(&raise), 0u);
+  ASSERT_EQ(Start(engine, qv::kStartRecord), 1);
+  Records(3);
+  EXPECT_EQ(lines.Last(kWinchMessageLine), "");  // within one step: "Ready"
+  unit->ReverseWinch();  // the sonde goes down while the log goes up
+  Records(4);
+  EXPECT_TRUE(lines.Saw(kSondeMessageLine, "Bad Winch Direction"));
+  EXPECT_GT(engine.Depth(), 9970);  // the refused records still move the depth
+  ASSERT_EQ(engine.StopLogging(qv::kStateStoppedForGood), 1);
+  EXPECT_EQ(ReadBytes(folder / "WELL.LOG"), SixRecords(0, 3));
+  EXPECT_EQ(HeaderInt(folder / "WELL.hed", "WellInfo", "Startdepth"), 99900);
+  EXPECT_EQ(HeaderInt(folder / "WELL.hed", "WellInfo", "LogMode"), 11);
+}
+
+TEST_F(LogEngineTest, ALogTooFastForItsStepIsToldButKeepsEveryRecord) {
+  MessageLines lines;
+  qv::sim::DataOptions o;
+  o.pattern = true;
+  o.overSpeed = true;  // the unit keeps only every second depth step
+  unit->SetDataOptions(o);
+  qv::SixChannelEngine engine;
+  Prepare(engine);
+  ASSERT_TRUE(engine.InitialiseLog(1, 10));
+  Lower();
+  ASSERT_EQ(Start(engine, qv::kStartRecord), 1);
+  Records(8);
+  EXPECT_TRUE(lines.Saw(kWinchMessageLine, "Depth Error - Log speed too high"));
+  ASSERT_EQ(engine.StopLogging(qv::kStateStoppedForGood), 1);
+  EXPECT_EQ(ReadBytes(folder / "WELL.LOG"), SixRecords(0, 4));
 }
 
 }  // namespace

@@ -21,13 +21,15 @@ class WriterGate {
       std::unique_lock<std::mutex> lock(m_);
       const int n = appends_++;
       cv_.notify_all();
-      cv_.wait(lock, [this] { return !hold_; });
+      if (n >= holdFrom_) cv_.wait(lock, [this] { return !hold_; });
       return failFrom_ < 0 || n < failFrom_;
     };
   }
-  void Hold() {
+  // Appends from the n-th on (from 0) wait until Release.
+  void Hold(int n = 0) {
     std::lock_guard<std::mutex> lock(m_);
     hold_ = true;
+    holdFrom_ = n;
   }
   void Release() {
     std::lock_guard<std::mutex> lock(m_);
@@ -45,6 +47,7 @@ class WriterGate {
   std::mutex m_;
   std::condition_variable cv_;
   bool hold_ = false;
+  int holdFrom_ = 0;
   int appends_ = 0;
   int failFrom_ = -1;
 };
@@ -125,13 +128,13 @@ TEST_F(VariantTest, EveryStoredRecordReachesTheFile) {
       {"a failed write", 4, 8,
        [](VariantTest& t, qv::SixChannelEngine& e, WriterGate& gate) {
          gate.FailFrom(1);
+         gate.Hold(1);
          ASSERT_EQ(t.Start(e, qv::kStartRecord), 1);
-         // Let the failure happen before the clock runs on: a free-running
-         // unit could otherwise fill the queue first on a loaded machine.
-         t.pace->RunUntil(t.pace->Now() + 200 * 10, std::chrono::milliseconds(0));
+         t.Records(8);
          ASSERT_TRUE(gate.WaitForAppends(2));
-         for (int i = 0; i < 30000 && !e.Pipeline().Failed(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(2));
-         ASSERT_TRUE(e.Pipeline().Failed());
+         gate.Release();  // the second half's write fails
+         for (int i = 0; i < 30000 && !e.Pipeline().Failed(); ++i)
+           std::this_thread::sleep_for(std::chrono::milliseconds(2));
          ASSERT_TRUE(t.RunUntilStopRequested(e));
          e.PumpDisplay();
        },

@@ -1,0 +1,143 @@
+// The header, well information and calibration of a log.
+#include "tests/logdoc/document/engine_test.h"
+
+namespace {
+
+using LogHeaderTest = EngineTest;
+
+TEST_F(LogHeaderTest, TrailerLineTemplateAndTheChainOfHeaders) {
+  ASSERT_EQ(Set_Depth(12335), 0u);
+  qv::SixChannelEngine engine;
+  Prepare(engine);
+  std::vector<std::string> dialogFiles;
+  engine.SetCallbacks({nullptr, nullptr, nullptr, [&](TrailerText& lines, const std::string& first) {
+                         dialogFiles.push_back(first);
+                         lines.Text2 = "checked by the engineer";
+                         return true;
+                       }});
+  ASSERT_TRUE(engine.InitialiseLog(1, 10));
+  Lower();
+  ASSERT_EQ(Start(engine, qv::kStartRecord), 1);
+  Records(1);  // depth count 12345
+  ASSERT_EQ(engine.StopLogging(qv::kStatePaused), 1);
+  // The fraction of a metre is dropped before formatting.
+  EXPECT_EQ(engine.Trailer().Text1.rfind("Depth: 123.00 m   Date: 14 Nov 2023   Time: 22:13:20   File: \"", 0), 0u)
+      << engine.Trailer().Text1;
+  EXPECT_EQ(HeaderText(folder / "WELL.hed", "TrailerText", "Text2"), "checked by the engineer");
+  EXPECT_EQ(dialogFiles, std::vector<std::string>{(folder / "WELL.hed").string()});
+  // The well information of the last live log is the next log's template.
+  EXPECT_EQ(HeaderText(folder / "Header" / "STANDARD.hed", "WellInfo", "Wellname"), "Test Well");
+
+  ASSERT_EQ(Start(engine, qv::kStartRecord), 1);
+  Records(2);
+  ASSERT_EQ(engine.StopLogging(qv::kStateStoppedForGood), 1);
+
+  // Moving along the chain by its headers.
+  EXPECT_EQ(engine.SaveWellInfo(1), 0);  // the last file names no next file
+  EXPECT_EQ(engine.Title(), (folder / "WELL1").string());
+  EXPECT_EQ(engine.SaveWellInfo(2), 1);
+  EXPECT_EQ(engine.Title(), (folder / "WELL").string());
+  EXPECT_EQ(engine.Header().Startdepth, 123450);
+  EXPECT_EQ(engine.SaveWellInfo(1), 1);
+  EXPECT_EQ(engine.Title(), (folder / "WELL1").string());
+  EXPECT_EQ(engine.Setup().replayStartDepth, engine.Header().Startdepth);
+  EXPECT_TRUE(boxes.Shown().empty());
+}
+
+// A calibration file as the calibration wizard writes it.
+void WriteFileText(const fs::path& p, const std::string& text) { std::ofstream(p, std::ios::binary) << text; }
+
+TEST_F(LogHeaderTest, CalibrationFromTheSondesFile) {
+  struct Case {
+    const char* name;
+    const char* file;
+    int result;
+    std::size_t records;
+    Coefficients first;
+    std::vector<std::string> points;
+  } cases[] = {
+      {"no method: the identity whatever the coefficients",
+       "[Channel1]\r\nCoefficient0=5\r\nCoefficient1=6\r\n", 1, 12, {0, 1, 0, 0}, {}},
+      {"a method with every coefficient", "[Channel1]\r\nCalibrationMethod=Polynom\r\nTitleShort=GR\r\n"
+       "Coefficient0=1.5\r\nCoefficient1=2\r\nCoefficient2=-0.25\r\nCoefficient3=1e-3\r\nJigCount=3\r\n"
+       "ReferencePoint0=100 CPS at 10 API\r\nReferencePoint1=\r\nReferencePoint2=200 CPS at 20 API\r\n",
+       1, 12, {1.5, 2, -0.25, 1e-3}, {"100 CPS at 10 API", "200 CPS at 20 API"}},
+      {"a missing coefficient reads 0", "[Channel1]\r\nCalibrationMethod=Polynom\r\nCoefficient1=3\r\nJigCount=-2\r\n",
+       1, 12, {0, 3, 0, 0}, {}},
+      {"an empty coefficient ends the load", "[Channel1]\r\nCalibrationMethod=Polynom\r\nCoefficient0=1\r\n"
+       "[Channel2]\r\nCalibrationMethod=Polynom\r\nCoefficient0=\r\n",
+       0, 1, {1, 0, 0, 0}, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const fs::path cal = folder / "SONDE.cal";
+    WriteFileText(cal, c.file);
+    qv::SixChannelEngine engine;
+    engine.Setup().calibrationFile = cal.string();
+    CalibrationSet set;
+    EXPECT_EQ(engine.LoadCalibrationFile(&set), c.result);
+    ASSERT_EQ(set.channels.size(), c.records);
+    const ChannelCalibration& first = *set.channels[0];
+    EXPECT_EQ(first.physicalChannel, 1);
+    EXPECT_EQ(first.method, 1);
+    EXPECT_EQ(first.coefficientCount, 4);
+    EXPECT_EQ(*first.coefficients, c.first);
+    EXPECT_EQ(first.referencePoints, c.points);
+    if (c.records == 12) {
+      EXPECT_EQ(*set.channels[11]->coefficients, (Coefficients{0, 1, 0, 0}));
+    }
+  }
+  qv::SixChannelEngine engine;
+  EXPECT_EQ(engine.LoadCalibrationFile(nullptr), 0);
+}
+
+TEST_F(LogHeaderTest, ALiveLogWritesItsCalibrationIntoItsHeader) {
+  const fs::path cal = folder / "SONDE.cal";
+  WriteFileText(cal, "[Channel2]\r\nCalibrationMethod=Polynom\r\nTitleShort=RES\r\nCoefficient0=0.5\r\nCoefficient1=2\r\n"
+                 "Coefficient2=0\r\nCoefficient3=0\r\n");
+  qv::SixChannelEngine engine;
+  Prepare(engine, 10);
+  engine.Setup().calibration = true;
+  engine.Setup().calibrationFile = cal.string();
+  // The view writes a channel section per curve; the calibration goes into them.
+  sink.channelHeader = [&engine] {
+    CurveArray curves;
+    for (int p = 1; p <= 6; ++p) {
+      curves.push_back(std::make_unique<CurveRecord>());
+      curves.back()->description = "Channel " + std::to_string(p);
+      curves.back()->physicalChannel = p;
+    }
+    return WriteCurveRecords(engine.DataFilePath(), &curves);
+  };
+  ASSERT_TRUE(engine.InitialiseLog(1, 10));
+  ASSERT_EQ(Start(engine, qv::kStartRecord), 1);
+  ASSERT_TRUE(pace->RunUntil(pace->Now() + 1000));
+  ASSERT_EQ(engine.StopLogging(qv::kStateStoppedForGood), 1);
+  // The header keeps the coefficients; a log that reads them back gets them.
+  CalibrationArray stored;
+  ASSERT_EQ(ReadCalibration((folder / "WELL.LOG").string(), &stored), 1);
+  ASSERT_GE(stored.size(), 2u);
+  ASSERT_TRUE(stored[1] && stored[1]->coefficients);
+  EXPECT_EQ(*stored[1]->coefficients, (Coefficients{0.5, 2, 0, 0}));
+  CalibrationSet fromHeader;
+  EXPECT_EQ(engine.LoadHeaderCalibration(&fromHeader), 1);
+  EXPECT_EQ(fromHeader.channels.size(), stored.size());
+  // The processed values are calibrated: channel 2 of the pattern's first
+  // record is 2 counts at rate 50.
+  EXPECT_DOUBLE_EQ(engine.Processor()->CalibratedValues()[1] , 0.5 + 2 * engine.Processor()->RawValues()[1]);
+  EXPECT_TRUE(boxes.Shown().empty());
+
+  // A calibration file that cannot be read switches calibration off with a box.
+  qv::SixChannelEngine broken;
+  Prepare(broken, 10);
+  broken.Setup().calibration = true;
+  broken.Setup().calibrationFile = cal.string();
+  WriteFileText(cal, "[Channel1]\r\nCalibrationMethod=Polynom\r\nCoefficient0=\r\n");
+  ASSERT_TRUE(broken.InitialiseLog(1, 10));
+  EXPECT_FALSE(broken.Setup().calibration);
+  ASSERT_EQ(boxes.Shown().size(), 1u);
+  EXPECT_EQ(boxes.Shown()[0].text,
+            "Couldn't load specified calibration file or no calibration coefficients found in Log Header file!");
+}
+
+}  // namespace
