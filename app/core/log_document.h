@@ -41,6 +41,9 @@ public:
   // The document watches the unit in monitor mode (an idle or new live log
   // between recordings), with the logging-mode bytes it monitors with.
   virtual bool IsMonitoring() const { return false; }
+  // Stops (false) or resumes (true) the depth polling of the document's
+  // monitor thread, while a dialog reads the unit itself.
+  virtual void SetDepthPolling(bool) {}
   virtual uint8_t ComStd() const { return 0; }
   virtual uint8_t ToolType() const { return 0; }
   // The sonde abbreviation of the log.

@@ -41,13 +41,22 @@ void RunCalibrationCommand(QWidget* parent, CalibrationWizardServices services, 
   }
   const CountingDevice device = services.device;
   const CountingClock clock = services.clock;
+  LogDocumentShell* doc = ActiveLogDocument();
+  const bool monitoring = doc && doc->IsMonitoring();
   CalibrationSet set;
   {
     CSondenCalibration wizard(parent, std::move(services));
     LoadSondeCalibration(rs.get(), &set);
     wizard.m_pCalibSet = &set;
 
-    const uint16_t off = SetLogging(device, {});
+    // The wizard reads the unit alone: the document's depth polling pauses
+    // between two of its reads.
+    uint16_t off = 0;
+    {
+      MutexGuard guard(DeviceMutex, kDeviceMutexWaitMs);
+      if (doc) doc->SetDepthPolling(false);
+      off = SetLogging(device, {});
+    }
     if (clock.sleep) clock.sleep(kLoggingOffPauseMs);
     if (off != 0) {
       ShowMessageBox(LoadString(kStrNotResponding), "", MB_OK | MB_ICONSTOP);
@@ -62,9 +71,8 @@ void RunCalibrationCommand(QWidget* parent, CalibrationWizardServices services, 
   // The unit goes back to what the active document watched it with; a
   // document that was not monitoring leaves it switched off.
   uint16_t last = SetLogging(device, {});
-  LogDocumentShell* doc = ActiveLogDocument();
-  if (doc && doc->IsMonitoring())
-    last = SetLogging(device, {doc->ComStd(), doc->ToolType(), kMonitorValue, kMonitorMode, 0});
+  if (monitoring) last = SetLogging(device, {doc->ComStd(), doc->ToolType(), kMonitorValue, kMonitorMode, 0});
+  if (monitoring) doc->SetDepthPolling(true);
   if (last != 0 && last != 0xFFFF) {
     Beep(MB_ICONSTOP);
     ShowDeviceStatus(last);

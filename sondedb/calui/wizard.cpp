@@ -13,13 +13,13 @@
 #include <algorithm>
 
 #include "app/core/globals.h"
+#include "app/newlog/new_log.h"
 #include "platform/docview/qtext.h"
 #include "platform/text/cnum.h"
 #include "platform/text/msgbox.h"
 #include "platform/text/strings.h"
 #include "sondedb/acquisition.h"
 #include "sondedb/calibration/fit.h"
-#include "sondedb/lookups.h"
 
 using qv::FormatC;
 using qv::LoadString;
@@ -70,15 +70,6 @@ constexpr uint32_t kShortPowerPauseMs = 3000;
 constexpr uint32_t kPauseSliceMs = 50;
 constexpr double kAluminiumDefault = 282;
 constexpr double kWaterDefault = 11000;
-
-// The tool type of a sonde from its database row; -1 when it cannot be read.
-int SondeToolType(const std::string& abbreviation) {
-  auto rs = qv::OpenSondeRecordset(abbreviation, "");
-  int type = -1;
-  if (!rs || qv::GetSondeType(rs.get(), &type) != 1) type = -1;
-  qv::CloseSondeRecordset(rs);
-  return type;
-}
 
 template <typename W>
 W* Named(W* w, int id) {
@@ -435,7 +426,7 @@ bool CSondenCalibration::PowerPause(uint32_t ms) {
 qv::CountingSetup CSondenCalibration::CountSetup() const {
   qv::CountingSetup s;
   s.comStd = static_cast<uint8_t>(qv::GetSondeComStd(g_strCurrentSonde));
-  s.toolType = static_cast<uint8_t>(SondeToolType(g_strCurrentSonde));
+  s.toolType = static_cast<uint8_t>(qv::GetToolType(g_strCurrentSonde, false));
   s.timeStep = static_cast<int16_t>(g_nTimeStep.load());
   s.channel = Record() ? Record()->physicalChannel : 1;
   return s;

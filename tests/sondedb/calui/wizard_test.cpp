@@ -41,6 +41,8 @@ public:
   void ComputePollInterval(int) override {}
   void SetDepth(int) override {}
   bool IsMonitoring() const override { return true; }
+  void SetDepthPolling(bool on) override { polling.push_back(on); }
+  std::vector<bool> polling;
   uint8_t ComStd() const override { return 2; }
   uint8_t ToolType() const override { return 1; }
   void OnReplayEnd(bool) override {}
@@ -589,6 +591,7 @@ TEST_F(Wizard, CalibrationCommandRunsTheWizardAndRecordsTheChannel) {
   EXPECT_EQ(runs, 0);
   EXPECT_EQ(BoxTexts(), std::vector<std::string>{qv::LoadString(32151)});
   EXPECT_EQ(modes(), (Modes{off, off, monitor}));
+  EXPECT_EQ(doc.polling, (std::vector<bool>{false, true})) << "depth polling pauses while the wizard runs";
 
   // A finished calibration is recorded in the channel's row.
   boxes_.clear();
