@@ -275,19 +275,16 @@ CSondeDBPagePower::CSondeDBPagePower(QWidget* parent)
   polarity->addWidget(positive_);
   polarity->addWidget(negative_);
   form->addRow(QStringLiteral("Polarity"), polarity);
+  // The warning between two warning icons.
+  auto* texts = new QVBoxLayout;
+  texts->addWidget(warning_);
+  texts->addWidget(misuse_);
   auto* warn = new QHBoxLayout;
   for (int i = 0; i < 2; ++i) {
     auto* icon = new QLabel(this);
     icon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(32, 32));
-    if (i == 0) warn->addWidget(icon);
-    auto* texts = new QVBoxLayout;
-    if (i == 0) {
-      texts->addWidget(warning_);
-      texts->addWidget(misuse_);
-      warn->addLayout(texts, 1);
-    } else {
-      warn->addWidget(icon);
-    }
+    warn->addWidget(icon);
+    if (i == 0) warn->addLayout(texts, 1);
   }
   auto* top = new QVBoxLayout(this);
   top->addWidget(group);
