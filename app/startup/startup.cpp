@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cmath>
+#include <cstring>
 #include <mutex>
 
 #include "app/core/device_services.h"
@@ -13,6 +14,7 @@
 #include "platform/text/strings.h"
 #include "platform/trace/trace.h"
 #include "sondedb/acquisition.h"
+#include "sondedb/lookups.h"
 
 namespace {
 
@@ -26,7 +28,15 @@ constexpr unsigned kStrInitCaption = 32246;
 
 std::atomic<bool> g_linkOpened{false};
 std::mutex g_loaderMutex;
-SonicParamsLoader g_sonicLoader;
+// The sonde database's configuration of the sonde (its defaults when it has
+// none); tests put their own in its place.
+SonicParamsLoader g_sonicLoader = [](const std::string& sonde, SonicConfigBlock* config) {
+  static_assert(sizeof(SonicConfigBlock) == qv::kSonicConfigSize);
+  uint8_t block[qv::kSonicConfigSize];
+  qv::LoadSonicParams(block, sonde, g_strSondeSerialNo);
+  std::memcpy(config, block, sizeof block);
+  return true;
+};
 
 // The status word's first non-zero byte as a text; true when there is one.
 bool StatusFailed(uint32_t status, std::string* error) {

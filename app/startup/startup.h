@@ -30,8 +30,8 @@ void ResetLinkState();
 // The sample interval the unit gets for the current set-up; also stored in
 // g_nSampleInterval.
 int ComputeSampleInterval();
-// The sonic probe configuration of a sonde into g_SonicConfig; the sonde
-// database supplies it (until then nothing is loaded).
+// The sonic probe configuration of a sonde into g_SonicConfig; by default the
+// sonde database supplies it.
 using SonicParamsLoader = std::function<bool(const std::string& sonde, SonicConfigBlock* config)>;
 void SetSonicParamsLoader(SonicParamsLoader loader);
 

@@ -73,9 +73,14 @@ public:
 
 TEST_F(StartupTest, BringUpConfiguresTheUnitInOrder) {
   Ready();
+  g_SonicConfig = SonicConfigBlock{};
   std::string error = "stale";
   ASSERT_EQ(InitHardware(1, &error), 1) << error;
   EXPECT_EQ(error, "");
+  // The sonic configuration comes from the database (its defaults here).
+  EXPECT_EQ(g_SonicConfig.sampleInterval, 4);
+  EXPECT_EQ(g_SonicConfig.gain[2], 1);
+  EXPECT_EQ(g_SonicConfig.threshold[2], 1);
   EXPECT_TRUE(LinkOpened());
   std::vector<uint8_t> order;
   for (uint8_t c : Codes())
