@@ -24,8 +24,7 @@ ChannelLogEngine::ChannelLogEngine(std::size_t fileRecordSize, std::string ext, 
     : LogEngine(fileRecordSize, std::move(ext), toolKind), channels_(channels) {}
 
 ChannelLogEngine::~ChannelLogEngine() {
-  // The threads end before the library they call goes.
-  if (State() == kStateRunning) StopLogging(kStateStop);
+  Shutdown();  // the threads end before the library they call goes
   userLibrary_.Unload();
 }
 

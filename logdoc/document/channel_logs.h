@@ -67,6 +67,7 @@ class ChannelLogEngine : public LogEngine {
 class SixChannelEngine : public ChannelLogEngine {
  public:
   SixChannelEngine();
+  ~SixChannelEngine() override { Shutdown(); }
   const SixChannelPacket& Packet() const { return packet_; }
   bool ReadReplayRecord() override;
   bool SeekReplay(int depth) override;
@@ -86,6 +87,7 @@ class SixChannelEngine : public ChannelLogEngine {
 class TwelveChannelEngine : public ChannelLogEngine {
  public:
   TwelveChannelEngine();
+  ~TwelveChannelEngine() override { Shutdown(); }
   const TwelveChannelRecord& Record() const { return record_; }
   bool ReadReplayRecord() override;
   bool SeekReplay(int depth) override;

@@ -53,9 +53,13 @@ LogEngine::LogEngine(std::size_t fileRecordSize, std::string dataFileExt, int to
   SetClock({});
 }
 
-LogEngine::~LogEngine() {
+LogEngine::~LogEngine() { Shutdown(); }
+
+void LogEngine::Shutdown() {
   if (state_ == kStateRunning) StopLogging(kStateStop);
   if (acquisition_) acquisition_->Stop(kAcquisitionJoinMs);
+  for (auto& t : retired_) t->Join();
+  retired_.clear();
   pipeline_->Finish();
 }
 
@@ -358,7 +362,8 @@ int LogEngine::AcquisitionThread(Event& stop) {
       StopFromWorker(kSystemError, kErrWriteDestination, false, false);
       return 100;
     }
-    if (clock_.sleep(static_cast<std::uint32_t>(pollPeriod_ > 0 ? pollPeriod_ : 0), stop)) break;
+    const int period = pollPeriod_;
+    if (clock_.sleep(static_cast<std::uint32_t>(period > 0 ? period : 0), stop)) break;
     ReportMessage(text, kSondeMessageLine);
   }
   return 1;
@@ -396,29 +401,6 @@ void LogEngine::StopFromWorker(int kind, int code, bool shown, bool unitGone) {
 
 void LogEngine::PumpDisplay() {
   wakePending_ = false;
-  bool error = false, shown = false;
-  int kind = 0, code = 0;
-  {
-    std::lock_guard<std::mutex> lock(errorMutex_);
-    if (errorPending_) {
-      error = true;
-      errorPending_ = false;
-      kind = errorKind_;
-      code = errorCode_;
-      shown = errorShown_;
-    }
-  }
-  if (error) {
-    if (!shown) ReportBox(DeviceErrorText(kind, code));
-    bool stopped;
-    {
-      std::lock_guard<std::mutex> lock(stopMutex_);
-      stopped = state_ == kStateRunning;
-      if (stopped) StopLocked(kStateError);
-    }
-    unitGone_ = false;
-    if (stopped && callbacks_.stopped) callbacks_.stopped(kStateError);
-  }
   if (headerPending_.exchange(false)) {
     std::lock_guard<std::mutex> lock(stopMutex_);
     // The start of the recording is known: a recording cut short keeps a
@@ -431,6 +413,28 @@ void LogEngine::PumpDisplay() {
     if (sink_) sink_->UpdateDisplay();
     if (callbacks_.status) callbacks_.status(Status());
   }
+  bool error = false, shown = false;
+  int kind = 0, code = 0;
+  {
+    std::lock_guard<std::mutex> lock(errorMutex_);
+    if (errorPending_) {
+      error = true;
+      errorPending_ = false;
+      kind = errorKind_;
+      code = errorCode_;
+      shown = errorShown_;
+    }
+  }
+  if (!error) return;
+  if (!shown) ReportBox(DeviceErrorText(kind, code));
+  bool stopped;
+  {
+    std::lock_guard<std::mutex> lock(stopMutex_);
+    stopped = state_ == kStateRunning;
+    if (stopped) StopLocked(kStateError);
+    unitGone_ = false;
+  }
+  if (stopped && callbacks_.stopped) callbacks_.stopped(kStateError);  // last: the document closes
 }
 
 // ---------------------------------------------------------------------------

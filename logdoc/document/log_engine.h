@@ -110,8 +110,10 @@ struct LogEngineCallbacks {
   std::function<void()> wake;
   // GUI thread, from PumpDisplay.
   std::function<void(const LogStatus&)> status;
-  // GUI thread: the engine stopped the log itself (type 3 after an error);
-  // the document closes.
+  // GUI thread: the engine stopped the log itself (type 3 after an error or
+  // a failed start); the document closes. It comes last in PumpDisplay and
+  // StartLogging, but the document must not destroy the engine inside the
+  // call: it closes through a queued call of its own.
   std::function<void(int type)> stopped;
   // GUI thread, at the end of a recording: the trailer text dialog over a copy
   // of the four lines and the first file's header; true when it closed with
@@ -217,6 +219,8 @@ class LogEngine {
   // The document's title: the current stem without its dot.
   std::string Title() const;
   int PollPeriod() const { return pollPeriod_; }
+  // The period of the acquisition loop from now on (ms).
+  void SetPollPeriod(int ms) { pollPeriod_ = ms; }
   int DisplayDepthOffset() const { return displayDepthOffset_; }
   bool Monitoring() const { return monitoring_.load(); }
   void SetMonitoring(bool on) { monitoring_ = on; }
@@ -261,7 +265,9 @@ class LogEngine {
   // The first record of a run was read: the tool may reset per-run state.
   virtual void StartRun() {}
 
-  // For the tool engines.
+  // For the tool engines. The most derived engine calls Shutdown first in
+  // its destructor, so that no thread calls into a part already gone.
+  void Shutdown();
   AnalogStatusBlock* AnalogStatus() { return &analog_; }
   void SetDepthAndTime(int depth, int time) {
     depth_ = depth;
@@ -312,7 +318,7 @@ class LogEngine {
   int savedEndDepth_ = 0;
   bool live_ = true;
   int logType_ = 1;
-  int pollPeriod_ = -1;
+  std::atomic<int> pollPeriod_{-1};
   int displayDepthOffset_ = 0;
   std::atomic<int> state_{kStateReady};
   std::atomic<bool> testMode_{false};
@@ -335,7 +341,7 @@ class LogEngine {
   bool errorPending_ = false;
   int errorKind_ = 0, errorCode_ = 0;
   bool errorShown_ = false;
-  bool unitGone_ = false;
+  std::atomic<bool> unitGone_{false};
 
   // The current record's values as the acquisition thread leaves them.
   AnalogStatusBlock analog_{};
