@@ -53,6 +53,8 @@ void CLogDoc::Construct() {
   connect(&pump_, &QTimer::timeout, this, [this] { PumpDisplay(); });
   if (engine_) {
     engine_->SetSink(this);
+    // One logging speed for the monitor thread and the recording.
+    engine_->SetLogSpeed(&device_.Speed());
     qv::LogEngineCallbacks callbacks;
     callbacks.wake = [this] { qv::PostToGui(this, [this] { PumpDisplay(); }); };
     callbacks.status = [this](const qv::LogStatus& s) { OnStatus(s); };
