@@ -2,6 +2,7 @@
 #include <QApplication>
 
 #include "app/ui/frames.h"
+#include "logdoc/ui/open_logs.h"
 #include "platform/docview/services.h"
 #include "sondedb/calui/command.h"
 
@@ -9,6 +10,7 @@ int main(int argc, char** argv) {
   QApplication qapp(argc, argv);
   qv::InstallQtServices();
   Tools().calibration = [] { qv::RunCalibrationCommand(QApplication::activeWindow()); };
+  InstallLogDocuments();
   int code = 0;
   {
     CPemmaroApp app;

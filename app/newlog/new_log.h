@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/core/log_modes.h"
 #include "devices/tbdevice/tbdevice.h"
 #include "header/section_access.h"
 #include "logtools/engine/tool_type.h"
@@ -40,14 +41,6 @@ std::vector<std::string> ListUserFunctions(const std::string& sonde, std::vector
 // separator.
 std::string DefaultLogFolder();
 
-// Log modes the wizard sets.
-enum LogMode : int {
-  kLogModeNone = -1,
-  kLogModeTime = 10,
-  kLogModeUp = 11,
-  kLogModeDown = 12,
-  kLogModeAsync = 13,
-};
 // The log mode of the wizard's radio index (0 Up, 1 Down, 2 Time, 3 Async); 0
 // for any other index.
 int LogModeOfRadio(int index);

@@ -13,7 +13,6 @@
 #include "app/core/globals.h"
 #include "app/core/log_document.h"
 #include "app/ui/frames.h"
-#include "app/ui/idle_document.h"
 #include "platform/files/paths.h"
 #include "platform/profile/profile.h"
 #include "platform/text/msgbox.h"
@@ -23,6 +22,7 @@ namespace {
 constexpr unsigned kStrFatal = 32134;
 constexpr unsigned kStrInitFailed = 32276;
 
+LogDocuments* g_logDocuments = nullptr;
 bool g_startWindowEnabled = false;
 QPointer<CStartWnd> g_startWindow;
 
@@ -56,6 +56,10 @@ CPemmaroApp::CPemmaroApp() {
     if (qv::Document* doc = ActiveDocument()) CloseDocument(doc);
   });
   OnUpdate(ID_FILE_CLOSE, [this](qv::CmdUI& ui) { ui.Enable(!ActiveDocument() || !ActiveIsIdleDocument()); });
+  OnCommand(ID_FILE_NEW, [this] { OnFileNew(); });
+  OnUpdate(ID_FILE_NEW, [](qv::CmdUI& ui) { ui.Enable(g_logDocuments != nullptr); });
+  OnCommand(ID_FILE_OPEN, [this] { OnFileOpen(); });
+  OnUpdate(ID_FILE_OPEN, [](qv::CmdUI& ui) { ui.Enable(g_logDocuments != nullptr); });
   OnCommand(ID_INIT_HARDWARE, [this] { OnInitialiseHardware(); });
   OnUpdate(ID_INIT_HARDWARE, [](qv::CmdUI& ui) { ui.Enable(!g_bHardwarePresent && !g_bHardwareInUse); });
 }
@@ -77,13 +81,12 @@ bool CPemmaroApp::ActiveIsIdleDocument() const {
   return doc && doc->IsIdleDocument();
 }
 
+void SetLogDocuments(LogDocuments* documents) { g_logDocuments = documents; }
+LogDocuments* GetLogDocuments() { return g_logDocuments; }
+
 void CPemmaroApp::RegisterTemplates() {
-  // The log documents register theirs as they join the program; until then
-  // the idle window has its stand-in.
   if (TemplateCount() > 0) return;
-  AddDocTemplate(std::make_unique<qv::DocTemplate>(
-      6, [] { return new CIdleMonitorDoc; }, [] { return new CPemmaroFrame; }, [] { return new CPemmaroView; }));
-  SetLogDocumentResolver([](CLogDoc* d) -> LogDocumentShell* { return reinterpret_cast<CIdleMonitorDoc*>(d); });
+  if (g_logDocuments) g_logDocuments->RegisterTemplates(*this);
 }
 
 bool CPemmaroApp::InitInstance() {
@@ -122,14 +125,27 @@ int CPemmaroApp::ExitInstance() {
 }
 
 void CPemmaroApp::OpenIdleDocument() {
-  if (!g_bHardwarePresent || TemplateCount() == 0) return;
+  if (!g_bHardwarePresent || TemplateCount() == 0 || !g_logDocuments) return;
+  // One log document at a time: a log or idle document that is already
+  // active stays (a deferred reopening may find one opened since).
+  if (g_pActiveDoc) return;
   m_bIdleFrame = true;
   m_bReplayFrame = false;
   qv::Document* doc = Template(0)->OpenDocumentFile(nullptr);
   if (!doc) return;
-  // The stand-in idle document (see RegisterTemplates) is reached through the
-  // resolver registered with it.
-  if (auto* idle = dynamic_cast<CIdleMonitorDoc*>(doc)) g_pActiveDoc = reinterpret_cast<CLogDoc*>(idle);
+  if (!g_logDocuments->InitialiseIdle(doc)) CloseDocument(doc);
+}
+
+void CPemmaroApp::OnFileNew() {
+  if (g_logDocuments) g_logDocuments->OnFileNew(*this);
+}
+
+void CPemmaroApp::OnFileOpen() {
+  if (g_logDocuments) g_logDocuments->OnFileOpen(*this);
+}
+
+void CPemmaroApp::OpenLogForReplay(const std::string& first, const std::string& second) {
+  if (g_logDocuments) g_logDocuments->OpenLogForReplay(*this, first, second);
 }
 
 void CPemmaroApp::OnInitialiseHardware() {

@@ -15,6 +15,28 @@
 #include "sondedb/acquisition.h"
 
 class CMainFrame;
+class CPemmaroApp;
+
+// The log documents' part of the application: their document templates and
+// the opening of logs. The log documents' library installs it
+// (InstallLogDocuments); without it the program opens no log window.
+class LogDocuments {
+public:
+  virtual ~LogDocuments() = default;
+  // Adds the document templates in their fixed order; the first serves the
+  // idle live document.
+  virtual void RegisterTemplates(CPemmaroApp& app) = 0;
+  // Sets a new document of the first template up as the idle document and
+  // makes it the active log document; false when it is not a log document.
+  virtual bool InitialiseIdle(qv::Document* doc) = 0;
+  virtual void OnFileNew(CPemmaroApp& app) = 0;
+  virtual void OnFileOpen(CPemmaroApp& app) = 0;
+  virtual void OpenLogForReplay(CPemmaroApp& app, const std::string& first, const std::string& second) = 0;
+};
+// Installs the log documents (null removes them); the object must outlive
+// the application.
+void SetLogDocuments(LogDocuments* documents);
+LogDocuments* GetLogDocuments();
 
 class CPemmaroApp : public qv::Application {
   Q_OBJECT
@@ -26,6 +48,11 @@ public:
   int ExitInstance() override;
   // Opens the idle live document (nothing without the hardware).
   virtual void OpenIdleDocument();
+  // File/New Log, File/Replay Log, and opening a log for replay (the first
+  // path the log's title, the second its full path).
+  void OnFileNew();
+  void OnFileOpen();
+  void OpenLogForReplay(const std::string& first, const std::string& second);
   // Tools/Initialise Hardware.
   void OnInitialiseHardware();
   // The idle live document, when it is the active one.

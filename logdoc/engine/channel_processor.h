@@ -6,6 +6,8 @@
 // time; nothing is allocated per record.
 #pragma once
 
+#include "app/core/log_modes.h"
+
 #include <array>
 #include <optional>
 #include <span>
@@ -20,10 +22,6 @@ namespace qv {
 // values (channels 1 to 12, TIME, DEPTH), out receives the 12 outputs.
 using UserFunctionEntry = void (*)(double* in, double* out);
 
-// LogMode of a log.
-inline constexpr int kLogModeTime = 10;
-inline constexpr int kLogModeUp = 11;
-inline constexpr int kLogModeDown = 12;
 
 // What the processing takes of a channel's filter entry.
 struct ChannelSetting {

@@ -18,18 +18,13 @@
 #include "header/header_info.h"
 #include "logdoc/records/device_records.h"
 #include "logdoc/replay/data_file.h"
+#include "logtools/engine/tool_type.h"
 
 namespace qv {
 
-// The tool kinds a log can be replayed as.
-enum : int {
-  kToolSixChannel = 1,
-  kToolTeleviewer = 2,
-  kToolFullWave = 4,
-  kToolCementBond = 5,
-  kToolTwelveChannel = 8,
-  kToolSonic = 10,
-};
+// The tool kinds a log can be replayed as are the tool types of
+// logtools/engine/tool_type.h.
+inline constexpr int kToolFullWave = kToolFullWaveSonic;
 
 // What the reader takes of the log's header record.
 struct ReplayHeader {

@@ -18,7 +18,6 @@
 #include "app/core/globals.h"
 #include "app/core/log_document.h"
 #include "app/ui/frames.h"
-#include "app/ui/idle_document.h"
 #include "app/ui/sources.h"
 #include "app/ui/sys_settings.h"
 #include "platform/files/paths.h"
@@ -33,8 +32,26 @@
 #include "tests/support/qt_app.h"
 
 // The log document as the shell sees it; its device calls go to the unit.
-class CLogDoc : public CIdleMonitorDoc {
+class CLogDoc : public qv::Document, public LogDocumentShell {
 public:
+  ~CLogDoc() override {
+    CLogDoc* self = this;
+    g_pActiveDoc.compare_exchange_strong(self, nullptr);
+  }
+  template <class F>
+  static int Locked(F call) {
+    qv::MutexGuard lock(DeviceMutex, kDeviceMutexWaitMs);
+    return (call() & 0xFFFF) == 0 ? 1 : 0;
+  }
+  int SendSondeCommand(SondeCommandBlock* block) override {
+    return Locked([block] { return ::SendSondeCommand(block); });
+  }
+  int SetSondePower(SondePowerBlock* block) override {
+    return Locked([block] { return ::SetSondePower(block); });
+  }
+  int SetWinch(WinchControlBlock* block) override {
+    return Locked([block] { return ::SetWinch(block); });
+  }
   int state = -1;
   bool test = false;
   bool idle = false;

@@ -1,0 +1,354 @@
+#include "logdoc/ui/open_logs.h"
+
+#include <ctime>
+#include <filesystem>
+
+#include "app/core/globals.h"
+#include "app/ui/frames.h"
+#include "app/ui/log_wizard.h"
+#include "curveview/curveview.h"
+#include "header/header.h"
+#include "header/hed_file.h"
+#include "header/ui/header_editor.h"
+#include "logdoc/ui/log_doc.h"
+#include "platform/docview/services.h"
+#include "platform/files/paths.h"
+#include "platform/text/msgbox.h"
+#include "platform/text/strings.h"
+#include "sondedb/acquisition.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr unsigned kStrSondeNotSupported = 32185;
+constexpr unsigned kStrInitialiseFailed = 32215;
+constexpr unsigned kStrAlreadyLogging = 32270;
+constexpr unsigned kStrOpenLogTitle = 32271;
+constexpr unsigned kStrLogFilter = 32284;
+
+// The template (1-based, in registration order) of each tool type 0 to 10.
+constexpr int kTemplateOfToolType[11] = {1, 2, 3, 4, 5, 6, 1, 2, 7, 2, 8};
+
+// The templates in their fixed order. The televiewer, full-wave sonic,
+// cement-bond and sonic documents are not part of this program yet: their
+// templates create no document.
+enum class DocKind { Plain, SixChannel, None, TwelveChannel };
+constexpr DocKind kTemplates[8] = {DocKind::Plain, DocKind::SixChannel, DocKind::None, DocKind::Plain,
+                                   DocKind::None,  DocKind::None,       DocKind::TwelveChannel, DocKind::None};
+
+constexpr int kTemplateResourceId = 6;
+constexpr int kNewLogPollMs = 10;
+constexpr int kIdlePollMs = 1000;
+
+int NormalisedToolType(int toolType) { return toolType == 7 || toolType == 9 ? 1 : toolType; }
+
+bool CurveToolType(int toolType) { return toolType == 1 || toolType == 8; }
+
+// The depth scale of a scale index for the unit; the middle of the table for
+// an index outside it.
+int DepthScaleOf(int index, bool imperial) {
+  const int* table = imperial ? g_ImperialDepthScales : g_MetricDepthScales;
+  const int count = imperial ? 5 : 8;
+  if (index < 0 || index >= count) index = imperial ? 1 : 3;
+  return table[index];
+}
+
+std::string TodayText() {
+  char text[32] = {};
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  std::strftime(text, sizeof text, "%d %b %y", &local);
+  return text;
+}
+
+std::string HeaderTemplatePath() {
+  return qv::JoinPath(qv::JoinPath(qv::ProgramFolder(), "Header"), "STANDARD.HED");
+}
+
+CLogDoc* ActiveLog() { return g_pActiveDoc.load(); }
+
+// The curve view of a document's first view, or null.
+CCurveView* CurveViewOf(qv::Document* doc) {
+  for (qv::View* v : doc->Views())
+    if (auto* view = dynamic_cast<CCurveView*>(v)) return view;
+  return nullptr;
+}
+
+void SetUpCurveView(CLogDoc* doc, TrackArray tracks, CurveArray curves) {
+  CCurveView* view = CurveViewOf(doc);
+  if (!view) return;
+  view->SetLayout(std::move(tracks), std::move(curves));
+  view->InitialiseFromDocument(doc);
+  view->SetDepthStep(doc->DepthStep());
+  doc->SetCurveView(view);
+}
+
+class LogOpener : public LogDocuments {
+ public:
+  void RegisterTemplates(CPemmaroApp& app) override {
+    for (DocKind kind : kTemplates) {
+      std::function<qv::Document*()> makeDoc;
+      std::function<qv::View*()> makeView = [] { return new CPemmaroView; };
+      switch (kind) {
+        case DocKind::Plain:
+          makeDoc = [] { return new CLogDoc; };
+          break;
+        case DocKind::SixChannel:
+          makeDoc = [] { return new C6ChannelDocument; };
+          makeView = [] { return new CCurveView; };
+          break;
+        case DocKind::TwelveChannel:
+          makeDoc = [] { return new CTwelveChanDoc; };
+          makeView = [] { return new CCurveView; };
+          break;
+        case DocKind::None:
+          makeDoc = [] { return nullptr; };
+          break;
+      }
+      app.AddDocTemplate(std::make_unique<qv::DocTemplate>(kTemplateResourceId, std::move(makeDoc),
+                                                           [] { return new CPemmaroFrame; }, std::move(makeView)));
+    }
+  }
+
+  bool InitialiseIdle(qv::Document* document) override {
+    auto* doc = dynamic_cast<CLogDoc*>(document);
+    if (!doc) return false;
+    g_pActiveDoc = doc;
+    qv::LogSetup& s = doc->Setup();
+    s.depthStep = g_nDepthUnits ? g_nDepthStepImperial : g_nDepthStepMetric;
+    s.imperial = g_nDepthUnits != 0;
+    s.sampleInterval = g_nSampleInterval;
+    s.sondeAbbreviation = g_strCurrentSonde;
+    s.sondeSerialNo = g_strSondeSerialNo;
+    const int comStd = qv::GetSondeComStd(g_strCurrentSonde);
+    s.loggingMode.comStd = static_cast<uint8_t>(comStd == 0 ? 1 : comStd);
+    s.loggingMode.toolType = static_cast<uint8_t>(qv::GetToolType(g_strCurrentSonde, false));
+    doc->InitialiseLog(1, 0, kIdlePollMs, std::string());
+    doc->m_bIdleDocument = true;
+    return true;
+  }
+
+  void OnFileNew(CPemmaroApp& app) override {
+    CLogDoc* active = ActiveLog();
+    if (active && !active->IsIdleDocument()) {
+      qv::ShowMessageBox(qv::LoadString(kStrAlreadyLogging));
+      return;
+    }
+    if (active && qv::GetToolType(g_strCurrentSonde, false) == 6) {
+      // The heat-pulse flowmeter's dialog is not part of this program yet.
+      qv::ShowMessageBox(qv::LoadString(kStrSondeNotSupported));
+      return;
+    }
+    app.m_bIdleFrame = app.m_bReplayFrame = false;
+    qv::LogWizardResult wizard;
+    const bool confirmed = OpenerDialogs().wizard ? OpenerDialogs().wizard(app.GetMainFrame(), wizard)
+                                                  : RunLogWizard(app.GetMainFrame(), wizard);
+    if (!confirmed) return;
+    const int toolType = NormalisedToolType(wizard.toolType);
+    const int index = TemplateOfToolType(toolType);
+    if (index < 0) {
+      qv::ShowMessageBox(qv::LoadString(kStrSondeNotSupported));
+      return;
+    }
+    if (active) app.CloseDocument(active);
+    g_pActiveDoc = nullptr;
+    auto* doc = dynamic_cast<CLogDoc*>(app.Template(static_cast<size_t>(index))->OpenDocumentFile(nullptr));
+    if (!doc) {
+      app.OpenIdleDocument();
+      return;
+    }
+
+    const bool imperial = g_nDepthUnits != 0;
+    qv::LogSetup& s = doc->Setup();
+    doc->m_Channels = wizard.channels;
+    const std::string dataStem = wizard.dataFolder + wizard.fileName + ".";
+    s.pathStem = dataStem;
+    s.sondeAbbreviation = wizard.sondeAbbreviation;
+    s.sondeSerialNo = g_strSondeSerialNo;
+    doc->m_nToolType = toolType;
+    doc->m_nDepthUnits = g_nDepthUnits;
+    s.imperial = imperial;
+    s.logMode = wizard.logMode;
+    s.sampleInterval = g_nSampleInterval;
+    s.depthStep = imperial ? g_nDepthStepImperial : g_nDepthStepMetric;
+    s.depthScale = DepthScaleOf(wizard.depthScaleIndex, imperial);
+    s.calibrationFile = wizard.calibrationFile;
+    s.userLibrary = wizard.userFunctionPath;
+    s.calibration = wizard.calibrationOn != 0;
+    s.calibrationFromHeader = false;
+    s.userFunction = wizard.userFunctionOn != 0;
+    s.realtimePrint = wizard.printerOutput != 0;
+    s.replayStartDepth = s.replayEndDepth = 0;
+    for (size_t i = 0; i < wizard.filters.size() && i < s.channelFilters.size(); ++i)
+      s.channelFilters[i] = wizard.filters[i];
+    if (!wizard.sondePowerLoaded) {
+      app.CloseDocument(doc);
+      app.OpenIdleDocument();
+      return;
+    }
+    doc->m_SondePower = wizard.sondePower;
+
+    g_bLogDocumentOpen = 1;
+    g_pActiveDoc = doc;
+    if (CurveToolType(toolType)) SetUpCurveView(doc, std::move(wizard.tracks), std::move(wizard.curves));
+
+    LoggingModeBlock& mode = s.loggingMode;
+    mode.mode = static_cast<uint8_t>(wizard.logMode);
+    mode.comStd = static_cast<uint8_t>(toolType == 5 ? 3 : qv::GetSondeComStd(s.sondeAbbreviation));
+    mode.toolType = static_cast<uint8_t>(toolType == 5 ? 4 : wizard.toolType);
+    mode.value = static_cast<int16_t>(imperial ? g_nDepthStepImperial / 50 : g_nDepthStepMetric / 10);
+    int poll = kNewLogPollMs;
+    if (wizard.logMode == qv::kLogModeTime) {
+      mode.value = static_cast<int16_t>(g_nTimeStep.load());
+      poll = g_nTimeStep / 2;
+    }
+
+    const std::string templ = HeaderTemplatePath();
+    ReadHeaderInfo(templ, &doc->Header());
+    doc->Header().Date = TodayText();
+    doc->InitialiseLog(1, toolType, poll, dataStem);
+    doc->Trailer() = TrailerText{};
+
+    CHeaderEditor editor(app.GetMainFrame());
+    editor.m_pHeaderInfo = &doc->Header();
+    editor.m_pTrailerText = &doc->Trailer();
+    editor.m_strHeaderFile = dataStem + "HED";
+    if (OpenerDialogs().headerEditor)
+      OpenerDialogs().headerEditor(editor);
+    else
+      editor.DoModal();
+    WriteHeaderInfo(templ, &doc->Header(), nullptr);
+    if (CCurveView* view = doc->CurveView()) view->ResetScroll();
+  }
+
+  void OnFileOpen(CPemmaroApp& app) override {
+    CLogDoc* active = ActiveLog();
+    if (active && !active->IsIdleDocument()) {
+      qv::ShowMessageBox(qv::LoadString(kStrAlreadyLogging));
+      return;
+    }
+    qv::FileDialogRequest r;
+    r.open = true;
+    r.title = qv::LoadString(kStrOpenLogTitle);
+    r.defaultExt = "LOG";
+    r.filter = qv::LoadString(kStrLogFilter);
+    r.mustExist = true;
+    r.initialFolder = g_strDefaultDataFolder.empty() ? qv::JoinPath(qv::ProgramFolder(), "DATA") + "/"
+                                                     : g_strDefaultDataFolder;
+    r.parent = app.GetMainFrame();
+    const std::string path = qv::ShowFileDialog(r);
+    if (path.empty()) return;
+    const size_t slash = path.find_last_of('/');
+    g_strDefaultDataFolder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    std::string title = slash == std::string::npos ? path : path.substr(slash + 1);
+    if (const size_t dot = title.find_last_of('.'); dot != std::string::npos) title.erase(dot);
+    app.OpenLogForReplay(title, path);
+  }
+
+  void OpenLogForReplay(CPemmaroApp& app, const std::string& first, const std::string& second) override {
+    ReplaySettings settings;
+    ReadReplaySettings(first, second, settings);
+    if (OpenerDialogs().replaySettings && !OpenerDialogs().replaySettings(settings)) return;
+    const int toolType = NormalisedToolType(settings.toolType);
+    const int index = TemplateOfToolType(toolType);
+    if (index < 0) {
+      qv::ShowMessageBox(qv::LoadString(kStrSondeNotSupported));
+      return;
+    }
+    if (CLogDoc* active = ActiveLog()) app.CloseDocument(active);
+    g_pActiveDoc = nullptr;
+    app.m_bReplayFrame = true;
+    app.m_bIdleFrame = false;
+    auto* doc = dynamic_cast<CLogDoc*>(app.Template(static_cast<size_t>(index))->OpenDocumentFile(nullptr));
+    if (!doc) {
+      app.OpenIdleDocument();
+      return;
+    }
+    const bool imperial = settings.depthUnits != 0;
+    qv::LogSetup& s = doc->Setup();
+    doc->m_Channels = settings.channels;
+    s.replayStartDepth = settings.startDepth;
+    s.replayEndDepth = settings.endDepth;
+    std::string stem = settings.dataPath;
+    if (const size_t dot = stem.find_last_of('.'); dot != std::string::npos) stem.erase(dot + 1);
+    s.pathStem = stem;
+    doc->m_nToolType = toolType;
+    s.logMode = settings.logMode;
+    s.depthStep = settings.depthStep;
+    s.sampleInterval = g_nSampleInterval;
+    doc->m_nDepthUnits = settings.depthUnits;
+    s.imperial = imperial;
+    s.depthScale = DepthScaleOf(settings.depthScaleIndex, imperial);
+    s.calibrationFile = settings.calibrationFile;
+    s.calibrationFromHeader = settings.calibrationFromDataFile;
+    s.userLibrary = settings.userLibrary;
+    s.calibration = settings.calibration;
+    s.userFunction = settings.userFunction;
+    s.realtimePrint = settings.printer && g_nRealTimePrinter;
+    doc->Trailer() = settings.trailer;
+    g_pActiveDoc = doc;
+
+    if (!CurveToolType(toolType)) return;
+    SetUpCurveView(doc, std::move(settings.tracks), std::move(settings.curves));
+    doc->SetTitle(settings.fileName);
+    if (!doc->InitialiseLog(0, toolType, 0, settings.fileName)) {
+      qv::ShowMessageBox(qv::LoadString(kStrInitialiseFailed));
+      app.CloseDocument(doc);
+      app.OpenIdleDocument();
+      return;
+    }
+    if (CCurveView* view = doc->CurveView()) {
+      view->ResetScroll();
+      view->SetDisplayDepth(s.replayStartDepth, true);
+    }
+    if (CReplayControl* bar = g_pReplayControl) bar->SetPositionText(settings.dataPath);
+  }
+};
+
+LogOpener g_opener;
+
+}  // namespace
+
+int TemplateOfToolType(int toolType) {
+  toolType = NormalisedToolType(toolType);
+  if (toolType < 0 || toolType > 10) return -1;
+  const int index = kTemplateOfToolType[toolType] - 1;
+  return kTemplates[index] == DocKind::None ? -1 : index;
+}
+
+LogOpenerDialogs& OpenerDialogs() {
+  static LogOpenerDialogs dialogs;
+  return dialogs;
+}
+
+void ReadReplaySettings(const std::string& title, const std::string& dataPath, ReplaySettings& settings) {
+  settings.fileName = title;
+  settings.dataPath = dataPath;
+  settings.toolType = qv::GetToolType(dataPath, true);
+  // A log that is not there is reported by its opening.
+  if (!fs::exists(qv::FindFileNoCase(dataPath))) return;
+  HeaderInfo info;
+  std::string chainTo;
+  int depthScale = 0;
+  if (!ReadLogHeader(dataPath, &chainTo, &info, &settings.curves, &settings.tracks, &depthScale,
+                         &settings.trailer))
+    return;
+  settings.logMode = info.LogMode;
+  settings.depthStep = info.Step;
+  settings.depthUnits = info.DepthUnit;
+  settings.startDepth = info.Startdepth;
+  settings.endDepth = info.EndDepth;
+  const bool imperial = info.DepthUnit != 0;
+  const int* table = imperial ? g_ImperialDepthScales : g_MetricDepthScales;
+  const int count = imperial ? 5 : 8;
+  for (int i = 0; i < count; ++i)
+    if (table[i] == depthScale) settings.depthScaleIndex = i;
+  qv::FillChannelTable(settings.curves, settings.channels);
+}
+
+void InstallLogDocuments() {
+  SetLogDocumentResolver([](CLogDoc* d) -> LogDocumentShell* { return d; });
+  SetLogDocuments(&g_opener);
+}

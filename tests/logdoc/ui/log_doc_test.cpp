@@ -1,0 +1,421 @@
+// The log documents in the program: the idle document watching the simulated
+// unit, File/New Log through REC and STP to the files on disk, closing back to
+// the idle document, the failure paths of opening a log, replay opening, and
+// the enabling of the document's commands.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "app/core/globals.h"
+#include "app/startup/startup.h"
+#include "app/ui/frames.h"
+#include "curveview/curveview.h"
+#include "header/header.h"
+#include "header/ui/header_editor.h"
+#include "logdoc/monitor/live_device.h"
+#include "logdoc/monitor/monitor_thread.h"
+#include "logdoc/ui/log_doc.h"
+#include "logdoc/ui/open_logs.h"
+#include "platform/docview/services.h"
+#include "platform/files/paths.h"
+#include "platform/text/msgbox.h"
+#include "sondedb/sondedb.h"
+#include "tests/devices/tbdevice/fixture.h"
+#include "tests/logdoc/document/engine_harness.h"
+#include "tests/support/qt_app.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Runs the event loop until done holds or a generous time-out passes.
+template <class F>
+bool WaitFor(F done, int timeoutMs = 30000) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > end) return false;
+    qvtest::Settle();
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  return true;
+}
+
+// Track 1, the depth track, tracks 2 and 3; one curve each on channels 1-3.
+void Layout(qv::LogWizardResult& r) {
+  for (int i = 0; i < 4; ++i) {
+    auto t = std::make_unique<TrackRecord>();
+    t->order = i;
+    t->gridFlag = 1;
+    t->type = i == 1 ? 1 : 0;
+    r.tracks.push_back(std::move(t));
+  }
+  const char* titles[3] = {"GR", "RES", "TEMP"};
+  const int track[3] = {0, 2, 3};
+  for (int c = 0; c < 3; ++c) {
+    auto curve = std::make_unique<CurveRecord>();
+    curve->physicalChannel = c + 1;
+    curve->firstTrack = curve->lastTrack = track[c];
+    curve->headerFlag = curve->scaleFlag = 1;
+    curve->scaleMinimum = 0;
+    curve->scaleMaximum = 100;
+    curve->description = curve->shortTitle = titles[c];
+    curve->unit = "CPS";
+    r.curves.push_back(std::move(curve));
+  }
+  qv::FillChannelTable(r.curves, r.channels);
+}
+
+class LogDocTest : public TbdeviceTest {
+ public:
+  void SetUp() override {
+    TbdeviceTest::SetUp();
+    pace = std::make_unique<qvtest::VirtualPace>(clock);
+    qvtest::App();
+    ResetLinkState();
+    qv::SetProgramFolder(folder.string());
+    g_bHardwarePresent = g_bHardwareInUse = g_bWatchdogStop = 0;
+    g_bLogDocumentOpen = g_bSondePowerOn = g_bUtilityActive = g_bLoggingPaused = 0;
+    g_nDepthUnits = 0;
+    g_nTimeStep = 150;
+    g_strCurrentSonde = "KSTQ";
+    g_strSondeSerialNo.clear();
+    g_strDefaultDataFolder.clear();
+    prevBox = qv::SetMessageBoxHandler([this](const qv::MessageBoxRequest& r) {
+      boxes.push_back(r.text);
+      return qv::IDOK;
+    });
+    qv::MonitorTimingTable() = {5, 5, 5};
+    qv::LiveDeviceTimingTable() = {0, 10};
+    CSondeControl::SetStopPause(0);
+    WriteFirmware();
+    fs::create_directories(folder / "SondeDB");
+    fs::create_directories(folder / "Header");
+    fs::create_directories(folder / "DATA");
+    // The shipped sondes (KSTQ: six channels, standard 1).
+    fs::copy_file(fs::path(QV_PROGRAM_DIR) / "SondeDB" / "quorva.db", folder / "SondeDB" / "quorva.db");
+    WriteText("Header/STANDARD.HED", "[General]\r\nIdent=QUORVANTA\r\n");
+    HeaderInfo templ;
+    templ.Company = "Template Co";
+    templ.Wellname = "Template well";
+    ASSERT_TRUE(WriteHeaderInfo(Template(), &templ, nullptr));
+    InstallLogDocuments();
+    OpenerDialogs() = {};
+    SetTrailerDialogRunner([this](TrailerText& lines, const std::string&) {
+      lines.Text2 = "Logged by the test";
+      ++trailers;
+      return true;
+    });
+    app = std::make_unique<CPemmaroApp>();
+    app->SetLockFolder(folder.string());
+    ASSERT_TRUE(app->InitInstance());
+    boxes.clear();
+  }
+  void TearDown() override {
+    if (app) app->ExitInstance();
+    app.reset();
+    qvtest::Settle();
+    OpenerDialogs() = {};
+    SetTrailerDialogRunner({});
+    qv::MonitorTimingTable() = {};
+    qv::LiveDeviceTimingTable() = {};
+    qv::SetMessageBoxHandler(prevBox);
+    g_pActiveDoc = nullptr;
+    TbdeviceTest::TearDown();
+  }
+  std::string Template() const { return (folder / "Header" / "STANDARD.HED").string(); }
+  CLogDoc* Active() const { return g_pActiveDoc.load(); }
+  bool IdleIsActive() const {
+    CLogDoc* doc = Active();
+    return doc && doc->IsIdleDocument() && typeid(*doc) == typeid(CLogDoc) && doc->IsMonitoring();
+  }
+  // The wizard of a six-channel time log WELL in DATA.
+  void ScriptWizard(int toolType = 1, int powerLoaded = 1) {
+    OpenerDialogs().wizard = [this, toolType, powerLoaded](QWidget*, qv::LogWizardResult& r) {
+      r.toolType = toolType;
+      r.logMode = qv::kLogModeTime;
+      r.fileName = "WELL";
+      r.dataFolder = (folder / "DATA").string() + "/";
+      r.sondeAbbreviation = "KSTQ";
+      r.sondePowerLoaded = powerLoaded;
+      r.sondePower = {120, 300, 90};
+      r.depthScaleIndex = 3;
+      Layout(r);
+      return true;
+    };
+    OpenerDialogs().headerEditor = [](CHeaderEditor& editor) { editor.m_pHeaderInfo->Company = "ACME Logging"; };
+  }
+  // The unit's depth counter, then time on its clock.
+  void MoveTo(int32_t depth) {
+    qv::sim::UnitState s = unit->State();
+    s.depth = depth;
+    unit->SetState(s);
+    clock->Advance(1000);
+  }
+  // File/New Log for WELL, then REC on the sonde bar; the log runs on
+  // virtual time. Null when it did not start.
+  CLogDoc* StartRecording() {
+    ScriptWizard();
+    app->ExecuteCommand(ID_FILE_NEW);
+    CLogDoc* doc = Active();
+    CSondeControl* bar = g_pSondeControl;
+    if (!doc || !doc->Engine() || !bar) return nullptr;
+    doc->Engine()->SetClock(pace->Clock());
+    bar->OnRecord();
+    return doc->LogState() == 0 ? doc : nullptr;
+  }
+  // Records a log WELL from the menus and the sonde bar; leaves it stopped.
+  void RecordLog() {
+    CLogDoc* doc = StartRecording();
+    ASSERT_NE(doc, nullptr);
+    CSondeControl* bar = g_pSondeControl;
+    ASSERT_TRUE(pace->RunUntil(pace->Now() + 3000));
+    doc->PumpDisplay();
+    bar->OnStop();
+    ASSERT_EQ(doc->LogState(), 99);
+  }
+
+  std::unique_ptr<qvtest::VirtualPace> pace;
+  std::unique_ptr<CPemmaroApp> app;
+  std::vector<std::string> boxes;
+  qv::MessageBoxHandler prevBox;
+  int trailers = 0;
+};
+
+TEST_F(LogDocTest, IdleDocumentWatchesTheUnitAndTheWinchBarFollowsTheDepth) {
+  ASSERT_TRUE(IdleIsActive());
+  EXPECT_TRUE(app->ActiveIsIdleDocument());
+  const auto modes = LoggingModes();
+  ASSERT_FALSE(modes.empty());
+  EXPECT_EQ(modes.back()[2], 0xE8);  // value 1000: monitor mode 14
+  EXPECT_EQ(modes.back()[3], 0x03);
+  EXPECT_EQ(modes.back()[4], 14);
+  CWinchControl* winch = g_pWinchControl;
+  ASSERT_NE(winch, nullptr);
+  MoveTo(1234);  // 12.34 m
+  EXPECT_TRUE(WaitFor([&] { return winch->DepthDisplay()->Value().find("12.34") != std::string::npos; }))
+      << winch->DepthDisplay()->Value();
+  MoveTo(2000);
+  EXPECT_TRUE(WaitFor([&] { return winch->DepthDisplay()->Value().find("20.00") != std::string::npos; }))
+      << winch->DepthDisplay()->Value();
+  EXPECT_FALSE(app->QueryCommand(ID_FILE_CLOSE).Enabled());
+}
+
+TEST_F(LogDocTest, NewLogRecordsFromTheBarsAndClosingBringsBackTheIdleDocument) {
+  CLogDoc* idle = Active();
+  RecordLog();
+  CLogDoc* doc = Active();
+  ASSERT_NE(doc, idle);
+  EXPECT_NE(dynamic_cast<C6ChannelDocument*>(doc), nullptr);
+  EXPECT_FALSE(doc->IsIdleDocument());
+  EXPECT_EQ(g_bLogDocumentOpen, 1);
+  const LoggingModeBlock& mode = doc->Setup().loggingMode;
+  EXPECT_EQ(mode.toolType, 1);
+  EXPECT_EQ(mode.value, 150) << "a time log sends the time step";
+  EXPECT_EQ(mode.mode, 10);
+  EXPECT_EQ(doc->Engine()->PollPeriod(), 75) << "half the time step";
+  EXPECT_EQ(doc->DepthScale(), 100);
+  ASSERT_NE(doc->CurveView(), nullptr);
+  EXPECT_EQ(doc->CurveView()->Curves().size(), 3u);
+
+  HeaderInfo templ;
+  ASSERT_TRUE(ReadHeaderInfo(Template(), &templ));
+  EXPECT_EQ(templ.Company, "ACME Logging") << "the edited header is the next log's template";
+
+  const fs::path data = folder / "DATA" / "WELL.LOG";
+  ASSERT_TRUE(fs::exists(data));
+  const auto size = fs::file_size(data);
+  EXPECT_GT(size, 0u);
+  EXPECT_EQ(size % 14, 0u) << "whole 14-byte records";
+  HeaderInfo header;
+  ASSERT_TRUE(ReadHeaderInfo(data.string(), &header));
+  EXPECT_EQ(header.Company, "ACME Logging");
+  EXPECT_EQ(header.Wellname, "Template well");
+  EXPECT_EQ(header.LogMode, 10);
+  EXPECT_EQ(header.SondeAbbreviation, "KSTQ");
+  EXPECT_EQ(trailers, 1) << "STP ran the trailer text dialog";
+  TrailerText trailer;
+  ASSERT_TRUE(ReadTrailerText(data.string(), &trailer));
+  EXPECT_EQ(trailer.Text2, "Logged by the test");
+  CurveArray curves;
+  ASSERT_TRUE(ReadCurveRecords(data.string(), &curves));
+  EXPECT_EQ(curves.size(), 3u);
+  EXPECT_TRUE(boxes.empty()) << boxes.front();
+
+  EXPECT_TRUE(app->QueryCommand(ID_FILE_CLOSE).Enabled());
+  app->ExecuteCommand(ID_FILE_CLOSE);
+  EXPECT_TRUE(WaitFor([&] { return IdleIsActive(); }));
+  EXPECT_EQ(g_bLogDocumentOpen, 0);
+  EXPECT_EQ(app->Documents().size(), 1u) << "one idle document, not two";
+  EXPECT_EQ(LoggingModes().back()[4], 14) << "the new idle document watches the unit";
+
+  // The recorded log opens for replay over its own header.
+  app->OpenLogForReplay("WELL", data.string());
+  CLogDoc* replay = Active();
+  ASSERT_NE(replay, nullptr);
+  EXPECT_FALSE(replay->Live());
+  EXPECT_EQ(replay->GetTitle(), "WELL");
+  EXPECT_EQ(replay->LogState(), -1);
+  ASSERT_NE(replay->CurveView(), nullptr);
+  EXPECT_EQ(replay->CurveView()->Curves().size(), 3u);
+  CReplayControl* bar = g_pReplayControl;
+  ASSERT_NE(bar, nullptr);
+  EXPECT_EQ(bar->PositionText()->text().toStdString(), data.string());
+  EXPECT_TRUE(boxes.empty()) << boxes.front();
+  app->CloseDocument(replay);
+  EXPECT_TRUE(WaitFor([&] { return IdleIsActive(); }));
+}
+
+TEST_F(LogDocTest, AnErrorStopClosesTheLogOnTheGuiThreadAndTheIdleDocumentReturns) {
+  CLogDoc* doc = StartRecording();
+  ASSERT_NE(doc, nullptr);
+  Faults([](qv::sim::Faults& f) { f.firstStatus = 2; });
+  ASSERT_TRUE(WaitFor([&] {
+    pace->RunUntil(pace->Now() + 200, std::chrono::milliseconds(200));
+    return doc->Engine()->StopRequested() || doc->LogState() == 3;
+  }));
+  Faults([](qv::sim::Faults& f) { f.firstStatus = -1; });
+  EXPECT_TRUE(WaitFor([&] { return IdleIsActive(); })) << "the log closed itself";
+  EXPECT_FALSE(boxes.empty()) << "the error was shown";
+}
+
+TEST_F(LogDocTest, EveryFailedOpeningLeavesTheIdleDocumentWatching) {
+  struct Case {
+    const char* name;
+    std::function<void(LogDocTest&)> act;
+    const char* box;  // the message shown, or "" for none
+    bool sameIdle;    // the idle document was never closed
+  };
+  const Case cases[] = {
+      {"sonde power not loaded", [](LogDocTest& t) {
+         t.ScriptWizard(1, 0);
+         t.app->ExecuteCommand(ID_FILE_NEW);
+       }, "", false},
+      {"tool type -1", [](LogDocTest& t) {
+         t.ScriptWizard(-1);
+         t.app->ExecuteCommand(ID_FILE_NEW);
+       }, "Sonde type not supported!", true},
+      {"tool type 11", [](LogDocTest& t) {
+         t.ScriptWizard(11);
+         t.app->ExecuteCommand(ID_FILE_NEW);
+       }, "Sonde type not supported!", true},
+      {"wizard cancelled", [](LogDocTest& t) {
+         OpenerDialogs().wizard = [](QWidget*, qv::LogWizardResult&) { return false; };
+         t.app->ExecuteCommand(ID_FILE_NEW);
+       }, "", true},
+      {"replay of a log whose data cannot be read", [](LogDocTest& t) {
+         t.app->OpenLogForReplay("GONE", (t.folder / "DATA" / "GONE.LOG").string());
+       }, "Error while initializing the document !", false},
+      {"replay settings cancelled", [](LogDocTest& t) {
+         OpenerDialogs().replaySettings = [](ReplaySettings&) { return false; };
+         t.app->OpenLogForReplay("GONE", (t.folder / "DATA" / "GONE.LOG").string());
+       }, "", true},
+      {"replay of an unknown file kind", [](LogDocTest& t) {
+         t.app->OpenLogForReplay("X", (t.folder / "DATA" / "X.TXT").string());
+       }, "Sonde type not supported!", true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    CLogDoc* idle = Active();
+    ASSERT_TRUE(IdleIsActive());
+    boxes.clear();
+    OpenerDialogs() = {};
+    c.act(*this);
+    EXPECT_TRUE(WaitFor([&] { return IdleIsActive(); }));
+    if (c.sameIdle) {
+      EXPECT_EQ(Active(), idle);
+    }
+    if (*c.box) {
+      EXPECT_NE(std::find(boxes.begin(), boxes.end(), c.box), boxes.end());
+    } else {
+      EXPECT_TRUE(std::none_of(boxes.begin(), boxes.end(), [](const std::string& b) { return !b.empty(); }));
+    }
+    qvtest::Settle();
+    EXPECT_EQ(app->Documents().size(), 1u);
+    EXPECT_EQ(g_bLogDocumentOpen, 0);
+  }
+}
+
+TEST_F(LogDocTest, ASecondLogWhileOneIsOpenIsRefused) {
+  ScriptWizard();
+  app->ExecuteCommand(ID_FILE_NEW);
+  CLogDoc* doc = Active();
+  ASSERT_FALSE(doc->IsIdleDocument());
+  boxes.clear();
+  app->ExecuteCommand(ID_FILE_NEW);
+  app->OnFileOpen();
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[0], "You are already in Log or Replay mode!");
+  EXPECT_EQ(boxes[1], "You are already in Log or Replay mode!");
+  EXPECT_EQ(Active(), doc);
+}
+
+TEST_F(LogDocTest, ReplayLogStartsInTheDataFolderAndRemembersTheChosenOne) {
+  std::vector<qv::FileDialogRequest> asked;
+  const fs::path chosen = folder / "elsewhere" / "OLD.LOG";
+  auto prev = qv::SetFileDialogHandler([&](const qv::FileDialogRequest& r) {
+    asked.push_back(r);
+    return std::string();
+  });
+  app->ExecuteCommand(ID_FILE_OPEN);
+  qv::SetFileDialogHandler([&](const qv::FileDialogRequest& r) {
+    asked.push_back(r);
+    return chosen.string();
+  });
+  OpenerDialogs().replaySettings = [](ReplaySettings&) { return false; };
+  app->ExecuteCommand(ID_FILE_OPEN);
+  qv::SetFileDialogHandler(prev);
+  ASSERT_EQ(asked.size(), 2u);
+  EXPECT_EQ(asked[0].title, "Open a log file");
+  EXPECT_EQ(asked[0].initialFolder, (folder / "DATA").string() + "/");
+  EXPECT_TRUE(asked[0].mustExist);
+  EXPECT_EQ(g_strDefaultDataFolder, (folder / "elsewhere").string() + "/");
+}
+
+// A document whose log state the test sets.
+class StateDoc : public CLogDoc {
+ public:
+  int state = -1;
+  int LogState() const override { return state; }
+};
+
+TEST(LogDocCommands, EnablingTable) {
+  qvtest::App();
+  const int ids[] = {ID_EXPORT_HEADER,  ID_IMPORT,      ID_SHOW_LOG_HEADER, ID_PAUSE_REPLAY,
+                     ID_RESTART_REPLAY, ID_STOP_REPLAY, ID_REPLAY_DATA,     ID_CABLE_OPTIONS,
+                     ID_LOG_CALIBRATION, ID_LOG_TEST_SONDE, ID_DIRECT_REALTIME_PRINT};
+  enum Role { kIdle, kLive, kReplay };
+  struct Row {
+    Role role;
+    int state;
+    int hardware;
+    bool print;
+    const char* enabled;  // one digit per id above
+  };
+  const Row rows[] = {
+      {kIdle, -1, 1, false, "01000001110"},   {kLive, -1, 1, false, "11100001110"},
+      {kLive, 0, 1, false, "11100000000"},    {kLive, 99, 1, false, "11100001110"},
+      {kLive, -1, 0, false, "11100000000"},   {kReplay, -1, 1, false, "11111111110"},
+      {kReplay, 0, 1, true, "11111110101"},   {kReplay, 99, 1, false, "11101101110"},
+      {kReplay, 99, 0, true, "11101100001"},
+  };
+  for (const Row& r : rows) {
+    StateDoc doc;
+    doc.m_bIdleDocument = r.role == kIdle;
+    doc.m_bLive = r.role != kReplay;
+    doc.state = r.state;
+    doc.Setup().realtimePrint = r.print;
+    g_bHardwarePresent = r.hardware;
+    std::string got;
+    for (int id : ids) {
+      qv::CmdUI ui(id);
+      const bool handled = doc.RunUpdate(ui);
+      got += handled && ui.Enabled() ? '1' : '0';
+    }
+    EXPECT_EQ(got, r.enabled) << "role " << r.role << " state " << r.state << " hardware " << r.hardware;
+  }
+  g_bHardwarePresent = 0;
+}
+
+}  // namespace
