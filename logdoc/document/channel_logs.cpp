@@ -104,19 +104,27 @@ bool ChannelLogEngine::InitialiseTool(int mode) {
   processor_ = std::make_unique<ChannelProcessor>(ps);
   SetDisplayDepthOffset(processor_->DisplayDepthOffset());
 
+  CloseReplayReader();
+  if (mode != 1) ok = OpenReplayReader() && ok;
+  return ok;
+}
+
+bool ChannelLogEngine::OpenReplayReader() {
+  HeaderInfo info;
+  {
+    std::lock_guard<std::mutex> lock(HeaderLock());
+    info = Header();
+  }
+  const LogSetup& s = Setup();
+  reader_ = std::make_unique<ReplayReader>(DataFilePath(), ToolKind(), s.replayStartDepth, s.replayEndDepth,
+                                           s.logMode, info);
+  replayIndex_ = 0;
+  return reader_->IsOpen();
+}
+
+void ChannelLogEngine::CloseReplayReader() {
   reader_.reset();
   replayIndex_ = 0;
-  if (mode != 1) {
-    HeaderInfo info;
-    {
-      std::lock_guard<std::mutex> lock(HeaderLock());
-      info = Header();
-    }
-    reader_ = std::make_unique<ReplayReader>(DataFilePath(), ToolKind(), s.replayStartDepth, s.replayEndDepth,
-                                             s.logMode, info);
-    ok = reader_->IsOpen();
-  }
-  return ok;
 }
 
 int ChannelLogEngine::WriteCalibrationHeader() {

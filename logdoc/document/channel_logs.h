@@ -36,6 +36,8 @@ class ChannelLogEngine : public LogEngine {
 
   int WriteCalibrationHeader() override;
   bool RewindReplay() override;
+  bool OpenReplayReader() override;
+  void CloseReplayReader() override;
   bool ProcessRecord(bool forPrint) override;
 
  protected:

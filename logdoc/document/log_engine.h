@@ -249,6 +249,17 @@ class LogEngine {
   virtual bool ReadReplayRecord() { return false; }
   virtual bool RewindReplay() { return false; }
   virtual bool SeekReplay(int /*depth*/) { return false; }
+  // A new reader over the current data file and the setup's replay window
+  // (after SaveWellInfo moved along the chain); false when it did not open.
+  virtual bool OpenReplayReader() { return false; }
+  virtual void CloseReplayReader() {}
+  // The replay control's hold on the log: its state, and a record it read
+  // and processed (the display pump then hands it on).
+  void SetReplayState(int state) { state_ = state; }
+  void NoteReplayRecord() {
+    ++newData_;
+    Wake();
+  }
   // Record thread: the current record into the recording (nothing while
   // testing or replaying) and through the processing.
   bool StoreRecord();
