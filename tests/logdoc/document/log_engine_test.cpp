@@ -165,6 +165,37 @@ TEST_F(LogEngineTest, TwelveChannelDepthsAreScaledOnceInEitherUnit) {
   }
 }
 
+// While a log records, the bars get the unit's analog status (the sonde
+// supply) from the records: the six-channel read fills the status block
+// itself, the twelve-channel record carries it.
+TEST_F(LogEngineTest, TheStatusCarriesTheSondeSupplyWhileEitherToolRecords) {
+  struct Case {
+    const char* name;
+    std::function<std::unique_ptr<qv::LogEngine>()> make;
+    std::uint8_t comStd, toolType;
+  } cases[] = {
+      {"six channels", [] { return std::make_unique<qv::SixChannelEngine>(); }, 2, 1},
+      {"twelve channels", [] { return std::make_unique<qv::TwelveChannelEngine>(); }, 10, 8},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ResetUnit();
+    SondePowerBlock power{120, 300, 90};
+    ASSERT_EQ(SetSondePower(&power), 0u);
+    auto engine = c.make();
+    Prepare(*engine, 12, c.comStd, c.toolType);
+    ASSERT_TRUE(engine->InitialiseLog(1, 10));
+    Lower();
+    ASSERT_EQ(Start(*engine, qv::kStartRecord), 1);
+    Records(2);
+    const qv::LogStatus status = engine->Status();
+    EXPECT_EQ(status.analog[0], 120) << "supply current in mA";
+    EXPECT_EQ(status.analog[1], 30) << "supply voltage in 4 V units";
+    ASSERT_EQ(engine->StopLogging(qv::kStateStoppedForGood), 1);
+    EXPECT_TRUE(boxes.Shown().empty());
+  }
+}
+
 }  // namespace
 
 namespace {
