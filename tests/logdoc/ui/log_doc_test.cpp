@@ -42,6 +42,20 @@ bool WaitFor(F done, int timeoutMs = 30000) {
   return true;
 }
 
+// The colour of every curve (0x00BBGGRR): no grid line, tick or label has it.
+constexpr uint32_t kCurveColourRef = 0x00008000;
+const QRgb kCurveRgb = qRgb(0, 0x80, 0);
+
+// Pixels of the curve colour below the legend of a log's curve view.
+int CurvePixels(CCurveView* view) {
+  const QImage img = view->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  int n = 0;
+  for (int y = view->LegendHeight(); y < img.height(); ++y)
+    for (int x = 0; x < img.width(); ++x)
+      if (img.pixel(x, y) == kCurveRgb) ++n;
+  return n;
+}
+
 // Track 1, the depth track, tracks 2 and 3; one curve each on channels 1-3.
 void Layout(qv::LogWizardResult& r) {
   for (int i = 0; i < 4; ++i) {
@@ -62,6 +76,7 @@ void Layout(qv::LogWizardResult& r) {
     curve->scaleMaximum = 100;
     curve->description = curve->shortTitle = titles[c];
     curve->unit = "CPS";
+    curve->lineColour = kCurveColourRef;
     r.curves.push_back(std::move(curve));
   }
   qv::FillChannelTable(r.curves, r.channels);
@@ -130,11 +145,11 @@ class LogDocTest : public TbdeviceTest {
     CLogDoc* doc = Active();
     return doc && doc->IsIdleDocument() && typeid(*doc) == typeid(CLogDoc) && doc->IsMonitoring();
   }
-  // The wizard of a six-channel time log WELL in DATA.
-  void ScriptWizard(int toolType = 1, int powerLoaded = 1) {
-    OpenerDialogs().wizard = [this, toolType, powerLoaded](QWidget*, qv::LogWizardResult& r) {
+  // The wizard of a six-channel log WELL in DATA (a time log unless told).
+  void ScriptWizard(int toolType = 1, int powerLoaded = 1, int logMode = qv::kLogModeTime) {
+    OpenerDialogs().wizard = [this, toolType, powerLoaded, logMode](QWidget*, qv::LogWizardResult& r) {
       r.toolType = toolType;
-      r.logMode = qv::kLogModeTime;
+      r.logMode = logMode;
       r.fileName = "WELL";
       r.dataFolder = (folder / "DATA").string() + "/";
       r.sondeAbbreviation = "KSTQ";
@@ -265,6 +280,69 @@ TEST_F(LogDocTest, NewLogRecordsFromTheBarsAndClosingBringsBackTheIdleDocument) 
   EXPECT_TRUE(boxes.empty()) << boxes.front();
   app->CloseDocument(replay);
   EXPECT_TRUE(WaitFor([&] { return IdleIsActive(); }));
+}
+
+// A log down the hole from the bars as an engineer records it: the supply
+// the sonde bar shows is the unit's, the trailer at STP holds the depth the
+// winch bar shows, and the recorded picture stays in the view after STP.
+TEST_F(LogDocTest, ALogDownTheHoleKeepsItsSupplyDepthAndPictureAcrossStp) {
+  CSondeControl* idleBar = g_pSondeControl;
+  ASSERT_NE(idleBar, nullptr);
+  idleBar->OnSondePower();  // KSTQ: 120 V, current limit 80 mA
+  ASSERT_TRUE(idleBar->PowerOn());
+  EXPECT_TRUE(WaitFor([&] {
+    clock->Advance(100);  // the unit's depth reports come once a second of its time
+    CSondeControl* bar = g_pSondeControl;
+    return bar && bar->VoltageDisplay()->Value() == "120.0" && bar->CurrentDisplay()->Value() == "80";
+  })) << "the idle document shows the supply: " << g_pSondeControl.load()->VoltageDisplay()->Value() << " V "
+      << g_pSondeControl.load()->CurrentDisplay()->Value() << " mA";
+
+  MoveTo(1234);
+  ScriptWizard(1, 1, qv::kLogModeDown);
+  app->ExecuteCommand(ID_FILE_NEW);
+  CLogDoc* doc = Active();
+  ASSERT_NE(doc, nullptr);
+  ASSERT_NE(doc->Engine(), nullptr);
+  doc->Engine()->SetClock(pace->Clock());
+  CSondeControl* bar = g_pSondeControl;
+  CWinchControl* winch = g_pWinchControl;
+  ASSERT_TRUE(bar && winch);
+  WinchControlBlock lower{2, 5};  // 50 counts a second
+  ASSERT_EQ(doc->SetWinch(&lower), 1);
+  bar->OnRecord();
+  ASSERT_EQ(doc->LogState(), 0);
+  ASSERT_TRUE(pace->RunUntil(pace->Now() + 3000));
+  WinchControlBlock halt{0, 0};
+  ASSERT_EQ(doc->SetWinch(&halt), 1);
+  ASSERT_TRUE(pace->RunUntil(pace->Now() + 200));
+  doc->PumpDisplay();
+  qvtest::Settle();
+  EXPECT_EQ(bar->VoltageDisplay()->Value(), "120.0") << "the supply while the log records";
+  EXPECT_EQ(bar->CurrentDisplay()->Value(), "80");
+  CCurveView* view = doc->CurveView();
+  ASSERT_NE(view, nullptr);
+  const int drawn = CurvePixels(view);
+  ASSERT_GT(drawn, 0) << "the log is drawn while it records";
+
+  bar->OnStop();
+  ASSERT_EQ(doc->LogState(), 99);
+  qvtest::Settle();
+  doc->PumpDisplay();
+  EXPECT_GE(CurvePixels(view), drawn) << "the recorded picture stays after STP";
+
+  // The sonde stands still: the depth monitoring after STP shows where it
+  // stopped, and the trailer says the same.
+  TrailerText trailer;
+  ASSERT_TRUE(ReadTrailerText((folder / "DATA" / "WELL.LOG").string(), &trailer));
+  const std::string head = "Depth: ";
+  ASSERT_EQ(trailer.Text1.rfind(head, 0), 0u) << trailer.Text1;
+  const std::string depth = trailer.Text1.substr(head.size(), trailer.Text1.find(' ', head.size()) - head.size());
+  EXPECT_TRUE(WaitFor([&] {
+    const std::string shown = winch->DepthDisplay()->Value();
+    return shown.substr(shown.find_first_not_of(' ')) == depth;
+  })) << "trailer " << depth << ", winch bar " << winch->DepthDisplay()->Value();
+  EXPECT_NE(depth.substr(depth.find('.')), ".00") << "the sonde stopped between whole metres";
+  EXPECT_TRUE(boxes.empty()) << boxes.front();
 }
 
 TEST_F(LogDocTest, AnErrorStopClosesTheLogOnTheGuiThreadAndTheIdleDocumentReturns) {
