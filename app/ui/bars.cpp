@@ -332,6 +332,11 @@ void CSondeControl::OnRecord() {
   if (doc->LogState() == 99) {
     qv::ShowMessageBox(qv::LoadString(kStrLoggingStopped));
   } else if (doc->StartLogging(0) == 0 || doc->ResumeWriter() == 0) {
+    // The document has said why it could not start. The bar is not
+    // recording: the next REC tries again (and is told again), and STP has
+    // no recording to end.
+    recording_ = false;
+    record_->setChecked(false);
     return;
   }
   record_->setChecked(true);

@@ -345,6 +345,36 @@ TEST_F(LogDocTest, ALogDownTheHoleKeepsItsSupplyDepthAndPictureAcrossStp) {
   EXPECT_TRUE(boxes.empty()) << boxes.front();
 }
 
+// REC that cannot create the data file says so, records nothing, and leaves
+// the log ready: once the way is clear, the next REC records.
+TEST_F(LogDocTest, ARefusedRecIsToldAndTheNextRecRecords) {
+  ScriptWizard();
+  app->ExecuteCommand(ID_FILE_NEW);
+  CLogDoc* doc = Active();
+  ASSERT_NE(doc, nullptr);
+  ASSERT_NE(doc->Engine(), nullptr);
+  doc->Engine()->SetClock(pace->Clock());
+  CSondeControl* bar = g_pSondeControl;
+  ASSERT_NE(bar, nullptr);
+  const fs::path data = folder / "DATA" / "WELL.LOG";
+  fs::create_directories(data);  // a folder where the data file would go
+  boxes.clear();
+  bar->OnRecord();
+  EXPECT_EQ(boxes.size(), 1u) << "the refusal is shown";
+  EXPECT_NE(doc->LogState(), 0);
+  EXPECT_EQ(Active(), doc) << "the log stays open";
+
+  fs::remove(data);
+  bar->OnRecord();
+  ASSERT_EQ(doc->LogState(), 0) << "the next REC records";
+  ASSERT_TRUE(pace->RunUntil(pace->Now() + 3000));
+  doc->PumpDisplay();
+  bar->OnStop();
+  ASSERT_TRUE(fs::is_regular_file(data));
+  EXPECT_GT(fs::file_size(data), 0u);
+  EXPECT_EQ(boxes.size(), 1u) << (boxes.size() > 1 ? boxes[1] : "");
+}
+
 TEST_F(LogDocTest, AnErrorStopClosesTheLogOnTheGuiThreadAndTheIdleDocumentReturns) {
   CLogDoc* doc = StartRecording();
   ASSERT_NE(doc, nullptr);
