@@ -171,14 +171,20 @@ class LogDocTest : public TbdeviceTest {
   // File/New Log for WELL, then REC on the sonde bar; the log runs on
   // virtual time. Null when it did not start.
   CLogDoc* StartRecording() {
-    ScriptWizard();
+    CLogDoc* doc = OpenNewLog();
+    if (!doc) return nullptr;
+    g_pSondeControl.load()->OnRecord();
+    return doc->LogState() == 0 ? doc : nullptr;
+  }
+  // File/New Log for WELL, the log on virtual time; null when it did not
+  // open with its bars.
+  CLogDoc* OpenNewLog(int logMode = qv::kLogModeTime) {
+    ScriptWizard(1, 1, logMode);
     app->ExecuteCommand(ID_FILE_NEW);
     CLogDoc* doc = Active();
-    CSondeControl* bar = g_pSondeControl;
-    if (!doc || !doc->Engine() || !bar) return nullptr;
+    if (!doc || !doc->Engine() || !g_pSondeControl || !g_pWinchControl) return nullptr;
     doc->Engine()->SetClock(pace->Clock());
-    bar->OnRecord();
-    return doc->LogState() == 0 ? doc : nullptr;
+    return doc;
   }
   // Records a log WELL from the menus and the sonde bar; leaves it stopped.
   void RecordLog() {
@@ -298,15 +304,10 @@ TEST_F(LogDocTest, ALogDownTheHoleKeepsItsSupplyDepthAndPictureAcrossStp) {
       << g_pSondeControl.load()->CurrentDisplay()->Value() << " mA";
 
   MoveTo(1234);
-  ScriptWizard(1, 1, qv::kLogModeDown);
-  app->ExecuteCommand(ID_FILE_NEW);
-  CLogDoc* doc = Active();
+  CLogDoc* doc = OpenNewLog(qv::kLogModeDown);
   ASSERT_NE(doc, nullptr);
-  ASSERT_NE(doc->Engine(), nullptr);
-  doc->Engine()->SetClock(pace->Clock());
   CSondeControl* bar = g_pSondeControl;
   CWinchControl* winch = g_pWinchControl;
-  ASSERT_TRUE(bar && winch);
   WinchControlBlock lower{2, 5};  // 50 counts a second
   ASSERT_EQ(doc->SetWinch(&lower), 1);
   bar->OnRecord();
@@ -348,14 +349,9 @@ TEST_F(LogDocTest, ALogDownTheHoleKeepsItsSupplyDepthAndPictureAcrossStp) {
 // REC that cannot create the data file says so, records nothing, and leaves
 // the log ready: once the way is clear, the next REC records.
 TEST_F(LogDocTest, ARefusedRecIsToldAndTheNextRecRecords) {
-  ScriptWizard();
-  app->ExecuteCommand(ID_FILE_NEW);
-  CLogDoc* doc = Active();
+  CLogDoc* doc = OpenNewLog();
   ASSERT_NE(doc, nullptr);
-  ASSERT_NE(doc->Engine(), nullptr);
-  doc->Engine()->SetClock(pace->Clock());
   CSondeControl* bar = g_pSondeControl;
-  ASSERT_NE(bar, nullptr);
   const fs::path data = folder / "DATA" / "WELL.LOG";
   fs::create_directories(data);  // a folder where the data file would go
   boxes.clear();
