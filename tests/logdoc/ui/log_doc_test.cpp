@@ -4,6 +4,8 @@
 // the enabling of the document's commands.
 #include <gtest/gtest.h>
 
+#include <QPushButton>
+
 #include <chrono>
 #include <filesystem>
 #include <thread>
@@ -369,6 +371,25 @@ TEST_F(LogDocTest, ARefusedRecIsToldAndTheNextRecRecords) {
   ASSERT_TRUE(fs::is_regular_file(data));
   EXPECT_GT(fs::file_size(data), 0u);
   EXPECT_EQ(boxes.size(), 1u) << (boxes.size() > 1 ? boxes[1] : "");
+}
+
+// The winch runs on while one log window closes and the idle document's
+// opens: the new winch bar shows it as it was left.
+TEST_F(LogDocTest, TheWinchBarOfTheReturningIdleDocumentShowsTheWinchAsItWasLeft) {
+  ASSERT_NE(OpenNewLog(), nullptr);
+  CWinchControl* winch = g_pWinchControl;
+  winch->OnPower();  // on, lowering
+  ASSERT_TRUE(winch->PowerOn());
+  ASSERT_EQ(winch->Direction(), 2);
+  app->ExecuteCommand(ID_FILE_CLOSE);
+  ASSERT_TRUE(WaitFor([&] { return IdleIsActive(); }));
+  qvtest::Settle();
+  CWinchControl* idleWinch = g_pWinchControl;
+  ASSERT_NE(idleWinch, nullptr);
+  EXPECT_NE(idleWinch, winch);
+  EXPECT_TRUE(idleWinch->PowerOn());
+  EXPECT_EQ(idleWinch->Direction(), 2);
+  EXPECT_TRUE(idleWinch->Button(kIdWinchStop)->isEnabled());
 }
 
 TEST_F(LogDocTest, AnErrorStopClosesTheLogOnTheGuiThreadAndTheIdleDocumentReturns) {
