@@ -67,6 +67,40 @@ TEST_F(LogEngineTest, PauseThenRecordContinuesInTheNextFileOfTheChain) {
   EXPECT_TRUE(boxes.Shown().empty());
 }
 
+// The next file of a chain passes over the names of other logs in the
+// folder (another log called WELL1, in any letter case): they keep their
+// data and header, and the chain goes on in WELL2, which WELL's header names.
+TEST_F(LogEngineTest, TheChainPassesOverOtherLogsNames) {
+  struct Case {
+    const char* name;
+    std::vector<const char*> others;  // files of other logs, there before the pause
+  } cases[] = {
+      {"data and header", {"WELL1.LOG", "WELL1.hed"}},
+      {"a header alone", {"WELL1.hed"}},
+      {"another letter case", {"well1.log"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ResetUnit();
+    for (const char* f : c.others) std::ofstream(folder / f, std::ios::binary) << "another log";
+    qv::SixChannelEngine engine;
+    Prepare(engine);
+    ASSERT_TRUE(engine.InitialiseLog(1, 10));
+    Lower();
+    ASSERT_EQ(Start(engine, qv::kStartRecord), 1);
+    Records(2);
+    ASSERT_EQ(engine.StopLogging(qv::kStatePaused), 1);
+    ASSERT_EQ(Start(engine, qv::kStartRecord), 1);
+    EXPECT_EQ(engine.Title(), (folder / "WELL2").string());
+    Records(2);
+    ASSERT_EQ(engine.StopLogging(qv::kStateStoppedForGood), 1);
+    for (const char* f : c.others) EXPECT_EQ(ReadAll(folder / f), "another log") << f;
+    EXPECT_EQ(ReadBytes(folder / "WELL2.LOG"), SixRecords(0, 2));
+    EXPECT_EQ(HeaderText(folder / "WELL.hed", "General", "ChainTo"), (folder / "WELL2").string());
+    EXPECT_TRUE(boxes.Shown().empty());
+  }
+}
+
 TEST_F(LogEngineTest, ATestRunRecordsNothingAndItsRecordsNeverReachTheRecording) {
   qv::SixChannelEngine engine;
   Prepare(engine);
