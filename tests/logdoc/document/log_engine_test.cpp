@@ -37,13 +37,7 @@ TEST_F(LogEngineTest, ThreeRecordsGiveTheFileTheScriptImplies) {
 
 TEST_F(LogEngineTest, PauseThenRecordContinuesInTheNextFileOfTheChain) {
   qv::SixChannelEngine engine;
-  Prepare(engine);
-  ASSERT_TRUE(engine.InitialiseLog(1, 10));
-  Lower();
-  ASSERT_EQ(Start(engine, qv::kStartRecord), 1);
-  Records(3);
-  ASSERT_EQ(engine.StopLogging(qv::kStatePaused), 1);
-  EXPECT_EQ(engine.State(), qv::kStatePaused);
+  ASSERT_TRUE(RecordThenPause(engine, 3));
   EXPECT_EQ(unit->State().loggingMode[6], 14);
   clock->Advance(1000);  // the sonde moves on while the log is paused
   ASSERT_EQ(Start(engine, qv::kStartRecord), 1);
@@ -84,12 +78,7 @@ TEST_F(LogEngineTest, TheChainPassesOverOtherLogsNames) {
     ResetUnit();
     for (const char* f : c.others) std::ofstream(folder / f, std::ios::binary) << "another log";
     qv::SixChannelEngine engine;
-    Prepare(engine);
-    ASSERT_TRUE(engine.InitialiseLog(1, 10));
-    Lower();
-    ASSERT_EQ(Start(engine, qv::kStartRecord), 1);
-    Records(2);
-    ASSERT_EQ(engine.StopLogging(qv::kStatePaused), 1);
+    ASSERT_TRUE(RecordThenPause(engine, 2));
     ASSERT_EQ(Start(engine, qv::kStartRecord), 1);
     EXPECT_EQ(engine.Title(), (folder / "WELL2").string());
     Records(2);
