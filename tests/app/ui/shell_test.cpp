@@ -296,6 +296,8 @@ TEST_F(ShellTest, CommandEnableTable) {
     EXPECT_FALSE(app->QueryCommand(ID_DATA_CHANNEL).Enabled());
     EXPECT_TRUE(app->QueryCommand(ID_HELP_FINDER).Enabled());
     EXPECT_TRUE(app->QueryCommand(ID_EXPORT_LAS).Enabled());
+    for (int tool : {ID_MERGE_LOGS, ID_DEPTH_SHIFT})
+      EXPECT_EQ(app->QueryCommand(tool).Enabled(), c.idle) << tool << ": only beside the idle document";
     EXPECT_EQ(app->QueryCommand(ID_CALIBRATION).Enabled(), c.hardware);
     EXPECT_EQ(app->QueryCommand(kIdSondeControlBar).Checked(), c.sondeBarChecked);
     if (c.replay) {
