@@ -332,6 +332,18 @@ TEST_F(ShellTest, SondeBarRecordingStateMachine) {
   QPushButton* pse = bar->Button(kIdPause);
   QPushButton* stp = bar->Button(kIdSondeStop);
 
+  // A start the document refuses (it shows why) leaves the bar ready for
+  // another REC; STP with nothing recording leaves REC usable.
+  doc->startResult = 0;
+  rec->click();
+  EXPECT_EQ(doc->calls, (std::vector<std::string>{"StartLogging 0"}));
+  EXPECT_FALSE(bar->Recording());
+  EXPECT_FALSE(rec->isChecked());
+  stp->click();
+  EXPECT_TRUE(rec->isEnabled()) << "STP after a refused start";
+  doc->startResult = 1;
+  doc->calls.clear();
+
   rec->click();
   EXPECT_EQ(doc->calls, (std::vector<std::string>{"StartLogging 0", "ResumeWriter"}));
   EXPECT_TRUE(bar->Recording());
