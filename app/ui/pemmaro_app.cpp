@@ -57,9 +57,12 @@ CPemmaroApp::CPemmaroApp() {
   });
   OnUpdate(ID_FILE_CLOSE, [this](qv::CmdUI& ui) { ui.Enable(!ActiveDocument() || !ActiveIsIdleDocument()); });
   OnCommand(ID_FILE_NEW, [this] { OnFileNew(); });
-  OnUpdate(ID_FILE_NEW, [](qv::CmdUI& ui) { ui.Enable(g_logDocuments != nullptr); });
+  // A new log needs the unit; neither a new nor a replayed log may take the
+  // unit or the window from under a running sonde test.
+  OnUpdate(ID_FILE_NEW,
+           [](qv::CmdUI& ui) { ui.Enable(g_logDocuments != nullptr && g_bHardwarePresent && !g_bUtilityActive); });
   OnCommand(ID_FILE_OPEN, [this] { OnFileOpen(); });
-  OnUpdate(ID_FILE_OPEN, [](qv::CmdUI& ui) { ui.Enable(g_logDocuments != nullptr); });
+  OnUpdate(ID_FILE_OPEN, [](qv::CmdUI& ui) { ui.Enable(g_logDocuments != nullptr && !g_bUtilityActive); });
   // The log-file tools work on recorded logs while nothing is logged or replayed.
   auto noLog = [this](qv::CmdUI& ui) { ui.Enable(!ActiveDocument() || ActiveIsIdleDocument()); };
   OnCommand(ID_MERGE_LOGS, [this] { OnMergeLogs(); });

@@ -498,6 +498,21 @@ TEST_F(LogDocTest, ReplayLogStartsInTheDataFolderAndRemembersTheChosenOne) {
   EXPECT_EQ(g_strDefaultDataFolder, (folder / "elsewhere").string() + "/");
 }
 
+TEST_F(LogDocTest, NewAndReplayLogWaitForTheUnitAndTheSondeTest) {
+  struct Row {
+    int hardware, utility;
+    bool newLog, replayLog;
+  };
+  const Row rows[] = {{1, 0, true, true}, {0, 0, false, true}, {1, 1, false, false}, {0, 1, false, false}};
+  for (const Row& r : rows) {
+    g_bHardwarePresent = r.hardware;
+    g_bUtilityActive = r.utility;
+    EXPECT_EQ(app->QueryCommand(ID_FILE_NEW).Enabled(), r.newLog) << r.hardware << r.utility;
+    EXPECT_EQ(app->QueryCommand(ID_FILE_OPEN).Enabled(), r.replayLog) << r.hardware << r.utility;
+  }
+  g_bUtilityActive = 0;
+}
+
 // A document whose log state the test sets.
 class StateDoc : public CLogDoc {
  public:
