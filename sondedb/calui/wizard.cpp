@@ -113,18 +113,24 @@ void CCorrectionTrace::paintEvent(QPaintEvent*) {
     p.drawLine(x, b - m + 5, x, 0);
     const QString count = QString::number(owner_->Counts()[i]);
     p.drawText(m - 7 - fm.horizontalAdvance(count), y + 4, count);
+    // Centred under its line, but never past the trace's right edge (the
+    // largest reference stands a margin from it).
     const QString reference = QStr(FormatC("%.1f", owner_->References()[i]));
-    p.drawText(x + 1 - fm.horizontalAdvance(reference) / 2, b - m + 5 + fm.ascent(), reference);
+    const int width = fm.horizontalAdvance(reference);
+    p.drawText(std::min(x + 1 - width / 2, r - 1 - width), b - m + 5 + fm.ascent(), reference);
   }
   // What the axes carry: counts up the left, the jig values along the
-  // bottom (where a rising calibration curve leaves room).
+  // bottom (where a rising calibration curve leaves room). The legend wraps
+  // at its blanks to stay right of the count axis.
   p.drawText(m - 7 - fm.horizontalAdvance(QStr(LoadString(kStrCps))), fm.ascent(), QStr(LoadString(kStrCps)));
   const unsigned legendId = owner_->Regime() == 1 ? kStrDensityLegend : kStrJigLegend;
   const QString legend = QStr(FormatC(LoadString(legendId).c_str(), owner_->LegendUnit().c_str()));
-  p.drawText(r - 4 - fm.horizontalAdvance(legend), b - m - 4 - fm.descent(), legend);
+  p.drawText(QRect(m + 4, 0, r - 4 - (m + 4), b - m - 4), Qt::AlignRight | Qt::AlignBottom | Qt::TextWordWrap, legend);
 
+  // The curve stays in the quadrant the axes span: left of the count axis
+  // it would cross the count labels.
   p.setBackgroundMode(Qt::TransparentMode);
-  p.setClipRect(QRect(0, 0, r, b));
+  p.setClipRect(QRect(m + 1, 0, r - (m + 1), b - m));
   p.setPen(QPen(QColor(255, 0, 0), 1));
   const auto& curve = owner_->CurvePoints();
   QPolygon line;
