@@ -497,17 +497,21 @@ TEST_F(Wizard, EnterNeverClosesAndAbortClosesTheArms) {
 
 // What the trace draws, for the two-jig line of the density regime (the
 // counts the simulated unit gave, the default references, whose largest
-// label is widest) and a three-jig caliper curve.
+// label is widest), a three-jig caliper curve, and three jigs of nearly one
+// count and close sizes (as a sonde hanging still gives), whose labels must
+// not print over each other.
 TEST_F(Wizard, TraceDrawsTheJigPointsAndTheFittedCurve) {
   struct Case {
     const char* title;
     size_t channel;
     std::vector<std::pair<const char*, uint16_t>> jigs;  // reference, count
     double tolerance;  // of the curve at a jig (the density line's slope is single precision)
+    int redAtLeast;    // pixels of the curve inside the plot
   };
   const Case cases[] = {
-      {"DEN", 0, {{"282", 1110}, {"11000", 731}}, 1e-3},
-      {"CAL2", 5, {{"100", 1000}, {"150", 2000}, {"300", 4000}}, 1e-9},
+      {"DEN", 0, {{"282", 1110}, {"11000", 731}}, 1e-3, 50},
+      {"CAL2", 5, {{"100", 1000}, {"150", 2000}, {"300", 4000}}, 1e-9, 50},
+      {"CAL2", 5, {{"100", 1145}, {"150", 1150}, {"300", 1160}}, 1e-6, 5},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.title);
@@ -546,7 +550,7 @@ TEST_F(Wizard, TraceDrawsTheJigPointsAndTheFittedCurve) {
     int red = 0;
     for (const qv::TracePoint& pt : w->CurvePoints())
       if (pt.x > m + 1 && pt.x < trace->PlotWidth() - 2 && pt.y > 1 && colour(pt.x, pt.y) == QColor(255, 0, 0)) ++red;
-    EXPECT_GT(red, 50);
+    EXPECT_GE(red, c.redAtLeast);
     const Coefficients& coefficients = *set.channels[c.channel]->coefficients;
     for (size_t i = 0; i < c.jigs.size(); ++i) {
       const int y = (h - m) - static_cast<int>(c.jigs[i].second * scale.y + 0.5);
@@ -574,6 +578,35 @@ TEST_F(Wizard, TraceDrawsTheJigPointsAndTheFittedCurve) {
       EXPECT_EQ(image.pixelColor(0, y), face) << "left edge, row " << y;
       EXPECT_EQ(image.pixelColor(image.width() - 1, y), face) << "right edge, row " << y;
     }
+    // Every label stands apart (a label drawn over another would hide it):
+    // left of the ticks and above the reference labels stand "CPS" and one
+    // count per jig, separated by blank rows; the reference labels under the
+    // axis are separated by blank columns wider than any gap in a number.
+    auto inked = [&](int x, int y) { return image.pixelColor(x, y) != face; };
+    int countLines = 0;
+    bool previous = false;
+    for (int y = 0; y < h - m + 5; ++y) {
+      bool any = false;
+      for (int x = 0; x < g + m - 5 && !any; ++x) any = inked(x, y);
+      if (any && !previous) ++countLines;
+      previous = any;
+    }
+    EXPECT_EQ(countLines, static_cast<int>(c.jigs.size()) + 1);
+    std::vector<bool> column(static_cast<size_t>(image.width()), false);
+    for (int x = 0; x < image.width(); ++x)
+      for (int y = h - m + 6; y < h; ++y) column[static_cast<size_t>(x)] = column[static_cast<size_t>(x)] || inked(x, y);
+    int separations = 0, blank = 0;
+    bool seenInk = false;
+    for (bool ink : column) {
+      if (ink) {
+        if (seenInk && blank >= 6) ++separations;
+        seenInk = true;
+        blank = 0;
+      } else {
+        ++blank;
+      }
+    }
+    EXPECT_EQ(separations, static_cast<int>(c.jigs.size()) - 1);
   }
 }
 
