@@ -1,6 +1,7 @@
 // Quorvanta main program.
 #include <QApplication>
 
+#include "app/logtools/log_tool_commands.h"
 #include "app/ui/frames.h"
 #include "logdoc/ui/open_logs.h"
 #include "platform/docview/services.h"
@@ -10,6 +11,7 @@ int main(int argc, char** argv) {
   QApplication qapp(argc, argv);
   qv::InstallQtServices();
   Tools().calibration = [] { qv::RunCalibrationCommand(QApplication::activeWindow()); };
+  qv::InstallLogTools();
   InstallLogDocuments();
   int code = 0;
   {

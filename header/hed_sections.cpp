@@ -71,9 +71,12 @@ bool WriteCalibrationKeys(HedFile& file, const std::string& section, const Chann
   for (int i = 0; ok && i < coefficientCount && i < kCoefficientSlots; ++i)
     ok =
         file.SetCoefficient(section, NumberedName("Coefficient", static_cast<unsigned>(i)), calibration.Coefficient(i));
-  file.SetInt(section, "JigCount", static_cast<int>(calibration.referencePoints.size()));
+  // The reference points are written whatever happened before, and a point
+  // the file refuses (a line break) fails the write like any other value.
+  ok = file.SetInt(section, "JigCount", static_cast<int>(calibration.referencePoints.size())) && ok;
   for (std::size_t i = 0; i < calibration.referencePoints.size(); ++i)
-    file.Set(section, NumberedName("ReferencePoint", static_cast<unsigned>(i)), calibration.referencePoints[i]);
+    ok = file.Set(section, NumberedName("ReferencePoint", static_cast<unsigned>(i)), calibration.referencePoints[i]) &&
+         ok;
   return ok;
 }
 

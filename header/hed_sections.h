@@ -27,7 +27,7 @@ bool WriteTrack(HedFile& file, const std::string& section, const TrackRecord& tr
 
 // CalFlag and Coefficient0..count-1 (chained: false after the first refused
 // write), then JigCount and the reference points whatever happened before;
-// their results do not count.
+// false when any key was refused.
 bool WriteCalibrationKeys(HedFile& file, const std::string& section, const ChannelCalibration& calibration,
                           int coefficientCount);
 // The reference points of a section: JigCount keys (a negative count reads as

@@ -241,7 +241,7 @@ int WriteChannelCalibration(const std::string& headerPath, const ChannelCalibrat
   if (calibration == nullptr || sectionIndex < 0 || !LoadForWrite(file, headerPath)) return 0;
   const bool ok =
       WriteCalibrationKeys(file, ChannelSection(static_cast<unsigned>(sectionIndex)), *calibration, kCoefficientSlots);
-  return file.Save() && ok ? 1 : 0;
+  return ok && file.Save() ? 1 : 0;
 }
 
 int ReadChannelCalibration(const std::string& headerPath, ChannelCalibration* calibration, int physicalChannel) {

@@ -332,6 +332,11 @@ void CSondeControl::OnRecord() {
   if (doc->LogState() == 99) {
     qv::ShowMessageBox(qv::LoadString(kStrLoggingStopped));
   } else if (doc->StartLogging(0) == 0 || doc->ResumeWriter() == 0) {
+    // The document has said why it could not start. The bar is not
+    // recording: the next REC tries again (and is told again), and STP has
+    // no recording to end.
+    recording_ = false;
+    record_->setChecked(false);
     return;
   }
   record_->setChecked(true);
@@ -480,11 +485,16 @@ CWinchControl::CWinchControl(QWidget* parent)
 
 CWinchControl::~CWinchControl() {
   Bury(this);
-  // What the next winch bar starts from.
+  HandOnState();
+  Forget(g_pWinchControl, this);
+}
+
+void CWinchControl::HandOnState() {
+  // What the next winch bar starts from. Kept current with every change, as
+  // a closing log's window may go only after the next window's bar is built.
   g_bWinchPowerOn = powerOn_ ? 1 : 0;
   g_nWinchSpeed = speedSetPoint_;
   g_nWinchDirection = direction_;
-  Forget(g_pWinchControl, this);
 }
 
 QPushButton* CWinchControl::Button(int id) const {
@@ -558,6 +568,7 @@ void CWinchControl::OnPower() {
   stop_->setChecked(false);
   slider_->setEnabled(powerOn_);
   power_->setChecked(powerOn_);
+  HandOnState();
 }
 
 void CWinchControl::OnStop() {
@@ -568,10 +579,12 @@ void CWinchControl::OnStop() {
   stop_->setChecked(true);
   up_->setChecked(false);
   down_->setChecked(false);
+  HandOnState();
 }
 
 void CWinchControl::OnDown() {
   direction_ = 2;
+  HandOnState();
   SendWinchCommand(speedSetPoint_, true);
   down_->setChecked(true);
   up_->setChecked(false);
@@ -580,6 +593,7 @@ void CWinchControl::OnDown() {
 
 void CWinchControl::OnUp() {
   direction_ = 1;
+  HandOnState();
   SendWinchCommand(speedSetPoint_, true);
   up_->setChecked(true);
   down_->setChecked(false);
@@ -601,6 +615,7 @@ void CWinchControl::OnHScroll(bool endScroll) {
   if (p < 0 || p > maxSpeed_) return;
   if (endScroll) {
     speedSetPoint_ = p;
+    HandOnState();
     if (direction_ == 1 || direction_ == 2)
       SendWinchCommand(p, false);
     else if (direction_ != 0)

@@ -139,6 +139,9 @@ public:
   bool Dragging() const { return dragging_; }
 
 private:
+  // Copies power, direction and set point into the process-wide state that
+  // the next winch bar starts from.
+  void HandOnState();
   void ShowSpeedNow(int speed, bool setPoint);
   void ShowMessageNow(const std::string& text);
 

@@ -62,6 +62,8 @@ MainFrameTools& Tools() {
       [] { return qv::RunSondeSelection(QApplication::activeWindow()); },
       {},
       {},
+      {},
+      {},
       [](const std::string& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path))); },
       {}};
   return tools;
@@ -133,6 +135,7 @@ std::vector<qv::MenuCommand> CMainFrame::MenuTable() {
       {"&File/&Merge Logs...", ID_MERGE_LOGS},
       {"&File/&Depth Shift...", ID_DEPTH_SHIFT},
       {"&File/&Export/&LAS 2.0...", ID_EXPORT_LAS},
+      {"&File/&Export/&ORX2", kIdExportOldHeader},
       {"&File/-", 0},
       {"&File/Real &Time Printer Setup...", ID_REALTIME_PRINTER_SETUP},
       {"&File/-", 0},

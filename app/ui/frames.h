@@ -45,6 +45,9 @@ enum CommandId {
   ID_EXPORT_LAS = 1065,
   ID_DEPTH_SHIFT = 1066,
 };
+// File/Export/ORX2: handled by the open log document (its header as an old
+// binary header); the main frame only carries the menu entry.
+constexpr int kIdExportOldHeader = 1000;
 
 // The dialogs other parts of the program supply; a command whose dialog has
 // not been supplied does nothing.
@@ -52,7 +55,13 @@ struct MainFrameTools {
   std::function<void()> sondeDatabase;  // selection, then the editor sheet
   std::function<bool()> selectSonde;    // true when a sonde was chosen
   std::function<void()> userFunctions;
+  // File/Export/LAS 2.0: the LAS export dialog.
   std::function<void()> exportLas;
+  // File/Depth Shift: the depth-shift dialog.
+  std::function<void()> depthShift;
+  // File/Merge Logs: the merge dialog; true after a merge, with the merged
+  // log's title and full path for its replay.
+  std::function<bool(std::string* title, std::string* path)> mergeLogs;
   // Opens a text file in the text editor.
   std::function<void(const std::string& path)> editText;
   // Tools/Calibration: the calibration wizard against the unit.

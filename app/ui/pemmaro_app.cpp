@@ -57,9 +57,18 @@ CPemmaroApp::CPemmaroApp() {
   });
   OnUpdate(ID_FILE_CLOSE, [this](qv::CmdUI& ui) { ui.Enable(!ActiveDocument() || !ActiveIsIdleDocument()); });
   OnCommand(ID_FILE_NEW, [this] { OnFileNew(); });
-  OnUpdate(ID_FILE_NEW, [](qv::CmdUI& ui) { ui.Enable(g_logDocuments != nullptr); });
+  // A new log needs the unit; neither a new nor a replayed log may take the
+  // unit or the window from under a running sonde test.
+  OnUpdate(ID_FILE_NEW,
+           [](qv::CmdUI& ui) { ui.Enable(g_logDocuments != nullptr && g_bHardwarePresent && !g_bUtilityActive); });
   OnCommand(ID_FILE_OPEN, [this] { OnFileOpen(); });
-  OnUpdate(ID_FILE_OPEN, [](qv::CmdUI& ui) { ui.Enable(g_logDocuments != nullptr); });
+  OnUpdate(ID_FILE_OPEN, [](qv::CmdUI& ui) { ui.Enable(g_logDocuments != nullptr && !g_bUtilityActive); });
+  // The log-file tools work on recorded logs while nothing is logged or replayed.
+  auto noLog = [this](qv::CmdUI& ui) { ui.Enable(!ActiveDocument() || ActiveIsIdleDocument()); };
+  OnCommand(ID_MERGE_LOGS, [this] { OnMergeLogs(); });
+  OnUpdate(ID_MERGE_LOGS, noLog);
+  OnCommand(ID_DEPTH_SHIFT, [this] { OnDepthShift(); });
+  OnUpdate(ID_DEPTH_SHIFT, noLog);
   OnCommand(ID_INIT_HARDWARE, [this] { OnInitialiseHardware(); });
   OnUpdate(ID_INIT_HARDWARE, [](qv::CmdUI& ui) { ui.Enable(!g_bHardwarePresent && !g_bHardwareInUse); });
 }
@@ -146,6 +155,16 @@ void CPemmaroApp::OnFileOpen() {
 
 void CPemmaroApp::OpenLogForReplay(const std::string& first, const std::string& second) {
   if (g_logDocuments) g_logDocuments->OpenLogForReplay(*this, first, second);
+}
+
+void CPemmaroApp::OnMergeLogs() {
+  std::string title;
+  std::string path;
+  if (Tools().mergeLogs && Tools().mergeLogs(&title, &path)) OpenLogForReplay(title, path);
+}
+
+void CPemmaroApp::OnDepthShift() {
+  if (Tools().depthShift) Tools().depthShift();
 }
 
 void CPemmaroApp::OnInitialiseHardware() {

@@ -53,6 +53,10 @@ public:
   void OnFileNew();
   void OnFileOpen();
   void OpenLogForReplay(const std::string& first, const std::string& second);
+  // File/Merge Logs (a merged log is then opened for replay) and File/Depth
+  // Shift; both only while no log but the idle document is open.
+  void OnMergeLogs();
+  void OnDepthShift();
   // Tools/Initialise Hardware.
   void OnInitialiseHardware();
   // The idle live document, when it is the active one.

@@ -12,6 +12,7 @@
 #include "header/header.h"
 #include "header/hed_file.h"
 #include "logdoc/document/strings.h"
+#include "platform/files/paths.h"
 #include "platform/text/msgbox.h"
 #include "platform/text/strings.h"
 #include "platform/trace/trace.h"
@@ -199,8 +200,19 @@ bool LogEngine::InitialiseLog(int mode, int pollPeriodMs) {
 // Starting
 
 bool LogEngine::OpenRecording() {
-  const int next = chainIndex_ + 1;
-  const std::string stem = NextChainStem(pathStem_, next);
+  int next = chainIndex_ + 1;
+  std::string stem = NextChainStem(pathStem_, next);
+  // A later file of the chain never takes the name of a log already in the
+  // folder (another log of that name would be overwritten unasked): the chain
+  // goes on under the next free number, which the previous header names.
+  auto taken = [this](const std::string& s) {
+    struct stat st {};
+    const std::string data = s + dataFileExt_;
+    return ::stat(FindFileNoCase(data).c_str(), &st) == 0 ||
+           ::stat(FindFileNoCase(HeaderPathFor(data)).c_str(), &st) == 0;
+  };
+  constexpr int kMostChainNumbers = 10000;
+  while (next > 0 && next < kMostChainNumbers && taken(stem)) stem = NextChainStem(stem, ++next);
   if (!pipeline_->Open(stem + dataFileExt_)) {
     ReportBox(DeviceErrorText(kSystemError, kErrOpenDestination));
     return false;
@@ -212,6 +224,7 @@ bool LogEngine::OpenRecording() {
     if (!WriteChainTo(DataFilePath(), link)) ShowMessageBox(LoadString(kStrCriticalHeader));
   }
   previousStem_ = pathStem_;
+  previousChainIndex_ = chainIndex_;
   pathStem_ = stem;
   chainIndex_ = next;
   chainTo_.clear();
@@ -494,7 +507,7 @@ int LogEngine::StopLocked(int type) {
       ::unlink(HeaderFilePath().c_str());
       if (chainIndex_ > 0) WriteChainTo(previousStem_ + dataFileExt_, std::string());
       pathStem_ = previousStem_;
-      --chainIndex_;
+      chainIndex_ = previousChainIndex_;
     } else {
       keepFile = true;
     }

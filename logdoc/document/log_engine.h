@@ -324,6 +324,7 @@ class LogEngine {
   std::string firstFile_;
   std::string chainTo_;
   int chainIndex_ = -1;
+  int previousChainIndex_ = -1;
 
   int savedStartDepth_ = 0;  // the replay window chosen when the log was opened
   int savedEndDepth_ = 0;

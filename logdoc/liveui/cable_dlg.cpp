@@ -95,10 +95,13 @@ void CCableDlg::DoDataExchange(qv::DataExchange& dx) {
   qv::DDX_Text(dx, gain_, m_nGain);
   qv::DDV_MinMaxInt(dx, m_nGain, 0, 127);
   qv::DDX_Text(dx, threshold_, m_nThreshold);
-  qv::DDV_MinMaxInt(dx, m_nThreshold, 0, 1000);
+  // The unit carries the threshold and the pulse width in one byte each;
+  // TBdevice refuses a larger value rather than send a wrapped one, so the
+  // dialog keeps the engineer inside what reaches the cable.
+  qv::DDV_MinMaxInt(dx, m_nThreshold, 0, 255);
   qv::DDX_Text(dx, baudrate_, m_nBitRate);
   qv::DDX_Text(dx, pulseWidth_, m_nPulseWidth);
-  qv::DDV_MinMaxInt(dx, m_nPulseWidth, 5, 500);
+  qv::DDV_MinMaxInt(dx, m_nPulseWidth, 5, 255);
 }
 
 bool CCableDlg::OnInitDialog() {

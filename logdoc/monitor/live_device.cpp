@@ -270,12 +270,23 @@ bool LiveDevice::SendCableInterface(CableInterfaceBlock* block) {
 }
 
 int LiveDevice::GetDepthReport(int16_t spare) {
-  if (scopeMode_) return TB_STATUS_NO_DATA;
-  if (!monitoring_) return 11;
   int depth = 0, time = 0;
   AnalogStatusBlock analog = AnalogStatus();
   uint32_t st = 0;
-  if (!Locked([&] { return ::GetDepthReport(&depth, &time, &analog, spare); }, &st)) return TB_STATUS_NO_DATA;
+  int unasked = -1;
+  // The modes are looked at holding DeviceMutex: a log that starts switches
+  // the unit into its own mode under the same lock, and a depth report asked
+  // of the unit after that would take the log's first record as its own.
+  const bool locked = Locked(
+      [&]() -> uint32_t {
+        if (scopeMode_) unasked = TB_STATUS_NO_DATA;
+        else if (!monitoring_) unasked = 11;
+        else return ::GetDepthReport(&depth, &time, &analog, spare);
+        return 0;
+      },
+      &st);
+  if (!locked) return TB_STATUS_NO_DATA;
+  if (unasked >= 0) return unasked;
   SetAnalogStatus(analog);
   const uint8_t low = Low(st), high = High(st);
   std::string text;

@@ -7,6 +7,7 @@
 #include "app/ui/frames.h"
 #include "app/ui/sonde_test_dlg.h"
 #include "curveview/curveview.h"
+#include "header/header.h"
 #include "header/ui/header_editor.h"
 #include "header/ui/trailer_text_dialog.h"
 #include "logdoc/document/channel_logs.h"
@@ -14,12 +15,15 @@
 #include "logdoc/replayui/ask_replay.h"
 #include "platform/docview/gui_thread.h"
 #include "platform/text/msgbox.h"
+#include "platform/text/strings.h"
 
 namespace {
 // How often the display pump runs while a log is open.
 constexpr int kPumpIntervalMs = 40;
 // How long closing waits for the monitor thread.
 constexpr uint32_t kMonitorStopMs = 10000;
+constexpr unsigned kStrOldHeaderWritten = 32273;
+constexpr unsigned kStrOldHeaderFailed = 32113;
 
 bool Hardware() { return g_bHardwarePresent != 0; }
 
@@ -103,6 +107,11 @@ void CLogDoc::RegisterCommands() {
   auto notRunning = [this](qv::CmdUI& ui) { ui.Enable(Hardware() && LogState() != qv::kStateRunning); };
 
   OnUpdate(ID_EXPORT_HEADER, notIdle);
+  OnCommand(ID_EXPORT_HEADER, [this] {
+    CHeader header;
+    const int written = header.ExportOldHeader(PathStem());
+    qv::ShowMessageBox(qv::LoadString(written ? kStrOldHeaderWritten : kStrOldHeaderFailed));
+  });
   OnCommand(ID_IMPORT, [] {});
   OnUpdate(ID_SHOW_LOG_HEADER, notIdle);
   OnCommand(ID_SHOW_LOG_HEADER, [this] {

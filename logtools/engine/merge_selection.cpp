@@ -99,7 +99,7 @@ void MergeSelection::FillUserFunctionList() {
 
 void MergeSelection::OnSelect(int slot) {
   if (!SlotOk(slot)) return;
-  FileDialogRequest request;
+  ToolFileRequest request;
   request.filterId = kFilterLogs;
   request.initialName = inputName_[slot];
   request.initialFolder = DataFolderForDialogs();
@@ -236,7 +236,7 @@ void MergeSelection::OnChannelClicked(int slot, int channel) {
 }
 
 void MergeSelection::BrowseOutputFile() {
-  FileDialogRequest request;
+  ToolFileRequest request;
   request.save = true;
   request.filterId = kFilterMerged;
   request.defaultExt = "LGX";
@@ -303,7 +303,7 @@ std::string MergeSelection::SondeOf(int slot) const {
 
 void MergeSelection::SaveTemplate() {
   if (!BuildMergeParameters()) return;
-  FileDialogRequest request;
+  ToolFileRequest request;
   request.save = true;
   request.filterId = kFilterTemplates;
   request.defaultExt = "TPL";
@@ -341,7 +341,7 @@ void MergeSelection::ClearAllOutputs() {
 }
 
 void MergeSelection::LoadTemplate() {
-  FileDialogRequest request;
+  ToolFileRequest request;
   request.filterId = kFilterTemplates;
   request.defaultExt = "TPL";
   request.initialFolder = TemplateFolder();

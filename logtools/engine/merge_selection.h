@@ -35,7 +35,7 @@ struct ChannelBox {
 class MergeHost {
  public:
   virtual ~MergeHost() = default;
-  virtual std::optional<std::string> AskFile(const FileDialogRequest& request) = 0;
+  virtual std::optional<std::string> AskFile(const ToolFileRequest& request) = 0;
   // The rename dialog: starts from the old titles; false after Cancel.
   virtual bool AskRename(const std::string& shortTitle, const std::string& title, bool titleExists,
                          std::string* newShortTitle, std::string* newTitle) = 0;

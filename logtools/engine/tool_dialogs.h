@@ -8,9 +8,10 @@
 
 namespace qv {
 
-// An open or save file dialog. The filter is a string-table id holding the
-// filter in "Name|patterns|...||" form.
-struct FileDialogRequest {
+// An open or save file dialog of the log-file tools (not the program's own
+// file-dialog request: both live in one program). The filter is a
+// string-table id holding the filter in "Name|patterns|...||" form.
+struct ToolFileRequest {
   bool save = false;
   unsigned filterId = 0;
   std::string defaultExt;     // without '.'; empty for none
@@ -20,7 +21,7 @@ struct FileDialogRequest {
   bool fileMustExist = false;
 };
 // The chosen path, or nothing after Cancel.
-using FileDialogHandler = std::function<std::optional<std::string>(const FileDialogRequest&)>;
+using ToolFileHandler = std::function<std::optional<std::string>(const ToolFileRequest&)>;
 
 // The folder the log-file dialogs propose for data files: the last folder a
 // data file was chosen in (kept for the process's lifetime), else the DATA

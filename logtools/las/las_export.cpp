@@ -343,8 +343,8 @@ int ExportLas(LasExportSettings* settings, const HeaderInfo* header, const LasCh
 
   ChannelFilter filters[kFilterTableSize];
   const int windowRows = SetUpExportChannels(s.InputPath, *header, filters, nch);
-  Window raw(windowRows, nch + 1);  // the last column carries the time
-  Window output(windowRows, nch);
+  Window raw(windowRows, nch + 1);     // the last column carries the time
+  Window output(windowRows, nch + 1);  // the last column carries the time
   double row[kRowValues];
   std::fill(row, row + kRowValues, kLasNull);
 
@@ -379,8 +379,11 @@ int ExportLas(LasExportSettings* settings, const HeaderInfo* header, const LasCh
   const bool depthLog = (header->LogMode == 11 || header->LogMode == 12) && logStep != 0;
   // A value leaves a window 26 records after it entered it, so the depth that
   // labels a row starts 26 steps (52 with the user function's window) before
-  // the first record.
-  double recordDepth = firstRecordDepth - (userFunction ? 52 : 26) * logStep;
+  // the first record. Rows that are not placed by depth (a time log, a log
+  // without a step) leave out the rows before the first record and go on
+  // after the end of the data until the last record has left the windows.
+  const int lag = (kInputRow - kOutputRow) * (userFunction ? 2 : 1);
+  double recordDepth = firstRecordDepth - lag * logStep;
   row[0] = s.FromDepth;
 
   std::string text;
@@ -393,6 +396,7 @@ int ExportLas(LasExportSettings* settings, const HeaderInfo* header, const LasCh
   double userOut[kRowValues];
   bool endOfData = false;
   int recordsAfterEnd = 0;
+  int rowsBeforeTheFirstRecord = depthLog ? 0 : lag;
   std::string line;
   for (;;) {
     if (!endOfData) {
@@ -401,10 +405,11 @@ int ExportLas(LasExportSettings* settings, const HeaderInfo* header, const LasCh
       if (data.gcount() != recordSize) endOfData = true;
       if (data.bad()) return 0;
     }
-    // A time log, a log without a step, and every log once the windows have
-    // emptied after the end of the data stop here; rows past the end of the
-    // data carry the null value, never a repeat of the last record.
-    if (endOfData && (!depthLog || ++recordsAfterEnd > windowRows + kMinRows)) break;
+    // A log placed by depth stops once the windows have emptied after the end
+    // of the data, any other log once its last record has left them; rows past
+    // the end of the data carry the null value, never a repeat of the last
+    // record.
+    if (endOfData && ++recordsAfterEnd > (depthLog ? windowRows + kMinRows : lag)) break;
 
     // The record's time travels through the window beside its values, so a
     // row's TIME belongs to the same record as its channel values.
@@ -445,6 +450,9 @@ int ExportLas(LasExportSettings* settings, const HeaderInfo* header, const LasCh
       input[kUserInputDepth] = row[0];
       std::fill(userOut, userOut + kRowValues, 0.0);
       library.userFunction(input, userOut);
+      // The time goes on through the output window with the function's values.
+      output.Row(kInputRow)[nch] = row[kTimeElement];
+      row[kTimeElement] = output.Row(kOutputRow)[nch];
       for (int c = 0; c < nch; ++c) {
         output.Row(kInputRow)[c] = userOut[c];
         const UserFunctionFilter& f = outputFilters[c];
@@ -458,6 +466,10 @@ int ExportLas(LasExportSettings* settings, const HeaderInfo* header, const LasCh
       for (int c = 0; c < nch; ++c) row[c + 1] = input[c];
     }
 
+    if (rowsBeforeTheFirstRecord > 0) {
+      --rowsBeforeTheFirstRecord;
+      continue;
+    }
     if (header->LogMode == 11 && s.ToDepth > recordDepth) break;
     if (header->LogMode == 12 && s.ToDepth < recordDepth) break;
     if ((header->LogMode == 11 && row[0] < recordDepth) || (header->LogMode == 12 && row[0] > recordDepth)) {

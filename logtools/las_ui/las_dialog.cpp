@@ -154,7 +154,7 @@ void CLASCfg::EnableControls() {
 }
 
 void CLASCfg::OnBrowseInput() {
-  qv::FileDialogRequest request;
+  qv::ToolFileRequest request;
   request.filterId = kLogFilter;
   request.defaultExt = "LOG";
   request.initialFolder = qv::DataFolderForDialogs();
@@ -176,7 +176,7 @@ void CLASCfg::OnBrowseInput() {
 }
 
 void CLASCfg::OnBrowseOutput() {
-  qv::FileDialogRequest request;
+  qv::ToolFileRequest request;
   request.save = true;
   request.filterId = kLasFilter;
   request.defaultExt = "LAS";
@@ -287,7 +287,7 @@ void CLASCfg::OnCalibrationChange() {
 }
 
 void CLASCfg::OnBrowseCalibration() {
-  qv::FileDialogRequest request;
+  qv::ToolFileRequest request;
   request.filterId = kCalibrationFilter;
   request.defaultExt = "CAL";
   request.initialName = "*.CAL";

@@ -167,7 +167,7 @@ bool DepthShift::DoDataExchange(bool save) {
 }
 
 void DepthShift::OnSelectInput() {
-  FileDialogRequest request;
+  ToolFileRequest request;
   request.filterId = 32284;
   request.defaultExt = "LOG";
   request.initialFolder = DataFolderForDialogs();
@@ -200,7 +200,7 @@ void DepthShift::OnSelectInput() {
 }
 
 void DepthShift::OnSelectOutput() {
-  FileDialogRequest request;
+  ToolFileRequest request;
   request.save = true;
   request.filterId = 32284;
   request.initialName = outputName_.empty() ? "*.*" : outputName_;

@@ -9,10 +9,10 @@
 namespace qv {
 
 namespace {
-FileDialogHandler g_handler;
+ToolFileHandler g_handler;
 }
 
-FileDialogHandler SetFileDialogHandler(FileDialogHandler handler) {
+ToolFileHandler SetToolFileHandler(ToolFileHandler handler) {
   return std::exchange(g_handler, std::move(handler));
 }
 
@@ -28,7 +28,7 @@ std::string QtFilter(const std::string& filter) {
   return out.join(";;").toStdString();
 }
 
-std::optional<std::string> RunFileDialog(QWidget* parent, const FileDialogRequest& request) {
+std::optional<std::string> RunFileDialog(QWidget* parent, const ToolFileRequest& request) {
   if (g_handler) return g_handler(request);
   QFileDialog dialog(parent);
   dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);

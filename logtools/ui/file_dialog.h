@@ -11,9 +11,9 @@ class QWidget;
 
 namespace qv {
 
-std::optional<std::string> RunFileDialog(QWidget* parent, const FileDialogRequest& request);
+std::optional<std::string> RunFileDialog(QWidget* parent, const ToolFileRequest& request);
 // Null restores the Qt dialogs; returns the previous handler.
-FileDialogHandler SetFileDialogHandler(FileDialogHandler handler);
+ToolFileHandler SetToolFileHandler(ToolFileHandler handler);
 // "Name|patterns|Name|patterns||" as Qt's "Name (patterns);;Name (patterns)".
 std::string QtFilter(const std::string& filter);
 

@@ -223,7 +223,7 @@ void CMergeLog::accept() {
   if (selection_.CreateMergeLog()) QDialog::accept();
 }
 
-std::optional<std::string> CMergeLog::AskFile(const FileDialogRequest& request) {
+std::optional<std::string> CMergeLog::AskFile(const ToolFileRequest& request) {
   return RunFileDialog(this, request);
 }
 

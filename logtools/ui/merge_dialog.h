@@ -54,7 +54,7 @@ class CMergeLog : public QDialog, private MergeHost {
   void accept() override;
 
  private:
-  std::optional<std::string> AskFile(const FileDialogRequest& request) override;
+  std::optional<std::string> AskFile(const ToolFileRequest& request) override;
   bool AskRename(const std::string& shortTitle, const std::string& title, bool titleExists, std::string* newShortTitle,
                  std::string* newTitle) override;
   void BeginWait() override;

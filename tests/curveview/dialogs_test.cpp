@@ -12,6 +12,7 @@
 #include "curveview/dialog_runner.h"
 #include "curveview/range_dialogs.h"
 #include "header/header.h"
+#include "header/hed_file.h"
 #include "platform/text/msgbox.h"
 #include "script_log.h"
 
@@ -66,6 +67,16 @@ class ScaleEditTest : public ::testing::Test {
     const QRect r = view->HitRects(view->Curves()[static_cast<size_t>(curve)]).*which;
     const QPoint at = which == &CCurveView::LegendHits::swatch ? r.topLeft() + QPoint(1, 1) : r.center();
     view->EditScaleRange(curve, curve + 1, at.x(), at.y());
+  }
+  // The document's log becomes STEM in FOLDER with a fresh header holding
+  // only the product ident.
+  void NewHeader(const char* folder, const char* stem) {
+    const char* tmp = std::getenv("QV_TEST_TMP");
+    const std::filesystem::path dir = std::filesystem::path(tmp ? tmp : "/tmp") / folder;
+    std::filesystem::create_directories(dir);
+    doc.pathStem = (dir / stem).string();
+    std::filesystem::remove(doc.pathStem + "hed");
+    ASSERT_EQ(WriteHeaderIdent(doc.pathStem), 1);
   }
   ScriptDoc doc;
   std::unique_ptr<CCurveView> view;
@@ -124,6 +135,40 @@ TEST_F(ScaleEditTest, SwatchPicksTheLineColour) {
   EXPECT_EQ(view->Curves()[0].lineColour, 0x563412u);
   ClickOn(0, &CCurveView::LegendHits::swatch);
   EXPECT_EQ(view->Curves()[0].lineColour, 0x563412u) << "a cancelled picker keeps the colour";
+}
+
+TEST_F(ScaleEditTest, RangeAndColourEditsReachTheHeader) {
+  NewHeader("curveview_range_colour", "RANGE1.");
+  const auto pickColour = [](QDialog& d) {
+    auto& c = dynamic_cast<CColorDlg&>(d);
+    c.setCurrentColor(QColor(0x12, 0x34, 0x56));
+    c.setResult(QDialog::Accepted);
+    return c.result();
+  };
+  struct Case {
+    const char* name;
+    QRect CCurveView::LegendHits::*hit;
+    std::function<int(QDialog&)> answer;
+    const char* key;
+    const char* stored;  // the key's text in the first curve's section
+  };
+  const Case cases[] = {
+      {"start of the range", &CCurveView::LegendHits::minimum, TypeValue("12.5"), "RangeLeft", "12.500000"},
+      {"end of the range", &CCurveView::LegendHits::maximum, TypeValue("90"), "RangeRight", "90.000000"},
+      {"line colour", &CCurveView::LegendHits::swatch, pickColour, "LineColour", "5649426"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScriptedDialogs script;
+    script.answers = {c.answer};
+    ClickOn(0, c.hit);
+    ASSERT_EQ(script.next, 1u);
+    ASSERT_EQ(view->WriteChannelHeader(), 1);
+    HedFile header;
+    ASSERT_EQ(header.Load(doc.pathStem + "hed"), HedFile::LoadResult::kLoaded);
+    EXPECT_EQ(header.Get("Channel0", c.key, ""), c.stored);
+  }
+  EXPECT_TRUE(boxes.empty());
 }
 
 TEST(RangeDialog, RefusesTextThatIsNoNumber) {
@@ -235,12 +280,7 @@ TEST_F(ScaleEditTest, ChangeLayoutEditsReachTheLegendTheDocumentAndTheHeader) {
   EXPECT_EQ(doc.filters[0].FilterWidth, 5);
 
   // The edits reach the log's header with the next header write.
-  const char* tmp = std::getenv("QV_TEST_TMP");
-  const std::filesystem::path dir = std::filesystem::path(tmp ? tmp : "/tmp") / "curveview_layout";
-  std::filesystem::create_directories(dir);
-  doc.pathStem = (dir / "LAYOUT1.").string();
-  std::filesystem::remove(dir / "LAYOUT1.hed");
-  ASSERT_EQ(WriteHeaderIdent(doc.pathStem), 1);
+  NewHeader("curveview_layout", "LAYOUT1.");
   ASSERT_EQ(view->WriteChannelHeader(), 1);
   CurveArray back;
   ASSERT_EQ(ReadCurveRecords(doc.pathStem, &back), 1);

@@ -346,9 +346,28 @@ TEST(HeaderStoreTest, FailedWriteLeavesTheFileByteIdentical) {
   WriteBytes(log.hed, golden);
   HeaderInfo info = FullHeaderInfo();
 
-  info.Comment[3] = "two\r\nlines";  // never reaches a file
-  EXPECT_EQ(WriteHeaderInfo(log.data, &info, nullptr), 0);
-  EXPECT_EQ(ReadBytes(log.hed), golden);
+  // A value with a line break never reaches a file, and the write says so:
+  // a remark, or a calibration reference point (golden channel 3's section).
+  for (const char* lineBreak : {"two\r\nlines", "two\nlines", "two\rlines"}) {
+    SCOPED_TRACE(::testing::PrintToString(lineBreak));
+    info.Comment[3] = lineBreak;
+    EXPECT_EQ(WriteHeaderInfo(log.data, &info, nullptr), 0);
+    EXPECT_EQ(ReadBytes(log.hed), golden);
+
+    ChannelCalibration point;
+    point.physicalChannel = 3;
+    point.calFlag = 1;
+    point.coefficients = Coefficients{0, 1, 0, 0};
+    point.referencePoints = {"10 CPS at 1 API", lineBreak};
+    CalibrationArray calibration(1);
+    calibration[0] = std::make_unique<ChannelCalibration>(point);
+    EXPECT_EQ(WriteCalibration(log.data, &calibration), 0);
+    EXPECT_EQ(ReadBytes(log.hed), golden);
+    EXPECT_EQ(CHeader().WriteHeader(log.data, nullptr, nullptr, nullptr, nullptr, &calibration), 0);
+    EXPECT_EQ(ReadBytes(log.hed), golden);
+    EXPECT_EQ(WriteChannelCalibration(log.hed, &point, 1), 0);
+    EXPECT_EQ(ReadBytes(log.hed), golden);
+  }
 
   info.Comment[3] = "one line";
   qv::SetFileFaultHook([](std::string_view step, const std::string&) { return step == "rename"; });

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -65,6 +66,19 @@ void PutLe32(uint8_t* p, int32_t v) {
 
 int32_t GetLe32(const uint8_t* p) {
   return static_cast<int32_t>(p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24));
+}
+
+// The sonde on the cable: a load of about one kilohm, so it draws one
+// milliampere per volt of supply up to the unit's current limit. The analog
+// status reports the supply current in mA (byte 1) and the supply voltage in
+// units of 4 V (byte 2); both bytes saturate at 255.
+constexpr int kSondeLoadOhms = 1000;
+
+std::array<uint8_t, 3> AnalogOfPower(const uint8_t* block) {
+  const int volts = std::abs(static_cast<int16_t>(block[0] | (block[1] << 8)));
+  const int limit = std::abs(static_cast<int16_t>(block[2] | (block[3] << 8)));
+  const int milliamps = std::min(volts * 1000 / kSondeLoadOhms, limit);
+  return {static_cast<uint8_t>(std::min(milliamps, 255)), static_cast<uint8_t>(std::min((volts + 2) / 4, 255)), 0};
 }
 
 // The journal and the error list keep the latest entries only, so that a
@@ -407,6 +421,7 @@ void Lumbracoder::HandleOut(uint8_t code, const uint8_t* d, uint32_t n) {
       break;
     case kCmdSondePower:
       std::memcpy(state_.power.data(), d, 6);
+      state_.analog = AnalogOfPower(d);
       break;
     case kCmdSetCable:
       std::memcpy(state_.cable.data(), d, 8);

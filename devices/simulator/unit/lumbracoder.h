@@ -104,6 +104,8 @@ struct UnitState {
   int32_t depth = 0;     // depth counter, depth counts
   int32_t absDepth = 0;  // absolute encoder count
   int16_t rawTension = 0;
+  // The analog status of every status reply: supply current in mA, supply
+  // voltage in 4 V units, a third byte; set by each sonde power switch.
   std::array<uint8_t, 3> analog{};
 };
 

@@ -99,6 +99,24 @@ TEST_F(StartupTest, BringUpConfiguresTheUnitInOrder) {
   EXPECT_EQ(unit->State().linkStarts, starts);
 }
 
+TEST_F(StartupTest, ASondeTheDatabaseDoesNotHoldBringsUpOnTheStandardSondesSetUp) {
+  Ready();
+  {
+    qv::dao::Database db;
+    db.Open((folder / "SondeDB" / "quorva.db").string());
+    db.Execute("INSERT INTO SONDE (Sonde, Abbreviation, SerialNumber, Voltage, CurrentLimit, Polarity)"
+               " VALUES (7, 'KSTQ', '', 144, 60, 1)");
+  }
+  g_strCurrentSonde = "GONE";
+  g_strSondeSerialNo = "3";
+  std::string error;
+  ASSERT_EQ(InitHardware(1, &error), 1) << error;
+  EXPECT_EQ(setup.SondeId, 7);
+  EXPECT_EQ(setup.Voltage, 144);
+  EXPECT_EQ(setup.CurrentLimit, 60);
+  EXPECT_EQ(g_strCurrentSonde, "GONE") << "the current sonde's name is kept";
+}
+
 TEST_F(StartupTest, BringUpFailures) {
   struct Case {
     const char* name;

@@ -297,6 +297,8 @@ TEST_F(ShellTest, CommandEnableTable) {
     EXPECT_FALSE(app->QueryCommand(ID_DATA_CHANNEL).Enabled());
     EXPECT_TRUE(app->QueryCommand(ID_HELP_FINDER).Enabled());
     EXPECT_TRUE(app->QueryCommand(ID_EXPORT_LAS).Enabled());
+    for (int tool : {ID_MERGE_LOGS, ID_DEPTH_SHIFT})
+      EXPECT_EQ(app->QueryCommand(tool).Enabled(), c.idle) << tool << ": only beside the idle document";
     EXPECT_EQ(app->QueryCommand(ID_CALIBRATION).Enabled(), c.hardware);
     EXPECT_EQ(app->QueryCommand(kIdSondeControlBar).Checked(), c.sondeBarChecked);
     if (c.replay) {
@@ -330,6 +332,18 @@ TEST_F(ShellTest, SondeBarRecordingStateMachine) {
   QPushButton* rec = bar->Button(kIdRecord);
   QPushButton* pse = bar->Button(kIdPause);
   QPushButton* stp = bar->Button(kIdSondeStop);
+
+  // A start the document refuses (it shows why) leaves the bar ready for
+  // another REC; STP with nothing recording leaves REC usable.
+  doc->startResult = 0;
+  rec->click();
+  EXPECT_EQ(doc->calls, (std::vector<std::string>{"StartLogging 0"}));
+  EXPECT_FALSE(bar->Recording());
+  EXPECT_FALSE(rec->isChecked());
+  stp->click();
+  EXPECT_TRUE(rec->isEnabled()) << "STP after a refused start";
+  doc->startResult = 1;
+  doc->calls.clear();
 
   rec->click();
   EXPECT_EQ(doc->calls, (std::vector<std::string>{"StartLogging 0", "ResumeWriter"}));

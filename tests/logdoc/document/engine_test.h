@@ -136,6 +136,16 @@ class EngineTest : public TbdeviceTest {
     const std::uint64_t done = (pace->Now() - base_) / 200;
     ASSERT_TRUE(pace->RunUntil(base_ + 200 * (done + n) + 100));
   }
+  // A six-channel log WELL lowered from its start: its first file takes n
+  // records, then PSE. False when it did not get that far.
+  bool RecordThenPause(qv::LogEngine& e, int n) {
+    Prepare(e);
+    if (!e.InitialiseLog(1, 10)) return false;
+    Lower();
+    if (Start(e, qv::kStartRecord) != 1) return false;
+    Records(n);
+    return e.StopLogging(qv::kStatePaused) == 1 && e.State() == qv::kStatePaused;
+  }
   // A header file against its golden copy, the test folder written as
   // <folder>. QV_UPDATE_GOLDEN=1 rewrites the golden copy instead.
   void ExpectGolden(const fs::path& file, const std::string& golden) {

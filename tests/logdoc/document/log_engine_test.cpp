@@ -37,13 +37,7 @@ TEST_F(LogEngineTest, ThreeRecordsGiveTheFileTheScriptImplies) {
 
 TEST_F(LogEngineTest, PauseThenRecordContinuesInTheNextFileOfTheChain) {
   qv::SixChannelEngine engine;
-  Prepare(engine);
-  ASSERT_TRUE(engine.InitialiseLog(1, 10));
-  Lower();
-  ASSERT_EQ(Start(engine, qv::kStartRecord), 1);
-  Records(3);
-  ASSERT_EQ(engine.StopLogging(qv::kStatePaused), 1);
-  EXPECT_EQ(engine.State(), qv::kStatePaused);
+  ASSERT_TRUE(RecordThenPause(engine, 3));
   EXPECT_EQ(unit->State().loggingMode[6], 14);
   clock->Advance(1000);  // the sonde moves on while the log is paused
   ASSERT_EQ(Start(engine, qv::kStartRecord), 1);
@@ -65,6 +59,35 @@ TEST_F(LogEngineTest, PauseThenRecordContinuesInTheNextFileOfTheChain) {
   EXPECT_EQ(HeaderInt(folder / "WELL1.hed", "WellInfo", "EndDepth"), secondStart + 100);
   EXPECT_EQ(HeaderInt(folder / "WELL1.hed", "WellInfo", "StartTime"), 200);
   EXPECT_TRUE(boxes.Shown().empty());
+}
+
+// The next file of a chain passes over the names of other logs in the
+// folder (another log called WELL1, in any letter case): they keep their
+// data and header, and the chain goes on in WELL2, which WELL's header names.
+TEST_F(LogEngineTest, TheChainPassesOverOtherLogsNames) {
+  struct Case {
+    const char* name;
+    std::vector<const char*> others;  // files of other logs, there before the pause
+  } cases[] = {
+      {"data and header", {"WELL1.LOG", "WELL1.hed"}},
+      {"a header alone", {"WELL1.hed"}},
+      {"another letter case", {"well1.log"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ResetUnit();
+    for (const char* f : c.others) std::ofstream(folder / f, std::ios::binary) << "another log";
+    qv::SixChannelEngine engine;
+    ASSERT_TRUE(RecordThenPause(engine, 2));
+    ASSERT_EQ(Start(engine, qv::kStartRecord), 1);
+    EXPECT_EQ(engine.Title(), (folder / "WELL2").string());
+    Records(2);
+    ASSERT_EQ(engine.StopLogging(qv::kStateStoppedForGood), 1);
+    for (const char* f : c.others) EXPECT_EQ(ReadAll(folder / f), "another log") << f;
+    EXPECT_EQ(ReadBytes(folder / "WELL2.LOG"), SixRecords(0, 2));
+    EXPECT_EQ(HeaderText(folder / "WELL.hed", "General", "ChainTo"), (folder / "WELL2").string());
+    EXPECT_TRUE(boxes.Shown().empty());
+  }
 }
 
 TEST_F(LogEngineTest, ATestRunRecordsNothingAndItsRecordsNeverReachTheRecording) {
@@ -161,6 +184,37 @@ TEST_F(LogEngineTest, TwelveChannelDepthsAreScaledOnceInEitherUnit) {
     EXPECT_EQ(HeaderInt(folder / "WELL.hed", "File1", "RecLineSize"), 64);
     // The record the processing saw keeps the unit's count.
     EXPECT_EQ(engine.Record().depth, secondStart / c.factor + 10);
+    EXPECT_TRUE(boxes.Shown().empty());
+  }
+}
+
+// While a log records, the bars get the unit's analog status (the sonde
+// supply) from the records: the six-channel read fills the status block
+// itself, the twelve-channel record carries it.
+TEST_F(LogEngineTest, TheStatusCarriesTheSondeSupplyWhileEitherToolRecords) {
+  struct Case {
+    const char* name;
+    std::function<std::unique_ptr<qv::LogEngine>()> make;
+    std::uint8_t comStd, toolType;
+  } cases[] = {
+      {"six channels", [] { return std::make_unique<qv::SixChannelEngine>(); }, 2, 1},
+      {"twelve channels", [] { return std::make_unique<qv::TwelveChannelEngine>(); }, 10, 8},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ResetUnit();
+    SondePowerBlock power{120, 300, 90};
+    ASSERT_EQ(SetSondePower(&power), 0u);
+    auto engine = c.make();
+    Prepare(*engine, 12, c.comStd, c.toolType);
+    ASSERT_TRUE(engine->InitialiseLog(1, 10));
+    Lower();
+    ASSERT_EQ(Start(*engine, qv::kStartRecord), 1);
+    Records(2);
+    const qv::LogStatus status = engine->Status();
+    EXPECT_EQ(status.analog[0], 120) << "supply current in mA";
+    EXPECT_EQ(status.analog[1], 30) << "supply voltage in 4 V units";
+    ASSERT_EQ(engine->StopLogging(qv::kStateStoppedForGood), 1);
     EXPECT_TRUE(boxes.Shown().empty());
   }
 }

@@ -20,8 +20,8 @@ TEST_F(LogHeaderTest, TrailerLineTemplateAndTheChainOfHeaders) {
   ASSERT_EQ(Start(engine, qv::kStartRecord), 1);
   Records(1);  // depth count 12345
   ASSERT_EQ(engine.StopLogging(qv::kStatePaused), 1);
-  // The fraction of a metre is dropped before formatting.
-  EXPECT_EQ(engine.Trailer().Text1.rfind("Depth: 123.00 m   Date: 14 Nov 2023   Time: 22:13:20   File: \"", 0), 0u)
+  // The depth where the log stopped, as the winch bar shows it.
+  EXPECT_EQ(engine.Trailer().Text1.rfind("Depth: 123.45 m   Date: 14 Nov 2023   Time: 22:13:20   File: \"", 0), 0u)
       << engine.Trailer().Text1;
   EXPECT_EQ(HeaderText(folder / "WELL.hed", "TrailerText", "Text2"), "checked by the engineer");
   EXPECT_EQ(dialogFiles, std::vector<std::string>{(folder / "WELL.hed").string()});

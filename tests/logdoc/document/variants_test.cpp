@@ -193,12 +193,7 @@ TEST_F(VariantTest, EveryStoredRecordReachesTheFile) {
 
 TEST_F(VariantTest, AnEmptyRecordingLeavesNoFileAndFreesItsName) {
   qv::SixChannelEngine engine;
-  Prepare(engine);
-  ASSERT_TRUE(engine.InitialiseLog(1, 10));
-  Lower();
-  ASSERT_EQ(Start(engine, qv::kStartRecord), 1);
-  Records(2);
-  ASSERT_EQ(engine.StopLogging(qv::kStatePaused), 1);
+  ASSERT_TRUE(RecordThenPause(engine, 2));
   // REC, then PSE before the first record: nothing is kept of it.
   ASSERT_EQ(Start(engine, qv::kStartRecord), 1);
   EXPECT_TRUE(fs::exists(folder / "WELL1.LOG"));

@@ -204,10 +204,11 @@ TEST_F(LiveUi, CableDialogRefusesValuesOutOfRange) {
   } cases[] = {
       {CCableDlg::kIdGain, "128", false},       {CCableDlg::kIdGain, "-1", false},
       {CCableDlg::kIdGain, "127", true},        {CCableDlg::kIdThreshold, "-1", false},
-      {CCableDlg::kIdThreshold, "1001", false}, {CCableDlg::kIdThreshold, "1000", true},
+      {CCableDlg::kIdThreshold, "256", false},  {CCableDlg::kIdThreshold, "255", true},
       {CCableDlg::kIdDrive, "128", false},      {CCableDlg::kIdDrive, "-128", true},
-      {CCableDlg::kIdPulseWidth, "4", false},   {CCableDlg::kIdPulseWidth, "501", false},
-      {CCableDlg::kIdPulseWidth, "5", true},    {CCableDlg::kIdBaudrate, "x", false},
+      {CCableDlg::kIdPulseWidth, "4", false},   {CCableDlg::kIdPulseWidth, "256", false},
+      {CCableDlg::kIdPulseWidth, "5", true},    {CCableDlg::kIdPulseWidth, "255", true},
+      {CCableDlg::kIdBaudrate, "x", false},
   };
   for (const Case& c : cases) {
     setup = {};

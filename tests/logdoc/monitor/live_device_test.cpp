@@ -213,6 +213,25 @@ TEST_F(LiveDeviceTest, DepthReportsAndTheirFaultsReportedOnce) {
   EXPECT_TRUE(reports.boxes.empty());
 }
 
+// A depth report that was waiting for DeviceMutex while a log started (the
+// monitoring flag cleared, the unit switched into the log's mode under the
+// lock) does not ask the unit: the log's first record stays for the log.
+TEST_F(LiveDeviceTest, ADepthReportWaitingWhileALogStartsLeavesTheLogsRecord) {
+  ASSERT_EQ(device.EnterMonitorMode(), 0u);
+  ASSERT_TRUE(DeviceMutex.Lock(1000));
+  int word = -1;
+  std::thread monitor([&] { word = device.GetDepthReport(1); });
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));  // it waits for the lock
+  device.SetMonitoring(false);
+  LoggingModeBlock log{2, 1, 10, 12, 0};
+  ASSERT_EQ(SetLoggingMode(&log), 0u);
+  unit->QueueRecord(std::vector<uint8_t>(23, 7));
+  DeviceMutex.Unlock();
+  monitor.join();
+  EXPECT_EQ(word, 11);
+  EXPECT_EQ(unit->QueuedRecords(), 1u) << "the record is the log's";
+}
+
 TEST_F(LiveDeviceTest, ScopeModeTakesShotsAndEndsWithLoggingOff) {
   unit->SetDataOptions({.pattern = true});
   ASSERT_EQ(device.EnterMonitorMode(), 0u);

@@ -47,6 +47,20 @@ bool WaitFor(F done, int timeoutMs = 30000) {
   return true;
 }
 
+// The colour of every curve (0x00BBGGRR): no grid line, tick or label has it.
+constexpr uint32_t kCurveColourRef = 0x00008000;
+const QRgb kCurveRgb = qRgb(0, 0x80, 0);
+
+// Pixels of the curve colour below the legend of a log's curve view.
+int CurvePixels(CCurveView* view) {
+  const QImage img = view->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  int n = 0;
+  for (int y = view->LegendHeight(); y < img.height(); ++y)
+    for (int x = 0; x < img.width(); ++x)
+      if (img.pixel(x, y) == kCurveRgb) ++n;
+  return n;
+}
+
 // Track 1, the depth track, tracks 2 and 3; one curve each on channels 1-3.
 void Layout(qv::LogWizardResult& r) {
   for (int i = 0; i < 4; ++i) {
@@ -67,6 +81,7 @@ void Layout(qv::LogWizardResult& r) {
     curve->scaleMaximum = 100;
     curve->description = curve->shortTitle = titles[c];
     curve->unit = "CPS";
+    curve->lineColour = kCurveColourRef;
     r.curves.push_back(std::move(curve));
   }
   qv::FillChannelTable(r.curves, r.channels);
@@ -136,11 +151,11 @@ class LogDocTest : public TbdeviceTest {
     CLogDoc* doc = Active();
     return doc && doc->IsIdleDocument() && typeid(*doc) == typeid(CLogDoc) && doc->IsMonitoring();
   }
-  // The wizard of a six-channel time log WELL in DATA.
-  void ScriptWizard(int toolType = 1, int powerLoaded = 1) {
-    OpenerDialogs().wizard = [this, toolType, powerLoaded](QWidget*, qv::LogWizardResult& r) {
+  // The wizard of a six-channel log WELL in DATA (a time log unless told).
+  void ScriptWizard(int toolType = 1, int powerLoaded = 1, int logMode = qv::kLogModeTime) {
+    OpenerDialogs().wizard = [this, toolType, powerLoaded, logMode](QWidget*, qv::LogWizardResult& r) {
       r.toolType = toolType;
-      r.logMode = qv::kLogModeTime;
+      r.logMode = logMode;
       r.fileName = "WELL";
       r.dataFolder = (folder / "DATA").string() + "/";
       r.sondeAbbreviation = "KSTQ";
@@ -169,14 +184,20 @@ class LogDocTest : public TbdeviceTest {
   // File/New Log for WELL, then REC on the sonde bar; the log runs on
   // virtual time. Null when it did not start.
   CLogDoc* StartRecording() {
-    ScriptWizard();
+    CLogDoc* doc = OpenNewLog();
+    if (!doc) return nullptr;
+    g_pSondeControl.load()->OnRecord();
+    return doc->LogState() == 0 ? doc : nullptr;
+  }
+  // File/New Log for WELL, the log on virtual time; null when it did not
+  // open with its bars.
+  CLogDoc* OpenNewLog(int logMode = qv::kLogModeTime) {
+    ScriptWizard(1, 1, logMode);
     app->ExecuteCommand(ID_FILE_NEW);
     CLogDoc* doc = Active();
-    CSondeControl* bar = g_pSondeControl;
-    if (!doc || !doc->Engine() || !bar) return nullptr;
+    if (!doc || !doc->Engine() || !g_pSondeControl || !g_pWinchControl) return nullptr;
     doc->Engine()->SetClock(pace->Clock());
-    bar->OnRecord();
-    return doc->LogState() == 0 ? doc : nullptr;
+    return doc;
   }
   // Records a log WELL of ms from the menus and the sonde bar; leaves it stopped.
   void RecordLog(int ms = 3000) {
@@ -375,6 +396,108 @@ TEST_F(LogDocTest, PauseRestartAndStopFromTheReplayBar) {
   EXPECT_TRUE(boxes.empty()) << boxes.front();
 }
 
+// A log down the hole from the bars as an engineer records it: the supply
+// the sonde bar shows is the unit's, the trailer at STP holds the depth the
+// winch bar shows, and the recorded picture stays in the view after STP.
+TEST_F(LogDocTest, ALogDownTheHoleKeepsItsSupplyDepthAndPictureAcrossStp) {
+  CSondeControl* idleBar = g_pSondeControl;
+  ASSERT_NE(idleBar, nullptr);
+  idleBar->OnSondePower();  // KSTQ: 120 V, current limit 80 mA
+  ASSERT_TRUE(idleBar->PowerOn());
+  EXPECT_TRUE(WaitFor([&] {
+    clock->Advance(100);  // the unit's depth reports come once a second of its time
+    CSondeControl* bar = g_pSondeControl;
+    return bar && bar->VoltageDisplay()->Value() == "120.0" && bar->CurrentDisplay()->Value() == "80";
+  })) << "the idle document shows the supply: " << g_pSondeControl.load()->VoltageDisplay()->Value() << " V "
+      << g_pSondeControl.load()->CurrentDisplay()->Value() << " mA";
+
+  MoveTo(1234);
+  CLogDoc* doc = OpenNewLog(qv::kLogModeDown);
+  ASSERT_NE(doc, nullptr);
+  CSondeControl* bar = g_pSondeControl;
+  CWinchControl* winch = g_pWinchControl;
+  WinchControlBlock lower{2, 5};  // 50 counts a second
+  ASSERT_EQ(doc->SetWinch(&lower), 1);
+  bar->OnRecord();
+  ASSERT_EQ(doc->LogState(), 0);
+  ASSERT_TRUE(pace->RunUntil(pace->Now() + 3000));
+  WinchControlBlock halt{0, 0};
+  ASSERT_EQ(doc->SetWinch(&halt), 1);
+  ASSERT_TRUE(pace->RunUntil(pace->Now() + 200));
+  doc->PumpDisplay();
+  qvtest::Settle();
+  EXPECT_EQ(bar->VoltageDisplay()->Value(), "120.0") << "the supply while the log records";
+  EXPECT_EQ(bar->CurrentDisplay()->Value(), "80");
+  CCurveView* view = doc->CurveView();
+  ASSERT_NE(view, nullptr);
+  const int drawn = CurvePixels(view);
+  ASSERT_GT(drawn, 0) << "the log is drawn while it records";
+
+  bar->OnStop();
+  ASSERT_EQ(doc->LogState(), 99);
+  qvtest::Settle();
+  doc->PumpDisplay();
+  EXPECT_GE(CurvePixels(view), drawn) << "the recorded picture stays after STP";
+
+  // The sonde stands still: the depth monitoring after STP shows where it
+  // stopped, and the trailer says the same.
+  TrailerText trailer;
+  ASSERT_TRUE(ReadTrailerText((folder / "DATA" / "WELL.LOG").string(), &trailer));
+  const std::string head = "Depth: ";
+  ASSERT_EQ(trailer.Text1.rfind(head, 0), 0u) << trailer.Text1;
+  const std::string depth = trailer.Text1.substr(head.size(), trailer.Text1.find(' ', head.size()) - head.size());
+  EXPECT_TRUE(WaitFor([&] {
+    const std::string shown = winch->DepthDisplay()->Value();
+    return shown.substr(shown.find_first_not_of(' ')) == depth;
+  })) << "trailer " << depth << ", winch bar " << winch->DepthDisplay()->Value();
+  EXPECT_NE(depth.substr(depth.find('.')), ".00") << "the sonde stopped between whole metres";
+  EXPECT_TRUE(boxes.empty()) << boxes.front();
+}
+
+// REC that cannot create the data file says so, records nothing, and leaves
+// the log ready: once the way is clear, the next REC records.
+TEST_F(LogDocTest, ARefusedRecIsToldAndTheNextRecRecords) {
+  CLogDoc* doc = OpenNewLog();
+  ASSERT_NE(doc, nullptr);
+  CSondeControl* bar = g_pSondeControl;
+  const fs::path data = folder / "DATA" / "WELL.LOG";
+  fs::create_directories(data);  // a folder where the data file would go
+  boxes.clear();
+  bar->OnRecord();
+  EXPECT_EQ(boxes.size(), 1u) << "the refusal is shown";
+  EXPECT_NE(doc->LogState(), 0);
+  EXPECT_EQ(Active(), doc) << "the log stays open";
+
+  fs::remove(data);
+  bar->OnRecord();
+  ASSERT_EQ(doc->LogState(), 0) << "the next REC records";
+  ASSERT_TRUE(pace->RunUntil(pace->Now() + 3000));
+  doc->PumpDisplay();
+  bar->OnStop();
+  ASSERT_TRUE(fs::is_regular_file(data));
+  EXPECT_GT(fs::file_size(data), 0u);
+  EXPECT_EQ(boxes.size(), 1u) << (boxes.size() > 1 ? boxes[1] : "");
+}
+
+// The winch runs on while one log window closes and the idle document's
+// opens: the new winch bar shows it as it was left.
+TEST_F(LogDocTest, TheWinchBarOfTheReturningIdleDocumentShowsTheWinchAsItWasLeft) {
+  ASSERT_NE(OpenNewLog(), nullptr);
+  CWinchControl* winch = g_pWinchControl;
+  winch->OnPower();  // on, lowering
+  ASSERT_TRUE(winch->PowerOn());
+  ASSERT_EQ(winch->Direction(), 2);
+  app->ExecuteCommand(ID_FILE_CLOSE);
+  ASSERT_TRUE(WaitFor([&] { return IdleIsActive(); }));
+  qvtest::Settle();
+  CWinchControl* idleWinch = g_pWinchControl;
+  ASSERT_NE(idleWinch, nullptr);
+  EXPECT_NE(idleWinch, winch);
+  EXPECT_TRUE(idleWinch->PowerOn());
+  EXPECT_EQ(idleWinch->Direction(), 2);
+  EXPECT_TRUE(idleWinch->Button(kIdWinchStop)->isEnabled());
+}
+
 TEST_F(LogDocTest, AnErrorStopClosesTheLogOnTheGuiThreadAndTheIdleDocumentReturns) {
   CLogDoc* doc = StartRecording();
   ASSERT_NE(doc, nullptr);
@@ -493,6 +616,21 @@ TEST_F(LogDocTest, ReplayLogStartsInTheDataFolderAndRemembersTheChosenOne) {
   EXPECT_EQ(asked[0].initialFolder, (folder / "DATA").string() + "/");
   EXPECT_TRUE(asked[0].mustExist);
   EXPECT_EQ(g_strDefaultDataFolder, (folder / "elsewhere").string() + "/");
+}
+
+TEST_F(LogDocTest, NewAndReplayLogWaitForTheUnitAndTheSondeTest) {
+  struct Row {
+    int hardware, utility;
+    bool newLog, replayLog;
+  };
+  const Row rows[] = {{1, 0, true, true}, {0, 0, false, true}, {1, 1, false, false}, {0, 1, false, false}};
+  for (const Row& r : rows) {
+    g_bHardwarePresent = r.hardware;
+    g_bUtilityActive = r.utility;
+    EXPECT_EQ(app->QueryCommand(ID_FILE_NEW).Enabled(), r.newLog) << r.hardware << r.utility;
+    EXPECT_EQ(app->QueryCommand(ID_FILE_OPEN).Enabled(), r.replayLog) << r.hardware << r.utility;
+  }
+  g_bUtilityActive = 0;
 }
 
 // A document whose log state the test sets.

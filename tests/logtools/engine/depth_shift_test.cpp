@@ -12,6 +12,7 @@
 #include "header/section_access.h"
 #include "logtools/engine/staged_output.h"
 #include "logtools/engine/tool_type.h"
+#include "platform/files/paths.h"
 
 using namespace qvtest;
 
@@ -126,51 +127,124 @@ TEST(DepthShift, SonicRecordsMoveByTheirDepthCounts) {
   EXPECT_EQ(ReadInfo(dir + "/S.LGX").Startdepth, 2000);
 }
 
+TEST(DepthShift, EveryLogKindShiftsCompleteInPlaceAndToANewFile) {
+  // Sonic standard 27: 2112-byte records.
+  std::string sonic;
+  for (int i = 0; i < 3; ++i) sonic += TwelveRecord(100 + i, 0, 0xFFF, 0, {}) + std::string(2112 - 64, '\x5a');
+  std::string sonicShifted;
+  for (int i = 0; i < 3; ++i) sonicShifted += TwelveRecord(200 + i, 0, 0xFFF, 0, {}) + std::string(2112 - 64, '\x5a');
+  struct Case {
+    const char* name;
+    const char* data;  // the log's data file
+    int toolType;
+    std::string bytes;      // its records
+    std::string shifted;    // its records after a shift of 1000
+    const char* companion;  // a companion file beside it, or null
+    int comStd;
+  };
+  const Case cases[] = {
+      {"six-channel", "A.LOG", 1, SixLog(4), SixLog(4), nullptr, 0},
+      {"televiewer", "V.BTV", 2, std::string(300, 'b'), std::string(300, 'b'), nullptr, 0},
+      {"full-wave sonic", "F.VDL", 4, std::string(200, 'v'), std::string(200, 'v'), "LOG", 0},
+      {"cement bond", "C.LOG", 5, SixLog(3), SixLog(3), "CBL", 0},
+      {"twelve-channel", "T.LGX", 8, TwelveLog(3, 2000, 10), TwelveLog(3, 3000, 10), nullptr, 0},
+      {"sonic", "S.LGX", 10, sonic, sonicShifted, nullptr, 27},
+  };
+  for (const Case& c : cases) {
+    for (bool inPlace : {false, true}) {
+      SCOPED_TRACE(std::string(c.name) + (inPlace ? ", in place" : ", to a new file"));
+      std::string dir = FreshFolder(std::string("shift-kind-") + c.data + (inPlace ? "-inplace" : ""));
+      const std::string in = dir + "/" + c.data;
+      WriteBytes(in, c.bytes);
+      if (c.companion) WriteBytes(qv::SiblingPath(in, c.companion), std::string(120, 'c'));
+      WriteHeader(qv::SiblingPath(in, "hed"),
+                  {.logMode = 12, .startDepth = 2000, .endDepth = 2020, .comStd = c.comStd});
+      const auto input = Snapshot(dir);
+      const std::string out = inPlace ? in : dir + "/OUT." + std::string(c.data).substr(2);
+      auto r = Request(in, out, 1);
+      ASSERT_EQ(r.toolType, c.toolType);
+      r.shifts[1] = 1000;
+      ASSERT_EQ(qv::DoDepthShift(r), 1);
+      EXPECT_EQ(ReadBytes(out), c.shifted);
+      const HeaderInfo info = ReadInfo(out);
+      EXPECT_EQ(info.Startdepth, 3000);
+      EXPECT_EQ(info.EndDepth, 3020);
+      if (c.companion) {
+        EXPECT_EQ(ReadBytes(qv::SiblingPath(out, c.companion)), std::string(120, 'c'));
+      }
+      if (!inPlace) {
+        for (const auto& [path, bytes] : input) EXPECT_EQ(ReadBytes(path), bytes) << path;
+      }
+      // Data, header and companion, for the input and the output: nothing else.
+      const std::size_t files = (c.companion ? 3u : 2u) * (inPlace ? 1 : 2);
+      EXPECT_EQ(Snapshot(dir).size(), files);
+    }
+  }
+}
+
 TEST(DepthShift, ChannelShiftOfADownLogMovesOneChannel) {
-  std::string dir = FreshFolder("shift-channel-six");
-  // 100 m to 101 m in 0.1 m steps: ten records.
-  WriteBytes(dir + "/A.LOG", SixLog(10));
-  WriteHeader(dir + "/A.hed", {.logMode = 12, .startDepth = 100000, .endDepth = 101000, .step = 100});
-  auto r = Request(dir + "/A.LOG", dir + "/B.LOG", 0);
-  r.shifts[2] = 500;
-  ASSERT_EQ(qv::DoDepthShift(r), 1);
-  auto info = ReadInfo(dir + "/B.LOG");
-  EXPECT_EQ(info.Startdepth, 100000);
-  EXPECT_EQ(info.EndDepth, 101500);
-  std::string out = ReadBytes(dir + "/B.LOG");
-  ASSERT_EQ(out.size(), 15u * 14);  // the record at which the walk reaches the end is not written
-  for (int i = 0; i < 15; ++i) {
-    const std::size_t o = i * 14;
-    EXPECT_EQ(static_cast<unsigned char>(out[o + 1]), 50) << i;
-    EXPECT_EQ(U16At(out, o + 2), i < 10 ? i : 0) << "channel 1 stays, zero past the input's end";
-    EXPECT_EQ(U16At(out, o + 4), i < 5 ? 0 : 10 + (i - 5)) << "channel 2 holds the value from 0.5 m shallower";
-    EXPECT_EQ(static_cast<unsigned char>(out[o]), std::min(i, 9)) << "flags of the input record in order";
+  for (bool inPlace : {false, true}) {
+    SCOPED_TRACE(inPlace ? "in place" : "to a new file");
+    std::string dir = FreshFolder(inPlace ? "shift-channel-six-inplace" : "shift-channel-six");
+    // 100 m to 101 m in 0.1 m steps: ten records.
+    WriteBytes(dir + "/A.LOG", SixLog(10));
+    WriteHeader(dir + "/A.hed", {.logMode = 12, .startDepth = 100000, .endDepth = 101000, .step = 100});
+    const std::string output = dir + (inPlace ? "/A.LOG" : "/B.LOG");
+    auto r = Request(dir + "/A.LOG", output, 0);
+    r.shifts[2] = 500;
+    ASSERT_EQ(qv::DoDepthShift(r), 1);
+    auto info = ReadInfo(output);
+    EXPECT_EQ(info.Startdepth, 100000);
+    EXPECT_EQ(info.EndDepth, 101500);
+    std::string out = ReadBytes(output);
+    ASSERT_EQ(out.size(), 15u * 14);  // the record at which the walk reaches the end is not written
+    for (int i = 0; i < 15; ++i) {
+      const std::size_t o = i * 14;
+      EXPECT_EQ(static_cast<unsigned char>(out[o + 1]), 50) << i;
+      EXPECT_EQ(U16At(out, o + 2), i < 10 ? i : 0) << "channel 1 stays, zero past the input's end";
+      EXPECT_EQ(U16At(out, o + 4), i < 5 ? 0 : 10 + (i - 5)) << "channel 2 holds the value from 0.5 m shallower";
+      EXPECT_EQ(static_cast<unsigned char>(out[o]), std::min(i, 9)) << "flags of the input record in order";
+    }
+    if (!inPlace) {
+      EXPECT_EQ(ReadBytes(dir + "/A.LOG"), SixLog(10));
+    }
+    EXPECT_EQ(Snapshot(dir).size(), inPlace ? 2u : 4u);
   }
 }
 
 TEST(DepthShift, ChannelShiftOfAnUpTwelveChannelLogWidensBothEnds) {
-  std::string dir = FreshFolder("shift-channel-twelve");
-  // Logged up from 2030 to 2000: record i at 2030 - 10 i.
-  WriteBytes(dir + "/T.LGX", TwelveLog(4, 2030, -10));
-  WriteHeader(dir + "/T.hed", {.logMode = 11, .startDepth = 2030, .endDepth = 2000, .step = 10});
-  auto r = Request(dir + "/T.LGX", dir + "/T.LGX", 0);
-  r.shifts[1] = 20;
-  r.shifts[12] = -10;
-  ASSERT_EQ(qv::DoDepthShift(r), 1);
-  auto info = ReadInfo(dir + "/T.LGX");
-  EXPECT_EQ(info.Startdepth, 2050);
-  EXPECT_EQ(info.EndDepth, 1990);
-  std::string out = ReadBytes(dir + "/T.LGX");
-  ASSERT_EQ(out.size(), 6u * 64);
-  for (int i = 0; i < 6; ++i) {
-    const int d = 2050 - 10 * i;
-    EXPECT_EQ(Int32At(out, i * 64), d);
-    // Channel 1 at d holds the input at d - 20; channel 12 the input at d + 10.
-    auto input = [](int depth, int k) { return depth > 2030 || depth < 2000 ? 0.f : (2030 - depth) / 10 * 100.f + k; };
-    EXPECT_EQ(FloatAt(out, i * 64 + 16), input(d - 20, 1)) << i;
-    EXPECT_EQ(FloatAt(out, i * 64 + 16 + 4), input(d, 2)) << i;
-    EXPECT_EQ(FloatAt(out, i * 64 + 60), input(d + 10, 12)) << i;
-    EXPECT_EQ(Int32At(out, i * 64 + 12), 77);
+  for (bool inPlace : {true, false}) {
+    SCOPED_TRACE(inPlace ? "in place" : "to a new file");
+    std::string dir = FreshFolder(inPlace ? "shift-channel-twelve" : "shift-channel-twelve-new");
+    // Logged up from 2030 to 2000: record i at 2030 - 10 i.
+    WriteBytes(dir + "/T.LGX", TwelveLog(4, 2030, -10));
+    WriteHeader(dir + "/T.hed", {.logMode = 11, .startDepth = 2030, .endDepth = 2000, .step = 10});
+    const std::string output = dir + (inPlace ? "/T.LGX" : "/U.LGX");
+    auto r = Request(dir + "/T.LGX", output, 0);
+    r.shifts[1] = 20;
+    r.shifts[12] = -10;
+    ASSERT_EQ(qv::DoDepthShift(r), 1);
+    auto info = ReadInfo(output);
+    EXPECT_EQ(info.Startdepth, 2050);
+    EXPECT_EQ(info.EndDepth, 1990);
+    std::string out = ReadBytes(output);
+    ASSERT_EQ(out.size(), 6u * 64);
+    for (int i = 0; i < 6; ++i) {
+      const int d = 2050 - 10 * i;
+      EXPECT_EQ(Int32At(out, i * 64), d);
+      // Channel 1 at d holds the input at d - 20; channel 12 the input at d + 10.
+      auto input = [](int depth, int k) {
+        return depth > 2030 || depth < 2000 ? 0.f : (2030 - depth) / 10 * 100.f + k;
+      };
+      EXPECT_EQ(FloatAt(out, i * 64 + 16), input(d - 20, 1)) << i;
+      EXPECT_EQ(FloatAt(out, i * 64 + 16 + 4), input(d, 2)) << i;
+      EXPECT_EQ(FloatAt(out, i * 64 + 60), input(d + 10, 12)) << i;
+      EXPECT_EQ(Int32At(out, i * 64 + 12), 77);
+    }
+    if (!inPlace) {
+      EXPECT_EQ(ReadBytes(dir + "/T.LGX"), TwelveLog(4, 2030, -10));
+    }
+    EXPECT_EQ(Snapshot(dir).size(), inPlace ? 2u : 4u);
   }
 }
 

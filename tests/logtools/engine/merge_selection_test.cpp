@@ -22,10 +22,10 @@ class FakeHost : public qv::MergeHost {
  public:
   std::deque<std::optional<std::string>> files;
   std::deque<std::pair<std::string, std::string>> renames;  // new short title, new title; "" short: Cancel
-  std::vector<qv::FileDialogRequest> fileRequests;
+  std::vector<qv::ToolFileRequest> fileRequests;
   std::vector<std::pair<std::string, bool>> renameRequests;  // short title asked about, exists flag
 
-  std::optional<std::string> AskFile(const qv::FileDialogRequest& r) override {
+  std::optional<std::string> AskFile(const qv::ToolFileRequest& r) override {
     fileRequests.push_back(r);
     if (files.empty()) return std::nullopt;
     auto f = files.front();

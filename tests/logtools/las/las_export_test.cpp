@@ -15,6 +15,7 @@
 #include "header/hed_file.h"
 #include "platform/files/atomic_file.h"
 #include "platform/files/paths.h"
+#include "platform/text/cnum.h"
 #include "platform/text/msgbox.h"
 
 namespace {
@@ -228,11 +229,11 @@ TEST(LasExportTest, DirectionsAndRowCounts) {
     EXPECT_NE(las.find(DepthLine("STEP", c.step)), std::string::npos) << c.name;
     const std::vector<std::string> rows = DataRows(las);
     if (c.logMode == 10) {
-      // One row per record whose values have come through the window; the
-      // depth stays at the larger end.
+      // One row per record, in record order, every record in its row (the
+      // first and the last ones too); the depth stays at the larger end.
       ASSERT_EQ(rows.size(), 30u) << c.name;
-      EXPECT_EQ(rows[0].substr(0, 9), "    10.05") << c.name;
-      EXPECT_EQ(rows[26].substr(0, 19), "    10.05    100.00") << c.name;
+      for (int r = 0; r < 30; ++r)
+        EXPECT_EQ(rows[r], qv::FormatC("    10.05 %9.2f ", 100.0 + r)) << c.name << " row " << r;
       continue;
     }
     if (c.records == 0) {
@@ -332,6 +333,35 @@ TEST(LasExportTest, UserFunctionSeesNullsAsZeroWithTimeAndDepth) {
   log.settings.UserFunctionPath = log.dir + "/MISSING.so";
   EXPECT_EQ(ExportLas(&log.settings, &log.header, &channels), 0);
   EXPECT_EQ(Read(log.settings.LasPath), before);
+}
+
+TEST(LasExportTest, UserFunctionSeesTheRecordTimeOfATwelveChannelLog) {
+  const std::string hed =
+      "[General]\r\nIdent=QUORVANTA\r\n[WellInfo]\r\nDepthUnit=0\r\nLogMode=11\r\nStartdepth=20050\r\n"
+      "EndDepth=20000\r\nStep=10\r\n[File1]\r\nRecLineSize=64\r\n"
+      "[Channel0]\r\nTitle=Channel one\r\nTitleShort=C1\r\nUnit=V\r\nPhysicalCh=1\r\n";
+  Log log("userfunc_twelve", "UP.LGX", TwelveChannelRecords(), hed);
+  log.settings.TwelveChannel = 1;
+  const std::string so = BuildLibrary(log.dir, "TWLV", kRecordingFunction);
+  void* held = ::dlopen(so.c_str(), RTLD_NOW);
+  ASSERT_NE(held, nullptr);
+  auto seen = reinterpret_cast<double (*)(int, int)>(::dlsym(held, "Seen"));
+  log.settings.UserFunctionPath = so;
+  const LasChannels channels = log.Pick({"C1"});
+  ASSERT_EQ(ExportLas(&log.settings, &log.header, &channels), 1);
+  // Record r (time 1000 r + 500 ms, channel 1 at 10 + r / 4) reaches the
+  // function after the raw window, with its own time in ms.
+  for (int r = 0; r < 6; ++r) {
+    EXPECT_EQ(seen(26 + r, 12), 1000.0 * r + 500) << "record " << r;
+    EXPECT_EQ(seen(26 + r, 0), 10 + 0.25 * r) << "record " << r;
+  }
+  EXPECT_EQ(seen(25, 12), kLasNull) << "no record before the first";
+  // Each row's TIME is the time of the record whose function values it holds.
+  const std::vector<std::string> rows = DataRows(Read(log.settings.LasPath));
+  ASSERT_EQ(rows.size(), 6u);
+  for (int r = 0; r < 6; ++r)
+    EXPECT_EQ(rows[r], qv::FormatC("%9.2f %9.2f %9.2f ", 20.05 - 0.01 * r, r + 0.5, 100 + 2.5 * r)) << "row " << r;
+  ::dlclose(held);
 }
 
 TEST(LasExportTest, FailuresLeaveAnEarlierLasUntouched) {

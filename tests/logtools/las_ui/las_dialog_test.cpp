@@ -62,14 +62,14 @@ struct Ui {
   qv::MessageRecorder boxes;
   CLASCfg dialog;
   Ui() {
-    qv::SetFileDialogHandler([this](const qv::FileDialogRequest&) -> std::optional<std::string> {
+    qv::SetToolFileHandler([this](const qv::ToolFileRequest&) -> std::optional<std::string> {
       if (files.empty()) return std::nullopt;
       auto f = files.front();
       files.pop_front();
       return f;
     });
   }
-  ~Ui() { qv::SetFileDialogHandler(nullptr); }
+  ~Ui() { qv::SetToolFileHandler(nullptr); }
   template <class T>
   T* Control(int id) {
     T* w = dialog.findChild<T*>(QString::number(id));

@@ -21,7 +21,7 @@ struct DialogFakes {
   std::vector<std::string> boxes;                // texts of the boxes shown
 
   DialogFakes() {
-    qv::SetFileDialogHandler([this](const qv::FileDialogRequest&) -> std::optional<std::string> {
+    qv::SetToolFileHandler([this](const qv::ToolFileRequest&) -> std::optional<std::string> {
       if (files.empty()) return std::nullopt;
       auto f = files.front();
       files.pop_front();
@@ -33,7 +33,7 @@ struct DialogFakes {
     });
   }
   ~DialogFakes() {
-    qv::SetFileDialogHandler(nullptr);
+    qv::SetToolFileHandler(nullptr);
     qv::SetMessageBoxHandler(nullptr);
   }
 };

@@ -119,6 +119,40 @@ TEST(SimulatedUnit, WinchMovesTheDepthOnItsClock) {
   EXPECT_EQ(reply[0] | reply[1] << 8, 10050);
 }
 
+// The status reply carries the sonde supply that the power switch set: the
+// current the sonde draws in mA (at most the limit) and the voltage in 4 V
+// units; both read 0 with the power off.
+TEST(SimulatedUnit, AnalogStatusFollowsTheSondePower) {
+  struct Case {
+    const char* name;
+    int16_t volts, limit, polarity;
+    uint8_t current, voltageCode;
+  } cases[] = {
+      {"120 V, 300 mA limit", 120, 300, 90, 120, 30},
+      {"the limit holds the current", 120, 80, 165, 80, 30},
+      {"negative voltage word", -48, 300, 165, 48, 12},
+      {"saturates at one byte", 1200, 2000, 90, 255, 255},
+      {"power off", 0, 0, 0, 0, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Attached a;
+    auto le = [](int16_t v) { return std::vector<uint8_t>{uint8_t(v & 0xFF), uint8_t((v >> 8) & 0xFF)}; };
+    std::vector<uint8_t> block;
+    for (int16_t v : {c.volts, c.limit, c.polarity}) {
+      const auto b = le(v);
+      block.insert(block.end(), b.begin(), b.end());
+    }
+    ASSERT_EQ(a.Out(Vendor(false, qv::sim::kCmdSondePower, 6), block), qv::usb::kSuccess);
+    uint8_t reply[8] = {};
+    uint32_t moved = 0;
+    ASSERT_EQ(a.unit.TransferDefaultPipe(a.device, true, reply, 8, &moved, Vendor(true, qv::sim::kCmdStatus, 8), 1000),
+              qv::usb::kSuccess);
+    EXPECT_EQ(reply[4], c.current);
+    EXPECT_EQ(reply[5], c.voltageCode);
+  }
+}
+
 TEST(SimulatedUnit, ScenarioFiles) {
   const fs::path dir = fs::temp_directory_path() / ("qv_sim_" + std::to_string(::getpid()));
   fs::create_directories(dir);
