@@ -195,8 +195,13 @@ bool CMainFrame::Create() {
   });
   OnUpdate(ID_CALIBRATION, [](qv::CmdUI& ui) { ui.Enable(g_bHardwarePresent != 0); });
   OnCommand(ID_SELECT_SONDE, [this] { OnSelectSonde(); });
-  OnUpdate(ID_SELECT_SONDE,
-           [](qv::CmdUI& ui) { ui.Enable(!g_bLogDocumentOpen && !g_bSondePowerOn && !g_bUtilityActive); });
+  // A replayed log keeps the sonde it was recorded with: no other is chosen
+  // while one is open.
+  OnUpdate(ID_SELECT_SONDE, [](qv::CmdUI& ui) {
+    const LogDocumentShell* doc = ActiveLogDocument();
+    const bool replaying = doc && !doc->HasLiveDepth();
+    ui.Enable(!g_bLogDocumentOpen && !g_bSondePowerOn && !g_bUtilityActive && !replaying);
+  });
   // The sonde test runs beside the active live document.
   OnCommand(ID_TEST_SONDE, [this] { CSondeTestDlg::OnTestSonde(this); });
   OnUpdate(ID_TEST_SONDE, [](qv::CmdUI& ui) {

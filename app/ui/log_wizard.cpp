@@ -70,6 +70,21 @@ void FillUserFunctionCombo(const std::string& sonde, QComboBox* list, std::vecto
   for (const std::string& name : names) list->addItem(qv::QStr(name));
 }
 
+void ShowFilterEntry(const ChannelFilter& filter, QComboBox* type, QScrollBar* strength, QLabel* width) {
+  width->setText(qv::QStr(qv::FormatC("%d", filter.FilterWidth)));
+  {
+    const QSignalBlocker block(strength);
+    strength->setRange(0, kMaxFilterSpin);
+    strength->setValue((filter.FilterWidth - 1) / 2);
+  }
+  type->setCurrentIndex(filter.FilterType);
+}
+
+void StoreFilterEntry(ChannelFilter& filter, const QComboBox* type, const QScrollBar* strength) {
+  filter.FilterWidth = 2 * strength->value() + 1;
+  if (type->currentIndex() >= 0) filter.FilterType = static_cast<std::uint8_t>(type->currentIndex());
+}
+
 // ===========================================================================
 CLogWizardPage1::CLogWizardPage1(CLogWizard* sheet)
     : qv::PropertyPage("General Settings"),
@@ -370,22 +385,12 @@ bool CLogWizardPage2::OnSetActive() {
 
 void CLogWizardPage2::ShowChannelFilter(int channel) {
   if (channel < 1 || channel > 12) return;
-  const ChannelFilter& f = wizard_->m_Result.filters[static_cast<size_t>(channel - 1)];
-  widthNumber_->setText(qv::QStr(qv::FormatC("%d", f.FilterWidth)));
-  {
-    const QSignalBlocker block(widthSpin_);
-    widthSpin_->setValue((f.FilterWidth - 1) / 2);
-  }
-  filterType_->setCurrentIndex(f.FilterType);
+  ShowFilterEntry(wizard_->m_Result.filters[static_cast<size_t>(channel - 1)], filterType_, widthSpin_, widthNumber_);
 }
 
 void CLogWizardPage2::SaveChannelFilter(int channel) {
   if (channel < 1 || channel > 12) return;
-  ChannelFilter& f = wizard_->m_Result.filters[static_cast<size_t>(channel - 1)];
-  f.FilterWidth = 2 * widthSpin_->value() + 1;
-  // A stored kind the list does not offer shows no selection and is kept,
-  // never turned into a kind of its own.
-  if (filterType_->currentIndex() >= 0) f.FilterType = static_cast<std::uint8_t>(filterType_->currentIndex());
+  StoreFilterEntry(wizard_->m_Result.filters[static_cast<size_t>(channel - 1)], filterType_, widthSpin_);
 }
 
 void CLogWizardPage2::OnHScroll() {

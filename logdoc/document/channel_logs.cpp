@@ -209,11 +209,12 @@ std::span<const double> SixChannelEngine::Process(const RecordStamp& stamp) {
 }
 
 RecordStamp SixChannelEngine::ReplayStamp() const {
-  // A .LOG record carries no depth: it follows from the record's place.
+  // A .LOG record carries no depth: it follows from the record's place in
+  // the file, which is the window's first record plus the records read since.
   const HeaderInfo& h = Header();
-  return {RecordDepthFrom(Setup().logMode, h.Startdepth, Setup().depthStep,
-                          static_cast<long long>(replayIndex_ ? replayIndex_ - 1 : 0)),
-          0};
+  const std::uint64_t skip = Reader() ? Reader()->GetWindowSkip() : 0;
+  const std::uint64_t index = skip + (replayIndex_ ? replayIndex_ - 1 : 0);
+  return {RecordDepthFrom(Setup().logMode, h.Startdepth, Setup().depthStep, static_cast<long long>(index)), 0};
 }
 
 bool SixChannelEngine::ReadReplayRecord() {

@@ -30,6 +30,7 @@ class ChannelLogEngine : public LogEngine {
   int SondeLengthSteps() const { return sondeLengthSteps_; }
   bool UserFunctionOn() const { return userFunctionOn_; }
   ReplayReader* Reader() { return reader_.get(); }
+  const ReplayReader* Reader() const { return reader_.get(); }
   // The newest raw, calibrated and user-function values (twelve each) for the
   // channel display; any thread.
   void LatestValues(double* raw, double* calibrated, double* user) const;

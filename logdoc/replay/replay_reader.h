@@ -93,6 +93,8 @@ class ReplayReader {
   std::uint32_t GetRecordCount() const;
   std::uint32_t GetWindowRecordCount() const { return static_cast<std::uint32_t>(recordLimit_); }
   std::uint32_t GetRecordIndex() const { return GetWindowRecordCount(); }
+  // The file index of the window's first record.
+  std::uint64_t GetWindowSkip() const { return windowSkip_; }
   bool IsUpward() const { return header_.endDepth < header_.startDepth; }
   int GetMinDepth() const { return fromDepth_ < toDepth_ ? fromDepth_ : toDepth_; }
   int GetMaxDepth() const { return fromDepth_ < toDepth_ ? toDepth_ : fromDepth_; }

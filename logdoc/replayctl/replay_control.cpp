@@ -64,7 +64,6 @@ bool ReplayControl::StartReplay() {
 }
 
 int ReplayControl::ReplayThread(Event& stop) {
-  const int pause = pollPeriod_ >= 0 ? pollPeriod_ : engine_.PollPeriod();
   while (!stop.IsSet() && engine_.State() == kStateRunning) {
     if (!engine_.ReadReplayRecord()) {
       // The end of the data (or a read failure, taken the same way): the GUI
@@ -79,6 +78,8 @@ int ReplayControl::ReplayThread(Event& stop) {
     }
     engine_.ProcessRecord(false);
     engine_.NoteReplayRecord();
+    // Read on every pass: the replay bar's speed slider changes it meanwhile.
+    const int pause = pollPeriod_ >= 0 ? pollPeriod_.load() : engine_.PollPeriod();
     if (pause > 0 && callbacks_.sleep(static_cast<std::uint32_t>(pause), stop)) break;
   }
   return kEndOfData;

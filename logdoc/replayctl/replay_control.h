@@ -107,7 +107,7 @@ class ReplayControl {
   std::unique_ptr<Thread> thread_;
   bool followChain_ = false;
   bool televiewerFlag_ = false;
-  int pollPeriod_ = -1;
+  std::atomic<int> pollPeriod_{-1};
   bool closed_ = false;
 };
 

@@ -11,6 +11,8 @@
 #include "header/ui/header_editor.h"
 #include "header/ui/trailer_text_dialog.h"
 #include "logdoc/document/channel_logs.h"
+#include "logdoc/monitor/log_speed.h"
+#include "logdoc/replayui/ask_replay.h"
 #include "platform/docview/gui_thread.h"
 #include "platform/text/msgbox.h"
 #include "platform/text/strings.h"
@@ -30,6 +32,11 @@ TrailerDialogRunner& TrailerRunner() {
   return runner;
 }
 
+AskReplayRunner& AskRunner() {
+  static AskReplayRunner runner;
+  return runner;
+}
+
 bool RunTrailerDialog(TrailerText& lines, const std::string& headerFile) {
   if (TrailerRunner()) return TrailerRunner()(lines, headerFile);
   qv::Application* app = qv::Application::Instance();
@@ -43,6 +50,8 @@ bool RunTrailerDialog(TrailerText& lines, const std::string& headerFile) {
 }  // namespace
 
 void SetTrailerDialogRunner(TrailerDialogRunner runner) { TrailerRunner() = std::move(runner); }
+
+void SetAskReplayRunner(AskReplayRunner runner) { AskRunner() = std::move(runner); }
 
 CLogDoc::CLogDoc() { Construct(); }
 
@@ -72,6 +81,7 @@ void CLogDoc::Construct() {
 CLogDoc::~CLogDoc() {
   // Normally closing has stopped everything; a document deleted without
   // closing (the program ending) stops here, before its members go.
+  replay_.reset();  // its thread ends before the engine it reads goes
   if (engine_) {
     if (engine_->State() == qv::kStateRunning) engine_->StopLogging(qv::kStateStop);
     engine_->SetSink(nullptr);
@@ -113,6 +123,22 @@ void CLogDoc::RegisterCommands() {
     editor.m_nNewLog = 0;
     editor.DoModal();
   });
+  // The replay bar; a live document has no replay and its updates disable these.
+  auto replayCommand = [this](int id, void (qv::ReplayControl::*command)()) {
+    OnCommand(id, [this, command] {
+      if (replay_) (replay_.get()->*command)();
+    });
+  };
+  replayCommand(ID_REPLAY_DATA, &qv::ReplayControl::OnReplay);
+  replayCommand(ID_PAUSE_REPLAY, &qv::ReplayControl::OnPauseReplay);
+  replayCommand(ID_RESTART_REPLAY, &qv::ReplayControl::OnRestartReplay);
+  replayCommand(ID_STOP_REPLAY, &qv::ReplayControl::OnStopReplay);
+  OnCommand(ID_DIRECT_REALTIME_PRINT, [this] {
+    if (!replay_) return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    replay_->OnDirectRealtimePrint();
+    QApplication::restoreOverrideCursor();
+  });
   OnUpdate(ID_PAUSE_REPLAY, replayNotEnded);
   OnUpdate(ID_RESTART_REPLAY, replay);
   OnUpdate(ID_STOP_REPLAY, replay);
@@ -148,6 +174,7 @@ bool CLogDoc::InitialiseLog(int mode, int toolKind, int pollPeriodMs, const std:
   if (engine_) {
     ok = engine_->InitialiseLog(mode, pollPeriodMs);
     pump_.start();
+    if (!m_bLive) StartReplayControl();
   }
   if (m_bLive) {
     if (engine_) {
@@ -180,13 +207,63 @@ void CLogDoc::OnStatus(const qv::LogStatus& s) {
 
 void CLogDoc::OnEngineStopped(int type) {
   device_.SetMonitoring(false);
-  if (type != qv::kStateError || !m_bLive || closeQueued_) return;
-  // A live log stopped by an error closes; from the event loop, so that the
-  // pump that reported the stop has returned first.
+  // A live log stopped by an error closes; a replayed one stays open.
+  if (type == qv::kStateError && m_bLive) QueueClose();
+}
+
+void CLogDoc::QueueClose() {
+  if (closeQueued_) return;
   closeQueued_ = true;
   QTimer::singleShot(0, this, [this] {
     if (qv::Application* app = qv::Application::Instance()) app->CloseDocument(this);
   });
+}
+
+// ---------------------------------------------------------------------------
+// Replay
+
+void CLogDoc::StartReplayControl() {
+  qv::ReplayCallbacks cb;
+  // The replay thread only posts the end of the data; the main frame hands it
+  // to the active document on the GUI thread.
+  cb.endOfData = [this] {
+    qv::PostToGui(this, [this] {
+      qv::Application* app = qv::Application::Instance();
+      if (auto* frame = dynamic_cast<CMainFrame*>(app ? app->GetMainFrame() : nullptr))
+        frame->OnReplayEnd();
+      else
+        OnReplayEnd(false);
+    });
+  };
+  cb.askReplay = [this](bool offerPrintHeader) {
+    // The heading can only be printed at the end of a chart that is printing.
+    CAskReplay dialog(offerPrintHeader && Setup().realtimePrint, nullptr);
+    const int answer = AskRunner() ? AskRunner()(dialog) : dialog.DoModal();
+    return qv::ReplayEndAnswer{answer == qv::IDOK ? qv::ReplayEndChoice::Reset : qv::ReplayEndChoice::Finish,
+                               dialog.m_bPrintHeader != 0};
+  };
+  cb.showPaused = [] {
+    if (CReplayControl* bar = g_pReplayControl) bar->ShowPaused();
+  };
+  cb.disableButtons = [] {
+    if (CReplayControl* bar = g_pReplayControl) bar->DisableReplayButtons();
+  };
+  cb.uncheckPrintDirect = [] {
+    if (CReplayControl* bar = g_pReplayControl) bar->UncheckPrintDirect();
+  };
+  cb.closeDocument = [this] { QueueClose(); };
+  replay_ = std::make_unique<qv::ReplayControl>(*engine_, std::move(cb));
+  replay_->SetFollowChain(m_bFollowChain);
+}
+
+void CLogDoc::OnReplayEnd(bool direct) {
+  if (replay_) replay_->OnReplayEnd(direct);
+}
+
+void CLogDoc::ComputePollInterval(int speed) {
+  if (!engine_) return;
+  const qv::LogSetup& s = Setup();
+  engine_->SetPollPeriod(qv::ComputePollInterval(speed, s.depthStep, s.imperial, s.realtimePrint, s.depthScale));
 }
 
 // ---------------------------------------------------------------------------
@@ -318,6 +395,8 @@ void CLogDoc::EndMonitor() {
 
 void CLogDoc::OnCloseDocument() {
   if (engine_ && m_bLive && engine_->State() == qv::kStateRunning) StopLogging(qv::kStateStop);
+  if (replay_ && replay_->State() == qv::kStateRunning) replay_->StopReplay(qv::kStateStoppedForGood);
+  replay_.reset();
   CSondeTestDlg::CloseFor(this);
   EndMonitor();
   pump_.stop();

@@ -26,8 +26,10 @@
 #include "logdoc/liveui/live_commands.h"
 #include "logdoc/monitor/live_device.h"
 #include "logdoc/monitor/monitor_thread.h"
+#include "logdoc/replayctl/replay_control.h"
 #include "platform/docview/docview.h"
 
+class CAskReplay;
 class CCurveView;
 
 // Runs the trailer text dialog at the end of a recording over the log's four
@@ -35,6 +37,11 @@ class CCurveView;
 // tests answer it.
 using TrailerDialogRunner = std::function<bool(TrailerText& lines, const std::string& headerFile)>;
 void SetTrailerDialogRunner(TrailerDialogRunner runner);
+
+// Runs the end-of-replay dialog; IDOK (Reset) or IDCANCEL (Finish). The
+// program runs it modally; tests answer it.
+using AskReplayRunner = std::function<int(CAskReplay& dialog)>;
+void SetAskReplayRunner(AskReplayRunner runner);
 
 // Command ids of the log document.
 enum LogDocCommand {
@@ -87,6 +94,8 @@ class CLogDoc : public qv::Document,
   int m_nDepthUnits = 0;
   bool m_bIdleDocument = false;
   bool m_bLive = true;
+  // A replay goes on into the next file of the log's chain at the end of the data.
+  bool m_bFollowChain = false;
   // The sonde power the new-log wizard loaded for the log.
   SondePowerBlock m_SondePower{};
 
@@ -97,6 +106,8 @@ class CLogDoc : public qv::Document,
   QTimer& PumpTimer() { return pump_; }
   // Runs the display pump once.
   void PumpDisplay();
+  // The replay of a replayed log (after InitialiseLog), else null.
+  qv::ReplayControl* Replay() const { return replay_.get(); }
 
   // ---- LogDocumentShell
   int LogState() const override;
@@ -110,7 +121,8 @@ class CLogDoc : public qv::Document,
   int SetSondePower(SondePowerBlock* block) override;
   int SetWinch(WinchControlBlock* block) override;
   void SetWinchMode(bool on) override;
-  void ComputePollInterval(int) override {}
+  // The replay pace from the replay bar's speed slider (1 to 100).
+  void ComputePollInterval(int speed) override;
   void SetDepth(int depth) override;
   void SetDepthStep(int step) override { Setup().depthStep = step; }
   int CurrentDepth() const override;
@@ -118,7 +130,8 @@ class CLogDoc : public qv::Document,
   uint8_t ComStd() const override { return device_.ComStd(); }
   uint8_t ToolType() const override { return device_.ToolType(); }
   std::string SondeName() const override { return Setup().sondeAbbreviation; }
-  void OnReplayEnd(bool) override {}
+  // GUI thread: the end of the replay data (the chain, or the end-of-replay choice).
+  void OnReplayEnd(bool direct) override;
   std::string CalibrationFile() const override { return Setup().calibrationFile; }
   bool CalibrationIsDataFile() const override { return Setup().calibrationFromHeader; }
   void SetMonitoring(bool on) override;
@@ -165,11 +178,16 @@ class CLogDoc : public qv::Document,
   void Construct();
   void OnStatus(const qv::LogStatus& status);
   void OnEngineStopped(int type);
+  void StartReplayControl();
+  // Closes the document once control is back in the event loop, so that the
+  // handler asking for it has returned first.
+  void QueueClose();
   void RegisterCommands();
   bool StartMonitor(bool afterEngine);
   void EndMonitor();
 
   std::unique_ptr<qv::LogEngine> engine_;
+  std::unique_ptr<qv::ReplayControl> replay_;  // goes before the engine it drives
   qv::LogSetup setup_;
   HeaderInfo header_;
   TrailerText trailer_;

@@ -1,7 +1,6 @@
 #include "logdoc/ui/open_logs.h"
 
 #include <ctime>
-#include <filesystem>
 
 #include "app/core/globals.h"
 #include "app/ui/frames.h"
@@ -18,8 +17,6 @@
 #include "sondedb/acquisition.h"
 
 namespace {
-
-namespace fs = std::filesystem;
 
 constexpr unsigned kStrSondeNotSupported = 32185;
 constexpr unsigned kStrInitialiseFailed = 32215;
@@ -249,8 +246,12 @@ class LogOpener : public LogDocuments {
 
   void OpenLogForReplay(CPemmaroApp& app, const std::string& first, const std::string& second) override {
     ReplaySettings settings;
-    ReadReplaySettings(first, second, settings);
-    if (OpenerDialogs().replaySettings && !OpenerDialogs().replaySettings(settings)) return;
+    {
+      CReplayDlg dialog(first, second, nullptr);
+      const int answer = OpenerDialogs().replaySettings ? OpenerDialogs().replaySettings(dialog) : dialog.DoModal();
+      if (answer != qv::IDOK) return;
+      settings = dialog.TakeSettings();
+    }
     const int toolType = NormalisedToolType(settings.toolType);
     const int index = TemplateOfToolType(toolType);
     if (index < 0) {
@@ -287,6 +288,8 @@ class LogOpener : public LogDocuments {
     s.calibration = settings.calibration;
     s.userFunction = settings.userFunction;
     s.realtimePrint = settings.printer && g_nRealTimePrinter;
+    s.channelFilters = settings.filters;
+    doc->m_bFollowChain = settings.followChain;
     doc->Trailer() = settings.trailer;
     g_pActiveDoc = doc;
 
@@ -303,7 +306,10 @@ class LogOpener : public LogDocuments {
       view->ResetScroll();
       view->SetDisplayDepth(s.replayStartDepth, true);
     }
-    if (CReplayControl* bar = g_pReplayControl) bar->SetPositionText(settings.dataPath);
+    if (CReplayControl* bar = g_pReplayControl) {
+      bar->SetPositionText(settings.dataPath);
+      bar->EnablePrintDirect(s.realtimePrint);
+    }
   }
 };
 
@@ -321,31 +327,6 @@ int TemplateOfToolType(int toolType) {
 LogOpenerDialogs& OpenerDialogs() {
   static LogOpenerDialogs dialogs;
   return dialogs;
-}
-
-void ReadReplaySettings(const std::string& title, const std::string& dataPath, ReplaySettings& settings) {
-  settings.fileName = title;
-  settings.dataPath = dataPath;
-  settings.toolType = qv::GetToolType(dataPath, true);
-  // A log that is not there is reported by its opening.
-  if (!fs::exists(qv::FindFileNoCase(dataPath))) return;
-  HeaderInfo info;
-  std::string chainTo;
-  int depthScale = 0;
-  if (!ReadLogHeader(dataPath, &chainTo, &info, &settings.curves, &settings.tracks, &depthScale,
-                         &settings.trailer))
-    return;
-  settings.logMode = info.LogMode;
-  settings.depthStep = info.Step;
-  settings.depthUnits = info.DepthUnit;
-  settings.startDepth = info.Startdepth;
-  settings.endDepth = info.EndDepth;
-  const bool imperial = info.DepthUnit != 0;
-  const int* table = imperial ? g_ImperialDepthScales : g_MetricDepthScales;
-  const int count = imperial ? 5 : 8;
-  for (int i = 0; i < count; ++i)
-    if (table[i] == depthScale) settings.depthScaleIndex = i;
-  qv::FillChannelTable(settings.curves, settings.channels);
 }
 
 void InstallLogDocuments() {

@@ -11,36 +11,10 @@
 #include "app/newlog/new_log.h"
 #include "app/ui/pemmaro_app.h"
 #include "header/header_info.h"
+#include "logdoc/replayui/replay_dlg.h"
 
 class CHeaderEditor;
 class QWidget;
-
-// What the replay settings hand to the replayed log. Filled from the log's
-// own header files; the replay settings dialog may change it.
-struct ReplaySettings {
-  std::string fileName;  // the log's title
-  std::string dataPath;  // the data file
-  int toolType = -1;
-  int logMode = 0;
-  int depthStep = 0;
-  int depthUnits = 0;  // 0 metres, else feet
-  int depthScaleIndex = 3;
-  int startDepth = 0;
-  int endDepth = 0;
-  std::array<qv::LogChannel, qv::kLogChannels> channels{};
-  CurveArray curves;
-  TrackArray tracks;
-  std::string calibrationFile;
-  bool calibrationFromDataFile = false;
-  std::string userLibrary;
-  bool calibration = false;
-  bool userFunction = false;
-  bool printer = false;
-  TrailerText trailer;
-};
-
-// Reads the settings a replay starts from out of the log's header files.
-void ReadReplaySettings(const std::string& title, const std::string& dataPath, ReplaySettings& settings);
 
 // How the modal steps run: in the program the dialogs themselves; tests
 // answer them.
@@ -49,8 +23,8 @@ struct LogOpenerDialogs {
   std::function<bool(QWidget* parent, qv::LogWizardResult& result)> wizard;
   // The header editor over a new log's header (its result is not used).
   std::function<void(CHeaderEditor& editor)> headerEditor;
-  // The replay settings: false when cancelled.
-  std::function<bool(ReplaySettings& settings)> replaySettings;
+  // The replay settings dialog over the chosen log: IDOK or IDCANCEL.
+  std::function<int(CReplayDlg& dialog)> replaySettings;
 };
 LogOpenerDialogs& OpenerDialogs();
 

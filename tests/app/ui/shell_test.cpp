@@ -318,7 +318,8 @@ TEST_F(ShellTest, CommandEnableTable) {
       {"new log", true, false, false, true, false, false, false, true, false, true, false},
       {"sonde power on", true, true, false, false, true, false, false, true, true, true, false},
       {"utility running", true, true, false, false, false, true, false, true, true, true, false},
-      {"replay offline", false, false, true, false, false, false, true, false, false, false, true},
+      // A replayed log keeps its sonde: no other is selected meanwhile.
+      {"replay offline", false, false, true, false, false, false, false, false, false, false, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

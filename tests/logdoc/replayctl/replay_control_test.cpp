@@ -70,6 +70,25 @@ TEST_F(ReplayControlTest, ReplayGivesTheLiveValuesRecordByRecord) {
   EXPECT_TRUE(boxes.Shown().empty());
 }
 
+TEST_F(ReplayControlTest, AWindowStartingInsideTheFileKeepsTheRecordedDepths) {
+  // A .LOG record's depth follows from its place in the file: the window's
+  // first record is record kSkip, not record 0, also after a rewind.
+  RecordChain({90});
+  constexpr int kSkip = 30;
+  qvtest::Replay replay(Stem(), {}, kSkip);
+  ASSERT_TRUE(replay.opened);
+  ::HeaderInfo h;
+  ASSERT_TRUE(::ReadHeaderInfo(Stem() + "LOG", &h));
+  ASSERT_GT(h.Step, 0);
+  for (int pass = 0; pass < 2; ++pass) {
+    for (int i = 0; i < 5; ++i) {
+      ASSERT_TRUE(replay.engine.ReadReplayRecord());
+      EXPECT_EQ(replay.engine.ReplayStamp().depth, h.Startdepth + (kSkip + i) * h.Step) << "pass " << pass;
+    }
+    ASSERT_TRUE(replay.engine.RewindReplay());
+  }
+}
+
 TEST_F(ReplayControlTest, PauseContinuesRestartRewindsStopCloses) {
   RecordChain({30});
   std::vector<std::vector<double>> reference;

@@ -22,10 +22,16 @@ class ReplaySink : public RecordingSink {
   std::vector<int> starts, stops;  // GUI thread only
 };
 
+// A six-channel engine whose replayed records' depths the test can read.
+class StampedEngine : public qv::SixChannelEngine {
+ public:
+  using qv::SixChannelEngine::ReplayStamp;
+};
+
 struct Replay {
   // The engine over the log stem (a path ending in a dot), its window the
-  // header's whole range.
-  explicit Replay(const std::string& stem, qv::ReplayCallbacks extra = {}) {
+  // header's whole range, or from skipSteps steps after its start.
+  explicit Replay(const std::string& stem, qv::ReplayCallbacks extra = {}, int skipSteps = 0) {
     qv::LogSetup& s = engine.Setup();
     s.pathStem = stem;
     s.logMode = 12;
@@ -33,7 +39,7 @@ struct Replay {
     s.sondeAbbreviation = "KSTQ";
     ::HeaderInfo h;
     if (::ReadHeaderInfo(stem + "LOG", &h)) {
-      s.replayStartDepth = h.Startdepth;
+      s.replayStartDepth = h.Startdepth + skipSteps * h.Step * (h.EndDepth < h.Startdepth ? -1 : 1);
       s.replayEndDepth = h.EndDepth;
     }
     engine.SetSink(&sink);
@@ -61,7 +67,7 @@ struct Replay {
     return cv.wait_for(lock, std::chrono::seconds(60), [&] { return ends >= n; });
   }
 
-  qv::SixChannelEngine engine;
+  StampedEngine engine;
   ReplaySink sink;
   std::unique_ptr<qv::ReplayControl> control;
   bool opened = false;

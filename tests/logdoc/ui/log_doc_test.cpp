@@ -4,7 +4,9 @@
 // the enabling of the document's commands.
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QPushButton>
+#include <QSlider>
 
 #include <chrono>
 #include <filesystem>
@@ -19,6 +21,7 @@
 #include "logdoc/monitor/live_device.h"
 #include "logdoc/monitor/monitor_thread.h"
 #include "logdoc/ui/log_doc.h"
+#include "logdoc/replayui/ask_replay.h"
 #include "logdoc/ui/open_logs.h"
 #include "platform/docview/services.h"
 #include "platform/files/paths.h"
@@ -135,6 +138,7 @@ class LogDocTest : public TbdeviceTest {
     qvtest::Settle();
     OpenerDialogs() = {};
     SetTrailerDialogRunner({});
+    SetAskReplayRunner({});
     qv::MonitorTimingTable() = {};
     qv::LiveDeviceTimingTable() = {};
     qv::SetMessageBoxHandler(prevBox);
@@ -163,6 +167,13 @@ class LogDocTest : public TbdeviceTest {
     };
     OpenerDialogs().headerEditor = [](CHeaderEditor& editor) { editor.m_pHeaderInfo->Company = "ACME Logging"; };
   }
+  // The replay settings answered with "Initialize" as they open.
+  static void PressInitialize() {
+    OpenerDialogs().replaySettings = [](CReplayDlg& dialog) {
+      if (dialog.Initialise()) dialog.OnOK();
+      return dialog.Result();
+    };
+  }
   // The unit's depth counter, then time on its clock.
   void MoveTo(int32_t depth) {
     qv::sim::UnitState s = unit->State();
@@ -188,12 +199,12 @@ class LogDocTest : public TbdeviceTest {
     doc->Engine()->SetClock(pace->Clock());
     return doc;
   }
-  // Records a log WELL from the menus and the sonde bar; leaves it stopped.
-  void RecordLog() {
+  // Records a log WELL of ms from the menus and the sonde bar; leaves it stopped.
+  void RecordLog(int ms = 3000) {
     CLogDoc* doc = StartRecording();
     ASSERT_NE(doc, nullptr);
     CSondeControl* bar = g_pSondeControl;
-    ASSERT_TRUE(pace->RunUntil(pace->Now() + 3000));
+    ASSERT_TRUE(pace->RunUntil(pace->Now() + ms));
     doc->PumpDisplay();
     bar->OnStop();
     ASSERT_EQ(doc->LogState(), 99);
@@ -274,6 +285,7 @@ TEST_F(LogDocTest, NewLogRecordsFromTheBarsAndClosingBringsBackTheIdleDocument) 
   EXPECT_EQ(LoggingModes().back()[4], 14) << "the new idle document watches the unit";
 
   // The recorded log opens for replay over its own header.
+  PressInitialize();
   app->OpenLogForReplay("WELL", data.string());
   CLogDoc* replay = Active();
   ASSERT_NE(replay, nullptr);
@@ -288,6 +300,100 @@ TEST_F(LogDocTest, NewLogRecordsFromTheBarsAndClosingBringsBackTheIdleDocument) 
   EXPECT_TRUE(boxes.empty()) << boxes.front();
   app->CloseDocument(replay);
   EXPECT_TRUE(WaitFor([&] { return IdleIsActive(); }));
+}
+
+// Any value of the curve view's shown rows that is not 0 (the replayed
+// records carry the simulated unit's counts; the view starts empty).
+bool ViewShowsData(CCurveView* view) {
+  curveview::CurveRows& rows = view->Rows();
+  std::lock_guard<std::mutex> lock(rows.DisplayLock());
+  for (int curve = 0; curve < rows.CurveCount(); ++curve)
+    for (int i = 0; i < curveview::kHistoryLength; ++i)
+      if (rows.DisplayValue(curve, i) != 0) return true;
+  return false;
+}
+
+TEST_F(LogDocTest, ReplayLogPlaysThroughTheViewAndAsksAtTheEndOfTheData) {
+  // Long enough for values to come out of the delay window (26 records of a
+  // time log).
+  RecordLog(10000);
+  app->CloseDocument(Active());
+  ASSERT_TRUE(WaitFor([&] { return IdleIsActive(); }));
+  const fs::path data = folder / "DATA" / "WELL.LOG";
+  PressInitialize();
+  app->OpenLogForReplay("WELL", data.string());
+  CLogDoc* doc = Active();
+  ASSERT_NE(doc, nullptr);
+  ASSERT_NE(doc->Replay(), nullptr);
+  // The end-of-replay choice; what the view shows is looked at while it is
+  // still open.
+  std::vector<bool> offers;
+  std::vector<bool> shown;
+  int answer = qv::IDOK;
+  SetAskReplayRunner([&](CAskReplay& dialog) {
+    dialog.EnsureInitialised();
+    offers.push_back(!dialog.PrintHeaderBox()->isHidden());
+    doc->PumpDisplay();
+    shown.push_back(ViewShowsData(doc->CurveView()));
+    return answer;
+  });
+  CCurveView* view = doc->CurveView();
+  CReplayControl* bar = g_pReplayControl;
+  ASSERT_NE(view, nullptr);
+  ASSERT_NE(bar, nullptr);
+  EXPECT_FALSE(app->QueryCommand(ID_SELECT_SONDE).Enabled()) << "no other sonde while a log replays";
+  EXPECT_FALSE(bar->Button(ID_DIRECT_REALTIME_PRINT)->isEnabled()) << "the log does not print";
+  EXPECT_FALSE(ViewShowsData(view));
+
+  // The slider sets the pace; the test then runs the replay unthrottled.
+  bar->SpeedSlider()->setValue(100);
+  EXPECT_EQ(doc->Engine()->PollPeriod(), 75) << "a step of 150 at full speed, 1:100, no printing";
+  doc->Replay()->SetPollPeriod(0);
+
+  // Replay Data from the bar runs to the end of the data; Reset rewinds.
+  bar->Button(ID_REPLAY_DATA)->click();
+  EXPECT_TRUE(WaitFor([&] { return offers.size() == 1; }));
+  EXPECT_EQ(offers, std::vector<bool>{false}) << "no heading to print";
+  EXPECT_EQ(doc->LogState(), -1);
+  EXPECT_TRUE(bar->Button(ID_PAUSE_REPLAY)->isChecked()) << "the paused look";
+  EXPECT_FALSE(bar->Button(ID_REPLAY_DATA)->isChecked());
+  EXPECT_TRUE(boxes.empty()) << boxes.front();
+  // The log plays again from its start; Finish closes it.
+  answer = qv::IDCANCEL;
+  bar->Button(ID_REPLAY_DATA)->click();
+  EXPECT_TRUE(WaitFor([&] { return IdleIsActive(); })) << "Finish closed the replay";
+  EXPECT_EQ(offers.size(), 2u);
+  EXPECT_EQ(shown, (std::vector<bool>{true, true})) << "the records reached the view";
+  EXPECT_EQ(app->Documents().size(), 1u);
+  EXPECT_TRUE(boxes.empty()) << boxes.front();
+}
+
+TEST_F(LogDocTest, PauseRestartAndStopFromTheReplayBar) {
+  RecordLog();
+  app->CloseDocument(Active());
+  ASSERT_TRUE(WaitFor([&] { return IdleIsActive(); }));
+  PressInitialize();
+  app->OpenLogForReplay("WELL", (folder / "DATA" / "WELL.LOG").string());
+  CLogDoc* doc = Active();
+  CReplayControl* bar = g_pReplayControl;
+  ASSERT_TRUE(doc && doc->Replay() && bar);
+  int beeps = 0;
+  auto prevBeep = qv::SetBeepHandler([&](unsigned) { ++beeps; });
+  bar->Button(ID_RESTART_REPLAY)->click();
+  EXPECT_EQ(doc->LogState(), -1) << "nothing to restart";
+  bar->Button(ID_REPLAY_DATA)->click();  // paced: still running when paused
+  EXPECT_EQ(doc->LogState(), 0);
+  bar->Button(ID_PAUSE_REPLAY)->click();
+  EXPECT_EQ(doc->LogState(), 2);
+  bar->Button(ID_PAUSE_REPLAY)->click();
+  EXPECT_EQ(beeps, 1) << "a second pause only beeps";
+  bar->Button(ID_RESTART_REPLAY)->click();
+  EXPECT_EQ(doc->LogState(), -1);
+  bar->Button(ID_STOP_REPLAY)->click();
+  EXPECT_EQ(doc->LogState(), 99);
+  EXPECT_TRUE(WaitFor([&] { return IdleIsActive(); })) << "Stop closed the replay";
+  qv::SetBeepHandler(prevBeep);
+  EXPECT_TRUE(boxes.empty()) << boxes.front();
 }
 
 // A log down the hole from the bars as an engineer records it: the supply
@@ -429,15 +535,29 @@ TEST_F(LogDocTest, EveryFailedOpeningLeavesTheIdleDocumentWatching) {
          OpenerDialogs().wizard = [](QWidget*, qv::LogWizardResult&) { return false; };
          t.app->ExecuteCommand(ID_FILE_NEW);
        }, "", true},
-      {"replay of a log whose data cannot be read", [](LogDocTest& t) {
+      {"replay of a log whose header cannot be read", [](LogDocTest& t) {
          t.app->OpenLogForReplay("GONE", (t.folder / "DATA" / "GONE.LOG").string());
+       }, "Couldn't read from header file!", true},
+      {"replay of a log whose data cannot be read", [](LogDocTest& t) {
+         const std::string path = (t.folder / "DATA" / "NODATA.LOG").string();
+         HeaderInfo info;
+         info.LogMode = 10;
+         WriteHeaderInfo(path, &info, nullptr);
+         WriteHeaderIdent(path);
+         PressInitialize();
+         t.app->OpenLogForReplay("NODATA", path);
        }, "Error while initializing the document !", false},
       {"replay settings cancelled", [](LogDocTest& t) {
-         OpenerDialogs().replaySettings = [](ReplaySettings&) { return false; };
+         OpenerDialogs().replaySettings = [](CReplayDlg&) { return qv::IDCANCEL; };
          t.app->OpenLogForReplay("GONE", (t.folder / "DATA" / "GONE.LOG").string());
        }, "", true},
       {"replay of an unknown file kind", [](LogDocTest& t) {
-         t.app->OpenLogForReplay("X", (t.folder / "DATA" / "X.TXT").string());
+         const std::string path = (t.folder / "DATA" / "X.TXT").string();
+         HeaderInfo info;
+         WriteHeaderInfo(path, &info, nullptr);
+         WriteHeaderIdent(path);
+         PressInitialize();
+         t.app->OpenLogForReplay("X", path);
        }, "Sonde type not supported!", true},
   };
   for (const Case& c : cases) {
@@ -488,7 +608,7 @@ TEST_F(LogDocTest, ReplayLogStartsInTheDataFolderAndRemembersTheChosenOne) {
     asked.push_back(r);
     return chosen.string();
   });
-  OpenerDialogs().replaySettings = [](ReplaySettings&) { return false; };
+  OpenerDialogs().replaySettings = [](CReplayDlg&) { return qv::IDCANCEL; };
   app->ExecuteCommand(ID_FILE_OPEN);
   qv::SetFileDialogHandler(prev);
   ASSERT_EQ(asked.size(), 2u);

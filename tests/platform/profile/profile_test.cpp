@@ -7,10 +7,12 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <thread>
 
 #include "platform/files/atomic_file.h"
 #include "tests/support/test_files.h"
+#include "tests/support/unprivileged.h"
 
 namespace fs = std::filesystem;
 
@@ -273,12 +275,15 @@ TEST(ProfileSave, FailedSaveLeavesOldFileAndReportsFailure) {
   }
   // Nothing of the temporary files is left behind.
   EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
-  if (::geteuid() != 0) {  // root writes into read-only folders regardless
-    fs::permissions(dir, fs::perms::owner_read | fs::perms::owner_exec);
-    EXPECT_FALSE(qv::WritePrivateProfileString("General", "Scale", "5", file));
-    fs::permissions(dir, fs::perms::owner_all);
-    EXPECT_EQ(Bytes(file), before);
-  }
+  // A read-only folder, met as an ordinary user.
+  ASSERT_EQ(::chmod(dir.c_str(), 0555), 0);
+  const auto result = qv::test::AsUnprivileged(
+      [&] { return ::access(file.c_str(), R_OK) == 0 && ::access(dir.c_str(), W_OK) != 0; },
+      [&] { return !qv::WritePrivateProfileString("General", "Scale", "5", file); });
+  ::chmod(dir.c_str(), 0755);
+  EXPECT_NE(result, qv::test::UnprivilegedResult::kFailed) << "a save into a read-only folder reported success";
+  if (result == qv::test::UnprivilegedResult::kNotPossible) std::cout << "read-only folder case not run here\n";
+  EXPECT_EQ(Bytes(file), before);
 }
 
 TEST(ProfileConcurrency, WritersFromManyThreadsLoseNothing) {
