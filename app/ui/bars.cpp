@@ -201,6 +201,8 @@ bool CSondeControl::InitControls(bool newLog) {
   current_->Init(0);
   voltage_->Init(0);
   logTime_->Init(0);
+  // The log time is always eight characters, wider than the other values.
+  logTime_->HoldText("00:00:00");
   current_->SetValue("0", -1);
   voltage_->SetValue("0", -1);
   logTime_->SetValue("00:00:00", -1);

@@ -4,6 +4,8 @@
 #include <QFontMetrics>
 #include <QPainter>
 
+#include <algorithm>
+
 #include "app/core/globals.h"
 #include "platform/docview/qtext.h"
 
@@ -84,6 +86,13 @@ void CDisplay::Init(int colourCode) {
   f.setPixelSize(std::max(8, minimumHeight() - 4));
   f.setWeight(QFont::Medium);
   setFont(f);
+}
+
+void CDisplay::HoldText(const std::string& widest) {
+  const QMargins m = contentsMargins();
+  const int needed = QFontMetrics(font()).horizontalAdvance(qv::QStr(widest + " ")) + 2 * frameWidth() + m.left() +
+                     m.right();
+  setMinimumWidth(std::max(minimumWidth(), needed));
 }
 
 QColor CDisplay::TextColour() const { return colourCode_ == 99 ? QColor(0, 255, 255) : QColor(255, 255, 0); }

@@ -47,6 +47,10 @@ public:
   // one trailing blank that keeps the digits off the frame).
   void SetValue(const std::string& text, int colourCode);
   const std::string& Value() const { return text_; }
+  // Widens the display (never narrows it) so that the widest text it will
+  // show, with its trailing blank, fits inside the frame in the display's
+  // font; Init sets that font, so call this after it.
+  void HoldText(const std::string& widest);
   int ColourCode() const { return colourCode_; }
   // Cyan for a set point (99), yellow otherwise.
   QColor TextColour() const;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <numeric>
 
 namespace qv {
 
@@ -35,6 +36,27 @@ std::vector<TracePoint> CorrectionCurve(const Coefficients& c, int n, TraceScale
     points.push_back({left + margin + static_cast<int>(px), height - margin - i});
   }
   return points;
+}
+
+std::vector<int> SpreadLabels(const std::vector<LabelSpan>& wanted, int gap, int lo, int hi) {
+  std::vector<size_t> order(wanted.size());
+  std::iota(order.begin(), order.end(), size_t{0});
+  std::stable_sort(order.begin(), order.end(),
+                   [&](size_t a, size_t b) { return wanted[a].start < wanted[b].start; });
+  std::vector<int> start(wanted.size());
+  // Down the axis: each label after the previous one and not before lo...
+  for (size_t k = 0; k < order.size(); ++k) {
+    const size_t i = order[k];
+    start[i] = std::max(wanted[i].start, lo);
+    if (k > 0) start[i] = std::max(start[i], start[order[k - 1]] + wanted[order[k - 1]].length + gap);
+  }
+  // ...then back up from hi, where the first pass pushed labels past it.
+  for (size_t k = order.size(); k-- > 0;) {
+    const size_t i = order[k];
+    start[i] = std::min(start[i], hi - wanted[i].length);
+    if (k + 1 < order.size()) start[i] = std::min(start[i], start[order[k + 1]] - wanted[i].length - gap);
+  }
+  return start;
 }
 
 }  // namespace qv

@@ -33,4 +33,19 @@ struct TracePoint {
 std::vector<TracePoint> CorrectionCurve(const Coefficients& c, int n, TraceScale scale, int left, int height,
                                         int margin = kTraceMargin);
 
+// A label's place along one axis of the trace: where it starts and how far
+// it reaches.
+struct LabelSpan {
+  int start = 0;
+  int length = 0;
+};
+
+// Moves labels along one axis so that each stands at least gap from its
+// neighbours, in the order of their wanted starts and each as near its wanted
+// start as the room between lo and hi allows (jigs of nearly one count or
+// size would otherwise print their labels over each other). The starts come
+// back in the order given; labels that cannot all fit keep the gap and
+// overrun lo.
+std::vector<int> SpreadLabels(const std::vector<LabelSpan>& wanted, int gap, int lo, int hi);
+
 }  // namespace qv

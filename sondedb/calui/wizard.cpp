@@ -11,6 +11,7 @@
 #include <QPushButton>
 
 #include <algorithm>
+#include <vector>
 
 #include "app/core/globals.h"
 #include "app/newlog/new_log.h"
@@ -106,25 +107,42 @@ void CCorrectionTrace::paintEvent(QPaintEvent*) {
   p.setBackground(palette().window());
   p.setPen(QPen(Qt::black, 1));
   const qv::TraceScale scale = owner_->Scale();
-  for (int i = 0; i < owner_->PointCount() && i < kCoefficientSlots; ++i) {
+  const int points = std::max(0, std::min(owner_->PointCount(), kCoefficientSlots));
+  std::vector<QString> countTexts, referenceTexts;
+  std::vector<qv::LabelSpan> countSpans, referenceSpans;
+  for (int i = 0; i < points; ++i) {
     const int y = (b - m) - static_cast<int>(owner_->Counts()[i] * scale.y + 0.5);
     p.drawLine(m - 4, y, r - 1, y);
     const int x = static_cast<int>(owner_->References()[i] * scale.x) + m;
     p.drawLine(x, b - m + 5, x, 0);
-    const QString count = QString::number(owner_->Counts()[i]);
-    p.drawText(m - 7 - fm.horizontalAdvance(count), y + 4, count);
-    const QString reference = QStr(FormatC("%.1f", owner_->References()[i]));
-    p.drawText(x + 1 - fm.horizontalAdvance(reference) / 2, b - m + 5 + fm.ascent(), reference);
+    // The count on its line, the reference centred under its line.
+    countTexts.push_back(QString::number(owner_->Counts()[i]));
+    countSpans.push_back({y + 4 - fm.ascent(), fm.height()});
+    referenceTexts.push_back(QStr(FormatC("%.1f", owner_->References()[i])));
+    const int width = fm.horizontalAdvance(referenceTexts.back());
+    referenceSpans.push_back({x + 1 - width / 2, width});
+  }
+  // Labels of nearly equal counts or sizes move apart; the counts stay below
+  // "CPS", the references inside the trace.
+  const std::vector<int> countAt = qv::SpreadLabels(countSpans, 1, fm.height(), b);
+  const std::vector<int> referenceAt = qv::SpreadLabels(referenceSpans, 8, -kGutter + 1, r - 1);
+  for (int i = 0; i < points; ++i) {
+    const size_t k = static_cast<size_t>(i);
+    p.drawText(m - 7 - fm.horizontalAdvance(countTexts[k]), countAt[k] + fm.ascent(), countTexts[k]);
+    p.drawText(referenceAt[k], b - m + 5 + fm.ascent(), referenceTexts[k]);
   }
   // What the axes carry: counts up the left, the jig values along the
-  // bottom (where a rising calibration curve leaves room).
+  // bottom (where a rising calibration curve leaves room). The legend wraps
+  // at its blanks to stay right of the count axis.
   p.drawText(m - 7 - fm.horizontalAdvance(QStr(LoadString(kStrCps))), fm.ascent(), QStr(LoadString(kStrCps)));
   const unsigned legendId = owner_->Regime() == 1 ? kStrDensityLegend : kStrJigLegend;
   const QString legend = QStr(FormatC(LoadString(legendId).c_str(), owner_->LegendUnit().c_str()));
-  p.drawText(r - 4 - fm.horizontalAdvance(legend), b - m - 4 - fm.descent(), legend);
+  p.drawText(QRect(m + 4, 0, r - 4 - (m + 4), b - m - 4), Qt::AlignRight | Qt::AlignBottom | Qt::TextWordWrap, legend);
 
+  // The curve stays in the quadrant the axes span: left of the count axis
+  // it would cross the count labels.
   p.setBackgroundMode(Qt::TransparentMode);
-  p.setClipRect(QRect(0, 0, r, b));
+  p.setClipRect(QRect(m + 1, 0, r - (m + 1), b - m));
   p.setPen(QPen(QColor(255, 0, 0), 1));
   const auto& curve = owner_->CurvePoints();
   QPolygon line;

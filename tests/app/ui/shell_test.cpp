@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QFontMetrics>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -253,6 +255,42 @@ TEST_F(ShellTest, FrameCompositionByKindAndScreenWidth) {
     EXPECT_EQ(g_pWinchControl.load(), nullptr);
     EXPECT_EQ(g_pSondeControl.load(), nullptr);
     EXPECT_EQ(g_pReplayControl.load(), nullptr);
+  }
+}
+
+// The log time must show whole on the screens the bars are laid out for:
+// beside the winch bar at 1024 pixels, on a row of its own at 640.
+TEST_F(ShellTest, LogTimeFitsItsDisplayAtEveryScreenWidth) {
+  g_bHardwarePresent = 1;
+  for (int width : {1024, 640}) {
+    SCOPED_TRACE(width);
+    frame->resize(width, 700);
+    Open(true, false, width);
+    Settle();
+    ASSERT_EQ(frame->width(), width);
+    CDisplay* d = Frame()->SondeBar()->LogTimeDisplay();
+    for (const char* value : {"00:00:00", "23:59:59", "08:08:08"}) {
+      SCOPED_TRACE(value);
+      d->SetValue(value, -1);
+      const QRect box = d->contentsRect();
+      EXPECT_LE(QFontMetrics(d->font()).horizontalAdvance(d->text()), box.width());
+      // What is drawn: no text colour in the display's first column inside
+      // its frame (a text cut on the left starts there).
+      const QImage shot = d->grab().toImage();
+      const double scale = static_cast<double>(shot.width()) / d->width();
+      const int column = static_cast<int>(box.left() * scale);
+      int lit = 0;
+      for (int y = 0; y < shot.height(); ++y) lit += QColor(shot.pixel(column, y)) == d->TextColour() ? 1 : 0;
+      EXPECT_EQ(lit, 0);
+    }
+    // Nothing else in the bar is pushed off the screen for it.
+    for (QWidget* bar : {static_cast<QWidget*>(Frame()->WinchBar()), static_cast<QWidget*>(Frame()->SondeBar())}) {
+      const QRect placed(bar->mapTo(frame, QPoint(0, 0)), bar->size());
+      EXPECT_LE(placed.right(), frame->width() - 1) << bar->objectName().toStdString();
+      EXPECT_GE(bar->width(), bar->minimumSizeHint().width()) << bar->objectName().toStdString();
+    }
+    app->CloseAllDocuments();
+    Settle();
   }
 }
 

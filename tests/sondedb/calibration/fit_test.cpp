@@ -204,4 +204,27 @@ TEST(CorrectionTrace, CurveFromTheReferenceAxisUpward) {
   EXPECT_EQ(flat.back().x, 20 + 1000000);
 }
 
+TEST(CorrectionTrace, LabelsSpreadApartWithinTheirRoom) {
+  struct Case {
+    const char* name;
+    std::vector<qv::LabelSpan> wanted;
+    int gap, lo, hi;
+    std::vector<int> starts;
+  };
+  const Case cases[] = {
+      {"apart already: where wanted", {{10, 20}, {50, 20}}, 4, 0, 100, {10, 50}},
+      {"overlapping: the later one moves on", {{10, 20}, {15, 20}}, 4, 0, 100, {10, 34}},
+      {"given out of order: starts come back in it", {{15, 20}, {10, 20}}, 4, 0, 100, {34, 10}},
+      {"equal starts keep the order given", {{10, 10}, {10, 10}, {10, 10}}, 0, 0, 100, {10, 20, 30}},
+      {"past hi: pushed back together", {{70, 20}, {75, 20}}, 4, 0, 100, {56, 80}},
+      {"before lo: moved to it", {{-5, 10}, {40, 10}}, 2, 0, 100, {0, 40}},
+      {"no room: the gap holds, lo is overrun", {{0, 40}, {0, 40}, {0, 40}}, 10, 0, 100, {-40, 10, 60}},
+      {"none", {}, 4, 0, 100, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(qv::SpreadLabels(c.wanted, c.gap, c.lo, c.hi), c.starts);
+  }
+}
+
 }  // namespace

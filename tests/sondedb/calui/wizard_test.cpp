@@ -495,47 +495,120 @@ TEST_F(Wizard, EnterNeverClosesAndAbortClosesTheArms) {
   EXPECT_TRUE(g_modes.empty()) << "no logging mode around the close on abort";
 }
 
+// What the trace draws, for the two-jig line of the density regime (the
+// counts the simulated unit gave, the default references, whose largest
+// label is widest), a three-jig caliper curve, and three jigs of nearly one
+// count and close sizes (as a sonde hanging still gives), whose labels must
+// not print over each other.
 TEST_F(Wizard, TraceDrawsTheJigPointsAndTheFittedCurve) {
-  auto w = Open(Day(24));
-  Select(*w, "CAL2");
-  w->OnContinue();
-  Type(*w, CSondenCalibration::kValueEdit, "3");
-  w->OnContinue();
-  const std::array<std::pair<const char*, uint16_t>, 3> jigs{{{"100", 1000}, {"150", 2000}, {"300", 4000}}};
-  for (const auto& [size, count] : jigs) {
-    Type(*w, CSondenCalibration::kValueEdit, size);
-    g_counts = {0, 0, 0, 0, 0, count};
+  struct Case {
+    const char* title;
+    size_t channel;
+    std::vector<std::pair<const char*, uint16_t>> jigs;  // reference, count
+    double tolerance;  // of the curve at a jig (the density line's slope is single precision)
+    int redAtLeast;    // pixels of the curve inside the plot
+  };
+  const Case cases[] = {
+      {"DEN", 0, {{"282", 1110}, {"11000", 731}}, 1e-3, 50},
+      {"CAL2", 5, {{"100", 1000}, {"150", 2000}, {"300", 4000}}, 1e-9, 50},
+      {"CAL2", 5, {{"100", 1145}, {"150", 1150}, {"300", 1160}}, 1e-6, 5},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.title);
+    auto w = Open(Day(24));
+    Select(*w, c.title);
     w->OnContinue();
+    if (w->Regime() == 1) {
+      for (const auto& jig : c.jigs) {
+        g_counts = {jig.second, 0, 0, 0, 0, 0};
+        w->OnContinue();
+      }
+      Type(*w, CSondenCalibration::kJig1Edit, c.jigs[0].first);
+      Type(*w, CSondenCalibration::kJig2Edit, c.jigs[1].first);
+      w->OnContinue();
+    } else {
+      Type(*w, CSondenCalibration::kValueEdit, std::to_string(c.jigs.size()).c_str());
+      w->OnContinue();
+      for (const auto& [size, count] : c.jigs) {
+        Type(*w, CSondenCalibration::kValueEdit, size);
+        g_counts = {0, 0, 0, 0, 0, count};
+        w->OnContinue();
+      }
+    }
+    ASSERT_EQ(w->Step(), 100);
+    auto* trace = static_cast<CCorrectionTrace*>(w->Item(CSondenCalibration::kTrace));
+    ASSERT_FALSE(trace->isHidden());
+    const int m = CSondenCalibration::kMargin;
+    const int h = trace->PlotHeight();
+    ASSERT_EQ(w->CurvePoints().size(), static_cast<size_t>(h - m)) << "one point per pixel row above the axis";
+    const QImage image = trace->grab().toImage();
+    ASSERT_EQ(image.width(), trace->width());
+    const int g = CCorrectionTrace::kGutter;
+    auto colour = [&](int x, int y) { return image.pixelColor(g + x, y); };
+    // The curve passes through every jig point; its pixels are red.
+    const qv::TraceScale scale = w->Scale();
+    int red = 0;
+    for (const qv::TracePoint& pt : w->CurvePoints())
+      if (pt.x > m + 1 && pt.x < trace->PlotWidth() - 2 && pt.y > 1 && colour(pt.x, pt.y) == QColor(255, 0, 0)) ++red;
+    EXPECT_GE(red, c.redAtLeast);
+    const Coefficients& coefficients = *set.channels[c.channel]->coefficients;
+    for (size_t i = 0; i < c.jigs.size(); ++i) {
+      const int y = (h - m) - static_cast<int>(c.jigs[i].second * scale.y + 0.5);
+      const int x = static_cast<int>(w->References()[i] * scale.x) + m;
+      EXPECT_NEAR(qv::EvaluateCalibration(coefficients, c.jigs[i].second), w->References()[i], c.tolerance);
+      // The jig's count line and reference line are drawn in black.
+      EXPECT_EQ(colour((x + trace->PlotWidth()) / 2 + 1, y), QColor(Qt::black)) << i;
+      EXPECT_EQ(colour(x, (y + h - m) / 2 + 1), QColor(Qt::black)) << i;
+    }
+    // The axes: the count axis at the margin, whole from the top to the
+    // reference axis (no legend or curve over it), the reference axis above
+    // the margin.
+    for (int y = 0; y <= h - m; ++y) EXPECT_EQ(colour(m, y), QColor(Qt::black)) << "count axis at row " << y;
+    EXPECT_EQ(colour(trace->PlotWidth() / 2 + 3, h - m), QColor(Qt::black));
+    // The curve stays in the quadrant of the axes, off the count labels.
+    int strayRed = 0;
+    for (int y = 0; y < image.height(); ++y)
+      for (int x = 0; x < image.width(); ++x)
+        if (image.pixelColor(x, y) == QColor(255, 0, 0) && (x - g <= m || y >= h - m)) ++strayRed;
+    EXPECT_EQ(strayRed, 0);
+    // The reference labels under the axis are whole: no ink in the trace's
+    // first or last column below it.
+    const QColor face = image.pixelColor(0, h - 1);
+    for (int y = h - m + 2; y < h; ++y) {
+      EXPECT_EQ(image.pixelColor(0, y), face) << "left edge, row " << y;
+      EXPECT_EQ(image.pixelColor(image.width() - 1, y), face) << "right edge, row " << y;
+    }
+    // Every label stands apart (a label drawn over another would hide it):
+    // left of the ticks and above the reference labels stand "CPS" and one
+    // count per jig, separated by blank rows; the reference labels under the
+    // axis are separated by blank columns wider than any gap in a number.
+    auto inked = [&](int x, int y) { return image.pixelColor(x, y) != face; };
+    int countLines = 0;
+    bool previous = false;
+    for (int y = 0; y < h - m + 5; ++y) {
+      bool any = false;
+      for (int x = 0; x < g + m - 5 && !any; ++x) any = inked(x, y);
+      if (any && !previous) ++countLines;
+      previous = any;
+    }
+    EXPECT_EQ(countLines, static_cast<int>(c.jigs.size()) + 1);
+    std::vector<bool> column(static_cast<size_t>(image.width()), false);
+    for (int x = 0; x < image.width(); ++x)
+      for (int y = h - m + 6; y < h; ++y) column[static_cast<size_t>(x)] = column[static_cast<size_t>(x)] || inked(x, y);
+    int separations = 0, blank = 0;
+    bool seenInk = false;
+    for (bool ink : column) {
+      if (ink) {
+        if (seenInk && blank >= 6) ++separations;
+        seenInk = true;
+        blank = 0;
+      } else {
+        ++blank;
+      }
+    }
+    EXPECT_EQ(separations, static_cast<int>(c.jigs.size()) - 1);
   }
-  ASSERT_EQ(w->Step(), 100);
-  auto* trace = static_cast<CCorrectionTrace*>(w->Item(CSondenCalibration::kTrace));
-  ASSERT_FALSE(trace->isHidden());
-  const int m = CSondenCalibration::kMargin;
-  const int h = trace->PlotHeight();
-  ASSERT_EQ(w->CurvePoints().size(), static_cast<size_t>(h - m)) << "one point per pixel row above the axis";
-  const QImage image = trace->grab().toImage();
-  const int g = CCorrectionTrace::kGutter;
-  auto colour = [&](int x, int y) { return image.pixelColor(g + x, y); };
-  // The curve passes through every jig point; its pixels are red.
-  const qv::TraceScale scale = w->Scale();
-  int red = 0;
-  for (const qv::TracePoint& pt : w->CurvePoints())
-    if (pt.x > m + 1 && pt.x < trace->PlotWidth() - 2 && pt.y > 1 && colour(pt.x, pt.y) == QColor(255, 0, 0)) ++red;
-  EXPECT_GT(red, 50);
-  for (int i = 0; i < 3; ++i) {
-    const int y = (h - m) - static_cast<int>(jigs[static_cast<size_t>(i)].second * scale.y + 0.5);
-    const int x = static_cast<int>(w->References()[i] * scale.x) + m;
-    const Coefficients& c = *set.channels[5]->coefficients;
-    EXPECT_NEAR(qv::EvaluateCalibration(c, jigs[static_cast<size_t>(i)].second), w->References()[i], 1e-9);
-    // The jig's count line and reference line are drawn in black.
-    EXPECT_EQ(colour((x + trace->PlotWidth()) / 2 + 1, y), QColor(Qt::black)) << i;
-    EXPECT_EQ(colour(x, (y + h - m) / 2 + 1), QColor(Qt::black)) << i;
-  }
-  // The axes: the count axis at the margin, the reference axis above it.
-  EXPECT_EQ(colour(m, h / 2), QColor(Qt::black));
-  EXPECT_EQ(colour(trace->PlotWidth() / 2 + 3, h - m), QColor(Qt::black));
 }
-
 
 TEST_F(Wizard, CalibrationCommandRunsTheWizardAndRecordsTheChannel) {
   Sql("INSERT INTO CHANNEL (CHANNEL, SONDE, CHANNELPHYSIC, CHANNELLOGIC, REGIME, FORMULA, CalibrationPoints, Unit,"
