@@ -525,6 +525,9 @@ bool CWinchControl::InitControls() {
   down_->setEnabled(powerOn_);
   down_->setChecked(powerOn_ && direction_ == 2);
   depth_->Init(0);
+  // Four digits before the point in the full font; deeper holes logged in
+  // feet are drawn smaller rather than cut (see CDisplay::paintEvent).
+  depth_->HoldText("9999.99");
   UpdateUnitLabels();
   ShowDepth(0);
   tension_->Init(2);

@@ -3,14 +3,15 @@
 #include <QApplication>
 #include <QFontMetrics>
 #include <QPainter>
-
 #include <algorithm>
 
 #include "app/core/globals.h"
 #include "platform/docview/qtext.h"
 
 namespace {
-QColor Q(COLORREF c) { return QColor(GetRValue(c), GetGValue(c), GetBValue(c)); }
+QColor Q(COLORREF c) {
+  return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
+}
 
 QFont PanelFont(int pixelHeight, int weight) {
   QFont f(QStringLiteral("Arial"));
@@ -31,7 +32,9 @@ CMessageLine::CMessageLine(QWidget* parent) : QWidget(parent) {
   setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 }
 
-QSize CMessageLine::sizeHint() const { return QSize(200, 18); }
+QSize CMessageLine::sizeHint() const {
+  return QSize(200, 18);
+}
 
 void CMessageLine::Init(int alignment, COLORREF background, COLORREF textColour) {
   alignment_ = alignment;
@@ -90,12 +93,14 @@ void CDisplay::Init(int colourCode) {
 
 void CDisplay::HoldText(const std::string& widest) {
   const QMargins m = contentsMargins();
-  const int needed = QFontMetrics(font()).horizontalAdvance(qv::QStr(widest + " ")) + 2 * frameWidth() + m.left() +
-                     m.right();
+  const int needed =
+      QFontMetrics(font()).horizontalAdvance(qv::QStr(widest + " ")) + 2 * frameWidth() + m.left() + m.right();
   setMinimumWidth(std::max(minimumWidth(), needed));
 }
 
-QColor CDisplay::TextColour() const { return colourCode_ == 99 ? QColor(0, 255, 255) : QColor(255, 255, 0); }
+QColor CDisplay::TextColour() const {
+  return colourCode_ == 99 ? QColor(0, 255, 255) : QColor(255, 255, 0);
+}
 
 void CDisplay::SetValue(const std::string& text, int colourCode) {
   colourCode_ = colourCode;  // an unchanged text shows the new colour with the next repaint
@@ -104,10 +109,19 @@ void CDisplay::SetValue(const std::string& text, int colourCode) {
   setText(qv::QStr(text + " "));
 }
 
+QFont CDisplay::DrawnFont() const {
+  // A value wider than the display is drawn in a smaller font rather than cut
+  // on the left, where it would read as another number.
+  QFont f = font();
+  const int room = contentsRect().width();
+  while (f.pixelSize() > 6 && QFontMetrics(f).horizontalAdvance(text()) > room) f.setPixelSize(f.pixelSize() - 1);
+  return f;
+}
+
 void CDisplay::paintEvent(QPaintEvent*) {
   QPainter p(this);
   p.fillRect(rect(), Qt::black);
-  p.setFont(font());
+  p.setFont(DrawnFont());
   p.setPen(TextColour());
   p.drawText(contentsRect(), Qt::AlignRight | Qt::AlignVCenter, text());
 }

@@ -4,14 +4,13 @@
 
 #include <QLabel>
 #include <QWidget>
-
 #include <string>
 
 #include "app/core/colorref.h"
 
 class CMessageLine : public QWidget {
   Q_OBJECT
-public:
+ public:
   enum Alignment { kLeft = 1, kCentre = 256 };
   explicit CMessageLine(QWidget* parent = nullptr);
   void Init(int alignment, COLORREF background, COLORREF textColour);
@@ -26,10 +25,10 @@ public:
   QColor PaintedText() const { return paintedText_; }
   QSize sizeHint() const override;
 
-protected:
+ protected:
   void paintEvent(QPaintEvent* event) override;
 
-private:
+ private:
   COLORREF background_ = RGB(192, 192, 192);
   COLORREF textColour_ = RGB(0, 0, 0);
   std::string text_;
@@ -40,7 +39,7 @@ private:
 
 class CDisplay : public QLabel {
   Q_OBJECT
-public:
+ public:
   explicit CDisplay(QWidget* parent = nullptr);
   void Init(int colourCode);
   // Takes the colour code always; the text only when it changed (shown with
@@ -54,11 +53,13 @@ public:
   int ColourCode() const { return colourCode_; }
   // Cyan for a set point (99), yellow otherwise.
   QColor TextColour() const;
+  // The display's font, or a smaller one when the text would not fit.
+  QFont DrawnFont() const;
 
-protected:
+ protected:
   void paintEvent(QPaintEvent* event) override;
 
-private:
+ private:
   std::string text_;
   int colourCode_ = 0;
 };

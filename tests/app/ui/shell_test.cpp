@@ -260,7 +260,7 @@ TEST_F(ShellTest, FrameCompositionByKindAndScreenWidth) {
 
 // The log time must show whole on the screens the bars are laid out for:
 // beside the winch bar at 1024 pixels, on a row of its own at 640.
-TEST_F(ShellTest, LogTimeFitsItsDisplayAtEveryScreenWidth) {
+TEST_F(ShellTest, LogTimeAndDepthFitTheirDisplaysAtEveryScreenWidth) {
   g_bHardwarePresent = 1;
   for (int width : {1024, 640}) {
     SCOPED_TRACE(width);
@@ -268,19 +268,32 @@ TEST_F(ShellTest, LogTimeFitsItsDisplayAtEveryScreenWidth) {
     Open(true, false, width);
     Settle();
     ASSERT_EQ(frame->width(), width);
-    CDisplay* d = Frame()->SondeBar()->LogTimeDisplay();
-    for (const char* value : {"00:00:00", "23:59:59", "08:08:08"}) {
+    struct Shown {
+      CDisplay* d;
+      const char* value;
+      bool fullFont;  // fits without the display drawing it smaller
+    };
+    const Shown shown[] = {{Frame()->SondeBar()->LogTimeDisplay(), "00:00:00", true},
+                           {Frame()->SondeBar()->LogTimeDisplay(), "23:59:59", true},
+                           {Frame()->SondeBar()->LogTimeDisplay(), "08:08:08", true},
+                           {Frame()->WinchBar()->DepthDisplay(), "1234.56", true},
+                           {Frame()->WinchBar()->DepthDisplay(), "-1234.56", false},
+                           {Frame()->WinchBar()->DepthDisplay(), "12345.67", false},
+                           {Frame()->WinchBar()->DepthDisplay(), "-12345.67", false}};
+    for (const auto& [d, value, fullFont] : shown) {
       SCOPED_TRACE(value);
       d->SetValue(value, -1);
       const QRect box = d->contentsRect();
-      EXPECT_LE(QFontMetrics(d->font()).horizontalAdvance(d->text()), box.width());
-      // What is drawn: no text colour in the display's first column inside
-      // its frame (a text cut on the left starts there).
+      EXPECT_LE(QFontMetrics(d->DrawnFont()).horizontalAdvance(d->text()), box.width());
+      EXPECT_EQ(d->DrawnFont().pixelSize() == d->font().pixelSize(), fullFont);
+      // What is drawn: no text colour from the display's left edge up to the
+      // first column inside its frame (a text too wide runs out there).
       const QImage shot = d->grab().toImage();
       const double scale = static_cast<double>(shot.width()) / d->width();
       const int column = static_cast<int>(box.left() * scale);
       int lit = 0;
-      for (int y = 0; y < shot.height(); ++y) lit += QColor(shot.pixel(column, y)) == d->TextColour() ? 1 : 0;
+      for (int x = 0; x <= column; ++x)
+        for (int y = 0; y < shot.height(); ++y) lit += QColor(shot.pixel(x, y)) == d->TextColour() ? 1 : 0;
       EXPECT_EQ(lit, 0);
     }
     // Nothing else in the bar is pushed off the screen for it.
