@@ -5,11 +5,15 @@
 #include "app/ui/frames.h"
 #include "logdoc/ui/open_logs.h"
 #include "platform/docview/services.h"
+#include "platform/docview/termination.h"
 #include "sondedb/calui/command.h"
 
 int main(int argc, char** argv) {
   QApplication qapp(argc, argv);
   qv::InstallQtServices();
+  // A shutdown or kill ends the run like File/Exit: a running log is stopped
+  // and its records written before the program goes.
+  qv::HandleTerminationSignals();
   Tools().calibration = [] { qv::RunCalibrationCommand(QApplication::activeWindow()); };
   qv::InstallLogTools();
   InstallLogDocuments();
@@ -20,7 +24,7 @@ int main(int argc, char** argv) {
       app.ExitInstance();
       return 1;
     }
-    code = qapp.exec();
+    code = qv::TerminationRequested() ? 0 : qapp.exec();
     app.ExitInstance();
   }
   return code;

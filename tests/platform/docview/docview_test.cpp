@@ -11,6 +11,10 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTabBar>
+#include <QEventLoop>
+#include <QTimer>
+
+#include <csignal>
 
 #include <atomic>
 #include <thread>
@@ -19,6 +23,7 @@
 #include "platform/docview/docview.h"
 #include "platform/docview/gui_thread.h"
 #include "platform/docview/services.h"
+#include "platform/docview/termination.h"
 #include "platform/text/msgbox.h"
 
 namespace {
@@ -363,6 +368,30 @@ TEST(FileDialog, FilterTurnsIntoCaseFreeQtPatternsAndTheFakeAnswers) {
   r.initialFolder = "/data";
   EXPECT_EQ(qv::ShowFileDialog(r), "/data/X.LOG");
   qv::SetFileDialogHandler(prev);
+}
+
+// A termination signal reaches the GUI thread as a call, once, instead of
+// ending the process where it stands.
+TEST(TerminationSignals, ASignalIsHandedToTheGuiThreadOnce) {
+  qvtest::App();
+  QEventLoop loop;
+  int calls = 0;
+  std::thread::id thread;
+  qv::HandleTerminationSignals([&] {
+    ++calls;
+    thread = std::this_thread::get_id();
+    loop.exit(7);
+  });
+  QTimer::singleShot(0, [] {
+    ::raise(SIGTERM);
+    ::raise(SIGHUP);
+  });
+  QTimer::singleShot(10000, &loop, [&] { loop.exit(1); });
+  EXPECT_EQ(loop.exec(), 7);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(calls, 1);
+  EXPECT_EQ(thread, std::this_thread::get_id());
+  EXPECT_TRUE(qv::TerminationRequested());
 }
 
 }  // namespace
