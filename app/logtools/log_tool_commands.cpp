@@ -37,13 +37,6 @@ class SharedDataFolder {
   SharedDataFolder& operator=(const SharedDataFolder&) = delete;
 };
 
-// A log's title as File/Replay Log gives it: its file name without extension.
-std::string TitleOf(const std::string& path) {
-  std::string title = FileNamePart(path);
-  if (const size_t dot = title.find_last_of('.'); dot != std::string::npos) title.erase(dot);
-  return title;
-}
-
 }  // namespace
 
 void InstallLogTools(ToolDialogRunner run) {
@@ -60,7 +53,8 @@ void InstallLogTools(ToolDialogRunner run) {
     // The dialog ends with OK only after a successful merge.
     if (Run(dialog) != QDialog::Accepted || dialog.OutputPath().empty()) return false;
     *path = dialog.OutputPath();
-    *title = TitleOf(dialog.OutputPath());
+    // The title File/Replay Log gives a log: its file name without extension.
+    *title = SiblingPath(FileNamePart(dialog.OutputPath()), "");
     return true;
   };
   tools.exportLas = [] {

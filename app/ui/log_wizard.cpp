@@ -44,11 +44,7 @@ constexpr unsigned kStrFilterTypes[] = {32342, 32340, 32440, 32441};
 constexpr const char* kLogExtension = "LOG";
 constexpr int kMaxFilterSpin = 25;
 
-template <class W>
-W* Named(W* w, int id) {
-  w->setObjectName(QString::number(id));
-  return w;
-}
+using qv::Named;
 
 bool Imperial() {
   return g_nDepthUnits != 0;

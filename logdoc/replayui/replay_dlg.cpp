@@ -14,14 +14,18 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <iterator>
 #include <limits>
 
 #include "app/core/globals.h"
+#include "app/core/log_modes.h"
 #include "app/ui/log_wizard.h"
 #include "header/header.h"
 #include "header/user_function_ini.h"
+#include "logtools/engine/tool_type.h"
 #include "platform/docview/qtext.h"
 #include "platform/docview/services.h"
+#include "platform/files/paths.h"
 #include "platform/text/cnum.h"
 #include "platform/text/msgbox.h"
 #include "platform/text/strings.h"
@@ -34,41 +38,9 @@ constexpr unsigned kStrCalibrationFilter = 32045;
 constexpr unsigned kStrNoSondeDatabase = 32091;
 constexpr unsigned kStrHeaderUnreadable = 32180;
 
-constexpr int kToolTeleviewer = 2;
-constexpr int kToolFullWave = 4;
-constexpr int kToolCementBond = 5;
-constexpr int kLogModeTime = 10;
 constexpr int kFilterChannels = 12;
 
-template <class W>
-W* Named(W* w, int id) {
-  w->setObjectName(QString::number(id));
-  return w;
-}
-
-// The name up to its last "." followed by ext.
-std::string WithExtension(const std::string& path, const char* ext) {
-  const size_t dot = path.find_last_of('.');
-  return (dot == std::string::npos ? path + "." : path.substr(0, dot + 1)) + ext;
-}
-
-// The file name after the last separator of either kind.
-std::string FileNameOf(const std::string& path) {
-  const size_t cut = path.find_last_of("/\\");
-  return cut == std::string::npos ? path : path.substr(cut + 1);
-}
-
-std::string FileTitleOf(const std::string& path) {
-  std::string name = FileNameOf(path);
-  if (const size_t dot = name.find_last_of('.'); dot != std::string::npos) name.erase(dot);
-  return name;
-}
-
-bool SameNoCase(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-         });
-}
+using qv::Named;
 
 void HeaderUnreadable() {
   qv::ShowMessageBox(qv::LoadString(kStrHeaderUnreadable));
@@ -196,8 +168,8 @@ bool CReplayDlg::OnInitDialog() {
   m_bHeaderRead = true;
 
   m_nToolKind = qv::GetToolType(m_strDataFile, true);
-  if (m_nToolKind == kToolFullWave) m_strDataFile = WithExtension(m_strDataFile, "VDL");
-  if (m_nToolKind == kToolCementBond) m_strDataFile = WithExtension(m_strDataFile, "CBL");
+  if (m_nToolKind == qv::kToolFullWaveSonic) m_strDataFile = qv::SiblingPath(m_strDataFile, "VDL");
+  if (m_nToolKind == qv::kToolCementBond) m_strDataFile = qv::SiblingPath(m_strDataFile, "CBL");
 
   HeaderInfo header;
   if (!ReadLogHeader(m_strDataFile, &m_strChainTo, &header, &m_Curves, &m_Tracks, &m_nHeaderScale, &m_TrailerText)) {
@@ -223,7 +195,7 @@ bool CReplayDlg::OnInitDialog() {
   m_nHeaderStep = header.Step;
   m_nDepthUnit = header.DepthUnit;
   m_nLogMode = header.LogMode;
-  if (m_nLogMode == kLogModeTime) {
+  if (m_nLogMode == qv::kLogModeTime) {
     from_->setEnabled(false);
     to_->setEnabled(false);
   }
@@ -241,7 +213,8 @@ bool CReplayDlg::OnInitDialog() {
   m_bDownward = m_dFromDepth < m_dToDepth;
 
   // A user function only for the tools that run one.
-  const bool offersFunctions = m_nToolKind == 1 || m_nToolKind == 8 || m_nToolKind == 10;
+  const bool offersFunctions =
+      m_nToolKind == qv::kToolSixChannel || m_nToolKind == qv::kToolTwelveChannel || m_nToolKind == qv::kToolSonic;
   if (offersFunctions) {
     userFunction_->setChecked(false);
     userFunction_->setEnabled(true);
@@ -251,10 +224,10 @@ bool CReplayDlg::OnInitDialog() {
     int flag = 0;
     std::string library;
     ReadUserFunctionInfo(m_strDataFile, &flag, &library);
-    library = FileNameOf(library);
+    library = qv::FileNamePart(library);
     int found = -1;
     for (size_t i = 0; i < m_UserFunctionLibraries.size() && found < 0; ++i)
-      if (SameNoCase(FileNameOf(m_UserFunctionLibraries[i]), library)) found = static_cast<int>(i);
+      if (qv::EqualNoCase(qv::FileNamePart(m_UserFunctionLibraries[i]), library)) found = static_cast<int>(i);
     if (found >= 0 && flag) {
       userFunction_->setChecked(true);
       m_bUserFunction = 1;
@@ -280,7 +253,8 @@ bool CReplayDlg::OnInitDialog() {
   channelNumber_->setText(QStringLiteral("1"));
   {
     const QSignalBlocker quiet(channelSpin_);
-    channelSpin_->setRange(1, m_nToolKind == 8 || m_nToolKind == 10 ? kFilterChannels : 6);
+    channelSpin_->setRange(
+        1, m_nToolKind == qv::kToolTwelveChannel || m_nToolKind == qv::kToolSonic ? kFilterChannels : 6);
     channelSpin_->setValue(1);
   }
   m_nCurrentChannel = 1;
@@ -292,7 +266,7 @@ bool CReplayDlg::OnInitDialog() {
   depthScale_->clear();
   const bool imperial = m_nDepthUnit != 0;
   const int* scales = imperial ? g_ImperialDepthScales : g_MetricDepthScales;
-  const int count = imperial ? 5 : 8;
+  const int count = static_cast<int>(imperial ? std::size(g_ImperialDepthScales) : std::size(g_MetricDepthScales));
   for (int i = 0; i < count; ++i) depthScale_->addItem(qv::QStr(qv::FormatC("1:%d", scales[i])));
   depthScale_->setCurrentIndex(imperial ? 1 : (count > 3 ? 3 : -1));
   const int match =
@@ -300,7 +274,7 @@ bool CReplayDlg::OnInitDialog() {
   if (match >= 0) depthScale_->setCurrentIndex(match);
   m_nDepthScaleIndex = depthScale_->currentIndex();
 
-  if (m_nToolKind == kToolTeleviewer) {
+  if (m_nToolKind == qv::kToolTeleviewer) {
     m_bCalibration = 0;
     depthScale_->setEnabled(false);
     for (QWidget* w : std::initializer_list<QWidget*>{coefficients_, browse_, calibration_, coefficientLabel_})
@@ -351,7 +325,7 @@ void CReplayDlg::ShowRange() {
 }
 
 void CReplayDlg::EnableRangeEdits() {
-  const bool on = !m_bPlotLinkedLogs && m_nLogMode != kLogModeTime;
+  const bool on = !m_bPlotLinkedLogs && m_nLogMode != qv::kLogModeTime;
   from_->setEnabled(on);
   to_->setEnabled(on);
 }
@@ -466,7 +440,7 @@ void CReplayDlg::OnBrowseCoefficientFile() {
   req.parent = this;
   const std::string path = qv::ShowFileDialog(req);
   if (path.empty()) return;
-  const QString title = qv::QStr(FileTitleOf(path));
+  const QString title = qv::QStr(qv::SiblingPath(qv::FileNamePart(path), ""));
   if (coefficients_->findText(title, Qt::MatchFixedString | Qt::MatchCaseSensitive) < 0) {
     coefficients_->addItem(title, 0);
     coefficients_->model()->sort(0);

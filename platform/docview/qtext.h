@@ -3,7 +3,6 @@
 #pragma once
 
 #include <QString>
-
 #include <string>
 
 namespace qv {
@@ -12,5 +11,13 @@ QString QStr(const std::string& cp1252);
 QString QStr(const char* cp1252);
 // Characters CP1252 cannot hold become '?'.
 std::string StdStr(const QString& text);
+
+// Gives a dialog's widget its control id as object name (tests and the
+// dialog's own lookups find controls by it) and returns the widget.
+template <class W>
+W* Named(W* w, int id) {
+  w->setObjectName(QString::number(id));
+  return w;
+}
 
 }  // namespace qv

@@ -72,11 +72,7 @@ constexpr uint32_t kPauseSliceMs = 50;
 constexpr double kAluminiumDefault = 282;
 constexpr double kWaterDefault = 11000;
 
-template <typename W>
-W* Named(W* w, int id) {
-  w->setObjectName(QString::number(id));
-  return w;
-}
+using qv::Named;
 
 }  // namespace
 
