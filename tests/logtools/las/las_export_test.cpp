@@ -1,5 +1,4 @@
 #include "logtools/las/las_export.h"
-#include "tests/support/test_files.h"
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>
@@ -17,6 +16,7 @@
 #include "platform/files/paths.h"
 #include "platform/text/cnum.h"
 #include "platform/text/msgbox.h"
+#include "tests/support/test_files.h"
 
 namespace {
 
@@ -555,6 +555,8 @@ TEST(LasDialogModelTest, FromAndToAreCheckedAndRounded) {
       {"down, From not below To", 12, 100000, 150000, 120000, 110000, 50, 100000, 150000},
       {"up, rounded the other way", 11, 150000, 100000, 149990, 100030, 50, 149950, 100050},
       {"up, To beyond the log", 11, 150000, 100000, 150000, 90000, 50, 150000, 100000},
+      {"time log standing still, its time step is no depth step", 10, 100000, 99950, 100000, 99950, 150, 100000, 99950},
+      {"time log, typed depths", 10, 100000, 99950, 100030, 99000, 50, 100000, 99950},
   };
   for (const Case& c : cases) {
     HeaderInfo header;
