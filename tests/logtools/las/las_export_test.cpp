@@ -167,11 +167,11 @@ TEST(LasExportTest, BlanksDotsAndColonsInNamesAndUnitsAreReplaced) {
   ASSERT_EQ(ExportLas(&log.settings, &log.header, &channels), 1);
   const std::string las = Read(log.settings.LasPath);
   const std::string gap(15, ' ');  // the empty API code field
-  for (const std::string line : {"\n GR_2.API                 " + gap + ":   1     Second gamma\r\n",
-                                 "\n N_16.c/s                 " + gap + ":   2     Neutron 16 in\r\n",
-                                 "\n TMP_F.deg_C              " + gap + ":   3     Fluid temperature\r\n",
-                                 "\n RES.Ohm_m                " + gap + ":   4     Resistivity\r\n",
-                                 std::string("\n~A  DEPTH     GR_2      N_16      TMP_F     RES       \r\n")})
+  for (const std::string& line : {"\n GR_2.API                 " + gap + ":   1     Second gamma\r\n",
+                                  "\n N_16.c/s                 " + gap + ":   2     Neutron 16 in\r\n",
+                                  "\n TMP_F.deg_C              " + gap + ":   3     Fluid temperature\r\n",
+                                  "\n RES.Ohm_m                " + gap + ":   4     Resistivity\r\n",
+                                  std::string("\n~A  DEPTH     GR_2      N_16      TMP_F     RES       \r\n")})
     EXPECT_NE(las.find(line), std::string::npos) << line << "\n" << las;
 }
 
