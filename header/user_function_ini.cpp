@@ -1,10 +1,13 @@
 #include "header/user_function_ini.h"
 
+#include <string_view>
+
 #include "header/header.h"
 #include "header/hed_file.h"
 #include "header/hed_sections.h"
 #include "header/text_lines.h"
 #include "platform/files/atomic_file.h"
+#include "platform/files/paths.h"
 #include "platform/text/msgbox.h"
 #include "userfunc/user_function_record.h"
 
@@ -30,8 +33,28 @@ std::vector<std::string> SplitLines(const std::string& bytes) {
   return lines;
 }
 
-bool Contains(const std::string& line, const char* word) {
-  return line.find(word) != std::string::npos;
+std::string_view Trimmed(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+// Whether LINE is the key KEY (whole name, any case), not merely a line whose
+// name or value holds the word.
+bool IsKey(const std::string& line, const char* key) {
+  const std::size_t eq = line.find('=');
+  return eq != std::string::npos && qv::EqualNoCase(Trimmed(std::string_view(line).substr(0, eq)), key);
+}
+
+// Whether LINE opens a [Channel<n>] section: an output's name, unit or
+// comment may hold the word "Channel" without starting one.
+bool IsChannelSection(const std::string& line) {
+  const std::string_view text = Trimmed(line);
+  if (text.size() < 2 || text.front() != '[' || text.back() != ']') return false;
+  const std::string_view name = Trimmed(text.substr(1, text.size() - 2));
+  constexpr std::string_view kChannel = "Channel";
+  if (name.size() <= kChannel.size() || !qv::EqualNoCase(name.substr(0, kChannel.size()), kChannel)) return false;
+  return name.find_first_not_of("0123456789", kChannel.size()) == std::string_view::npos;
 }
 
 bool WriteGeneral(TextLineFile& file, const UserFunctionRecord& r) {
@@ -69,14 +92,14 @@ bool WriteChannels(TextLineFile& file, const CurveArray& curves) {
   return true;
 }
 
-// The [General] keys of the previous file: from the line naming SondeID up
-// to the first line naming a channel.
+// The [General] keys of the previous file: from the key SondeID up to the
+// first channel section.
 bool CopyGeneral(TextLineFile& file, const std::vector<std::string>& old) {
   bool copying = false;
   for (const std::string& line : old) {
-    if (!copying && Contains(line, "SondeID")) copying = true;
+    if (!copying && IsKey(line, "SondeID")) copying = true;
     if (!copying) continue;
-    if (Contains(line, "Channel")) return true;
+    if (IsChannelSection(line)) return true;
     if (!WriteTextLine(file, line + "\n")) return false;
   }
   return true;
@@ -86,7 +109,7 @@ bool CopyGeneral(TextLineFile& file, const std::vector<std::string>& old) {
 bool CopyChannels(TextLineFile& file, const std::vector<std::string>& old) {
   bool copying = false;
   for (const std::string& line : old) {
-    const bool channel = Contains(line, "Channel");
+    const bool channel = IsChannelSection(line);
     if (channel) copying = true;
     if (!copying) continue;
     if (channel && !WriteIniBlankLine(file)) return false;

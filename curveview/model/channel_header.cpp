@@ -5,6 +5,7 @@
 #include "platform/files/paths.h"
 #include "platform/profile/profile.h"
 #include "platform/text/cnum.h"
+#include "sondedb/records/sonde_length.h"
 
 namespace curveview {
 namespace {
@@ -45,7 +46,7 @@ CurveArray HeaderCurveList(std::vector<CurveRecord>& curves, bool twelveChannel,
 }
 
 int HeaderSondeLength(int sondeLength, bool imperial) {
-  return static_cast<int>(sondeLength / 10.0 * (imperial ? 0.3048 : 1.0));
+  return qv::ThousandthsToCentimetres(sondeLength, imperial);
 }
 
 int WriteChannelHeader(std::vector<CurveRecord>& curves, const std::vector<TrackRecord>& tracks, CurveDocument* doc) {

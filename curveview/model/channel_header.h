@@ -16,8 +16,9 @@ namespace curveview {
 // the 64-byte record (set on the view's curves too).
 CurveArray HeaderCurveList(std::vector<CurveRecord>& curves, bool twelveChannel, bool imperial);
 
-// The sonde length as the header keeps it: the document's length / 10, in
-// feet x 0.3048 for an imperial log, truncated.
+// The sonde length as the header keeps it (centimetres): the document's
+// length / 10, in feet x 0.3048 for an imperial log, rounded so that the
+// document's own rounded conversion reads the same length back.
 int HeaderSondeLength(int sondeLength, bool imperial);
 
 // Writes the chain of header sections; stops at the first failed write.

@@ -4,6 +4,8 @@
 #include <climits>
 #include <cmath>
 
+#include "sondedb/records/sonde_length.h"
+
 namespace qv {
 
 namespace {
@@ -42,9 +44,7 @@ int ChannelWindowRows(int logMode, int sondeLengthSteps, std::span<const Channel
 }
 
 int CentimetresToDepthUnits(int centimetres, bool imperial) {
-  if (!imperial) return ClampToInt(static_cast<long long>(centimetres) * 10);
-  const double units = std::trunc(centimetres * 3.280839895 * 10);
-  return static_cast<int>(std::clamp<double>(units, INT_MIN, INT_MAX));
+  return CentimetresToThousandths(centimetres, imperial);
 }
 
 int OffsetToSteps(int centimetres, bool imperial, int depthStep) {

@@ -6,12 +6,11 @@
 // time; nothing is allocated per record.
 #pragma once
 
-#include "app/core/log_modes.h"
-
 #include <array>
 #include <optional>
 #include <span>
 
+#include "app/core/log_modes.h"
 #include "logdoc/engine/delay_window.h"
 #include "logdoc/records/device_records.h"
 #include "sondedb/records/records.h"
@@ -21,7 +20,6 @@ namespace qv {
 // The "UserFunction" entry point of a user-function library: in holds the 14
 // values (channels 1 to 12, TIME, DEPTH), out receives the 12 outputs.
 using UserFunctionEntry = void (*)(double* in, double* out);
-
 
 // What the processing takes of a channel's filter entry.
 struct ChannelSetting {
@@ -125,7 +123,8 @@ class ChannelProcessor {
 int ChannelWindowRows(int logMode, int sondeLengthSteps, std::span<const ChannelSetting> settings);
 
 // Header depth units (thousandths of the depth unit) of a length in
-// centimetres: times 10 for metres, truncate(x 3.280839895 x 10) for feet.
+// centimetres: times 10 for metres, x 3.280839895 x 10 rounded for feet (the
+// header's writer rounds back, so the length survives every rewrite).
 int CentimetresToDepthUnits(int centimetres, bool imperial);
 // A channel offset in centimetres as whole depth steps (0 without a positive step).
 int OffsetToSteps(int centimetres, bool imperial, int depthStep);

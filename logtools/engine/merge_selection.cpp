@@ -1,6 +1,7 @@
 #include "logtools/engine/merge_selection.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <sstream>
 
 #include "logtools/engine/staged_output.h"
@@ -10,6 +11,7 @@
 #include "platform/profile/profile.h"
 #include "platform/text/cnum.h"
 #include "platform/text/msgbox.h"
+#include "platform/text/strings.h"
 #include "userfunc/user_function_files.h"
 
 namespace qv {
@@ -22,8 +24,15 @@ constexpr unsigned kFilterLogs = 32381;
 constexpr unsigned kFilterMerged = 32421;
 constexpr unsigned kFilterTemplates = 32427;
 
+constexpr unsigned kCannotCreateFile = 32407;
+
 std::string TemplateFolder() {
   return ProgramDataFolder();
+}
+
+bool FolderExists(const std::string& folder) {
+  std::error_code ec;
+  return !folder.empty() && std::filesystem::is_directory(FindFileNoCase(folder), ec);
 }
 
 // A merge template's text: sections in order, keys in order, CR LF lines.
@@ -329,8 +338,10 @@ void MergeSelection::SaveTemplate() {
     ini.Set(file, "ChannelCnt", c.recordKind ? "12" : "6");
     append(file, "SrcChannels", std::to_string(c.inChannel));
   }
-  // The template replaces an earlier file of the name whole.
-  WriteFileAtomically(*path, ini.Text());
+  // The template replaces an earlier file of the name whole; a template that
+  // could not be written is said so, the earlier file stays as it was.
+  if (!WriteFileAtomically(*path, ini.Text()))
+    ShowMessageText(kCannotCreateFile, FormatC(LoadString(kCannotCreateFile).c_str(), path->c_str()));
 }
 
 void MergeSelection::ClearAllOutputs() {
@@ -365,10 +376,18 @@ void MergeSelection::LoadTemplate() {
       attach_ = 0;
   }
   outputName_ = GetProfileText(tpl, "General", "FileName", "", 1024);
-  outputPath_ = GetProfileText(tpl, "General", "FilePath", "", 1024);
-  if (!outputPath_.empty() && FileExists(FindFileNoCase(outputPath_)) &&
-      ShowToolMessage(32428, MB_YESNO | MB_ICONQUESTION) != IDYES)
+  outputPath_ = FromStoredPath(GetProfileText(tpl, "General", "FilePath", "", 1024));
+  if (!outputPath_.empty() && !FolderExists(FolderPart(outputPath_))) {
+    // A template made on another machine (or for a folder since removed):
+    // its output path is no place to write to here, so the user picks one;
+    // without a pick there is no output file.
+    outputPath_.clear();
     BrowseOutputFile();
+    if (outputPath_.empty()) outputName_ = kNoFileName;
+  } else if (!outputPath_.empty() && FileExists(FindFileNoCase(outputPath_)) &&
+             ShowToolMessage(32428, MB_YESNO | MB_ICONQUESTION) != IDYES) {
+    BrowseOutputFile();
+  }
 
   // Where the template's slots are now: the slot itself when it holds a log
   // of the recorded sonde, else the first slot that does.

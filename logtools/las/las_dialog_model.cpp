@@ -19,7 +19,15 @@ IntervalChoices LasIntervalChoices(const HeaderInfo& header) {
   return choices;
 }
 
+namespace {
+bool DepthLog(const HeaderInfo& header) {
+  return header.LogMode == 11 || header.LogMode == 12;
+}
+}  // namespace
+
 int CheckLasFrom(const HeaderInfo& header, int f, int t, int s) {
+  // A time log has no depth range to choose, and its step is no depth step.
+  if (!DepthLog(header)) return header.Startdepth;
   if (header.LogMode == 11) {
     if (f > header.Startdepth || f <= t) f = header.Startdepth;
     if (s > 0 && f % s != 0) f = f / s * s;
@@ -31,6 +39,7 @@ int CheckLasFrom(const HeaderInfo& header, int f, int t, int s) {
 }
 
 int CheckLasTo(const HeaderInfo& header, int f, int t, int s) {
+  if (!DepthLog(header)) return header.EndDepth;
   if (header.LogMode == 11) {
     if (t < header.EndDepth || t >= f) t = header.EndDepth;
     if (s > 0 && t % s != 0) t = (t + s - 1) / s * s;

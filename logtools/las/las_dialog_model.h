@@ -18,7 +18,8 @@ struct IntervalChoices {
 IntervalChoices LasIntervalChoices(const HeaderInfo& header);
 
 // From and To (thousandths of the depth unit, as typed times 1000 and
-// truncated) checked against the log's range and rounded to the interval.
+// truncated) checked against the log's range and rounded to the interval. A
+// time log keeps the header's start and end depths as they are.
 int CheckLasFrom(const HeaderInfo& header, int from, int to, int interval);
 int CheckLasTo(const HeaderInfo& header, int from, int to, int interval);
 

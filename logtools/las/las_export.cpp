@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cctype>
 #include <climits>
 #include <cmath>
 #include <cstdarg>
@@ -48,6 +49,15 @@ void Line(std::string& out, const char* fmt, ...) {
   std::string text = qv::VFormatC(fmt, args);
   va_end(args);
   out += text;
+}
+
+// A mnemonic or unit as LAS 2.0 readers split a line: the mnemonic ends at
+// the first '.', the unit at the first blank and the data at the last ':', so
+// none of them may appear inside one ("GR 2" becomes "GR_2", "deg C" "deg_C").
+std::string LasName(std::string name) {
+  for (char& ch : name)
+    if (ch == '.' || ch == ':' || std::isspace(static_cast<unsigned char>(ch))) ch = '_';
+  return name;
 }
 
 std::string OrNA(const std::string& value) {
@@ -208,7 +218,8 @@ void WriteLasCurveInfo(std::string& out, const HeaderInfo& header, const LasChan
   out += "#MNEMO.UNIT         API CODE              CURVE DESCRIPTION\r\n";
   out += kRule;
   auto curveLine = [&](const std::string& name, const std::string& unit, int number, const std::string& text) {
-    Line(out, " %-25s %13s :  %2d     %s\r\n", (name + "." + unit).c_str(), " ", number, text.c_str());
+    Line(out, " %-25s %13s :  %2d     %s\r\n", (LasName(name) + "." + LasName(unit)).c_str(), " ", number,
+         text.c_str());
   };
   int number = 0;
   curveLine("DEPTH", header.DepthUnit == 0 ? "M" : "FT", number++, "Depth");
@@ -220,7 +231,7 @@ void WriteLasCurveInfo(std::string& out, const HeaderInfo& header, const LasChan
   Line(out, "%-10s", "DEPTH");
   if (twelve) Line(out, "%-10s", "TIME");
   for (const CurveRecord* c : channels)
-    if (c != nullptr) Line(out, "%-10s", c->shortTitle.c_str());
+    if (c != nullptr) Line(out, "%-10s", LasName(c->shortTitle).c_str());
   out += "\r\n";
 }
 

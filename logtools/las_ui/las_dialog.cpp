@@ -141,7 +141,7 @@ void CLASCfg::ShowNames() {
 }
 
 void CLASCfg::EnableControls() {
-  const bool input = !inputName_.empty();
+  const bool input = !inputName_.empty() && headerRead_;
   for (QWidget* w : std::initializer_list<QWidget*>{calibrationBrowse_, to_, from_, interval_, rawFilter_,
                                                     userFunction_, calibration_})
     w->setEnabled(input);
@@ -195,12 +195,17 @@ void CLASCfg::OnBrowseOutput() {
 }
 
 void CLASCfg::LoadInputLog() {
-  ReadHeaderInfo(settings_.InputPath, &header_);
+  // Nothing of an earlier log may stay: a log whose header cannot be read
+  // (its reader has said why) leaves a cleared header behind.
+  header_ = HeaderInfo{};
+  headerRead_ = !settings_.InputPath.empty() && ReadHeaderInfo(settings_.InputPath, &header_) == 1;
+  if (!headerRead_) header_ = HeaderInfo{};
   channels_.clear();
-  ReadCurveRecords(settings_.InputPath, &channels_);
+  // The other reads of a header that failed would only repeat its message.
+  if (headerRead_) ReadCurveRecords(settings_.InputPath, &channels_);
   unit_->setText(Text(header_.DepthUnit != 0 ? kFeetUnit : kMetreUnit));
-  ChannelFilter filters[kFilterTableSize];
-  ReadChannelFilters(settings_.InputPath, filters);
+  ChannelFilter filters[kFilterTableSize] = {};
+  if (headerRead_) ReadChannelFilters(settings_.InputPath, filters);
   for (const ChannelFilter& f : filters)
     if (f.FilterType != 0) {
       settings_.RawFilter = 1;
@@ -215,6 +220,11 @@ void CLASCfg::LoadInputLog() {
   FillIntervalCombo();
   FillCalibrationCombo();
   FillUserFunctionCombo();
+  if (!headerRead_) {
+    from_->clear();
+    to_->clear();
+    interval_->clear();
+  }
 }
 
 void CLASCfg::FillChannelList() {
@@ -315,8 +325,8 @@ void CLASCfg::FillUserFunctionCombo() {
   userFunction_->setCurrentIndex(0);
   int flag = 0;
   std::string library;
-  ReadUserFunctionInfo(settings_.InputPath, &flag, &library);
-  if (!settings_.InputPath.empty()) {
+  if (headerRead_) ReadUserFunctionInfo(settings_.InputPath, &flag, &library);
+  if (headerRead_) {
     for (const qv::UserFunctionChoice& choice : qv::FindUserFunctions(folder, header_.SondeAbbreviation)) {
       userFunctionPaths_.push_back(choice.libraryPath);
       userFunction_->addItem(QString::fromStdString(choice.name), static_cast<int>(userFunctionPaths_.size() - 1));
@@ -336,7 +346,7 @@ void CLASCfg::OnUserFunctionChange() {
   }
   const int index = userFunction_->currentData().toInt();
   if (index < 0 || index >= static_cast<int>(userFunctionPaths_.size())) {
-    ReadCurveRecords(settings_.InputPath, &channels_);
+    if (headerRead_) ReadCurveRecords(settings_.InputPath, &channels_);
   } else {
     settings_.UserFunctionPath = userFunctionPaths_[static_cast<std::size_t>(index)];
     LoadUserFunctionIni(settings_.UserFunctionPath, &channels_, nullptr);
@@ -360,6 +370,7 @@ void CLASCfg::OnChannelCheck(QListWidgetItem* item) {
 }
 
 void CLASCfg::OnStart() {
+  if (!headerRead_) return;
   LasChannels chosen;
   for (const auto& c : channels_)
     if (c && c->headerFlag != 0) chosen.push_back(c.get());

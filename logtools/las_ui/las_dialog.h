@@ -59,6 +59,9 @@ class CLASCfg : public QDialog {
   CurveArray channels_;
   LasExportSettings settings_;
   HeaderInfo header_;
+  // The chosen log's header was read: without it the dialog has no depths,
+  // step or range of that log, and Start stays disabled.
+  bool headerRead_ = false;
   bool filling_ = false;  // the list is being filled: check changes are not the user's
 
   QLabel* input_;

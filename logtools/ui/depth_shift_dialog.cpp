@@ -206,7 +206,13 @@ void DepthShift::OnSelectOutput() {
   request.initialName = outputName_.empty() ? "*.*" : outputName_;
   request.initialFolder = request_.outputPath.empty() ? ProgramDataFolder() : FolderWithSeparator(request_.outputPath);
   request.overwritePrompt = true;
+  // A name typed without an extension gets the input's: the output is a log
+  // of the same kind, and its header is found by the extension.
+  const std::string inputName = FileNamePart(request_.inputPath);
+  const std::size_t dot = inputName.rfind('.');
+  if (dot != std::string::npos) request.defaultExt = inputName.substr(dot + 1);
   if (std::optional<std::string> path = RunFileDialog(this, request)) {
+    if (!HasExtension(*path) && !request.defaultExt.empty()) *path = SiblingPath(*path, request.defaultExt);
     outputName_ = FileNamePart(*path);
     request_.outputPath = *path;
   } else {

@@ -118,6 +118,35 @@ TEST(UserFunctionIniTest, WhatIsNotGivenComesFromThePreviousFileWhichBecomesTheB
   EXPECT_EQ(ReadBytes(f.ini), withBlanks) << "each copied section gets one more blank line";
 }
 
+TEST(UserFunctionIniTest, CopiesGoByWholeKeyAndSectionNames) {
+  // Names, comments and titles that hold the words the copies look for.
+  Function f("ufini_names");
+  UserFunctionRecord record = Record();
+  record.SymName = "Channel ratio";
+  record.FileName = "/opt/Channel tools/KSTQ.Src";
+  record.Comment = "SondeID 7, Channel 3 over Channel 1";
+  CurveArray curves;
+  curves.push_back(Output(1, "A", 0, 0));
+  curves.back()->description = "Channel sum";
+  ASSERT_EQ(SaveUserFunctionIni(f.library, &curves, &record), 1);
+  const std::string general =
+      "[General]\r\nIdent=QUORVANTA\r\nSondeID=7\r\nInputs=6\r\nOutputs=5\r\nSondeSerialNo=77\r\n"
+      "SondeAbbreviation=KSTQ\r\nUPName=Channel ratio\r\nUserDLL=/opt/Channel tools/KSTQ.Src\r\n"
+      "Comment=SondeID 7, Channel 3 over Channel 1\r\n\r\n";
+  std::string channel = ChannelText(0, 0, 0, 1, "A");
+  channel.replace(channel.find("Title=Output A"), 14, "Title=Channel sum");
+  ASSERT_EQ(ReadBytes(f.ini), general + channel);
+
+  ASSERT_EQ(SaveUserFunctionIni(f.library, &curves, nullptr), 1);
+  EXPECT_EQ(ReadBytes(f.ini), general + channel) << "UPName, UserDLL and Comment are kept";
+
+  ASSERT_EQ(SaveUserFunctionIni(f.library, nullptr, &record), 1);
+  EXPECT_EQ(ReadBytes(f.ini), general + "\r\n" + channel) << "the [General] keys once, the section as it was";
+  UserFunctionRecord read;
+  ASSERT_EQ(LoadUserFunctionIni(f.library, nullptr, &read), 1);
+  EXPECT_EQ(read.Comment, record.Comment);
+}
+
 TEST(UserFunctionIniTest, FailedRewriteLeavesThePreviousFile) {
   Function f("ufini_fail");
   WriteBytes(f.ini, kGeneralText);

@@ -11,6 +11,7 @@
 #include "fake_doc.h"
 #include "header/header.h"
 #include "header/user_function_ini.h"
+#include "sondedb/records/sonde_length.h"
 
 namespace curveview {
 namespace {
@@ -81,9 +82,19 @@ TEST_F(ChannelHeaderTest, SixChannelLogHasNoPlaceholders) {
 }
 
 TEST_F(ChannelHeaderTest, SondeLengthInHeaderUnits) {
-  EXPECT_EQ(HeaderSondeLength(12192, true), 371);
+  EXPECT_EQ(HeaderSondeLength(12192, true), 372) << "371.6 cm rounds";
+  EXPECT_EQ(HeaderSondeLength(12171, true), 371);
   EXPECT_EQ(HeaderSondeLength(12192, false), 1219);
   EXPECT_EQ(HeaderSondeLength(0, true), 0);
+  EXPECT_EQ(HeaderSondeLength(-3281, true), -100);
+}
+
+// Every replay close writes the header's sonde length back from the length the
+// document read from it: the round trip must keep every length as it was.
+TEST_F(ChannelHeaderTest, SondeLengthSurvivesEveryRewrite) {
+  for (bool imperial : {true, false})
+    for (int cm = 0; cm <= 100000; ++cm)
+      ASSERT_EQ(HeaderSondeLength(qv::CentimetresToThousandths(cm, imperial), imperial), cm) << imperial;
 }
 
 TEST_F(ChannelHeaderTest, TimeLogWritesFilterOffsetsAsZero) {

@@ -288,7 +288,8 @@ TEST(ChannelProcessor, DisplayDepthOffset) {
 
 TEST(ChannelProcessor, LengthsAndOffsetsInSteps) {
   EXPECT_EQ(CentimetresToDepthUnits(100, false), 1000);
-  EXPECT_EQ(CentimetresToDepthUnits(100, true), 3280);  // 3280.839895 truncated
+  EXPECT_EQ(CentimetresToDepthUnits(100, true), 3281);   // 3280.839895 rounded
+  EXPECT_EQ(CentimetresToDepthUnits(371, true), 12172);  // 12171.92: truncated, the header would read back 370
   EXPECT_EQ(OffsetToSteps(35, false, 100), 3);
   EXPECT_EQ(OffsetToSteps(35, false, 0), 0);
   EXPECT_EQ(OffsetToSteps(100, true, 50), 65);

@@ -295,7 +295,7 @@ namespace {
 // 3 from slot 2 channel 1; saved as T.TPL.
 struct Saved : Fixture {
   std::string tpl;
-  explicit Saved(const char* name) : Fixture(name), tpl(dir + "/T.TPL") {
+  explicit Saved(const char* name, const char* tplName = "T.TPL") : Fixture(name), tpl(dir + "/" + tplName) {
     std::filesystem::create_directories(dir + "/Userfunction");
     WriteBytes(dir + "/Userfunction/MRGE.DLL", "");
     WriteBytes(dir + "/Userfunction/MRGE.INI", "[General]\r\nUPName=U\r\n");
@@ -367,4 +367,32 @@ TEST(MergeTemplate, LoadingSkipsWhatDoesNotFit) {
   EXPECT_EQ(f.Row(4), "A2 1.2");
   EXPECT_EQ(f.Row(2), "A1 1.1");
   for (int pos : {0, 1, 3}) EXPECT_EQ(f.Row(pos), "....................... -.-") << pos;
+}
+
+TEST(MergeTemplate, ATemplateThatCannotBeWrittenIsReported) {
+  Saved f("tpl-save-fails", "gone/T.TPL");
+  EXPECT_EQ(f.boxes.texts, std::vector<std::string>{"Can't create file " + f.tpl + "."});
+  EXPECT_FALSE(std::filesystem::exists(f.tpl));
+}
+
+TEST(MergeTemplate, AnOutputFolderThatDoesNotExistHereIsAskedFor) {
+  for (const bool pick : {true, false}) {
+    Saved f(pick ? "tpl-foreign-pick" : "tpl-foreign-cancel");
+    // The template as another machine wrote it.
+    std::string text = ReadBytes(f.tpl);
+    text.replace(text.find("FilePath="), text.find("\r\nHeader=") - text.find("FilePath="),
+                 "FilePath=D:\\Logs\\OUT.LGX");
+    WriteBytes(f.tpl, text);
+    f.host.files.push_back(f.tpl);
+    if (pick) f.host.files.push_back(f.dir + "/HERE.LGX");
+    f.host.fileRequests.clear();
+    f.sel.LoadTemplate();
+    ASSERT_EQ(f.host.fileRequests.size(), 2u) << pick;
+    EXPECT_TRUE(f.host.fileRequests[1].save);
+    EXPECT_EQ(f.host.fileRequests[1].initialName, "OUT.LGX") << "the template's name is proposed";
+    EXPECT_TRUE(f.boxes.texts.empty()) << "nothing there to overwrite";
+    EXPECT_EQ(f.sel.OutputPath(), pick ? f.dir + "/HERE.LGX" : "");
+    EXPECT_EQ(f.sel.OutputName(), pick ? "HERE.LGX" : qv::MergeSelection::kNoFileName);
+    EXPECT_EQ(f.Row(0), "A3 1.3") << "the channels are placed all the same";
+  }
 }

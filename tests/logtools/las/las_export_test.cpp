@@ -1,5 +1,4 @@
 #include "logtools/las/las_export.h"
-#include "tests/support/test_files.h"
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>
@@ -17,6 +16,7 @@
 #include "platform/files/paths.h"
 #include "platform/text/cnum.h"
 #include "platform/text/msgbox.h"
+#include "tests/support/test_files.h"
 
 namespace {
 
@@ -150,6 +150,29 @@ TEST(LasExportTest, TwelveChannelLogLoggedUpMatchesTheGoldenFile) {
   const LasChannels channels = log.Pick({"C12", "C1", "BAD"});
   ASSERT_EQ(ExportLas(&log.settings, &log.header, &channels), 1);
   EXPECT_EQ(Read(log.settings.LasPath), Read(std::string(QV_TEST_SOURCE_DIR) + "/data/twelve_channel.las"));
+}
+
+// Short titles and units as users type them: with blanks, dots and colons.
+const std::string kAwkwardNamesHeader =
+    "[General]\r\nIdent=QUORVANTA\r\nSondeLength=0\r\n"
+    "[WellInfo]\r\nDepthUnit=0\r\nLogMode=12\r\nStartdepth=10000\r\nEndDepth=10050\r\nStep=10\r\n"
+    "[Channel0]\r\nTitle=Second gamma\r\nTitleShort=GR 2\r\nUnit=API\r\nPhysicalCh=1\r\n"
+    "[Channel1]\r\nTitle=Neutron 16 in\r\nTitleShort=N.16\r\nUnit=c/s\r\nPhysicalCh=2\r\n"
+    "[Channel2]\r\nTitle=Fluid temperature\r\nTitleShort=TMP:F\r\nUnit=deg C\r\nPhysicalCh=3\r\n"
+    "[Channel3]\r\nTitle=Resistivity\r\nTitleShort=RES\r\nUnit=Ohm.m\r\nPhysicalCh=4\r\n";
+
+TEST(LasExportTest, BlanksDotsAndColonsInNamesAndUnitsAreReplaced) {
+  Log log("awkward", "BH8.LOG", SixChannelRecords(), kAwkwardNamesHeader);
+  const LasChannels channels = log.Pick({"GR 2", "N.16", "TMP:F", "RES"});
+  ASSERT_EQ(ExportLas(&log.settings, &log.header, &channels), 1);
+  const std::string las = Read(log.settings.LasPath);
+  const std::string gap(15, ' ');  // the empty API code field
+  for (const std::string& line : {"\n GR_2.API                 " + gap + ":   1     Second gamma\r\n",
+                                  "\n N_16.c/s                 " + gap + ":   2     Neutron 16 in\r\n",
+                                  "\n TMP_F.deg_C              " + gap + ":   3     Fluid temperature\r\n",
+                                  "\n RES.Ohm_m                " + gap + ":   4     Resistivity\r\n",
+                                  std::string("\n~A  DEPTH     GR_2      N_16      TMP_F     RES       \r\n")})
+    EXPECT_NE(las.find(line), std::string::npos) << line << "\n" << las;
 }
 
 // The start of a STRT, STOP or STEP line of a metric log.
@@ -515,6 +538,16 @@ TEST(LasExportTest, AnIndependentReaderReadsTheExportedFiles) {
   const std::string json = ReadWithLasJs(log.settings.LasPath);
   for (const char* fragment : {R"("rowCount":9)", R"("nulls":[0,3,3])", R"("first":[10.08,-999.25,-999.25])"})
     EXPECT_NE(json.find(fragment), std::string::npos) << json;
+
+  // Names and units that held blanks, dots and colons.
+  Log awkward("lasjs_awkward", "BH8.LOG", SixChannelRecords(), kAwkwardNamesHeader);
+  const LasChannels all = awkward.Pick({"GR 2", "N.16", "TMP:F", "RES"});
+  ASSERT_EQ(ExportLas(&awkward.settings, &awkward.header, &all), 1);
+  const std::string read = ReadWithLasJs(awkward.settings.LasPath);
+  for (const char* fragment :
+       {R"("headers":["DEPTH","GR_2","N_16","TMP_F","RES"])", R"("units":["M","API","c/s","deg_C","Ohm_m"])",
+        R"("columnCount":5)", R"("first":[10,100,200,300,7])"})
+    EXPECT_NE(read.find(fragment), std::string::npos) << read;
 }
 
 }  // namespace
@@ -555,6 +588,8 @@ TEST(LasDialogModelTest, FromAndToAreCheckedAndRounded) {
       {"down, From not below To", 12, 100000, 150000, 120000, 110000, 50, 100000, 150000},
       {"up, rounded the other way", 11, 150000, 100000, 149990, 100030, 50, 149950, 100050},
       {"up, To beyond the log", 11, 150000, 100000, 150000, 90000, 50, 150000, 100000},
+      {"time log standing still, its time step is no depth step", 10, 100000, 99950, 100000, 99950, 150, 100000, 99950},
+      {"time log, typed depths", 10, 100000, 99950, 100030, 99000, 50, 100000, 99950},
   };
   for (const Case& c : cases) {
     HeaderInfo header;

@@ -1,5 +1,4 @@
 #include "logtools/las_ui/las_dialog.h"
-#include "tests/support/test_files.h"
 
 #include <gtest/gtest.h>
 
@@ -19,6 +18,7 @@
 #include "logtools/ui/file_dialog.h"
 #include "platform/files/paths.h"
 #include "platform/text/msgbox.h"
+#include "tests/support/test_files.h"
 
 namespace {
 
@@ -44,10 +44,12 @@ struct Folder {
     Write(root + "/Userfunction/KSTQ2.so", "");
   }
   ~Folder() { qv::SetProgramFolder(""); }
-  void Header(int logMode, bool namesUserFunction) {
+  void Header(int logMode, bool namesUserFunction, int start = 5000, int end = 5020, int step = 10) {
     std::string hed =
         "[General]\r\nIdent=QUORVANTA\r\n[WellInfo]\r\nDepthUnit=0\r\nLogMode=" + std::to_string(logMode) +
-        "\r\nStartdepth=5000\r\nEndDepth=5020\r\nStep=10\r\nSondeAbbreviation=KSTQ\r\n"
+        "\r\nStartdepth=" + std::to_string(start) + "\r\nEndDepth=" + std::to_string(end) +
+        "\r\nStep=" + std::to_string(step) +
+        "\r\nSondeAbbreviation=KSTQ\r\n"
         "[Channel0]\r\nTitle=Gamma\r\nTitleShort=GR\r\nPhysicalCh=1\r\nVisible=1\r\nFilterType=1\r\n"
         "[Channel1]\r\nTitle=Neutron\r\nTitleShort=NN\r\nPhysicalCh=12\r\nVisible=0\r\n"
         "[Channel2]\r\nTitle=Wave\r\nTitleShort=WV\r\nPhysicalCh=14\r\nVisible=1\r\n";
@@ -150,6 +152,57 @@ TEST(LasDialogTest, UserFunctionOfTheLogIsSelectedAndNAGivesBackTheLogsChannels)
   ui.dialog.OnUserFunctionChange();
   ui.Control<QPushButton>(3087)->click();
   EXPECT_EQ(ui.boxes.Ids(), std::vector<unsigned>{32417});
+}
+
+std::string ReadText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+TEST(LasDialogTest, ALogWhoseHeaderCannotBeReadCannotBeExported) {
+  Folder folder("no_header");
+  folder.Header(12, false);
+  const std::string bare = folder.root + "/DATA/BARE.LGX";  // no header of any kind
+  Write(bare, std::string(64 * 3, '\0'));
+  Ui ui;
+  ui.files.push_back(folder.log);
+  ui.Control<QPushButton>(3075)->click();
+  ASSERT_TRUE(ui.Control<QPushButton>(3087)->isEnabled());
+
+  ui.files.push_back(bare);
+  ui.Control<QPushButton>(3075)->click();
+  EXPECT_EQ(ui.boxes.Ids(), std::vector<unsigned>{32169}) << "the header reader says why, once";
+  EXPECT_EQ(ui.Control<QLabel>(3089)->text().toStdString(), "BARE.LGX");
+  EXPECT_FALSE(ui.Control<QPushButton>(3087)->isEnabled()) << "no export with the previous log's depths";
+  EXPECT_EQ(ui.Control<QLineEdit>(3085)->text().toStdString(), "");
+  EXPECT_EQ(ui.Control<QLineEdit>(3084)->text().toStdString(), "");
+  EXPECT_EQ(ui.dialog.Header().EndDepth, 0);
+  EXPECT_TRUE(ui.Channels().empty());
+  ui.dialog.OnStart();
+  EXPECT_EQ(ui.boxes.Ids(), std::vector<unsigned>{32169});
+  EXPECT_FALSE(std::filesystem::exists(folder.root + "/DATA/BARE.LAS"));
+
+  ui.files.push_back(folder.log);
+  ui.Control<QPushButton>(3075)->click();
+  EXPECT_TRUE(ui.Control<QPushButton>(3087)->isEnabled());
+  EXPECT_EQ(ui.Control<QLineEdit>(3084)->text().toStdString(), "5.02");
+}
+
+TEST(LasDialogTest, ATimeLogKeepsTheHeadersDepths) {
+  // A log standing at 100 m; its step (150) is a time step, not a depth step.
+  Folder folder("time_log_depths");
+  folder.Header(10, false, 100000, 99950, 150);
+  Ui ui;
+  ui.files.push_back(folder.log);
+  ui.Control<QPushButton>(3075)->click();
+  EXPECT_EQ(ui.Control<QLineEdit>(3085)->text().toStdString(), "100");
+  EXPECT_EQ(ui.Control<QLineEdit>(3084)->text().toStdString(), "99.95");
+  ui.Control<QPushButton>(3087)->click();
+  ASSERT_EQ(ui.boxes.Ids(), std::vector<unsigned>{32416});
+  const std::string las = ReadText(ui.dialog.Settings().LasPath);
+  EXPECT_NE(las.find(" STRT.M        100.0000 "), std::string::npos) << las;
+  EXPECT_NE(las.find(" STOP.M         99.9500 "), std::string::npos) << las;
+  EXPECT_NE(las.find("\r\n   100.00      0.00 "), std::string::npos) << "rows at the log's depth";
 }
 
 TEST(LasDialogTest, ATimeLogHasNoDepthRangeToChoose) {

@@ -118,3 +118,19 @@ TEST(DepthShiftDialog, AFailedShiftIsReported) {
   ui.Click(3419);  // no input chosen
   EXPECT_EQ(ui.boxes, std::vector<std::string>{qv::LoadString(32429)});
 }
+
+TEST(DepthShiftDialog, AnOutputNameWithoutExtensionGetsTheInputsExtension) {
+  std::string dir = FreshFolder("dlg-shift-ext");
+  WriteBytes(dir + "/S.LGX", std::string(64, '\0'));
+  WriteHeader(dir + "/S.hed", {.logMode = 12, .startDepth = 0, .endDepth = 10});
+  Ui ui;
+  ui.SelectInput(dir + "/S.LGX");
+  ui.files.push_back(dir + "/shifted");
+  ui.Click(3392);
+  EXPECT_EQ(ui.Text(3390), "shifted.LGX");
+  EXPECT_EQ(ui.dialog.Request().outputPath, dir + "/shifted.LGX");
+  ui.Click(3419);
+  EXPECT_EQ(ui.boxes, std::vector<std::string>{qv::LoadString(32430)});
+  EXPECT_TRUE(std::filesystem::exists(dir + "/shifted.LGX"));
+  EXPECT_TRUE(std::filesystem::exists(dir + "/shifted.hed"));
+}
