@@ -46,13 +46,6 @@ constexpr unsigned kStrGlimmerdeckCard = 32356;
 constexpr unsigned kStrLumbracoderCard = 32272;
 constexpr unsigned kStrCalibrationFilter = 32045;
 
-bool StartsWithNoCase(const std::string& s, const std::string& prefix) {
-  if (prefix.size() > s.size()) return false;
-  for (size_t i = 0; i < prefix.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(s[i])) != std::tolower(static_cast<unsigned char>(prefix[i])))
-      return false;
-  return true;
-}
 }  // namespace
 
 // ===========================================================================
@@ -100,15 +93,17 @@ void CMainToolBar::SelectCurrentSonde() {
   const QSignalBlocker quiet(selector_);
   selector_->clear();
   for (const std::string& item : items) selector_->addItem(qv::QStr(item));
-  const std::string key = SondeKey(g_strCurrentSonde, g_strSondeSerialNo);
-  int found = 0;
-  for (size_t i = 0; i < items.size(); ++i)
-    if (StartsWithNoCase(items[i], key)) {
-      found = static_cast<int>(i);
-      break;
-    }
-  selector_->setCurrentIndex(items.empty() ? -1 : found);
-  OnSondeSelected();
+  if (items.empty()) {
+    selector_->setCurrentIndex(-1);
+    OnSondeSelected();
+    return;
+  }
+  // Only the current sonde itself is selected: an abbreviation that merely
+  // begins another one's ("KST" of "KSTQ") names a different sonde. A sonde
+  // the list does not hold leaves the selector empty and stays current.
+  const int found = FindSondeItem(items, g_strCurrentSonde, g_strSondeSerialNo);
+  selector_->setCurrentIndex(found);
+  if (found >= 0) OnSondeSelected();
 }
 
 void CMainToolBar::OnSondeSelected() {
