@@ -2,14 +2,12 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QStyle>
-#include <QUrl>
 #include <QVBoxLayout>
 #include <QWhatsThis>
 
@@ -26,6 +24,7 @@
 #include "app/ui/sonde_test_dlg.h"
 #include "app/ui/sources.h"
 #include "app/ui/sys_settings.h"
+#include "app/ui/text_editor.h"
 #include "platform/docview/qtext.h"
 #include "platform/docview/services.h"
 #include "platform/files/paths.h"
@@ -57,7 +56,7 @@ MainFrameTools& Tools() {
       {},
       {},
       {},
-      [](const std::string& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path))); },
+      [](const std::string& path) { qv::EditTextFile(path, QApplication::activeWindow()); },
       {}};
   return tools;
 }

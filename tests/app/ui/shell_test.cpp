@@ -716,6 +716,7 @@ TEST_F(ShellTest, ToolDepthAndCalibrationFile) {
 
   std::vector<std::string> edited;
   std::vector<qv::FileDialogRequest> asked;
+  const auto previousEditor = Tools().editText;
   Tools().editText = [&](const std::string& p) { edited.push_back(p); };
   auto prev = qv::SetFileDialogHandler([&](const qv::FileDialogRequest& r) {
     asked.push_back(r);
@@ -730,7 +731,7 @@ TEST_F(ShellTest, ToolDepthAndCalibrationFile) {
   EXPECT_EQ(asked[0].filter, "Calibration File (*.cal)|*.cal||");
   EXPECT_EQ(edited, (std::vector<std::string>{"/logs/own.cal", "/cal/KSTQ.cal"}));
   qv::SetFileDialogHandler(prev);
-  Tools().editText = nullptr;
+  Tools().editText = previousEditor;
 }
 
 TEST_F(ShellTest, AboutBoxShowsTheUnitIdentity) {
