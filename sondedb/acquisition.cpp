@@ -32,10 +32,15 @@ void DefaultCable(AcquisitionSetup* s) {
 }
 
 // The one active row of an equipment table loses its flag when another key
-// is to become active. False unless exactly one row is active.
+// is to become active. A table without an active row has nothing to give up:
+// the chosen row becomes the active one, so the settings can repair such a
+// database. False when several rows are active (which one the set-up meant
+// is not known).
 bool MoveActiveFlag(SondeRecordset& rs, const char* table, const char* keyColumn, int newKey) {
   rs.Open(std::string("SELECT * FROM ") + table + " WHERE ACTIVE <> 0");
-  if (CountRecords(&rs) != 1) return false;
+  const int active = CountRecords(&rs);
+  if (active == 0) return true;
+  if (active != 1) return false;
   if (FieldInt(&rs, keyColumn) != newKey) {
     rs.Edit();
     SetFieldString(&rs, "ACTIVE", "FALSE");

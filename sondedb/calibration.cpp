@@ -74,26 +74,24 @@ long Clamp(long v, long lo, long hi) { return v < lo ? lo : v > hi ? hi : v; }
 
 // The calibration date of a channel row: its LASTUPDATE as a date, or as
 // month/day/year text with '/', '\' or '.' between the parts. Two-digit years
-// are 1930..2029, as the database reads them. False when a separator is
-// missing.
-bool CalibrationDate(SondeRecordset* rs, std::int64_t& out) {
+// are 1930..2029, as the database reads them. An empty text, or one without
+// its two separators, is a date not known: 1 January 1997, as for a channel
+// never calibrated (a row edited by hand must not cost the later channels).
+std::int64_t CalibrationDate(SondeRecordset* rs) {
   const dao::Variant v = rs->GetFieldValue("LASTUPDATE");
   long month = 1, day = 1, year = 1997;
   if (v.type == dao::VarType::Date) {
     month = v.date.month, day = v.date.day, year = v.date.year;
   } else {
-    std::string text = VariantToString(v);
-    if (!text.empty()) {
+    const std::string text = VariantToString(v);
+    const size_t first = text.find_first_of("/\\.");
+    const size_t second = first == std::string::npos ? first : text.find_first_of("/\\.", first + 1);
+    if (second != std::string::npos) {
       size_t digits = 0;
       LeadingNumber(text, month, digits);
-      size_t cut = text.find_first_of("/\\.");
-      if (cut == std::string::npos) return false;
-      text = text.substr(cut + 1);
-      LeadingNumber(text, day, digits);
-      cut = text.find_first_of("/\\.");
-      if (cut == std::string::npos) return false;
-      text = text.substr(cut + 1);
-      if (LeadingNumber(text, year, digits) && digits <= 2 && year >= 0) year += year < 30 ? 2000 : 1900;
+      LeadingNumber(text.substr(first + 1), day, digits);
+      if (LeadingNumber(text.substr(second + 1), year, digits) && digits <= 2 && year >= 0)
+        year += year < 30 ? 2000 : 1900;
     }
   }
   std::tm tm{};
@@ -102,8 +100,7 @@ bool CalibrationDate(SondeRecordset* rs, std::int64_t& out) {
   tm.tm_mday = static_cast<int>(Clamp(day, 1, 31));
   tm.tm_hour = tm.tm_min = tm.tm_sec = 1;
   tm.tm_isdst = -1;
-  out = static_cast<std::int64_t>(mktime(&tm));
-  return true;
+  return static_cast<std::int64_t>(mktime(&tm));
 }
 
 }  // namespace
@@ -194,7 +191,7 @@ int LoadSondeCalibration(SondeRecordset* sonde, CalibrationSet* set) {
       }
       rec->unit = GetFieldString(&rs, "Unit");
       rec->shortTitle = GetFieldString(&rs, "HeaderShort");
-      if (!CalibrationDate(&rs, rec->calibrationDate)) return 0;
+      rec->calibrationDate = CalibrationDate(&rs);
       rec->validity = FieldInt(&rs, "NEXTUPDATE");
       set->channels.push_back(std::move(rec));
     }

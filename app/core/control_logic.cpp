@@ -1,5 +1,6 @@
 #include "control_logic.h"
 
+#include <algorithm>
 #include <cctype>
 #include <climits>
 #include <cmath>
@@ -107,6 +108,20 @@ void SplitSondeItem(const std::string& item, std::string* sonde, std::string* se
 
 std::string SondeKey(const std::string& sonde, const std::string& serial) {
   return serial.empty() ? sonde : sonde + " [" + serial + "]";
+}
+
+int FindSondeItem(const std::vector<std::string>& items, const std::string& sonde, const std::string& serial) {
+  auto same = [](const std::string& a, const std::string& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+             return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+           });
+  };
+  for (size_t i = 0; i < items.size(); ++i) {
+    std::string itemSonde, itemSerial;
+    SplitSondeItem(items[i], &itemSonde, &itemSerial);
+    if (same(itemSonde, sonde) && (serial.empty() || same(itemSerial, serial))) return static_cast<int>(i);
+  }
+  return -1;
 }
 
 std::string FormatDatePane(std::time_t when) {

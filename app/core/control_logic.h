@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <ctime>
 #include <string>
+#include <vector>
 
 // Log time "hh:mm:ss" of elapsed milliseconds, rounded to the nearest second
 // (halves upward) and wrapping at a day; "00:00:00" for a negative time.
@@ -48,6 +49,10 @@ bool SondeReplyText(int commandCode, int32_t value, std::string* text);
 void SplitSondeItem(const std::string& item, std::string* sonde, std::string* serial);
 // "ABBR", or "ABBR [serial]" with a serial number.
 std::string SondeKey(const std::string& sonde, const std::string& serial);
+// The first list item that names the sonde: its whole abbreviation equals
+// sonde and, when serial is not empty, its serial number equals serial (both
+// without regard to case); -1 when no item does.
+int FindSondeItem(const std::vector<std::string>& items, const std::string& sonde, const std::string& serial);
 
 // The status bar's date pane: "%A, %B %d, %Y " in English (trailing blank).
 std::string FormatDatePane(std::time_t when);

@@ -2,14 +2,12 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QStyle>
-#include <QUrl>
 #include <QVBoxLayout>
 #include <QWhatsThis>
 
@@ -26,6 +24,7 @@
 #include "app/ui/sonde_test_dlg.h"
 #include "app/ui/sources.h"
 #include "app/ui/sys_settings.h"
+#include "app/ui/text_editor.h"
 #include "platform/docview/qtext.h"
 #include "platform/docview/services.h"
 #include "platform/files/paths.h"
@@ -46,13 +45,6 @@ constexpr unsigned kStrGlimmerdeckCard = 32356;
 constexpr unsigned kStrLumbracoderCard = 32272;
 constexpr unsigned kStrCalibrationFilter = 32045;
 
-bool StartsWithNoCase(const std::string& s, const std::string& prefix) {
-  if (prefix.size() > s.size()) return false;
-  for (size_t i = 0; i < prefix.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(s[i])) != std::tolower(static_cast<unsigned char>(prefix[i])))
-      return false;
-  return true;
-}
 }  // namespace
 
 // ===========================================================================
@@ -64,7 +56,7 @@ MainFrameTools& Tools() {
       {},
       {},
       {},
-      [](const std::string& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path))); },
+      [](const std::string& path) { qv::EditTextFile(path, QApplication::activeWindow()); },
       {}};
   return tools;
 }
@@ -100,15 +92,17 @@ void CMainToolBar::SelectCurrentSonde() {
   const QSignalBlocker quiet(selector_);
   selector_->clear();
   for (const std::string& item : items) selector_->addItem(qv::QStr(item));
-  const std::string key = SondeKey(g_strCurrentSonde, g_strSondeSerialNo);
-  int found = 0;
-  for (size_t i = 0; i < items.size(); ++i)
-    if (StartsWithNoCase(items[i], key)) {
-      found = static_cast<int>(i);
-      break;
-    }
-  selector_->setCurrentIndex(items.empty() ? -1 : found);
-  OnSondeSelected();
+  if (items.empty()) {
+    selector_->setCurrentIndex(-1);
+    OnSondeSelected();
+    return;
+  }
+  // Only the current sonde itself is selected: an abbreviation that merely
+  // begins another one's ("KST" of "KSTQ") names a different sonde. A sonde
+  // the list does not hold leaves the selector empty and stays current.
+  const int found = FindSondeItem(items, g_strCurrentSonde, g_strSondeSerialNo);
+  selector_->setCurrentIndex(found);
+  if (found >= 0) OnSondeSelected();
 }
 
 void CMainToolBar::OnSondeSelected() {

@@ -34,6 +34,8 @@ std::string StdStr(const QString& text) {
     char mapped = '?';
     for (int i = 0; i < 32; ++i)
       if (kHigh[i] && kHigh[i] == c) mapped = static_cast<char>(0x80 + i);
+    // The five bytes the code page leaves undefined came in as themselves.
+    if (c >= 0x80 && c < 0xA0 && !kHigh[c - 0x80]) mapped = static_cast<char>(c);
     out += mapped;
   }
   return out;

@@ -58,6 +58,11 @@ uint16_t CalibrationCounter::Count(int physicalChannel) const {
   return v >= 65535.0 ? uint16_t{65535} : static_cast<uint16_t>(v);
 }
 
+bool CalibrationCounter::AboveCountRange(int physicalChannel) const {
+  if (physicalChannel < 1 || physicalChannel > 12) return false;
+  return averages_[static_cast<size_t>(physicalChannel - 1)] >= 65536.0;
+}
+
 // One device call under DeviceMutex, its status reported. A call whose wait
 // for the mutex runs out is not made.
 uint16_t CalibrationCounter::CallReported(const std::function<uint32_t()>& call) {
@@ -110,6 +115,11 @@ void CalibrationCounter::CountPackets(const CountingSetup& setup, uint16_t secon
   packets_ = 0;
   timedOut_ = false;
   uint32_t lastData = clock_.now();
+  // The unit's time stamps end the counting; a unit whose clock stands still
+  // or runs back would keep it going for ever, so the counting also ends
+  // once the requested time plus the no-data time-out has passed here.
+  const uint32_t countStart = lastData;
+  const uint32_t overallLimit = seconds * 1000u + kNoDataTimeoutMs;
   std::string shown = kept;
   std::string displayed = kept;
   uint16_t second = 0;
@@ -145,6 +155,10 @@ void CalibrationCounter::CountPackets(const CountingSetup& setup, uint16_t secon
       }
       lastData = clock_.now();
       shown = kept;
+      if (lastData - countStart > overallLimit && second < seconds) {
+        TimeOut(shown, displayed);
+        break;
+      }
       clock_.sleep(kReadPauseMs);
     } else {
       if (kind == 0)
@@ -153,10 +167,9 @@ void CalibrationCounter::CountPackets(const CountingSetup& setup, uint16_t secon
         shown = kept + LoadString(kCommErrorText);
       // Errors do not count as data: a unit that only answers with errors
       // (detached, failing) ends the counting like one that sends nothing.
-      if (clock_.now() - lastData > kNoDataTimeoutMs) {
-        if (shown != displayed) view_->SetPrompt(shown);
-        timedOut_ = true;
-        ShowMessageBox(LoadString(kTimeoutText), "", MB_OK);
+      const uint32_t now = clock_.now();
+      if (now - lastData > kNoDataTimeoutMs || now - countStart > overallLimit) {
+        TimeOut(shown, displayed);
         break;
       }
       if (kind == 2) clock_.sleep(kReadPauseMs);
@@ -172,6 +185,12 @@ void CalibrationCounter::CountPackets(const CountingSetup& setup, uint16_t secon
   if (packets_ > 0)
     for (size_t c = 0; c < 12; ++c) averages_[c] = sums[c] / packets_;
   view_->ShowRate(false);
+}
+
+void CalibrationCounter::TimeOut(const std::string& shown, const std::string& displayed) {
+  if (shown != displayed) view_->SetPrompt(shown);
+  timedOut_ = true;
+  ShowMessageBox(LoadString(kTimeoutText), "", MB_OK);
 }
 
 void CalibrationCounter::ArmCommand(const CountingSetup& setup, int16_t code, int repeats, unsigned promptId) {

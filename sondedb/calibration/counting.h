@@ -78,11 +78,16 @@ class CalibrationCounter {
   // mean rate per packet of each physical channel in Averages(). Gives up
   // after 10000 ms without a delivered packet (read errors included), with
   // the box "Timeout for data request!"; the averages then are those of the
-  // packets counted so far.
+  // packets counted so far. The same box ends a counting that has not reached
+  // its seconds of packet time within those seconds plus 10000 ms of its own
+  // clock (a unit whose time stamps stand still or run back).
   void CountPackets(const CountingSetup& setup, uint16_t seconds);
   const std::array<double, 12>& Averages() const { return averages_; }
   // A channel's count: its average truncated toward zero, 16 bits.
   uint16_t Count(int physicalChannel) const;
+  // True when the channel's average is above the largest count (65535), so
+  // Count() would give a clipped value.
+  bool AboveCountRange(int physicalChannel) const;
   // Packets counted by the last run.
   unsigned Packets() const { return packets_; }
   // True when the last run ended by its time-out.
@@ -104,6 +109,7 @@ class CalibrationCounter {
   uint16_t CallReported(const std::function<uint32_t()>& call);
   int ReadPacket(uint8_t toolType, SixChannelPacket* six, TwelveChannelRecord* twelve);
   void SetLogging(LoggingModeBlock* block);
+  void TimeOut(const std::string& shown, const std::string& displayed);
   void ArmCommand(const CountingSetup& setup, int16_t code, int repeats, unsigned promptId);
 
   CountingDevice device_;

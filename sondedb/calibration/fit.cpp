@@ -60,8 +60,10 @@ FitResult FitJigPoints(const double* counts, const double* references, int n) {
 FitResult FitTwoJigLine(uint16_t count1, double reference1, uint16_t count2, double reference2) {
   if (!std::isfinite(reference1) || !std::isfinite(reference2)) return Refused(kNotFiniteText);
   const int d = static_cast<int>(count2) - static_cast<int>(count1);
-  float slope = 0.0f;
-  if (d > 1 || d < -1) slope = static_cast<float>(static_cast<float>(reference2 - reference1) / d);
+  // Counts within one of each other give no slope: a flat line would read
+  // every count of the channel as reference 2.
+  if (d <= 1 && d >= -1) return Refused(kSameCountsText);
+  const auto slope = static_cast<float>(static_cast<float>(reference2 - reference1) / d);
   Coefficients c{};
   c[1] = slope;
   c[0] = static_cast<double>(static_cast<float>(reference2)) - count2 * static_cast<double>(slope);

@@ -23,9 +23,9 @@ struct FitResult {
 // matrix. Two jigs with the same count are refused.
 FitResult FitJigPoints(const double* counts, const double* references, int n);
 
-// Aluminium block and water: the straight line through two points. Counts
-// within 1 of each other give a flat line at reference 2 (single precision,
-// as the stored coefficients always had).
+// Aluminium block and water: the straight line through two points, in
+// single precision as the stored coefficients always had. Counts within 1 of
+// each other are refused like two jigs with one count.
 FitResult FitTwoJigLine(uint16_t count1, double reference1, uint16_t count2, double reference2);
 
 // Near and far detector in the sleeve: c1 = (far / expectedRatio) / near.

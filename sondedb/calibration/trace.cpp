@@ -15,7 +15,20 @@ TraceScale CorrectionTraceScale(const double* references, const uint16_t* counts
     largestReference = std::max(largestReference, references[i]);
     largestCount = std::max(largestCount, static_cast<double>(counts[i]));
   }
-  return {(width - 2 * margin) / largestReference, (height - 2 * margin) / largestCount};
+  // Pixels per unit of the largest value; no positive value gives no scale
+  // (dividing by the smallest double would give an infinite one).
+  auto scale = [](int pixels, double largest) {
+    const double s = pixels / largest;
+    return std::isfinite(s) ? s : 0.0;
+  };
+  return {scale(width - 2 * margin, largestReference), scale(height - 2 * margin, largestCount)};
+}
+
+int TracePixel(double position) {
+  constexpr double kEdge = 1e6;
+  if (!(position > -kEdge)) return static_cast<int>(-kEdge);
+  if (position > kEdge) return static_cast<int>(kEdge);
+  return static_cast<int>(position);
 }
 
 std::vector<TracePoint> CorrectionCurve(const Coefficients& c, int n, TraceScale scale, int left, int height,
@@ -28,12 +41,7 @@ std::vector<TracePoint> CorrectionCurve(const Coefficients& c, int n, TraceScale
     double v = c[0] + c[1] * e;
     if (n == 3) v = c[0] + e * (c[1] + e * c[2]);
     if (n >= 4) v = c[0] + e * (c[1] + e * (c[2] + e * c[3]));
-    double px = v * scale.x;
-    // Far off the screen (or not a number) the point sits at the edge.
-    constexpr double kEdge = 1e6;
-    if (!(px > -kEdge)) px = -kEdge;
-    if (px > kEdge) px = kEdge;
-    points.push_back({left + margin + static_cast<int>(px), height - margin - i});
+    points.push_back({left + margin + TracePixel(v * scale.x), height - margin - i});
   }
   return points;
 }

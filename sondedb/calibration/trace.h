@@ -17,9 +17,16 @@ struct TraceScale {
 };
 
 // The largest reference spans the width and the largest count the height,
-// each less twice the margin.
+// each less twice the margin. Where no point has a positive reference (or
+// count) that axis has no extent to fill and its scale is 0: every point
+// then stands on the count axis (or the reference axis).
 TraceScale CorrectionTraceScale(const double* references, const uint16_t* counts, int n, int width, int height,
                                 int margin = kTraceMargin);
+
+// A position in the trace as a whole pixel, truncated toward zero; values
+// beyond the screen (or not a number) are held at a far edge instead of
+// overflowing the conversion.
+int TracePixel(double position);
 
 struct TracePoint {
   int x = 0;

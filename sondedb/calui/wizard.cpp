@@ -60,6 +60,7 @@ constexpr unsigned kStrPlaceInJig = 32012;
 constexpr unsigned kStrEnterJigValue = 32379;
 constexpr unsigned kStrJigResult = 32040;
 constexpr unsigned kStrNotSaved = 34005;
+constexpr unsigned kStrCountTooHigh = 34006;
 constexpr unsigned kStrCps = 32060;
 constexpr unsigned kStrDensityLegend = 32024;
 constexpr unsigned kStrJigLegend = 32026;
@@ -107,9 +108,9 @@ void CCorrectionTrace::paintEvent(QPaintEvent*) {
   std::vector<QString> countTexts, referenceTexts;
   std::vector<qv::LabelSpan> countSpans, referenceSpans;
   for (int i = 0; i < points; ++i) {
-    const int y = (b - m) - static_cast<int>(owner_->Counts()[i] * scale.y + 0.5);
+    const int y = (b - m) - qv::TracePixel(owner_->Counts()[i] * scale.y + 0.5);
     p.drawLine(m - 4, y, r - 1, y);
-    const int x = static_cast<int>(owner_->References()[i] * scale.x) + m;
+    const int x = qv::TracePixel(owner_->References()[i] * scale.x) + m;
     p.drawLine(x, b - m + 5, x, 0);
     // The count on its line, the reference centred under its line.
     countTexts.push_back(QString::number(owner_->Counts()[i]));
@@ -450,6 +451,25 @@ void CSondenCalibration::Count(uint16_t seconds) { counter_.CountPackets(CountSe
 
 uint16_t CSondenCalibration::CountOf(int physicalChannel) const { return counter_.Count(physicalChannel); }
 
+// A count above 65535 cannot be held as a calibration point: made from the
+// clipped value the fit would be wrong without anyone knowing. The user is
+// told, and the step counts again when Continue is pressed.
+bool CSondenCalibration::CountsInRange(std::initializer_list<int> physicalChannels) {
+  for (int channel : physicalChannels) {
+    if (!counter_.AboveCountRange(channel)) continue;
+    const std::string text =
+        FormatC(LoadString(kStrCountTooHigh).c_str(), counter_.Averages()[static_cast<size_t>(channel - 1)]);
+    qv::ShowMessageBox(text, "", qv::MB_OK | qv::MB_ICONWARNING);
+    SetPrompt(text);
+    prompt_->show();
+    abort_->show();
+    stepButton_->show();
+    stepButton_->setFocus();
+    return false;
+  }
+  return true;
+}
+
 void CSondenCalibration::OnOpenCaliper() { counter_.OpenCaliper(CountSetup()); }
 
 void CSondenCalibration::OnCloseCaliper() { counter_.CloseCaliper(CountSetup()); }
@@ -528,6 +548,11 @@ void CSondenCalibration::StepJig() {
   stepButton_->hide();
   abort_->hide();
   Count(kJigCountSeconds);
+  if (!CountsInRange({rec->physicalChannel})) {
+    // The same jig is counted again with the value already entered.
+    valueChanged_ = true;
+    return;
+  }
   counts_[static_cast<size_t>(jigIndex_)] = CountOf(rec->physicalChannel);
   ++jigIndex_;
   ++pointCount_;
@@ -569,6 +594,7 @@ void CSondenCalibration::OnContinue() {
     case 11:
       SetPrompt(FormatC(LoadString(kStrCountingJig).c_str(), static_cast<int>(kLongCountSeconds), 1));
       Count(kLongCountSeconds);
+      if (!CountsInRange({channel})) break;
       jig1Count_ = CountOf(channel);
       Prompt(kStrPlaceInWater);
       abort_->show();
@@ -580,6 +606,7 @@ void CSondenCalibration::OnContinue() {
       abort_->hide();
       SetPrompt(FormatC(LoadString(kStrCountingJig).c_str(), static_cast<int>(kLongCountSeconds), 2));
       Count(kLongCountSeconds);
+      if (!CountsInRange({channel})) break;
       jig2Count_ = CountOf(channel);
       stepButton_->show();
       abort_->show();
@@ -615,6 +642,7 @@ void CSondenCalibration::OnContinue() {
       if (!PowerPause(kShortPowerPauseMs)) break;
       SetPrompt(FormatC(LoadString(kStrCountingSleeve).c_str(), static_cast<int>(kLongCountSeconds)));
       Count(kLongCountSeconds);
+      if (!CountsInRange({channel, farChannel_})) break;
       nearCount_ = CountOf(channel);
       farCount_ = CountOf(farChannel_);
       pointCount_ = 2;
@@ -647,6 +675,7 @@ void CSondenCalibration::OnContinue() {
       if (!PowerPause(kShortPowerPauseMs)) break;
       SetPrompt(FormatC(LoadString(kStrCountingBackground).c_str(), static_cast<int>(kLongCountSeconds)));
       Count(kLongCountSeconds);
+      if (!CountsInRange({channel})) break;
       background_ = CountOf(channel);
       Prompt(kStrPlaceInApiJig);
       abort_->show();
@@ -658,6 +687,7 @@ void CSondenCalibration::OnContinue() {
       stepButton_->hide();
       SetPrompt(FormatC(LoadString(kStrCountingApiJig).c_str(), static_cast<int>(kLongCountSeconds)));
       Count(kLongCountSeconds);
+      if (!CountsInRange({channel})) break;
       apiCount_ = CountOf(channel);
       unitText_ = rec->unit;
       Prompt(kStrEnterApiValue);

@@ -10,6 +10,7 @@
 #include <array>
 #include <ctime>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -147,6 +148,7 @@ private:
   bool PowerPause(uint32_t ms);
   void Count(uint16_t seconds);
   uint16_t CountOf(int physicalChannel) const;
+  bool CountsInRange(std::initializer_list<int> physicalChannels);
   qv::CountingSetup CountSetup() const;
   // Takes a fit's coefficients into the record, or shows why it was refused
   // and leaves the wizard where only Abort remains.

@@ -259,7 +259,13 @@ int Importer::Run() {
     ShowMessageBox(FormatC(LoadString(32621).c_str(), channels_, kMaxSondeChannels), {}, MB_OK);
     return 0;
   }
+  // A sonde is listed, chosen and removed by its abbreviation: a row without
+  // one could never be reached again.
   const std::string abbreviation = Text("Sonde", "Abbreviation");
+  if (abbreviation.find_first_not_of(" \t") == std::string::npos) {
+    ShowMessageBox(LoadString(32622), {}, MB_OK);
+    return 0;
+  }
   const std::string serial = Text("Sonde", "SerialNumber");
   rs_->Open("SELECT * FROM Sonde WHERE Abbreviation = " + dao::Quote(abbreviation) +
             " AND SerialNumber = " + dao::Quote(serial));

@@ -314,7 +314,11 @@ int CSondeDBPage2::SaveChannel() {
     qv::SetFieldDouble(rs, "Minimum", m_dMinimum);
     qv::SetFieldDouble(rs, "Maximum", m_dMaximum);
     qv::SetFieldDouble(rs, "ZERO", m_dNull);
-    qv::SetFieldString(rs, "FilterType", qv::FormatC("%u", static_cast<unsigned>(filterType_->currentIndex())).c_str());
+    // A stored type the list cannot show leaves the list without a selection;
+    // that type is kept rather than replaced by the "no selection" index.
+    if (filterType_->currentIndex() >= 0)
+      qv::SetFieldString(rs, "FilterType",
+                         qv::FormatC("%u", static_cast<unsigned>(filterType_->currentIndex())).c_str());
     qv::SetFieldString(rs, "FilterParameter", qv::FormatC("%u", static_cast<unsigned>(filterBar_->value())).c_str());
     rs->Update();
   } catch (const qv::dao::Error& e) {

@@ -68,17 +68,46 @@ TEST_F(Acquisition, WinchConstantDefaults) {
   EXPECT_EQ(sp2, -1);
 }
 
-TEST_F(Acquisition, NoActiveWinchLoadsEmptyAndRefusesToSave) {
-  for (const char* setup : {"UPDATE WINCH SET ACTIVE = 0", "INSERT INTO WINCH (WINCH, Name, ACTIVE) VALUES (1, 'b', 1)"}) {
-    Sql("DELETE FROM WINCH WHERE WINCH <> 0; UPDATE WINCH SET ACTIVE = 1, SP2 = 5");
-    Sql(setup);
-    qv::AcquisitionSetup s;
-    ASSERT_EQ(qv::LoadAcquisitionSetup(&s, "", ""), 1);
-    EXPECT_EQ(s.WinchName, "");
-    EXPECT_EQ(s.SP2, 0.0);
-    EXPECT_EQ(qv::SaveAcquisitionSetup(&s, 0), 0);
-    EXPECT_EQ(Value("SELECT * FROM WINCH WHERE WINCH = 0", "SP2"), "5.000000");
-  }
+TEST_F(Acquisition, TwoActiveWinchesLoadEmptyAndRefuseToSave) {
+  Sql("DELETE FROM WINCH WHERE WINCH <> 0; UPDATE WINCH SET ACTIVE = 1, SP2 = 5");
+  Sql("INSERT INTO WINCH (WINCH, Name, ACTIVE) VALUES (1, 'b', 1)");
+  qv::AcquisitionSetup s;
+  ASSERT_EQ(qv::LoadAcquisitionSetup(&s, "", ""), 1);
+  EXPECT_EQ(s.WinchName, "");
+  EXPECT_EQ(s.SP2, 0.0);
+  EXPECT_EQ(qv::SaveAcquisitionSetup(&s, 0), 0);
+  EXPECT_EQ(Value("SELECT * FROM WINCH WHERE WINCH = 0", "SP2"), "5.000000");
+}
+
+TEST_F(Acquisition, NoActiveRowMakesTheChosenRowActive) {
+  // Nothing active: the load leaves the fields empty, and the settings'
+  // choice is saved and becomes the active row, so the set-up loads again.
+  Sql("INSERT INTO WINCH (WINCH, Name) VALUES (1, 'Small winch')");
+  Sql("INSERT INTO ENCODER (ENCODER, NAME) VALUES (1, 'Fine')");
+  Sql("INSERT INTO CABLE (CABLETYPE, NAME) VALUES (6, 'Seven conductor')");
+  Sql("UPDATE WINCH SET ACTIVE = 0; UPDATE ENCODER SET ACTIVE = 0; UPDATE CABLE SET ACTIVE = 0");
+  qv::AcquisitionSetup s;
+  ASSERT_EQ(qv::LoadAcquisitionSetup(&s, "", ""), 1);
+  EXPECT_EQ(s.WinchName, "");
+  EXPECT_EQ(s.EncoderName, "");
+  EXPECT_EQ(s.CableName, "");
+  s.WinchId = 1, s.WinchActive = 1, s.SP2 = 500, s.DAC2 = 1500;
+  s.EncoderId = 1, s.EncoderActive = 1, s.PulsesPerRevolution = 2500;
+  ASSERT_EQ(qv::SaveAcquisitionSetup(&s, 0), 1);
+  s.CableType = 6, s.CableActive = 1, s.Drive = 70, s.Gain = 71;
+  ASSERT_EQ(qv::SaveAcquisitionSetup(&s, 1), 1);
+  EXPECT_EQ(Value("SELECT count(*) AS n FROM WINCH WHERE ACTIVE <> 0", "n"), "1");
+  EXPECT_EQ(Value("SELECT count(*) AS n FROM ENCODER WHERE ACTIVE <> 0", "n"), "1");
+  EXPECT_EQ(Value("SELECT count(*) AS n FROM CABLE WHERE ACTIVE <> 0", "n"), "1");
+  qv::AcquisitionSetup back;
+  ASSERT_EQ(qv::LoadAcquisitionSetup(&back, "", ""), 1);
+  EXPECT_EQ(back.WinchName, "Small winch");
+  EXPECT_EQ(back.SP2, 500.0);
+  EXPECT_EQ(back.EncoderName, "Fine");
+  EXPECT_EQ(back.PulsesPerRevolution, 2500);
+  EXPECT_EQ(back.CableName, "Seven conductor");
+  EXPECT_EQ(back.Drive, 70);
+  EXPECT_TRUE(boxes_.empty());
 }
 
 TEST_F(Acquisition, SaveRoundTripMovesTheActiveRows) {

@@ -96,6 +96,21 @@ TEST(ControlTexts, SondeListItems) {
   }
   EXPECT_EQ(SondeKey("KSTQ", ""), "KSTQ");
   EXPECT_EQ(SondeKey("KSTQ", "77"), "KSTQ [77]");
+
+  // The current sonde is found by its whole abbreviation (and serial number
+  // when it has one), never by the beginning of another sonde's.
+  const std::vector<std::string> items{"ABCD [1] - Caliper", "KSTQ [77] - Natural Gamma", "KSTQ [80] - Gamma",
+                                       "KST [5] - Short"};
+  struct Find {
+    const char* sonde;
+    const char* serial;
+    int index;
+  };
+  for (const Find f :
+       {Find{"KSTQ", "", 1}, Find{"KSTQ", "80", 2}, Find{"kstq", "80", 2}, Find{"KST", "", 3}, Find{"KST", "5", 3},
+        Find{"KS", "", -1}, Find{"KSTQ", "8", -1}, Find{"KSTQ", "7", -1}, Find{"ABC", "1", -1}, Find{"", "", -1}})
+    EXPECT_EQ(FindSondeItem(items, f.sonde, f.serial), f.index) << f.sonde << " [" << f.serial << "]";
+  EXPECT_EQ(FindSondeItem({"KSTQ [77] - Natural Gamma"}, "KST", ""), -1);
   EXPECT_EQ(DepthToThousandths(12.3456), 12345);
   EXPECT_EQ(DepthToThousandths(-0.0019), -1);
   std::tm tm{};

@@ -665,6 +665,26 @@ TEST_F(ShellTest, SondeSelectorNamesTheCurrentSonde) {
   EXPECT_EQ(app->idleOpened, 1);
   Settle();
 
+  // A sonde the list does not hold selects nothing and stays current, even
+  // where its abbreviation begins another sonde's.
+  Open(true, false);
+  const int opened = app->idleOpened;
+  for (const char* current : {"KST", "KSTQX"}) {
+    g_strCurrentSonde = current;
+    g_strSondeSerialNo = "";
+    tb->SelectCurrentSonde();
+    EXPECT_EQ(tb->SondeSelector()->currentIndex(), -1) << current;
+    EXPECT_EQ(g_strCurrentSonde, current);
+    EXPECT_EQ(g_strSondeSerialNo, "");
+  }
+  EXPECT_EQ(app->idleOpened, opened) << "the idle document is not renewed for an unchanged sonde";
+  // Without a serial number the first item of that abbreviation is chosen.
+  g_strCurrentSonde = "kstq";
+  tb->SelectCurrentSonde();
+  EXPECT_EQ(tb->SondeSelector()->currentText(), "KSTQ [77] - Natural Gamma");
+  EXPECT_EQ(g_strSondeSerialNo, "77");
+  Settle();
+
   g_strCurrentSonde = "NONE";
   g_strSondeSerialNo = "";
   sondes.clear();
@@ -696,6 +716,7 @@ TEST_F(ShellTest, ToolDepthAndCalibrationFile) {
 
   std::vector<std::string> edited;
   std::vector<qv::FileDialogRequest> asked;
+  const auto previousEditor = Tools().editText;
   Tools().editText = [&](const std::string& p) { edited.push_back(p); };
   auto prev = qv::SetFileDialogHandler([&](const qv::FileDialogRequest& r) {
     asked.push_back(r);
@@ -710,7 +731,7 @@ TEST_F(ShellTest, ToolDepthAndCalibrationFile) {
   EXPECT_EQ(asked[0].filter, "Calibration File (*.cal)|*.cal||");
   EXPECT_EQ(edited, (std::vector<std::string>{"/logs/own.cal", "/cal/KSTQ.cal"}));
   qv::SetFileDialogHandler(prev);
-  Tools().editText = nullptr;
+  Tools().editText = previousEditor;
 }
 
 TEST_F(ShellTest, AboutBoxShowsTheUnitIdentity) {

@@ -206,6 +206,53 @@ TEST(ScriptedCounting, RatesErrorsAndTheEnd) {
   EXPECT_LT(g_now, 20500u);
 }
 
+// A unit that delivers packets without end, their time stamps from a rule.
+// After a great many reads it falls silent, so a counting without its own
+// limit still ends (late) instead of hanging the test.
+int32_t (*g_stamp)(unsigned read) = nullptr;
+unsigned g_reads = 0;
+uint32_t EndlessRead(SixChannelPacket* p, AnalogStatusBlock*, int) {
+  if (++g_reads > 200000) return TB_STATUS_NO_DATA;
+  *p = SixChannelPacket{};
+  p->time = g_stamp(g_reads);
+  p->rate = 50;
+  p->channel[0] = 400;
+  return 6;
+}
+
+TEST(ScriptedCounting, AUnitClockThatStandsOrRunsBackEndsByTheTimeOut) {
+  Boxes boxes;
+  qv::CountingDevice device;
+  device.setLoggingMode = &ScriptedMode;
+  device.getSonde6ChannelPacket = &EndlessRead;
+  const qv::CountingClock clock{[] { return ++g_now; }, [](uint32_t ms) { g_now += ms; }};
+  struct Case {
+    const char* what;
+    int32_t (*stamp)(unsigned);
+  };
+  const Case cases[] = {
+      {"stands still", [](unsigned) { return int32_t{1500}; }},
+      {"runs back", [](unsigned read) { return 14000 - static_cast<int32_t>(read) * 5; }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    boxes.texts.clear();
+    g_stamp = c.stamp;
+    g_reads = 0;
+    g_now = 0;
+    qv::CalibrationCounter counter(device, clock, nullptr);
+    counter.CountPackets({2, 1, 150, 1}, 15);
+    EXPECT_TRUE(counter.TimedOut());
+    ASSERT_EQ(boxes.texts.size(), 1u);
+    EXPECT_EQ(boxes.texts[0], qv::LoadString(32107));
+    // 15 s of counting plus the 10 s time-out (and the settling before it).
+    EXPECT_GT(g_now, 25000u);
+    EXPECT_LT(g_now, 26000u);
+    EXPECT_GT(counter.Packets(), 0u);
+    EXPECT_EQ(counter.Averages()[0], 400.0) << "the packets counted so far";
+  }
+}
+
 TEST(DeviceStatus, DecodeAndReport) {
   struct Decode {
     uint16_t word;

@@ -68,18 +68,16 @@ TEST(CalibrationFit, JigPointsMatchTheExactInterpolation) {
 }
 
 TEST(CalibrationFit, RulesOfTheCountingRegimes) {
-  // Aluminium and water: a straight line in single precision; counts within
-  // one of each other give a flat line at reference 2.
+  // Aluminium and water: a straight line in single precision (counts within
+  // one of each other are refused below).
   auto r = qv::FitTwoJigLine(1000, 282, 3000, 11000);
   ASSERT_TRUE(r.ok);
   EXPECT_EQ(r.c[1], static_cast<double>(static_cast<float>(10718.0f / 2000)));
   EXPECT_NEAR(qv::EvaluateCalibration(r.c, 3000), 11000, 1e-3);
   EXPECT_NEAR(qv::EvaluateCalibration(r.c, 1000), 282, 1e-2);
-  for (uint16_t second : {uint16_t{1000}, uint16_t{1001}, uint16_t{999}}) {
-    r = qv::FitTwoJigLine(1000, 282, second, 11000);
-    ASSERT_TRUE(r.ok);
-    EXPECT_EQ(r.c, (Coefficients{11000, 0, 0, 0}));
-  }
+  r = qv::FitTwoJigLine(1000, 282, 1002, 11000);
+  ASSERT_TRUE(r.ok) << "two counts apart still make a line";
+  EXPECT_EQ(r.c[1], static_cast<double>(static_cast<float>(10718.0f / 2)));
   // Sleeve: far 12000, near 6000, ratio 2.5.
   r = qv::FitRatioCorrection(6000, 12000, 2.5);
   ASSERT_TRUE(r.ok);
@@ -121,6 +119,10 @@ TEST(CalibrationFit, RefusesWhatHasNoFiniteUniqueAnswer) {
       {qv::FitApiCorrection(1200, 1100, 200), 34003},
       {qv::FitApiCorrection(100, 1100, inf), 34001},
       {qv::FitTwoJigLine(1000, nan, 3000, 11000), 34001},
+      // A flat line would read every count as reference 2.
+      {qv::FitTwoJigLine(1000, 282, 1000, 11000), 34000},
+      {qv::FitTwoJigLine(1000, 282, 1001, 11000), 34000},
+      {qv::FitTwoJigLine(1000, 282, 999, 11000), 34000},
   };
   for (const auto& [r, text] : rules) {
     EXPECT_FALSE(r.ok);
@@ -197,11 +199,52 @@ TEST(CorrectionTrace, CurveFromTheReferenceAxisUpward) {
   const auto wild = qv::CorrectionCurve({1e300, 1e300, 0, 0}, 2, s, 0, 200);
   EXPECT_EQ(wild.back().x, 20 + 1000000);
   EXPECT_TRUE(qv::CorrectionCurve(fit.c, 2, s, 0, 10).empty());
-  // No points at all: the scales overflow, the curve still stays on its edge.
-  const qv::TraceScale none = qv::CorrectionTraceScale(refs, counts, 0, 440, 200);
-  const auto flat = qv::CorrectionCurve(fit.c, 2, none, 0, 200);
-  ASSERT_EQ(flat.size(), 180u);
-  EXPECT_EQ(flat.back().x, 20 + 1000000);
+}
+
+TEST(CorrectionTrace, AxesWithoutExtentGiveNoInfiniteScale) {
+  // Where no point has a positive reference or count, the largest stays the
+  // smallest double and a scale by it would be infinite (and its pixels no
+  // integers at all).
+  struct Case {
+    const char* what;
+    std::vector<double> refs;
+    std::vector<uint16_t> counts;
+    double x, y;
+  };
+  const Case cases[] = {
+      {"every reference below 0", {-5, -10}, {100, 300}, 0, 160.0 / 300},
+      {"references 0 and below", {0, -1}, {100, 300}, 0, 160.0 / 300},
+      {"every count 0", {5, 10}, {0, 0}, 40, 0},
+      {"no points", {}, {}, 0, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const qv::TraceScale s =
+        qv::CorrectionTraceScale(c.refs.data(), c.counts.data(), static_cast<int>(c.refs.size()), 440, 200);
+    EXPECT_DOUBLE_EQ(s.x, c.x);
+    EXPECT_DOUBLE_EQ(s.y, c.y);
+  }
+  // A jig fit through negative sizes draws its curve on the count axis.
+  const std::vector<double> counts{100, 300};
+  const double refs[] = {-5, -10};
+  const auto fit = qv::FitJigPoints(counts.data(), refs, 2);
+  ASSERT_TRUE(fit.ok);
+  const uint16_t counts16[] = {100, 300};
+  const auto curve = qv::CorrectionCurve(fit.c, 2, qv::CorrectionTraceScale(refs, counts16, 2, 440, 200), 0, 200);
+  ASSERT_EQ(curve.size(), 180u);
+  for (const auto& p : curve) EXPECT_EQ(p.x, 20);
+  EXPECT_TRUE(qv::CorrectionCurve(fit.c, 2, qv::TraceScale{}, 0, 200).empty()) << "no count scale, no curve";
+
+  // Pixels: truncated toward zero, held at a far edge beyond the screen.
+  const double inf = std::numeric_limits<double>::infinity();
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  struct Pixel {
+    double at;
+    int pixel;
+  };
+  for (const Pixel p : {Pixel{12.9, 12}, Pixel{-3.7, -3}, Pixel{1e300, 1000000}, Pixel{-1e300, -1000000},
+                        Pixel{inf, 1000000}, Pixel{-inf, -1000000}, Pixel{nan, -1000000}})
+    EXPECT_EQ(qv::TracePixel(p.at), p.pixel) << p.at;
 }
 
 TEST(CorrectionTrace, LabelsSpreadApartWithinTheirRoom) {

@@ -66,11 +66,12 @@ uint32_t ScriptedMode(LoggingModeBlock* b) {
   g_packetMs = 0;
   return std::exchange(g_modeStatus, 0);
 }
+uint8_t g_rate = 50;
 uint32_t ScriptedRead(SixChannelPacket* p, AnalogStatusBlock*, int) {
   *p = SixChannelPacket{};
   g_packetMs += 250;
   p->time = g_packetMs;
-  p->rate = 50;
+  p->rate = g_rate;
   for (size_t c = 0; c < 6; ++c) p->channel[c] = g_counts[c];
   return TB_STATUS_DATA;
 }
@@ -135,6 +136,7 @@ class Wizard : public sdbtest::SondeDbTest {
     }
     sdbtest::WriteFile(set.filePath, "[General]\r\nSonde=KSTQ\r\nSerialNo=77\r\n");
     beeps = 0;
+    g_rate = 50;
     previousBeep_ = qv::SetBeepHandler([this](unsigned) { ++beeps; });
   }
   void TearDown() override {
@@ -362,6 +364,16 @@ TEST_F(Wizard, RefusedFitsShowWhyAndSaveNothing) {
          w.OnContinue();
        },
        34002},
+      {"density: jig counts within one of each other", "DEN",
+       [](CSondenCalibration& w) {
+         w.OnContinue();
+         g_counts = {1000, 0, 0, 0, 0, 0};
+         w.OnContinue();
+         g_counts = {1001, 0, 0, 0, 0, 0};
+         w.OnContinue();
+         w.OnContinue();
+       },
+       34000},
       {"caliper: two jigs with one count", "CAL2",
        [](CSondenCalibration& w) {
          g_counts = {0, 0, 0, 0, 0, 800};
@@ -396,6 +408,59 @@ TEST_F(Wizard, RefusedFitsShowWhyAndSaveNothing) {
     EXPECT_EQ(sdbtest::ReadFile(set.filePath), before);
     EXPECT_EQ(sdbtest::ReadFile(HistoryPath()),
               "******  CALIBRATION-HISTORY FILE ******\r\nFile created: 20 Mar 05\r\n\r\n");
+  }
+}
+
+TEST_F(Wizard, CountsAboveTheRangeAreRefusedAndCountedAgain) {
+  struct Case {
+    const char* what;
+    const char* channel;
+    size_t slot;       // the channel whose count runs over
+    Script reach;      // up to the counting step
+    std::string next;  // the prompt once the count is good
+  };
+  const Case cases[] = {
+      {"density, jig 1", "DEN", 0, [](CSondenCalibration& w) { w.OnContinue(); }, qv::LoadString(32010)},
+      {"neutron, the far detector", "NEU", 2, [](CSondenCalibration&) {}, "Average LONG count:  2000"},
+      {"gamma, the API jig", "GR", 3,
+       [](CSondenCalibration& w) {
+         g_rate = 50;
+         w.OnContinue();
+         g_rate = 25;
+       },
+       qv::LoadString(32036)},
+      {"caliper, a jig", "CAL2", 5,
+       [](CSondenCalibration& w) {
+         w.OnContinue();
+         Type(w, CSondenCalibration::kValueEdit, "2");
+         w.OnContinue();
+         Type(w, CSondenCalibration::kValueEdit, "5");
+       },
+       qv::FormatC(qv::LoadString(32012).c_str(), 2)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    auto w = Open(Day(21));
+    Select(*w, c.channel);
+    // Rate byte 25 doubles the counts: 40000 reads as 80000 cps.
+    g_counts = {1000, 1000, 1000, 1000, 1000, 1000};
+    g_counts[c.slot] = 40000;
+    g_rate = 25;
+    c.reach(*w);
+    boxes_.clear();
+    const int step = w->Step();
+    w->OnContinue();
+    const std::string warning = qv::FormatC(qv::LoadString(34006).c_str(), 80000.0);
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{warning});
+    EXPECT_EQ(w->PromptText(), warning);
+    EXPECT_EQ(w->Step(), step) << "the point is not taken";
+    EXPECT_TRUE(Shown(*w, CSondenCalibration::kStepButton));
+    // Continue counts again.
+    g_counts[c.slot] = 1000;
+    w->OnContinue();
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{warning});
+    EXPECT_EQ(w->PromptText().substr(0, c.next.size()), c.next);
+    w->OnCancel();
   }
 }
 

@@ -99,12 +99,6 @@ TEST_F(ImportTest, TeleviewerHasTwoTracksAndSharesCommands) {
   EXPECT_EQ(Count("COMMANDSOFSONDES"), "4");
 }
 
-TEST_F(ImportTest, EmptySondeSectionGivesNoNameWithTracksOnly) {
-  ASSERT_EQ(Import(Fixture("empty.son")), 1);
-  EXPECT_EQ(Value("SELECT * FROM SONDE", "Name"), "NoName");
-  EXPECT_EQ(AllRows(), "1/4/0/0/0/0");
-}
-
 TEST_F(ImportTest, RefusedFilesStoreNothing) {
   const struct {
     const char* file;
@@ -113,6 +107,10 @@ TEST_F(ImportTest, RefusedFilesStoreNothing) {
       {"nosonde.son", qv::LoadString(32620)},
       {"many.son", "The sonde declares 17 channels; a sonde can have at most 16. Import canceled."},
       {"offset.son", qv::LoadString(32141)},
+      // A sonde without an abbreviation could never be listed, chosen or
+      // removed again.
+      {"empty.son", "The file gives the sonde no abbreviation: it could not be selected or removed. Import canceled."},
+      {"blankabbrev.son", qv::LoadString(32622)},
   };
   for (const auto& c : cases) {
     boxes_.clear();

@@ -270,6 +270,25 @@ TEST_F(EditorTest, ChannelPageStoresTheShownChannelOnlyAfterYes) {
   EXPECT_EQ(Value(ch + "2", "FilterType"), "2");
 }
 
+TEST_F(EditorTest, AFilterTypeTheListCannotShowIsKept) {
+  const std::string kstq = SondeKey("KSTQ");
+  const std::string ch = "SELECT * FROM CHANNEL WHERE SONDE = " + kstq + " AND CHANNELPHYSIC = 2";
+  Sql("UPDATE CHANNEL SET FilterType = 7, FilterParameter = 9 WHERE SONDE = " + kstq + " AND CHANNELPHYSIC = 2");
+  OpenSheet s("KSTQ");
+  s.sheet->SetActivePage(2);
+  CSondeDBPage2* page = s.sheet->ChannelPage();
+  page->Tree()->setCurrentItem(FindItem(page->Tree(), "Single point resistance"));
+  EXPECT_EQ(page->FilterTypeList()->currentIndex(), -1);
+  EXPECT_FALSE(page->FilterParameterBar()->isHidden());
+  answer_ = qv::IDYES;
+  page->NameEdit()->setText("Renamed");
+  EXPECT_TRUE(page->OnKillActive());
+  s.End(true);
+  EXPECT_EQ(Value(ch, "HeaderDescription"), "Renamed");
+  EXPECT_EQ(Value(ch, "FilterType"), "7");
+  EXPECT_EQ(Value(ch, "FilterParameter"), "9");
+}
+
 TEST_F(EditorTest, FilterParameterArrowsStepByTwoWithinTheRange) {
   OpenSheet s("KSTQ");
   s.sheet->SetActivePage(2);
