@@ -4,7 +4,10 @@
 #include <QDesktopServices>
 #include <QFontDatabase>
 #include <QMenuBar>
+#include <QMimeDatabase>
 #include <QPlainTextEdit>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTextDocument>
 #include <QUrl>
 
@@ -22,8 +25,28 @@ constexpr unsigned kStrSaveChanges = 32290;
 constexpr unsigned kStrNotSaved = 34100;
 constexpr char kNewLineEnd[] = "\r\n";
 
+// QDesktopServices only reports whether xdg-open could be started, not
+// whether the desktop has a handler for the file's type; with none, xdg-open
+// fails in the background and the user would see nothing. So the handler is
+// looked up first, and without one the caller opens its own editor.
+bool DesktopHasHandler(const QString& file) {
+  const QString xdgMime = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
+  if (xdgMime.isEmpty()) return false;
+  const QString type = QMimeDatabase().mimeTypeForFile(file).name();
+  QProcess query;
+  query.start(xdgMime, {QStringLiteral("query"), QStringLiteral("default"), type});
+  if (!query.waitForFinished(3000)) {
+    query.kill();
+    query.waitForFinished(1000);
+    return false;
+  }
+  return query.exitStatus() == QProcess::NormalExit && query.exitCode() == 0 &&
+         !query.readAllStandardOutput().trimmed().isEmpty();
+}
+
 bool DefaultDesktopOpener(const std::string& path) {
-  return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+  const QString file = QString::fromStdString(path);
+  return DesktopHasHandler(file) && QDesktopServices::openUrl(QUrl::fromLocalFile(file));
 }
 
 DesktopOpener& Opener() {
