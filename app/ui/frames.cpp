@@ -65,6 +65,7 @@ MainFrameTools& Tools() {
       {},
       {},
       [](const std::string& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path))); },
+      {},
       {}};
   return tools;
 }
