@@ -2,7 +2,6 @@
 // beside what a log needs: metric 1:20 at 10 m/min moves the paper 50 mm a
 // metre, 8.3 mm a second, 66 lines of 0.127 mm.
 #include <benchmark/benchmark.h>
-
 #include <unistd.h>
 
 #include <array>

@@ -28,7 +28,7 @@ ParallelPortOpener g_opener;
 // SIGPIPE that the write caused is taken off again; the write itself fails
 // with EPIPE.
 class SigpipeGuard {
-public:
+ public:
   SigpipeGuard() {
     sigset_t pipe;
     sigemptyset(&pipe);
@@ -51,14 +51,14 @@ public:
   }
   void Raised() { raised_ = true; }
 
-private:
+ private:
   sigset_t old_;
   bool wasPending_ = false;
   bool raised_ = false;
 };
 
 class PosixParallelPort : public ParallelPort {
-public:
+ public:
   PosixParallelPort(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
   ~PosixParallelPort() override { ::close(fd_); }
 
@@ -99,17 +99,23 @@ public:
     return true;
   }
 
-private:
+ private:
   int fd_;
   std::string path_;
 };
 
-bool UnderDev(const std::string& path) { return path.rfind("/dev/", 0) == 0; }
+bool UnderDev(const std::string& path) {
+  return path.rfind("/dev/", 0) == 0;
+}
 
 }  // namespace
 
-void SetParallelWriteTimeoutMs(uint32_t ms) { g_timeoutMs = ms ? ms : kParallelWriteTimeoutMs; }
-uint32_t ParallelWriteTimeoutMs() { return g_timeoutMs; }
+void SetParallelWriteTimeoutMs(uint32_t ms) {
+  g_timeoutMs = ms ? ms : kParallelWriteTimeoutMs;
+}
+uint32_t ParallelWriteTimeoutMs() {
+  return g_timeoutMs;
+}
 
 ParallelDevice ParallelDevicePath(int lpt) {
   const std::string key = "LPT" + std::to_string(lpt);

@@ -21,7 +21,7 @@ void SetParallelWriteTimeoutMs(uint32_t ms);
 uint32_t ParallelWriteTimeoutMs();
 
 class ParallelPort {
-public:
+ public:
   virtual ~ParallelPort() = default;
   // Sends all N bytes within the write deadline; false otherwise.
   virtual bool Write(const uint8_t* data, size_t n) = 0;

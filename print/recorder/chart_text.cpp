@@ -47,9 +47,9 @@ struct Face {
   std::mutex mutex;
   FT_Library library = nullptr;
   FT_Face face = nullptr;
-  int cellUnits = 0;    // Windows ascent + descent in font units
+  int cellUnits = 0;  // Windows ascent + descent in font units
   int ascentUnits = 0;
-  int sizedFor = -1;    // the cell height the face is set to
+  int sizedFor = -1;  // the cell height the face is set to
 
   Face() {
     const std::string path = ChartFontPath();
@@ -120,7 +120,9 @@ std::string ChartFontPath() {
   return FontconfigPath();
 }
 
-bool ChartFontAvailable() { return TheFace().face != nullptr; }
+bool ChartFontAvailable() {
+  return TheFace().face != nullptr;
+}
 
 int DrawChartText(GreyImage& grey, int x, int y, std::string_view text, int cellHeight) {
   return WalkText(text, cellHeight, [&](FT_GlyphSlot g, int penX, int baseline) {

@@ -7,8 +7,8 @@
 #include <cstring>
 
 #include "app/core/globals.h"
-#include "print/recorder/chart_text.h"
 #include "platform/trace/trace.h"
+#include "print/recorder/chart_text.h"
 
 namespace {
 
@@ -23,7 +23,9 @@ constexpr double kTolerance = 0.0635;
 constexpr int kTestWidth = 1664;
 constexpr int kTestHeight = 400;
 
-bool IsPrintrex(uint8_t model) { return model == kPrintrex820 || model == kPrintrex840; }
+bool IsPrintrex(uint8_t model) {
+  return model == kPrintrex820 || model == kPrintrex840;
+}
 
 // A path of axis-parallel segments stroked with a solid pen WIDTH dots wide,
 // centred on the path: a segment covers WIDTH / 2 dots before its line and
@@ -43,9 +45,8 @@ struct MetricRow {
   double spacing, first;
   int interval;
 };
-constexpr MetricRow kMetric[] = {{10, 100, 98, 1},  {20, 50, 48, 1},  {40, 50, 48, 2},
-                                 {50, 20, 18, 1},   {100, 10, 8, 1},  {200, 10, 8, 2},
-                                 {250, 20, 18, 5},  {500, 10, 8, 5},  {1000, 10, 8, 10}};
+constexpr MetricRow kMetric[] = {{10, 100, 98, 1}, {20, 50, 48, 1},  {40, 50, 48, 2}, {50, 20, 18, 1},  {100, 10, 8, 1},
+                                 {200, 10, 8, 2},  {250, 20, 18, 5}, {500, 10, 8, 5}, {1000, 10, 8, 10}};
 // Imperial, by feet per inch.
 constexpr MetricRow kImperial[] = {
     {5, 25.4, 23.4, 5}, {10, 25.4, 23.4, 10}, {20, 63.5, 62.5, 50}, {50, 25.4, 23.4, 50}, {100, 25.4, 23.4, 100}};
@@ -66,11 +67,17 @@ PrintLineStyle RecorderLineStyle(int printStyle) {
   return {screen.dashStyle, screen.width * 2};
 }
 
-int RecordersInUse() { return g_inUse; }
+int RecordersInUse() {
+  return g_inUse;
+}
 
-void SetRecorderLockTimeoutMs(uint32_t ms) { g_lockTimeoutMs = ms ? ms : 3000; }
+void SetRecorderLockTimeoutMs(uint32_t ms) {
+  g_lockTimeoutMs = ms ? ms : 3000;
+}
 
-CGulton::InUse::InUse() { ++g_inUse; }
+CGulton::InUse::InUse() {
+  ++g_inUse;
+}
 
 void CGulton::InUse::Release() {
   if (held_) --g_inUse;
@@ -80,7 +87,7 @@ void CGulton::InUse::Release() {
 // Holds the recorder's lock for one operation; a lock not had in time fails
 // the operation like a failed write (the port is left to its holder).
 class CGulton::Hold {
-public:
+ public:
   explicit Hold(CGulton& g) : guard_(g.mutex_, g_lockTimeoutMs) {
     if (!guard_.Acquired()) {
       qv::Trace("CGulton: recorder busy for %u ms\n", g_lockTimeoutMs.load());
@@ -88,7 +95,7 @@ public:
     }
   }
 
-private:
+ private:
   qv::MutexGuard guard_;
 };
 
@@ -143,12 +150,15 @@ CGulton::CGulton(uint8_t model, int printType, int verticalKind, const TrackScal
       ComposeMarkNumber(currentNumber_);
       break;
     }
-    default: break;
+    default:
+      break;
   }
   qv::Trace("Printer Konstruktor completed\n");
 }
 
-CGulton::~CGulton() { CleanUp(); }
+CGulton::~CGulton() {
+  CleanUp();
+}
 
 void CGulton::SetVerticalTables(int printType, int scale) {
   const MetricRow* row = nullptr;
@@ -283,11 +293,19 @@ void CGulton::SetStartDepth(int depth) {
   } else {
     switch (scale_) {
       case 40:
-      case 200: m = 2; break;
+      case 200:
+        m = 2;
+        break;
       case 250:
-      case 500: m = 5; break;
-      case 1000: m = 10; break;
-      default: m = 1; break;
+      case 500:
+        m = 5;
+        break;
+      case 1000:
+        m = 10;
+        break;
+      default:
+        m = 1;
+        break;
     }
   }
   // A scale of 0 (an imperial 1:n below 1:12) has no multiples to align to.
@@ -358,7 +376,9 @@ void CGulton::SetDigitGlyphs(const std::array<std::array<uint8_t, 64>, 10>& upri
   }
 }
 
-int CGulton::CenterGlyphs(int left, int right, int count) { return left + (right - left) / 2 - 8 * count; }
+int CGulton::CenterGlyphs(int left, int right, int count) {
+  return left + (right - left) / 2 - 8 * count;
+}
 
 // ---------------------------------------------------------------------------
 // Grid templates and chart lines

@@ -69,7 +69,7 @@ int RecordersInUse();
 void SetRecorderLockTimeoutMs(uint32_t ms);
 
 class CGulton {
-public:
+ public:
   // MODEL 0, 1 or 2 (any other value is driven as model 0); TRACKSCALES: the
   // view's table of at least four entries (track 1, depth track, track 2,
   // track 3) for plot and cement-bond charts, else null; SCALE 1:n, -1 for
@@ -144,19 +144,19 @@ public:
   const std::vector<uint8_t>& RasterCommand() const { return rasterCommand_; }
   uint8_t LineTerminator() const { return terminator_; }
 
-private:
+ private:
   class Hold;
   // Counts the recorder as in use from the start of its construction to its
   // clean-up (also when construction fails half way).
   class InUse {
-  public:
+   public:
     InUse();
     ~InUse() { Release(); }
     InUse(const InUse&) = delete;
     InUse& operator=(const InUse&) = delete;
     void Release();
 
-  private:
+   private:
     bool held_ = true;
   };
 

@@ -10,7 +10,9 @@ MonoRaster::MonoRaster(int width, int height)
       stride_((width_ + 7) / 8),
       bits_(static_cast<size_t>(stride_) * height_, 0) {}
 
-void MonoRaster::Clear() { std::fill(bits_.begin(), bits_.end(), 0); }
+void MonoRaster::Clear() {
+  std::fill(bits_.begin(), bits_.end(), 0);
+}
 
 bool MonoRaster::Ink(int x, int y) const {
   if (x < 0 || y < 0 || x >= width_ || y >= height_) return false;
@@ -41,7 +43,9 @@ void GreyImage::Add(int x, int y, uint8_t coverage) {
   p = static_cast<uint8_t>(std::min(255, p + coverage));
 }
 
-void GreyImage::Clear() { std::fill(px_.begin(), px_.end(), 0); }
+void GreyImage::Clear() {
+  std::fill(px_.begin(), px_.end(), 0);
+}
 
 void PackGrey(const GreyImage& grey, MonoRaster& target, int x, int y) {
   for (int gy = 0; gy < grey.Height(); ++gy)

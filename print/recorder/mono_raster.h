@@ -10,7 +10,7 @@
 namespace qv {
 
 class MonoRaster {
-public:
+ public:
   MonoRaster() = default;
   MonoRaster(int width, int height);
   int Width() const { return width_; }
@@ -26,7 +26,7 @@ public:
   const uint8_t* Row(int y) const { return bits_.data() + static_cast<size_t>(y) * stride_; }
   uint8_t* Row(int y) { return bits_.data() + static_cast<size_t>(y) * stride_; }
 
-private:
+ private:
   int width_ = 0;
   int height_ = 0;
   int stride_ = 0;
@@ -36,7 +36,7 @@ private:
 // An 8-bit image of ink coverage (0 paper, 255 full ink) that text is drawn
 // into before it is packed into dots.
 class GreyImage {
-public:
+ public:
   GreyImage(int width, int height) : width_(width), height_(height), px_(static_cast<size_t>(width) * height, 0) {}
   int Width() const { return width_; }
   int Height() const { return height_; }
@@ -45,7 +45,7 @@ public:
   void Add(int x, int y, uint8_t coverage);
   void Clear();
 
-private:
+ private:
   int width_;
   int height_;
   std::vector<uint8_t> px_;

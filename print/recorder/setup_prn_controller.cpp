@@ -30,10 +30,9 @@ SetupPrnController::SetupPrnController() {
 }
 
 const std::vector<int>& SetupPrnController::ControlIds() {
-  static const std::vector<int> ids{IDC_LPT1,      IDC_LPT2,       IDC_LPT3,        IDC_GULTON,
-                                    IDC_PRINTREX_820, IDC_PRINTREX_840, IDC_PAPER,    IDC_FILM,
-                                    IDC_FLOYD_STEINBERG, IDC_ADAPTIV, IDC_FOLD_MARKS, IDC_TEST_PRINTER,
-                                    IDC_APPLY};
+  static const std::vector<int> ids{IDC_LPT1,         IDC_LPT2,         IDC_LPT3, IDC_GULTON,          IDC_PRINTREX_820,
+                                    IDC_PRINTREX_840, IDC_PAPER,        IDC_FILM, IDC_FLOYD_STEINBERG, IDC_ADAPTIV,
+                                    IDC_FOLD_MARKS,   IDC_TEST_PRINTER, IDC_APPLY};
   return ids;
 }
 
@@ -98,20 +97,39 @@ void SetupPrnController::Click(int id) {
   else if (id != IDC_TEST_PRINTER && id != IDC_APPLY)
     it->second.checked = !it->second.checked;
   switch (id) {
-    case IDC_LPT1: OnLpt(1); break;
-    case IDC_LPT2: OnLpt(2); break;
-    case IDC_LPT3: OnLpt(3); break;
-    case IDC_GULTON: OnModel(0); break;
-    case IDC_PRINTREX_820: OnModel(1); break;
-    case IDC_PRINTREX_840: OnModel(2); break;
-    case IDC_APPLY: OnApply(); break;
-    default: break;
+    case IDC_LPT1:
+      OnLpt(1);
+      break;
+    case IDC_LPT2:
+      OnLpt(2);
+      break;
+    case IDC_LPT3:
+      OnLpt(3);
+      break;
+    case IDC_GULTON:
+      OnModel(0);
+      break;
+    case IDC_PRINTREX_820:
+      OnModel(1);
+      break;
+    case IDC_PRINTREX_840:
+      OnModel(2);
+      break;
+    case IDC_APPLY:
+      OnApply();
+      break;
+    default:
+      break;
   }
 }
 
 // Port and model take effect at once, so that the test page uses them.
-void SetupPrnController::OnLpt(int port) { g_nRecorderPort = port; }
-void SetupPrnController::OnModel(int model) { g_nRealTimePrinter = model; }
+void SetupPrnController::OnLpt(int port) {
+  g_nRecorderPort = port;
+}
+void SetupPrnController::OnModel(int model) {
+  g_nRealTimePrinter = model;
+}
 
 void SetupPrnController::OnApply() {
   const int port = Checked(IDC_LPT3) ? 3 : Checked(IDC_LPT2) ? 2 : 1;

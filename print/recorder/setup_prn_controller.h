@@ -24,7 +24,7 @@ enum SetupPrnControlId {
 };
 
 class SetupPrnController {
-public:
+ public:
   struct ControlState {
     bool checked = false;
     bool enabled = true;
@@ -63,7 +63,7 @@ public:
   int savedModel = 0;
   int savedPort = 1;
 
-private:
+ private:
   void DoDataExchange(bool save);
   void CheckRadio(int id);
   std::map<int, ControlState> controls_;

@@ -44,8 +44,8 @@ CSetupPrn::CSetupPrn(QWidget* parent) : qv::Dialog(parent) {
     for (QWidget* w : children) l->addWidget(w);
     return g;
   };
-  QGroupBox* port = group(2192, "Printer Port",
-                          {radio(IDC_LPT1, "LPT1"), radio(IDC_LPT2, "LPT2"), radio(IDC_LPT3, "LPT3")});
+  QGroupBox* port =
+      group(2192, "Printer Port", {radio(IDC_LPT1, "LPT1"), radio(IDC_LPT2, "LPT2"), radio(IDC_LPT3, "LPT3")});
   QGroupBox* model = group(2195, "Printer",
                            {radio(IDC_GULTON, "Gulton"), radio(IDC_PRINTREX_820, "Printrex 820 DL"),
                             radio(IDC_PRINTREX_840, "Printrex 840 DL")});

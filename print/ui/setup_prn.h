@@ -12,7 +12,7 @@ class QAbstractButton;
 
 class CSetupPrn : public qv::Dialog {
   Q_OBJECT
-public:
+ public:
   explicit CSetupPrn(QWidget* parent = nullptr);
   bool OnInitDialog() override;
   void OnOK() override;
@@ -22,7 +22,7 @@ public:
   QAbstractButton* Control(int id) const;
   SetupPrnController& Controller() { return controller_; }
 
-private:
+ private:
   void OnClicked(int id);
   // Puts the controller's states into the widgets.
   void ShowControls();

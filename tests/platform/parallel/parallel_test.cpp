@@ -4,8 +4,8 @@
 // program down.
 #include "platform/parallel/parallel.h"
 
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -20,16 +20,26 @@
 namespace {
 
 class ParallelPortTest : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     dir = qv::test::TempDir("parallel");
     qv::SetProgramFolder(dir);
   }
   void TearDown() override {
+    if (reader >= 0) ::close(reader);
     qv::SetParallelWriteTimeoutMs(0);
     qv::SetProgramFolder("");
   }
+  // A FIFO with a reader that does not read, and the port on it.
+  std::unique_ptr<qv::ParallelPort> FifoWithIdleReader() {
+    const std::string fifo = dir + "/fifo";
+    EXPECT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    EXPECT_GE(reader, 0);
+    return qv::OpenParallelPath(fifo, true);
+  }
   std::string dir;
+  int reader = -1;
 };
 
 TEST_F(ParallelPortTest, LptNamesMapToPaths) {
@@ -69,11 +79,7 @@ TEST_F(ParallelPortTest, AFifoWithoutReaderDoesNotOpen) {
 }
 
 TEST_F(ParallelPortTest, AFifoNeverReadFailsAtTheDeadline) {
-  const std::string fifo = dir + "/fifo";
-  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-  const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
-  ASSERT_GE(reader, 0);
-  auto port = qv::OpenParallelPath(fifo, true);
+  auto port = FifoWithIdleReader();
   ASSERT_NE(port, nullptr);
   qv::SetParallelWriteTimeoutMs(150);
   const std::vector<uint8_t> lots(1 << 20, 0x55);  // more than any pipe holds
@@ -83,17 +89,13 @@ TEST_F(ParallelPortTest, AFifoNeverReadFailsAtTheDeadline) {
       std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
   EXPECT_GE(ms, 140);
   EXPECT_LT(ms, 2000);
-  ::close(reader);
 }
 
 TEST_F(ParallelPortTest, AReaderThatWentAwayFailsTheWriteWithoutSignal) {
-  const std::string fifo = dir + "/fifo";
-  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-  const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
-  ASSERT_GE(reader, 0);
-  auto port = qv::OpenParallelPath(fifo, true);
+  auto port = FifoWithIdleReader();
   ASSERT_NE(port, nullptr);
   ::close(reader);
+  reader = -1;
   const uint8_t b = 0x0A;
   EXPECT_FALSE(port->Write(&b, 1));  // EPIPE, and the program is still here
   EXPECT_FALSE(port->Write(&b, 1));

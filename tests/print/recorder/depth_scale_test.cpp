@@ -15,16 +15,26 @@ TEST_F(RecorderTest, StartDepthGivesTheAlignedNumber) {
   const struct {
     int kind, scale, direction, depth, number;
   } cases[] = {
-      {kMetric, 200, 0, 12345, 122},        {kMetric, 200, 1, 12345, 124},
-      {kMetric, 100, 0, 12345, 123},        {kMetric, 100, 1, 12345, 124},
-      {kMetric, 100, 0, -150, -2},          {kMetric, 100, 1, -150, -1},
-      {kMetric, 100, 1, 12300, 123},        {kMetric, 1000, 0, 12345, 120},
-      {kMetric, 1000, 1, 12345, 130},       {kMetric, 250, 0, 12345, 120},
-      {kMetric, 500, 1, 12345, 125},        {kMetric, 40, 1, 12345, 124},
-      {kMetric, 300, 0, 12345, 123},        {kVerticalImperial, 120, 0, 1234, 10},
-      {kVerticalImperial, 120, 1, 1234, 20}, {kVerticalImperial, 240, 0, 12345, 100},
-      {kVerticalImperial, 240, 1, 12345, 150}, {kVerticalImperial, 60, 1, 1201, 15},
-      {kVerticalImperial, 11, 0, 12345, 123}, {kVerticalImperial, 11, 1, 12345, 124},
+      {kMetric, 200, 0, 12345, 122},
+      {kMetric, 200, 1, 12345, 124},
+      {kMetric, 100, 0, 12345, 123},
+      {kMetric, 100, 1, 12345, 124},
+      {kMetric, 100, 0, -150, -2},
+      {kMetric, 100, 1, -150, -1},
+      {kMetric, 100, 1, 12300, 123},
+      {kMetric, 1000, 0, 12345, 120},
+      {kMetric, 1000, 1, 12345, 130},
+      {kMetric, 250, 0, 12345, 120},
+      {kMetric, 500, 1, 12345, 125},
+      {kMetric, 40, 1, 12345, 124},
+      {kMetric, 300, 0, 12345, 123},
+      {kVerticalImperial, 120, 0, 1234, 10},
+      {kVerticalImperial, 120, 1, 1234, 20},
+      {kVerticalImperial, 240, 0, 12345, 100},
+      {kVerticalImperial, 240, 1, 12345, 150},
+      {kVerticalImperial, 60, 1, 1201, 15},
+      {kVerticalImperial, 11, 0, 12345, 123},
+      {kVerticalImperial, 11, 1, 12345, 124},
       {kVerticalTime, -1, 0, 12345, 123},
   };
   for (const auto& c : cases) {
@@ -45,7 +55,7 @@ TEST_F(RecorderTest, AdvanceToDepthSendsOneLineAndMovesTheBookkeeping) {
       {kVerticalImperial, 120, 1100, 20},  // 1 ft at 10 ft per inch
       {kVerticalImperial, 60, 1234, 234 * 200 / 500},
       {kVerticalTime, -1, 12345, 0},
-      {kMetric, 300, 12345, 0},            // outside the tables
+      {kMetric, 300, 12345, 0},           // outside the tables
       {kVerticalImperial, 11, 12345, 0},  // 1:11 is 0 feet per inch
   };
   for (const auto& c : cases) {
@@ -75,7 +85,9 @@ std::array<std::array<uint8_t, 64>, 10> SyntheticGlyphs() {
   return g;
 }
 
-bool GlyphInk(const uint8_t* glyph, int x, int y) { return (glyph[y * 2 + x / 8] >> (7 - x % 8)) & 1; }
+bool GlyphInk(const uint8_t* glyph, int x, int y) {
+  return (glyph[y * 2 + x / 8] >> (7 - x % 8)) & 1;
+}
 
 TEST_F(RecorderTest, MarkNumbersLayFourDigitSlots) {
   const auto glyphs = SyntheticGlyphs();
@@ -142,7 +154,13 @@ TEST_F(RecorderTest, GridTemplatesFollowTheTrackScales) {
   // Template 1: solid tracks.
   const uint8_t* t1 = g.GridTemplate(1);
   for (int b = 0; b < 216; ++b) {
-    const uint8_t want = b < 63 ? 0xFF : b == 63 ? 0xF8 : b < 82 ? 0 : b == 82 ? 0x3F : b < 209 ? 0xFF : b == 209 ? 0xFC : 0;
+    const uint8_t want = b < 63     ? 0xFF
+                         : b == 63  ? 0xF8
+                         : b < 82   ? 0
+                         : b == 82  ? 0x3F
+                         : b < 209  ? 0xFF
+                         : b == 209 ? 0xFC
+                                    : 0;
     ASSERT_EQ(t1[b], want) << b;
   }
   const uint8_t* t2 = g.GridTemplate(2);
@@ -167,7 +185,8 @@ TEST_F(RecorderTest, GridTemplatesFollowTheTrackScales) {
   CGulton turned(0, kPrintPlot, kMetric, scales, 200, 0, 1);
   for (int which = 1; which <= 3; ++which)
     for (int b = 0; b < 216; ++b)
-      ASSERT_EQ(turned.GridTemplate(which)[b], CGulton::MirrorBits(g.GridTemplate(which)[215 - b])) << which << " " << b;
+      ASSERT_EQ(turned.GridTemplate(which)[b], CGulton::MirrorBits(g.GridTemplate(which)[215 - b]))
+          << which << " " << b;
   // A first digit outside 1 to 9 does not read outside the decade table.
   TrackScale odd[4] = {{-7, 2}, {0, 0}, {40, -1}, {0, 3}};
   CGulton oddChart(0, kPrintPlot, kMetric, odd, 200, 0, 0);
@@ -182,8 +201,8 @@ TEST_F(RecorderTest, MetricChartOfScale200HasItsGridAndFirstNumberAtLine63) {
   for (auto& l : lines) g->ComposeChartLine(l.data());
   // Grid lines, each two raster lines thick: minor every 2 mm, major every 10 mm.
   const std::vector<std::pair<int, int>> grid = {
-      {0, 1},   {1, 1},   {16, 3},  {17, 3},  {31, 3},  {32, 3},  {47, 3},  {48, 3},  {63, 3},  {64, 3},  {79, 1},
-      {80, 1},  {94, 3},  {95, 3},  {110, 3}, {111, 3}, {126, 3}, {127, 3}, {142, 3}, {143, 3}, {157, 1}, {158, 1}};
+      {0, 1},  {1, 1},  {16, 3}, {17, 3},  {31, 3},  {32, 3},  {47, 3},  {48, 3},  {63, 3},  {64, 3},  {79, 1},
+      {80, 1}, {94, 3}, {95, 3}, {110, 3}, {111, 3}, {126, 3}, {127, 3}, {142, 3}, {143, 3}, {157, 1}, {158, 1}};
   std::vector<std::pair<int, int>> seen;
   for (int i = 0; i < 170; ++i) {
     std::array<uint8_t, 216> l = lines[i];
@@ -242,7 +261,7 @@ TEST_F(RecorderTest, ImperialChartsPrintAMinorLineThenAMajorOne) {
     g->ComposeChartLine(l.data());
     styles.push_back(std::equal(l.begin(), l.end(), g->GridTemplate(1))   ? 1
                      : std::equal(l.begin(), l.end(), g->GridTemplate(3)) ? 3
-                                                                         : 2);
+                                                                          : 2);
   }
   std::vector<int> want(42, 2);
   want[0] = want[1] = 1;  // all three targets at 0

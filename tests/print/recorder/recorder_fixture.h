@@ -22,7 +22,7 @@ namespace qvtest {
 struct PortLog {
   std::mutex mutex;
   std::vector<std::vector<uint8_t>> writes;
-  int failAt = 0;     // the first write (1-based) that fails; 0 never
+  int failAt = 0;  // the first write (1-based) that fails; 0 never
   int attempts = 0;
   int opened = 0;
   int closed = 0;
@@ -37,7 +37,7 @@ struct PortLog {
 };
 
 class LoggedPort : public qv::ParallelPort {
-public:
+ public:
   explicit LoggedPort(std::shared_ptr<PortLog> log) : log_(std::move(log)) {
     std::lock_guard lk(log_->mutex);
     ++log_->opened;
@@ -59,12 +59,12 @@ public:
     return true;
   }
 
-private:
+ private:
   std::shared_ptr<PortLog> log_;
 };
 
 class RecorderTest : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     dir = qv::test::TempDir("recorder");
     qv::SetProgramFolder(dir);

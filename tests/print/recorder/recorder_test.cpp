@@ -1,17 +1,17 @@
 // The recorder on its port: the command bytes of each model, the test page
 // picture, failing ports (each closes the port and raises), two threads on
 // one recorder, and the in-use count.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <atomic>
-#include <chrono>
 #include <thread>
 
 #include "print/recorder/chart_text.h"
@@ -130,8 +130,8 @@ TEST_F(RecorderTest, TestPageOfEachModel) {
           continue;
         }
         if (!ink(x, y)) continue;
-        ASSERT_TRUE(x >= 300 && x < 300 + textWidth && y >= 50 && y < 300) << "ink outside the text at " << x << ","
-                                                                           << y;
+        ASSERT_TRUE(x >= 300 && x < 300 + textWidth && y >= 50 && y < 300)
+            << "ink outside the text at " << x << "," << y;
         ++textInk;
       }
     EXPECT_GT(textInk, 5000);
@@ -143,7 +143,8 @@ TEST_F(RecorderTest, TestPageLinesAreAPictureNetpbmReads) {
   const DecodedCapture d = TestPage(*log, 0);
   const std::string pbm = dir + "/page.pbm";
   ASSERT_TRUE(WritePbm(pbm, d.lines));
-  if (std::system("command -v pamfile >/dev/null 2>&1") != 0) GTEST_SKIP() << "netpbm is not installed (scripts/deps.sh)";
+  if (std::system("command -v pamfile >/dev/null 2>&1") != 0)
+    GTEST_SKIP() << "netpbm is not installed (scripts/deps.sh)";
   const std::string cmd = "pamfile " + pbm + " 2>&1";
   FILE* p = ::popen(cmd.c_str(), "r");
   ASSERT_NE(p, nullptr);

@@ -13,11 +13,11 @@ namespace qvtest {
 namespace {
 
 class SetupController : public RecorderTest {
-protected:
+ protected:
   void SetUp() override {
     RecorderTest::SetUp();
-    saved = {g_nRealTimePrinter, g_nRecorderPort, g_nPrintMedium, g_bPrintFloydSteinberg, g_bPrintAdaptiv,
-             g_bFormMarkDetect};
+    saved = {g_nRealTimePrinter,     g_nRecorderPort, g_nPrintMedium,
+             g_bPrintFloydSteinberg, g_bPrintAdaptiv, g_bFormMarkDetect};
     qv::SetParallelPortOpener([this](int lpt) {
       lpts.push_back(lpt);
       return std::make_unique<LoggedPort>(log);

@@ -23,7 +23,7 @@ namespace qvtest {
 namespace {
 
 class SetupPrnDialog : public RecorderTest {
-protected:
+ protected:
   void SetUp() override {
     App();
     RecorderTest::SetUp();
@@ -118,7 +118,7 @@ TEST_F(SetupPrnDialog, ThePrinterErrorBoxComesFromAWorkerWithoutWaiting) {
 }
 
 class NoIdleApp : public CPemmaroApp {
-public:
+ public:
   void OpenIdleDocument() override {}
 };
 
