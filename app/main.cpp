@@ -6,6 +6,7 @@
 #include "logdoc/ui/open_logs.h"
 #include "platform/docview/services.h"
 #include "platform/docview/termination.h"
+#include "print/ui/setup_command.h"
 #include "sondedb/calui/command.h"
 
 int main(int argc, char** argv) {
@@ -16,6 +17,7 @@ int main(int argc, char** argv) {
   qv::HandleTerminationSignals();
   Tools().calibration = [] { qv::RunCalibrationCommand(QApplication::activeWindow()); };
   qv::InstallLogTools();
+  qv::InstallRealTimePrinterSetup();
   InstallLogDocuments();
   int code = 0;
   {

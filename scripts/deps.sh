@@ -8,6 +8,7 @@ pkgs=(
   libsqlite3-dev libusb-1.0-0-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xdotool imagemagick crudini poppler-utils locales
+  fonts-liberation2 libfreetype-dev libfontconfig-dev netpbm
 )
 missing=()
 for p in "${pkgs[@]}"; do

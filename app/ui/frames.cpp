@@ -57,6 +57,7 @@ MainFrameTools& Tools() {
       {},
       {},
       [](const std::string& path) { qv::EditTextFile(path, QApplication::activeWindow()); },
+      {},
       {}};
   return tools;
 }

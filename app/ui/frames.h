@@ -66,6 +66,8 @@ struct MainFrameTools {
   std::function<void(const std::string& path)> editText;
   // Tools/Calibration: the calibration wizard against the unit.
   std::function<void()> calibration;
+  // File/Real Time Printer Setup: the chart recorder's set-up dialog.
+  std::function<void()> realTimePrinterSetup;
 };
 MainFrameTools& Tools();
 

@@ -70,6 +70,9 @@ CPemmaroApp::CPemmaroApp() {
   OnCommand(ID_DEPTH_SHIFT, [this] { OnDepthShift(); });
   OnUpdate(ID_DEPTH_SHIFT, noLog);
   OnCommand(ID_INIT_HARDWARE, [this] { OnInitialiseHardware(); });
+  OnCommand(ID_REALTIME_PRINTER_SETUP, [] {
+    if (Tools().realTimePrinterSetup) Tools().realTimePrinterSetup();
+  });
   OnUpdate(ID_INIT_HARDWARE, [](qv::CmdUI& ui) { ui.Enable(!g_bHardwarePresent && !g_bHardwareInUse); });
 }
 

@@ -1,21 +1,13 @@
 #include "qtext.h"
 
-namespace qv {
-namespace {
-// 0x80..0x9F of CP1252; 0 where the code page has no character.
-const char16_t kHigh[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-                            0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-                            0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-}  // namespace
+#include "platform/text/cp1252.h"
 
+namespace qv {
 QString QStr(const std::string& s) {
   QString out;
   out.reserve(static_cast<qsizetype>(s.size()));
   for (unsigned char c : s) {
-    if (c >= 0x80 && c < 0xA0)
-      out += QChar(kHigh[c - 0x80] ? kHigh[c - 0x80] : char16_t(c));
-    else
-      out += QChar(char16_t(c));
+    out += QChar(Cp1252ToUnicode(c));
   }
   return out;
 }
@@ -32,10 +24,10 @@ std::string StdStr(const QString& text) {
       continue;
     }
     char mapped = '?';
-    for (int i = 0; i < 32; ++i)
-      if (kHigh[i] && kHigh[i] == c) mapped = static_cast<char>(0x80 + i);
-    // The five bytes the code page leaves undefined came in as themselves.
-    if (c >= 0x80 && c < 0xA0 && !kHigh[c - 0x80]) mapped = static_cast<char>(c);
+    // The five bytes the code page leaves undefined came in as themselves
+    // and go back out as themselves.
+    for (int i = 0x80; i < 0xA0; ++i)
+      if (Cp1252ToUnicode(static_cast<unsigned char>(i)) == c) mapped = static_cast<char>(i);
     out += mapped;
   }
   return out;

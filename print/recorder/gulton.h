@@ -1,0 +1,210 @@
+// The thermal chart recorder on a parallel port, for the length of one chart:
+// the command bytes of the three recorder models, raster lines of 1728 dots,
+// the test page, and the chart's vertical bookkeeping (grid templates, paper
+// position, depth and margin numbers) that the chart renderers draw with.
+//
+// Every public operation holds the recorder's lock for its whole run, so two
+// threads feeding one recorder (rows from the display thread, start, stop and
+// legend changes from the GUI thread) never interleave their commands; a
+// raster command goes out with its 216 bytes in one write. A lock not had in
+// time, a port that did not open and a write that fails or times out all end
+// the operation with CUserException; the port is then closed for good.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <exception>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/core/styled_line.h"
+#include "platform/parallel/parallel.h"
+#include "platform/sync/sync.h"
+#include "print/recorder/mono_raster.h"
+
+// What a failed recorder write raises; the creator catches it, deletes the
+// recorder and reports the printer error.
+struct CUserException : std::exception {
+  const char* what() const noexcept override { return "chart recorder write failed"; }
+};
+
+// The legend entry of one curve on a plot or cement-bond chart.
+struct Inscription {
+  std::string caption;     // short title, two blanks, unit
+  std::string leftScale;   // "%.2f" of the maximum (of the minimum when reversed)
+  std::string rightScale;  // the other end
+  int16_t track = 0;       // 1, 2, 3; 4 for tracks 2 and 3 together
+  int16_t printStyle = 0;  // 1 to 8
+  int wrapBand = 1;        // band of the last value drawn when curves wrap
+  int channel = 0;
+  int reversed = 0;
+  int doubleWidth = 0;
+};
+
+// One entry of a view's track scale table: the first digit (1 to 9) and the
+// decades (0 linear; negative: logarithmic running the other way).
+using TrackScale = std::pair<int, int>;
+
+// Recorder models (the RealTimePrinter setting).
+enum RecorderModel : uint8_t { kGulton = 0, kPrintrex820 = 1, kPrintrex840 = 2 };
+// Print types and vertical kinds of a chart.
+enum RecorderPrintType { kPrintPlot = 0, kPrintTeleviewer = 1, kPrintCementBond = 2, kPrintTest = 9 };
+enum RecorderVertical { kVerticalImperial = 1, kVerticalTime = 2 };  // any other: metric
+
+constexpr int kRasterBytes = 216;
+constexpr int kRasterDots = 1728;
+
+// How a print style (1 to 8) draws a curve on the recorder: dash style and pen
+// width; any other value draws as print style 1.
+PrintLineStyle RecorderLineStyle(int printStyle);
+
+// Recorder objects alive in the process; the printer set-up does not print
+// its test page and locks port and model while there is one.
+int RecordersInUse();
+
+// How long an operation waits for the recorder's lock; tests shorten it
+// (0 restores the default of 3000 ms).
+void SetRecorderLockTimeoutMs(uint32_t ms);
+
+class CGulton {
+ public:
+  // MODEL 0, 1 or 2 (any other value is driven as model 0); TRACKSCALES: the
+  // view's table of at least four entries (track 1, depth track, track 2,
+  // track 3) for plot and cement-bond charts, else null; SCALE 1:n, -1 for
+  // time charts and the test page; DIRECTION 1 turns the chart by 180 degrees.
+  CGulton(uint8_t model, int printType, int verticalKind, const TrackScale* trackScales, int scale, int firstMarkValue,
+          int direction);
+  ~CGulton();
+  CGulton(const CGulton&) = delete;
+  CGulton& operator=(const CGulton&) = delete;
+
+  // Port commands.
+  void Write(const uint8_t* bytes, size_t length);
+  int LineFeed(int count);
+  void SendPrintrexStart();
+  void SelectMedium(int medium);
+  void EjectToFormMark();
+  void EndRaster();
+  // The model's raster command and the 216 bytes of LINE, in one write.
+  void SendRasterLine(const uint8_t* line);
+  void PrintTestPage();
+  // Closes the port and lets go of the chart's buffers and legend; the
+  // recorder no longer counts as in use.
+  void CleanUp();
+
+  // Depth and margin numbers.
+  void SetStartDepth(int depth);
+  void AdvanceToDepth();
+  void ComposeMarkNumber(int value);
+  void BuildDigitGlyphs();
+  static int CenterGlyphs(int left, int right, int count);
+  // Puts in the ten upright digit glyphs (16 x 32 dots, 2 bytes a row) as the
+  // margin numbers' digits, turned by 180 degrees on a turned chart.
+  void SetDigitGlyphs(const std::array<std::array<uint8_t, 64>, 10>& upright);
+
+  // Grid and chart lines.
+  void BuildGridTemplate();
+  // Sends one line (template 1) and advances the bookkeeping by COUNT lines.
+  void FeedLines(int count);
+  // Composes the next chart line into LINE (216 bytes): its grid template
+  // and the margin number row it carries; advances the bookkeeping.
+  void ComposeChartLine(uint8_t* line);
+  static uint8_t MirrorBits(uint8_t byte);
+  // The x origin of a track code's curves (negative on a turned chart: the x
+  // drawn is the absolute value of origin plus offset).
+  int TrackOrigin(int trackCode) const;
+
+  // Legend.
+  std::vector<std::unique_ptr<Inscription>>& Inscriptions() { return inscriptions_; }
+  Inscription* GetInscription(int index);
+  int GetCurveStyle(int curve) const;
+
+  // State, for the renderers and for checks.
+  bool PortOpen() const { return port_ != nullptr; }
+  uint8_t Model() const { return model_; }
+  int PrintKind() const { return printKind_; }
+  int Direction() const { return direction_; }
+  int Scale() const { return scale_; }
+  int CurrentNumber() const { return currentNumber_; }
+  int CurrentDepth() const { return currentDepth_; }
+  int NumberInterval() const { return numberInterval_; }
+  double NumberSpacing() const { return numberSpacing_; }
+  double NextNumberPosition() const { return nextNumber_; }
+  bool CarriesNumbers() const { return carriesNumbers_; }
+  double PaperPosition() const { return paperPosition_; }
+  int ChartLineCount() const { return chartLineCount_; }
+  int GridStyle() const { return gridStyle_; }
+  int NumberInProgress() const { return numberInProgress_; }
+  int NumberRow() const { return numberRow_; }
+  const uint8_t* MarkBuffer() const { return markBuffer_.data(); }
+  const uint8_t* GridTemplate(int which) const { return templates_[which - 1].data(); }
+  const uint8_t* DigitGlyph(int digit) const { return digitGlyphs_[digit].data(); }
+  const std::vector<uint8_t>& RasterCommand() const { return rasterCommand_; }
+  uint8_t LineTerminator() const { return terminator_; }
+
+ private:
+  class Hold;
+  // Counts the recorder as in use from the start of its construction to its
+  // clean-up (also when construction fails half way).
+  class InUse {
+   public:
+    InUse();
+    ~InUse() { Release(); }
+    InUse(const InUse&) = delete;
+    InUse& operator=(const InUse&) = delete;
+    void Release();
+
+   private:
+    bool held_ = true;
+  };
+
+  void SetVerticalTables(int printType, int scale);
+  // One line of grid and number bookkeeping; LINE null skips composing.
+  void StepLine(uint8_t* line);
+  void CheckPort(bool ok);
+
+  InUse inUse_;
+  // The chart's band (plot and cement-bond charts) and its curve drawers.
+  qv::MonoRaster band_;
+  int bandLineCount_ = 0;
+  CStyledLine drawers_[12];
+
+  qv::RecursiveTimedMutex mutex_;
+  int gridStyle_ = 2;
+  std::unique_ptr<qv::ParallelPort> port_;
+  int direction_ = 0;
+  int curveCount_ = 0;
+  const TrackScale* trackScales_ = nullptr;
+  std::vector<std::unique_ptr<Inscription>> inscriptions_;
+  int numberInProgress_ = 0;
+  int verticalKind_ = 0;
+  std::array<uint8_t, 256> markBuffer_{};
+  std::array<std::array<uint8_t, kRasterBytes>, 3> templates_{};
+  std::vector<uint8_t> startSequence_;
+  std::vector<uint8_t> endGraphics_;
+  uint8_t terminator_ = 0x0A;
+  std::vector<uint8_t> rasterCommand_;
+  uint8_t curveTrack_[20] = {};
+  int numberRow_ = 0;
+  uint8_t model_ = 0;
+  int printKind_ = 0;
+  int curveStyle_[20] = {};
+  int chartLineCount_ = 0;
+  int currentDepth_ = 0;
+  int scale_ = 0;
+  int currentNumber_ = 0;
+  int numberInterval_ = 0;
+  double paperPosition_ = 0;
+  double nextMajor_ = 0;
+  double nextIntermediate_ = 0;
+  double nextMinor_ = 0;
+  double nextNumber_ = 0;
+  double numberSpacing_ = 0;
+  bool carriesNumbers_ = false;
+  std::array<std::array<uint8_t, 64>, 10> digitGlyphs_{};
+  std::vector<uint8_t> televiewerBuffers_[2];
+  std::vector<int> televiewerTicks_;
+  bool cleanedUp_ = false;
+};
