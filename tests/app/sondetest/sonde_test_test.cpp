@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <thread>
@@ -469,4 +471,51 @@ TEST_F(SondeTestEngineTest, RunningTestStopsCleanly) {
   EXPECT_EQ(unit->Journal().size(), journal);
   // Stopping again (closing after a stop) is harmless.
   EXPECT_EQ(engine->StopWorker(), 1);
+}
+
+// The worker polls while the window's thread draws the panels, zooms them
+// and reads the value fields, and the document's thread asks the unit for
+// its status under DeviceMutex, all at once, for each kind of display.
+TEST_F(SondeTestEngineTest, WorkerBesideTheWindowAndTheDocument) {
+  const struct {
+    int toolType, comStd;
+  } cases[] = {{5, 3}, {2, 12}, {1, 2}};  // waveform curves, televiewer images, value fields
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.toolType);
+    Make(c.toolType, c.comStd);
+    unit->SetDataOptions({true, 256, false, false});
+    ASSERT_TRUE(engine->StartStopTest(false));
+    std::atomic<bool> stop{false};
+    std::thread document([&] {
+      while (!stop) {
+        {
+          qv::MutexGuard lock(DeviceMutex, kDeviceMutexShortWaitMs);
+          AnalogStatusBlock a{};
+          GetAnalogStatus(&a);
+        }
+        host.Errors();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      }
+    });
+    // What the window shows once data came: a drawn curve, an image line, a value.
+    const auto shown = [&] {
+      if (traces.empty()) return engine->ValueTexts()[0] != "n/a";
+      const qv::MonitorTrace t = traces[0]->Snapshot();
+      if (t.ImageMode())
+        return std::any_of(t.Image().begin(), t.Image().begin() + 128,
+                           [](uint8_t v) { return v != qv::MonitorTrace::kBlankLevel; });
+      return std::any_of(t.Points().begin(), t.Points().end(), [](const auto& p) { return p.y != 50; });
+    };
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    for (int zoom = 0; !shown() && std::chrono::steady_clock::now() < deadline; ++zoom) {
+      clock->Advance(50);
+      engine->SetZoom(1 + zoom % 2, 1);
+      engine->ValueTexts();
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    EXPECT_TRUE(shown());
+    EXPECT_FALSE(engine->StartStopTest(true));
+    stop = true;
+    document.join();
+  }
 }
