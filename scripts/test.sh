@@ -26,12 +26,13 @@ run_ctest "$top/build"
 "$top/scripts/build.sh" "$top/build-asan" -DQV_WERROR=$werror -DQV_SANITIZE=ON -DQV_BENCH=OFF
 run_ctest "$top/build-asan" ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1
 
-# ThreadSanitizer over the programs whose tests run a log's threads (label
-# logdoc): only those are built, to keep the run short.
+# ThreadSanitizer over the programs whose tests run threads side by side
+# (labels logdoc and threads): only those are built, to keep the run short.
 cmake -S "$top" -B "$top/build-tsan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQV_WERROR=$werror -DQV_TSAN=ON \
   -DQV_BENCH=OFF >/dev/null
-cmake --build "$top/build-tsan" -j "$jobs" --target test_logdoc_acquisition test_logdoc_document || status=1
-ctest_args="-L logdoc" run_ctest "$top/build-tsan" TSAN_OPTIONS=halt_on_error=1
+cmake --build "$top/build-tsan" -j "$jobs" --target test_logdoc_acquisition test_logdoc_document \
+  test_devices_thrm32 test_app_sondetest || status=1
+ctest_args="-L logdoc|threads" run_ctest "$top/build-tsan" TSAN_OPTIONS=halt_on_error=1
 
 if [ -z "${QV_SKIP_FUZZ:-}" ]; then
   cmake -S "$top" -B "$top/build-fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQV_FUZZ=ON \

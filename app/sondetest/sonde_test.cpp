@@ -33,7 +33,9 @@ uint32_t SetMode(const LoggingModeBlock& block, uint32_t waitMs) {
   return SetLoggingMode(&copy) & 0xFFFF;
 }
 
-int DepthFactor() { return g_nDepthUnits ? 50 : 10; }
+int DepthFactor() {
+  return g_nDepthUnits ? 50 : 10;
+}
 
 int ClampToInt(int64_t v) {
   return static_cast<int>(std::clamp<int64_t>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
@@ -168,8 +170,7 @@ bool SondeTestEngine::StartStopTest(bool stop) {
 bool SondeTestEngine::EnsureWorker() {
   if (worker_) return true;
   auto worker = std::make_unique<Thread>();
-  if (!worker->Start([this](Event& stop) { return SondeTestThread(stop); }, true, ThreadPriority::Normal,
-                     "sonde test"))
+  if (!worker->Start([this](Event& stop) { return SondeTestThread(stop); }, true, ThreadPriority::Normal, "sonde test"))
     return false;
   worker_ = std::move(worker);
   return true;
@@ -221,9 +222,16 @@ bool SondeTestEngine::StartTeleviewerTest() {
 // leave the unit's buffer to overflow and show a trace every twenty seconds.
 constexpr int kSegmentPollMs = 10;
 
+void SondeTestEngine::ResetSegmentOrder() {
+  for (int r = 0; r < 2; ++r) {
+    lastSegment_[r] = 0;
+    seenSegment_[r] = runFromZero_[r] = turnDone_[r] = false;
+  }
+  sequenceHeld_ = false;
+}
+
 bool SondeTestEngine::StartFwsTest() {
-  lastSegment_[0] = lastSegment_[1] = 0;
-  seenSegment_[0] = seenSegment_[1] = false;
+  ResetSegmentOrder();
   if (!StartFamily(2, 4, 300, 10)) return false;
   pollMs_ = kSegmentPollMs;
   worker_->Resume();
@@ -231,8 +239,7 @@ bool SondeTestEngine::StartFwsTest() {
 }
 
 bool SondeTestEngine::StartCblTest() {
-  lastSegment_[0] = lastSegment_[1] = 0;
-  seenSegment_[0] = seenSegment_[1] = false;
+  ResetSegmentOrder();
   if (!StartFamily(3, 5, 300, 10)) return false;
   pollMs_ = kSegmentPollMs;
   worker_->Resume();
@@ -399,9 +406,11 @@ uint32_t SondeTestEngine::PollDevice() {
       return st;
   }
   const uint32_t s = st & 0xFF;
-  // A sequence fault stays readable rather than giving way at once to the
-  // status text of the same read.
-  if (s != 0 && s != TB_STATUS_NO_DATA && !badSequence) ShowDeviceError(st);
+  // A sequence fault stays readable: the "No error." texts of the reads that
+  // follow do not replace it until the order has been good for a whole turn;
+  // a real device error does.
+  const bool noError = s == TB_STATUS_DATA && ((st >> 8) & 0xFF) == 0;
+  if (s != 0 && s != TB_STATUS_NO_DATA && !badSequence && !(sequenceHeld_ && noError)) ShowDeviceError(st);
   if (s == TB_STATUS_DATA) Delivered(timeMs, depth);
   return st;
 }
@@ -422,8 +431,7 @@ bool SondeTestEngine::TakeSegment(const CblWaveformSegment& segment) {
     ShowTrace(1, display_.data() + trace, 2);
   }
   // Segment 0 belongs at the start of its trace like every other.
-  if (n <= last)
-    std::memcpy(collect_.data() + receiver * trace + kSegmentSamples * n, segment.sample, kSegmentSamples);
+  if (n <= last) std::memcpy(collect_.data() + receiver * trace + kSegmentSamples * n, segment.sample, kSegmentSamples);
   // The first segment of a receiver after the start has nothing to follow.
   bool inOrder = true;
   if (n > last)
@@ -432,8 +440,23 @@ bool SondeTestEngine::TakeSegment(const CblWaveformSegment& segment) {
     inOrder = n == 0 ? lastSegment_[receiver] == last : n == lastSegment_[receiver] + 1;
   seenSegment_[receiver] = true;
   lastSegment_[receiver] = n;
+  TrackSegmentOrder(receiver, n, last, inOrder);
   if (!inOrder && host_) host_->ShowErrorText(LoadString(kStrBadSequence));
   return inOrder;
+}
+
+// Holds the sequence message from a bad order until each receiver has sent
+// segments 0 to the last in order once more.
+void SondeTestEngine::TrackSegmentOrder(int receiver, int n, int last, bool inOrder) {
+  if (!inOrder) {
+    sequenceHeld_ = true;
+    for (int r = 0; r < 2; ++r) runFromZero_[r] = turnDone_[r] = false;
+    return;
+  }
+  if (!sequenceHeld_) return;
+  if (n == 0) runFromZero_[receiver] = true;
+  if (n == last && runFromZero_[receiver]) turnDone_[receiver] = true;
+  if (turnDone_[0] && turnDone_[1]) sequenceHeld_ = false;
 }
 
 void SondeTestEngine::TakeSonicPacket(const SonicPacket& packet, const std::vector<int16_t>& samples) {
@@ -461,7 +484,8 @@ void SondeTestEngine::Delivered(int timeMs, int depth) {
   doc_->SetReading(timeMs, depth);
   const int scaled = ClampToInt(static_cast<int64_t>(depth) * DepthFactor());
   const int speed = doc_->ComputeLogSpeed(scaled, timeMs);
-  if (host_) host_->UpdateBars(timeMs, status_.status1, status_.status2, doc_->SondeValue(), status_.tension, scaled, speed);
+  if (host_)
+    host_->UpdateBars(timeMs, status_.status1, status_.status2, doc_->SondeValue(), status_.tension, scaled, speed);
 }
 
 // ---------------------------------------------------------------------------

@@ -50,7 +50,7 @@ std::vector<PanelRect> StackPanels(const PanelRect& area, int n, int gap);
 // What the engine hands to its window and to the control bars; called on the
 // worker thread (and on the caller's thread for start and stop errors).
 class SondeTestHost {
-public:
+ public:
   virtual ~SondeTestHost() = default;
   // The text of the error static.
   virtual void ShowErrorText(const std::string& text) = 0;
@@ -68,7 +68,7 @@ struct SondeTestPauses {
 SondeTestPauses& TestPauses();
 
 class SondeTestEngine {
-public:
+ public:
   // traces: one per panel of the layout, in order.
   SondeTestEngine(int toolType, int comStd, LogDocumentShell* doc, SondeTestHost* host,
                   std::vector<std::shared_ptr<SharedTrace>> traces);
@@ -107,12 +107,14 @@ public:
   // Every panel's zoom.
   void SetZoom(int horizontal, int vertical);
 
-private:
+ private:
   int SondeTestThread(Event& stop);
   bool StartFamily(uint8_t comStd, uint8_t tool, int16_t value, uint8_t mode);
   bool EnsureWorker();
   void ShowTrace(size_t panel, const void* data, int type, int marker = MonitorTrace::kNoMarker, int threshold = 0);
+  void ResetSegmentOrder();
   bool TakeSegment(const CblWaveformSegment& segment);
+  void TrackSegmentOrder(int receiver, int n, int last, bool inOrder);
   void TakeSonicPacket(const SonicPacket& packet, const std::vector<int16_t>& samples);
   void Delivered(int timeMs, int depth);
 
@@ -137,6 +139,11 @@ private:
   std::array<uint8_t, 960> collect_{};
   int lastSegment_[2] = {0, 0};  // near, far
   bool seenSegment_[2] = {false, false};
+  // After a bad order the message stays in the error static until both
+  // receivers have again sent a whole turn (segment 0 to the last) in order.
+  bool sequenceHeld_ = false;
+  bool runFromZero_[2] = {false, false};  // the receiver's in-order run began at segment 0
+  bool turnDone_[2] = {false, false};
 
   // Published for the window.
   mutable std::mutex published_;

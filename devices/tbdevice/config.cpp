@@ -200,14 +200,24 @@ uint32_t SendLoggingMode(uint8_t std, uint8_t tool, int16_t value, uint8_t mode,
   return VendorRequestOut(kReqLoggingMode, data, 7);
 }
 
-void StartWaveProgram() {
+// Starts the waveform program unless it runs. A start that failed leaves it
+// marked not started, so the next command 106 tries again, and is reported.
+uint32_t StartWaveProgram() {
   SharedSonicBlock* b = SharedBlock();
-  if (!b || b->spawned) return;
+  if (!b) {
+    qv::Trace("TBdevice: no shared block; %s not started", kWaveProgram);
+    return TB_STATUS_REQUEST_FAILED;
+  }
+  if (b->spawned) return 0;
   b->terminate = 0;
   std::string path = FindProgramFile(kWaveProgram);
   if (path.empty()) path = ProgramFolder() + "/" + kWaveProgram;
-  if (!qv::StartDetached(path, {"two"}, ProgramFolder())) qv::Trace("TBdevice: %s did not start", path.c_str());
+  if (!qv::StartDetached(path, {"two"}, ProgramFolder())) {
+    qv::Trace("TBdevice: %s did not start", path.c_str());
+    return TB_STATUS_REQUEST_FAILED;
+  }
   b->spawned = 1;
+  return 0;
 }
 
 }  // namespace
@@ -300,7 +310,9 @@ extern "C" uint32_t SetLoggingMode(LoggingModeBlock* block) {
   if (on) {
     uint8_t std = block->comStd, tool = block->toolType;
     if (modeWord == kModeTwelveSpeed) {
-      std = 1;  // the unit is told standard 1, tool 9; the library keeps its own mode word
+      // Only the wire bytes say standard 1, tool 9: the caller's block and the
+      // library's mode word keep 0x81A, so the same block switches it on again.
+      std = 1;
       tool = 9;
     }
     if (std >= 30) return Refuse();
@@ -309,10 +321,6 @@ extern "C" uint32_t SetLoggingMode(LoggingModeBlock* block) {
     s.modeByte = block->mode;
     ResetReadState();
     ResetSonicExchange();
-    if (modeWord == kModeTwelveSpeed) {
-      block->comStd = std;
-      block->toolType = tool;
-    }
     st = SendLoggingMode(std, tool, block->value, block->mode, std);
     if (st) {
       s.logging = 0;  // the unit did not take it: a repeat sends it again
@@ -362,10 +370,7 @@ extern "C" uint32_t SendSondeCommand(SondeCommandBlock* block) {
   if (mode == 0x80A || mode == 0x819 || mode == kModeFullWave) {
     if (--s.sondeCommandCounter > 0) return 0;  // only every third call goes out
     s.sondeCommandCounter = 3;
-    if (mode == kModeFullWave && block->code == 106) {
-      StartWaveProgram();
-      return 0;
-    }
+    if (mode == kModeFullWave && block->code == 106) return StartWaveProgram();
   }
   const auto bytes = tb::ToBytes(*block);
   const uint32_t st = VendorRequestOut(kReqSondeCommand, bytes.data(), 6);

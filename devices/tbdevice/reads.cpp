@@ -86,6 +86,11 @@ bool LoggingOff() {
 uint16_t Le16(const uint8_t* p) {
   return static_cast<uint16_t>(p[0] | (p[1] << 8));
 }
+// A value held to the range of an unsigned 16-bit channel word instead of
+// keeping its low 16 bits (a frequency of 80 kHz must not record 14464).
+uint16_t SaturateWord(double v) {
+  return static_cast<uint16_t>(v <= 0 ? 0 : v >= 65535 ? 65535 : v);
+}
 }  // namespace
 
 extern "C" uint32_t GetSonde6ChannelPacket(SixChannelPacket* packet, AnalogStatusBlock* status, int) {
@@ -100,11 +105,16 @@ extern "C" uint32_t GetSonde6ChannelPacket(SixChannelPacket* packet, AnalogStatu
   p.spare = packet->spare;
   if (State().modeWord == kModeFrequency6) {
     const uint32_t period = p.channel[0] | (static_cast<uint32_t>(p.channel[1]) << 16);
-    p.channel[0] = period ? static_cast<uint16_t>(static_cast<uint32_t>(std::trunc(800000000.0 / period)) & 0xFFFF) : 0;
+    p.channel[0] = period ? SaturateWord(std::trunc(800000000.0 / period)) : 0;
     p.channel[1] = 0;
     if (State().thermoPresent) {
-      p.channel[1] = static_cast<uint16_t>(ReadThermoChannel(1) & 0xFFFF);
-      p.channel[2] = static_cast<uint16_t>(ReadThermoChannel(2) & 0xFFFF);
+      // The channel words are unsigned counts for every reader (log file,
+      // displays, calibration), so a temperature (hundredths of a degree) is
+      // held to 0.00 .. 655.35: a reading below 0 degrees records 0 rather
+      // than wrapping to a false reading near 655 degrees. The twelve-channel
+      // record carries temperatures as floats and keeps their sign.
+      p.channel[1] = SaturateWord(ReadThermoChannel(1));
+      p.channel[2] = SaturateWord(ReadThermoChannel(2));
     } else {
       p.channel[1] = p.channel[2] = 0;
     }

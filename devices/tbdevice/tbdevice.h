@@ -255,6 +255,8 @@ TBDEVICE_API uint32_t IdentifyLumbracoder(UnitIdentityBlock* block);
 TBDEVICE_API uint32_t SetLoggingMode(LoggingModeBlock* block);
 TBDEVICE_API uint32_t SetSampleInterval(int interval);
 TBDEVICE_API uint32_t SetSondePower(SondePowerBlock* block);
+/* In the full-wave mode command 106 starts the waveform program instead of
+ * reaching the unit; a start that failed returns TB_STATUS_REQUEST_FAILED. */
 TBDEVICE_API uint32_t SendSondeCommand(SondeCommandBlock* block);
 TBDEVICE_API uint32_t SetWinch(WinchControlBlock* block);
 TBDEVICE_API uint32_t Send_Winch(int value);

@@ -268,15 +268,19 @@ void ProfileFile::Parse(std::string_view bytes) {
     Line line;
     line.raw.assign(bytes.substr(pos, end - pos));
     const std::string_view t = Trim(line.raw);
-    if (!t.empty() && t.front() == '[') {
+    const size_t close = t.find(']');
+    if (!t.empty() && t.front() == '[' && close != std::string_view::npos) {
       line.kind = Line::kSection;
-      std::string_view inner = t.substr(1);
-      const size_t close = inner.find(']');
-      if (close != std::string_view::npos) inner = inner.substr(0, close);
-      line.name.assign(Trim(inner));
+      line.name.assign(Trim(t.substr(1, close - 1)));
     } else if (!t.empty() && t.front() != ';') {
+      // A line without '=' (an unclosed "[Sec" too) is a key with no value,
+      // so it hides a later line of the same name that has one.
       const size_t eq = t.find('=');
-      if (eq != std::string_view::npos && !Trim(t.substr(0, eq)).empty()) {
+      if (eq == npos) {
+        line.kind = Line::kKey;
+        line.bare = true;
+        line.name.assign(t);
+      } else if (!Trim(t.substr(0, eq)).empty()) {
         line.kind = Line::kKey;
         line.name.assign(Trim(t.substr(0, eq)));
         line.value.assign(Trim(t.substr(eq + 1)));
@@ -358,7 +362,7 @@ ProfileFile::Line ProfileFile::MakeKey(std::string_view key, std::string_view va
 std::string ProfileFile::Get(std::string_view section, std::string_view key, std::string_view def,
                              unsigned size) const {
   const size_t k = FindKey(FindSection(section), key);
-  std::string_view v = k == npos ? TrimDefault(def) : StripQuotes(lines_[k].value);
+  std::string_view v = StripQuotes(k == npos ? TrimDefault(def) : std::string_view(lines_[k].value));
   if (size == 0) return {};
   return std::string(v.substr(0, std::min<size_t>(v.size(), size - 1)));
 }
@@ -404,7 +408,8 @@ std::vector<std::string> ProfileFile::SectionLines(std::string_view section) con
   const size_t h = FindSection(section);
   if (h == npos) return out;
   for (size_t i = h + 1, end = SectionEnd(h); i < end; ++i)
-    if (lines_[i].kind == Line::kKey) out.push_back(lines_[i].name + "=" + lines_[i].value);
+    if (lines_[i].kind == Line::kKey)
+      out.push_back(lines_[i].bare ? lines_[i].name : lines_[i].name + "=" + lines_[i].value);
   return out;
 }
 

@@ -4,9 +4,13 @@
 // - section and key names compare without case; the first match wins;
 // - blanks and tabs around names and values are trimmed; a value in a
 //   matching pair of quotes (" or ') is returned without them;
-// - a line without '=' is no key; lines starting with ';' are comments; lines
-//   that are not understood are kept as they are when the file is rewritten;
-// - a default loses its trailing blanks but never its first character;
+// - a line starting with '[' is a section header only when it holds ']';
+// - a line without '=' (an unclosed "[Sec" included) is a key with no value,
+//   so it hides a later "Name=1" of its section; lines starting with ';' are
+//   comments; lines that are not understood are kept as they are when the
+//   file is rewritten;
+// - a default loses its trailing blanks but never its first character, and
+//   then loses a matching pair of quotes like a value;
 // - results are cut to the caller's buffer size (size - 1 characters);
 // - integers: the default for a missing or empty value, otherwise sign,
 //   optional 0x prefix and the leading digits (none gives 0);
@@ -102,6 +106,7 @@ class ProfileFile {
     std::string raw;    // the line as read or written, without its line end
     std::string name;   // section or key name, trimmed
     std::string value;  // key value, trimmed, quotes kept
+    bool bare = false;  // a key line without '=': the key with no value
   };
   // Index of the first matching section header, or npos.
   size_t FindSection(std::string_view section) const;

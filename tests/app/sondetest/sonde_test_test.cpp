@@ -1,8 +1,12 @@
 // The sonde test's engine against the simulated unit: the panels of each
 // tool family, the family's logging mode, one poll of each family's read with
 // what the panels and value fields then show, segment order, and stopping.
+#include "app/sondetest/sonde_test.h"
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <thread>
@@ -10,7 +14,6 @@
 #include "app/core/device_services.h"
 #include "app/core/globals.h"
 #include "app/core/log_document.h"
-#include "app/sondetest/sonde_test.h"
 #include "platform/text/msgbox.h"
 #include "tests/devices/tbdevice/fixture.h"
 #include "tests/support/stub_log_document.h"
@@ -21,7 +24,7 @@ namespace {
 
 // The document the test runs beside.
 class FakeDoc : public StubLogDocument {
-public:
+ public:
   std::atomic<bool> monitoring{true};
   std::atomic<int> readings{0};
   std::atomic<int> lastDepth{0};
@@ -36,7 +39,7 @@ public:
 };
 
 class FakeHost : public qv::SondeTestHost {
-public:
+ public:
   std::mutex m;
   std::vector<std::string> errors;
   int bars = 0;
@@ -84,7 +87,7 @@ Bytes Segment(uint8_t flags, int8_t value) {
 }  // namespace
 
 class SondeTestEngineTest : public TbdeviceTest {
-public:
+ public:
   void SetUp() override {
     TbdeviceTest::SetUp();
     BringUp();
@@ -117,7 +120,6 @@ public:
     }
     engine = std::make_unique<qv::SondeTestEngine>(toolType, comStd, &doc, &host, traces);
   }
-
 
   // Starts the family without letting the worker poll (the run flag is
   // dropped once the mode is on), so the test polls by hand.
@@ -158,8 +160,14 @@ TEST(SondeTestLayout, PanelsByToolTypeAndStandard) {
       {4, 4, F::FullWave, 480, {"Near Receiver", "Far Receiver"}, false, false, false, 0},
       {5, 3, F::CementBond, 240, {"Near Receiver", "Far Receiver"}, false, false, false, 0},
       {10, 26, F::Sonic, 512, {"Near Receiver", "Mid receiver", "Far receiver"}, false, true, false, 0},
-      {10, 28, F::Sonic, 256,
-       {"Near Receiver (TX1)", "Far receiver (TX1)", "Near Receiver (TX2)", "Far receiver (TX2)"}, false, true, false,
+      {10,
+       28,
+       F::Sonic,
+       256,
+       {"Near Receiver (TX1)", "Far receiver (TX1)", "Near Receiver (TX2)", "Far receiver (TX2)"},
+       false,
+       true,
+       false,
        0},
       {10, 29, F::Sonic, 512, {"Near Receiver", "Far receiver"}, false, true, false, 0},
       {10, 30, F::Sonic, 0, {}, false, true, false, 0},
@@ -272,7 +280,8 @@ TEST_F(SondeTestEngineTest, SixChannelValuesIncludingRateZero) {
   EXPECT_EQ(host.lastSpeed, 77);
   // A delivered read shows the unit's status texts.
   ASSERT_FALSE(host.Errors().empty());
-  EXPECT_EQ(host.Errors().back(), "MCS: " + DeviceErrorText(kUnitError, 6) + "\nDSP: " + DeviceErrorText(kProcessorError, 0));
+  EXPECT_EQ(host.Errors().back(),
+            "MCS: " + DeviceErrorText(kUnitError, 6) + "\nDSP: " + DeviceErrorText(kProcessorError, 0));
 }
 
 TEST_F(SondeTestEngineTest, TwelveChannelFloats) {
@@ -337,16 +346,50 @@ TEST_F(SondeTestEngineTest, SegmentOrderIsCheckedPerReceiver) {
       {0x02, false}, {0x04, true},  {0x05, false}, {0x81, false},  //
       {0x8B, true},                                                // no receiver has a segment 11
   };
+  const auto badTexts = [this] {
+    const auto errors = host.Errors();
+    return std::count(errors.begin(), errors.end(), "Bad Sonic Packet Sequence");
+  };
   for (const Step& s : steps) {
     SCOPED_TRACE(int(s.flags));
     unit->QueueRecord(Segment(s.flags, 5));
-    const size_t before = host.Errors().size();
+    const auto before = badTexts();
     EXPECT_EQ(engine->PollDevice(), TB_STATUS_DATA);
-    const auto errors = host.Errors();
-    ASSERT_GT(errors.size(), before);
-    // A bad order stays readable: the status text of that read does not replace it.
-    EXPECT_EQ(errors.back() == "Bad Sonic Packet Sequence", s.bad);
+    EXPECT_EQ(badTexts() - before, s.bad ? 1 : 0);
   }
+}
+
+// The sequence message stays in the error static, not replaced by the status
+// texts of the reads that follow, until both receivers have sent a whole
+// turn in order again; a real device error still shows.
+TEST_F(SondeTestEngineTest, BadSequenceStaysVisibleForAWholeTurn) {
+  Make(4, 4);
+  StartByHand(&qv::SondeTestEngine::StartFwsTest);
+  const std::string bad = "Bad Sonic Packet Sequence";
+  const auto poll = [this](uint8_t flags) {
+    unit->QueueRecord(Segment(flags, 5));
+    EXPECT_EQ(engine->PollDevice(), TB_STATUS_DATA);
+    return host.Errors().back();
+  };
+  const auto turn = [&](uint8_t receiver, int from, int to, bool visible) {
+    for (int n = from; n <= to; ++n) {
+      SCOPED_TRACE(testing::Message() << "receiver " << int(receiver) << " segment " << n);
+      EXPECT_EQ(poll(static_cast<uint8_t>(receiver | n)) == bad, visible);
+    }
+  };
+  turn(0x00, 0, 2, false);
+  turn(0x00, 4, 9, true);  // 4 after 2: bad, and the rest of the near turn keeps it
+  turn(0x80, 0, 9, true);  // a whole far turn alone is not enough
+  turn(0x00, 0, 8, true);
+  turn(0x00, 9, 9, false);  // both receivers whole again: the status text is back
+  turn(0x80, 0, 3, false);
+  turn(0x80, 5, 5, true);
+  // A device error is not hidden behind the message.
+  Faults([](qv::sim::Faults& f) { f.secondStatus = 3; });
+  unit->QueueRecord(Segment(0x86, 5));
+  engine->PollDevice();
+  EXPECT_EQ(host.Errors().back(),
+            "MCS: " + DeviceErrorText(kUnitError, 6) + "\nDSP: " + DeviceErrorText(kProcessorError, 3));
 }
 
 TEST_F(SondeTestEngineTest, SonicPicksAndThresholds) {
@@ -428,4 +471,51 @@ TEST_F(SondeTestEngineTest, RunningTestStopsCleanly) {
   EXPECT_EQ(unit->Journal().size(), journal);
   // Stopping again (closing after a stop) is harmless.
   EXPECT_EQ(engine->StopWorker(), 1);
+}
+
+// The worker polls while the window's thread draws the panels, zooms them
+// and reads the value fields, and the document's thread asks the unit for
+// its status under DeviceMutex, all at once, for each kind of display.
+TEST_F(SondeTestEngineTest, WorkerBesideTheWindowAndTheDocument) {
+  const struct {
+    int toolType, comStd;
+  } cases[] = {{5, 3}, {2, 12}, {1, 2}};  // waveform curves, televiewer images, value fields
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.toolType);
+    Make(c.toolType, c.comStd);
+    unit->SetDataOptions({true, 256, false, false});
+    ASSERT_TRUE(engine->StartStopTest(false));
+    std::atomic<bool> stop{false};
+    std::thread document([&] {
+      while (!stop) {
+        {
+          qv::MutexGuard lock(DeviceMutex, kDeviceMutexShortWaitMs);
+          AnalogStatusBlock a{};
+          GetAnalogStatus(&a);
+        }
+        host.Errors();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      }
+    });
+    // What the window shows once data came: a drawn curve, an image line, a value.
+    const auto shown = [&] {
+      if (traces.empty()) return engine->ValueTexts()[0] != "n/a";
+      const qv::MonitorTrace t = traces[0]->Snapshot();
+      if (t.ImageMode())
+        return std::any_of(t.Image().begin(), t.Image().begin() + 128,
+                           [](uint8_t v) { return v != qv::MonitorTrace::kBlankLevel; });
+      return std::any_of(t.Points().begin(), t.Points().end(), [](const auto& p) { return p.y != 50; });
+    };
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    for (int zoom = 0; !shown() && std::chrono::steady_clock::now() < deadline; ++zoom) {
+      clock->Advance(50);
+      engine->SetZoom(1 + zoom % 2, 1);
+      engine->ValueTexts();
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    EXPECT_TRUE(shown());
+    EXPECT_FALSE(engine->StartStopTest(true));
+    stop = true;
+    document.join();
+  }
 }

@@ -199,15 +199,19 @@ TEST_F(TbdeviceTest, LoggingModeSwitching) {
   EXPECT_EQ(Sent().size(), 1u) << "off while off sends nothing";
 
   // The speed mode of the twelve-channel tool is announced to the unit as
-  // standard 1, tool 9; the caller's block says so afterwards.
-  unit->ClearJournal();
+  // standard 1, tool 9; the caller's block and the library keep 0x81A, so the
+  // same block switches the same mode on every time.
   LoggingModeBlock speed{26, 8, 150, 10, 0};
-  ASSERT_EQ(SetLoggingMode(&speed), 0u);
-  EXPECT_EQ(speed.comStd, 1);
-  EXPECT_EQ(speed.toolType, 9);
-  EXPECT_EQ(tbdev::State().modeWord, 0x81A);
-  EXPECT_EQ(Sent().at(0).data, (Bytes{1, 9, 150, 0, 15, 0, 10}));
-  SetLoggingMode(&off);
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE(round);
+    unit->ClearJournal();
+    ASSERT_EQ(SetLoggingMode(&speed), 0u);
+    EXPECT_EQ(speed.comStd, 26);
+    EXPECT_EQ(speed.toolType, 8);
+    EXPECT_EQ(tbdev::State().modeWord, 0x81A);
+    EXPECT_EQ(Sent().at(0).data, (Bytes{1, 9, 150, 0, 15, 0, 10}));
+    SetLoggingMode(&off);
+  }
 
   // A switch the unit did not take is reported, and a repeat sends it again.
   Faults([](qv::sim::Faults& f) { f.failControl = 3; });
@@ -281,6 +285,29 @@ TEST_F(TbdeviceTest, SondeCommandsInCountedModesAndTheWaveProgram) {
   std::this_thread::sleep_for(std::chrono::milliseconds(200));
   EXPECT_EQ(ReadText("started.txt"), "two\n") << "a running program is not started twice";
   EXPECT_TRUE(Sent().empty());
+}
+
+// A waveform program that does not start is reported and stays unstarted, so
+// the next command 106 starts it once it can.
+TEST_F(TbdeviceTest, FailedStartOfTheWaveProgramIsReportedAndRetried) {
+  BringUp();
+  WriteText("WAVPR001.EXE", "not a program");  // present but not executable
+  LoggingModeBlock fws{2, 4, 1000, 11, 0};
+  ASSERT_EQ(SetLoggingMode(&fws), 0u);
+  SondeCommandBlock start{106, 0, 0};
+  EXPECT_EQ(SendSondeCommand(&start), 0u);
+  EXPECT_EQ(SendSondeCommand(&start), 0u);
+  EXPECT_EQ(SendSondeCommand(&start), static_cast<uint32_t>(TB_STATUS_REQUEST_FAILED))
+      << "the failed start is reported";
+  EXPECT_EQ(tbdev::SharedBlock()->spawned, 0);
+
+  WriteText("WAVPR001.EXE", "#!/bin/sh\necho \"$@\" >> started.txt\n");
+  fs::permissions(folder / "WAVPR001.EXE", fs::perms::owner_all);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(SendSondeCommand(&start), 0u);
+  EXPECT_EQ(tbdev::SharedBlock()->spawned, 1) << "started on the next try";
+  const fs::path marker = folder / "started.txt";
+  for (int i = 0; i < 200 && !fs::exists(marker); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_EQ(ReadText("started.txt"), "two\n");
 }
 
 TEST_F(TbdeviceTest, CallerBlocksRewrittenInPlace) {

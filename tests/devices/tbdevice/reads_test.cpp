@@ -108,30 +108,40 @@ TEST_F(ReadsTest, SixChannelPacket) {
   const Bytes sent = SixReply(0, 0, {100, 200, 300, 400, 500, 60000}).b;
   EXPECT_EQ(Bytes(bytes.begin() + 8, bytes.begin() + 22), Bytes(sent.begin() + 8, sent.begin() + 22));
 
-  // Frequency mode: channels 1 and 2 carry a period; with a logger channels
-  // 2 and 3 carry temperatures, repeated while the logger has no new one.
+  // Frequency mode: channels 1 and 2 carry a period; the frequency is held
+  // to 65535. With a logger channels 2 and 3 carry temperatures in
+  // hundredths of a degree, held to 0 .. 65535 (below 0 degrees records 0),
+  // repeated while the logger has no new one.
   auto t = std::make_shared<tbdev::ThermoLogger>();
   int reads = 0;
+  long temps[2] = {};
   t->getTemp = [&](long* v, int16_t port, int16_t ch, int16_t filtered) {
     EXPECT_EQ(port, 1);
     EXPECT_EQ(filtered, 0);
-    if (++reads > 2) return 0;
-    *v = ch == 1 ? 2345 : -120;
+    if (++reads > 4) return 0;
+    *v = temps[ch - 1];
     return 1;
   };
   tbdev::SetThermoLogger(t);
   struct Case {
     uint16_t lo, hi;
     bool logger;
+    long temp1, temp2;
     std::array<uint16_t, 3> expect;
   } cases[] = {
-      {0, 0, false, {0, 0, 0}},
-      {0x3500, 0x000C, false, {1000, 0, 0}},  // period 800000
-      {0x3500, 0x000C, true, {1000, 2345, uint16_t(-120)}},
-      {1, 0, true, {uint16_t(800000000u & 0xFFFF), 2345, uint16_t(-120)}},  // no new reading: the last again
+      {0, 0, false, 0, 0, {0, 0, 0}},
+      {0x3500, 0x000C, false, 0, 0, {1000, 0, 0}},  // period 800000
+      {10000, 0, false, 0, 0, {65535, 0, 0}},       // 80 kHz: held, not 14464
+      {12208, 0, false, 0, 0, {65530, 0, 0}},       // just under the limit
+      {0x3500, 0x000C, true, 2345, -120, {1000, 2345, 0}},
+      {0x3500, 0x000C, true, 70000, 65535, {1000, 65535, 65535}},
+      {1, 0, true, 0, 0, {65535, 65535, 65535}},  // no new reading: the last again
   };
   Mode(25, 1);
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.lo);
+    temps[0] = c.temp1;
+    temps[1] = c.temp2;
     tbdev::State().thermoPresent = c.logger;
     Send(SixReply(10, 20, {c.lo, c.hi, 7, 8, 9, 10}));
     ASSERT_EQ(GetSonde6ChannelPacket(&p, nullptr, 0), static_cast<uint32_t>(TB_STATUS_DATA));

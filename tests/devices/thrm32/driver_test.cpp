@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <thread>
 
 #include "devices/simulator/thermo/thermo_logger.h"
 
@@ -327,6 +331,81 @@ TEST(LabView, OpensSetsUpAndWaitsWithALimit) {
   const uint32_t start = rig.clock.NowMs();
   EXPECT_EQ(rig.driver.LabView(&value, 1, 2, "K", 0, 0, 0), 0);
   EXPECT_GE(rig.clock.NowMs() - start, 8000u);
+}
+
+// The driver's own poller and its callers meet under the driver's lock:
+// TBdevice's acquisition thread reads temperatures while the poller talks to
+// the logger, another caller refreshes the filters and a second logger is
+// opened and closed meanwhile. Every reader gets sound readings.
+TEST(Concurrency, PollerAndCallersOnSeveralThreads) {
+  qv::VirtualClock clock;
+  qv::sim::ThermoLoggerModel models[3];
+  thrm::Environment env;
+  env.clock = &clock;
+  env.settings = [] { return thrm::Settings{}; };
+  env.openPort = [&](int port) -> std::unique_ptr<qv::SerialPort> {
+    return std::make_unique<qv::FakeSerialPort>(clock, models[port]);
+  };
+  env.pollThread = true;
+  thrm::Driver driver(env);
+  ASSERT_EQ(driver.OpenUnit(1), 1);
+  ASSERT_EQ(driver.SetResolution(1, 13), 1);
+  for (int ch = 1; ch <= 8; ++ch) ASSERT_EQ(driver.SetChannel(1, ch, 'K', 10, 0, 0), 1);
+
+  std::atomic<bool> stop{false};
+  std::atomic<int> sound[2] = {0, 0};
+  std::atomic<int> wrong{0};
+  std::atomic<int> reopened{0};
+  std::vector<std::thread> threads;
+  // Virtual time runs on beside the poller, as real time would.
+  threads.emplace_back([&] {
+    while (!stop) {
+      clock.Advance(5);
+      std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+  });
+  for (int r = 0; r < 2; ++r) {
+    threads.emplace_back([&, r] {
+      while (!stop) {
+        for (int16_t ch = 1; ch <= 3; ++ch) {
+          long t = 0;
+          if (!driver.GetTemp(&t, 1, ch, r == 1)) continue;
+          if (std::abs(t - (1500 + 500 * ch)) <= 40)
+            ++sound[r];
+          else if (r == 0)  // the filtered value may still be settling
+            ++wrong;
+        }
+        long cj = 0;
+        driver.GetColdJunction(&cj, 1);
+        std::this_thread::yield();
+      }
+    });
+  }
+  threads.emplace_back([&] {
+    while (!stop) {
+      driver.UpdateFilters();
+      long cycle = 0;
+      driver.GetCycle(&cycle, 1);
+      std::this_thread::yield();
+    }
+  });
+  threads.emplace_back([&] {
+    while (!stop) {
+      if (driver.OpenUnit(2) && driver.SetChannel(2, 1, 'J', 10, 0, 0)) ++reopened;
+      driver.CloseUnit(2);
+    }
+  });
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  const auto enough = [&] { return sound[0] >= 2000 && sound[1] >= 2000 && reopened >= 20; };
+  while (!enough() && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  stop = true;
+  for (auto& t : threads) t.join();
+  EXPECT_GE(sound[0], 2000);
+  EXPECT_GE(sound[1], 2000);
+  EXPECT_GE(reopened, 20);
+  EXPECT_EQ(wrong, 0);
+  driver.CloseAll();
 }
 
 }  // namespace

@@ -55,7 +55,7 @@ TEST(ProfileRead, WindowsSemanticsOnHandMadeFile) {
       {"General", "Mismatch", "", 256, "\"half"},          // unmatched quote kept
       {"General", "Empty", "dflt", 256, ""},               // present but empty: not the default
       {"General", "Blank", "dflt", 256, ""},               // blanks only: empty
-      {"General", "NoEquals line", "dflt", 256, "dflt"},   // a line without '=' is no key
+      {"General", "NoEquals line", "dflt", 256, ""},       // a line without '=' is a key with no value
       {"General", "Dup", "", 256, "first"},                // first match wins
       {"General", "a", "", 256, "b=c"},                    // the first '=' splits
       {"General", ";Commented", "dflt", 256, "dflt"},      // comment lines are no keys
@@ -63,6 +63,9 @@ TEST(ProfileRead, WindowsSemanticsOnHandMadeFile) {
       {"General", "Missing", " ", 256, " "},               // ... but never its first character
       {"General", "Missing", "   ", 256, " "},
       {"General", "Missing", nullptr, 256, ""},
+      {"General", "Missing", "\"quoted default\"  ", 256, "quoted default"},  // a default loses its quotes
+      {"General", "Missing", "'single'", 256, "single"},
+      {"General", "Missing", "\"half", 256, "\"half"},
       {"WellInfo", "Company", "", 256, "ACME Drilling"},  // "[ WellInfo ]" trimmed
       {"WellInfo", "Ort", "", 256,
        "Gr\xf6\xdf"
@@ -113,7 +116,7 @@ TEST(ProfileRead, KeyAndSectionListsEndWithTwoNuls) {
   const std::string file = Fixture("edit.ini");
   char buf[64];
   unsigned n = qv::GetPrivateProfileString("Channel0", nullptr, "", buf, sizeof buf, file);
-  EXPECT_EQ(std::string(buf, n), std::string("Title\0PhysicalCh\0", 17));
+  EXPECT_EQ(std::string(buf, n), std::string("Title\0garbage line\0PhysicalCh\0", 30));
   EXPECT_EQ(buf[n], '\0');
   n = qv::GetPrivateProfileString(nullptr, nullptr, "", buf, sizeof buf, file);
   EXPECT_EQ(std::string(buf, n), std::string("General\0Channel0\0Channel1\0", 26));
@@ -127,6 +130,38 @@ TEST(ProfileRead, KeyAndSectionListsEndWithTwoNuls) {
   EXPECT_EQ(std::string(small, 8), std::string("Title\0\0\0", 8));
   n = qv::GetPrivateProfileSection("General", buf, sizeof buf, file);
   EXPECT_EQ(std::string(buf, n), std::string("Ident=QUORVANTA\0Scale=100\0", 26));
+}
+
+// Files edited by hand: a line without '=' is a key with no value that hides
+// a later line of the same name, and "[Sec" without ']' is no section header
+// (it is such a key of the section it stands in).
+TEST(ProfileRead, HandEditedLinesReadAsWindowsReadsThem) {
+  const std::string file = Fixture("handedit.ini");
+  const ReadCase cases[] = {
+      {"Main", "Hidden", "dflt", 256, ""},  // the first match, with no value
+      {"Main", "Spaced bare", "dflt", 256, ""}, {"Main", "[Broken", "dflt", 256, ""},
+      {"Main", "After", "dflt", 256, "2"},  // still in [Main]
+      {"Broken", "After", "dflt", 256, "dflt"}, {"Next", "Key", "dflt", 256, "3"},
+  };
+  for (const auto& c : cases) {
+    char buf[300];
+    qv::GetPrivateProfileString(c.section, c.key, c.def, buf, c.size, file);
+    EXPECT_EQ(std::string(buf), c.want) << c.section << "/" << c.key;
+  }
+  EXPECT_EQ(qv::GetPrivateProfileInt("Main", "Hidden", 7, file), 7) << "no value: the default, not the later 1";
+  char buf[128];
+  unsigned n = qv::GetPrivateProfileString(nullptr, nullptr, "", buf, sizeof buf, file);
+  EXPECT_EQ(std::string(buf, n), std::string("Main\0Next\0", 10));
+  n = qv::GetPrivateProfileSection("Main", buf, sizeof buf, file);
+  EXPECT_EQ(std::string(buf, n), std::string("Hidden\0Hidden=1\0Spaced bare\0Before=1\0[Broken\0After=2\0", 53));
+
+  // A write gives the first match its value in place.
+  const std::string copy = CopyFixture("handedit.ini", TempDir());
+  EXPECT_TRUE(qv::WritePrivateProfileString("Main", "HIDDEN", "5", copy));
+  EXPECT_EQ(Bytes(copy),
+            "; edited by hand\r\n[Main]\r\nHidden=5\r\nHidden=1\r\n  Spaced bare  \r\nBefore=1\r\n[Broken\r\n"
+            "After=2\r\n[Next]\r\nKey=3\r\n");
+  EXPECT_EQ(qv::GetPrivateProfileInt("Main", "Hidden", 7, copy), 5);
 }
 
 TEST(ProfileRead, LineEndsCrLfLfAndCr) {
@@ -277,9 +312,9 @@ TEST(ProfileSave, FailedSaveLeavesOldFileAndReportsFailure) {
   EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
   // A read-only folder, met as an ordinary user.
   ASSERT_EQ(::chmod(dir.c_str(), 0555), 0);
-  const auto result = qv::test::AsUnprivileged(
-      [&] { return ::access(file.c_str(), R_OK) == 0 && ::access(dir.c_str(), W_OK) != 0; },
-      [&] { return !qv::WritePrivateProfileString("General", "Scale", "5", file); });
+  const auto result =
+      qv::test::AsUnprivileged([&] { return ::access(file.c_str(), R_OK) == 0 && ::access(dir.c_str(), W_OK) != 0; },
+                               [&] { return !qv::WritePrivateProfileString("General", "Scale", "5", file); });
   ::chmod(dir.c_str(), 0755);
   EXPECT_NE(result, qv::test::UnprivilegedResult::kFailed) << "a save into a read-only folder reported success";
   if (result == qv::test::UnprivilegedResult::kNotPossible) std::cout << "read-only folder case not run here\n";
