@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
@@ -89,8 +90,15 @@ TEST_F(UserFunctionLibraryTest, EachCallerAcceptsWhatItRequires) {
 }
 
 TEST_F(UserFunctionLibraryTest, ARelativePathIsTakenFromTheCurrentFolderNeverSearched) {
+  namespace fs = std::filesystem;
   UserFunctionLibrary lib;
-  EXPECT_FALSE(lib.Load("uf_full.so", UserFunctionCaller::kChannelDocument));  // not in the current folder
+  const std::string relative = fs::relative(Lib("full")).string();
+  ASSERT_TRUE(lib.Load(relative, UserFunctionCaller::kChannelDocument));
+  EXPECT_TRUE(fs::path(lib.Path()).is_absolute());
+  EXPECT_TRUE(fs::equivalent(lib.Path(), Lib("full")));
+  // A bare name that is no file of the current folder is not looked for on
+  // the library search path.
+  EXPECT_FALSE(lib.Load("libm.so.6", UserFunctionCaller::kChannelDocument));
   EXPECT_EQ(shown, std::vector<unsigned>{32199});
   EXPECT_FALSE(lib.Load("", UserFunctionCaller::kLasExport));
 }
