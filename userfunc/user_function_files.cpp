@@ -2,8 +2,13 @@
 
 #include <sys/stat.h>
 
+#include <cstdio>
+
 #include "platform/files/paths.h"
 #include "platform/profile/profile.h"
+#include "platform/text/cnum.h"
+#include "platform/text/msgbox.h"
+#include "platform/text/strings.h"
 
 namespace qv {
 
@@ -13,6 +18,18 @@ bool IsFile(const std::string& path) {
   struct stat st {};
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
+
+bool IsFolder(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// The existing file of BASE + EXT in any letter case, else BASE + EXT.
+std::string Existing(const std::string& base, const char* ext) {
+  return FindFileNoCase(base + ext);
+}
+
+constexpr unsigned kStrFolderMissing = 32171;
 
 }  // namespace
 
@@ -41,6 +58,34 @@ std::vector<UserFunctionChoice> FindUserFunctions(const std::string& folder, con
     choices.push_back({name.empty() ? "???" : name, std::move(library)});
   }
   return choices;
+}
+
+UserFunctionPaths UserFunctionFilesOf(const std::string& path) {
+  UserFunctionPaths p;
+  p.base = SiblingPath(FromStoredPath(path), "");
+  p.ini = Existing(p.base, kUserFunctionIniExt);
+  p.source = Existing(p.base, kUserFunctionSourceExt);
+  p.library = FindUserFunctionLibrary(p.base);
+  if (p.library.empty()) p.library = p.base + kUserFunctionLibraryExt;
+  return p;
+}
+
+std::string NewUserFunctionFileName(const std::string& folder, const std::string& abbreviation) {
+  if (!IsFolder(folder)) {
+    ShowMessageText(kStrFolderMissing, FormatC(LoadString(kStrFolderMissing).c_str(), folder.c_str()),
+                    MB_OK | MB_ICONERROR);
+    return {};
+  }
+  int n = 0;
+  while (n < 100 && IsFile(Existing(JoinPath(folder, abbreviation + std::to_string(n)), ".INI"))) ++n;
+  return JoinPath(folder, abbreviation + std::to_string(n)) + kUserFunctionSourceExt;
+}
+
+void DeleteUserFunctionFiles(const std::string& path) {
+  const UserFunctionPaths p = UserFunctionFilesOf(path);
+  for (const std::string& f : {p.library, p.source, p.ini}) {
+    if (IsFile(f)) std::remove(f.c_str());
+  }
 }
 
 }  // namespace qv

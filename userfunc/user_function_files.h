@@ -1,11 +1,18 @@
-// Finding a sonde's user functions on disk: each is an INI (its description)
-// with a library of the same base name beside it, in the Userfunction folder.
+// The files of a user function: an INI (its description), its source and
+// its library, one base name in the Userfunction folder. Existing files are
+// found whatever the letter case of their names (they may come from
+// Windows); new files get the canonical spellings below.
 #pragma once
 
 #include <string>
 #include <vector>
 
 namespace qv {
+
+// Canonical extensions of newly written files.
+inline constexpr const char* kUserFunctionIniExt = ".ini";
+inline constexpr const char* kUserFunctionSourceExt = ".Src";
+inline constexpr const char* kUserFunctionLibraryExt = ".so";
 
 struct UserFunctionChoice {
   std::string name;         // [General] UPName, "???" when empty
@@ -24,5 +31,21 @@ std::string FindUserFunctionLibrary(const std::string& base);
 // "<abbr>99.INI", each only when its library lies beside it; names are found
 // without regard to letter case.
 std::vector<UserFunctionChoice> FindUserFunctions(const std::string& folder, const std::string& abbreviation);
+
+// The files of the function that PATH (any of its files) belongs to: the
+// existing file whatever its letter case, else the canonical spelling.
+struct UserFunctionPaths {
+  std::string base;  // folder and base name, no extension
+  std::string ini, source, library;
+};
+UserFunctionPaths UserFunctionFilesOf(const std::string& path);
+
+// The source path of a new function of the sonde ABBREVIATION in FOLDER: the
+// first number 0 to 99 without an INI file, 100 when all are taken. Empty,
+// after "The Directory '%s' doesn't exist!", when FOLDER does not exist.
+std::string NewUserFunctionFileName(const std::string& folder, const std::string& abbreviation);
+
+// Deletes the INI, source and library of the function, each when it exists.
+void DeleteUserFunctionFiles(const std::string& path);
 
 }  // namespace qv

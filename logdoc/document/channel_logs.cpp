@@ -87,11 +87,8 @@ bool ChannelLogEngine::InitialiseTool(int mode) {
   userLibrary_.Unload();
   userFunctionOn_ = false;
   if (s.userFunction) {
-    const bool loaded = userLibrary_.Load(s.userLibrary);
-    if (!loaded || !userLibrary_.userFunction) {
-      s.userFunction = false;
-      ShowMessageBox(LoadString(kStrUserProcessNotLoaded));
-    }
+    // A refused library is freed and leaves no entry point; the loader shows why.
+    if (!userLibrary_.Load(s.userLibrary, UserFunctionCaller::kChannelDocument)) s.userFunction = false;
     if (userLibrary_.init) userLibrary_.init();
     ReadUserFunctionFilters(s.userLibrary, s.userFunctionFilters.data());
     userFunctionOn_ = s.userFunction;
@@ -100,7 +97,7 @@ bool ChannelLogEngine::InitialiseTool(int mode) {
     ps.outputFilters[static_cast<std::size_t>(j)].filterType = s.userFunctionFilters[static_cast<std::size_t>(j)].FilterType;
     ps.outputFilters[static_cast<std::size_t>(j)].filterWidth = s.userFunctionFilters[static_cast<std::size_t>(j)].FilterWidth;
   }
-  ps.userFunction = userFunctionOn_ ? userLibrary_.userFunction : nullptr;
+  if (userFunctionOn_) ps.userFunction = userLibrary_.userFunction;
   processor_ = std::make_unique<ChannelProcessor>(ps);
   SetDisplayDepthOffset(processor_->DisplayDepthOffset());
 

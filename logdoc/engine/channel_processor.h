@@ -7,6 +7,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <span>
 
@@ -17,9 +18,10 @@
 
 namespace qv {
 
-// The "UserFunction" entry point of a user-function library: in holds the 14
-// values (channels 1 to 12, TIME, DEPTH), out receives the 12 outputs.
-using UserFunctionEntry = void (*)(double* in, double* out);
+// The "UserFunction" entry point of a user-function library (through the
+// loader, which serialises the calls into one module): in holds 16 values
+// (channels 1 to 12, TIME, DEPTH, two zeros), out has room for 16 outputs.
+using UserFunctionEntry = std::function<void(double* in, double* out)>;
 
 // What the processing takes of a channel's filter entry.
 struct ChannelSetting {
@@ -51,7 +53,7 @@ struct ChannelProcessorSetup {
   std::array<OutputFilter, 16> outputFilters{};      // entry j: output j+1
   bool calibrationOn = false;
   CalibrationTable calibration{};  // entry i: channel i+1
-  UserFunctionEntry userFunction = nullptr;
+  UserFunctionEntry userFunction;
 };
 
 // Where a record lies and when it was taken, as the user function is told:

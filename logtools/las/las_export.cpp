@@ -345,7 +345,7 @@ int ExportLas(LasExportSettings* settings, const HeaderInfo* header, const LasCh
   UserFunctionFilter outputFilters[kUserFunctionFilterTableSize];
   const bool userFunction = !s.UserFunctionPath.empty();
   if (userFunction) {
-    if (!library.Load(s.UserFunctionPath)) return 0;
+    if (!library.Load(s.UserFunctionPath, UserFunctionCaller::kLasExport)) return 0;
     ReadUserFunctionFilters(s.UserFunctionPath, outputFilters);
     if (library.userFunction == nullptr || library.init == nullptr) return 0;
     library.init();

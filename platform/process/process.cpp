@@ -1,13 +1,14 @@
 #include "process.h"
 
-#include <cerrno>
-#include <chrono>
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <thread>
 
 #include "platform/trace/trace.h"
 
@@ -26,7 +27,7 @@ std::vector<char*> Argv(const std::string& program, const std::vector<std::strin
 
 // posix_spawn with a working folder and output redirection.
 pid_t Spawn(const std::string& program, const std::vector<std::string>& args, const std::string& workDir,
-            const std::string& outputFile, bool newSession) {
+            const std::string& outputFile, bool newSession, bool newGroup = false, int* error = nullptr) {
   posix_spawn_file_actions_t fa;
   posix_spawnattr_t attr;
   posix_spawn_file_actions_init(&fa);
@@ -38,6 +39,10 @@ pid_t Spawn(const std::string& program, const std::vector<std::string>& args, co
   if (!workDir.empty()) posix_spawn_file_actions_addchdir_np(&fa, workDir.c_str());
   short flags = POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF;
   if (newSession) flags |= POSIX_SPAWN_SETSID;
+  if (newGroup) {
+    flags |= POSIX_SPAWN_SETPGROUP;
+    posix_spawnattr_setpgroup(&attr, 0);
+  }
   sigset_t none, all;
   sigemptyset(&none);
   sigfillset(&all);
@@ -49,6 +54,7 @@ pid_t Spawn(const std::string& program, const std::vector<std::string>& args, co
   const int rc = posix_spawn(&pid, program.c_str(), &fa, &attr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&fa);
   posix_spawnattr_destroy(&attr);
+  if (error) *error = rc;
   if (rc != 0) {
     Trace("cannot start %s: error %d", program.c_str(), rc);
     return -1;
@@ -83,12 +89,19 @@ ChildProcess::~ChildProcess() {
   if (pid_ > 0 && !exit_) Wait(0);
 }
 
-bool ChildProcess::Start(const std::string& program, const std::vector<std::string>& args,
-                         const std::string& workDir, const std::string& outputFile) {
+bool ChildProcess::Start(const std::string& program, const std::vector<std::string>& args, const std::string& workDir,
+                         const std::string& outputFile, bool ownGroup) {
   if (pid_ > 0 && !exit_) return false;
   exit_.reset();
-  pid_ = Spawn(program, args, workDir, outputFile, false);
+  ownGroup_ = ownGroup;
+  pid_ = Spawn(program, args, workDir, outputFile, false, ownGroup, &startError_);
   return pid_ > 0;
+}
+
+void ChildProcess::KillGroup() {
+  if (pid_ <= 0 || exit_) return;
+  ::kill(ownGroup_ ? -pid_ : pid_, SIGKILL);
+  Wait(10000);  // a killed child ends at once
 }
 
 std::optional<int> ChildProcess::Wait(unsigned timeoutMs) {
@@ -107,6 +120,8 @@ std::optional<int> ChildProcess::Wait(unsigned timeoutMs) {
   }
 }
 
-bool ChildProcess::Running() { return pid_ > 0 && !Wait(0).has_value(); }
+bool ChildProcess::Running() {
+  return pid_ > 0 && !Wait(0).has_value();
+}
 
 }  // namespace qv

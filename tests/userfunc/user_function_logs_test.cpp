@@ -1,0 +1,110 @@
+// A six-channel log with a user-function library built from C: what the
+// library is given live, metric and imperial, that a rewound replay starts
+// it afresh before its next record, and that a refused library is never
+// started.
+#include "platform/dynlib/dynlib.h"
+#include "tests/logdoc/document/engine_test.h"
+#include "tests/logdoc/replayctl/replay_harness.h"
+#include "userfunc/user_function_library.h"
+
+namespace {
+
+std::string Lib(const std::string& cut) {
+  return std::string(QV_UF_LIBS) + "/uf_" + cut + ".so";
+}
+
+// The counters of a test library, read through the module the log loads.
+struct Counters {
+  explicit Counters(const std::string& path) { EXPECT_TRUE(lib.Load(path)) << lib.Error(); }
+  int Int(const char* name) { return *static_cast<int*>(lib.Symbol(name)); }
+  double In(int i) { return static_cast<double*>(lib.Symbol("uf_last_in"))[i]; }
+  qv::DynLib lib;
+};
+
+class UserFunctionLogTest : public EngineTest {
+ public:
+  void TearDown() override {
+    g_nDepthUnits = 0;
+    EngineTest::TearDown();
+  }
+  // Records a log of n records with the user function LIBRARY on.
+  void RecordWith(const std::string& library, int n) {
+    qv::SixChannelEngine engine;
+    Prepare(engine);
+    engine.Setup().userFunction = true;
+    engine.Setup().userLibrary = library;
+    ASSERT_TRUE(engine.InitialiseLog(1, 10));
+    EXPECT_TRUE(engine.UserFunctionOn());
+    Lower();
+    ASSERT_EQ(Start(engine, qv::kStartRecord), 1);
+    Records(n);
+    ASSERT_EQ(engine.StopLogging(qv::kStateStoppedForGood), 1);
+    depth = engine.Depth();
+    time = engine.Time();
+  }
+  int depth = 0, time = 0;
+};
+
+TEST_F(UserFunctionLogTest, LiveRecordsGiveTimeAndDepthInThousandthsOfTheUnit) {
+  Counters uf(Lib("full"));
+  for (int units : {0, 1}) {
+    ResetUnit();
+    g_nDepthUnits = units;
+    RecordWith(Lib("full"), 40);
+    EXPECT_EQ(uf.In(12), time) << "unit " << units;
+    // The values handed to the library left the delay window at row 25:
+    // 25 steps of 100 behind the newest record of a log going down.
+    EXPECT_EQ(uf.In(13), depth * (units ? 50 : 10) - 25 * 100) << "unit " << units;
+    for (int i : {6, 7, 8, 9, 10, 11, 14, 15}) EXPECT_EQ(uf.In(i), 0.0) << i;
+  }
+}
+
+TEST_F(UserFunctionLogTest, ARewoundReplayStartsTheFunctionAfreshBeforeItsNextRecord) {
+  RecordWith(Lib("full"), 60);
+  Counters uf(Lib("full"));
+  qvtest::StampedEngine engine;
+  qv::LogSetup& s = engine.Setup();
+  s.pathStem = (folder / "WELL.").string();
+  s.logMode = 12;
+  s.depthStep = 100;
+  s.sondeAbbreviation = "KSTQ";
+  s.userFunction = true;
+  s.userLibrary = Lib("full");
+  ::HeaderInfo h;
+  ASSERT_TRUE(::ReadHeaderInfo(s.pathStem + "LOG", &h));
+  s.replayStartDepth = h.Startdepth;
+  s.replayEndDepth = h.EndDepth;
+  qvtest::RecordingSink replaySink;
+  engine.SetSink(&replaySink);
+  const int inits = uf.Int("uf_init_calls");
+  ASSERT_TRUE(engine.InitialiseLog(0, 10));
+  EXPECT_EQ(uf.Int("uf_init_calls"), inits + 1);
+  for (int i = 0; i < 5; ++i) {
+    ASSERT_TRUE(engine.ReadReplayRecord());
+    ASSERT_TRUE(engine.ProcessRecord(false));
+  }
+  EXPECT_EQ(uf.Int("uf_calls_since_init"), 5);
+  ASSERT_TRUE(engine.RewindReplay());
+  EXPECT_EQ(uf.Int("uf_init_calls"), inits + 2);
+  EXPECT_EQ(uf.Int("uf_calls_since_init"), 0);
+  ASSERT_TRUE(engine.ReadReplayRecord());
+  ASSERT_TRUE(engine.ProcessRecord(false));
+  EXPECT_EQ(uf.Int("uf_calls_since_init"), 1);
+}
+
+TEST_F(UserFunctionLogTest, ARefusedLibraryIsNeverStarted) {
+  Counters uf(Lib("no_userfunction"));
+  qv::SixChannelEngine engine;
+  Prepare(engine);
+  engine.Setup().userFunction = true;
+  engine.Setup().userLibrary = Lib("no_userfunction");
+  boxes.Clear();
+  ASSERT_TRUE(engine.InitialiseLog(1, 10));
+  EXPECT_FALSE(engine.UserFunctionOn());
+  EXPECT_FALSE(engine.Setup().userFunction);
+  EXPECT_EQ(uf.Int("uf_init_calls"), 0);
+  const std::vector<unsigned> ids = boxes.Ids();
+  EXPECT_EQ(std::count(ids.begin(), ids.end(), kStrUserProcessRefused), 1);
+}
+
+}  // namespace
