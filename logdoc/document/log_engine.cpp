@@ -28,8 +28,12 @@ constexpr std::uint32_t kSondeCommandMs = 300000;
 constexpr std::size_t kRecordsPerHalf = 60;
 constexpr std::size_t kQueuedHalves = 8;
 
-std::uint8_t Low(std::uint32_t word) { return static_cast<std::uint8_t>(word & 0xFF); }
-std::uint8_t High(std::uint32_t word) { return static_cast<std::uint8_t>((word >> 8) & 0xFF); }
+std::uint8_t Low(std::uint32_t word) {
+  return static_cast<std::uint8_t>(word & 0xFF);
+}
+std::uint8_t High(std::uint32_t word) {
+  return static_cast<std::uint8_t>((word >> 8) & 0xFF);
+}
 
 void ReportBox(const std::string& text) {
   Beep();
@@ -54,7 +58,9 @@ LogEngine::LogEngine(std::size_t fileRecordSize, std::string dataFileExt, int to
   SetClock({});
 }
 
-LogEngine::~LogEngine() { Shutdown(); }
+LogEngine::~LogEngine() {
+  Shutdown();
+}
 
 void LogEngine::Shutdown() {
   if (state_ == kStateRunning) StopLogging(kStateStop);
@@ -76,9 +82,13 @@ void LogEngine::SetBuffering(std::size_t recordsPerHalf, std::size_t maxQueuedHa
   pipeline_ = std::make_unique<RecordPipeline>(fileRecordSize_, recordsPerHalf, maxQueuedHalves);
 }
 
-int LogEngine::DepthFactor() { return g_nDepthUnits.load() ? 50 : 10; }
+int LogEngine::DepthFactor() {
+  return g_nDepthUnits.load() ? 50 : 10;
+}
 
-std::string LogEngine::HeaderFilePath() const { return HeaderPathFor(DataFilePath()); }
+std::string LogEngine::HeaderFilePath() const {
+  return HeaderPathFor(DataFilePath());
+}
 
 std::string LogEngine::Title() const {
   std::string t = pathStem_;
@@ -86,7 +96,9 @@ std::string LogEngine::Title() const {
   return t;
 }
 
-std::time_t LogEngine::Today() const { return clock_.today(); }
+std::time_t LogEngine::Today() const {
+  return clock_.today();
+}
 
 void LogEngine::MarkSondeCommandSent() {
   sondeCommandTick_ = clock_.tick();
@@ -282,6 +294,7 @@ int LogEngine::StartLogging(int mode) {
   if (!switched) {
     StopLocked(kStateError);
     stopLock.unlock();
+    AskTrailer();
     if (callbacks_.stopped) callbacks_.stopped(kStateError);
     return 0;
   }
@@ -293,6 +306,7 @@ int LogEngine::StartLogging(int mode) {
       ReportBox(DeviceErrorText(kSystemError, kErrOperatingSystem));
       StopLocked(kStateError);
       stopLock.unlock();
+      AskTrailer();
       if (callbacks_.stopped) callbacks_.stopped(kStateError);
       return 0;
     }
@@ -303,8 +317,12 @@ int LogEngine::StartLogging(int mode) {
   return 1;
 }
 
-int LogEngine::ResumeWriter() { return 1; }
-int LogEngine::SuspendWriter() { return 1; }
+int LogEngine::ResumeWriter() {
+  return 1;
+}
+int LogEngine::SuspendWriter() {
+  return 1;
+}
 
 // ---------------------------------------------------------------------------
 // The acquisition thread
@@ -447,6 +465,7 @@ void LogEngine::PumpDisplay() {
     if (stopped) StopLocked(kStateError);
     unitGone_ = false;
   }
+  if (stopped) AskTrailer();
   if (stopped && callbacks_.stopped) callbacks_.stopped(kStateError);  // last: the document closes
 }
 
@@ -454,9 +473,17 @@ void LogEngine::PumpDisplay() {
 // Stopping
 
 int LogEngine::StopLogging(int type) {
-  std::lock_guard<std::mutex> lock(stopMutex_);
-  if (state_ != kStateRunning) return 1;
-  return StopLocked(type);
+  int result;
+  {
+    std::lock_guard<std::mutex> lock(stopMutex_);
+    if (state_ != kStateRunning) return 1;
+    result = StopLocked(type);
+  }
+  // The trailer dialog runs an event loop whose timers pump the display and
+  // may take the stop lock: it is asked only once the stop is complete and
+  // the lock released.
+  AskTrailer();
+  return result;
 }
 
 int LogEngine::StopLocked(int type) {
@@ -497,7 +524,9 @@ int LogEngine::StopLocked(int type) {
       header_.EndDepth = depth_ * DepthFactor();
       header_.EndTime = time_;
     }
-    SetEndTime();
+    SetEndLine();
+    trailerPending_ = true;
+    trailerStem_.clear();
     struct stat st {};
     const std::string data = DataFilePath();
     if (::stat(data.c_str(), &st) == 0 && st.st_size == 0) {
@@ -510,8 +539,10 @@ int LogEngine::StopLocked(int type) {
       chainIndex_ = previousChainIndex_;
     } else {
       keepFile = true;
+      trailerStem_ = pathStem_;
     }
   }
+  headerPending_ = false;  // the header is written below with its start and end
   if (sink_ && setup_.realtimePrint && hadFile) sink_->StopRealtimePrint(-1);
   SetProcessPriorityClass(ProcessPriorityClass::Normal);
 

@@ -1,5 +1,7 @@
 // The acquisition engine of a log on the simulated unit, on virtual time: the
 // files it leaves are compared with bytes built by hand from the script.
+#include <future>
+
 #include "tests/logdoc/document/engine_test.h"
 #include "tests/logdoc/document/sim_unit.h"
 
@@ -175,8 +177,8 @@ TEST_F(LogEngineTest, TwelveChannelDepthsAreScaledOnceInEitherUnit) {
     ASSERT_EQ(secondFile.size(), 2 * qv::TwelveChannelFileRecord::kSize);
     const int secondStart = HeaderInt(folder / "WELL1.hed", "WellInfo", "Startdepth");
     for (unsigned k = 0; k < 2; ++k) {
-      const auto r = TwelveRecord(k, secondStart / c.factor + 10 * static_cast<int>(k), c.factor,
-                                  200 * static_cast<int>(k + 1));
+      const auto r =
+          TwelveRecord(k, secondStart / c.factor + 10 * static_cast<int>(k), c.factor, 200 * static_cast<int>(k + 1));
       EXPECT_TRUE(std::equal(r.begin(), r.end(), secondFile.begin() + k * qv::TwelveChannelFileRecord::kSize)) << k;
     }
     EXPECT_EQ(HeaderInt(folder / "WELL.hed", "WellInfo", "Startdepth"), 10010 * c.factor);
@@ -308,7 +310,7 @@ TEST_F(LogEngineTest, RecordsAgainstTheLoggingDirectionNeverReachTheFile) {
   ASSERT_EQ(Start(engine, qv::kStartRecord), 1);
   Records(3);
   EXPECT_EQ(lines.Last(kWinchMessageLine), "");  // within one step: "Ready"
-  unit->ReverseWinch();  // the sonde goes down while the log goes up
+  unit->ReverseWinch();                          // the sonde goes down while the log goes up
   Records(4);
   EXPECT_TRUE(lines.Saw(kSondeMessageLine, "Bad Winch Direction"));
   EXPECT_GT(engine.Depth(), 9970);  // the refused records still move the depth
@@ -333,6 +335,73 @@ TEST_F(LogEngineTest, ALogTooFastForItsStepIsToldButKeepsEveryRecord) {
   EXPECT_TRUE(lines.Saw(kWinchMessageLine, "Depth Error - Log speed too high"));
   ASSERT_EQ(engine.StopLogging(qv::kStateStoppedForGood), 1);
   EXPECT_EQ(ReadBytes(folder / "WELL.LOG"), SixRecords(0, 4));
+}
+
+// The trailer dialog of a stop runs modally: its event loop runs the display
+// pump meanwhile. With a worker's error queued, or the first record's header
+// write pending, the pump takes the engine's stop lock; the stop must have let
+// go of it by then, and the unit must already be back in monitor mode so that
+// the depth and time keep moving while the engineer types.
+TEST_F(LogEngineTest, TheTrailerDialogsEventLoopRunsTheDisplayPumpWithoutHangingTheStop) {
+  struct Case {
+    const char* name;
+    std::function<void(LogEngineTest&, qv::LogEngine&)> before;  // after REC, before STP
+  };
+  const Case cases[] = {
+      {"first header write pending", [](LogEngineTest& t, qv::LogEngine&) { t.Records(1); }},
+      {"worker error queued",
+       [](LogEngineTest& t, qv::LogEngine& e) {
+         t.Records(2);
+         e.PumpDisplay();
+         t.Faults([](qv::sim::Faults& f) { f.firstStatus = 2; });
+         for (int i = 0; i < 50 && !e.StopRequested(); ++i)
+           t.pace->RunUntil(t.pace->Now() + 200, std::chrono::milliseconds(200));
+         t.Faults([](qv::sim::Faults& f) { f.firstStatus = -1; });
+         ASSERT_TRUE(e.StopRequested());
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ResetUnit();
+    qv::SixChannelEngine engine;
+    Prepare(engine);
+    int pumped = 0;
+    bool monitoring = false;
+    std::uint8_t unitMode = 0;
+    engine.SetCallbacks({nullptr, nullptr, nullptr, [&](TrailerText& lines, const std::string&) {
+                           // What exec() does: the timers run while the dialog is open.
+                           for (int i = 0; i < 5; ++i, ++pumped) {
+                             engine.PumpDisplay();
+                             std::this_thread::sleep_for(std::chrono::milliseconds(2));
+                           }
+                           monitoring = engine.Monitoring();
+                           unitMode = unit->State().loggingMode[6];
+                           lines.Text2 = "typed while the winch ran";
+                           return true;
+                         }});
+    ASSERT_TRUE(engine.InitialiseLog(1, 10));
+    Lower();
+    ASSERT_EQ(Start(engine, qv::kStartRecord), 1);
+    c.before(*this, engine);
+    // The stop runs on a thread of its own here only so that a hang fails
+    // the test instead of stopping the run.
+    auto stop = std::async(std::launch::async, [&] { return engine.StopLogging(qv::kStateStoppedForGood); });
+    if (stop.wait_for(std::chrono::seconds(20)) != std::future_status::ready) {
+      ADD_FAILURE() << "the stop hangs in the trailer dialog";
+      std::fflush(nullptr);
+      std::_Exit(1);
+    }
+    EXPECT_EQ(stop.get(), 1);
+    EXPECT_EQ(pumped, 5);
+    EXPECT_TRUE(monitoring) << "monitor mode before the dialog opens";
+    EXPECT_EQ(unitMode, 14);
+    EXPECT_EQ(engine.State(), qv::kStateStoppedForGood);
+    const fs::path hed = folder / "WELL.hed";
+    EXPECT_EQ(HeaderInt(hed, "WellInfo", "EndDepth"), engine.Depth() * 10);
+    EXPECT_EQ(HeaderInt(hed, "WellInfo", "Startdepth"), 100100);
+    EXPECT_EQ(HeaderText(hed, "TrailerText", "Text2"), "typed while the winch ran");
+    EXPECT_EQ(HeaderText(hed, "TrailerText", "Text1").rfind("Depth: ", 0), 0u);
+  }
 }
 
 }  // namespace

@@ -2,12 +2,13 @@
 // unit, File/New Log through REC and STP to the files on disk, closing back to
 // the idle document, the failure paths of opening a log, replay opening, and
 // the enabling of the document's commands.
+#include "logdoc/ui/log_doc.h"
+
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
 #include <QPushButton>
 #include <QSlider>
-
 #include <chrono>
 #include <filesystem>
 #include <thread>
@@ -20,7 +21,6 @@
 #include "header/ui/header_editor.h"
 #include "logdoc/monitor/live_device.h"
 #include "logdoc/monitor/monitor_thread.h"
-#include "logdoc/ui/log_doc.h"
 #include "logdoc/replayui/ask_replay.h"
 #include "logdoc/ui/open_logs.h"
 #include "platform/docview/services.h"
@@ -125,6 +125,7 @@ class LogDocTest : public TbdeviceTest {
     SetTrailerDialogRunner([this](TrailerText& lines, const std::string&) {
       lines.Text2 = "Logged by the test";
       ++trailers;
+      monitoringAtTrailer.push_back(Active() && Active()->IsMonitoring());
       return true;
     });
     app = std::make_unique<CPemmaroApp>();
@@ -215,6 +216,7 @@ class LogDocTest : public TbdeviceTest {
   std::vector<std::string> boxes;
   qv::MessageBoxHandler prevBox;
   int trailers = 0;
+  std::vector<bool> monitoringAtTrailer;  // the depth display followed the winch while the dialog was open
 };
 
 TEST_F(LogDocTest, IdleDocumentWatchesTheUnitAndTheWinchBarFollowsTheDepth) {
@@ -269,6 +271,7 @@ TEST_F(LogDocTest, NewLogRecordsFromTheBarsAndClosingBringsBackTheIdleDocument) 
   EXPECT_EQ(header.LogMode, 10);
   EXPECT_EQ(header.SondeAbbreviation, "KSTQ");
   EXPECT_EQ(trailers, 1) << "STP ran the trailer text dialog";
+  EXPECT_EQ(monitoringAtTrailer, std::vector<bool>{true}) << "the depth display moves while the engineer types";
   TrailerText trailer;
   ASSERT_TRUE(ReadTrailerText(data.string(), &trailer));
   EXPECT_EQ(trailer.Text2, "Logged by the test");
@@ -408,8 +411,9 @@ TEST_F(LogDocTest, ALogDownTheHoleKeepsItsSupplyDepthAndPictureAcrossStp) {
     clock->Advance(100);  // the unit's depth reports come once a second of its time
     CSondeControl* bar = g_pSondeControl;
     return bar && bar->VoltageDisplay()->Value() == "120.0" && bar->CurrentDisplay()->Value() == "80";
-  })) << "the idle document shows the supply: " << g_pSondeControl.load()->VoltageDisplay()->Value() << " V "
-      << g_pSondeControl.load()->CurrentDisplay()->Value() << " mA";
+  })) << "the idle document shows the supply: "
+      << g_pSondeControl.load()->VoltageDisplay()->Value() << " V " << g_pSondeControl.load()->CurrentDisplay()->Value()
+      << " mA";
 
   MoveTo(1234);
   CLogDoc* doc = OpenNewLog(qv::kLogModeDown);
@@ -449,7 +453,8 @@ TEST_F(LogDocTest, ALogDownTheHoleKeepsItsSupplyDepthAndPictureAcrossStp) {
   EXPECT_TRUE(WaitFor([&] {
     const std::string shown = winch->DepthDisplay()->Value();
     return shown.substr(shown.find_first_not_of(' ')) == depth;
-  })) << "trailer " << depth << ", winch bar " << winch->DepthDisplay()->Value();
+  })) << "trailer "
+      << depth << ", winch bar " << winch->DepthDisplay()->Value();
   EXPECT_NE(depth.substr(depth.find('.')), ".00") << "the sonde stopped between whole metres";
   EXPECT_TRUE(boxes.empty()) << boxes.front();
 }
@@ -519,26 +524,35 @@ TEST_F(LogDocTest, EveryFailedOpeningLeavesTheIdleDocumentWatching) {
     bool sameIdle;    // the idle document was never closed
   };
   const Case cases[] = {
-      {"sonde power not loaded", [](LogDocTest& t) {
+      {"sonde power not loaded",
+       [](LogDocTest& t) {
          t.ScriptWizard(1, 0);
          t.app->ExecuteCommand(ID_FILE_NEW);
-       }, "", false},
-      {"tool type -1", [](LogDocTest& t) {
+       },
+       "", false},
+      {"tool type -1",
+       [](LogDocTest& t) {
          t.ScriptWizard(-1);
          t.app->ExecuteCommand(ID_FILE_NEW);
-       }, "Sonde type not supported!", true},
-      {"tool type 11", [](LogDocTest& t) {
+       },
+       "Sonde type not supported!", true},
+      {"tool type 11",
+       [](LogDocTest& t) {
          t.ScriptWizard(11);
          t.app->ExecuteCommand(ID_FILE_NEW);
-       }, "Sonde type not supported!", true},
-      {"wizard cancelled", [](LogDocTest& t) {
+       },
+       "Sonde type not supported!", true},
+      {"wizard cancelled",
+       [](LogDocTest& t) {
          OpenerDialogs().wizard = [](QWidget*, qv::LogWizardResult&) { return false; };
          t.app->ExecuteCommand(ID_FILE_NEW);
-       }, "", true},
-      {"replay of a log whose header cannot be read", [](LogDocTest& t) {
-         t.app->OpenLogForReplay("GONE", (t.folder / "DATA" / "GONE.LOG").string());
-       }, "Couldn't read from header file!", true},
-      {"replay of a log whose data cannot be read", [](LogDocTest& t) {
+       },
+       "", true},
+      {"replay of a log whose header cannot be read",
+       [](LogDocTest& t) { t.app->OpenLogForReplay("GONE", (t.folder / "DATA" / "GONE.LOG").string()); },
+       "Couldn't read from header file!", true},
+      {"replay of a log whose data cannot be read",
+       [](LogDocTest& t) {
          const std::string path = (t.folder / "DATA" / "NODATA.LOG").string();
          HeaderInfo info;
          info.LogMode = 10;
@@ -546,19 +560,24 @@ TEST_F(LogDocTest, EveryFailedOpeningLeavesTheIdleDocumentWatching) {
          WriteHeaderIdent(path);
          PressInitialize();
          t.app->OpenLogForReplay("NODATA", path);
-       }, "Error while initializing the document !", false},
-      {"replay settings cancelled", [](LogDocTest& t) {
+       },
+       "Error while initializing the document !", false},
+      {"replay settings cancelled",
+       [](LogDocTest& t) {
          OpenerDialogs().replaySettings = [](CReplayDlg&) { return qv::IDCANCEL; };
          t.app->OpenLogForReplay("GONE", (t.folder / "DATA" / "GONE.LOG").string());
-       }, "", true},
-      {"replay of an unknown file kind", [](LogDocTest& t) {
+       },
+       "", true},
+      {"replay of an unknown file kind",
+       [](LogDocTest& t) {
          const std::string path = (t.folder / "DATA" / "X.TXT").string();
          HeaderInfo info;
          WriteHeaderInfo(path, &info, nullptr);
          WriteHeaderIdent(path);
          PressInitialize();
          t.app->OpenLogForReplay("X", path);
-       }, "Sonde type not supported!", true},
+       },
+       "Sonde type not supported!", true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -642,8 +661,8 @@ class StateDoc : public CLogDoc {
 
 TEST(LogDocCommands, EnablingTable) {
   qvtest::App();
-  const int ids[] = {ID_EXPORT_HEADER,  ID_IMPORT,      ID_SHOW_LOG_HEADER, ID_PAUSE_REPLAY,
-                     ID_RESTART_REPLAY, ID_STOP_REPLAY, ID_REPLAY_DATA,     ID_CABLE_OPTIONS,
+  const int ids[] = {ID_EXPORT_HEADER,   ID_IMPORT,         ID_SHOW_LOG_HEADER,      ID_PAUSE_REPLAY,
+                     ID_RESTART_REPLAY,  ID_STOP_REPLAY,    ID_REPLAY_DATA,          ID_CABLE_OPTIONS,
                      ID_LOG_CALIBRATION, ID_LOG_TEST_SONDE, ID_DIRECT_REALTIME_PRINT};
   enum Role { kIdle, kLive, kReplay };
   struct Row {
@@ -654,10 +673,10 @@ TEST(LogDocCommands, EnablingTable) {
     const char* enabled;  // one digit per id above
   };
   const Row rows[] = {
-      {kIdle, -1, 1, false, "01000001110"},   {kLive, -1, 1, false, "11100001110"},
-      {kLive, 0, 1, false, "11100000000"},    {kLive, 99, 1, false, "11100001110"},
-      {kLive, -1, 0, false, "11100000000"},   {kReplay, -1, 1, false, "11111111110"},
-      {kReplay, 0, 1, true, "11111110101"},   {kReplay, 99, 1, false, "11101101110"},
+      {kIdle, -1, 1, false, "01000001110"},  {kLive, -1, 1, false, "11100001110"},
+      {kLive, 0, 1, false, "11100000000"},   {kLive, 99, 1, false, "11100001110"},
+      {kLive, -1, 0, false, "11100000000"},  {kReplay, -1, 1, false, "11111111110"},
+      {kReplay, 0, 1, true, "11111110101"},  {kReplay, 99, 1, false, "11101101110"},
       {kReplay, 99, 0, true, "11101100001"},
   };
   for (const Row& r : rows) {
