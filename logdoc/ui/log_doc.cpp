@@ -239,17 +239,10 @@ void CLogDoc::QueueClose() {
 
 void CLogDoc::StartReplayControl() {
   qv::ReplayCallbacks cb;
-  // The replay thread only posts the end of the data; the main frame hands it
-  // to the active document on the GUI thread.
-  cb.endOfData = [this] {
-    qv::PostToGui(this, [this] {
-      qv::Application* app = qv::Application::Instance();
-      if (auto* frame = dynamic_cast<CMainFrame*>(app ? app->GetMainFrame() : nullptr))
-        frame->OnReplayEnd();
-      else
-        OnReplayEnd(false);
-    });
-  };
+  // The replay thread only posts the end of the data, to this document: the
+  // notice belongs to this replay, whichever document is active when it
+  // arrives (it is dropped with the document).
+  cb.endOfData = [this] { qv::PostToGui(this, [this] { OnReplayEnd(false); }); };
   cb.askReplay = [this](bool offerPrintHeader) {
     // The heading can only be printed at the end of a chart that is printing.
     CAskReplay dialog(offerPrintHeader && Setup().realtimePrint, nullptr);

@@ -399,6 +399,40 @@ TEST_F(LogDocTest, PauseRestartAndStopFromTheReplayBar) {
   EXPECT_TRUE(boxes.empty()) << boxes.front();
 }
 
+// The end of a replay's data is a notice to that replay: one that arrives
+// after its document was closed and another log was opened for replay asks
+// nothing of the new one.
+TEST_F(LogDocTest, TheEndOfAReplayIsAskedOnlyOfItsOwnLog) {
+  RecordLog();
+  app->CloseDocument(Active());
+  ASSERT_TRUE(WaitFor([&] { return IdleIsActive(); }));
+  const std::string data = (folder / "DATA" / "WELL.LOG").string();
+  int asked = 0;
+  SetAskReplayRunner([&](CAskReplay&) {
+    ++asked;
+    return qv::IDOK;
+  });
+  PressInitialize();
+  app->OpenLogForReplay("WELL", data);
+  CLogDoc* first = Active();
+  ASSERT_TRUE(first && first->Replay());
+  first->Replay()->SetPollPeriod(0);
+  first->Replay()->OnReplay();
+  // The data ends and its notice is queued; the event loop has not run yet.
+  for (int i = 0; i < 5000 && first->Replay()->ThreadExitCode() != qv::ReplayControl::kEndOfData; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  ASSERT_EQ(first->Replay()->ThreadExitCode(), qv::ReplayControl::kEndOfData);
+  PressInitialize();
+  app->OpenLogForReplay("WELL", data);  // closes the first replay, opens the same log anew
+  CLogDoc* second = Active();
+  ASSERT_TRUE(second && second->Replay());
+  for (int i = 0; i < 20; ++i) qvtest::Settle();
+  EXPECT_EQ(asked, 0) << "the new replay was asked about the end of the old one";
+  EXPECT_EQ(Active(), second);
+  EXPECT_EQ(second->LogState(), qv::kStateReady);
+  EXPECT_TRUE(boxes.empty()) << boxes.front();
+}
+
 // A log down the hole from the bars as an engineer records it: the supply
 // the sonde bar shows is the unit's, the trailer at STP holds the depth the
 // winch bar shows, and the recorded picture stays in the view after STP.
