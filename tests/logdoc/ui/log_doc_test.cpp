@@ -576,6 +576,27 @@ TEST_F(LogDocTest, EveryFailedOpeningLeavesTheIdleDocumentWatching) {
          t.app->ExecuteCommand(ID_FILE_NEW);
        },
        "Sonde type not supported!", true},
+      {"new log whose set-up the unit refuses",
+       [](LogDocTest& t) {
+         t.ScriptWizard();
+         auto wizard = OpenerDialogs().wizard;
+         // The unit fails every control transfer from the wizard on, until
+         // the refusal of the log has been told.
+         OpenerDialogs().wizard = [&t, wizard](QWidget* parent, qv::LogWizardResult& r) {
+           t.Faults([](qv::sim::Faults& f) { f.failControl = 1000000; });
+           return wizard(parent, r);
+         };
+         auto previous = qv::SetMessageBoxHandler([&t](const qv::MessageBoxRequest& r) {
+           t.boxes.push_back(r.text);
+           if (r.text == "Error while initializing the document !")
+             t.Faults([](qv::sim::Faults& f) { f.failControl = 0; });
+           return qv::IDOK;
+         });
+         t.app->ExecuteCommand(ID_FILE_NEW);
+         t.Faults([](qv::sim::Faults& f) { f.failControl = 0; });
+         qv::SetMessageBoxHandler(previous);
+       },
+       "Error while initializing the document !", false},
       {"wizard cancelled",
        [](LogDocTest& t) {
          OpenerDialogs().wizard = [](QWidget*, qv::LogWizardResult&) { return false; };
