@@ -14,9 +14,13 @@
 namespace qv {
 namespace {
 
-std::uint8_t Low(std::uint32_t word) { return static_cast<std::uint8_t>(word & 0xFF); }
+std::uint8_t Low(std::uint32_t word) {
+  return static_cast<std::uint8_t>(word & 0xFF);
+}
 
-int ClampToInt(long long v) { return static_cast<int>(std::clamp<long long>(v, INT_MIN, INT_MAX)); }
+int ClampToInt(long long v) {
+  return static_cast<int>(std::clamp<long long>(v, INT_MIN, INT_MAX));
+}
 
 }  // namespace
 
@@ -89,16 +93,22 @@ bool ChannelLogEngine::InitialiseTool(int mode) {
   if (s.userFunction) {
     const bool loaded = userLibrary_.Load(s.userLibrary);
     if (!loaded || !userLibrary_.userFunction) {
+      // A refused library is let go whole: nothing of it runs and its
+      // filters do not reach the processing.
+      userLibrary_.Unload();
       s.userFunction = false;
       ShowMessageBox(LoadString(kStrUserProcessNotLoaded));
+    } else {
+      if (userLibrary_.init) userLibrary_.init();
+      ReadUserFunctionFilters(s.userLibrary, s.userFunctionFilters.data());
     }
-    if (userLibrary_.init) userLibrary_.init();
-    ReadUserFunctionFilters(s.userLibrary, s.userFunctionFilters.data());
     userFunctionOn_ = s.userFunction;
   }
   for (int j = 0; j < kUserFunctionFilterTableSize; ++j) {
-    ps.outputFilters[static_cast<std::size_t>(j)].filterType = s.userFunctionFilters[static_cast<std::size_t>(j)].FilterType;
-    ps.outputFilters[static_cast<std::size_t>(j)].filterWidth = s.userFunctionFilters[static_cast<std::size_t>(j)].FilterWidth;
+    ps.outputFilters[static_cast<std::size_t>(j)].filterType =
+        s.userFunctionFilters[static_cast<std::size_t>(j)].FilterType;
+    ps.outputFilters[static_cast<std::size_t>(j)].filterWidth =
+        s.userFunctionFilters[static_cast<std::size_t>(j)].FilterWidth;
   }
   ps.userFunction = userFunctionOn_ ? userLibrary_.userFunction : nullptr;
   processor_ = std::make_unique<ChannelProcessor>(ps);
@@ -116,8 +126,8 @@ bool ChannelLogEngine::OpenReplayReader() {
     info = Header();
   }
   const LogSetup& s = Setup();
-  reader_ = std::make_unique<ReplayReader>(DataFilePath(), ToolKind(), s.replayStartDepth, s.replayEndDepth,
-                                           s.logMode, info);
+  reader_ =
+      std::make_unique<ReplayReader>(DataFilePath(), ToolKind(), s.replayStartDepth, s.replayEndDepth, s.logMode, info);
   replayIndex_ = 0;
   return reader_->IsOpen();
 }
@@ -133,8 +143,7 @@ int ChannelLogEngine::WriteCalibrationHeader() {
     if (!IsLive() && !Setup().calibrationFromHeader &&
         ShowMessageBox(LoadString(kStrOverwriteCalibration), {}, MB_YESNO) == IDNO)
       return 1;
-    for (const auto& c : calibration_.channels)
-      list.push_back(c ? std::make_unique<ChannelCalibration>(*c) : nullptr);
+    for (const auto& c : calibration_.channels) list.push_back(c ? std::make_unique<ChannelCalibration>(*c) : nullptr);
   }
   return WriteCalibration(DataFilePath(), &list);
 }
