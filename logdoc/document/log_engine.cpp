@@ -13,6 +13,7 @@
 #include "header/hed_file.h"
 #include "logdoc/document/strings.h"
 #include "platform/files/paths.h"
+#include "platform/text/cnum.h"
 #include "platform/text/msgbox.h"
 #include "platform/text/strings.h"
 #include "platform/trace/trace.h"
@@ -167,6 +168,15 @@ bool LogEngine::InitialiseLog(int mode, int pollPeriodMs) {
       std::lock_guard<std::mutex> lock(headerMutex_);
       header_.ComStd = GetSondeComStd(setup_.sondeAbbreviation);
     }
+    // A depth log places every record by its step, in whole depth counts of
+    // the unit: a step the unit cannot take would record a header that
+    // places nothing.
+    const int count = DepthFactor();
+    const bool depthLog = setup_.logMode == 11 || setup_.logMode == 12;
+    if (depthLog && (setup_.depthStep < count || setup_.depthStep % count != 0)) {
+      ShowMessageBox(FormatC(LoadString(kStrBadDepthStep).c_str(), count, count));
+      return false;
+    }
     live_ = true;
     pollPeriod_ = pollPeriodMs;
     logType_ = 1;
@@ -189,11 +199,17 @@ bool LogEngine::InitialiseLog(int mode, int pollPeriodMs) {
     }
   } else {
     HeaderInfo info;
-    if (!ReadHeaderInfo(DataFilePath(), &info)) {
+    const bool read = ReadHeaderInfo(DataFilePath(), &info);
+    if (!read) {
       ShowMessageBox(LoadString(kStrCannotReadHeader));
     } else {
       std::lock_guard<std::mutex> lock(headerMutex_);
       header_ = info;
+    }
+    if (read && info.Step <= 0) {
+      // Without a step no record can be placed: the replay would run blank.
+      ShowMessageBox(FormatC(LoadString(kStrNoReplayStep).c_str(), info.Step));
+      ok = false;
     }
     int logType = logType_;
     if (ReadLogType(DataFilePath(), &logType)) logType_ = logType;

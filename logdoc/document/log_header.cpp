@@ -87,6 +87,12 @@ int LogEngine::SaveWellInfo(int mode) {
     pathStem_ = kept;
     return 0;
   }
+  if (read.Step <= 0) {
+    // A file of the chain whose records cannot be placed is not moved to.
+    ShowMessageBox(FormatC(LoadString(kStrNoReplayStep).c_str(), read.Step));
+    pathStem_ = kept;
+    return 0;
+  }
   ReadTrailerText(DataFilePath(), &trailer_);
   std::lock_guard<std::mutex> lock(headerMutex_);
   header_ = read;

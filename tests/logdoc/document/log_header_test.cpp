@@ -190,4 +190,59 @@ TEST_F(LogHeaderTest, ARefusedUserFunctionLibraryRunsNothingAndGivesNoFilters) {
   }
 }
 
+// A step that places no record is refused with a message: a live depth log
+// whose step the unit cannot take, a replay whose header gives no step, and
+// a chain that leads to such a header.
+TEST_F(LogHeaderTest, AStepThatPlacesNoRecordIsRefusedWithAMessage) {
+  struct Live {
+    int logMode, depthStep;
+    bool refused;
+  } live[] = {{12, 0, true}, {11, -100, true}, {12, 5, true}, {12, 15, true}, {12, 100, false}, {10, 0, false}};
+  for (const Live& c : live) {
+    SCOPED_TRACE(testing::Message() << "mode " << c.logMode << " step " << c.depthStep);
+    qv::SixChannelEngine engine;
+    Prepare(engine, c.logMode);
+    engine.Setup().depthStep = c.depthStep;
+    boxes.Clear();
+    EXPECT_EQ(engine.InitialiseLog(1, 10), !c.refused);
+    const auto shown = boxes.Shown();
+    if (c.refused) {
+      ASSERT_EQ(shown.size(), 1u);
+      EXPECT_EQ(shown[0].text, "Depth step can not be smaller then 10 and must be a multiple of 10! ");
+    } else {
+      EXPECT_TRUE(shown.empty()) << shown[0].text;
+    }
+  }
+
+  // A recorded chain of two files, then the second header loses its step.
+  qv::SixChannelEngine recorder;
+  ASSERT_TRUE(RecordThenPause(recorder, 3));
+  ASSERT_EQ(Start(recorder, qv::kStartRecord), 1);
+  Records(2);
+  ASSERT_EQ(recorder.StopLogging(qv::kStateStoppedForGood), 1);
+  HeaderInfo second;
+  ASSERT_TRUE(ReadHeaderInfo((folder / "WELL1.LOG").string(), &second));
+  for (int step : {0, -100}) {
+    SCOPED_TRACE(step);
+    second.Step = step;
+    ASSERT_TRUE(WriteHeaderInfo((folder / "WELL1.LOG").string(), &second, nullptr));
+    boxes.Clear();
+    qv::SixChannelEngine chain;
+    Prepare(chain);
+    ASSERT_TRUE(chain.InitialiseLog(0, 10));
+    EXPECT_EQ(chain.SaveWellInfo(1), 0) << "the chain does not move to a file without a step";
+    EXPECT_EQ(chain.Title(), (folder / "WELL").string());
+    qv::SixChannelEngine replay;
+    Prepare(replay);
+    replay.Setup().pathStem = (folder / "WELL1.").string();
+    EXPECT_FALSE(replay.InitialiseLog(0, 10));
+    const auto shown = boxes.Shown();
+    ASSERT_EQ(shown.size(), 2u);
+    const std::string text =
+        "The header of this log gives a step of " + std::to_string(step) + ": the log can not be replayed!";
+    EXPECT_EQ(shown[0].text, text);
+    EXPECT_EQ(shown[1].text, text);
+  }
+}
+
 }  // namespace

@@ -611,6 +611,7 @@ TEST_F(LogDocTest, EveryFailedOpeningLeavesTheIdleDocumentWatching) {
          const std::string path = (t.folder / "DATA" / "NODATA.LOG").string();
          HeaderInfo info;
          info.LogMode = 10;
+         info.Step = 150;
          WriteHeaderInfo(path, &info, nullptr);
          WriteHeaderIdent(path);
          PressInitialize();
@@ -627,6 +628,7 @@ TEST_F(LogDocTest, EveryFailedOpeningLeavesTheIdleDocumentWatching) {
        [](LogDocTest& t) {
          const std::string path = (t.folder / "DATA" / "X.TXT").string();
          HeaderInfo info;
+         info.Step = 150;
          WriteHeaderInfo(path, &info, nullptr);
          WriteHeaderIdent(path);
          PressInitialize();
