@@ -168,8 +168,26 @@ std::uint32_t ChannelLogEngine::CheckRecord(std::uint32_t word, int depth, int t
   return word & 0xFFFF;
 }
 
+void ChannelLogEngine::ApplyFilters() {
+  const LogSetup& s = Setup();
+  std::lock_guard<std::mutex> lock(filterMutex_);
+  for (std::size_t i = 0; i < newChannelFilters_.size(); ++i) {
+    newChannelFilters_[i].filterType = s.channelFilters[i].FilterType;
+    newChannelFilters_[i].filterWidth = s.channelFilters[i].FilterWidth;
+  }
+  for (std::size_t j = 0; j < newOutputFilters_.size(); ++j) {
+    newOutputFilters_[j].filterType = s.userFunctionFilters[j].FilterType;
+    newOutputFilters_[j].filterWidth = s.userFunctionFilters[j].FilterWidth;
+  }
+  filtersChanged_ = true;
+}
+
 bool ChannelLogEngine::ProcessRecord(bool forPrint) {
   if (!processor_) return true;
+  if (filtersChanged_.exchange(false)) {
+    std::lock_guard<std::mutex> lock(filterMutex_);
+    processor_->SetFilters(newChannelFilters_, newOutputFilters_);
+  }
   RecordStamp stamp;
   if (IsLive()) {
     stamp.depth = ClampToInt(static_cast<long long>(Depth()) * DepthFactor());

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <memory>
 #include <mutex>
 
@@ -40,6 +41,7 @@ class ChannelLogEngine : public LogEngine {
   bool OpenReplayReader() override;
   void CloseReplayReader() override;
   bool ProcessRecord(bool forPrint) override;
+  void ApplyFilters() override;
 
  protected:
   ChannelLogEngine(std::size_t fileRecordSize, std::string ext, int toolKind, int channels);
@@ -62,6 +64,11 @@ class ChannelLogEngine : public LogEngine {
   std::unique_ptr<ReplayReader> reader_;
   int sondeLength_ = 0;
   int sondeLengthSteps_ = 0;
+  // Filters the GUI thread changed, taken by the record thread at its next record.
+  std::mutex filterMutex_;
+  std::atomic<bool> filtersChanged_{false};
+  std::array<ChannelSetting, 16> newChannelFilters_{};
+  std::array<OutputFilter, 16> newOutputFilters_{};
   mutable std::mutex latestMutex_;
   std::array<double, 12> raw_{}, calibrated_{}, user_{};
 };

@@ -266,6 +266,9 @@ class LogEngine {
   // testing or replaying) and through the processing.
   bool StoreRecord();
   virtual bool ProcessRecord(bool forPrint) = 0;
+  // GUI thread: the set-up's filter tables changed; the processing takes them
+  // from its next record.
+  virtual void ApplyFilters() {}
 
  protected:
   // Acquisition thread, DeviceMutex held: one device read into the current

@@ -6,12 +6,11 @@
 // time; nothing is allocated per record.
 #pragma once
 
-#include "app/core/log_modes.h"
-
 #include <array>
 #include <optional>
 #include <span>
 
+#include "app/core/log_modes.h"
 #include "logdoc/engine/delay_window.h"
 #include "logdoc/records/device_records.h"
 #include "sondedb/records/records.h"
@@ -21,7 +20,6 @@ namespace qv {
 // The "UserFunction" entry point of a user-function library: in holds the 14
 // values (channels 1 to 12, TIME, DEPTH), out receives the 12 outputs.
 using UserFunctionEntry = void (*)(double* in, double* out);
-
 
 // What the processing takes of a channel's filter entry.
 struct ChannelSetting {
@@ -102,6 +100,10 @@ class ChannelProcessor {
   // The 14 values after the last record (delayed and filtered).
   std::span<const double> Values() const { return {values_.data(), 14}; }
   bool HasUserFunction() const { return setup_.userFunction != nullptr; }
+  const ChannelProcessorSetup& Settings() const { return setup_; }
+  // New filters of the channels and of the user-function outputs (type and
+  // width; the offsets, which size the windows, stay), from the next record on.
+  void SetFilters(const std::array<ChannelSetting, 16>& channels, const std::array<OutputFilter, 16>& outputs);
 
  private:
   double Calibrate(int channel, double x) const;

@@ -19,6 +19,7 @@
 #include "curveview/curveview.h"
 #include "header/header.h"
 #include "header/ui/header_editor.h"
+#include "logdoc/document/channel_logs.h"
 #include "logdoc/monitor/live_device.h"
 #include "logdoc/monitor/monitor_thread.h"
 #include "logdoc/replayui/ask_replay.h"
@@ -431,6 +432,30 @@ TEST_F(LogDocTest, TheEndOfAReplayIsAskedOnlyOfItsOwnLog) {
   EXPECT_EQ(Active(), second);
   EXPECT_EQ(second->LogState(), qv::kStateReady);
   EXPECT_TRUE(boxes.empty()) << boxes.front();
+}
+
+// A filter changed in the display options while the log records reaches the
+// running processing, not only the header written at STP: the log and its
+// header agree.
+TEST_F(LogDocTest, AFilterChangedWhileRecordingReachesTheRunningProcessing) {
+  CLogDoc* doc = StartRecording();
+  ASSERT_NE(doc, nullptr);
+  auto* engine = dynamic_cast<qv::ChannelLogEngine*>(doc->Engine());
+  ASSERT_TRUE(engine && engine->Processor());
+  ASSERT_TRUE(pace->RunUntil(pace->Now() + 1000));
+  doc->SetFilter(2, 2, 7);  // channel 2: median over 7 rows
+  ASSERT_TRUE(pace->RunUntil(pace->Now() + 1000));
+  doc->PumpDisplay();
+  const qv::ChannelSetting& running = engine->Processor()->Settings().channelSettings[1];
+  EXPECT_EQ(running.filterType, 2);
+  EXPECT_EQ(running.filterWidth, 7);
+  EXPECT_EQ(engine->Processor()->Settings().channelSettings[0].filterType, 0) << "the other channels keep theirs";
+  g_pSondeControl.load()->OnStop();
+  ASSERT_EQ(doc->LogState(), 99);
+  std::array<ChannelFilter, kFilterTableSize> header{};
+  ASSERT_TRUE(ReadChannelFilters((folder / "DATA" / "WELL.LOG").string(), header.data()));
+  EXPECT_EQ(header[1].FilterType, running.filterType);
+  EXPECT_EQ(header[1].FilterWidth, running.filterWidth);
 }
 
 // A log down the hole from the bars as an engineer records it: the supply
