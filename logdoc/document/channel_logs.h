@@ -8,6 +8,7 @@
 #include <atomic>
 #include <memory>
 #include <mutex>
+#include <utility>
 
 #include "logdoc/document/log_engine.h"
 #include "logdoc/engine/channel_processor.h"
@@ -85,11 +86,14 @@ class SixChannelEngine : public ChannelLogEngine {
  protected:
   std::uint32_t ReadPacket(int passThrough) override;
   void EncodeFileRecord(std::span<std::uint8_t> out) const override;
+  bool HoldsRecords() const override { return true; }
+  void SwapHeldRecord() override { std::swap(packet_, heldPacket_); }
   std::span<const double> Process(const RecordStamp& stamp) override;
   RecordStamp ReplayStamp() const override;
 
  private:
   SixChannelPacket packet_{};
+  SixChannelPacket heldPacket_{};
 };
 
 // The twelve-channel log: GetTwelve, 64-byte .LGX records carrying their
@@ -108,11 +112,14 @@ class TwelveChannelEngine : public ChannelLogEngine {
   // The depth becomes header units here, from the unit's count in the
   // current record, which itself is never changed: it is scaled exactly once.
   void EncodeFileRecord(std::span<std::uint8_t> out) const override;
+  bool HoldsRecords() const override { return true; }
+  void SwapHeldRecord() override { std::swap(record_, heldRecord_); }
   std::span<const double> Process(const RecordStamp& stamp) override;
   RecordStamp ReplayStamp() const override;
 
  private:
   TwelveChannelRecord record_{};
+  TwelveChannelRecord heldRecord_{};
 };
 
 }  // namespace qv

@@ -300,6 +300,7 @@ int LogEngine::StartLogging(int mode) {
         recording_ = record;
         testMode_ = !record;
         firstRecord_ = true;
+        haveReference_ = holding_ = false;
         lastDepth_ = setup_.logMode == 11 ? INT_MAX : INT_MIN;
         speed_->ClearHistory();
       }
@@ -368,18 +369,23 @@ int LogEngine::AcquisitionThread(Event& stop) {
       }
       std::unique_lock<std::mutex> lock(recordMutex_);
       if (generation == runGeneration_) {
-        if (firstRecord_.exchange(false)) {
-          const int d = depth_ * DepthFactor();
-          if (sink_) sink_->SetDisplayDepth(d);
-          std::lock_guard<std::mutex> h(headerMutex_);
-          header_.LogMode = setup_.logMode;
-          header_.Startdepth = d;
-          header_.StartTime = time_;
-          header_.Step = setup_.logMode == 10 ? g_nTimeStep.load() : setup_.depthStep;
-          header_.DepthUnit = setup_.imperial ? 1 : 0;
-          if (recording_) headerPending_ = true;
+        bool ok = true;
+        const bool depthLog = setup_.logMode == 11 || setup_.logMode == 12;
+        if (depthLog && HoldsRecords() && firstRecord_ && !haveReference_) {
+          // The first record read: whether the sonde moves in the log's
+          // direction shows only with the next one. A record against it
+          // drops this one, and the log starts where the sonde turns.
+          SwapHeldRecord();
+          heldDepth_ = depth_;
+          heldTime_ = time_;
+          holding_ = haveReference_ = true;
+          lastDepth_ = depth_;
+        } else {
+          haveReference_ = true;
+          if (holding_) ok = TakeRecord(true);  // this one went on in the log's direction
+          if (ok) ok = TakeRecord(false);
         }
-        if (!StoreRecord()) {
+        if (!ok) {
           lock.unlock();
           if (pipeline_->Failed())
             StopFromWorker(kSystemError, kErrWriteDestination, false, false);
@@ -387,12 +393,23 @@ int LogEngine::AcquisitionThread(Event& stop) {
             StopFromWorker(kSystemError, kErrOperatingSystem, false, false);
           return 100;
         }
-        ProcessRecord(false);
       }
       lock.unlock();
       ++newData_;
       Wake();
     } else if (lo == 17) {
+      {
+        std::lock_guard<std::mutex> lock(recordMutex_);
+        if (generation == runGeneration_ && firstRecord_) {
+          // Nothing is recorded yet and the sonde moves against the log's
+          // direction: a held first record belonged to that travel. The
+          // direction is judged from here on, so every record after the turn
+          // is recorded.
+          holding_ = false;
+          haveReference_ = true;
+          lastDepth_ = depth_;
+        }
+      }
       text = LoadString(kStrBadWinchDirection);
       ++newData_;
       Wake();
@@ -414,6 +431,36 @@ int LogEngine::AcquisitionThread(Event& stop) {
     ReportMessage(text, kSondeMessageLine);
   }
   return 1;
+}
+
+bool LogEngine::TakeRecord(bool held) {
+  auto swap = [this] {
+    SwapHeldRecord();
+    const int d = depth_, t = time_;
+    depth_ = heldDepth_;
+    time_ = heldTime_;
+    heldDepth_ = d;
+    heldTime_ = t;
+  };
+  if (held) {
+    holding_ = false;
+    swap();
+  }
+  if (firstRecord_.exchange(false)) {
+    const int d = depth_ * DepthFactor();
+    if (sink_) sink_->SetDisplayDepth(d);
+    std::lock_guard<std::mutex> h(headerMutex_);
+    header_.LogMode = setup_.logMode;
+    header_.Startdepth = d;
+    header_.StartTime = time_;
+    header_.Step = setup_.logMode == 10 ? g_nTimeStep.load() : setup_.depthStep;
+    header_.DepthUnit = setup_.imperial ? 1 : 0;
+    if (recording_) headerPending_ = true;
+  }
+  const bool ok = StoreRecord();
+  if (ok) ProcessRecord(false);
+  if (held) swap();
+  return ok;
 }
 
 bool LogEngine::StoreRecord() {
@@ -521,6 +568,10 @@ int LogEngine::StopLocked(int type) {
   bool hadFile = false;
   {
     std::lock_guard<std::mutex> records(recordMutex_);
+    // A first record still held when the log stops: nothing showed it went
+    // against the log's direction, so it is kept.
+    if (holding_ && !acquisition_ && retired_.empty()) TakeRecord(true);
+    holding_ = false;
     ++runGeneration_;
     recording_ = false;
   }

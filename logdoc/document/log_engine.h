@@ -276,6 +276,11 @@ class LogEngine {
   virtual std::uint32_t ReadPacket(int passThrough) = 0;
   // The current record as a data-file record of fileRecordSize bytes.
   virtual void EncodeFileRecord(std::span<std::uint8_t> out) const = 0;
+  // A depth log's first record is held until the next record shows the way
+  // the sonde moves (see AcquisitionThread): an engine that can keep a second
+  // record swaps its current record with the held one here.
+  virtual bool HoldsRecords() const { return false; }
+  virtual void SwapHeldRecord() {}
   // The tool's part of InitialiseLog.
   virtual bool InitialiseTool(int mode) = 0;
   // The first record of a run was read: the tool may reset per-run state.
@@ -302,6 +307,9 @@ class LogEngine {
 
  private:
   int AcquisitionThread(Event& stop);
+  // recordMutex_ held: the current record (or the held one) into the
+  // recording and the processing; the first of a run fixes the header's start.
+  bool TakeRecord(bool held);
   int StopLocked(int type);
   // The first trailer line of a stop.
   void SetEndLine();
@@ -360,6 +368,11 @@ class LogEngine {
   // record read under an older value belongs to an earlier run.
   std::atomic<std::uint64_t> runGeneration_{0};
   std::atomic<bool> firstRecord_{false};
+  // Until a depth log's first record is taken (recordMutex_): a record read in
+  // this run gives the direction of the next, and the first one read is held.
+  bool haveReference_ = false;
+  bool holding_ = false;
+  int heldDepth_ = 0, heldTime_ = 0;
   std::atomic<bool> headerPending_{false};  // the first record fixed the header's start
   std::atomic<bool> wakePending_{false};
   // A stop a worker asked for, carried out by PumpDisplay.

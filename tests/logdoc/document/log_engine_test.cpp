@@ -320,6 +320,48 @@ TEST_F(LogEngineTest, RecordsAgainstTheLoggingDirectionNeverReachTheFile) {
   EXPECT_EQ(HeaderInt(folder / "WELL.hed", "WellInfo", "LogMode"), 11);
 }
 
+// A log up started while the winch still lowers the sonde: the records of
+// the wrong-way travel are refused, and the log starts where the sonde
+// turns. Every record the unit delivers on the way up is kept, and the
+// header's start depth places the first of them (records come every 10
+// counts from 10000: down at 10010, 10020, 10030, then up at 10020, 10010 ...).
+TEST_F(LogEngineTest, ALogStartedTheWrongWayKeepsEveryRecordAfterTheTurn) {
+  struct Case {
+    const char* name;
+    bool lowerFirst;
+    int before, after;  // records before and after the winch turns (it turns only after a wrong-way start)
+    unsigned from, to;  // the unit's records that reach the file
+    int start;          // the header's start depth
+  } cases[] = {
+      {"lowered, then raised", true, 3, 4, 3, 6, 100200},
+      {"raised from the start", false, 4, 0, 0, 4, 99900},
+      {"raised, stopped after one record", false, 1, 0, 0, 1, 99900},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ResetUnit();
+    MessageLines lines;
+    qv::SixChannelEngine engine;
+    Prepare(engine, 11);  // logging up
+    qvtest::RecordingSink view;
+    engine.SetSink(&view);
+    ASSERT_TRUE(engine.InitialiseLog(1, 10));
+    WinchControlBlock winch{static_cast<std::uint8_t>(c.lowerFirst ? 2 : 1), 5};
+    ASSERT_EQ(SetWinch(&winch), 0u);
+    ASSERT_EQ(Start(engine, qv::kStartRecord), 1);
+    Records(c.before);
+    if (c.lowerFirst) {
+      unit->ReverseWinch();  // the engineer corrects the winch to UP
+      Records(c.after);
+      EXPECT_TRUE(lines.Saw(kSondeMessageLine, "Bad Winch Direction"));
+    }
+    ASSERT_EQ(engine.StopLogging(qv::kStateStoppedForGood), 1);
+    EXPECT_EQ(ReadBytes(folder / "WELL.LOG"), SixRecords(c.from, c.to));
+    EXPECT_EQ(HeaderInt(folder / "WELL.hed", "WellInfo", "Startdepth"), c.start);
+    EXPECT_EQ(view.Rows().size(), c.to - c.from) << "the view got what the file got";
+  }
+}
+
 TEST_F(LogEngineTest, ALogTooFastForItsStepIsToldButKeepsEveryRecord) {
   MessageLines lines;
   qv::sim::DataOptions o;
