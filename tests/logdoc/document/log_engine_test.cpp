@@ -66,6 +66,31 @@ TEST_F(LogEngineTest, PauseThenRecordContinuesInTheNextFileOfTheChain) {
 // The next file of a chain passes over the names of other logs in the
 // folder (another log called WELL1, in any letter case): they keep their
 // data and header, and the chain goes on in WELL2, which WELL's header names.
+// REC after PSE whose next file of the chain cannot be created says so,
+// records nothing and names no next file in the previous header; the log
+// stays paused, and the next REC, once the way is clear, goes on in that file.
+TEST_F(LogEngineTest, ANextFileOfTheChainThatCannotBeCreatedIsToldAndNotLinked) {
+  qv::SixChannelEngine engine;
+  ASSERT_TRUE(RecordThenPause(engine, 3));
+  // The next name is free, but its file cannot be created there.
+  fs::create_symlink(folder / "no such folder" / "WELL1.LOG", folder / "WELL1.LOG");
+  boxes.Clear();
+  EXPECT_EQ(Start(engine, qv::kStartRecord), 0);
+  ASSERT_EQ(boxes.Shown().size(), 1u);
+  EXPECT_EQ(boxes.Shown()[0].text, "Can not open destination file.");
+  EXPECT_EQ(engine.State(), qv::kStatePaused);
+  EXPECT_EQ(engine.Title(), (folder / "WELL").string());
+  EXPECT_EQ(HeaderText(folder / "WELL.hed", "General", "ChainTo"), "") << "no link to a file that does not exist";
+  EXPECT_EQ(ReadBytes(folder / "WELL.LOG"), SixRecords(0, 3));
+
+  fs::remove(folder / "WELL1.LOG");
+  ASSERT_EQ(Start(engine, qv::kStartRecord), 1);
+  Records(2);
+  ASSERT_EQ(engine.StopLogging(qv::kStateStoppedForGood), 1);
+  EXPECT_EQ(HeaderText(folder / "WELL.hed", "General", "ChainTo"), (folder / "WELL1").string());
+  EXPECT_EQ(fs::file_size(folder / "WELL1.LOG"), 2u * 14u);
+}
+
 TEST_F(LogEngineTest, TheChainPassesOverOtherLogsNames) {
   struct Case {
     const char* name;

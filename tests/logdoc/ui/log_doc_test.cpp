@@ -458,6 +458,50 @@ TEST_F(LogDocTest, AFilterChangedWhileRecordingReachesTheRunningProcessing) {
   EXPECT_EQ(header[1].FilterWidth, running.filterWidth);
 }
 
+// Closing a replay of a recording chain, before it plays or after it played
+// through the chain, leaves each header's ChainTo as the recording wrote it.
+TEST_F(LogDocTest, ClosingAReplayLeavesTheChainAsItWas) {
+  CLogDoc* doc = StartRecording();
+  ASSERT_NE(doc, nullptr);
+  CSondeControl* bar = g_pSondeControl;
+  ASSERT_TRUE(pace->RunUntil(pace->Now() + 2000));
+  doc->PumpDisplay();
+  bar->OnPause();
+  bar->OnRecord();
+  ASSERT_EQ(doc->LogState(), 0);
+  ASSERT_TRUE(pace->RunUntil(pace->Now() + 2000));
+  doc->PumpDisplay();
+  bar->OnStop();
+  app->CloseDocument(Active());
+  ASSERT_TRUE(WaitFor([&] { return IdleIsActive(); }));
+  const fs::path first = folder / "DATA" / "WELL.LOG", second = folder / "DATA" / "WELL1.LOG";
+  std::string link;
+  ASSERT_TRUE(ReadChainTo(first.string(), &link));
+  ASSERT_EQ(link, "WELL1");
+  SetAskReplayRunner([](CAskReplay&) { return qv::IDCANCEL; });  // Finish
+  for (bool play : {false, true}) {
+    SCOPED_TRACE(play ? "played through the chain" : "closed at once");
+    PressInitialize();
+    app->OpenLogForReplay("WELL", first.string());
+    CLogDoc* replay = Active();
+    ASSERT_TRUE(replay && replay->Replay());
+    EXPECT_TRUE(replay->m_bFollowChain);
+    if (play) {
+      replay->Replay()->SetPollPeriod(0);
+      replay->Replay()->OnReplay();
+    } else {
+      app->CloseDocument(replay);
+    }
+    ASSERT_TRUE(WaitFor([&] { return IdleIsActive(); }));
+    std::string after;
+    ASSERT_TRUE(ReadChainTo(first.string(), &after));
+    EXPECT_EQ(after, "WELL1");
+    ASSERT_TRUE(ReadChainTo(second.string(), &after));
+    EXPECT_EQ(after, "");
+  }
+  EXPECT_TRUE(boxes.empty()) << boxes.front();
+}
+
 // A log down the hole from the bars as an engineer records it: the supply
 // the sonde bar shows is the unit's, the trailer at STP holds the depth the
 // winch bar shows, and the recorded picture stays in the view after STP.
