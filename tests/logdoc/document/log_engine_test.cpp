@@ -425,6 +425,7 @@ TEST_F(LogEngineTest, TheTrailerDialogsEventLoopRunsTheDisplayPumpWithoutHanging
            t.pace->RunUntil(t.pace->Now() + 200, std::chrono::milliseconds(200));
          t.Faults([](qv::sim::Faults& f) { f.firstStatus = -1; });
          ASSERT_TRUE(e.StopRequested());
+         ASSERT_TRUE(WaitForDiagnosticsMessages(60000));  // the unit's error is shown on a thread of its own
        }},
   };
   for (const Case& c : cases) {
