@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
+#include <QFocusEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -132,7 +133,12 @@ CLogWizardPage1::CLogWizardPage1(CLogWizard* sheet)
 }
 
 bool CLogWizardPage1::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == fileName_ && event->type() == QEvent::FocusOut) OnKillFocusFileName();
+  // The edit also "loses" the focus when another window (the question box
+  // itself among them) becomes active; the user has not left the name then.
+  if (watched == fileName_ && event->type() == QEvent::FocusOut) {
+    const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+    if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) OnKillFocusFileName();
+  }
   return qv::PropertyPage::eventFilter(watched, event);
 }
 
@@ -210,9 +216,19 @@ void CLogWizardPage1::SetUpForSonde() {
 }
 
 void CLogWizardPage1::OnKillFocusFileName() {
+  // One question per name: none while it is open, none again for a name the
+  // user chose to overwrite.
+  if (askingOverwrite_) return;
   const std::string text = qv::StdStr(fileName_->text());
   if (!qv::FileNameTaken(m_strDataFolder, text, kLogExtension)) return;
-  if (qv::ShowMessageBox(qv::LoadString(kStrOverwrite), "", qv::MB_YESNO | qv::MB_ICONQUESTION) == qv::IDYES) return;
+  if (!overwriteConfirmed_.empty() && qv::EqualNoCase(overwriteConfirmed_, m_strDataFolder + text)) return;
+  askingOverwrite_ = true;
+  const int answer = qv::ShowMessageBox(qv::LoadString(kStrOverwrite), "", qv::MB_YESNO | qv::MB_ICONQUESTION);
+  askingOverwrite_ = false;
+  if (answer == qv::IDYES) {
+    overwriteConfirmed_ = m_strDataFolder + text;
+    return;
+  }
   std::string name = text;
   MakeUniqueFileName(name, m_strDataFolder, kLogExtension);
   m_strFileName = name;

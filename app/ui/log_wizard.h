@@ -64,6 +64,8 @@ class CLogWizardPage1 : public qv::PropertyPage {
   CLogWizard* wizard_;
   QCheckBox* cblMode_;
   QLineEdit* fileName_;
+  bool askingOverwrite_ = false;    // the overwrite question is open
+  std::string overwriteConfirmed_;  // folder and name the user chose to overwrite
   QLabel* units_;
   QRadioButton* radios_[4];  // Up, Down, Time, Async
   QPushButton* browse_;

@@ -57,6 +57,9 @@ class CurveDocument {
   virtual ChannelFilter* RawFilterTable() { return nullptr; }
   // The user-function output filter table (16 entries), or null.
   virtual UserFunctionFilter* UserFunctionFilterTable() { return nullptr; }
+  // A filter of the tables above was changed (SetFilter): a running log's
+  // processing takes it from its next record.
+  virtual void FiltersChanged() {}
   virtual std::string SondeSerialNo() const { return {}; }
   // The sonde's own layout from the sonde database; false when not found.
   virtual bool LoadSondeLayout(TrackArray* tracks, CurveArray* curves) {
@@ -97,6 +100,7 @@ inline void CurveDocument::SetFilter(int physicalChannel, int type, int width) {
     t[i].FilterType = static_cast<std::uint8_t>(type);
     t[i].FilterWidth = width;
   }
+  FiltersChanged();
 }
 
 }  // namespace curveview

@@ -14,9 +14,13 @@
 namespace qv {
 namespace {
 
-std::uint8_t Low(std::uint32_t word) { return static_cast<std::uint8_t>(word & 0xFF); }
+std::uint8_t Low(std::uint32_t word) {
+  return static_cast<std::uint8_t>(word & 0xFF);
+}
 
-int ClampToInt(long long v) { return static_cast<int>(std::clamp<long long>(v, INT_MIN, INT_MAX)); }
+int ClampToInt(long long v) {
+  return static_cast<int>(std::clamp<long long>(v, INT_MIN, INT_MAX));
+}
 
 }  // namespace
 
@@ -87,15 +91,21 @@ bool ChannelLogEngine::InitialiseTool(int mode) {
   userLibrary_.Unload();
   userFunctionOn_ = false;
   if (s.userFunction) {
-    // A refused library is freed and leaves no entry point; the loader shows why.
-    if (!userLibrary_.Load(s.userLibrary, UserFunctionCaller::kChannelDocument)) s.userFunction = false;
-    if (userLibrary_.init) userLibrary_.init();
-    ReadUserFunctionFilters(s.userLibrary, s.userFunctionFilters.data());
+    // A refused library is freed and leaves no entry point; the loader shows
+    // why. Nothing of it runs and its filters do not reach the processing.
+    if (!userLibrary_.Load(s.userLibrary, UserFunctionCaller::kChannelDocument)) {
+      s.userFunction = false;
+    } else {
+      if (userLibrary_.init) userLibrary_.init();
+      ReadUserFunctionFilters(s.userLibrary, s.userFunctionFilters.data());
+    }
     userFunctionOn_ = s.userFunction;
   }
   for (int j = 0; j < kUserFunctionFilterTableSize; ++j) {
-    ps.outputFilters[static_cast<std::size_t>(j)].filterType = s.userFunctionFilters[static_cast<std::size_t>(j)].FilterType;
-    ps.outputFilters[static_cast<std::size_t>(j)].filterWidth = s.userFunctionFilters[static_cast<std::size_t>(j)].FilterWidth;
+    ps.outputFilters[static_cast<std::size_t>(j)].filterType =
+        s.userFunctionFilters[static_cast<std::size_t>(j)].FilterType;
+    ps.outputFilters[static_cast<std::size_t>(j)].filterWidth =
+        s.userFunctionFilters[static_cast<std::size_t>(j)].FilterWidth;
   }
   if (userFunctionOn_) ps.userFunction = userLibrary_.userFunction;
   processor_ = std::make_unique<ChannelProcessor>(ps);
@@ -113,8 +123,8 @@ bool ChannelLogEngine::OpenReplayReader() {
     info = Header();
   }
   const LogSetup& s = Setup();
-  reader_ = std::make_unique<ReplayReader>(DataFilePath(), ToolKind(), s.replayStartDepth, s.replayEndDepth,
-                                           s.logMode, info);
+  reader_ =
+      std::make_unique<ReplayReader>(DataFilePath(), ToolKind(), s.replayStartDepth, s.replayEndDepth, s.logMode, info);
   replayIndex_ = 0;
   return reader_->IsOpen();
 }
@@ -130,8 +140,7 @@ int ChannelLogEngine::WriteCalibrationHeader() {
     if (!IsLive() && !Setup().calibrationFromHeader &&
         ShowMessageBox(LoadString(kStrOverwriteCalibration), {}, MB_YESNO) == IDNO)
       return 1;
-    for (const auto& c : calibration_.channels)
-      list.push_back(c ? std::make_unique<ChannelCalibration>(*c) : nullptr);
+    for (const auto& c : calibration_.channels) list.push_back(c ? std::make_unique<ChannelCalibration>(*c) : nullptr);
   }
   return WriteCalibration(DataFilePath(), &list);
 }
@@ -156,8 +165,26 @@ std::uint32_t ChannelLogEngine::CheckRecord(std::uint32_t word, int depth, int t
   return word & 0xFFFF;
 }
 
+void ChannelLogEngine::ApplyFilters() {
+  const LogSetup& s = Setup();
+  std::lock_guard<std::mutex> lock(filterMutex_);
+  for (std::size_t i = 0; i < newChannelFilters_.size(); ++i) {
+    newChannelFilters_[i].filterType = s.channelFilters[i].FilterType;
+    newChannelFilters_[i].filterWidth = s.channelFilters[i].FilterWidth;
+  }
+  for (std::size_t j = 0; j < newOutputFilters_.size(); ++j) {
+    newOutputFilters_[j].filterType = s.userFunctionFilters[j].FilterType;
+    newOutputFilters_[j].filterWidth = s.userFunctionFilters[j].FilterWidth;
+  }
+  filtersChanged_ = true;
+}
+
 bool ChannelLogEngine::ProcessRecord(bool forPrint) {
   if (!processor_) return true;
+  if (filtersChanged_.exchange(false)) {
+    std::lock_guard<std::mutex> lock(filterMutex_);
+    processor_->SetFilters(newChannelFilters_, newOutputFilters_);
+  }
   RecordStamp stamp;
   if (IsLive()) {
     stamp.depth = ClampToInt(static_cast<long long>(Depth()) * DepthFactor());

@@ -5,8 +5,10 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <memory>
 #include <mutex>
+#include <utility>
 
 #include "logdoc/document/log_engine.h"
 #include "logdoc/engine/channel_processor.h"
@@ -40,6 +42,7 @@ class ChannelLogEngine : public LogEngine {
   bool OpenReplayReader() override;
   void CloseReplayReader() override;
   bool ProcessRecord(bool forPrint) override;
+  void ApplyFilters() override;
 
  protected:
   ChannelLogEngine(std::size_t fileRecordSize, std::string ext, int toolKind, int channels);
@@ -62,6 +65,11 @@ class ChannelLogEngine : public LogEngine {
   std::unique_ptr<ReplayReader> reader_;
   int sondeLength_ = 0;
   int sondeLengthSteps_ = 0;
+  // Filters the GUI thread changed, taken by the record thread at its next record.
+  std::mutex filterMutex_;
+  std::atomic<bool> filtersChanged_{false};
+  std::array<ChannelSetting, 16> newChannelFilters_{};
+  std::array<OutputFilter, 16> newOutputFilters_{};
   mutable std::mutex latestMutex_;
   std::array<double, 12> raw_{}, calibrated_{}, user_{};
 };
@@ -78,11 +86,14 @@ class SixChannelEngine : public ChannelLogEngine {
  protected:
   std::uint32_t ReadPacket(int passThrough) override;
   void EncodeFileRecord(std::span<std::uint8_t> out) const override;
+  bool HoldsRecords() const override { return true; }
+  void SwapHeldRecord() override { std::swap(packet_, heldPacket_); }
   std::span<const double> Process(const RecordStamp& stamp) override;
   RecordStamp ReplayStamp() const override;
 
  private:
   SixChannelPacket packet_{};
+  SixChannelPacket heldPacket_{};
 };
 
 // The twelve-channel log: GetTwelve, 64-byte .LGX records carrying their
@@ -101,11 +112,14 @@ class TwelveChannelEngine : public ChannelLogEngine {
   // The depth becomes header units here, from the unit's count in the
   // current record, which itself is never changed: it is scaled exactly once.
   void EncodeFileRecord(std::span<std::uint8_t> out) const override;
+  bool HoldsRecords() const override { return true; }
+  void SwapHeldRecord() override { std::swap(record_, heldRecord_); }
   std::span<const double> Process(const RecordStamp& stamp) override;
   RecordStamp ReplayStamp() const override;
 
  private:
   TwelveChannelRecord record_{};
+  TwelveChannelRecord heldRecord_{};
 };
 
 }  // namespace qv

@@ -13,6 +13,7 @@
 #include "header/hed_file.h"
 #include "logdoc/document/strings.h"
 #include "platform/files/paths.h"
+#include "platform/text/cnum.h"
 #include "platform/text/msgbox.h"
 #include "platform/text/strings.h"
 #include "platform/trace/trace.h"
@@ -28,8 +29,12 @@ constexpr std::uint32_t kSondeCommandMs = 300000;
 constexpr std::size_t kRecordsPerHalf = 60;
 constexpr std::size_t kQueuedHalves = 8;
 
-std::uint8_t Low(std::uint32_t word) { return static_cast<std::uint8_t>(word & 0xFF); }
-std::uint8_t High(std::uint32_t word) { return static_cast<std::uint8_t>((word >> 8) & 0xFF); }
+std::uint8_t Low(std::uint32_t word) {
+  return static_cast<std::uint8_t>(word & 0xFF);
+}
+std::uint8_t High(std::uint32_t word) {
+  return static_cast<std::uint8_t>((word >> 8) & 0xFF);
+}
 
 void ReportBox(const std::string& text) {
   Beep();
@@ -54,7 +59,9 @@ LogEngine::LogEngine(std::size_t fileRecordSize, std::string dataFileExt, int to
   SetClock({});
 }
 
-LogEngine::~LogEngine() { Shutdown(); }
+LogEngine::~LogEngine() {
+  Shutdown();
+}
 
 void LogEngine::Shutdown() {
   if (state_ == kStateRunning) StopLogging(kStateStop);
@@ -76,9 +83,13 @@ void LogEngine::SetBuffering(std::size_t recordsPerHalf, std::size_t maxQueuedHa
   pipeline_ = std::make_unique<RecordPipeline>(fileRecordSize_, recordsPerHalf, maxQueuedHalves);
 }
 
-int LogEngine::DepthFactor() { return g_nDepthUnits.load() ? 50 : 10; }
+int LogEngine::DepthFactor() {
+  return g_nDepthUnits.load() ? 50 : 10;
+}
 
-std::string LogEngine::HeaderFilePath() const { return HeaderPathFor(DataFilePath()); }
+std::string LogEngine::HeaderFilePath() const {
+  return HeaderPathFor(DataFilePath());
+}
 
 std::string LogEngine::Title() const {
   std::string t = pathStem_;
@@ -86,7 +97,9 @@ std::string LogEngine::Title() const {
   return t;
 }
 
-std::time_t LogEngine::Today() const { return clock_.today(); }
+std::time_t LogEngine::Today() const {
+  return clock_.today();
+}
 
 void LogEngine::MarkSondeCommandSent() {
   sondeCommandTick_ = clock_.tick();
@@ -155,6 +168,15 @@ bool LogEngine::InitialiseLog(int mode, int pollPeriodMs) {
       std::lock_guard<std::mutex> lock(headerMutex_);
       header_.ComStd = GetSondeComStd(setup_.sondeAbbreviation);
     }
+    // A depth log places every record by its step, in whole depth counts of
+    // the unit: a step the unit cannot take would record a header that
+    // places nothing.
+    const int count = DepthFactor();
+    const bool depthLog = setup_.logMode == 11 || setup_.logMode == 12;
+    if (depthLog && (setup_.depthStep < count || setup_.depthStep % count != 0)) {
+      ShowMessageBox(FormatC(LoadString(kStrBadDepthStep).c_str(), count, count));
+      return false;
+    }
     live_ = true;
     pollPeriod_ = pollPeriodMs;
     logType_ = 1;
@@ -177,11 +199,17 @@ bool LogEngine::InitialiseLog(int mode, int pollPeriodMs) {
     }
   } else {
     HeaderInfo info;
-    if (!ReadHeaderInfo(DataFilePath(), &info)) {
+    const bool read = ReadHeaderInfo(DataFilePath(), &info);
+    if (!read) {
       ShowMessageBox(LoadString(kStrCannotReadHeader));
     } else {
       std::lock_guard<std::mutex> lock(headerMutex_);
       header_ = info;
+    }
+    if (read && info.Step <= 0) {
+      // Without a step no record can be placed: the replay would run blank.
+      ShowMessageBox(FormatC(LoadString(kStrNoReplayStep).c_str(), info.Step));
+      ok = false;
     }
     int logType = logType_;
     if (ReadLogType(DataFilePath(), &logType)) logType_ = logType;
@@ -272,6 +300,7 @@ int LogEngine::StartLogging(int mode) {
         recording_ = record;
         testMode_ = !record;
         firstRecord_ = true;
+        haveReference_ = holding_ = false;
         lastDepth_ = setup_.logMode == 11 ? INT_MAX : INT_MIN;
         speed_->ClearHistory();
       }
@@ -282,6 +311,7 @@ int LogEngine::StartLogging(int mode) {
   if (!switched) {
     StopLocked(kStateError);
     stopLock.unlock();
+    AskTrailer();
     if (callbacks_.stopped) callbacks_.stopped(kStateError);
     return 0;
   }
@@ -293,6 +323,7 @@ int LogEngine::StartLogging(int mode) {
       ReportBox(DeviceErrorText(kSystemError, kErrOperatingSystem));
       StopLocked(kStateError);
       stopLock.unlock();
+      AskTrailer();
       if (callbacks_.stopped) callbacks_.stopped(kStateError);
       return 0;
     }
@@ -303,8 +334,12 @@ int LogEngine::StartLogging(int mode) {
   return 1;
 }
 
-int LogEngine::ResumeWriter() { return 1; }
-int LogEngine::SuspendWriter() { return 1; }
+int LogEngine::ResumeWriter() {
+  return 1;
+}
+int LogEngine::SuspendWriter() {
+  return 1;
+}
 
 // ---------------------------------------------------------------------------
 // The acquisition thread
@@ -334,18 +369,23 @@ int LogEngine::AcquisitionThread(Event& stop) {
       }
       std::unique_lock<std::mutex> lock(recordMutex_);
       if (generation == runGeneration_) {
-        if (firstRecord_.exchange(false)) {
-          const int d = depth_ * DepthFactor();
-          if (sink_) sink_->SetDisplayDepth(d);
-          std::lock_guard<std::mutex> h(headerMutex_);
-          header_.LogMode = setup_.logMode;
-          header_.Startdepth = d;
-          header_.StartTime = time_;
-          header_.Step = setup_.logMode == 10 ? g_nTimeStep.load() : setup_.depthStep;
-          header_.DepthUnit = setup_.imperial ? 1 : 0;
-          if (recording_) headerPending_ = true;
+        bool ok = true;
+        const bool depthLog = setup_.logMode == 11 || setup_.logMode == 12;
+        if (depthLog && HoldsRecords() && firstRecord_ && !haveReference_) {
+          // The first record read: whether the sonde moves in the log's
+          // direction shows only with the next one. A record against it
+          // drops this one, and the log starts where the sonde turns.
+          SwapHeldRecord();
+          heldDepth_ = depth_;
+          heldTime_ = time_;
+          holding_ = haveReference_ = true;
+          lastDepth_ = depth_;
+        } else {
+          haveReference_ = true;
+          if (holding_) ok = TakeRecord(true);  // this one went on in the log's direction
+          if (ok) ok = TakeRecord(false);
         }
-        if (!StoreRecord()) {
+        if (!ok) {
           lock.unlock();
           if (pipeline_->Failed())
             StopFromWorker(kSystemError, kErrWriteDestination, false, false);
@@ -353,12 +393,23 @@ int LogEngine::AcquisitionThread(Event& stop) {
             StopFromWorker(kSystemError, kErrOperatingSystem, false, false);
           return 100;
         }
-        ProcessRecord(false);
       }
       lock.unlock();
       ++newData_;
       Wake();
     } else if (lo == 17) {
+      {
+        std::lock_guard<std::mutex> lock(recordMutex_);
+        if (generation == runGeneration_ && firstRecord_) {
+          // Nothing is recorded yet and the sonde moves against the log's
+          // direction: a held first record belonged to that travel. The
+          // direction is judged from here on, so every record after the turn
+          // is recorded.
+          holding_ = false;
+          haveReference_ = true;
+          lastDepth_ = depth_;
+        }
+      }
       text = LoadString(kStrBadWinchDirection);
       ++newData_;
       Wake();
@@ -380,6 +431,36 @@ int LogEngine::AcquisitionThread(Event& stop) {
     ReportMessage(text, kSondeMessageLine);
   }
   return 1;
+}
+
+bool LogEngine::TakeRecord(bool held) {
+  auto swap = [this] {
+    SwapHeldRecord();
+    const int d = depth_, t = time_;
+    depth_ = heldDepth_;
+    time_ = heldTime_;
+    heldDepth_ = d;
+    heldTime_ = t;
+  };
+  if (held) {
+    holding_ = false;
+    swap();
+  }
+  if (firstRecord_.exchange(false)) {
+    const int d = depth_ * DepthFactor();
+    if (sink_) sink_->SetDisplayDepth(d);
+    std::lock_guard<std::mutex> h(headerMutex_);
+    header_.LogMode = setup_.logMode;
+    header_.Startdepth = d;
+    header_.StartTime = time_;
+    header_.Step = setup_.logMode == 10 ? g_nTimeStep.load() : setup_.depthStep;
+    header_.DepthUnit = setup_.imperial ? 1 : 0;
+    if (recording_) headerPending_ = true;
+  }
+  const bool ok = StoreRecord();
+  if (ok) ProcessRecord(false);
+  if (held) swap();
+  return ok;
 }
 
 bool LogEngine::StoreRecord() {
@@ -447,6 +528,7 @@ void LogEngine::PumpDisplay() {
     if (stopped) StopLocked(kStateError);
     unitGone_ = false;
   }
+  if (stopped) AskTrailer();
   if (stopped && callbacks_.stopped) callbacks_.stopped(kStateError);  // last: the document closes
 }
 
@@ -454,9 +536,17 @@ void LogEngine::PumpDisplay() {
 // Stopping
 
 int LogEngine::StopLogging(int type) {
-  std::lock_guard<std::mutex> lock(stopMutex_);
-  if (state_ != kStateRunning) return 1;
-  return StopLocked(type);
+  int result;
+  {
+    std::lock_guard<std::mutex> lock(stopMutex_);
+    if (state_ != kStateRunning) return 1;
+    result = StopLocked(type);
+  }
+  // The trailer dialog runs an event loop whose timers pump the display and
+  // may take the stop lock: it is asked only once the stop is complete and
+  // the lock released.
+  AskTrailer();
+  return result;
 }
 
 int LogEngine::StopLocked(int type) {
@@ -478,6 +568,10 @@ int LogEngine::StopLocked(int type) {
   bool hadFile = false;
   {
     std::lock_guard<std::mutex> records(recordMutex_);
+    // A first record still held when the log stops: nothing showed it went
+    // against the log's direction, so it is kept.
+    if (holding_ && !acquisition_ && retired_.empty()) TakeRecord(true);
+    holding_ = false;
     ++runGeneration_;
     recording_ = false;
   }
@@ -497,7 +591,9 @@ int LogEngine::StopLocked(int type) {
       header_.EndDepth = depth_ * DepthFactor();
       header_.EndTime = time_;
     }
-    SetEndTime();
+    SetEndLine();
+    trailerPending_ = true;
+    trailerStem_.clear();
     struct stat st {};
     const std::string data = DataFilePath();
     if (::stat(data.c_str(), &st) == 0 && st.st_size == 0) {
@@ -510,8 +606,10 @@ int LogEngine::StopLocked(int type) {
       chainIndex_ = previousChainIndex_;
     } else {
       keepFile = true;
+      trailerStem_ = pathStem_;
     }
   }
+  headerPending_ = false;  // the header is written below with its start and end
   if (sink_ && setup_.realtimePrint && hadFile) sink_->StopRealtimePrint(-1);
   SetProcessPriorityClass(ProcessPriorityClass::Normal);
 

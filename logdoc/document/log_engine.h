@@ -61,12 +61,12 @@ namespace qv {
 
 // The log state, one value read by every thread of the log.
 enum LogState : int {
-  kStateReady = -1,       // replay ready; a live log before its first recording
-  kStateRunning = 0,      // acquiring, testing or replaying
-  kStateLastBuffer = 1,   // the writer writes the last buffer
-  kStateStop = 2,         // every loop ends at its next pass
-  kStateError = 3,        // stopped after an error
-  kStatePaused = 4,       // logging paused
+  kStateReady = -1,      // replay ready; a live log before its first recording
+  kStateRunning = 0,     // acquiring, testing or replaying
+  kStateLastBuffer = 1,  // the writer writes the last buffer
+  kStateStop = 2,        // every loop ends at its next pass
+  kStateError = 3,       // stopped after an error
+  kStatePaused = 4,      // logging paused
   kStateStoppedForGood = 99,
 };
 
@@ -96,9 +96,9 @@ class RecordSink {
 // What the bars show, handed over by PumpDisplay after new data.
 struct LogStatus {
   int state = kStateReady;
-  int elapsedMs = 0;       // time of the newest record
-  int depth = 0;           // header units (depth count x 50 or 10)
-  int logSpeed = 0;        // header units per minute
+  int elapsedMs = 0;  // time of the newest record
+  int depth = 0;      // header units (depth count x 50 or 10)
+  int logSpeed = 0;   // header units per minute
   int tension = 0;
   std::uint8_t analog[2] = {0, 0};
   int receiverStatus = -1;
@@ -135,11 +135,11 @@ struct LogClock {
 struct LogSetup {
   // Folder and name of the first data file, ending in a dot ("D/WELL.").
   std::string pathStem;
-  int logMode = 10;          // 10 time, 11 up, 12 down
-  int sampleInterval = 10;   // sent to the unit by a live InitialiseLog
-  int depthStep = 10;        // header units per record
-  bool imperial = false;     // the log's depth unit is feet
-  int depthScale = 100;      // 1:N of the display
+  int logMode = 10;         // 10 time, 11 up, 12 down
+  int sampleInterval = 10;  // sent to the unit by a live InitialiseLog
+  int depthStep = 10;       // header units per record
+  bool imperial = false;    // the log's depth unit is feet
+  int depthScale = 100;     // 1:N of the display
   std::string sondeAbbreviation;
   std::string sondeSerialNo;
   // The unit's logging mode of a recording: communication standard, tool
@@ -241,6 +241,8 @@ class LogEngine {
   virtual int WriteCalibrationHeader() { return 1; }
   // 0 this file, 1 the next file of the chain, 2 the first file.
   int SaveWellInfo(int mode);
+  // Sets the first trailer line and runs the trailer dialog (GUI thread, no
+  // lock held).
   void SetEndTime();
   int LoadHeaderCalibration(CalibrationSet* set);
   int LoadCalibrationFile(CalibrationSet* set);
@@ -264,6 +266,9 @@ class LogEngine {
   // testing or replaying) and through the processing.
   bool StoreRecord();
   virtual bool ProcessRecord(bool forPrint) = 0;
+  // GUI thread: the set-up's filter tables changed; the processing takes them
+  // from its next record.
+  virtual void ApplyFilters() {}
 
  protected:
   // Acquisition thread, DeviceMutex held: one device read into the current
@@ -271,6 +276,11 @@ class LogEngine {
   virtual std::uint32_t ReadPacket(int passThrough) = 0;
   // The current record as a data-file record of fileRecordSize bytes.
   virtual void EncodeFileRecord(std::span<std::uint8_t> out) const = 0;
+  // A depth log's first record is held until the next record shows the way
+  // the sonde moves (see AcquisitionThread): an engine that can keep a second
+  // record swaps its current record with the held one here.
+  virtual bool HoldsRecords() const { return false; }
+  virtual void SwapHeldRecord() {}
   // The tool's part of InitialiseLog.
   virtual bool InitialiseTool(int mode) = 0;
   // The first record of a run was read: the tool may reset per-run state.
@@ -297,7 +307,17 @@ class LogEngine {
 
  private:
   int AcquisitionThread(Event& stop);
+  // recordMutex_ held: the current record (or the held one) into the
+  // recording and the processing; the first of a run fixes the header's start.
+  bool TakeRecord(bool held);
   int StopLocked(int type);
+  // The first trailer line of a stop.
+  void SetEndLine();
+  // The trailer dialog over the lines; true when it closed with OK.
+  bool RunTrailerDialog();
+  // After a stop, with no lock held: the trailer dialog of the recording
+  // that stopped, and its lines into that recording's header.
+  void AskTrailer();
   int WriteChannelHeader() { return sink_ ? sink_->WriteChannelHeader() : 1; }
   void StopFromWorker(int kind, int code, bool shown, bool unitGone);
   bool SwitchUnit(const LoggingModeBlock& block, bool report);
@@ -339,13 +359,20 @@ class LogEngine {
   // Threads and the stop.
   std::unique_ptr<Thread> acquisition_;
   std::vector<std::unique_ptr<Thread>> retired_;  // threads a stop could not join in time
-  std::mutex stopMutex_;     // one stop at a time
-  std::mutex recordMutex_;   // the per-record work against a change of recording
-  std::atomic<bool> recording_{false};  // changed under recordMutex_: records go to the pipeline
+  std::mutex stopMutex_;                          // one stop at a time
+  bool trailerPending_ = false;                   // a stop left the trailer dialog to ask (GUI thread)
+  std::string trailerStem_;                       // the stem of the recording it belongs to, empty when none was kept
+  std::mutex recordMutex_;                        // the per-record work against a change of recording
+  std::atomic<bool> recording_{false};            // changed under recordMutex_: records go to the pipeline
   // Changed under DeviceMutex and recordMutex_ when a run begins or ends: a
   // record read under an older value belongs to an earlier run.
   std::atomic<std::uint64_t> runGeneration_{0};
   std::atomic<bool> firstRecord_{false};
+  // Until a depth log's first record is taken (recordMutex_): a record read in
+  // this run gives the direction of the next, and the first one read is held.
+  bool haveReference_ = false;
+  bool holding_ = false;
+  int heldDepth_ = 0, heldTime_ = 0;
   std::atomic<bool> headerPending_{false};  // the first record fixed the header's start
   std::atomic<bool> wakePending_{false};
   // A stop a worker asked for, carried out by PumpDisplay.

@@ -87,6 +87,12 @@ int LogEngine::SaveWellInfo(int mode) {
     pathStem_ = kept;
     return 0;
   }
+  if (read.Step <= 0) {
+    // A file of the chain whose records cannot be placed is not moved to.
+    ShowMessageBox(FormatC(LoadString(kStrNoReplayStep).c_str(), read.Step));
+    pathStem_ = kept;
+    return 0;
+  }
   ReadTrailerText(DataFilePath(), &trailer_);
   std::lock_guard<std::mutex> lock(headerMutex_);
   header_ = read;
@@ -100,20 +106,41 @@ int LogEngine::SaveWellInfo(int mode) {
   return 1;
 }
 
-void LogEngine::SetEndTime() {
+void LogEngine::SetEndLine() {
   const std::string unit = LoadString(setup_.imperial ? kStrSondeLengthUnitFeet : kStrSondeLengthUnitMetre);
   // The depth where the log stopped, to the hundredth as the winch bar shows
   // it (cutting it to whole units before the two decimals would put up to a
   // metre or a foot of error into the log's record).
   const double depth = static_cast<double>(depth_) * DepthFactor() / 1000.0;
   const std::time_t now = Today();
-  trailer_.Text1 = FormatC(LoadString(kStrTrailerFirstLine).c_str(), depth, unit.c_str(),
-                           FormatTime("%d %b %Y", now).c_str(), FormatTime("%H:%M:%S", now).c_str(),
-                           DataFilePath().c_str());
+  trailer_.Text1 =
+      FormatC(LoadString(kStrTrailerFirstLine).c_str(), depth, unit.c_str(), FormatTime("%d %b %Y", now).c_str(),
+              FormatTime("%H:%M:%S", now).c_str(), DataFilePath().c_str());
+}
+
+bool LogEngine::RunTrailerDialog() {
   TrailerText lines = trailer_;
   const bool accepted = callbacks_.trailerDialog ? callbacks_.trailerDialog(lines, firstFile_ + "hed") : true;
   trailer_ = lines;
-  if (accepted && !pathStem_.empty()) WriteTrailerText(DataFilePath(), &trailer_);
+  return accepted;
+}
+
+void LogEngine::SetEndTime() {
+  SetEndLine();
+  if (RunTrailerDialog() && !pathStem_.empty()) WriteTrailerText(DataFilePath(), &trailer_);
+}
+
+void LogEngine::AskTrailer() {
+  if (!trailerPending_) return;
+  trailerPending_ = false;
+  // The file of the recording that stopped; empty when nothing was recorded
+  // and the file is gone.
+  const std::string stem = trailerStem_;
+  RunTrailerDialog();
+  // The header was written at the stop; the lines as the dialog left them
+  // complete it, whichever button closed it.
+  if (!stem.empty() && !WriteTrailerText(stem + dataFileExt_, &trailer_))
+    ShowMessageBox(LoadString(kStrCriticalHeader));
 }
 
 int LogEngine::LoadHeaderCalibration(CalibrationSet* set) {

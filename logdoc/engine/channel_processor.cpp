@@ -34,6 +34,15 @@ CalibrationTable CalibrationTableOf(const CalibrationSet& set) {
   return table;
 }
 
+void ChannelProcessor::SetFilters(const std::array<ChannelSetting, 16>& channels,
+                                  const std::array<OutputFilter, 16>& outputs) {
+  for (std::size_t i = 0; i < channels.size(); ++i) {
+    setup_.channelSettings[i].filterType = channels[i].filterType;
+    setup_.channelSettings[i].filterWidth = channels[i].filterWidth;
+  }
+  setup_.outputFilters = outputs;
+}
+
 int ChannelWindowRows(int logMode, int sondeLengthSteps, std::span<const ChannelSetting> settings) {
   if (logMode != kLogModeUp && logMode != kLogModeDown) return 1000;
   int largest = 0;

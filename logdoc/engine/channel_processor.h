@@ -102,6 +102,10 @@ class ChannelProcessor {
   // The 14 values after the last record (delayed and filtered).
   std::span<const double> Values() const { return {values_.data(), 14}; }
   bool HasUserFunction() const { return setup_.userFunction != nullptr; }
+  const ChannelProcessorSetup& Settings() const { return setup_; }
+  // New filters of the channels and of the user-function outputs (type and
+  // width; the offsets, which size the windows, stay), from the next record on.
+  void SetFilters(const std::array<ChannelSetting, 16>& channels, const std::array<OutputFilter, 16>& outputs);
 
  private:
   double Calibrate(int channel, double x) const;

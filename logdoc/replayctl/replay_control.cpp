@@ -26,11 +26,17 @@ ReplayControl::ReplayControl(LogEngine& engine, ReplayCallbacks callbacks)
   if (!callbacks_.sleep) callbacks_.sleep = [](std::uint32_t ms, Event& stop) { return SleepOrStop(ms, stop); };
 }
 
-ReplayControl::~ReplayControl() { JoinThread(); }
+ReplayControl::~ReplayControl() {
+  JoinThread();
+}
 
-int ReplayControl::ThreadExitCode() const { return thread_ ? thread_->ExitCode() : -1; }
+int ReplayControl::ThreadExitCode() const {
+  return thread_ ? thread_->ExitCode() : -1;
+}
 
-void ReplayControl::Beep() const { qv::Beep(); }
+void ReplayControl::Beep() const {
+  qv::Beep();
+}
 
 void ReplayControl::JoinThread() {
   if (!thread_) return;
@@ -46,6 +52,7 @@ void ReplayControl::JoinThread() {
 
 bool ReplayControl::StartReplay() {
   JoinThread();  // a thread of an earlier run (ended, or paused) goes first
+  endPending_ = false;
   bool ok = true;
   if (!SetProcessPriorityClass(ProcessPriorityClass::High)) Trace("ReplayControl: high priority class refused");
   SetCurrentThreadPriority(ThreadPriority::AboveNormal);
@@ -68,6 +75,7 @@ int ReplayControl::ReplayThread(Event& stop) {
     if (!engine_.ReadReplayRecord()) {
       // The end of the data (or a read failure, taken the same way): the GUI
       // thread decides what follows.
+      endPending_ = true;
       if (callbacks_.endOfData) callbacks_.endOfData();
       return kEndOfData;
     }
@@ -88,6 +96,7 @@ int ReplayControl::ReplayThread(Event& stop) {
 bool ReplayControl::StopReplay(int type) {
   engine_.SetReplayState(kStateStop);
   JoinThread();
+  endPending_ = false;  // an end the thread reported before the stop is overtaken
   engine_.SetReplayState(type);
   SetProcessPriorityClass(ProcessPriorityClass::Normal);
   if (type == kStateStoppedForGood) engine_.CloseReplayReader();
@@ -161,7 +170,8 @@ bool ReplayControl::ReopenAt(int saveMode) {
 }
 
 bool ReplayControl::OnReplayEnd(bool direct) {
-  JoinThread();  // the thread has posted the end and is ending
+  if (!direct && !endPending_.exchange(false)) return false;  // not an end of this replay's run
+  JoinThread();                                               // the thread has posted the end and is ending
   const bool offer = OfferPrintHeader();
   std::string chainTo;
   if (followChain_) ReadChainTo(engine_.DataFilePath(), &chainTo);

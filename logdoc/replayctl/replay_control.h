@@ -87,7 +87,10 @@ class ReplayControl {
   void OnPauseReplay();
   void OnRestartReplay();
   void OnStopReplay();
-  // True only when the replay went on into the next file of the chain.
+  // True only when the replay went on into the next file of the chain. A
+  // notice (direct false) counts only for an end this control's replay thread
+  // reported and that no stop, restart or reset has overtaken; any other
+  // does nothing.
   bool OnReplayEnd(bool direct);
   void OnDirectRealtimePrint();
 
@@ -109,6 +112,9 @@ class ReplayControl {
   bool televiewerFlag_ = false;
   std::atomic<int> pollPeriod_{-1};
   bool closed_ = false;
+  // The replay thread met the end of the data and the GUI thread has not
+  // handled it yet.
+  std::atomic<bool> endPending_{false};
 };
 
 }  // namespace qv

@@ -37,6 +37,7 @@ namespace {
 constexpr unsigned kStrCalibrationFilter = 32045;
 constexpr unsigned kStrNoSondeDatabase = 32091;
 constexpr unsigned kStrHeaderUnreadable = 32180;
+constexpr unsigned kStrNoReplayStep = 35206;
 
 constexpr int kFilterChannels = 12;
 
@@ -203,6 +204,12 @@ bool CReplayDlg::OnInitDialog() {
   m_strDepthUnit = m_nDepthUnit == 0 ? "m" : "ft";
   ReadChannelFilters(m_strDataFile, m_Filters.data());
 
+  if (m_bHeaderRead && m_nHeaderStep <= 0) {
+    // Every record's place follows from the step: without one nothing can be
+    // placed, and the replay would run blank.
+    qv::ShowMessageBox(qv::FormatC(qv::LoadString(kStrNoReplayStep).c_str(), m_nHeaderStep));
+    m_bHeaderRead = false;
+  }
   if (!m_bHeaderRead) {
     OnCancel();
     return false;

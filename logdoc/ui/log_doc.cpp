@@ -25,7 +25,9 @@ constexpr uint32_t kMonitorStopMs = 10000;
 constexpr unsigned kStrOldHeaderWritten = 32273;
 constexpr unsigned kStrOldHeaderFailed = 32113;
 
-bool Hardware() { return g_bHardwarePresent != 0; }
+bool Hardware() {
+  return g_bHardwarePresent != 0;
+}
 
 TrailerDialogRunner& TrailerRunner() {
   static TrailerDialogRunner runner;
@@ -49,11 +51,17 @@ bool RunTrailerDialog(TrailerText& lines, const std::string& headerFile) {
 }
 }  // namespace
 
-void SetTrailerDialogRunner(TrailerDialogRunner runner) { TrailerRunner() = std::move(runner); }
+void SetTrailerDialogRunner(TrailerDialogRunner runner) {
+  TrailerRunner() = std::move(runner);
+}
 
-void SetAskReplayRunner(AskReplayRunner runner) { AskRunner() = std::move(runner); }
+void SetAskReplayRunner(AskReplayRunner runner) {
+  AskRunner() = std::move(runner);
+}
 
-CLogDoc::CLogDoc() { Construct(); }
+CLogDoc::CLogDoc() {
+  Construct();
+}
 
 CLogDoc::CLogDoc(std::unique_ptr<qv::LogEngine> engine) : engine_(std::move(engine)) {
   toolKind_ = engine_->ToolKind();
@@ -72,7 +80,12 @@ void CLogDoc::Construct() {
     callbacks.wake = [this] { qv::PostToGui(this, [this] { PumpDisplay(); }); };
     callbacks.status = [this](const qv::LogStatus& s) { OnStatus(s); };
     callbacks.stopped = [this](int type) { OnEngineStopped(type); };
-    callbacks.trailerDialog = RunTrailerDialog;
+    callbacks.trailerDialog = [this](TrailerText& lines, const std::string& headerFile) {
+      // The stop has put the unit back into monitor mode: the depth and time
+      // displays follow the winch while the engineer types.
+      device_.SetMonitoring(engine_->Monitoring());
+      return RunTrailerDialog(lines, headerFile);
+    };
     engine_->SetCallbacks(std::move(callbacks));
   }
   RegisterCommands();
@@ -193,7 +206,9 @@ bool CLogDoc::InitialiseLog(int mode, int toolKind, int pollPeriodMs, const std:
   return ok;
 }
 
-void CLogDoc::SetCurveView(CCurveView* view) { view_ = view; }
+void CLogDoc::SetCurveView(CCurveView* view) {
+  view_ = view;
+}
 
 void CLogDoc::PumpDisplay() {
   if (engine_) engine_->PumpDisplay();
@@ -224,17 +239,10 @@ void CLogDoc::QueueClose() {
 
 void CLogDoc::StartReplayControl() {
   qv::ReplayCallbacks cb;
-  // The replay thread only posts the end of the data; the main frame hands it
-  // to the active document on the GUI thread.
-  cb.endOfData = [this] {
-    qv::PostToGui(this, [this] {
-      qv::Application* app = qv::Application::Instance();
-      if (auto* frame = dynamic_cast<CMainFrame*>(app ? app->GetMainFrame() : nullptr))
-        frame->OnReplayEnd();
-      else
-        OnReplayEnd(false);
-    });
-  };
+  // The replay thread only posts the end of the data, to this document: the
+  // notice belongs to this replay, whichever document is active when it
+  // arrives (it is dropped with the document).
+  cb.endOfData = [this] { qv::PostToGui(this, [this] { OnReplayEnd(false); }); };
   cb.askReplay = [this](bool offerPrintHeader) {
     // The heading can only be printed at the end of a chart that is printing.
     CAskReplay dialog(offerPrintHeader && Setup().realtimePrint, nullptr);
@@ -269,9 +277,13 @@ void CLogDoc::ComputePollInterval(int speed) {
 // ---------------------------------------------------------------------------
 // Recording
 
-int CLogDoc::LogState() const { return engine_ ? engine_->State() : qv::kStateReady; }
+int CLogDoc::LogState() const {
+  return engine_ ? engine_->State() : qv::kStateReady;
+}
 
-bool CLogDoc::IsTestMode() const { return engine_ && engine_->IsTestMode(); }
+bool CLogDoc::IsTestMode() const {
+  return engine_ && engine_->IsTestMode();
+}
 
 int CLogDoc::StartLogging(int mode) {
   if (!engine_ || !m_bLive) return 0;
@@ -289,7 +301,9 @@ int CLogDoc::StartLogging(int mode) {
   return started;
 }
 
-int CLogDoc::ResumeWriter() { return engine_ ? engine_->ResumeWriter() : 0; }
+int CLogDoc::ResumeWriter() {
+  return engine_ ? engine_->ResumeWriter() : 0;
+}
 
 void CLogDoc::StopLogging(int type) {
   if (!engine_) return;
@@ -306,13 +320,21 @@ int CLogDoc::SendSondeCommand(SondeCommandBlock* block) {
   return ok ? 1 : 0;
 }
 
-int CLogDoc::SetSondePower(SondePowerBlock* block) { return device_.SetSondePower(block) ? 1 : 0; }
+int CLogDoc::SetSondePower(SondePowerBlock* block) {
+  return device_.SetSondePower(block) ? 1 : 0;
+}
 
-int CLogDoc::SetWinch(WinchControlBlock* block) { return device_.SetWinch(block) ? 1 : 0; }
+int CLogDoc::SetWinch(WinchControlBlock* block) {
+  return device_.SetWinch(block) ? 1 : 0;
+}
 
-void CLogDoc::SetWinchMode(bool on) { device_.SetWinchMode(on); }
+void CLogDoc::SetWinchMode(bool on) {
+  device_.SetWinchMode(on);
+}
 
-void CLogDoc::SetDepth(int depth) { device_.SetDepth(depth); }
+void CLogDoc::SetDepth(int depth) {
+  device_.SetDepth(depth);
+}
 
 int CLogDoc::CurrentDepth() const {
   if (engine_ && engine_->State() == qv::kStateRunning) return engine_->Depth();
@@ -352,7 +374,9 @@ bool CLogDoc::LatestValues(double* raw, double* calibrated, double* user) const 
   return true;
 }
 
-std::string CLogDoc::PathStem() const { return engine_ ? engine_->PathStem() : Setup().pathStem; }
+std::string CLogDoc::PathStem() const {
+  return engine_ ? engine_->PathStem() : Setup().pathStem;
+}
 
 int CLogDoc::SondeLength() const {
   auto* channels = dynamic_cast<qv::ChannelLogEngine*>(engine_.get());

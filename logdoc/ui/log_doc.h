@@ -12,10 +12,9 @@
 #pragma once
 
 #include <QTimer>
-
 #include <array>
-#include <functional>
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -59,10 +58,7 @@ enum LogDocCommand {
   ID_SONIC_CONFIGURATION = 1067,
 };
 
-class CLogDoc : public qv::Document,
-                public LogDocumentShell,
-                public curveview::CurveDocument,
-                public qv::RecordSink {
+class CLogDoc : public qv::Document, public LogDocumentShell, public curveview::CurveDocument, public qv::RecordSink {
   Q_OBJECT
  public:
   // A plain document (the idle document): no engine, it only watches the unit.
@@ -161,6 +157,9 @@ class CLogDoc : public qv::Document,
   void ClearUserLibrary() override { Setup().userLibrary.clear(); }
   ChannelFilter* RawFilterTable() override { return Setup().channelFilters.data(); }
   UserFunctionFilter* UserFunctionFilterTable() override { return Setup().userFunctionFilters.data(); }
+  void FiltersChanged() override {
+    if (engine_) engine_->ApplyFilters();
+  }
   std::string SondeSerialNo() const override { return Setup().sondeSerialNo; }
 
   // ---- qv::RecordSink (the curve view behind it)

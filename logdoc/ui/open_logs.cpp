@@ -31,16 +31,20 @@ constexpr int kTemplateOfToolType[11] = {1, 2, 3, 4, 5, 6, 1, 2, 7, 2, 8};
 // cement-bond and sonic documents are not part of this program yet: their
 // templates create no document.
 enum class DocKind { Plain, SixChannel, None, TwelveChannel };
-constexpr DocKind kTemplates[8] = {DocKind::Plain, DocKind::SixChannel, DocKind::None, DocKind::Plain,
+constexpr DocKind kTemplates[8] = {DocKind::Plain, DocKind::SixChannel, DocKind::None,          DocKind::Plain,
                                    DocKind::None,  DocKind::None,       DocKind::TwelveChannel, DocKind::None};
 
 constexpr int kTemplateResourceId = 6;
 constexpr int kNewLogPollMs = 10;
 constexpr int kIdlePollMs = 1000;
 
-int NormalisedToolType(int toolType) { return toolType == 7 || toolType == 9 ? 1 : toolType; }
+int NormalisedToolType(int toolType) {
+  return toolType == 7 || toolType == 9 ? 1 : toolType;
+}
 
-bool CurveToolType(int toolType) { return toolType == 1 || toolType == 8; }
+bool CurveToolType(int toolType) {
+  return toolType == 1 || toolType == 8;
+}
 
 // The depth scale of a scale index for the unit; the middle of the table for
 // an index outside it.
@@ -64,7 +68,9 @@ std::string HeaderTemplatePath() {
   return qv::JoinPath(qv::JoinPath(qv::ProgramFolder(), "Header"), "STANDARD.HED");
 }
 
-CLogDoc* ActiveLog() { return g_pActiveDoc.load(); }
+CLogDoc* ActiveLog() {
+  return g_pActiveDoc.load();
+}
 
 // The curve view of a document's first view, or null.
 CCurveView* CurveViewOf(qv::Document* doc) {
@@ -104,8 +110,8 @@ class LogOpener : public LogDocuments {
           makeDoc = [] { return nullptr; };
           break;
       }
-      app.AddDocTemplate(std::make_unique<qv::DocTemplate>(kTemplateResourceId, std::move(makeDoc),
-                                                           [] { return new CPemmaroFrame; }, std::move(makeView)));
+      app.AddDocTemplate(std::make_unique<qv::DocTemplate>(
+          kTemplateResourceId, std::move(makeDoc), [] { return new CPemmaroFrame; }, std::move(makeView)));
     }
   }
 
@@ -205,7 +211,14 @@ class LogOpener : public LogDocuments {
     const std::string templ = HeaderTemplatePath();
     ReadHeaderInfo(templ, &doc->Header());
     doc->Header().Date = TodayText();
-    doc->InitialiseLog(1, toolType, poll, dataStem);
+    if (!doc->InitialiseLog(1, toolType, poll, dataStem)) {
+      // The unit did not take the log's set-up (already reported): the log
+      // is not left open as if it were ready.
+      qv::ShowMessageBox(qv::LoadString(kStrInitialiseFailed));
+      app.CloseDocument(doc);
+      app.OpenIdleDocument();
+      return;
+    }
     doc->Trailer() = TrailerText{};
 
     CHeaderEditor editor(app.GetMainFrame());
@@ -232,8 +245,8 @@ class LogOpener : public LogDocuments {
     r.defaultExt = "LOG";
     r.filter = qv::LoadString(kStrLogFilter);
     r.mustExist = true;
-    r.initialFolder = g_strDefaultDataFolder.empty() ? qv::JoinPath(qv::ProgramFolder(), "DATA") + "/"
-                                                     : g_strDefaultDataFolder;
+    r.initialFolder =
+        g_strDefaultDataFolder.empty() ? qv::JoinPath(qv::ProgramFolder(), "DATA") + "/" : g_strDefaultDataFolder;
     r.parent = app.GetMainFrame();
     const std::string path = qv::ShowFileDialog(r);
     if (path.empty()) return;

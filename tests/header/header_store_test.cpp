@@ -259,6 +259,11 @@ int ConvertForTest(const std::string&, HedFile& header) {
   header.Set("WellInfo", "Company", "from the old header");
   return 1;
 }
+// Converts, but the header cannot be saved: a folder has taken its name.
+int ConvertUnsaveable(const std::string& path, HedFile& header) {
+  ::mkdir(HeaderPathFor(path).c_str(), 0755);
+  return ConvertForTest(path, header);
+}
 int FailConversion(const std::string&, HedFile& header) {
   header.Set("WellInfo", "Company", "half done");
   return 0;
@@ -293,6 +298,8 @@ TEST(HeaderStoreTest, ForeignOrMissingIdentIsNeverDestroyed) {
        "is not a valid .hdr file or is not in V106 format !", "untouched"},
       {"no header, old header converts", "", v106, &ConvertForTest, 1, false, "", "from the old header"},
       {"no header, no old header", "", "", nullptr, 0, true, "Can not open header file !", "untouched"},
+      {"no header, converted header cannot be saved", "", v106, &ConvertUnsaveable, 0, false,
+       "Can not open header file !", "untouched"},
   };
   for (const Case& c : cases) {
     Log log("ident");

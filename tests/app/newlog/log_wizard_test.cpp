@@ -5,8 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -176,6 +178,7 @@ TEST_F(LogWizardTest, FileNameCheckAsksBeforeOverwritingAndBrowseTakesFolderAndT
   auto w = Open("KSTQ");
   CLogWizardPage1* p1 = w->Page1();
   Write(folder_ + "/DATA/well7.log", "");
+  Write(folder_ + "/DATA/well8.log", "");
   p1->FileNameEdit()->setText("WELL7");
   answer_ = qv::IDYES;
   p1->OnKillFocusFileName();
@@ -183,9 +186,12 @@ TEST_F(LogWizardTest, FileNameCheckAsksBeforeOverwritingAndBrowseTakesFolderAndT
   ASSERT_EQ(boxes_.size(), 1u);
   EXPECT_EQ(boxes_[0].text, "A log file with this name already exists. Do you want to overwrite the existing file?");
   EXPECT_EQ(boxes_[0].flags, unsigned(qv::MB_YESNO | qv::MB_ICONQUESTION));
+  p1->OnKillFocusFileName();
+  EXPECT_EQ(boxes_.size(), 1u) << "a name the user chose to overwrite is not asked about again";
+  p1->FileNameEdit()->setText("WELL8");
   answer_ = qv::IDNO;
   p1->OnKillFocusFileName();
-  EXPECT_EQ(p1->FileNameEdit()->text().toStdString(), "WELL71");
+  EXPECT_EQ(p1->FileNameEdit()->text().toStdString(), "WELL81");
   p1->FileNameEdit()->setText("FRESH");
   p1->OnKillFocusFileName();
   EXPECT_EQ(boxes_.size(), 2u);
@@ -199,6 +205,38 @@ TEST_F(LogWizardTest, FileNameCheckAsksBeforeOverwritingAndBrowseTakesFolderAndT
   ASSERT_TRUE(w->OnOK());
   EXPECT_EQ(w->m_Result.dataFolder, "/logs/site.2/");
   EXPECT_EQ(w->m_Result.fileName, "RUN7");
+}
+
+// Leaving the name edit asks once: the box that opens takes the focus from
+// the wizard's window, and the edit's focus events meanwhile (the window
+// deactivated, or any other) ask nothing more.
+TEST_F(LogWizardTest, AnExistingNameIsAskedAboutOnceNotInStackedBoxes) {
+  auto w = Open("KSTQ");
+  CLogWizardPage1* p1 = w->Page1();
+  Write(folder_ + "/DATA/well7.log", "");
+  for (Qt::FocusReason reason : {Qt::ActiveWindowFocusReason, Qt::OtherFocusReason}) {
+    SCOPED_TRACE(reason);
+    boxes_.clear();
+    p1->FileNameEdit()->setText("WELL7");
+    int open = 0, most = 0;
+    auto previous = qv::SetMessageBoxHandler([&](const qv::MessageBoxRequest& r) {
+      boxes_.push_back(r);
+      most = std::max(most, ++open);
+      // What the window system does while the (first) box comes up.
+      if (boxes_.size() == 1) {
+        QFocusEvent out(QEvent::FocusOut, reason);
+        QApplication::sendEvent(p1->FileNameEdit(), &out);
+      }
+      --open;
+      return qv::IDNO;
+    });
+    QFocusEvent left(QEvent::FocusOut, Qt::TabFocusReason);
+    QApplication::sendEvent(p1->FileNameEdit(), &left);
+    qv::SetMessageBoxHandler(previous);
+    EXPECT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(most, 1);
+    EXPECT_EQ(p1->FileNameEdit()->text().toStdString(), "WELL71");
+  }
 }
 
 TEST_F(LogWizardTest, CalibrationFileOfTheDatabaseStaysUnlessAnotherIsChosen) {

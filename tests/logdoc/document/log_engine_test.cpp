@@ -1,5 +1,7 @@
 // The acquisition engine of a log on the simulated unit, on virtual time: the
 // files it leaves are compared with bytes built by hand from the script.
+#include <future>
+
 #include "tests/logdoc/document/engine_test.h"
 #include "tests/logdoc/document/sim_unit.h"
 
@@ -64,6 +66,31 @@ TEST_F(LogEngineTest, PauseThenRecordContinuesInTheNextFileOfTheChain) {
 // The next file of a chain passes over the names of other logs in the
 // folder (another log called WELL1, in any letter case): they keep their
 // data and header, and the chain goes on in WELL2, which WELL's header names.
+// REC after PSE whose next file of the chain cannot be created says so,
+// records nothing and names no next file in the previous header; the log
+// stays paused, and the next REC, once the way is clear, goes on in that file.
+TEST_F(LogEngineTest, ANextFileOfTheChainThatCannotBeCreatedIsToldAndNotLinked) {
+  qv::SixChannelEngine engine;
+  ASSERT_TRUE(RecordThenPause(engine, 3));
+  // The next name is free, but its file cannot be created there.
+  fs::create_symlink(folder / "no such folder" / "WELL1.LOG", folder / "WELL1.LOG");
+  boxes.Clear();
+  EXPECT_EQ(Start(engine, qv::kStartRecord), 0);
+  ASSERT_EQ(boxes.Shown().size(), 1u);
+  EXPECT_EQ(boxes.Shown()[0].text, "Can not open destination file.");
+  EXPECT_EQ(engine.State(), qv::kStatePaused);
+  EXPECT_EQ(engine.Title(), (folder / "WELL").string());
+  EXPECT_EQ(HeaderText(folder / "WELL.hed", "General", "ChainTo"), "") << "no link to a file that does not exist";
+  EXPECT_EQ(ReadBytes(folder / "WELL.LOG"), SixRecords(0, 3));
+
+  fs::remove(folder / "WELL1.LOG");
+  ASSERT_EQ(Start(engine, qv::kStartRecord), 1);
+  Records(2);
+  ASSERT_EQ(engine.StopLogging(qv::kStateStoppedForGood), 1);
+  EXPECT_EQ(HeaderText(folder / "WELL.hed", "General", "ChainTo"), (folder / "WELL1").string());
+  EXPECT_EQ(fs::file_size(folder / "WELL1.LOG"), 2u * 14u);
+}
+
 TEST_F(LogEngineTest, TheChainPassesOverOtherLogsNames) {
   struct Case {
     const char* name;
@@ -175,8 +202,8 @@ TEST_F(LogEngineTest, TwelveChannelDepthsAreScaledOnceInEitherUnit) {
     ASSERT_EQ(secondFile.size(), 2 * qv::TwelveChannelFileRecord::kSize);
     const int secondStart = HeaderInt(folder / "WELL1.hed", "WellInfo", "Startdepth");
     for (unsigned k = 0; k < 2; ++k) {
-      const auto r = TwelveRecord(k, secondStart / c.factor + 10 * static_cast<int>(k), c.factor,
-                                  200 * static_cast<int>(k + 1));
+      const auto r =
+          TwelveRecord(k, secondStart / c.factor + 10 * static_cast<int>(k), c.factor, 200 * static_cast<int>(k + 1));
       EXPECT_TRUE(std::equal(r.begin(), r.end(), secondFile.begin() + k * qv::TwelveChannelFileRecord::kSize)) << k;
     }
     EXPECT_EQ(HeaderInt(folder / "WELL.hed", "WellInfo", "Startdepth"), 10010 * c.factor);
@@ -308,7 +335,7 @@ TEST_F(LogEngineTest, RecordsAgainstTheLoggingDirectionNeverReachTheFile) {
   ASSERT_EQ(Start(engine, qv::kStartRecord), 1);
   Records(3);
   EXPECT_EQ(lines.Last(kWinchMessageLine), "");  // within one step: "Ready"
-  unit->ReverseWinch();  // the sonde goes down while the log goes up
+  unit->ReverseWinch();                          // the sonde goes down while the log goes up
   Records(4);
   EXPECT_TRUE(lines.Saw(kSondeMessageLine, "Bad Winch Direction"));
   EXPECT_GT(engine.Depth(), 9970);  // the refused records still move the depth
@@ -316,6 +343,48 @@ TEST_F(LogEngineTest, RecordsAgainstTheLoggingDirectionNeverReachTheFile) {
   EXPECT_EQ(ReadBytes(folder / "WELL.LOG"), SixRecords(0, 3));
   EXPECT_EQ(HeaderInt(folder / "WELL.hed", "WellInfo", "Startdepth"), 99900);
   EXPECT_EQ(HeaderInt(folder / "WELL.hed", "WellInfo", "LogMode"), 11);
+}
+
+// A log up started while the winch still lowers the sonde: the records of
+// the wrong-way travel are refused, and the log starts where the sonde
+// turns. Every record the unit delivers on the way up is kept, and the
+// header's start depth places the first of them (records come every 10
+// counts from 10000: down at 10010, 10020, 10030, then up at 10020, 10010 ...).
+TEST_F(LogEngineTest, ALogStartedTheWrongWayKeepsEveryRecordAfterTheTurn) {
+  struct Case {
+    const char* name;
+    bool lowerFirst;
+    int before, after;  // records before and after the winch turns (it turns only after a wrong-way start)
+    unsigned from, to;  // the unit's records that reach the file
+    int start;          // the header's start depth
+  } cases[] = {
+      {"lowered, then raised", true, 3, 4, 3, 6, 100200},
+      {"raised from the start", false, 4, 0, 0, 4, 99900},
+      {"raised, stopped after one record", false, 1, 0, 0, 1, 99900},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ResetUnit();
+    MessageLines lines;
+    qv::SixChannelEngine engine;
+    Prepare(engine, 11);  // logging up
+    qvtest::RecordingSink view;
+    engine.SetSink(&view);
+    ASSERT_TRUE(engine.InitialiseLog(1, 10));
+    WinchControlBlock winch{static_cast<std::uint8_t>(c.lowerFirst ? 2 : 1), 5};
+    ASSERT_EQ(SetWinch(&winch), 0u);
+    ASSERT_EQ(Start(engine, qv::kStartRecord), 1);
+    Records(c.before);
+    if (c.lowerFirst) {
+      unit->ReverseWinch();  // the engineer corrects the winch to UP
+      Records(c.after);
+      EXPECT_TRUE(lines.Saw(kSondeMessageLine, "Bad Winch Direction"));
+    }
+    ASSERT_EQ(engine.StopLogging(qv::kStateStoppedForGood), 1);
+    EXPECT_EQ(ReadBytes(folder / "WELL.LOG"), SixRecords(c.from, c.to));
+    EXPECT_EQ(HeaderInt(folder / "WELL.hed", "WellInfo", "Startdepth"), c.start);
+    EXPECT_EQ(view.Rows().size(), c.to - c.from) << "the view got what the file got";
+  }
 }
 
 TEST_F(LogEngineTest, ALogTooFastForItsStepIsToldButKeepsEveryRecord) {
@@ -333,6 +402,74 @@ TEST_F(LogEngineTest, ALogTooFastForItsStepIsToldButKeepsEveryRecord) {
   EXPECT_TRUE(lines.Saw(kWinchMessageLine, "Depth Error - Log speed too high"));
   ASSERT_EQ(engine.StopLogging(qv::kStateStoppedForGood), 1);
   EXPECT_EQ(ReadBytes(folder / "WELL.LOG"), SixRecords(0, 4));
+}
+
+// The trailer dialog of a stop runs modally: its event loop runs the display
+// pump meanwhile. With a worker's error queued, or the first record's header
+// write pending, the pump takes the engine's stop lock; the stop must have let
+// go of it by then, and the unit must already be back in monitor mode so that
+// the depth and time keep moving while the engineer types.
+TEST_F(LogEngineTest, TheTrailerDialogsEventLoopRunsTheDisplayPumpWithoutHangingTheStop) {
+  struct Case {
+    const char* name;
+    std::function<void(LogEngineTest&, qv::LogEngine&)> before;  // after REC, before STP
+  };
+  const Case cases[] = {
+      {"first header write pending", [](LogEngineTest& t, qv::LogEngine&) { t.Records(1); }},
+      {"worker error queued",
+       [](LogEngineTest& t, qv::LogEngine& e) {
+         t.Records(2);
+         e.PumpDisplay();
+         t.Faults([](qv::sim::Faults& f) { f.firstStatus = 2; });
+         for (int i = 0; i < 50 && !e.StopRequested(); ++i)
+           t.pace->RunUntil(t.pace->Now() + 200, std::chrono::milliseconds(200));
+         t.Faults([](qv::sim::Faults& f) { f.firstStatus = -1; });
+         ASSERT_TRUE(e.StopRequested());
+         ASSERT_TRUE(WaitForDiagnosticsMessages(60000));  // the unit's error is shown on a thread of its own
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ResetUnit();
+    qv::SixChannelEngine engine;
+    Prepare(engine);
+    int pumped = 0;
+    bool monitoring = false;
+    std::uint8_t unitMode = 0;
+    engine.SetCallbacks({nullptr, nullptr, nullptr, [&](TrailerText& lines, const std::string&) {
+                           // What exec() does: the timers run while the dialog is open.
+                           for (int i = 0; i < 5; ++i, ++pumped) {
+                             engine.PumpDisplay();
+                             std::this_thread::sleep_for(std::chrono::milliseconds(2));
+                           }
+                           monitoring = engine.Monitoring();
+                           unitMode = unit->State().loggingMode[6];
+                           lines.Text2 = "typed while the winch ran";
+                           return true;
+                         }});
+    ASSERT_TRUE(engine.InitialiseLog(1, 10));
+    Lower();
+    ASSERT_EQ(Start(engine, qv::kStartRecord), 1);
+    c.before(*this, engine);
+    // The stop runs on a thread of its own here only so that a hang fails
+    // the test instead of stopping the run.
+    auto stop = std::async(std::launch::async, [&] { return engine.StopLogging(qv::kStateStoppedForGood); });
+    if (stop.wait_for(std::chrono::seconds(20)) != std::future_status::ready) {
+      ADD_FAILURE() << "the stop hangs in the trailer dialog";
+      std::fflush(nullptr);
+      std::_Exit(1);
+    }
+    EXPECT_EQ(stop.get(), 1);
+    EXPECT_EQ(pumped, 5);
+    EXPECT_TRUE(monitoring) << "monitor mode before the dialog opens";
+    EXPECT_EQ(unitMode, 14);
+    EXPECT_EQ(engine.State(), qv::kStateStoppedForGood);
+    const fs::path hed = folder / "WELL.hed";
+    EXPECT_EQ(HeaderInt(hed, "WellInfo", "EndDepth"), engine.Depth() * 10);
+    EXPECT_EQ(HeaderInt(hed, "WellInfo", "Startdepth"), 100100);
+    EXPECT_EQ(HeaderText(hed, "TrailerText", "Text2"), "typed while the winch ran");
+    EXPECT_EQ(HeaderText(hed, "TrailerText", "Text1").rfind("Depth: ", 0), 0u);
+  }
 }
 
 }  // namespace

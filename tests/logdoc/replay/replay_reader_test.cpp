@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -363,6 +364,9 @@ TEST_F(ReplayReaderTest, TeleviewerWindowsByDepthWalk) {
       {"end before start: empty", {0, 100000, 100, 0, 12}, 2000, 1000, 0, 0},
       {"less than one unit: every sweep", {0, 999, 100, 0, 12}, 500, 600, 1, 40},
       {"time log: every sweep", {0, 100000, 100, 0, 10}, 1000, 2000, 1, 40},
+      // The rebuilt depth passes the largest int between two sweeps (sweep
+      // 11 lies 50 beyond it): the walk still finds the window's end there.
+      {"near the limit of the depth", {INT_MAX - 1050, INT_MAX, 100, 0, 12}, INT_MAX - 550, INT_MAX, 5, 6},
   };
   for (const auto& c : cases) {
     ReplayReader reader(Path("B.BTV"), kToolTeleviewer, c.from, c.to, c.header.logMode, c.header);

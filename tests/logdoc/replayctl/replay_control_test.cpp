@@ -110,7 +110,8 @@ TEST_F(ReplayControlTest, PauseContinuesRestartRewindsStopCloses) {
   qvtest::Replay replay(Stem(), cb);
   replay.control->SetPollPeriod(1);
   auto waitRows = [&](std::size_t n) {
-    for (int i = 0; i < 60000 && replay.sink.Rows().size() < n; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    for (int i = 0; i < 60000 && replay.sink.Rows().size() < n; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
     return replay.sink.Rows().size();
   };
 
@@ -223,10 +224,34 @@ TEST_F(ReplayControlTest, ThePrintHeaderIsOfferedForLogsRecordedUpward) {
     replay.control->SetTeleviewerFlag(c.televiewerFlag);
     replay.engine.Setup().logMode = c.logMode;
     replay.answer = {qv::ReplayEndChoice::Finish, true};
+    replay.control->OnReplay();
+    ASSERT_TRUE(replay.WaitForEnd());
     replay.control->OnReplayEnd(false);
     EXPECT_EQ(replay.offers, std::vector<bool>{c.offer}) << c.logMode;
     EXPECT_EQ(replay.sink.stops, std::vector<int>{1}) << "the box's state goes to the recorder";
   }
+}
+
+// An end notice counts only for the run whose thread reported it: none that
+// never came, none that a restart or a stop overtook, and each only once.
+TEST_F(ReplayControlTest, AnEndNoticeIsAnsweredOnlyForTheRunThatReportedIt) {
+  RecordChain({3});
+  qvtest::Replay replay(Stem());
+  replay.answer = {qv::ReplayEndChoice::Reset, false};
+  EXPECT_FALSE(replay.control->OnReplayEnd(false));
+  EXPECT_TRUE(replay.offers.empty()) << "no replay ran";
+  replay.control->OnReplay();
+  ASSERT_TRUE(replay.WaitForEnd(1));
+  replay.control->OnRestartReplay();  // the user restarted before the notice arrived
+  replay.control->OnReplayEnd(false);
+  EXPECT_TRUE(replay.offers.empty()) << "the restart overtook the end";
+  EXPECT_EQ(replay.engine.State(), qv::kStateReady);
+  replay.control->OnReplay();
+  ASSERT_TRUE(replay.WaitForEnd(2));
+  replay.control->OnReplayEnd(false);
+  replay.control->OnReplayEnd(false);
+  EXPECT_EQ(replay.offers.size(), 1u) << "one end, one question";
+  EXPECT_EQ(replay.closed, 0);
 }
 
 // With the reader's tail, 110 records give 160 and 111 give 161.

@@ -33,6 +33,7 @@ struct Log {
   int start = 100000, end = 250000;
   int scale = 100;
   const char* chainTo = "";
+  int step = 100;
 };
 
 class ReplayDlgTest : public ::testing::Test {
@@ -61,7 +62,7 @@ class ReplayDlgTest : public ::testing::Test {
     info.LogMode = log.mode;
     info.Startdepth = log.start;
     info.EndDepth = log.end;
-    info.Step = 100;
+    info.Step = log.step;
     EXPECT_TRUE(WriteHeaderInfo(data, &info, &log.scale));
     EXPECT_TRUE(WriteHeaderIdent(data));
     CurveArray curves;
@@ -273,6 +274,21 @@ TEST_F(ReplayDlgTest, AbortAndAnUnreadableHeaderFreeWhatWasRead) {
   EXPECT_EQ(gone.DoModal(), qv::IDCANCEL) << "ended before it showed";
   EXPECT_NE(std::find(boxes.begin(), boxes.end(), "Couldn't read from header file!"), boxes.end());
   EXPECT_TRUE(gone.m_Curves.empty());
+}
+
+// A header without a step places no record: the log is refused before the
+// settings show, with a message, instead of replaying blank.
+TEST_F(ReplayDlgTest, AHeaderWithoutAStepIsRefusedWithAMessage) {
+  for (int step : {0, -100}) {
+    boxes.clear();
+    Log log;
+    log.step = step;
+    CReplayDlg dlg("WELL", Write(log));
+    EXPECT_FALSE(dlg.Initialise()) << step;
+    EXPECT_EQ(dlg.DoModal(), qv::IDCANCEL);
+    EXPECT_EQ(boxes, std::vector<std::string>{"The header of this log gives a step of " + std::to_string(step) +
+                                              ": the log can not be replayed!"});
+  }
 }
 
 TEST_F(ReplayDlgTest, BrowsingTakesACalibrationFileAsTheCoefficientSource) {

@@ -2,12 +2,13 @@
 // unit, File/New Log through REC and STP to the files on disk, closing back to
 // the idle document, the failure paths of opening a log, replay opening, and
 // the enabling of the document's commands.
+#include "logdoc/ui/log_doc.h"
+
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
 #include <QPushButton>
 #include <QSlider>
-
 #include <chrono>
 #include <filesystem>
 #include <thread>
@@ -18,9 +19,9 @@
 #include "curveview/curveview.h"
 #include "header/header.h"
 #include "header/ui/header_editor.h"
+#include "logdoc/document/channel_logs.h"
 #include "logdoc/monitor/live_device.h"
 #include "logdoc/monitor/monitor_thread.h"
-#include "logdoc/ui/log_doc.h"
 #include "logdoc/replayui/ask_replay.h"
 #include "logdoc/ui/open_logs.h"
 #include "platform/docview/services.h"
@@ -125,6 +126,7 @@ class LogDocTest : public TbdeviceTest {
     SetTrailerDialogRunner([this](TrailerText& lines, const std::string&) {
       lines.Text2 = "Logged by the test";
       ++trailers;
+      monitoringAtTrailer.push_back(Active() && Active()->IsMonitoring());
       return true;
     });
     app = std::make_unique<CPemmaroApp>();
@@ -215,6 +217,7 @@ class LogDocTest : public TbdeviceTest {
   std::vector<std::string> boxes;
   qv::MessageBoxHandler prevBox;
   int trailers = 0;
+  std::vector<bool> monitoringAtTrailer;  // the depth display followed the winch while the dialog was open
 };
 
 TEST_F(LogDocTest, IdleDocumentWatchesTheUnitAndTheWinchBarFollowsTheDepth) {
@@ -269,6 +272,7 @@ TEST_F(LogDocTest, NewLogRecordsFromTheBarsAndClosingBringsBackTheIdleDocument) 
   EXPECT_EQ(header.LogMode, 10);
   EXPECT_EQ(header.SondeAbbreviation, "KSTQ");
   EXPECT_EQ(trailers, 1) << "STP ran the trailer text dialog";
+  EXPECT_EQ(monitoringAtTrailer, std::vector<bool>{true}) << "the depth display moves while the engineer types";
   TrailerText trailer;
   ASSERT_TRUE(ReadTrailerText(data.string(), &trailer));
   EXPECT_EQ(trailer.Text2, "Logged by the test");
@@ -396,6 +400,108 @@ TEST_F(LogDocTest, PauseRestartAndStopFromTheReplayBar) {
   EXPECT_TRUE(boxes.empty()) << boxes.front();
 }
 
+// The end of a replay's data is a notice to that replay: one that arrives
+// after its document was closed and another log was opened for replay asks
+// nothing of the new one.
+TEST_F(LogDocTest, TheEndOfAReplayIsAskedOnlyOfItsOwnLog) {
+  RecordLog();
+  app->CloseDocument(Active());
+  ASSERT_TRUE(WaitFor([&] { return IdleIsActive(); }));
+  const std::string data = (folder / "DATA" / "WELL.LOG").string();
+  int asked = 0;
+  SetAskReplayRunner([&](CAskReplay&) {
+    ++asked;
+    return qv::IDOK;
+  });
+  PressInitialize();
+  app->OpenLogForReplay("WELL", data);
+  CLogDoc* first = Active();
+  ASSERT_TRUE(first && first->Replay());
+  first->Replay()->SetPollPeriod(0);
+  first->Replay()->OnReplay();
+  // The data ends and its notice is queued; the event loop has not run yet.
+  for (int i = 0; i < 5000 && first->Replay()->ThreadExitCode() != qv::ReplayControl::kEndOfData; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  ASSERT_EQ(first->Replay()->ThreadExitCode(), qv::ReplayControl::kEndOfData);
+  PressInitialize();
+  app->OpenLogForReplay("WELL", data);  // closes the first replay, opens the same log anew
+  CLogDoc* second = Active();
+  ASSERT_TRUE(second && second->Replay());
+  for (int i = 0; i < 20; ++i) qvtest::Settle();
+  EXPECT_EQ(asked, 0) << "the new replay was asked about the end of the old one";
+  EXPECT_EQ(Active(), second);
+  EXPECT_EQ(second->LogState(), qv::kStateReady);
+  EXPECT_TRUE(boxes.empty()) << boxes.front();
+}
+
+// A filter changed in the display options while the log records reaches the
+// running processing, not only the header written at STP: the log and its
+// header agree.
+TEST_F(LogDocTest, AFilterChangedWhileRecordingReachesTheRunningProcessing) {
+  CLogDoc* doc = StartRecording();
+  ASSERT_NE(doc, nullptr);
+  auto* engine = dynamic_cast<qv::ChannelLogEngine*>(doc->Engine());
+  ASSERT_TRUE(engine && engine->Processor());
+  ASSERT_TRUE(pace->RunUntil(pace->Now() + 1000));
+  doc->SetFilter(2, 2, 7);  // channel 2: median over 7 rows
+  ASSERT_TRUE(pace->RunUntil(pace->Now() + 1000));
+  doc->PumpDisplay();
+  const qv::ChannelSetting& running = engine->Processor()->Settings().channelSettings[1];
+  EXPECT_EQ(running.filterType, 2);
+  EXPECT_EQ(running.filterWidth, 7);
+  EXPECT_EQ(engine->Processor()->Settings().channelSettings[0].filterType, 0) << "the other channels keep theirs";
+  g_pSondeControl.load()->OnStop();
+  ASSERT_EQ(doc->LogState(), 99);
+  std::array<ChannelFilter, kFilterTableSize> header{};
+  ASSERT_TRUE(ReadChannelFilters((folder / "DATA" / "WELL.LOG").string(), header.data()));
+  EXPECT_EQ(header[1].FilterType, running.filterType);
+  EXPECT_EQ(header[1].FilterWidth, running.filterWidth);
+}
+
+// Closing a replay of a recording chain, before it plays or after it played
+// through the chain, leaves each header's ChainTo as the recording wrote it.
+TEST_F(LogDocTest, ClosingAReplayLeavesTheChainAsItWas) {
+  CLogDoc* doc = StartRecording();
+  ASSERT_NE(doc, nullptr);
+  CSondeControl* bar = g_pSondeControl;
+  ASSERT_TRUE(pace->RunUntil(pace->Now() + 2000));
+  doc->PumpDisplay();
+  bar->OnPause();
+  bar->OnRecord();
+  ASSERT_EQ(doc->LogState(), 0);
+  ASSERT_TRUE(pace->RunUntil(pace->Now() + 2000));
+  doc->PumpDisplay();
+  bar->OnStop();
+  app->CloseDocument(Active());
+  ASSERT_TRUE(WaitFor([&] { return IdleIsActive(); }));
+  const fs::path first = folder / "DATA" / "WELL.LOG", second = folder / "DATA" / "WELL1.LOG";
+  std::string link;
+  ASSERT_TRUE(ReadChainTo(first.string(), &link));
+  ASSERT_EQ(link, "WELL1");
+  SetAskReplayRunner([](CAskReplay&) { return qv::IDCANCEL; });  // Finish
+  for (bool play : {false, true}) {
+    SCOPED_TRACE(play ? "played through the chain" : "closed at once");
+    PressInitialize();
+    app->OpenLogForReplay("WELL", first.string());
+    CLogDoc* replay = Active();
+    ASSERT_TRUE(replay && replay->Replay());
+    EXPECT_TRUE(replay->m_bFollowChain);
+    if (play) {
+      replay->Replay()->SetPollPeriod(0);
+      replay->Replay()->OnReplay();
+    } else {
+      app->CloseDocument(replay);
+    }
+    ASSERT_TRUE(WaitFor([&] { return IdleIsActive(); }));
+    std::string after;
+    ASSERT_TRUE(ReadChainTo(first.string(), &after));
+    EXPECT_EQ(after, "WELL1");
+    ASSERT_TRUE(ReadChainTo(second.string(), &after));
+    EXPECT_EQ(after, "");
+  }
+  EXPECT_TRUE(boxes.empty()) << boxes.front();
+}
+
 // A log down the hole from the bars as an engineer records it: the supply
 // the sonde bar shows is the unit's, the trailer at STP holds the depth the
 // winch bar shows, and the recorded picture stays in the view after STP.
@@ -408,8 +514,9 @@ TEST_F(LogDocTest, ALogDownTheHoleKeepsItsSupplyDepthAndPictureAcrossStp) {
     clock->Advance(100);  // the unit's depth reports come once a second of its time
     CSondeControl* bar = g_pSondeControl;
     return bar && bar->VoltageDisplay()->Value() == "120.0" && bar->CurrentDisplay()->Value() == "80";
-  })) << "the idle document shows the supply: " << g_pSondeControl.load()->VoltageDisplay()->Value() << " V "
-      << g_pSondeControl.load()->CurrentDisplay()->Value() << " mA";
+  })) << "the idle document shows the supply: "
+      << g_pSondeControl.load()->VoltageDisplay()->Value() << " V " << g_pSondeControl.load()->CurrentDisplay()->Value()
+      << " mA";
 
   MoveTo(1234);
   CLogDoc* doc = OpenNewLog(qv::kLogModeDown);
@@ -449,7 +556,8 @@ TEST_F(LogDocTest, ALogDownTheHoleKeepsItsSupplyDepthAndPictureAcrossStp) {
   EXPECT_TRUE(WaitFor([&] {
     const std::string shown = winch->DepthDisplay()->Value();
     return shown.substr(shown.find_first_not_of(' ')) == depth;
-  })) << "trailer " << depth << ", winch bar " << winch->DepthDisplay()->Value();
+  })) << "trailer "
+      << depth << ", winch bar " << winch->DepthDisplay()->Value();
   EXPECT_NE(depth.substr(depth.find('.')), ".00") << "the sonde stopped between whole metres";
   EXPECT_TRUE(boxes.empty()) << boxes.front();
 }
@@ -519,46 +627,83 @@ TEST_F(LogDocTest, EveryFailedOpeningLeavesTheIdleDocumentWatching) {
     bool sameIdle;    // the idle document was never closed
   };
   const Case cases[] = {
-      {"sonde power not loaded", [](LogDocTest& t) {
+      {"sonde power not loaded",
+       [](LogDocTest& t) {
          t.ScriptWizard(1, 0);
          t.app->ExecuteCommand(ID_FILE_NEW);
-       }, "", false},
-      {"tool type -1", [](LogDocTest& t) {
+       },
+       "", false},
+      {"tool type -1",
+       [](LogDocTest& t) {
          t.ScriptWizard(-1);
          t.app->ExecuteCommand(ID_FILE_NEW);
-       }, "Sonde type not supported!", true},
-      {"tool type 11", [](LogDocTest& t) {
+       },
+       "Sonde type not supported!", true},
+      {"tool type 11",
+       [](LogDocTest& t) {
          t.ScriptWizard(11);
          t.app->ExecuteCommand(ID_FILE_NEW);
-       }, "Sonde type not supported!", true},
-      {"wizard cancelled", [](LogDocTest& t) {
+       },
+       "Sonde type not supported!", true},
+      {"new log whose set-up the unit refuses",
+       [](LogDocTest& t) {
+         t.ScriptWizard();
+         auto wizard = OpenerDialogs().wizard;
+         // The unit fails every control transfer from the wizard on, until
+         // the refusal of the log has been told.
+         OpenerDialogs().wizard = [&t, wizard](QWidget* parent, qv::LogWizardResult& r) {
+           t.Faults([](qv::sim::Faults& f) { f.failControl = 1000000; });
+           return wizard(parent, r);
+         };
+         auto previous = qv::SetMessageBoxHandler([&t](const qv::MessageBoxRequest& r) {
+           t.boxes.push_back(r.text);
+           if (r.text == "Error while initializing the document !")
+             t.Faults([](qv::sim::Faults& f) { f.failControl = 0; });
+           return qv::IDOK;
+         });
+         t.app->ExecuteCommand(ID_FILE_NEW);
+         t.Faults([](qv::sim::Faults& f) { f.failControl = 0; });
+         qv::SetMessageBoxHandler(previous);
+       },
+       "Error while initializing the document !", false},
+      {"wizard cancelled",
+       [](LogDocTest& t) {
          OpenerDialogs().wizard = [](QWidget*, qv::LogWizardResult&) { return false; };
          t.app->ExecuteCommand(ID_FILE_NEW);
-       }, "", true},
-      {"replay of a log whose header cannot be read", [](LogDocTest& t) {
-         t.app->OpenLogForReplay("GONE", (t.folder / "DATA" / "GONE.LOG").string());
-       }, "Couldn't read from header file!", true},
-      {"replay of a log whose data cannot be read", [](LogDocTest& t) {
+       },
+       "", true},
+      {"replay of a log whose header cannot be read",
+       [](LogDocTest& t) { t.app->OpenLogForReplay("GONE", (t.folder / "DATA" / "GONE.LOG").string()); },
+       "Couldn't read from header file!", true},
+      {"replay of a log whose data cannot be read",
+       [](LogDocTest& t) {
          const std::string path = (t.folder / "DATA" / "NODATA.LOG").string();
          HeaderInfo info;
          info.LogMode = 10;
+         info.Step = 150;
          WriteHeaderInfo(path, &info, nullptr);
          WriteHeaderIdent(path);
          PressInitialize();
          t.app->OpenLogForReplay("NODATA", path);
-       }, "Error while initializing the document !", false},
-      {"replay settings cancelled", [](LogDocTest& t) {
+       },
+       "Error while initializing the document !", false},
+      {"replay settings cancelled",
+       [](LogDocTest& t) {
          OpenerDialogs().replaySettings = [](CReplayDlg&) { return qv::IDCANCEL; };
          t.app->OpenLogForReplay("GONE", (t.folder / "DATA" / "GONE.LOG").string());
-       }, "", true},
-      {"replay of an unknown file kind", [](LogDocTest& t) {
+       },
+       "", true},
+      {"replay of an unknown file kind",
+       [](LogDocTest& t) {
          const std::string path = (t.folder / "DATA" / "X.TXT").string();
          HeaderInfo info;
+         info.Step = 150;
          WriteHeaderInfo(path, &info, nullptr);
          WriteHeaderIdent(path);
          PressInitialize();
          t.app->OpenLogForReplay("X", path);
-       }, "Sonde type not supported!", true},
+       },
+       "Sonde type not supported!", true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -642,8 +787,8 @@ class StateDoc : public CLogDoc {
 
 TEST(LogDocCommands, EnablingTable) {
   qvtest::App();
-  const int ids[] = {ID_EXPORT_HEADER,  ID_IMPORT,      ID_SHOW_LOG_HEADER, ID_PAUSE_REPLAY,
-                     ID_RESTART_REPLAY, ID_STOP_REPLAY, ID_REPLAY_DATA,     ID_CABLE_OPTIONS,
+  const int ids[] = {ID_EXPORT_HEADER,   ID_IMPORT,         ID_SHOW_LOG_HEADER,      ID_PAUSE_REPLAY,
+                     ID_RESTART_REPLAY,  ID_STOP_REPLAY,    ID_REPLAY_DATA,          ID_CABLE_OPTIONS,
                      ID_LOG_CALIBRATION, ID_LOG_TEST_SONDE, ID_DIRECT_REALTIME_PRINT};
   enum Role { kIdle, kLive, kReplay };
   struct Row {
@@ -654,10 +799,10 @@ TEST(LogDocCommands, EnablingTable) {
     const char* enabled;  // one digit per id above
   };
   const Row rows[] = {
-      {kIdle, -1, 1, false, "01000001110"},   {kLive, -1, 1, false, "11100001110"},
-      {kLive, 0, 1, false, "11100000000"},    {kLive, 99, 1, false, "11100001110"},
-      {kLive, -1, 0, false, "11100000000"},   {kReplay, -1, 1, false, "11111111110"},
-      {kReplay, 0, 1, true, "11111110101"},   {kReplay, 99, 1, false, "11101101110"},
+      {kIdle, -1, 1, false, "01000001110"},  {kLive, -1, 1, false, "11100001110"},
+      {kLive, 0, 1, false, "11100000000"},   {kLive, 99, 1, false, "11100001110"},
+      {kLive, -1, 0, false, "11100000000"},  {kReplay, -1, 1, false, "11111111110"},
+      {kReplay, 0, 1, true, "11111110101"},  {kReplay, 99, 1, false, "11101101110"},
       {kReplay, 99, 0, true, "11101100001"},
   };
   for (const Row& r : rows) {
