@@ -49,8 +49,10 @@ TrackGrid GridOfTrack(const std::vector<CurveRecord>& curves, const std::vector<
   if (!def) return g;
   const bool two = IsTwoTrack(*def);
   const float m0 = PositiveOrOne(def->scaleMinimum);
-  const int low = ScaleDecade(m0, 1.0f);
-  int high = ScaleDecade(PositiveOrOne(def->scaleMaximum), 1.0f);
+  // The grid spans the curve's own decades: a scale starting at 0.1 starts
+  // its grid at 0.1 too, not a decade lower.
+  const int low = ScaleDecade(m0, kScaleDecadeSlack);
+  int high = ScaleDecade(PositiveOrOne(def->scaleMaximum), kScaleDecadeSlack);
   if (high == low) high = low + 1;
   if (two && (high - low) % 2 != 0) high += 1;
   int decades = high - low;

@@ -55,8 +55,8 @@ TEST(CurveDrawing, LogGridEdgeCases) {
   auto tracks = Tracks(300, true);
   std::vector<CurveRecord> tenth = {Curve(0.1f, 10)};
   const TrackGrid g = GridOfTrack(tenth, tracks, 0);
-  EXPECT_EQ(g.mantissa, 10);  // one decade lower than the normalised scale
-  EXPECT_EQ(g.decades, 3);
+  EXPECT_EQ(g.mantissa, 1);  // the curve's own decades, 0.1 to 10
+  EXPECT_EQ(g.decades, 2);
 
   std::vector<CurveRecord> lower = {Curve(1, 100)};
   lower[0].headerLine = 1;
@@ -68,6 +68,34 @@ TEST(CurveDrawing, LogGridEdgeCases) {
   const TrackGrid safe = GridOfTrack(nonPositive, tracks, 0);
   EXPECT_EQ(safe.decades, 1);
   EXPECT_EQ(safe.lines.size(), 9u);
+}
+
+// A reading against the grid is the curve's value: every decade line lies
+// where the curve draws that decade's value, scales below 1 included.
+TEST(CurveDrawing, LogGridDecadesAreTheCurvesDecades) {
+  struct Case {
+    float min, max;
+    int width;
+    int decades;
+  };
+  const Case cases[] = {{0.1f, 1000, 400, 4}, {0.01f, 10, 300, 3}, {0.5f, 5000, 400, 4},
+                        {2, 2000, 300, 3},    {0.001f, 1, 300, 3}, {0.2f, 2, 200, 1}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.min << ".." << c.max);
+    auto tracks = Tracks(c.width, true);
+    const std::vector<CurveRecord> curves = {Curve(c.min, c.max)};
+    const TrackGrid g = GridOfTrack(curves, tracks, 0);
+    EXPECT_EQ(g.decades, c.decades);
+    std::vector<int> decadeLines;
+    for (const auto& line : g.lines)
+      if (line.decade) decadeLines.push_back(line.x - tracks[0].screenRect.left);
+    // The powers of ten above the minimum, up to the maximum.
+    std::vector<int> curveDecades;
+    for (double v = std::pow(10.0, std::ceil(std::log10(c.min) + 1e-6)); v <= c.max * 1.0001; v *= 10)
+      curveDecades.push_back(CurveOffset(curves[0], c.width, true, v));
+    ASSERT_EQ(decadeLines.size(), curveDecades.size());
+    for (size_t i = 0; i < curveDecades.size(); ++i) EXPECT_NEAR(decadeLines[i], curveDecades[i], 1) << i;
+  }
 }
 
 TEST(CurveDrawing, LinearGridHasFourDivisions) {
