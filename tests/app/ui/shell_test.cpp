@@ -561,6 +561,29 @@ TEST_F(ShellTest, FailedSondePowerLeavesThePowerOff) {
   g_pActiveDoc = doc;
 }
 
+// A window opened while the sonde is powered (the idle window after a
+// replay) names the powered sonde instead of "Off".
+TEST_F(ShellTest, NewWindowShowsTheSondePowerItFinds) {
+  struct Case {
+    int power;
+    const char* serial;
+    const char* text;
+  };
+  const Case cases[] = {{1, "77", "KSTQ [77]"}, {1, "", "KSTQ"}, {0, "77", "Off"}};
+  for (const Case& c : cases) {
+    g_bSondePowerOn = c.power;
+    g_strSondeSerialNo = c.serial;
+    Open(true, false);
+    CSondeControl* bar = Frame()->SondeBar();
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(bar->PowerOn(), c.power != 0);
+    EXPECT_EQ(bar->MessageLine()->Text(), c.text) << c.power << " " << c.serial;
+    app->CloseAllDocuments();
+    Settle();
+  }
+  g_bSondePowerOn = 0;
+}
+
 TEST_F(ShellTest, WinchButtonsSendToTheUnit) {
   BringUp();
   g_nWinchSpeed = 15000;
