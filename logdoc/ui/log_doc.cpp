@@ -156,8 +156,11 @@ void CLogDoc::RegisterCommands() {
     CSondeTestDlg::OnTestSonde(app ? app->GetMainFrame() : nullptr);
   });
   OnUpdate(ID_DIRECT_REALTIME_PRINT, [this](qv::CmdUI& ui) { ui.Enable(!m_bLive && Setup().realtimePrint); });
-  OnUpdate(ID_SONIC_CONFIGURATION,
-           [](qv::CmdUI& ui) { ui.Enable(Hardware() && qv::GetToolType(g_strCurrentSonde, false) == 10); });
+  // The sonic configuration dialog is not part of the program yet: until it
+  // has a handler the command stays disabled instead of doing nothing.
+  OnUpdate(ID_SONIC_CONFIGURATION, [this](qv::CmdUI& ui) {
+    ui.Enable(HasCommand(ID_SONIC_CONFIGURATION) && Hardware() && qv::GetToolType(g_strCurrentSonde, false) == 10);
+  });
 }
 
 // ---------------------------------------------------------------------------

@@ -678,4 +678,18 @@ TEST(LogDocCommands, EnablingTable) {
   g_bHardwarePresent = 0;
 }
 
+// The sonic configuration dialog is not built: a sonic sonde with the unit
+// present still leaves the command disabled rather than doing nothing.
+TEST_F(LogDocTest, SonicConfigurationWaitsForItsDialog) {
+  g_bHardwarePresent = 1;
+  g_strCurrentSonde = "SONQ";
+  ASSERT_EQ(qv::GetToolType(g_strCurrentSonde, false), 10);
+  StateDoc doc;
+  doc.m_bLive = true;
+  qv::CmdUI ui(ID_SONIC_CONFIGURATION);
+  doc.RunUpdate(ui);
+  EXPECT_FALSE(ui.Enabled());
+  g_strCurrentSonde = "KSTQ";
+}
+
 }  // namespace
