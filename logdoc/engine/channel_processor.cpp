@@ -87,6 +87,29 @@ int ChannelProcessor::DisplayDepthOffset() const {
 void ChannelProcessor::Clear() {
   channelWindow_.Clear();
   outputWindow_.Clear();
+  processed_ = 0;
+}
+
+// How many records a channel's value takes to come out of the channel
+// window; -1 when it never does (its row lies outside the window).
+long long ChannelProcessor::ChannelLag(int channel) const {
+  const int row = WriteRow(channel, std::nullopt);
+  if (row < 0 || row >= channelWindow_.Rows()) return -1;
+  return static_cast<long long>(row) - DelayWindow::kOutputRow;
+}
+
+bool ChannelProcessor::OutputReady(int index) const {
+  if (index < 0 || index >= kMaxChannels) return false;
+  if (setup_.userFunction) {
+    // The user function may read any channel: its outputs are readings once
+    // every channel's are, and they pass the output window after that.
+    long long lag = 0;
+    for (int i = 0; i < setup_.channels; ++i) lag = std::max(lag, ChannelLag(i));
+    return processed_ > lag + (DelayWindow::kEntryRow - DelayWindow::kOutputRow);
+  }
+  if (index >= setup_.channels) return false;
+  const long long lag = ChannelLag(index);
+  return lag >= 0 && processed_ > lag;
 }
 
 double ChannelProcessor::Calibrate(int channel, double x) const {
@@ -142,6 +165,7 @@ std::span<const double> ChannelProcessor::ProcessTwelveChannel(const TwelveChann
 
 std::span<const double> ChannelProcessor::Finish(const RecordStamp& stamp,
                                                  std::optional<std::span<const int>> printOffsets) {
+  ++processed_;
   for (int i = 0; i < setup_.channels; ++i) {
     channelWindow_.Write(WriteRow(i, printOffsets), i, values_[i]);
     const ChannelSetting& s = setup_.channelSettings[i];

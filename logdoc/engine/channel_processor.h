@@ -84,6 +84,11 @@ class ChannelProcessor {
   // Both windows back to zero (a rewound replay starts again from nothing).
   void Clear();
 
+  // Whether an entry of the result row carries a reading yet: an entry stays
+  // empty (0) until the first record's value has come through its delay, and
+  // a channel the log lacks or whose delay lies beyond the window never does.
+  bool OutputReady(int index) const;
+
   // One record through the processing. The result row is indexed by physical
   // channel - 1: the 14 values without a user function, its 12 outputs with
   // one. printOffsets, when given, replaces the log's own write rows (page
@@ -108,7 +113,11 @@ class ChannelProcessor {
   std::span<const double> Finish(const RecordStamp& stamp, std::optional<std::span<const int>> printOffsets);
   int WriteRow(int channel, std::optional<std::span<const int>> printOffsets) const;
 
+  // Records through the delay since the start (or the last Clear).
+  long long ChannelLag(int channel) const;
+
   ChannelProcessorSetup setup_;
+  long long processed_ = 0;
   DelayWindow channelWindow_;
   DelayWindow outputWindow_;
   // Room beyond the 14 inputs and 12 outputs, so that a user function that

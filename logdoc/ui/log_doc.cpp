@@ -367,10 +367,10 @@ void CLogDoc::AddSample(std::span<const double> values) {
 }
 
 void CLogDoc::SetDisplayDepth(int depth) {
-  // From the record thread: the view is placed on the GUI thread.
-  qv::PostToGui(this, [this, depth] {
-    if (CCurveView* view = view_) view->SetDisplayDepth(depth, false);
-  });
+  // From the record thread, before the record's rows: the depth belongs to
+  // them, so it is set at once (the view's rows take it under their own
+  // lock), as AddSample hands over the rows themselves.
+  if (CCurveView* view = view_) view->SetDisplayDepth(depth, false);
 }
 
 void CLogDoc::ResetCurves(bool restart) {

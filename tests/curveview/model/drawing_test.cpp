@@ -116,7 +116,6 @@ TEST(CurveDrawing, CurvePointsAcrossTheTrack) {
     double value;
     int wantX;
   };
-  const double nan = std::numeric_limits<double>::quiet_NaN();
   const Case cases[] = {
       {"middle", Curve(0, 100), false, false, 50, 200},
       {"below the minimum sits on the minimum edge", Curve(0, 100), false, false, -30, 100},
@@ -127,7 +126,6 @@ TEST(CurveDrawing, CurvePointsAcrossTheTrack) {
       {"log decade", Curve(1, 100), true, false, 10, 200},
       {"log of zero sits on the minimum edge", Curve(1, 100), true, false, 0, 100},
       {"log track with non-positive ends: one pixel per decade", Curve(0, -1), true, false, 10, 101},
-      {"not a number", Curve(0, 100), false, true, nan, 100},
       {"huge", Curve(0, 1), false, false, 1e300, 300},
   };
   for (const auto& c : cases) {
@@ -154,6 +152,26 @@ TEST(CurveDrawing, WrappedCurveLeavesAndEntersAtTheEdges) {
     EXPECT_EQ(lines[1], (std::vector<Point>{{minEdge, 1}, {px(100), 2}, {px(120), 3}, {minEdge, 4}}));
     EXPECT_EQ(lines[2], (std::vector<Point>{{maxEdge, 3}, {px(80), 4}}));
   }
+}
+
+// Rows without a reading (not a number: before the first record, inside the
+// processing's delay) are not drawn; the curve resumes after them without
+// a line across the gap, and a wrap band starts afresh.
+TEST(CurveDrawing, RowsWithoutReadingsBreakTheCurve) {
+  const RecordRect box{0, 0, 200, 500};
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double values[] = {nan, nan, 50, 60, nan, 150, 160, nan};
+  const CurveRecord c = Curve(0, 100);
+  for (bool wrap : {false, true}) {
+    const auto lines = CurvePolylines(c, box, false, wrap, 10, 8, [&](int j) { return values[j]; });
+    ASSERT_EQ(lines.size(), 2u) << wrap;
+    EXPECT_EQ(lines[0], (std::vector<Point>{{100, 12}, {120, 13}}));
+    if (wrap)
+      EXPECT_EQ(lines[1], (std::vector<Point>{{100, 15}, {120, 16}})) << "150 and 160 wrapped into the next band";
+    else
+      EXPECT_EQ(lines[1], (std::vector<Point>{{200, 15}, {200, 16}}));
+  }
+  EXPECT_TRUE(CurvePolylines(c, box, false, true, 10, 3, [&](int) { return nan; }).empty()) << "no data, no line";
 }
 
 TEST(CurveDrawing, DepthTrackLabelsLargeTicksOnly) {

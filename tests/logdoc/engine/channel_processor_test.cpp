@@ -89,7 +89,29 @@ TEST(ChannelProcessor, LagThroughTheDelayWindow) {
     ChannelProcessor p(s);
     const auto out = Feed(p, c.channels, 600, c.column);
     EXPECT_EQ(Lag(out), c.lag) << c.what;
+    // The entry counts as a reading from the record on which the first
+    // value comes out, never before (the empty window's zeros are not data).
+    ChannelProcessor q(s);
+    int ready = -1;
+    for (int k = 0; k < 600 && ready < 0; ++k) {
+      Feed(q, c.channels, 1, c.column);
+      if (q.OutputReady(c.column)) ready = k;
+    }
+    EXPECT_EQ(ready, c.lag) << c.what;
   }
+}
+
+TEST(ChannelProcessor, ReadinessStartsAgainAfterClearAndNeverForMissingChannels) {
+  ChannelProcessorSetup s;
+  s.logMode = kLogModeUp;
+  ChannelProcessor p(s);
+  Feed(p, 6, 30, 0);
+  EXPECT_TRUE(p.OutputReady(0));
+  EXPECT_FALSE(p.OutputReady(6)) << "a six-channel log has no channel 7";
+  EXPECT_FALSE(p.OutputReady(-1));
+  EXPECT_FALSE(p.OutputReady(12));
+  p.Clear();
+  EXPECT_FALSE(p.OutputReady(0)) << "a rewound replay starts from nothing";
 }
 
 TEST(ChannelProcessor, WindowRows) {
