@@ -170,6 +170,9 @@ bool ChannelLogEngine::ProcessRecord(bool forPrint) {
     SetLastDepth(Depth());
   } else {
     stamp = ReplayStamp();
+    // The zero records past the end of a file only carry the last values
+    // out of the delay: what they put in holds no reading.
+    stamp.reading = !Reader() || Reader()->LastReadHeldData();
   }
   const std::span<const double> row = Process(stamp);
   {

@@ -61,6 +61,9 @@ struct ChannelProcessorSetup {
 struct RecordStamp {
   int depth = 0;
   int time = 0;
+  // False for a record that holds no reading (a replay's zero records past
+  // the end of a file, which only carry the last values out of the delay).
+  bool reading = true;
 };
 
 class ChannelProcessor {
@@ -113,11 +116,16 @@ class ChannelProcessor {
   std::span<const double> Finish(const RecordStamp& stamp, std::optional<std::span<const int>> printOffsets);
   int WriteRow(int channel, std::optional<std::span<const int>> printOffsets) const;
 
-  // Records through the delay since the start (or the last Clear).
+  // Records a channel's value takes through the channel window; -1: never.
   long long ChannelLag(int channel) const;
+  // Whether the record `age` records before the newest one held readings
+  // (false before the first record).
+  bool HeldReading(long long age) const;
 
   ChannelProcessorSetup setup_;
   long long processed_ = 0;
+  // Per record, newest last in a ring: whether it held readings.
+  std::vector<std::uint8_t> readings_;
   DelayWindow channelWindow_;
   DelayWindow outputWindow_;
   // Room beyond the 14 inputs and 12 outputs, so that a user function that

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <memory>
@@ -112,6 +113,20 @@ TEST(ChannelProcessor, ReadinessStartsAgainAfterClearAndNeverForMissingChannels)
   EXPECT_FALSE(p.OutputReady(12));
   p.Clear();
   EXPECT_FALSE(p.OutputReady(0)) << "a rewound replay starts from nothing";
+
+  // Records without a reading (a replay's zero records past the end of a
+  // file) carry the readings before them out, then show none of their own.
+  ChannelProcessor q(s);
+  Feed(q, 6, 40, 0);
+  RecordStamp none;
+  none.reading = false;
+  std::vector<bool> ready;
+  for (int k = 0; k < 30; ++k) {
+    q.ProcessSixChannel(Packet(0), none);
+    ready.push_back(q.OutputReady(0));
+  }
+  EXPECT_EQ(std::count(ready.begin(), ready.end(), true), 26) << "the lag of 26 still comes out";
+  EXPECT_FALSE(ready.back());
 }
 
 TEST(ChannelProcessor, WindowRows) {

@@ -68,6 +68,10 @@ TEST_F(ReplayControlTest, ReplayGivesTheLiveValuesRecordByRecord) {
   const auto rows = replay.sink.Rows();
   ASSERT_EQ(rows.size(), live.size() + kTail);
   for (std::size_t i = 0; i < live.size(); ++i) ASSERT_TRUE(SameRow(rows[i], live[i])) << "record " << i;
+  // Neither the filling delay nor the tail past the end of the data shows
+  // a 0 the log never read.
+  for (std::size_t i = 0; i < rows.size(); ++i)
+    for (std::size_t c = 0; c < 6; ++c) EXPECT_NE(rows[i][c], 0.0) << "row " << i << " channel " << c + 1;
 
   // Finish closes the document; the print header is not offered for a log
   // recorded downward, and the recorder is told not to print it.
