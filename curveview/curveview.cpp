@@ -304,7 +304,8 @@ void CCurveView::DrawDepthTrack(QPainter& p, const TrackRecord& track) {
   v.imperial = rows_.Settings().imperial;
   v.depthScale = doc_ ? doc_->DepthScale() : rows_.Settings().depthScale;
   v.lastDepth = rows_.LastUpdateDepth();
-  const auto marks = DepthMarks(v, [this](int q) { return rows_.MarkAt(q); });
+  const auto marks = DepthMarks(
+      v, [this](int q) { return rows_.MarkAt(q); }, [this](int q, int* depth) { return rows_.RowDepth(q, depth); });
   const QFontMetrics bm(bold_);
   p.setFont(bold_);
   for (const DepthMark& m : marks) {

@@ -4,7 +4,9 @@
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/scripts/deps.sh"
-"$top/scripts/build.sh" "$top/build"
+# Only the program folder and its tools: the tests and benchmarks wait for
+# scripts/test.sh.
+QV_TARGET=program "$top/scripts/build.sh" "$top/build"
 export QUORVANTA_SIMULATOR=${QUORVANTA_SIMULATOR:-1}
 # The simulated unit runs from a program folder of its own, which also holds
 # the made-up firmware images it is brought up with (never build/bin, which

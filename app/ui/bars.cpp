@@ -51,6 +51,13 @@ constexpr COLORREF kGrey = RGB(128, 128, 128);
 
 std::atomic<unsigned> g_stopPauseMs{500};
 
+// The sonde line's text for the power state: the powered sonde, or "Off".
+std::string SondePowerText(bool on) {
+  if (!on) return qv::LoadString(kStrOff);
+  return g_strSondeSerialNo.empty() ? g_strCurrentSonde
+                                    : qv::FormatC("%s [%s]", g_strCurrentSonde.c_str(), g_strSondeSerialNo.c_str());
+}
+
 // Calls from worker threads hold the gate shared while they look at a bar;
 // a dying bar takes it exclusively to leave the set of live bars.
 std::shared_mutex g_gate;
@@ -195,7 +202,9 @@ bool CSondeControl::InitControls(bool newLog) {
   for (QPushButton* b : {stop_, record_, pause_}) b->setEnabled(powerOn_ && newLog);
   send_->setEnabled(powerOn_);
   message_->Init(CMessageLine::kLeft, ButtonFaceColour(), kBlack);
-  message_->SetMessage(qv::LoadString(kStrOff));
+  // A new window (a replay's end reopens the idle one) keeps showing the
+  // powered sonde while the power stays on.
+  message_->SetMessage(SondePowerText(powerOn_));
   title_->Init(CMessageLine::kCentre, kNavy, kWhite);
   title_->SetMessage(qv::LoadString(kStrSondeControl));
   current_->Init(0);
@@ -293,7 +302,6 @@ void CSondeControl::OnSondePower() {
   qv::AcquisitionSetup setup;
   const bool loaded =
       Sources().acquisitionSetup && Sources().acquisitionSetup(&setup, g_strCurrentSonde, g_strSondeSerialNo);
-  std::string text = qv::LoadString(kStrOff);
   if (powerOn_) {
     if (doc) doc->SetSondePower(&block);
     powerOn_ = false;
@@ -308,14 +316,11 @@ void CSondeControl::OnSondePower() {
     }
     // Power counts as on only when the unit took the switch.
     powerOn_ = doc->SetSondePower(&block) != 0;
-    if (powerOn_)
-      text = g_strSondeSerialNo.empty() ? g_strCurrentSonde
-                                        : qv::FormatC("%s [%s]", g_strCurrentSonde.c_str(), g_strSondeSerialNo.c_str());
   } else {
     powerOn_ = false;
   }
   g_bSondePowerOn = powerOn_ ? 1 : 0;
-  message_->SetMessage(text, 0);
+  message_->SetMessage(SondePowerText(powerOn_), 0);
   record_->setEnabled(powerOn_ && g_bLogDocumentOpen);
   stop_->setEnabled(g_bLogDocumentOpen != 0);
   send_->setEnabled(powerOn_);

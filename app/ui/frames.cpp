@@ -122,6 +122,8 @@ void CMainToolBar::OnSondeSelected() {
 CMainFrame::CMainFrame() = default;
 
 std::vector<qv::MenuCommand> CMainFrame::MenuTable() {
+  // Every command a window handles has its place here; the commands of the
+  // log documents and their views are enabled while such a window is active.
   return {
       {"&File/&New Log...\tCtrl+N", ID_FILE_NEW},
       {"&File/&Replay Log...\tCtrl+O", ID_FILE_OPEN},
@@ -132,10 +134,16 @@ std::vector<qv::MenuCommand> CMainFrame::MenuTable() {
       {"&File/&Export/&LAS 2.0...", ID_EXPORT_LAS},
       {"&File/&Export/&ORX2", kIdExportOldHeader},
       {"&File/-", 0},
+      {"&File/Page Mode &Print", kIdPageModePrint},
+      {"&File/Direct Realtime Pri&nt", kIdPrintDirect},
       {"&File/Real &Time Printer Setup...", ID_REALTIME_PRINTER_SETUP},
       {"&File/-", 0},
       {"&File/E&xit Quorvanta", ID_APP_EXIT},
-      {"&View/&Wrap Curves", ID_WRAP_CURVES},
+      {"&View/Show Log &Header...", kIdShowLogHeader},
+      {"&View/&Change Layout...", kIdChangeLayout},
+      {"&View/Channel &Display", kIdChannelDisplay},
+      {"&View/-", 0},
+      {"&View/Wrap C&urves", ID_WRAP_CURVES},
       {"&View/-", 0},
       {"&View/&Replay Control", kIdReplayControlBar},
       {"&View/&Sonde Control", kIdSondeControlBar},
@@ -146,6 +154,8 @@ std::vector<qv::MenuCommand> CMainFrame::MenuTable() {
       {"&Tools/&Test Sonde...", ID_TEST_SONDE},
       {"&Tools/&Edit Calibration File...", ID_EDIT_CALIBRATION_FILE},
       {"&Tools/&User Functions...", ID_USER_FUNCTIONS},
+      {"&Tools/Change Cable &Options...", kIdChangeCableOptions},
+      {"&Tools/So&nic Configuration...", kIdSonicConfiguration},
       {"&Tools/-", 0},
       {"&Tools/Initialise &Hardware", ID_INIT_HARDWARE},
       {"&Tools/Initialise Depth S&ystem...", ID_INIT_DEPTH_SYSTEM},
@@ -185,6 +195,8 @@ bool CMainFrame::Create() {
   OnCommand(ID_USER_FUNCTIONS, [] {
     if (Tools().userFunctions) Tools().userFunctions();
   });
+  // Without its sheet the command has nothing to open.
+  OnUpdate(ID_USER_FUNCTIONS, [](qv::CmdUI& ui) { ui.Enable(static_cast<bool>(Tools().userFunctions)); });
   OnCommand(ID_CALIBRATION, [] {
     if (Tools().calibration) Tools().calibration();
   });

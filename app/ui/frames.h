@@ -48,6 +48,13 @@ enum CommandId {
 // File/Export/ORX2: handled by the open log document (its header as an old
 // binary header); the main frame only carries the menu entry.
 constexpr int kIdExportOldHeader = 1000;
+// The other commands of the open log document and its view, carried the same way.
+constexpr int kIdShowLogHeader = 1005;
+constexpr int kIdChangeCableOptions = 1021;
+constexpr int kIdChangeLayout = 1041;
+constexpr int kIdChannelDisplay = 1057;
+constexpr int kIdSonicConfiguration = 1067;
+constexpr int kIdPageModePrint = 57607;
 
 // The dialogs other parts of the program supply; a command whose dialog has
 // not been supplied does nothing.

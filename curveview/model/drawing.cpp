@@ -49,8 +49,10 @@ TrackGrid GridOfTrack(const std::vector<CurveRecord>& curves, const std::vector<
   if (!def) return g;
   const bool two = IsTwoTrack(*def);
   const float m0 = PositiveOrOne(def->scaleMinimum);
-  const int low = ScaleDecade(m0, 1.0f);
-  int high = ScaleDecade(PositiveOrOne(def->scaleMaximum), 1.0f);
+  // The grid spans the curve's own decades: a scale starting at 0.1 starts
+  // its grid at 0.1 too, not a decade lower.
+  const int low = ScaleDecade(m0, kScaleDecadeSlack);
+  int high = ScaleDecade(PositiveOrOne(def->scaleMaximum), kScaleDecadeSlack);
   if (high == low) high = low + 1;
   if (two && (high - low) % 2 != 0) high += 1;
   int decades = high - low;
@@ -70,12 +72,14 @@ TrackGrid GridOfTrack(const std::vector<CurveRecord>& curves, const std::vector<
   return g;
 }
 
-std::vector<DepthMark> DepthMarks(const DepthTrackView& view, const std::function<std::uint8_t(int)>& markAt) {
+std::vector<DepthMark> DepthMarks(const DepthTrackView& view, const std::function<std::uint8_t(int)>& markAt,
+                                  const std::function<bool(int, int*)>& depthAt) {
   std::vector<DepthMark> marks;
   const int n = view.depthScale;
   if (n <= 0) return marks;
   int step = view.imperial ? static_cast<int>(n * 83.33333587646484) : n * 10;
   if (step == 0) return marks;
+  const long long labelStep = step;
   int v = view.lastDepth;
   if (v % step != 0) {
     if (v < 0 && !view.upward)
@@ -110,7 +114,14 @@ std::vector<DepthMark> DepthMarks(const DepthTrackView& view, const std::functio
     if (view.depthScaled && tick >= 1 && tick <= 3) m.tick = tick;
     if (m.tick == 3) {
       m.label = true;
-      m.text = qv::FormatC(" %.1f ", v / 1000.0);
+      int own = 0;
+      long long shown = v;
+      if (depthAt && depthAt(q, &own)) {
+        // The label step nearest to the row's own depth.
+        const long long d = own;
+        shown = (d >= 0 ? d + labelStep / 2 : d - labelStep / 2) / labelStep * labelStep;
+      }
+      m.text = qv::FormatC(" %.1f ", shown / 1000.0);
       v += step;
     }
     if (m.minute || m.tick) marks.push_back(std::move(m));
@@ -142,31 +153,43 @@ std::vector<std::vector<Point>> CurvePolylines(const CurveRecord& curve, const R
   const bool minLeft = curve.scaleFlag != 0;
   std::vector<Point> pts(static_cast<size_t>(rows));
   auto emit = [&](int from, int to) { out.emplace_back(pts.begin() + from, pts.begin() + to + 1); };
-  int segmentStart = 0;
-  int previousBand = 1;
-  for (int j = 0; j < rows; ++j) {
-    int x = CurveOffset(curve, w, logarithmic, valueAt(j));
-    Point& p = pts[static_cast<size_t>(j)];
-    p.y = legendHeight + j;
-    if (wrap) {
-      const int band = x / w + 1;
-      if (band != previousBand) {
-        const bool grew = band > previousBand;
-        // Out through one edge ...
-        p.x = (minLeft == grew) ? box.right + 1 : box.left - 1;
-        emit(segmentStart, j);
-        segmentStart = std::max(j - 1, 0);
-        // ... and in through the other.
-        pts[static_cast<size_t>(segmentStart)].x = (minLeft == grew) ? box.left - 1 : box.right + 1;
+  // One run of rows that hold readings, from `first` to `last`.
+  auto run = [&](int first, int last) {
+    int segmentStart = first;
+    int previousBand = 1;
+    for (int j = first; j <= last; ++j) {
+      int x = CurveOffset(curve, w, logarithmic, valueAt(j));
+      Point& p = pts[static_cast<size_t>(j)];
+      p.y = legendHeight + j;
+      if (wrap) {
+        const int band = x / w + 1;
+        if (band != previousBand && j > first) {
+          const bool grew = band > previousBand;
+          // Out through one edge ...
+          p.x = (minLeft == grew) ? box.right + 1 : box.left - 1;
+          emit(segmentStart, j);
+          segmentStart = j - 1;
+          // ... and in through the other.
+          pts[static_cast<size_t>(segmentStart)].x = (minLeft == grew) ? box.left - 1 : box.right + 1;
+        }
         previousBand = band;
+        x %= w;
+      } else {
+        x = std::min(x, w);
       }
-      x %= w;
-    } else {
-      x = std::min(x, w);
+      p.x = minLeft ? box.left + x : box.right - x;
     }
-    p.x = minLeft ? box.left + x : box.right - x;
+    emit(segmentStart, last);
+  };
+  int first = -1;
+  for (int j = 0; j <= rows; ++j) {
+    const bool reading = j < rows && !std::isnan(valueAt(j));
+    if (reading && first < 0) first = j;
+    if (!reading && first >= 0) {
+      run(first, j - 1);
+      first = -1;
+    }
   }
-  emit(segmentStart, rows - 1);
   return out;
 }
 

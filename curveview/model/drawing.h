@@ -55,8 +55,11 @@ struct DepthTrackView {
   int lastDepth = 0;  // depth of the newest row at the last update
 };
 // The marks of the visible rows, newest first; `markAt` gives the row mark of
-// a history index.
-std::vector<DepthMark> DepthMarks(const DepthTrackView& view, const std::function<std::uint8_t(int)>& markAt);
+// a history index, `depthAt` (when given) the depth of the record the row
+// came from, which a label then names (to its nearest label step) instead
+// of counting on from the newest row's depth.
+std::vector<DepthMark> DepthMarks(const DepthTrackView& view, const std::function<std::uint8_t(int)>& markAt,
+                                  const std::function<bool(int, int*)>& depthAt = {});
 
 // The y of a history index on screen.
 inline int RowY(int legendHeight, const HistoryWindow& w, int historyIndex) {
@@ -65,7 +68,9 @@ inline int RowY(int legendHeight, const HistoryWindow& w, int historyIndex) {
 
 // The polylines of one curve over the visible rows: one polyline per wrap
 // band, each leaving its band at the track edge and entering the next from the
-// opposite edge. `valueAt(j)` is the value of visible row j (0 = top).
+// opposite edge. `valueAt(j)` is the value of visible row j (0 = top); a row
+// whose value is not a number holds no reading and breaks the curve, so that
+// nothing is drawn where there is no data.
 std::vector<std::vector<Point>> CurvePolylines(const CurveRecord& curve, const RecordRect& box, bool logarithmic,
                                                bool wrap, int legendHeight, int rows,
                                                const std::function<double(int)>& valueAt);

@@ -19,7 +19,9 @@ void CurveRows::Configure(const std::vector<int>& physicalChannels, const RowSet
   row_.assign(static_cast<size_t>(n), 0.0);
   sums_.assign(static_cast<size_t>(n), 0.0);
   acquired_.Reset(n, kHistoryLength);
+  acquiredDepth_.Reset(1, kHistoryLength);
   shown_.Reset(n, kHistoryLength);
+  shownDepth_.Reset(1, kHistoryLength);
   marks_.Reset(1, kHistoryLength);
   pending_ = 0;
   minuteRow_ = -1;
@@ -58,10 +60,12 @@ double CurveRows::PixelsPerSample() const {
 
 void CurveRows::EmitRow(const double* row) {
   if (double* dst = acquired_.Push()) std::copy(row, row + acquired_.Width(), dst);
+  if (int* depth = acquiredDepth_.Push()) *depth = depth_;
 }
 
 RowUpdate CurveRows::TakePending() {
   RowUpdate u;
+  int step = 0;
   std::lock_guard display(displayMutex_);
   {
     std::lock_guard sample(sampleMutex_);
@@ -72,21 +76,24 @@ RowUpdate CurveRows::TakePending() {
     u.rows = n;
     u.minuteAge = minuteAge < n ? minuteAge : -1;
     u.depth = depth_;
+    step = depthStep_;
     pending_ = 0;
     minuteRow_ = -1;
     for (int age = n - 1; age >= 0; --age) {
       const double* src = acquired_.Row(age);
       double* dst = shown_.Push();
       if (src && dst) std::copy(src, src + shown_.Width(), dst);
+      const int* depth = acquiredDepth_.Row(age);
+      if (int* to = shownDepth_.Push()) *to = depth ? *depth : depth_;
     }
   }
   lastDepth_ = u.depth;
   for (int i = 0; i < u.rows; ++i) marks_.Push();
-  MarkNewRows(u.rows, u.minuteAge);
+  MarkNewRows(u.rows, u.minuteAge, step);
   return u;
 }
 
-void CurveRows::MarkNewRows(int n, int minuteAge) {
+void CurveRows::MarkNewRows(int n, int minuteAge, int depthStep) {
   const int scale = settings_.depthScale;
   auto markOf = [&](int age) -> std::uint8_t {
     const std::uint8_t* m = marks_.Row(age);
@@ -98,10 +105,21 @@ void CurveRows::MarkNewRows(int n, int minuteAge) {
   const double t = settings_.imperial ? scale * 5.0 : scale * 1.27;
   const long long period = settings_.imperial ? 1000LL * scale : 100LL * scale;
   const long long periods[3] = {period / 10, period / 2, period};
-  double d = static_cast<double>(lastDepth_) * (settings_.imperial ? 12 : 10);
+  const int unit = settings_.imperial ? 12 : 10;
+  double d = static_cast<double>(lastDepth_) * unit;
+  // Rows run one after another in depth, a row's worth apart; where the
+  // records jump (a log resumed deeper after a pause, the next file of a
+  // chain) the count starts again from the rows' own depth, so that the
+  // ticks and their labels stay true on both sides of the join.
+  const double jump = 2.0 * t + 2.0 * std::abs(static_cast<double>(depthStep)) * unit;
+  const int* newer = nullptr;
   for (int j = 0; j < n; ++j) {
     std::uint8_t* mark = marks_.Row(j);
     if (!mark) break;
+    const int* own = shownDepth_.Row(j);
+    if (own && newer && std::abs(static_cast<double>(*own) - *newer) * unit > jump)
+      d = static_cast<double>(*own) * unit;
+    newer = own;
     if (ticks) {
       const long long v = static_cast<long long>(d + 0.5);
       const bool clear = (markOf(j - 1) | markOf(j - 2) | markOf(j + 1) | markOf(j + 2)) & kTickMask ? false : true;
@@ -120,7 +138,9 @@ void CurveRows::MarkNewRows(int n, int minuteAge) {
 void CurveRows::ClearHistories() {
   std::scoped_lock lock(displayMutex_, sampleMutex_);
   acquired_.Clear();
+  acquiredDepth_.Clear();
   shown_.Clear();
+  shownDepth_.Clear();
 }
 
 void CurveRows::SetDepth(int depth) {
@@ -156,8 +176,15 @@ int CurveRows::AgeOf(int historyIndex) const {
 
 double CurveRows::DisplayValue(int curve, int historyIndex) const {
   const double* row = shown_.Row(AgeOf(historyIndex));
-  if (!row || curve < 0 || curve >= shown_.Width()) return 0.0;
+  if (!row || curve < 0 || curve >= shown_.Width()) return kNoData;
   return row[curve];
+}
+
+bool CurveRows::RowDepth(int historyIndex, int* depth) const {
+  const int* d = shownDepth_.Row(AgeOf(historyIndex));
+  if (!d) return false;
+  *depth = *d;
+  return true;
 }
 
 std::uint8_t CurveRows::MarkAt(int historyIndex) const {

@@ -7,7 +7,9 @@
 // anchor, and older rows lie away from it (below it for an upward log).
 #pragma once
 
+#include <cmath>
 #include <cstdint>
+#include <limits>
 #include <mutex>
 #include <span>
 #include <vector>
@@ -15,6 +17,14 @@
 #include "curveview/model/layout.h"
 
 namespace curveview {
+
+// The value of a row that holds no reading: before the log's first record, a
+// channel the records lack, or a value still inside the processing's delay.
+// Nothing is drawn for it.
+inline constexpr double kNoData = std::numeric_limits<double>::quiet_NaN();
+inline bool IsNoData(double v) {
+  return std::isnan(v);
+}
 
 // Row-mark bits.
 inline constexpr std::uint8_t kTickMask = 0x0F;  // 0 none, 1 small, 2 medium, 3 large depth tick
@@ -117,14 +127,17 @@ class CurveRows {
   int PendingRows() const;
 
   // Display side (read under the display lock, see DisplayLock).
+  // kNoData where the row holds no reading.
   double DisplayValue(int curve, int historyIndex) const;
+  // The depth of the record a shown row came from; false for no row.
+  bool RowDepth(int historyIndex, int* depth) const;
   std::uint8_t MarkAt(int historyIndex) const;
   std::mutex& DisplayLock() const { return displayMutex_; }
 
  private:
   int AgeOf(int historyIndex) const;
   void EmitRow(const double* row);
-  void MarkNewRows(int n, int minuteAge);
+  void MarkNewRows(int n, int minuteAge, int depthStep);
 
   RowSettings settings_;
   std::vector<int> channels_;
@@ -134,6 +147,7 @@ class CurveRows {
   // Acquisition side, guarded by sampleMutex_.
   mutable std::mutex sampleMutex_;
   RowRing<double> acquired_;
+  RowRing<int> acquiredDepth_;  // the depth of each row's record
   double pixelsPerSample_ = 1.0;
   double pixelAccumulator_ = 0.0;
   int rowsAveraged_ = 0;
@@ -147,6 +161,7 @@ class CurveRows {
   // Display side, guarded by displayMutex_.
   mutable std::mutex displayMutex_;
   RowRing<double> shown_;
+  RowRing<int> shownDepth_;
   RowRing<std::uint8_t> marks_;
   int lastDepth_ = 0;
 };
@@ -157,7 +172,7 @@ void CurveRows::AddSample(std::span<const double> values, bool depthScaled, int 
   const int n = CurveCount();
   auto valueOf = [&](int c) {
     const int p = channels_[static_cast<size_t>(c)];
-    return p >= 1 && static_cast<size_t>(p) <= values.size() ? values[static_cast<size_t>(p - 1)] : 0.0;
+    return p >= 1 && static_cast<size_t>(p) <= values.size() ? values[static_cast<size_t>(p - 1)] : kNoData;
   };
   auto afterRow = [&] {
     if (takeMinute()) minuteRow_ = pending_;

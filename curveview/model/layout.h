@@ -42,6 +42,9 @@ inline bool Contains(const RecordRect& r, int x, int y) {
 // Decade of one end of a logarithmic scale: the power of ten at or below the
 // value, with `slack` taken off below 1 so that 0.1 stays in its own decade.
 int ScaleDecade(float value, float slack);
+// The slack of a scale's own decades: the grid and the curve both use it, so
+// a reading against the grid is the curve's value.
+constexpr float kScaleDecadeSlack = 0.999999f;
 
 // A logarithmic scale spanning whole decades with the same leading digit at
 // both ends.
@@ -55,7 +58,7 @@ struct LogScale {
 };
 // Non-positive ends count as 1; equal decades widen to one; a curve across
 // two tracks gets an even decade count so each track holds whole decades.
-LogScale NormaliseLogScale(float minimum, float maximum, bool twoTrack, float slack = 0.999999f);
+LogScale NormaliseLogScale(float minimum, float maximum, bool twoTrack, float slack = kScaleDecadeSlack);
 
 // Moves every two-track curve to the front (in the order the legend needs),
 // copies the source records and gives each shown curve its legend row.

@@ -1,8 +1,10 @@
 #include "logdoc/document/channel_logs.h"
 
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <cstdlib>
+#include <limits>
 
 #include "header/header.h"
 #include "logdoc/document/strings.h"
@@ -192,6 +194,9 @@ bool ChannelLogEngine::ProcessRecord(bool forPrint) {
     SetLastDepth(Depth());
   } else {
     stamp = ReplayStamp();
+    // The zero records past the end of a file only carry the last values
+    // out of the delay: what they put in holds no reading.
+    stamp.reading = !Reader() || Reader()->LastReadHeldData();
   }
   const std::span<const double> row = Process(stamp);
   {
@@ -200,7 +205,15 @@ bool ChannelLogEngine::ProcessRecord(bool forPrint) {
     calibrated_ = processor_->CalibratedValues();
     user_ = processor_->UserValues();
   }
-  if (!forPrint && Sink()) Sink()->AddSample(row);
+  if (!forPrint && Sink()) {
+    // The display draws nothing for an entry that holds no reading yet (the
+    // delay of the processing still filling): not a line at 0 down the track.
+    std::array<double, 16> shown{};
+    const std::size_t n = std::min(row.size(), shown.size());
+    for (std::size_t i = 0; i < n; ++i)
+      shown[i] = processor_->OutputReady(static_cast<int>(i)) ? row[i] : std::numeric_limits<double>::quiet_NaN();
+    Sink()->AddSample(std::span<const double>(shown.data(), n));
+  }
   return true;
 }
 

@@ -163,6 +163,7 @@ bool LogEngine::InitialiseLog(int mode, int pollPeriodMs) {
   pathStem_ = setup_.pathStem;
   firstFile_ = pathStem_;
   chainIndex_ = -1;
+  lastRunRecorded_ = false;
   if (mode == 1) {
     {
       std::lock_guard<std::mutex> lock(headerMutex_);
@@ -265,7 +266,9 @@ int LogEngine::StartLogging(int mode) {
   if (state_ == kStateStoppedForGood) return 0;
   if (state_ == kStateRunning && (!testMode_ || !record)) return 0;  // already running as asked
   if (!live_) return 0;
-  if (sink_) sink_->ResetCurves(true);
+  // REC after PSE continues the log on the screen below the sections it has
+  // recorded; a first start, or a test run, starts the curves afresh.
+  if (sink_ && !(record && lastRunRecorded_)) sink_->ResetCurves(true);
   if (record) {
     if (!OpenRecording()) return 0;
     if (!(WriteHeader() && WriteChannelHeader() && WriteCalibrationHeader()))
@@ -298,6 +301,7 @@ int LogEngine::StartLogging(int mode) {
         std::lock_guard<std::mutex> lock(recordMutex_);
         ++runGeneration_;
         recording_ = record;
+        lastRunRecorded_ = record;
         testMode_ = !record;
         firstRecord_ = true;
         haveReference_ = holding_ = false;

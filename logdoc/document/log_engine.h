@@ -364,6 +364,7 @@ class LogEngine {
   std::string trailerStem_;                       // the stem of the recording it belongs to, empty when none was kept
   std::mutex recordMutex_;                        // the per-record work against a change of recording
   std::atomic<bool> recording_{false};            // changed under recordMutex_: records go to the pipeline
+  bool lastRunRecorded_ = false;                  // the last run recorded a section of this log
   // Changed under DeviceMutex and recordMutex_ when a run begins or ends: a
   // record read under an older value belongs to an earlier run.
   std::atomic<std::uint64_t> runGeneration_{0};

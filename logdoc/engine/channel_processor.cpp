@@ -85,6 +85,8 @@ ChannelProcessor::ChannelProcessor(const ChannelProcessorSetup& setup)
           kMaxChannels),
       outputWindow_(channelWindow_.Rows(), kMaxChannels) {
   setup_.channels = setup.channels == kMaxChannels ? kMaxChannels : 6;
+  // Enough records back for the longest way through both windows.
+  readings_.assign(static_cast<std::size_t>(2 * channelWindow_.Rows()), 0);
 }
 
 int ChannelProcessor::DisplayDepthOffset() const {
@@ -96,6 +98,40 @@ int ChannelProcessor::DisplayDepthOffset() const {
 void ChannelProcessor::Clear() {
   channelWindow_.Clear();
   outputWindow_.Clear();
+  processed_ = 0;
+  std::fill(readings_.begin(), readings_.end(), std::uint8_t{0});
+}
+
+bool ChannelProcessor::HeldReading(long long age) const {
+  if (age < 0 || age >= processed_ || age >= static_cast<long long>(readings_.size())) return false;
+  const long long slot = (processed_ - 1 - age) % static_cast<long long>(readings_.size());
+  return readings_[static_cast<std::size_t>(slot)] != 0;
+}
+
+// How many records a channel's value takes to come out of the channel
+// window; -1 when it never does (its row lies outside the window).
+long long ChannelProcessor::ChannelLag(int channel) const {
+  const int row = WriteRow(channel, std::nullopt);
+  if (row < 0 || row >= channelWindow_.Rows()) return -1;
+  return static_cast<long long>(row) - DelayWindow::kOutputRow;
+}
+
+bool ChannelProcessor::OutputReady(int index) const {
+  if (index < 0 || index >= kMaxChannels) return false;
+  if (setup_.userFunction) {
+    // The user function may read any channel: an output is a reading when
+    // every channel it was given was one, and it passes the output window
+    // after that.
+    const long long through = DelayWindow::kEntryRow - DelayWindow::kOutputRow;
+    for (int i = 0; i < setup_.channels; ++i) {
+      const long long lag = ChannelLag(i);
+      if (lag >= 0 && !HeldReading(through + lag)) return false;
+    }
+    return processed_ > through;
+  }
+  if (index >= setup_.channels) return false;
+  const long long lag = ChannelLag(index);
+  return lag >= 0 && HeldReading(lag);
 }
 
 double ChannelProcessor::Calibrate(int channel, double x) const {
@@ -151,6 +187,9 @@ std::span<const double> ChannelProcessor::ProcessTwelveChannel(const TwelveChann
 
 std::span<const double> ChannelProcessor::Finish(const RecordStamp& stamp,
                                                  std::optional<std::span<const int>> printOffsets) {
+  if (!readings_.empty())
+    readings_[static_cast<std::size_t>(processed_ % static_cast<long long>(readings_.size()))] = stamp.reading;
+  ++processed_;
   for (int i = 0; i < setup_.channels; ++i) {
     channelWindow_.Write(WriteRow(i, printOffsets), i, values_[i]);
     const ChannelSetting& s = setup_.channelSettings[i];

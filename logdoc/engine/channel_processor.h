@@ -61,6 +61,9 @@ struct ChannelProcessorSetup {
 struct RecordStamp {
   int depth = 0;
   int time = 0;
+  // False for a record that holds no reading (a replay's zero records past
+  // the end of a file, which only carry the last values out of the delay).
+  bool reading = true;
 };
 
 class ChannelProcessor {
@@ -83,6 +86,11 @@ class ChannelProcessor {
 
   // Both windows back to zero (a rewound replay starts again from nothing).
   void Clear();
+
+  // Whether an entry of the result row carries a reading yet: an entry stays
+  // empty (0) until the first record's value has come through its delay, and
+  // a channel the log lacks or whose delay lies beyond the window never does.
+  bool OutputReady(int index) const;
 
   // One record through the processing. The result row is indexed by physical
   // channel - 1: the 14 values without a user function, its 12 outputs with
@@ -112,7 +120,16 @@ class ChannelProcessor {
   std::span<const double> Finish(const RecordStamp& stamp, std::optional<std::span<const int>> printOffsets);
   int WriteRow(int channel, std::optional<std::span<const int>> printOffsets) const;
 
+  // Records a channel's value takes through the channel window; -1: never.
+  long long ChannelLag(int channel) const;
+  // Whether the record `age` records before the newest one held readings
+  // (false before the first record).
+  bool HeldReading(long long age) const;
+
   ChannelProcessorSetup setup_;
+  long long processed_ = 0;
+  // Per record, newest last in a ring: whether it held readings.
+  std::vector<std::uint8_t> readings_;
   DelayWindow channelWindow_;
   DelayWindow outputWindow_;
   // Room beyond the 14 inputs and 12 outputs, so that a user function that

@@ -245,6 +245,7 @@ int ReplayReader::ReadSingle(int kind, Device* device) {
   std::uint8_t bytes[Record::kSize];
   const int r = main_.ReadRecord(bytes);
   if (r < 0) return 0;
+  lastHeldData_ = r == 1;
   SpreadInto(DecodeOrZero<Record>(r, bytes), device);
   return 1;
 }

@@ -60,6 +60,9 @@ class ReplayReader {
   // tool kind, end of the window, televiewer end of data, read error).
   int ReadSixChannel(SixChannelPacket* packet);
   int ReadTwelveChannel(TwelveChannelRecord* record);
+  // Whether the last six- or twelve-channel record read came from the file
+  // (false for a zero record past the end of the data).
+  bool LastReadHeldData() const { return lastHeldData_; }
   // The samples go into the reader's own buffer, which packet->samples then
   // points at until the next sonic read.
   int ReadSonic(SonicPacket* packet);
@@ -145,6 +148,7 @@ class ReplayReader {
   ReplayDataFile cbl_;
   bool printing_ = false;
   bool tailNoted_ = false;
+  bool lastHeldData_ = true;
 };
 
 }  // namespace qv

@@ -169,8 +169,11 @@ void CLogDoc::RegisterCommands() {
     CSondeTestDlg::OnTestSonde(app ? app->GetMainFrame() : nullptr);
   });
   OnUpdate(ID_DIRECT_REALTIME_PRINT, [this](qv::CmdUI& ui) { ui.Enable(!m_bLive && Setup().realtimePrint); });
-  OnUpdate(ID_SONIC_CONFIGURATION,
-           [](qv::CmdUI& ui) { ui.Enable(Hardware() && qv::GetToolType(g_strCurrentSonde, false) == 10); });
+  // The sonic configuration dialog is not part of the program yet: until it
+  // has a handler the command stays disabled instead of doing nothing.
+  OnUpdate(ID_SONIC_CONFIGURATION, [this](qv::CmdUI& ui) {
+    ui.Enable(HasCommand(ID_SONIC_CONFIGURATION) && Hardware() && qv::GetToolType(g_strCurrentSonde, false) == 10);
+  });
 }
 
 // ---------------------------------------------------------------------------
@@ -388,10 +391,10 @@ void CLogDoc::AddSample(std::span<const double> values) {
 }
 
 void CLogDoc::SetDisplayDepth(int depth) {
-  // From the record thread: the view is placed on the GUI thread.
-  qv::PostToGui(this, [this, depth] {
-    if (CCurveView* view = view_) view->SetDisplayDepth(depth, false);
-  });
+  // From the record thread, before the record's rows: the depth belongs to
+  // them, so it is set at once (the view's rows take it under their own
+  // lock), as AddSample hands over the rows themselves.
+  if (CCurveView* view = view_) view->SetDisplayDepth(depth, false);
 }
 
 void CLogDoc::ResetCurves(bool restart) {

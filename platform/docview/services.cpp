@@ -5,7 +5,6 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-#include <cctype>
 #include <mutex>
 
 #include "platform/docview/gui_thread.h"
@@ -59,34 +58,30 @@ int RunQtBox(const MessageBoxRequest& r) {
 }
 
 std::string RunQtFileDialog(const FileDialogRequest& r) {
-  QFileDialog dlg(r.parent, QStr(r.title), QString::fromStdString(r.initialFolder),
-                  QString::fromStdString(QtFileFilter(r.filter)));
+  QFileDialog dlg(r.parent);
+  PrepareFileDialog(dlg, r);
+  if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return {};
+  return dlg.selectedFiles().front().toStdString();
+}
+
+}  // namespace
+
+void PrepareFileDialog(QFileDialog& dlg, const FileDialogRequest& r) {
+  // The program's own dialog: its listing matches the patterns without
+  // regard to case (a log may be "X.LOG" or "x.log"), and each filter shows
+  // just its description, which names its patterns already.
+  dlg.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::HideNameFilterDetails);
+  dlg.setFilter(dlg.filter() & ~QDir::CaseSensitive);
+  dlg.setWindowTitle(QStr(r.title));
+  dlg.setDirectory(QString::fromStdString(r.initialFolder));
+  dlg.setNameFilters(QString::fromStdString(QtFileFilter(r.filter)).split(QStringLiteral(";;"), Qt::SkipEmptyParts));
   dlg.setAcceptMode(r.open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
   dlg.setFileMode(r.open && r.mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
   std::string ext = r.defaultExt;
   if (ext.rfind("*.", 0) == 0) ext = ext.substr(2);
   if (!ext.empty()) dlg.setDefaultSuffix(QString::fromStdString(ext));
   if (!r.fileName.empty()) dlg.selectFile(QString::fromStdString(r.fileName));
-  if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return {};
-  return dlg.selectedFiles().front().toStdString();
 }
-
-std::string CaseFreePattern(const std::string& p) {
-  std::string out;
-  for (char c : p) {
-    if (std::isalpha(static_cast<unsigned char>(c))) {
-      out += '[';
-      out += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-      out += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-      out += ']';
-    } else {
-      out += c;
-    }
-  }
-  return out;
-}
-
-}  // namespace
 
 std::string QtFileFilter(const std::string& filter) {
   std::vector<std::string> parts;
@@ -112,7 +107,7 @@ std::string QtFileFilter(const std::string& filter) {
       if (c == ';' || c == ' ') {
         if (!one.empty()) {
           if (!pats.empty()) pats += ' ';
-          pats += CaseFreePattern(one);
+          pats += one;
         }
         one.clear();
       } else {

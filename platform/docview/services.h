@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+class QFileDialog;
 class QWidget;
 
 namespace qv {
@@ -23,7 +24,7 @@ struct FileDialogRequest {
   std::string defaultExt;  // without the dot, "*." prefix tolerated
   std::string filter;
   std::string initialFolder;
-  std::string fileName;  // preset name
+  std::string fileName;    // preset name
   bool mustExist = false;  // path and file must exist (open dialogs)
   QWidget* parent = nullptr;
 };
@@ -33,7 +34,9 @@ std::string ShowFileDialog(const FileDialogRequest& request);
 using FileDialogHandler = std::function<std::string(const FileDialogRequest&)>;
 FileDialogHandler SetFileDialogHandler(FileDialogHandler handler);
 
-// "Desc|*.a;*.b|..||" -> Qt's "Desc (*.[aA] *.[bB]);;..". Exposed for tests.
+// "Desc|*.a;*.b|..||" -> Qt's "Desc (*.a *.b);;..". Exposed for tests.
 std::string QtFileFilter(const std::string& filter);
+// Sets the program's file dialog up for a request, as ShowFileDialog runs it.
+void PrepareFileDialog(QFileDialog& dialog, const FileDialogRequest& request);
 
 }  // namespace qv

@@ -14,6 +14,8 @@
 #include <QRadioButton>
 #include <QSlider>
 
+#include <functional>
+#include <map>
 #include <thread>
 
 #include "app/core/device_services.h"
@@ -374,6 +376,81 @@ TEST_F(ShellTest, CommandEnableTable) {
   EXPECT_FALSE(frame->FindAction(ID_WRAP_CURVES)->isChecked());
 }
 
+// The command table: every command with a menu place, by its number.
+TEST_F(ShellTest, EveryCommandIsOnItsMenu) {
+  const std::map<std::string, int> table = {
+      {"File/New Log", 57600},
+      {"File/Replay Log", 57601},
+      {"File/Close", 57602},
+      {"File/Merge Logs", 1064},
+      {"File/Depth Shift", 1066},
+      {"File/Export/LAS 2.0", 1065},
+      {"File/Export/ORX2", 1000},
+      {"File/Page Mode Print", 57607},
+      {"File/Direct Realtime Print", 1063},
+      {"File/Real Time Printer Setup", 1002},
+      {"File/Exit Quorvanta", 57665},
+      {"View/Show Log Header", 1005},
+      {"View/Change Layout", 1041},
+      {"View/Channel Display", 1057},
+      {"View/Wrap Curves", 1062},
+      {"View/Replay Control", 1046},
+      {"View/Sonde Control", 1047},
+      {"View/Winch Control", 1052},
+      {"Tools/Select Sonde", 1059},
+      {"Tools/Sonde Database", 1034},
+      {"Tools/Calibration", 1022},
+      {"Tools/Test Sonde", 1036},
+      {"Tools/Edit Calibration File", 1025},
+      {"Tools/User Functions", 1040},
+      {"Tools/Change Cable Options", 1021},
+      {"Tools/Sonic Configuration", 1067},
+      {"Tools/Initialise Hardware", 1031},
+      {"Tools/Initialise Depth System", 1015},
+      {"Tools/Change System Settings", 1035},
+      {"Info/Help Topics", 57667},
+      {"Info/About Quorvanta", 57664},
+  };
+  // What the menus hold, by path as the user reads it.
+  std::map<std::string, int> menus;
+  auto plain = [](QString t) {
+    t.remove(QLatin1Char('&'));
+    if (t.endsWith(QStringLiteral("..."))) t.chop(3);
+    return t.toStdString();
+  };
+  std::function<void(QWidget*, const std::string&)> walk = [&](QWidget* menu, const std::string& path) {
+    for (QAction* a : menu->actions()) {
+      if (a->isSeparator()) continue;
+      const std::string name = path + plain(a->text());
+      if (a->menu()) {
+        walk(a->menu(), name + "/");
+        continue;
+      }
+      int id = 0;
+      for (const auto& [path2, want] : table)
+        if (frame->FindAction(want) == a) id = want;
+      EXPECT_TRUE(menus.emplace(name, id).second) << name << " twice";
+    }
+  };
+  walk(frame->menuBar(), "");
+  EXPECT_EQ(menus, table);
+
+  // Without a log window the commands of the log documents and their views
+  // are disabled; so is a command whose dialog the program does not have.
+  app->UpdateCommandUI();
+  for (int id : {1000, 1005, 1021, 1041, 1057, 1063, 1067, 57607})
+    EXPECT_FALSE(frame->FindAction(id)->isEnabled()) << id;
+  const auto sheet = Tools().userFunctions;
+  Tools().userFunctions = nullptr;
+  EXPECT_FALSE(app->QueryCommand(1040).Enabled()) << "no user-function sheet to open";
+  int opened = 0;
+  Tools().userFunctions = [&] { ++opened; };
+  EXPECT_TRUE(app->QueryCommand(1040).Enabled());
+  app->ExecuteCommand(1040);
+  EXPECT_EQ(opened, 1);
+  Tools().userFunctions = sheet;
+}
+
 TEST_F(ShellTest, SondeBarRecordingStateMachine) {
   Boxes boxes;
   g_bSondePowerOn = 1;
@@ -559,6 +636,29 @@ TEST_F(ShellTest, FailedSondePowerLeavesThePowerOff) {
   EXPECT_EQ(g_bSondePowerOn, 0);
   EXPECT_EQ(bar->MessageLine()->Text(), "Off");
   g_pActiveDoc = doc;
+}
+
+// A window opened while the sonde is powered (the idle window after a
+// replay) names the powered sonde instead of "Off".
+TEST_F(ShellTest, NewWindowShowsTheSondePowerItFinds) {
+  struct Case {
+    int power;
+    const char* serial;
+    const char* text;
+  };
+  const Case cases[] = {{1, "77", "KSTQ [77]"}, {1, "", "KSTQ"}, {0, "77", "Off"}};
+  for (const Case& c : cases) {
+    g_bSondePowerOn = c.power;
+    g_strSondeSerialNo = c.serial;
+    Open(true, false);
+    CSondeControl* bar = Frame()->SondeBar();
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(bar->PowerOn(), c.power != 0);
+    EXPECT_EQ(bar->MessageLine()->Text(), c.text) << c.power << " " << c.serial;
+    app->CloseAllDocuments();
+    Settle();
+  }
+  g_bSondePowerOn = 0;
 }
 
 TEST_F(ShellTest, WinchButtonsSendToTheUnit) {

@@ -55,8 +55,8 @@ TEST(CurveDrawing, LogGridEdgeCases) {
   auto tracks = Tracks(300, true);
   std::vector<CurveRecord> tenth = {Curve(0.1f, 10)};
   const TrackGrid g = GridOfTrack(tenth, tracks, 0);
-  EXPECT_EQ(g.mantissa, 10);  // one decade lower than the normalised scale
-  EXPECT_EQ(g.decades, 3);
+  EXPECT_EQ(g.mantissa, 1);  // the curve's own decades, 0.1 to 10
+  EXPECT_EQ(g.decades, 2);
 
   std::vector<CurveRecord> lower = {Curve(1, 100)};
   lower[0].headerLine = 1;
@@ -68,6 +68,34 @@ TEST(CurveDrawing, LogGridEdgeCases) {
   const TrackGrid safe = GridOfTrack(nonPositive, tracks, 0);
   EXPECT_EQ(safe.decades, 1);
   EXPECT_EQ(safe.lines.size(), 9u);
+}
+
+// A reading against the grid is the curve's value: every decade line lies
+// where the curve draws that decade's value, scales below 1 included.
+TEST(CurveDrawing, LogGridDecadesAreTheCurvesDecades) {
+  struct Case {
+    float min, max;
+    int width;
+    int decades;
+  };
+  const Case cases[] = {{0.1f, 1000, 400, 4}, {0.01f, 10, 300, 3}, {0.5f, 5000, 400, 4},
+                        {2, 2000, 300, 3},    {0.001f, 1, 300, 3}, {0.2f, 2, 200, 1}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.min << ".." << c.max);
+    auto tracks = Tracks(c.width, true);
+    const std::vector<CurveRecord> curves = {Curve(c.min, c.max)};
+    const TrackGrid g = GridOfTrack(curves, tracks, 0);
+    EXPECT_EQ(g.decades, c.decades);
+    std::vector<int> decadeLines;
+    for (const auto& line : g.lines)
+      if (line.decade) decadeLines.push_back(line.x - tracks[0].screenRect.left);
+    // The powers of ten above the minimum, up to the maximum.
+    std::vector<int> curveDecades;
+    for (double v = std::pow(10.0, std::ceil(std::log10(c.min) + 1e-6)); v <= c.max * 1.0001; v *= 10)
+      curveDecades.push_back(CurveOffset(curves[0], c.width, true, v));
+    ASSERT_EQ(decadeLines.size(), curveDecades.size());
+    for (size_t i = 0; i < curveDecades.size(); ++i) EXPECT_NEAR(decadeLines[i], curveDecades[i], 1) << i;
+  }
 }
 
 TEST(CurveDrawing, LinearGridHasFourDivisions) {
@@ -88,7 +116,6 @@ TEST(CurveDrawing, CurvePointsAcrossTheTrack) {
     double value;
     int wantX;
   };
-  const double nan = std::numeric_limits<double>::quiet_NaN();
   const Case cases[] = {
       {"middle", Curve(0, 100), false, false, 50, 200},
       {"below the minimum sits on the minimum edge", Curve(0, 100), false, false, -30, 100},
@@ -99,7 +126,6 @@ TEST(CurveDrawing, CurvePointsAcrossTheTrack) {
       {"log decade", Curve(1, 100), true, false, 10, 200},
       {"log of zero sits on the minimum edge", Curve(1, 100), true, false, 0, 100},
       {"log track with non-positive ends: one pixel per decade", Curve(0, -1), true, false, 10, 101},
-      {"not a number", Curve(0, 100), false, true, nan, 100},
       {"huge", Curve(0, 1), false, false, 1e300, 300},
   };
   for (const auto& c : cases) {
@@ -126,6 +152,26 @@ TEST(CurveDrawing, WrappedCurveLeavesAndEntersAtTheEdges) {
     EXPECT_EQ(lines[1], (std::vector<Point>{{minEdge, 1}, {px(100), 2}, {px(120), 3}, {minEdge, 4}}));
     EXPECT_EQ(lines[2], (std::vector<Point>{{maxEdge, 3}, {px(80), 4}}));
   }
+}
+
+// Rows without a reading (not a number: before the first record, inside the
+// processing's delay) are not drawn; the curve resumes after them without
+// a line across the gap, and a wrap band starts afresh.
+TEST(CurveDrawing, RowsWithoutReadingsBreakTheCurve) {
+  const RecordRect box{0, 0, 200, 500};
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double values[] = {nan, nan, 50, 60, nan, 150, 160, nan};
+  const CurveRecord c = Curve(0, 100);
+  for (bool wrap : {false, true}) {
+    const auto lines = CurvePolylines(c, box, false, wrap, 10, 8, [&](int j) { return values[j]; });
+    ASSERT_EQ(lines.size(), 2u) << wrap;
+    EXPECT_EQ(lines[0], (std::vector<Point>{{100, 12}, {120, 13}}));
+    if (wrap)
+      EXPECT_EQ(lines[1], (std::vector<Point>{{100, 15}, {120, 16}})) << "150 and 160 wrapped into the next band";
+    else
+      EXPECT_EQ(lines[1], (std::vector<Point>{{200, 15}, {200, 16}}));
+  }
+  EXPECT_TRUE(CurvePolylines(c, box, false, true, 10, 3, [&](int) { return nan; }).empty()) << "no data, no line";
 }
 
 TEST(CurveDrawing, DepthTrackLabelsLargeTicksOnly) {

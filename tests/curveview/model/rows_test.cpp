@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <atomic>
+#include <string>
 #include <thread>
 #include <vector>
 
+#include "curveview/model/drawing.h"
 #include "curveview/model/history.h"
 
 namespace curveview {
@@ -84,16 +86,16 @@ TEST(CurveRowsTest, NewestRowSitsAtTheAnchorAndOlderRowsMoveAway) {
     Fixture f({upward, true, 40, 900}, 50);
     f.Add({1, 10});
     f.Add({2, 20});
-    EXPECT_DOUBLE_EQ(f.Shown(0, 0), 0.0) << "nothing shown before the update";
+    EXPECT_TRUE(IsNoData(f.Shown(0, 0))) << "nothing shown before the update";
     f.rows.TakePending();
     const int a = f.rows.Anchor();
     EXPECT_EQ(a, upward ? kHistoryLength - 900 : 900);
     const int older = upward ? 1 : -1;
     EXPECT_DOUBLE_EQ(f.rows.DisplayValue(0, a), 2.0);
     EXPECT_DOUBLE_EQ(f.rows.DisplayValue(1, a + 3 * older), 10.0);
-    EXPECT_DOUBLE_EQ(f.rows.DisplayValue(1, a + 6 * older), 0.0);
-    EXPECT_DOUBLE_EQ(f.rows.DisplayValue(0, -1), 0.0);
-    EXPECT_DOUBLE_EQ(f.rows.DisplayValue(0, kHistoryLength), 0.0);
+    EXPECT_TRUE(IsNoData(f.rows.DisplayValue(1, a + 6 * older))) << "older than the first record";
+    EXPECT_TRUE(IsNoData(f.rows.DisplayValue(0, -1)));
+    EXPECT_TRUE(IsNoData(f.rows.DisplayValue(0, kHistoryLength)));
   }
 }
 
@@ -103,8 +105,8 @@ TEST(CurveRowsTest, ValuesComeFromEachCurvesPhysicalChannel) {
   f.rows.TakePending();
   EXPECT_DOUBLE_EQ(f.Shown(0, 0), 3.0);
   EXPECT_DOUBLE_EQ(f.Shown(1, 0), 1.0);
-  EXPECT_DOUBLE_EQ(f.Shown(2, 0), 0.0) << "channel 0 does not exist";
-  EXPECT_DOUBLE_EQ(f.Shown(3, 0), 0.0) << "channel beyond the record";
+  EXPECT_TRUE(IsNoData(f.Shown(2, 0))) << "channel 0 does not exist";
+  EXPECT_TRUE(IsNoData(f.Shown(3, 0))) << "channel beyond the record";
 }
 
 TEST(CurveRowsTest, DepthFollowsTheLogDirection) {
@@ -198,15 +200,48 @@ TEST(CurveRowsTest, RowsBeforeSetUpAreDropped) {
   rows.AddSample(v, false, 1, [] { return true; });
   EXPECT_EQ(rows.TakePending().rows, 0);
   EXPECT_EQ(rows.PendingRows(), 0);
-  EXPECT_DOUBLE_EQ(rows.DisplayValue(0, rows.Anchor()), 0.0);
+  EXPECT_TRUE(IsNoData(rows.DisplayValue(0, rows.Anchor())));
 }
 
-TEST(CurveRowsTest, ClearedHistoriesShowZero) {
+TEST(CurveRowsTest, ClearedHistoriesShowNoData) {
   Fixture f(Metric(1), 10);
   f.Add({5, 5}, false);
   f.rows.TakePending();
   f.rows.ClearHistories();
-  EXPECT_DOUBLE_EQ(f.Shown(0, 0), 0.0);
+  EXPECT_TRUE(IsNoData(f.Shown(0, 0)));
+  int depth = 0;
+  EXPECT_FALSE(f.rows.RowDepth(f.rows.Anchor(), &depth));
+}
+
+// Each row keeps the depth of its record; where the records jump (a log
+// resumed deeper after a pause) the ticks start again from the rows' own
+// depth, and a label names the depth of its own row.
+TEST(CurveRowsTest, RowsKeepTheirDepthAcrossAJump) {
+  Fixture f(Metric(100), 10);  // 0.787 rows per record, a label every metre
+  f.rows.SetDepth(1000);
+  for (int i = 0; i < 200; ++i) f.Add({1, 1}, true, +1);  // 1.00 to 2.99 m
+  f.rows.SetDepth(3500);                                  // resumed at 3.50 m
+  for (int i = 0; i < 200; ++i) f.Add({2, 2}, true, +1);  // 3.50 to 5.49 m
+  ASSERT_EQ(f.rows.TakePending().rows, 315);
+  const int a = f.rows.Anchor();
+  int depth = 0;
+  ASSERT_TRUE(f.rows.RowDepth(a, &depth));
+  EXPECT_EQ(depth, 5490);
+  ASSERT_TRUE(f.rows.RowDepth(a - 158, &depth));
+  EXPECT_NEAR(depth, 2990, 20) << "the first section keeps its own depths";
+
+  DepthTrackView v;
+  v.legendHeight = 30;
+  v.clientBottom = 30 + 400;
+  v.window = {a - 400, a};
+  v.depthScale = 100;
+  v.lastDepth = f.rows.LastUpdateDepth();
+  const auto marks = DepthMarks(
+      v, [&](int q) { return f.rows.MarkAt(q); }, [&](int q, int* d) { return f.rows.RowDepth(q, d); });
+  std::vector<std::string> labels;
+  for (const auto& m : marks)
+    if (m.label) labels.push_back(m.text);
+  EXPECT_EQ(labels, (std::vector<std::string>{" 5.0 ", " 4.0 ", " 2.0 ", " 1.0 "}));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <memory>
@@ -89,7 +90,43 @@ TEST(ChannelProcessor, LagThroughTheDelayWindow) {
     ChannelProcessor p(s);
     const auto out = Feed(p, c.channels, 600, c.column);
     EXPECT_EQ(Lag(out), c.lag) << c.what;
+    // The entry counts as a reading from the record on which the first
+    // value comes out, never before (the empty window's zeros are not data).
+    ChannelProcessor q(s);
+    int ready = -1;
+    for (int k = 0; k < 600 && ready < 0; ++k) {
+      Feed(q, c.channels, 1, c.column);
+      if (q.OutputReady(c.column)) ready = k;
+    }
+    EXPECT_EQ(ready, c.lag) << c.what;
   }
+}
+
+TEST(ChannelProcessor, ReadinessStartsAgainAfterClearAndNeverForMissingChannels) {
+  ChannelProcessorSetup s;
+  s.logMode = kLogModeUp;
+  ChannelProcessor p(s);
+  Feed(p, 6, 30, 0);
+  EXPECT_TRUE(p.OutputReady(0));
+  EXPECT_FALSE(p.OutputReady(6)) << "a six-channel log has no channel 7";
+  EXPECT_FALSE(p.OutputReady(-1));
+  EXPECT_FALSE(p.OutputReady(12));
+  p.Clear();
+  EXPECT_FALSE(p.OutputReady(0)) << "a rewound replay starts from nothing";
+
+  // Records without a reading (a replay's zero records past the end of a
+  // file) carry the readings before them out, then show none of their own.
+  ChannelProcessor q(s);
+  Feed(q, 6, 40, 0);
+  RecordStamp none;
+  none.reading = false;
+  std::vector<bool> ready;
+  for (int k = 0; k < 30; ++k) {
+    q.ProcessSixChannel(Packet(0), none);
+    ready.push_back(q.OutputReady(0));
+  }
+  EXPECT_EQ(std::count(ready.begin(), ready.end(), true), 26) << "the lag of 26 still comes out";
+  EXPECT_FALSE(ready.back());
 }
 
 TEST(ChannelProcessor, WindowRows) {

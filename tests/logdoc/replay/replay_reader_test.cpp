@@ -117,6 +117,13 @@ TEST_F(ReplayReaderTest, DepthWindows) {
     // Rewind starts the same window again.
     ASSERT_EQ(reader.Rewind(), 1);
     EXPECT_EQ(Summarise(ReadAll(reader)).first, c.expected.first) << c.what;
+    // The zero records past the end of the data say that they hold none.
+    ASSERT_EQ(reader.Rewind(), 1);
+    int empty = 0;
+    SixChannelPacket p;
+    while (reader.ReadSixChannel(&p))
+      if (!reader.LastReadHeldData()) ++empty;
+    EXPECT_EQ(empty, c.expected.zeros) << c.what;
   }
   EXPECT_TRUE(boxes_.empty());
 }

@@ -9,7 +9,10 @@
 #include <QCheckBox>
 #include <QPushButton>
 #include <QSlider>
+
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <filesystem>
 #include <thread>
 
@@ -313,7 +316,7 @@ bool ViewShowsData(CCurveView* view) {
   std::lock_guard<std::mutex> lock(rows.DisplayLock());
   for (int curve = 0; curve < rows.CurveCount(); ++curve)
     for (int i = 0; i < curveview::kHistoryLength; ++i)
-      if (rows.DisplayValue(curve, i) != 0) return true;
+      if (const double v = rows.DisplayValue(curve, i); !std::isnan(v) && v != 0) return true;
   return false;
 }
 
@@ -527,7 +530,8 @@ TEST_F(LogDocTest, ALogDownTheHoleKeepsItsSupplyDepthAndPictureAcrossStp) {
   ASSERT_EQ(doc->SetWinch(&lower), 1);
   bar->OnRecord();
   ASSERT_EQ(doc->LogState(), 0);
-  ASSERT_TRUE(pace->RunUntil(pace->Now() + 3000));
+  // Longer than the sonde's 2.5 m take to come through the processing.
+  ASSERT_TRUE(pace->RunUntil(pace->Now() + 7000));
   WinchControlBlock halt{0, 0};
   ASSERT_EQ(doc->SetWinch(&halt), 1);
   ASSERT_TRUE(pace->RunUntil(pace->Now() + 200));
@@ -821,6 +825,83 @@ TEST(LogDocCommands, EnablingTable) {
     EXPECT_EQ(got, r.enabled) << "role " << r.role << " state " << r.state << " hardware " << r.hardware;
   }
   g_bHardwarePresent = 0;
+}
+
+// The sonic configuration dialog is not built: a sonic sonde with the unit
+// present still leaves the command disabled rather than doing nothing.
+TEST_F(LogDocTest, SonicConfigurationWaitsForItsDialog) {
+  g_bHardwarePresent = 1;
+  g_strCurrentSonde = "SONQ";
+  ASSERT_EQ(qv::GetToolType(g_strCurrentSonde, false), 10);
+  StateDoc doc;
+  doc.m_bLive = true;
+  qv::CmdUI ui(ID_SONIC_CONFIGURATION);
+  doc.RunUpdate(ui);
+  EXPECT_FALSE(ui.Enabled());
+  g_strCurrentSonde = "KSTQ";
+}
+
+// REC after PSE continues the log below its first section, which stays on
+// the screen with its own depths; nothing is drawn while the processing's
+// delay (the sonde's length) still holds no reading.
+TEST_F(LogDocTest, RecAfterPseKeepsTheFirstSectionAndDrawsNoRowWithoutData) {
+  MoveTo(100);  // 1.00 m
+  CLogDoc* doc = OpenNewLog(qv::kLogModeDown);
+  ASSERT_NE(doc, nullptr);
+  CCurveView* view = doc->CurveView();
+  ASSERT_NE(view, nullptr);
+  CSondeControl* bar = g_pSondeControl;
+  WinchControlBlock lower{2, 5};  // 50 cm a second, one record a centimetre
+  ASSERT_EQ(doc->SetWinch(&lower), 1);
+  qvtest::Settle();
+  EXPECT_EQ(CurvePixels(view), 0) << "no curve before the first record";
+  bar->OnRecord();
+  ASSERT_EQ(doc->LogState(), 0);
+  // The first 2 m: the sonde's 2.5 m delay still holds no reading.
+  ASSERT_TRUE(pace->RunUntil(pace->Now() + 4000));
+  doc->PumpDisplay();
+  qvtest::Settle();
+  EXPECT_EQ(CurvePixels(view), 0) << "nothing drawn while the delay fills";
+  ASSERT_TRUE(pace->RunUntil(pace->Now() + 3000));
+  doc->PumpDisplay();
+  qvtest::Settle();
+  EXPECT_GT(CurvePixels(view), 0) << "readings once the delay has filled";
+
+  // Rows with a reading, newest first: their depths.
+  auto readings = [&] {
+    std::vector<int> depths;
+    curveview::CurveRows& rows = view->Rows();
+    std::lock_guard<std::mutex> lock(rows.DisplayLock());
+    const int a = rows.Anchor();
+    for (int age = 0; age <= a; ++age) {
+      int d = 0;
+      if (!std::isnan(rows.DisplayValue(0, a - age)) && rows.RowDepth(a - age, &d)) depths.push_back(d);
+    }
+    return depths;
+  };
+  const std::vector<int> first = readings();
+  ASSERT_FALSE(first.empty());
+  const int firstEnd = first.front();
+
+  bar->OnPause();
+  ASSERT_EQ(doc->LogState(), 4);
+  clock->Advance(1000);  // the sonde travels on 0.5 m while the log pauses
+  bar->OnRecord();
+  ASSERT_EQ(doc->LogState(), 0);
+  ASSERT_TRUE(pace->RunUntil(pace->Now() + 2000));
+  doc->PumpDisplay();
+  qvtest::Settle();
+  const std::vector<int> both = readings();
+  ASSERT_GT(both.size(), first.size());
+  EXPECT_GT(both.front(), firstEnd + 1000) << "the second section lies below the first";
+  // The first section is still there, at its own depths, after a jump of
+  // the pause's travel.
+  const auto join = std::find(both.begin(), both.end(), firstEnd);
+  ASSERT_NE(join, both.end()) << "the first section's newest reading is still shown";
+  EXPECT_GE(*(join - 1) - firstEnd, 400) << "the rows jump by the travel during the pause";
+  EXPECT_TRUE(std::equal(first.begin(), first.end(), join)) << "the first section's rows as they were";
+  bar->OnStop();
+  EXPECT_TRUE(boxes.empty()) << boxes.front();
 }
 
 }  // namespace

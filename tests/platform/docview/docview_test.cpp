@@ -3,14 +3,21 @@
 #include "tests/support/qt_app.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTabBar>
+#include <QTemporaryDir>
+#include <QThread>
 #include <QEventLoop>
 #include <QTimer>
 
@@ -352,15 +359,15 @@ TEST(GuiThread, WorkerUpdatesReachTheWidgetWhenEventsAreProcessed) {
   EXPECT_FALSE(ran);
 }
 
-TEST(FileDialog, FilterTurnsIntoCaseFreeQtPatternsAndTheFakeAnswers) {
+TEST(FileDialog, FilterKeepsThePlainPatternsAndTheFakeAnswers) {
   struct Case {
     const char* in;
     const char* out;
   };
   const Case cases[] = {
-      {"Calibration File (*.cal)|*.cal||", "Calibration File (*.cal) (*.[cC][aA][lL])"},
+      {"Calibration File (*.cal)|*.cal||", "Calibration File (*.cal) (*.cal)"},
       {"Standard Log files (*.log;*.lgx)|*.log;*.lgx|BHTV files (*.btv) |*.btv||",
-       "Standard Log files (*.log;*.lgx) (*.[lL][oO][gG] *.[lL][gG][xX]);;BHTV files (*.btv) (*.[bB][tT][vV])"},
+       "Standard Log files (*.log;*.lgx) (*.log *.lgx);;BHTV files (*.btv) (*.btv)"},
   };
   for (const Case& c : cases) EXPECT_EQ(qv::QtFileFilter(c.in), c.out);
   auto prev = qv::SetFileDialogHandler([](const qv::FileDialogRequest& r) { return r.initialFolder + "/X.LOG"; });
@@ -368,6 +375,58 @@ TEST(FileDialog, FilterTurnsIntoCaseFreeQtPatternsAndTheFakeAnswers) {
   r.initialFolder = "/data";
   EXPECT_EQ(qv::ShowFileDialog(r), "/data/X.LOG");
   qv::SetFileDialogHandler(prev);
+}
+
+// The dialog the user sees: the filter reads as written, and the listing
+// holds the logs whatever the case of their names.
+TEST(FileDialog, DialogShowsTheDescriptionAndListsEveryCase) {
+  App();
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  for (const char* name : {"UPPER.LOG", "lower.log", "Mixed.Lgx", "other.txt", "calib.CAL"}) {
+    QFile f(dir.filePath(QString::fromLatin1(name)));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  }
+  qv::FileDialogRequest r;
+  r.filter = "Standard Log files (*.log;*.lgx)|*.log;*.lgx|Calibration File (*.cal)|*.cal||";
+  r.initialFolder = dir.path().toStdString();
+  r.mustExist = true;
+  QFileDialog dlg;
+  qv::PrepareFileDialog(dlg, r);
+  auto* types = dlg.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+  ASSERT_NE(types, nullptr);
+  ASSERT_EQ(types->count(), 2);
+  EXPECT_EQ(types->itemText(0), QStringLiteral("Standard Log files (*.log;*.lgx)"));
+  EXPECT_EQ(types->itemText(1), QStringLiteral("Calibration File (*.cal)"));
+  for (QString c : types->itemText(0) + types->itemText(1)) EXPECT_NE(c, QChar('[')) << "no case trick shown";
+
+  auto* list = dlg.findChild<QListView*>(QStringLiteral("listView"));
+  ASSERT_NE(list, nullptr);
+  auto listed = [&] {
+    QStringList names;
+    const QModelIndex root = list->rootIndex();
+    for (int i = 0; i < list->model()->rowCount(root); ++i)
+      if (!list->isRowHidden(i)) names << list->model()->index(i, 0, root).data().toString();
+    names.sort();
+    return names.join(QLatin1Char(',')).toStdString();
+  };
+  // The listing fills from a thread of its own: give it time, however busy
+  // the machine.
+  auto waitFor = [&](const std::string& want) {
+    QElapsedTimer clock;
+    clock.start();
+    while (listed() != want && clock.elapsed() < 20000) {
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+      QThread::msleep(5);
+    }
+  };
+  const std::string logs = "Mixed.Lgx,UPPER.LOG,lower.log";
+  waitFor(logs);
+  EXPECT_EQ(listed(), logs);
+  dlg.selectNameFilter(dlg.nameFilters().at(1));
+  const std::string cals = "calib.CAL";
+  waitFor(cals);
+  EXPECT_EQ(listed(), cals);
 }
 
 // A termination signal reaches the GUI thread as a call, once, instead of
