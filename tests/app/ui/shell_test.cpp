@@ -440,6 +440,7 @@ TEST_F(ShellTest, EveryCommandIsOnItsMenu) {
   app->UpdateCommandUI();
   for (int id : {1000, 1005, 1021, 1041, 1057, 1063, 1067, 57607})
     EXPECT_FALSE(frame->FindAction(id)->isEnabled()) << id;
+  EXPECT_TRUE(frame->FindAction(1002)->isEnabled()) << "the printer set-up is always there";
   const auto sheet = Tools().userFunctions;
   Tools().userFunctions = nullptr;
   EXPECT_FALSE(app->QueryCommand(1040).Enabled()) << "no user-function sheet to open";
