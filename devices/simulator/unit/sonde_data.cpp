@@ -55,8 +55,12 @@ double PipeAmplitude(const Formation& f) {
   return f.cased ? 2 + 70 * (1 - f.bond) : 15 + 0.02 * (400 - f.slowness);
 }
 
-double GammaOf(const Formation& f, double) { return f.gamma; }
-double TemperatureOf(const Formation& f, double) { return f.temperature; }
+double GammaOf(const Formation& f, double) {
+  return f.gamma;
+}
+double TemperatureOf(const Formation& f, double) {
+  return f.temperature;
+}
 
 // value = c0 + c1 x count for each word; see ChannelModel.
 constexpr ChannelModel kSixChannel[] = {
@@ -112,7 +116,9 @@ constexpr ChannelModel kSonic[] = {
     {"TT3", 0, 0.1, [](const Formation& f, double) { return TransitTime(f, 1.5); }},
 };
 
-const Well& WellOf(const SondeSample& s) { return s.well ? *s.well : DefaultWell(); }
+const Well& WellOf(const SondeSample& s) {
+  return s.well ? *s.well : DefaultWell();
+}
 
 // The raw words of a sample's sonde, in packet order (0 where a word has no
 // model). Gamma and neutron counts carry their counting statistics.
@@ -137,7 +143,9 @@ std::vector<double> RawWords(const SondeSample& s, size_t words) {
   return raw;
 }
 
-uint16_t Word(double count) { return static_cast<uint16_t>(std::lround(std::clamp(count, 0.0, 65535.0))); }
+uint16_t Word(double count) {
+  return static_cast<uint16_t>(std::lround(std::clamp(count, 0.0, 65535.0)));
+}
 
 // A receiver waveform: quiet until the arrival, then a decaying wave train.
 int8_t Wave(int i, int arrival, double amplitude, uint32_t seed) {
@@ -185,7 +193,8 @@ std::vector<uint8_t> Televiewer(const SondeSample& s) {
   const double m = MetresOf(s.depth);
   const Formation f = well.At(m);
   const double washout = std::max(0.0, f.caliper - well.Spec().bitSize);
-  const int baseAmp = static_cast<int>(std::lround(std::clamp(24 + 36 * (400 - f.slowness) / 220 - 0.1 * washout, 16.0, 60.0)));
+  const int baseAmp =
+      static_cast<int>(std::lround(std::clamp(24 + 36 * (400 - f.slowness) / 220 - 0.1 * washout, 16.0, 60.0)));
   const int baseTt = static_cast<int>(std::lround(std::clamp(2 * (f.caliper / 2 - 25) / 1.5, 0.0, 100.0)));
   for (int w = 0; w < 132; ++w) {
     uint16_t word = 0;
@@ -297,7 +306,9 @@ std::vector<uint8_t> Sonic(const SondeSample& s) {
 
 }  // namespace
 
-double MetresOf(int32_t depth) { return depth / 100.0; }
+double MetresOf(int32_t depth) {
+  return depth / 100.0;
+}
 
 int NearArrival(int32_t depth, const Well& well) {
   return static_cast<int>(TransitTime(well.At(MetresOf(depth)), 0.914) / 2);

@@ -39,7 +39,9 @@ RockProperties PropertiesOf(Rock r) {
 }
 
 // The same rock varies a little from bed to bed.
-double BedFactor(size_t index, double spread) { return 1 + spread * std::sin(static_cast<double>(index) * 2.3 + 0.7); }
+double BedFactor(size_t index, double spread) {
+  return 1 + spread * std::sin(static_cast<double>(index) * 2.3 + 0.7);
+}
 
 double SmoothStep(double x) {
   x = std::clamp(x, 0.0, 1.0);
@@ -53,11 +55,11 @@ WellSpec DefaultSpec() {
     Rock rock;
   };
   static const Layer kSequence[] = {
-      {7, Rock::Shale},     {6, Rock::Sand},   {10, Rock::Shale}, {7, Rock::Sand},      {7, Rock::Shale},
-      {8, Rock::Limestone}, {6, Rock::Shale},  {1.5, Rock::Coal}, {6.5, Rock::Shale},   {11, Rock::Sand},
-      {5, Rock::Shale},     {12, Rock::Limestone}, {7, Rock::Shale}, {4, Rock::Sand},   {9, Rock::Shale},
-      {7, Rock::TightSand}, {9, Rock::Shale},  {16, Rock::Limestone}, {10, Rock::Shale}, {1.2, Rock::Coal},
-      {6.8, Rock::Shale},   {17, Rock::Sand},  {10, Rock::Shale}, {15, Rock::Limestone},
+      {7, Rock::Shale},     {6, Rock::Sand},       {10, Rock::Shale},     {7, Rock::Sand},       {7, Rock::Shale},
+      {8, Rock::Limestone}, {6, Rock::Shale},      {1.5, Rock::Coal},     {6.5, Rock::Shale},    {11, Rock::Sand},
+      {5, Rock::Shale},     {12, Rock::Limestone}, {7, Rock::Shale},      {4, Rock::Sand},       {9, Rock::Shale},
+      {7, Rock::TightSand}, {9, Rock::Shale},      {16, Rock::Limestone}, {10, Rock::Shale},     {1.2, Rock::Coal},
+      {6.8, Rock::Shale},   {17, Rock::Sand},      {10, Rock::Shale},     {15, Rock::Limestone},
   };
   double top = 0;
   for (int cycle = 0; top < 600; ++cycle)
@@ -65,8 +67,8 @@ WellSpec DefaultSpec() {
       s.beds.push_back({top, l.rock});
       top += l.thickness * (cycle % 2 ? 0.85 : 1.0);
     }
-  s.fractures = {{62, 35, 120},  {83.5, 60, 300}, {111, 20, 45},  {133, 50, 200},
-                 {167, 70, 90},  {226, 45, 10},   {263, 30, 250}, {312, 55, 150}};
+  s.fractures = {{62, 35, 120}, {83.5, 60, 300}, {111, 20, 45},  {133, 50, 200},
+                 {167, 70, 90}, {226, 45, 10},   {263, 30, 250}, {312, 55, 150}};
   return s;
 }
 
@@ -138,8 +140,8 @@ double Well::Blend(double metres, double (*property)(Rock)) const {
 }
 
 size_t Well::BedIndex(double metres) const {
-  auto it = std::upper_bound(spec_.beds.begin(), spec_.beds.end(), metres,
-                             [](double v, const Bed& b) { return v < b.top; });
+  auto it =
+      std::upper_bound(spec_.beds.begin(), spec_.beds.end(), metres, [](double v, const Bed& b) { return v < b.top; });
   return it == spec_.beds.begin() ? 0 : static_cast<size_t>(it - spec_.beds.begin() - 1);
 }
 
@@ -152,15 +154,15 @@ double Well::Flow(double metres) const {
 
 Formation Well::At(double metres) const {
   const double m = std::max(metres, 0.0);  // above the surface the sonde reads the top of the hole
-  const size_t bed = BedIndex(m);  // the bed-to-bed variation follows the bed's index
+  const size_t bed = BedIndex(m);          // the bed-to-bed variation follows the bed's index
   Formation f;
   f.gamma = Blend(m, [](Rock r) { return PropertiesOf(r).gamma; }) * BedFactor(bed, 0.08) + 5 * std::sin(m * 2.1) +
             3 * std::sin(m * 5.3 + 1);
   f.resistivity = Blend(m, [](Rock r) { return PropertiesOf(r).resistivity; }) * BedFactor(bed, 0.25) *
                   (1 + 0.08 * std::sin(m * 1.3));
   f.sp = -10 + 0.02 * m + Blend(m, [](Rock r) { return PropertiesOf(r).spDeflection; }) * BedFactor(bed, 0.15);
-  f.density = Blend(m, [](Rock r) { return PropertiesOf(r).density; }) + 0.03 * std::sin(static_cast<double>(bed) * 1.9) +
-              0.01 * std::sin(m * 3.3);
+  f.density = Blend(m, [](Rock r) { return PropertiesOf(r).density; }) +
+              0.03 * std::sin(static_cast<double>(bed) * 1.9) + 0.01 * std::sin(m * 3.3);
   f.porosity = Blend(m, [](Rock r) { return PropertiesOf(r).porosity; }) * BedFactor(bed, 0.1);
   f.slowness = Blend(m, [](Rock r) { return PropertiesOf(r).slowness; }) * BedFactor(bed, 0.05);
   f.shearSlowness = Blend(m, [](Rock r) { return PropertiesOf(r).shearSlowness; }) * BedFactor(bed, 0.05);
@@ -197,8 +199,8 @@ double Well::FractureDistance(double metres, double azimuth) const {
   const double radius = (At(metres).cased ? spec_.casingInside : spec_.bitSize) / 2000.0;
   double nearest = 1e9;
   for (const Fracture& f : spec_.fractures) {
-    const double trace =
-        f.depth + radius * std::tan(std::clamp(f.dip, 0.0, 85.0) * kPi / 180) * std::cos((azimuth - f.azimuth) * kPi / 180);
+    const double trace = f.depth + radius * std::tan(std::clamp(f.dip, 0.0, 85.0) * kPi / 180) *
+                                       std::cos((azimuth - f.azimuth) * kPi / 180);
     nearest = std::min(nearest, std::abs(metres - trace));
   }
   return nearest;
@@ -245,12 +247,10 @@ bool Well::FromScenario(const std::string& path, Well* well, std::string* error)
     double* value;
     double lo, hi;
   };
-  const NumberKey keys[] = {{"Casing", &spec.casingShoe, 0, 10000},
-                            {"FreePipe", &spec.freePipeBottom, 0, 10000},
-                            {"TotalDepth", &spec.totalDepth, 0, 20000},
-                            {"Bit", &spec.bitSize, 50, 600},
-                            {"Gradient", &spec.gradient, -1, 1},
-                            {"SurfaceTemperature", &spec.surfaceTemperature, -20, 80}};
+  const NumberKey keys[] = {
+      {"Casing", &spec.casingShoe, 0, 10000},     {"FreePipe", &spec.freePipeBottom, 0, 10000},
+      {"TotalDepth", &spec.totalDepth, 0, 20000}, {"Bit", &spec.bitSize, 50, 600},
+      {"Gradient", &spec.gradient, -1, 1},        {"SurfaceTemperature", &spec.surfaceTemperature, -20, 80}};
   for (const NumberKey& k : keys) {
     const std::string v = qv::GetProfileText(path, kSection, k.key);
     if (v.empty()) continue;

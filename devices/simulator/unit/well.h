@@ -55,7 +55,7 @@ struct Formation {
   double caliper = 0;        // mm
   double flow = 0;           // upward fluid velocity, m/min
   bool cased = false;
-  double bond = 0;  // cement bond of the pipe: 0 free, 1 fully bonded (0 in open hole)
+  double bond = 0;    // cement bond of the pipe: 0 free, 1 fully bonded (0 in open hole)
   double collar = 0;  // the collar locator's signal, mV
 };
 

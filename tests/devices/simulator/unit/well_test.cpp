@@ -2,6 +2,8 @@
 // model's beds, pipe and fractures; a scenario's own well; and the shipped
 // sonde files and calibration files read against the unit's data, so that a
 // fresh installation logs every channel in its unit and inside its scale.
+#include "devices/simulator/unit/well.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -15,7 +17,6 @@
 
 #include "devices/simulator/unit/lumbracoder.h"
 #include "devices/simulator/unit/sonde_data.h"
-#include "devices/simulator/unit/well.h"
 #include "platform/profile/profile.h"
 
 namespace {
@@ -100,7 +101,8 @@ TEST(SimulatedWell, AScenarioChoosesTheWell) {
     bool ok;
     const char* named;  // in the error
   } cases[] = {
-      {"[Lumbracoder]\nDepth = 5000\n[Well]\nBeds = 0 limestone, 40 coal\nCasing = 0\nFractures = 45 30 90\n", true, ""},
+      {"[Lumbracoder]\nDepth = 5000\n[Well]\nBeds = 0 limestone, 40 coal\nCasing = 0\nFractures = 45 30 90\n", true,
+       ""},
       {"[Lumbracoder]\nDepth = 5000\n", true, ""},
       {"[Well]\nBeds = 0 granite\n", false, "Beds"},
       {"[Well]\nFractures = 45 95 0\n", false, "Fractures"},
@@ -195,8 +197,7 @@ TEST(ShippedSondes, EveryChannelHasTheCalibrationOfItsMeasurement) {
     int neutron = 0;
     for (const auto& [physical, c] : s.channels) {
       SCOPED_TRACE(s.file + " " + c.shortTitle);
-      EXPECT_TRUE(c.regime == 0 || c.regime == 1 || c.regime == 2 || c.regime == 4 || c.regime == 7 ||
-                  c.regime == 8);
+      EXPECT_TRUE(c.regime == 0 || c.regime == 1 || c.regime == 2 || c.regime == 4 || c.regime == 7 || c.regime == 8);
       EXPECT_EQ(c.regime == 1, c.unit == "g/cc" && c.regime != 0) << "the aluminium block is for density";
       if (c.unit == "API") {
         EXPECT_EQ(c.regime, 4);
