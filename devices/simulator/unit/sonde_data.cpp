@@ -64,56 +64,56 @@ double TemperatureOf(const Formation& f, double) {
 
 // value = c0 + c1 x count for each word; see ChannelModel.
 constexpr ChannelModel kSixChannel[] = {
-    {"GAM", 0, 0.25, GammaOf},
-    {"SPR", 0, 0.1, [](const Formation& f, double) { return 20 + 0.4 * f.resistivity; }},
-    {"N16", 0, 0.25, [](const Formation& f, double) { return 4 + 0.7 * f.resistivity; }},
-    {"N64", 0, 0.25, [](const Formation& f, double) { return 1 + 0.9 * f.resistivity; }},
-    {"SP", -250, 0.1, [](const Formation& f, double) { return f.sp; }},
-    {"TEMP", -20, 0.01, TemperatureOf},
+    {"GAM", 40, 0, 0.25, GammaOf},
+    {"SPR", 120, 0, 0.1, [](const Formation& f, double) { return 20 + 0.4 * f.resistivity; }},
+    {"N16", 150, 0, 0.25, [](const Formation& f, double) { return 4 + 0.7 * f.resistivity; }},
+    {"N64", 170, 0, 0.25, [](const Formation& f, double) { return 1 + 0.9 * f.resistivity; }},
+    {"SP", 120, -250, 0.1, [](const Formation& f, double) { return f.sp; }},
+    {"TEMP", 20, -20, 0.01, TemperatureOf},
 };
 constexpr ChannelModel kFlowmeter[] = {
-    {"FLOW", -5, 0.002, [](const Formation& f, double) { return f.flow; }},
-    {"THU", -20, 0.01, TemperatureOf},
-    {"THL", -20, 0.01, [](const Formation& f, double) { return f.temperature + 0.02; }},
+    {"FLOW", 90, -5, 0.002, [](const Formation& f, double) { return f.flow; }},
+    {"THU", 80, -20, 0.01, TemperatureOf},
+    {"THL", 100, -20, 0.01, [](const Formation& f, double) { return f.temperature + 0.02; }},
 };
 constexpr ChannelModel kTwelveChannel[] = {
-    {"GAM", 0, 0.25, GammaOf},
-    {"CAL", 50, 0.1, [](const Formation& f, double) { return f.caliper; }},
-    {"LSD", 3.3, -0.001, [](const Formation& f, double) { return f.density; }},
+    {"GAM", 60, 0, 0.25, GammaOf},
+    {"CAL", 280, 50, 0.1, [](const Formation& f, double) { return f.caliper; }},
+    {"LSD", 120, 3.3, -0.001, [](const Formation& f, double) { return f.density; }},
     // The short detector sees more of the mud where the hole is washed out.
-    {"SSD", 3.1, -0.0005,
+    {"SSD", 100, 3.1, -0.0005,
      [](const Formation& f, double) { return f.density - 0.0015 * std::max(0.0, f.caliper - 152); }},
-    {"DEN", 0, 1, [](const Formation& f, double) { return f.density; }},
-    {"BRD", 3.2, -0.0008, [](const Formation& f, double) { return f.density; }},
-    {"NN", 0, 1, [](const Formation& f, double) { return 4000 * std::exp(-f.porosity / 30); }},
-    {"NF", 0, 1, [](const Formation& f, double) { return 1800 * std::exp(-f.porosity / 20); }},
-    {"NPHI", 0, 1, [](const Formation& f, double) { return f.porosity; }},
-    {"TEMP", -20, 0.01, TemperatureOf},
-    {"COND", 0, 0.5, [](const Formation& f, double) { return f.conductivity; }},
-    {"TENS", 0, 0.2, [](const Formation&, double m) { return 40 + 0.35 * m; }},  // the cable's weight
+    {"DEN", 110, 0, 1, [](const Formation& f, double) { return f.density; }},
+    {"BRD", 105, 3.2, -0.0008, [](const Formation& f, double) { return f.density; }},
+    {"NN", 200, 0, 1, [](const Formation& f, double) { return 4000 * std::exp(-f.porosity / 30); }},
+    {"NF", 220, 0, 1, [](const Formation& f, double) { return 1800 * std::exp(-f.porosity / 20); }},
+    {"NPHI", 210, 0, 1, [](const Formation& f, double) { return f.porosity; }},
+    {"TEMP", 20, -20, 0.01, TemperatureOf},
+    {"COND", 20, 0, 0.5, [](const Formation& f, double) { return f.conductivity; }},
+    {"TENS", 0, 0, 0.2, [](const Formation&, double m) { return 40 + 0.35 * m; }},  // the cable's weight
 };
 constexpr ChannelModel kCementBond[] = {
-    {"GAM", 0, 0.25, GammaOf},
-    {"CCL", -50, 0.01, [](const Formation& f, double) { return f.collar; }},
-    {"TT3", 0, 0.1, [](const Formation& f, double) { return TransitTime(f, 0.914); }},
-    {"AMP3", 0, 0.01, [](const Formation& f, double) { return PipeAmplitude(f); }},
-    {"TT5", 0, 0.1, [](const Formation& f, double) { return TransitTime(f, 1.524); }},
-    {"BI", 0, 0.001, [](const Formation& f, double) { return f.cased ? f.bond : 0.0; }},
+    {"GAM", 40, 0, 0.25, GammaOf},
+    {"CCL", 60, -50, 0.01, [](const Formation& f, double) { return f.collar; }},
+    {"TT3", 190, 0, 0.1, [](const Formation& f, double) { return TransitTime(f, 0.914); }},
+    {"AMP3", 190, 0, 0.01, [](const Formation& f, double) { return PipeAmplitude(f); }},
+    {"TT5", 210, 0, 0.1, [](const Formation& f, double) { return TransitTime(f, 1.524); }},
+    {"BI", 190, 0, 0.001, [](const Formation& f, double) { return f.cased ? f.bond : 0.0; }},
 };
 constexpr ChannelModel kFullWave[] = {
-    {"", 0, 1, nullptr},  // near pick
-    {"", 0, 1, nullptr},  // far pick
-    {"DTS", 0, 0.1, [](const Formation& f, double) { return f.shearSlowness; }},
-    {"TTN", 0, 0.1, [](const Formation& f, double) { return TransitTime(f, 0.914); }},
-    {"", 0, 1, nullptr},  // the picks' difference
-    {"AMPN", 0, 0.01, [](const Formation& f, double) { return PipeAmplitude(f); }},
+    {"", 0, 0, 1, nullptr},  // near pick
+    {"", 0, 0, 1, nullptr},  // far pick
+    {"DTS", 230, 0, 0.1, [](const Formation& f, double) { return f.shearSlowness; }},
+    {"TTN", 200, 0, 0.1, [](const Formation& f, double) { return TransitTime(f, 0.914); }},
+    {"", 0, 0, 1, nullptr},  // the picks' difference
+    {"AMPN", 200, 0, 0.01, [](const Formation& f, double) { return PipeAmplitude(f); }},
 };
 constexpr ChannelModel kSonic[] = {
-    {"GAM", 0, 0.25, GammaOf},
-    {"DT", 0, 0.1, [](const Formation& f, double) { return f.slowness; }},
-    {"TT1", 0, 0.1, [](const Formation& f, double) { return TransitTime(f, 0.9); }},
-    {"TT2", 0, 0.1, [](const Formation& f, double) { return TransitTime(f, 1.2); }},
-    {"TT3", 0, 0.1, [](const Formation& f, double) { return TransitTime(f, 1.5); }},
+    {"GAM", 40, 0, 0.25, GammaOf},
+    {"DT", 220, 0, 0.1, [](const Formation& f, double) { return f.slowness; }},
+    {"TT1", 200, 0, 0.1, [](const Formation& f, double) { return TransitTime(f, 0.9); }},
+    {"TT2", 230, 0, 0.1, [](const Formation& f, double) { return TransitTime(f, 1.2); }},
+    {"TT3", 260, 0, 0.1, [](const Formation& f, double) { return TransitTime(f, 1.5); }},
 };
 
 const Well& WellOf(const SondeSample& s) {
@@ -128,16 +128,17 @@ std::vector<double> RawWords(const SondeSample& s, size_t words) {
     for (size_t i = 0; i < words; ++i) raw[i] = s.index * 16.0 + static_cast<double>(i) + 1;
     return raw;
   }
-  const double m = MetresOf(s.depth);
-  const Formation f = WellOf(s).At(m);
   const auto channels = SondeChannels(s.comStd, s.toolType);
   for (size_t i = 0; i < words && i < channels.size(); ++i) {
     const ChannelModel& c = channels[i];
     if (!c.value) continue;
-    double v = c.value(f, m);
+    // Each sensor reads the well where it sits, its offset above the counter's depth.
+    const int32_t at = s.depth - c.offset;
+    const double m = MetresOf(at);
+    double v = c.value(WellOf(s).At(m), m);
     const std::string_view title = c.shortTitle;
-    if (title == "GAM") v *= 1 + 0.04 * Jitter(s.depth, static_cast<int>(i));
-    if (title == "NN" || title == "NF") v *= 1 + 0.02 * Jitter(s.depth, static_cast<int>(i));
+    if (title == "GAM") v *= 1 + 0.04 * Jitter(at, static_cast<int>(i));
+    if (title == "NN" || title == "NF") v *= 1 + 0.02 * Jitter(at, static_cast<int>(i));
     raw[i] = c.Count(v);
   }
   return raw;

@@ -33,12 +33,13 @@ struct SondeSample {
 // The metres of a depth count.
 double MetresOf(int32_t depth);
 
-// One word of a sonde's data: what it measures in the well, in its channel's
-// unit, and the factory calibration that turns its raw count back into that
+// One word of a sonde's data: what it measures in the well at its sensor's
+// depth, in its channel's unit, and the factory calibration that turns its raw count back into that
 // unit (value = c0 + c1 x count). The shipped calibration files carry these
 // coefficients, so a fresh installation reads the well in engineering units.
 struct ChannelModel {
   const char* shortTitle;
+  int offset;  // cm from the sonde's bottom, where the depth counter measures, up to the sensor
   double c0, c1;
   double (*value)(const Formation& f, double metres);
   // The count the sonde sends for a value: the calibration turned round.

@@ -86,8 +86,10 @@ class FirstLogTest : public TbdeviceTest {
     TbdeviceTest::TearDown();
   }
 
-  // Starts the program with the sonde chosen; the wizard answers as the
-  // real one does from the database for that sonde, logging down.
+  // Starts the program with the sonde chosen; the wizard answers with what
+  // the real one takes from the database for that sonde, logging down, with
+  // its Calibration box ticked (the box starts clear; the coefficient file
+  // it names is the database's).
   void Start(const std::string& sonde) {
     g_strCurrentSonde = sonde;
     g_strSondeSerialNo = "1001";

@@ -128,14 +128,15 @@ TEST(SimulatedWell, AScenarioChoosesTheWell) {
       EXPECT_LT(well.FractureDistance(45, 0), 0.001);
     }
     // What the unit sends comes from that well: the gamma word of a record
-    // at the unit's depth, through the six-channel sonde's calibration.
+    // at the unit's depth, through the six-channel sonde's calibration, read
+    // where the gamma sensor sits (40 cm above the counter's depth).
     qv::sim::SondeSample s;
     s.depth = 5000;
     s.toolType = 1;
     s.well = &well;
     const auto rec = qv::sim::MakeRecords(qv::sim::RecordKind::SixChannel, s)[0];
     const double gamma = qv::sim::SondeChannels(0, 1)[0].c1 * (rec[10] | rec[11] << 8);
-    EXPECT_NEAR(gamma, well.At(50).gamma, well.At(50).gamma * 0.05);
+    EXPECT_NEAR(gamma, well.At(49.6).gamma, well.At(49.6).gamma * 0.05);
   }
   fs::remove_all(dir);
 }
@@ -149,7 +150,7 @@ struct ShippedSonde {
   struct Channel {
     std::string shortTitle, unit;
     double minimum = 0, maximum = 0;
-    int regime = 0;
+    int regime = 0, offset = 0;
   };
   std::map<int, Channel> channels;
 };
@@ -174,6 +175,7 @@ std::vector<ShippedSonde> ShippedSondes() {
       c.minimum = std::stod(qv::GetProfileText(f, section, "Minimum", "0"));
       c.maximum = std::stod(qv::GetProfileText(f, section, "Maximum", "0"));
       c.regime = std::stoi(qv::GetProfileText(f, section, "CalibrationRegime", "0"));
+      c.offset = std::stoi(qv::GetProfileText(f, section, "Offset", "0"));
       s.channels[std::stoi(qv::GetProfileText(f, section, "Channel", "0"))] = c;
     }
     for (int i = 1; i <= 100; ++i) {
@@ -235,6 +237,7 @@ TEST(ShippedSondes, TheirCalibrationsReadTheSimulatedWellInsideEveryScale) {
       ASSERT_TRUE(s.channels.count(physical));
       const ShippedSonde::Channel& ch = s.channels.at(physical);
       EXPECT_EQ(ch.shortTitle, m.shortTitle);
+      EXPECT_EQ(ch.offset, m.offset) << "the unit's sensor sits where the sonde file says";
       EXPECT_DOUBLE_EQ(c[0], m.c0);
       EXPECT_DOUBLE_EQ(c[1], m.c1);
       EXPECT_EQ(c[2], 0);
