@@ -8,6 +8,13 @@ INSERT INTO ENCODER ("ENCODER", "NAME", "SERIALNUMBER", "ACTIVE", "PulsesPerRevo
   VALUES (1, 'High resolution encoder', 'HR2500', 0, 2500, 10, 1);
 INSERT INTO CABLE ("CABLETYPE", "NAME", "ACTIVE", "Drive", "Gain", "THRESHOLD", "BAUD", "PULSEWIDTH")
   VALUES (1, 'Four conductor', 0, 96, 48, 72, 62500, 12);
+-- The standard winch's speed control: the slider's set point is in
+-- thousandths of a metre a minute, and one step of the converter moves the
+-- winch six metres a minute, so the slider runs from standstill to 30 m/min.
+UPDATE WINCH SET "MaxSpeed" = 30000, "SP1" = 6000, "DAC1" = 1 WHERE "WINCH" = 0;
+-- Each shipped sonde comes with its factory calibration file, named as the
+-- calibration loader names a new one (abbreviation and serial number).
+UPDATE SONDE SET "CALIBFILE" = "Abbreviation" || "SerialNumber";
 -- Tension-gauge settings of every sonde on the standard winch and encoder.
 INSERT INTO GAUGE ("WINCH", "ENCODER", "SONDE", "TENSIONGAUGE") SELECT 0, 0, "Sonde", 128 FROM SONDE;
 -- Probe settings of the sonic sondes (full-wave sonic, cement bond, sonic).

@@ -152,7 +152,10 @@ std::unique_ptr<Lumbracoder> Lumbracoder::FromScenario(const std::string& path, 
       b = static_cast<uint8_t>(v);
     }
   }
+  Well well;
+  if (!Well::FromScenario(path, &well, error)) return nullptr;
   auto unit = std::make_unique<Lumbracoder>();
+  unit->SetWell(well);
   unit->SetFaults(f);
   unit->SetState(st);
   unit->SetDataOptions(d);
@@ -392,7 +395,9 @@ void Lumbracoder::MakeRecord(uint64_t now) {
   s.timeMs = static_cast<int32_t>(now - loggingStartMs_);
   s.index = recordIndex_++;
   s.comStd = std;
+  s.toolType = tool;
   s.pattern = data_.pattern;
+  s.well = &well_;
   const RecordKind kind = KindOfMode(std, tool, mode);
   const size_t count = kind == RecordKind::FullWave ? 20 : (kind == RecordKind::CementBond ? 10 : 1);
   if (records_.size() + count > data_.queueCapacity) {
@@ -590,6 +595,11 @@ bool Lumbracoder::FirmwareLoaded() const {
 void Lumbracoder::SetDataOptions(const DataOptions& o) {
   std::lock_guard<std::mutex> lock(m_);
   data_ = o;
+}
+
+void Lumbracoder::SetWell(const Well& well) {
+  std::lock_guard<std::mutex> lock(m_);
+  well_ = well;
 }
 
 void Lumbracoder::ReverseWinch() {

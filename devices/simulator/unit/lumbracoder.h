@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "devices/simulator/unit/clock.h"
+#include "devices/simulator/unit/well.h"
 #include "platform/usb/usb.h"
 
 namespace qv::sim {
@@ -117,8 +118,9 @@ class Lumbracoder final : public qv::usb::Toolkit {
   // A unit set up from the [Lumbracoder] section of a scenario file (an INI
   // file that the simulated thermocouple logger reads too): Absent = 1,
   // Depth = counts, Tension = raw, Identity = eight hex bytes, Pattern = 1,
-  // Queue = records. Null with a message in error when the file cannot be read
-  // or a value is bad.
+  // Queue = records; its [Well] section may choose another well (see Well).
+  // Null with a message in error when the file cannot be read or a value is
+  // bad.
   static std::unique_ptr<Lumbracoder> FromScenario(const std::string& path, std::string* error);
 
   // The toolkit side.
@@ -150,6 +152,8 @@ class Lumbracoder final : public qv::usb::Toolkit {
   bool FirmwareLoaded() const;
 
   void SetDataOptions(const DataOptions& o);
+  // The well the sondes read (the default well unless set).
+  void SetWell(const Well& well);
   // Turns the winch round (lowering becomes raising and back).
   void ReverseWinch();
   // The records read from the bulk pipe so far (with keepDelivered).
@@ -193,6 +197,7 @@ class Lumbracoder final : public qv::usb::Toolkit {
   uint32_t crossings_ = 0;
   bool overflow_ = false;
   std::vector<std::vector<uint8_t>> delivered_;
+  Well well_;
 };
 
 }  // namespace qv::sim

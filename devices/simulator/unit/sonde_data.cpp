@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <string_view>
 
 namespace qv::sim {
 namespace {
@@ -34,12 +35,117 @@ std::vector<uint8_t> Head(size_t length, const SondeSample& s) {
   return v;
 }
 
-// A count rate that changes with the formation: layers a few metres thick.
-uint16_t Count(const SondeSample& s, int channel) {
-  if (s.pattern) return static_cast<uint16_t>(s.index * 16 + channel);
-  const double d = s.depth / 1000.0;
-  const double v = 800 + 150 * channel + 300 * std::sin(d * 0.7 + channel) + 120 * std::sin(d * 3.1 + 2 * channel);
-  return static_cast<uint16_t>(std::lround(v));
+// A small departure in -1..1 that depends only on the depth and the channel:
+// the counting statistics of a real sonde, repeatable here.
+double Jitter(int32_t depth, int channel) {
+  uint32_t h = static_cast<uint32_t>(depth) * 2654435761u ^ static_cast<uint32_t>(channel) * 40503u;
+  h ^= h >> 15;
+  h *= 2246822519u;
+  h ^= h >> 13;
+  return (h & 0xFFFF) / 32767.5 - 1;
+}
+
+// Pipe and formation as the acoustic tools see them. In the pipe the first
+// arrival is the pipe's own, loud where the pipe is free and faint where the
+// cement holds it; in the open hole it is the formation's.
+double TransitTime(const Formation& f, double spacing) {
+  return f.cased ? 52 + spacing * 187 : 60 + spacing * f.slowness;
+}
+double PipeAmplitude(const Formation& f) {
+  return f.cased ? 2 + 70 * (1 - f.bond) : 15 + 0.02 * (400 - f.slowness);
+}
+
+double GammaOf(const Formation& f, double) {
+  return f.gamma;
+}
+double TemperatureOf(const Formation& f, double) {
+  return f.temperature;
+}
+
+// value = c0 + c1 x count for each word; see ChannelModel.
+constexpr ChannelModel kSixChannel[] = {
+    {"GAM", 40, 0, 0.25, GammaOf},
+    {"SPR", 120, 0, 0.1, [](const Formation& f, double) { return 20 + 0.4 * f.resistivity; }},
+    {"N16", 150, 0, 0.25, [](const Formation& f, double) { return 4 + 0.7 * f.resistivity; }},
+    {"N64", 170, 0, 0.25, [](const Formation& f, double) { return 1 + 0.9 * f.resistivity; }},
+    {"SP", 120, -250, 0.1, [](const Formation& f, double) { return f.sp; }},
+    {"TEMP", 20, -20, 0.01, TemperatureOf},
+};
+constexpr ChannelModel kFlowmeter[] = {
+    {"FLOW", 90, -5, 0.002, [](const Formation& f, double) { return f.flow; }},
+    {"THU", 80, -20, 0.01, TemperatureOf},
+    {"THL", 100, -20, 0.01, [](const Formation& f, double) { return f.temperature + 0.02; }},
+};
+constexpr ChannelModel kTwelveChannel[] = {
+    {"GAM", 60, 0, 0.25, GammaOf},
+    {"CAL", 280, 50, 0.1, [](const Formation& f, double) { return f.caliper; }},
+    {"LSD", 120, 3.3, -0.001, [](const Formation& f, double) { return f.density; }},
+    // The short detector sees more of the mud where the hole is washed out.
+    {"SSD", 100, 3.1, -0.0005,
+     [](const Formation& f, double) { return f.density - 0.0015 * std::max(0.0, f.caliper - 152); }},
+    {"DEN", 110, 0, 1, [](const Formation& f, double) { return f.density; }},
+    {"BRD", 105, 3.2, -0.0008, [](const Formation& f, double) { return f.density; }},
+    {"NN", 200, 0, 1, [](const Formation& f, double) { return 4000 * std::exp(-f.porosity / 30); }},
+    {"NF", 220, 0, 1, [](const Formation& f, double) { return 1800 * std::exp(-f.porosity / 20); }},
+    {"NPHI", 210, 0, 1, [](const Formation& f, double) { return f.porosity; }},
+    {"TEMP", 20, -20, 0.01, TemperatureOf},
+    {"COND", 20, 0, 0.5, [](const Formation& f, double) { return f.conductivity; }},
+    {"TENS", 0, 0, 0.2, [](const Formation&, double m) { return 40 + 0.35 * m; }},  // the cable's weight
+};
+constexpr ChannelModel kCementBond[] = {
+    {"GAM", 40, 0, 0.25, GammaOf},
+    {"CCL", 60, -50, 0.01, [](const Formation& f, double) { return f.collar; }},
+    {"TT3", 190, 0, 0.1, [](const Formation& f, double) { return TransitTime(f, 0.914); }},
+    {"AMP3", 190, 0, 0.01, [](const Formation& f, double) { return PipeAmplitude(f); }},
+    {"TT5", 210, 0, 0.1, [](const Formation& f, double) { return TransitTime(f, 1.524); }},
+    {"BI", 190, 0, 0.001, [](const Formation& f, double) { return f.cased ? f.bond : 0.0; }},
+};
+constexpr ChannelModel kFullWave[] = {
+    {"", 0, 0, 1, nullptr},  // near pick
+    {"", 0, 0, 1, nullptr},  // far pick
+    {"DTS", 230, 0, 0.1, [](const Formation& f, double) { return f.shearSlowness; }},
+    {"TTN", 200, 0, 0.1, [](const Formation& f, double) { return TransitTime(f, 0.914); }},
+    {"", 0, 0, 1, nullptr},  // the picks' difference
+    {"AMPN", 200, 0, 0.01, [](const Formation& f, double) { return PipeAmplitude(f); }},
+};
+constexpr ChannelModel kSonic[] = {
+    {"GAM", 40, 0, 0.25, GammaOf},
+    {"DT", 220, 0, 0.1, [](const Formation& f, double) { return f.slowness; }},
+    {"TT1", 200, 0, 0.1, [](const Formation& f, double) { return TransitTime(f, 0.9); }},
+    {"TT2", 230, 0, 0.1, [](const Formation& f, double) { return TransitTime(f, 1.2); }},
+    {"TT3", 260, 0, 0.1, [](const Formation& f, double) { return TransitTime(f, 1.5); }},
+};
+
+const Well& WellOf(const SondeSample& s) {
+  return s.well ? *s.well : DefaultWell();
+}
+
+// The raw words of a sample's sonde, in packet order (0 where a word has no
+// model). Gamma and neutron counts carry their counting statistics.
+std::vector<double> RawWords(const SondeSample& s, size_t words) {
+  std::vector<double> raw(words, 0.0);
+  if (s.pattern) {
+    for (size_t i = 0; i < words; ++i) raw[i] = s.index * 16.0 + static_cast<double>(i) + 1;
+    return raw;
+  }
+  const auto channels = SondeChannels(s.comStd, s.toolType);
+  for (size_t i = 0; i < words && i < channels.size(); ++i) {
+    const ChannelModel& c = channels[i];
+    if (!c.value) continue;
+    // Each sensor reads the well where it sits, its offset above the counter's depth.
+    const int32_t at = s.depth - c.offset;
+    const double m = MetresOf(at);
+    double v = c.value(WellOf(s).At(m), m);
+    const std::string_view title = c.shortTitle;
+    if (title == "GAM") v *= 1 + 0.04 * Jitter(at, static_cast<int>(i));
+    if (title == "NN" || title == "NF") v *= 1 + 0.02 * Jitter(at, static_cast<int>(i));
+    raw[i] = c.Count(v);
+  }
+  return raw;
+}
+
+uint16_t Word(double count) {
+  return static_cast<uint16_t>(std::lround(std::clamp(count, 0.0, 65535.0)));
 }
 
 // A receiver waveform: quiet until the arrival, then a decaying wave train.
@@ -56,8 +162,9 @@ std::vector<uint8_t> SixChannel(const SondeSample& s) {
   v[8] = 21;
   v[9] = 50;
   unsigned sum = v[8] + v[9];
+  const std::vector<double> raw = RawWords(s, 6);
   for (int c = 0; c < 6; ++c) {
-    const uint16_t x = Count(s, c + 1);
+    const uint16_t x = static_cast<uint16_t>(s.pattern ? s.index * 16 + c + 1 : Word(raw[c]));
     Le16(v, 10 + 2 * c, x);
     sum += x;
   }
@@ -69,34 +176,43 @@ std::vector<uint8_t> Twelve(const SondeSample& s) {
   std::vector<uint8_t> v = Head(74, s);
   v[8] = 0x0F;  // channels 1-12
   v[9] = 0xFF;
+  const std::vector<double> raw = RawWords(s, 12);
   for (int c = 0; c < 12; ++c) {
-    const float f = s.pattern ? static_cast<float>(s.index) + c / 16.0f : Count(s, c + 1) / 10.0f;
+    const float f = s.pattern ? static_cast<float>(s.index) + c / 16.0f : static_cast<float>(raw[c]);
     BeFloat(v, 10 + 4 * c, f);
   }
   return v;
 }
 
-// The borehole wall with one dipping fracture: a sinusoid around the hole,
-// dark in amplitude and late in transit time where the fracture cuts it.
+// The borehole wall as the televiewer's head sees it in one turn: the echo
+// amplitude follows the hardness of the rock and drops where the wall is
+// washed out; the transit time follows the hole's radius. Each dipping
+// fracture of the well cuts the wall in a sinusoid, dark and late.
 std::vector<uint8_t> Televiewer(const SondeSample& s) {
   std::vector<uint8_t> v = Head(272, s);
+  const Well& well = WellOf(s);
+  const double m = MetresOf(s.depth);
+  const Formation f = well.At(m);
+  const double washout = std::max(0.0, f.caliper - well.Spec().bitSize);
+  const int baseAmp =
+      static_cast<int>(std::lround(std::clamp(24 + 36 * (400 - f.slowness) / 220 - 0.1 * washout, 16.0, 60.0)));
+  const int baseTt = static_cast<int>(std::lround(std::clamp(2 * (f.caliper / 2 - 25) / 1.5, 0.0, 100.0)));
   for (int w = 0; w < 132; ++w) {
     uint16_t word = 0;
     if (w >= 1 && w <= 128) {
       const int j = w - 1;
-      int amp = 48, tt = 40;
+      int amp = baseAmp, tt = baseTt;
       if (s.pattern) {
         amp = (static_cast<int>(s.index) + j) & 0x3F;
         tt = j & 0x7F;
       } else {
-        const double centre = 20000 + 600 * std::sin(2 * kPi * j / 128.0);  // depth counts
-        if (std::abs(s.depth - centre) < 60) {
-          amp = 8;
-          tt = 90;
+        if (well.FractureDistance(m, j * 360.0 / 128) < 0.01) {
+          amp = 6;
+          tt = baseTt + 25;
         }
-        amp += static_cast<int>((j * 7 + s.index) % 5);
+        amp += static_cast<int>(std::lround(2 * Jitter(s.depth, j)));
       }
-      word = static_cast<uint16_t>((amp & 0x3F) << 8 | (tt & 0x7F) << 1);
+      word = static_cast<uint16_t>((std::clamp(amp, 0, 0x3F)) << 8 | (std::clamp(tt, 0, 0x7F)) << 1);
     } else if (w == 130) {
       word = 0x0102;
     }
@@ -107,7 +223,11 @@ std::vector<uint8_t> Televiewer(const SondeSample& s) {
 
 std::vector<std::vector<uint8_t>> Segments(const SondeSample& s, bool fullWave) {
   std::vector<std::vector<uint8_t>> out;
-  const int nearAt = NearArrival(s.depth), farAt = FarArrival(s.depth);
+  const Well& well = WellOf(s);
+  const int nearAt = NearArrival(s.depth, well), farAt = FarArrival(s.depth, well);
+  // A free pipe rings loud; bonded pipe and the formation answer faintly.
+  const double amplitude = std::min(20 + 1.3 * PipeAmplitude(well.At(MetresOf(s.depth))), 120.0);
+  const std::vector<double> raw = RawWords(s, 6);
   const uint8_t gain = 12;
   // A full-wave trace is 480 samples (segments 0-9), a cement-bond trace 240 (0-4).
   const int segments = fullWave ? 10 : 5;
@@ -122,19 +242,19 @@ std::vector<std::vector<uint8_t>> Segments(const SondeSample& s, bool fullWave) 
         if (s.pattern)
           x = static_cast<int8_t>((s.index + static_cast<uint32_t>(k)) & 0x7F);
         else
-          x = far ? Wave(k, farAt, 60, s.index) : Wave(k, nearAt, 110, s.index);
+          x = far ? Wave(k, farAt, amplitude * 0.55, s.index) : Wave(k, nearAt, amplitude, s.index);
         v[10 + i] = static_cast<uint8_t>(x);
       }
       if (!far) {
         if (fullWave) {  // the unit's own picks (samples x 8) and their difference
           Le16(v, 58, static_cast<uint16_t>(nearAt * 8));
           Le16(v, 60, static_cast<uint16_t>(farAt * 8));
-          Le16(v, 62, Count(s, 3));
-          Le16(v, 64, Count(s, 4));
+          Le16(v, 62, Word(raw[2]));
+          Le16(v, 64, Word(raw[3]));
           Le16(v, 66, static_cast<uint16_t>((farAt - nearAt) * 8));
-          Le16(v, 68, Count(s, 6));
+          Le16(v, 68, Word(raw[5]));
         } else {
-          for (int c = 0; c < 6; ++c) Le16(v, 58 + 2 * c, Count(s, c + 1));
+          for (int c = 0; c < 6; ++c) Le16(v, 58 + 2 * c, Word(raw[c]));
         }
         v[70] = static_cast<uint8_t>(n * 3);
       } else {
@@ -167,29 +287,55 @@ std::vector<uint8_t> Sonic(const SondeSample& s) {
   const int L = static_cast<int>(length) - 8;
   std::vector<uint8_t> v = Head(length, s);
   for (int i = 0; i < 7; ++i) v[8 + i] = static_cast<uint8_t>(10 + i);
-  Le16(v, 17, static_cast<uint16_t>(Count(s, 1)));
+  const std::vector<double> raw = RawWords(s, 5);
+  Le16(v, 17, Word(raw[0]));
   Le16(v, 19, 400);
   const int traces = s.comStd == 26 ? 3 : (s.comStd == 28 ? 4 : 2);
   const int samples = s.comStd == 28 ? 256 : 512;
   for (int t = 0; t < traces; ++t) {
-    const int arrival = NearArrival(s.depth) / 2 + 30 * t;
+    // Four microseconds a sample; receivers 0.9, 1.2 and 1.5 m (the fourth 1.8 m) from the source.
+    const int arrival = static_cast<int>(TransitTime(WellOf(s).At(MetresOf(s.depth)), 0.9 + 0.3 * t) / 4);
     for (int i = 0; i < samples; ++i) {
       const int16_t x =
           s.pattern ? static_cast<int16_t>(t * 1000 + i) : static_cast<int16_t>(Wave(i, arrival, 120, s.index) * 16);
       Le16(v, 21 + 2 * static_cast<size_t>(t * samples + i), static_cast<uint16_t>(x));
     }
   }
-  for (int k = 0; k < 4; ++k) Le16(v, static_cast<size_t>(L - 2 + 2 * k), Count(s, 2 + k));
+  for (int k = 0; k < 4; ++k) Le16(v, static_cast<size_t>(L - 2 + 2 * k), Word(raw[1 + k]));
   return v;
 }
 
 }  // namespace
 
-int NearArrival(int32_t depth) {
-  return 120 + static_cast<int>(10 * std::sin(depth / 3000.0));
+double MetresOf(int32_t depth) {
+  return depth / 100.0;
 }
-int FarArrival(int32_t depth) {
-  return 200 + static_cast<int>(14 * std::sin(depth / 3000.0));
+
+int NearArrival(int32_t depth, const Well& well) {
+  return static_cast<int>(TransitTime(well.At(MetresOf(depth)), 0.914) / 2);
+}
+int FarArrival(int32_t depth, const Well& well) {
+  return static_cast<int>(TransitTime(well.At(MetresOf(depth)), 1.524) / 2);
+}
+
+std::span<const ChannelModel> SondeChannels(uint8_t comStd, uint8_t toolType) {
+  if (comStd == 3 && (toolType == 4 || toolType == 5)) return kCementBond;  // a cement-bond log
+  switch (toolType) {
+    case 2:
+      return {};
+    case 4:
+      return kFullWave;
+    case 5:
+      return kCementBond;
+    case 6:
+      return kFlowmeter;
+    case 8:
+      return kTwelveChannel;
+    case 10:
+      return kSonic;
+    default:
+      return kSixChannel;
+  }
 }
 
 RecordKind KindOfMode(uint8_t comStd, uint8_t toolType, uint8_t mode) {

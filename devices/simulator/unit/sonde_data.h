@@ -5,7 +5,10 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <vector>
+
+#include "devices/simulator/unit/well.h"
 
 namespace qv::sim {
 
@@ -18,19 +21,46 @@ RecordKind KindOfMode(uint8_t comStd, uint8_t toolType, uint8_t mode);
 uint32_t RecordLength(RecordKind kind, uint8_t comStd);
 
 struct SondeSample {
-  int32_t depth = 0;   // depth counts
+  int32_t depth = 0;   // depth counts (a hundredth of a metre)
   int32_t timeMs = 0;  // since logging began
   uint32_t index = 0;  // records since logging began
   uint8_t comStd = 0;
+  uint8_t toolType = 0;  // as the logging mode names it: decides the sonde's channels
   bool pattern = false;
+  const Well* well = nullptr;  // the default well when null
 };
+
+// The metres of a depth count.
+double MetresOf(int32_t depth);
+
+// One word of a sonde's data: what it measures in the well at its sensor's
+// depth, in its channel's unit, and the factory calibration that turns its raw count back into that
+// unit (value = c0 + c1 x count). The shipped calibration files carry these
+// coefficients, so a fresh installation reads the well in engineering units.
+struct ChannelModel {
+  const char* shortTitle;
+  int offset;  // cm from the sonde's bottom, where the depth counter measures, up to the sensor
+  double c0, c1;
+  double (*value)(const Formation& f, double metres);
+  // The count the sonde sends for a value: the calibration turned round.
+  double Count(double v) const { return (v - c0) / c1; }
+};
+
+// The data words of the sonde a logging mode talks to, by position in its
+// packet: the six-channel sonde (tool type 1, and any other six-channel
+// tool), the flowmeter (6), the twelve-channel sonde (8), the cement-bond
+// sonde (standard 3), the full-wave sonic (4; its picks are the unit's, so
+// those words have no model), the sonic (10: gamma, then the four count
+// words), the televiewer (2: none).
+std::span<const ChannelModel> SondeChannels(uint8_t comStd, uint8_t toolType);
 
 // One record (waveform tools: the near segments, then the far ones; 0-9 for
 // the full-wave sonic, 0-4 for cement bond).
 std::vector<std::vector<uint8_t>> MakeRecords(RecordKind kind, const SondeSample& s);
 
-// The first-arrival sample of the near and far waveforms at a depth.
-int NearArrival(int32_t depth);
-int FarArrival(int32_t depth);
+// The first-arrival sample of the near and far waveforms at a depth (two
+// microseconds a sample), from the well's pipe and formation.
+int NearArrival(int32_t depth, const Well& well = DefaultWell());
+int FarArrival(int32_t depth, const Well& well = DefaultWell());
 
 }  // namespace qv::sim

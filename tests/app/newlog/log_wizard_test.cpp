@@ -266,6 +266,7 @@ TEST_F(LogWizardTest, CalibrationFileOfTheDatabaseStaysUnlessAnotherIsChosen) {
 }
 
 TEST_F(LogWizardTest, SondeWithoutCalibrationFileHandsOverNone) {
+  Sql("UPDATE SONDE SET CALIBFILE = '' WHERE Abbreviation = 'KSTQ'");
   auto w = Open("KSTQ");
   ASSERT_TRUE(w->SetActivePage(1));
   EXPECT_EQ(w->Page2()->CoefficientFile()->text().toStdString(), "");

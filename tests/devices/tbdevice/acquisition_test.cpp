@@ -1,5 +1,7 @@
 // Logs read from the simulated unit as the acquisition threads read them:
 // the unit makes its records on its own clock, the test moves the clock.
+#include <cmath>
+
 #include "devices/simulator/unit/sonde_data.h"
 #include "devices/tbdevice/sonic.h"
 #include "fixture.h"
@@ -176,9 +178,12 @@ TEST_F(AcquisitionTest, PlausibleSondeData) {
     for (int w = 1; w <= 128; ++w) dark += r[8 + 2 * w] < 16;  // amplitude in the high byte
     return dark;
   };
-  EXPECT_GT(darkAzimuths(20000), 0);
-  EXPECT_LT(darkAzimuths(20000), 128) << "a dipping fracture crosses only part of the wall at one depth";
-  EXPECT_EQ(darkAzimuths(30000), 0);
+  // Half a centimetre above the centre of the well's steepest fracture.
+  const qv::sim::Fracture steep = qv::sim::DefaultWell().Spec().fractures[4];
+  const auto fracture = static_cast<int32_t>(std::lround(steep.depth * 100)) - 1;
+  EXPECT_GT(darkAzimuths(fracture), 0);
+  EXPECT_LT(darkAzimuths(fracture), 128) << "a dipping fracture crosses only part of the wall at one depth";
+  EXPECT_EQ(darkAzimuths(fracture + 200), 0);
 }
 
 // What the library hands over is what the unit sent: the .LOG bytes of every

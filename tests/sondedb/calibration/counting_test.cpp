@@ -1,14 +1,16 @@
 // Counting against the unit for a calibration: on the simulated unit through
 // the in-process library, and on scripted device answers; all on virtual time.
+#include "sondedb/calibration/counting.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <deque>
 
 #include "app/core/device_services.h"
+#include "devices/simulator/unit/sonde_data.h"
 #include "platform/text/msgbox.h"
 #include "platform/text/strings.h"
-#include "sondedb/calibration/counting.h"
 #include "tests/devices/tbdevice/fixture.h"
 
 namespace {
@@ -29,10 +31,14 @@ class Boxes {
   qv::MessageBoxHandler previous_;
 };
 
-// The sonde's count on a channel while the winch stands at depth 0.
+// The six-channel sonde's count on a channel while the winch stands at
+// depth 0 (what the simulated well gives there).
 uint16_t UnitCount(int channel) {
-  const double v = 800 + 150 * channel + 300 * std::sin(channel) + 120 * std::sin(2 * channel);
-  return static_cast<uint16_t>(std::lround(v));
+  qv::sim::SondeSample s;
+  s.toolType = 1;
+  const auto record = qv::sim::MakeRecords(qv::sim::RecordKind::SixChannel, s)[0];
+  const size_t at = 10 + 2 * static_cast<size_t>(channel - 1);
+  return static_cast<uint16_t>(record[at] | record[at + 1] << 8);
 }
 
 class UnitCountingTest : public TbdeviceTest {
@@ -150,7 +156,9 @@ uint32_t ScriptedRead(SixChannelPacket* p, AnalogStatusBlock*, int) {
   p->channel[0] = s.count;
   return s.status;
 }
-uint32_t ScriptedMode(LoggingModeBlock*) { return 0; }
+uint32_t ScriptedMode(LoggingModeBlock*) {
+  return 0;
+}
 
 TEST(ScriptedCounting, RatesErrorsAndTheEnd) {
   Boxes boxes;
@@ -175,9 +183,10 @@ TEST(ScriptedCounting, RatesErrorsAndTheEnd) {
       {"rate 25 doubles it", after({{6, 1000, 25, 300}, {6, 2000, 25, 300}}), 600, false},
       {"rate 0 counts as 50", after({{6, 2500, 0, 300}}), 300, false},
       {"0x0206 is an error, not data", after({{0x0206, 2000, 50, 5000}, {6, 2000, 50, 100}}), 100, false},
-      {"stops at the first packet of the last second", after({{6, 1999, 50, 100}, {6, 2000, 50, 300}, {6, 3000, 50, 999}}),
-       200, false},
-      {"errors only: gives up", after(std::vector<Scripted>(5000, Scripted{TB_STATUS_NOT_ATTACHED, 0, 50, 0})), 0, true},
+      {"stops at the first packet of the last second",
+       after({{6, 1999, 50, 100}, {6, 2000, 50, 300}, {6, 3000, 50, 999}}), 200, false},
+      {"errors only: gives up", after(std::vector<Scripted>(5000, Scripted{TB_STATUS_NOT_ATTACHED, 0, 50, 0})), 0,
+       true},
       {"a failed request only: gives up", after(std::vector<Scripted>(5000, Scripted{0x86, 0, 50, 0})), 0, true},
       {"no packet at all", {}, 0, true},
   };
@@ -258,8 +267,8 @@ TEST(DeviceStatus, DecodeAndReport) {
     uint16_t word;
     int kind;
   };
-  for (const Decode d : {Decode{0x0006, 1}, Decode{0x0005, 0}, Decode{0x0305, 0}, Decode{0x0206, 2},
-                         Decode{0x0081, 2}, Decode{0x0000, 2}})
+  for (const Decode d : {Decode{0x0006, 1}, Decode{0x0005, 0}, Decode{0x0305, 0}, Decode{0x0206, 2}, Decode{0x0081, 2},
+                         Decode{0x0000, 2}})
     EXPECT_EQ(qv::DecodePacketStatus(d.word), d.kind) << std::hex << d.word;
 
   Boxes boxes;
