@@ -316,7 +316,9 @@ TEST(ProfileBatch, LookupsFollowEveryEdit) {
         const bool found = p.Find(s, k, &got);
         const auto want = ScanText(text, s, k);
         ASSERT_EQ(found, want.has_value()) << "step " << step << " [" << s << "] " << k << "\n" << text;
-        if (found) ASSERT_EQ(got, *want) << "step " << step << " [" << s << "] " << k;
+        if (found) {
+          ASSERT_EQ(got, *want) << "step " << step << " [" << s << "] " << k;
+        }
       }
   }
 }
