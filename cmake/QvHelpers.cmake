@@ -18,24 +18,6 @@ function(qv_add_subdirectories dir)
   endforeach()
 endfunction()
 
-# The test framework's headers, precompiled once and reused by every test
-# program of the build (QV_PCH): they cost each test file more than a second
-# to parse. The macros a test program defines (its source folder) are not
-# used by these headers, so one precompiled copy serves them all.
-function(qv_test_pch_target)
-  if(NOT QV_PCH OR TARGET qv_test_pch)
-    return()
-  endif()
-  # An executable like the tests, so that it is compiled with their flags.
-  file(WRITE ${CMAKE_BINARY_DIR}/qv_test_pch.cpp "// The precompiled test headers are built with this program.\nint main() { return 0; }\n")
-  add_executable(qv_test_pch ${CMAKE_BINARY_DIR}/qv_test_pch.cpp)
-  # Qt makes the programs that use it -fPIC; every test is, so that all of
-  # them match the one precompiled copy.
-  target_compile_options(qv_test_pch PRIVATE -fPIC)
-  target_link_libraries(qv_test_pch PRIVATE GTest::gtest GTest::gmock)
-  target_precompile_headers(qv_test_pch PRIVATE <gtest/gtest.h> <gmock/gmock.h> <string> <vector> <filesystem>)
-endfunction()
-
 # qv_add_test(NAME SOURCES ... LIBS ... [LABELS ...] [QT])
 # One GoogleTest executable registered with CTest. QT runs it on the
 # offscreen platform.
@@ -46,11 +28,6 @@ function(qv_add_test name)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   target_compile_definitions(${name} PRIVATE QV_TEST_SOURCE_DIR="${CMAKE_CURRENT_SOURCE_DIR}"
                                              QV_PROGRAM_DIR="${QV_PROGRAM_DIR}")
-  if(QV_PCH)
-    qv_test_pch_target()
-    target_compile_options(${name} PRIVATE -fPIC)
-    target_precompile_headers(${name} REUSE_FROM qv_test_pch)
-  endif()
   # One value per property: a list would not survive test discovery.
   set(qpa "QV_TEST_TMP=set:${CMAKE_BINARY_DIR}/testtmp")
   if(T_QT)
