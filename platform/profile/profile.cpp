@@ -136,6 +136,12 @@ inline std::uint64_t HashNoCase(std::string_view s, std::uint64_t seed = 0) {
   return h;
 }
 
+// The first slot of a hash: its high bits mixed into the low ones, which
+// alone are weak in FNV for short names that differ in one character.
+inline size_t Home(std::uint64_t hash, size_t mask) {
+  return static_cast<size_t>((hash ^ (hash >> 29) ^ (hash >> 47)) & mask);
+}
+
 // A key's hash depends on its section's name, never on line numbers, so that
 // lines moving down keep their place in the table.
 inline std::uint64_t KeyHash(std::uint64_t sectionHash, std::string_view key) {
@@ -417,7 +423,7 @@ size_t ProfileFile::Probe(const std::vector<Slot>& table, std::uint64_t hash, st
   if (table.empty()) return npos;
   const std::uint32_t wanted = owner == npos ? kNoLine : static_cast<std::uint32_t>(owner);
   const size_t mask = table.size() - 1;
-  for (size_t i = hash & mask;; i = (i + 1) & mask) {
+  for (size_t i = Home(hash, mask);; i = (i + 1) & mask) {
     const Slot& slot = table[i];
     if (slot.line == kNoLine) return npos;
     if (slot.hash == hash && slot.owner == wanted && SameName(lines_[slot.line].name, name)) return slot.line;
@@ -449,14 +455,14 @@ void ProfileFile::IndexLine(size_t line, size_t owner, std::uint64_t ownerHash) 
     std::vector<Slot> bigger(std::max<size_t>(16, table->size() * 2));
     for (const Slot& slot : *table) {
       if (slot.line == kNoLine) continue;
-      size_t i = slot.hash & (bigger.size() - 1);
+      size_t i = Home(slot.hash, bigger.size() - 1);
       while (bigger[i].line != kNoLine) i = (i + 1) & (bigger.size() - 1);
       bigger[i] = slot;
     }
     *table = std::move(bigger);
   }
   const size_t mask = table->size() - 1;
-  size_t i = hash & mask;
+  size_t i = Home(hash, mask);
   while ((*table)[i].line != kNoLine) i = (i + 1) & mask;
   (*table)[i] = {hash, static_cast<std::uint32_t>(line), owner == npos ? kNoLine : static_cast<std::uint32_t>(owner)};
   ++*count;
