@@ -40,11 +40,7 @@ size_t LineEnd(std::string_view bytes, size_t pos) {
 // The number of LF-ended lines plus one: enough room for the usual files.
 size_t LineCount(std::string_view bytes) {
   size_t n = 1;
-  for (const char* p = bytes.data();
-       (p = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(bytes.data() + bytes.size() - p)))) !=
-       nullptr;
-       ++p)
-    ++n;
+  for (size_t at = bytes.find('\n'); at != npos; at = bytes.find('\n', at + 1)) ++n;
   return n;
 }
 
