@@ -144,6 +144,30 @@ void ReadCalibrationArray(const HedFile& file, CalibrationArray& calibration) {
   });
 }
 
+// Fills what the caller asks for from a loaded header of this system.
+void ReadLoadedHeader(const HedFile& file, std::string* chainTo, HeaderInfo* info, CurveArray* curves,
+                      TrackArray* tracks, CalibrationArray* calibration, int* depthScale, int* userProcessFlag,
+                      std::string* userLibrary, int* sondeLength, TrailerText* trailer) {
+  if (info != nullptr) ReadWellInfo(file, *info);
+  if (curves != nullptr) ReadCurves(file, *curves);
+  if (tracks != nullptr) ReadTracks(file, *tracks);
+  if (calibration != nullptr) ReadCalibrationArray(file, *calibration);
+  if (chainTo != nullptr) *chainTo = file.Get(kGeneral, "ChainTo", "");
+  if (depthScale != nullptr) {
+    int scale = file.GetInt(kGeneral, "Scale", "100");
+    if (scale > 0) *depthScale = scale;
+  }
+  if (userProcessFlag != nullptr) *userProcessFlag = file.GetInt(kGeneral, "UserProcessFlag", "0");
+  if (userLibrary != nullptr) *userLibrary = file.Get(kGeneral, "UserDLL", " ");
+  if (sondeLength != nullptr) *sondeLength = file.GetInt(kGeneral, "SondeLength", "0");
+  if (trailer != nullptr) {
+    trailer->Text1 = file.Get("TrailerText", "Text1", "", kHedTrailerBuffer);
+    trailer->Text2 = file.Get("TrailerText", "Text2", "", kHedTrailerBuffer);
+    trailer->Text3 = file.Get("TrailerText", "Text3", "", kHedTrailerBuffer);
+    trailer->Text4 = file.Get("TrailerText", "Text4", "", kHedTrailerBuffer);
+  }
+}
+
 }  // namespace
 
 void DefaultCalibrationCoefficients(Coefficients& c) {
@@ -223,12 +247,16 @@ int CHeader::OpenHeader(const std::string& path, std::string* chainTo, HeaderInf
       qv::ShowMessageId(kCannotOpenHeader);
       return 0;
     case HedFile::LoadResult::kLoaded:
-      if (file.Get(kGeneral, "Ident", "") != kHeaderIdent) {
-        // The foreign file stays as it is unless an old header converts.
-        qv::Trace("Identstring is old TB-HEADER OR invalid HED file");
-        if (ImportOldHeader(path) == 0) return 0;
-        qv::Trace("Identstring is old TB-HEADER");
+      if (file.Get(kGeneral, "Ident", "") == kHeaderIdent) {
+        // Read from the copy already loaded: one read of the file.
+        ReadLoadedHeader(file, chainTo, info, curves, tracks, calibration, depthScale, userProcessFlag, userLibrary,
+                         sondeLength, trailer);
+        return 1;
       }
+      // The foreign file stays as it is unless an old header converts.
+      qv::Trace("Identstring is old TB-HEADER OR invalid HED file");
+      if (ImportOldHeader(path) == 0) return 0;
+      qv::Trace("Identstring is old TB-HEADER");
       break;
   }
   return ReadHeader(hed, chainTo, info, curves, tracks, calibration, depthScale, userProcessFlag, userLibrary,
@@ -272,24 +300,8 @@ int CHeader::ReadHeader(const std::string& headerPath, std::string* chainTo, Hea
   HedFile file;
   if (file.Load(headerPath) != HedFile::LoadResult::kLoaded) return 0;
   if (file.Get(kGeneral, "Ident", "") != kHeaderIdent) return 0;
-  if (info != nullptr) ReadWellInfo(file, *info);
-  if (curves != nullptr) ReadCurves(file, *curves);
-  if (tracks != nullptr) ReadTracks(file, *tracks);
-  if (calibration != nullptr) ReadCalibrationArray(file, *calibration);
-  if (chainTo != nullptr) *chainTo = file.Get(kGeneral, "ChainTo", "");
-  if (depthScale != nullptr) {
-    int scale = file.GetInt(kGeneral, "Scale", "100");
-    if (scale > 0) *depthScale = scale;
-  }
-  if (userProcessFlag != nullptr) *userProcessFlag = file.GetInt(kGeneral, "UserProcessFlag", "0");
-  if (userLibrary != nullptr) *userLibrary = file.Get(kGeneral, "UserDLL", " ");
-  if (sondeLength != nullptr) *sondeLength = file.GetInt(kGeneral, "SondeLength", "0");
-  if (trailer != nullptr) {
-    trailer->Text1 = file.Get("TrailerText", "Text1", "", kHedTrailerBuffer);
-    trailer->Text2 = file.Get("TrailerText", "Text2", "", kHedTrailerBuffer);
-    trailer->Text3 = file.Get("TrailerText", "Text3", "", kHedTrailerBuffer);
-    trailer->Text4 = file.Get("TrailerText", "Text4", "", kHedTrailerBuffer);
-  }
+  ReadLoadedHeader(file, chainTo, info, curves, tracks, calibration, depthScale, userProcessFlag, userLibrary,
+                   sondeLength, trailer);
   return 1;
 }
 

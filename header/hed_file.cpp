@@ -32,7 +32,7 @@ bool HedFile::HasSection(const std::string& section) const {
 }
 
 std::size_t HedFile::KeyCount(const std::string& section) const {
-  return profile_.Keys(section).size();
+  return profile_.KeyCount(section);
 }
 
 bool HedFile::HasKey(const std::string& section, const std::string& key) const {

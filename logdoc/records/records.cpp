@@ -7,11 +7,6 @@
 
 namespace qv {
 
-double ScaleCount(std::uint16_t count, std::uint8_t rate) {
-  const double r = rate == 0 ? 50.0 : static_cast<double>(rate);
-  return static_cast<double>(count) * 50.0 / r;
-}
-
 std::uint64_t WholeRecords(std::uint64_t fileLength, std::size_t recordSize) {
   return recordSize == 0 ? 0 : fileLength / recordSize;
 }

@@ -22,7 +22,10 @@ namespace qv {
 
 // A six-channel count scaled by the record's rate byte: count x 50 / rate,
 // a rate of 0 read as 50.
-double ScaleCount(std::uint16_t count, std::uint8_t rate);
+inline double ScaleCount(std::uint16_t count, std::uint8_t rate) {
+  const double r = rate == 0 ? 50.0 : static_cast<double>(rate);
+  return static_cast<double>(count) * 50.0 / r;
+}
 
 // How many whole records a file of this length holds; a trailing partial
 // record does not count. A record size of 0 holds none.

@@ -8,13 +8,15 @@
 #include <cerrno>
 #include <cstring>
 
-#include "logtools/engine/log_records.h"
-
 namespace qv {
 
 namespace {
 constexpr std::size_t kBlockSize = 64 * 1024;
-}
+constexpr std::size_t kRecordsPerBlock = 1024;
+// More than the readers that share one file (twelve channels and the walk
+// of a depth shift), so that no reader's block is dropped while it is in it.
+constexpr std::size_t kRecordBlocks = 16;
+}  // namespace
 
 LogFile::~LogFile() {
   Abort();
@@ -31,6 +33,8 @@ void LogFile::Abort() {
   fd_ = -1;
   cached_ = false;
   block_.clear();
+  records_.clear();
+  lastBlock_ = nullptr;
 }
 
 std::uint64_t LogFile::Length() const {
@@ -72,6 +76,50 @@ long long LogFile::ReadAt(std::uint64_t offset, void* buf, std::size_t size) {
   return static_cast<long long>(done);
 }
 
+LogFile::RecordBlock* LogFile::LoadBlock(std::uint64_t first, std::size_t recordSize) {
+  RecordBlock* block = nullptr;
+  if (records_.size() < kRecordBlocks) {
+    records_.reserve(kRecordBlocks);  // blocks never move
+    block = &records_.emplace_back();
+  } else {
+    block = &records_.front();
+    for (RecordBlock& b : records_)
+      if (b.lastUse < block->lastUse) block = &b;
+  }
+  block->first = first;
+  block->recordSize = recordSize;
+  block->count = 0;
+  block->bytes.resize(kRecordsPerBlock * recordSize);
+  std::size_t got = 0;
+  const std::uint64_t offset = first * recordSize;
+  while (got < block->bytes.size()) {
+    const ssize_t n =
+        pread(fd_, block->bytes.data() + got, block->bytes.size() - got, static_cast<off_t>(offset + got));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      Abort();
+      return nullptr;
+    }
+    if (n == 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  block->count = got / recordSize;  // a trailing partial record is no record
+  return block;
+}
+
+const std::uint8_t* LogFile::FindRecord(std::uint64_t index, std::size_t recordSize) {
+  if (fd_ < 0 || recordSize == 0) return nullptr;
+  const std::uint64_t first = index - index % kRecordsPerBlock;
+  RecordBlock* block = nullptr;
+  for (RecordBlock& b : records_)
+    if (b.first == first && b.recordSize == recordSize) block = &b;
+  if (block == nullptr && (block = LoadBlock(first, recordSize)) == nullptr) return nullptr;
+  lastBlock_ = block;
+  block->lastUse = ++uses_;
+  const auto at = static_cast<std::size_t>(index - first);
+  return at < block->count ? &block->bytes[at * recordSize] : nullptr;
+}
+
 void ChannelReader::Init(LogFile* file, int depthA, int depthB, int step, int channel, int logMode, int twelveChannel) {
   file_ = file;
   step_ = step;
@@ -80,26 +128,7 @@ void ChannelReader::Init(LogFile* file, int depthA, int depthB, int step, int ch
   twelveChannel_ = twelveChannel;
   minDepth_ = std::min(depthA, depthB);
   maxDepth_ = std::max(depthA, depthB);
-}
-
-double ChannelReader::GetValue(long long depth) const {
-  if (file_ == nullptr || !file_->IsOpen()) return 0.0;
-  if (depth < minDepth_ || depth > maxDepth_) return 0.0;
-  if (logMode_ != 11 && logMode_ != 12) return 0.0;
-  const int channels = twelveChannel_ ? 12 : 6;
-  if (channel_ < 1 || channel_ > channels) return 0.0;
-  // A step of 0 or below would divide by zero or walk backwards: no record.
-  if (step_ <= 0) return 0.0;
-  const long long distance = logMode_ == 11 ? maxDepth_ - depth : depth - minDepth_;
-  const std::uint64_t index = static_cast<std::uint64_t>(distance / step_);
-  if (twelveChannel_) {
-    std::uint8_t rec[kTwelveChannelRecord];
-    if (file_->ReadAt(index * kTwelveChannelRecord, rec, sizeof rec) != static_cast<long long>(sizeof rec)) return 0.0;
-    return DecodeTwelveChannel(rec).values[channel_ - 1];
-  }
-  std::uint8_t rec[kSixChannelRecord];
-  if (file_->ReadAt(index * kSixChannelRecord, rec, sizeof rec) != static_cast<long long>(sizeof rec)) return 0.0;
-  return DecodeSixChannel(rec).Scaled(channel_ - 1);
+  lastDistance_ = -1;
 }
 
 }  // namespace qv

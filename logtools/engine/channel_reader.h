@@ -9,6 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "logdoc/records/byte_order.h"
+#include "logdoc/records/records.h"
+
 namespace qv {
 
 // A data file opened for reading and shared by the channel readers of one
@@ -30,9 +33,34 @@ class LogFile {
   long long ReadAt(std::uint64_t offset, void* buf, std::size_t size);
   // The file's length in bytes; 0 when it is not open.
   std::uint64_t Length() const;
+  // The bytes of record INDEX of the file read as RECORD_SIZE-byte records.
+  // Records are read a block at a time, and the blocks that readers at
+  // nearby depths are in stay, so each record is read once however many
+  // channels ask for it. Null past the last whole record, and after a read
+  // error (the file is then aborted).
+  const std::uint8_t* Record(std::uint64_t index, std::size_t recordSize) {
+    // Inline for the usual case, a record of the block asked for last.
+    const RecordBlock* b = lastBlock_;
+    if (b != nullptr && index - b->first < b->count && b->recordSize == recordSize)
+      return &b->bytes[static_cast<std::size_t>(index - b->first) * recordSize];
+    return FindRecord(index, recordSize);
+  }
 
  private:
+  struct RecordBlock {
+    std::uint64_t first = 0;  // index of its first record
+    std::size_t count = 0;    // whole records held
+    std::size_t recordSize = 0;
+    std::uint64_t lastUse = 0;
+    std::vector<std::uint8_t> bytes;
+  };
+  RecordBlock* LoadBlock(std::uint64_t first, std::size_t recordSize);
+  const std::uint8_t* FindRecord(std::uint64_t index, std::size_t recordSize);
+
   int fd_ = -1;
+  std::vector<RecordBlock> records_;
+  RecordBlock* lastBlock_ = nullptr;  // the block of the last record asked for
+  std::uint64_t uses_ = 0;
   std::uint64_t blockStart_ = 0;
   std::vector<unsigned char> block_;  // the cached bytes from blockStart_
   bool cached_ = false;
@@ -59,6 +87,40 @@ class ChannelReader {
   int maxDepth_ = 0;
   int step_ = 0;
   int twelveChannel_ = 0;
+  // The record of the last depth asked for: a walk by one step finds the
+  // next record without a division.
+  mutable long long lastDistance_ = -1;
+  mutable std::uint64_t lastIndex_ = 0;
 };
+
+// Inline: merge and depth shift ask for every channel of every record.
+__attribute__((always_inline)) inline double ChannelReader::GetValue(long long depth) const {
+  if (file_ == nullptr || !file_->IsOpen()) return 0.0;
+  if (depth < minDepth_ || depth > maxDepth_) return 0.0;
+  if (logMode_ != 11 && logMode_ != 12) return 0.0;
+  const int channels = twelveChannel_ ? 12 : 6;
+  if (channel_ < 1 || channel_ > channels) return 0.0;
+  // A step of 0 or below would divide by zero or walk backwards: no record.
+  if (step_ <= 0) return 0.0;
+  const long long distance = logMode_ == 11 ? maxDepth_ - depth : depth - minDepth_;
+  std::uint64_t index;
+  if (distance == lastDistance_)
+    index = lastIndex_;
+  else if (lastDistance_ >= 0 && distance == lastDistance_ + step_)
+    index = lastIndex_ + 1;
+  else if (lastDistance_ >= step_ && distance == lastDistance_ - step_)
+    index = lastIndex_ - 1;
+  else
+    index = static_cast<std::uint64_t>(distance / step_);
+  lastDistance_ = distance;
+  lastIndex_ = index;
+  // Only the channel's own value is decoded.
+  if (twelveChannel_) {
+    const std::uint8_t* rec = file_->Record(index, kTwelveChannelRecord);
+    return rec == nullptr ? 0.0 : le::GetF32(rec + TwelveChannelFileRecord::ChannelOffset(channel_));
+  }
+  const std::uint8_t* rec = file_->Record(index, kSixChannelRecord);
+  return rec == nullptr ? 0.0 : ScaleCount(le::GetU16(rec + 2 * channel_), rec[1]);
+}
 
 }  // namespace qv

@@ -217,35 +217,46 @@ int ShiftChannels(const DepthShiftRequest& r, bool inPlace, HeaderInfo& info) {
   if (!WriteHeaderInfo(files.stagedData, &info, nullptr)) return 0;
   if (twelve) WriteDataFileDirectory(files.stagedData, &info);
 
+  // The walk in record order and the channel readers share one file, so
+  // each input record is read and decoded once.
   LogFile readerFile;
   const std::size_t recordSize = twelve ? TwelveChannelFileRecord::kSize : SixChannelFileRecord::kSize;
-  RecordSource walk(recordSize);
   OutputFile sink;
-  if (!readerFile.Open(r.inputPath) || !walk.Open(r.inputPath) || !sink.Open(files.stagedData)) return 0;
+  if (!readerFile.Open(r.inputPath) || !sink.Open(files.stagedData)) return 0;
   ChannelReader readers[13];
   for (int k = 1; k <= n; ++k) readers[k].Init(&readerFile, inStart, inEnd, step, k, logMode, twelve ? 1 : 0);
 
   // The input record in order lends each output record what is not a channel
-  // value (flags, time, mask); past the input's end the last one serves again.
-  std::uint8_t in[TwelveChannelFileRecord::kSize] = {};
+  // value (flags, time, mask); past the input's end the last whole one serves
+  // again.
+  const std::uint8_t none[TwelveChannelFileRecord::kSize] = {};
   std::uint8_t out[TwelveChannelFileRecord::kSize];
+  std::uint64_t lastWhole = UINT64_MAX;
   long long d = start;
-  for (;;) {
-    if (walk.Next(in) < 0) return 0;
+  for (std::uint64_t walk = 0;; ++walk) {
+    const std::uint8_t* in = readerFile.Record(walk, recordSize);
+    if (in != nullptr)
+      lastWhole = walk;
+    else if (readerFile.IsOpen() && lastWhole != UINT64_MAX)
+      in = readerFile.Record(lastWhole, recordSize);
+    if (!readerFile.IsOpen()) return 0;  // a read error
+    if (in == nullptr) in = none;
+    // Only what is not a channel value is taken over; the rest is written
+    // here.
     if (twelve) {
-      TwelveChannelFileRecord rec = DecodeTwelveChannel(in);
-      for (int k = 1; k <= n; ++k) rec.values[k - 1] = static_cast<float>(readers[k].GetValue(d - r.shifts[k]));
-      rec.depth = static_cast<std::int32_t>(d);
-      EncodeTwelveChannel(rec, out);
+      std::memcpy(out + 4, in + 4, 12);  // time, mask and the further word
+      for (int k = 1; k <= n; ++k)
+        le::PutF32(out + TwelveChannelFileRecord::ChannelOffset(k),
+                   static_cast<float>(readers[k].GetValue(d - r.shifts[k])));
+      le::PutI32(out, static_cast<std::int32_t>(d));
     } else {
-      SixChannelFileRecord rec = DecodeSixChannel(in);
-      rec.rate = 50;
+      out[0] = in[0];  // flags
+      out[1] = 50;     // the rate the counts are now scaled to
       for (int k = 1; k <= n; ++k) {
         // A value beyond the 16-bit count range is kept at the range's end.
         double v = std::trunc(readers[k].GetValue(d - r.shifts[k]));
-        rec.counts[k - 1] = static_cast<std::uint16_t>(std::clamp(v, 0.0, 65535.0));
+        le::PutU16(out + 2 * k, static_cast<std::uint16_t>(std::clamp(v, 0.0, 65535.0)));
       }
-      EncodeSixChannel(rec, out);
     }
     if (!sink.Write(out, recordSize)) return 0;
     if (logMode == 11) {

@@ -154,9 +154,12 @@ int MergeLogFiles(const MergeParameters* p) {
                                     {"UserProcessFlag", std::to_string(p->userFlag)},
                                     {"UserDLL", p->userLibrary},
                                     {"SondeLength", "0"}};
-  bool keysWritten = true;
-  for (const auto& kv : general)
-    keysWritten = keysWritten && WritePrivateProfileString("General", kv[0].c_str(), kv[1].c_str(), stagedHeader);
+  // One save for the seven keys: every save of the staged header is a
+  // synced whole-file replacement.
+  ProfileFile generalKeys;
+  bool keysWritten = generalKeys.Load(stagedHeader);
+  for (const auto& kv : general) keysWritten = keysWritten && generalKeys.Set("General", kv[0].c_str(), kv[1].c_str());
+  keysWritten = keysWritten && (!generalKeys.changed() || generalKeys.Save());
   merged.RecLineSize = static_cast<int>(TwelveChannelFileRecord::kSize);
   WriteDataFileDirectory(stagedData, &merged);
   if (!keysWritten) return 0;

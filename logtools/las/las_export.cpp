@@ -117,55 +117,37 @@ bool LasPathIsAnInput(const LasExportSettings& s) {
   return false;
 }
 
-// Copies the rows file into out in file order or reversed, each row ending
-// with CR LF. Reversed rows are read backwards block by block, so the rows
-// never need to be held in memory together.
-bool CopyRows(std::FILE* rows, qv::AtomicFile& out, bool reversed) {
-  constexpr std::size_t kBlock = 1 << 16;
-  std::vector<char> block(kBlock);
-  std::string text;
-  if (!reversed) {
-    std::rewind(rows);
-    std::size_t n;
-    while ((n = std::fread(block.data(), 1, kBlock, rows)) > 0) {
-      text.clear();
-      for (std::size_t i = 0; i < n; ++i) {
-        if (block[i] == '\n') text += '\r';
-        text += block[i];
-      }
-      if (!out.Write(text)) return false;
-    }
-    return std::ferror(rows) == 0;
-  }
+// Copies the rows file into out with the rows in reverse order. The rows are
+// read backwards block by block, so they never need to be held in memory
+// together.
+bool CopyRowsReversed(std::FILE* rows, qv::AtomicFile& out) {
+  constexpr long kBlock = 1 << 16;
   if (std::fseek(rows, 0, SEEK_END) != 0) return false;
   long end = std::ftell(rows);
-  std::string carry;  // the start of a row whose beginning lies in an earlier block
+  if (end < 0) return false;
+  std::string chunk, text;
+  std::string carry;  // the rows whose beginning lies in an earlier block
   while (end > 0) {
-    const long start = std::max(0L, end - static_cast<long>(kBlock));
-    const std::size_t len = static_cast<std::size_t>(end - start);
-    if (std::fseek(rows, start, SEEK_SET) != 0 || std::fread(block.data(), 1, len, rows) != len) return false;
-    std::string chunk(block.data(), len);
+    const long start = std::max(0L, end - kBlock);
+    const auto len = static_cast<std::size_t>(end - start);
+    chunk.resize(len);
+    if (std::fseek(rows, start, SEEK_SET) != 0 || std::fread(chunk.data(), 1, len, rows) != len) return false;
     chunk += carry;
-    // Each row ends with '\n'; emit complete rows from the back.
+    // Each row ends with '\n'; emit the rows that start in this block from
+    // the back.
     std::size_t stop = chunk.size();
-    if (stop > 0 && chunk[stop - 1] == '\n') --stop;
     text.clear();
-    for (;;) {
-      std::size_t nl = stop == 0 ? std::string::npos : chunk.rfind('\n', stop - 1);
+    while (stop >= 2) {
+      const std::size_t nl = chunk.rfind('\n', stop - 2);
       if (nl == std::string::npos) break;
       text.append(chunk, nl + 1, stop - nl - 1);
-      text += "\r\n";
-      stop = nl;
+      stop = nl + 1;
     }
-    carry = chunk.substr(0, stop) + "\n";
+    carry.assign(chunk, 0, stop);
     if (!text.empty() && !out.Write(text)) return false;
     end = start;
   }
-  if (carry.size() > 1) {
-    carry.pop_back();
-    return out.Write(carry + "\r\n");
-  }
-  return true;
+  return carry.empty() || out.Write(carry);
 }
 
 }  // namespace
@@ -237,10 +219,9 @@ void WriteLasCurveInfo(std::string& out, const HeaderInfo& header, const LasChan
 
 void WriteLasDataRow(std::string& out, const double* row, const LasChannels& channels, const LasExportSettings& s) {
   const int nch = s.TwelveChannel != 0 ? 12 : 6;
-  char buf[64];
   auto field = [&](double v) {
-    int n = std::snprintf(buf, sizeof buf, "%9.2f ", Finite(v));
-    out.append(buf, static_cast<std::size_t>(std::clamp(n, 0, static_cast<int>(sizeof buf) - 1)));
+    qv::AppendFixedC(out, Finite(v), 9, 2);  // "%9.2f "
+    out += ' ';
   };
   field(row[0] / 1000.0);
   if (s.TwelveChannel != 0) field(row[kTimeElement] == kLasNull ? kLasNull : row[kTimeElement] / 1000.0);
@@ -249,7 +230,7 @@ void WriteLasDataRow(std::string& out, const double* row, const LasChannels& cha
     const int pc = c->physicalChannel;
     field(pc >= 1 && pc <= nch ? row[pc] : kLasNull);
   }
-  out += "\n";
+  out += "\r\n";
 }
 
 void ReadExportCalibration(const std::string& path, double (*coefficients)[4]) {
@@ -323,13 +304,29 @@ int ExportLas(LasExportSettings* settings, const HeaderInfo* header, const LasCh
 
   qv::AtomicFile las(s.LasPath);
   if (!las.Open()) return 0;
+  // Rows in file order go straight into the LAS file; reversed rows are
+  // gathered in a rows file first and copied backwards at the end.
+  const bool reversedRows = s.ReverseDepth == 1;
   const std::string rowsPath = s.LasPath + ".$$$";
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> rows(std::fopen(rowsPath.c_str(), "w+b"), &std::fclose);
-  if (!rows) return 0;
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> rows(nullptr, &std::fclose);
   struct RemoveRows {
     std::string path;
-    ~RemoveRows() { std::remove(path.c_str()); }
-  } removeRows{rowsPath};
+    ~RemoveRows() {
+      if (!path.empty()) std::remove(path.c_str());
+    }
+  } removeRows;
+  if (reversedRows) {
+    rows.reset(std::fopen(rowsPath.c_str(), "w+b"));
+    if (!rows) return 0;
+    removeRows.path = rowsPath;
+  }
+  constexpr std::size_t kRowsBlock = 1 << 16;
+  auto writeRows = [&](std::string& pending) {
+    const bool ok = reversedRows ? std::fwrite(pending.data(), 1, pending.size(), rows.get()) == pending.size()
+                                 : las.Write(pending);
+    pending.clear();
+    return ok;
+  };
 
   // Calibration: every channel starts as the identity.
   double coefficients[16][4];
@@ -408,7 +405,8 @@ int ExportLas(LasExportSettings* settings, const HeaderInfo* header, const LasCh
   bool endOfData = false;
   int recordsAfterEnd = 0;
   int rowsBeforeTheFirstRecord = depthLog ? 0 : lag;
-  std::string line;
+  std::string pending;  // formatted rows not yet written
+  pending.reserve(kRowsBlock + 1024);
   for (;;) {
     if (!endOfData) {
       data.read(reinterpret_cast<char*>(record.data()), recordSize);
@@ -488,13 +486,12 @@ int ExportLas(LasExportSettings* settings, const HeaderInfo* header, const LasCh
       continue;
     }
     recordDepth += logStep;
-    line.clear();
-    WriteLasDataRow(line, row, *channels, s);
-    if (std::fwrite(line.data(), 1, line.size(), rows.get()) != line.size()) return 0;
+    WriteLasDataRow(pending, row, *channels, s);
+    if (pending.size() >= kRowsBlock && !writeRows(pending)) return 0;
     row[0] += s.Interval;
   }
 
-  if (std::fflush(rows.get()) != 0) return 0;
-  if (!CopyRows(rows.get(), las, s.ReverseDepth == 1)) return 0;
+  if (!pending.empty() && !writeRows(pending)) return 0;
+  if (reversedRows && (std::fflush(rows.get()) != 0 || !CopyRowsReversed(rows.get(), las))) return 0;
   return las.Commit() ? 1 : 0;
 }

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstring>
 #include <ctime>
 #include <map>
@@ -23,6 +24,24 @@ std::string_view Trim(std::string_view s) {
   while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
   while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
   return s;
+}
+
+// The end of the line that starts at POS: its CR or LF, or the end.
+size_t LineEnd(std::string_view bytes, size_t pos) {
+  // Two memchr calls: find_first_of would search the two-byte set once for
+  // every byte.
+  const char* from = bytes.data() + pos;
+  const auto* lf = static_cast<const char*>(std::memchr(from, '\n', bytes.size() - pos));
+  const size_t limit = lf ? static_cast<size_t>(lf - from) : bytes.size() - pos;
+  const auto* cr = static_cast<const char*>(std::memchr(from, '\r', limit));
+  return pos + (cr ? static_cast<size_t>(cr - from) : limit);
+}
+
+// The number of LF-ended lines plus one: enough room for the usual files.
+size_t LineCount(std::string_view bytes) {
+  size_t n = 1;
+  for (size_t at = bytes.find('\n'); at != npos; at = bytes.find('\n', at + 1)) ++n;
+  return n;
 }
 
 bool HasLineBreak(std::string_view s) {
@@ -81,6 +100,48 @@ unsigned CopyList(const std::vector<std::string>& items, char* buf, unsigned siz
   buf[size - 2] = '\0';
   buf[size - 1] = '\0';
   return size - 2;
+}
+
+// FoldCase as a table: lookups fold every byte they hash or compare.
+struct FoldTable {
+  unsigned char fold[256];
+  FoldTable() {
+    for (int c = 0; c < 256; ++c) fold[c] = FoldCase(static_cast<unsigned char>(c));
+  }
+};
+const FoldTable kFold;
+
+inline unsigned char Fold(char c) {
+  return kFold.fold[static_cast<unsigned char>(c)];
+}
+
+inline bool SameName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (a[i] != b[i] && Fold(a[i]) != Fold(b[i])) return false;
+  return true;
+}
+
+// A hash of a name as compared without case (FNV-1a over folded bytes).
+inline std::uint64_t HashNoCase(std::string_view s, std::uint64_t seed = 0) {
+  std::uint64_t h = 1469598103934665603ull ^ seed;
+  for (const char c : s) {
+    h ^= Fold(c);
+    h *= 1099511628211ull;
+  }
+  return h;
+}
+
+// The first slot of a hash: its high bits mixed into the low ones, which
+// alone are weak in FNV for short names that differ in one character.
+inline size_t Home(std::uint64_t hash, size_t mask) {
+  return static_cast<size_t>((hash ^ (hash >> 29) ^ (hash >> 47)) & mask);
+}
+
+// A key's hash depends on its section's name, never on line numbers, so that
+// lines moving down keep their place in the table.
+inline std::uint64_t KeyHash(std::uint64_t sectionHash, std::string_view key) {
+  return HashNoCase(key, sectionHash * 0x9E3779B97F4A7C15ull);
 }
 
 // ---- the process-wide serialisation and the cache of parsed files
@@ -155,10 +216,13 @@ void Remember(const std::string& path, const ProfileFile& f) {
 bool Lookup(const std::string& file, const ProfileFile*& out) {
   static const ProfileFile empty;
   auto& cache = Cache();
-  const std::string path = FindFileNoCase(file);
   Signature sig;
   const int64_t seen = NowNs();
-  if (!SignatureOf(path, sig)) {
+  // The file under its own spelling answers with one stat; only a missing
+  // one is looked for in other letter cases.
+  const bool asSpelled = SignatureOf(file, sig);
+  const std::string path = asSpelled ? file : FindFileNoCase(file);
+  if (!asSpelled && !SignatureOf(path, sig)) {
     cache.erase(path);
     out = &empty;
     return true;
@@ -261,10 +325,10 @@ void ProfileFile::Parse(std::string_view bytes) {
   changed_ = false;
   bom_ = bytes.substr(0, 3) == "\xEF\xBB\xBF";
   if (bom_) bytes.remove_prefix(3);
+  lines_.reserve(LineCount(bytes));
   size_t pos = 0;
   while (pos < bytes.size()) {
-    size_t end = bytes.find_first_of("\r\n", pos);
-    if (end == npos) end = bytes.size();
+    size_t end = LineEnd(bytes, pos);
     Line line;
     line.raw.assign(bytes.substr(pos, end - pos));
     const std::string_view t = Trim(line.raw);
@@ -290,6 +354,7 @@ void ProfileFile::Parse(std::string_view bytes) {
     if (end < bytes.size() && bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n') ++end;
     pos = end + 1;
   }
+  Reindex();
 }
 
 std::string ProfileFile::Serialize() const {
@@ -319,10 +384,102 @@ bool ProfileFile::SaveAs(const std::string& path) {
   return true;
 }
 
+void ProfileFile::Reindex() {
+  size_t sections = 0, keys = 0;
+  for (const auto& l : lines_) {
+    sections += l.kind == Line::kSection;
+    keys += l.kind == Line::kKey;
+  }
+  auto tableFor = [](size_t count) {
+    size_t size = 16;
+    while (size < 2 * count) size *= 2;
+    return std::vector<Slot>(size);
+  };
+  sectionSlots_ = tableFor(sections);
+  keySlots_ = tableFor(keys);
+  indexedSections_ = indexedKeys_ = 0;
+  size_t owner = npos;
+  std::uint64_t ownerHash = 0;
+  for (size_t i = 0; i < lines_.size(); ++i) {
+    if (lines_[i].kind == Line::kSection) {
+      owner = i;
+      ownerHash = HashNoCase(lines_[i].name);
+    }
+    IndexLine(i, owner, ownerHash);
+  }
+}
+
+void ProfileFile::ShiftIndex(size_t at) {
+  if (at >= lines_.size()) return;  // an append moves nothing
+  for (auto* table : {&sectionSlots_, &keySlots_})
+    for (Slot& slot : *table) {
+      if (slot.line != kNoLine && slot.line >= at) ++slot.line;
+      if (slot.owner != kNoLine && slot.owner >= at) ++slot.owner;
+    }
+}
+
+size_t ProfileFile::Probe(const std::vector<Slot>& table, std::uint64_t hash, std::string_view name,
+                          size_t owner) const {
+  if (table.empty()) return npos;
+  const std::uint32_t wanted = owner == npos ? kNoLine : static_cast<std::uint32_t>(owner);
+  const size_t mask = table.size() - 1;
+  for (size_t i = Home(hash, mask);; i = (i + 1) & mask) {
+    const Slot& slot = table[i];
+    if (slot.line == kNoLine) return npos;
+    if (slot.hash == hash && slot.owner == wanted && SameName(lines_[slot.line].name, name)) return slot.line;
+  }
+}
+
+// Enters LINE (a section header, or a key of the section headed at OWNER)
+// unless an earlier line of the same name holds its place: the first match
+// wins.
+void ProfileFile::IndexLine(size_t line, size_t owner, std::uint64_t ownerHash) {
+  const Line& l = lines_[line];
+  std::vector<Slot>* table;
+  size_t* count;
+  std::uint64_t hash;
+  if (l.kind == Line::kSection) {
+    table = &sectionSlots_;
+    count = &indexedSections_;
+    hash = HashNoCase(l.name);
+    owner = npos;
+  } else if (l.kind == Line::kKey && owner != npos) {
+    table = &keySlots_;
+    count = &indexedKeys_;
+    hash = KeyHash(ownerHash, l.name);
+  } else {
+    return;  // no key, or a key before the first section: never found
+  }
+  if (line >= kNoLine || Probe(*table, hash, l.name, owner) != npos) return;
+  if (2 * (*count + 1) > table->size()) {
+    std::vector<Slot> bigger(std::max<size_t>(16, table->size() * 2));
+    for (const Slot& slot : *table) {
+      if (slot.line == kNoLine) continue;
+      size_t i = Home(slot.hash, bigger.size() - 1);
+      while (bigger[i].line != kNoLine) i = (i + 1) & (bigger.size() - 1);
+      bigger[i] = slot;
+    }
+    *table = std::move(bigger);
+  }
+  const size_t mask = table->size() - 1;
+  size_t i = Home(hash, mask);
+  while ((*table)[i].line != kNoLine) i = (i + 1) & mask;
+  (*table)[i] = {hash, static_cast<std::uint32_t>(line), owner == npos ? kNoLine : static_cast<std::uint32_t>(owner)};
+  ++*count;
+}
+
 size_t ProfileFile::FindSection(std::string_view section) const {
-  for (size_t i = 0; i < lines_.size(); ++i)
-    if (lines_[i].kind == Line::kSection && EqualNoCase(lines_[i].name, Trim(section))) return i;
-  return npos;
+  section = Trim(section);
+  return Probe(sectionSlots_, HashNoCase(section), section, npos);
+}
+
+size_t ProfileFile::FindKey(std::string_view section, std::string_view key) const {
+  section = Trim(section);
+  const std::uint64_t sectionHash = HashNoCase(section);
+  const size_t header = Probe(sectionSlots_, sectionHash, section, npos);
+  if (header == npos) return npos;
+  key = Trim(key);
+  return Probe(keySlots_, KeyHash(sectionHash, key), key, header);
 }
 
 size_t ProfileFile::SectionEnd(size_t header) const {
@@ -333,11 +490,8 @@ size_t ProfileFile::SectionEnd(size_t header) const {
 
 size_t ProfileFile::FindKey(size_t header, std::string_view key) const {
   if (header == npos) return npos;
-  const size_t end = SectionEnd(header);
   key = Trim(key);
-  for (size_t i = header + 1; i < end; ++i)
-    if (lines_[i].kind == Line::kKey && EqualNoCase(lines_[i].name, key)) return i;
-  return npos;
+  return Probe(keySlots_, KeyHash(HashNoCase(lines_[header].name), key), key, header);
 }
 
 size_t ProfileFile::AppendSection(std::string_view section) {
@@ -346,6 +500,7 @@ size_t ProfileFile::AppendSection(std::string_view section) {
   s.name.assign(Trim(section));
   s.raw = "[" + s.name + "]";
   lines_.push_back(std::move(s));
+  IndexLine(lines_.size() - 1, lines_.size() - 1, 0);
   changed_ = true;
   return lines_.size() - 1;
 }
@@ -361,26 +516,26 @@ ProfileFile::Line ProfileFile::MakeKey(std::string_view key, std::string_view va
 
 std::string ProfileFile::Get(std::string_view section, std::string_view key, std::string_view def,
                              unsigned size) const {
-  const size_t k = FindKey(FindSection(section), key);
+  const size_t k = FindKey(section, key);
   std::string_view v = StripQuotes(k == npos ? TrimDefault(def) : std::string_view(lines_[k].value));
   if (size == 0) return {};
   return std::string(v.substr(0, std::min<size_t>(v.size(), size - 1)));
 }
 
 bool ProfileFile::Find(std::string_view section, std::string_view key, std::string* value) const {
-  const size_t k = FindKey(FindSection(section), key);
+  const size_t k = FindKey(section, key);
   if (k == npos) return false;
   if (value) value->assign(StripQuotes(lines_[k].value));
   return true;
 }
 
 int ProfileFile::GetInt(std::string_view section, std::string_view key, int def) const {
-  const size_t k = FindKey(FindSection(section), key);
+  const size_t k = FindKey(section, key);
   return k == npos ? def : ParseProfileInt(lines_[k].value, def);
 }
 
 bool ProfileFile::HasKey(std::string_view section, std::string_view key) const {
-  return FindKey(FindSection(section), key) != npos;
+  return FindKey(section, key) != npos;
 }
 
 bool ProfileFile::HasSection(std::string_view section) const {
@@ -394,6 +549,14 @@ std::vector<std::string> ProfileFile::Keys(std::string_view section) const {
   for (size_t i = h + 1, end = SectionEnd(h); i < end; ++i)
     if (lines_[i].kind == Line::kKey) keys.push_back(lines_[i].name);
   return keys;
+}
+
+std::size_t ProfileFile::KeyCount(std::string_view section) const {
+  const size_t h = FindSection(section);
+  if (h == npos) return 0;
+  std::size_t count = 0;
+  for (size_t i = h + 1, end = SectionEnd(h); i < end; ++i) count += lines_[i].kind == Line::kKey;
+  return count;
 }
 
 std::vector<std::string> ProfileFile::Sections() const {
@@ -418,8 +581,9 @@ bool ProfileFile::Set(std::string_view section, std::string_view key, std::strin
     return false;
   const size_t h = FindSection(section);
   if (h == npos) {
-    AppendSection(section);
+    const size_t header = AppendSection(section);
     lines_.push_back(MakeKey(key, value));
+    IndexLine(lines_.size() - 1, header, HashNoCase(lines_[header].name));
     return true;
   }
   const size_t k = FindKey(h, key);
@@ -436,15 +600,18 @@ bool ProfileFile::Set(std::string_view section, std::string_view key, std::strin
   size_t at = h + 1;
   for (size_t i = h + 1, end = SectionEnd(h); i < end; ++i)
     if (!Trim(lines_[i].raw).empty()) at = i + 1;
+  ShiftIndex(at);
   lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), MakeKey(key, value));
+  IndexLine(at, h, HashNoCase(lines_[h].name));
   changed_ = true;
   return true;
 }
 
 void ProfileFile::DeleteKey(std::string_view section, std::string_view key) {
-  const size_t k = FindKey(FindSection(section), key);
+  const size_t k = FindKey(section, key);
   if (k == npos) return;
   lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(k));
+  Reindex();
   changed_ = true;
 }
 
@@ -453,6 +620,7 @@ void ProfileFile::DeleteSection(std::string_view section) {
   if (h == npos) return;
   lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(h),
                lines_.begin() + static_cast<std::ptrdiff_t>(SectionEnd(h)));
+  Reindex();
   changed_ = true;
 }
 
@@ -473,6 +641,7 @@ bool ProfileFile::SetSection(std::string_view section, const std::vector<std::st
                  lines_.begin() + static_cast<std::ptrdiff_t>(SectionEnd(h)));
   }
   lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(h + 1), fresh.begin(), fresh.end());
+  Reindex();
   changed_ = true;
   return true;
 }

@@ -26,6 +26,8 @@
 // An existing file is found whatever the letter case of its name.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -84,6 +86,8 @@ class ProfileFile {
   bool HasKey(std::string_view section, std::string_view key) const;
   bool HasSection(std::string_view section) const;
   std::vector<std::string> Keys(std::string_view section) const;
+  // The number of key lines of the section (0 when it is missing).
+  std::size_t KeyCount(std::string_view section) const;
   std::vector<std::string> Sections() const;
   // The key lines of a section, "key=value".
   std::vector<std::string> SectionLines(std::string_view section) const;
@@ -113,9 +117,34 @@ class ProfileFile {
   // End of the section that starts at HEADER (index of the next header or size).
   size_t SectionEnd(size_t header) const;
   size_t FindKey(size_t header, std::string_view key) const;
+  // The first matching key of the first matching section, or npos.
+  size_t FindKey(std::string_view section, std::string_view key) const;
   // Adds a section header at the end of the file; returns its index.
   size_t AppendSection(std::string_view section);
   static Line MakeKey(std::string_view key, std::string_view value);
+
+  // The lookup index: open-addressing tables of the first header of each
+  // section name, and of the first key of each name within each section
+  // header, both compared without case. Lookups cost the same whatever the
+  // size of the file. Rebuilt after every change that moves lines, except the
+  // appends and inserts a write makes, which update it in place.
+  struct Slot {
+    std::uint64_t hash = 0;
+    std::uint32_t line = kNoLine;
+    std::uint32_t owner = kNoLine;  // keys: the line of their section header
+  };
+  static constexpr std::uint32_t kNoLine = 0xFFFFFFFFu;
+  void Reindex();
+  // Makes room for a line inserted at AT (every indexed line from AT on moves
+  // down by one).
+  void ShiftIndex(size_t at);
+  // OWNER_HASH: the hash of the owning section's name.
+  void IndexLine(size_t line, size_t owner, std::uint64_t ownerHash);
+  size_t Probe(const std::vector<Slot>& table, std::uint64_t hash, std::string_view name, size_t owner) const;
+  std::vector<Slot> sectionSlots_;
+  std::vector<Slot> keySlots_;
+  size_t indexedSections_ = 0;
+  size_t indexedKeys_ = 0;
 
   std::vector<Line> lines_;
   std::string path_;

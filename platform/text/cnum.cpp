@@ -2,8 +2,11 @@
 
 #include <locale.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -76,6 +79,48 @@ double StrtodC(const char* s, char** end) {
 
 double AtofC(const char* s) {
   return StrtodC(s, nullptr);
+}
+
+void AppendFixedC(std::string& out, double value, int width, int precision) {
+  static constexpr double kScale[] = {1, 10, 100, 1e3, 1e4, 1e5, 1e6};
+  const double magnitude = std::fabs(value);
+  // The fast path needs the scaled value below 2^52, so that its integer
+  // part and the distance to the next half are exact in a double.
+  if (precision < 0 || precision > 6 || !(magnitude < 4.0e15 / kScale[precision])) {
+    char fmt[32], text[400];
+    std::snprintf(fmt, sizeof fmt, "%%%d.%df", std::clamp(width, 0, 99), std::clamp(precision, 0, 99));
+    InCLocale c;
+    const int n = std::snprintf(text, sizeof text, fmt, value);
+    if (n > 0) out.append(text, static_cast<size_t>(std::min<int>(n, static_cast<int>(sizeof text) - 1)));
+    return;
+  }
+  // The exact product magnitude * 10^precision as hi + lo (fma gives the
+  // rounding error of the product exactly), then rounded to the nearest
+  // integer with ties to even, as printf rounds the exact binary value.
+  const double scale = kScale[precision];
+  const double hi = magnitude * scale;
+  const double lo = std::fma(magnitude, scale, -hi);
+  // hi - whole and the subtraction of the half are exact; adding lo (smaller
+  // than hi's last place) keeps the sign of the exact difference. An integer
+  // hi with a negative lo lies just below it and still rounds up to it.
+  const double whole = std::floor(hi);
+  const double above = (hi - whole) - 0.5 + lo;
+  auto n = static_cast<std::uint64_t>(whole);
+  if (above > 0 || (above == 0 && (n & 1) != 0)) ++n;
+  char digits[32];
+  int len = 0;
+  for (int i = 0; i < precision; ++i) {
+    digits[len++] = static_cast<char>('0' + n % 10);
+    n /= 10;
+  }
+  if (precision > 0) digits[len++] = '.';
+  do {
+    digits[len++] = static_cast<char>('0' + n % 10);
+    n /= 10;
+  } while (n != 0);
+  if (std::signbit(value)) digits[len++] = '-';
+  for (int pad = width - len; pad > 0; --pad) out += ' ';
+  while (len > 0) out += digits[--len];
 }
 
 }  // namespace qv

@@ -20,4 +20,10 @@ long AtolC(const char* s);
 double AtofC(const char* s);
 double StrtodC(const char* s, char** end);
 
+// Appends VALUE as printf's "%WIDTH.PRECISIONf" would write it in the C
+// locale (the same digits, rounding and padding, "-0.00" included), without
+// going through printf: the rows of an export format millions of values.
+// PRECISION is 0..6; a non-finite value is written as printf writes it.
+void AppendFixedC(std::string& out, double value, int width, int precision);
+
 }  // namespace qv

@@ -119,3 +119,26 @@ TEST(ChannelReader, ReadersSharingAFileSeeEachOthersRecords) {
   EXPECT_EQ(a.GetValue(5), 0.0);
   EXPECT_EQ(b.GetValue(5), 0.0);
 }
+
+// More readers than the file keeps blocks for, each in a block of its own,
+// walking in step and then jumping back: every value is still the record's,
+// whichever blocks had to make room.
+TEST(ChannelReader, ManyReadersFarApartWalkInStep) {
+  std::string dir = FreshFolder("reader-many");
+  std::string bytes;
+  constexpr int kRecords = 40000;
+  for (int i = 0; i < kRecords; ++i) bytes += TwelveRecord(i, 0, 0xFFF, 0, {static_cast<float>(i)});
+  WriteBytes(dir + "/T.LGX", bytes);
+  qv::LogFile file;
+  ASSERT_TRUE(file.Open(dir + "/T.LGX"));
+  constexpr int kReaders = 24;
+  std::vector<qv::ChannelReader> readers(kReaders);
+  for (auto& r : readers) r.Init(&file, 0, kRecords - 1, 1, 1, 12, 1);
+  for (int step = 0; step < 1500; ++step)
+    for (int k = 0; k < kReaders; ++k) {
+      const int d = k * 1500 + step;
+      ASSERT_EQ(readers[k].GetValue(d), d) << "reader " << k << " step " << step;
+    }
+  for (int k = kReaders; k-- > 0;) EXPECT_EQ(readers[k].GetValue(k * 1000 + 7), k * 1000 + 7);
+  EXPECT_EQ(readers[0].GetValue(kRecords), 0.0);  // past the end
+}

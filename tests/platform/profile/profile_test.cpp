@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <optional>
+#include <sstream>
 #include <thread>
 
 #include "platform/files/atomic_file.h"
@@ -291,6 +293,69 @@ TEST(ProfileBatch, ManyChangesOneSave) {
             "; header\r\n[General]\r\nIdent=QUORVANTA\r\n\r\n[Channel0]\r\nTitle=GR\r\ngarbage line\r\n"
             "PhysicalCh=1\r\n\r\n\r\n[Channel2]\r\nTitle=RES\r\nPhysicalCh=2\r\n");
   EXPECT_EQ(qv::GetProfileText(file, "Channel2", "Title"), "RES");
+}
+
+// What a lookup must answer, found the slow way in the saved text: the first
+// section of the name, the first key of the name inside it, without case.
+std::optional<std::string> ScanText(const std::string& text, const std::string& section, const std::string& key) {
+  auto lower = [](std::string s) {
+    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+  };
+  std::istringstream in(text);
+  std::string line;
+  bool inside = false, seen = false;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (!line.empty() && line.front() == '[') {
+      if (inside) return std::nullopt;  // only the first section of the name counts
+      inside = !seen && lower(line.substr(1, line.find(']') - 1)) == lower(section);
+      seen = seen || inside;
+    } else if (inside && line.find('=') != std::string::npos && lower(line.substr(0, line.find('='))) == lower(key)) {
+      return line.substr(line.find('=') + 1);
+    }
+  }
+  return std::nullopt;
+}
+
+// The lookup index follows every kind of edit: keys inserted into an early
+// section (moving every later line), appended sections, replaced values,
+// deleted keys and sections, replaced sections, duplicate sections and keys.
+TEST(ProfileBatch, LookupsFollowEveryEdit) {
+  qv::ProfileFile p;
+  p.Parse("[A]\r\nk0=a0\r\nK0=dup\r\n[b]\r\nk1=b1\r\n[a]\r\nk2=late\r\n\r\n[C]\r\nk3=c3\r\n");
+  std::vector<std::string> sections{"A", "b", "C", "D", "E"};
+  std::vector<std::string> keys{"k0", "K1", "k2", "k3", "k4", "k5"};
+  unsigned seed = 7;
+  auto next = [&] { return (seed = seed * 1103515245u + 12345u) >> 16; };
+  for (int step = 0; step < 400; ++step) {
+    const std::string& section = sections[next() % sections.size()];
+    const std::string& key = keys[next() % keys.size()];
+    switch (next() % 8) {
+      case 0:
+        p.DeleteKey(section, key);
+        break;
+      case 1:
+        if (next() % 4 == 0) p.DeleteSection(section);
+        break;
+      case 2:
+        p.SetSection(section, {key + "=s" + std::to_string(step), "x=y"});
+        break;
+      default:
+        ASSERT_TRUE(p.Set(section, key, "v" + std::to_string(step)));
+    }
+    const std::string text = p.Serialize();
+    for (const auto& s : sections)
+      for (const auto& k : keys) {
+        std::string got;
+        const bool found = p.Find(s, k, &got);
+        const auto want = ScanText(text, s, k);
+        ASSERT_EQ(found, want.has_value()) << "step " << step << " [" << s << "] " << k << "\n" << text;
+        if (found) {
+          ASSERT_EQ(got, *want) << "step " << step << " [" << s << "] " << k;
+        }
+      }
+  }
 }
 
 TEST(ProfileSave, FailedSaveLeavesOldFileAndReportsFailure) {

@@ -78,4 +78,72 @@ TEST(CNumbers, RoundTripUnderDecimalCommaLocale) {
   freelocale(comma);
 }
 
+// The fixed-point formatter must give printf's bytes: halves that are exact in
+// binary round to even, near-halves that are not follow their true value,
+// negatives that round to zero keep the sign, and wide values overflow the
+// field as printf lets them.
+TEST(CNumbers, FixedFormatterMatchesPrintf) {
+  const double awkward[] = {0.0,
+                            -0.0,
+                            0.005,
+                            0.015,
+                            0.025,
+                            0.125,
+                            0.375,
+                            2.675,
+                            1.005,
+                            -0.001,
+                            -0.004999,
+                            -0.005,
+                            -0.125,
+                            0.994999,
+                            0.995,
+                            9.995,
+                            99.995,
+                            -999.25,
+                            -999.255,
+                            1e9,
+                            -1e9,
+                            123456.785,
+                            1e13,
+                            4.4e13,
+                            4.5e13,
+                            1e15,
+                            1e300,
+                            -1e300,
+                            1e-300,
+                            5e-324,
+                            0.5,
+                            1.5,
+                            2.5,
+                            4503599627370495.5,
+                            45035996273704.96,
+                            0.045,
+                            1234567.005,
+                            8.345,
+                            -8.345,
+                            7.0 / 3.0,
+                            1.0 / 3.0};
+  for (int width : {0, 9, 13})
+    for (int precision : {0, 2, 4, 6})
+      for (double v : awkward) {
+        char fmt[16], expected[400];
+        std::snprintf(fmt, sizeof fmt, "%%%d.%df", width, precision);
+        std::snprintf(expected, sizeof expected, fmt, v);
+        std::string got = "x";
+        qv::AppendFixedC(got, v, width, precision);
+        EXPECT_EQ(got, std::string("x") + expected) << fmt << " " << v;
+      }
+  // Every exact quarter, eighth and hundredth step over a range, and values
+  // just beside each of them.
+  for (int i = -40000; i <= 40000; ++i)
+    for (double v : {i / 8.0, i / 100.0, i / 1000.0, std::nextafter(i / 200.0, 1e9), std::nextafter(i / 200.0, -1e9)}) {
+      char expected[64];
+      std::snprintf(expected, sizeof expected, "%9.2f", v);
+      std::string got;
+      qv::AppendFixedC(got, v, 9, 2);
+      ASSERT_EQ(got, expected) << v;
+    }
+}
+
 }  // namespace
