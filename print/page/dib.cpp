@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <filesystem>
 
+#include "logdoc/records/byte_order.h"
 #include "platform/files/paths.h"
 #include "platform/text/msgbox.h"
 #include "platform/trace/trace.h"
@@ -25,10 +26,10 @@ constexpr int kFileHeaderSize = 14;
 constexpr std::uint32_t kBiRgb = 0, kBiRle8 = 1, kBiRle4 = 2, kBiBitfields = 3;
 
 std::uint32_t U16(const QByteArray& b, qsizetype at) {
-  return std::uint32_t(std::uint8_t(b[at])) | std::uint32_t(std::uint8_t(b[at + 1])) << 8;
+  return le::GetU16(reinterpret_cast<const std::uint8_t*>(b.data() + at));
 }
 std::uint32_t U32(const QByteArray& b, qsizetype at) {
-  return U16(b, at) | U16(b, at + 2) << 16;
+  return le::GetU32(reinterpret_cast<const std::uint8_t*>(b.data() + at));
 }
 
 // What the file's own headers say, checked against its length before any
