@@ -7,7 +7,7 @@ pkgs=(
   qt6-base-dev libgl-dev
   libsqlite3-dev libusb-1.0-0-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xdotool imagemagick crudini poppler-utils locales
+  xvfb xdotool imagemagick crudini poppler-utils qpdf locales
 )
 missing=()
 for p in "${pkgs[@]}"; do

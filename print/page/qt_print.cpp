@@ -34,7 +34,8 @@ bool QueueRawChannel::Send(const std::string& bytes) {
   return true;
 }
 
-QPrinterDevice::QPrinterDevice(QPrinter& printer, RawChannel* raw) : printer_(printer), raw_(raw) {}
+QPrinterDevice::QPrinterDevice(QPrinter& printer, RawChannel* raw, bool preview)
+    : printer_(printer), raw_(preview ? nullptr : raw), preview_(preview) {}
 
 QPrinterDevice::~QPrinterDevice() {
   if (painter_.isActive()) painter_.end();
@@ -43,6 +44,9 @@ QPrinterDevice::~QPrinterDevice() {
 bool QPrinterDevice::StartDoc(const std::string& name, const std::string& output) {
   if (painter_.isActive()) painter_.end();
   printer_.setDocName(QStr(name));
+  if (preview_) return true;
+  if (printer_.outputFormat() == QPrinter::PdfFormat && output.empty() && printer_.outputFileName().isEmpty())
+    return false;
   if (!output.empty()) {
     printer_.setOutputFileName(QString::fromStdString(output));
     // The spooler would refuse a file it cannot write: so does this job.
@@ -56,8 +60,21 @@ bool QPrinterDevice::StartDoc(const std::string& name, const std::string& output
 }
 
 int QPrinterDevice::StartPage() {
-  if (!painter_.isActive()) return painter_.begin(&printer_) ? 1 : -1;
-  return printer_.newPage() ? 1 : -1;
+  if (!painter_.isActive()) {
+    if (!painter_.begin(&printer_)) return -1;
+  } else if (!printer_.newPage()) {
+    return -1;
+  }
+  painter_.resetTransform();
+  if (Turned()) {
+    painter_.translate(printer_.pageLayout().paintRectPixels(printer_.resolution()).width(), 0);
+    painter_.rotate(90);
+  }
+  return 1;
+}
+
+bool QPrinterDevice::Turned() const {
+  return preview_ && wanted_ != 0 && wanted_ != OrientationOf(printer_);
 }
 
 void QPrinterDevice::EndDoc() {
@@ -77,14 +94,24 @@ void QPrinterDevice::Passthrough(const std::string& bytes) {
 }
 
 PrinterCaps QPrinterDevice::Caps() const {
-  return CapsOf(printer_);
+  PrinterCaps caps = CapsOf(printer_);
+  if (Turned()) {
+    std::swap(caps.horzRes, caps.vertRes);
+    std::swap(caps.physicalWidth, caps.physicalHeight);
+    std::swap(caps.physicalOffsetX, caps.physicalOffsetY);
+  }
+  return caps;
 }
 
 int QPrinterDevice::Orientation() const {
-  return OrientationOf(printer_);
+  return Turned() ? wanted_ : OrientationOf(printer_);
 }
 
 bool QPrinterDevice::SetOrientation(int orientation) {
+  if (preview_) {
+    wanted_ = orientation == 2 ? 2 : 1;
+    return true;
+  }
   qv::print::SetOrientation(printer_, orientation);
   return OrientationOf(printer_) == (orientation == 2 ? 2 : 1);
 }
@@ -156,8 +183,9 @@ void RunPrintPreview(PrintingView& view, QPrinter& printer, QWidget* parent) {
   prepare.preview = true;
   if (!view.OnPreparePrinting(prepare)) return;
   QPrintPreviewDialog preview(&printer, parent);
+  preview.resize(900, 1000);
   QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview, [&view](QPrinter* target) {
-    QPrinterDevice device(*target, nullptr);
+    QPrinterDevice device(*target, nullptr, true);
     PrintInfo info;
     info.preview = true;
     info.device = &device;

@@ -39,8 +39,8 @@ class QueueRawChannel : public RawChannel {
 class QPrinterDevice : public PrintDevice {
  public:
   // RAW: where form-mark bytes go; null, or a printer writing a PDF file,
-  // sends nothing.
-  QPrinterDevice(QPrinter& printer, RawChannel* raw);
+  // sends nothing. PREVIEW: the pages go to the preview, never to a file.
+  QPrinterDevice(QPrinter& printer, RawChannel* raw, bool preview = false);
   ~QPrinterDevice() override;
   bool StartDoc(const std::string& name, const std::string& output) override;
   int StartPage() override;
@@ -58,6 +58,11 @@ class QPrinterDevice : public PrintDevice {
  private:
   QPrinter& printer_;
   RawChannel* raw_;
+  bool preview_;
+  // The preview lays every page out in one orientation: a page asked for in
+  // the other one is drawn turned by 90 degrees onto it.
+  int wanted_ = 0;
+  bool Turned() const;
   QPainter painter_;
 };
 
