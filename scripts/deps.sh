@@ -9,6 +9,7 @@ pkgs=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xdotool imagemagick crudini poppler-utils locales
   fonts-liberation2 libfreetype-dev libfontconfig-dev netpbm
+  xvfb xdotool imagemagick crudini poppler-utils qpdf locales
 )
 missing=()
 for p in "${pkgs[@]}"; do
