@@ -21,6 +21,7 @@
 #include "app/core/log_document.h"
 #include "app/newlog/new_log.h"
 #include "curveview/model/document.h"
+#include "curveview/model/print_log.h"
 #include "logdoc/document/log_engine.h"
 #include "logdoc/liveui/live_commands.h"
 #include "logdoc/monitor/live_device.h"
@@ -58,7 +59,11 @@ enum LogDocCommand {
   ID_SONIC_CONFIGURATION = 1067,
 };
 
-class CLogDoc : public qv::Document, public LogDocumentShell, public curveview::CurveDocument, public qv::RecordSink {
+class CLogDoc : public qv::Document,
+                public LogDocumentShell,
+                public curveview::CurveDocument,
+                public curveview::PrintableLog,
+                public qv::RecordSink {
   Q_OBJECT
  public:
   // A plain document (the idle document): no engine, it only watches the unit.
@@ -161,6 +166,22 @@ class CLogDoc : public qv::Document, public LogDocumentShell, public curveview::
     if (engine_) engine_->ApplyFilters();
   }
   std::string SondeSerialNo() const override { return Setup().sondeSerialNo; }
+
+  // ---- curveview::PrintableLog (page printing; log_doc_print.cpp)
+  bool FollowChain() const override { return m_bFollowChain; }
+  int ReplayEndDepth() const override { return Setup().replayEndDepth; }
+  const HeaderInfo* PrintHeader() const override;
+  const TrailerText* PrintTrailer() const override;
+  std::string DataPath() const override;
+  const CalibrationArray* Calibrations() const override;
+  bool SaveWellInfo(int mode) override;
+  bool ReopenReplay() override;
+  bool StartPrintReplay(curveview::PrintReplayWindow* window) override;
+  void SetPrintDepthWindow(int depthOffset) override;
+  bool ReadReplayRecord() override;
+  bool SeekReplay(int depth) override;
+  std::span<const double> ProcessPrintRecord(std::span<const int> givenOffsets) override;
+  void EndPrintReplay() override;
 
   // ---- qv::RecordSink (the curve view behind it)
   void AddSample(std::span<const double> values) override;
