@@ -13,6 +13,7 @@
 #include "platform/text/cnum.h"
 #include "print/page/drawing.h"
 #include "print/page/gdi_text.h"
+#include "print/page/qt_print.h"
 
 using qv::print::LogSectionArea;
 using qv::print::LogSectionResult;
@@ -386,3 +387,60 @@ LogSectionResult CurvePageSource::PrintLogSection(QPainter& dc, PrintSettings& s
 }
 
 }  // namespace curveview
+
+// ---------------------------------------------------------------------------
+// The view's print commands
+
+namespace {
+
+// The form-mark bytes go to the queue of the printer chosen in the dialog.
+class PrinterQueueChannel : public qv::print::RawChannel {
+ public:
+  explicit PrinterQueueChannel(QPrinter& printer) : printer_(printer) {}
+  bool Send(const std::string& bytes) override {
+    return qv::print::QueueRawChannel(printer_.printerName().toStdString()).Send(bytes);
+  }
+
+ private:
+  QPrinter& printer_;
+};
+
+}  // namespace
+
+void CCurveView::InstallPrintCommands() {
+  OnCommand(kPrintCommand, [this] { OnFilePrint(); });
+  qv::CommandTarget::OnUpdate(kPrintCommand, [this](qv::CmdUI& ui) { ui.Enable(OnUpdateFilePrint()); });
+  OnCommand(kPrintPreviewCommand, [this] { OnFilePrintPreview(); });
+  qv::CommandTarget::OnUpdate(kPrintPreviewCommand, [this](qv::CmdUI& ui) { ui.Enable(OnUpdateFilePrint()); });
+}
+
+bool CCurveView::OnUpdateFilePrint() const {
+  curveview::PrintableLog* log = doc_ ? doc_->Printable() : nullptr;
+  return qv::print::LogPagePrinter::CanPrint(log != nullptr, log ? log->LogState() : 0);
+}
+
+qv::print::LogPagePrinter* CCurveView::PagePrinter() {
+  curveview::PrintableLog* log = doc_ ? doc_->Printable() : nullptr;
+  if (!log) return nullptr;
+  if (!pagePrinter_) {
+    pageSource_ = std::make_unique<curveview::CurvePageSource>(*this, *doc_, *log);
+    pagePrinter_ = std::make_unique<qv::print::LogPagePrinter>(*pageSource_);
+  }
+  return pagePrinter_.get();
+}
+
+void CCurveView::OnFilePrint() {
+  if (!OnUpdateFilePrint()) return;
+  if (qv::print::LogPagePrinter* printer = PagePrinter()) {
+    PrinterQueueChannel raw(printer->Printer());
+    printer->SetRawChannel(&raw);
+    qv::print::OnFilePrint(*printer, qv::print::QtPrintJobHooks(window()));
+    printer->SetRawChannel(nullptr);
+  }
+}
+
+void CCurveView::OnFilePrintPreview() {
+  if (!OnUpdateFilePrint()) return;
+  if (qv::print::LogPagePrinter* printer = PagePrinter())
+    qv::print::RunPrintPreview(*printer, printer->Printer(), window());
+}

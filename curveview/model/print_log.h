@@ -23,6 +23,8 @@ class PrintableLog {
  public:
   virtual ~PrintableLog() = default;
 
+  virtual int LogState() const = 0;
+
   virtual bool FollowChain() const = 0;
   virtual int ReplayEndDepth() const = 0;
   virtual const HeaderInfo* PrintHeader() const = 0;

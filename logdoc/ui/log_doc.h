@@ -21,7 +21,6 @@
 #include "app/core/log_document.h"
 #include "app/newlog/new_log.h"
 #include "curveview/model/document.h"
-#include "curveview/model/print_log.h"
 #include "logdoc/document/log_engine.h"
 #include "logdoc/liveui/live_commands.h"
 #include "logdoc/monitor/live_device.h"
@@ -59,11 +58,7 @@ enum LogDocCommand {
   ID_SONIC_CONFIGURATION = 1067,
 };
 
-class CLogDoc : public qv::Document,
-                public LogDocumentShell,
-                public curveview::CurveDocument,
-                public curveview::PrintableLog,
-                public qv::RecordSink {
+class CLogDoc : public qv::Document, public LogDocumentShell, public curveview::CurveDocument, public qv::RecordSink {
   Q_OBJECT
  public:
   // A plain document (the idle document): no engine, it only watches the unit.
@@ -166,22 +161,7 @@ class CLogDoc : public qv::Document,
     if (engine_) engine_->ApplyFilters();
   }
   std::string SondeSerialNo() const override { return Setup().sondeSerialNo; }
-
-  // ---- curveview::PrintableLog (page printing; log_doc_print.cpp)
-  bool FollowChain() const override { return m_bFollowChain; }
-  int ReplayEndDepth() const override { return Setup().replayEndDepth; }
-  const HeaderInfo* PrintHeader() const override;
-  const TrailerText* PrintTrailer() const override;
-  std::string DataPath() const override;
-  const CalibrationArray* Calibrations() const override;
-  bool SaveWellInfo(int mode) override;
-  bool ReopenReplay() override;
-  bool StartPrintReplay(curveview::PrintReplayWindow* window) override;
-  void SetPrintDepthWindow(int depthOffset) override;
-  bool ReadReplayRecord() override;
-  bool SeekReplay(int depth) override;
-  std::span<const double> ProcessPrintRecord(std::span<const int> givenOffsets) override;
-  void EndPrintReplay() override;
+  curveview::PrintableLog* Printable() override { return printLog_.get(); }
 
   // ---- qv::RecordSink (the curve view behind it)
   void AddSample(std::span<const double> values) override;
@@ -207,7 +187,8 @@ class CLogDoc : public qv::Document,
   void EndMonitor();
 
   std::unique_ptr<qv::LogEngine> engine_;
-  std::unique_ptr<qv::ReplayControl> replay_;  // goes before the engine it drives
+  std::unique_ptr<curveview::PrintableLog> printLog_;  // page printing over the engine
+  std::unique_ptr<qv::ReplayControl> replay_;          // goes before the engine it drives
   qv::LogSetup setup_;
   HeaderInfo header_;
   TrailerText trailer_;
