@@ -95,6 +95,7 @@ void CurvePageSource::BeginReplay(PrintSettings& s, bool /*again*/) {
   } else {
     printMin_ = w.minDepth + display;
     printMax_ = w.maxDepth;
+    windowMin_ = w.minDepth;
     s.printDepth = printMin_;
   }
   lastX_.assign(view_.Curves().size(), std::numeric_limits<int>::min());
@@ -145,6 +146,7 @@ int CurvePageSource::PrintTrackHeaders(QPainter& dc, const PrintSettings& s, int
 PrintRows CurvePageSource::ReadPrintRows(PrintSettings& s, int rows) {
   const std::vector<CurveRecord>& curves = view_.Curves();
   PrintRows out;
+  out.firstDepth = s.printDepth;
   out.capacity = std::max(rows, 0);
   out.curves = static_cast<int>(curves.size());
   out.values.assign(static_cast<size_t>(out.curves) * static_cast<size_t>(out.capacity), 0.0);
@@ -171,9 +173,14 @@ PrintRows CurvePageSource::ReadPrintRows(PrintSettings& s, int rows) {
     if (direction_ == 1) {
       if (s.printDepth > s.printEndDepth) break;
       log_.SeekReplay(s.printDepth);
+    } else if (doc_.LogMode() == kLogModeDown && s.printDepth >= printMax_) {
+      // The window's last record has come out of the processing delay; the
+      // reader's records past the end of the data hold no reading.
+      break;
     } else if (!log_.ReadReplayRecord()) {
       break;
     }
+    const int rowDepth = s.printDepth;
     s.printDepth += step;
     const std::span<const double> row =
         log_.ProcessPrintRecord(direction_ == 1 ? std::span<const int>(given) : std::span<const int>());
@@ -183,6 +190,10 @@ PrintRows CurvePageSource::ReadPrintRows(PrintSettings& s, int rows) {
                                                                       : std::numeric_limits<double>::quiet_NaN();
     }
     if (doc_.LogMode() == kLogModeUp && (s.printDepth < printMin_ || s.printDepth > printMax_)) continue;
+    // Logging down, the first records only fill the processing delay: their
+    // rows would lie above the window's start and hold no reading.
+    if (doc_.LogMode() == kLogModeDown && s.printDepth <= windowMin_) continue;
+    if (out.count == 0 && summed == 0) out.firstDepth = rowDepth;
     accumulator += g;
     if (g < 1) {
       const int k = Trunc(accumulator + 0.5);
@@ -290,8 +301,8 @@ void CurvePageSource::DrawGrid(QPainter& dc, const PrintSettings& s, const std::
 
 LogSectionResult CurvePageSource::PrintLogSection(QPainter& dc, PrintSettings& s, const LogSectionArea& area) {
   LogSectionResult result;
-  const double topDepth = s.printDepth;
   const PrintRows rows = ReadPrintRows(s, area.height);
+  const double topDepth = rows.firstDepth;
   const int top = area.top;
   const int n = rows.count;
   const int bottom = top + n;

@@ -25,6 +25,7 @@ struct PrintRows {
   std::vector<double> values;  // curve i, row r at i * capacity + r
   std::vector<std::uint8_t> minute;
   int capacity = 0;
+  int firstDepth = 0;  // depth of the first row
   double Value(int curve, int row) const { return values[static_cast<size_t>(curve * capacity + row)]; }
 };
 
@@ -71,6 +72,7 @@ class CurvePageSource : public qv::print::PagePrintSource {
   int largestOffset_ = 0;  // in depth steps
   int printMin_ = 0;
   int printMax_ = 0;
+  int windowMin_ = 0;       // the reader's window start (logs recorded down)
   std::vector<int> lastX_;  // each curve's last x, where the next page's line starts
   std::vector<int> pendingMarks_;
 };

@@ -209,7 +209,12 @@ std::span<const double> ChannelLogEngine::RunProcessing(std::optional<std::span<
 
 std::span<const double> ChannelLogEngine::ProcessPrintRecord(std::span<const int> givenOffsets) {
   if (!processor_) return {};
-  return RunProcessing(givenOffsets);
+  const std::span<const double> row = RunProcessing(givenOffsets);
+  // As on the screen: an entry that holds no reading yet is no value, not 0.
+  const std::size_t n = std::min(row.size(), printValues_.size());
+  for (std::size_t i = 0; i < n; ++i)
+    printValues_[i] = processor_->OutputReady(static_cast<int>(i)) ? row[i] : std::numeric_limits<double>::quiet_NaN();
+  return {printValues_.data(), n};
 }
 
 bool ChannelLogEngine::ProcessRecord(bool forPrint) {

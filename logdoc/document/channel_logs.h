@@ -82,6 +82,7 @@ class ChannelLogEngine : public LogEngine {
   std::array<OutputFilter, 16> newOutputFilters_{};
   mutable std::mutex latestMutex_;
   std::array<double, 12> raw_{}, calibrated_{}, user_{};
+  std::array<double, 16> printValues_{};  // the print value row
 };
 
 // The six-channel log: GetSonde6ChannelPacket, 14-byte .LOG records.
