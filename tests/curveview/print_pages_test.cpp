@@ -60,6 +60,10 @@ void WriteLogFile(const std::string& path, const FileSpec& f, int logMode, int s
   h.Startdepth = f.startDepth;
   h.EndDepth = f.startDepth + (logMode == 11 ? -1 : 1) * f.records * step;
   ASSERT_TRUE(WriteHeaderInfo(path, &h, nullptr));
+  // A one-metre sonde: the channels come out of the depth alignment 36
+  // records after they were read.
+  const int sondeCm = 100;
+  ASSERT_TRUE(WriteSondeLength(path, &sondeCm));
   TrailerText t;
   t.Text1 = "END OF LOG";
   ASSERT_TRUE(WriteTrailerText(path, &t));
@@ -245,6 +249,7 @@ TEST(CurveViewPages, Layouts) {
          EXPECT_EQ(d.Count("58.00"), 1u);
          const auto page2 = d.TextsOf(2);
          EXPECT_NE(std::find(page2.begin(), page2.end(), "GR  CPS"), page2.end());
+         EXPECT_FALSE(d.Drawn().paths.empty()) << "the curves";
        }},
       {"continuous mode",
        {{600, 0}},
@@ -457,6 +462,25 @@ TEST(CurveViewPages, RecordedLogToPdf) {
   ASSERT_GT(tb.size(), 3u);
   for (size_t i = 1; i < 10 && i + 1 < ta.size(); ++i) EXPECT_NEAR(ta[i + 1] - ta[i], 118, 2) << i;
   EXPECT_TRUE(boxes.Ids().size() <= 1u);
+  // The GR curve runs down track 1 from the top of the data: a dark dot in
+  // track 1 on every row a few grid lines down.
+  const RecordRect& t1 = cols[0].screenRect;
+  int rowsWithCurve = 0;
+  for (int yy = ta[3]; yy < ta[3] + 200; ++yy) {
+    for (int xx = t1.left + 5; xx < t1.right - 5; ++xx)
+      if (qGray(first.pixel(xx, yy)) < 96) {
+        ++rowsWithCurve;
+        break;
+      }
+  }
+  EXPECT_GT(rowsWithCurve, 190);
+  // RES reads 50 throughout. Its first rows have not come through the depth
+  // alignment yet: nothing is drawn there, not a line at 0 down the edge.
+  const RecordRect& t2 = cols[2].screenRect;
+  int darkAtTop = 0;
+  for (int yy = ta[1] - 2; yy < ta[1] + 40; ++yy)
+    for (int xx = t2.left - 3; xx < t2.left + 100; ++xx) darkAtTop += qGray(first.pixel(xx, yy)) < 96 ? 1 : 0;
+  EXPECT_EQ(darkAtTop, 0);
 
   // The replay goes on afterwards from the start of its window.
   EXPECT_EQ(ReplayRecords(log), 600 + 51);
