@@ -20,6 +20,7 @@
 #include "platform/text/msgbox.h"
 #include "print/page/page_model.h"
 #include "print/page/print_dialog.h"
+#include "tests/curveview/recorded_log.h"
 #include "tests/print/page/recording_device.h"
 #include "tests/support/qt_app.h"
 #include "tests/support/test_files.h"
@@ -27,124 +28,12 @@
 namespace {
 
 using namespace qv::print;
+using qvtest::FileSpec;
 
-// One file of a recorded six-channel log: records from startDepth on, channel
-// 1 a saw-tooth of 0..99, every 100th record the first of a new minute.
-struct FileSpec {
-  int records = 0;
-  int startDepth = 0;
-};
-
-void WriteLogFile(const std::string& path, const FileSpec& f, int logMode, int step, const std::string& chainTo) {
-  std::vector<std::uint8_t> bytes;
-  for (int i = 0; i < f.records; ++i) {
-    qv::SixChannelFileRecord r;
-    r.rate = 50;
-    r.counts[0] = static_cast<std::uint16_t>(i % 100);
-    r.counts[1] = 50;
-    r.counts[2] = static_cast<std::uint16_t>(10 + i % 7);
-    if (i % 100 == 0) r.flags |= qv::SixChannelFileRecord::kMinuteMark;
-    const auto at = bytes.size();
-    bytes.resize(at + qv::SixChannelFileRecord::kSize);
-    r.Encode(
-        std::span<std::uint8_t, qv::SixChannelFileRecord::kSize>(bytes.data() + at, qv::SixChannelFileRecord::kSize));
-  }
-  std::ofstream(path, std::ios::binary)
-      .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-  // A header of this program (its ident), then the log's fields.
-  std::ofstream(path.substr(0, path.size() - 3) + "hed") << "[General]\r\nIdent=QUORVANTA\r\n";
-  HeaderInfo h;
-  h.Company = "Tremarin";
-  h.LogMode = logMode;
-  h.Step = step;
-  h.Startdepth = f.startDepth;
-  h.EndDepth = f.startDepth + (logMode == 11 ? -1 : 1) * f.records * step;
-  ASSERT_TRUE(WriteHeaderInfo(path, &h, nullptr));
-  // A one-metre sonde: the channels come out of the depth alignment 36
-  // records after they were read.
-  const int sondeCm = 100;
-  ASSERT_TRUE(WriteSondeLength(path, &sondeCm));
-  TrailerText t;
-  t.Text1 = "END OF LOG";
-  ASSERT_TRUE(WriteTrailerText(path, &t));
-  if (!chainTo.empty()) {
-    ASSERT_TRUE(WriteChainTo(path, chainTo));
-  }
-}
-
-// The curve view's document over a replayed engine.
-class EngineDoc : public curveview::CurveDocument {
- public:
-  EngineDoc(qv::SixChannelEngine& e, bool chain) : e_(e), print_(e, [chain] { return chain; }) {}
-  int LogMode() const override { return e_.Setup().logMode; }
-  bool Imperial() const override { return e_.Setup().imperial; }
-  int DepthStep() const override { return e_.Setup().depthStep; }
-  int DepthScale() const override { return e_.Setup().depthScale; }
-  int ToolKind() const override { return e_.ToolKind(); }
-  bool Live() const override { return false; }
-  int DisplayDepthOffset() const override { return e_.DisplayDepthOffset(); }
-  int ReplayStartDepth() const override { return e_.Setup().replayStartDepth; }
-  bool TakeMinuteMark() override { return e_.TakeMinuteMark(); }
-  ChannelFilter* RawFilterTable() override { return e_.Setup().channelFilters.data(); }
-  curveview::PrintableLog* Printable() override { return &print_; }
-
- private:
-  qv::SixChannelEngine& e_;
-  qv::EnginePrintLog print_;
-};
-
-// A recorded log (one file, or a chain), replayed, and its curve view.
-struct RecordedLog {
-  RecordedLog(const std::string& area, std::vector<FileSpec> files, int logMode = 12, int step = 100) {
-    const std::string dir = qv::test::TempDir(area);
-    for (size_t i = 0; i < files.size(); ++i) {
-      const std::string name = i == 0 ? "WELL" : "WELL" + std::to_string(i);
-      const std::string next = i + 1 < files.size() ? "WELL" + std::to_string(i + 1) : "";
-      WriteLogFile(dir + "/" + name + ".LOG", files[i], logMode, step, next);
-    }
-    qv::LogSetup& s = engine.Setup();
-    s.pathStem = dir + "/WELL.";
-    s.logMode = logMode;
-    s.depthStep = step;
-    s.depthScale = 200;
-    s.replayStartDepth = files[0].startDepth;
-    s.replayEndDepth = files[0].startDepth + (logMode == 11 ? -1 : 1) * files[0].records * step;
-    ::HeaderInfo h;
-    EXPECT_TRUE(ReadHeaderInfo(s.pathStem + "LOG", &h));
-    engine.Header() = h;
-    opened = engine.InitialiseLog(0, 10);
-    doc = std::make_unique<EngineDoc>(engine, files.size() > 1);
-    std::vector<std::unique_ptr<TrackRecord>> tracks;
-    for (int i = 0; i < 4; ++i) {
-      auto t = std::make_unique<TrackRecord>();
-      t->order = i;
-      t->gridFlag = 1;
-      t->type = i == 1 ? 1 : 0;
-      tracks.push_back(std::move(t));
-    }
-    std::vector<std::unique_ptr<CurveRecord>> curves;
-    const char* titles[3] = {"GR", "RES", "TEMP"};
-    const int track[3] = {0, 2, 3};
-    for (int c = 0; c < 3; ++c) {
-      auto curve = std::make_unique<CurveRecord>();
-      curve->physicalChannel = c + 1;
-      curve->firstTrack = curve->lastTrack = track[c];
-      curve->headerFlag = curve->scaleFlag = 1;
-      curve->scaleMaximum = 100;
-      curve->description = curve->shortTitle = titles[c];
-      curve->unit = "CPS";
-      curves.push_back(std::move(curve));
-    }
-    view.resize(600, 400);
-    view.SetLayout(std::move(tracks), std::move(curves));
-    view.InitialiseFromDocument(doc.get());
-    view.PagePrinter()->SetLogoFolder([] { return std::string("/nonexistent"); });
-  }
-  bool app = qvtest::App() != nullptr;  // before the view
-  qv::SixChannelEngine engine;
-  std::unique_ptr<EngineDoc> doc;
-  CCurveView view;
-  bool opened = false;
+// A recorded log in a fresh folder of the running test.
+struct TestLog : qvtest::RecordedLog {
+  TestLog(const std::string& area, std::vector<FileSpec> files)
+      : qvtest::RecordedLog((qvtest::App(), qv::test::TempDir(area)), std::move(files)) {}
 };
 
 // A page device that records what each page drew.
@@ -198,7 +87,7 @@ class PageDevice : public PrintDevice {
 };
 
 // One job of the view's page printer on a page device, as the preview runs it.
-std::vector<unsigned> RunJob(RecordedLog& log, PageDevice& device, const std::function<void(PrintSettings&)>& set) {
+std::vector<unsigned> RunJob(TestLog& log, PageDevice& device, const std::function<void(PrintSettings&)>& set) {
   LogPagePrinter& printer = *log.view.PagePrinter();
   PrintInfo info;
   info.preview = true;
@@ -216,7 +105,7 @@ void PageMode(PrintSettings& s) {
 }
 
 // Every record of the replay window the reader delivers, from its start.
-int ReplayRecords(RecordedLog& log) {
+int ReplayRecords(TestLog& log) {
   int n = 0;
   while (log.engine.ReadReplayRecord() && n < 100000) ++n;
   return n;
@@ -228,7 +117,7 @@ TEST(CurveViewPages, Layouts) {
     std::vector<FileSpec> files;
     std::function<void(PrintSettings&)> set;
     std::vector<std::string> pages;
-    std::function<void(RecordedLog&, PageDevice&)> check;
+    std::function<void(TestLog&, PageDevice&)> check;
   };
   const std::vector<Case> cases = {
       {"heading, then calibration details without a calibration",
@@ -238,7 +127,7 @@ TEST(CurveViewPages, Layouts) {
          s.calibrationDetails = 1;
        },
        {"landscape", "portrait", "portrait"},
-       [](RecordedLog& log, PageDevice& d) {
+       [](TestLog& log, PageDevice& d) {
          EXPECT_EQ(log.view.PagePrinter()->Settings().firstLogPage, 2);
          EXPECT_EQ(d.Count("CALIBRATION CONSTANTS"), 0u);
          EXPECT_EQ(d.Count("Page 2"), 1u);
@@ -259,7 +148,7 @@ TEST(CurveViewPages, Layouts) {
          s.continuousMode = 1;
        },
        {"portrait", "portrait"},
-       [](RecordedLog&, PageDevice& d) {
+       [](TestLog&, PageDevice& d) {
          EXPECT_EQ(d.Count("Page 1") + d.Count("Page 2"), 0u);
          EXPECT_EQ(d.Count("GR  CPS"), 2u);  // the top row and the closing row
        }},
@@ -267,7 +156,7 @@ TEST(CurveViewPages, Layouts) {
        {{100, 0}, {100, 10000}},
        PageMode,
        {"portrait"},
-       [](RecordedLog&, PageDevice& d) {
+       [](TestLog&, PageDevice& d) {
          EXPECT_EQ(d.Count("END OF LOG"), 2u);
          EXPECT_EQ(d.Count("4.00"), 1u);   // the first file
          EXPECT_EQ(d.Count("16.00"), 1u);  // the second
@@ -279,14 +168,14 @@ TEST(CurveViewPages, Layouts) {
          s.separatePages = 1;
        },
        {"portrait", "portrait"},
-       [](RecordedLog&, PageDevice& d) {
+       [](TestLog&, PageDevice& d) {
          const auto page2 = d.TextsOf(2);
          EXPECT_NE(std::find(page2.begin(), page2.end(), "16.00"), page2.end());
        }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    RecordedLog log("curve_pages", c.files);
+    TestLog log("curve_pages", c.files);
     ASSERT_TRUE(log.opened);
     PageDevice device(300, 2480, 3508);
     const auto shown = RunJob(log, device, c.set);
@@ -303,7 +192,7 @@ TEST(CurveViewPages, TrailerThatDoesNotFitGoesAloneOnTheNextPage) {
   // data and the trailer box does not.
   bool found = false;
   for (int n = 380; n < 470 && !found; ++n) {
-    RecordedLog log("curve_trailer", {{n, 0}});
+    TestLog log("curve_trailer", {{n, 0}});
     PageDevice device(300, 2480, 3508);
     RunJob(log, device, PageMode);
     if (device.pages.size() != 2 || device.Count("GR  CPS") != 2) continue;
@@ -318,7 +207,7 @@ TEST(CurveViewPages, TrailerThatDoesNotFitGoesAloneOnTheNextPage) {
 TEST(CurveViewPages, FitToPageChoosesTheScaleAndAnImpossibleLayoutStops) {
   {
     // 500 m at 600 dpi; the header row takes 276 dots, leaving 5905 (250 mm).
-    RecordedLog log("curve_fit", {{5000, 0}});
+    TestLog log("curve_fit", {{5000, 0}});
     PageDevice device(600, 4961, 6181);
     const auto shown = RunJob(log, device, [](PrintSettings& s) {
       s.headerPage = 0;
@@ -335,7 +224,7 @@ TEST(CurveViewPages, FitToPageChoosesTheScaleAndAnImpossibleLayoutStops) {
     EXPECT_EQ(device.Count("20.00"), 0u);
   }
   {
-    RecordedLog log("curve_impossible", {{50, 0}});
+    TestLog log("curve_impossible", {{50, 0}});
     PageDevice device(300, 2480, 300);  // no room below the header row and page number
     const auto shown = RunJob(log, device, PageMode);
     EXPECT_LE(device.pages.size(), 2u);
@@ -368,7 +257,7 @@ bool WordAt(const std::string& bbox, int page, const std::string& word, double* 
 }
 
 TEST(CurveViewPages, RecordedLogToPdf) {
-  RecordedLog log("curve_pdf", {{600, 0}});
+  TestLog log("curve_pdf", {{600, 0}});
   ASSERT_TRUE(log.opened);
   const std::string out = qv::test::TempDir("curve_pdf_out");
   const std::string pdf = out + "/log.pdf";
