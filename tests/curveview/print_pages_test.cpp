@@ -32,8 +32,8 @@ using qvtest::FileSpec;
 
 // A recorded log in a fresh folder of the running test.
 struct TestLog : qvtest::RecordedLog {
-  TestLog(const std::string& area, std::vector<FileSpec> files)
-      : qvtest::RecordedLog((qvtest::App(), qv::test::TempDir(area)), std::move(files)) {}
+  TestLog(const std::string& area, std::vector<FileSpec> files, int logMode = 12)
+      : qvtest::RecordedLog((qvtest::App(), qv::test::TempDir(area)), std::move(files), logMode) {}
 };
 
 // A page device that records what each page drew.
@@ -118,6 +118,7 @@ TEST(CurveViewPages, Layouts) {
     std::function<void(PrintSettings&)> set;
     std::vector<std::string> pages;
     std::function<void(TestLog&, PageDevice&)> check;
+    int logMode = 12;
   };
   const std::vector<Case> cases = {
       {"heading, then calibration details without a calibration",
@@ -172,18 +173,39 @@ TEST(CurveViewPages, Layouts) {
          const auto page2 = d.TextsOf(2);
          EXPECT_NE(std::find(page2.begin(), page2.end(), "16.00"), page2.end());
        }},
+      {"a log recorded up, read by depth from its top",
+       {{300, 30000}},
+       PageMode,
+       {"portrait"},
+       [](TestLog&, PageDevice& d) {
+         EXPECT_EQ(d.Count("2.00"), 1u);
+         EXPECT_EQ(d.Count("28.00"), 1u);
+         EXPECT_FALSE(d.Drawn().paths.empty()) << "the curves";
+         EXPECT_EQ(d.Count("END OF LOG"), 1u);
+       },
+       11},
+      {"a time log has no depth labels",
+       {{300, 0}},
+       PageMode,
+       {"portrait"},
+       [](TestLog&, PageDevice& d) {
+         EXPECT_EQ(d.Count("0.00") + d.Count("2.00"), 6u) << "only the scale ends of the two header rows";
+         EXPECT_FALSE(d.Drawn().paths.empty()) << "the curves";
+       },
+       10},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    TestLog log("curve_pages", c.files);
+    TestLog log("curve_pages", c.files, c.logMode);
     ASSERT_TRUE(log.opened);
     PageDevice device(300, 2480, 3508);
     const auto shown = RunJob(log, device, c.set);
     EXPECT_EQ(std::count(shown.begin(), shown.end(), 33600u), 0);
     EXPECT_EQ(device.pages, c.pages);
     c.check(log, device);
-    // The replay goes on afterwards over its whole window, from the start.
-    EXPECT_EQ(ReplayRecords(log), c.files[0].records + 51);
+    // The replay goes on afterwards over its whole window, from the start
+    // (a depth log's with the records that carry the last values out).
+    EXPECT_EQ(ReplayRecords(log), c.files[0].records + (c.logMode == 10 ? 0 : 51));
   }
 }
 
