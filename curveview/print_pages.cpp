@@ -345,23 +345,40 @@ LogSectionResult CurvePageSource::PrintLogSection(QPainter& dc, PrintSettings& s
     const PrintLineStyle style = PrintLineStyleOf(c.printLineStyle);
     CStyledLine line;
     line.SetStyle(&device, style.dashStyle, style.width > 1 ? thickPen : thin, s.colourDevice ? c.lineColour : 0);
-    const auto polylines = CurvePolylines(c, box, log, g_bWrapCurves.load() != 0, top, n,
-                                          [&](int r) { return rows.Value(static_cast<int>(i), r); });
+    const bool wrap = g_bWrapCurves.load() != 0;
+    auto valueAt = [&](int r) { return rows.Value(static_cast<int>(i), r); };
+    const auto polylines = CurvePolylines(c, box, log, wrap, top, n, valueAt);
+    const int w = box.right - box.left;
+    auto bandAt = [&](int r) { return w > 0 ? CurveOffset(c, w, log, valueAt(r)) / w + 1 : 1; };
     line.BeginPath();
     bool first = true;
     for (const auto& pl : polylines) {
       if (pl.empty()) continue;
-      // A curve goes on from where the last page left it, unless a file begins here.
+      // A curve goes on from where the last page left it, unless a file
+      // begins here; when it wraps, through the edges of the band it left.
       if (first && !area.newFile && !area.firstLogPage && lastX_[i] != std::numeric_limits<int>::min() &&
           pl.front().y == top) {
         line.MoveTo(lastX_[i], top);
+        const int band = bandAt(0);
+        if (wrap && band != c.wrapBand) {
+          const bool grew = band > c.wrapBand;
+          const bool minLeft = c.scaleFlag != 0;
+          line.LineTo((minLeft == grew) ? box.right + 1 : box.left - 1, top);
+          line.MoveTo((minLeft == grew) ? box.left - 1 : box.right + 1, top);
+        }
         line.LineTo(pl.front().x, pl.front().y);
       } else {
         line.MoveTo(pl.front().x, pl.front().y);
       }
       first = false;
       for (size_t k = 1; k < pl.size(); ++k) line.LineTo(pl[k].x, pl[k].y);
-      lastX_[i] = pl.back().x;
+    }
+    // Where the next page takes the curve up: its last row's place and band,
+    // when the page's last row holds a value.
+    lastX_[i] = std::numeric_limits<int>::min();
+    if (!polylines.empty() && !polylines.back().empty() && polylines.back().back().y == top + n - 1) {
+      lastX_[i] = polylines.back().back().x;
+      c.wrapBand = bandAt(n - 1);
     }
     line.StrokePath();
   }
