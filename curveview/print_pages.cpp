@@ -294,7 +294,8 @@ void CurvePageSource::DrawGrid(QPainter& dc, const PrintSettings& s, const std::
   dc.setPen(Qt::black);
   for (double k = std::ceil(topDepth / labelEvery); k * labelEvery < bottomDepth; k += 1) {
     const int y = yOf(k * labelEvery);
-    const QString text = QString::fromStdString(qv::FormatC("%.2lf", k * labelEvery / 1000.0));
+    // (+ 0.0: the label at depth 0 reads "0.00", never "-0.00")
+    const QString text = QString::fromStdString(qv::FormatC("%.2lf", k * labelEvery / 1000.0 + 0.0));
     dc.drawText(QRect(d.left, y - TextHeight(s), d.right - d.left, 2 * TextHeight(s)), Qt::AlignCenter, text);
   }
 }
