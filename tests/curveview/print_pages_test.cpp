@@ -119,6 +119,7 @@ TEST(CurveViewPages, Layouts) {
     std::vector<std::string> pages;
     std::function<void(TestLog&, PageDevice&)> check;
     int logMode = 12;
+    bool imperial = false;
   };
   const std::vector<Case> cases = {
       {"heading, then calibration details without a calibration",
@@ -191,6 +192,29 @@ TEST(CurveViewPages, Layouts) {
          EXPECT_GT(top, d.Drawn().Texts("4.00").front().origin.y());
        },
        11},
+      {"feet at 1:240: labels every 50 ft",
+       {{600, 0}},
+       [](PrintSettings& s) {
+         PageMode(s);
+         s.scale = 240;
+       },
+       {"portrait"},
+       [](TestLog&, PageDevice& d) {
+         EXPECT_EQ(d.Count("50.00"), 1u);
+         EXPECT_EQ(d.Count("10.00"), 0u);
+       },
+       12,
+       true},
+      {"feet at 1:200: labels every 200 inches",
+       {{600, 0}},
+       PageMode,
+       {"portrait"},
+       [](TestLog&, PageDevice& d) {
+         EXPECT_EQ(d.Count("16.67"), 1u);
+         EXPECT_EQ(d.Count("33.33"), 1u);
+       },
+       12,
+       true},
       {"a time log has no depth labels",
        {{300, 0}},
        PageMode,
@@ -205,6 +229,7 @@ TEST(CurveViewPages, Layouts) {
     SCOPED_TRACE(c.name);
     TestLog log("curve_pages", c.files, c.logMode);
     ASSERT_TRUE(log.opened);
+    log.engine.Setup().imperial = c.imperial;
     PageDevice device(300, 2480, 3508);
     const auto shown = RunJob(log, device, c.set);
     EXPECT_EQ(std::count(shown.begin(), shown.end(), 33600u), 0);
