@@ -11,6 +11,7 @@
 #include "header/ui/header_editor.h"
 #include "header/ui/trailer_text_dialog.h"
 #include "logdoc/document/channel_logs.h"
+#include "logdoc/document/print_log.h"
 #include "logdoc/monitor/log_speed.h"
 #include "logdoc/replayui/ask_replay.h"
 #include "platform/docview/gui_thread.h"
@@ -65,6 +66,8 @@ CLogDoc::CLogDoc() {
 
 CLogDoc::CLogDoc(std::unique_ptr<qv::LogEngine> engine) : engine_(std::move(engine)) {
   toolKind_ = engine_->ToolKind();
+  if (auto* channels = dynamic_cast<qv::ChannelLogEngine*>(engine_.get()))
+    printLog_ = std::make_unique<qv::EnginePrintLog>(*channels, [this] { return m_bFollowChain; });
   Construct();
 }
 

@@ -161,6 +161,7 @@ class CLogDoc : public qv::Document, public LogDocumentShell, public curveview::
     if (engine_) engine_->ApplyFilters();
   }
   std::string SondeSerialNo() const override { return Setup().sondeSerialNo; }
+  curveview::PrintableLog* Printable() override { return printLog_.get(); }
 
   // ---- qv::RecordSink (the curve view behind it)
   void AddSample(std::span<const double> values) override;
@@ -186,7 +187,8 @@ class CLogDoc : public qv::Document, public LogDocumentShell, public curveview::
   void EndMonitor();
 
   std::unique_ptr<qv::LogEngine> engine_;
-  std::unique_ptr<qv::ReplayControl> replay_;  // goes before the engine it drives
+  std::unique_ptr<curveview::PrintableLog> printLog_;  // page printing over the engine
+  std::unique_ptr<qv::ReplayControl> replay_;          // goes before the engine it drives
   qv::LogSetup setup_;
   HeaderInfo header_;
   TrailerText trailer_;

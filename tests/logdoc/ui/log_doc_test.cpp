@@ -9,7 +9,6 @@
 #include <QCheckBox>
 #include <QPushButton>
 #include <QSlider>
-
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -258,6 +257,8 @@ TEST_F(LogDocTest, NewLogRecordsFromTheBarsAndClosingBringsBackTheIdleDocument) 
   EXPECT_EQ(doc->DepthScale(), 100);
   ASSERT_NE(doc->CurveView(), nullptr);
   EXPECT_EQ(doc->CurveView()->Curves().size(), 3u);
+  app->UpdateCommandUI();
+  EXPECT_FALSE(app->QueryCommand(CCurveView::kPrintCommand).Enabled()) << "a log stopped for good does not print";
 
   HeaderInfo templ;
   ASSERT_TRUE(ReadHeaderInfo(Template(), &templ));
@@ -300,6 +301,8 @@ TEST_F(LogDocTest, NewLogRecordsFromTheBarsAndClosingBringsBackTheIdleDocument) 
   EXPECT_EQ(replay->GetTitle(), "WELL");
   EXPECT_EQ(replay->LogState(), -1);
   ASSERT_NE(replay->CurveView(), nullptr);
+  EXPECT_TRUE(app->QueryCommand(CCurveView::kPrintCommand).Enabled()) << "a replayed log prints";
+  EXPECT_TRUE(app->QueryCommand(CCurveView::kPrintPreviewCommand).Enabled());
   EXPECT_EQ(replay->CurveView()->Curves().size(), 3u);
   CReplayControl* bar = g_pReplayControl;
   ASSERT_NE(bar, nullptr);
@@ -453,6 +456,7 @@ TEST_F(LogDocTest, AFilterChangedWhileRecordingReachesTheRunningProcessing) {
   EXPECT_EQ(running.filterType, 2);
   EXPECT_EQ(running.filterWidth, 7);
   EXPECT_EQ(engine->Processor()->Settings().channelSettings[0].filterType, 0) << "the other channels keep theirs";
+  EXPECT_FALSE(app->QueryCommand(CCurveView::kPrintCommand).Enabled()) << "a running log does not print";
   g_pSondeControl.load()->OnStop();
   ASSERT_EQ(doc->LogState(), 99);
   std::array<ChannelFilter, kFilterTableSize> header{};
