@@ -95,7 +95,7 @@ bool ChannelLogEngine::InitialiseTool(int mode) {
   if (s.userFunction) {
     // A refused library is freed and leaves no entry point; the loader shows
     // why. Nothing of it runs and its filters do not reach the processing.
-    if (!userLibrary_.Load(s.userLibrary, UserFunctionCaller::kChannelDocument)) {
+    if (!userLibrary_.Load(s.userLibrary, UserCaller())) {
       s.userFunction = false;
     } else {
       if (userLibrary_.init) userLibrary_.init();

@@ -54,6 +54,9 @@ class ChannelLogEngine : public LogEngine {
   // The checks every delivered record makes (depth jump, speed, direction);
   // returns the status word to hand on.
   std::uint32_t CheckRecord(std::uint32_t word, int depth, int time);
+  // Who loads the user-function library (which exports it must have).
+  virtual UserFunctionCaller UserCaller() const { return UserFunctionCaller::kChannelDocument; }
+  UserFunctionLibrary& UserLibrary() { return userLibrary_; }
   std::uint64_t replayIndex_ = 0;  // records read since the replay began
 
  private:
