@@ -8,7 +8,6 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QRadioButton>
-
 #include <array>
 #include <cstring>
 #include <vector>
@@ -51,9 +50,9 @@ TEST_F(SonicParamsTest, BlockAndStandardGiveChoicesAndEnabledFields) {
     int checked;
     bool slowRates, receiver3;
   } cases[] = {
-      {8, 26, CSonicParams::kId8us, true, true},   {16, 26, CSonicParams::kId16us, true, true},
-      {12, 26, CSonicParams::kId4us, true, true},  {16, 28, CSonicParams::kId4us, false, true},
-      {8, 27, CSonicParams::kId8us, true, false},  {4, 29, CSonicParams::kId4us, true, false},
+      {8, 26, CSonicParams::kId8us, true, true},  {16, 26, CSonicParams::kId16us, true, true},
+      {12, 26, CSonicParams::kId4us, true, true}, {16, 28, CSonicParams::kId4us, false, true},
+      {8, 27, CSonicParams::kId8us, true, false}, {4, 29, CSonicParams::kId4us, true, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << int(c.interval) << " std " << int(c.comStd));
@@ -132,4 +131,3 @@ TEST_F(SonicParamsTest, EveryShowingReloadsTheBlock) {
 }
 
 }  // namespace
-
