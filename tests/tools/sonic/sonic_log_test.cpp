@@ -158,3 +158,75 @@ TEST_F(SonicLogTest, AUserFunctionIsStartedAgainOnRewind) {
 }
 
 }  // namespace
+
+namespace {
+
+// The simulated unit's sonic packets: each trace's onset lies where its
+// channel's transit time says (channels 1 to 4 over the sample interval),
+// later for farther receivers; the interval sets the time scale and each
+// receiver's gain the amplitude.
+class SonicUnitTest : public EngineTest {
+ public:
+  struct Trace {
+    int onset = -1;  // first sample beyond the noise
+    int peak = 0;
+    double channel = 0;  // the trace's channel value (us after the factory calibration of 0.1 per count)
+  };
+  std::vector<Trace> Read(int comStd, SonicConfigBlock config) {
+    unit->SetDataOptions({});
+    LoggingModeBlock mode{static_cast<std::uint8_t>(comStd), 10, 10, 10, 0};
+    EXPECT_EQ(SetLoggingMode(&mode) & 0xFFFF, 0u);
+    EXPECT_EQ(SendConfig(&config) & 0xFFFF, 0u);
+    clock->Advance(400);
+    SonicPacket p{};
+    std::uint32_t word = 0;
+    for (int i = 0; i < 20 && (word & 0xFF) != TB_STATUS_DATA; ++i) {
+      word = GetSonicPacket(&p);
+      if ((word & 0xFF) != TB_STATUS_DATA) clock->Advance(100);
+    }
+    EXPECT_EQ(word & 0xFF, static_cast<std::uint32_t>(TB_STATUS_DATA));
+    int per = 0, waves = 0;
+    qv::GetSonicGeometry(comStd, &per, &waves);
+    std::vector<Trace> out;
+    for (int w = 0; w < waves && p.samples; ++w) {
+      Trace t;
+      for (int i = 0; i < per / 2; ++i) {
+        const int x = std::abs(p.samples[w * per / 2 + i]);
+        if (t.onset < 0 && x > 200) t.onset = i;
+        t.peak = std::max(t.peak, x);
+      }
+      t.channel = p.value[w] * 0.1;
+      out.push_back(t);
+    }
+    LoggingModeBlock off{};
+    SetLoggingMode(&off);
+    return out;
+  }
+};
+
+TEST_F(SonicUnitTest, TraceOnsetsFollowTheChannelsTheIntervalAndTheGains) {
+  for (const int comStd : {26, 27, 28, 29}) {
+    for (const std::uint8_t interval : {4, 8, 16}) {
+      SCOPED_TRACE(testing::Message() << comStd << " " << int(interval));
+      const auto traces = Read(comStd, {interval, {1, 1, 1}, {0, 0, 0}});
+      ASSERT_EQ(traces.size(), comStd == 26 ? 3u : comStd == 28 ? 4u : 2u);
+      for (std::size_t w = 0; w < traces.size(); ++w) {
+        // The onset is one of the first samples after the arrival (the
+        // wave starts from zero).
+        const double arrival = traces[w].channel / interval;
+        EXPECT_GE(traces[w].onset, arrival - 0.5) << w;
+        EXPECT_LE(traces[w].onset, arrival + 2.5) << w;
+        EXPECT_GT(traces[w].peak, 6000) << w;  // a good part of the 16-bit range
+        if (w > 0) {
+          EXPECT_GT(traces[w].channel, traces[w - 1].channel) << w;
+        }
+      }
+    }
+  }
+  const auto quiet = Read(26, {4, {1, 1, 1}, {0, 0, 0}});
+  const auto loud = Read(26, {4, {1, 9, 1}, {0, 0, 0}});
+  EXPECT_EQ(loud[0].peak, quiet[0].peak);
+  EXPECT_GT(loud[1].peak, quiet[1].peak * 3 / 2);
+}
+
+}  // namespace
