@@ -45,6 +45,14 @@ void ChannelLogEngine::LatestValues(double* raw, double* calibrated, double* use
   if (user) std::copy(user_.begin(), user_.end(), user);
 }
 
+void ChannelLogEngine::SetLatestValues(const std::array<double, 12>& raw, const std::array<double, 12>& calibrated,
+                                       const std::array<double, 12>& user) {
+  std::lock_guard<std::mutex> lock(latestMutex_);
+  raw_ = raw;
+  calibrated_ = calibrated;
+  user_ = user;
+}
+
 bool ChannelLogEngine::InitialiseTool(int mode) {
   LogSetup& s = Setup();
   // The sonde length in centimetres, from the database (live) or the log's header.
@@ -199,12 +207,7 @@ bool ChannelLogEngine::ProcessRecord(bool forPrint) {
     stamp.reading = !Reader() || Reader()->LastReadHeldData();
   }
   const std::span<const double> row = Process(stamp);
-  {
-    std::lock_guard<std::mutex> lock(latestMutex_);
-    raw_ = processor_->RawValues();
-    calibrated_ = processor_->CalibratedValues();
-    user_ = processor_->UserValues();
-  }
+  SetLatestValues(processor_->RawValues(), processor_->CalibratedValues(), processor_->UserValues());
   if (!forPrint && Sink()) {
     // The display draws nothing for an entry that holds no reading yet (the
     // delay of the processing still filling): not a line at 0 down the track.

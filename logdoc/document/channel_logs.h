@@ -57,6 +57,9 @@ class ChannelLogEngine : public LogEngine {
   // Who loads the user-function library (which exports it must have).
   virtual UserFunctionCaller UserCaller() const { return UserFunctionCaller::kChannelDocument; }
   UserFunctionLibrary& UserLibrary() { return userLibrary_; }
+  // Record thread: the newest values for LatestValues.
+  void SetLatestValues(const std::array<double, 12>& raw, const std::array<double, 12>& calibrated,
+                       const std::array<double, 12>& user);
   std::uint64_t replayIndex_ = 0;  // records read since the replay began
 
  private:

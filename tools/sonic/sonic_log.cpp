@@ -162,6 +162,7 @@ bool SonicLogEngine::ProcessRecord(bool forPrint) {
   if (IsLive()) SetLastDepth(Depth());
   const std::span<const double> row =
       processor_->Process(Input(), static_cast<std::int8_t>(g_SonicConfig.sampleInterval));
+  SetLatestValues(processor_->RawValues(), processor_->CalibratedValues(), processor_->UserValues());
   if (!forPrint && sonicSink_) sonicSink_->AddWaveformRecord(row, processor_->Waveforms());
   return true;
 }

@@ -88,6 +88,11 @@ TEST_F(SonicLogTest, LiveRecordsReplayToTheSameValuesForEveryGeometry) {
       ASSERT_EQ(replayed.rows[i], live.rows[i + skip]) << "record " << i;
       ASSERT_EQ(replayed.waves[i], live.waves[i + skip]) << "record " << i;
     }
+    // The channel display's newest values: the last record read, undelayed.
+    double raw[12], calibrated[12];
+    engine.LatestValues(raw, calibrated, nullptr);
+    EXPECT_NE(raw[1], 0.0);
+    EXPECT_EQ(calibrated[1], raw[1]);  // no calibration chosen
     // The arrivals are the delayed channels over the 8 us interval.
     const auto& r = replayed.rows[records - 1];
     EXPECT_NE(r[12], 0.0);
