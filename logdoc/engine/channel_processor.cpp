@@ -135,8 +135,12 @@ bool ChannelProcessor::OutputReady(int index) const {
 }
 
 double ChannelProcessor::Calibrate(int channel, double x) const {
-  if (!setup_.calibrationOn || !setup_.calibration[channel]) return x;
-  const Coefficients& c = *setup_.calibration[channel];
+  return setup_.calibrationOn ? ApplyCalibration(setup_.calibration[channel], x) : x;
+}
+
+double ApplyCalibration(const std::optional<Coefficients>& coefficients, double x) {
+  if (!coefficients) return x;
+  const Coefficients& c = *coefficients;
   double v = c[0];
   v = v + c[1] * x;
   v = v + c[2] * x * x;

@@ -43,6 +43,8 @@ using CalibrationTable = std::array<std::optional<Coefficients>, 12>;
 // The coefficients of a sonde's calibration set by channel: entry i of the set
 // calibrates channel i + 1 when it exists and has a coefficient block.
 CalibrationTable CalibrationTableOf(const CalibrationSet& set);
+// c0 + c1 x + c2 x^2 + c3 x^3, or x itself without coefficients.
+double ApplyCalibration(const std::optional<Coefficients>& coefficients, double x);
 
 struct ChannelProcessorSetup {
   int channels = 6;  // 6 or 12
