@@ -185,6 +185,8 @@ bool CMainFrame::Create() {
   OnCommand(ID_USER_FUNCTIONS, [] {
     if (Tools().userFunctions) Tools().userFunctions();
   });
+  // The user-function tool is always available.
+  OnUpdate(ID_USER_FUNCTIONS, [](qv::CmdUI& ui) { ui.Enable(true); });
   OnCommand(ID_CALIBRATION, [] {
     if (Tools().calibration) Tools().calibration();
   });

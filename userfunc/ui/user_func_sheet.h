@@ -1,0 +1,149 @@
+// The user-function tool: a property sheet with the pages "Selection"
+// (sonde, function list, New/Delete/Export/Import, name, comment, outputs)
+// and "Implementation" (the source editor, Save Source, Compile and
+// Implement). The build runs on a worker thread so the window stays live.
+#pragma once
+
+#include <QPointer>
+#include <atomic>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "header/user_function_ini.h"
+#include "platform/docview/dialog.h"
+#include "sondedb/lookups.h"
+#include "sondedb/records/records.h"
+#include "sondedb/sondedb.h"
+#include "userfunc/user_function_build.h"
+#include "userfunc/user_function_record.h"
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
+class CUserFuncSheet;
+
+class CUserFuncPage1 : public qv::PropertyPage {
+  Q_OBJECT
+ public:
+  explicit CUserFuncPage1(CUserFuncSheet* sheet);
+  bool OnInitDialog() override;
+  bool OnKillActive() override;
+  void OnOK() override;
+
+  void OnSelectSonde();
+  void OnSelectFunction();
+  void OnNew();
+  void OnRemove();
+  void OnExport();
+  void OnImport();
+  void OnNameKillFocus();
+
+  QComboBox* SondeCombo() const { return sonde_; }
+  QListWidget* FunctionList() const { return list_; }
+  QLineEdit* NameEdit() const { return name_; }
+  QLineEdit* OutputsEdit() const { return outputs_; }
+  QPlainTextEdit* CommentEdit() const { return comment_; }
+  QPushButton* NewButton() const { return new_; }
+  QPushButton* DeleteButton() const { return delete_; }
+  QLabel* SerialText() const { return serial_; }
+  QLabel* InputsText() const { return inputs_; }
+  const std::vector<std::string>& Files() const { return files_; }
+
+ private:
+  void SelectSondeItem(int index);
+  bool LoadInputs();
+  void FillFunctionList(const std::string& abbreviation);
+  void RefreshFunctionList();
+  void LoadFunction(int index);
+  void SaveFunction();
+  void LookUpSonde(const std::string& serial);
+
+  std::vector<std::string> files_;
+  QPushButton* new_;
+  QPushButton* delete_;
+  QLabel* serial_;
+  QLabel* inputs_;
+  QComboBox* sonde_;
+  QListWidget* list_;
+  QLineEdit* name_;
+  QPlainTextEdit* comment_;
+  QLineEdit* outputs_;
+  int outputCount_ = 6;
+  int current_ = -1;
+  std::string currentSource_;
+  CUserFuncSheet* sheet_;
+  bool modified_ = false;
+  bool loading_ = false;
+};
+
+class CUserFuncPage2 : public qv::PropertyPage {
+  Q_OBJECT
+ public:
+  explicit CUserFuncPage2(CUserFuncSheet* sheet);
+  ~CUserFuncPage2() override;
+  bool OnInitDialog() override;
+  bool OnSetActive() override;
+  bool OnKillActive() override;
+
+  void OnCompile();
+  void OnSaveSource();
+  bool SaveSource();
+  void LoadSource();
+  bool Building() const { return building_; }
+
+  QPlainTextEdit* Editor() const { return editor_; }
+  QPushButton* CompileButton() const { return compile_; }
+  QPushButton* SaveButton() const { return save_; }
+  bool Modified() const { return modified_; }
+
+ private:
+  void BuildFinished(bool ok);
+
+  QPlainTextEdit* editor_;
+  CUserFuncSheet* sheet_;
+  bool modified_ = false;
+  bool loading_ = false;
+  QPushButton* compile_;
+  QPushButton* save_;
+  std::thread worker_;
+  std::atomic<bool> building_{false};
+};
+
+class CUserFuncSheet : public qv::PropertySheet {
+  Q_OBJECT
+ public:
+  explicit CUserFuncSheet(QWidget* parent = nullptr);
+  ~CUserFuncSheet() override;
+  bool OnInitDialog() override;
+
+  CUserFuncPage1* Page1() const { return page1_; }
+  CUserFuncPage2* Page2() const { return page2_; }
+
+  // The sonde database (null when missing) and the selected function.
+  std::unique_ptr<qv::SondeDatabase> m_pDatabase;
+  UserFunctionRecord m_Record;
+  UserFunctionFilter m_Filters[kUserFunctionFilterTableSize]{};
+  bool m_bBuildSucceeded = false;
+  bool m_bSonic = false;
+  std::string m_strUserFunctionFolder;  // with trailing separator
+  std::string m_strProgramFolder;
+  CurveArray m_Outputs;  // the output display records
+  int m_nOutputs = 6;
+  std::unique_ptr<qv::OwnedSondeRecordset> m_pSondeRs;
+  // How the build is run; tests point it at their own compiler or checker.
+  qv::UserFunctionBuildOptions m_BuildOptions;
+
+ private:
+  CUserFuncPage1* page1_;
+  CUserFuncPage2* page2_;
+};
+
+namespace qv {
+// Tools/User Functions: runs the sheet modally (RUN replaces exec() in tests).
+void InstallUserFunctionTool(std::function<void(CUserFuncSheet&)> run = {});
+}  // namespace qv
