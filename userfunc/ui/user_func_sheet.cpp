@@ -1,16 +1,21 @@
 #include "userfunc/ui/user_func_sheet.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTimer>
+#include <QTreeWidget>
 #include <algorithm>
 #include <filesystem>
 
@@ -18,6 +23,9 @@
 #include "app/core/globals.h"
 #include "app/newlog/new_log.h"
 #include "app/ui/frames.h"
+#include "app/ui/line_dialog.h"
+#include "curveview/dialog_runner.h"
+#include "curveview/range_dialogs.h"
 #include "platform/docview/services.h"
 #include "platform/files/paths.h"
 #include "platform/text/cnum.h"
@@ -577,6 +585,319 @@ void CUserFuncPage2::BuildFinished(bool ok) {
   compile_->setEnabled(true);
 }
 
+// ---------------------------------------------------------- Display Options
+
+namespace {
+constexpr unsigned kStrOutputChannels = 32285;
+constexpr unsigned kFilterNames[] = {32342, 32340, 32440, 32441};
+constexpr unsigned kTrackHeadings[] = {32329, 32332, 32330, 32331};
+constexpr int kRootData = 100;
+constexpr int kMaxStrength = 25;
+
+// A swatch the page paints: the colour, or the print style on white.
+class Swatch : public QWidget {
+ public:
+  Swatch(QWidget* parent, std::function<void(QPainter&, const QRect&)> paint)
+      : QWidget(parent), paint_(std::move(paint)) {
+    setMinimumSize(60, 18);
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    paint_(painter, rect());
+  }
+
+ private:
+  std::function<void(QPainter&, const QRect&)> paint_;
+};
+}  // namespace
+
+CUserFuncPage3::CUserFuncPage3(CUserFuncSheet* sheet) : qv::PropertyPage("Display Options"), sheet_(sheet) {
+  auto* layout = new QGridLayout(this);
+  tree_ = new QTreeWidget(this);
+  tree_->setObjectName("2077");
+  tree_->setHeaderHidden(true);
+  layout->addWidget(tree_, 0, 0, 8, 1);
+  const auto edit = [this, layout](const char* label, const char* id, int row, int column) {
+    layout->addWidget(new QLabel(label, this), row, column);
+    auto* e = new QLineEdit(this);
+    e->setObjectName(id);
+    layout->addWidget(e, row, column + 1);
+    return e;
+  };
+  name_ = edit("Name", "2062", 0, 1);
+  short_ = edit("Short", "2065", 1, 1);
+  unit_ = edit("Unit", "2078", 2, 1);
+  minimum_ = edit("Minimum", "2058", 3, 1);
+  maximum_ = edit("Maximum", "2064", 4, 1);
+
+  auto* curve = new QGroupBox("Curve Options", this);
+  auto* cGrid = new QGridLayout(curve);
+  colourSwatch_ = new Swatch(curve, [this](QPainter& p, const QRect& r) { p.fillRect(r, FromColourRef(colour_)); });
+  colourSwatch_->setObjectName("2054");
+  auto* colourButton = new QPushButton("Change Display Colour", curve);
+  colourButton->setObjectName("2055");
+  styleSwatch_ =
+      new Swatch(curve, [this](QPainter& p, const QRect& r) { CLineStyleBox::DrawItem(p, r, style_, false); });
+  styleSwatch_->setObjectName("2060");
+  auto* styleButton = new QPushButton("Change Print Style", curve);
+  styleButton->setObjectName("2076");
+  reverse_ = new QCheckBox("Reverse Scale", curve);
+  reverse_->setObjectName("2562");
+  filter_ = new QComboBox(curve);
+  filter_->setObjectName("3437");
+  spin_ = new QSpinBox(curve);
+  spin_->setObjectName("2063");
+  spin_->setRange(0, kMaxStrength);
+  strength_ = new QLabel("1", curve);
+  strength_->setObjectName("2080");
+  cGrid->addWidget(colourSwatch_, 0, 0);
+  cGrid->addWidget(colourButton, 0, 1);
+  cGrid->addWidget(styleSwatch_, 1, 0);
+  cGrid->addWidget(styleButton, 1, 1);
+  cGrid->addWidget(reverse_, 2, 0, 1, 2);
+  cGrid->addWidget(new QLabel("Filter Options:", curve), 3, 0);
+  cGrid->addWidget(filter_, 3, 1);
+  cGrid->addWidget(new QLabel("Strength:", curve), 4, 0);
+  auto* strengthRow = new QHBoxLayout;
+  strengthRow->addWidget(strength_);
+  strengthRow->addWidget(spin_);
+  cGrid->addLayout(strengthRow, 4, 1);
+  layout->addWidget(curve, 5, 1, 1, 2);
+
+  layout->addWidget(new QLabel("Visible", this), 6, 1);
+  visible_ = new QCheckBox(this);
+  visible_->setObjectName("2079");
+  visible_->setEnabled(false);  // it only shows whether the output has a place in the grid
+  layout->addWidget(visible_, 6, 2);
+  layout->addWidget(new QLabel("Track Alignment", this), 8, 0, 1, 3);
+  table_ = new QTableWidget(this);
+  table_->setObjectName("2498");
+  layout->addWidget(table_, 9, 0, 1, 3);
+  grid_ = std::make_unique<qv::Grid>(table_);
+  grid_->SetRows(qv::TrackLayout::kRows);
+  grid_->SetCols(qv::TrackLayout::kColumns);
+  grid_->SetFixedRows(1);
+
+  connect(tree_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item, QTreeWidgetItem*) {
+    if (!treeReady_ || !item) return;
+    const int data = item->data(0, Qt::UserRole).toInt();
+    OnSelectOutput(data == kRootData ? -1 : data);
+  });
+  connect(name_, &QLineEdit::textEdited, this, [this] { OnNameChange(); });
+  connect(colourButton, &QPushButton::clicked, this, [this] { OnChangeColour(); });
+  connect(styleButton, &QPushButton::clicked, this, [this] { OnChangePrintStyle(); });
+  connect(spin_, &QSpinBox::valueChanged, this, [this](int p) { strength_->setText(QString::number(2 * p + 1)); });
+  grid_->OnClick([this](int row, int column) { OnGridClick(row, column); });
+}
+
+bool CUserFuncPage3::OnInitDialog() {
+  for (unsigned id : kFilterNames) filter_->addItem(Q(qv::LoadString(id)));
+  filter_->setCurrentIndex(0);
+  spin_->setValue(0);
+  QFont font = grid_->Font();
+  font.setFamily(this->font().family());
+  font.setPointSizeF(font.pointSizeF() + 1);
+  grid_->SetFont(font);
+  // Columns 0, 2 and 3 three units wide, the depth column one.
+  const int dpi = std::max(1, logicalDpiX());
+  const int unit = (std::max(table_->viewport()->width(), 400) - 4) * 1440 / 10 / dpi;
+  for (int c = 0; c < qv::TrackLayout::kColumns; ++c) grid_->SetColWidth(c, c == 1 ? unit : 3 * unit);
+  for (int c = 0; c < qv::TrackLayout::kColumns; ++c) grid_->SetTextAt(0, c, qv::LoadString(kTrackHeadings[c]));
+  return true;
+}
+
+bool CUserFuncPage3::OnSetActive() {
+  if (sheet_->m_Record.FileName.empty()) {
+    QTimer::singleShot(0, sheet_, [s = QPointer<CUserFuncSheet>(sheet_)] {
+      if (s) s->SetActivePage(0);
+    });
+    return true;
+  }
+  entries_.clear();
+  for (const auto& c : sheet_->m_Outputs) entries_.push_back(*c);
+  selected_ = -1;
+  FillTree();
+  FillGrid();
+  return true;
+}
+
+void CUserFuncPage3::FillTree() {
+  treeReady_ = false;
+  tree_->clear();
+  auto* root = new QTreeWidgetItem(tree_, QStringList(Q(qv::LoadString(kStrOutputChannels))));
+  root->setData(0, Qt::UserRole, kRootData);
+  for (size_t i = 0; i < entries_.size(); ++i) {
+    auto* item = new QTreeWidgetItem(root, QStringList(Q(entries_[i].description)));
+    item->setData(0, Qt::UserRole, static_cast<int>(i));
+  }
+  root->setExpanded(true);
+  treeReady_ = true;
+  if (root->childCount() > 0) tree_->setCurrentItem(root->child(0));
+}
+
+void CUserFuncPage3::FillGrid() {
+  const int row = grid_->Row(), column = grid_->Col();
+  layout_.Fill(entries_);
+  for (int r = 1; r < qv::TrackLayout::kRows; ++r)
+    for (int c = 0; c < qv::TrackLayout::kColumns; ++c) grid_->SetTextAt(r, c, layout_.Cell(r, c));
+  grid_->SetRow(row);
+  grid_->SetCol(column);
+}
+
+void CUserFuncPage3::OnSelectOutput(int index) {
+  if (index < 0) {
+    QTreeWidgetItem* root = tree_->topLevelItem(0);
+    if (root && root->childCount() > 0) tree_->setCurrentItem(root->child(0));
+    return;
+  }
+  if (selected_ >= 0 && treeReady_) StoreOutput(selected_);
+  ShowOutput(index);
+}
+
+void CUserFuncPage3::ShowOutput(int index) {
+  if (index < 0 || index >= static_cast<int>(entries_.size())) return;
+  store_ = false;
+  selected_ = index;
+  const CurveRecord& e = entries_[static_cast<size_t>(index)];
+  colour_ = e.lineColour;
+  style_ = e.printLineStyle;
+  visible_->setChecked(e.headerFlag != 0);
+  reverse_->setChecked(e.scaleFlag == 0);
+  const UserFunctionFilter* f = qv::FilterEntryOf(sheet_->m_Filters, e);
+  // A type the combo does not list shows no item and is kept on store.
+  filter_->setCurrentIndex(f && f->FilterType < std::size(kFilterNames) ? f->FilterType : (f ? -1 : 0));
+  filter_->setEnabled(f != nullptr);
+  spin_->setEnabled(f != nullptr);
+  spin_->setValue(f ? std::clamp((f->FilterWidth - 1) / 2, 0, kMaxStrength) : 0);
+  strength_->setText(QString::number(2 * spin_->value() + 1));
+  minimum_->setText(Q(qv::FormatC("%.2f", static_cast<double>(e.scaleMinimum))));
+  maximum_->setText(Q(qv::FormatC("%.2f", static_cast<double>(e.scaleMaximum))));
+  short_->setText(Q(e.shortTitle));
+  name_->setText(Q(e.description));
+  unit_->setText(Q(e.unit));
+  if (e.headerFlag) {
+    const int row = e.headerLine + 1;
+    grid_->SetRow(row);
+    grid_->SetCol(e.firstTrack);
+    table_->setCurrentCell(row, e.firstTrack);
+    layout_.Remember(row, e.firstTrack);
+  }
+  store_ = true;
+  colourSwatch_->update();
+  styleSwatch_->update();
+}
+
+void CUserFuncPage3::StoreOutput(int index) {
+  if (index < 0 || index >= static_cast<int>(entries_.size())) return;
+  CurveRecord& e = entries_[static_cast<size_t>(index)];
+  e.lineColour = colour_;
+  e.printLineStyle = style_;
+  e.headerFlag = visible_->isChecked() ? 1 : 0;
+  e.scaleFlag = reverse_->isChecked() ? 0 : 1;
+  // Only an output whose channel has a filter entry edits one.
+  if (filter_->isEnabled())
+    qv::StoreFilter(qv::FilterEntryOf(sheet_->m_Filters, e), filter_->currentIndex(), spin_->value());
+  double minimum = 0, maximum = 0;
+  if (qv::ParseDouble(S(minimum_->text()), &minimum) && qv::ParseDouble(S(maximum_->text()), &maximum) &&
+      maximum > minimum) {
+    e.scaleMinimum = static_cast<float>(minimum);
+    e.scaleMaximum = static_cast<float>(maximum);
+  }
+  e.shortTitle = S(short_->text());
+  e.description = S(name_->text());
+  e.unit = S(unit_->text());
+}
+
+void CUserFuncPage3::StoreAll() {
+  StoreOutput(selected_);
+  for (size_t i = 0; i < entries_.size() && i < sheet_->m_Outputs.size(); ++i) {
+    CurveRecord& target = *sheet_->m_Outputs[i];
+    const CurveRecord& e = entries_[i];
+    target.headerLine = e.headerLine;
+    target.firstTrack = e.firstTrack;
+    target.lastTrack = e.lastTrack;
+    target.headerFlag = e.headerFlag;
+    target.scaleFlag = e.scaleFlag;
+    target.description = e.description;
+    target.shortTitle = e.shortTitle;
+    target.unit = e.unit;
+    target.physicalChannel = e.physicalChannel;
+    target.logicalChannel = e.logicalChannel;
+    target.window = e.window;
+    target.adjustment = e.adjustment;
+    target.mode = e.mode;
+    target.fillColour = e.fillColour;
+    target.lineColour = e.lineColour;
+    target.printLineStyle = e.printLineStyle;
+    target.scaleMinimum = e.scaleMinimum;
+    target.scaleMaximum = e.scaleMaximum;
+    target.screenRect = e.screenRect;
+  }
+}
+
+void CUserFuncPage3::SaveIni() {
+  const std::string& path = sheet_->m_Record.FileName;
+  if (path.empty()) return;
+  SaveUserFunctionIni(path, &sheet_->m_Outputs, &sheet_->m_Record);
+  WriteUserFunctionFilters(path, sheet_->m_Filters);
+}
+
+bool CUserFuncPage3::OnKillActive() {
+  if (entries_.empty() && selected_ < 0) return true;
+  StoreAll();
+  treeReady_ = false;
+  tree_->clear();
+  treeReady_ = true;
+  selected_ = -1;
+  SaveIni();
+  return true;
+}
+
+void CUserFuncPage3::OnOK() {
+  if (selected_ < 0) return;
+  StoreAll();
+  SaveIni();
+}
+
+void CUserFuncPage3::OnNameChange() {
+  if (selected_ < 0 || !store_) return;
+  const std::string title = S(name_->text());
+  if (QTreeWidgetItem* item = tree_->currentItem()) item->setText(0, Q(title));
+  entries_[static_cast<size_t>(selected_)].description = title;
+  FillGrid();
+}
+
+void CUserFuncPage3::OnGridClick(int row, int column) {
+  if (selected_ < 0) return;
+  if (!layout_.Click(entries_, selected_, row, column, sheet_->m_bSonic)) {
+    qv::Beep();
+    grid_->SetRow(layout_.RememberedRow());
+    grid_->SetCol(layout_.RememberedColumn());
+    table_->setCurrentCell(layout_.RememberedRow(), layout_.RememberedColumn());
+    return;
+  }
+  FillGrid();
+  // The settings shown again (what was typed is kept), with the new place.
+  visible_->setChecked(entries_[static_cast<size_t>(selected_)].headerFlag != 0);
+  StoreOutput(selected_);
+  ShowOutput(selected_);
+}
+
+void CUserFuncPage3::OnChangeColour() {
+  CColorDlg dialog(colour_, 0, this);
+  if (curveview::RunDialog(dialog) == QDialog::Accepted) colour_ = dialog.GetColor();
+  colourSwatch_->update();
+}
+
+void CUserFuncPage3::OnChangePrintStyle() {
+  if (selected_ < 0) return;
+  int style = style_;
+  if (curveview::ChoosePrintStyle(entries_[static_cast<size_t>(selected_)].shortTitle, &style, this)) style_ = style;
+  styleSwatch_->update();
+}
+
 // -------------------------------------------------------------------- Sheet
 
 CUserFuncSheet::CUserFuncSheet(QWidget* parent) : qv::PropertySheet(qv::LoadString(kStrCaption), parent) {
@@ -586,7 +907,10 @@ CUserFuncSheet::CUserFuncSheet(QWidget* parent) : qv::PropertySheet(qv::LoadStri
   if (!m_strUserFunctionFolder.empty() && m_strUserFunctionFolder.back() != '/') m_strUserFunctionFolder += '/';
   page1_ = new CUserFuncPage1(this);
   page2_ = new CUserFuncPage2(this);
+  page3_ = new CUserFuncPage3(this);
+  // The tabs read "Selection", "Display Options", "Implementation".
   AddPage(page1_);
+  AddPage(page3_);
   AddPage(page2_);
 }
 

@@ -1,7 +1,8 @@
 // The user-function tool: a property sheet with the pages "Selection"
-// (sonde, function list, New/Delete/Export/Import, name, comment, outputs)
-// and "Implementation" (the source editor, Save Source, Compile and
-// Implement). The build runs on a worker thread so the window stays live.
+// (sonde, function list, New/Delete/Export/Import, name, comment, outputs),
+// "Display Options" (each output's names, range, colour, print style,
+// filter and place in the track layout) and "Implementation" (the source
+// editor, Save Source, Compile and Implement). The build runs on a worker thread so the window stays live.
 #pragma once
 
 #include <QPointer>
@@ -13,13 +14,19 @@
 
 #include "header/user_function_ini.h"
 #include "platform/docview/dialog.h"
+#include "platform/grid/grid.h"
 #include "sondedb/lookups.h"
 #include "sondedb/records/records.h"
 #include "sondedb/sondedb.h"
+#include "userfunc/ui/user_func_model.h"
 #include "userfunc/user_function_build.h"
 #include "userfunc/user_function_record.h"
 
+class QCheckBox;
 class QComboBox;
+class QSpinBox;
+class QTableWidget;
+class QTreeWidget;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -114,6 +121,71 @@ class CUserFuncPage2 : public qv::PropertyPage {
   std::atomic<bool> building_{false};
 };
 
+class CUserFuncPage3 : public qv::PropertyPage {
+  Q_OBJECT
+ public:
+  explicit CUserFuncPage3(CUserFuncSheet* sheet);
+  bool OnInitDialog() override;
+  bool OnSetActive() override;
+  bool OnKillActive() override;
+  void OnOK() override;
+
+  // The tree's selection moved to output INDEX (-1: the root).
+  void OnSelectOutput(int index);
+  void OnGridClick(int row, int column);
+  void OnNameChange();
+  void OnChangeColour();
+  void OnChangePrintStyle();
+
+  QTreeWidget* Tree() const { return tree_; }
+  QTableWidget* GridWidget() const { return table_; }
+  QLineEdit* NameEdit() const { return name_; }
+  QLineEdit* ShortEdit() const { return short_; }
+  QLineEdit* UnitEdit() const { return unit_; }
+  QLineEdit* MinimumEdit() const { return minimum_; }
+  QLineEdit* MaximumEdit() const { return maximum_; }
+  QCheckBox* ReverseScale() const { return reverse_; }
+  QCheckBox* VisibleCheck() const { return visible_; }
+  QComboBox* FilterCombo() const { return filter_; }
+  QSpinBox* StrengthSpin() const { return spin_; }
+  QLabel* StrengthText() const { return strength_; }
+  std::uint32_t Colour() const { return colour_; }
+  int PrintStyle() const { return style_; }
+  const std::vector<CurveRecord>& Entries() const { return entries_; }
+
+ private:
+  void FillTree();
+  void FillGrid();
+  void ShowOutput(int index);
+  void StoreOutput(int index);
+  void StoreAll();
+  void SaveIni();
+
+  std::vector<CurveRecord> entries_;
+  std::uint32_t colour_ = 0;
+  int style_ = 0;
+  int selected_ = -1;
+  bool treeReady_ = true;
+  bool store_ = true;
+  CUserFuncSheet* sheet_;
+  QComboBox* filter_;
+  QSpinBox* spin_;
+  QLabel* strength_;
+  QTreeWidget* tree_;
+  QLineEdit* minimum_;
+  QLineEdit* maximum_;
+  QCheckBox* visible_;
+  QLineEdit* short_;
+  QLineEdit* name_;
+  QLineEdit* unit_;
+  QTableWidget* table_;
+  std::unique_ptr<qv::Grid> grid_;
+  qv::TrackLayout layout_;
+  QCheckBox* reverse_;
+  QWidget* colourSwatch_;
+  QWidget* styleSwatch_;
+};
+
 class CUserFuncSheet : public qv::PropertySheet {
   Q_OBJECT
  public:
@@ -123,6 +195,7 @@ class CUserFuncSheet : public qv::PropertySheet {
 
   CUserFuncPage1* Page1() const { return page1_; }
   CUserFuncPage2* Page2() const { return page2_; }
+  CUserFuncPage3* Page3() const { return page3_; }
 
   // The sonde database (null when missing) and the selected function.
   std::unique_ptr<qv::SondeDatabase> m_pDatabase;
@@ -141,6 +214,7 @@ class CUserFuncSheet : public qv::PropertySheet {
  private:
   CUserFuncPage1* page1_;
   CUserFuncPage2* page2_;
+  CUserFuncPage3* page3_;
 };
 
 namespace qv {

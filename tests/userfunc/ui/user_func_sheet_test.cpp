@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
+#include <QColorDialog>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -14,11 +16,16 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSpinBox>
+#include <QTableWidget>
 #include <QTimer>
+#include <QTreeWidget>
 #include <deque>
 #include <filesystem>
 
 #include "app/core/globals.h"
+#include "curveview/dialog_runner.h"
+#include "curveview/range_dialogs.h"
 #include "platform/docview/services.h"
 #include "platform/files/atomic_file.h"
 #include "platform/files/paths.h"
@@ -38,6 +45,9 @@ void SpinLikeExec() {
   QTimer::singleShot(0, &loop, &QEventLoop::quit);
   loop.exec();
 }
+
+constexpr int kDisplayOptions = 1;
+constexpr int kImplementation = 2;
 
 class UserFuncSheetTest : public ::testing::Test {
  protected:
@@ -163,7 +173,7 @@ TEST_F(UserFuncSheetTest, OutputCountEightToFiveToEightOnLeavingThePage) {
   const auto leaveWith = [&](const char* outputs) {
     p->OutputsEdit()->setText(outputs);
     p->OutputsEdit()->textEdited(outputs);
-    return sheet->SetActivePage(1);
+    return sheet->SetActivePage(kDisplayOptions);
   };
   const auto channels = [&] {
     std::vector<int> v;
@@ -199,7 +209,7 @@ TEST_F(UserFuncSheetTest, ExportThenImportThroughTheDialogs) {
   auto sheet = Open();
   CUserFuncPage1* p = sheet->Page1();
   p->OnNew();
-  ASSERT_TRUE(sheet->SetActivePage(1));
+  ASSERT_TRUE(sheet->SetActivePage(kImplementation));
   sheet->Page2()->Editor()->setPlainText("OUT1 = IN2;");
   ASSERT_TRUE(sheet->Page2()->SaveSource());
   ASSERT_TRUE(sheet->SetActivePage(0));
@@ -231,11 +241,11 @@ TEST_F(UserFuncSheetTest, ExportThenImportThroughTheDialogs) {
 TEST_F(UserFuncSheetTest, ImplementationPageLoadsTheDefaultAndAsksBeforeLeaving) {
   auto sheet = Open();
   // No function: the page sends the user back to the selection.
-  ASSERT_TRUE(sheet->SetActivePage(1));
+  ASSERT_TRUE(sheet->SetActivePage(kImplementation));
   qvtest::Settle();
   EXPECT_EQ(sheet->GetActiveIndex(), 0);
   sheet->Page1()->OnNew();
-  ASSERT_TRUE(sheet->SetActivePage(1));
+  ASSERT_TRUE(sheet->SetActivePage(kImplementation));
   CUserFuncPage2* p2 = sheet->Page2();
   const std::string text = p2->Editor()->toPlainText().toStdString();
   EXPECT_NE(text.find("Identifiers:"), std::string::npos);
@@ -250,12 +260,12 @@ TEST_F(UserFuncSheetTest, ImplementationPageLoadsTheDefaultAndAsksBeforeLeaving)
   ASSERT_TRUE(sheet->SetActivePage(0));
   EXPECT_EQ(shown.back().id, 32290u);
   EXPECT_FALSE(fs::exists(Uf("KSTQ0.Src")));
-  ASSERT_TRUE(sheet->SetActivePage(1));
+  ASSERT_TRUE(sheet->SetActivePage(kImplementation));
   p2->Editor()->setPlainText("OUT1 = 2 * IN1;");
   answers = {qv::IDYES};
   ASSERT_TRUE(sheet->SetActivePage(0));
   ASSERT_TRUE(fs::exists(Uf("KSTQ0.Src")));
-  ASSERT_TRUE(sheet->SetActivePage(1));
+  ASSERT_TRUE(sheet->SetActivePage(kImplementation));
   EXPECT_EQ(p2->Editor()->toPlainText().toStdString(), "OUT1 = 2 * IN1;\n");
 }
 
@@ -263,7 +273,7 @@ TEST_F(UserFuncSheetTest, CompileBuildsTheLibraryWhileTheWindowStaysLive) {
   if (qv::FindUserFunctionCompiler().empty()) GTEST_SKIP() << "no gcc on the PATH";
   auto sheet = Open();
   sheet->Page1()->OnNew();
-  ASSERT_TRUE(sheet->SetActivePage(1));
+  ASSERT_TRUE(sheet->SetActivePage(kImplementation));
   CUserFuncPage2* p2 = sheet->Page2();
   // A timer that fires while the build runs shows the GUI thread is free.
   int ticks = 0;
@@ -284,6 +294,108 @@ TEST_F(UserFuncSheetTest, CompileBuildsTheLibraryWhileTheWindowStaysLive) {
   EXPECT_TRUE(p2->CompileButton()->isEnabled());
   EXPECT_TRUE(fs::exists(Uf("KSTQ0.so")));
   EXPECT_EQ(shown.back().id, 32341u);
+}
+
+std::vector<std::string> GridColumn(QTableWidget* t, int c) {
+  std::vector<std::string> v;
+  for (int r = 0; r < t->rowCount(); ++r) v.push_back(t->item(r, c) ? t->item(r, c)->text().toStdString() : "");
+  return v;
+}
+
+TEST_F(UserFuncSheetTest, DisplayOptionsShowSixOutputsInTreeAndGrid) {
+  auto sheet = Open();
+  sheet->Page1()->OnNew();
+  ASSERT_TRUE(sheet->SetActivePage(kDisplayOptions));
+  CUserFuncPage3* p3 = sheet->Page3();
+  EXPECT_EQ(sheet->Tabs()->tabText(1).toStdString(), "Display Options");
+  QTreeWidgetItem* root = p3->Tree()->topLevelItem(0);
+  ASSERT_NE(root, nullptr);
+  EXPECT_EQ(root->text(0).toStdString(), "Output Channels");
+  EXPECT_EQ(root->childCount(), 6);
+  EXPECT_EQ(p3->NameEdit()->text().toStdString(), "Output Channel 0");
+  EXPECT_EQ(p3->MaximumEdit()->text().toStdString(), "10000.00");
+  QTableWidget* t = p3->GridWidget();
+  EXPECT_EQ(GridColumn(t, 0),
+            (std::vector<std::string>{"Track 1", "Output Channel 0", "Output Channel 3", "", "", "", ""}));
+  EXPECT_EQ(GridColumn(t, 1), (std::vector<std::string>{"Depth", "", "", "", "", "", ""}));
+  EXPECT_EQ(GridColumn(t, 3),
+            (std::vector<std::string>{"Track 3", "Output Channel 2", "Output Channel 5", "", "", "", ""}));
+}
+
+TEST_F(UserFuncSheetTest, DisplaySettingsReachTheIni) {
+  auto sheet = Open();
+  sheet->Page1()->OnNew();
+  ASSERT_TRUE(sheet->SetActivePage(kDisplayOptions));
+  CUserFuncPage3* p3 = sheet->Page3();
+  // The colour dialog answers like a user would, inside its own event loop.
+  auto previous = curveview::SetDialogRunner([](QDialog& d) {
+    SpinLikeExec();
+    if (auto* c = dynamic_cast<QColorDialog*>(&d)) c->setCurrentColor(QColor(0x12, 0x34, 0x56));
+    d.setResult(QDialog::Accepted);
+    return d.result();
+  });
+  p3->OnChangeColour();
+  curveview::SetDialogRunner(previous);
+  EXPECT_EQ(p3->Colour(), 0x00563412u);
+  p3->StrengthSpin()->setValue(25);
+  EXPECT_EQ(p3->StrengthText()->text().toStdString(), "51");
+  p3->FilterCombo()->setCurrentIndex(2);
+  p3->ReverseScale()->setChecked(true);
+  p3->MinimumEdit()->setText("5");
+  p3->MaximumEdit()->setText("50");
+  p3->ShortEdit()->setText("RATIO");
+  // The second output: a maximum below the minimum keeps the old range.
+  p3->Tree()->setCurrentItem(p3->Tree()->topLevelItem(0)->child(1));
+  p3->MinimumEdit()->setText("20");
+  p3->MaximumEdit()->setText("10");
+  ASSERT_TRUE(sheet->SetActivePage(0));
+
+  CurveArray curves;
+  ASSERT_EQ(LoadUserFunctionIni(Uf("KSTQ0.ini"), &curves, nullptr), 1);
+  UserFunctionFilter filters[kUserFunctionFilterTableSize]{};
+  ReadUserFunctionFilters(Uf("KSTQ0.ini"), filters);
+  ASSERT_EQ(curves.size(), 6u);
+  EXPECT_EQ(curves[0]->lineColour, 0x00563412u);
+  EXPECT_EQ(curves[0]->scaleFlag, 0);
+  EXPECT_FLOAT_EQ(curves[0]->scaleMinimum, 5.0f);
+  EXPECT_FLOAT_EQ(curves[0]->scaleMaximum, 50.0f);
+  EXPECT_EQ(curves[0]->shortTitle, "RATIO");
+  EXPECT_EQ(filters[0].FilterType, 2);
+  EXPECT_EQ(filters[0].FilterWidth, 51);
+  EXPECT_EQ(curves[1]->scaleFlag, 1);
+  EXPECT_FLOAT_EQ(curves[1]->scaleMinimum, 0.0f);
+  EXPECT_FLOAT_EQ(curves[1]->scaleMaximum, 10000.0f);
+  // Back on the page, the stored settings show again.
+  ASSERT_TRUE(sheet->SetActivePage(kDisplayOptions));
+  EXPECT_EQ(p3->StrengthSpin()->value(), 25);
+  EXPECT_EQ(p3->FilterCombo()->currentIndex(), 2);
+  EXPECT_TRUE(p3->ReverseScale()->isChecked());
+}
+
+TEST_F(UserFuncSheetTest, GridClicksHideAnOutputAndBeepOnRefusedCells) {
+  auto sheet = Open();
+  sheet->Page1()->OnNew();
+  ASSERT_TRUE(sheet->SetActivePage(kDisplayOptions));
+  CUserFuncPage3* p3 = sheet->Page3();
+  int beeps = 0;
+  auto previous = qv::SetBeepHandler([&](unsigned) { ++beeps; });
+  p3->OnGridClick(3, 1);  // the depth column
+  EXPECT_EQ(beeps, 1);
+  p3->OnGridClick(1, 0);  // its own cell: hidden, output 4 moves up
+  EXPECT_EQ(beeps, 1);
+  EXPECT_FALSE(p3->VisibleCheck()->isChecked());
+  EXPECT_EQ(GridColumn(p3->GridWidget(), 0)[1], "Output Channel 3");
+  p3->OnGridClick(4, 2);  // placed into track 2, laid out in output order
+  EXPECT_TRUE(p3->VisibleCheck()->isChecked());
+  EXPECT_EQ(GridColumn(p3->GridWidget(), 2)[1], "Output Channel 0");
+  qv::SetBeepHandler(previous);
+  ASSERT_TRUE(sheet->SetActivePage(0));
+  CurveArray curves;
+  ASSERT_EQ(LoadUserFunctionIni(Uf("KSTQ0.ini"), &curves, nullptr), 1);
+  EXPECT_EQ(curves[0]->firstTrack, 2);
+  EXPECT_EQ(curves[0]->headerLine, 0);
+  EXPECT_EQ(curves[1]->headerLine, 1);
+  EXPECT_EQ(curves[3]->headerLine, 0);
 }
 
 }  // namespace
