@@ -13,6 +13,8 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QResizeEvent>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QTimer>
 #include <QTreeWidget>
@@ -679,6 +681,7 @@ CUserFuncPage3::CUserFuncPage3(CUserFuncSheet* sheet) : qv::PropertyPage("Displa
   grid_->SetRows(qv::TrackLayout::kRows);
   grid_->SetCols(qv::TrackLayout::kColumns);
   grid_->SetFixedRows(1);
+  table_->installEventFilter(this);
 
   connect(tree_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item, QTreeWidgetItem*) {
     if (!treeReady_ || !item) return;
@@ -700,12 +703,25 @@ bool CUserFuncPage3::OnInitDialog() {
   font.setFamily(this->font().family());
   font.setPointSizeF(font.pointSizeF() + 1);
   grid_->SetFont(font);
-  // Columns 0, 2 and 3 three units wide, the depth column one.
-  const int dpi = std::max(1, logicalDpiX());
-  const int unit = (std::max(table_->viewport()->width(), 400) - 4) * 1440 / 10 / dpi;
-  for (int c = 0; c < qv::TrackLayout::kColumns; ++c) grid_->SetColWidth(c, c == 1 ? unit : 3 * unit);
+  FitGridColumns(table_->width());
   for (int c = 0; c < qv::TrackLayout::kColumns; ++c) grid_->SetTextAt(0, c, qv::LoadString(kTrackHeadings[c]));
   return true;
+}
+
+// Columns 0, 2 and 3 three units wide, the depth column one; ten units
+// fill the grid.
+void CUserFuncPage3::FitGridColumns(int width) {
+  const int dpi = std::max(1, logicalDpiX());
+  const int unit = (width - 4) * 1440 / 10 / dpi;
+  if (unit <= 0) return;
+  for (int c = 0; c < qv::TrackLayout::kColumns; ++c) grid_->SetColWidth(c, c == 1 ? unit : 3 * unit);
+}
+
+bool CUserFuncPage3::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == table_ && event->type() == QEvent::Resize)
+    FitGridColumns(static_cast<QResizeEvent*>(event)->size().width() - 2 * table_->frameWidth() -
+                   table_->verticalScrollBar()->sizeHint().width());
+  return qv::PropertyPage::eventFilter(watched, event);
 }
 
 bool CUserFuncPage3::OnSetActive() {

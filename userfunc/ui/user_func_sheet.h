@@ -154,6 +154,8 @@ class CUserFuncPage3 : public qv::PropertyPage {
   const std::vector<CurveRecord>& Entries() const { return entries_; }
 
  private:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void FitGridColumns(int width);
   void FillTree();
   void FillGrid();
   void ShowOutput(int index);
