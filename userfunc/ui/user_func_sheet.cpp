@@ -935,6 +935,14 @@ CUserFuncSheet::~CUserFuncSheet() {
   qv::CloseSondeDatabase(m_pDatabase);
 }
 
+void CUserFuncSheet::reject() {
+  if (page2_->Building()) {
+    qv::Beep();
+    return;
+  }
+  qv::PropertySheet::reject();
+}
+
 bool CUserFuncSheet::OnInitDialog() {
   SetButtonText(OkButton, qv::LoadString(kStrOk));
   return true;

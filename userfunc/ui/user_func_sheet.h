@@ -199,6 +199,12 @@ class CUserFuncSheet : public qv::PropertySheet {
   CUserFuncPage2* Page2() const { return page2_; }
   CUserFuncPage3* Page3() const { return page3_; }
 
+ protected:
+  // The sheet stays while a build runs: the build may still ask the user,
+  // and its boxes are shown by this window's thread.
+  void reject() override;
+
+ public:
   // The sonde database (null when missing) and the selected function.
   std::unique_ptr<qv::SondeDatabase> m_pDatabase;
   UserFunctionRecord m_Record;

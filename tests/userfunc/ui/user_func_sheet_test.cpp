@@ -17,6 +17,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTabBar>
 #include <QTableWidget>
 #include <QTimer>
 #include <QTreeWidget>
@@ -24,6 +25,7 @@
 #include <filesystem>
 
 #include "app/core/globals.h"
+#include "app/ui/frames.h"
 #include "curveview/dialog_runner.h"
 #include "curveview/range_dialogs.h"
 #include "platform/docview/services.h"
@@ -124,6 +126,18 @@ TEST_F(UserFuncSheetTest, OpensOnTheCurrentSondeWithItsInputs) {
   EXPECT_EQ(p->InputsText()->text().toStdString(), "6");
   EXPECT_EQ(p->FunctionList()->count(), 0);
   EXPECT_FALSE(p->DeleteButton()->isEnabled());
+}
+
+TEST_F(UserFuncSheetTest, ToolsUserFunctionsRunsTheSheet) {
+  std::vector<std::string> tabs;
+  qv::InstallUserFunctionTool([&](CUserFuncSheet& sheet) {
+    SpinLikeExec();
+    for (int i = 0; i < sheet.PageCount(); ++i) tabs.push_back(sheet.Tabs()->tabText(i).toStdString());
+  });
+  ASSERT_TRUE(Tools().userFunctions);
+  Tools().userFunctions();
+  Tools().userFunctions = nullptr;
+  EXPECT_EQ(tabs, (std::vector<std::string>{"Selection", "Display Options", "Implementation"}));
 }
 
 TEST_F(UserFuncSheetTest, NewWritesTheFunctionAndASecondGetsTheNextNameAndNumber) {
@@ -283,8 +297,15 @@ TEST_F(UserFuncSheetTest, CompileBuildsTheLibraryWhileTheWindowStaysLive) {
   p2->OnCompile();
   EXPECT_TRUE(p2->Building());
   EXPECT_FALSE(p2->CompileButton()->isEnabled());
-  // The page cannot be left while the build writes its files.
+  // The page cannot be left, nor the sheet closed, while the build runs.
+  int beeps = 0;
+  auto previousBeep = qv::SetBeepHandler([&](unsigned) { ++beeps; });
+  sheet->show();
   EXPECT_FALSE(sheet->SetActivePage(0));
+  sheet->close();
+  EXPECT_TRUE(sheet->isVisible());
+  EXPECT_EQ(beeps, 2);
+  qv::SetBeepHandler(previousBeep);
   QElapsedTimer clock;
   clock.start();
   while (p2->Building() && clock.elapsed() < 60000) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
