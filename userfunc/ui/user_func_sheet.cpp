@@ -13,6 +13,7 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QResizeEvent>
 #include <QScrollBar>
 #include <QSpinBox>
@@ -339,7 +340,11 @@ void CUserFuncPage1::SaveFunction() {
   UserFunctionRecord& r = sheet_->m_Record;
   r.SymName = S(name_->text());
   r.Outputs = static_cast<std::uint32_t>(qv::AtoiC(S(outputs_->text()).c_str()));
-  r.Comment = S(comment_->toPlainText());
+  // The INI keeps the comment on one line: a line break would end the key
+  // and make the rest a key of its own.
+  QString comment = comment_->toPlainText();
+  comment.replace(QRegularExpression("[\r\n]+"), " ");
+  r.Comment = S(comment);
   if (!r.FileName.empty()) SaveUserFunctionIni(r.FileName, &sheet_->m_Outputs, &r);
   modified_ = false;
 }
@@ -411,7 +416,6 @@ void CUserFuncPage1::OnExport() {
   request.parent = this;
   const std::string package = qv::ShowFileDialog(request);
   if (package.empty()) return;
-  SaveFunction();
   qv::ExportUserFunctionPackage(currentSource_, package);
 }
 
@@ -529,11 +533,13 @@ bool CUserFuncPage2::OnKillActive() {
   return true;
 }
 
+// The editor's text with the CR LF line ends the source file keeps.
+std::string CUserFuncPage2::EditorText() const {
+  return S(editor_->toPlainText().replace("\n", "\r\n"));
+}
+
 bool CUserFuncPage2::SaveSource() {
-  if (!qv::SaveUserFunctionSource(sheet_->m_Record, S(editor_->toPlainText()).empty()
-                                                        ? std::string()
-                                                        : S(editor_->toPlainText().replace("\n", "\r\n"))))
-    return false;
+  if (!qv::SaveUserFunctionSource(sheet_->m_Record, EditorText())) return false;
   save_->setEnabled(false);
   modified_ = false;
   return true;
@@ -563,7 +569,7 @@ void CUserFuncPage2::OnCompile() {
   save_->setEnabled(false);
   QApplication::setOverrideCursor(Qt::WaitCursor);
   const UserFunctionRecord record = sheet_->m_Record;
-  const std::string text = S(editor_->toPlainText().replace("\n", "\r\n"));
+  const std::string text = EditorText();
   const qv::UserFunctionBuildOptions options = sheet_->m_BuildOptions;
   // The build saves the source, runs the compiler and the test load; its
   // boxes are shown by the GUI thread while the worker waits.

@@ -110,6 +110,7 @@ class CUserFuncPage2 : public qv::PropertyPage {
 
  private:
   void BuildFinished(bool ok);
+  std::string EditorText() const;
 
   QPlainTextEdit* editor_;
   CUserFuncSheet* sheet_;

@@ -159,6 +159,21 @@ TEST_F(UserFuncSheetTest, NewWritesTheFunctionAndASecondGetsTheNextNameAndNumber
   EXPECT_EQ(p->FunctionList()->count(), 2);
 }
 
+TEST_F(UserFuncSheetTest, AMultiLineCommentStaysOneKeyOfTheIni) {
+  auto sheet = Open();
+  CUserFuncPage1* p = sheet->Page1();
+  p->OnNew();
+  const std::uint32_t sondeId = sheet->m_Record.SondeID;
+  p->CommentEdit()->setPlainText("first line\nSondeID=99\n[Channel1]");
+  ASSERT_TRUE(sheet->OnOK());
+  UserFunctionRecord record;
+  CurveArray curves;
+  ASSERT_EQ(LoadUserFunctionIni(Uf("KSTQ0.ini"), &curves, &record), 1);
+  EXPECT_EQ(record.Comment, "first line SondeID=99 [Channel1]");
+  EXPECT_EQ(record.SondeID, sondeId);
+  EXPECT_EQ(curves.size(), 6u);
+}
+
 TEST_F(UserFuncSheetTest, DeleteRemovesTheFilesInAnyLetterCase) {
   auto sheet = Open();
   CUserFuncPage1* p = sheet->Page1();
