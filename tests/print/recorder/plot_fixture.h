@@ -10,6 +10,14 @@
 namespace qvtest {
 
 class PlotFixture : public RecorderTest {
+ public:
+  struct Spec {
+    int track, reversed, doubleWidth, style, channel;
+  };
+  static Spec Entry(int track, int reversed, int doubleWidth, int style = 1, int channel = 1) {
+    return {track, reversed, doubleWidth, style, channel};
+  }
+
  protected:
   void SetUp() override {
     RecorderTest::SetUp();
@@ -19,12 +27,8 @@ class PlotFixture : public RecorderTest {
     g_bWrapCurves = savedWrap;
     RecorderTest::TearDown();
   }
-  struct Spec {
-    int track, reversed, doubleWidth, style, channel;
-  };
-  static Spec Entry(int track, int reversed, int doubleWidth, int style = 1, int channel = 1) {
-    return {track, reversed, doubleWidth, style, channel};
-  }
+
+ public:
   static std::unique_ptr<Inscription> Make(const Spec& s) {
     const auto [track, reversed, doubleWidth, style, channel] = s;
     auto ins = std::make_unique<Inscription>();
