@@ -134,8 +134,8 @@ CGulton::CGulton(uint8_t model, int printType, int verticalKind, const TrackScal
     case kPrintTeleviewer:
     case kPrintTest: {
       qv::Trace(printType == kPrintTest ? "\tType is TEST\n" : "\tType is BHTV\n");
-      televiewerBuffers_[0].assign(6912, 0);
-      televiewerBuffers_[1].assign(6912, 0);
+      televiewerBuffers_[0].assign(kRasterDots, 0.0f);
+      televiewerBuffers_[1].assign(kRasterDots, 0.0f);
       televiewerTicks_ = {56, 184, 240, 368};
       chartLineCount_ = 8;
       currentNumber_ = firstMarkValue / 100;

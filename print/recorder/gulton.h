@@ -24,6 +24,7 @@
 #include "platform/sync/sync.h"
 #include "print/recorder/mono_raster.h"
 #include "print/recorder/raster_line_device.h"
+#include "print/recorder/televiewer_row.h"
 
 // What a failed recorder write raises; the creator catches it, deletes the
 // recorder and reports the printer error.
@@ -150,6 +151,14 @@ class CGulton {
   // (kCblDensityBytes) and the curves through VALUES (one per legend entry).
   void PlotCblCurves(const uint8_t* line, const double* values, bool tick, bool final);
   void PrintCblTrackHeader(InscriptionList* list);
+
+  // Televiewer chart. FLAGS bit 0 error diffusion, bit 1 adaptive grey levels.
+  void PrintTeleviewerRows(const TeleviewerImageRow* rows, int count, int flags);
+  void SetRasterTick(int column);
+  void PrintTeleviewerHeader();
+  void PrintTeleviewerFooter();
+  // The transit-time levels of a row from its most frequent values.
+  static std::vector<int> AdaptiveTransitLevels(const uint8_t* transit, int levels);
   void RepeatCblTrackHeader();
   const qv::MonoRaster& Band() const { return band_; }
 
@@ -239,6 +248,8 @@ class CGulton {
   // on a turned chart mirrored and bottom first.
   void SendHeaderRows(const qv::MonoRaster& header, int first, int last);
   void PrintTrackHeader(InscriptionList* list, bool print);
+  void SetRasterDot(int dot, int line);
+  void PrintTeleviewerHeading(bool footer);
   // A cement-bond legend entry that shows a waveform strip, not a curve.
   static bool IsStrip(const Inscription& ins) { return ins.channel >= 7; }
 
@@ -285,7 +296,9 @@ class CGulton {
   double numberSpacing_ = 0;
   bool carriesNumbers_ = false;
   std::array<std::array<uint8_t, 64>, 10> digitGlyphs_{};
-  std::vector<uint8_t> televiewerBuffers_[2];
+  // Diffused error by cell column: carried into this row, collected for the next.
+  std::vector<float> televiewerBuffers_[2];
+  std::array<uint8_t, 864> rasterBuffer_{};
   std::vector<int> televiewerTicks_;
   bool cleanedUp_ = false;
   uint8_t cblRowCounter_ = 0;
