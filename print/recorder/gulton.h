@@ -13,6 +13,7 @@
 
 #include <array>
 #include <cstdint>
+#include <ctime>
 #include <exception>
 #include <memory>
 #include <string>
@@ -22,6 +23,7 @@
 #include "app/core/styled_line.h"
 #include "platform/parallel/parallel.h"
 #include "platform/sync/sync.h"
+#include "print/recorder/heat_pulse.h"
 #include "print/recorder/mono_raster.h"
 #include "print/recorder/raster_line_device.h"
 #include "print/recorder/televiewer_row.h"
@@ -151,6 +153,9 @@ class CGulton {
   // (kCblDensityBytes) and the curves through VALUES (one per legend entry).
   void PlotCblCurves(const uint8_t* line, const double* values, bool tick, bool final);
   void PrintCblTrackHeader(InscriptionList* list);
+
+  // The heat-pulse result sheet, dated NOW.
+  void PrintHeatPulseResult(const HeatPulseResult& result, std::time_t now);
 
   // Televiewer chart. FLAGS bit 0 error diffusion, bit 1 adaptive grey levels.
   void PrintTeleviewerRows(const TeleviewerImageRow* rows, int count, int flags);
