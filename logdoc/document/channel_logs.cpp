@@ -14,9 +14,13 @@
 namespace qv {
 namespace {
 
-std::uint8_t Low(std::uint32_t word) { return static_cast<std::uint8_t>(word & 0xFF); }
+std::uint8_t Low(std::uint32_t word) {
+  return static_cast<std::uint8_t>(word & 0xFF);
+}
 
-int ClampToInt(long long v) { return static_cast<int>(std::clamp<long long>(v, INT_MIN, INT_MAX)); }
+int ClampToInt(long long v) {
+  return static_cast<int>(std::clamp<long long>(v, INT_MIN, INT_MAX));
+}
 
 }  // namespace
 
@@ -97,8 +101,10 @@ bool ChannelLogEngine::InitialiseTool(int mode) {
     userFunctionOn_ = s.userFunction;
   }
   for (int j = 0; j < kUserFunctionFilterTableSize; ++j) {
-    ps.outputFilters[static_cast<std::size_t>(j)].filterType = s.userFunctionFilters[static_cast<std::size_t>(j)].FilterType;
-    ps.outputFilters[static_cast<std::size_t>(j)].filterWidth = s.userFunctionFilters[static_cast<std::size_t>(j)].FilterWidth;
+    ps.outputFilters[static_cast<std::size_t>(j)].filterType =
+        s.userFunctionFilters[static_cast<std::size_t>(j)].FilterType;
+    ps.outputFilters[static_cast<std::size_t>(j)].filterWidth =
+        s.userFunctionFilters[static_cast<std::size_t>(j)].FilterWidth;
   }
   ps.userFunction = userFunctionOn_ ? userLibrary_.userFunction : nullptr;
   processor_ = std::make_unique<ChannelProcessor>(ps);
@@ -116,8 +122,8 @@ bool ChannelLogEngine::OpenReplayReader() {
     info = Header();
   }
   const LogSetup& s = Setup();
-  reader_ = std::make_unique<ReplayReader>(DataFilePath(), ToolKind(), s.replayStartDepth, s.replayEndDepth,
-                                           s.logMode, info);
+  reader_ =
+      std::make_unique<ReplayReader>(DataFilePath(), ToolKind(), s.replayStartDepth, s.replayEndDepth, s.logMode, info);
   replayIndex_ = 0;
   return reader_->IsOpen();
 }
@@ -133,8 +139,7 @@ int ChannelLogEngine::WriteCalibrationHeader() {
     if (!IsLive() && !Setup().calibrationFromHeader &&
         ShowMessageBox(LoadString(kStrOverwriteCalibration), {}, MB_YESNO) == IDNO)
       return 1;
-    for (const auto& c : calibration_.channels)
-      list.push_back(c ? std::make_unique<ChannelCalibration>(*c) : nullptr);
+    for (const auto& c : calibration_.channels) list.push_back(c ? std::make_unique<ChannelCalibration>(*c) : nullptr);
   }
   return WriteCalibration(DataFilePath(), &list);
 }
@@ -146,17 +151,6 @@ bool ChannelLogEngine::RewindReplay() {
   if (userFunctionOn_ && userLibrary_.init) userLibrary_.init();
   if (Sink()) Sink()->ResetCurves(false);
   return Sink() != nullptr;
-}
-
-std::uint32_t ChannelLogEngine::CheckRecord(std::uint32_t word, int depth, int time) {
-  const int factor = DepthFactor();
-  const long long jump = std::llabs(static_cast<long long>(Depth()) - depth) * factor;
-  SetDepthAndTime(depth, time);
-  ReportDepthCheck(ClampToInt(jump));
-  ComputeLogSpeed(ClampToInt(static_cast<long long>(depth) * factor), time);
-  const int mode = Setup().logMode;
-  if ((mode == 11 && depth > LastDepth()) || (mode == 12 && depth < LastDepth())) return 17;
-  return word & 0xFFFF;
 }
 
 bool ChannelLogEngine::ProcessRecord(bool forPrint) {

@@ -48,9 +48,6 @@ class ChannelLogEngine : public LogEngine {
   virtual std::span<const double> Process(const RecordStamp& stamp) = 0;
   // The stamp of a replayed record.
   virtual RecordStamp ReplayStamp() const = 0;
-  // The checks every delivered record makes (depth jump, speed, direction);
-  // returns the status word to hand on.
-  std::uint32_t CheckRecord(std::uint32_t word, int depth, int time);
   std::uint64_t replayIndex_ = 0;  // records read since the replay began
 
  private:

@@ -3,8 +3,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 #include "app/core/device_services.h"
@@ -28,8 +30,12 @@ constexpr std::uint32_t kSondeCommandMs = 300000;
 constexpr std::size_t kRecordsPerHalf = 60;
 constexpr std::size_t kQueuedHalves = 8;
 
-std::uint8_t Low(std::uint32_t word) { return static_cast<std::uint8_t>(word & 0xFF); }
-std::uint8_t High(std::uint32_t word) { return static_cast<std::uint8_t>((word >> 8) & 0xFF); }
+std::uint8_t Low(std::uint32_t word) {
+  return static_cast<std::uint8_t>(word & 0xFF);
+}
+std::uint8_t High(std::uint32_t word) {
+  return static_cast<std::uint8_t>((word >> 8) & 0xFF);
+}
 
 void ReportBox(const std::string& text) {
   Beep();
@@ -54,7 +60,9 @@ LogEngine::LogEngine(std::size_t fileRecordSize, std::string dataFileExt, int to
   SetClock({});
 }
 
-LogEngine::~LogEngine() { Shutdown(); }
+LogEngine::~LogEngine() {
+  Shutdown();
+}
 
 void LogEngine::Shutdown() {
   if (state_ == kStateRunning) StopLogging(kStateStop);
@@ -76,9 +84,13 @@ void LogEngine::SetBuffering(std::size_t recordsPerHalf, std::size_t maxQueuedHa
   pipeline_ = std::make_unique<RecordPipeline>(fileRecordSize_, recordsPerHalf, maxQueuedHalves);
 }
 
-int LogEngine::DepthFactor() { return g_nDepthUnits.load() ? 50 : 10; }
+int LogEngine::DepthFactor() {
+  return g_nDepthUnits.load() ? 50 : 10;
+}
 
-std::string LogEngine::HeaderFilePath() const { return HeaderPathFor(DataFilePath()); }
+std::string LogEngine::HeaderFilePath() const {
+  return HeaderPathFor(DataFilePath());
+}
 
 std::string LogEngine::Title() const {
   std::string t = pathStem_;
@@ -86,7 +98,9 @@ std::string LogEngine::Title() const {
   return t;
 }
 
-std::time_t LogEngine::Today() const { return clock_.today(); }
+std::time_t LogEngine::Today() const {
+  return clock_.today();
+}
 
 void LogEngine::MarkSondeCommandSent() {
   sondeCommandTick_ = clock_.tick();
@@ -120,6 +134,18 @@ void LogEngine::Wake() {
 void LogEngine::ReportDepthCheck(int jump) {
   if (setup_.logMode != 11 && setup_.logMode != 12) return;
   ReportMessage(jump > setup_.depthStep ? LoadString(kStrDepthError) : std::string(), kWinchMessageLine);
+}
+
+std::uint32_t LogEngine::CheckRecord(std::uint32_t word, int depth, int time) {
+  auto clampToInt = [](long long v) { return static_cast<int>(std::clamp<long long>(v, INT_MIN, INT_MAX)); };
+  const int factor = DepthFactor();
+  const long long jump = std::llabs(static_cast<long long>(Depth()) - depth) * factor;
+  SetDepthAndTime(depth, time);
+  ReportDepthCheck(clampToInt(jump));
+  ComputeLogSpeed(clampToInt(static_cast<long long>(depth) * factor), time);
+  const int mode = setup_.logMode;
+  if ((mode == 11 && depth > LastDepth()) || (mode == 12 && depth < LastDepth())) return 17;
+  return word & 0xFFFF;
 }
 
 bool LogEngine::SwitchUnit(const LoggingModeBlock& block, bool report) {
@@ -199,6 +225,14 @@ bool LogEngine::InitialiseLog(int mode, int pollPeriodMs) {
 // ---------------------------------------------------------------------------
 // Starting
 
+bool LogEngine::OpenDataFiles(const std::string& stem) {
+  return pipeline_->Open(stem + dataFileExt_);
+}
+
+void LogEngine::RemoveDataFiles(const std::string& stem) {
+  ::unlink((stem + dataFileExt_).c_str());
+}
+
 bool LogEngine::OpenRecording() {
   int next = chainIndex_ + 1;
   std::string stem = NextChainStem(pathStem_, next);
@@ -213,7 +247,7 @@ bool LogEngine::OpenRecording() {
   };
   constexpr int kMostChainNumbers = 10000;
   while (next > 0 && next < kMostChainNumbers && taken(stem)) stem = NextChainStem(stem, ++next);
-  if (!pipeline_->Open(stem + dataFileExt_)) {
+  if (!OpenDataFiles(stem)) {
     ReportBox(DeviceErrorText(kSystemError, kErrOpenDestination));
     return false;
   }
@@ -303,8 +337,12 @@ int LogEngine::StartLogging(int mode) {
   return 1;
 }
 
-int LogEngine::ResumeWriter() { return 1; }
-int LogEngine::SuspendWriter() { return 1; }
+int LogEngine::ResumeWriter() {
+  return 1;
+}
+int LogEngine::SuspendWriter() {
+  return 1;
+}
 
 // ---------------------------------------------------------------------------
 // The acquisition thread
@@ -486,6 +524,7 @@ int LogEngine::StopLocked(int type) {
     hadFile = true;
     const bool failedBefore = pipeline_->Failed();
     if (!pipeline_->Finish() && !failedBefore) writeFailed = true;
+    CloseDataFiles();
   }
   state_ = type;
   if (writeFailed) ReportBox(DeviceErrorText(kSystemError, kErrOperatingSystem));
@@ -503,8 +542,8 @@ int LogEngine::StopLocked(int type) {
     if (::stat(data.c_str(), &st) == 0 && st.st_size == 0) {
       // Nothing was recorded: the file and its header go, the previous file
       // of the chain no longer names it, and its name is free again.
-      ::unlink(data.c_str());
-      ::unlink(HeaderFilePath().c_str());
+      RemoveDataFiles(pathStem_);
+      ::unlink(FindFileNoCase(HeaderFilePath()).c_str());
       if (chainIndex_ > 0) WriteChainTo(previousStem_ + dataFileExt_, std::string());
       pathStem_ = previousStem_;
       chainIndex_ = previousChainIndex_;
