@@ -14,13 +14,9 @@
 namespace qv {
 namespace {
 
-std::uint8_t Low(std::uint32_t word) {
-  return static_cast<std::uint8_t>(word & 0xFF);
-}
+std::uint8_t Low(std::uint32_t word) { return static_cast<std::uint8_t>(word & 0xFF); }
 
-int ClampToInt(long long v) {
-  return static_cast<int>(std::clamp<long long>(v, INT_MIN, INT_MAX));
-}
+int ClampToInt(long long v) { return static_cast<int>(std::clamp<long long>(v, INT_MIN, INT_MAX)); }
 
 }  // namespace
 
@@ -101,10 +97,8 @@ bool ChannelLogEngine::InitialiseTool(int mode) {
     userFunctionOn_ = s.userFunction;
   }
   for (int j = 0; j < kUserFunctionFilterTableSize; ++j) {
-    ps.outputFilters[static_cast<std::size_t>(j)].filterType =
-        s.userFunctionFilters[static_cast<std::size_t>(j)].FilterType;
-    ps.outputFilters[static_cast<std::size_t>(j)].filterWidth =
-        s.userFunctionFilters[static_cast<std::size_t>(j)].FilterWidth;
+    ps.outputFilters[static_cast<std::size_t>(j)].filterType = s.userFunctionFilters[static_cast<std::size_t>(j)].FilterType;
+    ps.outputFilters[static_cast<std::size_t>(j)].filterWidth = s.userFunctionFilters[static_cast<std::size_t>(j)].FilterWidth;
   }
   ps.userFunction = userFunctionOn_ ? userLibrary_.userFunction : nullptr;
   processor_ = std::make_unique<ChannelProcessor>(ps);
@@ -122,8 +116,8 @@ bool ChannelLogEngine::OpenReplayReader() {
     info = Header();
   }
   const LogSetup& s = Setup();
-  reader_ =
-      std::make_unique<ReplayReader>(DataFilePath(), ToolKind(), s.replayStartDepth, s.replayEndDepth, s.logMode, info);
+  reader_ = std::make_unique<ReplayReader>(DataFilePath(), ToolKind(), s.replayStartDepth, s.replayEndDepth,
+                                           s.logMode, info);
   replayIndex_ = 0;
   return reader_->IsOpen();
 }
@@ -139,7 +133,8 @@ int ChannelLogEngine::WriteCalibrationHeader() {
     if (!IsLive() && !Setup().calibrationFromHeader &&
         ShowMessageBox(LoadString(kStrOverwriteCalibration), {}, MB_YESNO) == IDNO)
       return 1;
-    for (const auto& c : calibration_.channels) list.push_back(c ? std::make_unique<ChannelCalibration>(*c) : nullptr);
+    for (const auto& c : calibration_.channels)
+      list.push_back(c ? std::make_unique<ChannelCalibration>(*c) : nullptr);
   }
   return WriteCalibration(DataFilePath(), &list);
 }

@@ -5,8 +5,8 @@
 
 #include <algorithm>
 #include <climits>
-#include <cstdio>
 #include <cstdlib>
+#include <cstdio>
 #include <vector>
 
 #include "app/core/device_services.h"
@@ -30,12 +30,8 @@ constexpr std::uint32_t kSondeCommandMs = 300000;
 constexpr std::size_t kRecordsPerHalf = 60;
 constexpr std::size_t kQueuedHalves = 8;
 
-std::uint8_t Low(std::uint32_t word) {
-  return static_cast<std::uint8_t>(word & 0xFF);
-}
-std::uint8_t High(std::uint32_t word) {
-  return static_cast<std::uint8_t>((word >> 8) & 0xFF);
-}
+std::uint8_t Low(std::uint32_t word) { return static_cast<std::uint8_t>(word & 0xFF); }
+std::uint8_t High(std::uint32_t word) { return static_cast<std::uint8_t>((word >> 8) & 0xFF); }
 
 void ReportBox(const std::string& text) {
   Beep();
@@ -60,9 +56,7 @@ LogEngine::LogEngine(std::size_t fileRecordSize, std::string dataFileExt, int to
   SetClock({});
 }
 
-LogEngine::~LogEngine() {
-  Shutdown();
-}
+LogEngine::~LogEngine() { Shutdown(); }
 
 void LogEngine::Shutdown() {
   if (state_ == kStateRunning) StopLogging(kStateStop);
@@ -84,13 +78,9 @@ void LogEngine::SetBuffering(std::size_t recordsPerHalf, std::size_t maxQueuedHa
   pipeline_ = std::make_unique<RecordPipeline>(fileRecordSize_, recordsPerHalf, maxQueuedHalves);
 }
 
-int LogEngine::DepthFactor() {
-  return g_nDepthUnits.load() ? 50 : 10;
-}
+int LogEngine::DepthFactor() { return g_nDepthUnits.load() ? 50 : 10; }
 
-std::string LogEngine::HeaderFilePath() const {
-  return HeaderPathFor(DataFilePath());
-}
+std::string LogEngine::HeaderFilePath() const { return HeaderPathFor(DataFilePath()); }
 
 std::string LogEngine::Title() const {
   std::string t = pathStem_;
@@ -98,9 +88,7 @@ std::string LogEngine::Title() const {
   return t;
 }
 
-std::time_t LogEngine::Today() const {
-  return clock_.today();
-}
+std::time_t LogEngine::Today() const { return clock_.today(); }
 
 void LogEngine::MarkSondeCommandSent() {
   sondeCommandTick_ = clock_.tick();
@@ -225,13 +213,9 @@ bool LogEngine::InitialiseLog(int mode, int pollPeriodMs) {
 // ---------------------------------------------------------------------------
 // Starting
 
-bool LogEngine::OpenDataFiles(const std::string& stem) {
-  return pipeline_->Open(stem + dataFileExt_);
-}
+bool LogEngine::OpenDataFiles(const std::string& stem) { return pipeline_->Open(stem + dataFileExt_); }
 
-void LogEngine::RemoveDataFiles(const std::string& stem) {
-  ::unlink((stem + dataFileExt_).c_str());
-}
+void LogEngine::RemoveDataFiles(const std::string& stem) { ::unlink((stem + dataFileExt_).c_str()); }
 
 bool LogEngine::OpenRecording() {
   int next = chainIndex_ + 1;
@@ -337,12 +321,8 @@ int LogEngine::StartLogging(int mode) {
   return 1;
 }
 
-int LogEngine::ResumeWriter() {
-  return 1;
-}
-int LogEngine::SuspendWriter() {
-  return 1;
-}
+int LogEngine::ResumeWriter() { return 1; }
+int LogEngine::SuspendWriter() { return 1; }
 
 // ---------------------------------------------------------------------------
 // The acquisition thread

@@ -61,12 +61,12 @@ namespace qv {
 
 // The log state, one value read by every thread of the log.
 enum LogState : int {
-  kStateReady = -1,      // replay ready; a live log before its first recording
-  kStateRunning = 0,     // acquiring, testing or replaying
-  kStateLastBuffer = 1,  // the writer writes the last buffer
-  kStateStop = 2,        // every loop ends at its next pass
-  kStateError = 3,       // stopped after an error
-  kStatePaused = 4,      // logging paused
+  kStateReady = -1,       // replay ready; a live log before its first recording
+  kStateRunning = 0,      // acquiring, testing or replaying
+  kStateLastBuffer = 1,   // the writer writes the last buffer
+  kStateStop = 2,         // every loop ends at its next pass
+  kStateError = 3,        // stopped after an error
+  kStatePaused = 4,       // logging paused
   kStateStoppedForGood = 99,
 };
 
@@ -96,9 +96,9 @@ class RecordSink {
 // What the bars show, handed over by PumpDisplay after new data.
 struct LogStatus {
   int state = kStateReady;
-  int elapsedMs = 0;  // time of the newest record
-  int depth = 0;      // header units (depth count x 50 or 10)
-  int logSpeed = 0;   // header units per minute
+  int elapsedMs = 0;       // time of the newest record
+  int depth = 0;           // header units (depth count x 50 or 10)
+  int logSpeed = 0;        // header units per minute
   int tension = 0;
   std::uint8_t analog[2] = {0, 0};
   int receiverStatus = -1;
@@ -135,11 +135,11 @@ struct LogClock {
 struct LogSetup {
   // Folder and name of the first data file, ending in a dot ("D/WELL.").
   std::string pathStem;
-  int logMode = 10;         // 10 time, 11 up, 12 down
-  int sampleInterval = 10;  // sent to the unit by a live InitialiseLog
-  int depthStep = 10;       // header units per record
-  bool imperial = false;    // the log's depth unit is feet
-  int depthScale = 100;     // 1:N of the display
+  int logMode = 10;          // 10 time, 11 up, 12 down
+  int sampleInterval = 10;   // sent to the unit by a live InitialiseLog
+  int depthStep = 10;        // header units per record
+  bool imperial = false;     // the log's depth unit is feet
+  int depthScale = 100;      // 1:N of the display
   std::string sondeAbbreviation;
   std::string sondeSerialNo;
   // The unit's logging mode of a recording: communication standard, tool
@@ -351,9 +351,9 @@ class LogEngine {
   // Threads and the stop.
   std::unique_ptr<Thread> acquisition_;
   std::vector<std::unique_ptr<Thread>> retired_;  // threads a stop could not join in time
-  std::mutex stopMutex_;                          // one stop at a time
-  std::mutex recordMutex_;                        // the per-record work against a change of recording
-  std::atomic<bool> recording_{false};            // changed under recordMutex_: records go to the pipeline
+  std::mutex stopMutex_;     // one stop at a time
+  std::mutex recordMutex_;   // the per-record work against a change of recording
+  std::atomic<bool> recording_{false};  // changed under recordMutex_: records go to the pipeline
   // Changed under DeviceMutex and recordMutex_ when a run begins or ends: a
   // record read under an older value belongs to an earlier run.
   std::atomic<std::uint64_t> runGeneration_{0};
