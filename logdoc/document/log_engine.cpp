@@ -523,7 +523,7 @@ int LogEngine::StopLocked(int type) {
       // Nothing was recorded: the file and its header go, the previous file
       // of the chain no longer names it, and its name is free again.
       RemoveDataFiles(pathStem_);
-      ::unlink(FindFileNoCase(HeaderFilePath()).c_str());
+      ::unlink(HeaderFilePath().c_str());
       if (chainIndex_ > 0) WriteChainTo(previousStem_ + dataFileExt_, std::string());
       pathStem_ = previousStem_;
       chainIndex_ = previousChainIndex_;

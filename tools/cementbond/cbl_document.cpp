@@ -92,6 +92,11 @@ CCBLDocument::~CCBLDocument() {
   CloseDataFiles();
 }
 
+void CCBLDocument::SetView(CementBondSink* view) {
+  view_ = view;
+  SetSink(adapter_.get());
+}
+
 std::string CCBLDocument::TemplatePath() {
   const std::string folder = g_strProgramFolder.empty() ? ProgramFolder() : g_strProgramFolder;
   return JoinPath(JoinPath(folder, "Header"), "STANDARD.HED");

@@ -78,7 +78,8 @@ class CCBLDocument : public LogEngine {
   CCBLDocument();
   ~CCBLDocument() override;
 
-  void SetView(CementBondSink* view) { view_ = view; }
+  // The view; the engine's record sink is the log's own, which carries to it.
+  void SetView(CementBondSink* view);
   CementBondSink* View() const { return view_; }
   void SetPipeSizeService(PipeSizeService* service) { pipeSize_ = service; }
 

@@ -19,6 +19,8 @@ struct Row {
 class FakeView : public qv::CementBondSink {
  public:
   explicit FakeView(const qv::CCBLDocument* doc = nullptr) : doc_(doc) {}
+  // The log whose current packet goes with each row.
+  void SetDocument(const qv::CCBLDocument* doc) { doc_ = doc; }
   void AddDepthRow(const CblWaveformSegment& segment, const double values[6]) override {
     std::lock_guard<std::mutex> lock(m_);
     Row r{segment, doc_ ? doc_->Packet() : SixChannelPacket{}, {}};
