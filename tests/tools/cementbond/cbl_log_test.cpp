@@ -176,7 +176,7 @@ TEST_F(CblLogTest, AFailedWriteStopsBothFilesAtTheSamePair) {
   Lower();
   ASSERT_EQ(Start(log, qv::kStartRecord), 1);
   for (int i = 0; i < 400 && !log.StopRequested(); ++i)
-    if (!pace->RunUntil(pace->Now() + 10, std::chrono::seconds(5))) break;  // the loop ended
+    if (!pace->RunUntil(pace->Now() + 10, std::chrono::seconds(1))) break;  // the loop ended
   log.PumpDisplay();
   EXPECT_EQ(log.State(), qv::kStateError);
   EXPECT_EQ(fs::file_size(folder / "WELL.LOG"), 20u * 14);
