@@ -21,7 +21,7 @@ std::string HeaderPathFor(const std::string& dataPath) {
 HedFile::LoadResult HedFile::Load(const std::string& path) {
   Reset(path);
   if (::access(path.c_str(), F_OK) != 0) return LoadResult::kMissing;
-  return profile_.Load(path) ? LoadResult::kLoaded : LoadResult::kUnreadable;
+  return profile_.LoadParsed(path) ? LoadResult::kLoaded : LoadResult::kUnreadable;
 }
 
 void HedFile::Reset(const std::string& path) {

@@ -400,6 +400,15 @@ bool ProfileFile::Load(const std::string& path) {
   return true;
 }
 
+bool ProfileFile::LoadParsed(const std::string& path) {
+  std::lock_guard lk(ProfileMutex());
+  const ProfileFile* parsed = nullptr;
+  if (!Lookup(path, parsed)) return false;
+  if (parsed->path().empty()) return Load(path);  // a missing file: empty, under its path
+  *this = *parsed;
+  return true;
+}
+
 void ProfileFile::Parse(std::string_view bytes, const std::string& path) {
   Parse(bytes);
   path_ = path;

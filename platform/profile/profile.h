@@ -70,6 +70,11 @@ class ProfileFile {
   // Reads PATH (found without regard to letter case). A missing file gives an
   // empty profile and true; a file that exists but cannot be read gives false.
   bool Load(const std::string& path);
+  // The same, from the copy the private-profile calls keep parsed when the
+  // file is unchanged (a file younger than a few seconds is read and
+  // compared byte for byte), so reading a file just written or read again
+  // costs no parse.
+  bool LoadParsed(const std::string& path);
   // Takes the text of a profile from memory (as the file at PATH, for Save).
   void Parse(std::string_view bytes);
   void Parse(std::string_view bytes, const std::string& path);

@@ -1,8 +1,11 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <iostream>
 
 #include "header/header.h"
@@ -545,6 +548,47 @@ TEST(HeaderStoreTest, CalibrationGoesToEverySectionOfItsChannel) {
 
 // Numbers are read the way the C library reads them in the C locale,
 // whatever path the reader takes for the usual texts.
+// Loads reuse the parsed copy the profile layer keeps of a file just saved
+// or read, but each load is a private copy of the file as it is now: edits
+// that are not saved stay in their own copy, and a file rewritten in place by
+// another program (same size, time stamp put back) reads afresh.
+TEST(HeaderStoreTest, LoadsSeeTheFileAsItIsNow) {
+  const Log log("loads_see_file_now");
+  HedFile written;
+  written.Reset(log.hed);
+  ASSERT_TRUE(written.Set("General", "Ident", kHeaderIdent));
+  ASSERT_TRUE(written.SetInt("General", "Scale", 100));
+  ASSERT_TRUE(written.Save());
+
+  HedFile edited;
+  ASSERT_EQ(edited.Load(log.hed), HedFile::LoadResult::kLoaded);
+  ASSERT_TRUE(edited.SetInt("General", "Scale", 999));
+  HedFile again;
+  ASSERT_EQ(again.Load(log.hed), HedFile::LoadResult::kLoaded);
+  EXPECT_EQ(again.GetInt("General", "Scale", "0"), 100);
+  EXPECT_EQ(edited.GetInt("General", "Scale", "0"), 999);
+
+  struct stat before;
+  ASSERT_EQ(::stat(log.hed.c_str(), &before), 0);
+  {
+    std::ofstream out(log.hed, std::ios::binary | std::ios::trunc);
+    out << "[General]\r\nIdent=" << kHeaderIdent << "\r\nScale=200\r\n";
+  }
+  const timespec times[2] = {before.st_atim, before.st_mtim};
+  ASSERT_EQ(::utimensat(AT_FDCWD, log.hed.c_str(), times, 0), 0);
+  HedFile fresh;
+  ASSERT_EQ(fresh.Load(log.hed), HedFile::LoadResult::kLoaded);
+  EXPECT_EQ(fresh.GetInt("General", "Scale", "0"), 200);
+  Records records;
+  ASSERT_EQ(records.Read(log.data), 1);
+  EXPECT_EQ(records.scale, 200);
+
+  ASSERT_TRUE(std::filesystem::remove(log.hed));
+  HedFile gone;
+  EXPECT_EQ(gone.Load(log.hed), HedFile::LoadResult::kMissing);
+  EXPECT_EQ(gone.GetInt("General", "Scale", "0"), 0);
+}
+
 TEST(HeaderStoreTest, NumbersReadAsTheCLibraryReadsThem) {
   const char* const texts[] = {"0",
                                "-0",
