@@ -9,7 +9,6 @@
 #include <QImage>
 #include <algorithm>
 #include <cctype>
-#include <cstring>
 #include <filesystem>
 
 #include "header/header_info.h"
@@ -83,14 +82,9 @@ TEST_F(HeadingTest, LogNameInCapitalsOnACopy) {
   const auto form = qv::LogHeadingForm(&h, dir);
   const auto upper = qv::LogHeadingForm(&capitals, dir);
   const auto empty = qv::LogHeadingForm(&none, dir);
-  auto same = [](const qv::MonoRaster& a, const qv::MonoRaster& b) {
-    for (int y = 0; y < a.Height(); ++y)
-      if (std::memcmp(a.Row(y), b.Row(y), static_cast<size_t>(a.Stride())) != 0) return false;
-    return true;
-  };
-  EXPECT_TRUE(same(form, upper));
+  EXPECT_TRUE(SameRaster(form, upper));
   if (qv::ChartFontAvailable()) {
-    EXPECT_FALSE(same(form, empty));
+    EXPECT_FALSE(SameRaster(form, empty));
   }
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <utility>
 
 #include "print/recorder/chart_text.h"
@@ -19,6 +20,13 @@ inline std::unique_ptr<CGulton> TextRecorder(uint8_t model, int direction) {
 
 inline bool Dot(const RasterLine& line, int dot) {
   return (line[static_cast<size_t>(dot / 8)] >> (7 - dot % 8)) & 1;
+}
+
+inline bool SameRaster(const qv::MonoRaster& a, const qv::MonoRaster& b) {
+  if (a.Width() != b.Width() || a.Height() != b.Height()) return false;
+  for (int y = 0; y < a.Height(); ++y)
+    if (std::memcmp(a.Row(y), b.Row(y), static_cast<size_t>(a.Stride())) != 0) return false;
+  return true;
 }
 
 // Every inked (line, dot) of LINES.

@@ -144,6 +144,16 @@ TEST_F(TextBlockTest, CommentLineIsDrawnInItsBox) {
   }
 }
 
+TEST_F(TextBlockTest, RemarksTitleNamesTheHeaderFile) {
+  // Only the last dot of the file name counts; a name without one gets ".hed"
+  // after it, like the page heading.
+  EXPECT_TRUE(SameRaster(qv::RemarksForm(nullptr, "/data/WELL1"), qv::RemarksForm(nullptr, "/data/WELL1.LOG")));
+  EXPECT_TRUE(SameRaster(qv::RemarksForm(nullptr, "/data/WELL1.LOG"), qv::RemarksForm(nullptr, "/data/WELL1.")));
+  if (qv::ChartFontAvailable()) {
+    EXPECT_FALSE(SameRaster(qv::RemarksForm(nullptr, "/data/WELL1"), qv::RemarksForm(nullptr, "/data/WELL2")));
+  }
+}
+
 TEST_F(TextBlockTest, FailedWriteRaisesAndClosesThePort) {
   log->failAt = 10;
   auto g = TextRecorder(0, 0);
