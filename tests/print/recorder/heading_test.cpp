@@ -27,8 +27,14 @@ class HeadingTest : public RecorderTest {
     for (int y = 0; y < 4; ++y)
       for (int x = 0; x < 4; ++x) logo.setPixel(x, y, (x + y) % 2 ? qRgb(255, 255, 255) : qRgb(20, 20, 20));
     ASSERT_TRUE(logo.save(QString::fromStdString(dir + "/LOGO.BMP"), "BMP"));
+    savedFolder = g_strProgramFolder;
     g_strProgramFolder = dir;
   }
+  void TearDown() override {
+    g_strProgramFolder = savedFolder;
+    RecorderTest::TearDown();
+  }
+  std::string savedFolder;
 
   static HeaderInfo Filled() {
     HeaderInfo h;
