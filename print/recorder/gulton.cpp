@@ -28,18 +28,6 @@ bool IsPrintrex(uint8_t model) {
   return model == kPrintrex820 || model == kPrintrex840;
 }
 
-// A path of axis-parallel segments stroked with a solid pen WIDTH dots wide,
-// centred on the path: a segment covers WIDTH / 2 dots before its line and
-// WIDTH - WIDTH / 2 from it on, its ends reaching as far, so corners close.
-void StrokePolyline(qv::MonoRaster& r, const int (*points)[2], int count, int width) {
-  const int before = width / 2;
-  const int after = width - before - 1;
-  for (int i = 1; i < count; ++i) {
-    const int x0 = std::min(points[i - 1][0], points[i][0]), x1 = std::max(points[i - 1][0], points[i][0]);
-    const int y0 = std::min(points[i - 1][1], points[i][1]), y1 = std::max(points[i - 1][1], points[i][1]);
-    r.FillRect(x0 - before, y0 - before, x1 + after, y1 + after);
-  }
-}
 
 struct MetricRow {
   int scale;
@@ -239,7 +227,7 @@ void CGulton::PrintTestPage() {
   Hold hold(*this);
   qv::MonoRaster page(kTestWidth, kTestHeight);
   const int frame[][2] = {{0, 0}, {1660, 0}, {1660, 400}, {0, 400}, {0, 0}};
-  StrokePolyline(page, frame, 5, 4);
+  qv::StrokePolyline(page, frame, 5, 4);
   qv::DrawChartText(page, 300, 50, "TEST OK", 250);
   SelectMedium(g_nPrintMedium);
   SendStartSequence();
@@ -528,4 +516,17 @@ Inscription* CGulton::GetInscription(int index) {
 int CGulton::GetCurveStyle(int curve) const {
   if (inscriptions_.empty()) return 1;
   return curve >= 1 && curve <= 20 ? curveStyle_[curve - 1] : 1;
+}
+
+// A path of axis-parallel segments stroked with a solid pen WIDTH dots wide,
+// centred on the path: a segment covers WIDTH / 2 dots before its line and
+// WIDTH - WIDTH / 2 from it on, its ends reaching as far, so corners close.
+void qv::StrokePolyline(qv::MonoRaster& r, const int (*points)[2], int count, int width) {
+  const int before = width / 2;
+  const int after = width - before - 1;
+  for (int i = 1; i < count; ++i) {
+    const int x0 = std::min(points[i - 1][0], points[i][0]), x1 = std::max(points[i - 1][0], points[i][0]);
+    const int y0 = std::min(points[i - 1][1], points[i][1]), y1 = std::max(points[i - 1][1], points[i][1]);
+    r.FillRect(x0 - before, y0 - before, x1 + after, y1 + after);
+  }
 }

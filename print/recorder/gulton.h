@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <ctime>
 #include <exception>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -27,6 +28,9 @@
 #include "print/recorder/mono_raster.h"
 #include "print/recorder/raster_line_device.h"
 #include "print/recorder/televiewer_row.h"
+
+struct HeaderInfo;
+struct TrailerText;
 
 // What a failed recorder write raises; the creator catches it, deletes the
 // recorder and reports the printer error.
@@ -154,6 +158,23 @@ class CGulton {
   void PlotCblCurves(const uint8_t* line, const double* values, bool tick, bool final);
   void PrintCblTrackHeader(InscriptionList* list);
 
+  // Text blocks (gulton_heading.cpp, library qv_recorder_heading): the log
+  // heading form turned on the paper (1213 lines), the remarks block (400
+  // lines) and the non-empty trailer lines (nothing at all without one). The
+  // heading prints the log name in capitals without changing HEADER; a null
+  // HEADER prints the form without its texts. FILENAME is the log's data
+  // file, named in the remarks title as its ".hed" sibling.
+  void PrintLogHeading(const HeaderInfo* header);
+  void PrintRemarks(const HeaderInfo* header, const std::string& fileName);
+  void PrintTrailerText(const TrailerText* text);
+  // Sends a heading form (1213 x 1693 dots) framed for the model, one form
+  // column a raster line: form row r on dot 1696 - r, columns left to right;
+  // turned, row r on dot r and columns right to left.
+  void SendHeadingForm(const qv::MonoRaster& form);
+  // Sends an upright block (1696 dots wide) framed for the model, one form
+  // row a raster line, top first; turned, mirrored and bottom first.
+  void SendTextBlock(const qv::MonoRaster& form);
+
   // The heat-pulse result sheet, dated NOW.
   void PrintHeatPulseResult(const HeatPulseResult& result, std::time_t now);
 
@@ -254,6 +275,10 @@ class CGulton {
   void SendHeaderRows(const qv::MonoRaster& header, int first, int last);
   void PrintTrackHeader(InscriptionList* list, bool print);
   void SetRasterDot(int dot, int line);
+  // A text block of COUNT raster lines, each composed by COMPOSE(i, line)
+  // into a cleared line, between the model's start and end; a heading ends
+  // with two more terminators on the Gulton.
+  void SendTextBlockLines(int count, bool heading, const std::function<void(int, uint8_t*)>& compose);
   void PrintTeleviewerHeading(bool footer);
   // A cement-bond legend entry that shows a waveform strip, not a curve.
   static bool IsStrip(const Inscription& ins) { return ins.channel >= 7; }

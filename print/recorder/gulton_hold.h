@@ -13,3 +13,10 @@ class CGulton::Hold {
  private:
   qv::MutexGuard guard_;
 };
+
+namespace qv {
+// A path of axis-parallel segments stroked with a solid pen WIDTH dots wide,
+// centred on the path (WIDTH / 2 dots before the line, the rest from it on),
+// its ends reaching as far, so corners close.
+void StrokePolyline(MonoRaster& r, const int (*points)[2], int count, int width);
+}  // namespace qv

@@ -4,35 +4,15 @@
 // set writes the pictures instead.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 
 #include "tests/print/recorder/plot_fixture.h"
+#include "tests/print/recorder/text_block_fixture.h"
 
 namespace qvtest {
 namespace {
 
 using GoldenTest = PlotFixture;
-
-// Differing dots between the golden picture NAME and LINES.
-void ExpectGolden(const std::string& dir, const std::string& name, const std::vector<RasterLine>& lines) {
-  const std::string golden = std::string(QV_TEST_SOURCE_DIR) + "/golden/" + name;
-  if (std::getenv("QV_UPDATE_GOLDEN")) {
-    ASSERT_TRUE(WritePbm(golden, lines));
-    return;
-  }
-  if (std::system("command -v compare >/dev/null 2>&1") != 0) GTEST_SKIP() << "ImageMagick compare missing";
-  const std::string out = dir + "/" + name;
-  ASSERT_TRUE(WritePbm(out, lines));
-  const std::string command = "compare -metric AE '" + golden + "' '" + out + "' null: 2>&1";
-  FILE* pipe = ::popen(command.c_str(), "r");
-  ASSERT_NE(pipe, nullptr);
-  char buf[128] = {};
-  const size_t n = std::fread(buf, 1, sizeof buf - 1, pipe);
-  ::pclose(pipe);
-  EXPECT_EQ(std::string(buf, n), "0") << name;
-}
 
 TEST_F(GoldenTest, CurvePlotOverTheGrid) {
   g_bWrapCurves = 1;
@@ -51,7 +31,7 @@ TEST_F(GoldenTest, CurvePlotOverTheGrid) {
     }
     g->PlotCurveRow(values.data(), static_cast<int>(values.size()), 100, false);
     g->FinishPlot();
-    ExpectGolden(dir, direction ? "plot_turned.pbm" : "plot.pbm", DecodeCapture(log->Bytes(), 0).lines);
+    ExpectGoldenPicture(dir, direction ? "plot_turned.pbm" : "plot.pbm", DecodeCapture(log->Bytes(), 0).lines);
   }
 }
 
@@ -70,8 +50,8 @@ TEST_F(GoldenTest, TeleviewerRowsWithDiffusion) {
     rows[2].marks = kRowDepthTick | kRowLoggingDown;
     rows[5].marks = kRowNewMinute;
     g.PrintTeleviewerRows(rows.data(), static_cast<int>(rows.size()), 1);
-    ExpectGolden(dir, model ? "televiewer_printrex.pbm" : "televiewer_gulton.pbm",
-                 DecodeCapture(log->Bytes(), model).lines);
+    ExpectGoldenPicture(dir, model ? "televiewer_printrex.pbm" : "televiewer_gulton.pbm",
+                        DecodeCapture(log->Bytes(), model).lines);
   }
 }
 
