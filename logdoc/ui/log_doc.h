@@ -29,6 +29,7 @@
 #include "platform/docview/docview.h"
 
 class CAskReplay;
+class CHPFMDlg;
 class CCurveView;
 
 // Runs the trailer text dialog at the end of a recording over the log's four
@@ -135,6 +136,11 @@ class CLogDoc : public qv::Document, public LogDocumentShell, public curveview::
   int ComputeLogSpeed(int depth, int timeMs) override { return device_.ComputeLogSpeed(depth, timeMs); }
   void OnChangeCableOptions() override;
   void OnScopeShot() override;
+  // File/New Log with the heat-pulse flowmeter as current sonde: shows the
+  // flowmeter dialog at the document's depth, unless it is shown already or
+  // another utility runs.
+  void ShowHeatPulseDialog();
+  CHPFMDlg* HeatPulseDialog() const { return m_HeatPulseDlg.get(); }
 
   // ---- curveview::CurveDocument
   int LogMode() const override { return Setup().logMode; }
@@ -197,6 +203,7 @@ class CLogDoc : public qv::Document, public LogDocumentShell, public curveview::
   bool loweredMonitor_ = false;
   QTimer pump_;
   std::atomic<CCurveView*> view_{nullptr};
+  std::unique_ptr<CHPFMDlg> m_HeatPulseDlg;
   bool closeQueued_ = false;
 };
 
