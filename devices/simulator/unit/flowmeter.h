@@ -16,7 +16,7 @@ namespace qv::sim {
 struct FlowScript {
   double speed = 80;        // m/min, the magnitude of the fluid speed
   bool up = true;           // the direction of flow
-  double amplitude = 3000;  // counts per second at the peak
+  double amplitude = 1500;  // counts per second at the peak (inside the dialog's first CPS scale)
   double offset = 20000;    // the differential's count at rest
 };
 

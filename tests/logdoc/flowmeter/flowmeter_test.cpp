@@ -9,6 +9,7 @@
 #include <QSlider>
 #include <chrono>
 #include <cmath>
+#include <cstdlib>
 #include <fstream>
 #include <mutex>
 #include <thread>
@@ -413,6 +414,12 @@ TEST_F(FlowmeterDialogTest, MeasurementFromEqualiseToStoreReadsTheScriptedSpeed)
   // record timing are within its resolution.
   EXPECT_NEAR(dlg->Result().speed, -200, 1.5156 * 60 / t * 0.1);
   EXPECT_TRUE(dlg->InterpretationText().startsWith(QString::asprintf("Time: %.3f [s], Speed: -", t)));
+  if (const char* hold = std::getenv("QV_FLOWMETER_HOLD_MS")) {  // to look at the dialog on a display
+    dlg->TimescaleCombo().setCurrentIndex(0);                    // 10 s
+    dlg->OnSelChangeTimescale();
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(std::atoi(hold));
+    while (std::chrono::steady_clock::now() < end) qvtest::Settle();
+  }
   const qv::HeatPulseResult kept = dlg->Result();
   dlg->OnAccept();  // Store
   ASSERT_EQ(dlg->Engine().Results().size(), 1u);
