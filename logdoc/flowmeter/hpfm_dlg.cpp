@@ -5,14 +5,15 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QMetaObject>
 #include <QPushButton>
 #include <QSlider>
 #include <QVBoxLayout>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
+#include <limits>
 #include <thread>
+#include <utility>
 
 #include "app/core/device_services.h"
 #include "app/core/globals.h"
@@ -141,6 +142,8 @@ CHPFMDlg::CHPFMDlg(QWidget* parent) : QDialog(parent), unit_(&DefaultUnit()) {
   connect(timeCombo_, &QComboBox::activated, this, &CHPFMDlg::OnSelChangeTimescale);
   connect(cpsCombo_, &QComboBox::activated, this, &CHPFMDlg::OnSelChangeCpsScale);
   connect(speedCombo_, &QComboBox::activated, this, &CHPFMDlg::OnSelChangeSpeedFunction);
+  pump_.setInterval(10);
+  connect(&pump_, &QTimer::timeout, this, &CHPFMDlg::PumpReports);
 }
 
 CHPFMDlg::~CHPFMDlg() {
@@ -207,6 +210,7 @@ bool CHPFMDlg::Create() {
   display_->Clear();
   OnHScroll();
   g_bUtilityActive = 1;
+  pump_.start();
   WriteLabels();
   accept_->setText(QString::fromStdString(qv::LoadString(kStrAccept)));
   SetButtons(true, false, false, false, false, true);
@@ -459,42 +463,66 @@ void CHPFMDlg::OnDestroy() {
     StopMeasurement(false);
   }
   engine_.StopThread();
+  pump_.stop();
   engine_.Results().clear();
   m_LibraryPaths.clear();
   library_.Unload();
 }
 
-// ---- The log thread's reports, carried to the GUI thread.
+// ---- The log thread's reports. The thread only notes them; the dialog's pump
+// takes them over on the GUI thread, so no widget is touched from the thread.
 
 void CHPFMDlg::SampleAdded(int run, int index) {
-  QMetaObject::invokeMethod(
-      this,
-      [this, run, index] {
-        if (run != engine_.Run()) return;
-        display_->ComputePoints(engine_.Samples(), engine_.Count(), index, engine_.Baseline());
-      },
-      Qt::QueuedConnection);
+  std::lock_guard<std::mutex> lock(pending_.m);
+  pending_.Begin(run);
+  pending_.firstNew = std::min(pending_.firstNew, index);
 }
 
 void CHPFMDlg::Reading(int run, int depth, int, int, const AnalogStatusBlock&) {
-  QMetaObject::invokeMethod(
-      this,
-      [this, run, depth] {
-        if (run == engine_.Run() && depth != m_nDepth) SetDepth(depth);
-      },
-      Qt::QueuedConnection);
+  std::lock_guard<std::mutex> lock(pending_.m);
+  pending_.Begin(run);
+  pending_.depthSet = true;
+  pending_.depth = depth;
 }
 
 void CHPFMDlg::StopRequested(int run, bool keep) {
-  QMetaObject::invokeMethod(
-      this,
-      [this, run, keep] {
-        if (run == engine_.Run()) StopMeasurement(keep);
-      },
-      Qt::QueuedConnection);
+  std::lock_guard<std::mutex> lock(pending_.m);
+  pending_.Begin(run);
+  pending_.stop = true;
+  pending_.keep = keep;
 }
 
-void CHPFMDlg::ReadError(int, int code) {
-  qv::Beep();
-  ReportMessage(DeviceErrorText(kUnitError, code), kSondeMessageLine);
+void CHPFMDlg::ReadError(int run, int code) {
+  std::lock_guard<std::mutex> lock(pending_.m);
+  pending_.Begin(run);
+  pending_.error = code;
+}
+
+void CHPFMDlg::Pending::Begin(int r) {
+  if (r == run) return;
+  *this = Pending{};  // reports of an earlier measurement are dropped
+  run = r;
+}
+
+void CHPFMDlg::PumpReports() {
+  Pending p;
+  {
+    std::lock_guard<std::mutex> lock(pending_.m);
+    if (pending_.run != engine_.Run()) return;
+    p.run = pending_.run;
+    p.firstNew = std::exchange(pending_.firstNew, std::numeric_limits<int>::max());
+    p.depthSet = std::exchange(pending_.depthSet, false);
+    p.depth = pending_.depth;
+    p.stop = std::exchange(pending_.stop, false);
+    p.keep = pending_.keep;
+    p.error = std::exchange(pending_.error, 0);
+  }
+  if (p.firstNew != std::numeric_limits<int>::max())
+    display_->ComputePoints(engine_.Samples(), engine_.Count(), p.firstNew, engine_.Baseline());
+  if (p.depthSet && p.depth != m_nDepth) SetDepth(p.depth);
+  if (p.error) {
+    qv::Beep();
+    ReportMessage(DeviceErrorText(kUnitError, p.error), kSondeMessageLine);
+  }
+  if (p.stop) StopMeasurement(p.keep);
 }

@@ -6,6 +6,9 @@
 #pragma once
 
 #include <QDialog>
+#include <QTimer>
+#include <limits>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -94,6 +97,8 @@ class CHPFMDlg : public QDialog, private qv::HeatPulseEvents {
   void StopRequested(int run, bool keep) override;
   void ReadError(int run, int code) override;
 
+  // Takes the log thread's reports over (the pump's timer, GUI thread).
+  void PumpReports();
   void OnDestroy();
   void SetButtons(bool equalise, bool fire, bool accept, bool discard, bool print, bool exit);
   void WriteLabels();
@@ -112,6 +117,26 @@ class CHPFMDlg : public QDialog, private qv::HeatPulseEvents {
   qv::HeatPulseUnit* unit_;
   UserFunctionLibrary library_;
   std::vector<std::string> m_LibraryPaths;
+
+  // What the log thread reported since the last pump, for its run.
+  struct Pending {
+    std::mutex m;
+    int run = 0;
+    int firstNew = std::numeric_limits<int>::max();
+    bool depthSet = false;
+    int depth = 0;
+    bool stop = false, keep = false;
+    int error = 0;
+    void Begin(int r);
+    Pending() = default;
+    Pending& operator=(const Pending& o) {
+      run = o.run, firstNew = o.firstNew, depthSet = o.depthSet, depth = o.depth, stop = o.stop, keep = o.keep,
+      error = o.error;
+      return *this;
+    }
+  };
+  Pending pending_;
+  QTimer pump_;
 
   CDataDisplay* display_;
   QLabel *upperCps_, *lowerCps_, *endTime_, *depth_, *unit_label_, *interpretation_;
