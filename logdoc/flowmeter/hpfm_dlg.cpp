@@ -19,6 +19,7 @@
 #include "app/core/globals.h"
 #include "app/core/log_document.h"
 #include "app/ui/log_wizard.h"
+#include "logdoc/liveui/live_commands.h"
 #include "platform/docview/services.h"
 #include "platform/text/msgbox.h"
 #include "platform/text/strings.h"
@@ -48,6 +49,11 @@ void Wait(int ms) {
   if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
+BarMonitorSink& DefaultBars() {
+  static BarMonitorSink bars;
+  return bars;
+}
+
 qv::DeviceHeatPulseUnit& DefaultUnit() {
   static qv::DeviceHeatPulseUnit unit;
   return unit;
@@ -67,7 +73,7 @@ QComboBox* NumberCombo(QWidget* parent, std::initializer_list<int> items) {
 }
 }  // namespace
 
-CHPFMDlg::CHPFMDlg(QWidget* parent) : QDialog(parent), unit_(&DefaultUnit()) {
+CHPFMDlg::CHPFMDlg(QWidget* parent) : QDialog(parent), unit_(&DefaultUnit()), bars_(&DefaultBars()) {
   setWindowTitle("Heat Pulse Flowmeter");
   setModal(false);
   display_ = new CDataDisplay(this);
@@ -478,7 +484,11 @@ void CHPFMDlg::SampleAdded(int run, int index) {
   pending_.firstNew = std::min(pending_.firstNew, index);
 }
 
-void CHPFMDlg::Reading(int run, int depth, int, int, const AnalogStatusBlock&) {
+void CHPFMDlg::Reading(int run, int depth, int logSpeed, int timeMs, const AnalogStatusBlock& status) {
+  // The monitor is held while the flowmeter reads the unit: the bars get the
+  // readings from here (the flowmeter has no receiver status of its own).
+  bars_->UpdateStatus(timeMs, status.status1, status.status2, 0);
+  bars_->UpdateReadings(status.tension, depth, logSpeed);
   std::lock_guard<std::mutex> lock(pending_.m);
   pending_.Begin(run);
   pending_.depthSet = true;

@@ -14,6 +14,7 @@
 
 #include "logdoc/flowmeter/data_display.h"
 #include "logdoc/flowmeter/heat_pulse_engine.h"
+#include "logdoc/monitor/monitor_thread.h"
 #include "userfunc/user_function_library.h"
 
 class QComboBox;
@@ -50,6 +51,9 @@ class CHPFMDlg : public QDialog, private qv::HeatPulseEvents {
 
   // The unit the measurement reads (the device library's by default).
   void SetUnit(qv::HeatPulseUnit* unit) { unit_ = unit; }
+  // Where the log thread's readings go while the monitor is held (the sonde
+  // and winch bars by default). Called on the log thread.
+  void SetBars(qv::MonitorSink* bars) { bars_ = bars; }
 
   // Commands.
   void OnEqualise();
@@ -115,6 +119,7 @@ class CHPFMDlg : public QDialog, private qv::HeatPulseEvents {
   qv::HeatPulseResult m_Result;
   qv::HeatPulseEngine engine_;
   qv::HeatPulseUnit* unit_;
+  qv::MonitorSink* bars_;
   UserFunctionLibrary library_;
   std::vector<std::string> m_LibraryPaths;
 

@@ -295,6 +295,16 @@ TEST(HeatPulsePlot, CurveMarkerAndEdges) {
 
 // ---- The dialog against the simulated unit.
 
+class BarRecorder : public qv::MonitorSink {
+ public:
+  void UpdateStatus(int, uint8_t, uint8_t, int) override { ++statuses; }
+  void UpdateReadings(int, int depth, int) override {
+    ++readings;
+    lastDepth = depth;
+  }
+  std::atomic<int> statuses{0}, readings{0}, lastDepth{-1};
+};
+
 class FlowmeterDialogTest : public TbdeviceTest {
  public:
   void SetUp() override {
@@ -334,6 +344,7 @@ class FlowmeterDialogTest : public TbdeviceTest {
     dlg->SetCurrentDepth(152500);
     dlg->SetCpsRange(2000);
     dlg->SetTimeStep(g_nTimeStep);
+    dlg->SetBars(&bars);
     ASSERT_TRUE(dlg->Create());
   }
   // Moves the unit's clock one time step at a time until the dialog holds n
@@ -357,6 +368,7 @@ class FlowmeterDialogTest : public TbdeviceTest {
   }
 
   FakeDoc doc;
+  BarRecorder bars;
   std::unique_ptr<CHPFMDlg> dlg;
   std::vector<std::string> boxes;
   int beeps = 0;
@@ -386,6 +398,9 @@ TEST_F(FlowmeterDialogTest, MeasurementFromEqualiseToStoreReadsTheScriptedSpeed)
   ASSERT_EQ(dlg->Engine().State(), HeatPulseEngine::kEqualising);
   EXPECT_FALSE(doc.monitoring);
   RecordUntil(30);
+  EXPECT_GE(bars.readings, 30);  // the bars follow the unit while the monitor is held
+  EXPECT_GE(bars.statuses, 30);
+  EXPECT_EQ(bars.lastDepth, 0);
   const int beepsBefore = beeps;
   dlg->OnFireHeaters();  // not idle: a beep and nothing else
   EXPECT_EQ(beeps, beepsBefore + 1);
