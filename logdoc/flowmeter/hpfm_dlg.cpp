@@ -279,7 +279,8 @@ int CHPFMDlg::StartMeasurement(bool equalise) {
   if (doc) doc->SetMonitoring(false);
   const LoggingModeBlock off{};
   unit_->SetLoggingMode(off, kDeviceMutexShortWaitMs);
-  const int step = g_nTimeStep > 0 ? g_nTimeStep.load() : m_nTimeStep;
+  // The unit delivers at the step the samples are read with (the one of the showing).
+  const int step = m_nTimeStep;
   const LoggingModeBlock timed{1, 1, static_cast<int16_t>(step), 10, 0};
   const uint32_t status = unit_->SetLoggingMode(timed, kDeviceMutexShortWaitMs);
   if (status == qv::kHeatPulseLockTimeout) {
