@@ -13,6 +13,7 @@
 #include "curveview/configdisp.h"
 #include "curveview/dialog_runner.h"
 #include "curveview/model/channel_header.h"
+#include "curveview/print_pages.h"
 #include "curveview/range_dialogs.h"
 #include "curveview/styled_sample.h"
 #include "platform/text/cnum.h"
@@ -59,6 +60,7 @@ void Frame3d(QPainter& p, const QRect& r, const QColor& topLeft, const QColor& b
 CCurveView::CCurveView(QWidget* parent) : qv::View(parent) {
   OnCommand(kChangeLayoutCommand, [this] { OnChangeLayout(); });
   OnCommand(kChannelDisplayCommand, [this] { OnChannelDisplay(); });
+  InstallPrintCommands();
   qv::CommandTarget::OnUpdate(kChannelDisplayCommand, [this](qv::CmdUI& ui) {
     ui.Enable();
     ui.SetCheck(OnUpdateChannelDisplay());

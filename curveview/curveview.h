@@ -28,6 +28,12 @@
 #include "platform/docview/docview.h"
 
 class QPainter;
+namespace curveview {
+class CurvePageSource;
+}
+namespace qv::print {
+class LogPagePrinter;
+}
 
 class CCurveView : public qv::View {
   Q_OBJECT
@@ -35,6 +41,9 @@ class CCurveView : public qv::View {
   // The View menu's commands.
   static constexpr int kChangeLayoutCommand = 1041;
   static constexpr int kChannelDisplayCommand = 1057;
+  // Page printing (print_pages.cpp): File/Page Mode Print and the print preview.
+  static constexpr int kPrintCommand = 57607;
+  static constexpr int kPrintPreviewCommand = 57609;
 
   // How often scrolled rows reach the screen, at most.
   static constexpr int kRepaintIntervalMs = 40;
@@ -65,6 +74,14 @@ class CCurveView : public qv::View {
   void OnChangeLayout();
   void OnChannelDisplay();
   bool OnUpdateChannelDisplay() const { return sheet_.HasWindow(); }
+  // Whether the log can be printed now: a document that can, neither
+  // running nor stopped for good.
+  bool OnUpdateFilePrint() const;
+  void OnFilePrint();
+  void OnFilePrintPreview();
+  // The view's page printer (its settings, printer and dialog); null when
+  // the document cannot be printed.
+  qv::print::LogPagePrinter* PagePrinter();
 
   // Paints the whole view onto any device.
   void Paint(QPainter& painter);
@@ -97,6 +114,7 @@ class CCurveView : public qv::View {
   void mouseDoubleClickEvent(QMouseEvent* event) override;
 
  private:
+  void InstallPrintCommands();
   void FlushRows();
   void RequestRepaint();
   bool EditScaleEnd(int index, bool minimum);
@@ -126,6 +144,8 @@ class CCurveView : public qv::View {
 
   QRect hitFrame_;  // the legend part a double click opened a dialog for
   CChannelSheet sheet_;
+  std::unique_ptr<curveview::CurvePageSource> pageSource_;
+  std::unique_ptr<qv::print::LogPagePrinter> pagePrinter_;
   QTimer scrollTimer_;
   std::atomic<bool> flushQueued_{false};
 };

@@ -176,25 +176,12 @@ void DefaultCalibrationCoefficients(Coefficients& c) {
   c[1] = 1.0;
 }
 
-int CHeader::WriteHeader(const std::string& path, const std::string* chainTo, const HeaderInfo* info,
-                         const CurveArray* curves, const TrackArray* tracks, const CalibrationArray* calibration,
-                         const int* depthScale, const std::string* userLibrary, const int* sondeLength,
-                         const TrailerText* trailer) {
-  const std::string hed = HeaderPathFor(path);
-  if (hed.empty()) return 0;
-  HedFile file;
-  const HedFile::LoadResult loaded = file.Load(hed);
-  if (loaded == HedFile::LoadResult::kUnreadable) {
-    // An existing header that cannot be read is never overwritten.
-    qv::ShowMessageId(kCannotCreateHed);
-    return 0;
-  }
-  const bool created = loaded == HedFile::LoadResult::kMissing;
-  if (created) qv::Trace("HED not available...Try to create..");
-
+bool WriteHeaderRecords(HedFile& file, const std::string* chainTo, const HeaderInfo* info, const CurveArray* curves,
+                        const TrackArray* tracks, const CalibrationArray* calibration, const int* depthScale,
+                        const std::string* userLibrary, const int* sondeLength, const TrailerText* trailer) {
   bool ok = true;
   if (chainTo != nullptr) {
-    qv::Trace("Save ChainTo for %s: %s", hed.c_str(), chainTo->c_str());
+    qv::Trace("Save ChainTo for %s: %s", file.Path().c_str(), chainTo->c_str());
     ok = file.Set(kGeneral, "ChainTo", *chainTo);
   }
   if (ok && depthScale != nullptr) ok = file.SetInt(kGeneral, "Scale", *depthScale);
@@ -224,7 +211,29 @@ int CHeader::WriteHeader(const std::string& path, const std::string* chainTo, co
          file.Set("TrailerText", "Text3", trailer->Text3) && file.Set("TrailerText", "Text4", trailer->Text4);
     if (ok) qv::Trace("Writing trailer sucessfully");
   }
-  if (!ok) return 0;  // nothing of this call reaches the file
+  return ok;
+}
+
+int CHeader::WriteHeader(const std::string& path, const std::string* chainTo, const HeaderInfo* info,
+                         const CurveArray* curves, const TrackArray* tracks, const CalibrationArray* calibration,
+                         const int* depthScale, const std::string* userLibrary, const int* sondeLength,
+                         const TrailerText* trailer) {
+  const std::string hed = HeaderPathFor(path);
+  if (hed.empty()) return 0;
+  HedFile file;
+  const HedFile::LoadResult loaded = file.Load(hed);
+  if (loaded == HedFile::LoadResult::kUnreadable) {
+    // An existing header that cannot be read is never overwritten.
+    qv::ShowMessageId(kCannotCreateHed);
+    return 0;
+  }
+  const bool created = loaded == HedFile::LoadResult::kMissing;
+  if (created) qv::Trace("HED not available...Try to create..");
+
+  // Nothing of this call reaches the file when a record cannot be written.
+  if (!WriteHeaderRecords(file, chainTo, info, curves, tracks, calibration, depthScale, userLibrary, sondeLength,
+                          trailer))
+    return 0;
   if (!file.Save()) {
     if (created) qv::ShowMessageId(kCannotCreateHed);
     return 0;
@@ -399,6 +408,14 @@ int ReadTrailerText(const std::string& path, TrailerText* trailer) {
 
 int WriteChainTo(const std::string& path, const std::string& chainTo) {
   return CHeader().WriteHeader(path, &chainTo);
+}
+
+bool WriteHeaderInfo(HedFile& file, const HeaderInfo& info, const int* depthScale) {
+  return WriteHeaderRecords(file, nullptr, &info, nullptr, nullptr, nullptr, depthScale);
+}
+
+bool WriteCurveRecords(HedFile& file, const CurveArray& curves) {
+  return WriteHeaderRecords(file, nullptr, nullptr, &curves);
 }
 
 int WriteHeaderInfo(const std::string& path, const HeaderInfo* info, const int* depthScale) {

@@ -116,6 +116,17 @@ int WriteUserFunctionInfo(const std::string& path, const std::string* userLibrar
 int WriteSondeLength(const std::string& path, const int* sondeLength);
 int WriteTrailerText(const std::string& path, const TrailerText* trailer);
 
+// The records WriteHeader writes, set in a header already loaded (for a
+// caller that makes many changes and saves once); false when a record could
+// not be written. Nothing is saved.
+bool WriteHeaderRecords(HedFile& file, const std::string* chainTo, const HeaderInfo* info,
+                        const CurveArray* curves = nullptr, const TrackArray* tracks = nullptr,
+                        const CalibrationArray* calibration = nullptr, const int* depthScale = nullptr,
+                        const std::string* userLibrary = nullptr, const int* sondeLength = nullptr,
+                        const TrailerText* trailer = nullptr);
+bool WriteHeaderInfo(HedFile& file, const HeaderInfo& info, const int* depthScale);
+bool WriteCurveRecords(HedFile& file, const CurveArray& curves);
+
 void ClearHeaderInfo(HeaderInfo* info);
 
 // Marks a header file as one of this system: General Ident and Revision, as

@@ -2,7 +2,9 @@
 
 #include <unistd.h>
 
+#include <charconv>
 #include <cmath>
+#include <cstring>
 
 #include "platform/files/paths.h"
 #include "platform/text/cnum.h"
@@ -27,33 +29,84 @@ void HedFile::Reset(const std::string& path) {
   profile_ = {};
 }
 
-bool HedFile::HasSection(const std::string& section) const {
-  return KeyCount(section) > 0;
+bool HedFile::HasSection(std::string_view section) const {
+  return profile_.HasKeyLines(section);
 }
 
-std::size_t HedFile::KeyCount(const std::string& section) const {
+std::size_t HedFile::KeyCount(std::string_view section) const {
   return profile_.KeyCount(section);
 }
 
-bool HedFile::HasKey(const std::string& section, const std::string& key) const {
+bool HedFile::HasKey(std::string_view section, std::string_view key) const {
   return profile_.HasKey(section, key);
 }
 
-std::string HedFile::Get(const std::string& section, const std::string& key, const std::string& def,
-                         unsigned size) const {
-  return profile_.Get(section, key, def, size);
+std::string HedFile::Get(std::string_view section, std::string_view key, std::string_view def, unsigned size) const {
+  return std::string(profile_.GetView(section, key, def, size));
 }
 
-int HedFile::GetInt(const std::string& section, const std::string& key, const char* def) const {
-  return ParseHedInt(Get(section, key, def));
+namespace {
+
+// Numbers are read from the value as Get returns it, copied to the stack
+// rather than into a string.
+template <typename Parse>
+auto ParseValue(const qv::ProfileFile& profile, std::string_view section, std::string_view key, const char* def,
+                Parse parse) {
+  const std::string_view value = profile.GetView(section, key, def, kHedValueBuffer);
+  char text[kHedValueBuffer];
+  std::memcpy(text, value.data(), value.size());
+  text[value.size()] = '\0';
+  return parse(text);
 }
 
-std::uint32_t HedFile::GetColour(const std::string& section, const std::string& key, const char* def) const {
-  return static_cast<std::uint32_t>(qv::AtolC(Get(section, key, def).c_str()));
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
 }
 
-double HedFile::GetDouble(const std::string& section, const std::string& key, const char* def) const {
-  return ParseHedDouble(Get(section, key, def));
+// The usual value, an optional '-' and at most nine digits and nothing else,
+// read directly (what the C library gives for it, without its set-up);
+// anything else goes to the C library.
+int ParseIntText(const char* text) {
+  const char* p = text;
+  const bool negative = *p == '-';
+  if (negative) ++p;
+  int value = 0, digits = 0;
+  for (; IsDigit(*p) && digits < 10; ++p, ++digits) value = value * 10 + (*p - '0');
+  if (*p != '\0' || digits == 0 || digits > 9) return qv::AtoiC(text);
+  return negative ? -value : value;
+}
+
+// The same for a fixed-point number as "%f" writes it: an optional '-',
+// digits, and a point with digits after it. from_chars rounds to nearest as
+// the C library does.
+double ParseDoubleText(const char* text) {
+  const char* p = text;
+  if (*p == '-') ++p;
+  if (!IsDigit(*p)) return qv::AtofC(text);
+  while (IsDigit(*p)) ++p;
+  if (*p == '.')
+    for (++p; IsDigit(*p); ++p) {
+    }
+  if (*p != '\0') return qv::AtofC(text);
+  double value = 0;
+  const auto [end, error] = std::from_chars(text, p, value);
+  if (error != std::errc{} || end != p) return qv::AtofC(text);
+  return value;
+}
+
+}  // namespace
+
+int HedFile::GetInt(std::string_view section, std::string_view key, const char* def) const {
+  return ParseValue(profile_, section, key, def, ParseIntText);
+}
+
+std::uint32_t HedFile::GetColour(std::string_view section, std::string_view key, const char* def) const {
+  return ParseValue(profile_, section, key, def,
+                    [](const char* text) { return static_cast<std::uint32_t>(qv::AtolC(text)); });
+}
+
+double HedFile::GetDouble(std::string_view section, std::string_view key, const char* def) const {
+  return ParseValue(profile_, section, key, def, ParseDoubleText);
 }
 
 bool HedFile::Set(const std::string& section, const std::string& key, const std::string& value) {

@@ -42,19 +42,19 @@ class HedFile {
   const std::string& Path() const { return path_; }
 
   // A section is present when it has at least one key.
-  bool HasSection(const std::string& section) const;
-  std::size_t KeyCount(const std::string& section) const;
-  bool HasKey(const std::string& section, const std::string& key) const;
+  bool HasSection(std::string_view section) const;
+  std::size_t KeyCount(std::string_view section) const;
+  bool HasKey(std::string_view section, std::string_view key) const;
 
   // The value (cut to size - 1 characters), or def when the key is missing.
-  std::string Get(const std::string& section, const std::string& key, const std::string& def,
+  std::string Get(std::string_view section, std::string_view key, std::string_view def,
                   unsigned size = kHedValueBuffer) const;
   // Leading sign and decimal digits of the value or of def; 0 without digits.
-  int GetInt(const std::string& section, const std::string& key, const char* def) const;
+  int GetInt(std::string_view section, std::string_view key, const char* def) const;
   // A colour value written signed ("%d") or unsigned ("%u").
-  std::uint32_t GetColour(const std::string& section, const std::string& key, const char* def) const;
+  std::uint32_t GetColour(std::string_view section, std::string_view key, const char* def) const;
   // A decimal floating-point number at the start of the value; 0 without one.
-  double GetDouble(const std::string& section, const std::string& key, const char* def) const;
+  double GetDouble(std::string_view section, std::string_view key, const char* def) const;
 
   // Writes replace the first matching key or append it to its section. A
   // value holding CR or LF is refused (false) and nothing changes.

@@ -164,31 +164,33 @@ int WriteLogType(const std::string& path, int logType) {
   return file.SetInt(kGeneral, "LogType", logType) && file.Save() ? 1 : 0;
 }
 
-void WriteDataFileDirectory(const std::string& path, const HeaderInfo* info) {
-  HedFile file;
-  if (info == nullptr || !LoadForWrite(file, HeaderPathFor(path))) return;
-  std::string name = LastComponent(path);
+void WriteDataFileDirectory(HedFile& file, const std::string& dataPath, const HeaderInfo& info) {
+  std::string name = LastComponent(dataPath);
   name = name.substr(0, name.rfind('.')) + ".lgx";
   file.Set(kGeneral, "Version", "101");
   file.Set(kGeneral, "DataFiles", "1");
   const std::string section = NumberedName("File", 1);
   file.Set(section, "FileName", name);
-  file.SetInt(section, "ReferenceUnit", info->DepthUnit);
-  file.SetInt(section, "Mode", info->LogMode);
-  file.SetInt(section, "Interval", info->Step);
-  file.SetInt(section, "Startdepth", info->Startdepth);
-  file.SetInt(section, "EndDepth", info->EndDepth);
-  file.SetInt(section, "StartTime", info->StartTime);
-  file.SetInt(section, "EndTime", info->EndTime);
-  file.SetInt(section, "RecLineSize", info->RecLineSize);
+  file.SetInt(section, "ReferenceUnit", info.DepthUnit);
+  file.SetInt(section, "Mode", info.LogMode);
+  file.SetInt(section, "Interval", info.Step);
+  file.SetInt(section, "Startdepth", info.Startdepth);
+  file.SetInt(section, "EndDepth", info.EndDepth);
+  file.SetInt(section, "StartTime", info.StartTime);
+  file.SetInt(section, "EndTime", info.EndTime);
+  file.SetInt(section, "RecLineSize", info.RecLineSize);
+}
+
+void WriteDataFileDirectory(const std::string& path, const HeaderInfo* info) {
+  HedFile file;
+  if (info == nullptr || !LoadForWrite(file, HeaderPathFor(path))) return;
+  WriteDataFileDirectory(file, path, *info);
   if (!file.Save()) qv::Trace("Data file directory not written to %s", file.Path().c_str());
 }
 
-void WriteChannelDataLocation(const std::string& path, const CurveArray* curves, int deleteFirst) {
-  HedFile file;
-  if (curves == nullptr || !LoadForWrite(file, HeaderPathFor(path))) return;
-  for (std::size_t i = 0; i < curves->size(); ++i) {
-    const CurveRecord* curve = (*curves)[i].get();
+void WriteChannelDataLocation(HedFile& file, const CurveArray& curves, int deleteFirst) {
+  for (std::size_t i = 0; i < curves.size(); ++i) {
+    const CurveRecord* curve = curves[i].get();
     if (curve == nullptr) continue;
     const std::string section = ChannelSection(static_cast<unsigned>(i));
     if (deleteFirst != 0) file.DeleteSection(section);
@@ -201,6 +203,12 @@ void WriteChannelDataLocation(const std::string& path, const CurveArray* curves,
     file.SetInt(section, "SampleCount", curve->sampleCount);
     file.SetInt(section, "PhysicalCh", curve->physicalChannel);
   }
+}
+
+void WriteChannelDataLocation(const std::string& path, const CurveArray* curves, int deleteFirst) {
+  HedFile file;
+  if (curves == nullptr || !LoadForWrite(file, HeaderPathFor(path))) return;
+  WriteChannelDataLocation(file, *curves, deleteFirst);
   if (!file.Save()) qv::Trace("Channel data locations not written to %s", file.Path().c_str());
 }
 
@@ -225,23 +233,30 @@ int ReadChannelFilter(const std::string& headerPath, ChannelFilter* filter, int 
   return 1;
 }
 
+bool WriteChannelFilter(HedFile& file, const ChannelFilter& filter, int sectionIndex) {
+  if (sectionIndex < 0) return false;
+  const std::string section = ChannelSection(static_cast<unsigned>(sectionIndex));
+  return file.SetInt(section, "FilterType", filter.FilterType) &&
+         file.Set(section, "FilterFlag", filter.FilterType != 0 ? "1" : "0") &&
+         file.SetInt(section, "FilterWidth", filter.FilterWidth) && file.SetInt(section, "Offset", filter.Offset);
+}
+
 int WriteChannelFilter(const std::string& headerPath, const ChannelFilter* filter, int sectionIndex) {
   HedFile file;
   if (filter == nullptr || sectionIndex < 0 || !LoadForWrite(file, headerPath)) return 0;
-  const std::string section = ChannelSection(static_cast<unsigned>(sectionIndex));
-  const bool ok = file.SetInt(section, "FilterType", filter->FilterType) &&
-                  file.Set(section, "FilterFlag", filter->FilterType != 0 ? "1" : "0") &&
-                  file.SetInt(section, "FilterWidth", filter->FilterWidth) &&
-                  file.SetInt(section, "Offset", filter->Offset);
-  return ok && file.Save() ? 1 : 0;
+  return WriteChannelFilter(file, *filter, sectionIndex) && file.Save() ? 1 : 0;
+}
+
+bool WriteChannelCalibration(HedFile& file, const ChannelCalibration& calibration, int sectionIndex) {
+  if (sectionIndex < 0) return false;
+  return WriteCalibrationKeys(file, ChannelSection(static_cast<unsigned>(sectionIndex)), calibration,
+                              kCoefficientSlots);
 }
 
 int WriteChannelCalibration(const std::string& headerPath, const ChannelCalibration* calibration, int sectionIndex) {
   HedFile file;
   if (calibration == nullptr || sectionIndex < 0 || !LoadForWrite(file, headerPath)) return 0;
-  const bool ok =
-      WriteCalibrationKeys(file, ChannelSection(static_cast<unsigned>(sectionIndex)), *calibration, kCoefficientSlots);
-  return ok && file.Save() ? 1 : 0;
+  return WriteChannelCalibration(file, *calibration, sectionIndex) && file.Save() ? 1 : 0;
 }
 
 int ReadChannelCalibration(const std::string& headerPath, ChannelCalibration* calibration, int physicalChannel) {
@@ -264,9 +279,7 @@ int ReadChannelCalibration(const std::string& headerPath, ChannelCalibration* ca
   return 1;
 }
 
-int WriteDefaultTrackSections(const std::string& headerPath) {
-  HedFile file;
-  if (!LoadForWrite(file, headerPath)) return 0;
+bool WriteDefaultTrackSections(HedFile& file) {
   bool ok = true;
   for (unsigned n = 0; n < 4; ++n) {
     TrackRecord track;
@@ -276,5 +289,11 @@ int WriteDefaultTrackSections(const std::string& headerPath) {
     track.gridStyle = 268435460;  // linear grid, bit 2
     ok = WriteTrack(file, TrackSection(n), track);
   }
-  return ok && file.Save() ? 1 : 0;
+  return ok;
+}
+
+int WriteDefaultTrackSections(const std::string& headerPath) {
+  HedFile file;
+  if (!LoadForWrite(file, headerPath)) return 0;
+  return WriteDefaultTrackSections(file) && file.Save() ? 1 : 0;
 }

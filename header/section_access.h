@@ -14,6 +14,8 @@
 #include "header/header_info.h"
 #include "sondedb/records/records.h"
 
+class HedFile;
+
 // The raw-data filter of one physical channel; tables of kFilterTableSize
 // entries indexed by physical channel minus one.
 struct ChannelFilter {
@@ -66,3 +68,13 @@ int WriteChannelCalibration(const std::string& headerPath, const ChannelCalibrat
 int ReadChannelCalibration(const std::string& headerPath, ChannelCalibration* calibration, int physicalChannel);
 // Track0..Track3 of a new log: the depth track second, the others gridded.
 int WriteDefaultTrackSections(const std::string& headerPath);
+
+// The same writes into a header already loaded, for a caller that makes many
+// changes and saves once (every save is a synced whole-file replacement).
+// Each changes what its path form changes; nothing is saved.
+bool WriteChannelFilter(HedFile& file, const ChannelFilter& filter, int sectionIndex);
+bool WriteChannelCalibration(HedFile& file, const ChannelCalibration& calibration, int sectionIndex);
+bool WriteDefaultTrackSections(HedFile& file);
+// DATA_PATH names the data file whose ".lgx" the directory lists.
+void WriteDataFileDirectory(HedFile& file, const std::string& dataPath, const HeaderInfo& info);
+void WriteChannelDataLocation(HedFile& file, const CurveArray& curves, int deleteFirst);

@@ -11,6 +11,8 @@
 
 namespace curveview {
 
+class PrintableLog;
+
 inline constexpr int kLogModeTime = 10;
 inline constexpr int kLogModeUp = 11;
 inline constexpr int kLogModeDown = 12;
@@ -65,6 +67,10 @@ class CurveDocument {
   virtual bool LoadSondeLayout(TrackArray* tracks, CurveArray* curves) {
     return qv::LoadDisplayParametersFromDatabase(tracks, curves, SondeAbbreviation(), SondeSerialNo()) == 1;
   }
+
+  // What page printing reads and replays of the log; null when the log
+  // cannot be printed.
+  virtual PrintableLog* Printable() { return nullptr; }
 
   bool TwelveChannel() const { return ToolKind() == kToolKindTwelveChannel; }
   // -1 logging up, +1 logging down, 0 time: how the shown depth moves per record.

@@ -45,6 +45,14 @@ void ChannelLogEngine::LatestValues(double* raw, double* calibrated, double* use
   if (user) std::copy(user_.begin(), user_.end(), user);
 }
 
+void ChannelLogEngine::SetLatestValues(const std::array<double, 12>& raw, const std::array<double, 12>& calibrated,
+                                       const std::array<double, 12>& user) {
+  std::lock_guard<std::mutex> lock(latestMutex_);
+  raw_ = raw;
+  calibrated_ = calibrated;
+  user_ = user;
+}
+
 bool ChannelLogEngine::InitialiseTool(int mode) {
   LogSetup& s = Setup();
   // The sonde length in centimetres, from the database (live) or the log's header.
@@ -95,7 +103,7 @@ bool ChannelLogEngine::InitialiseTool(int mode) {
   if (s.userFunction) {
     // A refused library is freed and leaves no entry point; the loader shows
     // why. Nothing of it runs and its filters do not reach the processing.
-    if (!userLibrary_.Load(s.userLibrary, UserFunctionCaller::kChannelDocument)) {
+    if (!userLibrary_.Load(s.userLibrary, UserCaller())) {
       s.userFunction = false;
     } else {
       if (userLibrary_.init) userLibrary_.init();
@@ -181,8 +189,7 @@ void ChannelLogEngine::ApplyFilters() {
   filtersChanged_ = true;
 }
 
-bool ChannelLogEngine::ProcessRecord(bool forPrint) {
-  if (!processor_) return true;
+std::span<const double> ChannelLogEngine::RunProcessing(std::optional<std::span<const int>> printOffsets) {
   if (filtersChanged_.exchange(false)) {
     std::lock_guard<std::mutex> lock(filterMutex_);
     processor_->SetFilters(newChannelFilters_, newOutputFilters_);
@@ -198,13 +205,24 @@ bool ChannelLogEngine::ProcessRecord(bool forPrint) {
     // out of the delay: what they put in holds no reading.
     stamp.reading = !Reader() || Reader()->LastReadHeldData();
   }
-  const std::span<const double> row = Process(stamp);
-  {
-    std::lock_guard<std::mutex> lock(latestMutex_);
-    raw_ = processor_->RawValues();
-    calibrated_ = processor_->CalibratedValues();
-    user_ = processor_->UserValues();
-  }
+  const std::span<const double> row = Process(stamp, printOffsets);
+  SetLatestValues(processor_->RawValues(), processor_->CalibratedValues(), processor_->UserValues());
+  return row;
+}
+
+std::span<const double> ChannelLogEngine::ProcessPrintRecord(std::span<const int> givenOffsets) {
+  if (!processor_) return {};
+  const std::span<const double> row = RunProcessing(givenOffsets);
+  // As on the screen: an entry that holds no reading yet is no value, not 0.
+  const std::size_t n = std::min(row.size(), printValues_.size());
+  for (std::size_t i = 0; i < n; ++i)
+    printValues_[i] = processor_->OutputReady(static_cast<int>(i)) ? row[i] : std::numeric_limits<double>::quiet_NaN();
+  return {printValues_.data(), n};
+}
+
+bool ChannelLogEngine::ProcessRecord(bool forPrint) {
+  if (!processor_) return true;
+  const std::span<const double> row = RunProcessing(std::nullopt);
   if (!forPrint && Sink()) {
     // The display draws nothing for an entry that holds no reading yet (the
     // delay of the processing still filling): not a line at 0 down the track.
@@ -241,8 +259,9 @@ void SixChannelEngine::EncodeFileRecord(std::span<std::uint8_t> out) const {
   FileRecordOf(packet_).Encode(out.first<SixChannelFileRecord::kSize>());
 }
 
-std::span<const double> SixChannelEngine::Process(const RecordStamp& stamp) {
-  return Processor()->ProcessSixChannel(packet_, stamp);
+std::span<const double> SixChannelEngine::Process(const RecordStamp& stamp,
+                                                  std::optional<std::span<const int>> printOffsets) {
+  return Processor()->ProcessSixChannel(packet_, stamp, printOffsets);
 }
 
 RecordStamp SixChannelEngine::ReplayStamp() const {
@@ -306,8 +325,9 @@ void TwelveChannelEngine::EncodeFileRecord(std::span<std::uint8_t> out) const {
   r.Encode(out.first<TwelveChannelFileRecord::kSize>());
 }
 
-std::span<const double> TwelveChannelEngine::Process(const RecordStamp& stamp) {
-  return Processor()->ProcessTwelveChannel(record_, stamp);
+std::span<const double> TwelveChannelEngine::Process(const RecordStamp& stamp,
+                                                     std::optional<std::span<const int>> printOffsets) {
+  return Processor()->ProcessTwelveChannel(record_, stamp, printOffsets);
 }
 
 RecordStamp TwelveChannelEngine::ReplayStamp() const {

@@ -43,20 +43,36 @@ class ChannelLogEngine : public LogEngine {
   void CloseReplayReader() override;
   bool ProcessRecord(bool forPrint) override;
   void ApplyFilters() override;
+  // Page printing: the current record through the processing with the
+  // printout's channel offsets (channel i written at row 51 + givenOffsets[7 +
+  // i]); the print value row, indexed by physical channel - 1, valid until
+  // the next record is processed.
+  std::span<const double> ProcessPrintRecord(std::span<const int> givenOffsets);
 
  protected:
   ChannelLogEngine(std::size_t fileRecordSize, std::string ext, int toolKind, int channels);
   bool InitialiseTool(int mode) override;
-  // One record through the processor; the row handed on.
-  virtual std::span<const double> Process(const RecordStamp& stamp) = 0;
+  // One record through the processor (with a printout's offsets when given);
+  // the row handed on.
+  virtual std::span<const double> Process(const RecordStamp& stamp,
+                                          std::optional<std::span<const int>> printOffsets) = 0;
   // The stamp of a replayed record.
   virtual RecordStamp ReplayStamp() const = 0;
   // The checks every delivered record makes (depth jump, speed, direction);
   // returns the status word to hand on.
   std::uint32_t CheckRecord(std::uint32_t word, int depth, int time);
+  // Who loads the user-function library (which exports it must have).
+  virtual UserFunctionCaller UserCaller() const { return UserFunctionCaller::kChannelDocument; }
+  UserFunctionLibrary& UserLibrary() { return userLibrary_; }
+  // Record thread: the newest values for LatestValues.
+  void SetLatestValues(const std::array<double, 12>& raw, const std::array<double, 12>& calibrated,
+                       const std::array<double, 12>& user);
   std::uint64_t replayIndex_ = 0;  // records read since the replay began
 
  private:
+  // The current record through the processing; the row it gives.
+  std::span<const double> RunProcessing(std::optional<std::span<const int>> printOffsets);
+
   const int channels_;
   std::unique_ptr<ChannelProcessor> processor_;
   CalibrationSet calibration_;
@@ -72,6 +88,7 @@ class ChannelLogEngine : public LogEngine {
   std::array<OutputFilter, 16> newOutputFilters_{};
   mutable std::mutex latestMutex_;
   std::array<double, 12> raw_{}, calibrated_{}, user_{};
+  std::array<double, 16> printValues_{};  // the print value row
 };
 
 // The six-channel log: GetSonde6ChannelPacket, 14-byte .LOG records.
@@ -88,7 +105,7 @@ class SixChannelEngine : public ChannelLogEngine {
   void EncodeFileRecord(std::span<std::uint8_t> out) const override;
   bool HoldsRecords() const override { return true; }
   void SwapHeldRecord() override { std::swap(packet_, heldPacket_); }
-  std::span<const double> Process(const RecordStamp& stamp) override;
+  std::span<const double> Process(const RecordStamp& stamp, std::optional<std::span<const int>> printOffsets) override;
   RecordStamp ReplayStamp() const override;
 
  private:
@@ -114,7 +131,7 @@ class TwelveChannelEngine : public ChannelLogEngine {
   void EncodeFileRecord(std::span<std::uint8_t> out) const override;
   bool HoldsRecords() const override { return true; }
   void SwapHeldRecord() override { std::swap(record_, heldRecord_); }
-  std::span<const double> Process(const RecordStamp& stamp) override;
+  std::span<const double> Process(const RecordStamp& stamp, std::optional<std::span<const int>> printOffsets) override;
   RecordStamp ReplayStamp() const override;
 
  private:

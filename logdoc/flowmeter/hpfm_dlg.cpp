@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <fstream>
 #include <limits>
 #include <thread>
@@ -23,6 +24,9 @@
 #include "platform/docview/services.h"
 #include "platform/text/msgbox.h"
 #include "platform/text/strings.h"
+#include "print/recorder/gulton.h"
+#include "print/recorder/heat_pulse.h"
+#include "print/ui/printer_error.h"
 
 namespace qv {
 HeatPulseTiming& HeatPulseTimingTable() {
@@ -42,8 +46,6 @@ constexpr unsigned kStrFeet = 32081;
 constexpr unsigned kStrMetres = 32082;
 constexpr int kCmdEqualise = 135;
 constexpr int kCmdFireHeaters = 105;
-// The chart recorder cannot print a heat-pulse result in this program yet.
-const char* const kPrintUnavailable = "Printing to the chart recorder is not available for heat-pulse results yet.";
 
 void Wait(int ms) {
   if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
@@ -102,7 +104,6 @@ CHPFMDlg::CHPFMDlg(QWidget* parent) : QDialog(parent), unit_(&DefaultUnit()), ba
   discard_ = new QPushButton("&Discard", this);
   print_ = new QPushButton("&Print", this);
   exit_ = new QPushButton("&Exit", this);
-  print_->setToolTip(kPrintUnavailable);
   for (QPushButton* b : {equalise_, fire_, accept_, discard_, print_, exit_}) b->setAutoDefault(false);
 
   auto* plot = new QGridLayout;
@@ -235,9 +236,7 @@ void CHPFMDlg::SetButtons(bool equalise, bool fire, bool accept, bool discard, b
   fire_->setEnabled(fire);
   accept_->setEnabled(accept);
   discard_->setEnabled(discard);
-  // Print waits for the chart recorder's heat-pulse chart; it stays off.
-  (void)print;
-  print_->setEnabled(false);
+  print_->setEnabled(print);
   exit_->setEnabled(exit);
 }
 
@@ -348,8 +347,30 @@ void CHPFMDlg::OnDiscard() {
 }
 
 void CHPFMDlg::OnPrint() {
-  // Not reachable while the button is disabled; said again for a caller that gets here.
-  qv::ShowMessageBox(kPrintUnavailable, {}, qv::MB_ICONINFORMATION);
+  HeatPulseResult r;
+  r.durationMs = m_nTimeSpan;
+  r.plotRange = m_nCpsRange;
+  r.samplePeriodMs = m_nTimeStep;
+  r.samples.assign(engine_.Samples(), engine_.Samples() + engine_.Count());
+  r.baseline = engine_.Baseline();
+  r.interpretationTime = m_Result.time;
+  r.fluidSpeed = m_Result.speed;
+  r.depthText = depth_->text().toStdString();
+  r.unitText = unit_label_->text().toStdString();
+  const TrackScale noScales[5] = {};
+  for (;;) {
+    try {
+      CGulton recorder(static_cast<uint8_t>(g_nRealTimePrinter.load()), kPrintPlot, kVerticalTime, noScales, -1, 0, 1);
+      recorder.SendPrintrexStart();
+      recorder.LineFeed(1);
+      recorder.PrintHeatPulseResult(r, std::time(nullptr));
+      return;
+    } catch (const CUserException&) {
+      if (qv::ShowMessageBox(qv::LoadString(kStrPrinterCommunicationError), {}, qv::MB_RETRYCANCEL | qv::MB_ICONSTOP) !=
+          qv::IDRETRY)
+        return;
+    }
+  }
 }
 
 qv::HeatPulseUserFunction CHPFMDlg::UserFunction() {

@@ -342,7 +342,10 @@ int ReplayReader::SeekSixChannel(SixChannelPacket* packet, int depth) {
   if (!packet) return 0;
   ClearSix(packet);
   if (!main_.IsOpen() || (logMode_ != 11 && logMode_ != 12)) return 1;
-  if (PositionAt(main_, kSixSize, depth) < 0) return 0;
+  if (PositionAt(main_, kSixSize, depth) < 0) {
+    lastHeldData_ = false;  // no record of the file at that depth
+    return 0;
+  }
   return ReadSixChannel(packet);
 }
 
@@ -350,7 +353,10 @@ int ReplayReader::SeekTwelveChannel(TwelveChannelRecord* record, int depth) {
   if (!record) return 0;
   for (int i = 0; i < TwelveChannelFileRecord::kChannels; ++i) record->value[i] = 0.0f;
   if (!main_.IsOpen() || (logMode_ != 11 && logMode_ != 12)) return 1;
-  if (PositionAt(main_, kTwelveSize, depth) < 0) return 0;
+  if (PositionAt(main_, kTwelveSize, depth) < 0) {
+    lastHeldData_ = false;  // no record of the file at that depth
+    return 0;
+  }
   return ReadTwelveChannel(record);
 }
 
@@ -370,7 +376,10 @@ int ReplayReader::SeekPaired(CblWaveformSegment* segment, SixChannelPacket* pack
   ClearSix(packet);
   ReplayDataFile& wave = kind == kToolFullWave ? vdl_ : cbl_;
   if (!main_.IsOpen() || !wave.IsOpen() || (logMode_ != 11 && logMode_ != 12)) return 1;
-  if (PositionAt(main_, kSixSize, depth) < 0) return 0;
+  if (PositionAt(main_, kSixSize, depth) < 0) {
+    lastHeldData_ = false;  // no record of the file at that depth
+    return 0;
+  }
   if (kind == kToolCementBond) {
     const long long d = static_cast<long long>(depth) - depthOffset_;
     if (d < windowLow_ || d > windowHigh_) return 1;

@@ -61,7 +61,8 @@ class ReplayReader {
   int ReadSixChannel(SixChannelPacket* packet);
   int ReadTwelveChannel(TwelveChannelRecord* record);
   // Whether the last six- or twelve-channel record read came from the file
-  // (false for a zero record past the end of the data).
+  // (false for a zero record past the end of the data, or a seek to a depth
+  // outside the file).
   bool LastReadHeldData() const { return lastHeldData_; }
   // The samples go into the reader's own buffer, which packet->samples then
   // points at until the next sonic read.

@@ -31,6 +31,7 @@
 class CAskReplay;
 class CHPFMDlg;
 class CCurveView;
+class CSonicParams;
 
 // Runs the trailer text dialog at the end of a recording over the log's four
 // lines; true when it closed with OK. The program runs the dialog modally;
@@ -167,6 +168,7 @@ class CLogDoc : public qv::Document, public LogDocumentShell, public curveview::
     if (engine_) engine_->ApplyFilters();
   }
   std::string SondeSerialNo() const override { return Setup().sondeSerialNo; }
+  curveview::PrintableLog* Printable() override { return printLog_.get(); }
 
   // ---- qv::RecordSink (the curve view behind it)
   void AddSample(std::span<const double> values) override;
@@ -188,11 +190,14 @@ class CLogDoc : public qv::Document, public LogDocumentShell, public curveview::
   // handler asking for it has returned first.
   void QueueClose();
   void RegisterCommands();
+  void OnSonicConfiguration();
   bool StartMonitor(bool afterEngine);
   void EndMonitor();
 
+  std::unique_ptr<CSonicParams> sonicParams_;  // the probe configuration dialog, made on first use
   std::unique_ptr<qv::LogEngine> engine_;
-  std::unique_ptr<qv::ReplayControl> replay_;  // goes before the engine it drives
+  std::unique_ptr<curveview::PrintableLog> printLog_;  // page printing over the engine
+  std::unique_ptr<qv::ReplayControl> replay_;          // goes before the engine it drives
   qv::LogSetup setup_;
   HeaderInfo header_;
   TrailerText trailer_;

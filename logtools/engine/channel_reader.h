@@ -38,7 +38,7 @@ class LogFile {
   // nearby depths are in stay, so each record is read once however many
   // channels ask for it. Null past the last whole record, and after a read
   // error (the file is then aborted).
-  const std::uint8_t* Record(std::uint64_t index, std::size_t recordSize) {
+  __attribute__((always_inline)) const std::uint8_t* Record(std::uint64_t index, std::size_t recordSize) {
     // Inline for the usual case, a record of the block asked for last.
     const RecordBlock* b = lastBlock_;
     if (b != nullptr && index - b->first < b->count && b->recordSize == recordSize)

@@ -7,6 +7,8 @@
 #include <memory>
 
 #include "header/header.h"
+#include "header/hed_file.h"
+#include "header/hed_sections.h"
 #include "header/section_access.h"
 #include "logtools/engine/channel_reader.h"
 #include "logtools/engine/log_records.h"
@@ -14,7 +16,6 @@
 #include "logtools/engine/tool_type.h"
 #include "platform/files/atomic_file.h"
 #include "platform/files/paths.h"
-#include "platform/profile/profile.h"
 #include "platform/text/cnum.h"
 
 namespace qv {
@@ -68,6 +69,11 @@ int MergeLogFiles(const MergeParameters* p) {
   if (stagedData.empty()) return 0;
   const std::string stagedHeader = stage.Stage(outHeader, FileNamePart(SiblingPath(stagedData, "hed")));
   if (stagedHeader.empty()) return 0;
+
+  // The staged header is built in memory and saved once, after everything
+  // in it is known: every save is a synced whole-file replacement.
+  HedFile header;
+  header.Reset(stagedHeader);
 
   HeaderInfo merged;
   if (!ReadLogHeader(p->headerSource, nullptr, &merged, nullptr, nullptr, nullptr, nullptr)) return 0;
@@ -125,10 +131,10 @@ int MergeLogFiles(const MergeParameters* p) {
     curve->physicalChannel = e.outChannel;
 
     filter.Offset = filter.OffsetCopy = 0;  // the reader's window holds the offset now
-    if (!WriteChannelFilter(stagedHeader, &filter, section)) return 0;
+    if (!WriteChannelFilter(header, filter, section)) return 0;
     ChannelCalibration calibration;
     if (!ReadChannelCalibration(inHeader, &calibration, e.inChannel) ||
-        !WriteChannelCalibration(stagedHeader, &calibration, section))
+        !WriteChannelCalibration(header, calibration, section))
       return 0;
     curve->file = 1;
     curve->dataOffset = 12 + 4 * e.outChannel;
@@ -154,19 +160,14 @@ int MergeLogFiles(const MergeParameters* p) {
                                     {"UserProcessFlag", std::to_string(p->userFlag)},
                                     {"UserDLL", p->userLibrary},
                                     {"SondeLength", "0"}};
-  // One save for the seven keys: every save of the staged header is a
-  // synced whole-file replacement.
-  ProfileFile generalKeys;
-  bool keysWritten = generalKeys.Load(stagedHeader);
-  for (const auto& kv : general) keysWritten = keysWritten && generalKeys.Set("General", kv[0].c_str(), kv[1].c_str());
-  keysWritten = keysWritten && (!generalKeys.changed() || generalKeys.Save());
+  for (const auto& kv : general)
+    if (!header.Set(kGeneral, kv[0], kv[1])) return 0;
   merged.RecLineSize = static_cast<int>(TwelveChannelFileRecord::kSize);
-  WriteDataFileDirectory(stagedData, &merged);
-  if (!keysWritten) return 0;
-  if (!WriteHeaderInfo(stagedData, &merged, nullptr)) return 0;
-  WriteChannelDataLocation(stagedData, &curves, 0);
-  if (!WriteCurveRecords(stagedData, &curves)) return 0;
-  if (!WriteDefaultTrackSections(stagedHeader)) return 0;
+  WriteDataFileDirectory(header, stagedData, merged);
+  if (!WriteHeaderInfo(header, merged, nullptr)) return 0;
+  WriteChannelDataLocation(header, curves, 0);
+  if (!WriteCurveRecords(header, curves)) return 0;
+  if (!WriteDefaultTrackSections(header) || !header.Save()) return 0;
 
   OutputFile sink;
   if (!sink.Open(stagedData)) return 0;

@@ -24,7 +24,7 @@ namespace {
 std::mutex g_hookMutex;
 OutputFaultHook g_hook;
 
-constexpr std::size_t kBufferSize = 64 * 1024;
+constexpr std::size_t kCopyBufferSize = 64 * 1024;
 
 // Removes a folder and the plain files in it.
 void RemoveFolder(const std::string& folder) {
@@ -150,35 +150,36 @@ OutputFile::~OutputFile() {
 bool OutputFile::Open(const std::string& path) {
   path_ = path;
   failed_ = false;
-  buffer_.clear();
-  buffer_.reserve(kBufferSize);
+  buffer_.resize(kBufferSize);
+  used_ = 0;
   if (OutputFault("open", path)) return false;
   fd_ = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   return fd_ >= 0;
 }
 
-bool OutputFile::Write(const void* data, std::size_t size) {
+bool OutputFile::WriteThrough(const void* data, std::size_t size) {
   if (!ok()) return false;
   const auto* p = static_cast<const unsigned char*>(data);
   while (size > 0) {
-    std::size_t n = std::min(size, kBufferSize - buffer_.size());
-    buffer_.insert(buffer_.end(), p, p + n);
+    std::size_t n = std::min(size, kBufferSize - used_);
+    std::memcpy(buffer_.data() + used_, p, n);
+    used_ += n;
     p += n;
     size -= n;
-    if (buffer_.size() == kBufferSize && !Flush()) return false;
+    if (used_ == kBufferSize && !Flush()) return false;
   }
   return true;
 }
 
 bool OutputFile::Flush() {
-  if (buffer_.empty()) return !failed_;
+  if (used_ == 0) return !failed_;
   if (OutputFault("write", path_)) {
     failed_ = true;
     return false;
   }
   std::size_t done = 0;
-  while (done < buffer_.size()) {
-    ssize_t n = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
+  while (done < used_) {
+    ssize_t n = ::write(fd_, buffer_.data() + done, used_ - done);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
       Trace("write to %s failed: %s", path_.c_str(), std::strerror(errno));
@@ -187,7 +188,7 @@ bool OutputFile::Flush() {
     }
     done += static_cast<std::size_t>(n);
   }
-  buffer_.clear();
+  used_ = 0;
   return true;
 }
 
@@ -205,7 +206,7 @@ bool CopyWholeFile(const std::string& from, const std::string& to) {
   if (in < 0) return false;
   OutputFile out;
   bool good = out.Open(to);
-  std::vector<unsigned char> buf(kBufferSize);
+  std::vector<unsigned char> buf(kCopyBufferSize);
   while (good) {
     ssize_t n = read(in, buf.data(), buf.size());
     if (n < 0 && errno == EINTR) continue;

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -63,17 +64,30 @@ class OutputFile {
   OutputFile& operator=(const OutputFile&) = delete;
 
   bool Open(const std::string& path);
-  bool Write(const void* data, std::size_t size);
+  // Inline for the usual case, a short record that fits the buffer: merge
+  // and depth shift write one record at a time.
+  bool Write(const void* data, std::size_t size) {
+    if (ok() && size < kBufferSize - used_) {
+      std::memcpy(buffer_.data() + used_, data, size);
+      used_ += size;
+      return true;
+    }
+    return WriteThrough(data, size);
+  }
   // Flushes, syncs and closes; true only when every byte reached the file.
   bool Close();
   bool ok() const { return fd_ >= 0 && !failed_; }
 
  private:
+  static constexpr std::size_t kBufferSize = 64 * 1024;
+  // Fills the buffer and writes it out each time it is full.
+  bool WriteThrough(const void* data, std::size_t size);
   bool Flush();
   std::string path_;
   int fd_ = -1;
   bool failed_ = false;
-  std::vector<unsigned char> buffer_;
+  std::vector<unsigned char> buffer_;  // kBufferSize bytes once open
+  std::size_t used_ = 0;
 };
 
 // Copies FROM into a new file TO (through OutputFile). False when FROM cannot

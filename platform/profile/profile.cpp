@@ -16,32 +16,60 @@ namespace {
 
 constexpr size_t npos = std::string::npos;
 
-bool IsBlank(char c) {
+inline bool IsBlank(char c) {
   return c == ' ' || c == '\t';
 }
 
-std::string_view Trim(std::string_view s) {
+inline std::string_view Trim(std::string_view s) {
   while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
   while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
   return s;
 }
 
-// The end of the line that starts at POS: its CR or LF, or the end.
-size_t LineEnd(std::string_view bytes, size_t pos) {
-  // Two memchr calls: find_first_of would search the two-byte set once for
-  // every byte.
-  const char* from = bytes.data() + pos;
-  const auto* lf = static_cast<const char*>(std::memchr(from, '\n', bytes.size() - pos));
-  const size_t limit = lf ? static_cast<size_t>(lf - from) : bytes.size() - pos;
-  const auto* cr = static_cast<const char*>(std::memchr(from, '\r', limit));
-  return pos + (cr ? static_cast<size_t>(cr - from) : limit);
+// The bytes a line scan stops at: the line ends, and '=' (the first one
+// splits a key line into name and value).
+struct StopTable {
+  bool stop[256] = {};
+  StopTable() {
+    stop[static_cast<unsigned char>('\r')] = stop[static_cast<unsigned char>('\n')] =
+        stop[static_cast<unsigned char>('=')] = true;
+  }
+};
+const StopTable kStops;
+
+// Bit 7 of each byte of W that equals the byte of PATTERN; a byte above a
+// matching one may be marked as well, so only the lowest mark counts.
+inline std::uint64_t ByteMatches(std::uint64_t w, std::uint64_t pattern) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+  const std::uint64_t x = w ^ pattern;
+  return (x - kOnes) & ~x & (0x80 * kOnes);
 }
 
-// The number of LF-ended lines plus one: enough room for the usual files.
-size_t LineCount(std::string_view bytes) {
-  size_t n = 1;
-  for (size_t at = bytes.find('\n'); at != npos; at = bytes.find('\n', at + 1)) ++n;
-  return n;
+// The first byte from I on that a line scan stops at, or N; eight bytes a
+// step.
+inline size_t NextStop(const char* p, size_t i, size_t n) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+  for (; i + 8 <= n; i += 8) {
+    std::uint64_t w;
+    std::memcpy(&w, p + i, 8);
+    const std::uint64_t marks =
+        ByteMatches(w, '\r' * kOnes) | ByteMatches(w, '\n' * kOnes) | ByteMatches(w, '=' * kOnes);
+    if (marks != 0) return i + static_cast<size_t>(__builtin_ctzll(marks)) / 8;
+  }
+  while (i < n && !kStops.stop[static_cast<unsigned char>(p[i])]) ++i;
+  return i;
+}
+
+// The end of the line that starts at POS (its CR or LF, or the end); the
+// first '=' of the line into EQ (npos without one).
+inline size_t ScanLine(std::string_view text, size_t pos, size_t& eq) {
+  const char* p = text.data();
+  const size_t n = text.size();
+  eq = npos;
+  for (size_t i = NextStop(p, pos, n);; i = NextStop(p, i + 1, n)) {
+    if (i == n || p[i] != '=') return i;
+    if (eq == npos) eq = i;
+  }
 }
 
 bool HasLineBreak(std::string_view s) {
@@ -54,6 +82,17 @@ bool BadKey(std::string_view key) {
   key = Trim(key);
   return key.empty() || HasLineBreak(key) || key.find('=') != std::string_view::npos || key.front() == '[' ||
          key.front() == ';';
+}
+
+// The text of a key line: the key trimmed, '=', the value as given.
+std::string KeyLineText(std::string_view key, std::string_view value) {
+  key = Trim(key);
+  std::string raw;
+  raw.reserve(key.size() + 1 + value.size());
+  raw += key;
+  raw += '=';
+  raw += value;
+  return raw;
 }
 
 std::string_view StripQuotes(std::string_view v) {
@@ -115,21 +154,67 @@ inline unsigned char Fold(char c) {
   return kFold.fold[static_cast<unsigned char>(c)];
 }
 
+// Up to eight bytes folded and packed into a word (the first byte lowest).
+// Words of plain ASCII fold all at once: 'A'..'Z' get their 0x20 bit.
+// Up to eight bytes packed into a word (the first byte lowest, zeros after
+// the last).
+inline std::uint64_t PackedWord(const char* p, size_t n) {
+  std::uint64_t w = 0;
+  if (n == 8) {
+    std::memcpy(&w, p, 8);
+    return w;
+  }
+  size_t at = 0;
+  if (n & 4) {
+    std::uint32_t v;
+    std::memcpy(&v, p, 4);
+    w = v;
+    at = 4;
+  }
+  if (n & 2) {
+    std::uint16_t v;
+    std::memcpy(&v, p + at, 2);
+    w |= static_cast<std::uint64_t>(v) << (8 * at);
+    at += 2;
+  }
+  if (n & 1) w |= static_cast<std::uint64_t>(static_cast<unsigned char>(p[at])) << (8 * at);
+  return w;
+}
+
+inline std::uint64_t FoldedWord(const char* p, size_t n) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+  std::uint64_t w = PackedWord(p, n);
+  if ((w & (0x80 * kOnes)) == 0) {
+    const std::uint64_t upper = (w + (0x80 - 'A') * kOnes) & ~(w + (0x80 - 'Z' - 1) * kOnes) & (0x80 * kOnes);
+    return w | (upper >> 2);
+  }
+  w = 0;
+  for (size_t i = 0; i < n; ++i) w |= static_cast<std::uint64_t>(Fold(p[i])) << (8 * i);
+  return w;
+}
+
+// Names are compared eight bytes a step; words that differ are compared
+// again folded.
 inline bool SameName(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (a[i] != b[i] && Fold(a[i]) != Fold(b[i])) return false;
+  for (size_t i = 0; i < a.size(); i += 8) {
+    const size_t n = std::min<size_t>(8, a.size() - i);
+    if (PackedWord(a.data() + i, n) != PackedWord(b.data() + i, n) &&
+        FoldedWord(a.data() + i, n) != FoldedWord(b.data() + i, n))
+      return false;
+  }
   return true;
 }
 
-// A hash of a name as compared without case (FNV-1a over folded bytes).
+// A hash of a name as compared without case, eight folded bytes a step.
 inline std::uint64_t HashNoCase(std::string_view s, std::uint64_t seed = 0) {
-  std::uint64_t h = 1469598103934665603ull ^ seed;
-  for (const char c : s) {
-    h ^= Fold(c);
-    h *= 1099511628211ull;
+  std::uint64_t h = (1469598103934665603ull ^ seed) + s.size() * 0x9E3779B97F4A7C15ull;
+  for (size_t i = 0; i < s.size(); i += 8) {
+    h = (h ^ FoldedWord(s.data() + i, std::min<size_t>(8, s.size() - i))) * 0xFF51AFD7ED558CCDull;
+    h ^= h >> 32;
   }
-  return h;
+  h *= 0xC4CEB9FE1A85EC53ull;
+  return h ^ (h >> 29);
 }
 
 // The first slot of a hash: its high bits mixed into the low ones, which
@@ -323,45 +408,58 @@ void ProfileFile::Parse(std::string_view bytes, const std::string& path) {
 void ProfileFile::Parse(std::string_view bytes) {
   lines_.clear();
   changed_ = false;
+  unused_ = 0;
   bom_ = bytes.substr(0, 3) == "\xEF\xBB\xBF";
   if (bom_) bytes.remove_prefix(3);
-  lines_.reserve(LineCount(bytes));
+  text_.assign(bytes);
+  const std::string_view text(text_);
+  auto range = [&](std::string_view part) {
+    return Range{static_cast<size_t>(part.data() - text.data()), part.size()};
+  };
+  lines_.reserve(text.size() / 32 + 1);
   size_t pos = 0;
-  while (pos < bytes.size()) {
-    size_t end = LineEnd(bytes, pos);
-    Line line;
-    line.raw.assign(bytes.substr(pos, end - pos));
-    const std::string_view t = Trim(line.raw);
-    const size_t close = t.find(']');
-    if (!t.empty() && t.front() == '[' && close != std::string_view::npos) {
+  while (pos < text.size()) {
+    size_t eq;
+    size_t end = ScanLine(text, pos, eq);
+    Line& line = lines_.emplace_back();
+    const std::string_view raw = text.substr(pos, end - pos);
+    line.raw = {pos, raw.size()};
+    const std::string_view t = Trim(raw);
+    if (!t.empty() && t.front() == '[' && t.find(']') != std::string_view::npos) {
       line.kind = Line::kSection;
-      line.name.assign(Trim(t.substr(1, close - 1)));
+      line.name = range(Trim(t.substr(1, t.find(']') - 1)));
     } else if (!t.empty() && t.front() != ';') {
       // A line without '=' (an unclosed "[Sec" too) is a key with no value,
       // so it hides a later line of the same name that has one.
-      const size_t eq = t.find('=');
       if (eq == npos) {
         line.kind = Line::kKey;
         line.bare = true;
-        line.name.assign(t);
-      } else if (!Trim(t.substr(0, eq)).empty()) {
-        line.kind = Line::kKey;
-        line.name.assign(Trim(t.substr(0, eq)));
-        line.value.assign(Trim(t.substr(eq + 1)));
+        line.name = range(t);
+      } else {
+        // The first '=' of the line is the first of its trimmed text.
+        const size_t at = static_cast<size_t>(t.data() - text.data());
+        const std::string_view name = Trim(text.substr(at, eq - at));
+        if (!name.empty()) {
+          line.kind = Line::kKey;
+          line.name = range(name);
+          line.value = range(Trim(text.substr(eq + 1, at + t.size() - (eq + 1))));
+        }
       }
     }
-    lines_.push_back(std::move(line));
-    if (end < bytes.size() && bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n') ++end;
+    if (end < text.size() && text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ++end;
     pos = end + 1;
   }
   Reindex();
 }
 
 std::string ProfileFile::Serialize() const {
+  size_t size = bom_ ? 3 : 0;
+  for (const auto& l : lines_) size += l.raw.size + 2;
   std::string out;
+  out.reserve(size);
   if (bom_) out = "\xEF\xBB\xBF";
   for (const auto& l : lines_) {
-    out += l.raw;
+    out += Raw(l);
     out += "\r\n";
   }
   return out;
@@ -402,8 +500,12 @@ void ProfileFile::Reindex() {
   std::uint64_t ownerHash = 0;
   for (size_t i = 0; i < lines_.size(); ++i) {
     if (lines_[i].kind == Line::kSection) {
-      owner = i;
-      ownerHash = HashNoCase(lines_[i].name);
+      IndexLine(i, i, 0);
+      // The keys under a later header of a section name are never found:
+      // they stay out of the index.
+      ownerHash = HashNoCase(Name(lines_[i]));
+      owner = Probe(sectionSlots_, ownerHash, Name(lines_[i]), npos) == i ? i : npos;
+      continue;
     }
     IndexLine(i, owner, ownerHash);
   }
@@ -426,7 +528,7 @@ size_t ProfileFile::Probe(const std::vector<Slot>& table, std::uint64_t hash, st
   for (size_t i = Home(hash, mask);; i = (i + 1) & mask) {
     const Slot& slot = table[i];
     if (slot.line == kNoLine) return npos;
-    if (slot.hash == hash && slot.owner == wanted && SameName(lines_[slot.line].name, name)) return slot.line;
+    if (slot.hash == hash && slot.owner == wanted && SameName(Name(lines_[slot.line]), name)) return slot.line;
   }
 }
 
@@ -441,16 +543,16 @@ void ProfileFile::IndexLine(size_t line, size_t owner, std::uint64_t ownerHash) 
   if (l.kind == Line::kSection) {
     table = &sectionSlots_;
     count = &indexedSections_;
-    hash = HashNoCase(l.name);
+    hash = HashNoCase(Name(l));
     owner = npos;
   } else if (l.kind == Line::kKey && owner != npos) {
     table = &keySlots_;
     count = &indexedKeys_;
-    hash = KeyHash(ownerHash, l.name);
+    hash = KeyHash(ownerHash, Name(l));
   } else {
     return;  // no key, or a key before the first section: never found
   }
-  if (line >= kNoLine || Probe(*table, hash, l.name, owner) != npos) return;
+  if (line >= kNoLine || Probe(*table, hash, Name(l), owner) != npos) return;
   if (2 * (*count + 1) > table->size()) {
     std::vector<Slot> bigger(std::max<size_t>(16, table->size() * 2));
     for (const Slot& slot : *table) {
@@ -473,13 +575,20 @@ size_t ProfileFile::FindSection(std::string_view section) const {
   return Probe(sectionSlots_, HashNoCase(section), section, npos);
 }
 
+// Only keys of the first section of each name are in the index, so a key
+// whose own section has the name asked for is the one.
 size_t ProfileFile::FindKey(std::string_view section, std::string_view key) const {
+  if (keySlots_.empty()) return npos;
   section = Trim(section);
-  const std::uint64_t sectionHash = HashNoCase(section);
-  const size_t header = Probe(sectionSlots_, sectionHash, section, npos);
-  if (header == npos) return npos;
   key = Trim(key);
-  return Probe(keySlots_, KeyHash(sectionHash, key), key, header);
+  const std::uint64_t hash = KeyHash(HashNoCase(section), key);
+  const size_t mask = keySlots_.size() - 1;
+  for (size_t i = Home(hash, mask);; i = (i + 1) & mask) {
+    const Slot& slot = keySlots_[i];
+    if (slot.line == kNoLine) return npos;
+    if (slot.hash == hash && SameName(Name(lines_[slot.line]), key) && SameName(Name(lines_[slot.owner]), section))
+      return slot.line;
+  }
 }
 
 size_t ProfileFile::SectionEnd(size_t header) const {
@@ -491,47 +600,91 @@ size_t ProfileFile::SectionEnd(size_t header) const {
 size_t ProfileFile::FindKey(size_t header, std::string_view key) const {
   if (header == npos) return npos;
   key = Trim(key);
-  return Probe(keySlots_, KeyHash(HashNoCase(lines_[header].name), key), key, header);
+  return Probe(keySlots_, KeyHash(HashNoCase(Name(lines_[header])), key), key, header);
+}
+
+ProfileFile::Range ProfileFile::Append(std::string_view text) {
+  const Range r{text_.size(), text.size()};
+  text_ += text;
+  return r;
+}
+
+void ProfileFile::Drop(size_t first, size_t last) {
+  for (size_t i = first; i < last; ++i) unused_ += lines_[i].raw.size;
+}
+
+// Rebuilds text_ from the lines left once most of it is unused, so a file
+// kept and written again and again does not grow without end.
+void ProfileFile::Compact() {
+  if (unused_ < 4096 || unused_ < text_.size() / 2) return;
+  std::string text;
+  text.reserve(text_.size() - unused_);
+  for (Line& l : lines_) {
+    const size_t at = text.size();
+    text += Raw(l);
+    // An empty name or value may lie anywhere: it goes to the line's start.
+    auto move = [&](Range& r) { r.at = r.size != 0 ? r.at - l.raw.at + at : at; };
+    move(l.name);
+    move(l.value);
+    l.raw.at = at;
+  }
+  text_ = std::move(text);
+  unused_ = 0;
 }
 
 size_t ProfileFile::AppendSection(std::string_view section) {
+  section = Trim(section);
+  std::string raw;
+  raw.reserve(section.size() + 2);
+  raw += '[';
+  raw += section;
+  raw += ']';
   Line s;
   s.kind = Line::kSection;
-  s.name.assign(Trim(section));
-  s.raw = "[" + s.name + "]";
-  lines_.push_back(std::move(s));
+  s.raw = Append(raw);
+  s.name = {s.raw.at + 1, section.size()};
+  lines_.push_back(s);
   IndexLine(lines_.size() - 1, lines_.size() - 1, 0);
   changed_ = true;
   return lines_.size() - 1;
 }
 
 ProfileFile::Line ProfileFile::MakeKey(std::string_view key, std::string_view value) {
+  const std::string raw = KeyLineText(key, value);
+  const size_t nameSize = raw.find('=');
+  const std::string_view rest = std::string_view(raw).substr(nameSize + 1);
+  const std::string_view trimmed = Trim(rest);
   Line l;
   l.kind = Line::kKey;
-  l.name.assign(Trim(key));
-  l.value.assign(Trim(value));
-  l.raw = l.name + "=" + std::string(value);
+  l.raw = Append(raw);
+  l.name = {l.raw.at, nameSize};
+  l.value = {l.raw.at + nameSize + 1 + static_cast<size_t>(trimmed.data() - rest.data()), trimmed.size()};
   return l;
+}
+
+std::string_view ProfileFile::GetView(std::string_view section, std::string_view key, std::string_view def,
+                                      unsigned size) const {
+  if (size == 0) return {};
+  const size_t k = FindKey(section, key);
+  std::string_view v = StripQuotes(k == npos ? TrimDefault(def) : Value(lines_[k]));
+  return v.substr(0, std::min<size_t>(v.size(), size - 1));
 }
 
 std::string ProfileFile::Get(std::string_view section, std::string_view key, std::string_view def,
                              unsigned size) const {
-  const size_t k = FindKey(section, key);
-  std::string_view v = StripQuotes(k == npos ? TrimDefault(def) : std::string_view(lines_[k].value));
-  if (size == 0) return {};
-  return std::string(v.substr(0, std::min<size_t>(v.size(), size - 1)));
+  return std::string(GetView(section, key, def, size));
 }
 
 bool ProfileFile::Find(std::string_view section, std::string_view key, std::string* value) const {
   const size_t k = FindKey(section, key);
   if (k == npos) return false;
-  if (value) value->assign(StripQuotes(lines_[k].value));
+  if (value) value->assign(StripQuotes(Value(lines_[k])));
   return true;
 }
 
 int ProfileFile::GetInt(std::string_view section, std::string_view key, int def) const {
   const size_t k = FindKey(section, key);
-  return k == npos ? def : ParseProfileInt(lines_[k].value, def);
+  return k == npos ? def : ParseProfileInt(Value(lines_[k]), def);
 }
 
 bool ProfileFile::HasKey(std::string_view section, std::string_view key) const {
@@ -547,7 +700,7 @@ std::vector<std::string> ProfileFile::Keys(std::string_view section) const {
   const size_t h = FindSection(section);
   if (h == npos) return keys;
   for (size_t i = h + 1, end = SectionEnd(h); i < end; ++i)
-    if (lines_[i].kind == Line::kKey) keys.push_back(lines_[i].name);
+    if (lines_[i].kind == Line::kKey) keys.emplace_back(Name(lines_[i]));
   return keys;
 }
 
@@ -559,10 +712,18 @@ std::size_t ProfileFile::KeyCount(std::string_view section) const {
   return count;
 }
 
+bool ProfileFile::HasKeyLines(std::string_view section) const {
+  const size_t h = FindSection(section);
+  if (h == npos) return false;
+  for (size_t i = h + 1; i < lines_.size() && lines_[i].kind != Line::kSection; ++i)
+    if (lines_[i].kind == Line::kKey) return true;
+  return false;
+}
+
 std::vector<std::string> ProfileFile::Sections() const {
   std::vector<std::string> names;
   for (const auto& l : lines_)
-    if (l.kind == Line::kSection) names.push_back(l.name);
+    if (l.kind == Line::kSection) names.emplace_back(Name(l));
   return names;
 }
 
@@ -572,7 +733,7 @@ std::vector<std::string> ProfileFile::SectionLines(std::string_view section) con
   if (h == npos) return out;
   for (size_t i = h + 1, end = SectionEnd(h); i < end; ++i)
     if (lines_[i].kind == Line::kKey)
-      out.push_back(lines_[i].bare ? lines_[i].name : lines_[i].name + "=" + lines_[i].value);
+      out.push_back(lines_[i].bare ? std::string(Name(lines_[i])) : KeyLineText(Name(lines_[i]), Value(lines_[i])));
   return out;
 }
 
@@ -583,15 +744,18 @@ bool ProfileFile::Set(std::string_view section, std::string_view key, std::strin
   if (h == npos) {
     const size_t header = AppendSection(section);
     lines_.push_back(MakeKey(key, value));
-    IndexLine(lines_.size() - 1, header, HashNoCase(lines_[header].name));
+    IndexLine(lines_.size() - 1, header, HashNoCase(Name(lines_[header])));
     return true;
   }
   const size_t k = FindKey(h, key);
   if (k != npos) {
-    Line l = MakeKey(lines_[k].name, value);  // the file's spelling of the key stays
-    if (l.raw != lines_[k].raw) {
-      lines_[k] = std::move(l);
+    // The file's spelling of the key stays; an unchanged line is left alone.
+    const std::string raw = KeyLineText(Name(lines_[k]), value);
+    if (raw != Raw(lines_[k])) {
+      Drop(k, k + 1);
+      lines_[k] = MakeKey(raw.substr(0, raw.find('=')), value);
       changed_ = true;
+      Compact();
     }
     return true;
   }
@@ -599,10 +763,10 @@ bool ProfileFile::Set(std::string_view section, std::string_view key, std::strin
   // separate it from the next section stay where they are.
   size_t at = h + 1;
   for (size_t i = h + 1, end = SectionEnd(h); i < end; ++i)
-    if (!Trim(lines_[i].raw).empty()) at = i + 1;
+    if (!Trim(Raw(lines_[i])).empty()) at = i + 1;
   ShiftIndex(at);
   lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), MakeKey(key, value));
-  IndexLine(at, h, HashNoCase(lines_[h].name));
+  IndexLine(at, h, HashNoCase(Name(lines_[h])));
   changed_ = true;
   return true;
 }
@@ -610,7 +774,9 @@ bool ProfileFile::Set(std::string_view section, std::string_view key, std::strin
 void ProfileFile::DeleteKey(std::string_view section, std::string_view key) {
   const size_t k = FindKey(section, key);
   if (k == npos) return;
+  Drop(k, k + 1);
   lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(k));
+  Compact();
   Reindex();
   changed_ = true;
 }
@@ -618,29 +784,37 @@ void ProfileFile::DeleteKey(std::string_view section, std::string_view key) {
 void ProfileFile::DeleteSection(std::string_view section) {
   const size_t h = FindSection(section);
   if (h == npos) return;
-  lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(h),
-               lines_.begin() + static_cast<std::ptrdiff_t>(SectionEnd(h)));
+  const size_t end = SectionEnd(h);
+  Drop(h, end);
+  lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(h), lines_.begin() + static_cast<std::ptrdiff_t>(end));
+  Compact();
   Reindex();
   changed_ = true;
 }
 
 bool ProfileFile::SetSection(std::string_view section, const std::vector<std::string>& lines) {
   if (HasLineBreak(section) || section.find(']') != std::string_view::npos) return false;
-  std::vector<Line> fresh;
   for (const auto& text : lines) {
-    if (HasLineBreak(text)) return false;
     const size_t eq = text.find('=');
-    if (eq == npos || BadKey(std::string_view(text).substr(0, eq))) return false;
+    if (HasLineBreak(text) || eq == npos || BadKey(std::string_view(text).substr(0, eq))) return false;
+  }
+  std::vector<Line> fresh;
+  fresh.reserve(lines.size());
+  for (const auto& text : lines) {
+    const size_t eq = text.find('=');
     fresh.push_back(MakeKey(std::string_view(text).substr(0, eq), Trim(std::string_view(text).substr(eq + 1))));
   }
   size_t h = FindSection(section);
   if (h == npos) {
     h = AppendSection(section);
   } else {
+    const size_t end = SectionEnd(h);
+    Drop(h + 1, end);
     lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(h + 1),
-                 lines_.begin() + static_cast<std::ptrdiff_t>(SectionEnd(h)));
+                 lines_.begin() + static_cast<std::ptrdiff_t>(end));
   }
   lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(h + 1), fresh.begin(), fresh.end());
+  Compact();
   Reindex();
   changed_ = true;
   return true;

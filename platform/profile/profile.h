@@ -80,6 +80,10 @@ class ProfileFile {
   bool SaveAs(const std::string& path);
 
   std::string Get(std::string_view section, std::string_view key, std::string_view def = "", unsigned size = 256) const;
+  // What Get returns, without a copy: a view of this profile's text or of
+  // DEF, valid until the profile changes.
+  std::string_view GetView(std::string_view section, std::string_view key, std::string_view def = "",
+                           unsigned size = 256) const;
   // Whether the key is present; its value (quotes stripped, not cut) into VALUE.
   bool Find(std::string_view section, std::string_view key, std::string* value) const;
   int GetInt(std::string_view section, std::string_view key, int def) const;
@@ -88,6 +92,8 @@ class ProfileFile {
   std::vector<std::string> Keys(std::string_view section) const;
   // The number of key lines of the section (0 when it is missing).
   std::size_t KeyCount(std::string_view section) const;
+  // Whether the section is there with at least one key line.
+  bool HasKeyLines(std::string_view section) const;
   std::vector<std::string> Sections() const;
   // The key lines of a section, "key=value".
   std::vector<std::string> SectionLines(std::string_view section) const;
@@ -105,13 +111,22 @@ class ProfileFile {
   bool changed() const { return changed_; }
 
  private:
+  // A line holds no text of its own: its raw bytes, name and value are
+  // ranges of text_, so a parse makes no string per line.
+  struct Range {
+    std::size_t at = 0, size = 0;
+  };
   struct Line {
     enum Kind : unsigned char { kOther, kSection, kKey } kind = kOther;
-    std::string raw;    // the line as read or written, without its line end
-    std::string name;   // section or key name, trimmed
-    std::string value;  // key value, trimmed, quotes kept
     bool bare = false;  // a key line without '=': the key with no value
+    Range raw;          // the line as read or written, without its line end
+    Range name;         // section or key name, trimmed
+    Range value;        // key value, trimmed, quotes kept
   };
+  std::string_view Text(Range r) const { return {text_.data() + r.at, r.size}; }
+  std::string_view Raw(const Line& l) const { return Text(l.raw); }
+  std::string_view Name(const Line& l) const { return Text(l.name); }
+  std::string_view Value(const Line& l) const { return Text(l.value); }
   // Index of the first matching section header, or npos.
   size_t FindSection(std::string_view section) const;
   // End of the section that starts at HEADER (index of the next header or size).
@@ -121,7 +136,14 @@ class ProfileFile {
   size_t FindKey(std::string_view section, std::string_view key) const;
   // Adds a section header at the end of the file; returns its index.
   size_t AppendSection(std::string_view section);
-  static Line MakeKey(std::string_view key, std::string_view value);
+  // A key line whose text is added to the end of text_.
+  Line MakeKey(std::string_view key, std::string_view value);
+  // Adds TEXT to the end of text_; its range there.
+  Range Append(std::string_view text);
+  // Counts the text of lines that went away; text_ is rebuilt from the lines
+  // left once most of it is unused.
+  void Drop(size_t first, size_t last);
+  void Compact();
 
   // The lookup index: open-addressing tables of the first header of each
   // section name, and of the first key of each name within each section
@@ -147,6 +169,10 @@ class ProfileFile {
   size_t indexedKeys_ = 0;
 
   std::vector<Line> lines_;
+  // The loaded bytes (without a byte-order mark), then the text of every line
+  // written since.
+  std::string text_;
+  std::size_t unused_ = 0;  // bytes of text_ no line refers to
   std::string path_;
   bool bom_ = false;
   bool changed_ = false;

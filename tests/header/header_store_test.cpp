@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <iostream>
 
 #include "header/header.h"
@@ -9,6 +10,7 @@
 #include "header/section_access.h"
 #include "header/wellinfo_fields.h"
 #include "platform/files/atomic_file.h"
+#include "platform/text/cnum.h"
 #include "tests/header/test_support.h"
 #include "tests/support/unprivileged.h"
 
@@ -539,6 +541,74 @@ TEST(HeaderStoreTest, CalibrationGoesToEverySectionOfItsChannel) {
   EXPECT_EQ(ReadBytes(log.hed), kIdentOnly + "[Channel0]\r\nPhysicalCh=2\r\n" + keys +
                                     "[Channel1]\r\nPhysicalCh=3\r\n[Channel2]\r\nPhysicalCh=2\r\n" + keys +
                                     "[Channel4]\r\nPhysicalCh=2\r\n");
+}
+
+// Numbers are read the way the C library reads them in the C locale,
+// whatever path the reader takes for the usual texts.
+TEST(HeaderStoreTest, NumbersReadAsTheCLibraryReadsThem) {
+  const char* const texts[] = {"0",
+                               "-0",
+                               "7",
+                               "007",
+                               "-42",
+                               "123456789",
+                               "-123456789",
+                               "999999999",
+                               "1234567890",
+                               "2147483647",
+                               "2147483648",
+                               "-2147483648",
+                               "-2147483649",
+                               "99999999999999999999",
+                               "",
+                               "-",
+                               "+5",
+                               " 12",
+                               "\t-3",
+                               "12abc",
+                               "0x1A",
+                               "1e5",
+                               "-1e-5",
+                               "100.000000",
+                               "-0.000000",
+                               "0.1",
+                               "0.30000000000000004",
+                               "3.14159265358979323846",
+                               "1.",
+                               ".5",
+                               "-.5",
+                               "5.-",
+                               "1.2.3",
+                               "1e400",
+                               "-1e400",
+                               "2.2250738585072014e-308",
+                               "4.9e-324",
+                               "1e-400",
+                               "123456789012345678901234567890.5",
+                               "0.000000000000000000000000001",
+                               "nan",
+                               "inf",
+                               "4294967295",
+                               "-1",
+                               "16777215"};
+  Log log("numbers");
+  std::string text = kIdentOnly + "[Numbers]\r\n";
+  int n = 0;
+  for (const char* t : texts) text += "v" + std::to_string(n++) + "=" + t + "\r\n";
+  WriteBytes(log.hed, text);
+  HedFile file;
+  ASSERT_EQ(file.Load(log.hed), HedFile::LoadResult::kLoaded);
+  n = 0;
+  for (const char* t : texts) {
+    const std::string key = "v" + std::to_string(n++);
+    EXPECT_EQ(file.GetInt("Numbers", key, "0"), qv::AtoiC(t)) << t;
+    EXPECT_EQ(file.GetColour("Numbers", key, "0"), static_cast<std::uint32_t>(qv::AtolC(t))) << t;
+    const double got = file.GetDouble("Numbers", key, "0"), want = qv::AtofC(t);
+    EXPECT_TRUE(std::memcmp(&got, &want, sizeof got) == 0 || (got != got && want != want)) << t;
+  }
+  // Defaults take the same way.
+  EXPECT_EQ(file.GetInt("Numbers", "missing", "-17"), -17);
+  EXPECT_EQ(file.GetDouble("Numbers", "missing", "2.5"), 2.5);
 }
 
 TEST(HeaderStoreTest, PlaceholdersKeepTheirSectionNumbers) {

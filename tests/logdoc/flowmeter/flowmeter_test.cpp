@@ -20,6 +20,7 @@
 #include "logdoc/flowmeter/heat_pulse_engine.h"
 #include "logdoc/flowmeter/hpfm_dlg.h"
 #include "platform/docview/services.h"
+#include "platform/parallel/parallel.h"
 #include "platform/text/msgbox.h"
 #include "tests/devices/tbdevice/fixture.h"
 #include "tests/support/qt_app.h"
@@ -295,6 +296,25 @@ TEST(HeatPulsePlot, CurveMarkerAndEdges) {
 
 // ---- The dialog against the simulated unit.
 
+// The chart recorder's port: what reached it, or a write that fails.
+struct PrintCapture {
+  size_t bytes = 0;
+  int opened = 0;
+};
+class CapturePort : public qv::ParallelPort {
+ public:
+  CapturePort(PrintCapture* c, bool fail) : c_(c), fail_(fail) { ++c_->opened; }
+  bool Write(const uint8_t*, size_t n) override {
+    if (fail_) return false;
+    c_->bytes += n;
+    return true;
+  }
+
+ private:
+  PrintCapture* c_;
+  bool fail_;
+};
+
 class BarRecorder : public qv::MonitorSink {
  public:
   void UpdateStatus(int, uint8_t, uint8_t, int) override { ++statuses; }
@@ -347,6 +367,26 @@ class FlowmeterDialogTest : public TbdeviceTest {
     dlg->SetBars(&bars);
     ASSERT_TRUE(dlg->Create());
   }
+  // Prints the dialog's result; answers: the printer error box's answers, in turn.
+  PrintCapture Print(std::vector<int> answers, bool fail = false) {
+    PrintCapture capture;
+    const int savedPort = g_nRecorderPort;
+    g_nRecorderPort = 1;
+    qv::SetParallelPortOpener([&](int) { return std::make_unique<CapturePort>(&capture, fail); });
+    auto prev = qv::SetMessageBoxHandler([&](const qv::MessageBoxRequest& r) {
+      boxes.push_back(r.text);
+      if (answers.empty()) return static_cast<int>(qv::IDCANCEL);
+      const int a = answers.front();
+      answers.erase(answers.begin());
+      return a;
+    });
+    dlg->OnPrint();
+    qv::SetMessageBoxHandler(prev);
+    qv::SetParallelPortOpener(nullptr);
+    g_nRecorderPort = savedPort;
+    return capture;
+  }
+
   // Moves the unit's clock one time step at a time until the dialog holds n
   // samples: a step once the last one was read (or after a quiet while), so
   // that the unit's queue never runs over.
@@ -415,9 +455,7 @@ TEST_F(FlowmeterDialogTest, MeasurementFromEqualiseToStoreReadsTheScriptedSpeed)
   ASSERT_EQ(dlg->Engine().State(), HeatPulseEngine::kKept);
   EXPECT_FALSE(dlg->Engine().ThreadRunning());
   EXPECT_EQ(dlg->Button(2542).text(), "&Store");
-  // The chart recorder cannot print this result yet: Print stays off and says why.
-  EXPECT_FALSE(dlg->Button(2546).isEnabled());
-  EXPECT_FALSE(dlg->Button(2546).toolTip().isEmpty());
+  EXPECT_TRUE(dlg->Button(2546).isEnabled());
   qvtest::Settle();
   EXPECT_GT(dlg->Display().PointCount(), 0);
   // The interpretation point at the peak of the pulse.
@@ -439,6 +477,10 @@ TEST_F(FlowmeterDialogTest, MeasurementFromEqualiseToStoreReadsTheScriptedSpeed)
     while (std::chrono::steady_clock::now() < end) qvtest::Settle();
   }
   const qv::HeatPulseResult kept = dlg->Result();
+  // Print sends the sheet to the chart recorder: 900 raster lines of 216 bytes.
+  const PrintCapture sheet = Print({});
+  EXPECT_GE(sheet.bytes, 900u * 216u);
+  EXPECT_TRUE(boxes.empty());
   dlg->OnAccept();  // Store
   ASSERT_EQ(dlg->Engine().Results().size(), 1u);
   EXPECT_EQ(dlg->Engine().Results()[0], kept);
@@ -486,6 +528,14 @@ TEST_F(FlowmeterDialogTest, ARefusedUserFunctionLeavesTheInternalFunction) {
   EXPECT_EQ(dlg->SpeedFunctionCombo().currentText(), "Internal");
   dlg->Slider().setValue(10000);
   EXPECT_EQ(dlg->InterpretationText(), "Time: 10.000 [s], Speed: 105.624 [m/min]");
+}
+
+TEST_F(FlowmeterDialogTest, APrinterErrorIsAskedAndRetryPrintsAgain) {
+  Open();
+  const PrintCapture failed = Print({qv::IDRETRY, qv::IDCANCEL}, true);
+  EXPECT_EQ(failed.opened, 2);
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[0].rfind("Printer communication error !", 0), 0u);
 }
 
 TEST_F(FlowmeterDialogTest, SondePowerOffStartsNothing) {

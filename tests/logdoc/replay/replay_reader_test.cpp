@@ -171,6 +171,9 @@ TEST_F(ReplayReaderTest, Seeks) {
     p.channel[0] = 999;
     EXPECT_EQ(reader.SeekSixChannel(&p, c.depth), c.result) << c.depth;
     EXPECT_EQ(p.channel[0], c.record) << c.depth;  // cleared when nothing was read
+    // A seek outside the file read no record of it: what it hands on holds
+    // no reading.
+    EXPECT_EQ(reader.LastReadHeldData(), c.result == 1) << c.depth;
   }
   // A time log has no depth position: the cleared record, nothing moved.
   ReplayReader time(Path("WELL.LOG"), kToolSixChannel, 0, 0, 10, ReplayHeader{10000, 0, 100, 0, 10});

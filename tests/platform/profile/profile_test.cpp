@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -356,6 +357,48 @@ TEST(ProfileBatch, LookupsFollowEveryEdit) {
         }
       }
   }
+}
+
+// Lines keep no text of their own: every rewrite adds its line to the
+// profile's text and the old one is left unused until the text is rebuilt.
+// A long run of rewrites, inserts and deletes (rebuilding many times), and a
+// copy taken on the way, must still hold exactly the lines written.
+TEST(ProfileBatch, LongRunOfRewritesKeepsEveryLine) {
+  qv::ProfileFile p;
+  p.Parse("; head\r\n[A]\r\nname = \"quoted\" \r\nbare\r\n\r\n[B]\r\nx=1\r\n");
+  std::vector<std::string> added;  // keys of A, in file order
+  std::optional<qv::ProfileFile> copy;
+  std::string last;
+  for (int i = 0; i < 4000; ++i) {
+    last = std::string(static_cast<size_t>(i % 40), 'v') + std::to_string(i);
+    ASSERT_TRUE(p.Set("b", "X", last));
+    if (i % 100 == 0) {
+      ASSERT_TRUE(p.Set("A", "k" + std::to_string(i), " w" + std::to_string(i) + " "));
+      added.push_back("k" + std::to_string(i));
+    }
+    if (i % 300 == 150) {
+      p.DeleteKey("a", "K" + std::to_string(i - 50));
+      added.erase(std::find(added.begin(), added.end(), "k" + std::to_string(i - 50)));
+    }
+    if (i == 2500) copy = p;
+  }
+  std::string want = "; head\r\n[A]\r\nname = \"quoted\" \r\nbare\r\n";
+  for (const auto& k : added) want += k + "= w" + k.substr(1) + " \r\n";
+  want += "\r\n[B]\r\nx=" + last + "\r\n";
+  EXPECT_EQ(p.Serialize(), want);
+  EXPECT_EQ(p.Get("B", "x"), last);
+  EXPECT_EQ(p.Get("A", "NAME"), "quoted");
+  EXPECT_TRUE(p.HasKey("A", "bare"));
+  for (const auto& k : added) EXPECT_EQ(p.Get("A", k), "w" + k.substr(1)) << k;
+  // The copy holds the profile as it was, and goes on by itself.
+  ASSERT_TRUE(copy.has_value());
+  qv::ProfileFile reread;
+  reread.Parse(copy->Serialize());
+  EXPECT_EQ(reread.Serialize(), copy->Serialize());
+  EXPECT_EQ(copy->Get("B", "x"), std::string(2500 % 40, 'v') + "2500");
+  ASSERT_TRUE(copy->Set("A", "name", "changed"));
+  EXPECT_EQ(copy->Get("A", "name"), "changed");
+  EXPECT_EQ(p.Get("A", "name"), "quoted");
 }
 
 TEST(ProfileSave, FailedSaveLeavesOldFileAndReportsFailure) {
