@@ -97,6 +97,7 @@ void CLogDoc::Construct() {
 }
 
 CLogDoc::~CLogDoc() {
+  delete m_HeatPulseDlg.data();  // its measurement ends and its thread is joined
   // Normally closing has stopped everything; a document deleted without
   // closing (the program ending) stops here, before its members go.
   replay_.reset();  // its thread ends before the engine it reads goes
@@ -440,11 +441,15 @@ void CLogDoc::EndMonitor() {
   qv::EndLiveMonitoring(device_, *monitor_, kMonitorStopMs);
 }
 
+CHPFMDlg* CLogDoc::HeatPulseDialog() const {
+  return m_HeatPulseDlg.data();
+}
+
 void CLogDoc::ShowHeatPulseDialog() {
   if ((m_HeatPulseDlg && m_HeatPulseDlg->HasWindow()) || g_bUtilityActive) return;
   if (!m_HeatPulseDlg) {
     qv::Application* app = qv::Application::Instance();
-    m_HeatPulseDlg = std::make_unique<CHPFMDlg>(app ? app->GetMainFrame() : nullptr);
+    m_HeatPulseDlg = new CHPFMDlg(app ? app->GetMainFrame() : nullptr);
   }
   m_HeatPulseDlg->SetCurrentDepth(device_.HeaderDepth());
   m_HeatPulseDlg->SetCpsRange(2000);

@@ -11,6 +11,7 @@
 // which queue them to the GUI thread.
 #pragma once
 
+#include <QPointer>
 #include <QTimer>
 #include <array>
 #include <atomic>
@@ -141,7 +142,7 @@ class CLogDoc : public qv::Document, public LogDocumentShell, public curveview::
   // flowmeter dialog at the document's depth, unless it is shown already or
   // another utility runs.
   void ShowHeatPulseDialog();
-  CHPFMDlg* HeatPulseDialog() const { return m_HeatPulseDlg.get(); }
+  CHPFMDlg* HeatPulseDialog() const;
 
   // ---- curveview::CurveDocument
   int LogMode() const override { return Setup().logMode; }
@@ -208,7 +209,8 @@ class CLogDoc : public qv::Document, public LogDocumentShell, public curveview::
   bool loweredMonitor_ = false;
   QTimer pump_;
   std::atomic<CCurveView*> view_{nullptr};
-  std::unique_ptr<CHPFMDlg> m_HeatPulseDlg;
+  // A child of the main frame: the frame may delete it first when the program ends.
+  QPointer<CHPFMDlg> m_HeatPulseDlg;
   bool closeQueued_ = false;
 };
 
