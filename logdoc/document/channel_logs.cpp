@@ -164,17 +164,6 @@ bool ChannelLogEngine::RewindReplay() {
   return Sink() != nullptr;
 }
 
-std::uint32_t ChannelLogEngine::CheckRecord(std::uint32_t word, int depth, int time) {
-  const int factor = DepthFactor();
-  const long long jump = std::llabs(static_cast<long long>(Depth()) - depth) * factor;
-  SetDepthAndTime(depth, time);
-  ReportDepthCheck(ClampToInt(jump));
-  ComputeLogSpeed(ClampToInt(static_cast<long long>(depth) * factor), time);
-  const int mode = Setup().logMode;
-  if ((mode == 11 && depth > LastDepth()) || (mode == 12 && depth < LastDepth())) return 17;
-  return word & 0xFFFF;
-}
-
 void ChannelLogEngine::ApplyFilters() {
   const LogSetup& s = Setup();
   std::lock_guard<std::mutex> lock(filterMutex_);

@@ -58,9 +58,6 @@ class ChannelLogEngine : public LogEngine {
                                           std::optional<std::span<const int>> printOffsets) = 0;
   // The stamp of a replayed record.
   virtual RecordStamp ReplayStamp() const = 0;
-  // The checks every delivered record makes (depth jump, speed, direction);
-  // returns the status word to hand on.
-  std::uint32_t CheckRecord(std::uint32_t word, int depth, int time);
   // Who loads the user-function library (which exports it must have).
   virtual UserFunctionCaller UserCaller() const { return UserFunctionCaller::kChannelDocument; }
   UserFunctionLibrary& UserLibrary() { return userLibrary_; }

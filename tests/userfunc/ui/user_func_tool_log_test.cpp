@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
+#include "header/header.h"
 #include "header/user_function_ini.h"
 #include "platform/files/paths.h"
 #include "tests/logdoc/document/engine_test.h"
@@ -89,11 +90,15 @@ TEST_F(UserFuncToolLogTest, NewDisplayOptionsImplementationCompileThenAReplayUse
     ASSERT_TRUE(engine.InitialiseLog(1, 10));
     Lower();
     ASSERT_EQ(Start(engine, qv::kStartRecord), 1);
-    Records(80);
+    Records(120);
     ASSERT_EQ(engine.StopLogging(qv::kStateStoppedForGood), 1);
   }
-  const auto plain = ReplayRows({}, 60);
-  const auto with = ReplayRows(library, 60);
+  // A sonde of 1 m, so the delay window ends well inside the log (without a
+  // length a depth log waits for 500 steps).
+  const int lengthCm = 100;
+  ASSERT_EQ(WriteSondeLength((folder / "WELL.LOG").string(), &lengthCm), 1);
+  const auto plain = ReplayRows({}, 110);
+  const auto with = ReplayRows(library, 110);
   ASSERT_EQ(plain.size(), with.size());
   ASSERT_GT(with.size(), 30u);
   // Once past the delay window every row carries the function's outputs:
@@ -101,7 +106,9 @@ TEST_F(UserFuncToolLogTest, NewDisplayOptionsImplementationCompileThenAReplayUse
   std::vector<double> depths;
   for (size_t i = 0; i < with.size(); ++i) {
     ASSERT_GE(with[i].size(), 3u);
-    ASSERT_EQ(plain[i][1], 0.0);
+    // Without the function the entry holds the sonde's channel (no reading
+    // yet inside the delay window), never the function's constant.
+    ASSERT_NE(plain[i][1], 7.5);
     if (with[i][1] != 7.5) continue;
     depths.push_back(with[i][0]);
   }
