@@ -12,6 +12,7 @@
 #include "header/ui/trailer_text_dialog.h"
 #include "logdoc/document/channel_logs.h"
 #include "logdoc/document/print_log.h"
+#include "logdoc/flowmeter/hpfm_dlg.h"
 #include "logdoc/monitor/log_speed.h"
 #include "logdoc/replayui/ask_replay.h"
 #include "platform/docview/gui_thread.h"
@@ -96,6 +97,7 @@ void CLogDoc::Construct() {
 }
 
 CLogDoc::~CLogDoc() {
+  delete m_HeatPulseDlg.data();  // its measurement ends and its thread is joined
   // Normally closing has stopped everything; a document deleted without
   // closing (the program ending) stops here, before its members go.
   replay_.reset();  // its thread ends before the engine it reads goes
@@ -439,11 +441,29 @@ void CLogDoc::EndMonitor() {
   qv::EndLiveMonitoring(device_, *monitor_, kMonitorStopMs);
 }
 
+CHPFMDlg* CLogDoc::HeatPulseDialog() const {
+  return m_HeatPulseDlg.data();
+}
+
+void CLogDoc::ShowHeatPulseDialog() {
+  if ((m_HeatPulseDlg && m_HeatPulseDlg->HasWindow()) || g_bUtilityActive) return;
+  if (!m_HeatPulseDlg) {
+    qv::Application* app = qv::Application::Instance();
+    m_HeatPulseDlg = new CHPFMDlg(app ? app->GetMainFrame() : nullptr);
+  }
+  m_HeatPulseDlg->SetCurrentDepth(device_.HeaderDepth());
+  m_HeatPulseDlg->SetCpsRange(2000);
+  m_HeatPulseDlg->SetTimeStep(g_nTimeStep);
+  m_HeatPulseDlg->Create();
+}
+
 void CLogDoc::OnCloseDocument() {
   if (engine_ && m_bLive && engine_->State() == qv::kStateRunning) StopLogging(qv::kStateStop);
   if (replay_ && replay_->State() == qv::kStateRunning) replay_->StopReplay(qv::kStateStoppedForGood);
   replay_.reset();
   CSondeTestDlg::CloseFor(this);
+  // The flowmeter stops its measurement and offers its stored results first.
+  if (m_HeatPulseDlg && m_HeatPulseDlg->HasWindow()) m_HeatPulseDlg->OnOK();
   EndMonitor();
   pump_.stop();
   if (engine_) engine_->PumpDisplay();  // a stop a worker asked for is carried out

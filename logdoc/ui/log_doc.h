@@ -11,6 +11,7 @@
 // which queue them to the GUI thread.
 #pragma once
 
+#include <QPointer>
 #include <QTimer>
 #include <array>
 #include <atomic>
@@ -29,6 +30,7 @@
 #include "platform/docview/docview.h"
 
 class CAskReplay;
+class CHPFMDlg;
 class CCurveView;
 class CSonicParams;
 
@@ -136,6 +138,11 @@ class CLogDoc : public qv::Document, public LogDocumentShell, public curveview::
   int ComputeLogSpeed(int depth, int timeMs) override { return device_.ComputeLogSpeed(depth, timeMs); }
   void OnChangeCableOptions() override;
   void OnScopeShot() override;
+  // File/New Log with the heat-pulse flowmeter as current sonde: shows the
+  // flowmeter dialog at the document's depth, unless it is shown already or
+  // another utility runs.
+  void ShowHeatPulseDialog();
+  CHPFMDlg* HeatPulseDialog() const;
 
   // ---- curveview::CurveDocument
   int LogMode() const override { return Setup().logMode; }
@@ -202,6 +209,8 @@ class CLogDoc : public qv::Document, public LogDocumentShell, public curveview::
   bool loweredMonitor_ = false;
   QTimer pump_;
   std::atomic<CCurveView*> view_{nullptr};
+  // A child of the main frame: the frame may delete it first when the program ends.
+  QPointer<CHPFMDlg> m_HeatPulseDlg;
   bool closeQueued_ = false;
 };
 

@@ -139,9 +139,9 @@ class LogOpener : public LogDocuments {
       qv::ShowMessageBox(qv::LoadString(kStrAlreadyLogging));
       return;
     }
+    if (g_bUtilityActive) return;  // a sonde test or a flowmeter run holds the unit
     if (active && qv::GetToolType(g_strCurrentSonde, false) == 6) {
-      // The heat-pulse flowmeter's dialog is not part of this program yet.
-      qv::ShowMessageBox(qv::LoadString(kStrSondeNotSupported));
+      active->ShowHeatPulseDialog();
       return;
     }
     app.m_bIdleFrame = app.m_bReplayFrame = false;

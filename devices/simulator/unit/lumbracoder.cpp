@@ -154,8 +154,11 @@ std::unique_ptr<Lumbracoder> Lumbracoder::FromScenario(const std::string& path, 
   }
   Well well;
   if (!Well::FromScenario(path, &well, error)) return nullptr;
+  FlowScript flow;
+  if (!FlowFromScenario(path, &flow, error)) return nullptr;
   auto unit = std::make_unique<Lumbracoder>();
   unit->SetWell(well);
+  unit->SetFlow(flow);
   unit->SetFaults(f);
   unit->SetState(st);
   unit->SetDataOptions(d);
@@ -405,7 +408,10 @@ void Lumbracoder::MakeRecord(uint64_t now) {
     overflow_ = true;  // the unit has no room: these are lost
     return;
   }
-  for (auto& r : MakeRecords(kind, s)) records_.push_back(std::move(r));
+  for (auto& r : MakeRecords(kind, s)) {
+    if (kind == RecordKind::SixChannel && mode == 10 && flowmeter_.Active()) flowmeter_.Apply(r, now);
+    records_.push_back(std::move(r));
+  }
 }
 
 void Lumbracoder::HandleOut(uint8_t code, const uint8_t* d, uint32_t n) {
@@ -432,8 +438,9 @@ void Lumbracoder::HandleOut(uint8_t code, const uint8_t* d, uint32_t n) {
     case kCmdSetCable:
       std::memcpy(state_.cable.data(), d, 8);
       break;
-    case kCmdSondeCommand:
-      break;  // kept in the journal
+    case kCmdSondeCommand:  // kept in the journal
+      flowmeter_.Command(static_cast<int16_t>(d[0] | (d[1] << 8)), clock_->NowMs());
+      break;
     case kCmdWinch:
       std::memcpy(state_.winch.data(), d, 2);
       if (d[0] != 3) {
@@ -601,6 +608,11 @@ void Lumbracoder::SetDataOptions(const DataOptions& o) {
 void Lumbracoder::SetWell(const Well& well) {
   std::lock_guard<std::mutex> lock(m_);
   well_ = well;
+}
+
+void Lumbracoder::SetFlow(const FlowScript& flow) {
+  std::lock_guard<std::mutex> lock(m_);
+  flowmeter_.SetScript(flow);
 }
 
 void Lumbracoder::ReverseWinch() {

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "devices/simulator/unit/clock.h"
+#include "devices/simulator/unit/flowmeter.h"
 #include "devices/simulator/unit/well.h"
 #include "platform/usb/usb.h"
 
@@ -154,6 +155,8 @@ class Lumbracoder final : public qv::usb::Toolkit {
   void SetDataOptions(const DataOptions& o);
   // The well the sondes read (the default well unless set).
   void SetWell(const Well& well);
+  // The fluid flow the heat-pulse flowmeter measures.
+  void SetFlow(const FlowScript& flow);
   // Turns the winch round (lowering becomes raising and back).
   void ReverseWinch();
   // The records read from the bulk pipe so far (with keepDelivered).
@@ -198,6 +201,7 @@ class Lumbracoder final : public qv::usb::Toolkit {
   bool overflow_ = false;
   std::vector<std::vector<uint8_t>> delivered_;
   Well well_;
+  HeatPulseFlowmeter flowmeter_;
 };
 
 }  // namespace qv::sim

@@ -24,6 +24,7 @@
 #include "header/header.h"
 #include "header/ui/header_editor.h"
 #include "logdoc/document/channel_logs.h"
+#include "logdoc/flowmeter/hpfm_dlg.h"
 #include "logdoc/monitor/live_device.h"
 #include "logdoc/monitor/monitor_thread.h"
 #include "logdoc/replayui/ask_replay.h"
@@ -831,6 +832,34 @@ TEST(LogDocCommands, EnablingTable) {
     }
     EXPECT_EQ(got, r.enabled) << "role " << r.role << " state " << r.state << " hardware " << r.hardware;
   }
+  g_bHardwarePresent = 0;
+}
+
+// File/New Log with the heat-pulse flowmeter as current sonde shows the
+// flowmeter dialog through the idle document instead of the wizard; while it
+// is shown, new logs and replay are refused.
+TEST_F(LogDocTest, NewLogWithTheFlowmeterShowsItsDialogThroughTheIdleDocument) {
+  g_bHardwarePresent = 1;
+  g_strCurrentSonde = "HPFM";
+  ASSERT_EQ(qv::GetToolType(g_strCurrentSonde, false), 6);
+  CLogDoc* idle = Active();
+  ASSERT_TRUE(idle && idle->IsIdleDocument());
+  OpenerDialogs().wizard = [](QWidget*, qv::LogWizardResult&) {
+    ADD_FAILURE() << "the wizard ran";
+    return false;
+  };
+  app->ExecuteCommand(ID_FILE_NEW);
+  ASSERT_NE(idle->HeatPulseDialog(), nullptr);
+  EXPECT_TRUE(idle->HeatPulseDialog()->HasWindow());
+  EXPECT_EQ(Active(), idle);
+  EXPECT_EQ(g_bUtilityActive, 1);
+  EXPECT_FALSE(app->QueryCommand(ID_FILE_NEW).Enabled());
+  EXPECT_FALSE(app->QueryCommand(ID_FILE_OPEN).Enabled());
+  idle->HeatPulseDialog()->OnOK();
+  EXPECT_FALSE(idle->HeatPulseDialog()->HasWindow());
+  EXPECT_EQ(g_bUtilityActive, 0);
+  EXPECT_TRUE(app->QueryCommand(ID_FILE_NEW).Enabled());
+  g_strCurrentSonde = "KSTQ";
   g_bHardwarePresent = 0;
 }
 
