@@ -8,6 +8,7 @@
 #include "platform/docview/termination.h"
 #include "print/ui/setup_command.h"
 #include "sondedb/calui/command.h"
+#include "userfunc/ui/user_func_sheet.h"
 
 int main(int argc, char** argv) {
   QApplication qapp(argc, argv);
@@ -18,6 +19,7 @@ int main(int argc, char** argv) {
   Tools().calibration = [] { qv::RunCalibrationCommand(QApplication::activeWindow()); };
   qv::InstallLogTools();
   qv::InstallRealTimePrinterSetup();
+  qv::InstallUserFunctionTool();
   InstallLogDocuments();
   int code = 0;
   {

@@ -45,6 +45,14 @@ void ChannelLogEngine::LatestValues(double* raw, double* calibrated, double* use
   if (user) std::copy(user_.begin(), user_.end(), user);
 }
 
+void ChannelLogEngine::SetLatestValues(const std::array<double, 12>& raw, const std::array<double, 12>& calibrated,
+                                       const std::array<double, 12>& user) {
+  std::lock_guard<std::mutex> lock(latestMutex_);
+  raw_ = raw;
+  calibrated_ = calibrated;
+  user_ = user;
+}
+
 bool ChannelLogEngine::InitialiseTool(int mode) {
   LogSetup& s = Setup();
   // The sonde length in centimetres, from the database (live) or the log's header.
@@ -95,7 +103,7 @@ bool ChannelLogEngine::InitialiseTool(int mode) {
   if (s.userFunction) {
     // A refused library is freed and leaves no entry point; the loader shows
     // why. Nothing of it runs and its filters do not reach the processing.
-    if (!userLibrary_.Load(s.userLibrary, UserFunctionCaller::kChannelDocument)) {
+    if (!userLibrary_.Load(s.userLibrary, UserCaller())) {
       s.userFunction = false;
     } else {
       if (userLibrary_.init) userLibrary_.init();
@@ -156,17 +164,6 @@ bool ChannelLogEngine::RewindReplay() {
   return Sink() != nullptr;
 }
 
-std::uint32_t ChannelLogEngine::CheckRecord(std::uint32_t word, int depth, int time) {
-  const int factor = DepthFactor();
-  const long long jump = std::llabs(static_cast<long long>(Depth()) - depth) * factor;
-  SetDepthAndTime(depth, time);
-  ReportDepthCheck(ClampToInt(jump));
-  ComputeLogSpeed(ClampToInt(static_cast<long long>(depth) * factor), time);
-  const int mode = Setup().logMode;
-  if ((mode == 11 && depth > LastDepth()) || (mode == 12 && depth < LastDepth())) return 17;
-  return word & 0xFFFF;
-}
-
 void ChannelLogEngine::ApplyFilters() {
   const LogSetup& s = Setup();
   std::lock_guard<std::mutex> lock(filterMutex_);
@@ -198,12 +195,7 @@ std::span<const double> ChannelLogEngine::RunProcessing(std::optional<std::span<
     stamp.reading = !Reader() || Reader()->LastReadHeldData();
   }
   const std::span<const double> row = Process(stamp, printOffsets);
-  {
-    std::lock_guard<std::mutex> lock(latestMutex_);
-    raw_ = processor_->RawValues();
-    calibrated_ = processor_->CalibratedValues();
-    user_ = processor_->UserValues();
-  }
+  SetLatestValues(processor_->RawValues(), processor_->CalibratedValues(), processor_->UserValues());
   return row;
 }
 

@@ -58,9 +58,12 @@ class ChannelLogEngine : public LogEngine {
                                           std::optional<std::span<const int>> printOffsets) = 0;
   // The stamp of a replayed record.
   virtual RecordStamp ReplayStamp() const = 0;
-  // The checks every delivered record makes (depth jump, speed, direction);
-  // returns the status word to hand on.
-  std::uint32_t CheckRecord(std::uint32_t word, int depth, int time);
+  // Who loads the user-function library (which exports it must have).
+  virtual UserFunctionCaller UserCaller() const { return UserFunctionCaller::kChannelDocument; }
+  UserFunctionLibrary& UserLibrary() { return userLibrary_; }
+  // Record thread: the newest values for LatestValues.
+  void SetLatestValues(const std::array<double, 12>& raw, const std::array<double, 12>& calibrated,
+                       const std::array<double, 12>& user);
   std::uint64_t replayIndex_ = 0;  // records read since the replay began
 
  private:

@@ -3,7 +3,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
+#include <cstdlib>
 #include <cstdio>
 #include <vector>
 
@@ -135,6 +137,18 @@ void LogEngine::ReportDepthCheck(int jump) {
   ReportMessage(jump > setup_.depthStep ? LoadString(kStrDepthError) : std::string(), kWinchMessageLine);
 }
 
+std::uint32_t LogEngine::CheckRecord(std::uint32_t word, int depth, int time) {
+  auto clampToInt = [](long long v) { return static_cast<int>(std::clamp<long long>(v, INT_MIN, INT_MAX)); };
+  const int factor = DepthFactor();
+  const long long jump = std::llabs(static_cast<long long>(Depth()) - depth) * factor;
+  SetDepthAndTime(depth, time);
+  ReportDepthCheck(clampToInt(jump));
+  ComputeLogSpeed(clampToInt(static_cast<long long>(depth) * factor), time);
+  const int mode = setup_.logMode;
+  if ((mode == 11 && depth > LastDepth()) || (mode == 12 && depth < LastDepth())) return 17;
+  return word & 0xFFFF;
+}
+
 bool LogEngine::SwitchUnit(const LoggingModeBlock& block, bool report) {
   LoggingModeBlock copy = block;
   std::uint32_t word = TB_STATUS_REQUEST_FAILED;
@@ -228,6 +242,10 @@ bool LogEngine::InitialiseLog(int mode, int pollPeriodMs) {
 // ---------------------------------------------------------------------------
 // Starting
 
+bool LogEngine::OpenDataFiles(const std::string& stem) { return pipeline_->Open(stem + dataFileExt_); }
+
+void LogEngine::RemoveDataFiles(const std::string& stem) { ::unlink((stem + dataFileExt_).c_str()); }
+
 bool LogEngine::OpenRecording() {
   int next = chainIndex_ + 1;
   std::string stem = NextChainStem(pathStem_, next);
@@ -242,7 +260,7 @@ bool LogEngine::OpenRecording() {
   };
   constexpr int kMostChainNumbers = 10000;
   while (next > 0 && next < kMostChainNumbers && taken(stem)) stem = NextChainStem(stem, ++next);
-  if (!pipeline_->Open(stem + dataFileExt_)) {
+  if (!OpenDataFiles(stem)) {
     ReportBox(DeviceErrorText(kSystemError, kErrOpenDestination));
     return false;
   }
@@ -584,6 +602,7 @@ int LogEngine::StopLocked(int type) {
     hadFile = true;
     const bool failedBefore = pipeline_->Failed();
     if (!pipeline_->Finish() && !failedBefore) writeFailed = true;
+    CloseDataFiles();
   }
   state_ = type;
   if (writeFailed) ReportBox(DeviceErrorText(kSystemError, kErrOperatingSystem));
@@ -603,7 +622,7 @@ int LogEngine::StopLocked(int type) {
     if (::stat(data.c_str(), &st) == 0 && st.st_size == 0) {
       // Nothing was recorded: the file and its header go, the previous file
       // of the chain no longer names it, and its name is free again.
-      ::unlink(data.c_str());
+      RemoveDataFiles(pathStem_);
       ::unlink(HeaderFilePath().c_str());
       if (chainIndex_ > 0) WriteChainTo(previousStem_ + dataFileExt_, std::string());
       pathStem_ = previousStem_;

@@ -285,6 +285,14 @@ class LogEngine {
   virtual bool InitialiseTool(int mode) = 0;
   // The first record of a run was read: the tool may reset per-run state.
   virtual void StartRun() {}
+  // The data file(s) of a new recording at stem ("D/WELL."); a tool whose
+  // records go to two files in lock-step opens both. False when they could
+  // not be created (nothing of them is left behind).
+  virtual bool OpenDataFiles(const std::string& stem);
+  // After the recording's last record reached the files.
+  virtual void CloseDataFiles() {}
+  // A recording that stayed empty: its data file(s) go.
+  virtual void RemoveDataFiles(const std::string& stem);
 
   // For the tool engines. The most derived engine calls Shutdown first in
   // its destructor, so that no thread calls into a part already gone.
@@ -304,6 +312,10 @@ class LogEngine {
   int LogType() const { return logType_; }
   // Kind 2 message-line text of the depth check.
   void ReportDepthCheck(int jump);
+  // The checks every delivered record makes (depth jump, speed, direction);
+  // returns the status word to hand on (17 against the logging direction).
+  std::uint32_t CheckRecord(std::uint32_t word, int depth, int time);
+  void SetReceiverStatus(int word) { receiverStatus_ = word; }
 
  private:
   int AcquisitionThread(Event& stop);

@@ -89,10 +89,23 @@ ChannelProcessor::ChannelProcessor(const ChannelProcessorSetup& setup)
   readings_.assign(static_cast<std::size_t>(2 * channelWindow_.Rows()), 0);
 }
 
+// How many depth steps the aligned row lies behind the newest record, in the
+// log's direction. Offsets count up from the sonde's bottom, where the depth
+// counter measures. Logging up, the bottom sensor's value is not held, so a
+// row belongs to the counter's depth 25 steps back. Logging down, every
+// channel waits for the sensor at the sonde's top (the one whose offset is
+// the sonde length), so the row lies a sonde length further up the hole.
+long long ChannelProcessor::AlignedRowSteps() const {
+  long long steps = 25;
+  if (setup_.logMode == kLogModeDown && setup_.sondeLengthSteps > 0 && setup_.sondeLengthSteps <= kMaxLagSteps)
+    steps += setup_.sondeLengthSteps;
+  return steps;
+}
+
 int ChannelProcessor::DisplayDepthOffset() const {
-  const int steps = HasUserFunction() ? 51 : 25;
-  const int offset = setup_.depthStep * steps;
-  return setup_.logMode == kLogModeUp ? offset : -offset;
+  const long long steps = AlignedRowSteps() + (HasUserFunction() ? 26 : 0);
+  const long long offset = static_cast<long long>(setup_.depthStep) * steps;
+  return ClampToInt(setup_.logMode == kLogModeUp ? offset : -offset);
 }
 
 void ChannelProcessor::Clear() {
@@ -135,8 +148,12 @@ bool ChannelProcessor::OutputReady(int index) const {
 }
 
 double ChannelProcessor::Calibrate(int channel, double x) const {
-  if (!setup_.calibrationOn || !setup_.calibration[channel]) return x;
-  const Coefficients& c = *setup_.calibration[channel];
+  return setup_.calibrationOn ? ApplyCalibration(setup_.calibration[channel], x) : x;
+}
+
+double ApplyCalibration(const std::optional<Coefficients>& coefficients, double x) {
+  if (!coefficients) return x;
+  const Coefficients& c = *coefficients;
   double v = c[0];
   v = v + c[1] * x;
   v = v + c[2] * x * x;
@@ -199,9 +216,10 @@ std::span<const double> ChannelProcessor::Finish(const RecordStamp& stamp,
   if (!setup_.userFunction) return {values_.data(), 14};
 
   // The values handed to the user function left the window at row 25: they
-  // belong 25 steps behind the newest record in the log's direction.
+  // belong to the aligned row's depth behind the newest record.
   values_[kTimeIndex] = stamp.time;
-  values_[kDepthIndex] = static_cast<double>(stamp.depth) - 25.0 * SignedStep(setup_.logMode, setup_.depthStep);
+  values_[kDepthIndex] = static_cast<double>(stamp.depth) -
+                         static_cast<double>(AlignedRowSteps()) * SignedStep(setup_.logMode, setup_.depthStep);
   setup_.userFunction(values_.data(), outputs_.data());
   for (int j = 0; j < kMaxChannels; ++j) {
     user_[j] = outputs_[j];

@@ -43,6 +43,8 @@ using CalibrationTable = std::array<std::optional<Coefficients>, 12>;
 // The coefficients of a sonde's calibration set by channel: entry i of the set
 // calibrates channel i + 1 when it exists and has a coefficient block.
 CalibrationTable CalibrationTableOf(const CalibrationSet& set);
+// c0 + c1 x + c2 x^2 + c3 x^3, or x itself without coefficients.
+double ApplyCalibration(const std::optional<Coefficients>& coefficients, double x);
 
 struct ChannelProcessorSetup {
   int channels = 6;  // 6 or 12
@@ -81,7 +83,8 @@ class ChannelProcessor {
   int WindowRows() const { return channelWindow_.Rows(); }
   // The depth the view adds to a record's depth so that it labels the
   // delayed output: 25 steps, 51 with a user function; positive when logging
-  // up, negative otherwise.
+  // up, negative otherwise. Logging down, the sonde length as well: there
+  // every channel waits for the sensor at the sonde's top.
   int DisplayDepthOffset() const;
 
   // Both windows back to zero (a rewound replay starts again from nothing).
@@ -119,6 +122,7 @@ class ChannelProcessor {
   double Calibrate(int channel, double x) const;
   std::span<const double> Finish(const RecordStamp& stamp, std::optional<std::span<const int>> printOffsets);
   int WriteRow(int channel, std::optional<std::span<const int>> printOffsets) const;
+  long long AlignedRowSteps() const;
 
   // Records a channel's value takes through the channel window; -1: never.
   long long ChannelLag(int channel) const;

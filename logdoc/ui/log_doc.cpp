@@ -17,6 +17,7 @@
 #include "platform/docview/gui_thread.h"
 #include "platform/text/msgbox.h"
 #include "platform/text/strings.h"
+#include "tools/sonic/sonic_params_dlg.h"
 
 namespace {
 // How often the display pump runs while a log is open.
@@ -172,11 +173,10 @@ void CLogDoc::RegisterCommands() {
     CSondeTestDlg::OnTestSonde(app ? app->GetMainFrame() : nullptr);
   });
   OnUpdate(ID_DIRECT_REALTIME_PRINT, [this](qv::CmdUI& ui) { ui.Enable(!m_bLive && Setup().realtimePrint); });
-  // The sonic configuration dialog is not part of the program yet: until it
-  // has a handler the command stays disabled instead of doing nothing.
   OnUpdate(ID_SONIC_CONFIGURATION, [this](qv::CmdUI& ui) {
     ui.Enable(HasCommand(ID_SONIC_CONFIGURATION) && Hardware() && qv::GetToolType(g_strCurrentSonde, false) == 10);
   });
+  OnCommand(ID_SONIC_CONFIGURATION, [this] { OnSonicConfiguration(); });
 }
 
 // ---------------------------------------------------------------------------
@@ -355,6 +355,22 @@ void CLogDoc::SetMonitoring(bool on) {
 void CLogDoc::SetReading(int timeMs, int depth) {
   device_.SetTime(timeMs);
   device_.SetDepthCounts(depth);
+}
+
+void CLogDoc::OnSonicConfiguration() {
+  // One dialog per document, made on first use; later uses show it again
+  // (and it reloads the configuration each time it is shown).
+  if (!sonicParams_) {
+    qv::Application* app = qv::Application::Instance();
+    sonicParams_ = std::make_unique<CSonicParams>(app ? app->GetMainFrame() : nullptr);
+    sonicParams_->Create(&g_SonicConfig, static_cast<std::uint8_t>(qv::GetComStd(g_strCurrentSonde, false)));
+    if (QWidget* parent = sonicParams_->parentWidget()) {
+      sonicParams_->adjustSize();
+      sonicParams_->move(parent->geometry().center() - sonicParams_->rect().center());
+    }
+  }
+  sonicParams_->show();
+  sonicParams_->raise();
 }
 
 void CLogDoc::OnChangeCableOptions() {

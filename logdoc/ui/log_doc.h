@@ -30,6 +30,7 @@
 
 class CAskReplay;
 class CCurveView;
+class CSonicParams;
 
 // Runs the trailer text dialog at the end of a recording over the log's four
 // lines; true when it closed with OK. The program runs the dialog modally;
@@ -183,9 +184,11 @@ class CLogDoc : public qv::Document, public LogDocumentShell, public curveview::
   // handler asking for it has returned first.
   void QueueClose();
   void RegisterCommands();
+  void OnSonicConfiguration();
   bool StartMonitor(bool afterEngine);
   void EndMonitor();
 
+  std::unique_ptr<CSonicParams> sonicParams_;  // the probe configuration dialog, made on first use
   std::unique_ptr<qv::LogEngine> engine_;
   std::unique_ptr<curveview::PrintableLog> printLog_;  // page printing over the engine
   std::unique_ptr<qv::ReplayControl> replay_;          // goes before the engine it drives

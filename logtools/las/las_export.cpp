@@ -391,7 +391,10 @@ int ExportLas(LasExportSettings* settings, const HeaderInfo* header, const LasCh
   // without a step) leave out the rows before the first record and go on
   // after the end of the data until the last record has left the windows.
   const int lag = (kInputRow - kOutputRow) * (userFunction ? 2 : 1);
-  double recordDepth = firstRecordDepth - lag * logStep;
+  // Logging down, every channel waits for the sensor at the sonde's top (its
+  // offset is the sonde length), so the rows belong that much further up.
+  const int sondeSteps = depthLog && header->LogMode == 12 ? windowRows - kMinRows : 0;
+  double recordDepth = firstRecordDepth - (lag + sondeSteps) * logStep;
   row[0] = s.FromDepth;
 
   std::string text;

@@ -137,6 +137,13 @@ int DrawChartText(GreyImage& grey, int x, int y, std::string_view text, int cell
   });
 }
 
+int ChartTextBaseline(int cellHeight) {
+  Face& f = TheFace();
+  std::lock_guard lk(f.mutex);
+  if (!f.SizeFor(cellHeight)) return cellHeight;
+  return f.Baseline(cellHeight);
+}
+
 int ChartTextWidth(std::string_view text, int cellHeight) {
   return WalkText(text, cellHeight, [](FT_GlyphSlot, int, int) {});
 }

@@ -23,6 +23,8 @@ bool ChartFontAvailable();
 int DrawChartText(GreyImage& grey, int x, int y, std::string_view text, int cellHeight);
 // The advance width of TEXT at CELLHEIGHT, in dots.
 int ChartTextWidth(std::string_view text, int cellHeight);
+// The baseline's distance from the top of the cell, in dots.
+int ChartTextBaseline(int cellHeight);
 // Draws TEXT into RASTER at (x, y) as ink; returns the advance width.
 int DrawChartText(MonoRaster& raster, int x, int y, std::string_view text, int cellHeight);
 

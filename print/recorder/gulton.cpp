@@ -9,6 +9,7 @@
 #include "app/core/globals.h"
 #include "platform/trace/trace.h"
 #include "print/recorder/chart_text.h"
+#include "print/recorder/gulton_hold.h"
 
 namespace {
 
@@ -84,20 +85,12 @@ void CGulton::InUse::Release() {
   held_ = false;
 }
 
-// Holds the recorder's lock for one operation; a lock not had in time fails
-// the operation like a failed write (the port is left to its holder).
-class CGulton::Hold {
- public:
-  explicit Hold(CGulton& g) : guard_(g.mutex_, g_lockTimeoutMs) {
-    if (!guard_.Acquired()) {
-      qv::Trace("CGulton: recorder busy for %u ms\n", g_lockTimeoutMs.load());
-      throw CUserException();
-    }
+CGulton::Hold::Hold(CGulton& g) : guard_(g.mutex_, g_lockTimeoutMs) {
+  if (!guard_.Acquired()) {
+    qv::Trace("CGulton: recorder busy for %u ms\n", g_lockTimeoutMs.load());
+    throw CUserException();
   }
-
- private:
-  qv::MutexGuard guard_;
-};
+}
 
 CGulton::CGulton(uint8_t model, int printType, int verticalKind, const TrackScale* trackScales, int scale,
                  int firstMarkValue, int direction) {
@@ -130,7 +123,7 @@ CGulton::CGulton(uint8_t model, int printType, int verticalKind, const TrackScal
       bandLineCount_ = 0;
       const int drawers = printType == kPrintPlot ? 12 : 6;
       const PrintLineStyle style = RecorderLineStyle(1);
-      for (int i = 0; i < drawers; ++i) drawers_[i].SetStyle(nullptr, style.dashStyle, style.width, 0xFFFFFF);
+      for (int i = 0; i < drawers; ++i) drawers_[i].SetStyle(&bandDevice_, style.dashStyle, style.width, 0xFFFFFF);
       trackScales_ = trackScales;
       BuildGridTemplate();
       chartLineCount_ = 0;
@@ -141,8 +134,8 @@ CGulton::CGulton(uint8_t model, int printType, int verticalKind, const TrackScal
     case kPrintTeleviewer:
     case kPrintTest: {
       qv::Trace(printType == kPrintTest ? "\tType is TEST\n" : "\tType is BHTV\n");
-      televiewerBuffers_[0].assign(6912, 0);
-      televiewerBuffers_[1].assign(6912, 0);
+      televiewerBuffers_[0].assign(kRasterDots, 0.0f);
+      televiewerBuffers_[1].assign(kRasterDots, 0.0f);
       televiewerTicks_ = {56, 184, 240, 368};
       chartLineCount_ = 8;
       currentNumber_ = firstMarkValue / 100;
@@ -235,6 +228,13 @@ void CGulton::SendRasterLine(const uint8_t* line) {
   Write(out.data(), out.size());
 }
 
+void CGulton::SendStartSequence() {
+  if (startSequence_.empty()) return;
+  Write(startSequence_.data(), 8);
+  Write(startSequence_.data() + 8, 2);
+  Write(startSequence_.data() + 10, 2);
+}
+
 void CGulton::PrintTestPage() {
   Hold hold(*this);
   qv::MonoRaster page(kTestWidth, kTestHeight);
@@ -242,11 +242,7 @@ void CGulton::PrintTestPage() {
   StrokePolyline(page, frame, 5, 4);
   qv::DrawChartText(page, 300, 50, "TEST OK", 250);
   SelectMedium(g_nPrintMedium);
-  if (!startSequence_.empty()) {
-    Write(startSequence_.data(), 8);
-    Write(startSequence_.data() + 8, 2);
-    Write(startSequence_.data() + 10, 2);
-  }
+  SendStartSequence();
   uint8_t line[kRasterBytes];
   for (int y = 0; y < kTestHeight; ++y) {
     std::memset(line, 0, sizeof line);
@@ -516,7 +512,7 @@ void CGulton::ComposeChartLine(uint8_t* line) {
 void CGulton::FeedLines(int count) {
   Hold hold(*this);
   SendRasterLine(templates_[0].data());
-  for (int i = 0; i < curveCount_ && i < 12; ++i) {
+  for (int i = 0; i < curveCount_ && i < kPlotDrawers; ++i) {
     drawers_[i].BeginPath();
     drawers_[i].MoveTo(std::abs(TrackOrigin(curveTrack_[i])), 0);
   }

@@ -13,6 +13,7 @@
 
 #include <array>
 #include <cstdint>
+#include <ctime>
 #include <exception>
 #include <memory>
 #include <string>
@@ -22,7 +23,10 @@
 #include "app/core/styled_line.h"
 #include "platform/parallel/parallel.h"
 #include "platform/sync/sync.h"
+#include "print/recorder/heat_pulse.h"
 #include "print/recorder/mono_raster.h"
+#include "print/recorder/raster_line_device.h"
+#include "print/recorder/televiewer_row.h"
 
 // What a failed recorder write raises; the creator catches it, deletes the
 // recorder and reports the printer error.
@@ -47,6 +51,10 @@ struct Inscription {
 // decades (0 linear; negative: logarithmic running the other way).
 using TrackScale = std::pair<int, int>;
 
+// A legend list handed to a track header: its entries move into the
+// recorder's own list and the handed list is left empty.
+using InscriptionList = std::vector<std::unique_ptr<Inscription>>;
+
 // Recorder models (the RealTimePrinter setting).
 enum RecorderModel : uint8_t { kGulton = 0, kPrintrex820 = 1, kPrintrex840 = 2 };
 // Print types and vertical kinds of a chart.
@@ -55,6 +63,17 @@ enum RecorderVertical { kVerticalImperial = 1, kVerticalTime = 2 };  // any othe
 
 constexpr int kRasterBytes = 216;
 constexpr int kRasterDots = 1728;
+// Lines the plot band holds; a plot sends when more than kBandSendAbove are
+// pending and keeps kBandKeep lines for the curves to continue from.
+constexpr int kBandLines = 300;
+constexpr int kBandSendAbove = 10;
+constexpr int kBandKeep = 3;
+// Curves a plot draws (legend entries beyond are left out).
+constexpr int kPlotDrawers = 12;
+// A cement-bond print row: 1024 density samples and the mark byte (0x01 tick,
+// 0x10 bytes 0 to 127 are a prepared bit image); its density line.
+constexpr int kCblRowBytes = 1025;
+constexpr int kCblDensityBytes = 140;
 
 // How a print style (1 to 8) draws a curve on the recorder: dash style and pen
 // width; any other value draws as print style 1.
@@ -116,10 +135,56 @@ class CGulton {
   // drawn is the absolute value of origin plus offset).
   int TrackOrigin(int trackCode) const;
 
-  // Legend.
+  // Curve plot. VALUES: rows of one value per curve in legend order, each
+  // the curve's dots from its scale's minimum; TICKROW > 0 marks that row
+  // (1-based) with a tick; FINAL sends every line of the band. VALUES null
+  // adds rows of grid and numbers only.
+  void PlotCurveRow(const int* values, int valueCount, int tickRow, bool final);
+  // Ends the chart: the band's lines, one fed line and the rest of a margin
+  // number half laid go out; the grid stops.
+  void FinishPlot();
+  int BandLineCount() const { return bandLineCount_; }
+
+  // Cement-bond chart. ROWS: COUNT print rows of kCblRowBytes (the two
+  // waveforms' density samples and a mark byte), null for empty rows;
+  // VALUES: one value per curve (no waveform strip) and row, or null.
+  void PrintCblRow(const uint8_t* rows, const double* values, int count, bool final);
+  // One chart line: grid, numbers, TICK, the waveform strips out of LINE
+  // (kCblDensityBytes) and the curves through VALUES (one per legend entry).
+  void PlotCblCurves(const uint8_t* line, const double* values, bool tick, bool final);
+  void PrintCblTrackHeader(InscriptionList* list);
+
+  // The heat-pulse result sheet, dated NOW.
+  void PrintHeatPulseResult(const HeatPulseResult& result, std::time_t now);
+
+  // Televiewer chart. FLAGS bit 0 error diffusion, bit 1 adaptive grey levels.
+  void PrintTeleviewerRows(const TeleviewerImageRow* rows, int count, int flags);
+  void SetRasterTick(int column);
+  void PrintTeleviewerHeader();
+  void PrintTeleviewerFooter();
+  // The transit-time levels of a row from its most frequent values.
+  static std::vector<int> AdaptiveTransitLevels(const uint8_t* transit, int levels);
+  void RepeatCblTrackHeader();
+  const qv::MonoRaster& Band() const { return band_; }
+
+  // Legend. A null LIST prints the recorder's own list again.
+  void PrintPlotTrackHeader(InscriptionList* list, bool print);
+  void RepeatPlotTrackHeader();
+  // The legend line of curve N (1-based).
+  void PrintInscription(int n);
+  // Legend changes by curve number (1-based), reprinted between two line
+  // terminators. KIND 1 the left end, 3 the right end.
+  void SetScaleEnd(int n, int kind, const std::string& text);
+  void SetScaleRange(int n, const std::string& left, const std::string& right);
+  void SetCurveStyle(int n, int style);
+  // One legend entry into a header raster: the sample line from (x1, y) to
+  // (x2, y), the scale texts above its ends and the caption above them.
+  static void DrawInscriptionSample(const Inscription& ins, int x1, int x2, int y, int printStyle,
+                                    qv::MonoRaster& header);
   std::vector<std::unique_ptr<Inscription>>& Inscriptions() { return inscriptions_; }
   Inscription* GetInscription(int index);
   int GetCurveStyle(int curve) const;
+  int CurveCount() const { return curveCount_; }
 
   // State, for the renderers and for checks.
   bool PortOpen() const { return port_ != nullptr; }
@@ -164,12 +229,44 @@ class CGulton {
   // One line of grid and number bookkeeping; LINE null skips composing.
   void StepLine(uint8_t* line);
   void CheckPort(bool ok);
+  // The Gulton's start sequence (nothing for a Printrex).
+  void SendStartSequence();
+  // Sends the first COUNT band lines and moves the rest to the top.
+  void SendBand(int count);
+  // Adds ROWS rows (no more than the band's free lines less one) and draws
+  // the curves through them.
+  void PlotRows(const int* values, int rows, int tickRow, bool final);
+  // The legend entry's x range and row counter by track code.
+  struct LegendPlace {
+    int x1, x2, counter;
+  };
+  static LegendPlace LegendPlaceOf(int trackCode);
+  void RestyleDrawer(int drawer, int printStyle);
+  static int CurveWidth(const Inscription& ins) { return ins.doubleWidth ? 1016 : 508; }
+  // The dot of value V of a curve from ORIGIN: high values to the left
+  // unless the minimum is at the left.
+  static int CurveX(const Inscription& ins, int origin, int v);
+  // Draws the curve to value V on line Y, wrapped into its track or limited
+  // to it by the WrapCurves setting.
+  static void CurveTo(CStyledLine& pen, Inscription& ins, int origin, int v, int y);
+  // Sends header rows [FIRST, LAST) of a 1680-dot-wide picture, top first;
+  // on a turned chart mirrored and bottom first.
+  void SendHeaderRows(const qv::MonoRaster& header, int first, int last);
+  void PrintTrackHeader(InscriptionList* list, bool print);
+  void SetRasterDot(int dot, int line);
+  void PrintTeleviewerHeading(bool footer);
+  // A cement-bond legend entry that shows a waveform strip, not a curve.
+  static bool IsStrip(const Inscription& ins) { return ins.channel >= 7; }
 
   InUse inUse_;
   // The chart's band (plot and cement-bond charts) and its curve drawers.
   qv::MonoRaster band_;
+  qv::RasterLineDevice bandDevice_{&band_};
   int bandLineCount_ = 0;
-  CStyledLine drawers_[12];
+  // The band line of the last row drawn (not of a repeated line after it):
+  // the curves go on from there.
+  int lastRowLine_ = 0;
+  CStyledLine drawers_[kPlotDrawers];
 
   qv::RecursiveTimedMutex mutex_;
   int gridStyle_ = 2;
@@ -204,7 +301,10 @@ class CGulton {
   double numberSpacing_ = 0;
   bool carriesNumbers_ = false;
   std::array<std::array<uint8_t, 64>, 10> digitGlyphs_{};
-  std::vector<uint8_t> televiewerBuffers_[2];
+  // Diffused error by cell column: carried into this row, collected for the next.
+  std::vector<float> televiewerBuffers_[2];
+  std::array<uint8_t, 864> rasterBuffer_{};
   std::vector<int> televiewerTicks_;
   bool cleanedUp_ = false;
+  uint8_t cblRowCounter_ = 0;
 };

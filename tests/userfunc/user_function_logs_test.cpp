@@ -41,8 +41,9 @@ class UserFunctionLogTest : public EngineTest {
     ASSERT_EQ(engine.StopLogging(qv::kStateStoppedForGood), 1);
     depth = engine.Depth();
     time = engine.Time();
+    lengthSteps = engine.SondeLengthSteps();
   }
-  int depth = 0, time = 0;
+  int depth = 0, time = 0, lengthSteps = 0;
 };
 
 TEST_F(UserFunctionLogTest, LiveRecordsGiveTimeAndDepthInThousandthsOfTheUnit) {
@@ -52,9 +53,11 @@ TEST_F(UserFunctionLogTest, LiveRecordsGiveTimeAndDepthInThousandthsOfTheUnit) {
     g_nDepthUnits = units;
     RecordWith(Lib("full"), 40);
     EXPECT_EQ(uf.In(12), time) << "unit " << units;
-    // The values handed to the library left the delay window at row 25:
-    // 25 steps of 100 behind the newest record of a log going down.
-    EXPECT_EQ(uf.In(13), depth * (units ? 50 : 10) - 25 * 100) << "unit " << units;
+    // The values handed to the library left the delay window at row 25 of a
+    // log going down, where every channel waits for the sonde's top sensor:
+    // 25 steps of 100 and the sonde length behind the newest record.
+    EXPECT_GT(lengthSteps, 0);
+    EXPECT_EQ(uf.In(13), depth * (units ? 50 : 10) - (25 + lengthSteps) * 100) << "unit " << units;
     for (int i : {6, 7, 8, 9, 10, 11, 14, 15}) EXPECT_EQ(uf.In(i), 0.0) << i;
   }
 }

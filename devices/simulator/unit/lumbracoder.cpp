@@ -398,6 +398,7 @@ void Lumbracoder::MakeRecord(uint64_t now) {
   s.toolType = tool;
   s.pattern = data_.pattern;
   s.well = &well_;
+  s.sonicConfig = state_.sonicConfig;
   const RecordKind kind = KindOfMode(std, tool, mode);
   const size_t count = kind == RecordKind::FullWave ? 20 : (kind == RecordKind::CementBond ? 10 : 1);
   if (records_.size() + count > data_.queueCapacity) {

@@ -108,12 +108,15 @@ constexpr ChannelModel kFullWave[] = {
     {"", 0, 0, 1, nullptr},  // the picks' difference
     {"AMPN", 200, 0, 0.01, [](const Formation& f, double) { return PipeAmplitude(f); }},
 };
+// The sonic sonde's receivers lie 0.9, 1.2, 1.5 and 1.8 m from its source;
+// channels 1 to 4 carry their arrival times (us), which the traces show.
+constexpr double kSonicSpacing[4] = {0.9, 1.2, 1.5, 1.8};
 constexpr ChannelModel kSonic[] = {
     {"GAM", 40, 0, 0.25, GammaOf},
-    {"DT", 220, 0, 0.1, [](const Formation& f, double) { return f.slowness; }},
-    {"TT1", 200, 0, 0.1, [](const Formation& f, double) { return TransitTime(f, 0.9); }},
-    {"TT2", 230, 0, 0.1, [](const Formation& f, double) { return TransitTime(f, 1.2); }},
-    {"TT3", 260, 0, 0.1, [](const Formation& f, double) { return TransitTime(f, 1.5); }},
+    {"TT1", 200, 0, 0.1, [](const Formation& f, double) { return TransitTime(f, kSonicSpacing[0]); }},
+    {"TT2", 230, 0, 0.1, [](const Formation& f, double) { return TransitTime(f, kSonicSpacing[1]); }},
+    {"TT3", 260, 0, 0.1, [](const Formation& f, double) { return TransitTime(f, kSonicSpacing[2]); }},
+    {"TT4", 290, 0, 0.1, [](const Formation& f, double) { return TransitTime(f, kSonicSpacing[3]); }},
 };
 
 const Well& WellOf(const SondeSample& s) {
@@ -155,6 +158,16 @@ int8_t Wave(int i, int arrival, double amplitude, uint32_t seed) {
   const double t = i - arrival;
   const double v = amplitude * std::exp(-t / 90.0) * std::sin(2 * kPi * t / 16.0);
   return static_cast<int8_t>(std::lround(std::clamp(v + noise, -127.0, 127.0)));
+}
+
+// A sonic receiver's trace at us microseconds after its arrival: a little
+// noise before it, then a 20 kHz wave train that dies away; the unit's
+// 16-bit converter clips what the gain drives beyond its range.
+int16_t SonicWave(double us, double amplitude, uint32_t seed) {
+  const double noise = static_cast<double>((seed * 2654435761u) >> 28) - 8.0;  // -8..7
+  if (us < 0) return static_cast<int16_t>(noise);
+  const double v = amplitude * std::exp(-us / 360.0) * std::sin(2 * kPi * us / 50.0);
+  return static_cast<int16_t>(std::lround(std::clamp(v + noise, -32768.0, 32767.0)));
 }
 
 std::vector<uint8_t> SixChannel(const SondeSample& s) {
@@ -292,12 +305,19 @@ std::vector<uint8_t> Sonic(const SondeSample& s) {
   Le16(v, 19, 400);
   const int traces = s.comStd == 26 ? 3 : (s.comStd == 28 ? 4 : 2);
   const int samples = s.comStd == 28 ? 256 : 512;
+  // The probe configuration the program sent: its flag byte gives the sample
+  // interval (8 and 16 us; 4 otherwise), each receiver's gain its amplitude
+  // (the fourth trace of standard 28 shares receiver 3's).
+  const uint8_t flags = s.sonicConfig[0];
+  const double interval = (flags & 16) ? 16 : (flags & 8) ? 8 : 4;
   for (int t = 0; t < traces; ++t) {
-    // Four microseconds a sample; receivers 0.9, 1.2 and 1.5 m (the fourth 1.8 m) from the source.
-    const int arrival = static_cast<int>(TransitTime(WellOf(s).At(MetresOf(s.depth)), 0.9 + 0.3 * t) / 4);
+    // Each receiver hears the well where it sits, as its channel reads it.
+    const double arrival = TransitTime(WellOf(s).At(MetresOf(s.depth - kSonic[1 + t].offset)), kSonicSpacing[t]);
+    const double gain = s.sonicConfig[1 + std::min(t, 2)];
+    const double amplitude = 16000.0 * std::pow(2.0, (gain - 1) / 8.0) * kSonicSpacing[0] / kSonicSpacing[t];
     for (int i = 0; i < samples; ++i) {
-      const int16_t x =
-          s.pattern ? static_cast<int16_t>(t * 1000 + i) : static_cast<int16_t>(Wave(i, arrival, 120, s.index) * 16);
+      const int16_t x = s.pattern ? static_cast<int16_t>(t * 1000 + i)
+                                  : SonicWave(i * interval - arrival, amplitude, s.index + static_cast<uint32_t>(i));
       Le16(v, 21 + 2 * static_cast<size_t>(t * samples + i), static_cast<uint16_t>(x));
     }
   }

@@ -4,6 +4,7 @@
 // index instead, so that tests can predict every byte.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -27,7 +28,8 @@ struct SondeSample {
   uint8_t comStd = 0;
   uint8_t toolType = 0;  // as the logging mode names it: decides the sonde's channels
   bool pattern = false;
-  const Well* well = nullptr;  // the default well when null
+  const Well* well = nullptr;            // the default well when null
+  std::array<uint8_t, 7> sonicConfig{};  // the probe configuration as the unit received it
 };
 
 // The metres of a depth count.

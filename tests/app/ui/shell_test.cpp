@@ -436,7 +436,7 @@ TEST_F(ShellTest, EveryCommandIsOnItsMenu) {
   EXPECT_EQ(menus, table);
 
   // Without a log window the commands of the log documents and their views
-  // are disabled; so is a command whose dialog the program does not have.
+  // are disabled.
   app->UpdateCommandUI();
   for (int id : {1000, 1005, 1021, 1041, 1057, 1063, 1067, 57607})
     EXPECT_FALSE(frame->FindAction(id)->isEnabled()) << id;

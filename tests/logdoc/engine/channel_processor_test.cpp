@@ -255,20 +255,23 @@ TEST(ChannelProcessor, AbsentTwelveChannelChannels) {
 
 TEST(ChannelProcessor, UserFunctionTimeAndDepth) {
   // DEPTH is the depth of the row the user function is given: 25 steps
-  // behind the newest record in the log's direction.
+  // behind the newest record in the log's direction, and logging down a
+  // sonde length (here 40 steps) further up.
   struct Case {
-    int logMode, channels, depth, time;
+    int logMode, channels, depth, time, lengthSteps;
     double depthIn;
   } cases[] = {
-      {kLogModeUp, 6, 10000, 61000, 12500},   {kLogModeDown, 6, 10000, 61000, 7500},
-      {kLogModeTime, 6, 10000, 61000, 10000}, {kLogModeUp, 12, -300, 5, 2200},
-      {kLogModeDown, 12, 0, 0, -2500},
+      {kLogModeUp, 6, 10000, 61000, 0, 12500},   {kLogModeDown, 6, 10000, 61000, 0, 7500},
+      {kLogModeTime, 6, 10000, 61000, 0, 10000}, {kLogModeUp, 12, -300, 5, 0, 2200},
+      {kLogModeDown, 12, 0, 0, 0, -2500},        {kLogModeUp, 6, 10000, 61000, 40, 12500},
+      {kLogModeDown, 6, 10000, 61000, 40, 3500}, {kLogModeTime, 12, 10000, 0, 40, 10000},
   };
   for (const auto& c : cases) {
     ChannelProcessorSetup s;
     s.channels = c.channels;
     s.logMode = c.logMode;
     s.depthStep = 100;
+    s.sondeLengthSteps = c.lengthSteps;
     s.userFunction = PlusThousand;
     ChannelProcessor p(s);
     g_lastIn.fill(-1);
@@ -277,7 +280,7 @@ TEST(ChannelProcessor, UserFunctionTimeAndDepth) {
     else
       p.ProcessTwelveChannel(Record(1.0f), {c.depth, c.time});
     EXPECT_EQ(g_lastIn[12], c.time) << c.logMode;
-    EXPECT_EQ(g_lastIn[13], c.depthIn) << c.logMode;
+    EXPECT_EQ(g_lastIn[13], c.depthIn) << c.logMode << " " << c.lengthSteps;
     for (int i = c.channels; i < 12; ++i) EXPECT_EQ(g_lastIn[i], 0.0) << i;
   }
 }
@@ -308,18 +311,24 @@ TEST(ChannelProcessor, ClearStartsFromZeros) {
 }
 
 TEST(ChannelProcessor, DisplayDepthOffset) {
+  // Offsets count up from the sonde's bottom. Logging down, a row leaves the
+  // window when the sensor at the top has reached its depth: the label lies
+  // a sonde length above the counter's depth as well.
   struct Case {
     int logMode;
     bool userFunction;
+    int lengthSteps;
     int offset;
-  } cases[] = {
-      {kLogModeUp, false, 2500}, {kLogModeUp, true, 5100}, {kLogModeDown, false, -2500}, {kLogModeTime, true, -5100}};
+  } cases[] = {{kLogModeUp, false, 0, 2500},     {kLogModeUp, true, 0, 5100},      {kLogModeDown, false, 0, -2500},
+               {kLogModeTime, true, 0, -5100},   {kLogModeUp, false, 50, 2500},    {kLogModeUp, true, 50, 5100},
+               {kLogModeDown, false, 50, -7500}, {kLogModeDown, true, 50, -10100}, {kLogModeTime, false, 50, -2500}};
   for (const auto& c : cases) {
     ChannelProcessorSetup s;
     s.logMode = c.logMode;
     s.depthStep = 100;
+    s.sondeLengthSteps = c.lengthSteps;
     if (c.userFunction) s.userFunction = PlusThousand;
-    EXPECT_EQ(ChannelProcessor(s).DisplayDepthOffset(), c.offset);
+    EXPECT_EQ(ChannelProcessor(s).DisplayDepthOffset(), c.offset) << c.logMode << " " << c.lengthSteps;
   }
 }
 

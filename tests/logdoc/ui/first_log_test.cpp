@@ -21,11 +21,15 @@
 #include "app/startup/startup.h"
 #include "app/ui/frames.h"
 #include "curveview/curveview.h"
+#include "devices/simulator/unit/sonde_data.h"
 #include "devices/simulator/unit/well.h"
 #include "header/header.h"
+#include "header/section_access.h"
 #include "header/ui/header_editor.h"
+#include "logdoc/engine/channel_processor.h"
 #include "logdoc/monitor/live_device.h"
 #include "logdoc/monitor/monitor_thread.h"
+#include "logdoc/records/records.h"
 #include "logdoc/ui/log_doc.h"
 #include "logdoc/ui/open_logs.h"
 #include "logtools/las/las_export.h"
@@ -89,17 +93,17 @@ class FirstLogTest : public TbdeviceTest {
   // Starts the program with the sonde chosen; the wizard answers with what
   // the real one takes from the database for that sonde, logging down, with
   // its Calibration box ticked (the box starts clear; the coefficient file
-  // it names is the database's).
+  // it names is the database's). The log goes the way of `logMode`.
   void Start(const std::string& sonde) {
     g_strCurrentSonde = sonde;
     g_strSondeSerialNo = "1001";
     OpenerDialogs().wizard = [this, sonde](QWidget*, qv::LogWizardResult& r) {
       if (!qv::LoadLogWizardSonde(r, sonde, "1001")) return false;
-      r.logMode = qv::kLogModeDown;
+      r.logMode = logMode;
       r.fileName = "FIRST";
       r.dataFolder = (folder / "DATA").string() + "/";
       r.calibrationOn = r.calibrationFile.empty() ? 0 : 1;
-      r.depthScaleIndex = 3;
+      r.depthScaleIndex = depthScaleIndex;
       return true;
     };
     OpenerDialogs().headerEditor = [](CHeaderEditor&) {};
@@ -108,6 +112,85 @@ class FirstLogTest : public TbdeviceTest {
     ASSERT_TRUE(app->InitInstance());
   }
 
+  // With the program started: the counter at `fromCm`, New Log, the winch
+  // switched on at 12 m/min the log's way, REC, `ms` of logging, STP.
+  CLogDoc* Record(int32_t fromCm, int ms) {
+    qv::sim::UnitState state = unit->State();
+    state.depth = fromCm;
+    unit->SetState(state);
+
+    app->ExecuteCommand(ID_FILE_NEW);
+    CLogDoc* doc = g_pActiveDoc;
+    EXPECT_NE(doc, nullptr);
+    if (!doc) return nullptr;
+    EXPECT_FALSE(doc->IsIdleDocument());
+    EXPECT_NE(doc->Engine(), nullptr);
+    if (!doc->Engine()) return nullptr;
+    doc->Engine()->SetClock(pace->Clock());
+
+    // The winch bar: switched on it lowers at the set point; the slider sets
+    // the speed, 12 m/min.
+    CWinchControl* winch = g_pWinchControl;
+    EXPECT_NE(winch, nullptr);
+    if (!winch) return nullptr;
+    winch->OnPower();
+    EXPECT_TRUE(winch->PowerOn());
+    winch->SpeedSlider()->setValue(12000);
+    winch->OnHScroll(true);
+    if (logMode == qv::kLogModeUp) winch->OnUp();
+    EXPECT_EQ(unit->State().winch[0], logMode == qv::kLogModeUp ? 1 : 2);
+    EXPECT_EQ(unit->State().winch[1], 2) << "two converter steps of six metres a minute";
+
+    g_pSondeControl.load()->OnRecord();
+    EXPECT_EQ(doc->LogState(), 0);
+    EXPECT_TRUE(pace->RunUntil(pace->Now() + ms));
+    EXPECT_NEAR(std::abs(unit->State().depth - fromCm), 1200 * ms / 60000, 20) << "12 m/min";
+    winch->OnStop();
+    EXPECT_TRUE(pace->RunUntil(pace->Now() + 200));
+    doc->PumpDisplay();
+    g_pSondeControl.load()->OnStop();
+    EXPECT_EQ(doc->LogState(), 99);
+    EXPECT_TRUE(boxes.empty()) << boxes.front();
+    return doc;
+  }
+
+  // The LAS file of every curve of the log, calibrated by its header.
+  std::string ExportAll(const std::string& data, bool twelve, const HeaderInfo& header, const CurveArray& curves) {
+    LasExportSettings settings;
+    settings.InputPath = data;
+    settings.LasPath = (folder / "DATA" / "FIRST.LAS").string();
+    settings.CalibrationPath = data;
+    settings.TwelveChannel = twelve;
+    settings.FromDepth = std::min(header.Startdepth, header.EndDepth);
+    settings.ToDepth = std::max(header.Startdepth, header.EndDepth);
+    settings.Interval = std::abs(header.Step);
+    LasChannels channels;
+    for (const auto& curve : curves) channels.push_back(curve.get());
+    EXPECT_EQ(ExportLas(&settings, &header, &channels), 1);
+    return ReadAll(settings.LasPath);
+  }
+
+  // Closes the program and empties the data folder for the next case.
+  void Finish() {
+    app->ExitInstance();
+    app.reset();
+    qvtest::Settle();
+    OpenerDialogs() = {};
+    ResetLinkState();
+    fs::remove_all(folder / "DATA");
+    fs::create_directories(folder / "DATA");
+    boxes.clear();
+  }
+
+  static std::string ReadAll(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+
+  int logMode = qv::kLogModeDown;
+  int depthScaleIndex = 3;  // 1:100
   std::unique_ptr<qvtest::VirtualPace> pace;
   std::unique_ptr<CPemmaroApp> app;
   std::vector<std::string> boxes;
@@ -131,13 +214,6 @@ std::vector<std::vector<double>> LasRows(const std::string& las) {
   return rows;
 }
 
-std::string ReadAll(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
 TEST_F(FirstLogTest, EveryShippedCurveSondeLogsTheWellInItsUnitsInsideItsScales) {
   struct Case {
     const char* sonde;
@@ -147,40 +223,10 @@ TEST_F(FirstLogTest, EveryShippedCurveSondeLogsTheWellInItsUnitsInsideItsScales)
     SCOPED_TRACE(c.sonde);
     Start(c.sonde);
     // Above the shoe in the pipe, down through the open hole's first beds.
-    qv::sim::UnitState state = unit->State();
-    state.depth = 1800;
-    unit->SetState(state);
-
-    app->ExecuteCommand(ID_FILE_NEW);
-    CLogDoc* doc = g_pActiveDoc;
+    CLogDoc* doc = Record(1800, 60000);
     ASSERT_NE(doc, nullptr);
-    ASSERT_FALSE(doc->IsIdleDocument());
-    ASSERT_NE(doc->Engine(), nullptr);
-    doc->Engine()->SetClock(pace->Clock());
     ASSERT_EQ(doc->Setup().calibrationFile, (folder / "Calibration" / (std::string(c.sonde) + "1001.cal")).string());
-
-    // The winch bar: switched on it lowers at the set point; the slider sets
-    // the speed, 12 m/min.
-    CWinchControl* winch = g_pWinchControl;
-    ASSERT_NE(winch, nullptr);
-    winch->OnPower();
-    ASSERT_TRUE(winch->PowerOn());
-    winch->SpeedSlider()->setValue(12000);
-    winch->OnHScroll(true);
-    EXPECT_EQ(unit->State().winch[0], 2);
-    EXPECT_EQ(unit->State().winch[1], 2) << "two converter steps of six metres a minute";
-
-    g_pSondeControl.load()->OnRecord();
-    ASSERT_EQ(doc->LogState(), 0);
-    const int32_t from = unit->State().depth;
-    ASSERT_TRUE(pace->RunUntil(pace->Now() + 60000));
-    EXPECT_NEAR(unit->State().depth - from, 1200, 20) << "a minute at 12 m/min";
-    winch->OnStop();
-    ASSERT_TRUE(pace->RunUntil(pace->Now() + 200));
-    doc->PumpDisplay();
-    g_pSondeControl.load()->OnStop();
-    ASSERT_EQ(doc->LogState(), 99);
-    EXPECT_TRUE(boxes.empty()) << boxes.front();
+    const int32_t from = 1800;
 
     // The LAS file of every curve of the log, calibrated by its header.
     const std::string data = (folder / "DATA" / (std::string("FIRST.") + c.extension)).string();
@@ -189,18 +235,10 @@ TEST_F(FirstLogTest, EveryShippedCurveSondeLogsTheWellInItsUnitsInsideItsScales)
     CurveArray curves;
     ASSERT_EQ(ReadCurveRecords(data, &curves), 1);
     ASSERT_GE(curves.size(), 6u);
-    LasExportSettings settings;
-    settings.InputPath = data;
-    settings.LasPath = (folder / "DATA" / "FIRST.LAS").string();
-    settings.CalibrationPath = data;
-    settings.TwelveChannel = std::string(c.extension) == "LGX";
-    settings.FromDepth = std::min(header.Startdepth, header.EndDepth);
-    settings.ToDepth = std::max(header.Startdepth, header.EndDepth);
-    settings.Interval = std::abs(header.Step);
+    const bool twelve = std::string(c.extension) == "LGX";
     LasChannels channels;
     for (const auto& curve : curves) channels.push_back(curve.get());
-    ASSERT_EQ(ExportLas(&settings, &header, &channels), 1);
-    const std::string las = ReadAll(settings.LasPath);
+    const std::string las = ExportAll(data, twelve, header, curves);
     const auto rows = LasRows(las);
     ASSERT_GT(rows.size(), 100u) << las.substr(0, 2000);
     if (getenv("QV_DUMP")) std::cerr << las.substr(0, 4000);
@@ -211,7 +249,7 @@ TEST_F(FirstLogTest, EveryShippedCurveSondeLogsTheWellInItsUnitsInsideItsScales)
       const CurveRecord& curve = *channels[k];
       SCOPED_TRACE(curve.shortTitle);
       EXPECT_NE(las.find("." + curve.unit + " "), std::string::npos) << curve.unit;
-      const size_t column = (settings.TwelveChannel ? 2 : 1) + k;  // a twelve-channel log has a TIME column
+      const size_t column = (twelve ? 2 : 1) + k;  // a twelve-channel log has a TIME column
       std::vector<double> values;
       for (const auto& row : rows) {
         ASSERT_GT(row.size(), column);
@@ -232,14 +270,155 @@ TEST_F(FirstLogTest, EveryShippedCurveSondeLogsTheWellInItsUnitsInsideItsScales)
       }
     }
 
-    app->ExitInstance();
-    app.reset();
-    qvtest::Settle();
-    OpenerDialogs() = {};
-    ResetLinkState();
-    fs::remove_all(folder / "DATA");
-    fs::create_directories(folder / "DATA");
-    boxes.clear();
+    Finish();
+  }
+}
+
+// Where a curve steps from its upper bed's level to its lower bed's between
+// lo and hi (metres): lo plus the share of the samples (evenly spaced in
+// depth) that still read the upper bed's side of the midway level. NaN with
+// too few samples.
+double BoundaryDepth(std::vector<std::pair<double, double>> samples, double lo, double hi) {
+  std::erase_if(samples, [&](const auto& s) { return s.first < lo || s.first > hi || !std::isfinite(s.second); });
+  if (samples.size() < 40) return std::nan("");
+  auto median = [&](double from, double to) {
+    std::vector<double> v;
+    for (const auto& s : samples)
+      if (s.first >= from && s.first <= to) v.push_back(s.second);
+    if (v.empty()) return std::nan("");
+    std::nth_element(v.begin(), v.begin() + v.size() / 2, v.end());
+    return v[v.size() / 2];
+  };
+  const double upper = median(lo, lo + 1.5), lower = median(hi - 1.5, hi);
+  const double level = (upper + lower) / 2;
+  const auto above = std::count_if(samples.begin(), samples.end(),
+                                   [&](const auto& s) { return (s.second - level) * (upper - lower) > 0; });
+  return lo + (hi - lo) * static_cast<double>(above) / static_cast<double>(samples.size());
+}
+
+// The same estimate for what the channel's sensor reads of the well itself
+// at the same depths, each `below` metres above the labelled depth: where
+// the boundary belongs.
+double TrueBoundary(std::vector<std::pair<double, double>> samples, const qv::sim::ChannelModel& model, double below,
+                    double lo, double hi) {
+  const qv::sim::Well& well = qv::sim::DefaultWell();
+  for (auto& s : samples)
+    if (std::isfinite(s.second)) s.second = model.value(well.At(s.first - below), s.first - below);
+  return BoundaryDepth(std::move(samples), lo, hi);
+}
+
+// The well's limestone gives way to shale at 45.0 m. Logged down and up, each
+// curve that steps there shows the boundary where the well has it, within a
+// depth step, on the depth track and in the LAS export, whatever its
+// sensor's offset on the sonde. The data file keeps the records at the
+// counter's depth (the sonde's bottom): there a channel's boundary lies its
+// sensor's offset deeper.
+TEST_F(FirstLogTest, BedBoundaryLandsAtItsDepthLoggedDownAndUp) {
+  constexpr double kBoundary = 45.0, lo = kBoundary - 2, hi = kBoundary + 2;
+  // The view keeps the last 5 m at 1:50 (a shown row finer than a depth
+  // step): each log ends where its newest aligned row lies 2.5 m past the
+  // boundary, a sonde length (2.5 m, 3.2 m) behind the counter logging down.
+  struct Case {
+    const char* sonde;
+    const char* extension;
+    uint8_t toolType;
+    int logMode;
+    int32_t fromCm, toCm;
+    std::vector<std::string> curves;  // those that step at the boundary
+  } cases[] = {
+      {"KSTQ", "LOG", 1, qv::kLogModeDown, 3800, 5026, {"GAM", "SPR", "N64"}},
+      {"KSTQ", "LOG", 1, qv::kLogModeUp, 5400, 4225, {"GAM", "SPR", "N64"}},
+      {"TWCH", "LGX", 8, qv::kLogModeDown, 3800, 5096, {"GAM", "DEN", "NPHI"}},
+      {"TWCH", "LGX", 8, qv::kLogModeUp, 5400, 4225, {"GAM", "DEN", "NPHI"}},
+  };
+  depthScaleIndex = 2;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.sonde) + (c.logMode == qv::kLogModeUp ? " up" : " down"));
+    logMode = c.logMode;
+    Start(c.sonde);
+    CLogDoc* doc = Record(c.fromCm, std::abs(c.toCm - c.fromCm) * 50);  // 12 m/min
+    ASSERT_NE(doc, nullptr);
+    CCurveView* view = doc->CurveView();
+    ASSERT_NE(view, nullptr);
+
+    const std::string data = (folder / "DATA" / (std::string("FIRST.") + c.extension)).string();
+    const bool twelve = std::string(c.extension) == "LGX";
+    HeaderInfo header;
+    ASSERT_EQ(ReadHeaderInfo(data, &header), 1);
+    const double step = std::abs(header.Step) / 1000.0;
+    ASSERT_GT(step, 0);
+    CurveArray curves;
+    ASSERT_EQ(ReadCurveRecords(data, &curves), 1);
+    const auto rows = LasRows(ExportAll(data, twelve, header, curves));
+    const std::string raw = ReadAll(data);
+    const size_t recordSize = twelve ? qv::TwelveChannelFileRecord::kSize : qv::SixChannelFileRecord::kSize;
+    const long long records = static_cast<long long>(raw.size() / recordSize);
+    ASSERT_GT(records, 200);
+    ChannelFilter filters[16];
+    ASSERT_EQ(ReadChannelFilters(data, filters), 1);
+    const auto models = qv::sim::SondeChannels(1, c.toolType);
+
+    for (const std::string& title : c.curves) {
+      SCOPED_TRACE(title);
+      const auto it = std::find_if(curves.begin(), curves.end(), [&](const auto& k) { return k->shortTitle == title; });
+      ASSERT_NE(it, curves.end());
+      const CurveRecord& curve = **it;
+      const int channel = curve.physicalChannel - 1;
+      ASSERT_LT(static_cast<size_t>(channel), models.size());
+      const qv::sim::ChannelModel& model = models[static_cast<size_t>(channel)];
+      ASSERT_EQ(model.shortTitle, title);
+      const double offset = filters[channel].Offset / 100.0;  // metres above the sonde's bottom
+      ASSERT_EQ(filters[channel].Offset, model.offset) << "the unit places the sensor where the sonde file does";
+
+      // The data file: record k lies k steps from the header's start depth.
+      std::vector<std::pair<double, double>> file;
+      for (long long k = 0; k < records; ++k) {
+        const auto* p = reinterpret_cast<const std::uint8_t*>(raw.data()) + k * recordSize;
+        double v;
+        if (twelve)
+          v = qv::TwelveChannelFileRecord::Decode(std::span<const std::uint8_t, 64>(p, 64)).values[channel];
+        else
+          v = qv::SixChannelFileRecord::Decode(std::span<const std::uint8_t, 14>(p, 14)).Scaled(channel);
+        file.emplace_back(
+            qv::RecordDepthAt(header.LogMode, header.Startdepth, header.EndDepth, header.Step, k) / 1000.0, v);
+      }
+      EXPECT_NEAR(BoundaryDepth(file, lo + offset, hi + offset),
+                  TrueBoundary(file, model, offset, lo + offset, hi + offset), step)
+          << "data file";
+
+      // The LAS export.
+      const size_t column = (twelve ? 2 : 1) + static_cast<size_t>(it - curves.begin());
+      std::vector<std::pair<double, double>> las;
+      for (const auto& row : rows)
+        if (row.size() > column && row[column] != kLasNull) las.emplace_back(row[0], row[column]);
+      EXPECT_NEAR(BoundaryDepth(las, lo, hi), TrueBoundary(las, model, 0, lo, hi), step) << "LAS";
+
+      // The depth track: every shown row with the depth it is labelled with.
+      std::vector<std::pair<double, double>> shown;
+      {
+        auto& viewRows = view->Rows();
+        std::lock_guard<std::mutex> lock(viewRows.DisplayLock());
+        const auto& viewCurves = view->Curves();
+        const auto k = std::find_if(viewCurves.begin(), viewCurves.end(),
+                                    [&](const auto& v) { return v.physicalChannel == curve.physicalChannel; });
+        ASSERT_NE(k, viewCurves.end());
+        for (int i = 0; i < 2400; ++i) {
+          int depth = 0;
+          if (viewRows.RowDepth(i, &depth))
+            shown.emplace_back(depth / 1000.0, viewRows.DisplayValue(static_cast<int>(k - viewCurves.begin()), i));
+        }
+      }
+      const auto [top, bottom] = std::minmax_element(shown.begin(), shown.end());
+      ASSERT_FALSE(shown.empty());
+      ASSERT_LT(top->first, lo);
+      ASSERT_GT(bottom->first, hi);
+      // The track labels a row 25 steps back where the value left the window
+      // 26 records back, and a shown row is itself 1/7874 m of depth times
+      // the scale's 50.
+      const double row = 50 / 7874.015625;
+      EXPECT_NEAR(BoundaryDepth(shown, lo, hi), TrueBoundary(shown, model, 0, lo, hi), step + row) << "depth track";
+    }
+    Finish();
   }
 }
 

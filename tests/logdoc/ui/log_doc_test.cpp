@@ -7,7 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSlider>
 #include <algorithm>
 #include <chrono>
@@ -33,6 +35,7 @@
 #include "tests/devices/tbdevice/fixture.h"
 #include "tests/logdoc/document/engine_harness.h"
 #include "tests/support/qt_app.h"
+#include "tools/sonic/sonic_params_dlg.h"
 
 namespace {
 
@@ -831,20 +834,6 @@ TEST(LogDocCommands, EnablingTable) {
   g_bHardwarePresent = 0;
 }
 
-// The sonic configuration dialog is not built: a sonic sonde with the unit
-// present still leaves the command disabled rather than doing nothing.
-TEST_F(LogDocTest, SonicConfigurationWaitsForItsDialog) {
-  g_bHardwarePresent = 1;
-  g_strCurrentSonde = "SONQ";
-  ASSERT_EQ(qv::GetToolType(g_strCurrentSonde, false), 10);
-  StateDoc doc;
-  doc.m_bLive = true;
-  qv::CmdUI ui(ID_SONIC_CONFIGURATION);
-  doc.RunUpdate(ui);
-  EXPECT_FALSE(ui.Enabled());
-  g_strCurrentSonde = "KSTQ";
-}
-
 // REC after PSE continues the log below its first section, which stays on
 // the screen with its own depths; nothing is drawn while the processing's
 // delay (the sonde's length) still holds no reading.
@@ -909,3 +898,40 @@ TEST_F(LogDocTest, RecAfterPseKeepsTheFirstSectionAndDrawsNoRowWithoutData) {
 }
 
 }  // namespace
+
+// Tools/Sonic Configuration: enabled with the unit present and a sonic sonde
+// current; it shows the document's one probe configuration dialog, made on
+// first use over the process's configuration and shown again later.
+TEST_F(LogDocTest, SonicConfigurationShowsTheDocumentsProbeDialog) {
+  ASSERT_TRUE(IdleIsActive());
+  const std::string sonde = g_strCurrentSonde;
+  const int hardware = g_bHardwarePresent;
+  for (const auto& [name, present, enabled] :
+       std::vector<std::tuple<std::string, int, bool>>{{"KSTQ", 1, false}, {"SONQ", 0, false}, {"SONQ", 1, true}}) {
+    g_strCurrentSonde = name;
+    g_bHardwarePresent = present;
+    EXPECT_EQ(app->QueryCommand(ID_SONIC_CONFIGURATION).Enabled(), enabled) << name << " " << present;
+  }
+  auto dialogs = [] {
+    std::vector<CSonicParams*> out;
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (auto* d = qobject_cast<CSonicParams*>(w)) out.push_back(d);
+    return out;
+  };
+  g_SonicConfig = {8, {3, 4, 5}, {-6, 7, -8}};
+  app->ExecuteCommand(ID_SONIC_CONFIGURATION);
+  ASSERT_EQ(dialogs().size(), 1u);
+  CSonicParams* dialog = dialogs()[0];
+  EXPECT_TRUE(dialog->isVisible());
+  EXPECT_EQ(dialog->windowTitle(), "Probe Configuration");
+  EXPECT_TRUE(dialog->Radio(CSonicParams::kId8us)->isChecked());
+  EXPECT_EQ(dialog->Edit(CSonicParams::kIdThreshold3)->text(), "-8");
+  dialog->OnCancel();
+  EXPECT_FALSE(dialog->isVisible());
+  app->ExecuteCommand(ID_SONIC_CONFIGURATION);
+  EXPECT_EQ(dialogs().size(), 1u);
+  EXPECT_TRUE(dialog->isVisible());
+  dialog->OnCancel();
+  g_strCurrentSonde = sonde;
+  g_bHardwarePresent = hardware;
+}

@@ -462,6 +462,52 @@ TEST(LasExportTest, CalibrationSources) {
   }
 }
 
+// A sonde 2.5 m long with sensors 0, 0.4 and 2.5 m above its bottom, where
+// the depth counter measures, logged across a bed boundary at 45.0 m (or
+// 45.0 ft) down and up, in metres and in feet: each channel counts 100 above
+// the boundary and 200 below it where its sensor sits. The records lie at the
+// counter's depth; the LAS rows put every channel's boundary at 45.0 within
+// a depth step.
+TEST(LasExportTest, ChannelsAlignedToTheirTrueDepthLoggedDownAndUp) {
+  const int offsets[3] = {0, 40, 250};  // cm
+  for (const int unit : {0, 1})
+    for (const int logMode : {12, 11}) {
+      SCOPED_TRACE((unit ? "feet, " : "metres, ") + std::string(logMode == 12 ? "down" : "up"));
+      const int step = 10;  // thousandths of the depth unit
+      const int boundary = 45000, top = 35000, bottom = 55000;
+      auto units = [&](int cm) { return unit ? cm * 32.80839895 : cm * 10.0; };
+      std::string records;
+      const int count = (bottom - top) / step + 1;
+      for (int k = 0; k < count; ++k) {
+        const int depth = logMode == 12 ? top + k * step : bottom - k * step;
+        records += '\0';
+        records += static_cast<char>(50);
+        for (int c = 0; c < 6; ++c) Put16(records, c < 3 && depth - units(offsets[c]) >= boundary ? 200 : 100);
+      }
+      std::string hed =
+          "[General]\r\nIdent=QUORVANTA\r\nSondeLength=250\r\n[WellInfo]\r\nDepthUnit=" + std::to_string(unit) +
+          "\r\nLogMode=" + std::to_string(logMode) + "\r\nStartdepth=" + std::to_string(logMode == 12 ? top : bottom) +
+          "\r\nEndDepth=" + std::to_string(logMode == 12 ? bottom : top) + "\r\nStep=10\r\n";
+      for (int c = 0; c < 3; ++c)
+        hed += "[Channel" + std::to_string(c) + "]\r\nTitle=S" + std::to_string(c) + "\r\nTitleShort=S" +
+               std::to_string(c) + "\r\nUnit=X\r\nPhysicalCh=" + std::to_string(c + 1) +
+               "\r\nOffset=" + std::to_string(offsets[c]) + "\r\n";
+      Log log("aligned", "A.LOG", records, hed);
+      LasChannels channels = log.Pick({"S0", "S1", "S2"});
+      ASSERT_EQ(ExportLas(&log.settings, &log.header, &channels), 1);
+      // The shallowest row that reads the lower bed, per channel.
+      double first[3] = {1e9, 1e9, 1e9};
+      for (const std::string& row : DataRows(Read(log.settings.LasPath))) {
+        std::istringstream in(row);
+        double depth, v[3];
+        if (!(in >> depth >> v[0] >> v[1] >> v[2])) continue;
+        for (int c = 0; c < 3; ++c)
+          if (v[c] == 200) first[c] = std::min(first[c], depth);
+      }
+      for (int c = 0; c < 3; ++c) EXPECT_NEAR(first[c], boundary / 1000.0, step / 1000.0) << "channel " << c + 1;
+    }
+}
+
 TEST(LasExportTest, WindowRows) {
   const std::string dir = Scratch("window_rows");
   Write(dir + "/X.hed",

@@ -73,18 +73,6 @@ TEST_F(RecorderTest, AdvanceToDepthSendsOneLineAndMovesTheBookkeeping) {
   }
 }
 
-// Digit d's glyph: row r holds d in its high nibbles and r in its low ones,
-// so that every byte tells where it came from.
-std::array<std::array<uint8_t, 64>, 10> SyntheticGlyphs() {
-  std::array<std::array<uint8_t, 64>, 10> g{};
-  for (int d = 0; d < 10; ++d)
-    for (int r = 0; r < 32; ++r) {
-      g[d][r * 2] = static_cast<uint8_t>(d << 4 | (r & 0xF));
-      g[d][r * 2 + 1] = static_cast<uint8_t>(0x80 | r);
-    }
-  return g;
-}
-
 bool GlyphInk(const uint8_t* glyph, int x, int y) {
   return (glyph[y * 2 + x / 8] >> (7 - x % 8)) & 1;
 }

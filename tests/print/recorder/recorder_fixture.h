@@ -63,6 +63,18 @@ class LoggedPort : public qv::ParallelPort {
   std::shared_ptr<PortLog> log_;
 };
 
+// Digit d's glyph: row r holds d in its high nibbles and r in its low ones,
+// so that every byte tells where it came from.
+inline std::array<std::array<uint8_t, 64>, 10> SyntheticGlyphs() {
+  std::array<std::array<uint8_t, 64>, 10> g{};
+  for (int d = 0; d < 10; ++d)
+    for (int r = 0; r < 32; ++r) {
+      g[d][r * 2] = static_cast<uint8_t>(d << 4 | (r & 0xF));
+      g[d][r * 2 + 1] = static_cast<uint8_t>(0x80 | r);
+    }
+  return g;
+}
+
 class RecorderTest : public ::testing::Test {
  protected:
   void SetUp() override {

@@ -1,0 +1,248 @@
+// The cement-bond log against the simulated unit: record pairs in both files,
+// empty and failed recordings, replay, the header's gates, a gate edit while
+// the log runs, and a recorder killed outright.
+#include <signal.h>
+
+#include <cstdio>
+#include <sstream>
+
+#include "tests/logdoc/document/engine_test.h"
+#include "tests/logdoc/document/sim_unit.h"
+#include "tests/tools/cementbond/cbl_test_support.h"
+
+namespace {
+
+std::string Shell(const std::string& command) {
+  std::string out;
+  if (FILE* p = ::popen(command.c_str(), "r")) {
+    char buffer[4096];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, p)) > 0) out.append(buffer, n);
+    ::pclose(p);
+  }
+  return out;
+}
+
+bool Have(const char* program) {
+  return std::system((std::string("command -v ") + program + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+// What read_pairs.py prints for rows the view was given.
+std::string Expected(const std::vector<cbltest::Row>& rows, std::size_t logSize, std::size_t cblSize) {
+  std::ostringstream out;
+  out << logSize / 14 << " " << logSize % 14 << " " << cblSize / 50 << " " << cblSize % 50 << "\n";
+  for (const auto& r : rows) {
+    out << int(r.packet.flags) << " " << int(r.packet.rate);
+    for (auto w : r.packet.channel) out << " " << w;
+    out << " | " << int(r.segment.flags) << " " << int(r.segment.receiver);
+    for (auto s : r.segment.sample) out << " " << int(s);
+    out << "\n";
+  }
+  return out.str();
+}
+
+class CblLogTest : public EngineTest {
+ public:
+  void SetUp() override {
+    EngineTest::SetUp();
+    std::ofstream(folder / "Header" / "STANDARD.HED", std::ios::binary) << "[General]\r\nIdent=QUORVANTA\r\n";
+  }
+  // A cement-bond log WELL lowered from its start.
+  void PrepareCbl(qv::CCBLDocument& log, int logMode = 12) {
+    Prepare(log, logMode, 2, 5);
+    log.SetView(&view);
+    log.SetPipeSizeService(&pipe);
+  }
+  // Runs until the view holds n segments of this run.
+  void Segments(std::size_t n) {
+    while (view.Count() < n) ASSERT_TRUE(pace->RunUntil(pace->Now() + 10));
+  }
+  cbltest::FakeView view;
+  cbltest::PipeSizeAnswer pipe;
+};
+
+TEST_F(CblLogTest, SegmentsReachBothFilesAsPairs) {
+  qv::CCBLDocument log;
+  view.SetDocument(&log);
+  PrepareCbl(log, 10);  // a time log: the replay reads every record
+  ASSERT_TRUE(log.InitialiseLog(1, 10));
+  EXPECT_EQ(pipe.asked, 1) << "the template holds no gates yet";
+  Lower();
+  ASSERT_EQ(Start(log, qv::kStartRecord), 1);
+  Segments(23);
+  ASSERT_EQ(log.StopLogging(qv::kStateStoppedForGood), 1);
+  const auto rows = view.Rows();
+  ASSERT_EQ(rows.size(), 23u);
+  const fs::path logFile = folder / "WELL.LOG", cblFile = folder / "WELL.CBL";
+  ASSERT_EQ(fs::file_size(logFile), 23u * 14);
+  ASSERT_EQ(fs::file_size(cblFile), 23u * 50);
+  bool far = false, near = false;
+  for (const auto& r : rows) (r.segment.flags & 0x80 ? far : near) = true;
+  EXPECT_TRUE(far && near) << "both receivers were recorded";
+
+  if (Have("python3")) {
+    const std::string script = std::string(QV_TEST_SOURCE_DIR) + "/read_pairs.py";
+    EXPECT_EQ(Shell("python3 " + script + " " + (folder / "WELL.").string()), Expected(rows, 23 * 14, 23 * 50));
+  }
+  // The gates went into the log's header and the template; the header tool reads them back.
+  const FreePipeGate nearGate = log.NearGate(), farGate = log.FarGate();
+  EXPECT_EQ(nearGate.GateStart, 201);
+  for (const fs::path& hed : {folder / "WELL.hed", folder / "Header" / "STANDARD.HED"}) {
+    SCOPED_TRACE(hed.string());
+    EXPECT_EQ(HeaderInt(hed, "FreePipeGateNear", "LeftGate"), nearGate.GateStart);
+    EXPECT_EQ(HeaderInt(hed, "FreePipeGateFar", "RightGate"), farGate.GateEnd);
+    if (Have("crudini")) {
+      EXPECT_EQ(Shell("crudini --get " + hed.string() + " FreePipeGateFar LeftGate"),
+                std::to_string(farGate.GateStart) + "\n");
+      EXPECT_EQ(Shell("crudini --get " + hed.string() + " FreePipeGateNear PipeSize"), "80\n");
+    }
+  }
+
+  // Replay: every pair back, in order; a rewind starts again with clear rings.
+  qv::CCBLDocument replay;
+  cbltest::FakeView replayView(&replay);
+  replay.SetView(&replayView);
+  replay.Setup() = log.Setup();
+  replay.Setup().pathStem = (folder / "WELL.").string();
+  replay.Setup().replayStartDepth = 0;
+  replay.Setup().replayEndDepth = 0;
+  ASSERT_TRUE(replay.InitialiseLog(0, 10));
+  EXPECT_EQ(pipe.asked, 1) << "a replay takes its gates from its header";
+  EXPECT_EQ(replay.NearGate().GateStart, nearGate.GateStart);
+  EXPECT_EQ(replay.FarGate().GateEnd, farGate.GateEnd);
+  int read = 0;
+  while (read < 30 && replay.ReadReplayRecord()) {
+    if (read >= 23) {
+      ++read;  // one too many
+      break;
+    }
+    EXPECT_EQ(std::memcmp(&replay.Segment().flags, &rows[read].segment.flags, 50), 0) << read;
+    EXPECT_EQ(std::memcmp(&replay.Packet().flags, &rows[read].packet.flags, 14), 0) << read;
+    int offsets[14] = {};
+    replay.ProcessPrintRecord(true, true, offsets);
+    ++read;
+  }
+  EXPECT_EQ(read, 23);
+  ASSERT_TRUE(replay.RewindReplay());
+  EXPECT_EQ(replayView.replayResets, 1);
+  ASSERT_TRUE(replay.ReadReplayRecord());
+  int offsets[14] = {};
+  replay.ProcessPrintRecord(true, true, offsets);
+  EXPECT_EQ(replay.PrintSegment().flags, 0xFF) << "the segment ring was cleared";
+  EXPECT_EQ(replay.PrintValues()[0], 0.0) << "the value ring was cleared";
+  // Closing a replay writes its gates again.
+  FreePipeGate changed = nearGate;
+  changed.GateStart = 300;
+  replay.SetGates(changed, farGate);
+  replay.CloseReplay();
+  EXPECT_EQ(HeaderInt(folder / "WELL.hed", "FreePipeGateNear", "LeftGate"), 300);
+}
+
+TEST_F(CblLogTest, AnEmptyLogLeavesNothing) {
+  qv::CCBLDocument log;
+  PrepareCbl(log);
+  ASSERT_TRUE(log.InitialiseLog(1, 10));
+  // The header store names the header "WELL.hed"; one spelled otherwise goes too.
+  ASSERT_EQ(Start(log, qv::kStartRecord), 1);
+  ASSERT_TRUE(fs::exists(folder / "WELL.LOG"));
+  ASSERT_TRUE(fs::exists(folder / "WELL.CBL"));
+  ASSERT_TRUE(fs::exists(folder / "WELL.hed"));
+  fs::rename(folder / "WELL.hed", folder / "WELL.HED");
+  ASSERT_EQ(log.StopLogging(qv::kStateStoppedForGood), 1);
+  EXPECT_FALSE(fs::exists(folder / "WELL.LOG"));
+  EXPECT_FALSE(fs::exists(folder / "WELL.CBL"));
+  EXPECT_FALSE(fs::exists(folder / "WELL.HED"));
+  EXPECT_FALSE(fs::exists(folder / "WELL.hed"));
+}
+
+TEST_F(CblLogTest, ACblFileThatCannotBeCreatedLeavesNoLogFile) {
+  qv::CCBLDocument log;
+  PrepareCbl(log);
+  ASSERT_TRUE(log.InitialiseLog(1, 10));
+  fs::create_directories(folder / "WELL.CBL");  // a folder in the way
+  EXPECT_EQ(Start(log, qv::kStartRecord), 0);
+  EXPECT_FALSE(fs::exists(folder / "WELL.LOG"));
+  ASSERT_FALSE(boxes.Shown().empty());
+  EXPECT_EQ(boxes.Shown().back().text, DeviceErrorText(kSystemError, kErrOpenDestination));
+}
+
+TEST_F(CblLogTest, AFailedWriteStopsBothFilesAtTheSamePair) {
+  qv::CCBLDocument log;
+  view.SetDocument(&log);
+  PrepareCbl(log);
+  ASSERT_TRUE(log.InitialiseLog(1, 10));
+  int appends = 0;
+  log.Pipeline().SetAppendHook([&](std::size_t) { return ++appends < 3; });  // the third half fails
+  Lower();
+  ASSERT_EQ(Start(log, qv::kStartRecord), 1);
+  for (int i = 0; i < 400 && !log.StopRequested(); ++i)
+    if (!pace->RunUntil(pace->Now() + 10, std::chrono::seconds(1))) break;  // the loop ended
+  log.PumpDisplay();
+  EXPECT_EQ(log.State(), qv::kStateError);
+  EXPECT_EQ(fs::file_size(folder / "WELL.LOG"), 20u * 14);
+  EXPECT_EQ(fs::file_size(folder / "WELL.CBL"), 20u * 50);
+}
+
+// A gate edit on this thread while the acquisition thread searches: run
+// under ThreadSanitizer, the gate pair is never torn.
+TEST_F(CblLogTest, GateEditsDuringALog) {
+  qv::CCBLDocument log;
+  PrepareCbl(log);
+  ASSERT_TRUE(log.InitialiseLog(1, 10));
+  Lower();
+  ASSERT_EQ(Start(log, qv::kStartTest), 1);
+  pace->Unlimited();
+  for (int i = 0; view.Count() < 300 && i < 2000000; ++i) {
+    const int start = 100 + i % 200;
+    log.SetGates(FreePipeGate{80, 60, 915, start, start + 32}, FreePipeGate{80, 60, 1525, start + 100, start + 132});
+    const FreePipeGate g = log.FarGate();
+    ASSERT_EQ(g.GateEnd - g.GateStart, 32);
+  }
+  EXPECT_GT(view.Count(), 0u);
+  ASSERT_EQ(log.StopLogging(qv::kStateStoppedForGood), 1);
+}
+
+// A recording process killed outright leaves pairs that replay to the last
+// whole pair.
+TEST_F(CblLogTest, AKilledRecorderLeavesWholePairs) {
+  const fs::path logFile = folder / "KILLED.LOG", cblFile = folder / "KILLED.CBL";
+  qv::ChildProcess child;
+  ASSERT_TRUE(child.Start(CBL_RECORD_CHILD, {folder.string()}, {}, (folder / "child.txt").string()));
+  bool recorded = false;
+  for (int i = 0; i < 60000 && !recorded; ++i) {
+    std::error_code ec;
+    const auto size = fs::file_size(cblFile, ec);
+    recorded = !ec && size > 50 * 10 * 30;
+    if (!recorded) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  ::kill(child.Pid(), SIGKILL);
+  EXPECT_EQ(child.Wait(60000), 128 + SIGKILL);
+  qvtest::ReleaseSimulatedUnit(child.Pid());
+  ASSERT_TRUE(recorded) << ReadAll(folder / "child.txt");
+  const auto logSize = fs::file_size(logFile), cblSize = fs::file_size(cblFile);
+  EXPECT_EQ(logSize % 14, 0u);
+  EXPECT_EQ(cblSize % 50, 0u);
+  const auto pairs = cblSize / 50;
+  EXPECT_GE(logSize / 14, pairs) << "the .LOG part of a pair is written first";
+
+  const fs::path header = folder / "KILLED.hed";
+  qv::ReplayHeader h;
+  h.startDepth = HeaderInt(header, "WellInfo", "Startdepth");
+  h.step = HeaderInt(header, "WellInfo", "Step");
+  h.logMode = 12;
+  h.endDepth = h.startDepth + static_cast<int>(pairs - 1) * h.step;
+  qv::ReplayReader reader(cblFile.string(), qv::kToolCementBond, h.startDepth, h.endDepth, 12, h);
+  ASSERT_TRUE(reader.IsOpen());
+  const auto logBytes = ReadBytes(logFile), cblBytes = ReadBytes(cblFile);
+  std::uint64_t n = 0;
+  CblWaveformSegment segment{};
+  SixChannelPacket packet{};
+  while (n < pairs && reader.ReadCementBond(&segment, &packet)) {
+    EXPECT_EQ(std::memcmp(&packet.flags, &logBytes[n * 14], 14), 0) << n;
+    EXPECT_EQ(std::memcmp(&segment.flags, &cblBytes[n * 50], 50), 0) << n;
+    ++n;
+  }
+  EXPECT_EQ(n, pairs);
+}
+
+}  // namespace
