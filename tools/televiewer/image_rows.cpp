@@ -121,7 +121,7 @@ void TeleviewerRowBuilder::Convert(const TeleviewerSweep& sweep, bool minuteMark
     }
     TeleviewerImageRow& r = rows_[static_cast<std::size_t>(pending_)];
     int rawMinA = 255, rawMaxA = 0, rawMinT = 255, rawMaxT = 0, second = 0;
-    for (int j = 0; j < TeleviewerImageRow::kSamples; ++j) {
+    for (int j = 0; j < kRowSamples; ++j) {
       const std::uint16_t w = sweep.word[1 + j];
       int a = (w >> 8) & 0x3F;
       rawMinA = std::min(rawMinA, a);
@@ -168,8 +168,8 @@ void TeleviewerRowBuilder::Convert(const TeleviewerSweep& sweep, bool minuteMark
         depth = static_cast<int>(std::clamp<long long>(moved, -2000000000LL, 2000000000LL));
       }
       if (Near(depth, 1000, half)) {
-        r.marks |= TeleviewerImageRow::kDepthTick;
-        if (onward) r.marks |= direction == 0 ? TeleviewerImageRow::kTickDown : TeleviewerImageRow::kTickUp;
+        r.marks |= kRowDepthTick;
+        if (onward) r.marks |= direction == 0 ? kRowLoggingDown : kRowLoggingUp;
       }
       if (((h[kNewest - 1] | h[kNewest - 2] | h[kNewest + 1] | h[kNewest + 2]) & 0x0F) == 0) {
         const std::pair<int, std::uint8_t> kinds[] = {{50, kTickMinor}, {250, kTickMiddle}, {500, kTickMajor}};
@@ -178,7 +178,7 @@ void TeleviewerRowBuilder::Convert(const TeleviewerSweep& sweep, bool minuteMark
       }
     }
     if (minuteMark) {
-      r.marks |= TeleviewerImageRow::kMinuteMark;
+      r.marks |= kRowNewMinute;
       h[kNewest] |= kHistoryMinute;
     }
     previousDirection_ = direction;

@@ -18,23 +18,13 @@
 #include <vector>
 
 #include "logdoc/records/device_records.h"
+#include "print/recorder/televiewer_row.h"
 
 namespace qv {
 
-// One picture row: the amplitude column (0 to 63, 1 to 64 inverted), the
-// transit-time column (0 to 127, 1 to 128 inverted) and the mark byte.
-struct TeleviewerImageRow {
-  static constexpr int kSamples = 128;
-  static constexpr std::uint8_t kDepthTick = 0x80;
-  static constexpr std::uint8_t kTickDown = 0x40;
-  static constexpr std::uint8_t kTickUp = 0x20;
-  static constexpr std::uint8_t kMinuteMark = 0x10;
-
-  std::uint8_t amplitude[kSamples] = {};
-  std::uint8_t transit[kSamples] = {};
-  std::uint8_t marks = 0;
-};
-static_assert(sizeof(TeleviewerImageRow) == 257);
+// One picture row (the chart recorder prints the same rows).
+using ::TeleviewerImageRow;
+inline constexpr int kRowSamples = 128;
 
 // From dark red through red, orange and yellow to white (RRGGBB); an
 // amplitude pixel is twice its row byte, a transit pixel its row byte.

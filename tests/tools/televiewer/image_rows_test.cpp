@@ -10,7 +10,6 @@
 
 namespace {
 
-using qv::TeleviewerImageRow;
 using qv::TeleviewerRowBuilder;
 
 std::uint16_t Sample(int amplitude, int transit) {
