@@ -98,6 +98,11 @@ int TeleviewerRowBuilder::Pending() const {
   return pending_;
 }
 
+bool TeleviewerRowBuilder::Up() const {
+  std::lock_guard<std::mutex> lock(m_);
+  return previousDirection_ == 1;
+}
+
 void TeleviewerRowBuilder::Convert(const TeleviewerSweep& sweep, bool minuteMark, const RowOptions& o) {
   std::function<void(int)> startDepth;
   int startAt = 0;

@@ -84,6 +84,8 @@ class TeleviewerRowBuilder {
   void SetDepth(int depth);
   DepthTrackRecord Depth() const;
   int Pending() const;
+  // The direction of the last sweep: up (depth decreasing) until one moves down.
+  bool Up() const;
 
   // Record thread: one sweep into the next pending row; minuteMark is the
   // log's minute-mark flag, taken for this row.
