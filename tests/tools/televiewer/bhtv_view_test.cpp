@@ -10,16 +10,9 @@
 
 #include "app/core/globals.h"
 #include "platform/docview/command.h"
+#include "tests/support/qt_app.h"
 
 namespace {
-
-QApplication& App() {
-  static int argc = 1;
-  static char name[] = "test";
-  static char* argv[] = {name, nullptr};
-  static QApplication app(argc, argv);
-  return app;
-}
 
 std::uint16_t Sample(int amplitude, int transit) {
   return static_cast<std::uint16_t>(amplitude << 8 | transit << 1);
@@ -71,7 +64,7 @@ class BhtvViewTest : public ::testing::Test {
     return image.pixel((t.screenRect.left + t.screenRect.right) / 2, view.HeadingHeight() + y);
   }
 
-  bool appReady_ = (App(), true);  // before any widget
+  bool appReady_ = (qvtest::App(), true);  // before any widget
   CBHTVView view{600};
 };
 
