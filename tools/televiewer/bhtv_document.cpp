@@ -19,7 +19,9 @@ bool CBTVTBDocument::InitialiseLog(int mode, int toolKind, int pollPeriodMs, con
   view->SetEngine(&Televiewer());
   Televiewer().SetDisplay(view);
   view_ = view;
-  return CLogDoc::InitialiseLog(mode, toolKind, pollPeriodMs, mode == 1 ? title + "BTV" : title);
+  const bool ok = CLogDoc::InitialiseLog(mode, toolKind, pollPeriodMs, mode == 1 ? title + "BTV" : title);
+  view->SetLogType(Televiewer().LogType());
+  return ok;
 }
 
 void CBTVTBDocument::SetDisplayDepth(int depth) {

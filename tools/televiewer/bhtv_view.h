@@ -94,7 +94,7 @@ class CBHTVView : public qv::View, public qv::TeleviewerDisplay, public qv::Reco
   std::vector<std::uint8_t> shownHistory_;  // the mark history of the last flush
   QVector<QRgb> colours_;
   qv::TeleviewerEngine* engine_ = nullptr;
-  int logType_ = 1;
+  std::atomic<int> logType_{1};
   std::vector<TrackRecord> tracks_;
   std::vector<CurveRecord> curves_;
   int headingRows_ = 1;

@@ -40,6 +40,8 @@ class TeleviewerEngine : public LogEngine {
   // The sweep page printing works on, filled by ProcessRecord(true).
   const TeleviewerSweep& PrintSweep() const { return printSweep_; }
   ReplayReader* Reader() { return reader_.get(); }
+  // The header's LogType (a replay reads it from the log's header).
+  using LogEngine::LogType;
 
   // The minute count starts again with every run: the unit's sweep times
   // count from the start of logging.
