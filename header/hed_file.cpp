@@ -71,8 +71,9 @@ int ParseIntText(const char* text) {
   const bool negative = *p == '-';
   if (negative) ++p;
   int value = 0, digits = 0;
-  for (; IsDigit(*p) && digits < 10; ++p, ++digits) value = value * 10 + (*p - '0');
-  if (*p != '\0' || digits == 0 || digits > 9) return qv::AtoiC(text);
+  // Nine digits always fit an int; a tenth goes to the C library.
+  for (; IsDigit(*p) && digits < 9; ++p, ++digits) value = value * 10 + (*p - '0');
+  if (*p != '\0' || digits == 0) return qv::AtoiC(text);
   return negative ? -value : value;
 }
 

@@ -15,6 +15,7 @@
 #include "platform/text/msgbox.h"
 #include "platform/text/strings.h"
 #include "sondedb/acquisition.h"
+#include "tools/televiewer/bhtv_document.h"
 
 namespace {
 
@@ -27,11 +28,11 @@ constexpr unsigned kStrLogFilter = 32284;
 // The template (1-based, in registration order) of each tool type 0 to 10.
 constexpr int kTemplateOfToolType[11] = {1, 2, 3, 4, 5, 6, 1, 2, 7, 2, 8};
 
-// The templates in their fixed order. The televiewer, full-wave sonic,
-// cement-bond and sonic documents are not part of this program yet: their
-// templates create no document.
-enum class DocKind { Plain, SixChannel, None, TwelveChannel };
-constexpr DocKind kTemplates[8] = {DocKind::Plain, DocKind::SixChannel, DocKind::None,          DocKind::Plain,
+// The templates in their fixed order. The full-wave sonic, cement-bond and
+// sonic documents are not part of this program yet: their templates create
+// no document.
+enum class DocKind { Plain, SixChannel, None, TwelveChannel, Televiewer };
+constexpr DocKind kTemplates[8] = {DocKind::Plain, DocKind::SixChannel, DocKind::Televiewer,    DocKind::Plain,
                                    DocKind::None,  DocKind::None,       DocKind::TwelveChannel, DocKind::None};
 
 constexpr int kTemplateResourceId = 6;
@@ -45,6 +46,8 @@ int NormalisedToolType(int toolType) {
 bool CurveToolType(int toolType) {
   return toolType == 1 || toolType == 8;
 }
+
+constexpr int kTeleviewerToolType = 2;
 
 // The depth scale of a scale index for the unit; the middle of the table for
 // an index outside it.
@@ -88,6 +91,21 @@ void SetUpCurveView(CLogDoc* doc, TrackArray tracks, CurveArray curves) {
   doc->SetCurveView(view);
 }
 
+// The televiewer view of a document: its layout from the log's records.
+CBHTVView* SetUpTeleviewerView(CLogDoc* doc, TrackArray tracks, CurveArray curves) {
+  CBHTVView* view = doc->Views().empty() ? nullptr : dynamic_cast<CBHTVView*>(doc->Views().front());
+  if (!view) return nullptr;
+  std::vector<TrackRecord> t;
+  for (auto& r : tracks)
+    if (r) t.push_back(*r);
+  std::vector<CurveRecord> c;
+  for (auto& r : curves)
+    if (r) c.push_back(*r);
+  view->SetLayout(std::move(t), std::move(c));
+  view->SetupLayout(doc->Setup().imperial, doc->Setup().depthStep);
+  return view;
+}
+
 class LogOpener : public LogDocuments {
  public:
   void RegisterTemplates(CPemmaroApp& app) override {
@@ -105,6 +123,10 @@ class LogOpener : public LogDocuments {
         case DocKind::TwelveChannel:
           makeDoc = [] { return new CTwelveChanDoc; };
           makeView = [] { return new CCurveView; };
+          break;
+        case DocKind::Televiewer:
+          makeDoc = [] { return new CBTVTBDocument; };
+          makeView = [] { return new CBHTVView; };
           break;
         case DocKind::None:
           makeDoc = [] { return nullptr; };
@@ -196,6 +218,7 @@ class LogOpener : public LogDocuments {
     g_bLogDocumentOpen = 1;
     g_pActiveDoc = doc;
     if (CurveToolType(toolType)) SetUpCurveView(doc, std::move(wizard.tracks), std::move(wizard.curves));
+    if (toolType == kTeleviewerToolType) SetUpTeleviewerView(doc, std::move(wizard.tracks), std::move(wizard.curves));
 
     LoggingModeBlock& mode = s.loggingMode;
     mode.mode = static_cast<uint8_t>(wizard.logMode);
@@ -306,8 +329,13 @@ class LogOpener : public LogDocuments {
     doc->Trailer() = settings.trailer;
     g_pActiveDoc = doc;
 
-    if (!CurveToolType(toolType)) return;
-    SetUpCurveView(doc, std::move(settings.tracks), std::move(settings.curves));
+    CBHTVView* televiewer = nullptr;
+    if (toolType == kTeleviewerToolType)
+      televiewer = SetUpTeleviewerView(doc, std::move(settings.tracks), std::move(settings.curves));
+    else if (!CurveToolType(toolType))
+      return;
+    else
+      SetUpCurveView(doc, std::move(settings.tracks), std::move(settings.curves));
     doc->SetTitle(settings.fileName);
     if (!doc->InitialiseLog(0, toolType, 0, settings.fileName)) {
       qv::ShowMessageBox(qv::LoadString(kStrInitialiseFailed));
@@ -319,6 +347,7 @@ class LogOpener : public LogDocuments {
       view->ResetScroll();
       view->SetDisplayDepth(s.replayStartDepth, true);
     }
+    if (televiewer) televiewer->SetDepth(s.replayStartDepth, false);
     if (CReplayControl* bar = g_pReplayControl) {
       bar->SetPositionText(settings.dataPath);
       bar->EnablePrintDirect(s.realtimePrint);

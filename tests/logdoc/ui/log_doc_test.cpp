@@ -37,6 +37,7 @@
 #include "tests/logdoc/document/engine_harness.h"
 #include "tests/support/qt_app.h"
 #include "tools/sonic/sonic_params_dlg.h"
+#include "tools/televiewer/bhtv_document.h"
 
 namespace {
 
@@ -964,3 +965,29 @@ TEST_F(LogDocTest, SonicConfigurationShowsTheDocumentsProbeDialog) {
   g_strCurrentSonde = sonde;
   g_bHardwarePresent = hardware;
 }
+
+namespace {
+
+// File/New Log with a televiewer sonde opens the televiewer document and
+// view, and REC records the sweeps into the log's .BTV file.
+TEST_F(LogDocTest, ANewTeleviewerLogOpensItsViewAndRecordsSweeps) {
+  ScriptWizard(2, 1, 13);
+  app->ExecuteCommand(ID_FILE_NEW);
+  auto* doc = dynamic_cast<CBTVTBDocument*>(Active());
+  ASSERT_NE(doc, nullptr) << (boxes.empty() ? "" : boxes[0]);
+  ASSERT_FALSE(doc->Views().empty());
+  EXPECT_EQ(doc->View(), doc->Views().front());
+  EXPECT_EQ(doc->GetTitle(), (folder / "DATA" / "WELL.BTV").string());
+  doc->Engine()->SetClock(pace->Clock());
+  g_pSondeControl.load()->OnRecord();
+  ASSERT_EQ(doc->LogState(), 0);
+  ASSERT_TRUE(pace->RunUntil(pace->Now() + 2000));
+  doc->PumpDisplay();
+  g_pSondeControl.load()->OnStop();
+  ASSERT_EQ(doc->LogState(), 99);
+  const auto size = fs::file_size(folder / "DATA" / "WELL.BTV");
+  EXPECT_GT(size, 0u);
+  EXPECT_EQ(size % 268, 0u);
+}
+
+}  // namespace

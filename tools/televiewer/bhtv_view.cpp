@@ -1,0 +1,376 @@
+#include "tools/televiewer/bhtv_view.h"
+
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <algorithm>
+#include <array>
+#include <mutex>
+
+#include "app/core/globals.h"
+#include "header/header.h"
+#include "platform/text/strings.h"
+
+std::atomic<int> g_bNormaliseBHTVAmplitude{0};
+std::atomic<int> g_bNormaliseBHTVTransitTime{0};
+
+namespace {
+
+constexpr unsigned kStrDepthTitle = 32076;
+constexpr unsigned kStrDepthShort = 32077;
+constexpr unsigned kStrFeet = 32081;
+constexpr unsigned kStrMetres = 32082;
+constexpr int kNewest = qv::TeleviewerRowBuilder::kNewest;
+const QColor kFace(0xF0, 0xF0, 0xF0);
+const QColor kHighlight(0xFF, 0xFF, 0xFF);
+const QColor kShadow(0xA0, 0xA0, 0xA0);
+const QColor kGrey(0xC0, 0xC0, 0xC0);
+
+int ScreenHeight() {
+  const QScreen* s = QGuiApplication::primaryScreen();
+  return s ? s->geometry().height() : 1024;
+}
+
+QFont ArialFont(int weight) {
+  QFont f("Arial");
+  f.setPixelSize(14);
+  f.setWeight(static_cast<QFont::Weight>(weight == 600 ? QFont::DemiBold : QFont::Normal));
+  return f;
+}
+
+}  // namespace
+
+CBHTVView::CBHTVView(int imageHeight, QWidget* parent)
+    : qv::View(parent),
+      imageHeight_(imageHeight > 0 ? imageHeight : ScreenHeight()),
+      builder_(imageHeight_),
+      images_(builder_.Capacity()),
+      flushed_(builder_.MakeFlushedRows()),
+      shownHistory_(static_cast<std::size_t>(builder_.Capacity())) {
+  for (std::uint32_t rgb : qv::BhtvColourTable) colours_.push_back(0xFF000000u | rgb);
+  setFocusPolicy(Qt::StrongFocus);
+  setMouseTracking(true);
+  OnCommand(kInvertColoursCommand, [this] {
+    g_bInvertBHTVColours = g_bInvertBHTVColours ? 0 : 1;
+    update();
+  });
+  qv::CommandTarget::OnUpdate(kInvertColoursCommand, [](qv::CmdUI& ui) { ui.SetCheck(g_bInvertBHTVColours != 0); });
+  OnCommand(kNormaliseAmplitudeCommand, [] { g_bNormaliseBHTVAmplitude = g_bNormaliseBHTVAmplitude ? 0 : 1; });
+  qv::CommandTarget::OnUpdate(kNormaliseAmplitudeCommand,
+                              [](qv::CmdUI& ui) { ui.SetCheck(g_bNormaliseBHTVAmplitude != 0); });
+  OnCommand(kNormaliseTransitCommand, [] { g_bNormaliseBHTVTransitTime = g_bNormaliseBHTVTransitTime ? 0 : 1; });
+  qv::CommandTarget::OnUpdate(kNormaliseTransitCommand,
+                              [](qv::CmdUI& ui) { ui.SetCheck(g_bNormaliseBHTVTransitTime != 0); });
+}
+
+CBHTVView::~CBHTVView() = default;
+
+void CBHTVView::SetLayout(std::vector<TrackRecord> tracks, std::vector<CurveRecord> curves) {
+  tracks_ = std::move(tracks);
+  curves_ = std::move(curves);
+  // Each legend takes the next heading row of its first track.
+  std::array<int, 6> rows{};
+  int last = 0;
+  for (CurveRecord& c : curves_) {
+    if (!c.headerFlag || c.firstTrack < 0 || c.firstTrack >= static_cast<int>(rows.size())) continue;
+    c.headerLine = rows[static_cast<std::size_t>(c.firstTrack)]++;
+    last = std::max(last, c.headerLine + 1);
+  }
+  headingRows_ = std::max(last, 1);
+}
+
+bool CBHTVView::SetupLayout(bool imperial, int depthStep) {
+  qv::SetupTrackWidths(tracks_, width());
+  depthTrack_.title = qv::LoadString(kStrDepthTitle);
+  depthTrack_.shortTitle = qv::LoadString(kStrDepthShort);
+  depthTrack_.unit = qv::LoadString(imperial ? kStrFeet : kStrMetres);
+  depthTrack_.currentDepth = 0;
+  depthTrack_.depthStep = std::abs(depthStep);
+  LayoutTracks();
+  builder_.Reset(depthStep);
+  builder_.SetDepth(0);
+  shownDepth_ = 0;
+  shownUp_ = true;
+  std::fill(shownHistory_.begin(), shownHistory_.end(), 0);
+  return true;
+}
+
+void CBHTVView::LayoutTracks() {
+  qv::LayoutTracks(tracks_, {0, 0, width(), height()}, kBorderWidth);
+  // Only what the history holds is drawn.
+  visibleLimit_ = std::clamp(height() + kNewest - HeadingHeight(), kNewest, builder_.Capacity());
+}
+
+void CBHTVView::ConvertSweepToRow(const TeleviewerSweep& sweep) {
+  qv::RowOptions o;
+  o.invert = g_bInvertBHTVColours != 0;
+  o.normaliseAmplitude = g_bNormaliseBHTVAmplitude != 0;
+  o.normaliseTransit = g_bNormaliseBHTVTransitTime != 0;
+  o.logType = logType_;
+  const bool minute = engine_ && engine_->TakeMinuteMark();
+  builder_.Convert(sweep, minute, o);
+}
+
+void CBHTVView::FlushImageRows() {
+  if (!builder_.Take(4, flushed_)) return;
+  shownDepth_ = flushed_.shownDepth;
+  shownUp_ = builder_.Up();
+  // A painter that holds the images past the wait skips this refresh.
+  if (!images_.Apply({flushed_.rows.data(), static_cast<std::size_t>(flushed_.count)}, kViewLockWaitMs)) return;
+  {
+    std::lock_guard<std::timed_mutex> lock(images_.Lock());
+    shownHistory_ = flushed_.history;
+  }
+  update();
+}
+
+void CBHTVView::ResetDisplay(bool /*live*/) {
+  builder_.Reset(depthTrack_.depthStep);
+  {
+    std::lock_guard<std::timed_mutex> lock(images_.Lock());
+    images_.Clear();
+    std::fill(shownHistory_.begin(), shownHistory_.end(), 0);
+  }
+  const int start = engine_ ? engine_->Setup().replayStartDepth : 0;
+  SetDepth(start, false);
+  shownDepth_ = start;
+  shownUp_ = true;
+  update();
+}
+
+void CBHTVView::SetDepth(int depth, bool /*live*/) {
+  builder_.SetDepth(depth);
+}
+
+int CBHTVView::SaveLayoutToHeader() {
+  if (!engine_ || curves_.empty()) return 0;
+  CurveArray curves;
+  for (const CurveRecord& c : curves_) curves.push_back(std::make_unique<CurveRecord>(c));
+  TrackArray tracks;
+  for (const TrackRecord& t : tracks_) tracks.push_back(std::make_unique<TrackRecord>(t));
+  const std::string path = engine_->DataFilePath();
+  int ok = WriteCurveRecords(path, &curves);
+  if (!tracks.empty()) ok = ok && WriteTrackRecords(path, &tracks) != 0;
+  return ok;
+}
+
+// ---------------------------------------------------------------------------
+// Painting
+
+void CBHTVView::OnDraw(QPainter& p) {
+  std::unique_lock<std::timed_mutex> lock(images_.Lock(), std::chrono::milliseconds(kViewLockWaitMs));
+  if (!lock.owns_lock()) return;
+  for (const TrackRecord& t : tracks_) {
+    for (int j = 0; j < headingRows_; ++j) {
+      const QRect cell(t.screenRect.left, kHeadingRowHeight * j, t.width + 1, kHeadingRowHeight);
+      p.fillRect(cell, kFace);
+      p.setPen(kHighlight);
+      p.drawLine(cell.topLeft(), cell.topRight());
+      p.drawLine(cell.topLeft(), cell.bottomLeft());
+      p.setPen(kShadow);
+      p.drawLine(cell.bottomLeft(), cell.bottomRight());
+      p.drawLine(cell.topRight(), cell.bottomRight());
+    }
+  }
+  for (const TrackRecord& t : tracks_)
+    if (t.width > 0 && t.type == 1) DrawDepthTrack(p, t);
+  p.setPen(QPen(Qt::black, kBorderWidth));
+  for (const TrackRecord& t : tracks_)
+    if (t.width > 0) p.drawLine(t.screenRect.right + 1, 0, t.screenRect.right + 1, height());
+  for (const CurveRecord& c : curves_) {
+    if (!c.headerFlag || c.firstTrack < 0 || c.firstTrack >= static_cast<int>(tracks_.size())) continue;
+    const TrackRecord& t = tracks_[static_cast<std::size_t>(c.firstTrack)];
+    if (t.width > 0) DrawImageTrack(p, c, t);
+  }
+}
+
+void CBHTVView::DrawImageTrack(QPainter& p, const CurveRecord& c, const TrackRecord& t) {
+  const int top = kHeadingRowHeight * c.headerLine;
+  p.setFont(ArialFont(400));
+  p.setPen(palette().color(QPalette::ButtonText));
+  const QFontMetrics fm(p.font());
+  const QString title = QString::fromStdString(c.description), shortTitle = QString::fromStdString(c.shortTitle);
+  const QString shown = fm.horizontalAdvance(title) + 2 * fm.height() < t.width        ? title
+                        : fm.horizontalAdvance(shortTitle) + 2 * fm.height() < t.width ? shortTitle
+                                                                                       : QString();
+  p.drawText(QRect(t.screenRect.left, top, t.width, fm.height()), Qt::AlignHCenter | Qt::AlignTop, shown);
+  const QString unit = QString::fromStdString(c.unit);
+  if (fm.horizontalAdvance(unit) < t.width)
+    p.drawText(QRect(t.screenRect.left, top + fm.height(), t.width, fm.height()), Qt::AlignHCenter | Qt::AlignTop,
+               unit);
+  // The colour scale, mirrored when the colours are inverted.
+  QImage bar(qv::TeleviewerImageStore::kWidth, 1, QImage::Format_Indexed8);
+  bar.setColorTable(colours_);
+  const bool invert = g_bInvertBHTVColours != 0;
+  for (int x = 0; x < qv::TeleviewerImageStore::kWidth; ++x)
+    bar.scanLine(0)[x] = static_cast<uchar>(invert ? qv::TeleviewerImageStore::kWidth - 1 - x : x);
+  p.drawImage(QRect(t.screenRect.left, 15, t.width, 14), bar);
+  // The image: one image row per screen row from row 100 down.
+  const int rows = std::min(height() - HeadingHeight(), images_.Height() - kNewest);
+  if (rows <= 0) return;
+  const std::uint8_t* bits = c.physicalChannel == 1 ? images_.Amplitude() : images_.Transit();
+  const QImage image(bits + kNewest * qv::TeleviewerImageStore::kWidth, qv::TeleviewerImageStore::kWidth, rows,
+                     qv::TeleviewerImageStore::kWidth, QImage::Format_Indexed8);
+  QImage coloured = image.copy();
+  coloured.setColorTable(colours_);
+  p.drawImage(QRect(t.screenRect.left, HeadingHeight(), t.width, rows), coloured);
+}
+
+void CBHTVView::DrawDepthTrack(QPainter& p, const TrackRecord& t) {
+  const int left = t.screenRect.left, w = t.width;
+  p.setFont(ArialFont(400));
+  p.setPen(palette().color(QPalette::ButtonText));
+  QFontMetrics fm(p.font());
+  const int th = fm.height();
+  switch (qv::ChooseDepthHeading(fm.horizontalAdvance(QString::fromStdString(depthTrack_.title)),
+                                 fm.horizontalAdvance(QString::fromStdString(depthTrack_.shortTitle)), w)) {
+    case qv::DepthHeading::kTitle:
+      p.drawText(QRect(left, 0, w, th), Qt::AlignHCenter | Qt::AlignTop, QString::fromStdString(depthTrack_.title));
+      break;
+    case qv::DepthHeading::kShortTitle:
+      p.drawText(QRect(left, 0, w, th), Qt::AlignHCenter | Qt::AlignTop,
+                 QString::fromStdString(depthTrack_.shortTitle));
+      break;
+    case qv::DepthHeading::kNone:
+      break;
+  }
+  const QString unit = QString::fromStdString(depthTrack_.unit);
+  if (fm.horizontalAdvance(unit) < w) p.drawText(QRect(left, th, w, th), Qt::AlignHCenter | Qt::AlignTop, unit);
+
+  p.setFont(ArialFont(600));
+  fm = QFontMetrics(p.font());
+  int n = qv::FirstDepthLabel(shownDepth_, shownUp_);
+  const int heading = HeadingHeight();
+  for (int g = kNewest; g < visibleLimit_; ++g) {
+    const int y = heading + (g - kNewest);
+    const std::uint8_t m = shownHistory_[static_cast<std::size_t>(g)];
+    p.setPen(kGrey);
+    switch (m & 0x0F) {
+      case qv::kTickMajor: {
+        p.drawLine(left, y, left + w, y);
+        const QString label = QString::fromStdString(qv::DepthLabel(n));
+        const int lw = fm.horizontalAdvance(label);
+        if (lw < w && y - th / 2 > heading) {
+          const QRect box(left + (w - lw) / 2, y + th / 2 - fm.height(), lw, fm.height());
+          p.fillRect(box, Qt::white);
+          p.setPen(palette().color(QPalette::ButtonText));
+          p.drawText(box, Qt::AlignHCenter | Qt::AlignBottom, label);
+        }
+        n += shownUp_ ? 1 : -1;
+        break;
+      }
+      case qv::kTickMiddle:
+        p.drawLine(left, y, left + w / 3, y);
+        p.drawLine(left + w - w / 3, y, left + w, y);
+        break;
+      case qv::kTickMinor:
+        p.drawLine(left, y, left + w / 5, y);
+        p.drawLine(left + w - w / 5, y, left + w, y);
+        break;
+      default:
+        break;
+    }
+    if (m & qv::kHistoryMinute) {
+      p.setPen(Qt::black);
+      const int lengths[] = {2, 4, 6, 4, 2};
+      for (int k = 0; k < 5; ++k) p.drawLine(left, y - 2 + k, left + lengths[k] - 1, y - 2 + k);
+    }
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Track borders
+
+void CBHTVView::resizeEvent(QResizeEvent* event) {
+  qv::View::resizeEvent(event);
+  LayoutTracks();
+  update();
+}
+
+int CBHTVView::BorderAt(int x) const {
+  for (std::size_t i = 0; i < tracks_.size(); ++i) {
+    const int right = tracks_[i].screenRect.right;
+    if (x >= right - kBorderHit && x <= right + kBorderHit) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+void CBHTVView::StartTracking(int track) {
+  if (track < 0 || track >= static_cast<int>(tracks_.size())) return;
+  tracking_ = true;
+  trackedBorder_ = track;
+  trackerX_ = tracks_[static_cast<std::size_t>(track)].screenRect.right;
+  grabMouse();
+  setFocus();
+  setCursor(Qt::SplitHCursor);
+  update();
+}
+
+void CBHTVView::MoveTracker(int x) {
+  const int left = tracks_[static_cast<std::size_t>(trackedBorder_)].screenRect.left;
+  trackerX_ = std::clamp(x, left, width());
+  update();
+}
+
+void CBHTVView::StopTracking(bool accept) {
+  if (!tracking_) return;
+  releaseMouse();
+  tracking_ = false;
+  if (accept && trackedBorder_ >= 0) {
+    TrackRecord& t = tracks_[static_cast<std::size_t>(trackedBorder_)];
+    t.idealWidth = std::max(trackerX_ - t.screenRect.left, t.minimalWidth);
+    LayoutTracks();
+  }
+  unsetCursor();
+  update();
+}
+
+void CBHTVView::mousePressEvent(QMouseEvent* event) {
+  if (!tracking_ && event->button() == Qt::LeftButton) StartTracking(BorderAt(event->position().toPoint().x()));
+}
+
+void CBHTVView::mouseMoveEvent(QMouseEvent* event) {
+  const int x = event->position().toPoint().x();
+  if (tracking_)
+    MoveTracker(x);
+  else if (BorderAt(x) >= 0)
+    setCursor(Qt::SplitHCursor);
+  else
+    unsetCursor();
+}
+
+void CBHTVView::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton) StopTracking(true);
+}
+
+void CBHTVView::mouseDoubleClickEvent(QMouseEvent*) {
+  StopTracking(false);
+}
+
+void CBHTVView::keyPressEvent(QKeyEvent* event) {
+  if (!tracking_) {
+    qv::View::keyPressEvent(event);
+    return;
+  }
+  const int step = event->modifiers() & Qt::ControlModifier ? 1 : 16;
+  switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      StopTracking(true);
+      break;
+    case Qt::Key_Escape:
+      StopTracking(false);
+      break;
+    case Qt::Key_Left:
+      MoveTracker(trackerX_ - step);
+      break;
+    case Qt::Key_Right:
+      MoveTracker(trackerX_ + step);
+      break;
+    default:
+      qv::View::keyPressEvent(event);
+  }
+}

@@ -1,0 +1,108 @@
+// The televiewer view: a depth track and two image tracks (the amplitude and
+// the transit-time image of the borehole wall, newest row at the top) with a
+// colour scale in each image track's heading. Sweeps become rows on the
+// record thread (TeleviewerRowBuilder); the display pump moves them into the
+// index images under a short lock; painting draws the images scaled into
+// their tracks. Track borders can be dragged; View/Invert BHTV colours and
+// the two normalisations act on every televiewer view.
+#pragma once
+
+#include <QImage>
+#include <atomic>
+#include <memory>
+#include <vector>
+
+#include "logdoc/document/log_engine.h"
+#include "platform/docview/docview.h"
+#include "sondedb/records/records.h"
+#include "tools/televiewer/image_rows.h"
+#include "tools/televiewer/televiewer_log.h"
+#include "tools/televiewer/track_layout.h"
+
+// Process-wide: every televiewer view converts with these from its next sweep.
+extern std::atomic<int> g_bNormaliseBHTVAmplitude;
+extern std::atomic<int> g_bNormaliseBHTVTransitTime;
+
+class CBHTVView : public qv::View, public qv::TeleviewerDisplay, public qv::RecordSink {
+  Q_OBJECT
+ public:
+  static constexpr int kInvertColoursCommand = 1045;
+  static constexpr int kNormaliseAmplitudeCommand = 1060;
+  static constexpr int kNormaliseTransitCommand = 1061;
+  static constexpr int kHeadingRowHeight = 30;
+  static constexpr int kBorderWidth = 1;
+  static constexpr int kBorderHit = 5;
+  static constexpr int kViewLockWaitMs = 10000;
+
+  // imageHeight: the rows the images and stores hold (0: the tallest screen).
+  explicit CBHTVView(int imageHeight = 0, QWidget* parent = nullptr);
+  ~CBHTVView() override;
+
+  // Opening: the layout records of the log, then the set-up from the log's
+  // depth unit and step.
+  void SetLayout(std::vector<TrackRecord> tracks, std::vector<CurveRecord> curves);
+  bool SetupLayout(bool imperial, int depthStep);
+  // The log whose sweeps and minute marks come here (not owned).
+  void SetEngine(qv::TeleviewerEngine* engine) { engine_ = engine; }
+  // LogType of the log's header (a log of another type counts one step per moving sweep).
+  void SetLogType(int logType) { logType_ = logType; }
+  void LayoutTracks();
+
+  // ---- what the document calls
+  void ConvertSweepToRow(const TeleviewerSweep& sweep) override;
+  void FlushImageRows();
+  void ResetDisplay(bool live);
+  void SetDepth(int depth, bool live);
+  int SaveLayoutToHeader();
+
+  // ---- RecordSink (the engine's calls)
+  void AddSample(std::span<const double>) override {}
+  void SetDisplayDepth(int depth) override { SetDepth(depth, true); }
+  void ResetCurves(bool restart) override { ResetDisplay(restart); }
+  void UpdateDisplay() override { FlushImageRows(); }
+  int WriteChannelHeader() override { return SaveLayoutToHeader(); }
+
+  // ---- state for the tests and the printing
+  const std::vector<TrackRecord>& Tracks() const { return tracks_; }
+  int HeadingHeight() const { return headingRows_ * kHeadingRowHeight; }
+  int ShownDepth() const { return shownDepth_; }
+  const qv::TeleviewerImageStore& Images() const { return images_; }
+  // The track whose right border lies under x, else -1.
+  int BorderAt(int x) const;
+  bool Tracking() const { return tracking_; }
+  void StartTracking(int track);
+  void StopTracking(bool accept);
+
+ protected:
+  void OnDraw(QPainter& painter) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  void DrawDepthTrack(QPainter& p, const TrackRecord& t);
+  void DrawImageTrack(QPainter& p, const CurveRecord& c, const TrackRecord& t);
+  void MoveTracker(int x);
+
+  const int imageHeight_;
+  qv::TeleviewerRowBuilder builder_;
+  qv::TeleviewerImageStore images_;
+  qv::FlushedRows flushed_;
+  std::vector<std::uint8_t> shownHistory_;  // the mark history of the last flush
+  QVector<QRgb> colours_;
+  qv::TeleviewerEngine* engine_ = nullptr;
+  std::atomic<int> logType_{1};
+  std::vector<TrackRecord> tracks_;
+  std::vector<CurveRecord> curves_;
+  int headingRows_ = 1;
+  qv::DepthTrackRecord depthTrack_;
+  int shownDepth_ = 0;
+  bool shownUp_ = true;
+  int visibleLimit_ = 0;
+  bool tracking_ = false;
+  int trackedBorder_ = -1;
+  int trackerX_ = 0;
+};
