@@ -404,8 +404,9 @@ TEST_F(FirstLogTest, BedBoundaryLandsAtItsDepthLoggedDownAndUp) {
         if (row.size() > column && row[column] != kLasNull) las.emplace_back(row[0] * metres, row[column]);
       EXPECT_NEAR(BoundaryDepth(las, lo, hi), TrueBoundary(las, model, 0, lo, hi), step) << "LAS";
       // Gamma steps evenly about the boundary (the resistivities do not): 45.0 m is 147.6 ft.
-      if (c.feet && title == "GAM")
+      if (c.feet && title == "GAM") {
         EXPECT_NEAR(BoundaryDepth(las, lo, hi) / metres, 147.6, 0.1 + step / metres) << "LAS in feet";
+      }
 
       // The depth track is pinned in metres: in feet its shown rows are
       // coarser than a step (about 0.1 ft at 1:50).
