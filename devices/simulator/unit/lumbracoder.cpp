@@ -335,6 +335,17 @@ void Lumbracoder::ProtocolError(std::string what) {
   errors_.push_back(std::move(what));
 }
 
+// The depth encoder's wheel turns the same for either unit; what a count is
+// worth is the unit's set-up. The program tells the unit its depth unit in
+// the configuration (byte 2: 80 for feet, 16 for metres, the library's
+// rewrite of 50 and 10), and reads a count as 0.05 ft or 1 cm accordingly.
+// The unit counts in that unit, so its sensors read the well at their true
+// depth in either; before any configuration, and for any other code, it counts
+// centimetres.
+bool CountsFeet(const UnitState& state) {
+  return state.configured && state.config[2] == kDepthUnitFeet;
+}
+
 // The winch moves the depth counter: direction 2 lowers the sonde (depth
 // grows), 1 raises it, 0 stops it, and 3 (winch mode on) leaves it as it goes;
 // the speed byte is tens of depth counts per second. The model runs in whole milliseconds of the unit's clock,
@@ -402,6 +413,7 @@ void Lumbracoder::MakeRecord(uint64_t now) {
   s.pattern = data_.pattern;
   s.well = &well_;
   s.sonicConfig = state_.sonicConfig;
+  s.feet = CountsFeet(state_);
   const RecordKind kind = KindOfMode(std, tool, mode);
   const size_t count = kind == RecordKind::FullWave ? 20 : (kind == RecordKind::CementBond ? 10 : 1);
   if (records_.size() + count > data_.queueCapacity) {

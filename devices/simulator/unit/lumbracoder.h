@@ -111,6 +111,11 @@ struct UnitState {
   std::array<uint8_t, 3> analog{};
 };
 
+// The configuration's depth unit byte as the library sends it for feet (metres: 16).
+constexpr uint8_t kDepthUnitFeet = 80;
+// Whether the unit was set up to count 0.05 ft a count (else 1 cm).
+bool CountsFeet(const UnitState& state);
+
 class Lumbracoder final : public qv::usb::Toolkit {
  public:
   explicit Lumbracoder(std::shared_ptr<Clock> clock = std::make_shared<RealClock>());

@@ -123,6 +123,11 @@ const Well& WellOf(const SondeSample& s) {
   return s.well ? *s.well : DefaultWell();
 }
 
+// Where a sensor `offsetCm` above the sonde's bottom sits, in metres, when the counter reads the sample's depth.
+double SensorMetres(const SondeSample& s, int offsetCm = 0) {
+  return MetresOf(s.depth, s.feet) - offsetCm / 100.0;
+}
+
 // The raw words of a sample's sonde, in packet order (0 where a word has no
 // model). Gamma and neutron counts carry their counting statistics.
 std::vector<double> RawWords(const SondeSample& s, size_t words) {
@@ -136,10 +141,11 @@ std::vector<double> RawWords(const SondeSample& s, size_t words) {
     const ChannelModel& c = channels[i];
     if (!c.value) continue;
     // Each sensor reads the well where it sits, its offset above the counter's depth.
-    const int32_t at = s.depth - c.offset;
-    const double m = MetresOf(at);
+    const double m = SensorMetres(s, c.offset);
     double v = c.value(WellOf(s).At(m), m);
     const std::string_view title = c.shortTitle;
+    // The counting statistics follow the sensor's place in the well, whatever unit the counter counts in.
+    const auto at = static_cast<int32_t>(std::lround(m * 100));
     if (title == "GAM") v *= 1 + 0.04 * Jitter(at, static_cast<int>(i));
     if (title == "NN" || title == "NF") v *= 1 + 0.02 * Jitter(at, static_cast<int>(i));
     raw[i] = c.Count(v);
@@ -204,7 +210,7 @@ std::vector<uint8_t> Twelve(const SondeSample& s) {
 std::vector<uint8_t> Televiewer(const SondeSample& s) {
   std::vector<uint8_t> v = Head(272, s);
   const Well& well = WellOf(s);
-  const double m = MetresOf(s.depth);
+  const double m = SensorMetres(s);
   const Formation f = well.At(m);
   const double washout = std::max(0.0, f.caliper - well.Spec().bitSize);
   const int baseAmp =
@@ -237,9 +243,9 @@ std::vector<uint8_t> Televiewer(const SondeSample& s) {
 std::vector<std::vector<uint8_t>> Segments(const SondeSample& s, bool fullWave) {
   std::vector<std::vector<uint8_t>> out;
   const Well& well = WellOf(s);
-  const int nearAt = NearArrival(s.depth, well), farAt = FarArrival(s.depth, well);
+  const int nearAt = NearArrival(s.depth, well, s.feet), farAt = FarArrival(s.depth, well, s.feet);
   // A free pipe rings loud; bonded pipe and the formation answer faintly.
-  const double amplitude = std::min(20 + 1.3 * PipeAmplitude(well.At(MetresOf(s.depth))), 120.0);
+  const double amplitude = std::min(20 + 1.3 * PipeAmplitude(well.At(SensorMetres(s))), 120.0);
   const std::vector<double> raw = RawWords(s, 6);
   const uint8_t gain = 12;
   // A full-wave trace is 480 samples (segments 0-9), a cement-bond trace 240 (0-4).
@@ -312,7 +318,7 @@ std::vector<uint8_t> Sonic(const SondeSample& s) {
   const double interval = (flags & 16) ? 16 : (flags & 8) ? 8 : 4;
   for (int t = 0; t < traces; ++t) {
     // Each receiver hears the well where it sits, as its channel reads it.
-    const double arrival = TransitTime(WellOf(s).At(MetresOf(s.depth - kSonic[1 + t].offset)), kSonicSpacing[t]);
+    const double arrival = TransitTime(WellOf(s).At(SensorMetres(s, kSonic[1 + t].offset)), kSonicSpacing[t]);
     const double gain = s.sonicConfig[1 + std::min(t, 2)];
     const double amplitude = 16000.0 * std::pow(2.0, (gain - 1) / 8.0) * kSonicSpacing[0] / kSonicSpacing[t];
     for (int i = 0; i < samples; ++i) {
@@ -327,15 +333,15 @@ std::vector<uint8_t> Sonic(const SondeSample& s) {
 
 }  // namespace
 
-double MetresOf(int32_t depth) {
-  return depth / 100.0;
+double MetresOf(int32_t depth, bool feet) {
+  return feet ? depth * 0.05 * 0.3048 : depth / 100.0;
 }
 
-int NearArrival(int32_t depth, const Well& well) {
-  return static_cast<int>(TransitTime(well.At(MetresOf(depth)), 0.914) / 2);
+int NearArrival(int32_t depth, const Well& well, bool feet) {
+  return static_cast<int>(TransitTime(well.At(MetresOf(depth, feet)), 0.914) / 2);
 }
-int FarArrival(int32_t depth, const Well& well) {
-  return static_cast<int>(TransitTime(well.At(MetresOf(depth)), 1.524) / 2);
+int FarArrival(int32_t depth, const Well& well, bool feet) {
+  return static_cast<int>(TransitTime(well.At(MetresOf(depth, feet)), 1.524) / 2);
 }
 
 std::span<const ChannelModel> SondeChannels(uint8_t comStd, uint8_t toolType) {

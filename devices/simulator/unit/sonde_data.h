@@ -22,7 +22,7 @@ RecordKind KindOfMode(uint8_t comStd, uint8_t toolType, uint8_t mode);
 uint32_t RecordLength(RecordKind kind, uint8_t comStd);
 
 struct SondeSample {
-  int32_t depth = 0;   // depth counts (a hundredth of a metre)
+  int32_t depth = 0;   // depth counts, in the unit the unit was set up for (see feet)
   int32_t timeMs = 0;  // since logging began
   uint32_t index = 0;  // records since logging began
   uint8_t comStd = 0;
@@ -30,10 +30,11 @@ struct SondeSample {
   bool pattern = false;
   const Well* well = nullptr;            // the default well when null
   std::array<uint8_t, 7> sonicConfig{};  // the probe configuration as the unit received it
+  bool feet = false;                     // a count is 0.05 ft, not 1 cm
 };
 
-// The metres of a depth count.
-double MetresOf(int32_t depth);
+// The metres of a depth count: 1 cm a count, or 0.05 ft when the unit counts feet.
+double MetresOf(int32_t depth, bool feet = false);
 
 // One word of a sonde's data: what it measures in the well at its sensor's
 // depth, in its channel's unit, and the factory calibration that turns its raw count back into that
@@ -62,7 +63,7 @@ std::vector<std::vector<uint8_t>> MakeRecords(RecordKind kind, const SondeSample
 
 // The first-arrival sample of the near and far waveforms at a depth (two
 // microseconds a sample), from the well's pipe and formation.
-int NearArrival(int32_t depth, const Well& well = DefaultWell());
-int FarArrival(int32_t depth, const Well& well = DefaultWell());
+int NearArrival(int32_t depth, const Well& well = DefaultWell(), bool feet = false);
+int FarArrival(int32_t depth, const Well& well = DefaultWell(), bool feet = false);
 
 }  // namespace qv::sim

@@ -34,6 +34,7 @@
 #include "logdoc/ui/open_logs.h"
 #include "logtools/las/las_export.h"
 #include "platform/files/paths.h"
+#include "platform/profile/profile.h"
 #include "platform/text/msgbox.h"
 #include "tests/devices/tbdevice/fixture.h"
 #include "tests/logdoc/document/engine_harness.h"
@@ -94,7 +95,10 @@ class FirstLogTest : public TbdeviceTest {
   // the real one takes from the database for that sonde, logging down, with
   // its Calibration box ticked (the box starts clear; the coefficient file
   // it names is the database's). The log goes the way of `logMode`.
+  // The program counts depth in `feet` (System Settings' depth unit) or metres.
   void Start(const std::string& sonde) {
+    ASSERT_TRUE(
+        qv::WritePrivateProfileString("SystemParameters", "DephUnits", feet ? "1" : "0", qv::ProgramProfileFile()));
     g_strCurrentSonde = sonde;
     g_strSondeSerialNo = "1001";
     OpenerDialogs().wizard = [this, sonde](QWidget*, qv::LogWizardResult& r) {
@@ -112,11 +116,12 @@ class FirstLogTest : public TbdeviceTest {
     ASSERT_TRUE(app->InitInstance());
   }
 
-  // With the program started: the counter at `fromCm`, New Log, the winch
-  // switched on at 12 m/min the log's way, REC, `ms` of logging, STP.
-  CLogDoc* Record(int32_t fromCm, int ms) {
+  // With the program started: the counter at `from` (counts), New Log, the
+  // winch switched on at the slider's 12 (20 counts a second) the log's way,
+  // REC, `ms` of logging, STP.
+  CLogDoc* Record(int32_t from, int ms) {
     qv::sim::UnitState state = unit->State();
-    state.depth = fromCm;
+    state.depth = from;
     unit->SetState(state);
 
     app->ExecuteCommand(ID_FILE_NEW);
@@ -144,7 +149,7 @@ class FirstLogTest : public TbdeviceTest {
     g_pSondeControl.load()->OnRecord();
     EXPECT_EQ(doc->LogState(), 0);
     EXPECT_TRUE(pace->RunUntil(pace->Now() + ms));
-    EXPECT_NEAR(std::abs(unit->State().depth - fromCm), 1200 * ms / 60000, 20) << "12 m/min";
+    EXPECT_NEAR(std::abs(unit->State().depth - from), 1200 * ms / 60000, 20) << "20 counts a second";
     winch->OnStop();
     EXPECT_TRUE(pace->RunUntil(pace->Now() + 200));
     doc->PumpDisplay();
@@ -190,6 +195,7 @@ class FirstLogTest : public TbdeviceTest {
   }
 
   int logMode = qv::kLogModeDown;
+  bool feet = false;
   int depthScaleIndex = 3;  // 1:100
   std::unique_ptr<qvtest::VirtualPace> pace;
   std::unique_ptr<CPemmaroApp> app;
@@ -312,7 +318,8 @@ double TrueBoundary(std::vector<std::pair<double, double>> samples, const qv::si
 // depth step, on the depth track and in the LAS export, whatever its
 // sensor's offset on the sonde. The data file keeps the records at the
 // counter's depth (the sonde's bottom): there a channel's boundary lies its
-// sensor's offset deeper.
+// sensor's offset deeper. A program set up for feet puts it at 147.6 ft:
+// the unit then counts 0.05 ft, not 1 cm. Depths are compared in metres.
 TEST_F(FirstLogTest, BedBoundaryLandsAtItsDepthLoggedDownAndUp) {
   constexpr double kBoundary = 45.0, lo = kBoundary - 2, hi = kBoundary + 2;
   // The view keeps the last 5 m at 1:50 (a shown row finer than a depth
@@ -323,20 +330,23 @@ TEST_F(FirstLogTest, BedBoundaryLandsAtItsDepthLoggedDownAndUp) {
     const char* extension;
     uint8_t toolType;
     int logMode;
-    int32_t fromCm, toCm;
+    bool feet;
+    int32_t from, to;                 // counts: centimetres, or twentieths of a foot
     std::vector<std::string> curves;  // those that step at the boundary
   } cases[] = {
-      {"KSTQ", "LOG", 1, qv::kLogModeDown, 3800, 5026, {"GAM", "SPR", "N64"}},
-      {"KSTQ", "LOG", 1, qv::kLogModeUp, 5400, 4225, {"GAM", "SPR", "N64"}},
-      {"TWCH", "LGX", 8, qv::kLogModeDown, 3800, 5096, {"GAM", "DEN", "NPHI"}},
-      {"TWCH", "LGX", 8, qv::kLogModeUp, 5400, 4225, {"GAM", "DEN", "NPHI"}},
+      {"KSTQ", "LOG", 1, qv::kLogModeDown, false, 3800, 5026, {"GAM", "SPR", "N64"}},
+      {"KSTQ", "LOG", 1, qv::kLogModeUp, false, 5400, 4225, {"GAM", "SPR", "N64"}},
+      {"TWCH", "LGX", 8, qv::kLogModeDown, false, 3800, 5096, {"GAM", "DEN", "NPHI"}},
+      {"TWCH", "LGX", 8, qv::kLogModeUp, false, 5400, 4225, {"GAM", "DEN", "NPHI"}},
+      {"KSTQ", "LOG", 1, qv::kLogModeDown, true, 2493, 3298, {"GAM", "SPR", "N64"}},
   };
   depthScaleIndex = 2;
   for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.sonde) + (c.logMode == qv::kLogModeUp ? " up" : " down"));
+    SCOPED_TRACE(std::string(c.sonde) + (c.logMode == qv::kLogModeUp ? " up" : " down") + (c.feet ? " in feet" : ""));
     logMode = c.logMode;
+    feet = c.feet;
     Start(c.sonde);
-    CLogDoc* doc = Record(c.fromCm, std::abs(c.toCm - c.fromCm) * 50);  // 12 m/min
+    CLogDoc* doc = Record(c.from, std::abs(c.to - c.from) * 50);  // 20 counts a second
     ASSERT_NE(doc, nullptr);
     CCurveView* view = doc->CurveView();
     ASSERT_NE(view, nullptr);
@@ -345,7 +355,8 @@ TEST_F(FirstLogTest, BedBoundaryLandsAtItsDepthLoggedDownAndUp) {
     const bool twelve = std::string(c.extension) == "LGX";
     HeaderInfo header;
     ASSERT_EQ(ReadHeaderInfo(data, &header), 1);
-    const double step = std::abs(header.Step) / 1000.0;
+    const double metres = c.feet ? 0.3048 : 1.0;  // of the log's depth unit
+    const double step = std::abs(header.Step) / 1000.0 * metres;
     ASSERT_GT(step, 0);
     CurveArray curves;
     ASSERT_EQ(ReadCurveRecords(data, &curves), 1);
@@ -380,7 +391,7 @@ TEST_F(FirstLogTest, BedBoundaryLandsAtItsDepthLoggedDownAndUp) {
         else
           v = qv::SixChannelFileRecord::Decode(std::span<const std::uint8_t, 14>(p, 14)).Scaled(channel);
         file.emplace_back(
-            qv::RecordDepthAt(header.LogMode, header.Startdepth, header.EndDepth, header.Step, k) / 1000.0, v);
+            qv::RecordDepthAt(header.LogMode, header.Startdepth, header.EndDepth, header.Step, k) / 1000.0 * metres, v);
       }
       EXPECT_NEAR(BoundaryDepth(file, lo + offset, hi + offset),
                   TrueBoundary(file, model, offset, lo + offset, hi + offset), step)
@@ -390,8 +401,16 @@ TEST_F(FirstLogTest, BedBoundaryLandsAtItsDepthLoggedDownAndUp) {
       const size_t column = (twelve ? 2 : 1) + static_cast<size_t>(it - curves.begin());
       std::vector<std::pair<double, double>> las;
       for (const auto& row : rows)
-        if (row.size() > column && row[column] != kLasNull) las.emplace_back(row[0], row[column]);
+        if (row.size() > column && row[column] != kLasNull) las.emplace_back(row[0] * metres, row[column]);
       EXPECT_NEAR(BoundaryDepth(las, lo, hi), TrueBoundary(las, model, 0, lo, hi), step) << "LAS";
+      // Gamma steps evenly about the boundary (the resistivities do not): 45.0 m is 147.6 ft.
+      if (c.feet && title == "GAM") {
+        EXPECT_NEAR(BoundaryDepth(las, lo, hi) / metres, 147.6, 0.1 + step / metres) << "LAS in feet";
+      }
+
+      // The depth track is pinned in metres: in feet its shown rows are
+      // coarser than a step (about 0.1 ft at 1:50).
+      if (c.feet) continue;
 
       // The depth track: every shown row with the depth it is labelled with.
       std::vector<std::pair<double, double>> shown;
@@ -405,7 +424,8 @@ TEST_F(FirstLogTest, BedBoundaryLandsAtItsDepthLoggedDownAndUp) {
         for (int i = 0; i < 2400; ++i) {
           int depth = 0;
           if (viewRows.RowDepth(i, &depth))
-            shown.emplace_back(depth / 1000.0, viewRows.DisplayValue(static_cast<int>(k - viewCurves.begin()), i));
+            shown.emplace_back(depth / 1000.0 * metres,
+                               viewRows.DisplayValue(static_cast<int>(k - viewCurves.begin()), i));
         }
       }
       const auto [top, bottom] = std::minmax_element(shown.begin(), shown.end());

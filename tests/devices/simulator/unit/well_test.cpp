@@ -141,6 +141,43 @@ TEST(SimulatedWell, AScenarioChoosesTheWell) {
   fs::remove_all(dir);
 }
 
+// The unit counts in the depth unit the program set it up for: 1 cm a count
+// for metres (and before any set-up), 0.05 ft for feet. Either way the gamma
+// sensor, 40 cm above the counter's depth, reads the well where it sits.
+TEST(SimulatedWell, TheUnitCountsInTheDepthUnitItWasSetUpFor) {
+  struct Case {
+    bool configured;
+    uint8_t unitByte;  // as the library sends it
+    bool feet;
+    int32_t counts;
+    double metres;  // where the counter is
+  } cases[] = {
+      {false, 0, false, 5000, 50.0},
+      {true, 16, false, 5000, 50.0},
+      {true, qv::sim::kDepthUnitFeet, true, 3281, 3281 * 0.05 * 0.3048},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.unitByte);
+    qv::sim::UnitState state;
+    state.configured = c.configured;
+    state.config[2] = c.unitByte;
+    ASSERT_EQ(qv::sim::CountsFeet(state), c.feet);
+    EXPECT_NEAR(qv::sim::MetresOf(c.counts, c.feet), c.metres, 1e-9);
+
+    // Across the limestone/shale boundary at 45.0 m, a metre apart.
+    const Well& well = qv::sim::DefaultWell();
+    for (const double sensor : {44.5, 45.5}) {
+      qv::sim::SondeSample s;
+      s.feet = c.feet;
+      s.depth = static_cast<int32_t>(std::lround((sensor + 0.4) / qv::sim::MetresOf(1, c.feet)));
+      s.toolType = 1;
+      const auto rec = qv::sim::MakeRecords(qv::sim::RecordKind::SixChannel, s)[0];
+      const double gamma = qv::sim::SondeChannels(0, 1)[0].c1 * (rec[10] | rec[11] << 8);
+      EXPECT_NEAR(gamma, well.At(sensor).gamma, well.At(sensor).gamma * 0.05) << sensor;
+    }
+  }
+}
+
 // One shipped sonde definition file: its [Sonde] keys and its channels by
 // physical channel.
 struct ShippedSonde {
