@@ -156,6 +156,7 @@ std::vector<qv::MenuCommand> CMainFrame::MenuTable() {
       {"&Tools/&User Functions...", ID_USER_FUNCTIONS},
       {"&Tools/Change Cable &Options...", kIdChangeCableOptions},
       {"&Tools/So&nic Configuration...", kIdSonicConfiguration},
+      {"&Tools/Sonic &FPG Settings", kIdSonicFpgSettings},
       {"&Tools/-", 0},
       {"&Tools/Initialise &Hardware", ID_INIT_HARDWARE},
       {"&Tools/Initialise Depth S&ystem...", ID_INIT_DEPTH_SYSTEM},

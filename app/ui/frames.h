@@ -54,6 +54,7 @@ constexpr int kIdChangeCableOptions = 1021;
 constexpr int kIdChangeLayout = 1041;
 constexpr int kIdChannelDisplay = 1057;
 constexpr int kIdSonicConfiguration = 1067;
+constexpr int kIdSonicFpgSettings = 1033;  // the free-pipe gates of a cement-bond log
 constexpr int kIdPageModePrint = 57607;
 
 // The dialogs other parts of the program supply; a command whose dialog has

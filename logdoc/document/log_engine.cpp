@@ -28,6 +28,7 @@ namespace {
 // DeviceMutex for at most its wait plus the library's own time-outs.
 constexpr std::uint32_t kAcquisitionJoinMs = 120000;
 constexpr std::uint32_t kSondeCommandMs = 300000;
+constexpr int kReadsWithoutSleep = 100;
 constexpr std::size_t kRecordsPerHalf = 60;
 constexpr std::size_t kQueuedHalves = 8;
 
@@ -368,6 +369,7 @@ int LogEngine::SuspendWriter() {
 
 int LogEngine::AcquisitionThread(Event& stop) {
   std::string text;
+  int burst = 0;
   while (state_ != kStateStop && !stop.IsSet()) {
     std::uint32_t word = TB_STATUS_NO_DATA;
     std::uint64_t generation = 0;
@@ -448,6 +450,12 @@ int LogEngine::AcquisitionThread(Event& stop) {
       StopFromWorker(kSystemError, kErrWriteDestination, false, false);
       return 100;
     }
+    // A unit may hold more than one record a poll (a cement-bond sonde sends
+    // a waveform as ten segments at once): read on until it has none, so that
+    // its memory never overflows and no record is lost. The burst is bounded
+    // so that a stop and the message line are still seen.
+    if (lo == TB_STATUS_DATA && ++burst < kReadsWithoutSleep) continue;
+    burst = 0;
     const int period = pollPeriod_;
     if (clock_.sleep(static_cast<std::uint32_t>(period > 0 ? period : 0), stop)) break;
     ReportMessage(text, kSondeMessageLine);

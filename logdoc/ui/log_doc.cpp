@@ -18,6 +18,7 @@
 #include "platform/docview/gui_thread.h"
 #include "platform/text/msgbox.h"
 #include "platform/text/strings.h"
+#include "tools/cementbond/fpg_dialogs.h"
 #include "tools/sonic/sonic_params_dlg.h"
 
 namespace {
@@ -179,6 +180,14 @@ void CLogDoc::RegisterCommands() {
     ui.Enable(HasCommand(ID_SONIC_CONFIGURATION) && Hardware() && qv::GetToolType(g_strCurrentSonde, false) == 10);
   });
   OnCommand(ID_SONIC_CONFIGURATION, [this] { OnSonicConfiguration(); });
+  // The free-pipe gates are a cement-bond log's: only its document has the
+  // command, so the item is disabled while any other document is active.
+  if (auto* cbl = dynamic_cast<qv::CCBLDocument*>(engine_.get())) {
+    OnCommand(qv::kIdFpgSettings, [cbl] {
+      qv::Application* app = qv::Application::Instance();
+      qv::OnFpgSettings(*cbl, app ? app->GetMainFrame() : nullptr);
+    });
+  }
 }
 
 // ---------------------------------------------------------------------------

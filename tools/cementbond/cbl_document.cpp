@@ -84,7 +84,7 @@ class CCBLDocument::ViewAdapter : public RecordSink {
 CCBLDocument::CCBLDocument()
     : LogEngine(kPairSize, "CBL", kToolCementBond), adapter_(std::make_unique<ViewAdapter>(*this)) {
   SetSink(adapter_.get());
-  SetBuffering(kRecordsPerHalf, 8);
+  SetBuffering(kRecordsPerHalf, kQueuedHalves);
 }
 
 CCBLDocument::~CCBLDocument() {

@@ -69,6 +69,10 @@ struct GateSearch {
 class CCBLDocument : public LogEngine {
  public:
   static constexpr int kRecordsPerHalf = 10;
+  // Full halves the writer may fall behind by before the log stops: ten
+  // seconds of the fastest time log (a firing of ten segments every 10 ms),
+  // so a disk that stalls for a moment loses nothing.
+  static constexpr int kQueuedHalves = 1000;
   static constexpr std::size_t kLogRecordSize = 14;
   static constexpr std::size_t kCblRecordSize = 50;
   static constexpr std::size_t kPairSize = kLogRecordSize + kCblRecordSize;

@@ -405,6 +405,7 @@ TEST_F(ShellTest, EveryCommandIsOnItsMenu) {
       {"Tools/User Functions", 1040},
       {"Tools/Change Cable Options", 1021},
       {"Tools/Sonic Configuration", 1067},
+      {"Tools/Sonic FPG Settings", 1033},
       {"Tools/Initialise Hardware", 1031},
       {"Tools/Initialise Depth System", 1015},
       {"Tools/Change System Settings", 1035},
@@ -438,7 +439,7 @@ TEST_F(ShellTest, EveryCommandIsOnItsMenu) {
   // Without a log window the commands of the log documents and their views
   // are disabled.
   app->UpdateCommandUI();
-  for (int id : {1000, 1005, 1021, 1041, 1057, 1063, 1067, 57607})
+  for (int id : {1000, 1005, 1021, 1033, 1041, 1057, 1063, 1067, 57607})
     EXPECT_FALSE(frame->FindAction(id)->isEnabled()) << id;
   EXPECT_TRUE(frame->FindAction(1002)->isEnabled()) << "the printer set-up is always there";
   const auto sheet = Tools().userFunctions;

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <QTimer>
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -36,6 +37,7 @@
 #include "tests/devices/tbdevice/fixture.h"
 #include "tests/logdoc/document/engine_harness.h"
 #include "tests/support/qt_app.h"
+#include "tools/cementbond/fpg_dialogs.h"
 #include "tools/sonic/sonic_params_dlg.h"
 #include "tools/televiewer/bhtv_document.h"
 
@@ -862,6 +864,41 @@ TEST_F(LogDocTest, NewLogWithTheFlowmeterShowsItsDialogThroughTheIdleDocument) {
   EXPECT_TRUE(app->QueryCommand(ID_FILE_NEW).Enabled());
   g_strCurrentSonde = "KSTQ";
   g_bHardwarePresent = 0;
+}
+
+// Tools/Sonic FPG Settings belongs to a cement-bond log: its document opens
+// the gate dialog modally; any other document leaves the item disabled.
+class CementBondDoc : public CLogDoc {
+ public:
+  explicit CementBondDoc(std::unique_ptr<qv::CCBLDocument> engine) : CLogDoc(std::move(engine)) {}
+};
+
+TEST(LogDocCommands, FpgSettingsOnlyForACementBondLog) {
+  qvtest::App();
+  auto owned = std::make_unique<qv::CCBLDocument>();
+  qv::CCBLDocument* engine = owned.get();
+  CementBondDoc cbl(std::move(owned));
+  C6ChannelDocument six;
+  StateDoc idle;
+  for (CLogDoc* doc : {static_cast<CLogDoc*>(&six), static_cast<CLogDoc*>(&idle)}) {
+    qv::CmdUI ui(qv::kIdFpgSettings);
+    EXPECT_FALSE(doc->RunUpdate(ui) && ui.Enabled());
+    EXPECT_FALSE(doc->RunCommand(qv::kIdFpgSettings));
+  }
+  qv::CmdUI ui(qv::kIdFpgSettings);
+  EXPECT_TRUE(cbl.RunUpdate(ui) && ui.Enabled());
+  engine->SetGates(FreePipeGate{80, 60, 915, 201, 233}, FreePipeGate{80, 60, 1525, 315, 347});
+  bool shown = false;
+  QTimer::singleShot(0, [&] {
+    auto* dlg = qobject_cast<CFPGDialog*>(QApplication::activeModalWidget());
+    shown = dlg != nullptr;
+    if (!dlg) return;
+    dlg->Edit(CFPGDialog::kIdNearPosition)->setText("170");
+    dlg->findChild<QPushButton*>("1")->click();
+  });
+  EXPECT_TRUE(cbl.RunCommand(qv::kIdFpgSettings));
+  EXPECT_TRUE(shown);
+  EXPECT_EQ(engine->NearGate().GateStart, 170);
 }
 
 // REC after PSE continues the log below its first section, which stays on

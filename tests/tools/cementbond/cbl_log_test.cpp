@@ -3,6 +3,7 @@
 // the log runs, and a recorder killed outright.
 #include <signal.h>
 
+#include <atomic>
 #include <cstdio>
 #include <sstream>
 
@@ -57,6 +58,28 @@ class CblLogTest : public EngineTest {
   void Segments(std::size_t n) {
     while (view.Count() < n) ASSERT_TRUE(pace->RunUntil(pace->Now() + 10));
   }
+  // A time log with the time step of File/New Log's default set-up (20 ms,
+  // half of it the poll period).
+  void PrepareTimeLog(qv::CCBLDocument& log) {
+    view.SetDocument(&log);
+    PrepareCbl(log, 10);
+    log.Setup().loggingMode.value = 20;
+    ASSERT_TRUE(log.InitialiseLog(1, 10));
+  }
+  // Firing k came at k x 20 ms: its near segments 0-4, then its far ones;
+  // none is missing, and each reached both files.
+  void ExpectEveryFiring() {
+    const auto rows = view.Rows();
+    ASSERT_FALSE(rows.empty());
+    for (std::size_t j = 0; j < rows.size(); ++j) {
+      const auto& s = rows[j].segment;
+      const int n = static_cast<int>(j % 10);
+      ASSERT_EQ(s.time - rows[0].segment.time, static_cast<int>(j / 10) * 20) << j;
+      ASSERT_EQ(s.flags & 0x8F, n < 5 ? n : 0x80 | (n - 5)) << j;
+    }
+    EXPECT_EQ(fs::file_size(folder / "WELL.LOG"), rows.size() * 14);
+    EXPECT_EQ(fs::file_size(folder / "WELL.CBL"), rows.size() * 50);
+  }
   cbltest::FakeView view;
   cbltest::PipeSizeAnswer pipe;
 };
@@ -64,25 +87,26 @@ class CblLogTest : public EngineTest {
 TEST_F(CblLogTest, SegmentsReachBothFilesAsPairs) {
   qv::CCBLDocument log;
   view.SetDocument(&log);
-  PrepareCbl(log, 10);  // a time log: the replay reads every record
+  PrepareCbl(log, 10);            // a time log: the replay reads every record
+  const std::size_t kPairs = 30;  // three waveforms of ten segments
   ASSERT_TRUE(log.InitialiseLog(1, 10));
   EXPECT_EQ(pipe.asked, 1) << "the template holds no gates yet";
   Lower();
   ASSERT_EQ(Start(log, qv::kStartRecord), 1);
-  Segments(23);
+  Segments(kPairs);
   ASSERT_EQ(log.StopLogging(qv::kStateStoppedForGood), 1);
   const auto rows = view.Rows();
-  ASSERT_EQ(rows.size(), 23u);
+  ASSERT_EQ(rows.size(), kPairs);
   const fs::path logFile = folder / "WELL.LOG", cblFile = folder / "WELL.CBL";
-  ASSERT_EQ(fs::file_size(logFile), 23u * 14);
-  ASSERT_EQ(fs::file_size(cblFile), 23u * 50);
+  ASSERT_EQ(fs::file_size(logFile), kPairs * 14);
+  ASSERT_EQ(fs::file_size(cblFile), kPairs * 50);
   bool far = false, near = false;
   for (const auto& r : rows) (r.segment.flags & 0x80 ? far : near) = true;
   EXPECT_TRUE(far && near) << "both receivers were recorded";
 
   if (Have("python3")) {
     const std::string script = std::string(QV_TEST_SOURCE_DIR) + "/read_pairs.py";
-    EXPECT_EQ(Shell("python3 " + script + " " + (folder / "WELL.").string()), Expected(rows, 23 * 14, 23 * 50));
+    EXPECT_EQ(Shell("python3 " + script + " " + (folder / "WELL.").string()), Expected(rows, kPairs * 14, kPairs * 50));
   }
   // The gates went into the log's header and the template; the header tool reads them back.
   const FreePipeGate nearGate = log.NearGate(), farGate = log.FarGate();
@@ -111,8 +135,8 @@ TEST_F(CblLogTest, SegmentsReachBothFilesAsPairs) {
   EXPECT_EQ(replay.NearGate().GateStart, nearGate.GateStart);
   EXPECT_EQ(replay.FarGate().GateEnd, farGate.GateEnd);
   int read = 0;
-  while (read < 30 && replay.ReadReplayRecord()) {
-    if (read >= 23) {
+  while (read < 40 && replay.ReadReplayRecord()) {
+    if (read >= static_cast<int>(kPairs)) {
       ++read;  // one too many
       break;
     }
@@ -122,7 +146,7 @@ TEST_F(CblLogTest, SegmentsReachBothFilesAsPairs) {
     replay.ProcessPrintRecord(true, true, offsets);
     ++read;
   }
-  EXPECT_EQ(read, 23);
+  EXPECT_EQ(read, static_cast<int>(kPairs));
   ASSERT_TRUE(replay.RewindReplay());
   EXPECT_EQ(replayView.replayResets, 1);
   ASSERT_TRUE(replay.ReadReplayRecord());
@@ -136,6 +160,51 @@ TEST_F(CblLogTest, SegmentsReachBothFilesAsPairs) {
   replay.SetGates(changed, farGate);
   replay.CloseReplay();
   EXPECT_EQ(HeaderInt(folder / "WELL.hed", "FreePipeGateNear", "LeftGate"), 300);
+}
+
+// A time log as File/New Log sets it up: a 20 ms time step, polled every
+// 10 ms. The unit sends each firing's ten segments at once, faster than one
+// read a poll takes them.
+TEST_F(CblLogTest, ATimeLogKeepsUpWithTheUnitForMinutes) {
+  qv::CCBLDocument log;
+  PrepareTimeLog(log);
+  ASSERT_EQ(Start(log, qv::kStartRecord), 1);
+  const std::uint64_t minutes = 2;
+  for (std::uint64_t t = 0; t < minutes * 60000 && log.State() == qv::kStateRunning; t += 100) {
+    ASSERT_TRUE(pace->RunUntil(pace->Now() + 100));
+    // The disk keeps up as it does in real time: the writer has the time.
+    const auto& pipeline = log.Pipeline();
+    for (int i = 0; i < 10000 && pipeline.RecordsWritten() + 10 < pipeline.RecordsStored(); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  log.PumpDisplay();
+  ASSERT_EQ(log.State(), qv::kStateRunning) << "the log stopped";
+  EXPECT_TRUE(boxes.Shown().empty());
+  ASSERT_EQ(log.StopLogging(qv::kStateStoppedForGood), 1);
+  EXPECT_GE(view.Count(), minutes * 60000 / 20 * 10 - 20);
+  ExpectEveryFiring();
+}
+
+// The disk stalls for seconds (the writer is held) while the unit sends 500
+// segments a second: the log goes on, and the held pairs reach both files.
+TEST_F(CblLogTest, ATimeLogRidesOutAStalledDisk) {
+  qv::CCBLDocument log;
+  PrepareTimeLog(log);
+  std::atomic<bool> hold{true};
+  log.Pipeline().SetAppendHook([&](std::size_t) {
+    while (hold) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return true;
+  });
+  ASSERT_EQ(Start(log, qv::kStartRecord), 1);
+  const bool ran = pace->RunUntil(pace->Now() + 3000, std::chrono::seconds(20));
+  hold = false;
+  ASSERT_TRUE(ran) << "the log stopped";
+  ASSERT_TRUE(pace->RunUntil(pace->Now() + 1000));
+  log.PumpDisplay();
+  ASSERT_EQ(log.State(), qv::kStateRunning) << "the log stopped";
+  ASSERT_EQ(log.StopLogging(qv::kStateStoppedForGood), 1);
+  EXPECT_GE(view.Count(), 4000u / 20 * 10 - 20);
+  ExpectEveryFiring();
 }
 
 TEST_F(CblLogTest, AnEmptyLogLeavesNothing) {
