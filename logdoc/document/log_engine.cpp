@@ -5,8 +5,8 @@
 
 #include <algorithm>
 #include <climits>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 #include "app/core/device_services.h"
@@ -243,9 +243,18 @@ bool LogEngine::InitialiseLog(int mode, int pollPeriodMs) {
 // ---------------------------------------------------------------------------
 // Starting
 
-bool LogEngine::OpenDataFiles(const std::string& stem) { return pipeline_->Open(stem + dataFileExt_); }
+bool LogEngine::OpenDataFiles(const std::string& stem) {
+  return pipeline_->Open(stem + dataFileExt_);
+}
 
-void LogEngine::RemoveDataFiles(const std::string& stem) { ::unlink((stem + dataFileExt_).c_str()); }
+void LogEngine::RemoveDataFiles(const std::string& stem) {
+  ::unlink((stem + dataFileExt_).c_str());
+}
+
+bool LogEngine::DataFilesExist(const std::string& stem) const {
+  struct stat st {};
+  return ::stat(FindFileNoCase(stem + dataFileExt_).c_str(), &st) == 0;
+}
 
 bool LogEngine::OpenRecording() {
   int next = chainIndex_ + 1;
@@ -255,9 +264,7 @@ bool LogEngine::OpenRecording() {
   // goes on under the next free number, which the previous header names.
   auto taken = [this](const std::string& s) {
     struct stat st {};
-    const std::string data = s + dataFileExt_;
-    return ::stat(FindFileNoCase(data).c_str(), &st) == 0 ||
-           ::stat(FindFileNoCase(HeaderPathFor(data)).c_str(), &st) == 0;
+    return DataFilesExist(s) || ::stat(FindFileNoCase(HeaderPathFor(s + dataFileExt_)).c_str(), &st) == 0;
   };
   constexpr int kMostChainNumbers = 10000;
   while (next > 0 && next < kMostChainNumbers && taken(stem)) stem = NextChainStem(stem, ++next);

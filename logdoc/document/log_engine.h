@@ -293,6 +293,9 @@ class LogEngine {
   virtual void CloseDataFiles() {}
   // A recording that stayed empty: its data file(s) go.
   virtual void RemoveDataFiles(const std::string& stem);
+  // True when a data file of the log at stem exists (any of them, for a tool
+  // that writes more than one): a chain never takes such a name.
+  virtual bool DataFilesExist(const std::string& stem) const;
 
   // For the tool engines. The most derived engine calls Shutdown first in
   // its destructor, so that no thread calls into a part already gone.

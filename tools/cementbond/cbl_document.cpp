@@ -1,6 +1,7 @@
 #include "tools/cementbond/cbl_document.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -402,6 +403,13 @@ bool CCBLDocument::AppendPairs(std::span<const std::uint8_t> bytes) {
 void CCBLDocument::CloseDataFiles() {
   CloseFd(logFd_);
   CloseFd(cblFd_);
+}
+
+// The .LOG of a pair counts as much as its .CBL: another log's .LOG of the
+// same name is never overwritten by the next file of a chain.
+bool CCBLDocument::DataFilesExist(const std::string& stem) const {
+  struct stat st {};
+  return LogEngine::DataFilesExist(stem) || ::stat(FindFileNoCase(stem + "LOG").c_str(), &st) == 0;
 }
 
 void CCBLDocument::RemoveDataFiles(const std::string& stem) {

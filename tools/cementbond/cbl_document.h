@@ -143,6 +143,7 @@ class CCBLDocument : public LogEngine {
   bool OpenDataFiles(const std::string& stem) override;
   void CloseDataFiles() override;
   void RemoveDataFiles(const std::string& stem) override;
+  bool DataFilesExist(const std::string& stem) const override;
   // The unit's read of one segment and, for the near receiver, its companion
   // packet (tests feed their own).
   virtual std::uint32_t ReadArrival(CblWaveformSegment* segment, SixChannelPacket* packet, int passThrough) {

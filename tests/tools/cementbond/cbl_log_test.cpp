@@ -224,6 +224,29 @@ TEST_F(CblLogTest, AnEmptyLogLeavesNothing) {
   EXPECT_FALSE(fs::exists(folder / "WELL.hed"));
 }
 
+// The next file of a paused log never takes a name whose .LOG is there
+// alone (another log's data without its header): it goes on under the next
+// free number and the stray file keeps its bytes.
+TEST_F(CblLogTest, TheChainPassesOverAStrayLogFile) {
+  qv::CCBLDocument log;
+  view.SetDocument(&log);
+  PrepareCbl(log, 10);
+  ASSERT_TRUE(log.InitialiseLog(1, 10));
+  Lower();
+  ASSERT_EQ(Start(log, qv::kStartRecord), 1);
+  Segments(10);
+  ASSERT_EQ(log.StopLogging(qv::kStatePaused), 1);
+  const std::string stray(28, 'x');
+  std::ofstream(folder / "WELL1.LOG", std::ios::binary) << stray;
+  ASSERT_EQ(Start(log, qv::kStartRecord), 1);
+  Segments(20);
+  ASSERT_EQ(log.StopLogging(qv::kStateStoppedForGood), 1);
+  EXPECT_EQ(ReadBytes(folder / "WELL1.LOG"), std::vector<std::uint8_t>(stray.begin(), stray.end()));
+  EXPECT_FALSE(fs::exists(folder / "WELL1.CBL"));
+  EXPECT_TRUE(fs::exists(folder / "WELL2.CBL"));
+  EXPECT_TRUE(fs::exists(folder / "WELL2.LOG"));
+}
+
 TEST_F(CblLogTest, ACblFileThatCannotBeCreatedLeavesNoLogFile) {
   qv::CCBLDocument log;
   PrepareCbl(log);
