@@ -228,9 +228,16 @@ void CCurveView::RequestRepaint() {
         this, [this] { update(); }, Qt::QueuedConnection);
 }
 
-void CCurveView::ResetCurves(bool /*restart*/) {
+void CCurveView::ResetCurves(bool restart) {
   rows_.ClearHistories();
   ResetScroll();
+  // A chart already open goes on; the heading is offered once per chart.
+  if (Printing() && QThread::currentThread() == thread()) {
+    if (restart)
+      CreateRecorder();
+    else if (!recorder_)
+      StartRecorder();
+  }
   SetDisplayDepth(doc_ ? doc_->ReplayStartDepth() : 0, true);
   RequestRepaint();
 }

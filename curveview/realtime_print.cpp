@@ -158,6 +158,15 @@ int CCurveView::CreateRecorder(bool* upwardOut) {
   args.mode = 0;
   args.upward = upward ? 1 : 0;
   int result = 0;
+  if (Printing() && recorder_ && chartFeed_ && !chartFeed_->Failed()) {
+    // The chart goes on: its recorder starts again after what it holds.
+    PostToRecorder([](CurveChartRecorder& r) {
+      r.SendPrintrexStart();
+      r.LineFeed(1);
+    });
+    if (upwardOut) *upwardOut = upward;
+    return 1;
+  }
   while (Printing()) {
     try {
       if (!recorder_) recorder_ = MakeChartRecorder(args);

@@ -230,7 +230,10 @@ class LogOpener : public LogDocuments {
     else
       editor.DoModal();
     WriteHeaderInfo(templ, &doc->Header(), nullptr);
-    if (CCurveView* view = doc->CurveView()) view->ResetScroll();
+    if (CCurveView* view = doc->CurveView()) {
+      view->ResetScroll();
+      if (s.realtimePrint) view->StartRecorder();
+    }
   }
 
   void OnFileOpen(CPemmaroApp& app) override {
@@ -317,6 +320,7 @@ class LogOpener : public LogDocuments {
     }
     if (CCurveView* view = doc->CurveView()) {
       view->ResetScroll();
+      if (s.realtimePrint) view->StartRecorder();
       view->SetDisplayDepth(s.replayStartDepth, true);
     }
     if (CReplayControl* bar = g_pReplayControl) {
