@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "print/recorder/gulton.h"
 #include "sondedb/records/records.h"
@@ -36,6 +37,13 @@ class CurveChartRecorder {
   virtual void FinishPlot() = 0;
   virtual void RepeatPlotTrackHeader() = 0;
   virtual void EjectToFormMark() = 0;
+  // Legend and grid edits of a running chart; POSITION is the entry's place
+  // in the recorder's list, from 1.
+  virtual void BuildGridTemplate() = 0;
+  virtual void ClearInscriptions() = 0;
+  virtual void SetScaleEnd(int position, int kind, const std::string& text) = 0;
+  virtual void SetScaleRange(int position, const std::string& left, const std::string& right) = 0;
+  virtual void SetCurveStyle(int position, int style) = 0;
   // The heading, remarks and trailer blocks of the chart (header record, data
   // path and trailer text of the view's log).
   virtual void PrintLogHeading() = 0;

@@ -452,16 +452,19 @@ void CCurveView::EditScaleRange(int index, int /*position*/, int x, int y) {
       break;
     }
   if (hits.minimum.contains(pt)) {
-    EditScaleEnd(index, true);
+    if (EditScaleEnd(index, true)) ChartScaleEdited(index, true);
   } else if (hits.maximum.contains(pt)) {
-    EditScaleEnd(index, false);
+    if (EditScaleEnd(index, false)) ChartScaleEdited(index, false);
   } else if (hits.swatch.contains(pt)) {
     CColorDlg dlg(c.lineColour, 0, this);
     RunDialog(dlg);
     c.lineColour = dlg.GetColor();
   } else if (print && hits.printStyle.contains(pt)) {
     int style = c.printLineStyle;
-    if (ChoosePrintStyle(c.description, &style, this)) c.printLineStyle = style;
+    if (ChoosePrintStyle(c.description, &style, this)) {
+      c.printLineStyle = style;
+      ChartStyleEdited(index);
+    }
   } else {
     OnChangeLayout();
   }
@@ -526,6 +529,7 @@ void CCurveView::OnChangeLayout() {
   legendRows_ = LegendRowsOf(curves_);
   legendHeight_ = legendRows_ * kLegendRowHeight;
   LayoutTracks();
+  ChartLayoutChanged();
   update();
 }
 

@@ -138,6 +138,12 @@ class CCurveView : public qv::View {
   void RecorderFailed();
   void EndRealtimePrintOnClose() noexcept;
   bool RunsOnGui(std::function<void()> again);
+  int ChartPosition(int curve) const;
+  bool ChartRunning() const;
+  void PostGridUpdate(std::function<void(curveview::CurveChartRecorder&)> then);
+  void ChartScaleEdited(int curve, bool minimum);
+  void ChartStyleEdited(int curve);
+  void ChartLayoutChanged();
   void FlushRows();
   void RequestRepaint();
   bool EditScaleEnd(int index, bool minimum);

@@ -9,6 +9,7 @@
 #include <QThread>
 #include <cmath>
 #include <mutex>
+#include <tuple>
 
 #include "app/core/globals.h"
 #include "curveview/chart_feed.h"
@@ -46,6 +47,11 @@ class GultonChart final : public CurveChartRecorder {
   void FinishPlot() override { g_.FinishPlot(); }
   void RepeatPlotTrackHeader() override { g_.RepeatPlotTrackHeader(); }
   void EjectToFormMark() override { g_.EjectToFormMark(); }
+  void BuildGridTemplate() override { g_.BuildGridTemplate(); }
+  void ClearInscriptions() override { g_.Inscriptions().clear(); }
+  void SetScaleEnd(int n, int kind, const std::string& text) override { g_.SetScaleEnd(n, kind, text); }
+  void SetScaleRange(int n, const std::string& l, const std::string& r) override { g_.SetScaleRange(n, l, r); }
+  void SetCurveStyle(int n, int style) override { g_.SetCurveStyle(n, style); }
   // The heading, remarks and trailer blocks are not printed by this recorder
   // yet; the chart goes on without them.
   void PrintLogHeading() override {}
@@ -345,4 +351,76 @@ bool CCurveView::RunsOnGui(std::function<void()> again) {
   if (QThread::currentThread() == thread()) return true;
   QMetaObject::invokeMethod(this, std::move(again), Qt::QueuedConnection);
   return false;
+}
+
+int CCurveView::ChartPosition(int curve) const {
+  if (curve < 0 || static_cast<size_t>(curve) >= curves_.size() || curves_[static_cast<size_t>(curve)].headerFlag != 1)
+    return 0;
+  int n = 0;
+  for (int i = 0; i <= curve; ++i)
+    if (curves_[static_cast<size_t>(i)].headerFlag == 1) ++n;
+  return n;
+}
+
+bool CCurveView::ChartRunning() const {
+  return Printing() && recorder_ && legendSent_ && chartCurves_ > 0;
+}
+
+void CCurveView::PostGridUpdate(std::function<void(CurveChartRecorder&)> then) {
+  // The recorder reads its decade table while it draws: the worker takes
+  // the new one over between two jobs.
+  PostToRecorder([this, table = decades_, then = std::move(then)](CurveChartRecorder& r) {
+    chartScales_ = table;
+    r.BuildGridTemplate();
+    if (then) then(r);
+  });
+}
+
+void CCurveView::ChartScaleEdited(int curve, bool minimum) {
+  const int position = ChartPosition(curve);
+  if (!ChartRunning() || position == 0) return;
+  const CurveRecord& c = curves_[static_cast<size_t>(curve)];
+  const bool log = c.firstTrack >= 0 && static_cast<size_t>(c.firstTrack) < tracks_.size() &&
+                   IsLogTrack(tracks_[static_cast<size_t>(c.firstTrack)]);
+  auto text = [](float v) { return qv::FormatC("%.7G", static_cast<double>(v)); };
+  if (!log) {
+    // The edited end is at the left when the minimum is and it was edited.
+    const bool left = (c.scaleFlag == 1) == minimum;
+    PostGridUpdate([position, left, t = text(minimum ? c.scaleMinimum : c.scaleMaximum)](CurveChartRecorder& r) {
+      r.SetScaleEnd(position, left ? 1 : 3, t);
+    });
+    return;
+  }
+  // A logarithmic edit moves the scales of every curve of the track.
+  std::vector<std::tuple<int, std::string, std::string>> ranges;
+  for (size_t i = 0; i < curves_.size(); ++i) {
+    const CurveRecord& k = curves_[i];
+    const int at = ChartPosition(static_cast<int>(i));
+    if (k.firstTrack != c.firstTrack || at == 0) continue;
+    const std::string lo = text(k.scaleMinimum), hi = text(k.scaleMaximum);
+    ranges.emplace_back(at, k.scaleFlag == 1 ? lo : hi, k.scaleFlag == 1 ? hi : lo);
+  }
+  PostGridUpdate([ranges](CurveChartRecorder& r) {
+    for (const auto& [at, left, right] : ranges) r.SetScaleRange(at, left, right);
+  });
+}
+
+void CCurveView::ChartStyleEdited(int curve) {
+  const int position = ChartPosition(curve);
+  if (!ChartRunning() || position == 0) return;
+  const int style = curves_[static_cast<size_t>(curve)].printLineStyle + 1;
+  PostToRecorder([position, style](CurveChartRecorder& r) { r.SetCurveStyle(position, style); });
+}
+
+void CCurveView::ChartLayoutChanged() {
+  if (!Printing() || !recorder_) return;
+  auto list = std::make_shared<InscriptionList>();
+  for (const CurveRecord& c : curves_)
+    if (c.headerFlag == 1) list->push_back(MakeInscription(c));
+  const bool sent = legendSent_;
+  if (sent) chartCurves_ = static_cast<int>(list->size());
+  PostGridUpdate([list, sent](CurveChartRecorder& r) {
+    r.ClearInscriptions();
+    if (sent) r.PrintPlotTrackHeader(list.get(), true);
+  });
 }

@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QLineEdit>
 #include <algorithm>
 #include <atomic>
 #include <cmath>
@@ -17,6 +18,8 @@
 #include "app/core/globals.h"
 #include "curveview/chart_feed.h"
 #include "curveview/chart_recorder.h"
+#include "curveview/dialog_runner.h"
+#include "curveview/range_dialogs.h"
 #include "platform/text/msgbox.h"
 #include "print/ui/printer_error.h"
 #include "script_log.h"
@@ -103,6 +106,15 @@ class FakeRecorder : public CurveChartRecorder {
   void FinishPlot() override { s_.Note("finish"); }
   void RepeatPlotTrackHeader() override { s_.Note("header again"); }
   void EjectToFormMark() override { s_.Note("eject"); }
+  void BuildGridTemplate() override { s_.Note("grid"); }
+  void ClearInscriptions() override { s_.Note("clear legend"); }
+  void SetScaleEnd(int n, int kind, const std::string& t) override {
+    s_.Note("scale end " + std::to_string(n) + " " + std::to_string(kind) + " " + t);
+  }
+  void SetScaleRange(int n, const std::string& l, const std::string& r) override {
+    s_.Note("scale range " + std::to_string(n) + " " + l + " " + r);
+  }
+  void SetCurveStyle(int n, int style) override { s_.Note("style " + std::to_string(n) + " " + std::to_string(style)); }
   void PrintLogHeading() override { s_.Note("heading"); }
   void PrintRemarks() override { s_.Note("remarks"); }
   void PrintTrailerText() override { s_.Note("trailer"); }
@@ -336,6 +348,34 @@ TEST_F(RealtimePrintTest, FailedWritesTakeThePrinterErrorPath) {
     EXPECT_EQ(calls.back(), "deleted");
     EXPECT_EQ(std::count(calls.begin(), calls.end(), "deleted"), 1);
   }
+}
+
+TEST_F(RealtimePrintTest, ScaleEditsReachTheRunningChart) {
+  qv::MessageRecorder boxes({qv::IDNO});
+  view->show();
+  QCoreApplication::processEvents();
+  view->StartRecorder();
+  view->StartRealtimePrint(1);
+  std::vector<const char*> typed{"80", "10"};
+  size_t next = 0;
+  DialogRunner previous = SetDialogRunner([&](QDialog& d) {
+    auto& range = dynamic_cast<CChangeH&>(d);
+    range.Edit()->setText(next < typed.size() ? typed[next++] : "1");
+    range.accept();
+    return range.result();
+  });
+  // The maximum of the linear first curve, then the minimum of the
+  // logarithmic second one (its decades go with it).
+  const QPoint max0 = view->HitRects(view->Curves()[0]).maximum.center();
+  view->EditScaleRange(0, 1, max0.x(), max0.y());
+  const QPoint min1 = view->HitRects(view->Curves()[1]).minimum.center();
+  view->EditScaleRange(1, 2, min1.x(), min1.y());
+  SetDialogRunner(previous);
+  view->StopRealtimePrint(-2);
+  const auto calls = script.Calls();
+  ASSERT_GE(calls.size(), 8u);
+  EXPECT_EQ(std::vector<std::string>(calls.begin() + 4, calls.begin() + 8),
+            (std::vector<std::string>{"grid", "scale end 1 3 80", "grid", "scale range 2 10 1000"}));
 }
 
 TEST_F(RealtimePrintTest, CreationFailureAsksRetryOrCancel) {
