@@ -10,6 +10,8 @@
 #include <mutex>
 
 #include "app/core/globals.h"
+#include "curveview/chart_feed.h"
+#include "curveview/chart_recorder.h"
 #include "curveview/configdisp.h"
 #include "curveview/dialog_runner.h"
 #include "curveview/model/channel_header.h"
@@ -83,7 +85,9 @@ CCurveView::CCurveView(QWidget* parent) : qv::View(parent) {
   connect(&scrollTimer_, &QTimer::timeout, this, &CCurveView::FlushRows);
 }
 
-CCurveView::~CCurveView() = default;
+CCurveView::~CCurveView() {
+  EndRealtimePrintOnClose();
+}
 
 void CCurveView::SetLayout(std::vector<std::unique_ptr<TrackRecord>> tracks,
                            std::vector<std::unique_ptr<CurveRecord>> curves) {
@@ -164,8 +168,10 @@ void CCurveView::ResetScroll() {
   rows_.ResetScroll(rows_.DepthStep(), doc_ ? doc_->DepthScale() : 200);
 }
 
-void CCurveView::SetDisplayDepth(int depth, bool /*noAdvance*/) {
-  rows_.SetDepth(depth + (doc_ ? doc_->DisplayDepthOffset() : 0));
+void CCurveView::SetDisplayDepth(int depth, bool noAdvance) {
+  depth += doc_ ? doc_->DisplayDepthOffset() : 0;
+  rows_.SetDepth(depth);
+  SetRecorderDepth(depth, noAdvance);
 }
 
 void CCurveView::AddSample(std::span<const double> values) {
@@ -195,8 +201,10 @@ void CCurveView::UpdateDisplay() {
 
 void CCurveView::FlushRows() {
   flushQueued_ = false;
-  const int n = rows_.TakePending().rows;
+  const RowUpdate u = rows_.TakePending();
+  const int n = u.rows;
   if (n <= 0) return;
+  HandOverRows(n, u.minuteAge);
   const int h = height();
   const QRect area(0, legendHeight_, width(), h - legendHeight_);
   if (n >= area.height()) {
@@ -220,9 +228,16 @@ void CCurveView::RequestRepaint() {
         this, [this] { update(); }, Qt::QueuedConnection);
 }
 
-void CCurveView::ResetCurves(bool /*restart*/) {
+void CCurveView::ResetCurves(bool restart) {
   rows_.ClearHistories();
   ResetScroll();
+  // A chart already open goes on; the heading is offered once per chart.
+  if (Printing() && QThread::currentThread() == thread()) {
+    if (restart)
+      CreateRecorder();
+    else if (!recorder_)
+      StartRecorder();
+  }
   SetDisplayDepth(doc_ ? doc_->ReplayStartDepth() : 0, true);
   RequestRepaint();
 }
@@ -437,16 +452,19 @@ void CCurveView::EditScaleRange(int index, int /*position*/, int x, int y) {
       break;
     }
   if (hits.minimum.contains(pt)) {
-    EditScaleEnd(index, true);
+    if (EditScaleEnd(index, true)) ChartScaleEdited(index, true);
   } else if (hits.maximum.contains(pt)) {
-    EditScaleEnd(index, false);
+    if (EditScaleEnd(index, false)) ChartScaleEdited(index, false);
   } else if (hits.swatch.contains(pt)) {
     CColorDlg dlg(c.lineColour, 0, this);
     RunDialog(dlg);
     c.lineColour = dlg.GetColor();
   } else if (print && hits.printStyle.contains(pt)) {
     int style = c.printLineStyle;
-    if (ChoosePrintStyle(c.description, &style, this)) c.printLineStyle = style;
+    if (ChoosePrintStyle(c.description, &style, this)) {
+      c.printLineStyle = style;
+      ChartStyleEdited(index);
+    }
   } else {
     OnChangeLayout();
   }
@@ -511,6 +529,7 @@ void CCurveView::OnChangeLayout() {
   legendRows_ = LegendRowsOf(curves_);
   legendHeight_ = legendRows_ * kLegendRowHeight;
   LayoutTracks();
+  ChartLayoutChanged();
   update();
 }
 

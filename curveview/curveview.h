@@ -29,8 +29,10 @@
 
 class QPainter;
 namespace curveview {
+class ChartFeed;
 class CurvePageSource;
-}
+class CurveChartRecorder;
+}  // namespace curveview
 namespace qv::print {
 class LogPagePrinter;
 }
@@ -64,6 +66,17 @@ class CCurveView : public qv::View {
   void AddSample(std::span<const double> values);
   void UpdateDisplay();
   void ResetCurves(bool restart);
+
+  // Real-time printing on the chart recorder (realtime_print.cpp). The
+  // recorder is created on this thread; what it prints after that goes
+  // through its chart feed. Stop and flush asked from another thread run
+  // later on this one.
+  int CreateRecorder(bool* upward = nullptr);
+  void StartRecorder();
+  void StartRealtimePrint(int mode);
+  void StopRealtimePrint(int mode);
+  void FlushRecorder();
+  bool HasRecorder() const { return recorder_ != nullptr; }
 
   // Writes the channel part of the log's header; 1 when all writes succeeded.
   virtual int WriteChannelHeader();
@@ -115,6 +128,22 @@ class CCurveView : public qv::View {
 
  private:
   void InstallPrintCommands();
+  bool Printing() const;
+  void SetPrintingOff();
+  void DropRecorder();
+  bool PostToRecorder(std::function<void(curveview::CurveChartRecorder&)> job);
+  void HandOverRows(int n, int minuteAge);
+  void SetRecorderDepth(int depth, bool noAdvance);
+  void FinishFeed();
+  void RecorderFailed();
+  void EndRealtimePrintOnClose() noexcept;
+  bool RunsOnGui(std::function<void()> again);
+  int ChartPosition(int curve) const;
+  bool ChartRunning() const;
+  void PostGridUpdate(std::function<void(curveview::CurveChartRecorder&)> then);
+  void ChartScaleEdited(int curve, bool minimum);
+  void ChartStyleEdited(int curve);
+  void ChartLayoutChanged();
   void FlushRows();
   void RequestRepaint();
   bool EditScaleEnd(int index, bool minimum);
@@ -148,4 +177,13 @@ class CCurveView : public qv::View {
   std::unique_ptr<qv::print::LogPagePrinter> pagePrinter_;
   QTimer scrollTimer_;
   std::atomic<bool> flushQueued_{false};
+
+  // The chart recorder while the log prints in real time (shared with the
+  // jobs queued for it, so that the last one deletes it on the feed).
+  std::shared_ptr<curveview::CurveChartRecorder> recorder_;
+  std::unique_ptr<curveview::ChartFeed> chartFeed_;
+  std::array<std::pair<int, int>, 5> chartScales_{};  // the decade table the recorder was made with
+  bool legendSent_ = false;
+  bool printingOff_ = false;  // a recorder failure ended real-time printing
+  int chartCurves_ = 0;       // legend entries of the track header sent
 };

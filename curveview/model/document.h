@@ -31,6 +31,8 @@ class CurveDocument {
   virtual bool Live() const { return true; }
   virtual bool TestMode() const { return false; }
   virtual bool RealtimePrint() const { return false; }
+  // A recorder failure ends real-time printing for the log.
+  virtual void ClearRealtimePrint() {}
   virtual int DisplayDepthOffset() const { return 0; }
   virtual int ReplayStartDepth() const { return 0; }
   // Reports and clears the flag the document sets when a record starts a new

@@ -276,6 +276,9 @@ void CLogDoc::StartReplayControl() {
   cb.uncheckPrintDirect = [] {
     if (CReplayControl* bar = g_pReplayControl) bar->UncheckPrintDirect();
   };
+  cb.flushRecorder = [this] {
+    if (CCurveView* view = view_) view->FlushRecorder();
+  };
   cb.closeDocument = [this] { QueueClose(); };
   replay_ = std::make_unique<qv::ReplayControl>(*engine_, std::move(cb));
   replay_->SetFollowChain(m_bFollowChain);
@@ -433,6 +436,14 @@ void CLogDoc::ResetCurves(bool restart) {
 
 void CLogDoc::UpdateDisplay() {
   if (CCurveView* view = view_) view->UpdateDisplay();
+}
+
+void CLogDoc::StartRealtimePrint(int mode) {
+  if (CCurveView* view = view_) view->StartRealtimePrint(mode);
+}
+
+void CLogDoc::StopRealtimePrint(int mode) {
+  if (CCurveView* view = view_) view->StopRealtimePrint(mode);
 }
 
 int CLogDoc::WriteChannelHeader() {

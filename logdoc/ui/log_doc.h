@@ -177,6 +177,10 @@ class CLogDoc : public qv::Document, public LogDocumentShell, public curveview::
   void ResetCurves(bool restart) override;
   void UpdateDisplay() override;
   int WriteChannelHeader() override;
+  void StartRealtimePrint(int mode) override;
+  void StopRealtimePrint(int mode) override;
+  // A recorder failure ends real-time printing for the log.
+  void ClearRealtimePrint() override { Setup().realtimePrint = false; }
 
  protected:
   // A tool document over its engine.

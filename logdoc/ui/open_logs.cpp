@@ -253,7 +253,10 @@ class LogOpener : public LogDocuments {
     else
       editor.DoModal();
     WriteHeaderInfo(templ, &doc->Header(), nullptr);
-    if (CCurveView* view = doc->CurveView()) view->ResetScroll();
+    if (CCurveView* view = doc->CurveView()) {
+      view->ResetScroll();
+      if (s.realtimePrint) view->StartRecorder();
+    }
   }
 
   void OnFileOpen(CPemmaroApp& app) override {
@@ -345,6 +348,7 @@ class LogOpener : public LogDocuments {
     }
     if (CCurveView* view = doc->CurveView()) {
       view->ResetScroll();
+      if (s.realtimePrint) view->StartRecorder();
       view->SetDisplayDepth(s.replayStartDepth, true);
     }
     if (televiewer) televiewer->SetDepth(s.replayStartDepth, false);

@@ -46,6 +46,7 @@ struct Inscription {
   int16_t track = 0;       // 1, 2, 3; 4 for tracks 2 and 3 together
   int16_t printStyle = 0;  // 1 to 8
   int wrapBand = 1;        // band of the last value drawn when curves wrap
+  bool broken = false;     // the last row held no reading
   int channel = 0;
   int reversed = 0;
   int doubleWidth = 0;
@@ -74,6 +75,8 @@ constexpr int kBandSendAbove = 10;
 constexpr int kBandKeep = 3;
 // Curves a plot draws (legend entries beyond are left out).
 constexpr int kPlotDrawers = 12;
+// A curve value of a plot row that holds no reading: the curve breaks there.
+constexpr int kNoCurveValue = -0x7FFFFFFF;
 // A cement-bond print row: 1024 density samples and the mark byte (0x01 tick,
 // 0x10 bytes 0 to 127 are a prepared bit image); its density line.
 constexpr int kCblRowBytes = 1025;

@@ -69,13 +69,30 @@ void CGulton::PlotRows(const int* values, int rows, int tickRow, bool final) {
     CStyledLine& pen = drawers_[i];
     const int o = TrackOrigin(curveTrack_[i]);
     pen.BeginPath();
-    if (start == 0)
-      pen.MoveTo(CurveX(ins, o, std::min(values[i], CurveWidth(ins))), 0);
-    else
-      pen.MoveTo(pen.CurrentX(), lastRowLine_);
-    for (int j = 0; j < rows; ++j)
-      CurveTo(pen, ins, o, values[static_cast<size_t>(i) + static_cast<size_t>(j) * curveCount_],
-              rowLine[static_cast<size_t>(j)]);
+    // A row without a reading leaves the curve open; it starts again at the
+    // next reading's own dot.
+    bool down = start != 0 && !ins.broken;
+    if (down) pen.MoveTo(pen.CurrentX(), lastRowLine_);
+    for (int j = 0; j < rows; ++j) {
+      const int v = values[static_cast<size_t>(i) + static_cast<size_t>(j) * curveCount_];
+      const int y = rowLine[static_cast<size_t>(j)];
+      if (v == kNoCurveValue) {
+        down = false;
+        continue;
+      }
+      if (!down) {
+        const int w = CurveWidth(ins);
+        int at = std::min(v, w);
+        if (!(start == 0 && j == 0) && g_bWrapCurves && v >= 0) {
+          ins.wrapBand = v / w + 1;
+          at = v % w;
+        }
+        pen.MoveTo(CurveX(ins, o, at), y);
+        down = true;
+      }
+      CurveTo(pen, ins, o, v, y);
+    }
+    ins.broken = !down;
     pen.StrokePath();
   }
   if (rows > 0) lastRowLine_ = rowLine.back();

@@ -30,6 +30,7 @@ class ScriptDoc : public CurveDocument {
   int toolKind = 0;
   bool minute = false;
   bool print = false;
+  bool live = true;
   bool userFunction = false;
   std::array<ChannelFilter, kFilterTableSize> filters{};
   std::string pathStem;
@@ -40,6 +41,8 @@ class ScriptDoc : public CurveDocument {
   int DepthScale() const override { return scale; }
   int ToolKind() const override { return toolKind; }
   bool RealtimePrint() const override { return print; }
+  void ClearRealtimePrint() override { print = false; }
+  bool Live() const override { return live; }
   bool UserFunction() const override { return userFunction; }
   std::string PathStem() const override { return pathStem; }
   bool TakeMinuteMark() override {

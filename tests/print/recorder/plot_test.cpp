@@ -286,3 +286,39 @@ TEST_F(PlotTest, CurvesBeyondTheTwelveDrawersAreLeftOut) {
 
 }  // namespace
 }  // namespace qvtest
+
+namespace qvtest {
+
+TEST_F(PlotTest, RowsWithoutAReadingLeaveTheCurveOpen) {
+  // Value 110 (dot 398), three rows without a reading, value 310 (dot 198):
+  // nothing is drawn on the empty rows and no stroke joins the two runs; the
+  // curve takes up again at its own dot, in the same call and in the next
+  // one, clamped and wrapped. (The pen's two-dot square reaches one line up.)
+  const int no = kNoCurveValue;
+  for (int wrap : {0, 1}) {
+    for (bool split : {false, true}) {
+      SCOPED_TRACE(std::to_string(wrap) + (split ? " split" : " one call"));
+      g_bWrapCurves = wrap;
+      log = std::make_shared<PortLog>();
+      auto g = Plot(kVerticalTime, -1, 0);
+      Legend(*g, {Entry(1, 0, 0)});
+      log->writes.clear();
+      const std::vector<int> values{110, 110, 110, 110, no, no, no, 310, 310, 310, 310};
+      if (split) {
+        g->PlotCurveRow(values.data(), 5, 0, false);
+        g->PlotCurveRow(values.data() + 5, 6, 0, true);
+      } else {
+        g->PlotCurveRow(values.data(), 11, 0, true);
+      }
+      const auto lines = DecodeCapture(log->Bytes(), 0).lines;
+      ASSERT_EQ(lines.size(), 11u);
+      const auto dots = CurveDotsPerLine(*Twin(kVerticalTime, -1, 0), lines);
+      for (size_t l : {4u, 5u}) EXPECT_TRUE(dots[l].empty()) << "line " << l;
+      for (size_t l : {2u, 3u, 6u, 7u, 8u, 9u, 10u}) EXPECT_FALSE(dots[l].empty()) << "line " << l;
+      for (size_t l = 0; l < lines.size(); ++l)
+        for (int x : dots[l]) EXPECT_NEAR(x, l < 4 ? 398 : 198, 1) << "line " << l;
+    }
+  }
+}
+
+}  // namespace qvtest
