@@ -61,6 +61,7 @@ class RecordPipeline {
   std::uint64_t RecordsStored() const;
   std::uint64_t RecordsWritten() const;
   std::size_t RecordSize() const { return recordSize_; }
+  std::size_t RecordsPerHalf() const { return recordsPerHalf_; }
 
  private:
   int WriterBody(Event& stop);

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "devices/simulator/unit/clock.h"
+#include "logdoc/acquisition/record_pipeline.h"
 #include "logdoc/document/log_engine.h"
 
 namespace qvtest {
@@ -48,6 +49,21 @@ class VirtualPace {
     unlimited_ = true;
     cv_.notify_all();
   }
+  // Holds the clock while `busy` answers true. Threads of the program that
+  // run on real time (the record writer) keep up with the unit's clock only
+  // if that clock waits for them: a loaded machine can starve them for
+  // longer than any stretch of virtual time takes.
+  void HoldWhile(std::function<bool()> busy) {
+    std::lock_guard<std::mutex> lock(m_);
+    busy_ = std::move(busy);
+  }
+  // Busy while the engine's record writer has a full half still to write.
+  static std::function<bool()> WriterBehind(qv::LogEngine* engine) {
+    return [engine] {
+      const qv::RecordPipeline& pipeline = engine->Pipeline();
+      return !pipeline.Failed() && pipeline.RecordsStored() - pipeline.RecordsWritten() >= pipeline.RecordsPerHalf();
+    };
+  }
   std::uint64_t Now() const { return clock_->NowMs(); }
 
  private:
@@ -55,6 +71,10 @@ class VirtualPace {
     std::unique_lock<std::mutex> lock(m_);
     for (;;) {
       if (stop.IsSet()) return true;
+      if (busy_ && busy_()) {
+        cv_.wait_for(lock, std::chrono::milliseconds(2));
+        continue;
+      }
       if (unlimited_ || clock_->NowMs() + ms <= limit_) {
         clock_->Advance(ms);
         return false;
@@ -71,6 +91,7 @@ class VirtualPace {
   std::uint64_t limit_ = 0;
   bool parked_ = false;
   bool unlimited_ = false;
+  std::function<bool()> busy_;
 };
 
 // A record sink that keeps what it was given.

@@ -131,6 +131,8 @@ class FirstLogTest : public TbdeviceTest {
     EXPECT_FALSE(doc->IsIdleDocument());
     EXPECT_NE(doc->Engine(), nullptr);
     if (!doc->Engine()) return nullptr;
+    // The writer runs on real time: the log's clock waits for it.
+    pace->HoldWhile(qvtest::VirtualPace::WriterBehind(doc->Engine()));
     doc->Engine()->SetClock(pace->Clock());
 
     // The winch bar: switched on it lowers at the set point; the slider sets
