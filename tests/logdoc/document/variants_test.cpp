@@ -13,44 +13,7 @@
 
 namespace {
 
-// Holds or fails the writer's appends.
-class WriterGate {
- public:
-  std::function<bool(std::size_t)> Hook() {
-    return [this](std::size_t) {
-      std::unique_lock<std::mutex> lock(m_);
-      const int n = appends_++;
-      cv_.notify_all();
-      if (n >= holdFrom_) cv_.wait(lock, [this] { return !hold_; });
-      return failFrom_ < 0 || n < failFrom_;
-    };
-  }
-  // Appends from the n-th on (from 0) wait until Release.
-  void Hold(int n = 0) {
-    std::lock_guard<std::mutex> lock(m_);
-    hold_ = true;
-    holdFrom_ = n;
-  }
-  void Release() {
-    std::lock_guard<std::mutex> lock(m_);
-    hold_ = false;
-    cv_.notify_all();
-  }
-  void FailFrom(int n) { failFrom_ = n; }
-  // Waits until the writer has begun n appends.
-  bool WaitForAppends(int n) {
-    std::unique_lock<std::mutex> lock(m_);
-    return cv_.wait_for(lock, std::chrono::seconds(60), [&] { return appends_ >= n; });
-  }
-
- private:
-  std::mutex m_;
-  std::condition_variable cv_;
-  bool hold_ = false;
-  int holdFrom_ = 0;
-  int appends_ = 0;
-  int failFrom_ = -1;
-};
+using qvtest::WriterGate;
 
 class VariantTest : public EngineTest {
  public:
@@ -72,7 +35,9 @@ struct Variant {
   std::vector<std::string> boxes;
 };
 
-std::string Text(int kind, int code) { return DeviceErrorText(kind, code); }
+std::string Text(int kind, int code) {
+  return DeviceErrorText(kind, code);
+}
 
 TEST_F(VariantTest, EveryStoredRecordReachesTheFile) {
   auto recordAndStop = [](int n) {
@@ -89,7 +54,9 @@ TEST_F(VariantTest, EveryStoredRecordReachesTheFile) {
       {"one past a half", 4, 8, recordAndStop(5), 5, 99, {}},
       {"two halves", 4, 8, recordAndStop(8), 8, 99, {}},
       {"two halves and one", 4, 8, recordAndStop(9), 9, 99, {}},
-      {"writer held while two more halves fill", 4, 2,
+      {"writer held while two more halves fill",
+       4,
+       2,
        [](VariantTest& t, qv::SixChannelEngine& e, WriterGate& gate) {
          gate.Hold();
          ASSERT_EQ(t.Start(e, qv::kStartRecord), 1);
@@ -100,8 +67,12 @@ TEST_F(VariantTest, EveryStoredRecordReachesTheFile) {
          t.Records(3);
          ASSERT_EQ(e.StopLogging(qv::kStateStoppedForGood), 1);
        },
-       15, 99, {}},
-      {"writer held until the queue is full", 4, 2,
+       15,
+       99,
+       {}},
+      {"writer held until the queue is full",
+       4,
+       2,
        [](VariantTest& t, qv::SixChannelEngine& e, WriterGate& gate) {
          gate.Hold();
          ASSERT_EQ(t.Start(e, qv::kStartRecord), 1);
@@ -111,8 +82,12 @@ TEST_F(VariantTest, EveryStoredRecordReachesTheFile) {
          gate.Release();
          e.PumpDisplay();
        },
-       15, 3, {Text(kSystemError, kErrOperatingSystem)}},
-      {"stop while the writer is held", 4, 8,
+       15,
+       3,
+       {Text(kSystemError, kErrOperatingSystem)}},
+      {"stop while the writer is held",
+       4,
+       8,
        [](VariantTest& t, qv::SixChannelEngine& e, WriterGate& gate) {
          gate.Hold();
          ASSERT_EQ(t.Start(e, qv::kStartRecord), 1);
@@ -124,8 +99,12 @@ TEST_F(VariantTest, EveryStoredRecordReachesTheFile) {
          EXPECT_EQ(e.StopLogging(qv::kStateStoppedForGood), 1);  // waits for the writer, whatever the timing
          releaser.join();
        },
-       10, 99, {}},
-      {"a failed write", 4, 8,
+       10,
+       99,
+       {}},
+      {"a failed write",
+       4,
+       8,
        [](VariantTest& t, qv::SixChannelEngine& e, WriterGate& gate) {
          gate.FailFrom(1);
          gate.Hold(1);
@@ -138,8 +117,12 @@ TEST_F(VariantTest, EveryStoredRecordReachesTheFile) {
          ASSERT_TRUE(t.RunUntilStopRequested(e));
          e.PumpDisplay();
        },
-       4, 3, {Text(kSystemError, kErrWriteDestination)}},
-      {"a device error", 4, 8,
+       4,
+       3,
+       {Text(kSystemError, kErrWriteDestination)}},
+      {"a device error",
+       4,
+       8,
        [](VariantTest& t, qv::SixChannelEngine& e, WriterGate&) {
          ASSERT_EQ(t.Start(e, qv::kStartRecord), 1);
          t.Records(6);
@@ -147,8 +130,12 @@ TEST_F(VariantTest, EveryStoredRecordReachesTheFile) {
          ASSERT_TRUE(t.RunUntilStopRequested(e));
          e.PumpDisplay();
        },
-       6, 3, {Text(kUnitError, 2)}},
-      {"the unit detached", 4, 8,
+       6,
+       3,
+       {Text(kUnitError, 2)}},
+      {"the unit detached",
+       4,
+       8,
        [](VariantTest& t, qv::SixChannelEngine& e, WriterGate&) {
          ASSERT_EQ(t.Start(e, qv::kStartRecord), 1);
          t.Records(7);
@@ -156,7 +143,9 @@ TEST_F(VariantTest, EveryStoredRecordReachesTheFile) {
          ASSERT_TRUE(t.RunUntilStopRequested(e));
          e.PumpDisplay();
        },
-       7, 3, {Text(kUnitError, TB_STATUS_NOT_ATTACHED)}},
+       7,
+       3,
+       {Text(kUnitError, TB_STATUS_NOT_ATTACHED)}},
   };
   for (const Variant& v : variants) {
     SCOPED_TRACE(v.name);

@@ -4,10 +4,6 @@
 // a run starts; a user function built from C is started again on rewind.
 #include "tools/sonic/sonic_log.h"
 
-#include <condition_variable>
-#include <memory>
-#include <mutex>
-
 #include "platform/dynlib/dynlib.h"
 #include "tests/logdoc/document/engine_test.h"
 
@@ -23,34 +19,6 @@ class WaveSink : public qv::SonicSink {
   std::mutex m;
   std::vector<std::vector<double>> rows;
   std::vector<std::vector<std::int16_t>> waves;
-};
-
-// Holds the engine's writer before its first write until Open, or until the
-// gate goes (before the engine does, so a failed check never leaves the
-// writer waiting).
-class WriterGate {
- public:
-  explicit WriterGate(qv::LogEngine& e) : state_(std::make_shared<State>()) {
-    e.Pipeline().SetAppendHook([state = state_](std::size_t) {
-      std::unique_lock<std::mutex> lock(state->m);
-      state->cv.wait(lock, [&] { return state->open; });
-      return true;
-    });
-  }
-  ~WriterGate() { Open(); }
-  void Open() {
-    std::lock_guard<std::mutex> lock(state_->m);
-    state_->open = true;
-    state_->cv.notify_all();
-  }
-
- private:
-  struct State {
-    std::mutex m;
-    std::condition_variable cv;
-    bool open = false;
-  };
-  std::shared_ptr<State> state_;
 };
 
 std::string Lib() {
@@ -94,6 +62,7 @@ TEST_F(SonicLogTest, LiveRecordsReplayToTheSameValuesForEveryGeometry) {
     ResetUnit();
     live.rows.clear(), live.waves.clear(), replayed.rows.clear(), replayed.waves.clear();
     {
+      qvtest::WriterGate gate;  // outlives the engine, whose end may still write
       qv::SonicLogEngine engine(comStd);
       // The time log makes a record every 10 ms and virtual time runs far
       // ahead of the writer thread, so a writer that is merely late would
@@ -101,14 +70,19 @@ TEST_F(SonicLogTest, LiveRecordsReplayToTheSameValuesForEveryGeometry) {
       // whole run (about 1800 records) and the writer is held until the stop:
       // the writer's pace never matters, whatever the machine's load.
       engine.SetBuffering(qv::SonicLogEngine::kRecordsPerHalf, 64);
-      WriterGate gate(engine);
+      engine.Pipeline().SetAppendHook(gate.Hook());
+      gate.Hold();
+      struct ReleaseFirst {  // a failed check never leaves the engine's end waiting for the writer
+        qvtest::WriterGate& g;
+        ~ReleaseFirst() { g.Release(); }
+      } releaseFirst{gate};
       PrepareSonic(engine, comStd, 10);
       ASSERT_TRUE(engine.InitialiseLog(1, 10));
       Lower();
       ASSERT_EQ(Start(engine, qv::kStartRecord), 1);
       Records(90);
       EXPECT_EQ(engine.Pipeline().RecordsWritten(), 0u);
-      gate.Open();
+      gate.Release();
       ASSERT_EQ(engine.StopLogging(qv::kStateStoppedForGood), 1);
     }
     const int size = comStd == 26 ? 3136 : 2112;
