@@ -35,9 +35,7 @@ struct Variant {
   std::vector<std::string> boxes;
 };
 
-std::string Text(int kind, int code) {
-  return DeviceErrorText(kind, code);
-}
+std::string Text(int kind, int code) { return DeviceErrorText(kind, code); }
 
 TEST_F(VariantTest, EveryStoredRecordReachesTheFile) {
   auto recordAndStop = [](int n) {
@@ -54,9 +52,7 @@ TEST_F(VariantTest, EveryStoredRecordReachesTheFile) {
       {"one past a half", 4, 8, recordAndStop(5), 5, 99, {}},
       {"two halves", 4, 8, recordAndStop(8), 8, 99, {}},
       {"two halves and one", 4, 8, recordAndStop(9), 9, 99, {}},
-      {"writer held while two more halves fill",
-       4,
-       2,
+      {"writer held while two more halves fill", 4, 2,
        [](VariantTest& t, qv::SixChannelEngine& e, WriterGate& gate) {
          gate.Hold();
          ASSERT_EQ(t.Start(e, qv::kStartRecord), 1);
@@ -67,12 +63,8 @@ TEST_F(VariantTest, EveryStoredRecordReachesTheFile) {
          t.Records(3);
          ASSERT_EQ(e.StopLogging(qv::kStateStoppedForGood), 1);
        },
-       15,
-       99,
-       {}},
-      {"writer held until the queue is full",
-       4,
-       2,
+       15, 99, {}},
+      {"writer held until the queue is full", 4, 2,
        [](VariantTest& t, qv::SixChannelEngine& e, WriterGate& gate) {
          gate.Hold();
          ASSERT_EQ(t.Start(e, qv::kStartRecord), 1);
@@ -82,12 +74,8 @@ TEST_F(VariantTest, EveryStoredRecordReachesTheFile) {
          gate.Release();
          e.PumpDisplay();
        },
-       15,
-       3,
-       {Text(kSystemError, kErrOperatingSystem)}},
-      {"stop while the writer is held",
-       4,
-       8,
+       15, 3, {Text(kSystemError, kErrOperatingSystem)}},
+      {"stop while the writer is held", 4, 8,
        [](VariantTest& t, qv::SixChannelEngine& e, WriterGate& gate) {
          gate.Hold();
          ASSERT_EQ(t.Start(e, qv::kStartRecord), 1);
@@ -99,12 +87,8 @@ TEST_F(VariantTest, EveryStoredRecordReachesTheFile) {
          EXPECT_EQ(e.StopLogging(qv::kStateStoppedForGood), 1);  // waits for the writer, whatever the timing
          releaser.join();
        },
-       10,
-       99,
-       {}},
-      {"a failed write",
-       4,
-       8,
+       10, 99, {}},
+      {"a failed write", 4, 8,
        [](VariantTest& t, qv::SixChannelEngine& e, WriterGate& gate) {
          gate.FailFrom(1);
          gate.Hold(1);
@@ -117,12 +101,8 @@ TEST_F(VariantTest, EveryStoredRecordReachesTheFile) {
          ASSERT_TRUE(t.RunUntilStopRequested(e));
          e.PumpDisplay();
        },
-       4,
-       3,
-       {Text(kSystemError, kErrWriteDestination)}},
-      {"a device error",
-       4,
-       8,
+       4, 3, {Text(kSystemError, kErrWriteDestination)}},
+      {"a device error", 4, 8,
        [](VariantTest& t, qv::SixChannelEngine& e, WriterGate&) {
          ASSERT_EQ(t.Start(e, qv::kStartRecord), 1);
          t.Records(6);
@@ -130,12 +110,8 @@ TEST_F(VariantTest, EveryStoredRecordReachesTheFile) {
          ASSERT_TRUE(t.RunUntilStopRequested(e));
          e.PumpDisplay();
        },
-       6,
-       3,
-       {Text(kUnitError, 2)}},
-      {"the unit detached",
-       4,
-       8,
+       6, 3, {Text(kUnitError, 2)}},
+      {"the unit detached", 4, 8,
        [](VariantTest& t, qv::SixChannelEngine& e, WriterGate&) {
          ASSERT_EQ(t.Start(e, qv::kStartRecord), 1);
          t.Records(7);
@@ -143,9 +119,7 @@ TEST_F(VariantTest, EveryStoredRecordReachesTheFile) {
          ASSERT_TRUE(t.RunUntilStopRequested(e));
          e.PumpDisplay();
        },
-       7,
-       3,
-       {Text(kUnitError, TB_STATUS_NOT_ATTACHED)}},
+       7, 3, {Text(kUnitError, TB_STATUS_NOT_ATTACHED)}},
   };
   for (const Variant& v : variants) {
     SCOPED_TRACE(v.name);
