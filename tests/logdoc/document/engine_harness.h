@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -124,6 +125,45 @@ class RecordingSink : public qv::RecordSink {
   mutable std::mutex m_;
   std::vector<std::vector<double>> rows_;
   std::vector<int> displayDepths_;
+};
+
+// Holds or fails a log's writer: its Hook goes to the pipeline's append hook.
+class WriterGate {
+ public:
+  std::function<bool(std::size_t)> Hook() {
+    return [this](std::size_t) {
+      std::unique_lock<std::mutex> lock(m_);
+      const int n = appends_++;
+      cv_.notify_all();
+      if (n >= holdFrom_) cv_.wait(lock, [this] { return !hold_; });
+      return failFrom_ < 0 || n < failFrom_;
+    };
+  }
+  // Appends from the n-th on (from 0) wait until Release.
+  void Hold(int n = 0) {
+    std::lock_guard<std::mutex> lock(m_);
+    hold_ = true;
+    holdFrom_ = n;
+  }
+  void Release() {
+    std::lock_guard<std::mutex> lock(m_);
+    hold_ = false;
+    cv_.notify_all();
+  }
+  void FailFrom(int n) { failFrom_ = n; }
+  // Waits until the writer has begun n appends.
+  bool WaitForAppends(int n) {
+    std::unique_lock<std::mutex> lock(m_);
+    return cv_.wait_for(lock, std::chrono::seconds(60), [&] { return appends_ >= n; });
+  }
+
+ private:
+  std::mutex m_;
+  std::condition_variable cv_;
+  bool hold_ = false;
+  int holdFrom_ = 0;
+  int appends_ = 0;
+  int failFrom_ = -1;
 };
 
 }  // namespace qvtest

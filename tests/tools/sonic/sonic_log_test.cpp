@@ -62,12 +62,27 @@ TEST_F(SonicLogTest, LiveRecordsReplayToTheSameValuesForEveryGeometry) {
     ResetUnit();
     live.rows.clear(), live.waves.clear(), replayed.rows.clear(), replayed.waves.clear();
     {
+      qvtest::WriterGate gate;  // outlives the engine, whose end may still write
       qv::SonicLogEngine engine(comStd);
+      // The time log makes a record every 10 ms and virtual time runs far
+      // ahead of the writer thread, so a writer that is merely late would
+      // fill the log's queue (8 halves) and stop it. The queue here holds the
+      // whole run (about 1800 records) and the writer is held until the stop:
+      // the writer's pace never matters, whatever the machine's load.
+      engine.SetBuffering(qv::SonicLogEngine::kRecordsPerHalf, 64);
+      engine.Pipeline().SetAppendHook(gate.Hook());
+      gate.Hold();
+      struct ReleaseFirst {  // a failed check never leaves the engine's end waiting for the writer
+        qvtest::WriterGate& g;
+        ~ReleaseFirst() { g.Release(); }
+      } releaseFirst{gate};
       PrepareSonic(engine, comStd, 10);
       ASSERT_TRUE(engine.InitialiseLog(1, 10));
       Lower();
       ASSERT_EQ(Start(engine, qv::kStartRecord), 1);
       Records(90);
+      EXPECT_EQ(engine.Pipeline().RecordsWritten(), 0u);
+      gate.Release();
       ASSERT_EQ(engine.StopLogging(qv::kStateStoppedForGood), 1);
     }
     const int size = comStd == 26 ? 3136 : 2112;
