@@ -56,15 +56,7 @@ void ChannelLogEngine::SetLatestValues(const std::array<double, 12>& raw, const 
 bool ChannelLogEngine::InitialiseTool(int mode) {
   LogSetup& s = Setup();
   // The sonde length in centimetres, from the database (live) or the log's header.
-  int lengthCm = 0;
-  if (mode == 1) {
-    if (auto db = OpenSondeDatabase()) {
-      lengthCm = GetSondeLength(db.get(), s.sondeAbbreviation, s.sondeSerialNo);
-      CloseSondeDatabase(db);
-    }
-  } else {
-    ReadSondeLength(DataFilePath(), &lengthCm);
-  }
+  const int lengthCm = SondeLengthCentimetres(mode);
   sondeLength_ = lengthCm > 0 ? CentimetresToDepthUnits(lengthCm, s.imperial) : 0;
   sondeLengthSteps_ = qv::SondeLengthSteps(lengthCm, s.imperial, s.depthStep, LogType());
 

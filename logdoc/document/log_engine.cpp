@@ -20,6 +20,8 @@
 #include "platform/text/strings.h"
 #include "platform/trace/trace.h"
 #include "sondedb/acquisition.h"
+#include "sondedb/lookups.h"
+#include "sondedb/sondedb.h"
 
 namespace qv {
 namespace {
@@ -249,6 +251,19 @@ bool LogEngine::OpenDataFiles(const std::string& stem) {
 
 void LogEngine::RemoveDataFiles(const std::string& stem) {
   ::unlink((stem + dataFileExt_).c_str());
+}
+
+int LogEngine::SondeLengthCentimetres(int mode) const {
+  int lengthCm = 0;
+  if (mode == 1) {
+    if (auto db = OpenSondeDatabase()) {
+      lengthCm = GetSondeLength(db.get(), setup_.sondeAbbreviation, setup_.sondeSerialNo);
+      CloseSondeDatabase(db);
+    }
+  } else {
+    ReadSondeLength(DataFilePath(), &lengthCm);
+  }
+  return lengthCm;
 }
 
 bool LogEngine::DataFilesExist(const std::string& stem) const {

@@ -313,6 +313,9 @@ class LogEngine {
   void SetLastMinute(int m) { lastMinute_ = m; }
   void SetDisplayDepthOffset(int d) { displayDepthOffset_ = d; }
   int LogType() const { return logType_; }
+  // The sonde length in centimetres: from the sonde database for a live log
+  // (mode 1), from the log's header for a replay; 0 when neither gives one.
+  int SondeLengthCentimetres(int mode) const;
   // Kind 2 message-line text of the depth check.
   void ReportDepthCheck(int jump);
   // The checks every delivered record makes (depth jump, speed, direction);

@@ -195,15 +195,7 @@ const CalibrationArray* CCBLDocument::GetCalibrationArray() const {
 
 bool CCBLDocument::InitialiseTool(int mode) {
   LogSetup& s = Setup();
-  int lengthCm = 0;
-  if (mode == 1) {
-    if (auto db = OpenSondeDatabase()) {
-      lengthCm = GetSondeLength(db.get(), s.sondeAbbreviation, s.sondeSerialNo);
-      CloseSondeDatabase(db);
-    }
-  } else {
-    ReadSondeLength(DataFilePath(), &lengthCm);
-  }
+  const int lengthCm = SondeLengthCentimetres(mode);
   sondeLength_ = lengthCm > 0 ? CentimetresToDepthUnits(lengthCm, s.imperial) : 0;
   largestOffset_ = SondeLengthSteps(lengthCm, s.imperial, s.depthStep, LogType());
   ringRows_ = (s.logMode == 11 || s.logMode == 12) ? largestOffset_ + 151 : 1000;
