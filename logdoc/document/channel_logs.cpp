@@ -137,14 +137,7 @@ void ChannelLogEngine::CloseReplayReader() {
 }
 
 int ChannelLogEngine::WriteCalibrationHeader() {
-  CalibrationArray list;
-  if (Setup().calibration && !calibration_.channels.empty()) {
-    if (!IsLive() && !Setup().calibrationFromHeader &&
-        ShowMessageBox(LoadString(kStrOverwriteCalibration), {}, MB_YESNO) == IDNO)
-      return 1;
-    for (const auto& c : calibration_.channels) list.push_back(c ? std::make_unique<ChannelCalibration>(*c) : nullptr);
-  }
-  return WriteCalibration(DataFilePath(), &list);
+  return WriteCalibrationHeaderFrom(calibration_);
 }
 
 bool ChannelLogEngine::RewindReplay() {

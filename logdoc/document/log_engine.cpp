@@ -253,6 +253,17 @@ void LogEngine::RemoveDataFiles(const std::string& stem) {
   ::unlink((stem + dataFileExt_).c_str());
 }
 
+int LogEngine::WriteCalibrationHeaderFrom(const CalibrationSet& set) {
+  CalibrationArray list;
+  if (setup_.calibration && !set.channels.empty()) {
+    if (!IsLive() && !setup_.calibrationFromHeader &&
+        ShowMessageBox(LoadString(kStrOverwriteCalibration), {}, MB_YESNO) == IDNO)
+      return 1;
+    for (const auto& c : set.channels) list.push_back(c ? std::make_unique<ChannelCalibration>(*c) : nullptr);
+  }
+  return WriteCalibration(DataFilePath(), &list);
+}
+
 int LogEngine::SondeLengthCentimetres(int mode) const {
   int lengthCm = 0;
   if (mode == 1) {

@@ -239,6 +239,9 @@ class LogEngine {
   // ---- header, well information and calibration
   int WriteHeader();
   virtual int WriteCalibrationHeader() { return 1; }
+  // Writes the calibration of `set` into the log's header when the log is
+  // calibrated (a replay first asks before it overwrites the header's own).
+  int WriteCalibrationHeaderFrom(const CalibrationSet& set);
   // 0 this file, 1 the next file of the chain, 2 the first file.
   int SaveWellInfo(int mode);
   // Sets the first trailer line and runs the trailer dialog (GUI thread, no
