@@ -21,6 +21,7 @@
 #include "app/core/log_document.h"
 #include "app/ui/log_wizard.h"
 #include "logdoc/liveui/live_commands.h"
+#include "platform/docview/qtext.h"
 #include "platform/docview/services.h"
 #include "platform/text/msgbox.h"
 #include "platform/text/strings.h"
@@ -386,11 +387,13 @@ void CHPFMDlg::OnHScroll() {
   ComputeFluidSpeed();
   QString text;
   if (m_Result.speed == qv::kHeatPulseOutOfRange)
-    text = QString::asprintf("Time: %.3f [s], Speed: out of range", m_Result.time);
+    text = QString::asprintf(qv::Tr("Time: %.3f [s], Speed: out of range").toUtf8().constData(), m_Result.time);
   else
     text = QString::asprintf(
-        g_nDepthUnits ? "Time: %.3f [s], Speed: %.3f [ft/min]" : "Time: %.3f [s], Speed: %.3f [m/min]", m_Result.time,
-        m_Result.speed);
+        qv::Tr(g_nDepthUnits ? "Time: %.3f [s], Speed: %.3f [ft/min]" : "Time: %.3f [s], Speed: %.3f [m/min]")
+            .toUtf8()
+            .constData(),
+        m_Result.time, m_Result.speed);
   interpretation_->setText(text);
   display_->SetMarker(slider_->value());
 }
