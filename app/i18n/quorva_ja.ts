@@ -1484,7 +1484,7 @@ Check the sonde and the jig, then press 'Continue' to count again.</source>
     <message>
         <source>Depth: %02.02f %s   Date: %s   Time: %s   File: "%s"</source>
         <comment>32413</comment>
-        <translation>Depth: %02.02f %s   Date: %s   Time: %s   File: "%s"</translation>
+        <translation>深度: %02.02f %s   日付: %s   時刻: %s   ファイル: "%s"</translation>
     </message>
     <message>
         <source>Critical error: Couldn't save header information completely!</source>

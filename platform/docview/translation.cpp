@@ -35,10 +35,15 @@ std::string TranslateTableString(unsigned id, const char* text) {
   return kTranslatedMark + t.toStdString();
 }
 
+// The display form of a widget's text: translated when the catalogue has it,
+// and never with a mark left in (a marked text that reached the widget
+// without QStr).
 QString Translated(const QString& text) {
-  if (!g_catalogue || text.isEmpty()) return text;
-  const QString t = g_catalogue->translate(kUiContext, text.toUtf8().constData());
-  return t.isEmpty() ? text : t;
+  QString own = text;
+  own.remove(QChar(kTranslatedMark));
+  if (!g_catalogue || own.isEmpty()) return own;
+  const QString t = g_catalogue->translate(kUiContext, own.toUtf8().constData());
+  return t.isEmpty() ? own : t;
 }
 
 void TranslateActions(QWidget* w) {

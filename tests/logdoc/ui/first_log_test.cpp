@@ -7,12 +7,25 @@
 // is in the channel's unit, not in the unit's counts.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMainWindow>
+#include <QMenu>
 #include <QSlider>
+#include <QTabBar>
+#include <QXmlStreamReader>
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -20,6 +33,7 @@
 #include "app/core/globals.h"
 #include "app/startup/startup.h"
 #include "app/ui/frames.h"
+#include "app/ui/log_wizard.h"
 #include "curveview/curveview.h"
 #include "devices/simulator/unit/sonde_data.h"
 #include "devices/simulator/unit/well.h"
@@ -30,12 +44,15 @@
 #include "logdoc/monitor/live_device.h"
 #include "logdoc/monitor/monitor_thread.h"
 #include "logdoc/records/records.h"
+#include "logdoc/replayui/replay_dlg.h"
 #include "logdoc/ui/log_doc.h"
 #include "logdoc/ui/open_logs.h"
 #include "logtools/las/las_export.h"
+#include "platform/docview/translation.h"
 #include "platform/files/paths.h"
 #include "platform/profile/profile.h"
 #include "platform/text/msgbox.h"
+#include "platform/text/strings.h"
 #include "tests/devices/tbdevice/fixture.h"
 #include "tests/logdoc/document/engine_harness.h"
 #include "tests/support/qt_app.h"
@@ -179,7 +196,7 @@ class FirstLogTest : public TbdeviceTest {
 
   // Closes the program and empties the data folder for the next case.
   void Finish() {
-    app->ExitInstance();
+    if (app) app->ExitInstance();
     app.reset();
     qvtest::Settle();
     OpenerDialogs() = {};
@@ -442,6 +459,136 @@ TEST_F(FirstLogTest, BedBoundaryLandsAtItsDepthLoggedDownAndUp) {
     }
     Finish();
   }
+}
+
+// ---- the same program under a Japanese locale
+
+const QString kCatalogue = qv::JapaneseCatalogue(QStringLiteral(QV_PROGRAM_DIR));
+
+// The English texts of ours that have a Japanese text in the catalogue (a
+// table text of two lines counts line by line: a status prompt and a tip).
+std::set<QString> EnglishOfOurs() {
+  std::set<QString> out;
+  QFile file(QStringLiteral(QV_TEST_SOURCE_DIR "/../../../app/i18n/quorva_ja.ts"));
+  EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+  QXmlStreamReader xml(&file);
+  QString source;
+  while (!xml.atEnd()) {
+    if (xml.readNext() != QXmlStreamReader::StartElement) continue;
+    if (xml.name() == u"source") source = xml.readElementText();
+    if (xml.name() == u"translation" && xml.readElementText() != source)
+      for (const QString& line : source.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) out.insert(line.trimmed());
+  }
+  out.erase(QString());
+  return out;
+}
+
+// Every text a window shows: titles, labels, buttons, group boxes, tabs, tips
+// and the items of its menus.
+void ShownTexts(QWidget* window, std::vector<QString>* out) {
+  const auto actions = [out](const QWidget* w, auto& self) -> void {
+    for (QAction* a : w->actions()) {
+      out->push_back(a->text());
+      if (QMenu* m = a->menu()) {
+        out->push_back(m->title());
+        self(m, self);
+      }
+    }
+  };
+  out->push_back(window->windowTitle());
+  actions(window, actions);
+  for (QWidget* w : window->findChildren<QWidget*>()) {
+    if (!w->isVisibleTo(window) && !qobject_cast<QMenu*>(w)) continue;
+    out->push_back(w->toolTip());
+    if (auto* l = qobject_cast<QLabel*>(w)) out->push_back(l->text());
+    if (auto* b = qobject_cast<QAbstractButton*>(w)) out->push_back(b->text());
+    if (auto* g = qobject_cast<QGroupBox*>(w)) out->push_back(g->title());
+    if (auto* t = qobject_cast<QTabBar*>(w))
+      for (int i = 0; i < t->count(); ++i) out->push_back(t->tabText(i));
+    if (auto* c = qobject_cast<QComboBox*>(w))
+      for (int i = 0; i < c->count(); ++i) out->push_back(c->itemText(i));
+    actions(w, actions);
+  }
+}
+
+// The window's texts that are still English texts of ours.
+std::vector<QString> EnglishLeft(QWidget* window) {
+  static const std::set<QString> english = EnglishOfOurs();
+  std::vector<QString> shown, left;
+  ShownTexts(window, &shown);
+  for (const QString& text : shown)
+    for (const QString& line : text.split(QLatin1Char('\n')))
+      if (english.count(line.trimmed()) || line.contains(QChar(qv::kTranslatedMark))) left.push_back(line);
+  return left;
+}
+
+std::string Joined(const std::vector<QString>& texts) {
+  return QStringList(texts.begin(), texts.end()).join(QStringLiteral(" | ")).toStdString();
+}
+
+TEST_F(FirstLogTest, UnderAJapaneseLocaleTheWindowsShowNoEnglishOfOurs) {
+  ASSERT_TRUE(qv::InstallJapanese(kCatalogue));
+  Start("KSTQ");
+  QWidget* main = QApplication::activeWindow();
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (w->isVisible() && !qobject_cast<QMenu*>(w)) {
+      if (qobject_cast<QMainWindow*>(w)) main = w;
+      EXPECT_EQ(Joined(EnglishLeft(w)), "") << "main window";
+    }
+  ASSERT_NE(main, nullptr);
+
+  {
+    CLogWizard wizard(main);
+    wizard.show();
+    qvtest::Settle();
+    EXPECT_EQ(Joined(EnglishLeft(&wizard)), "") << "wizard, first page";
+    ASSERT_TRUE(wizard.SetActivePage(1));
+    qvtest::Settle();
+    EXPECT_EQ(Joined(EnglishLeft(&wizard)), "") << "wizard, second page";
+    wizard.hide();
+  }
+
+  CLogDoc* doc = Record(1800, 5000);
+  ASSERT_NE(doc, nullptr);
+  const std::string data = (folder / "DATA" / "FIRST.LOG").string();
+  Finish();
+  CReplayDlg replay("FIRST", data, nullptr);
+  replay.show();
+  qvtest::Settle();
+  EXPECT_EQ(Joined(EnglishLeft(&replay)), "") << "replay settings";
+  replay.hide();
+  qv::RemoveTranslation();
+}
+
+TEST_F(FirstLogTest, AJapaneseRunWritesTheSameFilesAsAnEnglishOne) {
+  std::map<std::string, std::string> written[2];
+  for (int japanese = 0; japanese < 2; ++japanese) {
+    SCOPED_TRACE(japanese ? "Japanese" : "English");
+    if (japanese) ASSERT_TRUE(qv::InstallJapanese(kCatalogue));
+    Start("KSTQ");
+    CLogDoc* doc = Record(1800, 20000);
+    ASSERT_NE(doc, nullptr);
+    const std::string data = (folder / "DATA" / "FIRST.LOG").string();
+    HeaderInfo header;
+    ASSERT_EQ(ReadHeaderInfo(data, &header), 1);
+    CurveArray curves;
+    ASSERT_EQ(ReadCurveRecords(data, &curves), 1);
+    ExportAll(data, false, header, curves);
+    // Closing the program completes the header with the trailer lines.
+    app->ExitInstance();
+    app.reset();
+    qvtest::Settle();
+    for (const auto& entry : fs::directory_iterator(folder / "DATA"))
+      written[japanese][entry.path().filename().string()] = ReadAll(entry.path());
+    Finish();
+    qv::RemoveTranslation();
+  }
+  ASSERT_GE(written[0].size(), 3u);  // the data file, its header and the LAS file
+  for (const auto& [name, bytes] : written[0]) {
+    ASSERT_EQ(written[1].count(name), 1u) << name;
+    EXPECT_TRUE(written[1][name] == bytes) << name << " differs";
+  }
+  EXPECT_EQ(written[1].size(), written[0].size());
 }
 
 }  // namespace
