@@ -124,7 +124,7 @@ def is_text(text, before, excluded):
     if re.search(r'\b(Trace|objectName|setObjectName|GetFieldString|SetFieldString|property|setProperty)\s*\(\s*(QStringLiteral\(\s*)?$',
                  before):
         return False
-    if IDENTIFIER.match(text) and (re.search('[a-z][A-Z]', text) or '_' in text or '.' in text):
+    if IDENTIFIER.match(text) and (re.search('[a-z][A-Z]', text) or '_' in text or re.search(r'\w\.\w', text)):
         return False  # a key or a field name
     if re.match(r'^\*?\.\w+$', text):  # an extension
         return False

@@ -2062,6 +2062,10 @@ A%d = %.5G</translation>
         <translation>出力ファイルの参照</translation>
     </message>
     <message>
+        <source>Browse...</source>
+        <translation>参照...</translation>
+    </message>
+    <message>
         <source>Build:</source>
         <translation>ビルド:</translation>
     </message>

@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
+#include <QRegularExpression>
 #include <QSlider>
 #include <QTabBar>
 #include <QXmlStreamReader>
@@ -465,10 +466,15 @@ TEST_F(FirstLogTest, BedBoundaryLandsAtItsDepthLoggedDownAndUp) {
 
 const QString kCatalogue = qv::JapaneseCatalogue(QStringLiteral(QV_PROGRAM_DIR));
 
-// The English texts of ours that have a Japanese text in the catalogue (a
-// table text of two lines counts line by line: a status prompt and a tip).
-std::set<QString> EnglishOfOurs() {
-  std::set<QString> out;
+// The catalogue's texts: the English ones that have a Japanese text, and
+// those kept as they are (units, names). A table text of two lines counts
+// line by line: a status prompt and a tip.
+struct Catalogue {
+  std::set<QString> english, kept;
+};
+
+Catalogue ReadCatalogue() {
+  Catalogue out;
   QFile file(QStringLiteral(QV_TEST_SOURCE_DIR "/../../../app/i18n/quorva_ja.ts"));
   EXPECT_TRUE(file.open(QIODevice::ReadOnly));
   QXmlStreamReader xml(&file);
@@ -476,10 +482,12 @@ std::set<QString> EnglishOfOurs() {
   while (!xml.atEnd()) {
     if (xml.readNext() != QXmlStreamReader::StartElement) continue;
     if (xml.name() == u"source") source = xml.readElementText();
-    if (xml.name() == u"translation" && xml.readElementText() != source)
-      for (const QString& line : source.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) out.insert(line.trimmed());
+    if (xml.name() == u"translation") {
+      std::set<QString>& into = xml.readElementText() != source ? out.english : out.kept;
+      for (const QString& line : source.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) into.insert(line.trimmed());
+    }
   }
-  out.erase(QString());
+  out.english.erase(QString());
   return out;
 }
 
@@ -505,20 +513,29 @@ void ShownTexts(QWidget* window, std::vector<QString>* out) {
     if (auto* g = qobject_cast<QGroupBox*>(w)) out->push_back(g->title());
     if (auto* t = qobject_cast<QTabBar*>(w))
       for (int i = 0; i < t->count(); ++i) out->push_back(t->tabText(i));
-    if (auto* c = qobject_cast<QComboBox*>(w))
-      for (int i = 0; i < c->count(); ++i) out->push_back(c->itemText(i));
     actions(w, actions);
   }
 }
 
-// The window's texts that are still English texts of ours.
+// The window's texts that are still English texts of ours: those of the
+// catalogue, and any other all-English words on it (a text the catalogue
+// missed). The items of lists are the database's and the user's.
 std::vector<QString> EnglishLeft(QWidget* window) {
-  static const std::set<QString> english = EnglishOfOurs();
+  static const Catalogue catalogue = ReadCatalogue();
+  static const QRegularExpression word(QStringLiteral("[A-Za-z]{3,}"));
   std::vector<QString> shown, left;
   ShownTexts(window, &shown);
   for (const QString& text : shown)
-    for (const QString& line : text.split(QLatin1Char('\n')))
-      if (english.count(line.trimmed()) || line.contains(QChar(qv::kTranslatedMark))) left.push_back(line);
+    for (QString line : text.split(QLatin1Char('\n'))) {
+      line = line.trimmed();
+      const bool english = std::all_of(line.begin(), line.end(), [](QChar c) { return c.unicode() < 0x3000; });
+      if (catalogue.english.count(line) || line.contains(QChar(qv::kTranslatedMark)) ||
+          (english && line.contains(word) && !catalogue.kept.count(line)))
+        left.push_back(line);
+    }
+  for (QComboBox* c : window->findChildren<QComboBox*>())
+    for (int i = 0; i < c->count(); ++i)
+      if (catalogue.english.count(c->itemText(i))) left.push_back(c->itemText(i));
   return left;
 }
 
