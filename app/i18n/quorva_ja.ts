@@ -2807,7 +2807,7 @@ Scale:</source>
     </message>
     <message>
         <source>PSE</source>
-        <translation>一時停止</translation>
+        <translation>休止</translation>
     </message>
     <message>
         <source>PWR</source>
@@ -3275,7 +3275,7 @@ Scale:</source>
     </message>
     <message>
         <source>Test Cable IF</source>
-        <translation>ケーブル IF のテスト</translation>
+        <translation>IF テスト</translation>
     </message>
     <message>
         <source>Test Printer</source>

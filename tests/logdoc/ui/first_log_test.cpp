@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QSlider>
 #include <QTabBar>
@@ -35,6 +36,8 @@
 #include "app/startup/startup.h"
 #include "app/ui/frames.h"
 #include "app/ui/log_wizard.h"
+#include "app/ui/sonde_test_dlg.h"
+#include "app/ui/sys_settings.h"
 #include "curveview/curveview.h"
 #include "devices/simulator/unit/sonde_data.h"
 #include "devices/simulator/unit/well.h"
@@ -539,6 +542,34 @@ std::vector<QString> EnglishLeft(QWidget* window) {
   return left;
 }
 
+// The texts a window cuts: a push button narrower than its text, or a label
+// placed by hand (a layout gives a label the room of its text).
+std::vector<QString> CutTexts(QWidget* window) {
+  std::vector<QString> cut;
+  const auto tooNarrow = [](const QWidget* w, QString text, int room) {
+    text.remove(QRegularExpression(QStringLiteral("&(?!&)")));
+    for (const QString& line : text.split(QLatin1Char('\n')))
+      if (w->fontMetrics().horizontalAdvance(line) > room) return true;
+    return false;
+  };
+  for (QWidget* w : window->findChildren<QWidget*>()) {
+    if (!w->isVisibleTo(window)) continue;
+    if (auto* b = qobject_cast<QPushButton*>(w)) {
+      if (tooNarrow(b, b->text(), b->width() - 4)) cut.push_back(b->text());
+      continue;
+    }
+    if (w->parentWidget()->layout()) continue;
+    if (auto* l = qobject_cast<QLabel*>(w)) {
+      if (l->text().isEmpty() || l->textFormat() == Qt::RichText) continue;
+      if (l->wordWrap() ? l->heightForWidth(l->width()) > l->height() : tooNarrow(l, l->text(), l->contentsRect().width()))
+        cut.push_back(l->text());
+    } else if (auto* b = qobject_cast<QAbstractButton*>(w)) {
+      if (!b->text().isEmpty() && b->sizeHint().width() > b->width()) cut.push_back(b->text());
+    }
+  }
+  return cut;
+}
+
 std::string Joined(const std::vector<QString>& texts) {
   return QStringList(texts.begin(), texts.end()).join(QStringLiteral(" | ")).toStdString();
 }
@@ -553,15 +584,34 @@ TEST_F(FirstLogTest, UnderAJapaneseLocaleTheWindowsShowNoEnglishOfOurs) {
       EXPECT_EQ(Joined(EnglishLeft(w)), "") << "main window";
     }
   ASSERT_NE(main, nullptr);
+  main->resize(1024, 768);  // the smallest screen the program is used on
+  qvtest::Settle();
+  EXPECT_EQ(Joined(CutTexts(main)), "") << "main window";
+
+  // The dialogs laid out by hand, and the settings.
+  {
+    CSondeTestDlg test(main);
+    CSysSettings settings(main);
+    CAboutDlg about(main);
+    for (QDialog* dlg : std::initializer_list<QDialog*>{&test, &settings, &about}) {
+      dlg->show();
+      qvtest::Settle();
+      EXPECT_EQ(Joined(EnglishLeft(dlg)), "") << dlg->windowTitle().toStdString();
+      EXPECT_EQ(Joined(CutTexts(dlg)), "") << dlg->windowTitle().toStdString();
+      dlg->hide();
+    }
+  }
 
   {
     CLogWizard wizard(main);
     wizard.show();
     qvtest::Settle();
     EXPECT_EQ(Joined(EnglishLeft(&wizard)), "") << "wizard, first page";
+    EXPECT_EQ(Joined(CutTexts(&wizard)), "") << "wizard, first page";
     ASSERT_TRUE(wizard.SetActivePage(1));
     qvtest::Settle();
     EXPECT_EQ(Joined(EnglishLeft(&wizard)), "") << "wizard, second page";
+    EXPECT_EQ(Joined(CutTexts(&wizard)), "") << "wizard, second page";
     wizard.hide();
   }
 
@@ -573,6 +623,7 @@ TEST_F(FirstLogTest, UnderAJapaneseLocaleTheWindowsShowNoEnglishOfOurs) {
   replay.show();
   qvtest::Settle();
   EXPECT_EQ(Joined(EnglishLeft(&replay)), "") << "replay settings";
+  EXPECT_EQ(Joined(CutTexts(&replay)), "") << "replay settings";
   replay.hide();
   qv::RemoveTranslation();
 }
