@@ -7,6 +7,7 @@
 #include <ctime>
 #include <map>
 #include <mutex>
+#include <stdexcept>
 
 #include "platform/files/atomic_file.h"
 #include "platform/files/paths.h"
@@ -99,6 +100,11 @@ std::string_view StripQuotes(std::string_view v) {
   if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
     return v.substr(1, v.size() - 2);
   return v;
+}
+
+// A value or default as a read returns it: cut to SIZE - 1 characters.
+std::string_view Answer(std::string_view v, unsigned size) {
+  return v.substr(0, std::min<size_t>(v.size(), size - 1));
 }
 
 // The default loses trailing blanks, but never its first character.
@@ -256,7 +262,8 @@ struct CacheEntry {
   Signature sig;
   int64_t seenNs = 0;  // when the signature was taken
   std::string bytes;   // the file as parsed
-  ProfileFile file;
+  // Never changed once cached: loads share it (LoadShared) and writers copy it.
+  std::shared_ptr<const ProfileFile> file;
 };
 
 int64_t NowNs() {
@@ -293,13 +300,13 @@ void Remember(const std::string& path, const ProfileFile& f) {
     return;
   }
   if (cache.size() >= kCacheLimit && !cache.count(path)) cache.clear();
-  cache[path] = {sig, NowNs(), f.Serialize(), f};
+  cache[path] = {sig, NowNs(), f.Serialize(), std::make_shared<const ProfileFile>(f)};
 }
 
 // The parsed profile of FILE (empty when the file is missing). Called with
 // the profile mutex held. False when the file exists but cannot be read.
-bool Lookup(const std::string& file, const ProfileFile*& out) {
-  static const ProfileFile empty;
+bool Lookup(const std::string& file, std::shared_ptr<const ProfileFile>& out) {
+  static const auto empty = std::make_shared<const ProfileFile>();
   auto& cache = Cache();
   Signature sig;
   const int64_t seen = NowNs();
@@ -309,31 +316,39 @@ bool Lookup(const std::string& file, const ProfileFile*& out) {
   const std::string path = asSpelled ? file : FindFileNoCase(file);
   if (!asSpelled && !SignatureOf(path, sig)) {
     cache.erase(path);
-    out = &empty;
+    out = empty;
     return true;
   }
   auto it = cache.find(path);
   const bool same = it != cache.end() && it->second.sig == sig;
   if (same && Settled(it->second)) {
-    out = &it->second.file;
+    out = it->second.file;
     return true;
   }
   std::string bytes;
   if (!ReadWholeFile(path, bytes)) {
     cache.erase(path);
-    out = &empty;
+    out = empty;
     return false;
   }
   if (same && bytes == it->second.bytes) {
     it->second.seenNs = seen;  // checked byte for byte at this time
-    out = &it->second.file;
+    out = it->second.file;
     return true;
   }
-  ProfileFile f;
-  f.Parse(bytes, path);
+  auto f = std::make_shared<ProfileFile>();
+  f->Parse(bytes, path);
   if (cache.size() >= kCacheLimit) cache.clear();
-  out = &(cache[path] = {sig, seen, std::move(bytes), std::move(f)}).file;
+  out = (cache[path] = {sig, seen, std::move(bytes), std::move(f)}).file;
   return true;
+}
+
+// The same for the free functions, which only read it under the mutex.
+bool Lookup(const std::string& file, const ProfileFile*& out) {
+  std::shared_ptr<const ProfileFile> shared;
+  const bool ok = Lookup(file, shared);
+  out = shared.get();  // the cache or the static empty profile keeps it
+  return ok;
 }
 
 // Loads FILE, lets CHANGE edit it and saves it when something changed.
@@ -400,13 +415,15 @@ bool ProfileFile::Load(const std::string& path) {
   return true;
 }
 
-bool ProfileFile::LoadParsed(const std::string& path) {
+std::shared_ptr<const ProfileFile> ProfileFile::LoadShared(const std::string& path) {
   std::lock_guard lk(ProfileMutex());
-  const ProfileFile* parsed = nullptr;
-  if (!Lookup(path, parsed)) return false;
-  if (parsed->path().empty()) return Load(path);  // a missing file: empty, under its path
-  *this = *parsed;
-  return true;
+  std::shared_ptr<const ProfileFile> parsed;
+  if (!Lookup(path, parsed)) return nullptr;
+  if (!parsed->path().empty()) return parsed;
+  // A missing file: an empty profile under its path.
+  auto missing = std::make_shared<ProfileFile>();
+  if (!missing->Load(path)) return nullptr;
+  return missing;
 }
 
 void ProfileFile::Parse(std::string_view bytes, const std::string& path) {
@@ -675,8 +692,68 @@ std::string_view ProfileFile::GetView(std::string_view section, std::string_view
                                       unsigned size) const {
   if (size == 0) return {};
   const size_t k = FindKey(section, key);
-  std::string_view v = StripQuotes(k == npos ? TrimDefault(def) : Value(lines_[k]));
-  return v.substr(0, std::min<size_t>(v.size(), size - 1));
+  return Answer(k == npos ? StripQuotes(TrimDefault(def)) : StripQuotes(Value(lines_[k])), size);
+}
+
+ProfileSection ProfileFile::Pick(std::string_view section, const ProfileKeyNames& names) const {
+  ProfileSection out;
+  if (names.size() > ProfileSection::kFew) out.many_.resize(names.size());
+  const size_t h = FindSection(section);
+  if (h == npos) return out;
+  size_t left = names.size();
+  size_t next = 0;  // the name after the last one matched
+  for (size_t i = h + 1; i < lines_.size() && lines_[i].kind != Line::kSection; ++i) {
+    const Line& l = lines_[i];
+    if (l.kind != Line::kKey) continue;
+    ++out.keyLines_;
+    if (left == 0) continue;  // every name found: only counting now
+    // Sections are mostly written in the order their readers name the keys:
+    // the name after the last match is tried before the table.
+    const size_t k = next < names.size() && names.Is(next, Name(l)) ? next : names.Find(Name(l));
+    if (k == npos) continue;
+    next = k + 1;
+    ProfileSection::Value& value = out.At(k);
+    if (value.found) continue;  // the first match wins
+    const std::string_view text = StripQuotes(Value(l));
+    value = {text.data(), static_cast<std::uint32_t>(text.size()), true};
+    --left;
+  }
+  return out;
+}
+
+std::string_view ProfileSection::GetView(std::size_t key, std::string_view def, unsigned size) const {
+  if (size == 0) return {};
+  const Value& v = At(key);
+  return Answer(v.found ? std::string_view(v.text, v.size) : StripQuotes(TrimDefault(def)), size);
+}
+
+ProfileKeyNames::ProfileKeyNames(const std::vector<std::string_view>& names) {
+  size_t size = 16;
+  while (size < 2 * names.size()) size *= 2;
+  slots_.assign(size, 0);
+  for (std::string_view name : names) {
+    name = Trim(name);
+    if (Find(name) != npos) throw std::invalid_argument("a key name twice: " + std::string(name));
+    names_.emplace_back(name);
+    hashes_.push_back(HashNoCase(name));
+    size_t i = Home(hashes_.back(), size - 1);
+    while (slots_[i] != 0) i = (i + 1) & (size - 1);
+    slots_[i] = static_cast<std::uint32_t>(names_.size());
+  }
+}
+
+bool ProfileKeyNames::Is(std::size_t index, std::string_view name) const {
+  return SameName(names_[index], name);
+}
+
+std::size_t ProfileKeyNames::Find(std::string_view name) const {
+  const std::uint64_t hash = HashNoCase(name);
+  const size_t mask = slots_.size() - 1;
+  for (size_t i = Home(hash, mask); slots_[i] != 0; i = (i + 1) & mask) {
+    const size_t k = slots_[i] - 1;
+    if (hashes_[k] == hash && SameName(names_[k], name)) return k;
+  }
+  return npos;
 }
 
 std::string ProfileFile::Get(std::string_view section, std::string_view key, std::string_view def,
