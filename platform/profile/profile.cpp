@@ -187,29 +187,56 @@ inline std::uint64_t PackedWord(const char* p, size_t n) {
   return w;
 }
 
-inline std::uint64_t FoldedWord(const char* p, size_t n) {
+// The bytes of W folded (zero bytes stay zero).
+inline std::uint64_t Folded(std::uint64_t w) {
   constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-  std::uint64_t w = PackedWord(p, n);
   if ((w & (0x80 * kOnes)) == 0) {
     const std::uint64_t upper = (w + (0x80 - 'A') * kOnes) & ~(w + (0x80 - 'Z' - 1) * kOnes) & (0x80 * kOnes);
     return w | (upper >> 2);
   }
-  w = 0;
-  for (size_t i = 0; i < n; ++i) w |= static_cast<std::uint64_t>(Fold(p[i])) << (8 * i);
+  std::uint64_t f = 0;
+  for (int i = 0; i < 64; i += 8) f |= static_cast<std::uint64_t>(Fold(static_cast<char>(w >> i))) << i;
+  return f;
+}
+
+inline std::uint64_t FoldedWord(const char* p, size_t n) {
+  return Folded(PackedWord(p, n));
+}
+
+inline bool SameWord(std::uint64_t a, std::uint64_t b) {
+  return a == b || Folded(a) == Folded(b);
+}
+
+inline std::uint64_t Load8(const char* p) {
+  std::uint64_t w;
+  std::memcpy(&w, p, 8);
   return w;
 }
 
-// Names are compared eight bytes a step; words that differ are compared
-// again folded.
+// The first four and the last four bytes of P (4 <= N <= 8), overlapping for
+// shorter names.
+inline std::uint64_t HeadAndTail(const char* p, size_t n) {
+  std::uint32_t head, tail;
+  std::memcpy(&head, p, 4);
+  std::memcpy(&tail, p + n - 4, 4);
+  return head | static_cast<std::uint64_t>(tail) << 32;
+}
+
+// Names are compared eight bytes a step (the last step overlapping the one
+// before, so lengths cost no branches of their own); words that differ are
+// compared again folded.
 inline bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); i += 8) {
-    const size_t n = std::min<size_t>(8, a.size() - i);
-    if (PackedWord(a.data() + i, n) != PackedWord(b.data() + i, n) &&
-        FoldedWord(a.data() + i, n) != FoldedWord(b.data() + i, n))
-      return false;
+  const size_t n = a.size();
+  if (n != b.size()) return false;
+  const char* p = a.data();
+  const char* q = b.data();
+  if (n >= 8) {
+    for (size_t i = 0; i + 8 < n; i += 8)
+      if (!SameWord(Load8(p + i), Load8(q + i))) return false;
+    return SameWord(Load8(p + n - 8), Load8(q + n - 8));
   }
-  return true;
+  if (n >= 4) return SameWord(HeadAndTail(p, n), HeadAndTail(q, n));
+  return SameWord(PackedWord(p, n), PackedWord(q, n));
 }
 
 // A hash of a name as compared without case, eight folded bytes a step.
@@ -712,19 +739,15 @@ ProfileSection ProfileFile::Pick(std::string_view section, const ProfileKeyNames
     const size_t k = next < names.size() && names.Is(next, Name(l)) ? next : names.Find(Name(l));
     if (k == npos) continue;
     next = k + 1;
-    ProfileSection::Value& value = out.At(k);
-    if (value.found) continue;  // the first match wins
-    const std::string_view text = StripQuotes(Value(l));
-    value = {text.data(), static_cast<std::uint32_t>(text.size()), true};
-    --left;
+    if (out.Keep(k, StripQuotes(Value(l)))) --left;
   }
   return out;
 }
 
 std::string_view ProfileSection::GetView(std::size_t key, std::string_view def, unsigned size) const {
   if (size == 0) return {};
-  const Value& v = At(key);
-  return Answer(v.found ? std::string_view(v.text, v.size) : StripQuotes(TrimDefault(def)), size);
+  const Value* v = Found(key);
+  return Answer(v != nullptr ? std::string_view(v->text, v->size) : StripQuotes(TrimDefault(def)), size);
 }
 
 ProfileKeyNames::ProfileKeyNames(const std::vector<std::string_view>& names) {

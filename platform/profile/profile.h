@@ -96,15 +96,27 @@ class ProfileSection {
  private:
   friend class ProfileFile;
   struct Value {
-    const char* text = nullptr;  // quotes stripped
-    std::uint32_t size = 0;
-    bool found = false;
+    const char* text;  // quotes stripped; a found value is never null
+    std::uint32_t size;
   };
-  // The values of a short list of names stay in place, without an allocation.
+  // The value picked for KEY, or null.
+  const Value* Found(std::size_t key) const {
+    if (!many_.empty()) return many_[key].text != nullptr ? &many_[key] : nullptr;
+    return (fewFound_ >> key & 1u) != 0 ? &few_[key] : nullptr;
+  }
+  // Keeps TEXT for KEY unless a value was picked for it already (the first
+  // match wins); false when one was.
+  bool Keep(std::size_t key, std::string_view text) {
+    if (Found(key) != nullptr) return false;
+    (many_.empty() ? few_[key] : many_[key]) = {text.data(), static_cast<std::uint32_t>(text.size())};
+    if (many_.empty()) fewFound_ |= 1u << key;
+    return true;
+  }
+  // The values of a short list of names stay in place without an allocation
+  // (or clearing: a bit tells which are set); a longer list goes to the heap.
   static constexpr std::size_t kFew = 32;
-  Value& At(std::size_t key) { return many_.empty() ? few_[key] : many_[key]; }
-  const Value& At(std::size_t key) const { return many_.empty() ? few_[key] : many_[key]; }
-  std::array<Value, kFew> few_{};
+  std::array<Value, kFew> few_;
+  std::uint32_t fewFound_ = 0;
   std::vector<Value> many_;
   std::size_t keyLines_ = 0;
 };
