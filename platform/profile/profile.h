@@ -96,27 +96,26 @@ class ProfileSection {
  private:
   friend class ProfileFile;
   struct Value {
-    const char* text;  // quotes stripped; a found value is never null
-    std::uint32_t size;
+    const char* text = nullptr;  // quotes stripped; a picked value is never null
+    std::uint32_t size = 0;
   };
   // The value picked for KEY, or null.
   const Value* Found(std::size_t key) const {
-    if (!many_.empty()) return many_[key].text != nullptr ? &many_[key] : nullptr;
-    return (fewFound_ >> key & 1u) != 0 ? &few_[key] : nullptr;
+    const Value& v = many_.empty() ? few_[key] : many_[key];
+    return v.text != nullptr ? &v : nullptr;
   }
   // Keeps TEXT for KEY unless a value was picked for it already (the first
   // match wins); false when one was.
   bool Keep(std::size_t key, std::string_view text) {
-    if (Found(key) != nullptr) return false;
-    (many_.empty() ? few_[key] : many_[key]) = {text.data(), static_cast<std::uint32_t>(text.size())};
-    if (many_.empty()) fewFound_ |= 1u << key;
+    Value& v = many_.empty() ? few_[key] : many_[key];
+    if (v.text != nullptr) return false;
+    v = {text.data(), static_cast<std::uint32_t>(text.size())};
     return true;
   }
-  // The values of a short list of names stay in place without an allocation
-  // (or clearing: a bit tells which are set); a longer list goes to the heap.
+  // The values of a short list of names stay in place, without an
+  // allocation; a longer list goes to the heap.
   static constexpr std::size_t kFew = 32;
-  std::array<Value, kFew> few_;
-  std::uint32_t fewFound_ = 0;
+  std::array<Value, kFew> few_{};
   std::vector<Value> many_;
   std::size_t keyLines_ = 0;
 };
