@@ -37,18 +37,27 @@ bool WriteWellInfo(HedFile& file, const HeaderInfo& info) {
 
 void ReadWellInfo(const HedFile& file, HeaderInfo& info) {
   CHeader::ClearHeaderInfo(info);
+  // Every key of the section is asked for: one walk of its lines.
+  static const qv::ProfileKeyNames names = [] {
+    std::vector<std::string_view> keys;
+    for (const WellInfoField& field : WellInfoFields()) keys.emplace_back(field.key);
+    return qv::ProfileKeyNames(keys);
+  }();
+  const HedSection wellInfo = file.Pick("WellInfo", names);
+  std::size_t key = 0;
   for (const WellInfoField& field : WellInfoFields()) {
     switch (field.kind) {
       case FieldKind::kInt:
-        WellInfoInt(info, field) = file.GetInt("WellInfo", field.key, "0");
+        WellInfoInt(info, field) = wellInfo.GetInt(key, "0");
         break;
       case FieldKind::kFloat:
-        WellInfoFloat(info, field) = static_cast<float>(file.GetDouble("WellInfo", field.key, "0"));
+        WellInfoFloat(info, field) = static_cast<float>(wellInfo.GetDouble(key, "0"));
         break;
       case FieldKind::kText:
-        WellInfoText(info, field) = file.Get("WellInfo", field.key, "");
+        WellInfoText(info, field) = wellInfo.Get(key, "");
         break;
     }
+    ++key;
   }
   info.SondeLength = file.GetInt(kGeneral, "SondeLength", "0");
   info.RecLineSize = file.GetInt("File1", "RecLineSize", "0");
@@ -64,18 +73,16 @@ bool WriteCurves(HedFile& file, const CurveArray& curves) {
   return true;
 }
 
-void ReadCurves(const HedFile& file, CurveArray& curves) {
-  curves.clear();
-  ForEachChannelSection(file, [&](unsigned, const std::string& section) {
-    // Compared unsigned: every negative channel is skipped with those above 16.
-    unsigned channel = static_cast<unsigned>(file.GetInt(section, "PhysicalCh", "-1"));
-    if (channel > static_cast<unsigned>(kMaxCurveChannel)) return;
-    auto curve = std::make_unique<CurveRecord>();
-    CHeader::ClearCurveRecord(curve.get());
-    ReadCurveDisplay(file, section, *curve);
-    if (curve->shortTitle == "NULL") return;
-    curves.push_back(std::move(curve));
-  });
+// The curve of one Channel section, unless it is none.
+void AddCurve(const HedSection& keys, CurveArray& curves) {
+  // Compared unsigned: every negative channel is skipped with those above 16.
+  unsigned channel = static_cast<unsigned>(keys.GetInt(ChannelKey::kPhysicalCh, "-1"));
+  if (channel > static_cast<unsigned>(kMaxCurveChannel)) return;
+  auto curve = std::make_unique<CurveRecord>();
+  CHeader::ClearCurveRecord(curve.get());
+  ReadCurveDisplay(keys, *curve);
+  if (curve->shortTitle == "NULL") return;
+  curves.push_back(std::move(curve));
 }
 
 bool WriteTracks(HedFile& file, const TrackArray& tracks) {
@@ -87,12 +94,12 @@ bool WriteTracks(HedFile& file, const TrackArray& tracks) {
 void ReadTracks(const HedFile& file, TrackArray& tracks) {
   tracks.clear();
   for (unsigned i = 0;; ++i) {
-    std::string section = TrackSection(i);
-    if (!file.HasSection(section)) return;
+    const HedSection keys = PickTrackSection(file, TrackSection(i));
+    if (!keys.Present()) return;
     auto track = std::make_unique<TrackRecord>();
     CHeader::ClearTrackRecord(track.get());
     track->order = static_cast<int>(i);
-    ReadTrack(file, section, *track);
+    ReadTrack(keys, *track);
     tracks.push_back(std::move(track));
   }
 }
@@ -102,9 +109,9 @@ bool WriteCalibrationArray(HedFile& file, const CalibrationArray& calibration) {
     if (!record) continue;
     bool ok = true;
     // Every section of the record's channel gets the keys, not only the first.
-    ForEachChannelSection(file, [&](unsigned, const std::string& section) {
-      if (ok && file.GetInt(section, "PhysicalCh", "-1") == record->physicalChannel)
-        ok = WriteCalibrationKeys(file, section, *record, record->UsableCoefficientCount());
+    ForEachChannelSection(file, [&](unsigned, const HedSection& keys) {
+      if (ok && keys.GetInt(ChannelKey::kPhysicalCh, "-1") == record->physicalChannel)
+        ok = WriteCalibrationKeys(file, keys.Name(), *record, record->UsableCoefficientCount());
     });
     if (!ok) return false;
   }
@@ -113,34 +120,45 @@ bool WriteCalibrationArray(HedFile& file, const CalibrationArray& calibration) {
 
 // The number of consecutive non-empty Coefficient keys; a missing
 // Coefficient0 counts as present. Only four are ever kept.
-int CountCoefficients(const HedFile& file, const std::string& section) {
-  if (file.Get(section, "Coefficient0", "0").empty()) return 0;
+int CountCoefficients(const HedSection& keys) {
+  if (keys.Get(ChannelKey::kCoefficient0, "0").empty()) return 0;
   int count = 1;
   while (count < kCoefficientSlots &&
-         !file.Get(section, NumberedName("Coefficient", static_cast<unsigned>(count)), "").empty())
+         !keys.Get(ChannelKey::kCoefficient0 + static_cast<std::size_t>(count), "").empty())
     ++count;
   return count;
 }
 
-void ReadCalibrationArray(const HedFile& file, CalibrationArray& calibration) {
-  calibration.clear();
-  calibration.resize(kCalibratedChannels);
-  ForEachChannelSection(file, [&](unsigned, const std::string& section) {
-    auto record = std::make_unique<ChannelCalibration>();
-    CHeader::ClearChannelCalibration(record.get());
-    record->calFlag = file.GetInt(section, "CalFlag", "0") != 0 ? 1 : 0;
-    int channel = file.GetInt(section, "PhysicalCh", "");
-    if (channel < 1 || channel > static_cast<int>(kCalibratedChannels)) return;
-    record->physicalChannel = channel;
-    record->coefficientCount = CountCoefficients(file, section);
-    record->shortTitle = file.Get(section, "TitleShort", "");
-    Coefficients& c = record->coefficients.emplace();
-    for (int i = 0; i < kCoefficientSlots; ++i)
-      c[static_cast<std::size_t>(i)] =
-          file.GetDouble(section, NumberedName("Coefficient", static_cast<unsigned>(i)), "0");
-    DefaultCalibrationCoefficients(c);
-    ReadReferencePoints(file, section, *record);
-    calibration[static_cast<std::size_t>(channel - 1)] = std::move(record);
+// The calibration of one Channel section into its channel's slot (a later
+// section of the same channel replaces it).
+void AddCalibration(const HedFile& file, const HedSection& keys, CalibrationArray& calibration) {
+  auto record = std::make_unique<ChannelCalibration>();
+  CHeader::ClearChannelCalibration(record.get());
+  record->calFlag = keys.GetInt(ChannelKey::kCalFlag, "0") != 0 ? 1 : 0;
+  int channel = keys.GetInt(ChannelKey::kPhysicalCh, "");
+  if (channel < 1 || channel > static_cast<int>(kCalibratedChannels)) return;
+  record->physicalChannel = channel;
+  record->coefficientCount = CountCoefficients(keys);
+  record->shortTitle = keys.Get(ChannelKey::kTitleShort, "");
+  Coefficients& c = record->coefficients.emplace();
+  for (std::size_t i = 0; i < c.size(); ++i) c[i] = keys.GetDouble(ChannelKey::kCoefficient0 + i, "0");
+  DefaultCalibrationCoefficients(c);
+  ReadReferencePoints(file, keys, *record);
+  calibration[static_cast<std::size_t>(channel - 1)] = std::move(record);
+}
+
+// Curves and calibration come from the same Channel sections: each is
+// walked once for both.
+void ReadChannels(const HedFile& file, CurveArray* curves, CalibrationArray* calibration) {
+  if (curves != nullptr) curves->clear();
+  if (calibration != nullptr) {
+    calibration->clear();
+    calibration->resize(kCalibratedChannels);
+  }
+  if (curves == nullptr && calibration == nullptr) return;
+  ForEachChannelSection(file, [&](unsigned, const HedSection& keys) {
+    if (curves != nullptr) AddCurve(keys, *curves);
+    if (calibration != nullptr) AddCalibration(file, keys, *calibration);
   });
 }
 
@@ -149,9 +167,8 @@ void ReadLoadedHeader(const HedFile& file, std::string* chainTo, HeaderInfo* inf
                       TrackArray* tracks, CalibrationArray* calibration, int* depthScale, int* userProcessFlag,
                       std::string* userLibrary, int* sondeLength, TrailerText* trailer) {
   if (info != nullptr) ReadWellInfo(file, *info);
-  if (curves != nullptr) ReadCurves(file, *curves);
+  ReadChannels(file, curves, calibration);
   if (tracks != nullptr) ReadTracks(file, *tracks);
-  if (calibration != nullptr) ReadCalibrationArray(file, *calibration);
   if (chainTo != nullptr) *chainTo = file.Get(kGeneral, "ChainTo", "");
   if (depthScale != nullptr) {
     int scale = file.GetInt(kGeneral, "Scale", "100");

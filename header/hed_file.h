@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -29,6 +30,31 @@ std::string HeaderPathFor(const std::string& dataPath);
 // The same rule for any other sibling (".hdr", ".ini", ...).
 std::string SiblingFor(const std::string& path, const char* newExtension);
 
+class HedFile;
+
+// The keys of one section a reader asks for, picked in one walk of the
+// section's lines (HedFile::Pick) and read by their index in the names
+// table; each answers as HedFile's read of that key would. Valid until the
+// file it was picked from changes.
+class HedSection {
+ public:
+  HedSection(std::string name, const qv::ProfileFile& profile, const qv::ProfileKeyNames& names)
+      : name_(std::move(name)), keys_(profile.Pick(name_, names)) {}
+
+  const std::string& Name() const { return name_; }
+  // A section is present when it has at least one key.
+  bool Present() const { return keys_.HasKeyLines(); }
+  std::size_t KeyCount() const { return keys_.KeyCount(); }
+  std::string Get(std::size_t key, std::string_view def, unsigned size = kHedValueBuffer) const;
+  int GetInt(std::size_t key, std::string_view def) const;
+  std::uint32_t GetColour(std::size_t key, std::string_view def) const;
+  double GetDouble(std::size_t key, std::string_view def) const;
+
+ private:
+  std::string name_;
+  qv::ProfileSection keys_;
+};
+
 class HedFile {
  public:
   enum class LoadResult { kLoaded, kMissing, kUnreadable };
@@ -50,11 +76,14 @@ class HedFile {
   std::string Get(std::string_view section, std::string_view key, std::string_view def,
                   unsigned size = kHedValueBuffer) const;
   // Leading sign and decimal digits of the value or of def; 0 without digits.
-  int GetInt(std::string_view section, std::string_view key, const char* def) const;
+  int GetInt(std::string_view section, std::string_view key, std::string_view def) const;
   // A colour value written signed ("%d") or unsigned ("%u").
-  std::uint32_t GetColour(std::string_view section, std::string_view key, const char* def) const;
+  std::uint32_t GetColour(std::string_view section, std::string_view key, std::string_view def) const;
   // A decimal floating-point number at the start of the value; 0 without one.
-  double GetDouble(std::string_view section, std::string_view key, const char* def) const;
+  double GetDouble(std::string_view section, std::string_view key, std::string_view def) const;
+  // The keys NAMES of SECTION in one walk of its lines, for a reader that
+  // asks for many keys of one section.
+  HedSection Pick(const std::string& section, const qv::ProfileKeyNames& names) const;
 
   // Writes replace the first matching key or append it to its section. A
   // value holding CR or LF is refused (false) and nothing changes.
@@ -68,8 +97,15 @@ class HedFile {
   bool Save();
 
  private:
+  const qv::ProfileFile& Profile() const { return shared_ ? *shared_ : own_; }
+  // The header to change: a loaded one is copied out of the shared parse first.
+  qv::ProfileFile& Own();
+
   std::string path_;
-  qv::ProfileFile profile_;
+  // A loaded header is the profile layer's parsed copy, shared until the
+  // first change; a new or changed one is held here.
+  std::shared_ptr<const qv::ProfileFile> shared_;
+  qv::ProfileFile own_;
 };
 
 // Number texts of the header format, in the C locale. Non-finite values are

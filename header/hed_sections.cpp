@@ -21,21 +21,32 @@ void DecodeDisplayTrack(int value, CurveRecord& curve) {
   }
 }
 
-void ReadCurveDisplay(const HedFile& file, const std::string& section, CurveRecord& curve) {
-  curve.headerFlag = file.GetInt(section, "Visible", "1");
-  curve.scaleFlag = file.GetInt(section, "InvertScale", "1");
-  curve.headerLine = file.GetInt(section, "HeaderLine", "");
-  DecodeDisplayTrack(file.GetInt(section, "DisplayTrack", "0"), curve);
-  curve.description = file.Get(section, "Title", "");
-  curve.shortTitle = file.Get(section, "TitleShort", "");
-  curve.unit = file.Get(section, "Unit", "");
-  curve.physicalChannel = file.GetInt(section, "PhysicalCh", "0");
-  curve.logicalChannel = file.GetInt(section, "LogicalCh", "0");
-  curve.window = file.GetInt(section, "Window", "0");
-  curve.lineColour = file.GetColour(section, "LineColour", "0");
-  curve.printLineStyle = file.GetInt(section, "PrintParameter", "0");
-  curve.scaleMinimum = static_cast<float>(file.GetDouble(section, "RangeLeft", "0"));
-  curve.scaleMaximum = static_cast<float>(file.GetDouble(section, "RangeRight", "0"));
+HedSection PickChannelSection(const HedFile& file, const std::string& section) {
+  static const qv::ProfileKeyNames names({"Visible",      "InvertScale",    "HeaderLine",   "DisplayTrack", "Title",
+                                          "TitleShort",   "Unit",           "PhysicalCh",   "LogicalCh",    "Window",
+                                          "LineColour",   "PrintParameter", "RangeLeft",    "RangeRight",   "CalFlag",
+                                          "Coefficient0", "Coefficient1",   "Coefficient2", "Coefficient3", "JigCount",
+                                          "FilterType",   "FilterWidth",    "Offset"});
+  static_assert(kCoefficientSlots == 4 && ChannelKey::kCount == 23, "the names follow ChannelKey");
+  return file.Pick(section, names);
+}
+
+void ReadCurveDisplay(const HedSection& channel, CurveRecord& curve) {
+  using K = ChannelKey;
+  curve.headerFlag = channel.GetInt(K::kVisible, "1");
+  curve.scaleFlag = channel.GetInt(K::kInvertScale, "1");
+  curve.headerLine = channel.GetInt(K::kHeaderLine, "");
+  DecodeDisplayTrack(channel.GetInt(K::kDisplayTrack, "0"), curve);
+  curve.description = channel.Get(K::kTitle, "");
+  curve.shortTitle = channel.Get(K::kTitleShort, "");
+  curve.unit = channel.Get(K::kUnit, "");
+  curve.physicalChannel = channel.GetInt(K::kPhysicalCh, "0");
+  curve.logicalChannel = channel.GetInt(K::kLogicalCh, "0");
+  curve.window = channel.GetInt(K::kWindow, "0");
+  curve.lineColour = channel.GetColour(K::kLineColour, "0");
+  curve.printLineStyle = channel.GetInt(K::kPrintParameter, "0");
+  curve.scaleMinimum = static_cast<float>(channel.GetDouble(K::kRangeLeft, "0"));
+  curve.scaleMaximum = static_cast<float>(channel.GetDouble(K::kRangeRight, "0"));
 }
 
 bool WriteCurveDisplay(HedFile& file, const std::string& section, const CurveRecord& curve) {
@@ -51,12 +62,19 @@ bool WriteCurveDisplay(HedFile& file, const std::string& section, const CurveRec
          file.SetFloat(section, "RangeRight", curve.scaleMaximum);
 }
 
-void ReadTrack(const HedFile& file, const std::string& section, TrackRecord& track) {
-  track.style = file.GetInt(section, "Style", "0");
-  track.type = file.GetInt(section, "Type", "0");
-  track.gridFlag = file.GetInt(section, "GridFlag", "0") != 0 ? 1 : 0;
-  track.gridStyle = file.GetInt(section, "GridStyle", "0");
-  track.gridColour = file.GetColour(section, "GridColour", "0");
+HedSection PickTrackSection(const HedFile& file, const std::string& section) {
+  static const qv::ProfileKeyNames names({"Style", "Type", "GridFlag", "GridStyle", "GridColour"});
+  static_assert(TrackKey::kCount == 5, "the names follow TrackKey");
+  return file.Pick(section, names);
+}
+
+void ReadTrack(const HedSection& track, TrackRecord& record) {
+  using K = TrackKey;
+  record.style = track.GetInt(K::kStyle, "0");
+  record.type = track.GetInt(K::kType, "0");
+  record.gridFlag = track.GetInt(K::kGridFlag, "0") != 0 ? 1 : 0;
+  record.gridStyle = track.GetInt(K::kGridStyle, "0");
+  record.gridColour = track.GetColour(K::kGridColour, "0");
 }
 
 bool WriteTrack(HedFile& file, const std::string& section, const TrackRecord& track) {
@@ -80,14 +98,14 @@ bool WriteCalibrationKeys(HedFile& file, const std::string& section, const Chann
   return ok;
 }
 
-void ReadReferencePoints(const HedFile& file, const std::string& section, ChannelCalibration& calibration) {
-  int count = file.GetInt(section, "JigCount", "");
+void ReadReferencePoints(const HedFile& file, const HedSection& channel, ChannelCalibration& calibration) {
+  int count = channel.GetInt(ChannelKey::kJigCount, "");
   if (count < 0) count = 0;
   // A section cannot hold more reference points than keys: a corrupt count
   // must not make the reader spin.
-  const std::size_t limit = file.KeyCount(section);
+  const std::size_t limit = channel.KeyCount();
   for (int i = 0; i < count && static_cast<std::size_t>(i) < limit; ++i) {
-    std::string point = file.Get(section, NumberedName("ReferencePoint", static_cast<unsigned>(i)), "");
+    std::string point = file.Get(channel.Name(), NumberedName("ReferencePoint", static_cast<unsigned>(i)), "");
     if (!point.empty()) calibration.referencePoints.push_back(point);
   }
 }

@@ -1,6 +1,7 @@
 #include "header/section_access.h"
 
 #include <climits>
+#include <optional>
 
 #include "header/header.h"
 #include "header/hed_file.h"
@@ -35,23 +36,23 @@ ChannelFilter* FilterEntry(ChannelFilter* table, int physicalChannel) {
   return &table[physicalChannel - 1];
 }
 
-void ReadFilterKeys(const HedFile& file, const std::string& section, ChannelFilter& filter) {
+void ReadFilterKeys(const HedSection& channel, ChannelFilter& filter) {
   filter.Present = 1;
-  const auto type = static_cast<std::uint8_t>(file.GetInt(section, "FilterType", "0"));
+  const auto type = static_cast<std::uint8_t>(channel.GetInt(ChannelKey::kFilterType, "0"));
   filter.FilterType = type > 4 ? 0 : type;
-  const int width = file.GetInt(section, "FilterWidth", "0");
+  const int width = channel.GetInt(ChannelKey::kFilterWidth, "0");
   filter.FilterWidth = width / 2 * 2 + 1;
-  filter.Offset = file.GetInt(section, "Offset", "0");
+  filter.Offset = channel.GetInt(ChannelKey::kOffset, "0");
   filter.OffsetCopy = filter.Offset;
 }
 
 // The first Channel section (walking until one without Title) whose
-// PhysicalCh is the given channel; empty when there is none.
-std::string FindChannelSection(const HedFile& file, int physicalChannel) {
+// PhysicalCh is the given channel; nothing when there is none.
+std::optional<HedSection> FindChannelSection(const HedFile& file, int physicalChannel) {
   for (unsigned i = 0;; ++i) {
-    std::string section = ChannelSection(i);
-    if (file.Get(section, "Title", "").empty()) return {};
-    if (file.GetInt(section, "PhysicalCh", "-1") == physicalChannel) return section;
+    HedSection channel = PickChannelSection(file, ChannelSection(i));
+    if (channel.Get(ChannelKey::kTitle, "").empty()) return std::nullopt;
+    if (channel.GetInt(ChannelKey::kPhysicalCh, "-1") == physicalChannel) return channel;
   }
 }
 
@@ -97,9 +98,9 @@ int ReadChannelFilters(const std::string& path, ChannelFilter* table) {
   }
   if (table == nullptr) return 1;
   for (int i = 0; i < kFilterTableSize; ++i) table[i] = ChannelFilter{};
-  ForEachChannelSection(file, [&](unsigned, const std::string& section) {
-    if (ChannelFilter* entry = FilterEntry(table, file.GetInt(section, "PhysicalCh", "0")))
-      ReadFilterKeys(file, section, *entry);
+  ForEachChannelSection(file, [&](unsigned, const HedSection& channel) {
+    if (ChannelFilter* entry = FilterEntry(table, channel.GetInt(ChannelKey::kPhysicalCh, "0")))
+      ReadFilterKeys(channel, *entry);
   });
   return 1;
 }
@@ -112,9 +113,10 @@ int WriteChannelFilters(const std::string& path, ChannelFilter* table, int zeroO
   }
   if (table == nullptr) return 0;
   bool offsetsOk = true;
-  ForEachChannelSection(file, [&](unsigned, const std::string& section) {
-    ChannelFilter* entry = FilterEntry(table, file.GetInt(section, "PhysicalCh", "0"));
+  ForEachChannelSection(file, [&](unsigned, const HedSection& channel) {
+    ChannelFilter* entry = FilterEntry(table, channel.GetInt(ChannelKey::kPhysicalCh, "0"));
     if (entry == nullptr) return;
+    const std::string& section = channel.Name();
     if (zeroOffsets != 0) entry->Offset = 0;
     file.Set(section, "FilterFlag", entry->FilterType != 0 ? "1" : "0");
     file.SetInt(section, "FilterType", entry->FilterType);
@@ -216,10 +218,10 @@ int ReadCurveRecordByChannel(const std::string& headerPath, CurveRecord* curve, 
   if (curve == nullptr) return 0;
   HedFile file;
   file.Load(headerPath);
-  const std::string section = FindChannelSection(file, physicalChannel);
-  if (section.empty()) return 0;
+  const std::optional<HedSection> channel = FindChannelSection(file, physicalChannel);
+  if (!channel) return 0;
   CHeader::ClearCurveRecord(curve);
-  ReadCurveDisplay(file, section, *curve);
+  ReadCurveDisplay(*channel, *curve);
   return 1;
 }
 
@@ -227,9 +229,9 @@ int ReadChannelFilter(const std::string& headerPath, ChannelFilter* filter, int 
   if (filter == nullptr || physicalChannel < 1) return 0;
   HedFile file;
   file.Load(headerPath);
-  const std::string section = FindChannelSection(file, physicalChannel);
-  if (section.empty()) return 0;
-  ReadFilterKeys(file, section, *filter);
+  const std::optional<HedSection> channel = FindChannelSection(file, physicalChannel);
+  if (!channel) return 0;
+  ReadFilterKeys(*channel, *filter);
   return 1;
 }
 
@@ -263,19 +265,19 @@ int ReadChannelCalibration(const std::string& headerPath, ChannelCalibration* ca
   if (calibration == nullptr || physicalChannel < 1) return 0;
   HedFile file;
   file.Load(headerPath);
-  const std::string section = FindChannelSection(file, physicalChannel);
-  if (section.empty()) return 0;
+  const std::optional<HedSection> channel = FindChannelSection(file, physicalChannel);
+  if (!channel) return 0;
   CHeader::ClearChannelCalibration(calibration);
-  calibration->calFlag = file.GetInt(section, "CalFlag", "0") != 0 ? 1 : 0;
-  calibration->shortTitle = file.Get(section, "TitleShort", "");
+  calibration->calFlag = channel->GetInt(ChannelKey::kCalFlag, "0") != 0 ? 1 : 0;
+  calibration->shortTitle = channel->Get(ChannelKey::kTitleShort, "");
   calibration->coefficientCount = kCoefficientSlots;
   Coefficients& c = calibration->coefficients.emplace(kIdentityCoefficients);
-  for (unsigned i = 0; i < c.size(); ++i) {
-    const std::string text = file.Get(section, NumberedName("Coefficient", i), "");
+  for (std::size_t i = 0; i < c.size(); ++i) {
+    const std::string text = channel->Get(ChannelKey::kCoefficient0 + i, "");
     if (!text.empty()) c[i] = ParseHedDouble(text);
   }
   DefaultCalibrationCoefficients(c);
-  ReadReferencePoints(file, section, *calibration);
+  ReadReferencePoints(file, *channel, *calibration);
   return 1;
 }
 

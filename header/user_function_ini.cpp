@@ -172,10 +172,10 @@ int CHeader::ReadUserFunctionIni(const std::string& path, CurveArray* curves, Us
   }
   if (curves != nullptr) {
     curves->clear();
-    ForEachChannelSection(ini, [&](unsigned, const std::string& section) {
+    ForEachChannelSection(ini, [&](unsigned, const HedSection& channel) {
       auto curve = std::make_unique<CurveRecord>();
       ClearCurveRecord(curve.get());
-      ReadCurveDisplay(ini, section, *curve);
+      ReadCurveDisplay(channel, *curve);
       if (curve->shortTitle != "NULL") curves->push_back(std::move(curve));
     });
   }

@@ -7,6 +7,7 @@
 #include <ctime>
 #include <map>
 #include <mutex>
+#include <stdexcept>
 
 #include "platform/files/atomic_file.h"
 #include "platform/files/paths.h"
@@ -101,6 +102,11 @@ std::string_view StripQuotes(std::string_view v) {
   return v;
 }
 
+// A value or default as a read returns it: cut to SIZE - 1 characters.
+std::string_view Answer(std::string_view v, unsigned size) {
+  return v.substr(0, std::min<size_t>(v.size(), size - 1));
+}
+
 // The default loses trailing blanks, but never its first character.
 std::string_view TrimDefault(std::string_view d) {
   while (d.size() > 1 && IsBlank(d.back())) d.remove_suffix(1);
@@ -181,29 +187,56 @@ inline std::uint64_t PackedWord(const char* p, size_t n) {
   return w;
 }
 
-inline std::uint64_t FoldedWord(const char* p, size_t n) {
+// The bytes of W folded (zero bytes stay zero).
+inline std::uint64_t Folded(std::uint64_t w) {
   constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-  std::uint64_t w = PackedWord(p, n);
   if ((w & (0x80 * kOnes)) == 0) {
     const std::uint64_t upper = (w + (0x80 - 'A') * kOnes) & ~(w + (0x80 - 'Z' - 1) * kOnes) & (0x80 * kOnes);
     return w | (upper >> 2);
   }
-  w = 0;
-  for (size_t i = 0; i < n; ++i) w |= static_cast<std::uint64_t>(Fold(p[i])) << (8 * i);
+  std::uint64_t f = 0;
+  for (int i = 0; i < 64; i += 8) f |= static_cast<std::uint64_t>(Fold(static_cast<char>(w >> i))) << i;
+  return f;
+}
+
+inline std::uint64_t FoldedWord(const char* p, size_t n) {
+  return Folded(PackedWord(p, n));
+}
+
+inline bool SameWord(std::uint64_t a, std::uint64_t b) {
+  return a == b || Folded(a) == Folded(b);
+}
+
+inline std::uint64_t Load8(const char* p) {
+  std::uint64_t w;
+  std::memcpy(&w, p, 8);
   return w;
 }
 
-// Names are compared eight bytes a step; words that differ are compared
-// again folded.
+// The first four and the last four bytes of P (4 <= N <= 8), overlapping for
+// shorter names.
+inline std::uint64_t HeadAndTail(const char* p, size_t n) {
+  std::uint32_t head, tail;
+  std::memcpy(&head, p, 4);
+  std::memcpy(&tail, p + n - 4, 4);
+  return head | static_cast<std::uint64_t>(tail) << 32;
+}
+
+// Names are compared eight bytes a step (the last step overlapping the one
+// before, so lengths cost no branches of their own); words that differ are
+// compared again folded.
 inline bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); i += 8) {
-    const size_t n = std::min<size_t>(8, a.size() - i);
-    if (PackedWord(a.data() + i, n) != PackedWord(b.data() + i, n) &&
-        FoldedWord(a.data() + i, n) != FoldedWord(b.data() + i, n))
-      return false;
+  const size_t n = a.size();
+  if (n != b.size()) return false;
+  const char* p = a.data();
+  const char* q = b.data();
+  if (n >= 8) {
+    for (size_t i = 0; i + 8 < n; i += 8)
+      if (!SameWord(Load8(p + i), Load8(q + i))) return false;
+    return SameWord(Load8(p + n - 8), Load8(q + n - 8));
   }
-  return true;
+  if (n >= 4) return SameWord(HeadAndTail(p, n), HeadAndTail(q, n));
+  return SameWord(PackedWord(p, n), PackedWord(q, n));
 }
 
 // A hash of a name as compared without case, eight folded bytes a step.
@@ -256,7 +289,8 @@ struct CacheEntry {
   Signature sig;
   int64_t seenNs = 0;  // when the signature was taken
   std::string bytes;   // the file as parsed
-  ProfileFile file;
+  // Never changed once cached: loads share it (LoadShared) and writers copy it.
+  std::shared_ptr<const ProfileFile> file;
 };
 
 int64_t NowNs() {
@@ -293,13 +327,13 @@ void Remember(const std::string& path, const ProfileFile& f) {
     return;
   }
   if (cache.size() >= kCacheLimit && !cache.count(path)) cache.clear();
-  cache[path] = {sig, NowNs(), f.Serialize(), f};
+  cache[path] = {sig, NowNs(), f.Serialize(), std::make_shared<const ProfileFile>(f)};
 }
 
 // The parsed profile of FILE (empty when the file is missing). Called with
 // the profile mutex held. False when the file exists but cannot be read.
-bool Lookup(const std::string& file, const ProfileFile*& out) {
-  static const ProfileFile empty;
+bool Lookup(const std::string& file, std::shared_ptr<const ProfileFile>& out) {
+  static const auto empty = std::make_shared<const ProfileFile>();
   auto& cache = Cache();
   Signature sig;
   const int64_t seen = NowNs();
@@ -309,31 +343,39 @@ bool Lookup(const std::string& file, const ProfileFile*& out) {
   const std::string path = asSpelled ? file : FindFileNoCase(file);
   if (!asSpelled && !SignatureOf(path, sig)) {
     cache.erase(path);
-    out = &empty;
+    out = empty;
     return true;
   }
   auto it = cache.find(path);
   const bool same = it != cache.end() && it->second.sig == sig;
   if (same && Settled(it->second)) {
-    out = &it->second.file;
+    out = it->second.file;
     return true;
   }
   std::string bytes;
   if (!ReadWholeFile(path, bytes)) {
     cache.erase(path);
-    out = &empty;
+    out = empty;
     return false;
   }
   if (same && bytes == it->second.bytes) {
     it->second.seenNs = seen;  // checked byte for byte at this time
-    out = &it->second.file;
+    out = it->second.file;
     return true;
   }
-  ProfileFile f;
-  f.Parse(bytes, path);
+  auto f = std::make_shared<ProfileFile>();
+  f->Parse(bytes, path);
   if (cache.size() >= kCacheLimit) cache.clear();
-  out = &(cache[path] = {sig, seen, std::move(bytes), std::move(f)}).file;
+  out = (cache[path] = {sig, seen, std::move(bytes), std::move(f)}).file;
   return true;
+}
+
+// The same for the free functions, which only read it under the mutex.
+bool Lookup(const std::string& file, const ProfileFile*& out) {
+  std::shared_ptr<const ProfileFile> shared;
+  const bool ok = Lookup(file, shared);
+  out = shared.get();  // the cache or the static empty profile keeps it
+  return ok;
 }
 
 // Loads FILE, lets CHANGE edit it and saves it when something changed.
@@ -400,13 +442,15 @@ bool ProfileFile::Load(const std::string& path) {
   return true;
 }
 
-bool ProfileFile::LoadParsed(const std::string& path) {
+std::shared_ptr<const ProfileFile> ProfileFile::LoadShared(const std::string& path) {
   std::lock_guard lk(ProfileMutex());
-  const ProfileFile* parsed = nullptr;
-  if (!Lookup(path, parsed)) return false;
-  if (parsed->path().empty()) return Load(path);  // a missing file: empty, under its path
-  *this = *parsed;
-  return true;
+  std::shared_ptr<const ProfileFile> parsed;
+  if (!Lookup(path, parsed)) return nullptr;
+  if (!parsed->path().empty()) return parsed;
+  // A missing file: an empty profile under its path.
+  auto missing = std::make_shared<ProfileFile>();
+  if (!missing->Load(path)) return nullptr;
+  return missing;
 }
 
 void ProfileFile::Parse(std::string_view bytes, const std::string& path) {
@@ -675,8 +719,64 @@ std::string_view ProfileFile::GetView(std::string_view section, std::string_view
                                       unsigned size) const {
   if (size == 0) return {};
   const size_t k = FindKey(section, key);
-  std::string_view v = StripQuotes(k == npos ? TrimDefault(def) : Value(lines_[k]));
-  return v.substr(0, std::min<size_t>(v.size(), size - 1));
+  return Answer(k == npos ? StripQuotes(TrimDefault(def)) : StripQuotes(Value(lines_[k])), size);
+}
+
+ProfileSection ProfileFile::Pick(std::string_view section, const ProfileKeyNames& names) const {
+  ProfileSection out;
+  if (names.size() > ProfileSection::kFew) out.many_.resize(names.size());
+  const size_t h = FindSection(section);
+  if (h == npos) return out;
+  size_t left = names.size();
+  size_t next = 0;  // the name after the last one matched
+  for (size_t i = h + 1; i < lines_.size() && lines_[i].kind != Line::kSection; ++i) {
+    const Line& l = lines_[i];
+    if (l.kind != Line::kKey) continue;
+    ++out.keyLines_;
+    if (left == 0) continue;  // every name found: only counting now
+    // Sections are mostly written in the order their readers name the keys:
+    // the name after the last match is tried before the table.
+    const size_t k = next < names.size() && names.Is(next, Name(l)) ? next : names.Find(Name(l));
+    if (k == npos) continue;
+    next = k + 1;
+    if (out.Keep(k, StripQuotes(Value(l)))) --left;
+  }
+  return out;
+}
+
+std::string_view ProfileSection::GetView(std::size_t key, std::string_view def, unsigned size) const {
+  if (size == 0) return {};
+  const Value* v = Found(key);
+  return Answer(v != nullptr ? std::string_view(v->text, v->size) : StripQuotes(TrimDefault(def)), size);
+}
+
+ProfileKeyNames::ProfileKeyNames(const std::vector<std::string_view>& names) {
+  size_t size = 16;
+  while (size < 2 * names.size()) size *= 2;
+  slots_.assign(size, 0);
+  for (std::string_view name : names) {
+    name = Trim(name);
+    if (Find(name) != npos) throw std::invalid_argument("a key name twice: " + std::string(name));
+    names_.emplace_back(name);
+    hashes_.push_back(HashNoCase(name));
+    size_t i = Home(hashes_.back(), size - 1);
+    while (slots_[i] != 0) i = (i + 1) & (size - 1);
+    slots_[i] = static_cast<std::uint32_t>(names_.size());
+  }
+}
+
+bool ProfileKeyNames::Is(std::size_t index, std::string_view name) const {
+  return SameName(names_[index], name);
+}
+
+std::size_t ProfileKeyNames::Find(std::string_view name) const {
+  const std::uint64_t hash = HashNoCase(name);
+  const size_t mask = slots_.size() - 1;
+  for (size_t i = Home(hash, mask); slots_[i] != 0; i = (i + 1) & mask) {
+    const size_t k = slots_[i] - 1;
+    if (hashes_[k] == hash && SameName(names_[k], name)) return k;
+  }
+  return npos;
 }
 
 std::string ProfileFile::Get(std::string_view section, std::string_view key, std::string_view def,

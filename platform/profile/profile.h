@@ -26,8 +26,10 @@
 // An existing file is found whatever the letter case of its name.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -61,6 +63,63 @@ std::string WinIniFile();
 // Integer parsing of profile values: sign, 0x prefix, leading digits.
 int ParseProfileInt(std::string_view value, int def);
 
+// The key names a reader picks out of a section in one walk of its lines
+// (ProfileFile::Pick), compared without case as every lookup compares them.
+// Built once (e.g. a static table); the names must differ without case.
+class ProfileKeyNames {
+ public:
+  explicit ProfileKeyNames(const std::vector<std::string_view>& names);
+  std::size_t size() const { return names_.size(); }
+  // The index of NAME, or npos.
+  std::size_t Find(std::string_view name) const;
+  // Whether NAME is the name at INDEX.
+  bool Is(std::size_t index, std::string_view name) const;
+
+ private:
+  std::vector<std::string> names_;
+  std::vector<std::uint64_t> hashes_;
+  std::vector<std::uint32_t> slots_;  // index + 1 of the name homed there, 0 when empty
+};
+
+// The keys of one section picked out of a profile (ProfileFile::Pick): each
+// answers as the profile's lookup of that key would. Views into the profile,
+// valid until it changes.
+class ProfileSection {
+ public:
+  // Whether the section is there with at least one key line.
+  bool HasKeyLines() const { return keyLines_ != 0; }
+  // The number of key lines of the section (0 when it is missing).
+  std::size_t KeyCount() const { return keyLines_; }
+  // What ProfileFile::GetView returns for NAMES[KEY].
+  std::string_view GetView(std::size_t key, std::string_view def = "", unsigned size = 256) const;
+
+ private:
+  friend class ProfileFile;
+  struct Value {
+    const char* text = nullptr;  // quotes stripped; a picked value is never null
+    std::uint32_t size = 0;
+  };
+  // The value picked for KEY, or null.
+  const Value* Found(std::size_t key) const {
+    const Value& v = many_.empty() ? few_[key] : many_[key];
+    return v.text != nullptr ? &v : nullptr;
+  }
+  // Keeps TEXT for KEY unless a value was picked for it already (the first
+  // match wins); false when one was.
+  bool Keep(std::size_t key, std::string_view text) {
+    Value& v = many_.empty() ? few_[key] : many_[key];
+    if (v.text != nullptr) return false;
+    v = {text.data(), static_cast<std::uint32_t>(text.size())};
+    return true;
+  }
+  // The values of a short list of names stay in place, without an
+  // allocation; a longer list goes to the heap.
+  static constexpr std::size_t kFew = 32;
+  std::array<Value, kFew> few_{};
+  std::vector<Value> many_;
+  std::size_t keyLines_ = 0;
+};
+
 // The batch form: load once, make many changes, save once (one atomic
 // replacement of the file). Holds no lock between calls.
 class ProfileFile {
@@ -70,11 +129,13 @@ class ProfileFile {
   // Reads PATH (found without regard to letter case). A missing file gives an
   // empty profile and true; a file that exists but cannot be read gives false.
   bool Load(const std::string& path);
-  // The same, from the copy the private-profile calls keep parsed when the
+  // The same, as the copy the private-profile calls keep parsed when the
   // file is unchanged (a file younger than a few seconds is read and
-  // compared byte for byte), so reading a file just written or read again
-  // costs no parse.
-  bool LoadParsed(const std::string& path);
+  // compared byte for byte), shared rather than copied, so reading a file
+  // just written or read again costs neither a parse nor a copy. The copy
+  // never changes: a caller that edits takes its own copy first. Null when
+  // the file exists but cannot be read.
+  static std::shared_ptr<const ProfileFile> LoadShared(const std::string& path);
   // Takes the text of a profile from memory (as the file at PATH, for Save).
   void Parse(std::string_view bytes);
   void Parse(std::string_view bytes, const std::string& path);
@@ -102,6 +163,9 @@ class ProfileFile {
   std::vector<std::string> Sections() const;
   // The key lines of a section, "key=value".
   std::vector<std::string> SectionLines(std::string_view section) const;
+  // The keys NAMES of SECTION in one walk of its lines: cheaper than a lookup
+  // per key when a reader asks for most keys of a section.
+  ProfileSection Pick(std::string_view section, const ProfileKeyNames& names) const;
 
   // False when a name or the value holds CR or LF, a key is empty, holds '='
   // or starts with '[' or ';', or a section name holds ']' (the line could not

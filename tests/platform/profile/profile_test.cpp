@@ -90,6 +90,45 @@ TEST(ProfileRead, WindowsSemanticsOnHandMadeFile) {
   }
 }
 
+// A reader that picks many keys of a section in one walk of its lines gets
+// what a lookup of each key gets (case-blind, first match wins, the first
+// section of the name only, a line without '=' a key with no value, defaults
+// and cuts alike), whatever the order it names the keys in.
+TEST(ProfileRead, PickedKeysAnswerAsLookupsDo) {
+  qv::ProfileFile p;
+  ASSERT_TRUE(p.Load(Fixture("basic.ini")));
+  const std::vector<std::pair<const char*, std::vector<std::string_view>>> sections = {
+      {"General",
+       {"Ident", "Spaced Key", "Quoted", "Single", "Mismatch", "Empty", "Blank", "NoEquals line", "Dup", "a",
+        ";Commented", "Missing", "Company"}},
+      {" GENERAL ", {"IDENT", "noequals LINE", "A", " dup "}},
+      {"WellInfo", {"Company", "ORT", "\xc4rger", "Ident"}},
+      {"Numbers", {"Hex", "HexUpper", "Neg", "Plus", "Lead", "Junk", "Quoted", "Empty", "Big", "MinInt", "Spaces"}},
+      {"Empty Section", {"X", "Empty"}},
+      {"NoSuchSection", {"Ident"}},
+  };
+  for (const auto& [section, listed] : sections) {
+    std::vector<std::string_view> names = listed;
+    for (int order = 0; order < 3; ++order) {
+      if (order == 1) std::reverse(names.begin(), names.end());
+      if (order == 2)
+        std::rotate(names.begin(), names.begin() + static_cast<std::ptrdiff_t>(names.size() / 2), names.end());
+      const qv::ProfileKeyNames table(names);
+      const qv::ProfileSection picked = p.Pick(section, table);
+      EXPECT_EQ(picked.KeyCount(), p.KeyCount(section)) << section;
+      EXPECT_EQ(picked.HasKeyLines(), p.HasKeyLines(section)) << section;
+      for (std::size_t i = 0; i < names.size(); ++i)
+        for (const char* def : {"", "d  ", "\"q\""})
+          for (unsigned size : {256u, 4u, 0u})
+            EXPECT_EQ(picked.GetView(i, def, size), p.GetView(section, names[i], def, size))
+                << section << "/" << names[i] << " order " << order << " size " << size;
+    }
+  }
+  // Two names for one key would leave one of them never found.
+  const std::vector<std::string_view> twice = {"Ident", "IDENT"};
+  EXPECT_THROW(qv::ProfileKeyNames{twice}, std::invalid_argument);
+}
+
 TEST(ProfileRead, TruncationAtHeaderBufferSizes) {
   const std::string file = Fixture("long.ini");
   const std::string text1 = qv::GetProfileText(file, "TrailerText", "Text1", "", 1024);
@@ -327,6 +366,7 @@ TEST(ProfileBatch, LookupsFollowEveryEdit) {
   p.Parse("[A]\r\nk0=a0\r\nK0=dup\r\n[b]\r\nk1=b1\r\n[a]\r\nk2=late\r\n\r\n[C]\r\nk3=c3\r\n");
   std::vector<std::string> sections{"A", "b", "C", "D", "E"};
   std::vector<std::string> keys{"k0", "K1", "k2", "k3", "k4", "k5"};
+  const qv::ProfileKeyNames names(std::vector<std::string_view>(keys.begin(), keys.end()));
   unsigned seed = 7;
   auto next = [&] { return (seed = seed * 1103515245u + 12345u) >> 16; };
   for (int step = 0; step < 400; ++step) {
@@ -356,6 +396,16 @@ TEST(ProfileBatch, LookupsFollowEveryEdit) {
           ASSERT_EQ(got, *want) << "step " << step << " [" << s << "] " << k;
         }
       }
+    // The same keys picked in one walk of each section.
+    for (const auto& s : sections) {
+      const qv::ProfileSection picked = p.Pick(s, names);
+      for (std::size_t i = 0; i < keys.size(); ++i) {
+        const auto want = ScanText(text, s, keys[i]);
+        ASSERT_EQ(picked.GetView(i, "<missing>"), want.value_or("<missing>"))
+            << "step " << step << " [" << s << "] " << keys[i] << "\n"
+            << text;
+      }
+    }
   }
 }
 
