@@ -15,6 +15,8 @@
 
 #include "app/core/globals.h"
 #include "app/core/log_document.h"
+#include "platform/docview/qtext.h"
+#include "platform/docview/translation.h"
 #include "platform/files/paths.h"
 #include "platform/text/cnum.h"
 #include "platform/text/strings.h"
@@ -748,6 +750,21 @@ TEST_F(Wizard, CalibrationCommandRunsTheWizardAndRecordsTheChannel) {
   g_pActiveDoc = nullptr;
   SetLogDocumentResolver(nullptr);
   g_bSondePowerOn = 0;
+}
+
+
+// Under a Japanese locale the counting keeps the prompt shown and adds its
+// error line to it: the prompt gives back the translated text it was given,
+// not the question marks CP1252 would make of it.
+TEST_F(Wizard, ATranslatedPromptComesBackAsItWasPut) {
+  ASSERT_TRUE(qv::InstallJapanese(qv::JapaneseCatalogue(QStringLiteral(QV_PROGRAM_DIR))));
+  auto w = Open(Day(10));
+  Select(*w, "DEN");
+  EXPECT_EQ(w->PromptText(), qv::LoadString(32015));
+  EXPECT_EQ(qv::QStr(w->PromptText() + qv::LoadString(32102)),
+            QStringLiteral("密度校正のためゾンデをアルミニウムブロックに置き、準備ができたら「続行」をクリックしてください。"
+                           "\n通信エラー"));
+  qv::RemoveTranslation();
 }
 
 }  // namespace
