@@ -632,7 +632,9 @@ TEST_F(FirstLogTest, AJapaneseRunWritesTheSameFilesAsAnEnglishOne) {
   std::map<std::string, std::string> written[2];
   for (int japanese = 0; japanese < 2; ++japanese) {
     SCOPED_TRACE(japanese ? "Japanese" : "English");
-    if (japanese) ASSERT_TRUE(qv::InstallJapanese(kCatalogue));
+    if (japanese) {
+      ASSERT_TRUE(qv::InstallJapanese(kCatalogue));
+    }
     Start("KSTQ");
     CLogDoc* doc = Record(1800, 20000);
     ASSERT_NE(doc, nullptr);
