@@ -21,7 +21,6 @@
 #include "curveview/dialog_runner.h"
 #include "curveview/range_dialogs.h"
 #include "curveview/styled_sample.h"
-#include "platform/docview/qtext.h"
 #include "platform/text/cnum.h"
 #include "platform/text/msgbox.h"
 #include "platform/text/strings.h"
@@ -33,8 +32,6 @@ constexpr int kRootData = 100;
 const unsigned kFilterNames[kFilterKinds] = {32342, 32340, 32440, 32441};
 
 QString Q(const std::string& s) {
-  // A translated text of the string table.
-  if (s.find(qv::kTranslatedMark) != std::string::npos) return qv::QStr(s);
   return QString::fromLocal8Bit(s.data(), static_cast<qsizetype>(s.size()));
 }
 std::string S(const QString& q) {

@@ -18,7 +18,6 @@
 #include "curveview/print_pages.h"
 #include "curveview/range_dialogs.h"
 #include "curveview/styled_sample.h"
-#include "platform/docview/qtext.h"
 #include "platform/text/cnum.h"
 #include "platform/text/msgbox.h"
 #include "platform/text/strings.h"
@@ -37,8 +36,6 @@ QRect ToQRect(const RecordRect& r) {
 }
 
 QString Q(const std::string& s) {
-  // A translated text of the string table.
-  if (s.find(qv::kTranslatedMark) != std::string::npos) return qv::QStr(s);
   return QString::fromLocal8Bit(s.data(), static_cast<qsizetype>(s.size()));
 }
 

@@ -24,8 +24,8 @@ QString DecodeTranslated(const std::string& s) {
   QString out;
   for (size_t i = 0; i < s.size();) {
     const unsigned char c = static_cast<unsigned char>(s[i]);
-    if (s[i] == kTranslatedMark) {
-      ++i;
+    if (s.compare(i, sizeof kTranslatedMark - 1, kTranslatedMark) == 0) {
+      i += sizeof kTranslatedMark - 1;
     } else if (const size_t n = c >= 0x80 ? Utf8Length(s, i) : 0) {
       out += QString::fromUtf8(s.data() + i, static_cast<qsizetype>(n));
       i += n;

@@ -40,7 +40,7 @@ std::string TranslateTableString(unsigned id, const char* text) {
 // without QStr).
 QString Translated(const QString& text) {
   QString own = text;
-  own.remove(QChar(kTranslatedMark));
+  own.remove(QChar(kTranslatedMarkChar));
   if (!g_catalogue || own.isEmpty()) return own;
   const QString t = g_catalogue->translate(kUiContext, own.toUtf8().constData());
   return t.isEmpty() ? own : t;

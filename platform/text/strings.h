@@ -20,8 +20,11 @@ bool HasString(unsigned id);
 // program's texts are otherwise CP1252 bytes; the mark tells the widgets'
 // decoder (QStr) to read UTF-8 sequences, so a translated format string may
 // still be filled in by FormatC and joined with other texts on its way to the
-// screen. No file ever holds it.
-constexpr char kTranslatedMark = '\x1F';
+// screen. The mark is the UTF-8 form of U+FEFF, a character of no width, so a
+// text that reaches Qt as UTF-8 (QString::fromStdString) shows right too. No
+// file ever holds it.
+inline constexpr char kTranslatedMark[] = "\xEF\xBB\xBF";
+inline constexpr char16_t kTranslatedMarkChar = u'\uFEFF';
 
 // The display language: a function giving the translated text (already marked)
 // of a table entry, or the empty string when it has none. Null (the default)

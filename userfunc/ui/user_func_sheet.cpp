@@ -29,7 +29,6 @@
 #include "app/ui/line_dialog.h"
 #include "curveview/dialog_runner.h"
 #include "curveview/range_dialogs.h"
-#include "platform/docview/qtext.h"
 #include "platform/docview/services.h"
 #include "platform/files/paths.h"
 #include "platform/text/cnum.h"
@@ -53,8 +52,6 @@ constexpr int kSonicToolType = 10;
 constexpr std::uint32_t kUnknown = static_cast<std::uint32_t>(-1);
 
 QString Q(const std::string& s) {
-  // A translated text of the string table.
-  if (s.find(qv::kTranslatedMark) != std::string::npos) return qv::QStr(s);
   return QString::fromStdString(s);
 }
 std::string S(const QString& s) {

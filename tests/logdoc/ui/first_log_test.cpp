@@ -532,7 +532,7 @@ std::vector<QString> EnglishLeft(QWidget* window) {
     for (QString line : text.split(QLatin1Char('\n'))) {
       line = line.trimmed();
       const bool english = std::all_of(line.begin(), line.end(), [](QChar c) { return c.unicode() < 0x3000; });
-      if (catalogue.english.count(line) || line.contains(QChar(qv::kTranslatedMark)) ||
+      if (catalogue.english.count(line) || line.contains(QChar(qv::kTranslatedMarkChar)) ||
           (english && line.contains(word) && !catalogue.kept.count(line)))
         left.push_back(line);
     }
