@@ -580,7 +580,7 @@ Test Sonde</source>
     <message>
         <source>Please enter a new print style for</source>
         <comment>33500</comment>
-        <translation>次の新しい印刷スタイルを入力してください:</translation>
+        <translation>新しい印刷スタイルを入力してください:</translation>
     </message>
     <message>
         <source>Print style</source>
@@ -1369,12 +1369,12 @@ Check the sonde and the jig, then press 'Continue' to count again.</source>
     <message>
         <source>Please enter a new End Range for </source>
         <comment>32053</comment>
-        <translation>次の新しい終了範囲を入力してください: </translation>
+        <translation>新しい終了範囲を入力してください: </translation>
     </message>
     <message>
         <source>Please enter a new Start Range for </source>
         <comment>32054</comment>
-        <translation>次の新しい開始範囲を入力してください: </translation>
+        <translation>新しい開始範囲を入力してください: </translation>
     </message>
     <message>
         <source>Depth</source>
@@ -2839,7 +2839,7 @@ Scale:</source>
     </message>
     <message>
         <source>Please enter a new Start Range for</source>
-        <translation>次の新しい開始範囲を入力してください:</translation>
+        <translation>新しい開始範囲を入力してください:</translation>
     </message>
     <message>
         <source>Please enter a number between -1000 and 1000.</source>
