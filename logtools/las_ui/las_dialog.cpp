@@ -137,8 +137,8 @@ CLASCfg::CLASCfg(QWidget* parent) : QDialog(parent) {
 }
 
 void CLASCfg::ShowNames() {
-  input_->setText(inputName_.empty() ? kNoSelection : QString::fromStdString(inputName_));
-  output_->setText(outputName_.empty() ? kNoSelection : QString::fromStdString(outputName_));
+  input_->setText(inputName_.empty() ? qv::Tr(kNoSelection) : QString::fromStdString(inputName_));
+  output_->setText(outputName_.empty() ? qv::Tr(kNoSelection) : QString::fromStdString(outputName_));
 }
 
 void CLASCfg::EnableControls() {
