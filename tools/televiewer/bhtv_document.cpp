@@ -40,3 +40,15 @@ int CBTVTBDocument::WriteChannelHeader() {
   CBHTVView* v = view_;
   return v ? v->SaveLayoutToHeader() : 0;
 }
+
+void CBTVTBDocument::StartRealtimePrint(int mode) {
+  if (CBHTVView* v = view_) v->BeginChart(mode);
+}
+
+void CBTVTBDocument::StopRealtimePrint(int mode) {
+  if (CBHTVView* v = view_) v->EndChart(mode);
+}
+
+void CBTVTBDocument::FlushRecorder() {
+  if (CBHTVView* v = view_) v->FlushRecorder();
+}

@@ -9,15 +9,23 @@
 
 #include <QImage>
 #include <atomic>
+#include <functional>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <vector>
 
 #include "logdoc/document/log_engine.h"
 #include "platform/docview/docview.h"
 #include "sondedb/records/records.h"
+#include "tools/televiewer/bhtv_chart.h"
 #include "tools/televiewer/image_rows.h"
 #include "tools/televiewer/televiewer_log.h"
 #include "tools/televiewer/track_layout.h"
+
+namespace curveview {
+class ChartFeed;
+}
 
 // Process-wide: every televiewer view converts with these from its next sweep.
 extern std::atomic<int> g_bNormaliseBHTVAmplitude;
@@ -55,6 +63,25 @@ class CBHTVView : public qv::View, public qv::TeleviewerDisplay, public qv::Reco
   void SetDepth(int depth, bool live);
   int SaveLayoutToHeader();
 
+  // ---- the real-time chart (user-interface thread; calls from other
+  // threads are passed to it). Everything after the recorder's creation goes
+  // through its chart feed, in order; a failed write switches real-time
+  // printing off for the log, shows the printer error report and lets the
+  // log go on.
+  // Creates the recorder when real-time printing is on (Retry/Cancel on a
+  // failure); an existing one is kept and started again. 1 when there is one.
+  int CreateRecorder();
+  // A new chart: an existing recorder is ended first (after what it holds).
+  void StartChartRecorder();
+  // The chart heading (after the trailer of a replayed log that is not upward).
+  void BeginChart(int mode);
+  // The footer, the trailer and, asked for, the remarks and heading; then the
+  // recorder goes. mode -1 asks when rows are pending, 1 heading, -2 none.
+  void EndChart(int mode);
+  // Direct real-time printing: the pending rows to the chart without the screen.
+  void FlushRecorder();
+  bool HasRecorder() const { return recorder_ != nullptr; }
+
   // ---- RecordSink (the engine's calls)
   void AddSample(std::span<const double>) override {}
   void SetDisplayDepth(int depth) override { SetDepth(depth, true); }
@@ -86,6 +113,18 @@ class CBHTVView : public qv::View, public qv::TeleviewerDisplay, public qv::Reco
   void DrawDepthTrack(QPainter& p, const TrackRecord& t);
   void DrawImageTrack(QPainter& p, const CurveRecord& c, const TrackRecord& t);
   void MoveTracker(int x);
+  bool Printing() const;
+  void SetPrintingOff();
+  bool RunsOnGui(std::function<void()> again);
+  void RestartChart(bool live, int depth);
+  void TakeRows(int threshold, bool screen);
+  void QueueStartDepth(int depth);
+  void SendStartDepth();
+  void PostToRecorder(std::function<void(qv::TeleviewerChartRecorder&)> job);
+  void FinishFeed();
+  void DropRecorder();
+  void RecorderFailed();
+  void EndChartOnClose() noexcept;
 
   const int imageHeight_;
   qv::TeleviewerRowBuilder builder_;
@@ -105,4 +144,12 @@ class CBHTVView : public qv::View, public qv::TeleviewerDisplay, public qv::Reco
   bool tracking_ = false;
   int trackedBorder_ = -1;
   int trackerX_ = 0;
+  // The chart: the recorder and its worker (user-interface thread), whether
+  // rows go to it (read by the record thread), and a start depth the record
+  // thread asked for that goes out before the next rows.
+  std::shared_ptr<qv::TeleviewerChartRecorder> recorder_;
+  std::unique_ptr<curveview::ChartFeed> chartFeed_;
+  std::atomic<bool> chartOpen_{false};
+  std::mutex startDepthMutex_;
+  std::optional<int> startDepth_;
 };
