@@ -17,6 +17,7 @@ bool CBTVTBDocument::InitialiseLog(int mode, int toolKind, int pollPeriodMs, con
     return false;
   }
   view->SetEngine(&Televiewer());
+  view->SetFollowChain([this] { return m_bFollowChain; });
   Televiewer().SetDisplay(view);
   view_ = view;
   const bool ok = CLogDoc::InitialiseLog(mode, toolKind, pollPeriodMs, mode == 1 ? title + "BTV" : title);

@@ -19,7 +19,9 @@
 #include "platform/text/msgbox.h"
 #include "platform/text/strings.h"
 #include "platform/trace/trace.h"
+#include "print/page/page_model.h"
 #include "print/ui/printer_error.h"
+#include "tools/televiewer/bhtv_pages.h"
 
 std::atomic<int> g_bNormaliseBHTVAmplitude{0};
 std::atomic<int> g_bNormaliseBHTVTransitTime{0};
@@ -69,6 +71,7 @@ CBHTVView::CBHTVView(int imageHeight, QWidget* parent)
   setFocusPolicy(Qt::StrongFocus);
   setMouseTracking(true);
   builder_.SetRecorderStartDepth([this](int depth) { QueueStartDepth(depth); });
+  InstallPrintCommands();
   OnCommand(kInvertColoursCommand, [this] {
     g_bInvertBHTVColours = g_bInvertBHTVColours ? 0 : 1;
     update();

@@ -26,6 +26,12 @@
 namespace curveview {
 class ChartFeed;
 }
+namespace qv {
+class TeleviewerPageSource;
+namespace print {
+class LogPagePrinter;
+}
+}  // namespace qv
 
 // Process-wide: every televiewer view converts with these from its next sweep.
 extern std::atomic<int> g_bNormaliseBHTVAmplitude;
@@ -41,6 +47,8 @@ class CBHTVView : public qv::View, public qv::TeleviewerDisplay, public qv::Reco
   static constexpr int kBorderWidth = 1;
   static constexpr int kBorderHit = 5;
   static constexpr int kViewLockWaitMs = 10000;
+  static constexpr int kPrintCommand = 57607;
+  static constexpr int kPrintPreviewCommand = 57609;
 
   // imageHeight: the rows the images and stores hold (0: the tallest screen).
   explicit CBHTVView(int imageHeight = 0, QWidget* parent = nullptr);
@@ -54,6 +62,8 @@ class CBHTVView : public qv::View, public qv::TeleviewerDisplay, public qv::Reco
   void SetEngine(qv::TeleviewerEngine* engine) { engine_ = engine; }
   // LogType of the log's header (a log of another type counts one step per moving sweep).
   void SetLogType(int logType) { logType_ = logType; }
+  // Whether the log goes on into the next file of its chain (page printing).
+  void SetFollowChain(std::function<bool()> followChain) { followChain_ = std::move(followChain); }
   void LayoutTracks();
 
   // ---- what the document calls
@@ -82,6 +92,14 @@ class CBHTVView : public qv::View, public qv::TeleviewerDisplay, public qv::Reco
   void FlushRecorder();
   bool HasRecorder() const { return recorder_ != nullptr; }
 
+  // ---- page printing (File/Page Mode Print and its preview): offered
+  // while the log neither runs nor has stopped for good.
+  bool OnUpdateFilePrint() const;
+  void OnFilePrint();
+  void OnFilePrintPreview();
+  // The view's page printer (made on first use); null without a log.
+  qv::print::LogPagePrinter* PagePrinter();
+
   // ---- RecordSink (the engine's calls)
   void AddSample(std::span<const double>) override {}
   void SetDisplayDepth(int depth) override { SetDepth(depth, true); }
@@ -91,6 +109,7 @@ class CBHTVView : public qv::View, public qv::TeleviewerDisplay, public qv::Reco
 
   // ---- state for the tests and the printing
   const std::vector<TrackRecord>& Tracks() const { return tracks_; }
+  const std::vector<CurveRecord>& Curves() const { return curves_; }
   int HeadingHeight() const { return headingRows_ * kHeadingRowHeight; }
   int ShownDepth() const { return shownDepth_; }
   const qv::TeleviewerImageStore& Images() const { return images_; }
@@ -125,6 +144,7 @@ class CBHTVView : public qv::View, public qv::TeleviewerDisplay, public qv::Reco
   void DropRecorder();
   void RecorderFailed();
   void EndChartOnClose() noexcept;
+  void InstallPrintCommands();
 
   const int imageHeight_;
   qv::TeleviewerRowBuilder builder_;
@@ -152,4 +172,7 @@ class CBHTVView : public qv::View, public qv::TeleviewerDisplay, public qv::Reco
   std::atomic<bool> chartOpen_{false};
   std::mutex startDepthMutex_;
   std::optional<int> startDepth_;
+  std::function<bool()> followChain_;
+  std::unique_ptr<qv::TeleviewerPageSource> pageSource_;
+  std::unique_ptr<qv::print::LogPagePrinter> pagePrinter_;
 };
