@@ -1,5 +1,6 @@
 #include "tools/televiewer/bhtv_view.h"
 
+#include <QCursor>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -564,6 +565,27 @@ void CBHTVView::mouseReleaseEvent(QMouseEvent* event) {
 
 void CBHTVView::mouseDoubleClickEvent(QMouseEvent*) {
   StopTracking(false);
+}
+
+bool CBHTVView::event(QEvent* event) {
+  if (event->type() == QEvent::KeyPress) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
+      TrackNextBorder(key->key() == Qt::Key_Backtab || (key->modifiers() & Qt::ShiftModifier));
+      return true;
+    }
+  }
+  return qv::View::event(event);
+}
+
+void CBHTVView::TrackNextBorder(bool previous) {
+  const int n = static_cast<int>(tracks_.size());
+  if (n == 0) return;
+  StopTracking(false);
+  const int from = trackedBorder_ < 0 ? (previous ? 0 : -1) : trackedBorder_;
+  StartTracking(((from + (previous ? -1 : 1)) % n + n) % n);
+  // The cursor goes to the middle of the tracker.
+  QCursor::setPos(mapToGlobal(QPoint(trackerX_, height() / 2)));
 }
 
 void CBHTVView::keyPressEvent(QKeyEvent* event) {

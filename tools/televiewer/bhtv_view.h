@@ -116,6 +116,7 @@ class CBHTVView : public qv::View, public qv::TeleviewerDisplay, public qv::Reco
   // The track whose right border lies under x, else -1.
   int BorderAt(int x) const;
   bool Tracking() const { return tracking_; }
+  int TrackedBorder() const { return trackedBorder_; }
   void StartTracking(int track);
   void StopTracking(bool accept);
 
@@ -127,11 +128,14 @@ class CBHTVView : public qv::View, public qv::TeleviewerDisplay, public qv::Reco
   void mouseReleaseEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  // Tab and Shift+Tab cycle through the borders instead of moving the focus.
+  bool event(QEvent* event) override;
 
  private:
   void DrawDepthTrack(QPainter& p, const TrackRecord& t);
   void DrawImageTrack(QPainter& p, const CurveRecord& c, const TrackRecord& t);
   void MoveTracker(int x);
+  void TrackNextBorder(bool previous);
   bool Printing() const;
   void SetPrintingOff();
   bool RunsOnGui(std::function<void()> again);

@@ -146,4 +146,29 @@ TEST_F(BhtvViewTest, DraggingABorderSetsTheTrackWidth) {
   EXPECT_EQ(view.Tracks()[1].width, qv::kImageTrackMinWidth);
 }
 
+TEST_F(BhtvViewTest, TabAndShiftTabCycleThroughTheBorders) {
+  const int widths[] = {view.Tracks()[0].width, view.Tracks()[1].width, view.Tracks()[2].width};
+  struct Step {
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    int border;
+  } steps[] = {{Qt::Key_Tab, Qt::NoModifier, 0},        {Qt::Key_Tab, Qt::NoModifier, 1},
+               {Qt::Key_Tab, Qt::NoModifier, 2},        {Qt::Key_Tab, Qt::NoModifier, 0},
+               {Qt::Key_Backtab, Qt::ShiftModifier, 2}, {Qt::Key_Backtab, Qt::ShiftModifier, 1}};
+  for (const Step& s : steps) {
+    QKeyEvent tab(QEvent::KeyPress, s.key, s.modifiers);
+    QApplication::sendEvent(&view, &tab);
+    EXPECT_TRUE(view.Tracking());
+    EXPECT_EQ(view.TrackedBorder(), s.border);
+  }
+  // Moving to another border keeps the widths; Enter then sets the one tracked.
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(view.Tracks()[static_cast<std::size_t>(i)].width, widths[i]) << i;
+  QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::ControlModifier);
+  QApplication::sendEvent(&view, &right);
+  QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+  QApplication::sendEvent(&view, &enter);
+  EXPECT_FALSE(view.Tracking());
+  EXPECT_EQ(view.Tracks()[1].width, widths[1] + 1);
+}
+
 }  // namespace
