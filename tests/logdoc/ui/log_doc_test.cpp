@@ -1014,6 +1014,7 @@ TEST_F(LogDocTest, ANewTeleviewerLogOpensItsViewAndRecordsSweeps) {
   ASSERT_NE(doc, nullptr) << (boxes.empty() ? "" : boxes[0]);
   ASSERT_FALSE(doc->Views().empty());
   EXPECT_EQ(doc->View(), doc->Views().front());
+  for (const TrackRecord& t : doc->View()->Tracks()) EXPECT_GT(t.width, 0) << "every track is shown";
   EXPECT_EQ(doc->GetTitle(), (folder / "DATA" / "WELL.BTV").string());
   doc->Engine()->SetClock(pace->Clock());
   g_pSondeControl.load()->OnRecord();
