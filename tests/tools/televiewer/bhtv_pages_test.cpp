@@ -29,7 +29,7 @@ constexpr int kStep = 10;  // 1 cm per sweep
 // A televiewer file of RECORDS sweeps logged down from START: a fracture
 // crosses the wall as a sinusoid every 100 sweeps (dark amplitude, long
 // transit time), the rest of the wall is even.
-bool WriteBtv(const std::string& path, int records, int start, const std::string& chainTo) {
+bool WriteBtv(const std::string& path, int records, int start, const std::string& chainTo, bool up) {
   std::vector<std::uint8_t> bytes(static_cast<std::size_t>(records) * qv::TeleviewerFileRecord::kSize);
   for (int i = 0; i < records; ++i) {
     qv::TeleviewerFileRecord r;
@@ -38,7 +38,7 @@ bool WriteBtv(const std::string& path, int records, int start, const std::string
       const bool dark = std::abs(i % 100 - centre) < 3;
       r.samples[j] = static_cast<std::uint16_t>((dark ? 5 : 50) << 8 | (dark ? 110 : 30) << 1);
     }
-    r.depthStep = qv::TeleviewerFileRecord::kStepIncreased | 1;
+    r.depthStep = (up ? qv::TeleviewerFileRecord::kStepNotIncreased : qv::TeleviewerFileRecord::kStepIncreased) | 1;
     if (i % 200 == 0) r.depthStep |= qv::TeleviewerFileRecord::kMinuteMark;
     r.Encode(std::span<std::uint8_t, qv::TeleviewerFileRecord::kSize>(
         bytes.data() + static_cast<std::size_t>(i) * qv::TeleviewerFileRecord::kSize, qv::TeleviewerFileRecord::kSize));
@@ -48,10 +48,10 @@ bool WriteBtv(const std::string& path, int records, int start, const std::string
   std::ofstream(path.substr(0, path.size() - 3) + "hed") << "[General]\r\nIdent=QUORVANTA\r\n";
   HeaderInfo h;
   h.Company = "Tremarin";
-  h.LogMode = 12;
+  h.LogMode = up ? 11 : 12;
   h.Step = kStep;
   h.Startdepth = start;
-  h.EndDepth = start + records * kStep;
+  h.EndDepth = start + (up ? -1 : 1) * records * kStep;
   if (!WriteHeaderInfo(path, &h, nullptr)) return false;
   TrailerText t;
   t.Text1 = "END OF LOG";
@@ -62,22 +62,22 @@ bool WriteBtv(const std::string& path, int records, int start, const std::string
 // A recorded televiewer log (files of the given sweep counts, chained) and
 // its view.
 struct TestLog {
-  TestLog(const std::string& area, std::vector<int> files) {
+  TestLog(const std::string& area, std::vector<int> files, bool up = false) {
     dir = qv::test::TempDir(area);
     int start = 110000;
     for (std::size_t i = 0; i < files.size(); ++i) {
       const std::string name = i == 0 ? "WELL" : "WELL" + std::to_string(i);
       const std::string next = i + 1 < files.size() ? "WELL" + std::to_string(i + 1) : "";
-      written = WriteBtv(dir + "/" + name + ".BTV", files[i], start, next) && written;
-      start += files[i] * kStep;
+      written = WriteBtv(dir + "/" + name + ".BTV", files[i], start, next, up) && written;
+      start += (up ? -1 : 1) * files[i] * kStep;
     }
     qv::LogSetup& s = engine.Setup();
     s.pathStem = dir + "/WELL.";
-    s.logMode = 12;
+    s.logMode = up ? 11 : 12;
     s.depthStep = kStep;
     s.depthScale = 200;
     s.replayStartDepth = 110000;
-    s.replayEndDepth = 110000 + files[0] * kStep;
+    s.replayEndDepth = 110000 + (up ? -1 : 1) * files[0] * kStep;
     opened = written && engine.InitialiseLog(0, 10);
     std::vector<TrackRecord> tracks(3);
     tracks[0].type = 1;
@@ -242,6 +242,28 @@ TEST(TeleviewerPages, RowsMergeOrRepeatToThePapersScale) {
     EXPECT_EQ(*std::max_element(rows.Amplitude(0), rows.Amplitude(0) + 128), 50);
     EXPECT_EQ(rows.marks[0], c.firstMark);
   }
+}
+
+TEST(TeleviewerPages, ALogRecordedUpPrintsFromItsShallowEnd) {
+  TestLog log("btv_pages_up", {300}, true);
+  ASSERT_TRUE(log.opened);
+  qv::TeleviewerPageSource source(log.engine, log.view.Curves(), [] { return false; });
+  PrintSettings s;
+  InitPrintSettings(&s);
+  source.BeginReplay(s, false);
+  EXPECT_EQ(s.printDepth, 107000) << "the window's smallest depth";
+  qv::TeleviewerPrintRows rows;
+  const int n = source.BuildPrintRows(1000, 1.0, rows);
+  EXPECT_EQ(n, 299) << "every sweep of the window, its deep end included";
+  // Read backward, every row moves the depth down the paper.
+  for (int i = 0; i < n; ++i) EXPECT_EQ(rows.steps[static_cast<std::size_t>(i)], 1) << i;
+  if (Tool("which", {"pdftotext"}).empty()) return;
+  const std::string pdf = PrintToPdf(log, "up", [](PrintSettings&) {});
+  const std::string text = Tool("pdftotext", {"-layout", QString::fromStdString(pdf), "-"});
+  const std::size_t at108 = text.find("108.00"), at109 = text.find("109.00");
+  ASSERT_NE(at108, std::string::npos) << text;
+  ASSERT_NE(at109, std::string::npos) << text;
+  EXPECT_LT(at108, at109) << "the paper runs from the shallow end";
 }
 
 }  // namespace
