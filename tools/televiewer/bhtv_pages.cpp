@@ -28,10 +28,6 @@ QFont PrintFont(const print::PrintSettings& s, int weight) {
   return f;
 }
 
-int PenWidth(double mm, double mmPerPixel, int least) {
-  return std::max(least, static_cast<int>(mm / mmPerPixel + 0.5));
-}
-
 // The colour table as the print strips index it.
 const QVector<QRgb>& PrintColours() {
   static const QVector<QRgb> colours = [] {

@@ -266,4 +266,29 @@ TEST(TeleviewerPages, ALogRecordedUpPrintsFromItsShallowEnd) {
   EXPECT_LT(at108, at109) << "the paper runs from the shallow end";
 }
 
+TEST(TeleviewerPages, AFileWithoutRoomLeftOnThePageGoesOnOnTheNext) {
+  if (Tool("which", {"pdfimages"}).empty()) GTEST_SKIP() << "poppler-utils missing";
+  // The first file ends ever lower on the page, until the second finds no
+  // room below it: the second file then goes on on the next page, whole.
+  bool moved = false;
+  for (int n = 900; n <= 1060 && !moved; n += 10) {
+    SCOPED_TRACE(n);
+    TestLog log("btv_pages_room", {n, 200});
+    ASSERT_TRUE(log.opened);
+    const std::string pdf = PrintToPdf(log, "room", [](PrintSettings&) {});
+    const PrintSettings& s = log.view.PagePrinter()->Settings();
+    const auto images = Images(pdf);
+    int rows = 0;
+    for (std::size_t i = 0; i < images.size(); i += 2) rows += images[i].height;
+    // A row or two of a sweep cut at a page's foot is all that may go.
+    EXPECT_NEAR(rows, RowsOf(n - 1, s) + RowsOf(199, s), 2 * Pages(pdf));
+    const std::string text = Tool("pdftotext", {"-layout", QString::fromStdString(pdf), "-"});
+    EXPECT_EQ(QString::fromStdString(text).count(QStringLiteral("END OF LOG")), 2);
+    const std::size_t k = images.size();
+    moved = Pages(pdf) == 2 && k >= 4 && images[k - 2].page == 2 && images[k - 2].height == RowsOf(199, s) &&
+            images[k - 3].page == 1;
+  }
+  EXPECT_TRUE(moved) << "no length left the second file without room";
+}
+
 }  // namespace

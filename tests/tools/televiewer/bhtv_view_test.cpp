@@ -190,7 +190,9 @@ TEST_F(BhtvViewTest, ASimulatedFractureMatchesTheGoldenImage) {
                                       QPoint(std::min(t.screenRect.right + 1, image.width() - 1), image.height() - 1)))
                           .convertToFormat(QImage::Format_RGB32);
   const QString golden = QStringLiteral(GOLDEN_DIR "/bhtv_view.png");
-  if (qEnvironmentVariableIsSet("QV_UPDATE_GOLDEN")) ASSERT_TRUE(area.save(golden));
+  if (qEnvironmentVariableIsSet("QV_UPDATE_GOLDEN")) {
+    ASSERT_TRUE(area.save(golden));
+  }
   const QImage expected = QImage(golden).convertToFormat(QImage::Format_RGB32);
   ASSERT_EQ(area.size(), expected.size());
   int differing = 0;
