@@ -252,22 +252,6 @@ print::LogSectionResult TeleviewerPageSource::PrintLogSection(QPainter& dc, prin
 // ---------------------------------------------------------------------------
 // The view's print commands
 
-namespace {
-
-// The form-mark bytes go to the queue of the printer chosen in the dialog.
-class TeleviewerQueueChannel : public qv::print::RawChannel {
- public:
-  explicit TeleviewerQueueChannel(QPrinter& printer) : printer_(printer) {}
-  bool Send(const std::string& bytes) override {
-    return qv::print::QueueRawChannel(printer_.printerName().toStdString()).Send(bytes);
-  }
-
- private:
-  QPrinter& printer_;
-};
-
-}  // namespace
-
 void CBHTVView::InstallPrintCommands() {
   OnCommand(kPrintCommand, [this] { OnFilePrint(); });
   qv::CommandTarget::OnUpdate(kPrintCommand, [this](qv::CmdUI& ui) { ui.Enable(OnUpdateFilePrint()); });
@@ -291,7 +275,7 @@ qv::print::LogPagePrinter* CBHTVView::PagePrinter() {
 void CBHTVView::OnFilePrint() {
   if (!OnUpdateFilePrint()) return;
   if (qv::print::LogPagePrinter* printer = PagePrinter()) {
-    TeleviewerQueueChannel raw(printer->Printer());
+    qv::print::PrinterQueueChannel raw(printer->Printer());
     printer->SetRawChannel(&raw);
     qv::print::OnFilePrint(*printer, qv::print::QtPrintJobHooks(window()));
     printer->SetRawChannel(nullptr);

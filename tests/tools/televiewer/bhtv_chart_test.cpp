@@ -21,6 +21,8 @@
 
 namespace {
 
+using qvtest::SpinUntil;
+
 // What the fake recorders of a test did, in order.
 struct ChartScript {
   std::mutex mutex;
@@ -79,17 +81,6 @@ TeleviewerSweep Sweep(int amplitude, bool moving) {
   for (int j = 0; j < 128; ++j) s.word[1 + j] = static_cast<std::uint16_t>(amplitude << 8 | 40 << 1);
   s.depthStep = moving ? 0xC001 : 0;  // one step down
   return s;
-}
-
-template <typename Pred>
-bool SpinUntil(Pred done) {
-  QElapsedTimer t;
-  t.start();
-  while (!done()) {
-    if (t.elapsed() > 10000) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-  }
-  return true;
 }
 
 class BhtvChartTest : public ::testing::Test {

@@ -17,10 +17,13 @@
 #include "print/page/page_model.h"
 #include "print/page/print_dialog.h"
 #include "tests/support/qt_app.h"
+#include "tests/support/run_tool.h"
 #include "tests/support/test_files.h"
 #include "tools/televiewer/bhtv_view.h"
 
 namespace {
+
+using qvtest::RunTool;
 
 using namespace qv::print;
 
@@ -103,13 +106,6 @@ struct TestLog {
   CBHTVView view{600};
 };
 
-std::string Tool(const QString& program, const QStringList& args) {
-  QProcess p;
-  p.start(program, args);
-  if (!p.waitForFinished(60000)) return {};
-  return p.readAllStandardOutput().toStdString() + p.readAllStandardError().toStdString();
-}
-
 // Page mode at 300 dpi on A4 to PDF, settings as SET leaves them.
 std::string PrintToPdf(TestLog& log, const std::string& name, const std::function<void(PrintSettings&)>& set) {
   const std::string pdf = log.dir + "/" + name + ".pdf";
@@ -145,7 +141,7 @@ std::vector<Image> Images(const std::string& pdf) {
   std::vector<Image> out;
   const QRegularExpression row(QStringLiteral("^\\s*(\\d+)\\s+\\d+\\s+\\w+\\s+(\\d+)\\s+(\\d+)"),
                                QRegularExpression::MultilineOption);
-  for (auto it = row.globalMatch(QString::fromStdString(Tool("pdfimages", {"-list", QString::fromStdString(pdf)})));
+  for (auto it = row.globalMatch(QString::fromStdString(RunTool("pdfimages", {"-list", QString::fromStdString(pdf)})));
        it.hasNext();) {
     const auto m = it.next();
     out.push_back({m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt()});
@@ -155,7 +151,7 @@ std::vector<Image> Images(const std::string& pdf) {
 
 int Pages(const std::string& pdf) {
   const QRegularExpression re(QStringLiteral("Pages:\\s+(\\d+)"));
-  return re.match(QString::fromStdString(Tool("pdfinfo", {QString::fromStdString(pdf)}))).captured(1).toInt();
+  return re.match(QString::fromStdString(RunTool("pdfinfo", {QString::fromStdString(pdf)}))).captured(1).toInt();
 }
 
 // Paper rows a file of N sweeps takes at 0.25 mm a sweep.
@@ -164,7 +160,7 @@ int RowsOf(int n, const PrintSettings& s) {
 }
 
 TEST(TeleviewerPages, AChainPrintsFileAfterFileOnTheSamePageOrOnSeparatePages) {
-  if (Tool("which", {"pdfimages"}).empty()) GTEST_SKIP() << "poppler-utils missing";
+  if (RunTool("which", {"pdfimages"}).empty()) GTEST_SKIP() << "poppler-utils missing";
   for (const bool separate : {false, true}) {
     SCOPED_TRACE(separate ? "separate pages" : "one page");
     TestLog log(separate ? "btv_pages_separate" : "btv_pages_chain", {300, 200});
@@ -181,7 +177,7 @@ TEST(TeleviewerPages, AChainPrintsFileAfterFileOnTheSamePageOrOnSeparatePages) {
     const int page2 = separate ? 2 : 1;
     EXPECT_EQ(got, (std::vector<std::tuple<int, int, int>>{
                        {1, 128, first}, {1, 128, first}, {page2, 128, second}, {page2, 128, second}}));
-    const std::string text = Tool("pdftotext", {"-layout", QString::fromStdString(pdf), "-"});
+    const std::string text = RunTool("pdftotext", {"-layout", QString::fromStdString(pdf), "-"});
     for (const char* label : {"111.00", "112.00", "114.00", "AMP", "TT", "END OF LOG", "Page 1"})
       EXPECT_NE(text.find(label), std::string::npos) << label << "\n" << text;
     EXPECT_EQ(text.find("110.00"), std::string::npos) << "no row stands at the top depth";
@@ -195,7 +191,7 @@ TEST(TeleviewerPages, AChainPrintsFileAfterFileOnTheSamePageOrOnSeparatePages) {
 }
 
 TEST(TeleviewerPages, FittedToThePageALongLogMergesSweepsIntoRows) {
-  if (Tool("which", {"pdfimages"}).empty()) GTEST_SKIP() << "poppler-utils missing";
+  if (RunTool("which", {"pdfimages"}).empty()) GTEST_SKIP() << "poppler-utils missing";
   // 5000 sweeps would take 1.25 m of paper: fitted, several share a row.
   TestLog log("btv_pages_fit", {5000});
   ASSERT_TRUE(log.opened);
@@ -214,7 +210,7 @@ TEST(TeleviewerPages, FittedToThePageALongLogMergesSweepsIntoRows) {
   EXPECT_GT(rows, s.height * 9 / 10);
   EXPECT_LT(rows, s.height);
   // Every whole metre is labelled, however many sweeps share a row.
-  const std::string text = Tool("pdftotext", {"-layout", QString::fromStdString(pdf), "-"});
+  const std::string text = RunTool("pdftotext", {"-layout", QString::fromStdString(pdf), "-"});
   for (int m = 111; m < 160; ++m) EXPECT_NE(text.find(std::to_string(m) + ".00"), std::string::npos) << m;
   EXPECT_NE(text.find("END OF LOG"), std::string::npos);
 }
@@ -257,9 +253,9 @@ TEST(TeleviewerPages, ALogRecordedUpPrintsFromItsShallowEnd) {
   EXPECT_EQ(n, 299) << "every sweep of the window, its deep end included";
   // Read backward, every row moves the depth down the paper.
   for (int i = 0; i < n; ++i) EXPECT_EQ(rows.steps[static_cast<std::size_t>(i)], 1) << i;
-  if (Tool("which", {"pdftotext"}).empty()) return;
+  if (RunTool("which", {"pdftotext"}).empty()) return;
   const std::string pdf = PrintToPdf(log, "up", [](PrintSettings&) {});
-  const std::string text = Tool("pdftotext", {"-layout", QString::fromStdString(pdf), "-"});
+  const std::string text = RunTool("pdftotext", {"-layout", QString::fromStdString(pdf), "-"});
   const std::size_t at108 = text.find("108.00"), at109 = text.find("109.00");
   ASSERT_NE(at108, std::string::npos) << text;
   ASSERT_NE(at109, std::string::npos) << text;
@@ -267,7 +263,7 @@ TEST(TeleviewerPages, ALogRecordedUpPrintsFromItsShallowEnd) {
 }
 
 TEST(TeleviewerPages, AFileWithoutRoomLeftOnThePageGoesOnOnTheNext) {
-  if (Tool("which", {"pdfimages"}).empty()) GTEST_SKIP() << "poppler-utils missing";
+  if (RunTool("which", {"pdfimages"}).empty()) GTEST_SKIP() << "poppler-utils missing";
   // The first file ends ever lower on the page, until the second finds no
   // room below it: the second file then goes on on the next page, whole.
   bool moved = false;
@@ -282,7 +278,7 @@ TEST(TeleviewerPages, AFileWithoutRoomLeftOnThePageGoesOnOnTheNext) {
     for (std::size_t i = 0; i < images.size(); i += 2) rows += images[i].height;
     // A row or two of a sweep cut at a page's foot is all that may go.
     EXPECT_NEAR(rows, RowsOf(n - 1, s) + RowsOf(199, s), 2 * Pages(pdf));
-    const std::string text = Tool("pdftotext", {"-layout", QString::fromStdString(pdf), "-"});
+    const std::string text = RunTool("pdftotext", {"-layout", QString::fromStdString(pdf), "-"});
     EXPECT_EQ(QString::fromStdString(text).count(QStringLiteral("END OF LOG")), 2);
     const std::size_t k = images.size();
     moved = Pages(pdf) == 2 && k >= 4 && images[k - 2].page == 2 && images[k - 2].height == RowsOf(199, s) &&
