@@ -274,12 +274,7 @@ qv::print::LogPagePrinter* CBHTVView::PagePrinter() {
 
 void CBHTVView::OnFilePrint() {
   if (!OnUpdateFilePrint()) return;
-  if (qv::print::LogPagePrinter* printer = PagePrinter()) {
-    qv::print::PrinterQueueChannel raw(printer->Printer());
-    printer->SetRawChannel(&raw);
-    qv::print::OnFilePrint(*printer, qv::print::QtPrintJobHooks(window()));
-    printer->SetRawChannel(nullptr);
-  }
+  if (qv::print::LogPagePrinter* printer = PagePrinter()) qv::print::PrintLogPages(*printer, window());
 }
 
 void CBHTVView::OnFilePrintPreview() {
