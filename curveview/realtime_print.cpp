@@ -327,15 +327,7 @@ void CCurveView::StopRealtimePrint(int mode) {
     chartFeed_->PostFinal([rec = std::move(recorder_), trailer, heading, formMarks]() mutable {
       rec->FinishPlot();
       rec->RepeatPlotTrackHeader();
-      if (trailer) rec->PrintTrailerText();
-      if (heading) {
-        rec->PrintRemarks();
-        rec->PrintLogHeading();
-      }
-      if (formMarks)
-        rec->EjectToFormMark();
-      else
-        rec->LineFeed(8);
+      CloseChart(*rec, trailer, heading, formMarks);
       rec.reset();
     });
   FinishFeed();

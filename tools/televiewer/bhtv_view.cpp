@@ -331,15 +331,7 @@ void CBHTVView::EndChart(int mode) {
   chartOpen_ = false;
   chartFeed_->PostFinal([rec = std::move(recorder_), trailer, heading, formMarks]() mutable {
     rec->PrintTeleviewerFooter();
-    if (trailer) rec->PrintTrailerText();
-    if (heading) {
-      rec->PrintRemarks();
-      rec->PrintLogHeading();
-    }
-    if (formMarks)
-      rec->EjectToFormMark();
-    else
-      rec->LineFeed(8);
+    curveview::CloseChart(*rec, trailer, heading, formMarks);
     rec.reset();
   });
   FinishFeed();
