@@ -8,6 +8,9 @@ CBTVTBDocument::~CBTVTBDocument() {
   // The engine's threads end with the base; nothing reaches the view meanwhile.
   Televiewer().SetDisplay(nullptr);
   view_ = nullptr;
+  // A view that outlives its document ends its chart without the log.
+  for (qv::View* v : Views())
+    if (auto* view = dynamic_cast<CBHTVView*>(v)) view->SetEngine(nullptr);
 }
 
 bool CBTVTBDocument::InitialiseLog(int mode, int toolKind, int pollPeriodMs, const std::string& title) {
