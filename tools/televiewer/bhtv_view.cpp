@@ -177,7 +177,8 @@ void CBHTVView::ResetDisplay(bool live) {
   shownDepth_ = start;
   shownUp_ = true;
   RestartChart(live, start);
-  update();
+  // A rewind may come from the replay thread: the repaint is the GUI thread's.
+  if (RunsOnGui([this] { update(); })) update();
 }
 
 void CBHTVView::RestartChart(bool live, int depth) {
