@@ -257,6 +257,8 @@ class LogOpener : public LogDocuments {
       view->ResetScroll();
       if (s.realtimePrint) view->StartRecorder();
     }
+    if (auto* televiewer = doc->Views().empty() ? nullptr : dynamic_cast<CBHTVView*>(doc->Views().front()))
+      if (s.realtimePrint) televiewer->StartChartRecorder();
   }
 
   void OnFileOpen(CPemmaroApp& app) override {
@@ -351,7 +353,10 @@ class LogOpener : public LogDocuments {
       if (s.realtimePrint) view->StartRecorder();
       view->SetDisplayDepth(s.replayStartDepth, true);
     }
-    if (televiewer) televiewer->SetDepth(s.replayStartDepth, false);
+    if (televiewer) {
+      if (s.realtimePrint) televiewer->StartChartRecorder();
+      televiewer->SetDepth(s.replayStartDepth, false);
+    }
     if (CReplayControl* bar = g_pReplayControl) {
       bar->SetPositionText(settings.dataPath);
       bar->EnablePrintDirect(s.realtimePrint);

@@ -1014,6 +1014,7 @@ TEST_F(LogDocTest, ANewTeleviewerLogOpensItsViewAndRecordsSweeps) {
   ASSERT_NE(doc, nullptr) << (boxes.empty() ? "" : boxes[0]);
   ASSERT_FALSE(doc->Views().empty());
   EXPECT_EQ(doc->View(), doc->Views().front());
+  for (const TrackRecord& t : doc->View()->Tracks()) EXPECT_GT(t.width, 0) << "every track is shown";
   EXPECT_EQ(doc->GetTitle(), (folder / "DATA" / "WELL.BTV").string());
   doc->Engine()->SetClock(pace->Clock());
   g_pSondeControl.load()->OnRecord();
@@ -1025,6 +1026,53 @@ TEST_F(LogDocTest, ANewTeleviewerLogOpensItsViewAndRecordsSweeps) {
   const auto size = fs::file_size(folder / "DATA" / "WELL.BTV");
   EXPECT_GT(size, 0u);
   EXPECT_EQ(size % 268, 0u);
+  // The televiewer view's commands are on while it is active.
+  for (int id : {kIdInvertBhtvColours, kIdNormaliseBhtvAmplitude, kIdNormaliseBhtvTransit})
+    EXPECT_TRUE(app->QueryCommand(id).Enabled()) << id;
+  EXPECT_FALSE(app->QueryCommand(ID_DIRECT_REALTIME_PRINT).Enabled()) << "a live log";
+
+  // Replayed with real-time printing, File/Direct Realtime Print is on and
+  // prints every sweep of the log between the chart's heading and footer.
+  std::vector<std::string> chart;
+  int rows = 0;
+  struct Chart : qv::TeleviewerChartRecorder {
+    std::vector<std::string>& calls;
+    int& rows;
+    Chart(std::vector<std::string>& c, int& r) : calls(c), rows(r) {}
+    void SendPrintrexStart() override { calls.push_back("start"); }
+    int LineFeed(int n) override { return n; }
+    void SetStartDepth(int) override {}
+    void PrintTeleviewerRows(const TeleviewerImageRow*, int count, int) override { rows += count; }
+    void PrintTeleviewerHeader() override { calls.push_back("header"); }
+    void PrintTeleviewerFooter() override { calls.push_back("footer"); }
+    void PrintLogHeading() override {}
+    void PrintRemarks() override {}
+    void PrintTrailerText() override {}
+    void EjectToFormMark() override {}
+  };
+  const auto previous = qv::SetTeleviewerRecorderFactory(
+      [&](const qv::TeleviewerChartArgs&) { return std::make_unique<Chart>(chart, rows); });
+  app->CloseDocument(doc);
+  ASSERT_TRUE(WaitFor([&] { return IdleIsActive(); }));
+  OpenerDialogs().replaySettings = [](CReplayDlg& dialog) {
+    if (dialog.Initialise()) {
+      dialog.RealtimeCheck()->setChecked(true);
+      dialog.OnOK();
+    }
+    return dialog.Result();
+  };
+  app->OpenLogForReplay("WELL", (folder / "DATA" / "WELL.BTV").string());
+  auto* replay = dynamic_cast<CBTVTBDocument*>(Active());
+  ASSERT_NE(replay, nullptr);
+  ASSERT_TRUE(replay->Setup().realtimePrint);
+  EXPECT_TRUE(app->QueryCommand(ID_DIRECT_REALTIME_PRINT).Enabled());
+  SetAskReplayRunner([](CAskReplay&) { return qv::IDCANCEL; });  // Finish
+  app->ExecuteCommand(ID_DIRECT_REALTIME_PRINT);
+  ASSERT_GE(chart.size(), 3u);
+  EXPECT_EQ(std::count(chart.begin(), chart.end(), "header"), 1);
+  EXPECT_EQ(chart.back(), "footer");
+  EXPECT_EQ(rows, static_cast<int>(size / 268)) << "every sweep of the log";
+  qv::SetTeleviewerRecorderFactory(previous);
 }
 
 }  // namespace
