@@ -280,7 +280,7 @@ int VdlEngine::ConsumeLines(int lines, int rows, bool drawImage, std::vector<std
   return q;
 }
 
-void VdlEngine::DrawWiggle(int lines, int rows) {
+void VdlEngine::DrawWiggle(int lines, int rows, std::vector<std::vector<int>>* traces) {
   const int w = g_.RowWidth();
   const int height = g_.imageHeight;
   const int s = std::min(lines, height);
@@ -301,6 +301,10 @@ void VdlEngine::DrawWiggle(int lines, int rows) {
       xy[static_cast<std::size_t>(2 * k + 1)] = static_cast<int>(std::clamp<long long>(py, -1, height));
     }
     DrawPolyline8(image_.data(), w, height, xy, 255);
+    if (traces) {
+      std::vector<int>& t = traces->emplace_back(static_cast<std::size_t>(w));
+      for (int k = 0; k < w; ++k) t[static_cast<std::size_t>(k)] = xy[static_cast<std::size_t>(2 * k + 1)];
+    }
     y -= count;
     if (y < 100) break;
   }
@@ -377,7 +381,7 @@ VdlRefresh VdlEngine::Refresh(bool wiggle, bool collectLines, int waitMs) {
   out.labelDepth = depth_;
   newLines_ = newRows_ = 0;
   minuteLine_ = -1;
-  if (wiggle) DrawWiggle(lines, rows);
+  if (wiggle) DrawWiggle(lines, rows, collectLines ? &out.traces : nullptr);
   ConsumeLines(lines, rows, !wiggle, collectLines ? &out.lineSamples : nullptr);
   CopyHistories();
   SetMarks(lines, out.minuteLine, out.labelDepth);

@@ -73,6 +73,9 @@ struct VdlRefresh {
   // With collectLines: the samples of every new line, oldest first
   // (L x RowWidth bytes, signed samples as stored).
   std::vector<std::int8_t> lineSamples;
+  // Wiggle mode with collectLines: the traces drawn, one y per sample (on the
+  // image's lines, x = the sample index), in the order drawn.
+  std::vector<std::vector<int>> traces;
 };
 
 class VdlEngine {
@@ -144,7 +147,7 @@ class VdlEngine {
   void CloseLine();
   void Filter();
   int ConsumeLines(int lines, int rows, bool drawImage, std::vector<std::int8_t>* out);
-  void DrawWiggle(int lines, int rows);
+  void DrawWiggle(int lines, int rows, std::vector<std::vector<int>>* traces);
   void SetMarks(int lines, int minuteLine, int labelDepth);
   void CopyHistories();
   void PlaceRows();
