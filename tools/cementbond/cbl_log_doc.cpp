@@ -32,6 +32,7 @@ bool CCementBondDoc::InitialiseLog(int mode, int toolKind, int pollPeriodMs, con
     return false;
   }
   CementBond().SetView(view);
+  view->SetFollowChain([this] { return m_bFollowChain; });
   view_ = view;
   return CLogDoc::InitialiseLog(mode, toolKind, pollPeriodMs, mode == 1 ? title + "CBL" : title);
 }

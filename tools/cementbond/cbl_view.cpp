@@ -22,6 +22,7 @@
 #include "platform/text/msgbox.h"
 #include "platform/text/strings.h"
 #include "tools/cementbond/cbl_chart.h"
+#include "tools/cementbond/cbl_print.h"
 #include "tools/televiewer/track_layout.h"
 
 namespace {
@@ -88,6 +89,7 @@ CCBLView::CCBLView(int imageHeight, QWidget* parent)
     ui.SetCheck(sheet_.HasWindow());
   });
   chart_ = std::make_unique<qv::cbl::CblChart>(*this);
+  InstallPrintCommands();
 }
 
 CCBLView::~CCBLView() {
