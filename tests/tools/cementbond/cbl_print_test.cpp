@@ -28,46 +28,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
+using cbltest::Sample;
+using cbltest::WriteLog;
 using qv::cbl::CblPageSource;
 using qv::cbl::PrintBlock;
 using qv::print::PrintSettings;
-
-// The near samples of firing k: 10 k + segment; the far ones: -(10 k + segment).
-std::int8_t Sample(int firing, bool far, int segment) {
-  const int v = 10 * firing + segment;
-  return static_cast<std::int8_t>(far ? -v : v);
-}
-
-// A recorded log of FIRINGS firings (near 0-4, far 0-4 each): channel 1
-// counts the records from 1 (its value is the count at rate 50).
-void WriteLog(const fs::path& folder, int firings, int logMode, int start, int end, int step) {
-  std::ofstream logFile(folder / "WELL.LOG", std::ios::binary), cbl(folder / "WELL.CBL", std::ios::binary);
-  int record = 0;
-  for (int k = 0; k < firings; ++k)
-    for (int far = 0; far < 2; ++far)
-      for (int n = 0; n <= 4; ++n) {
-        ++record;
-        std::uint8_t l[14] = {21, 50};
-        l[2] = static_cast<std::uint8_t>(record & 0xFF);
-        l[3] = static_cast<std::uint8_t>(record >> 8);
-        logFile.write(reinterpret_cast<const char*>(l), 14);
-        std::uint8_t c[50] = {};
-        c[0] = static_cast<std::uint8_t>(n | (far ? 0x80 : 0));
-        for (int i = 0; i < 48; ++i) c[2 + i] = static_cast<std::uint8_t>(Sample(k, far != 0, n));
-        cbl.write(reinterpret_cast<const char*>(c), 50);
-      }
-  HeaderInfo info;
-  info.LogMode = logMode;
-  info.Startdepth = start;
-  info.EndDepth = end;
-  info.Step = step;
-  info.Wellname = "Tremarin 2";
-  const std::string hed = (folder / "WELL.hed").string();
-  ASSERT_TRUE(WriteHeaderInfo(hed, &info, nullptr));
-  WriteHeaderIdent(hed);
-  const FreePipeGate nearGate{80, 60, 915, 201, 233}, farGate{80, 60, 1525, 315, 347};
-  WriteFreePipeGates(hed, &nearGate, &farGate);
-}
 
 struct Replayed {
   Replayed(const std::string& name, int firings, int logMode = 10, int start = 0, int end = 0, int step = 10) {
