@@ -37,9 +37,9 @@
 #include "tests/devices/tbdevice/fixture.h"
 #include "tests/logdoc/document/engine_harness.h"
 #include "tests/support/qt_app.h"
+#include "tools/cementbond/cbl_log_doc.h"
 #include "tools/cementbond/fpg_dialogs.h"
 #include "tools/sonic/sonic_params_dlg.h"
-#include "tools/cementbond/cbl_log_doc.h"
 #include "tools/televiewer/bhtv_document.h"
 
 namespace {
@@ -1046,7 +1046,8 @@ TEST_F(LogDocTest, ANewCementBondLogOpensItsViewAndRecordsSegments) {
   EXPECT_EQ(doc->CementBond().View(), doc->View());
   EXPECT_EQ(sizes.asked, 1) << "no gates in the template: the sizes were asked";
   EXPECT_EQ(doc->GetTitle(), (folder / "DATA" / "WELL.CBL").string());
-  EXPECT_TRUE(std::none_of(boxes.begin(), boxes.end(), [](const std::string& b) { return b == "Sonde type not supported!"; }));
+  EXPECT_TRUE(
+      std::none_of(boxes.begin(), boxes.end(), [](const std::string& b) { return b == "Sonde type not supported!"; }));
   doc->Engine()->SetClock(pace->Clock());
   g_pSondeControl.load()->OnRecord();
   ASSERT_EQ(doc->LogState(), 0);

@@ -6,12 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <cmath>
-#include <cstdlib>
 #include <QImage>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <cmath>
+#include <cstdlib>
 
 #include "app/core/globals.h"
 #include "curveview/configdisp.h"
