@@ -18,9 +18,10 @@ CCementBondDoc::CCementBondDoc() : CLogDoc(std::make_unique<qv::CCBLDocument>())
 }
 
 CCementBondDoc::~CCementBondDoc() {
-  // The engine's threads end with the base; nothing reaches the view meanwhile.
+  // The engine's threads end with the base; nothing reaches the view
+  // meanwhile, and a view that outlives the document forgets it.
   CementBond().SetView(nullptr);
-  view_ = nullptr;
+  if (CCBLView* v = view_.exchange(nullptr)) v->Detach();
 }
 
 bool CCementBondDoc::InitialiseLog(int mode, int toolKind, int pollPeriodMs, const std::string& title) {
@@ -34,6 +35,7 @@ bool CCementBondDoc::InitialiseLog(int mode, int toolKind, int pollPeriodMs, con
   CementBond().SetView(view);
   view->SetFollowChain([this] { return m_bFollowChain; });
   view_ = view;
+  connect(view, &QObject::destroyed, this, [this] { view_ = nullptr; });
   return CLogDoc::InitialiseLog(mode, toolKind, pollPeriodMs, mode == 1 ? title + "CBL" : title);
 }
 
