@@ -217,6 +217,18 @@ TEST_F(CblViewTest, TheStyleBoxOfAWaveformSwitchesToWiggle) {
   EXPECT_FALSE(view.WiggleMode());
 }
 
+TEST_F(CblViewTest, AViewWhoseDocumentsWentKeepsDrawing) {
+  Firing(40, -60);
+  view.UpdateDisplay();
+  view.Detach();
+  EXPECT_EQ(view.Log(), nullptr);
+  EXPECT_FALSE(view.OnUpdateFilePrint());
+  Firing(40, -60);
+  view.UpdateDisplay();
+  const QImage img = Paint();
+  EXPECT_EQ(img.pixel(T(2).screenRect.left + 100, view.LegendHeight() + 7), qRgb(87, 87, 87));
+}
+
 TEST_F(CblViewTest, TheViewMenuCommands) {
   for (int id : {CCBLView::kChangeLayoutCommand, CCBLView::kChannelDisplayCommand}) {
     EXPECT_TRUE(view.HasCommand(id)) << id;
