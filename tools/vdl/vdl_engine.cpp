@@ -375,24 +375,29 @@ void VdlEngine::SetMarks(int lines, int minuteLine, int labelDepth) {
   }
 }
 
+bool VdlEngine::TakePending(VdlRefresh& out) {
+  const int lines = newLines_, rows = newRows_;
+  if (lines < 0 || rows < 1) return false;
+  out.lines = lines;
+  out.rows = rows;
+  out.minuteLine = minuteLine_ < 0 ? -1 : lines - minuteLine_ - 1;
+  out.labelDepth = depth_;
+  newLines_ = newRows_ = 0;
+  minuteLine_ = -1;
+  return true;
+}
+
 VdlRefresh VdlEngine::Refresh(bool wiggle, bool collectLines, int waitMs) {
   VdlRefresh out;
   std::unique_lock<std::timed_mutex> display(displayLock_, std::defer_lock);
   if (!display.try_lock_for(std::chrono::milliseconds(waitMs))) return out;
   std::lock_guard<std::mutex> intake(intakeLock_);
-  const int lines = newLines_, rows = newRows_;
-  if (lines < 0 || rows < 1) return out;
-  out.minuteLine = minuteLine_ < 0 ? -1 : lines - minuteLine_ - 1;
-  out.labelDepth = depth_;
-  newLines_ = newRows_ = 0;
-  minuteLine_ = -1;
-  if (wiggle) DrawWiggle(lines, rows, collectLines ? &out.traces : nullptr);
-  ConsumeLines(lines, rows, !wiggle, collectLines ? &out.lineSamples : nullptr);
+  if (!TakePending(out)) return out;
+  if (wiggle) DrawWiggle(out.lines, out.rows, collectLines ? &out.traces : nullptr);
+  ConsumeLines(out.lines, out.rows, !wiggle, collectLines ? &out.lineSamples : nullptr);
   CopyHistories();
-  SetMarks(lines, out.minuteLine, out.labelDepth);
+  SetMarks(out.lines, out.minuteLine, out.labelDepth);
   out.done = true;
-  out.lines = lines;
-  out.rows = rows;
   return out;
 }
 
@@ -400,17 +405,10 @@ VdlRefresh VdlEngine::TakeLines() {
   VdlRefresh out;
   std::lock_guard<std::timed_mutex> display(displayLock_);
   std::lock_guard<std::mutex> intake(intakeLock_);
-  const int lines = newLines_, rows = newRows_;
-  if (lines < 0 || rows < 1) return out;
-  out.minuteLine = minuteLine_ < 0 ? -1 : lines - minuteLine_ - 1;
-  out.labelDepth = depth_;
-  newLines_ = newRows_ = 0;
-  minuteLine_ = -1;
-  ConsumeLines(lines, rows, false, &out.lineSamples);
+  if (!TakePending(out)) return out;
+  ConsumeLines(out.lines, out.rows, false, &out.lineSamples);
   CopyHistories();
   out.done = true;
-  out.lines = lines;
-  out.rows = rows;
   return out;
 }
 

@@ -150,6 +150,8 @@ class VdlEngine {
   void DrawWiggle(int lines, int rows, std::vector<std::vector<int>>* traces);
   void SetMarks(int lines, int minuteLine, int labelDepth);
   void CopyHistories();
+  // The pending counters into OUT and cleared; false when no line can go out yet.
+  bool TakePending(VdlRefresh& out);
   void PlaceRows();
 
   const VdlGeometry g_;

@@ -194,6 +194,17 @@ class LogDocTest : public TbdeviceTest {
     unit->SetState(s);
     clock->Advance(1000);
   }
+  // REC on the sonde bar for an opened log, two seconds of virtual time with
+  // the display pumped, then STOP.
+  void RecordTwoSeconds(CLogDoc* doc) {
+    doc->Engine()->SetClock(pace->Clock());
+    g_pSondeControl.load()->OnRecord();
+    ASSERT_EQ(doc->LogState(), 0);
+    ASSERT_TRUE(pace->RunUntil(pace->Now() + 2000));
+    doc->PumpDisplay();
+    g_pSondeControl.load()->OnStop();
+    ASSERT_EQ(doc->LogState(), 99);
+  }
   // File/New Log for WELL, then REC on the sonde bar; the log runs on
   // virtual time. Null when it did not start.
   CLogDoc* StartRecording() {
@@ -1017,13 +1028,8 @@ TEST_F(LogDocTest, ANewTeleviewerLogOpensItsViewAndRecordsSweeps) {
   ASSERT_FALSE(doc->Views().empty());
   EXPECT_EQ(doc->View(), doc->Views().front());
   EXPECT_EQ(doc->GetTitle(), (folder / "DATA" / "WELL.BTV").string());
-  doc->Engine()->SetClock(pace->Clock());
-  g_pSondeControl.load()->OnRecord();
-  ASSERT_EQ(doc->LogState(), 0);
-  ASSERT_TRUE(pace->RunUntil(pace->Now() + 2000));
-  doc->PumpDisplay();
-  g_pSondeControl.load()->OnStop();
-  ASSERT_EQ(doc->LogState(), 99);
+  RecordTwoSeconds(doc);
+  if (HasFatalFailure()) return;
   const auto size = fs::file_size(folder / "DATA" / "WELL.BTV");
   EXPECT_GT(size, 0u);
   EXPECT_EQ(size % 268, 0u);
@@ -1049,13 +1055,8 @@ TEST_F(LogDocTest, ANewCementBondLogOpensItsViewAndRecordsSegments) {
   EXPECT_EQ(doc->GetTitle(), (folder / "DATA" / "WELL.CBL").string());
   EXPECT_TRUE(
       std::none_of(boxes.begin(), boxes.end(), [](const std::string& b) { return b == "Sonde type not supported!"; }));
-  doc->Engine()->SetClock(pace->Clock());
-  g_pSondeControl.load()->OnRecord();
-  ASSERT_EQ(doc->LogState(), 0);
-  ASSERT_TRUE(pace->RunUntil(pace->Now() + 2000));
-  doc->PumpDisplay();
-  g_pSondeControl.load()->OnStop();
-  ASSERT_EQ(doc->LogState(), 99);
+  RecordTwoSeconds(doc);
+  if (HasFatalFailure()) return;
   const auto size = fs::file_size(folder / "DATA" / "WELL.CBL");
   EXPECT_GT(size, 0u);
   EXPECT_EQ(size % 50, 0u);

@@ -82,19 +82,7 @@ class FakeRecorder : public qv::cbl::CblRecorder {
   Journal& j_;
 };
 
-CurveRecord Curve(int channel, int track, float minimum = 0.0f, float maximum = 100.0f) {
-  CurveRecord c;
-  c.headerFlag = 1;
-  c.scaleFlag = 1;
-  c.firstTrack = c.lastTrack = track;
-  c.physicalChannel = channel;
-  c.description = "Channel " + std::to_string(channel);
-  c.shortTitle = "C" + std::to_string(channel);
-  c.unit = "mV";
-  c.scaleMinimum = minimum;
-  c.scaleMaximum = maximum;
-  return c;
-}
+using cbltest::Curve;
 
 class CblChartTest : public ::testing::Test {
  protected:

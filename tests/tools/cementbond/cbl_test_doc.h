@@ -11,8 +11,25 @@
 #include "curveview/model/document.h"
 #include "header/header.h"
 #include "header/section_access.h"
+#include "sondedb/records/records.h"
 
 namespace cbltest {
+
+// A shown curve of a channel in a track (red, scale left to right).
+inline CurveRecord Curve(int channel, int track, float minimum = 0.0f, float maximum = 100.0f) {
+  CurveRecord c;
+  c.headerFlag = 1;
+  c.scaleFlag = 1;
+  c.firstTrack = c.lastTrack = track;
+  c.physicalChannel = channel;
+  c.description = "Channel " + std::to_string(channel);
+  c.shortTitle = "C" + std::to_string(channel);
+  c.unit = "mV";
+  c.scaleMinimum = minimum;
+  c.scaleMaximum = maximum;
+  c.lineColour = 0x0000FF;
+  return c;
+}
 
 class ViewDoc : public curveview::CurveDocument {
  public:

@@ -15,6 +15,7 @@
 #include "platform/text/msgbox.h"
 #include "tests/logdoc/document/sim_unit.h"
 #include "tests/tools/cementbond/cbl_test_doc.h"
+#include "tests/tools/cementbond/cbl_test_support.h"
 #include "tools/cementbond/cbl_view.h"
 #include "tools/cementbond/fpg_dialogs.h"
 
@@ -45,17 +46,8 @@ int main(int argc, char** argv) {
   s.depthScale = 100;
   s.sondeAbbreviation = "CBLT";
   s.loggingMode = {3, 4, 1, 11, 0};
-  log.SetClock({[clock](std::uint32_t ms, qv::Event& stop) {
-                  clock->Advance(ms);
-                  std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-                  return stop.IsSet();
-                },
-                [clock] { return static_cast<std::uint32_t>(clock->NowMs()); }, [] { return std::time_t{0}; }});
-  std::filesystem::create_directories(folder + "/Header");
-  std::ofstream(folder + "/Header/STANDARD.HED", std::ios::binary)
-      << "[General]\r\nIdent=QUORVANTA\r\n[FreePipeGateNear]\r\nPipeSize=80\r\nSondeDiameter=60\r\n"
-         "LeftGate=440\r\nRightGate=472\r\n[FreePipeGateFar]\r\nPipeSize=80\r\nSondeDiameter=60\r\n"
-         "LeftGate=680\r\nRightGate=712\r\n";
+  log.SetClock(cbltest::RealTimeClock(clock));
+  cbltest::WriteGateTemplate(folder, 440, 472, 680, 712);
 
   std::vector<TrackRecord> tracks(4);
   for (int i = 0; i < 4; ++i) {

@@ -24,22 +24,8 @@
 
 namespace {
 
+using cbltest::Curve;
 constexpr std::uint8_t kFar = 0x80;
-
-CurveRecord Curve(int channel, int track, float minimum = 0.0f, float maximum = 100.0f) {
-  CurveRecord c;
-  c.headerFlag = 1;
-  c.scaleFlag = 1;
-  c.firstTrack = c.lastTrack = track;
-  c.physicalChannel = channel;
-  c.description = "Channel " + std::to_string(channel);
-  c.shortTitle = "C" + std::to_string(channel);
-  c.unit = "mV";
-  c.scaleMinimum = minimum;
-  c.scaleMaximum = maximum;
-  c.lineColour = 0x0000FF;
-  return c;
-}
 
 class CblViewTest : public ::testing::Test {
  protected:
