@@ -37,6 +37,8 @@
 #include "tests/devices/tbdevice/fixture.h"
 #include "tests/logdoc/document/engine_harness.h"
 #include "tests/support/qt_app.h"
+#include "tests/tools/cementbond/cbl_test_doc.h"
+#include "tools/cementbond/cbl_log_doc.h"
 #include "tools/cementbond/fpg_dialogs.h"
 #include "tools/sonic/sonic_params_dlg.h"
 #include "tools/televiewer/bhtv_document.h"
@@ -191,6 +193,17 @@ class LogDocTest : public TbdeviceTest {
     s.depth = depth;
     unit->SetState(s);
     clock->Advance(1000);
+  }
+  // REC on the sonde bar for an opened log, two seconds of virtual time with
+  // the display pumped, then STOP.
+  void RecordTwoSeconds(CLogDoc* doc) {
+    doc->Engine()->SetClock(pace->Clock());
+    g_pSondeControl.load()->OnRecord();
+    ASSERT_EQ(doc->LogState(), 0);
+    ASSERT_TRUE(pace->RunUntil(pace->Now() + 2000));
+    doc->PumpDisplay();
+    g_pSondeControl.load()->OnStop();
+    ASSERT_EQ(doc->LogState(), 99);
   }
   // File/New Log for WELL, then REC on the sonde bar; the log runs on
   // virtual time. Null when it did not start.
@@ -1016,13 +1029,8 @@ TEST_F(LogDocTest, ANewTeleviewerLogOpensItsViewAndRecordsSweeps) {
   EXPECT_EQ(doc->View(), doc->Views().front());
   for (const TrackRecord& t : doc->View()->Tracks()) EXPECT_GT(t.width, 0) << "every track is shown";
   EXPECT_EQ(doc->GetTitle(), (folder / "DATA" / "WELL.BTV").string());
-  doc->Engine()->SetClock(pace->Clock());
-  g_pSondeControl.load()->OnRecord();
-  ASSERT_EQ(doc->LogState(), 0);
-  ASSERT_TRUE(pace->RunUntil(pace->Now() + 2000));
-  doc->PumpDisplay();
-  g_pSondeControl.load()->OnStop();
-  ASSERT_EQ(doc->LogState(), 99);
+  RecordTwoSeconds(doc);
+  if (HasFatalFailure()) return;
   const auto size = fs::file_size(folder / "DATA" / "WELL.BTV");
   EXPECT_GT(size, 0u);
   EXPECT_EQ(size % 268, 0u);
@@ -1073,6 +1081,53 @@ TEST_F(LogDocTest, ANewTeleviewerLogOpensItsViewAndRecordsSweeps) {
   EXPECT_EQ(chart.back(), "footer");
   EXPECT_EQ(rows, static_cast<int>(size / 268)) << "every sweep of the log";
   qv::SetTeleviewerRecorderFactory(previous);
+}
+
+// File/New Log with a cement-bond sonde opens the cement-bond document and
+// view (it was "Sonde type not supported!"), REC records segment pairs and
+// the view's display takes the rows.
+TEST_F(LogDocTest, ANewCementBondLogOpensItsViewAndRecordsSegments) {
+  struct Sizes : qv::PipeSizeService {
+    int asked = 0;
+    void Ask(qv::PipeSizeValues&) override { ++asked; }
+  } sizes;
+  qv::PipeSizeService* previous = SetCementBondPipeSizeService(&sizes);
+  ScriptWizard(5, 1, qv::kLogModeTime);
+  app->ExecuteCommand(ID_FILE_NEW);
+  auto* doc = dynamic_cast<CCementBondDoc*>(Active());
+  SetCementBondPipeSizeService(previous);
+  ASSERT_NE(doc, nullptr) << (boxes.empty() ? "" : boxes[0]);
+  ASSERT_NE(doc->View(), nullptr);
+  EXPECT_EQ(doc->CementBond().View(), doc->View());
+  EXPECT_EQ(sizes.asked, 1) << "no gates in the template: the sizes were asked";
+  EXPECT_EQ(doc->GetTitle(), (folder / "DATA" / "WELL.CBL").string());
+  EXPECT_TRUE(
+      std::none_of(boxes.begin(), boxes.end(), [](const std::string& b) { return b == "Sonde type not supported!"; }));
+  RecordTwoSeconds(doc);
+  if (HasFatalFailure()) return;
+  const auto size = fs::file_size(folder / "DATA" / "WELL.CBL");
+  EXPECT_GT(size, 0u);
+  EXPECT_EQ(size % 50, 0u);
+  qv::vdl::VdlEngine& engine = doc->View()->Engine();
+  EXPECT_EQ(engine.PendingRows(), 0) << "the display took the rows";
+  std::lock_guard lock(engine.DisplayLock());
+  EXPECT_TRUE(std::any_of(engine.Image(), engine.Image() + 480 * 100, [](std::uint8_t b) { return b != 0; }))
+      << "density lines drawn";
+}
+
+// File/Replay Log of a recorded cement-bond log (its .LOG has a .CBL
+// beside it) opens the cement-bond document and view too.
+TEST_F(LogDocTest, ACementBondLogOpensForReplay) {
+  cbltest::WriteLog(folder / "DATA", 3, 10, 0, 0, 150);
+  PressInitialize();
+  app->OpenLogForReplay("WELL", (folder / "DATA" / "WELL.LOG").string());
+  auto* doc = dynamic_cast<CCementBondDoc*>(Active());
+  ASSERT_NE(doc, nullptr) << (boxes.empty() ? "" : boxes[0]);
+  ASSERT_NE(doc->View(), nullptr);
+  EXPECT_EQ(doc->View()->Log(), &doc->CementBond());
+  EXPECT_FALSE(doc->m_bLive);
+  EXPECT_EQ(doc->CementBond().NearGate().GateStart, 201) << "the gates of the log's header";
+  EXPECT_TRUE(std::none_of(boxes.begin(), boxes.end(), [](const std::string& b) { return !b.empty(); }));
 }
 
 }  // namespace

@@ -2,8 +2,14 @@
 // given, a pipe-size answer, and a log whose unit reads come from the test.
 #pragma once
 
+#include <chrono>
 #include <deque>
+#include <filesystem>
+#include <fstream>
+#include <memory>
 #include <mutex>
+#include <string>
+#include <thread>
 #include <vector>
 
 #include "tools/cementbond/cbl_document.h"
@@ -91,6 +97,28 @@ inline CblWaveformSegment MakeSegment(int number, bool far, int depth = 0, int t
   s.flags = static_cast<std::uint8_t>((number & 15) | (far ? 0x80 : 0));
   for (auto& v : s.sample) v = fill;
   return s;
+}
+
+// For the show programs: the log's clock runs in real time, moving the
+// simulated unit's clock along.
+template <class UnitClock>
+qv::LogClock RealTimeClock(std::shared_ptr<UnitClock> clock) {
+  return {[clock](std::uint32_t ms, qv::Event& stop) {
+            clock->Advance(ms);
+            std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+            return stop.IsSet();
+          },
+          [clock] { return static_cast<std::uint32_t>(clock->NowMs()); }, [] { return std::time_t{0}; }};
+}
+
+// The program folder's header template with the free-pipe gates given (µs).
+inline void WriteGateTemplate(const std::string& folder, int nearStart, int nearEnd, int farStart, int farEnd) {
+  std::filesystem::create_directories(folder + "/Header");
+  std::ofstream(folder + "/Header/STANDARD.HED", std::ios::binary)
+      << "[General]\r\nIdent=QUORVANTA\r\n[FreePipeGateNear]\r\nPipeSize=80\r\nSondeDiameter=60\r\nLeftGate="
+      << nearStart << "\r\nRightGate=" << nearEnd
+      << "\r\n[FreePipeGateFar]\r\nPipeSize=80\r\nSondeDiameter=60\r\nLeftGate=" << farStart
+      << "\r\nRightGate=" << farEnd << "\r\n";
 }
 
 }  // namespace cbltest
