@@ -328,8 +328,8 @@ TEST_F(CblFixture, DelayRingTable) {
       {"up: offset adds", 11, 30, -99999, 651, 29},  // 30 cm at 10 cm a step: 3 steps
       {"down: the largest offset less the offset", 12, 30, -99999, 651, 523},
       {"view offsets", 10, 0, 4, 1000, 30},
-      {"view offset past the ring", 10, 0, 5000, 1000, 974},
-      {"view offset before the ring", 10, 0, -5000, 1000, -1},
+      {"view offset past the ring: skipped", 10, 0, 5000, 1000, -1},
+      {"view offset before the ring: skipped", 10, 0, -5000, 1000, -1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -362,9 +362,16 @@ TEST_F(CblFixture, WaveformDelay) {
   EXPECT_NE(log.PrintSegment().sample[0], 9);
   log.ProcessPrintRecord(true, true, offsets);
   EXPECT_EQ(log.PrintSegment().sample[0], 9);
-  // An offset past the ring lands on its last row.
-  offsets[13] = 100000;
-  EXPECT_TRUE(log.ProcessPrintRecord(true, true, offsets));
+  // A segment whose row lies outside the ring is not written: the ring
+  // goes on with what it held.
+  for (const int offset : {100000, -100000}) {
+    offsets[13] = offset;
+    log.MutableSegment() = MakeSegment(4, false, 0, 0, 33);
+    for (int k = 0; k < 1100; ++k) {
+      EXPECT_TRUE(log.ProcessPrintRecord(true, true, offsets));
+      ASSERT_NE(log.PrintSegment().sample[0], 33) << k;
+    }
+  }
 }
 
 TEST_F(CblFixture, InitialiseWithoutViewFailsAndGatesComeFromTheTemplate) {

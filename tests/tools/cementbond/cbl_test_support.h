@@ -1,5 +1,6 @@
-// Shared pieces of the cement-bond tests: a view that keeps what it was
-// given, a pipe-size answer, and a log whose unit reads come from the test.
+// Shared pieces of the waveform-log tests (cement bond, full-wave sonic): a
+// view that keeps what it was given, a pipe-size answer, and a log whose
+// unit reads come from the test.
 #pragma once
 
 #include <deque>
@@ -16,11 +17,11 @@ struct Row {
   std::array<double, 6> values;
 };
 
-class FakeView : public qv::CementBondSink {
+class FakeView : public qv::WaveformSink {
  public:
-  explicit FakeView(const qv::CCBLDocument* doc = nullptr) : doc_(doc) {}
+  explicit FakeView(const qv::WaveformLogDocument* doc = nullptr) : doc_(doc) {}
   // The log whose current packet goes with each row.
-  void SetDocument(const qv::CCBLDocument* doc) { doc_ = doc; }
+  void SetDocument(const qv::WaveformLogDocument* doc) { doc_ = doc; }
   void AddDepthRow(const CblWaveformSegment& segment, const double values[6]) override {
     std::lock_guard<std::mutex> lock(m_);
     Row r{segment, doc_ ? doc_->Packet() : SixChannelPacket{}, {}};
@@ -44,7 +45,7 @@ class FakeView : public qv::CementBondSink {
   int liveResets = 0, replayResets = 0, redraws = 0;
 
  private:
-  const qv::CCBLDocument* doc_;
+  const qv::WaveformLogDocument* doc_;
   mutable std::mutex m_;
   std::vector<Row> rows_;
 };
@@ -62,15 +63,16 @@ class PipeSizeAnswer : public qv::PipeSizeService {
   const qv::PipeSizeValues* answer = nullptr;
 };
 
-// A cement-bond log whose unit reads the test queues.
-class FedLog : public qv::CCBLDocument {
+// A waveform log whose unit reads the test queues.
+template <class Document>
+class FedLogOf : public Document {
  public:
   struct Read {
     CblWaveformSegment segment;
     SixChannelPacket packet;  // used for a near segment
     std::uint32_t word;
   };
-  using qv::CCBLDocument::InitialiseTool;
+  using Document::InitialiseTool;
   std::deque<Read> reads;
 
  protected:
@@ -83,6 +85,7 @@ class FedLog : public qv::CCBLDocument {
     return r.word;
   }
 };
+using FedLog = FedLogOf<qv::CCBLDocument>;
 
 inline CblWaveformSegment MakeSegment(int number, bool far, int depth = 0, int time = 0, std::int8_t fill = 0) {
   CblWaveformSegment s{};
