@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <utility>
 
@@ -26,6 +27,8 @@ namespace {
 constexpr std::uint8_t kFarReceiver = 0x80;
 constexpr std::uint8_t kSegmentMinute = 0x20;
 constexpr std::uint8_t kPacketMinute = 0x80;
+// The most depth steps the print rings reach beyond their margin.
+constexpr long long kMaxRingReach = 100000;
 
 // Writes all of bytes at the end of fd; false when they did not all get there.
 bool WriteAll(int fd, const std::uint8_t* data, std::size_t size) {
@@ -106,10 +109,13 @@ bool WaveformLogDocument::InitialiseTool(int mode) {
   largestOffset_ = SondeLengthSteps(lengthCm, s.imperial, s.depthStep, LogType());
   // The rings hold the sonde's length and every channel's offset (the print
   // path places a channel by its own offset), plus the tool's margin.
-  int reach = largestOffset_;
+  // A length or offset beyond any sonde (a damaged sonde file) does not size
+  // them: its rows lie outside and are skipped.
+  long long reach = largestOffset_;
   for (std::size_t i = 0; i < 7; ++i)
-    reach = std::max(reach, std::abs(OffsetToSteps(s.channelFilters[i].Offset, s.imperial, s.depthStep)));
-  ringRows_ = (s.logMode == 11 || s.logMode == 12) ? reach + kind_.ringMargin : kTimeLogRingRows;
+    reach = std::max(reach, std::llabs(OffsetToSteps(s.channelFilters[i].Offset, s.imperial, s.depthStep)));
+  reach = std::min(reach, kMaxRingReach);
+  ringRows_ = (s.logMode == 11 || s.logMode == 12) ? static_cast<int>(reach) + kind_.ringMargin : kTimeLogRingRows;
   SetDisplayDepthOffset(s.logMode == 11 ? 25 * s.depthStep : -25 * s.depthStep);
 
   valueStore_.assign(static_cast<std::size_t>(ringRows_), std::array<double, 6>{});
@@ -224,15 +230,15 @@ bool WaveformLogDocument::ProcessPrintRecord(bool printing, bool useViewOffsets,
   const bool viewOffsets = printing && useViewOffsets;
   std::array<double, 6> out{};
   for (int i = 0; i < 6; ++i) {
-    int r = kDefaultRow;
+    long long r = kDefaultRow;  // wide: an offset from the print code may be anything
     if (viewOffsets) {
-      r = kDefaultRow + (offsets ? offsets[7 + i] : 0);
+      r = kDefaultRow + static_cast<long long>(offsets ? offsets[7 + i] : 0);
     } else {
       const int d = OffsetToSteps(s.channelFilters[static_cast<std::size_t>(i)].Offset, s.imperial, s.depthStep);
       if (s.logMode == 11)
         r = d + kDefaultRow;
       else if (s.logMode == 12)
-        r = largestOffset_ - d + kDefaultRow;
+        r = static_cast<long long>(largestOffset_) - d + kDefaultRow;
     }
     if (r >= 1 && r < ringRows_) valueRing_[static_cast<std::size_t>(r)][i] = calibrated_[static_cast<std::size_t>(i)];
     const ChannelFilter& f = s.channelFilters[static_cast<std::size_t>(i)];
@@ -241,8 +247,8 @@ bool WaveformLogDocument::ProcessPrintRecord(bool printing, bool useViewOffsets,
             ? WindowStatisticColumn(f.FilterType, f.FilterWidth, valueRing_.data(), kOutputRow, i)
             : valueRing_[kOutputRow][i];
   }
-  const int w = viewOffsets ? (offsets ? offsets[13] : 0) + kOutputRow
-                            : OffsetToSteps(s.channelFilters[6].Offset, s.imperial, s.depthStep);
+  const long long w = viewOffsets ? static_cast<long long>(offsets ? offsets[13] : 0) + kOutputRow
+                                  : OffsetToSteps(s.channelFilters[6].Offset, s.imperial, s.depthStep);
   if (w >= 0 && w < ringRows_) segmentRing_[static_cast<std::size_t>(w)] = segment_;
   if (w > 0) std::move(segmentRing_.begin() + 1, segmentRing_.end(), segmentRing_.begin());
   double* first = valueRing_.front();

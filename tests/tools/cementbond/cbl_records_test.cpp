@@ -14,50 +14,19 @@
 #include "tests/tools/cementbond/cbl_test_support.h"
 
 namespace fs = std::filesystem;
+using cbltest::Companion;
 using cbltest::FedLog;
 using cbltest::MakeSegment;
 
 namespace {
 
-class CblFixture : public ::testing::Test {
+class CblFixture : public cbltest::FedLogFixture<FedLog> {
  protected:
-  void SetUp() override {
-    const char* tmp = std::getenv("QV_TEST_TMP");
-    folder_ =
-        fs::path(tmp ? tmp : fs::temp_directory_path().string()) /
-        ("cbl-" + std::to_string(::getpid()) + "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(folder_);
-    fs::create_directories(folder_ / "Header");
-    g_strProgramFolder = folder_.string();
-    g_nDepthUnits = 0;
-  }
-  void TearDown() override {
-    SetMessageLineSink(kWinchMessageLine, nullptr);
-    g_strProgramFolder.clear();
-    fs::remove_all(folder_);
-  }
-  // A log set up as a live one would be, without touching a unit.
-  void Prepare(FedLog& log, int logMode, int depthStep = 10) {
-    log.Setup().logMode = logMode;
-    log.Setup().depthStep = depthStep;
-    log.SetView(&view_);
-    ASSERT_TRUE(log.InitialiseTool(1));
-  }
-  fs::path folder_;
-  cbltest::FakeView view_;
-  qv::MessageRecorder boxes_;
+  void Prepare(FedLog& log, int logMode, int depthStep = 10) { FedLogFixture::Prepare(log, logMode, depthStep); }
 };
 
 FreePipeGate Gate(int start, int end) {
   return FreePipeGate{80, 60, 0, start, end};
-}
-
-SixChannelPacket Companion(std::uint16_t base) {
-  SixChannelPacket p{};
-  p.flags = 21;
-  p.rate = 50;
-  for (int i = 0; i < 6; ++i) p.channel[i] = static_cast<std::uint16_t>(base + i);
-  return p;
 }
 
 // ---------------------------------------------------------------------------

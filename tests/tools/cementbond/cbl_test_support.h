@@ -3,10 +3,20 @@
 // unit reads come from the test.
 #pragma once
 
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
 #include <deque>
+#include <filesystem>
 #include <mutex>
+#include <string>
 #include <vector>
 
+#include "app/core/device_services.h"
+#include "app/core/globals.h"
+#include "platform/text/msgbox.h"
 #include "tools/cementbond/cbl_document.h"
 
 namespace cbltest {
@@ -86,6 +96,58 @@ class FedLogOf : public Document {
   }
 };
 using FedLog = FedLogOf<qv::CCBLDocument>;
+
+inline SixChannelPacket Companion(std::uint16_t base) {
+  SixChannelPacket p{};
+  p.flags = 21;
+  p.rate = 50;
+  for (int i = 0; i < 6; ++i) p.channel[i] = static_cast<std::uint16_t>(base + i);
+  return p;
+}
+
+// The output of a shell command.
+inline std::string Shell(const std::string& command) {
+  std::string out;
+  if (FILE* p = ::popen(command.c_str(), "r")) {
+    char buffer[4096];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, p)) > 0) out.append(buffer, n);
+    ::pclose(p);
+  }
+  return out;
+}
+
+// A test folder as the program folder (with its Header folder), a view and
+// the message boxes, for logs fed by the test.
+template <class Log>
+class FedLogFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const char* tmp = std::getenv("QV_TEST_TMP");
+    folder_ =
+        std::filesystem::path(tmp ? tmp : std::filesystem::temp_directory_path().string()) /
+        ("fed-" + std::to_string(::getpid()) + "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::remove_all(folder_);
+    std::filesystem::create_directories(folder_ / "Header");
+    g_strProgramFolder = folder_.string();
+    g_nDepthUnits = 0;
+  }
+  void TearDown() override {
+    SetMessageLineSink(kWinchMessageLine, nullptr);
+    g_strProgramFolder.clear();
+    std::filesystem::remove_all(folder_);
+  }
+  // A log set up as a live one would be, without touching a unit.
+  void Prepare(Log& log, int logMode, int depthStep) {
+    log.Setup().logMode = logMode;
+    log.Setup().depthStep = depthStep;
+    log.SetView(&view_);
+    ASSERT_TRUE(log.InitialiseTool(1));
+  }
+  std::filesystem::path folder_;
+  FakeView view_;
+  qv::MessageRecorder boxes_;
+};
 
 inline CblWaveformSegment MakeSegment(int number, bool far, int depth = 0, int time = 0, std::int8_t fill = 0) {
   CblWaveformSegment s{};
