@@ -66,6 +66,14 @@ std::unique_ptr<CurveChartRecorder> MakeChartRecorder(const ChartRecorderArgs& a
 // reading. LOGTRACK: the curve's first track has a logarithmic grid.
 int ChartValue(const CurveRecord& curve, double value, bool logTrack);
 
+// The heading, remarks and trailer blocks of a chart, read from the log's
+// header file as it is when they print (the trailer is written at the log's
+// stop); an unreadable header prints the forms without their texts, and no
+// trailer prints nothing.
+void PrintChartLogHeading(CGulton& recorder, const std::string& headerPath);
+void PrintChartRemarks(CGulton& recorder, const std::string& headerPath);
+void PrintChartTrailerText(CGulton& recorder, const std::string& headerPath);
+
 // The legend entry of one shown curve.
 std::unique_ptr<Inscription> MakeInscription(const CurveRecord& curve);
 

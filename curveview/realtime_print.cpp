@@ -55,25 +55,11 @@ class GultonChart final : public CurveChartRecorder {
   void SetScaleEnd(int n, int kind, const std::string& text) override { g_.SetScaleEnd(n, kind, text); }
   void SetScaleRange(int n, const std::string& l, const std::string& r) override { g_.SetScaleRange(n, l, r); }
   void SetCurveStyle(int n, int style) override { g_.SetCurveStyle(n, style); }
-  // The blocks read the header as it is when they are printed (the trailer
-  // is written at the log's stop); an unreadable header prints the forms
-  // without their texts, and no trailer prints nothing.
-  void PrintLogHeading() override {
-    HeaderInfo h{};
-    g_.PrintLogHeading(ReadHeader(&h) ? &h : nullptr);
-  }
-  void PrintRemarks() override {
-    HeaderInfo h{};
-    g_.PrintRemarks(ReadHeader(&h) ? &h : nullptr, std::filesystem::path(headerPath_).filename().string());
-  }
-  void PrintTrailerText() override {
-    TrailerText t{};
-    g_.PrintTrailerText(!headerPath_.empty() && ::ReadTrailerText(headerPath_, &t) ? &t : nullptr);
-  }
+  void PrintLogHeading() override { PrintChartLogHeading(g_, headerPath_); }
+  void PrintRemarks() override { PrintChartRemarks(g_, headerPath_); }
+  void PrintTrailerText() override { PrintChartTrailerText(g_, headerPath_); }
 
  private:
-  bool ReadHeader(HeaderInfo* h) const { return !headerPath_.empty() && ::ReadHeaderInfo(headerPath_, h); }
-
   CGulton g_;
   std::string headerPath_;
 };
@@ -126,6 +112,28 @@ int ChartValue(const CurveRecord& curve, double value, bool logTrack) {
   // Far beyond the scale a value stays a wide position (the recorder clamps
   // or wraps it); the int conversion stays defined.
   return r >= 1e9 ? 1000000000 : static_cast<int>(r);
+}
+
+namespace {
+bool ReadChartHeader(const std::string& path, HeaderInfo* h) {
+  return !path.empty() && ::ReadHeaderInfo(path, h);
+}
+}  // namespace
+
+void PrintChartLogHeading(CGulton& recorder, const std::string& headerPath) {
+  HeaderInfo h{};
+  recorder.PrintLogHeading(ReadChartHeader(headerPath, &h) ? &h : nullptr);
+}
+
+void PrintChartRemarks(CGulton& recorder, const std::string& headerPath) {
+  HeaderInfo h{};
+  recorder.PrintRemarks(ReadChartHeader(headerPath, &h) ? &h : nullptr,
+                        std::filesystem::path(headerPath).filename().string());
+}
+
+void PrintChartTrailerText(CGulton& recorder, const std::string& headerPath) {
+  TrailerText t{};
+  recorder.PrintTrailerText(!headerPath.empty() && ::ReadTrailerText(headerPath, &t) ? &t : nullptr);
 }
 
 std::unique_ptr<Inscription> MakeInscription(const CurveRecord& c) {

@@ -276,9 +276,7 @@ void CLogDoc::StartReplayControl() {
   cb.uncheckPrintDirect = [] {
     if (CReplayControl* bar = g_pReplayControl) bar->UncheckPrintDirect();
   };
-  cb.flushRecorder = [this] {
-    if (CCurveView* view = view_) view->FlushRecorder();
-  };
+  cb.flushRecorder = [this] { FlushViewRecorder(); };
   cb.closeDocument = [this] { QueueClose(); };
   replay_ = std::make_unique<qv::ReplayControl>(*engine_, std::move(cb));
   replay_->SetFollowChain(m_bFollowChain);
@@ -412,6 +410,10 @@ bool CLogDoc::LatestValues(double* raw, double* calibrated, double* user) const 
 
 std::string CLogDoc::PathStem() const {
   return engine_ ? engine_->PathStem() : Setup().pathStem;
+}
+
+void CLogDoc::FlushViewRecorder() {
+  if (CCurveView* view = view_) view->FlushRecorder();
 }
 
 int CLogDoc::SondeLength() const {

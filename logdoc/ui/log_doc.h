@@ -181,6 +181,8 @@ class CLogDoc : public qv::Document, public LogDocumentShell, public curveview::
   void StopRealtimePrint(int mode) override;
   // A recorder failure ends real-time printing for the log.
   void ClearRealtimePrint() override { Setup().realtimePrint = false; }
+  // Direct Realtime Print: the view's chart takes the rows replayed so far.
+  virtual void FlushViewRecorder();
 
  protected:
   // A tool document over its engine.

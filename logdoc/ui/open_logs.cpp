@@ -15,6 +15,7 @@
 #include "platform/text/msgbox.h"
 #include "platform/text/strings.h"
 #include "sondedb/acquisition.h"
+#include "tools/cementbond/cbl_log_doc.h"
 #include "tools/televiewer/bhtv_document.h"
 
 namespace {
@@ -28,12 +29,12 @@ constexpr unsigned kStrLogFilter = 32284;
 // The template (1-based, in registration order) of each tool type 0 to 10.
 constexpr int kTemplateOfToolType[11] = {1, 2, 3, 4, 5, 6, 1, 2, 7, 2, 8};
 
-// The templates in their fixed order. The full-wave sonic, cement-bond and
-// sonic documents are not part of this program yet: their templates create
-// no document.
-enum class DocKind { Plain, SixChannel, None, TwelveChannel, Televiewer };
+// The templates in their fixed order. The full-wave sonic and sonic
+// documents are not part of this program yet: their templates create no
+// document.
+enum class DocKind { Plain, SixChannel, None, TwelveChannel, Televiewer, CementBond };
 constexpr DocKind kTemplates[8] = {DocKind::Plain, DocKind::SixChannel, DocKind::Televiewer,    DocKind::Plain,
-                                   DocKind::None,  DocKind::None,       DocKind::TwelveChannel, DocKind::None};
+                                   DocKind::None,  DocKind::CementBond, DocKind::TwelveChannel, DocKind::None};
 
 constexpr int kTemplateResourceId = 6;
 constexpr int kNewLogPollMs = 10;
@@ -48,6 +49,7 @@ bool CurveToolType(int toolType) {
 }
 
 constexpr int kTeleviewerToolType = 2;
+constexpr int kCementBondToolType = 5;
 
 // The depth scale of a scale index for the unit; the middle of the table for
 // an index outside it.
@@ -91,10 +93,9 @@ void SetUpCurveView(CLogDoc* doc, TrackArray tracks, CurveArray curves) {
   doc->SetCurveView(view);
 }
 
-// The televiewer view of a document: its layout from the log's records.
-CBHTVView* SetUpTeleviewerView(CLogDoc* doc, TrackArray tracks, CurveArray curves) {
-  CBHTVView* view = doc->Views().empty() ? nullptr : dynamic_cast<CBHTVView*>(doc->Views().front());
-  if (!view) return nullptr;
+// Hands a view the log's layout records as plain copies.
+template <typename V>
+void HandLayout(V* view, const TrackArray& tracks, const CurveArray& curves) {
   std::vector<TrackRecord> t;
   for (auto& r : tracks)
     if (r) t.push_back(*r);
@@ -102,7 +103,26 @@ CBHTVView* SetUpTeleviewerView(CLogDoc* doc, TrackArray tracks, CurveArray curve
   for (auto& r : curves)
     if (r) c.push_back(*r);
   view->SetLayout(std::move(t), std::move(c));
+}
+
+// The televiewer view of a document: its layout from the log's records.
+CBHTVView* SetUpTeleviewerView(CLogDoc* doc, TrackArray tracks, CurveArray curves) {
+  CBHTVView* view = doc->Views().empty() ? nullptr : dynamic_cast<CBHTVView*>(doc->Views().front());
+  if (!view) return nullptr;
+  HandLayout(view, tracks, curves);
   view->SetupLayout(doc->Setup().imperial, doc->Setup().depthStep);
+  return view;
+}
+
+// The cement-bond view of a document: its layout from the log's records.
+CCBLView* SetUpCementBondView(CLogDoc* doc, TrackArray tracks, CurveArray curves) {
+  auto* cbl = dynamic_cast<CCementBondDoc*>(doc);
+  CCBLView* view = nullptr;
+  for (qv::View* v : doc->Views())
+    if ((view = dynamic_cast<CCBLView*>(v))) break;
+  if (!cbl || !view) return nullptr;
+  HandLayout(view, tracks, curves);
+  view->SetupLayout(doc, &cbl->CementBond());
   return view;
 }
 
@@ -127,6 +147,10 @@ class LogOpener : public LogDocuments {
         case DocKind::Televiewer:
           makeDoc = [] { return new CBTVTBDocument; };
           makeView = [] { return new CBHTVView; };
+          break;
+        case DocKind::CementBond:
+          makeDoc = [] { return new CCementBondDoc; };
+          makeView = [] { return new CCBLView; };
           break;
         case DocKind::None:
           makeDoc = [] { return nullptr; };
@@ -219,6 +243,9 @@ class LogOpener : public LogDocuments {
     g_pActiveDoc = doc;
     if (CurveToolType(toolType)) SetUpCurveView(doc, std::move(wizard.tracks), std::move(wizard.curves));
     if (toolType == kTeleviewerToolType) SetUpTeleviewerView(doc, std::move(wizard.tracks), std::move(wizard.curves));
+    CCBLView* cementBond = nullptr;
+    if (toolType == kCementBondToolType)
+      cementBond = SetUpCementBondView(doc, std::move(wizard.tracks), std::move(wizard.curves));
 
     LoggingModeBlock& mode = s.loggingMode;
     mode.mode = static_cast<uint8_t>(wizard.logMode);
@@ -256,6 +283,10 @@ class LogOpener : public LogDocuments {
     if (CCurveView* view = doc->CurveView()) {
       view->ResetScroll();
       if (s.realtimePrint) view->StartRecorder();
+    }
+    if (cementBond) {
+      cementBond->ResetScroll();
+      if (s.realtimePrint) cementBond->StartChartRecorder();
     }
   }
 
@@ -333,8 +364,11 @@ class LogOpener : public LogDocuments {
     g_pActiveDoc = doc;
 
     CBHTVView* televiewer = nullptr;
+    CCBLView* cementBond = nullptr;
     if (toolType == kTeleviewerToolType)
       televiewer = SetUpTeleviewerView(doc, std::move(settings.tracks), std::move(settings.curves));
+    else if (toolType == kCementBondToolType)
+      cementBond = SetUpCementBondView(doc, std::move(settings.tracks), std::move(settings.curves));
     else if (!CurveToolType(toolType))
       return;
     else
@@ -352,6 +386,11 @@ class LogOpener : public LogDocuments {
       view->SetDisplayDepth(s.replayStartDepth, true);
     }
     if (televiewer) televiewer->SetDepth(s.replayStartDepth, false);
+    if (cementBond) {
+      cementBond->ResetScroll();
+      if (s.realtimePrint) cementBond->StartChartRecorder();
+      cementBond->SetDepth(s.replayStartDepth, true);
+    }
     if (CReplayControl* bar = g_pReplayControl) {
       bar->SetPositionText(settings.dataPath);
       bar->EnablePrintDirect(s.realtimePrint);

@@ -39,6 +39,7 @@
 #include "tests/support/qt_app.h"
 #include "tools/cementbond/fpg_dialogs.h"
 #include "tools/sonic/sonic_params_dlg.h"
+#include "tools/cementbond/cbl_log_doc.h"
 #include "tools/televiewer/bhtv_document.h"
 
 namespace {
@@ -1025,6 +1026,42 @@ TEST_F(LogDocTest, ANewTeleviewerLogOpensItsViewAndRecordsSweeps) {
   const auto size = fs::file_size(folder / "DATA" / "WELL.BTV");
   EXPECT_GT(size, 0u);
   EXPECT_EQ(size % 268, 0u);
+}
+
+// File/New Log with a cement-bond sonde opens the cement-bond document and
+// view (it was "Sonde type not supported!"), REC records segment pairs and
+// the view's display takes the rows.
+TEST_F(LogDocTest, ANewCementBondLogOpensItsViewAndRecordsSegments) {
+  struct Sizes : qv::PipeSizeService {
+    int asked = 0;
+    void Ask(qv::PipeSizeValues&) override { ++asked; }
+  } sizes;
+  qv::PipeSizeService* previous = SetCementBondPipeSizeService(&sizes);
+  ScriptWizard(5, 1, qv::kLogModeTime);
+  app->ExecuteCommand(ID_FILE_NEW);
+  auto* doc = dynamic_cast<CCementBondDoc*>(Active());
+  SetCementBondPipeSizeService(previous);
+  ASSERT_NE(doc, nullptr) << (boxes.empty() ? "" : boxes[0]);
+  ASSERT_NE(doc->View(), nullptr);
+  EXPECT_EQ(doc->CementBond().View(), doc->View());
+  EXPECT_EQ(sizes.asked, 1) << "no gates in the template: the sizes were asked";
+  EXPECT_EQ(doc->GetTitle(), (folder / "DATA" / "WELL.CBL").string());
+  EXPECT_TRUE(std::none_of(boxes.begin(), boxes.end(), [](const std::string& b) { return b == "Sonde type not supported!"; }));
+  doc->Engine()->SetClock(pace->Clock());
+  g_pSondeControl.load()->OnRecord();
+  ASSERT_EQ(doc->LogState(), 0);
+  ASSERT_TRUE(pace->RunUntil(pace->Now() + 2000));
+  doc->PumpDisplay();
+  g_pSondeControl.load()->OnStop();
+  ASSERT_EQ(doc->LogState(), 99);
+  const auto size = fs::file_size(folder / "DATA" / "WELL.CBL");
+  EXPECT_GT(size, 0u);
+  EXPECT_EQ(size % 50, 0u);
+  qv::vdl::VdlEngine& engine = doc->View()->Engine();
+  EXPECT_EQ(engine.PendingRows(), 0) << "the display took the rows";
+  std::lock_guard lock(engine.DisplayLock());
+  EXPECT_TRUE(std::any_of(engine.Image(), engine.Image() + 480 * 100, [](std::uint8_t b) { return b != 0; }))
+      << "density lines drawn";
 }
 
 }  // namespace
