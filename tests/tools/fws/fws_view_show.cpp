@@ -2,7 +2,8 @@
 // at it on a display: the sonde is raised through the simulated well while
 // the log records, the view takes the rows; after the given seconds the
 // window is saved as a PNG file ("wiggle" shows wiggle traces instead of the
-// density images) and the program ends.
+// density images; "cbl" shows a cement-bond log in its view, to compare) and
+// the program ends.
 #include <QApplication>
 #include <QTimer>
 #include <chrono>
@@ -14,6 +15,7 @@
 #include "platform/text/msgbox.h"
 #include "tests/logdoc/document/sim_unit.h"
 #include "tests/tools/cementbond/cbl_test_doc.h"
+#include "tools/cementbond/cbl_view.h"
 #include "tools/fws/fws_document.h"
 #include "tools/fws/fws_view.h"
 
@@ -41,7 +43,8 @@ int main(int argc, char** argv) {
   const std::string folder = argv[1];
   const std::string png = argv[2];
   const int seconds = std::atoi(argv[3]);
-  const bool wiggle = argc > 4 && std::string(argv[4]) == "wiggle";
+  const std::string mode = argc > 4 ? argv[4] : "";
+  const bool wiggle = mode == "wiggle", cementBond = mode == "cbl";
   auto clock = std::make_shared<qv::sim::VirtualClock>();
   auto unit = qvtest::BringUpSimulatedUnit(folder, clock);
   if (!unit) return 3;
@@ -50,12 +53,16 @@ int main(int argc, char** argv) {
   g_strProgramFolder = folder;
   std::filesystem::create_directories(folder + "/Header");
 
-  qv::CFWSDocument log;
+  qv::CFWSDocument fullWave;
+  qv::CCBLDocument cbl;
+  qv::WaveformLogDocument& log = cementBond ? static_cast<qv::WaveformLogDocument&>(cbl) : fullWave;
   cbltest::ViewDoc doc;
   doc.logMode = 11;
   doc.step = 100;
   doc.scale = 100;
-  CFWSView view;
+  CFWSView fullWaveView;
+  CCBLView cblView;
+  CCBLView& view = cementBond ? cblView : fullWaveView;
   view.resize(1400, 800);
   std::vector<TrackRecord> tracks(4);
   for (int i = 0; i < 4; ++i) tracks[static_cast<std::size_t>(i)].order = i;
@@ -69,8 +76,7 @@ int main(int argc, char** argv) {
   std::vector<TrackRecord>& t = view.Tracks();
   t[0].idealWidth = 300;
   t[1].idealWidth = 80;
-  t[2].idealWidth = 480;
-  t[3].idealWidth = 480;
+  t[2].idealWidth = t[3].idealWidth = view.Kind().samplesPerReceiver;
   view.LayoutTracks();
   view.SetWiggleMode(wiggle);
   view.show();
@@ -81,7 +87,7 @@ int main(int argc, char** argv) {
   s.logMode = 11;
   s.depthStep = 100;
   s.depthScale = 100;
-  s.loggingMode = {2, 4, 10, 11, 0};
+  s.loggingMode = {2, static_cast<std::uint8_t>(cementBond ? 5 : 4), 10, 11, 0};
   log.SetClock({[clock](std::uint32_t ms, qv::Event& stop) {
                   clock->Advance(ms);
                   std::this_thread::sleep_for(std::chrono::milliseconds(ms / 4));
@@ -103,7 +109,7 @@ int main(int argc, char** argv) {
   QTimer::singleShot(seconds * 1000, [&] {
     log.PumpDisplay();
     view.grab().save(QString::fromStdString(png));
-    std::printf("segments %u, near pick %d far pick %d (samples x 8)\n",
+    std::printf("segments %u, channels 1 and 2 (full wave: the picks, samples x 8) %d %d\n",
                 static_cast<unsigned>(log.Pipeline().RecordsStored()), log.Packet().channel[0],
                 log.Packet().channel[1]);
     log.StopLogging(qv::kStateStoppedForGood);
