@@ -420,22 +420,6 @@ LogSectionResult CurvePageSource::PrintLogSection(QPainter& dc, PrintSettings& s
 // ---------------------------------------------------------------------------
 // The view's print commands
 
-namespace {
-
-// The form-mark bytes go to the queue of the printer chosen in the dialog.
-class PrinterQueueChannel : public qv::print::RawChannel {
- public:
-  explicit PrinterQueueChannel(QPrinter& printer) : printer_(printer) {}
-  bool Send(const std::string& bytes) override {
-    return qv::print::QueueRawChannel(printer_.printerName().toStdString()).Send(bytes);
-  }
-
- private:
-  QPrinter& printer_;
-};
-
-}  // namespace
-
 void CCurveView::InstallPrintCommands() {
   OnCommand(kPrintCommand, [this] { OnFilePrint(); });
   qv::CommandTarget::OnUpdate(kPrintCommand, [this](qv::CmdUI& ui) { ui.Enable(OnUpdateFilePrint()); });
@@ -460,12 +444,7 @@ qv::print::LogPagePrinter* CCurveView::PagePrinter() {
 
 void CCurveView::OnFilePrint() {
   if (!OnUpdateFilePrint()) return;
-  if (qv::print::LogPagePrinter* printer = PagePrinter()) {
-    PrinterQueueChannel raw(printer->Printer());
-    printer->SetRawChannel(&raw);
-    qv::print::OnFilePrint(*printer, qv::print::QtPrintJobHooks(window()));
-    printer->SetRawChannel(nullptr);
-  }
+  if (qv::print::LogPagePrinter* printer = PagePrinter()) qv::print::PrintLogPages(*printer, window());
 }
 
 void CCurveView::OnFilePrintPreview() {

@@ -197,4 +197,27 @@ void LogPagePrinter::OnEndPrinting(PrintDevice&, PrintInfo&) {
   source_.EndReplay();
 }
 
+namespace {
+
+// The form-mark bytes go to the queue of the printer chosen in the dialog.
+class PrinterQueueChannel : public RawChannel {
+ public:
+  explicit PrinterQueueChannel(QPrinter& printer) : printer_(printer) {}
+  bool Send(const std::string& bytes) override {
+    return QueueRawChannel(printer_.printerName().toStdString()).Send(bytes);
+  }
+
+ private:
+  QPrinter& printer_;
+};
+
+}  // namespace
+
+void PrintLogPages(LogPagePrinter& printer, QWidget* window) {
+  PrinterQueueChannel raw(printer.Printer());
+  printer.SetRawChannel(&raw);
+  OnFilePrint(printer, QtPrintJobHooks(window));
+  printer.SetRawChannel(nullptr);
+}
+
 }  // namespace qv::print

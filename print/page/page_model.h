@@ -129,4 +129,8 @@ class LogPagePrinter : public PrintingView {
   bool stopped_ = false;
 };
 
+// File/Page Mode Print of a log view: the print loop over its page model,
+// the form-mark bytes going to the queue of the printer chosen in the dialog.
+void PrintLogPages(LogPagePrinter& printer, QWidget* window);
+
 }  // namespace qv::print

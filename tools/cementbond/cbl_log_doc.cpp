@@ -30,6 +30,7 @@ bool CWaveformLogDoc::InitialiseLog(int mode, int toolKind, int pollPeriodMs, co
     return false;
   }
   Waveform().SetView(view);
+  view->SetFollowChain([this] { return m_bFollowChain; });
   view_ = view;
   const std::string suffix = Waveform().Kind().waveformExt;
   return CLogDoc::InitialiseLog(mode, toolKind, pollPeriodMs, mode == 1 ? title + suffix : title);

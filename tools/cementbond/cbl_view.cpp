@@ -22,6 +22,7 @@
 #include "platform/text/msgbox.h"
 #include "platform/text/strings.h"
 #include "tools/cementbond/cbl_chart.h"
+#include "tools/cementbond/cbl_print.h"
 #include "tools/televiewer/track_layout.h"
 
 namespace {
@@ -83,6 +84,7 @@ CCBLView::CCBLView(const qv::cbl::WaveformViewKind& kind, int imageHeight, QWidg
     ui.SetCheck(sheet_.HasWindow());
   });
   chart_ = std::make_unique<qv::cbl::CblChart>(*this);
+  InstallPrintCommands();
 }
 
 qv::vdl::VdlGeometry CCBLView::GeometryOf(const qv::cbl::WaveformViewKind& kind, int imageHeight) {

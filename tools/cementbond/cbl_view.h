@@ -15,6 +15,7 @@
 #include <QRect>
 #include <array>
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -30,6 +31,10 @@
 
 namespace qv::cbl {
 class CblChart;
+class CblPageSource;
+}  // namespace qv::cbl
+namespace qv::print {
+class LogPagePrinter;
 }
 
 class CCBLView : public qv::View, public qv::CementBondSink {
@@ -37,6 +42,9 @@ class CCBLView : public qv::View, public qv::CementBondSink {
  public:
   static constexpr int kChangeLayoutCommand = 1041;
   static constexpr int kChannelDisplayCommand = 1057;
+  // Page printing: File/Page Mode Print and the print preview.
+  static constexpr int kPrintCommand = 57607;
+  static constexpr int kPrintPreviewCommand = 57609;
   static constexpr int kLegendRowHeight = 30;
   static constexpr int kBorderWidth = 1;
   static constexpr int kBorderHit = 5;
@@ -74,6 +82,13 @@ class CCBLView : public qv::View, public qv::CementBondSink {
   void EditScaleRange(int curve, int ordinal, int x, int y);
   void OnChangeLayout();
   void OnChannelDisplay();
+  // Printing: allowed while the log neither runs nor has stopped for good.
+  bool OnUpdateFilePrint() const;
+  void OnFilePrint();
+  void OnFilePrintPreview();
+  qv::print::LogPagePrinter* PagePrinter();
+  // Whether a replay goes on into the next file of the log's chain.
+  void SetFollowChain(std::function<bool()> follow) { followChain_ = std::move(follow); }
   // The border or gate under a point: a track index, kNearGateHit,
   // kFarGateHit, or -1.
   int HitTest(int x, int y) const;
@@ -127,6 +142,7 @@ class CCBLView : public qv::View, public qv::CementBondSink {
 
  private:
   friend class qv::cbl::CblChart;
+  void InstallPrintCommands();
   void BuildScroll();
   bool EditScaleEnd(CurveRecord& c, bool minimum);
   void DrawLegendBoxes(QPainter& p);
@@ -173,4 +189,7 @@ class CCBLView : public qv::View, public qv::CementBondSink {
   QRect hitFrame_;
 
   std::unique_ptr<qv::cbl::CblChart> chart_;
+  std::function<bool()> followChain_;
+  std::unique_ptr<qv::cbl::CblPageSource> pageSource_;
+  std::unique_ptr<qv::print::LogPagePrinter> pagePrinter_;
 };

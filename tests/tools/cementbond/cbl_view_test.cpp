@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <cmath>
+#include <cstdlib>
 #include <QImage>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -243,6 +245,48 @@ TEST_F(CblViewTest, TheViewMenuCommands) {
   view.RunCommand(CCBLView::kChangeLayoutCommand);
   EXPECT_EQ(runs, 1);
   EXPECT_EQ(view.LegendRows(), 3);
+}
+
+}  // namespace
+
+namespace {
+
+// The whole view offscreen against its golden picture, every pixel
+// (QV_UPDATE_GOLDEN set writes the picture instead): legends, a
+// logarithmic and a linear grid, the depth track, curves, the near and far
+// density images with their gates.
+TEST_F(CblViewTest, MatchesItsGoldenPicture) {
+  doc.logMode = curveview::kLogModeUp;
+  doc.step = 10;
+  Lay(true);
+  view.SetDepth(100000, true);
+  for (int k = 0; k < 120; ++k) {
+    const double v = 2.0 + 40.0 * (1.0 + std::sin(k / 9.0));
+    for (int far = 0; far < 2; ++far)
+      for (int n = 0; n <= 4; ++n) {
+        CblWaveformSegment s{};
+        s.flags = static_cast<std::uint8_t>(n | (far ? kFar : 0));
+        for (int i = 0; i < 48; ++i)
+          s.sample[i] = static_cast<std::int8_t>(100 * std::sin((48 * n + i) / (6.0 + far * 3) + k / 15.0) *
+                                                 std::exp(-(48 * n + i) / (k % 40 < 20 ? 60.0 : 200.0)));
+        double values[6] = {v, 10.0 - v / 10, v, v, v, v};
+        view.AddDepthRow(s, values);
+      }
+    if (k % 10 == 9) view.UpdateDisplay();
+  }
+  const QImage img = Paint();
+  const std::string golden = std::string(QV_TEST_SOURCE_DIR) + "/golden/cbl_view.png";
+  if (std::getenv("QV_UPDATE_GOLDEN")) {
+    ASSERT_TRUE(img.save(QString::fromStdString(golden)));
+    return;
+  }
+  const QImage expected(QString::fromStdString(golden));
+  ASSERT_FALSE(expected.isNull()) << golden;
+  ASSERT_EQ(expected.size(), img.size());
+  int differ = 0;
+  for (int y = 0; y < img.height(); ++y)
+    for (int x = 0; x < img.width(); ++x) differ += expected.pixel(x, y) != img.pixel(x, y);
+  EXPECT_EQ(differ, 0);
 }
 
 }  // namespace
