@@ -203,6 +203,37 @@ void Firing(qv::vdl::VdlEngine& engine) {
     }
 }
 
+// The row packing of the full-wave view: a segment's flags byte decides
+// which 48 bytes of the newest row it writes (sample k of the near receiver
+// at k, of the far one at 480 + k; the line-count byte is kept apart), or
+// that it writes none.
+TEST(FwsRows, SegmentFlagsToBytesWritten) {
+  struct Case {
+    std::uint8_t flags;
+    int first;  // first sample written, -1 none
+  } cases[] = {{0x00, -1},  {0x01, 48},  {0x04, 192}, {0x05, 240}, {0x09, 432}, {0x0A, -1},  {0x0F, -1}, {0x81, 528},
+               {0x85, 720}, {0x89, 912}, {0x8A, -1},  {0x8F, -1},  {0x21, 48},  {0x49, 432}, {0xC9, 912}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.flags));
+    qv::vdl::VdlEngine engine(FullWaveGeometry(200));
+    qv::vdl::VdlScroll s;
+    s.depthMode = false;
+    engine.ResetScroll(s);
+    const std::array<double, 6> v{};
+    std::array<std::int8_t, 48> samples;
+    samples.fill(0);
+    engine.AddDepthRow(kFar, samples, v);  // a row to write into
+    samples.fill(77);
+    engine.AddDepthRow(c.flags, samples, v);
+    const std::int8_t* row = engine.Row(engine.TopRow());
+    ASSERT_NE(row, nullptr);
+    for (int k = 0; k < 960; ++k) {
+      const bool written = c.first >= 0 && k >= c.first && k < c.first + 48;
+      ASSERT_EQ(row[k], written ? 77 : 0) << k;
+    }
+  }
+}
+
 // Wiggle traces of a full-wave row: 480 points, point k from sample 2 k, so
 // each receiver's 240 points fall in its own half.
 TEST(FwsWiggle, TracesTakeEverySecondSample) {
