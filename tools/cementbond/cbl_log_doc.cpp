@@ -16,9 +16,10 @@ qv::PipeSizeService* SetCementBondPipeSizeService(qv::PipeSizeService* service) 
 CWaveformLogDoc::CWaveformLogDoc(std::unique_ptr<qv::WaveformLogDocument> log) : CLogDoc(std::move(log)) {}
 
 CWaveformLogDoc::~CWaveformLogDoc() {
-  // The engine's threads end with the base; nothing reaches the view meanwhile.
+  // The engine's threads end with the base; nothing reaches the view
+  // meanwhile, and a view that outlives the document forgets it.
   Waveform().SetView(nullptr);
-  view_ = nullptr;
+  if (CCBLView* v = view_.exchange(nullptr)) v->Detach();
 }
 
 bool CWaveformLogDoc::InitialiseLog(int mode, int toolKind, int pollPeriodMs, const std::string& title) {
@@ -32,6 +33,7 @@ bool CWaveformLogDoc::InitialiseLog(int mode, int toolKind, int pollPeriodMs, co
   Waveform().SetView(view);
   view->SetFollowChain([this] { return m_bFollowChain; });
   view_ = view;
+  connect(view, &QObject::destroyed, this, [this] { view_ = nullptr; });
   const std::string suffix = Waveform().Kind().waveformExt;
   return CLogDoc::InitialiseLog(mode, toolKind, pollPeriodMs, mode == 1 ? title + suffix : title);
 }

@@ -168,6 +168,15 @@ bool CCBLView::SetupLayout(curveview::CurveDocument* document, qv::WaveformLogDo
   return true;
 }
 
+void CCBLView::Detach() {
+  chart_->EndOnClose();
+  pagePrinter_.reset();
+  pageSource_.reset();
+  engine_.SetMinuteSource({});
+  doc_ = nullptr;
+  log_ = nullptr;
+}
+
 void CCBLView::LayoutTracks() {
   qv::LayoutTracks(tracks_, {0, 0, width(), height()}, kBorderWidth);
   engine_.SetClientRows(height() - LegendHeight());

@@ -59,6 +59,8 @@ class CCBLView : public qv::View, public qv::CementBondSink {
   // Opening: the layout records of the log, then the set-up from its documents.
   void SetLayout(std::vector<TrackRecord> tracks, std::vector<CurveRecord> curves);
   bool SetupLayout(curveview::CurveDocument* document, qv::WaveformLogDocument* log);
+  // The documents are going: the view keeps drawing what it holds.
+  void Detach();
   void LayoutTracks();
 
   // ---- what the log calls (CementBondSink)

@@ -47,6 +47,11 @@ void VdlEngine::PlaceRows() {
   bottom_ = std::clamp(top_ + shownRows_, top_, history_ - 1);
 }
 
+void VdlEngine::SetMinuteSource(std::function<bool()> take) {
+  std::lock_guard<std::mutex> intake(intakeLock_);
+  takeMinute_ = std::move(take);
+}
+
 void VdlEngine::SetClientRows(int shownRows) {
   std::lock_guard<std::mutex> intake(intakeLock_);
   std::lock_guard<std::timed_mutex> display(displayLock_);

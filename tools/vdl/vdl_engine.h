@@ -90,7 +90,7 @@ class VdlEngine {
   int BottomRow() const { return bottom_; }
 
   // The minute-mark flag of the log (taken and cleared when a line closes).
-  void SetMinuteSource(std::function<bool()> take) { takeMinute_ = std::move(take); }
+  void SetMinuteSource(std::function<bool()> take);
   // The depth the depth track moves by per record (+ down, - up, 0 time log).
   void SetDepthStepPerRecord(int step) { depthPerRecord_ = step; }
 

@@ -37,6 +37,7 @@
 #include "tests/devices/tbdevice/fixture.h"
 #include "tests/logdoc/document/engine_harness.h"
 #include "tests/support/qt_app.h"
+#include "tests/tools/cementbond/cbl_test_doc.h"
 #include "tools/cementbond/cbl_log_doc.h"
 #include "tools/cementbond/fpg_dialogs.h"
 #include "tools/fws/fws_log_doc.h"
@@ -1095,6 +1096,21 @@ TEST_F(LogDocTest, ANewWaveformLogOpensItsViewRecordsSegmentsAndReplays) {
     app->CloseDocument(Active());
     ASSERT_TRUE(WaitFor([&] { return IdleIsActive(); }));
   }
+}
+
+// File/Replay Log of a recorded cement-bond log (its .LOG has a .CBL
+// beside it) opens the cement-bond document and view too.
+TEST_F(LogDocTest, ACementBondLogOpensForReplay) {
+  cbltest::WriteLog(folder / "DATA", 3, 10, 0, 0, 150);
+  PressInitialize();
+  app->OpenLogForReplay("WELL", (folder / "DATA" / "WELL.LOG").string());
+  auto* doc = dynamic_cast<CCementBondDoc*>(Active());
+  ASSERT_NE(doc, nullptr) << (boxes.empty() ? "" : boxes[0]);
+  ASSERT_NE(doc->View(), nullptr);
+  EXPECT_EQ(doc->View()->Log(), &doc->CementBond());
+  EXPECT_FALSE(doc->m_bLive);
+  EXPECT_EQ(doc->CementBond().NearGate().GateStart, 201) << "the gates of the log's header";
+  EXPECT_TRUE(std::none_of(boxes.begin(), boxes.end(), [](const std::string& b) { return !b.empty(); }));
 }
 
 }  // namespace

@@ -240,6 +240,25 @@ TEST_F(CblChartTest, AFailedWriteTakesThePrinterErrorPath) {
   EXPECT_FALSE(doc.print);
 }
 
+TEST_F(CblChartTest, WiggleRowsAreBitImagesOfTheMirroredTraces) {
+  ASSERT_TRUE(view.CreateRecorder());
+  view.StartRealtimePrint(0);
+  view.SetWiggleMode(true);
+  for (int i = 0; i < 4; ++i) {
+    Firing(1.0);
+    view.UpdateDisplay();
+  }
+  view.StopRealtimePrint(-2);
+  ASSERT_EQ(journal.rows.size(), 40u);
+  int dots = 0;
+  for (const auto& row : journal.rows) {
+    EXPECT_EQ(row[1024] & 0x10, 0x10) << "a prepared bit image";
+    for (int b = 0; b < 128; ++b) dots += row[static_cast<std::size_t>(b)] != 0;
+    for (int b = 128; b < 1024; ++b) ASSERT_EQ(row[static_cast<std::size_t>(b)], 0);
+  }
+  EXPECT_GT(dots, 0) << "traces and gate lines reach the chart";
+}
+
 TEST_F(CblChartTest, ARecorderThatCannotStartIsAskedAboutOnce) {
   journal.failOn = "start";
   qv::MessageRecorder boxes({qv::IDRETRY, qv::IDCANCEL});

@@ -187,8 +187,15 @@ TEST(CblPrintPages, ARecordedLogToPdf) {
   ASSERT_TRUE(cbltest::PrintToPdf(r.view, pdf));
   const qv::print::LogPagePrinter& printer = *r.view.PagePrinter();
   const QString file = QString::fromStdString(pdf);
-  const std::string info = Tool("pdfinfo", {file});
+  // The page model's pages: the heading turned to landscape, then the log
+  // page (portrait) with its closing header row and trailer.
+  const std::string info = Tool("pdfinfo", {"-f", "1", "-l", "2", file});
   EXPECT_NE(info.find("Pages:           2"), std::string::npos) << info;
+  EXPECT_NE(info.find("Page    1 size:  842 x 595 pts"), std::string::npos) << info;
+  EXPECT_NE(info.find("Page    2 size:  595 x 842 pts"), std::string::npos) << info;
+  const std::string text = Tool("pdftotext", {"-f", "2", "-l", "2", file, "-"});
+  EXPECT_NE(text.find("VDL Near"), std::string::npos) << text;
+  EXPECT_NE(text.find("AMP"), std::string::npos) << text;
   // The two waveform strips: 240 samples by the dot rows they cover, grey
   // 255 - (sample + 128); at 200 dpi a record is one dot row (0.127 mm).
   const std::string list = Tool("pdfimages", {"-list", file});

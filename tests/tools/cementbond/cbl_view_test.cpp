@@ -6,12 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <cmath>
-#include <cstdlib>
 #include <QImage>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <cmath>
+#include <cstdlib>
 
 #include "app/core/globals.h"
 #include "curveview/configdisp.h"
@@ -215,6 +215,18 @@ TEST_F(CblViewTest, TheStyleBoxOfAWaveformSwitchesToWiggle) {
   lock.unlock();
   Mouse(QEvent::MouseButtonDblClick, p.x(), p.y());
   EXPECT_FALSE(view.WiggleMode());
+}
+
+TEST_F(CblViewTest, AViewWhoseDocumentsWentKeepsDrawing) {
+  Firing(40, -60);
+  view.UpdateDisplay();
+  view.Detach();
+  EXPECT_EQ(view.Log(), nullptr);
+  EXPECT_FALSE(view.OnUpdateFilePrint());
+  Firing(40, -60);
+  view.UpdateDisplay();
+  const QImage img = Paint();
+  EXPECT_EQ(img.pixel(T(2).screenRect.left + 100, view.LegendHeight() + 7), qRgb(87, 87, 87));
 }
 
 TEST_F(CblViewTest, TheViewMenuCommands) {
