@@ -16,6 +16,7 @@
 #include "platform/text/strings.h"
 #include "sondedb/acquisition.h"
 #include "tools/cementbond/cbl_log_doc.h"
+#include "tools/fws/fws_log_doc.h"
 #include "tools/televiewer/bhtv_document.h"
 
 namespace {
@@ -29,12 +30,11 @@ constexpr unsigned kStrLogFilter = 32284;
 // The template (1-based, in registration order) of each tool type 0 to 10.
 constexpr int kTemplateOfToolType[11] = {1, 2, 3, 4, 5, 6, 1, 2, 7, 2, 8};
 
-// The templates in their fixed order. The full-wave sonic and sonic
-// documents are not part of this program yet: their templates create no
-// document.
-enum class DocKind { Plain, SixChannel, None, TwelveChannel, Televiewer, CementBond };
-constexpr DocKind kTemplates[8] = {DocKind::Plain, DocKind::SixChannel, DocKind::Televiewer,    DocKind::Plain,
-                                   DocKind::None,  DocKind::CementBond, DocKind::TwelveChannel, DocKind::None};
+// The templates in their fixed order. The sonic document is not part of
+// this program yet: its template creates no document.
+enum class DocKind { Plain, SixChannel, None, TwelveChannel, Televiewer, CementBond, FullWave };
+constexpr DocKind kTemplates[8] = {DocKind::Plain,    DocKind::SixChannel, DocKind::Televiewer,    DocKind::Plain,
+                                   DocKind::FullWave, DocKind::CementBond, DocKind::TwelveChannel, DocKind::None};
 
 constexpr int kTemplateResourceId = 6;
 constexpr int kNewLogPollMs = 10;
@@ -49,7 +49,12 @@ bool CurveToolType(int toolType) {
 }
 
 constexpr int kTeleviewerToolType = 2;
+constexpr int kFullWaveToolType = 4;
 constexpr int kCementBondToolType = 5;
+
+bool WaveformToolType(int toolType) {
+  return toolType == kFullWaveToolType || toolType == kCementBondToolType;
+}
 
 // The depth scale of a scale index for the unit; the middle of the table for
 // an index outside it.
@@ -114,15 +119,16 @@ CBHTVView* SetUpTeleviewerView(CLogDoc* doc, TrackArray tracks, CurveArray curve
   return view;
 }
 
-// The cement-bond view of a document: its layout from the log's records.
-CCBLView* SetUpCementBondView(CLogDoc* doc, TrackArray tracks, CurveArray curves) {
-  auto* cbl = dynamic_cast<CCementBondDoc*>(doc);
+// The waveform view of a document (cement bond, full-wave sonic): its layout
+// from the log's records.
+CCBLView* SetUpWaveformView(CLogDoc* doc, TrackArray tracks, CurveArray curves) {
+  auto* cbl = dynamic_cast<CWaveformLogDoc*>(doc);
   CCBLView* view = nullptr;
   for (qv::View* v : doc->Views())
     if ((view = dynamic_cast<CCBLView*>(v))) break;
   if (!cbl || !view) return nullptr;
   HandLayout(view, tracks, curves);
-  view->SetupLayout(doc, &cbl->CementBond());
+  view->SetupLayout(doc, &cbl->Waveform());
   return view;
 }
 
@@ -151,6 +157,10 @@ class LogOpener : public LogDocuments {
         case DocKind::CementBond:
           makeDoc = [] { return new CCementBondDoc; };
           makeView = [] { return new CCBLView; };
+          break;
+        case DocKind::FullWave:
+          makeDoc = [] { return new CFullWaveDoc; };
+          makeView = [] { return new CFWSView; };
           break;
         case DocKind::None:
           makeDoc = [] { return nullptr; };
@@ -243,9 +253,9 @@ class LogOpener : public LogDocuments {
     g_pActiveDoc = doc;
     if (CurveToolType(toolType)) SetUpCurveView(doc, std::move(wizard.tracks), std::move(wizard.curves));
     if (toolType == kTeleviewerToolType) SetUpTeleviewerView(doc, std::move(wizard.tracks), std::move(wizard.curves));
-    CCBLView* cementBond = nullptr;
-    if (toolType == kCementBondToolType)
-      cementBond = SetUpCementBondView(doc, std::move(wizard.tracks), std::move(wizard.curves));
+    CCBLView* waveform = nullptr;
+    if (WaveformToolType(toolType))
+      waveform = SetUpWaveformView(doc, std::move(wizard.tracks), std::move(wizard.curves));
 
     LoggingModeBlock& mode = s.loggingMode;
     mode.mode = static_cast<uint8_t>(wizard.logMode);
@@ -286,9 +296,9 @@ class LogOpener : public LogDocuments {
     }
     if (auto* televiewer = doc->Views().empty() ? nullptr : dynamic_cast<CBHTVView*>(doc->Views().front()))
       if (s.realtimePrint) televiewer->StartChartRecorder();
-    if (cementBond) {
-      cementBond->ResetScroll();
-      if (s.realtimePrint) cementBond->StartChartRecorder();
+    if (waveform) {
+      waveform->ResetScroll();
+      if (s.realtimePrint) waveform->StartChartRecorder();
     }
   }
 
@@ -366,11 +376,11 @@ class LogOpener : public LogDocuments {
     g_pActiveDoc = doc;
 
     CBHTVView* televiewer = nullptr;
-    CCBLView* cementBond = nullptr;
+    CCBLView* waveform = nullptr;
     if (toolType == kTeleviewerToolType)
       televiewer = SetUpTeleviewerView(doc, std::move(settings.tracks), std::move(settings.curves));
-    else if (toolType == kCementBondToolType)
-      cementBond = SetUpCementBondView(doc, std::move(settings.tracks), std::move(settings.curves));
+    else if (WaveformToolType(toolType))
+      waveform = SetUpWaveformView(doc, std::move(settings.tracks), std::move(settings.curves));
     else if (!CurveToolType(toolType))
       return;
     else
@@ -391,10 +401,10 @@ class LogOpener : public LogDocuments {
       if (s.realtimePrint) televiewer->StartChartRecorder();
       televiewer->SetDepth(s.replayStartDepth, false);
     }
-    if (cementBond) {
-      cementBond->ResetScroll();
-      if (s.realtimePrint) cementBond->StartChartRecorder();
-      cementBond->SetDepth(s.replayStartDepth, true);
+    if (waveform) {
+      waveform->ResetScroll();
+      if (s.realtimePrint) waveform->StartChartRecorder();
+      waveform->SetDepth(s.replayStartDepth, true);
     }
     if (CReplayControl* bar = g_pReplayControl) {
       bar->SetPositionText(settings.dataPath);

@@ -201,12 +201,13 @@ void CblChart::PrintLines(const vdl::VdlRefresh& out) {
   const int lines = out.lines;
   auto rows = std::make_shared<std::vector<std::uint8_t>>(static_cast<std::size_t>(lines + 1) * kChartRowBytes, 0);
   const Gates gates = view_.CurrentGates();
-  const int width = 2 * kSamplesPerReceiver;
+  const WaveformViewKind& kind = view_.kind_;
+  const int width = 2 * kind.samplesPerReceiver;
   const int minuteRow = out.minuteLine >= 0 && out.minuteLine < lines ? lines - 1 - out.minuteLine : -1;
   if (!view_.wiggle_) {
     for (int i = 0; i < lines && static_cast<std::size_t>((i + 1) * width) <= out.lineSamples.size(); ++i)
       DensityChartRow({out.lineSamples.data() + static_cast<std::size_t>(i) * width, static_cast<std::size_t>(width)},
-                      gates, rows->data() + static_cast<std::size_t>(i) * kChartRowBytes);
+                      gates, rows->data() + static_cast<std::size_t>(i) * kChartRowBytes, kind);
   } else {
     // The traces mirrored onto the 1024 dots of the chart, in a bitmap that
     // moves down with the new lines as the screen image does.
@@ -216,16 +217,15 @@ void CblChart::PrintLines(const vdl::VdlRefresh& out) {
     std::fill(wiggle_.begin(), wiggle_.begin() + static_cast<std::ptrdiff_t>(shift) * kChartDots, 0);
     std::vector<int> xy(static_cast<std::size_t>(2 * width));
     for (const std::vector<int>& trace : out.traces) {
-      int eights = 0;
-      for (int k = 0; k < width && k < static_cast<int>(trace.size()); ++k) {
-        xy[static_cast<std::size_t>(2 * k)] = 1022 - 2 * k - eights;
-        if (k % 8 == 0) ++eights;
+      const int points = std::min(width, static_cast<int>(trace.size()));
+      for (int k = 0; k < points; ++k) {
+        xy[static_cast<std::size_t>(2 * k)] = ChartWiggleDot(k, kind);
         xy[static_cast<std::size_t>(2 * k + 1)] = trace[static_cast<std::size_t>(k)];
       }
-      vdl::DrawPolyline8(wiggle_.data(), kChartDots, height, xy, 1);
+      vdl::DrawPolyline8(wiggle_.data(), kChartDots, height, {xy.data(), static_cast<std::size_t>(2 * points)}, 1);
     }
     for (int p : ChartGateDots(gates))
-      if (p > 0)
+      if (p > 0 && kind.gates)
         for (int y = 0; y < height; ++y) wiggle_[static_cast<std::size_t>(y) * kChartDots + (kChartDots - p)] = 1;
     for (int i = 0; i < lines; ++i) {
       const int b = lines - 1 - i + kWiggleTop;
@@ -325,8 +325,9 @@ void CblChart::Stop(int mode) {
     heading = mode == 1;
   }
   const bool formMarks = g_bFormMarkDetect.load() != 0;
+  const int endFeed = view_.kind_.endFeed;
   if (feed_)
-    feed_->PostFinal([rec = std::move(recorder_), trailer, heading, formMarks]() mutable {
+    feed_->PostFinal([rec = std::move(recorder_), trailer, heading, formMarks, endFeed]() mutable {
       rec->FinishPlot();
       rec->RepeatCblTrackHeader();
       if (trailer) rec->PrintTrailerText();
@@ -337,7 +338,7 @@ void CblChart::Stop(int mode) {
       if (formMarks)
         rec->EjectToFormMark();
       else
-        rec->LineFeed(5);
+        rec->LineFeed(endFeed);
       rec.reset();
     });
   FinishFeed();

@@ -106,19 +106,33 @@ std::array<int, 4> ChartGateDots(const Gates& gates) {
   return dots;
 }
 
-void DensityChartRow(std::span<const std::int8_t> samples, const Gates& gates, std::uint8_t* row) {
+const WaveformViewKind kCementBondView{
+    kSamplesPerReceiver, 4, 10, 1, true, 32081, 32082, 32054, 32053, 32110, 32109, 2, 8, 119, 1022, 1, 8, 5};
+const WaveformViewKind kFullWaveView{480,   9,     20, 2,  false, 32350, 32352, 32316, 32090,
+                                     32186, 32132, 1,  15, 0,     1024,  2,     15,    8};
+
+void DensityChartRow(std::span<const std::int8_t> samples, const Gates& gates, std::uint8_t* row,
+                     const WaveformViewKind& kind) {
   int d = 0;
-  const int n = std::min<int>(static_cast<int>(samples.size()), 2 * kSamplesPerReceiver);
+  const int n = std::min<int>(static_cast<int>(samples.size()), 2 * kind.samplesPerReceiver);
   for (int k = 0; k < n && d < kChartDots; ++k) {
     const auto b = static_cast<std::uint8_t>(samples[static_cast<std::size_t>(k)] + 128);
-    const int copies = k % 8 == 0 || k % 119 == 0 ? 3 : 2;
+    const bool extra = k % kind.extraEvery == 0 || (kind.extraAlso && k % kind.extraAlso == 0);
+    const int copies = kind.copies + (extra ? 1 : 0);
     for (int c = 0; c < copies && d < kChartDots; ++c) row[d++] = b;
   }
+  if (!kind.gates) return;
   for (int p : ChartGateDots(gates)) {
     if (p < 0) continue;
     row[p] = 0;
     if (p > 0) row[p - 1] = 0;
   }
+}
+
+int ChartWiggleDot(int k, const WaveformViewKind& kind) {
+  // The multiples of skipEvery below k: 0, skipEvery, ... (k - 1).
+  const int skipped = k > 0 ? (k - 1) / kind.skipEvery + 1 : 0;
+  return kind.firstDot - 2 * k - kind.skip * skipped;
 }
 
 }  // namespace qv::cbl

@@ -1,4 +1,4 @@
-// What the cement-bond view draws and prints, as plain numbers: the grid of
+// What the waveform views (cement bond, full-wave sonic) draw and print, as plain numbers: the grid of
 // a track, the first depth label, the free-pipe gate lines in a waveform
 // track and back from a dragged gate, logarithmic scale ends, curve
 // positions on the chart, and the 1024-dot chart rows of the two waveforms.
@@ -60,10 +60,36 @@ double ChartPosition(const CurveRecord& curve, bool logarithmic, double v);
 struct Gates {
   int nearStart = 0, nearEnd = 0, farStart = 0, farEnd = 0;
 };
-// A density chart row from the 480 samples of a line (near first): each
-// sample + 128 written twice, three times when its index is a multiple of 8
-// or of 119 (1024 bytes), the gates cleared at p and p - 1.
-void DensityChartRow(std::span<const std::int8_t> samples, const Gates& gates, std::uint8_t* row);
+// What sets the waveform views apart: the cement-bond view (240 samples a
+// receiver, segments 1-4, free-pipe gates) and the full-wave sonic view (480
+// samples, segments 1-9, no gates).
+struct WaveformViewKind {
+  int samplesPerReceiver;
+  int lastSegment;
+  int delayStepFactor;  // a receiver's delay: its offset over (depth step x this)
+  int wiggleStride;     // screen wiggle traces take every this many samples
+  bool gates;
+  // Strings: depth-track unit (imperial, metric), range prompts and errors.
+  unsigned unitImperial, unitMetric;
+  unsigned startPrompt, endPrompt, startTooBig, endTooSmall;
+  // A density chart row: each sample `copies` times, once more when its
+  // index is a multiple of extraEvery or (when not 0) of extraAlso.
+  int copies, extraEvery, extraAlso;
+  // The chart's wiggle dot of trace point k: firstDot - 2 k - skip x (the
+  // points j < k with j a multiple of skipEvery).
+  int firstDot, skip, skipEvery;
+  int endFeed;  // lines fed at chart end without form-mark detection
+};
+extern const WaveformViewKind kCementBondView;
+extern const WaveformViewKind kFullWaveView;
+
+// A density chart row from the samples of a line (near first), as the kind
+// spreads them over the 1024 dots (at most 1024 bytes written); with gates,
+// each gate cleared at p and p - 1.
+void DensityChartRow(std::span<const std::int8_t> samples, const Gates& gates, std::uint8_t* row,
+                     const WaveformViewKind& kind = kCementBondView);
+// The chart dot of point k of a wiggle trace (may lie outside 0..1023).
+int ChartWiggleDot(int k, const WaveformViewKind& kind);
 // The chart dot of each gate (near, then far + 512); -1 at or past 1024.
 std::array<int, 4> ChartGateDots(const Gates& gates);
 

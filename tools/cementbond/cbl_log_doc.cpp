@@ -13,18 +13,16 @@ qv::PipeSizeService* SetCementBondPipeSizeService(qv::PipeSizeService* service) 
   return std::exchange(g_pipeSize, service);
 }
 
-CCementBondDoc::CCementBondDoc() : CLogDoc(std::make_unique<qv::CCBLDocument>()) {
-  CementBond().SetPipeSizeService(g_pipeSize ? g_pipeSize : &pipeSizeDialog_);
-}
+CWaveformLogDoc::CWaveformLogDoc(std::unique_ptr<qv::WaveformLogDocument> log) : CLogDoc(std::move(log)) {}
 
-CCementBondDoc::~CCementBondDoc() {
+CWaveformLogDoc::~CWaveformLogDoc() {
   // The engine's threads end with the base; nothing reaches the view
   // meanwhile, and a view that outlives the document forgets it.
-  CementBond().SetView(nullptr);
+  Waveform().SetView(nullptr);
   if (CCBLView* v = view_.exchange(nullptr)) v->Detach();
 }
 
-bool CCementBondDoc::InitialiseLog(int mode, int toolKind, int pollPeriodMs, const std::string& title) {
+bool CWaveformLogDoc::InitialiseLog(int mode, int toolKind, int pollPeriodMs, const std::string& title) {
   CCBLView* view = nullptr;
   for (qv::View* v : Views())
     if ((view = dynamic_cast<CCBLView*>(v))) break;
@@ -32,25 +30,30 @@ bool CCementBondDoc::InitialiseLog(int mode, int toolKind, int pollPeriodMs, con
     ReportMessage(DeviceErrorText(kSystemError, kErrNoMemory), kErrorBox);
     return false;
   }
-  CementBond().SetView(view);
+  Waveform().SetView(view);
   view->SetFollowChain([this] { return m_bFollowChain; });
   view_ = view;
   connect(view, &QObject::destroyed, this, [this] { view_ = nullptr; });
-  return CLogDoc::InitialiseLog(mode, toolKind, pollPeriodMs, mode == 1 ? title + "CBL" : title);
+  const std::string suffix = Waveform().Kind().waveformExt;
+  return CLogDoc::InitialiseLog(mode, toolKind, pollPeriodMs, mode == 1 ? title + suffix : title);
 }
 
-bool CCementBondDoc::LatestValues(double* raw, double* calibrated, double* user) const {
-  auto& log = const_cast<CCementBondDoc*>(this)->CementBond();
+bool CWaveformLogDoc::LatestValues(double* raw, double* calibrated, double* user) const {
+  auto& log = const_cast<CWaveformLogDoc*>(this)->Waveform();
   std::copy(log.Scaled().begin(), log.Scaled().end(), raw);
   std::copy(log.Calibrated().begin(), log.Calibrated().end(), calibrated);
   if (user) std::fill(user, user + 12, 0.0);
   return true;
 }
 
-int CCementBondDoc::SondeLength() const {
-  return const_cast<CCementBondDoc*>(this)->CementBond().SondeLength();
+int CWaveformLogDoc::SondeLength() const {
+  return const_cast<CWaveformLogDoc*>(this)->Waveform().SondeLength();
 }
 
-void CCementBondDoc::FlushRecorder() {
+void CWaveformLogDoc::FlushRecorder() {
   if (CCBLView* v = view_) v->FlushRecorder();
+}
+
+CCementBondDoc::CCementBondDoc() : CWaveformLogDoc(std::make_unique<qv::CCBLDocument>()) {
+  CementBond().SetPipeSizeService(g_pipeSize ? g_pipeSize : &pipeSizeDialog_);
 }

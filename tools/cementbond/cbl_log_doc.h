@@ -1,9 +1,12 @@
-// The cement-bond log document: the framework's log document over the
-// cement-bond log (CCBLDocument), whose rows, depths, resets and display
-// wake-ups go to its cement-bond view.
+// The waveform log documents: the framework's log document over a
+// segmented-waveform log (the cement-bond CCBLDocument, the full-wave sonic
+// CFWSDocument), whose rows, depths, resets and display wake-ups go to its
+// waveform view (CCBLView, or its full-wave variant).
 #pragma once
 
 #include <atomic>
+#include <memory>
+#include <string>
 
 #include "logdoc/ui/log_doc.h"
 #include "tools/cementbond/cbl_document.h"
@@ -14,18 +17,17 @@
 // the "Free Pipe Gate Calculation" dialog); returns the previous one.
 qv::PipeSizeService* SetCementBondPipeSizeService(qv::PipeSizeService* service);
 
-class CCementBondDoc : public CLogDoc {
+class CWaveformLogDoc : public CLogDoc {
   Q_OBJECT
  public:
-  CCementBondDoc();
-  ~CCementBondDoc() override;
+  ~CWaveformLogDoc() override;
 
-  qv::CCBLDocument& CementBond() { return *static_cast<qv::CCBLDocument*>(Engine()); }
+  qv::WaveformLogDocument& Waveform() { return *static_cast<qv::WaveformLogDocument*>(Engine()); }
   CCBLView* View() const { return view_.load(); }
 
-  // Finds the document's first view, which must be a cement-bond view (else
+  // Finds the document's first view, which must be a waveform view (else
   // "Not enough memory available." as the log's set-up failure); a live
-  // log's title is its name with "CBL" appended.
+  // log's title is its name with the waveform file's extension appended.
   bool InitialiseLog(int mode, int toolKind, int pollPeriodMs, const std::string& title) override;
 
   // ---- what the view reads of the log
@@ -33,7 +35,20 @@ class CCementBondDoc : public CLogDoc {
   int SondeLength() const override;
   void FlushRecorder() override;
 
+ protected:
+  explicit CWaveformLogDoc(std::unique_ptr<qv::WaveformLogDocument> log);
+
  private:
   std::atomic<CCBLView*> view_{nullptr};
+};
+
+class CCementBondDoc : public CWaveformLogDoc {
+  Q_OBJECT
+ public:
+  CCementBondDoc();
+
+  qv::CCBLDocument& CementBond() { return *static_cast<qv::CCBLDocument*>(Engine()); }
+
+ private:
   PipeSizeDialogService pipeSizeDialog_;
 };

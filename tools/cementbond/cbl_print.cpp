@@ -50,7 +50,7 @@ int ColumnOf(const CurveRecord& c) {
 
 }  // namespace
 
-CblPageSource::CblPageSource(CCBLView& view, CCBLDocument& log, std::function<bool()> followChain)
+CblPageSource::CblPageSource(CCBLView& view, WaveformLogDocument& log, std::function<bool()> followChain)
     : view_(view), log_(log), followChain_(std::move(followChain)) {}
 
 std::string CblPageSource::Title() const {
@@ -187,9 +187,10 @@ int CblPageSource::BuildPrintRows(PrintSettings& s, int wanted, PrintBlock& bloc
         block.rows[static_cast<std::size_t>(current)] = PrintRow{};
       }
     }
-    if (open && n >= 1 && n <= 4 && seg.flags != 0xFF)
-      std::memcpy(block.rows[static_cast<std::size_t>(current)].samples.data() + (far ? 240 : 0) + 48 * n, seg.sample,
-                  48);
+    const int samples = view_.Kind().samplesPerReceiver;
+    if (open && n >= 1 && n <= view_.Kind().lastSegment && 48 * (n + 1) <= samples && seg.flags != 0xFF)
+      std::memcpy(block.rows[static_cast<std::size_t>(current)].samples.data() + (far ? samples : 0) + 48 * n,
+                  seg.sample, 48);
     for (std::size_t c = 0; c < now.size(); ++c) {
       const int ch = curves[c].physicalChannel;
       now[c] = ch >= 1 && ch <= 6 ? log_.PrintValues()[static_cast<std::size_t>(ch - 1)] : 0.0;
@@ -376,7 +377,8 @@ void CblPageSource::PrintWaveformStrip(QPainter& dc, const QRect& r, const Print
                                        const CurveRecord& c) {
   if (dotRows <= 0 || r.width() <= 0) return;
   const bool far = c.physicalChannel == kFarChannel;
-  const int offset = far ? 240 : 0;
+  const int spr = view_.Kind().samplesPerReceiver;
+  const int offset = far ? spr : 0;
   if (view_.WiggleMode()) {
     dc.setPen(QPen(Qt::black, 1));
     const int w = r.width();
@@ -385,10 +387,10 @@ void CblPageSource::PrintWaveformStrip(QPainter& dc, const QRect& r, const Print
       const PrintRow& row = block.rows[static_cast<std::size_t>(i)];
       if (row.count <= 0) continue;
       QPolygon poly;
-      const int points = w > 240 ? 240 : w;
+      const int points = w > spr ? spr : w;
       for (int j = 0; j < points; ++j) {
-        const int k = w > 240 ? j : j * 240 / w;
-        const int x = r.left() + (w > 240 ? j * w / 240 : j);
+        const int k = w > spr ? j : j * spr / w;
+        const int x = r.left() + (w > spr ? j * w / spr : j);
         const int sample = row.samples[static_cast<std::size_t>(offset + k)];
         poly << QPoint(x, r.top() + y0 + (sample + 128) * row.count / 256);
       }
@@ -396,15 +398,15 @@ void CblPageSource::PrintWaveformStrip(QPainter& dc, const QRect& r, const Print
       y0 += row.count;
     }
   } else {
-    // The strip at 240 samples by dot rows, grey 255 - (sample + 128).
-    QImage strip(240, dotRows, QImage::Format_Grayscale8);
+    // The strip at the receiver's samples by dot rows, grey 255 - (sample + 128).
+    QImage strip(spr, dotRows, QImage::Format_Grayscale8);
     strip.fill(127);
     int y = 0;
     for (int i = 0; i < block.printRows && y < dotRows; ++i) {
       const PrintRow& row = block.rows[static_cast<std::size_t>(i)];
       for (int k = 0; k < row.count && y < dotRows; ++k, ++y) {
         uchar* line = strip.scanLine(y);
-        for (int x = 0; x < 240; ++x)
+        for (int x = 0; x < spr; ++x)
           line[x] = static_cast<uchar>(
               255 - static_cast<std::uint8_t>(row.samples[static_cast<std::size_t>(offset + x)] + 128));
       }
@@ -413,6 +415,7 @@ void CblPageSource::PrintWaveformStrip(QPainter& dc, const QRect& r, const Print
     dc.setRenderHint(QPainter::LosslessImageRendering);
     dc.drawImage(QRect(r.left(), r.top(), r.width(), dotRows), strip);
   }
+  if (!view_.Kind().gates) return;
   // The free-pipe gates of the strip's receiver.
   const Gates g = view_.CurrentGates();
   dc.setPen(QPen(Qt::black, 4, Qt::SolidLine, Qt::FlatCap));

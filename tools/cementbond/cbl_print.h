@@ -1,4 +1,5 @@
-// The cement-bond view's printed log: the page model's source that reads the
+// The cement-bond view's printed log (and the full-wave sonic view's, the
+// same with 480 samples a receiver and no gates): the page model's source that reads the
 // log again from its files through the log's replay and print-time
 // processing, and draws track headers, frames, the depth grid, the curves,
 // the near and far waveform strips with their free-pipe gates, and the minute
@@ -22,10 +23,11 @@ namespace qv::cbl {
 
 inline constexpr int kPrintBlock = 1000;
 
-// One print row: the dot rows it covers and the 240 near and 240 far samples.
+// One print row: the dot rows it covers and the near and far samples (240
+// each for the cement-bond log, 480 each for the full-wave sonic log).
 struct PrintRow {
   int count = 0;
-  std::array<std::int8_t, 480> samples{};
+  std::array<std::int8_t, 960> samples{};
 };
 
 // One block of print rows with the curve values and minute marks of its dot rows.
@@ -38,7 +40,7 @@ struct PrintBlock {
 
 class CblPageSource : public print::PagePrintSource {
  public:
-  CblPageSource(CCBLView& view, CCBLDocument& log, std::function<bool()> followChain);
+  CblPageSource(CCBLView& view, WaveformLogDocument& log, std::function<bool()> followChain);
 
   std::string Title() const override;
   int LogMode() const override { return log_.Setup().logMode; }
@@ -78,7 +80,7 @@ class CblPageSource : public print::PagePrintSource {
   int Step() const;
 
   CCBLView& view_;
-  CCBLDocument& log_;
+  WaveformLogDocument& log_;
   std::function<bool()> followChain_;
   bool upward_ = false;
   int largestOffset_ = 0;

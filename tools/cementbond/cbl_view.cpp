@@ -29,12 +29,6 @@ namespace {
 
 constexpr unsigned kStrDepthTitle = 32076;
 constexpr unsigned kStrDepthShort = 32077;
-constexpr unsigned kStrFeet = 32081;
-constexpr unsigned kStrMetres = 32082;
-constexpr unsigned kStrStartPrompt = 32054;
-constexpr unsigned kStrEndPrompt = 32053;
-constexpr unsigned kStrStartTooBig = 32110;
-constexpr unsigned kStrEndTooSmall = 32109;
 constexpr int kNearChannel = 7;
 constexpr int kFarChannel = 8;
 const QColor kLightGrid(0xC0, 0xC0, 0xC0);
@@ -70,12 +64,13 @@ bool IsLogTrack(const TrackRecord& t) {
 
 }  // namespace
 
-CCBLView::CCBLView(int imageHeight, QWidget* parent)
-    : qv::View(parent), imageHeight_(imageHeight > 0 ? imageHeight : ScreenHeight() + 100), engine_([this] {
-        qv::vdl::VdlGeometry g;
-        g.imageHeight = imageHeight_;
-        return g;
-      }()) {
+CCBLView::CCBLView(int imageHeight, QWidget* parent) : CCBLView(qv::cbl::kCementBondView, imageHeight, parent) {}
+
+CCBLView::CCBLView(const qv::cbl::WaveformViewKind& kind, int imageHeight, QWidget* parent)
+    : qv::View(parent),
+      kind_(kind),
+      imageHeight_(imageHeight > 0 ? imageHeight : ScreenHeight() + 100),
+      engine_(GeometryOf(kind_, imageHeight_)) {
   for (int i = 0; i < 256; ++i) greys_.push_back(qRgb(255 - i, 255 - i, 255 - i));
   normal_ = Arial(QFont::Normal);
   bold_ = Arial(QFont::DemiBold);
@@ -92,6 +87,16 @@ CCBLView::CCBLView(int imageHeight, QWidget* parent)
   InstallPrintCommands();
 }
 
+qv::vdl::VdlGeometry CCBLView::GeometryOf(const qv::cbl::WaveformViewKind& kind, int imageHeight) {
+  qv::vdl::VdlGeometry g;
+  g.samplesPerReceiver = kind.samplesPerReceiver;
+  g.lastSegment = kind.lastSegment;
+  g.delayStepFactor = kind.delayStepFactor;
+  g.wiggleStride = kind.wiggleStride;
+  g.imageHeight = imageHeight;
+  return g;
+}
+
 CCBLView::~CCBLView() {
   // The chart ends with the view; a failed write there is the printer's error
   // path, never an exception out of here.
@@ -104,7 +109,7 @@ void CCBLView::SetLayout(std::vector<TrackRecord> tracks, std::vector<CurveRecor
   curves_ = std::move(curves);
 }
 
-bool CCBLView::SetupLayout(curveview::CurveDocument* document, qv::CCBLDocument* log) {
+bool CCBLView::SetupLayout(curveview::CurveDocument* document, qv::WaveformLogDocument* log) {
   doc_ = document;
   log_ = log;
   const QPalette pal = palette();
@@ -150,7 +155,7 @@ bool CCBLView::SetupLayout(curveview::CurveDocument* document, qv::CCBLDocument*
   }
   depthTrack_.title = qv::LoadString(kStrDepthTitle);
   depthTrack_.shortTitle = qv::LoadString(kStrDepthShort);
-  depthTrack_.unit = qv::LoadString(imperial ? kStrFeet : kStrMetres);
+  depthTrack_.unit = qv::LoadString(imperial ? kind_.unitImperial : kind_.unitMetric);
   depthTrack_.currentDepth = 0;
   depthTrack_.depthStep = doc_ ? doc_->DepthStep() : 0;
   upward_ = true;
@@ -191,10 +196,15 @@ const CurveRecord* CCBLView::WaveformCurve(bool far) const {
   return nullptr;
 }
 
+qv::CCBLDocument* CCBLView::GateLog() const {
+  return kind_.gates ? dynamic_cast<qv::CCBLDocument*>(log_) : nullptr;
+}
+
 qv::cbl::Gates CCBLView::CurrentGates() const {
   qv::cbl::Gates g;
-  if (!log_) return g;
-  const FreePipeGate n = log_->NearGate(), f = log_->FarGate();
+  const qv::CCBLDocument* gates = GateLog();
+  if (!gates) return g;
+  const FreePipeGate n = gates->NearGate(), f = gates->FarGate();
   g.nearStart = n.GateStart;
   g.nearEnd = n.GateEnd;
   g.farStart = f.GateStart;
@@ -320,8 +330,8 @@ void CCBLView::OnDraw(QPainter& p) {
   for (const TrackRecord& t : tracks_)
     if (t.width > 0) p.drawLine(t.screenRect.right + 1, 0, t.screenRect.right + 1, height());
 
-  const QImage image(engine_.Image(), 2 * qv::cbl::kSamplesPerReceiver, imageHeight_, 2 * qv::cbl::kSamplesPerReceiver,
-                     QImage::Format_Indexed8);
+  const int rowWidth = 2 * kind_.samplesPerReceiver;
+  const QImage image(engine_.Image(), rowWidth, imageHeight_, rowWidth, QImage::Format_Indexed8);
   for (const CurveRecord& c : curves_) {
     const TrackRecord* t = FirstTrackOf(c);
     if (t && t->width > 0 && c.headerFlag) DrawCurve(p, c, *t, image);
@@ -481,10 +491,11 @@ void CCBLView::DrawCurve(QPainter& p, const CurveRecord& c, const TrackRecord& t
     const int sy = wiggle_ ? 100 : 0;
     const int sh = std::min(destHeight, imageHeight_ - sy);
     if (sh > 0 && destHeight > 0) {
-      QImage part = image.copy(far ? qv::cbl::kSamplesPerReceiver : 0, sy, qv::cbl::kSamplesPerReceiver, sh);
+      QImage part = image.copy(far ? kind_.samplesPerReceiver : 0, sy, kind_.samplesPerReceiver, sh);
       part.setColorTable(greys_);
       p.drawImage(QRect(t.screenRect.left, legend, t.width + 1, sh), part);
     }
+    if (!GateLog()) return;
     const qv::cbl::Gates g = CurrentGates();
     p.setPen(QPen(Qt::red, 1));
     for (int gate : {far ? g.farStart : g.nearStart, far ? g.farEnd : g.nearEnd}) {
@@ -520,7 +531,7 @@ void CCBLView::resizeEvent(QResizeEvent* event) {
 
 QRect CCBLView::GateRect(bool far) const {
   const CurveRecord* c = WaveformCurve(far);
-  if (!c) return {};
+  if (!c || !GateLog()) return {};
   const TrackRecord& t = *FirstTrackOf(*c);
   const qv::cbl::Gates g = CurrentGates();
   const int x1 = qv::cbl::GateX(t.screenRect.left, t.width, far ? g.farStart : g.nearStart);
@@ -574,14 +585,15 @@ void CCBLView::StopTracking(bool apply) {
   if (!tracking_) return;
   releaseMouse();
   tracking_ = false;
-  if (apply && (tracked_ == kNearGateHit || tracked_ == kFarGateHit) && log_) {
+  qv::CCBLDocument* gates = GateLog();
+  if (apply && (tracked_ == kNearGateHit || tracked_ == kFarGateHit) && gates) {
     const bool far = tracked_ == kFarGateHit;
     const TrackRecord& t = *FirstTrackOf(*WaveformCurve(far));
-    FreePipeGate n = log_->NearGate(), f = log_->FarGate();
+    FreePipeGate n = gates->NearGate(), f = gates->FarGate();
     FreePipeGate& g = far ? f : n;
     g.GateStart = qv::cbl::GateFromX(tracker_.left(), t.screenRect.left, t.width);
     g.GateEnd = qv::cbl::GateFromX(tracker_.left() + tracker_.width(), t.screenRect.left, t.width);
-    log_->SetGates(n, f);
+    gates->SetGates(n, f);
   } else if (apply && tracked_ >= 0 && tracked_ < static_cast<int>(tracks_.size())) {
     TrackRecord& t = tracks_[static_cast<std::size_t>(tracked_)];
     t.idealWidth = std::max(tracker_.left() - t.screenRect.left, t.minimalWidth);
@@ -688,14 +700,14 @@ bool CCBLView::EditScaleEnd(CurveRecord& c, bool minimum) {
   const TrackRecord* t = FirstTrackOf(c);
   const bool logarithmic = t && IsLogTrack(*t);
   CChangeH dlg(this);
-  dlg.SetPrompt(qv::LoadString(minimum ? kStrStartPrompt : kStrEndPrompt));
+  dlg.SetPrompt(qv::LoadString(minimum ? kind_.startPrompt : kind_.endPrompt));
   dlg.SetCurveName(c.description);
   dlg.SetValue(minimum ? c.scaleMinimum : c.scaleMaximum);
   for (;;) {
     if (curveview::RunDialog(dlg) != QDialog::Accepted) return false;
     const float v = dlg.Value();
     if (minimum ? v > c.scaleMaximum : v < c.scaleMinimum) {
-      qv::ShowMessageBox(qv::LoadString(minimum ? kStrStartTooBig : kStrEndTooSmall));
+      qv::ShowMessageBox(qv::LoadString(minimum ? kind_.startTooBig : kind_.endTooSmall));
       continue;
     }
     // A logarithmic scale has no end at zero or below: asked again.

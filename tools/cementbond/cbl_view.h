@@ -58,7 +58,7 @@ class CCBLView : public qv::View, public qv::CementBondSink {
 
   // Opening: the layout records of the log, then the set-up from its documents.
   void SetLayout(std::vector<TrackRecord> tracks, std::vector<CurveRecord> curves);
-  bool SetupLayout(curveview::CurveDocument* document, qv::CCBLDocument* log);
+  bool SetupLayout(curveview::CurveDocument* document, qv::WaveformLogDocument* log);
   // The documents are going: the view keeps drawing what it holds.
   void Detach();
   void LayoutTracks();
@@ -111,7 +111,10 @@ class CCBLView : public qv::View, public qv::CementBondSink {
   const qv::DepthTrackRecord& DepthTrack() const { return depthTrack_; }
   qv::vdl::VdlEngine& Engine() { return engine_; }
   curveview::CurveDocument* Document() const { return doc_; }
-  qv::CCBLDocument* Log() const { return log_; }
+  qv::WaveformLogDocument* Log() const { return log_; }
+  const qv::cbl::WaveformViewKind& Kind() const { return kind_; }
+  // The display engine's shape for a kind of view and an image height.
+  static qv::vdl::VdlGeometry GeometryOf(const qv::cbl::WaveformViewKind& kind, int imageHeight);
   qv::cbl::Gates CurrentGates() const;
   bool Upward() const { return upward_; }
   bool DepthMode() const { return depthMode_; }
@@ -129,6 +132,8 @@ class CCBLView : public qv::View, public qv::CementBondSink {
   void OnDraw(QPainter& painter) override;
 
  protected:
+  // A variant of the view (the full-wave sonic view).
+  CCBLView(const qv::cbl::WaveformViewKind& kind, int imageHeight, QWidget* parent);
   void resizeEvent(QResizeEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
@@ -150,11 +155,14 @@ class CCBLView : public qv::View, public qv::CementBondSink {
   const CurveRecord* WaveformCurve(bool far) const;
   void MoveTracker(int x);
   void Frame3d(QPainter& p, const QRect& r, bool raised) const;
+  // The log whose gates the view draws and drags; null for a view without gates.
+  qv::CCBLDocument* GateLog() const;
 
+  const qv::cbl::WaveformViewKind& kind_;
   const int imageHeight_;
   qv::vdl::VdlEngine engine_;
   curveview::CurveDocument* doc_ = nullptr;
-  qv::CCBLDocument* log_ = nullptr;
+  qv::WaveformLogDocument* log_ = nullptr;
   std::vector<TrackRecord> tracks_;
   std::vector<CurveRecord> curves_;
   struct Caption {

@@ -85,7 +85,7 @@ void VdlEngine::ResetScroll(const VdlScroll& scroll) {
   std::fill(sums_.begin(), sums_.end(), 0.0);
 
   nearDelay_ = farDelay_ = 0;
-  const double stepUnits = scroll.depthStep * 10.0;
+  const double stepUnits = scroll.depthStep * static_cast<double>(g_.delayStepFactor);
   if (scroll.depthMode && stepUnits != 0.0) {
     nearDelay_ = ClampDelay(std::abs((scroll.nearOffset + displayOffset_) / stepUnits) + 0.5);
     farDelay_ = ClampDelay(std::abs((scroll.farOffset + displayOffset_) / stepUnits) + 0.5);
@@ -295,20 +295,22 @@ void VdlEngine::DrawWiggle(int lines, int rows, std::vector<std::vector<int>>* t
   std::fill(image_.begin(), image_.begin() + static_cast<std::ptrdiff_t>(s) * w, 0);
   const int r = top_;
   long long y = static_cast<long long>(lines) - wiggleCarry_ + 100;
-  std::vector<int> xy(static_cast<std::size_t>(2 * w));
+  const int stride = std::max(g_.wiggleStride, 1);
+  const int points = w / stride;
+  std::vector<int> xy(static_cast<std::size_t>(2 * points));
   for (int q = std::min(r + rows + 1, history_ - 1); q >= r + 1; --q) {
     const int count = totals_[static_cast<std::size_t>(RowSlot(q))];
     const double scale = count / 270.0;
     const std::int8_t* row = RowPtr(q);
-    for (int k = 0; k < w; ++k) {
-      xy[static_cast<std::size_t>(2 * k)] = k;
-      const long long py = y - static_cast<long long>((row[k] + 128) * scale);
+    for (int k = 0; k < points; ++k) {
+      xy[static_cast<std::size_t>(2 * k)] = stride * k;
+      const long long py = y - static_cast<long long>((row[stride * k] + 128) * scale);
       xy[static_cast<std::size_t>(2 * k + 1)] = static_cast<int>(std::clamp<long long>(py, -1, height));
     }
     DrawPolyline8(image_.data(), w, height, xy, 255);
     if (traces) {
-      std::vector<int>& t = traces->emplace_back(static_cast<std::size_t>(w));
-      for (int k = 0; k < w; ++k) t[static_cast<std::size_t>(k)] = xy[static_cast<std::size_t>(2 * k + 1)];
+      std::vector<int>& t = traces->emplace_back(static_cast<std::size_t>(points));
+      for (int k = 0; k < points; ++k) t[static_cast<std::size_t>(k)] = xy[static_cast<std::size_t>(2 * k + 1)];
     }
     y -= count;
     if (y < 100) break;

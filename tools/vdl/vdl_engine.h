@@ -35,6 +35,8 @@ struct VdlGeometry {
   int imageHeight = 1124;
   int curves = 6;             // histories fed by AddDepthRow
   int minimumHistory = 2400;  // the rows kept at least
+  int delayStepFactor = 10;   // a receiver's delay: its offset over (depth step x this)
+  int wiggleStride = 1;       // a wiggle trace takes every this many samples, at x = stride x point
   int RowWidth() const { return 2 * samplesPerReceiver; }
 };
 
@@ -73,8 +75,8 @@ struct VdlRefresh {
   // With collectLines: the samples of every new line, oldest first
   // (L x RowWidth bytes, signed samples as stored).
   std::vector<std::int8_t> lineSamples;
-  // Wiggle mode with collectLines: the traces drawn, one y per sample (on the
-  // image's lines, x = the sample index), in the order drawn.
+  // Wiggle mode with collectLines: the traces drawn, one y per point (on the
+  // image's lines, x = the point's sample index), in the order drawn.
   std::vector<std::vector<int>> traces;
 };
 

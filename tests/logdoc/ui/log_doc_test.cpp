@@ -40,6 +40,7 @@
 #include "tests/tools/cementbond/cbl_test_doc.h"
 #include "tools/cementbond/cbl_log_doc.h"
 #include "tools/cementbond/fpg_dialogs.h"
+#include "tools/fws/fws_log_doc.h"
 #include "tools/sonic/sonic_params_dlg.h"
 #include "tools/televiewer/bhtv_document.h"
 
@@ -1083,36 +1084,72 @@ TEST_F(LogDocTest, ANewTeleviewerLogOpensItsViewAndRecordsSweeps) {
   qv::SetTeleviewerRecorderFactory(previous);
 }
 
-// File/New Log with a cement-bond sonde opens the cement-bond document and
-// view (it was "Sonde type not supported!"), REC records segment pairs and
-// the view's display takes the rows.
-TEST_F(LogDocTest, ANewCementBondLogOpensItsViewAndRecordsSegments) {
-  struct Sizes : qv::PipeSizeService {
-    int asked = 0;
-    void Ask(qv::PipeSizeValues&) override { ++asked; }
-  } sizes;
-  qv::PipeSizeService* previous = SetCementBondPipeSizeService(&sizes);
-  ScriptWizard(5, 1, qv::kLogModeTime);
-  app->ExecuteCommand(ID_FILE_NEW);
-  auto* doc = dynamic_cast<CCementBondDoc*>(Active());
-  SetCementBondPipeSizeService(previous);
-  ASSERT_NE(doc, nullptr) << (boxes.empty() ? "" : boxes[0]);
-  ASSERT_NE(doc->View(), nullptr);
-  EXPECT_EQ(doc->CementBond().View(), doc->View());
-  EXPECT_EQ(sizes.asked, 1) << "no gates in the template: the sizes were asked";
-  EXPECT_EQ(doc->GetTitle(), (folder / "DATA" / "WELL.CBL").string());
-  EXPECT_TRUE(
-      std::none_of(boxes.begin(), boxes.end(), [](const std::string& b) { return b == "Sonde type not supported!"; }));
-  RecordTwoSeconds(doc);
-  if (HasFatalFailure()) return;
-  const auto size = fs::file_size(folder / "DATA" / "WELL.CBL");
-  EXPECT_GT(size, 0u);
-  EXPECT_EQ(size % 50, 0u);
-  qv::vdl::VdlEngine& engine = doc->View()->Engine();
-  EXPECT_EQ(engine.PendingRows(), 0) << "the display took the rows";
-  std::lock_guard lock(engine.DisplayLock());
-  EXPECT_TRUE(std::any_of(engine.Image(), engine.Image() + 480 * 100, [](std::uint8_t b) { return b != 0; }))
-      << "density lines drawn";
+// File/New Log with a cement-bond or full-wave sonic sonde opens its
+// document and view (it was "Sonde type not supported!"), REC records
+// segment pairs and the view's display takes the rows; File/Replay Log opens
+// the recorded log in the same kind of document and plays it into its view.
+TEST_F(LogDocTest, ANewWaveformLogOpensItsViewRecordsSegmentsAndReplays) {
+  struct Case {
+    int toolType;
+    const char* ext;
+    int rowWidth;  // the image's bytes a line
+    int asked;     // pipe sizes asked
+  } cases[] = {{5, "CBL", 480, 1}, {4, "VDL", 960, 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.ext);
+    struct Sizes : qv::PipeSizeService {
+      int asked = 0;
+      void Ask(qv::PipeSizeValues&) override { ++asked; }
+    } sizes;
+    qv::PipeSizeService* previous = SetCementBondPipeSizeService(&sizes);
+    boxes.clear();
+    fs::remove_all(folder / "DATA");
+    fs::create_directories(folder / "DATA");
+    ScriptWizard(c.toolType, 1, qv::kLogModeTime);
+    app->ExecuteCommand(ID_FILE_NEW);
+    auto* doc = dynamic_cast<CWaveformLogDoc*>(Active());
+    SetCementBondPipeSizeService(previous);
+    ASSERT_NE(doc, nullptr) << (boxes.empty() ? "" : boxes[0]);
+    EXPECT_EQ(dynamic_cast<CFullWaveDoc*>(doc) != nullptr, c.toolType == 4);
+    ASSERT_NE(doc->View(), nullptr);
+    EXPECT_EQ(dynamic_cast<CFWSView*>(doc->View()) != nullptr, c.toolType == 4);
+    EXPECT_EQ(doc->Waveform().View(), doc->View());
+    EXPECT_EQ(sizes.asked, c.asked) << "only the cement-bond log asks for pipe sizes";
+    EXPECT_EQ(doc->GetTitle(), (folder / "DATA" / ("WELL." + std::string(c.ext))).string());
+    EXPECT_TRUE(std::none_of(boxes.begin(), boxes.end(),
+                             [](const std::string& b) { return b == "Sonde type not supported!"; }));
+    doc->Engine()->SetClock(pace->Clock());
+    g_pSondeControl.load()->OnRecord();
+    ASSERT_EQ(doc->LogState(), 0);
+    ASSERT_TRUE(pace->RunUntil(pace->Now() + 2000));
+    doc->PumpDisplay();
+    g_pSondeControl.load()->OnStop();
+    ASSERT_EQ(doc->LogState(), 99);
+    const auto size = fs::file_size(folder / "DATA" / ("WELL." + std::string(c.ext)));
+    EXPECT_GT(size, 0u);
+    EXPECT_EQ(size % 50, 0u);
+    EXPECT_EQ(fs::file_size(folder / "DATA" / "WELL.LOG"), size / 50 * 14);
+    {
+      qv::vdl::VdlEngine& engine = doc->View()->Engine();
+      EXPECT_EQ(engine.Geometry().RowWidth(), c.rowWidth);
+      EXPECT_EQ(engine.PendingRows(), 0) << "the display took the rows";
+      std::lock_guard lock(engine.DisplayLock());
+      EXPECT_TRUE(std::any_of(engine.Image(), engine.Image() + c.rowWidth * 100, [](std::uint8_t b) { return b != 0; }))
+          << "density lines drawn";
+    }
+    app->CloseDocument(Active());
+    ASSERT_TRUE(WaitFor([&] { return IdleIsActive(); }));
+
+    PressInitialize();
+    app->OpenLogForReplay("WELL", (folder / "DATA" / "WELL.LOG").string());
+    auto* replay = dynamic_cast<CWaveformLogDoc*>(Active());
+    ASSERT_NE(replay, nullptr) << (boxes.empty() ? "" : boxes.back());
+    EXPECT_EQ(dynamic_cast<CFWSView*>(replay->View()) != nullptr, c.toolType == 4);
+    ASSERT_NE(replay->Replay(), nullptr);
+    EXPECT_TRUE(replay->Waveform().ReadReplayRecord()) << "the replay reads the recorded pairs";
+    app->CloseDocument(Active());
+    ASSERT_TRUE(WaitFor([&] { return IdleIsActive(); }));
+  }
 }
 
 // File/Replay Log of a recorded cement-bond log (its .LOG has a .CBL

@@ -22,6 +22,7 @@
 #include "tests/support/qt_app.h"
 #include "tests/support/test_files.h"
 #include "tests/tools/cementbond/cbl_test_doc.h"
+#include "tests/tools/cementbond/print_to_pdf.h"
 #include "tools/cementbond/cbl_view.h"
 
 namespace fs = std::filesystem;
@@ -175,12 +176,7 @@ TEST(CblPrintRows, AnUpwardLogLeadsInAndOutOfItsWindow) {
   source.EndReplay();
 }
 
-std::string Tool(const QString& program, const QStringList& args) {
-  QProcess p;
-  p.start(program, args);
-  if (!p.waitForFinished(60000)) return {};
-  return p.readAllStandardOutput().toStdString() + p.readAllStandardError().toStdString();
-}
+using cbltest::Tool;
 
 TEST(CblPrintPages, ARecordedLogToPdf) {
   if (Tool("which", {"pdfimages"}).empty()) GTEST_SKIP() << "poppler-utils missing";
@@ -188,22 +184,8 @@ TEST(CblPrintPages, ARecordedLogToPdf) {
   ASSERT_TRUE(r.opened);
   const std::string out = qv::test::TempDir("cbl_pdf_out");
   const std::string pdf = out + "/log.pdf";
-  qv::print::LogPagePrinter& printer = *r.view.PagePrinter();
-  QPrinter& q = printer.Printer();
-  q.setOutputFormat(QPrinter::PdfFormat);
-  q.setResolution(200);
-  q.setPageSize(QPageSize(QPageSize::A4));
-  q.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
-  printer.SetDialogRunner([&](qv::print::CQVPrintDlg& dlg) {
-    if (!dlg.OnInitDialog()) return int(QDialog::Rejected);
-    dlg.OptionsPage()->findChild<QCheckBox*>("continuousMode")->setChecked(false);
-    dlg.accept();
-    q.setOutputFileName(QString::fromStdString(pdf));
-    return dlg.result();
-  });
-  qv::MessageRecorder boxes;  // the missing logo's box
-  ASSERT_TRUE(r.view.OnUpdateFilePrint());
-  r.view.OnFilePrint();
+  ASSERT_TRUE(cbltest::PrintToPdf(r.view, pdf));
+  const qv::print::LogPagePrinter& printer = *r.view.PagePrinter();
   const QString file = QString::fromStdString(pdf);
   // The page model's pages: the heading turned to landscape, then the log
   // page (portrait) with its closing header row and trailer.

@@ -67,14 +67,17 @@ inline std::int8_t Sample(int firing, bool far, int segment) {
   return static_cast<std::int8_t>(far ? -v : v);
 }
 
-// A recorded log of FIRINGS firings (near 0-4, far 0-4 each): channel 1
-// counts the records from 1 (its value is the count at rate 50).
-inline void WriteLog(const std::filesystem::path& folder, int firings, int logMode, int start, int end, int step) {
-  std::ofstream logFile(folder / "WELL.LOG", std::ios::binary), cbl(folder / "WELL.CBL", std::ios::binary);
+// A recorded log of FIRINGS firings (near 0-4, far 0-4 each; a full-wave
+// log: 0-9 each, in a .VDL file): channel 1 counts the records from 1 (its
+// value is the count at rate 50).
+inline void WriteLog(const std::filesystem::path& folder, int firings, int logMode, int start, int end, int step,
+                     bool fullWave = false) {
+  std::ofstream logFile(folder / "WELL.LOG", std::ios::binary),
+      cbl(folder / (fullWave ? "WELL.VDL" : "WELL.CBL"), std::ios::binary);
   int record = 0;
   for (int k = 0; k < firings; ++k)
     for (int far = 0; far < 2; ++far)
-      for (int n = 0; n <= 4; ++n) {
+      for (int n = 0; n <= (fullWave ? 9 : 4); ++n) {
         ++record;
         std::uint8_t l[14] = {21, 50};
         l[2] = static_cast<std::uint8_t>(record & 0xFF);

@@ -1,8 +1,14 @@
-// Shared pieces of the cement-bond tests: a view that keeps what it was
-// given, a pipe-size answer, and a log whose unit reads come from the test.
+// Shared pieces of the waveform-log tests (cement bond, full-wave sonic): a
+// view that keeps what it was given, a pipe-size answer, and a log whose
+// unit reads come from the test.
 #pragma once
 
+#include <gtest/gtest.h>
+#include <unistd.h>
+
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <deque>
 #include <filesystem>
 #include <fstream>
@@ -12,6 +18,9 @@
 #include <thread>
 #include <vector>
 
+#include "app/core/device_services.h"
+#include "app/core/globals.h"
+#include "platform/text/msgbox.h"
 #include "tools/cementbond/cbl_document.h"
 
 namespace cbltest {
@@ -22,11 +31,11 @@ struct Row {
   std::array<double, 6> values;
 };
 
-class FakeView : public qv::CementBondSink {
+class FakeView : public qv::WaveformSink {
  public:
-  explicit FakeView(const qv::CCBLDocument* doc = nullptr) : doc_(doc) {}
+  explicit FakeView(const qv::WaveformLogDocument* doc = nullptr) : doc_(doc) {}
   // The log whose current packet goes with each row.
-  void SetDocument(const qv::CCBLDocument* doc) { doc_ = doc; }
+  void SetDocument(const qv::WaveformLogDocument* doc) { doc_ = doc; }
   void AddDepthRow(const CblWaveformSegment& segment, const double values[6]) override {
     std::lock_guard<std::mutex> lock(m_);
     Row r{segment, doc_ ? doc_->Packet() : SixChannelPacket{}, {}};
@@ -50,7 +59,7 @@ class FakeView : public qv::CementBondSink {
   int liveResets = 0, replayResets = 0, redraws = 0;
 
  private:
-  const qv::CCBLDocument* doc_;
+  const qv::WaveformLogDocument* doc_;
   mutable std::mutex m_;
   std::vector<Row> rows_;
 };
@@ -68,15 +77,16 @@ class PipeSizeAnswer : public qv::PipeSizeService {
   const qv::PipeSizeValues* answer = nullptr;
 };
 
-// A cement-bond log whose unit reads the test queues.
-class FedLog : public qv::CCBLDocument {
+// A waveform log whose unit reads the test queues.
+template <class Document>
+class FedLogOf : public Document {
  public:
   struct Read {
     CblWaveformSegment segment;
     SixChannelPacket packet;  // used for a near segment
     std::uint32_t word;
   };
-  using qv::CCBLDocument::InitialiseTool;
+  using Document::InitialiseTool;
   std::deque<Read> reads;
 
  protected:
@@ -88,6 +98,59 @@ class FedLog : public qv::CCBLDocument {
     if ((r.segment.flags & 0x80) == 0) *packet = r.packet;
     return r.word;
   }
+};
+using FedLog = FedLogOf<qv::CCBLDocument>;
+
+inline SixChannelPacket Companion(std::uint16_t base) {
+  SixChannelPacket p{};
+  p.flags = 21;
+  p.rate = 50;
+  for (int i = 0; i < 6; ++i) p.channel[i] = static_cast<std::uint16_t>(base + i);
+  return p;
+}
+
+// The output of a shell command.
+inline std::string Shell(const std::string& command) {
+  std::string out;
+  if (FILE* p = ::popen(command.c_str(), "r")) {
+    char buffer[4096];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, p)) > 0) out.append(buffer, n);
+    ::pclose(p);
+  }
+  return out;
+}
+
+// A test folder as the program folder (with its Header folder), a view and
+// the message boxes, for logs fed by the test.
+template <class Log>
+class FedLogFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const char* tmp = std::getenv("QV_TEST_TMP");
+    folder_ =
+        std::filesystem::path(tmp ? tmp : std::filesystem::temp_directory_path().string()) /
+        ("fed-" + std::to_string(::getpid()) + "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::remove_all(folder_);
+    std::filesystem::create_directories(folder_ / "Header");
+    g_strProgramFolder = folder_.string();
+    g_nDepthUnits = 0;
+  }
+  void TearDown() override {
+    SetMessageLineSink(kWinchMessageLine, nullptr);
+    g_strProgramFolder.clear();
+    std::filesystem::remove_all(folder_);
+  }
+  // A log set up as a live one would be, without touching a unit.
+  void Prepare(Log& log, int logMode, int depthStep) {
+    log.Setup().logMode = logMode;
+    log.Setup().depthStep = depthStep;
+    log.SetView(&view_);
+    ASSERT_TRUE(log.InitialiseTool(1));
+  }
+  std::filesystem::path folder_;
+  FakeView view_;
+  qv::MessageRecorder boxes_;
 };
 
 inline CblWaveformSegment MakeSegment(int number, bool far, int depth = 0, int time = 0, std::int8_t fill = 0) {
