@@ -15,6 +15,7 @@
 #include "platform/text/msgbox.h"
 #include "platform/text/strings.h"
 #include "sondedb/acquisition.h"
+#include "tools/sonic/sonic_document.h"
 #include "tools/televiewer/bhtv_document.h"
 
 namespace {
@@ -28,12 +29,12 @@ constexpr unsigned kStrLogFilter = 32284;
 // The template (1-based, in registration order) of each tool type 0 to 10.
 constexpr int kTemplateOfToolType[11] = {1, 2, 3, 4, 5, 6, 1, 2, 7, 2, 8};
 
-// The templates in their fixed order. The full-wave sonic, cement-bond and
-// sonic documents are not part of this program yet: their templates create
-// no document.
-enum class DocKind { Plain, SixChannel, None, TwelveChannel, Televiewer };
+// The templates in their fixed order. The full-wave sonic and cement-bond
+// documents are not part of this program yet: their templates create no
+// document.
+enum class DocKind { Plain, SixChannel, None, TwelveChannel, Televiewer, Sonic };
 constexpr DocKind kTemplates[8] = {DocKind::Plain, DocKind::SixChannel, DocKind::Televiewer,    DocKind::Plain,
-                                   DocKind::None,  DocKind::None,       DocKind::TwelveChannel, DocKind::None};
+                                   DocKind::None,  DocKind::None,       DocKind::TwelveChannel, DocKind::Sonic};
 
 constexpr int kTemplateResourceId = 6;
 constexpr int kNewLogPollMs = 10;
@@ -48,6 +49,7 @@ bool CurveToolType(int toolType) {
 }
 
 constexpr int kTeleviewerToolType = 2;
+constexpr int kSonicToolType = 10;
 
 // The depth scale of a scale index for the unit; the middle of the table for
 // an index outside it.
@@ -106,6 +108,25 @@ CBHTVView* SetUpTeleviewerView(CLogDoc* doc, TrackArray tracks, CurveArray curve
   return view;
 }
 
+// The sonic view of a document: its layout from the log's records and the
+// log's waveform geometry.
+CSonicView* SetUpSonicView(CLogDoc* doc, TrackArray tracks, CurveArray curves) {
+  auto* sonic = dynamic_cast<CSonicDoc*>(doc);
+  CSonicView* view = sonic ? sonic->View() : nullptr;
+  if (!view && sonic && !doc->Views().empty()) view = dynamic_cast<CSonicView*>(doc->Views().front());
+  if (!view) return nullptr;
+  view->SetLayout(std::move(tracks), std::move(curves));
+  view->SetupLayout(doc, sonic->Sonic().ImageWidth(), sonic->Sonic().WaveCount());
+  return view;
+}
+
+// The communication standard a replayed log was recorded with, from its header.
+int ReplayComStd(const std::string& stem) {
+  HeaderInfo header;
+  ReadHeaderInfo(stem + "HED", &header);
+  return header.ComStd;
+}
+
 class LogOpener : public LogDocuments {
  public:
   void RegisterTemplates(CPemmaroApp& app) override {
@@ -127,6 +148,10 @@ class LogOpener : public LogDocuments {
         case DocKind::Televiewer:
           makeDoc = [] { return new CBTVTBDocument; };
           makeView = [] { return new CBHTVView; };
+          break;
+        case DocKind::Sonic:
+          makeDoc = [] { return new CSonicDoc; };
+          makeView = [] { return new CSonicView; };
           break;
         case DocKind::None:
           makeDoc = [] { return nullptr; };
@@ -179,6 +204,7 @@ class LogOpener : public LogDocuments {
     }
     if (active) app.CloseDocument(active);
     g_pActiveDoc = nullptr;
+    if (toolType == kSonicToolType) CSonicDoc::SetNextComStd(qv::GetSondeComStd(wizard.sondeAbbreviation));
     auto* doc = dynamic_cast<CLogDoc*>(app.Template(static_cast<size_t>(index))->OpenDocumentFile(nullptr));
     if (!doc) {
       app.OpenIdleDocument();
@@ -219,6 +245,7 @@ class LogOpener : public LogDocuments {
     g_pActiveDoc = doc;
     if (CurveToolType(toolType)) SetUpCurveView(doc, std::move(wizard.tracks), std::move(wizard.curves));
     if (toolType == kTeleviewerToolType) SetUpTeleviewerView(doc, std::move(wizard.tracks), std::move(wizard.curves));
+    if (toolType == kSonicToolType) SetUpSonicView(doc, std::move(wizard.tracks), std::move(wizard.curves));
 
     LoggingModeBlock& mode = s.loggingMode;
     mode.mode = static_cast<uint8_t>(wizard.logMode);
@@ -301,6 +328,9 @@ class LogOpener : public LogDocuments {
     g_pActiveDoc = nullptr;
     app.m_bReplayFrame = true;
     app.m_bIdleFrame = false;
+    std::string stem = settings.dataPath;
+    if (const size_t dot = stem.find_last_of('.'); dot != std::string::npos) stem.erase(dot + 1);
+    if (toolType == kSonicToolType) CSonicDoc::SetNextComStd(ReplayComStd(stem));
     auto* doc = dynamic_cast<CLogDoc*>(app.Template(static_cast<size_t>(index))->OpenDocumentFile(nullptr));
     if (!doc) {
       app.OpenIdleDocument();
@@ -311,8 +341,6 @@ class LogOpener : public LogDocuments {
     doc->m_Channels = settings.channels;
     s.replayStartDepth = settings.startDepth;
     s.replayEndDepth = settings.endDepth;
-    std::string stem = settings.dataPath;
-    if (const size_t dot = stem.find_last_of('.'); dot != std::string::npos) stem.erase(dot + 1);
     s.pathStem = stem;
     doc->m_nToolType = toolType;
     s.logMode = settings.logMode;
@@ -333,8 +361,11 @@ class LogOpener : public LogDocuments {
     g_pActiveDoc = doc;
 
     CBHTVView* televiewer = nullptr;
+    CSonicView* sonic = nullptr;
     if (toolType == kTeleviewerToolType)
       televiewer = SetUpTeleviewerView(doc, std::move(settings.tracks), std::move(settings.curves));
+    else if (toolType == kSonicToolType)
+      sonic = SetUpSonicView(doc, std::move(settings.tracks), std::move(settings.curves));
     else if (!CurveToolType(toolType))
       return;
     else
@@ -352,6 +383,7 @@ class LogOpener : public LogDocuments {
       view->SetDisplayDepth(s.replayStartDepth, true);
     }
     if (televiewer) televiewer->SetDepth(s.replayStartDepth, false);
+    if (sonic) sonic->SetDepth(s.replayStartDepth);
     if (CReplayControl* bar = g_pReplayControl) {
       bar->SetPositionText(settings.dataPath);
       bar->EnablePrintDirect(s.realtimePrint);

@@ -38,6 +38,7 @@
 #include "tests/logdoc/document/engine_harness.h"
 #include "tests/support/qt_app.h"
 #include "tools/cementbond/fpg_dialogs.h"
+#include "tools/sonic/sonic_document.h"
 #include "tools/sonic/sonic_params_dlg.h"
 #include "tools/televiewer/bhtv_document.h"
 
@@ -71,8 +72,8 @@ int CurvePixels(CCurveView* view) {
   return n;
 }
 
-// Track 1, the depth track, tracks 2 and 3; one curve each on channels 1-3.
-void Layout(qv::LogWizardResult& r) {
+// Track 1, the depth track, tracks 2 and 3.
+void FourTracks(qv::LogWizardResult& r) {
   for (int i = 0; i < 4; ++i) {
     auto t = std::make_unique<TrackRecord>();
     t->order = i;
@@ -80,6 +81,11 @@ void Layout(qv::LogWizardResult& r) {
     t->type = i == 1 ? 1 : 0;
     r.tracks.push_back(std::move(t));
   }
+}
+
+// Four tracks; one curve each on channels 1-3.
+void Layout(qv::LogWizardResult& r) {
+  FourTracks(r);
   const char* titles[3] = {"GR", "RES", "TEMP"};
   const int track[3] = {0, 2, 3};
   for (int c = 0; c < 3; ++c) {
@@ -1025,6 +1031,113 @@ TEST_F(LogDocTest, ANewTeleviewerLogOpensItsViewAndRecordsSweeps) {
   const auto size = fs::file_size(folder / "DATA" / "WELL.BTV");
   EXPECT_GT(size, 0u);
   EXPECT_EQ(size % 268, 0u);
+}
+
+}  // namespace
+
+namespace {
+
+// A sonic layout: channel 1 in track 1, waveforms 1 and 2 in tracks 2 and 3,
+// waveform 3 in track 2 under waveform 1.
+void SonicLayout(qv::LogWizardResult& r) {
+  FourTracks(r);
+  const struct {
+    int channel, track;
+    const char* title;
+  } curves[] = {{1, 0, "TT1"}, {13, 2, "WAVE1"}, {14, 3, "WAVE2"}, {15, 2, "WAVE3"}};
+  for (const auto& c : curves) {
+    auto curve = std::make_unique<CurveRecord>();
+    curve->physicalChannel = c.channel;
+    curve->firstTrack = curve->lastTrack = c.track;
+    curve->headerFlag = curve->scaleFlag = 1;
+    curve->scaleMaximum = 1000;
+    curve->description = curve->shortTitle = c.title;
+    curve->unit = "US";
+    curve->lineColour = kCurveColourRef;
+    r.curves.push_back(std::move(curve));
+  }
+  qv::FillChannelTable(r.curves, r.channels);
+}
+
+// Image pixels that are not white: rows that reached the waveform image.
+int ImageRows(const CSonicView& view) {
+  const qv::SonicDisplay& d = view.Display();
+  int n = 0;
+  for (int y = 0; y < d.ImageHeight(); ++y)
+    n += d.Image()[static_cast<std::size_t>(y) * static_cast<std::size_t>(d.Stride())] != 0;
+  return n;
+}
+
+// File/New Log with the shipped sonic sonde opens the sonic document and
+// view (the View menu's layout commands act on it), records a log whose
+// header lists the waveforms where the records keep them, and the log
+// replays through the same view.
+TEST_F(LogDocTest, ANewSonicLogOpensItsViewRecordsAndReplays) {
+  g_strCurrentSonde = "SONQ";
+  OpenerDialogs().wizard = [this](QWidget*, qv::LogWizardResult& r) {
+    r.toolType = 10;
+    r.logMode = qv::kLogModeTime;
+    r.fileName = "WELL";
+    r.dataFolder = (folder / "DATA").string() + "/";
+    r.sondeAbbreviation = "SONQ";
+    r.sondePowerLoaded = 1;
+    r.sondePower = {120, 300, 90};
+    r.depthScaleIndex = 3;
+    SonicLayout(r);
+    return true;
+  };
+  OpenerDialogs().headerEditor = [](CHeaderEditor&) {};
+  app->ExecuteCommand(ID_FILE_NEW);
+  auto* doc = dynamic_cast<CSonicDoc*>(Active());
+  ASSERT_NE(doc, nullptr) << (boxes.empty() ? "" : boxes[0]);
+  CSonicView* view = doc->View();
+  ASSERT_NE(view, nullptr);
+  EXPECT_EQ(view->Display().ImageWidth(), 3 * 512);
+  EXPECT_TRUE(app->QueryCommand(CSonicView::kChangeLayoutCommand).Enabled());
+  EXPECT_TRUE(app->QueryCommand(CSonicView::kChannelDisplayCommand).Enabled());
+  app->ExecuteCommand(CSonicView::kChannelDisplayCommand);
+  EXPECT_TRUE(view->Sheet().HasWindow());
+  EXPECT_TRUE(app->QueryCommand(CSonicView::kChannelDisplayCommand).Checked());
+  app->ExecuteCommand(CSonicView::kChannelDisplayCommand);
+  EXPECT_FALSE(view->Sheet().HasWindow());
+
+  doc->Engine()->SetClock(pace->Clock());
+  g_pSondeControl.load()->OnRecord();
+  ASSERT_EQ(doc->LogState(), 0);
+  ASSERT_TRUE(pace->RunUntil(pace->Now() + 6000));
+  doc->PumpDisplay();
+  EXPECT_GT(ImageRows(*view), 10) << "records reached the waveform image";
+  g_pSondeControl.load()->OnStop();
+  ASSERT_EQ(doc->LogState(), 99);
+  const fs::path data = folder / "DATA" / "WELL.LGX";
+  const auto size = fs::file_size(data);
+  EXPECT_GT(size, 0u);
+  EXPECT_EQ(size % 3136, 0u);
+  CurveArray curves;
+  ASSERT_TRUE(ReadCurveRecords(data.string(), &curves));
+  ASSERT_EQ(curves.size(), 4u);  // the depth and time columns are not curves
+  EXPECT_EQ(curves[0]->physicalChannel, 1);
+  EXPECT_EQ(curves[3]->physicalChannel, 15);
+  app->ExecuteCommand(ID_FILE_CLOSE);
+  ASSERT_TRUE(WaitFor([&] { return IdleIsActive(); }));
+
+  PressInitialize();
+  app->OpenLogForReplay("WELL", data.string());
+  auto* replay = dynamic_cast<CSonicDoc*>(Active());
+  ASSERT_NE(replay, nullptr) << (boxes.empty() ? "" : boxes[0]);
+  ASSERT_NE(replay->View(), nullptr);
+  EXPECT_EQ(replay->View()->Curves().size(), 4u);
+  int shown = -1;
+  SetAskReplayRunner([&](CAskReplay&) {
+    replay->PumpDisplay();
+    shown = ImageRows(*replay->View());
+    return qv::IDCANCEL;
+  });
+  replay->Replay()->SetPollPeriod(0);
+  g_pReplayControl.load()->Button(ID_REPLAY_DATA)->click();
+  EXPECT_TRUE(WaitFor([&] { return IdleIsActive(); })) << "Finish closed the replay";
+  EXPECT_GT(shown, 10) << "the replayed records reached the image";
+  EXPECT_TRUE(boxes.empty()) << boxes.front();
 }
 
 }  // namespace
