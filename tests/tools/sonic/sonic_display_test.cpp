@@ -355,3 +355,34 @@ TEST(SonicDisplayWiggle, LargeBatchesDrawOnlyInsideTheImage) {
 }
 
 }  // namespace
+
+namespace {
+
+// A fast replay into a tall image: many rows per refresh at 1:20 (39 rows a
+// record), both directions and both modes, waveforms over the whole sample
+// range and arrivals of every kind; run under the address sanitizer.
+TEST(SonicDisplayReplay, FastReplayWithManyRowsPerRefreshIntoATallImage) {
+  for (const bool upward : {true, false})
+    for (const bool wiggle : {false, true}) {
+      qv::SonicDisplay d;
+      d.Configure({1, 13, 14, 15, 16}, Settings(upward, false, 20, 2600, 256, 4));
+      d.ResetScroll(100, 20);
+      d.SetWiggle(wiggle);
+      const double arrivals[] = {std::numeric_limits<double>::quiet_NaN(), 1e300, -5, 255.5, 256, 3};
+      std::vector<double> values(16, 1.0);
+      std::vector<std::int16_t> waves(static_cast<std::size_t>(d.ImageWidth()));
+      int rows = 0;
+      for (int k = 0; k < 600; ++k) {
+        for (std::size_t i = 0; i < waves.size(); ++i)
+          waves[i] = static_cast<std::int16_t>((k * 977 + i * 131) % 65536 - 32768);
+        for (std::size_t w = 0; w < 4; ++w) values[12 + w] = arrivals[(static_cast<std::size_t>(k) + w) % 6];
+        d.AddRecord(values, waves, true, upward ? -1 : 1, [&] { return k % 50 == 0; });
+        if (k % 37 == 0) rows += d.Update().rows;
+      }
+      rows += d.Update().rows;
+      EXPECT_EQ(d.ImageHeight(), kHistoryLength);
+      EXPECT_GT(rows, 20000);
+    }
+}
+
+}  // namespace
