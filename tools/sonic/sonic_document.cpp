@@ -10,7 +10,9 @@ void CSonicDoc::SetNextComStd(int comStd) {
   g_nextComStd = comStd;
 }
 
-CSonicDoc::CSonicDoc() : CLogDoc(std::make_unique<qv::SonicLogEngine>(g_nextComStd.load())) {}
+CSonicDoc::CSonicDoc()
+    : CLogDoc(std::make_unique<qv::SonicLogEngine>(g_nextComStd.load())),
+      printLog_(std::make_unique<qv::SonicPrintLog>(Sonic(), [this] { return m_bFollowChain; })) {}
 
 CSonicDoc::~CSonicDoc() {
   // The log's threads end with the base; nothing reaches the view meanwhile.

@@ -6,6 +6,7 @@
 
 #include "logdoc/ui/log_doc.h"
 #include "tools/sonic/sonic_log.h"
+#include "tools/sonic/sonic_print.h"
 #include "tools/sonic/sonic_view.h"
 
 class CSonicDoc : public CLogDoc {
@@ -29,7 +30,9 @@ class CSonicDoc : public CLogDoc {
   bool InitialiseLog(int mode, int toolKind, int pollPeriodMs, const std::string& title) override;
 
   int WaveformSamples() const override;
+  curveview::PrintableLog* Printable() override { return printLog_.get(); }
 
  private:
+  std::unique_ptr<qv::SonicPrintLog> printLog_;
   std::atomic<CSonicView*> view_{nullptr};
 };

@@ -17,11 +17,14 @@
 #include "curveview/legend_paint.h"
 #include "curveview/model/channel_header.h"
 #include "curveview/model/drawing.h"
+#include "curveview/print_pages.h"
 #include "curveview/range_dialogs.h"
 #include "curveview/styled_sample.h"
 #include "platform/text/cnum.h"
 #include "platform/text/msgbox.h"
 #include "platform/text/strings.h"
+#include "print/page/page_model.h"
+#include "tools/sonic/sonic_print.h"
 #include "tools/televiewer/track_layout.h"
 
 using namespace curveview;
@@ -59,6 +62,8 @@ CSonicView::CSonicView(int screenHeight, QWidget* parent)
     ui.Enable();
     ui.SetCheck(OnUpdateChannelDisplay());
   });
+  InstallPagePrintCommands(
+      *this, [this] { return PagePrinter(); }, [this] { return doc_ ? doc_->Printable() : nullptr; });
   normal_ = LegendFont();
   bold_ = normal_;
   bold_.setWeight(QFont::DemiBold);
@@ -180,6 +185,16 @@ void CSonicView::UpdateDisplay() {
     double raw[kSheetChannels] = {}, cal[kSheetChannels] = {}, user[kSheetChannels] = {};
     if (doc_->LatestValues(raw, cal, user)) sheet_.UpdateValues(raw, cal, doc_->UserFunction() ? user : nullptr);
   }
+}
+
+qv::print::LogPagePrinter* CSonicView::PagePrinter() {
+  auto* log = dynamic_cast<qv::SonicPrintLog*>(doc_ ? doc_->Printable() : nullptr);
+  if (!log) return nullptr;
+  if (!pagePrinter_) {
+    pageSource_ = std::make_unique<SonicPageSource>(*this, *doc_, *log);
+    pagePrinter_ = std::make_unique<qv::print::LogPagePrinter>(*pageSource_);
+  }
+  return pagePrinter_.get();
 }
 
 int CSonicView::SaveLayoutToHeader() {

@@ -29,6 +29,11 @@
 #include "tools/sonic/sonic_log.h"
 #include "tools/televiewer/image_rows.h"
 
+class SonicPageSource;
+namespace qv::print {
+class LogPagePrinter;
+}
+
 class CSonicView : public qv::View, public qv::SonicSink {
   Q_OBJECT
  public:
@@ -67,6 +72,10 @@ class CSonicView : public qv::View, public qv::SonicSink {
   void OnChangeLayout();
   void OnChannelDisplay();
   bool OnUpdateChannelDisplay() const { return sheet_.HasWindow(); }
+
+  // Page printing: the view's page printer (its settings, printer and
+  // dialog); null when the log cannot be printed.
+  qv::print::LogPagePrinter* PagePrinter();
 
   // Paints the whole view onto any device.
   void Paint(QPainter& painter);
@@ -121,4 +130,6 @@ class CSonicView : public qv::View, public qv::SonicSink {
   curveview::LegendPalette colours_;
   QRect hitFrame_;  // the legend part a double click opened a dialog for
   CChannelSheet sheet_;
+  std::unique_ptr<SonicPageSource> pageSource_;
+  std::unique_ptr<qv::print::LogPagePrinter> pagePrinter_;
 };

@@ -7,7 +7,10 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QImage>
 #include <QLineEdit>
+#include <QPrinter>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
@@ -33,6 +36,8 @@
 #include "platform/docview/services.h"
 #include "platform/files/paths.h"
 #include "platform/text/msgbox.h"
+#include "print/page/page_model.h"
+#include "print/page/print_dialog.h"
 #include "sondedb/sondedb.h"
 #include "tests/devices/tbdevice/fixture.h"
 #include "tests/logdoc/document/engine_harness.h"
@@ -1127,6 +1132,44 @@ TEST_F(LogDocTest, ANewSonicLogOpensItsViewRecordsAndReplays) {
   ASSERT_NE(replay, nullptr) << (boxes.empty() ? "" : boxes[0]);
   ASSERT_NE(replay->View(), nullptr);
   EXPECT_EQ(replay->View()->Curves().size(), 4u);
+
+  // The replayed log prints to a PDF: the waveform tracks carry grey strips.
+  EXPECT_TRUE(app->QueryCommand(CCurveView::kPrintCommand).Enabled());
+  EXPECT_TRUE(app->QueryCommand(CCurveView::kPrintPreviewCommand).Enabled());
+  qv::print::LogPagePrinter* printer = replay->View()->PagePrinter();
+  ASSERT_NE(printer, nullptr);
+  const std::string pdf = (folder / "sonic.pdf").string();
+  QPrinter& q = printer->Printer();
+  q.setOutputFormat(QPrinter::PdfFormat);
+  q.setResolution(150);
+  q.setPageSize(QPageSize(QPageSize::A4));
+  q.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
+  printer->SetDialogRunner([&](qv::print::CQVPrintDlg& dlg) {
+    if (!dlg.OnInitDialog()) return int(QDialog::Rejected);
+    dlg.OptionsPage()->findChild<QCheckBox*>("headerPage")->setChecked(false);
+    dlg.OptionsPage()->findChild<QCheckBox*>("continuousMode")->setChecked(false);
+    dlg.accept();
+    q.setOutputFileName(QString::fromStdString(pdf));
+    return dlg.result();
+  });
+  app->ExecuteCommand(CCurveView::kPrintCommand);
+  ASSERT_TRUE(fs::exists(pdf));
+  QProcess raster;
+  const QString png = QString::fromStdString((folder / "sonic").string());
+  raster.start("pdftoppm", {"-r", "150", "-f", "1", "-l", "1", "-gray", QString::fromStdString(pdf), png});
+  ASSERT_TRUE(raster.waitForFinished(60000));
+  const QImage page(png + "-1.pgm");
+  ASSERT_FALSE(page.isNull());
+  const std::vector<TrackRecord> cols =
+      curveview::CurvePageSource::PrintColumns(replay->View()->Tracks(), printer->Settings(), 0, 0);
+  // Greys, not only black and white, down the middle of track 2's strip.
+  int greys = 0;
+  const int x = cols[2].screenRect.left + (cols[2].screenRect.right - cols[2].screenRect.left) / 8;
+  for (int y = page.height() / 4; y < page.height() * 3 / 4; ++y) {
+    const int g = qGray(page.pixel(x, y));
+    greys += g > 40 && g < 215;
+  }
+  EXPECT_GT(greys, 20) << "waveform strip in track 2";
   int shown = -1;
   SetAskReplayRunner([&](CAskReplay&) {
     replay->PumpDisplay();
