@@ -1064,6 +1064,18 @@ void SonicLayout(qv::LogWizardResult& r) {
   qv::FillChannelTable(r.curves, r.channels);
 }
 
+// Every value of a header file as crudini reads it, sorted; empty without crudini.
+std::vector<std::string> HeaderValues(const fs::path& hed) {
+  QProcess p;
+  p.start("crudini", {"--get", "--format=lines", QString::fromStdString(hed.string())});
+  if (!p.waitForFinished(60000)) return {};
+  std::vector<std::string> lines;
+  for (const QByteArray& l : p.readAllStandardOutput().split('\n'))
+    if (!l.isEmpty()) lines.push_back(l.toStdString());
+  std::sort(lines.begin(), lines.end());
+  return lines;
+}
+
 // Image pixels that are not white: rows that reached the waveform image.
 int ImageRows(const CSonicView& view) {
   const qv::SonicDisplay& d = view.Display();
@@ -1125,6 +1137,8 @@ TEST_F(LogDocTest, ANewSonicLogOpensItsViewRecordsAndReplays) {
   EXPECT_EQ(curves[3]->physicalChannel, 15);
   app->ExecuteCommand(ID_FILE_CLOSE);
   ASSERT_TRUE(WaitFor([&] { return IdleIsActive(); }));
+  const fs::path hed = folder / "DATA" / "WELL.hed";
+  const std::vector<std::string> recorded = HeaderValues(hed);
 
   PressInitialize();
   app->OpenLogForReplay("WELL", data.string());
@@ -1180,6 +1194,8 @@ TEST_F(LogDocTest, ANewSonicLogOpensItsViewRecordsAndReplays) {
   g_pReplayControl.load()->Button(ID_REPLAY_DATA)->click();
   EXPECT_TRUE(WaitFor([&] { return IdleIsActive(); })) << "Finish closed the replay";
   EXPECT_GT(shown, 10) << "the replayed records reached the image";
+  // Replaying (and printing) the log and closing it leave its header as recorded.
+  EXPECT_EQ(HeaderValues(hed), recorded);
   EXPECT_TRUE(boxes.empty()) << boxes.front();
 }
 
