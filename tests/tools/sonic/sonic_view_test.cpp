@@ -41,6 +41,13 @@ class SonicFakeDoc : public curveview::testing::FakeDoc {
  public:
   int samples = 64;
   int WaveformSamples() const override { return samples; }
+  // The sonde's own layout in the sonde database: a transit time and one waveform.
+  bool LoadSondeLayout(TrackArray* tracks, CurveArray* curves) override {
+    tracks->push_back(std::make_unique<TrackRecord>());
+    curves->push_back(std::make_unique<CurveRecord>(MakeCurve(2, 0, 0, true, 0, "Sonde transit")));
+    curves->push_back(std::make_unique<CurveRecord>(MakeCurve(13, 2, 2, true, 0, "Sonde wave")));
+    return true;
+  }
 };
 
 // Answers each dialog from a script instead of running it.
@@ -290,6 +297,33 @@ TEST_F(SonicViewTest, HeaderChannelListReadBackWithCrudini) {
       EXPECT_EQ(values(), first) << "rewrite " << again;
     }
   }
+  fs::remove_all(dir);
+}
+
+// A live log with a user function: the outputs go to the function's INI
+// file and the header describes the sonde's own channels from the sonde
+// database, waveform included. The library file itself is never read as an
+// INI file, even when its bytes look like one.
+TEST_F(SonicViewTest, UserFunctionLiveLogHeaderNamesTheSondesOwnChannels) {
+  const char* tmp = std::getenv("QV_TEST_TMP");
+  const fs::path dir = fs::path(tmp ? tmp : "/tmp") / ("sonic_view_uf_" + std::to_string(::getpid()));
+  fs::create_directories(dir);
+  doc.pathStem = (dir / "WELL.").string();
+  ASSERT_EQ(WriteHeaderIdent(doc.pathStem), 1);
+  doc.userFunction = true;
+  doc.live = true;
+  doc.library = (dir / "UF1.Dll").string();
+  std::ofstream(doc.library) << "[Channel0]\r\nPhysicalCh=3\r\n";
+  Open(Tracks(4, 1), StandardCurves(), 256, 4);
+  ASSERT_EQ(view->SaveLayoutToHeader(), 1);
+  CurveArray header;
+  ASSERT_EQ(ReadCurveRecords(doc.pathStem, &header), 1);
+  ASSERT_EQ(header.size(), 2u);
+  EXPECT_EQ(header[0]->description, "Sonde transit");
+  EXPECT_EQ(header[1]->description, "Sonde wave");
+  CurveArray outputs;
+  ASSERT_EQ(LoadUserFunctionIni(doc.library, &outputs, nullptr), 1);
+  EXPECT_EQ(outputs.size(), 4u);  // the view's four curves
   fs::remove_all(dir);
 }
 
