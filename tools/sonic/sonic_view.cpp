@@ -135,6 +135,8 @@ int CSonicView::SetupLayout(CurveDocument* document, int samples, int waves) {
 
 void CSonicView::LayoutTracks() {
   tracksRight_ = LayoutTrackRects(tracks_, {0, 0, width(), height()}, 1);
+  // Only the first track keeps a grid: the others hold the waveform images.
+  for (std::size_t i = 1; i < tracks_.size(); ++i) tracks_[i].gridFlag = 0;
   std::lock_guard lock(display_.ImageLock());
   window_ = display_.Window(height(), LegendHeight());
 }

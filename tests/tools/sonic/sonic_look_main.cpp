@@ -3,7 +3,8 @@
 // receivers, logging down from 100 m in 0.1 m steps at 1:200) and the
 // display is updated as the display pump does. With "wiggle" the icon of
 // waveform 1 is clicked after two seconds (wiggle traces); with "swap" the
-// swatch of waveform 3 is (its image comes into track 2).
+// swatch of waveform 3 is (its image comes into track 2); with "layout"
+// View/Change Layout runs.
 #include <QApplication>
 #include <QTimer>
 #include <atomic>
@@ -59,6 +60,7 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   const bool wiggle = argc > 1 && std::strcmp(argv[1], "wiggle") == 0;
   const bool swap = argc > 1 && std::strcmp(argv[1], "swap") == 0;
+  const bool layout = argc > 1 && std::strcmp(argv[1], "layout") == 0;
   LookDoc doc;
   doc.logMode = curveview::kLogModeDown;
   CSonicView view(1000);
@@ -102,6 +104,7 @@ int main(int argc, char** argv) {
   QObject::connect(&pump, &QTimer::timeout, [&] { view.UpdateDisplay(); });
   pump.start(40);
   QTimer::singleShot(2000, [&] {
+    if (layout) view.RunCommand(CSonicView::kChangeLayoutCommand);
     const int curve = wiggle ? 2 : 4;
     if (!wiggle && !swap) return;
     const auto hits = view.HitRects(view.Curves()[static_cast<std::size_t>(curve)]);
