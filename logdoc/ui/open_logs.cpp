@@ -112,8 +112,7 @@ CBHTVView* SetUpTeleviewerView(CLogDoc* doc, TrackArray tracks, CurveArray curve
 // log's waveform geometry.
 CSonicView* SetUpSonicView(CLogDoc* doc, TrackArray tracks, CurveArray curves) {
   auto* sonic = dynamic_cast<CSonicDoc*>(doc);
-  CSonicView* view = sonic ? sonic->View() : nullptr;
-  if (!view && sonic && !doc->Views().empty()) view = dynamic_cast<CSonicView*>(doc->Views().front());
+  CSonicView* view = sonic && !doc->Views().empty() ? dynamic_cast<CSonicView*>(doc->Views().front()) : nullptr;
   if (!view) return nullptr;
   view->SetLayout(std::move(tracks), std::move(curves));
   view->SetupLayout(doc, sonic->Sonic().ImageWidth(), sonic->Sonic().WaveCount());
@@ -121,9 +120,9 @@ CSonicView* SetUpSonicView(CLogDoc* doc, TrackArray tracks, CurveArray curves) {
 }
 
 // The communication standard a replayed log was recorded with, from its header.
-int ReplayComStd(const std::string& stem) {
+int ReplayComStd(const std::string& dataPath) {
   HeaderInfo header;
-  ReadHeaderInfo(stem + "HED", &header);
+  ReadHeaderInfo(dataPath, &header);
   return header.ComStd;
 }
 
@@ -328,9 +327,7 @@ class LogOpener : public LogDocuments {
     g_pActiveDoc = nullptr;
     app.m_bReplayFrame = true;
     app.m_bIdleFrame = false;
-    std::string stem = settings.dataPath;
-    if (const size_t dot = stem.find_last_of('.'); dot != std::string::npos) stem.erase(dot + 1);
-    if (toolType == kSonicToolType) CSonicDoc::SetNextComStd(ReplayComStd(stem));
+    if (toolType == kSonicToolType) CSonicDoc::SetNextComStd(ReplayComStd(settings.dataPath));
     auto* doc = dynamic_cast<CLogDoc*>(app.Template(static_cast<size_t>(index))->OpenDocumentFile(nullptr));
     if (!doc) {
       app.OpenIdleDocument();
@@ -341,6 +338,8 @@ class LogOpener : public LogDocuments {
     doc->m_Channels = settings.channels;
     s.replayStartDepth = settings.startDepth;
     s.replayEndDepth = settings.endDepth;
+    std::string stem = settings.dataPath;
+    if (const size_t dot = stem.find_last_of('.'); dot != std::string::npos) stem.erase(dot + 1);
     s.pathStem = stem;
     doc->m_nToolType = toolType;
     s.logMode = settings.logMode;

@@ -1141,10 +1141,13 @@ TEST_F(LogDocTest, ANewSonicLogOpensItsViewRecordsAndReplays) {
   const std::vector<std::string> recorded = HeaderValues(hed);
 
   PressInitialize();
+  CSonicDoc::SetNextComStd(28);  // the replay takes the standard from the log's header
   app->OpenLogForReplay("WELL", data.string());
   auto* replay = dynamic_cast<CSonicDoc*>(Active());
   ASSERT_NE(replay, nullptr) << (boxes.empty() ? "" : boxes[0]);
   ASSERT_NE(replay->View(), nullptr);
+  EXPECT_EQ(replay->Sonic().ComStd(), 26);
+  EXPECT_EQ(replay->View()->Display().ImageWidth(), 3 * 512);
   EXPECT_EQ(replay->View()->Curves().size(), 4u);
 
   // The replayed log prints to a PDF: the waveform tracks carry grey strips.
