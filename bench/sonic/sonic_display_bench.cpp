@@ -40,8 +40,6 @@ void BM_SonicDisplayRows(benchmark::State& state) {
   state.counters["rows/s"] = benchmark::Counter(static_cast<double>(rows), benchmark::Counter::kIsRate);
   state.counters["records/s"] = benchmark::Counter(static_cast<double>(records), benchmark::Counter::kIsRate);
 }
-BENCHMARK(BM_SonicDisplayRows)
-    ->ArgsProduct({{0, 1}, {0, 1}, {1, 40, 400}})
-    ->ArgNames({"wiggle", "depth", "batch"});
+BENCHMARK(BM_SonicDisplayRows)->ArgsProduct({{0, 1}, {0, 1}, {1, 40, 400}})->ArgNames({"wiggle", "depth", "batch"});
 
 }  // namespace
