@@ -17,6 +17,7 @@
 #include "sondedb/acquisition.h"
 #include "tools/cementbond/cbl_log_doc.h"
 #include "tools/fws/fws_log_doc.h"
+#include "tools/sonic/sonic_document.h"
 #include "tools/televiewer/bhtv_document.h"
 
 namespace {
@@ -30,11 +31,10 @@ constexpr unsigned kStrLogFilter = 32284;
 // The template (1-based, in registration order) of each tool type 0 to 10.
 constexpr int kTemplateOfToolType[11] = {1, 2, 3, 4, 5, 6, 1, 2, 7, 2, 8};
 
-// The templates in their fixed order. The sonic document is not part of
-// this program yet: its template creates no document.
-enum class DocKind { Plain, SixChannel, None, TwelveChannel, Televiewer, CementBond, FullWave };
+// The templates in their fixed order.
+enum class DocKind { Plain, SixChannel, None, TwelveChannel, Televiewer, CementBond, FullWave, Sonic };
 constexpr DocKind kTemplates[8] = {DocKind::Plain,    DocKind::SixChannel, DocKind::Televiewer,    DocKind::Plain,
-                                   DocKind::FullWave, DocKind::CementBond, DocKind::TwelveChannel, DocKind::None};
+                                   DocKind::FullWave, DocKind::CementBond, DocKind::TwelveChannel, DocKind::Sonic};
 
 constexpr int kTemplateResourceId = 6;
 constexpr int kNewLogPollMs = 10;
@@ -51,6 +51,7 @@ bool CurveToolType(int toolType) {
 constexpr int kTeleviewerToolType = 2;
 constexpr int kFullWaveToolType = 4;
 constexpr int kCementBondToolType = 5;
+constexpr int kSonicToolType = 10;
 
 bool WaveformToolType(int toolType) {
   return toolType == kFullWaveToolType || toolType == kCementBondToolType;
@@ -132,6 +133,24 @@ CCBLView* SetUpWaveformView(CLogDoc* doc, TrackArray tracks, CurveArray curves) 
   return view;
 }
 
+// The sonic view of a document: its layout from the log's records and the
+// log's waveform geometry.
+CSonicView* SetUpSonicView(CLogDoc* doc, TrackArray tracks, CurveArray curves) {
+  auto* sonic = dynamic_cast<CSonicDoc*>(doc);
+  CSonicView* view = sonic && !doc->Views().empty() ? dynamic_cast<CSonicView*>(doc->Views().front()) : nullptr;
+  if (!view) return nullptr;
+  view->SetLayout(std::move(tracks), std::move(curves));
+  view->SetupLayout(doc, sonic->Sonic().ImageWidth(), sonic->Sonic().WaveCount());
+  return view;
+}
+
+// The communication standard a replayed log was recorded with, from its header.
+int ReplayComStd(const std::string& dataPath) {
+  HeaderInfo header;
+  ReadHeaderInfo(dataPath, &header);
+  return header.ComStd;
+}
+
 class LogOpener : public LogDocuments {
  public:
   void RegisterTemplates(CPemmaroApp& app) override {
@@ -161,6 +180,10 @@ class LogOpener : public LogDocuments {
         case DocKind::FullWave:
           makeDoc = [] { return new CFullWaveDoc; };
           makeView = [] { return new CFWSView; };
+          break;
+        case DocKind::Sonic:
+          makeDoc = [] { return new CSonicDoc; };
+          makeView = [] { return new CSonicView; };
           break;
         case DocKind::None:
           makeDoc = [] { return nullptr; };
@@ -213,6 +236,7 @@ class LogOpener : public LogDocuments {
     }
     if (active) app.CloseDocument(active);
     g_pActiveDoc = nullptr;
+    if (toolType == kSonicToolType) CSonicDoc::SetNextComStd(qv::GetSondeComStd(wizard.sondeAbbreviation));
     auto* doc = dynamic_cast<CLogDoc*>(app.Template(static_cast<size_t>(index))->OpenDocumentFile(nullptr));
     if (!doc) {
       app.OpenIdleDocument();
@@ -256,6 +280,8 @@ class LogOpener : public LogDocuments {
     CCBLView* waveform = nullptr;
     if (WaveformToolType(toolType))
       waveform = SetUpWaveformView(doc, std::move(wizard.tracks), std::move(wizard.curves));
+    else if (toolType == kSonicToolType)
+      SetUpSonicView(doc, std::move(wizard.tracks), std::move(wizard.curves));
 
     LoggingModeBlock& mode = s.loggingMode;
     mode.mode = static_cast<uint8_t>(wizard.logMode);
@@ -344,6 +370,7 @@ class LogOpener : public LogDocuments {
     g_pActiveDoc = nullptr;
     app.m_bReplayFrame = true;
     app.m_bIdleFrame = false;
+    if (toolType == kSonicToolType) CSonicDoc::SetNextComStd(ReplayComStd(settings.dataPath));
     auto* doc = dynamic_cast<CLogDoc*>(app.Template(static_cast<size_t>(index))->OpenDocumentFile(nullptr));
     if (!doc) {
       app.OpenIdleDocument();
@@ -377,10 +404,13 @@ class LogOpener : public LogDocuments {
 
     CBHTVView* televiewer = nullptr;
     CCBLView* waveform = nullptr;
+    CSonicView* sonic = nullptr;
     if (toolType == kTeleviewerToolType)
       televiewer = SetUpTeleviewerView(doc, std::move(settings.tracks), std::move(settings.curves));
     else if (WaveformToolType(toolType))
       waveform = SetUpWaveformView(doc, std::move(settings.tracks), std::move(settings.curves));
+    else if (toolType == kSonicToolType)
+      sonic = SetUpSonicView(doc, std::move(settings.tracks), std::move(settings.curves));
     else if (!CurveToolType(toolType))
       return;
     else
@@ -406,6 +436,7 @@ class LogOpener : public LogDocuments {
       if (s.realtimePrint) waveform->StartChartRecorder();
       waveform->SetDepth(s.replayStartDepth, true);
     }
+    if (sonic) sonic->SetDepth(s.replayStartDepth);
     if (CReplayControl* bar = g_pReplayControl) {
       bar->SetPositionText(settings.dataPath);
       bar->EnablePrintDirect(s.realtimePrint);
