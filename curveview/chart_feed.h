@@ -59,4 +59,20 @@ class ChartFeed {
   std::thread worker_;
 };
 
+// The end of a chart after its last rows, on any recorder: the log's
+// trailer, the remarks and heading when asked for, then the paper out to the
+// next form mark or on by 8 lines.
+template <typename Recorder>
+void CloseChart(Recorder& r, bool trailer, bool heading, bool formMarks) {
+  if (trailer) r.PrintTrailerText();
+  if (heading) {
+    r.PrintRemarks();
+    r.PrintLogHeading();
+  }
+  if (formMarks)
+    r.EjectToFormMark();
+  else
+    r.LineFeed(8);
+}
+
 }  // namespace curveview

@@ -61,6 +61,15 @@ using ChartRecorderFactory = std::function<std::unique_ptr<CurveChartRecorder>(c
 ChartRecorderFactory SetChartRecorderFactory(ChartRecorderFactory factory);
 std::unique_ptr<CurveChartRecorder> MakeChartRecorder(const ChartRecorderArgs& args);
 
+// The heading, remarks and trailer blocks of a log on a chart, read from the
+// log's header file (HEADERPATH) as it is when they are printed: the trailer
+// is written at the log's stop. An unreadable header prints the forms
+// without their texts, no trailer prints nothing. Every view's recorder
+// prints them the same way.
+void PrintHeadingBlock(CGulton& g, const std::string& headerPath);
+void PrintRemarksBlock(CGulton& g, const std::string& headerPath);
+void PrintTrailerBlock(CGulton& g, const std::string& headerPath);
+
 // The chart position of VALUE for CURVE in dots across its track (508 a
 // track, 1016 for a curve over two); kNoCurveValue when the row holds no
 // reading. LOGTRACK: the curve's first track has a logarithmic grid.

@@ -14,6 +14,7 @@
 #include "curveview/chart_recorder.h"
 #include "curveview/configdisp.h"
 #include "curveview/dialog_runner.h"
+#include "curveview/legend_paint.h"
 #include "curveview/model/channel_header.h"
 #include "curveview/print_pages.h"
 #include "curveview/range_dialogs.h"
@@ -26,35 +27,10 @@ using namespace curveview;
 
 namespace {
 
-const QColor kLabelBackground(0xFF, 0xFF, 0xFF);
-const QColor kGridGrey(0xC0, 0xC0, 0xC0);
-const QColor kDecadeGrey(0x80, 0x80, 0x80);
 const QColor kScaleRed(0xFF, 0x00, 0x00);
-
-QRect ToQRect(const RecordRect& r) {
-  return QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1));
-}
-
-QString Q(const std::string& s) {
-  return QString::fromLocal8Bit(s.data(), static_cast<qsizetype>(s.size()));
-}
-
-std::string ScaleText(float v) {
-  return qv::FormatC("%.7G", static_cast<double>(v));
-}
 
 float PositiveOrOne(float v) {
   return v > 0.0f ? v : 1.0f;
-}
-
-// A raised (or sunken) frame in the button colours.
-void Frame3d(QPainter& p, const QRect& r, const QColor& topLeft, const QColor& bottomRight) {
-  p.setPen(topLeft);
-  p.drawLine(r.topLeft(), r.topRight());
-  p.drawLine(r.topLeft(), r.bottomLeft());
-  p.setPen(bottomRight);
-  p.drawLine(r.bottomLeft(), r.bottomRight());
-  p.drawLine(r.topRight(), r.bottomRight());
 }
 
 }  // namespace
@@ -69,14 +45,7 @@ CCurveView::CCurveView(QWidget* parent) : qv::View(parent) {
   });
   const QScreen* screen = QGuiApplication::primaryScreen();
   screenHeight_ = std::min(screen ? screen->geometry().height() : kHistoryLength, kHistoryLength);
-  // Fonts 14 pixels high from the top of the highest letter to the bottom of
-  // the lowest, so that a name and a unit fit one 30-pixel legend row.
-  normal_ = QFont("Arial");
-  normal_.setWeight(QFont::Normal);
-  for (int px = 14; px > 6; --px) {
-    normal_.setPixelSize(px);
-    if (QFontMetrics(normal_).height() <= 14) break;
-  }
+  normal_ = LegendFont();
   bold_ = normal_;
   bold_.setWeight(QFont::DemiBold);
   setAttribute(Qt::WA_OpaquePaintEvent);
@@ -99,11 +68,11 @@ void CCurveView::SetLayout(std::vector<std::unique_ptr<TrackRecord>> tracks,
 int CCurveView::InitialiseFromDocument(CurveDocument* document) {
   doc_ = document;
   lineWidth_ = 1;
-  const QPalette pal = palette();
-  face_ = pal.color(QPalette::Button);
-  highlight_ = pal.color(QPalette::Light);
-  shadow_ = pal.color(QPalette::Dark);
-  buttonText_ = pal.color(QPalette::ButtonText);
+  const LegendPalette colours = LegendPalette::Of(palette());
+  face_ = colours.face;
+  highlight_ = colours.highlight;
+  shadow_ = colours.shadow;
+  buttonText_ = colours.buttonText;
   decades_ = {};
 
   std::vector<CurveRecord> given;
@@ -265,13 +234,8 @@ void CCurveView::Paint(QPainter& p) {
 }
 
 void CCurveView::DrawLegendBoxes(QPainter& p) {
-  for (const RecordRect& b : LegendFrames(curves_, tracks_, legendRows_)) {
-    const QRect r = ToQRect(b);
-    Frame3d(p, r, highlight_, shadow_);
-    p.fillRect(r.adjusted(1, 1, -1, -1), face_);
-    p.setPen(QPen(Qt::black, lineWidth_));
-    p.drawLine(r.topRight(), r.bottomRight());
-  }
+  PaintLegendFrames(p, LegendFrames(curves_, tracks_, legendRows_), {face_, highlight_, shadow_, buttonText_},
+                    lineWidth_);
 }
 
 void CCurveView::DrawTracks(QPainter& p) {
@@ -280,10 +244,7 @@ void CCurveView::DrawTracks(QPainter& p) {
     if (t.width == 0) continue;
     if (t.gridFlag) {
       const TrackGrid g = GridOfTrack(curves_, tracks_, static_cast<int>(i));
-      for (const GridLine& line : g.lines) {
-        p.setPen(QPen(line.decade ? kDecadeGrey : kGridGrey, 1));
-        p.drawLine(line.x, t.screenRect.top + legendHeight_, line.x, t.screenRect.bottom - 1);
-      }
+      PaintTrackGrid(p, g, t.screenRect.top + legendHeight_, t.screenRect.bottom - 1);
       if (i < decades_.size()) decades_[i] = {g.mantissa, g.decades};
     }
     if (t.type == kDepthTrackType) DrawDepthTrack(p, t);
@@ -304,12 +265,13 @@ void CCurveView::DrawDepthTrack(QPainter& p, const TrackRecord& track) {
   p.setPen(buttonText_);
   const QFontMetrics fm(normal_);
   const QRect header(t.left(), t.top(), t.width(), kLegendRowHeight);
-  auto fits = [&](const std::string& s) { return fm.horizontalAdvance(Q(s)) < header.width(); };
+  auto fits = [&](const std::string& s) { return fm.horizontalAdvance(LocalText(s)) < header.width(); };
   if (fits(depthTitle_))
-    p.drawText(header, Qt::AlignHCenter | Qt::AlignTop, Q(depthTitle_));
+    p.drawText(header, Qt::AlignHCenter | Qt::AlignTop, LocalText(depthTitle_));
   else if (fits(depthShortTitle_))
-    p.drawText(header, Qt::AlignHCenter | Qt::AlignTop, Q(depthShortTitle_));
-  if (fits(depthUnit_)) p.drawText(header.translated(0, fm.height()), Qt::AlignHCenter | Qt::AlignTop, Q(depthUnit_));
+    p.drawText(header, Qt::AlignHCenter | Qt::AlignTop, LocalText(depthShortTitle_));
+  if (fits(depthUnit_))
+    p.drawText(header.translated(0, fm.height()), Qt::AlignHCenter | Qt::AlignTop, LocalText(depthUnit_));
 
   DepthTrackView v;
   v.legendHeight = legendHeight_;
@@ -323,39 +285,13 @@ void CCurveView::DrawDepthTrack(QPainter& p, const TrackRecord& track) {
   v.lastDepth = rows_.LastUpdateDepth();
   const auto marks = DepthMarks(
       v, [this](int q) { return rows_.MarkAt(q); }, [this](int q, int* depth) { return rows_.RowDepth(q, depth); });
-  const QFontMetrics bm(bold_);
-  p.setFont(bold_);
-  for (const DepthMark& m : marks) {
-    if (m.minute) {
-      p.setPen(QPen(Qt::black, 1));
-      const int lengths[] = {4, 6, 8, 6, 4};
-      for (int k = 0; k < 5; ++k) p.drawLine(t.left(), m.y - 2 + k, t.left() + lengths[k] - 1, m.y - 2 + k);
-    }
-    if (!m.tick) continue;
-    QPen pen(kGridGrey, m.tick == 3 ? 2 : 1, m.tick == 1 ? Qt::DotLine : Qt::SolidLine);
-    p.setPen(pen);
-    p.drawLine(t.left() - 1, m.y, 0, m.y);
-    p.drawLine(t.right() + 1, m.y, tracksRight_, m.y);
-    if (m.label) {
-      const QString label = QString::fromLatin1(m.text.c_str());
-      const int lw = bm.horizontalAdvance(label);
-      const int lh = bm.height();
-      if (lw < t.width() && m.y - lh / 2 > legendHeight_) {
-        const QRect box(t.left() + (t.width() - lw) / 2, m.y + lh / 2 - lh, lw, lh);
-        p.fillRect(box, kLabelBackground);
-        p.setPen(buttonText_);
-        p.drawText(box, Qt::AlignHCenter | Qt::AlignBottom, label);
-      }
-    }
-  }
+  PaintDepthMarks(p, marks, t, bold_, legendHeight_, buttonText_, tracksRight_);
   p.restore();
 }
 
 void CCurveView::DrawCurves(QPainter& p) {
   p.save();
   p.setFont(normal_);
-  const QFontMetrics fm(normal_);
-  const int th = fm.height();
   const bool print = doc_ && doc_->RealtimePrint();
   const int rows = window_.end - window_.start;
   for (size_t ci = 0; ci < curves_.size(); ++ci) {
@@ -367,67 +303,24 @@ void CCurveView::DrawCurves(QPainter& p) {
     const RecordRect box = CurveBox(c, tracks_);
     const QRect b = ToQRect(LegendBox(c, tracks_));
 
-    p.setPen(buttonText_);
-    const QString title = Q(c.description), shortTitle = Q(c.shortTitle), unit = Q(c.unit);
-    if (fm.horizontalAdvance(title) + 2 * th < b.width())
-      p.drawText(b, Qt::AlignHCenter | Qt::AlignTop, title);
-    else if (fm.horizontalAdvance(shortTitle) + 2 * th < b.width())
-      p.drawText(b, Qt::AlignHCenter | Qt::AlignTop, shortTitle);
-    if (fm.horizontalAdvance(unit) < b.width()) p.drawText(b.translated(0, th), Qt::AlignHCenter | Qt::AlignTop, unit);
-
-    const QString minText = Q(ScaleText(c.scaleMinimum)), maxText = Q(ScaleText(c.scaleMaximum));
-    const int minW = fm.horizontalAdvance(minText), maxW = fm.horizontalAdvance(maxText);
-    if (minW + maxW < b.width()) {
-      p.setPen(kScaleRed);
-      const QString& left = c.scaleFlag ? minText : maxText;
-      const QString& right = c.scaleFlag ? maxText : minText;
-      p.drawText(QRect(b.left() + 4, b.bottom() + 1 - th, b.width(), th), Qt::AlignLeft | Qt::AlignBottom, left);
-      p.drawText(QRect(b.left(), b.bottom() + 1 - th, b.width() - 1, th), Qt::AlignRight | Qt::AlignBottom, right);
-    }
-
-    const QRect swatch = QRect(b.left(), b.top(), th, th).adjusted(2, 2, -2, -2).translated(2, 0);
-    Frame3d(p, swatch, shadow_, highlight_);
-    p.fillRect(swatch.adjusted(1, 1, -1, -1), FromColourRef(c.lineColour));
-
-    if (print) {
-      const QRect sample = QRect(b.right() + 1 - 3 * th, b.top(), 3 * th, th).adjusted(2, 2, -2, -2).translated(-2, 0);
-      Frame3d(p, sample, shadow_, highlight_);
-      p.fillRect(sample.adjusted(1, 1, -1, -1), Qt::white);
-      const int y = sample.top() + sample.height() / 2;
-      DrawStyledSample(p, QPoint(sample.left() + 1, y), QPoint(sample.right() - 1, y), c.printLineStyle, 0);
-    }
+    const LegendPalette colours{face_, highlight_, shadow_, buttonText_};
+    PaintLegendText(p, normal_, c, b, colours);
+    PaintSwatch(p, normal_, b, c.lineColour, colours);
+    if (print) PaintPrintSample(p, normal_, b, c.printLineStyle, colours);
 
     if (rows <= 0) continue;
     const bool log = IsLogTrack(first);
     const int start = window_.start;
     const auto lines = CurvePolylines(c, box, log, g_bWrapCurves.load() != 0, legendHeight_, rows,
                                       [&](int j) { return rows_.DisplayValue(static_cast<int>(ci), start + j); });
-    p.setPen(QPen(FromColourRef(c.lineColour), 1));
-    for (const auto& line : lines) {
-      QPolygon poly;
-      poly.reserve(static_cast<qsizetype>(line.size()));
-      for (const Point& pt : line) poly << QPoint(pt.x, pt.y);
-      p.drawPolyline(poly);
-    }
+    PaintPolylines(p, lines, FromColourRef(c.lineColour));
   }
   p.restore();
 }
 
 CCurveView::LegendHits CCurveView::HitRects(const CurveRecord& c) const {
-  const QFontMetrics fm(normal_);
-  const QRect b = ToQRect(LegendBox(c, tracks_));
-  const int h = fm.height();
-  const int leftW = fm.horizontalAdvance(Q(ScaleText(c.scaleFlag ? c.scaleMinimum : c.scaleMaximum)));
-  const int rightW = fm.horizontalAdvance(Q(ScaleText(c.scaleFlag ? c.scaleMaximum : c.scaleMinimum)));
-  const int bottom = b.bottom() + 1;
-  const QRect left(QPoint(b.left(), bottom - h), QPoint(b.left() + leftW + 6 - 1, bottom - 1));
-  const QRect right(QPoint(b.right() + 1 - rightW - 6, bottom - h), QPoint(b.right(), bottom - 1));
-  LegendHits hits;
-  hits.minimum = c.scaleFlag ? left : right;
-  hits.maximum = c.scaleFlag ? right : left;
-  hits.swatch = QRect(b.left() + 1, b.top(), h, h);
-  hits.printStyle = QRect(b.right() + 1 - 3 * h - 4, b.top(), 3 * h + 4, h);
-  return hits;
+  const curveview::LegendHits h = LegendHitRects(normal_, c, ToQRect(LegendBox(c, tracks_)));
+  return {h.minimum, h.maximum, h.swatch, h.corner};
 }
 
 void CCurveView::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -474,20 +367,7 @@ void CCurveView::EditScaleRange(int index, int /*position*/, int x, int y) {
 
 bool CCurveView::EditScaleEnd(int index, bool minimum) {
   CurveRecord& c = curves_[static_cast<size_t>(index)];
-  CChangeH dlg(this);
-  dlg.SetPrompt(qv::LoadString(minimum ? 32054 : 32053));
-  dlg.SetCurveName(c.description);
-  dlg.SetValue(minimum ? c.scaleMinimum : c.scaleMaximum);
-  for (;;) {
-    if (RunDialog(dlg) != QDialog::Accepted) return false;
-    const float v = dlg.Value();
-    if (minimum ? v > c.scaleMaximum : v < c.scaleMinimum) {
-      qv::ShowMessageBox(qv::LoadString(minimum ? 32110 : 32109));
-      continue;
-    }
-    (minimum ? c.scaleMinimum : c.scaleMaximum) = v;
-    break;
-  }
+  if (!AskScaleEnd(this, c, minimum)) return false;
   const bool onTrack = c.firstTrack >= 0 && c.firstTrack < static_cast<int>(tracks_.size());
   if (onTrack && IsLogTrack(tracks_[static_cast<size_t>(c.firstTrack)])) {
     const bool two = IsTwoTrack(c);

@@ -58,7 +58,17 @@ double FitLabelSpacing(double depthPerPaperUnit) {
 }  // namespace
 
 CurvePageSource::CurvePageSource(CCurveView& view, CurveDocument& document, PrintableLog& log)
-    : view_(view), doc_(document), log_(log) {}
+    : CurvePageSource(
+          view.Curves(), view.Tracks(), [&view] { return view.LegendRows(); }, document, log) {}
+
+CurvePageSource::CurvePageSource(std::vector<CurveRecord>& curves, std::vector<TrackRecord>& tracks,
+                                 std::function<int()> legendRows, CurveDocument& document, PrintableLog& log)
+    : curves_(curves), tracks_(tracks), legendRows_(std::move(legendRows)), doc_(document), log_(log) {}
+
+void CurvePageSource::DrawTrackLegend(QPainter& dc, const QRect& box, int halfText, const CurveRecord& c,
+                                      const PrintSettings& s) {
+  qv::print::DrawCurveLegend(&dc, box, halfText, &c, s.colourDevice != 0);
+}
 
 std::string CurvePageSource::Title() const {
   std::string path = log_.DataPath();
@@ -98,8 +108,8 @@ void CurvePageSource::BeginReplay(PrintSettings& s, bool /*again*/) {
     windowMin_ = w.minDepth;
     s.printDepth = printMin_;
   }
-  lastX_.assign(view_.Curves().size(), std::numeric_limits<int>::min());
-  for (CurveRecord& c : view_.Curves()) c.wrapBand = 1;
+  lastX_.assign(curves_.size(), std::numeric_limits<int>::min());
+  for (CurveRecord& c : curves_) c.wrapBand = 1;
 }
 
 void CurvePageSource::EndReplay() {
@@ -130,21 +140,21 @@ int CurvePageSource::PrintTrackHeaders(QPainter& dc, const PrintSettings& s, int
   const int th = TextHeight(s);
   const int rowHeight = Trunc(2.5 * th);
   const int mm = DotsOfMm(s, 1.0);
-  const std::vector<TrackRecord> cols = PrintColumns(view_.Tracks(), s, y, y + rowHeight);
-  for (const CurveRecord& c : view_.Curves()) {
+  const std::vector<TrackRecord> cols = PrintColumns(tracks_, s, y, y + rowHeight);
+  for (const CurveRecord& c : curves_) {
     if (!c.headerFlag || c.firstTrack < 0 || c.firstTrack > kTrack3) continue;
     RecordRect b = CurveBox(c, cols);
     b.top = y + c.headerLine * rowHeight;
     b.bottom = b.top + rowHeight;
     b.left += mm;
     b.right -= mm;
-    qv::print::DrawCurveLegend(&dc, ToQRect(b), th / 2, &c, s.colourDevice != 0);
+    DrawTrackLegend(dc, ToQRect(b), th / 2, c, s);
   }
-  return view_.LegendRows() * rowHeight + rowHeight / 3;
+  return legendRows_() * rowHeight + rowHeight / 3;
 }
 
 PrintRows CurvePageSource::ReadPrintRows(PrintSettings& s, int rows) {
-  const std::vector<CurveRecord>& curves = view_.Curves();
+  const std::vector<CurveRecord>& curves = curves_;
   PrintRows out;
   out.firstDepth = s.printDepth;
   out.capacity = std::max(rows, 0);
@@ -158,6 +168,7 @@ PrintRows CurvePageSource::ReadPrintRows(PrintSettings& s, int rows) {
   int pathRows = 0;
   int summed = 0;
   std::vector<double> sums(curves.size(), 0.0), current(curves.size(), 0.0);
+  RowsBegin(out.capacity);
   // The printout's offsets stand where the processing reads them: at ints 7
   // to 22 of the settings block.
   std::array<int, 23> given{};
@@ -168,6 +179,7 @@ PrintRows CurvePageSource::ReadPrintRows(PrintSettings& s, int rows) {
       out.values[i * static_cast<size_t>(out.capacity) + static_cast<size_t>(r)] =
           mean ? (sums[i] + current[i]) / (summed + 1) : current[i];
     out.minute[static_cast<size_t>(r)] = doc_.TakeMinuteMark() ? 1 : 0;
+    RowMade(r);
   };
   while (out.count < rows) {
     if (direction_ == 1) {
@@ -274,7 +286,7 @@ void CurvePageSource::DrawGrid(QPainter& dc, const PrintSettings& s, const std::
     const TrackRecord& tr = cols[static_cast<size_t>(t)];
     const RecordRect& r = tr.screenRect;
     if (IsLogTrack(tr)) {
-      for (const GridLine& line : GridOfTrack(view_.Curves(), cols, t).lines) {
+      for (const GridLine& line : GridOfTrack(curves_, cols, t).lines) {
         dc.setPen(QPen(ink, line.decade ? medium : 1));
         dc.drawLine(line.x, top, line.x, top + rows);
       }
@@ -307,7 +319,7 @@ LogSectionResult CurvePageSource::PrintLogSection(QPainter& dc, PrintSettings& s
   const int top = area.top;
   const int n = rows.count;
   const int bottom = top + n;
-  std::vector<TrackRecord> cols = PrintColumns(view_.Tracks(), s, top, bottom);
+  std::vector<TrackRecord> cols = PrintColumns(tracks_, s, top, bottom);
   const QColor ink = s.colourDevice ? kPrintGrey : QColor(Qt::black);
   const int frame = std::max(3, DotsOfMm(s, 0.4));
   dc.save();
@@ -335,12 +347,13 @@ LogSectionResult CurvePageSource::PrintLogSection(QPainter& dc, PrintSettings& s
   if (thin < 2) thin = 1;
   int thickPen = Trunc(dpi * 0.02 + 0.5);
   if (thickPen < 3) thickPen = 2;
-  std::vector<CurveRecord>& curves = view_.Curves();
+  std::vector<CurveRecord>& curves = curves_;
   if (lastX_.size() != curves.size()) lastX_.assign(curves.size(), std::numeric_limits<int>::min());
   PainterLineDevice device(dc);
   for (size_t i = 0; i < curves.size() && n > 0; ++i) {
     CurveRecord& c = curves[i];
     if (!c.headerFlag || c.firstTrack < 0 || c.firstTrack > kTrack3 || c.firstTrack == kDepthTrackNumber) continue;
+    if (!PrintsAsCurve(c)) continue;
     const RecordRect box = CurveBox(c, cols);
     const bool log = IsLogTrack(cols[static_cast<size_t>(c.firstTrack)]);
     const PrintLineStyle style = PrintLineStyleOf(c.printLineStyle);
@@ -420,32 +433,13 @@ LogSectionResult CurvePageSource::PrintLogSection(QPainter& dc, PrintSettings& s
 // ---------------------------------------------------------------------------
 // The view's print commands
 
-namespace {
-
-// The form-mark bytes go to the queue of the printer chosen in the dialog.
-class PrinterQueueChannel : public qv::print::RawChannel {
- public:
-  explicit PrinterQueueChannel(QPrinter& printer) : printer_(printer) {}
-  bool Send(const std::string& bytes) override {
-    return qv::print::QueueRawChannel(printer_.printerName().toStdString()).Send(bytes);
-  }
-
- private:
-  QPrinter& printer_;
-};
-
-}  // namespace
-
 void CCurveView::InstallPrintCommands() {
-  OnCommand(kPrintCommand, [this] { OnFilePrint(); });
-  qv::CommandTarget::OnUpdate(kPrintCommand, [this](qv::CmdUI& ui) { ui.Enable(OnUpdateFilePrint()); });
-  OnCommand(kPrintPreviewCommand, [this] { OnFilePrintPreview(); });
-  qv::CommandTarget::OnUpdate(kPrintPreviewCommand, [this](qv::CmdUI& ui) { ui.Enable(OnUpdateFilePrint()); });
+  curveview::InstallPagePrintCommands(
+      *this, [this] { return PagePrinter(); }, [this] { return doc_ ? doc_->Printable() : nullptr; });
 }
 
 bool CCurveView::OnUpdateFilePrint() const {
-  curveview::PrintableLog* log = doc_ ? doc_->Printable() : nullptr;
-  return qv::print::LogPagePrinter::CanPrint(log != nullptr, log ? log->LogState() : 0);
+  return curveview::CanPrintLog(doc_ ? doc_->Printable() : nullptr);
 }
 
 qv::print::LogPagePrinter* CCurveView::PagePrinter() {
@@ -460,12 +454,7 @@ qv::print::LogPagePrinter* CCurveView::PagePrinter() {
 
 void CCurveView::OnFilePrint() {
   if (!OnUpdateFilePrint()) return;
-  if (qv::print::LogPagePrinter* printer = PagePrinter()) {
-    PrinterQueueChannel raw(printer->Printer());
-    printer->SetRawChannel(&raw);
-    qv::print::OnFilePrint(*printer, qv::print::QtPrintJobHooks(window()));
-    printer->SetRawChannel(nullptr);
-  }
+  if (qv::print::LogPagePrinter* printer = PagePrinter()) qv::print::PrintLogPages(*printer, window());
 }
 
 void CCurveView::OnFilePrintPreview() {
@@ -473,3 +462,29 @@ void CCurveView::OnFilePrintPreview() {
   if (qv::print::LogPagePrinter* printer = PagePrinter())
     qv::print::RunPrintPreview(*printer, printer->Printer(), window());
 }
+
+namespace curveview {
+
+bool CanPrintLog(PrintableLog* log) {
+  return qv::print::LogPagePrinter::CanPrint(log != nullptr, log ? log->LogState() : 0);
+}
+
+void PrintLogPages(qv::print::LogPagePrinter* printer, QWidget* window) {
+  if (printer) qv::print::PrintLogPages(*printer, window);
+}
+
+void InstallPagePrintCommands(qv::View& view, std::function<qv::print::LogPagePrinter*()> printer,
+                              std::function<PrintableLog*()> log) {
+  auto enabled = [log](qv::CmdUI& ui) { ui.Enable(CanPrintLog(log())); };
+  view.OnCommand(CCurveView::kPrintCommand, [&view, printer, log] {
+    if (CanPrintLog(log())) PrintLogPages(printer(), view.window());
+  });
+  view.qv::CommandTarget::OnUpdate(CCurveView::kPrintCommand, enabled);
+  view.OnCommand(CCurveView::kPrintPreviewCommand, [&view, printer, log] {
+    if (!CanPrintLog(log())) return;
+    if (qv::print::LogPagePrinter* p = printer()) qv::print::RunPrintPreview(*p, p->Printer(), view.window());
+  });
+  view.qv::CommandTarget::OnUpdate(CCurveView::kPrintPreviewCommand, enabled);
+}
+
+}  // namespace curveview

@@ -7,6 +7,7 @@
 
 #include <QPainter>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -15,6 +16,12 @@
 #include "print/page/page_model.h"
 
 class CCurveView;
+namespace qv {
+class View;
+namespace print {
+class LogPagePrinter;
+}
+}  // namespace qv
 
 namespace curveview {
 
@@ -32,6 +39,9 @@ struct PrintRows {
 class CurvePageSource : public qv::print::PagePrintSource {
  public:
   CurvePageSource(CCurveView& view, CurveDocument& document, PrintableLog& log);
+  // Over any view's layout records (they are read as the page prints).
+  CurvePageSource(std::vector<CurveRecord>& curves, std::vector<TrackRecord>& tracks, std::function<int()> legendRows,
+                  CurveDocument& document, PrintableLog& log);
 
   std::string Title() const override;
   int LogMode() const override { return doc_.LogMode(); }
@@ -61,11 +71,27 @@ class CurvePageSource : public qv::print::PagePrintSource {
   // Device dots of paper per record at the print scale.
   double DotsPerRecord(const qv::print::PrintSettings& settings) const;
 
+ protected:
+  // What a view with more than curves changes: whether a curve is drawn as a
+  // curve, the legend of a curve in the track headers, and the rows of a
+  // block as they are made (the log's current record is the row's last).
+  virtual bool PrintsAsCurve(const CurveRecord&) const { return true; }
+  virtual void DrawTrackLegend(QPainter& dc, const QRect& box, int halfText, const CurveRecord& curve,
+                               const qv::print::PrintSettings& settings);
+  virtual void RowsBegin(int /*capacity*/) {}
+  virtual void RowMade(int /*row*/) {}
+  std::vector<CurveRecord>& Curves() { return curves_; }
+  std::vector<TrackRecord>& Tracks() { return tracks_; }
+  PrintableLog& Log() { return log_; }
+  int Direction() const { return direction_; }
+
  private:
   void DrawGrid(QPainter& dc, const qv::print::PrintSettings& settings, const std::vector<TrackRecord>& columns,
                 int top, int rows, double topDepth);
 
-  CCurveView& view_;
+  std::vector<CurveRecord>& curves_;
+  std::vector<TrackRecord>& tracks_;
+  std::function<int()> legendRows_;
   CurveDocument& doc_;
   PrintableLog& log_;
   int direction_ = 0;      // 1: a log recorded up, read by depth from the top
@@ -76,5 +102,14 @@ class CurvePageSource : public qv::print::PagePrintSource {
   std::vector<int> lastX_;  // each curve's last x, where the next page's line starts
   std::vector<int> pendingMarks_;
 };
+
+// File/Page Mode Print (57607) and the print preview (57609) on a log view,
+// enabled while its log can be printed; printer() gives the view's page
+// printer (null when the log cannot be printed).
+bool CanPrintLog(PrintableLog* log);
+// Runs the print command's job on the view's page printer.
+void PrintLogPages(qv::print::LogPagePrinter* printer, QWidget* window);
+void InstallPagePrintCommands(qv::View& view, std::function<qv::print::LogPagePrinter*()> printer,
+                              std::function<PrintableLog*()> log);
 
 }  // namespace curveview

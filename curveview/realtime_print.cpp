@@ -55,25 +55,11 @@ class GultonChart final : public CurveChartRecorder {
   void SetScaleEnd(int n, int kind, const std::string& text) override { g_.SetScaleEnd(n, kind, text); }
   void SetScaleRange(int n, const std::string& l, const std::string& r) override { g_.SetScaleRange(n, l, r); }
   void SetCurveStyle(int n, int style) override { g_.SetCurveStyle(n, style); }
-  // The blocks read the header as it is when they are printed (the trailer
-  // is written at the log's stop); an unreadable header prints the forms
-  // without their texts, and no trailer prints nothing.
-  void PrintLogHeading() override {
-    HeaderInfo h{};
-    g_.PrintLogHeading(ReadHeader(&h) ? &h : nullptr);
-  }
-  void PrintRemarks() override {
-    HeaderInfo h{};
-    g_.PrintRemarks(ReadHeader(&h) ? &h : nullptr, std::filesystem::path(headerPath_).filename().string());
-  }
-  void PrintTrailerText() override {
-    TrailerText t{};
-    g_.PrintTrailerText(!headerPath_.empty() && ::ReadTrailerText(headerPath_, &t) ? &t : nullptr);
-  }
+  void PrintLogHeading() override { PrintHeadingBlock(g_, headerPath_); }
+  void PrintRemarks() override { PrintRemarksBlock(g_, headerPath_); }
+  void PrintTrailerText() override { PrintTrailerBlock(g_, headerPath_); }
 
  private:
-  bool ReadHeader(HeaderInfo* h) const { return !headerPath_.empty() && ::ReadHeaderInfo(headerPath_, h); }
-
   CGulton g_;
   std::string headerPath_;
 };
@@ -96,6 +82,27 @@ ChartRecorderFactory SetChartRecorderFactory(ChartRecorderFactory factory) {
   ChartRecorderFactory previous = std::move(Factory());
   Factory() = std::move(factory);
   return previous;
+}
+
+namespace {
+bool ReadHeaderOf(const std::string& path, HeaderInfo* h) {
+  return !path.empty() && ::ReadHeaderInfo(path, h);
+}
+}  // namespace
+
+void PrintHeadingBlock(CGulton& g, const std::string& headerPath) {
+  HeaderInfo h{};
+  g.PrintLogHeading(ReadHeaderOf(headerPath, &h) ? &h : nullptr);
+}
+
+void PrintRemarksBlock(CGulton& g, const std::string& headerPath) {
+  HeaderInfo h{};
+  g.PrintRemarks(ReadHeaderOf(headerPath, &h) ? &h : nullptr, std::filesystem::path(headerPath).filename().string());
+}
+
+void PrintTrailerBlock(CGulton& g, const std::string& headerPath) {
+  TrailerText t{};
+  g.PrintTrailerText(!headerPath.empty() && ::ReadTrailerText(headerPath, &t) ? &t : nullptr);
 }
 
 std::unique_ptr<CurveChartRecorder> MakeChartRecorder(const ChartRecorderArgs& args) {
@@ -320,15 +327,7 @@ void CCurveView::StopRealtimePrint(int mode) {
     chartFeed_->PostFinal([rec = std::move(recorder_), trailer, heading, formMarks]() mutable {
       rec->FinishPlot();
       rec->RepeatPlotTrackHeader();
-      if (trailer) rec->PrintTrailerText();
-      if (heading) {
-        rec->PrintRemarks();
-        rec->PrintLogHeading();
-      }
-      if (formMarks)
-        rec->EjectToFormMark();
-      else
-        rec->LineFeed(8);
+      CloseChart(*rec, trailer, heading, formMarks);
       rec.reset();
     });
   FinishFeed();

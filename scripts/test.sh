@@ -31,7 +31,7 @@ run_ctest "$top/build-asan" ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stac
 cmake -S "$top" -B "$top/build-tsan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQV_WERROR=$werror -DQV_TSAN=ON \
   -DQV_BENCH=OFF >/dev/null
 cmake --build "$top/build-tsan" -j "$jobs" --target test_logdoc_acquisition test_logdoc_document \
-  test_devices_thrm32 test_app_sondetest test_sonic_log test_tools_cementbond test_logdoc_flowmeter \
+  test_devices_thrm32 test_app_sondetest test_sonic_log test_tools_cementbond test_tools_fws test_logdoc_flowmeter \
   test_curveview_realtime || status=1
 ctest_args="-L logdoc|threads" run_ctest "$top/build-tsan" TSAN_OPTIONS=halt_on_error=1
 

@@ -53,6 +53,10 @@ constexpr int kIdShowLogHeader = 1005;
 constexpr int kIdChangeCableOptions = 1021;
 constexpr int kIdChangeLayout = 1041;
 constexpr int kIdChannelDisplay = 1057;
+// The televiewer view's commands.
+constexpr int kIdInvertBhtvColours = 1045;
+constexpr int kIdNormaliseBhtvAmplitude = 1060;
+constexpr int kIdNormaliseBhtvTransit = 1061;
 constexpr int kIdSonicConfiguration = 1067;
 constexpr int kIdSonicFpgSettings = 1033;  // the free-pipe gates of a cement-bond log
 constexpr int kIdPageModePrint = 57607;

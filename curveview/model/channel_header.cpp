@@ -23,13 +23,23 @@ std::unique_ptr<CurveRecord> Placeholder(const char* title, const char* unit, in
   return r;
 }
 
+constexpr int kFirstWaveformChannel = 13;
+constexpr int kLastWaveformChannel = 16;
+constexpr int kRecordHead = 64;
+
 // Depth and time placeholders, then the twelve-channel curves with their
-// data locations.
-void AppendTwelveChannelList(CurveArray& list, std::vector<CurveRecord>& curves, bool imperial) {
+// data locations (a sonic log's waveforms after the record's head).
+void AppendTwelveChannelList(CurveArray& list, std::vector<CurveRecord>& curves, bool imperial, int samples) {
   list.push_back(Placeholder("DEPTH", imperial ? "MFT" : "MM", 0));
   list.push_back(Placeholder("TIME", "MS", 4));
   for (auto& c : curves) {
     c.file = 1;
+    if (samples > 0 && c.physicalChannel >= kFirstWaveformChannel && c.physicalChannel <= kLastWaveformChannel) {
+      c.dataOffset = kRecordHead + 2 * (c.physicalChannel - kFirstWaveformChannel) * samples;
+      c.sampleCount = samples;
+      c.sampleType = 2;
+      continue;
+    }
     c.dataOffset = 4 * c.physicalChannel + 12;
     c.sampleCount = 1;
     c.sampleType = 8;
@@ -38,9 +48,9 @@ void AppendTwelveChannelList(CurveArray& list, std::vector<CurveRecord>& curves,
 
 }  // namespace
 
-CurveArray HeaderCurveList(std::vector<CurveRecord>& curves, bool twelveChannel, bool imperial) {
+CurveArray HeaderCurveList(std::vector<CurveRecord>& curves, bool twelveChannel, bool imperial, int waveformSamples) {
   CurveArray list;
-  if (twelveChannel) AppendTwelveChannelList(list, curves, imperial);
+  if (twelveChannel || waveformSamples > 0) AppendTwelveChannelList(list, curves, imperial, waveformSamples);
   for (const auto& c : curves) list.push_back(std::make_unique<CurveRecord>(c));
   return list;
 }
@@ -52,8 +62,8 @@ int HeaderSondeLength(int sondeLength, bool imperial) {
 int WriteChannelHeader(std::vector<CurveRecord>& curves, const std::vector<TrackRecord>& tracks, CurveDocument* doc) {
   if (!doc) return 0;
   const std::string path = doc->PathStem();
-  const bool twelve = doc->TwelveChannel();
-  const CurveArray list = HeaderCurveList(curves, twelve, doc->Imperial());
+  const bool twelve = doc->TwelveChannel() || doc->WaveformSamples() > 0;
+  const CurveArray list = HeaderCurveList(curves, twelve, doc->Imperial(), doc->WaveformSamples());
   int ok = 1;
   if (doc->UserFunction()) {
     const std::string library = doc->UserLibrary();
@@ -94,8 +104,9 @@ void ReadChannelMapping(CurveDocument& doc) {
   std::vector<CurveRecord> curves;
   for (const auto& c : sonde)
     if (c) curves.push_back(*c);
-  const CurveArray list = HeaderCurveList(curves, doc.TwelveChannel(), doc.Imperial());
-  if (doc.TwelveChannel()) WriteChannelDataLocation(path, &list, 1);
+  const bool located = doc.TwelveChannel() || doc.WaveformSamples() > 0;
+  const CurveArray list = HeaderCurveList(curves, located, doc.Imperial(), doc.WaveformSamples());
+  if (located) WriteChannelDataLocation(path, &list, 1);
   WriteCurveRecords(path, &list);
   WriteTrackRecords(path, &tracks);
 }

@@ -13,8 +13,11 @@ namespace curveview {
 
 // The records a header gets for the view's curves: for a twelve-channel log
 // the depth and time placeholders first and every curve with its place in
-// the 64-byte record (set on the view's curves too).
-CurveArray HeaderCurveList(std::vector<CurveRecord>& curves, bool twelveChannel, bool imperial);
+// the 64-byte record (set on the view's curves too). A sonic log's records
+// carry waveformSamples samples per waveform after that head: its waveform
+// curves (physical channels 13 to 16) are placed there.
+CurveArray HeaderCurveList(std::vector<CurveRecord>& curves, bool twelveChannel, bool imperial,
+                           int waveformSamples = 0);
 
 // The sonde length as the header keeps it (centimetres): the document's
 // length / 10, in feet x 0.3048 for an imperial log, rounded so that the

@@ -65,6 +65,8 @@ class CurveDocument {
   // processing takes it from its next record.
   virtual void FiltersChanged() {}
   virtual std::string SondeSerialNo() const { return {}; }
+  // Samples per waveform of a sonic log's records (0: the records carry none).
+  virtual int WaveformSamples() const { return 0; }
   // The sonde's own layout from the sonde database; false when not found.
   virtual bool LoadSondeLayout(TrackArray* tracks, CurveArray* curves) {
     return qv::LoadDisplayParametersFromDatabase(tracks, curves, SondeAbbreviation(), SondeSerialNo()) == 1;

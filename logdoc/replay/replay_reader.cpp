@@ -411,10 +411,14 @@ int ReplayReader::StepBack() {
   if (toolKind_ != kToolSixChannel && toolKind_ != kToolTeleviewer && !IsPaired() && toolKind_ != kToolTwelveChannel)
     return 1;
   // Where a file goes back to; -1 when it is at its first record.
+  // Just after the window's end with nothing read yet (SeekToWindowEnd), the
+  // record before is the window's last one, whether or not the file ends there.
+  const std::uint64_t windowEnd = windowSkip_ + std::min<std::uint64_t>(GetRecordCount(), recordLimit_);
   auto target = [&](const ReplayDataFile& file, std::uint64_t size) -> long long {
     if (!file.IsOpen()) return -2;  // not stepped
     const std::uint64_t p = file.Position();
-    if (p == file.UsableLength() && recordsRead_ == 0) return p >= size ? static_cast<long long>(p - size) : -1;
+    if ((p == file.UsableLength() || p == windowEnd * size) && recordsRead_ == 0)
+      return p >= size ? static_cast<long long>(p - size) : -1;
     return p >= 2 * size ? static_cast<long long>(p - 2 * size) : -1;
   };
   long long waveTarget = -2;

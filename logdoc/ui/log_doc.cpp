@@ -276,9 +276,7 @@ void CLogDoc::StartReplayControl() {
   cb.uncheckPrintDirect = [] {
     if (CReplayControl* bar = g_pReplayControl) bar->UncheckPrintDirect();
   };
-  cb.flushRecorder = [this] {
-    if (CCurveView* view = view_) view->FlushRecorder();
-  };
+  cb.flushRecorder = [this] { FlushRecorder(); };
   cb.closeDocument = [this] { QueueClose(); };
   replay_ = std::make_unique<qv::ReplayControl>(*engine_, std::move(cb));
   replay_->SetFollowChain(m_bFollowChain);
@@ -440,6 +438,10 @@ void CLogDoc::UpdateDisplay() {
 
 void CLogDoc::StartRealtimePrint(int mode) {
   if (CCurveView* view = view_) view->StartRealtimePrint(mode);
+}
+
+void CLogDoc::FlushRecorder() {
+  if (CCurveView* view = view_) view->FlushRecorder();
 }
 
 void CLogDoc::StopRealtimePrint(int mode) {

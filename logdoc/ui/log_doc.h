@@ -179,6 +179,8 @@ class CLogDoc : public qv::Document, public LogDocumentShell, public curveview::
   int WriteChannelHeader() override;
   void StartRealtimePrint(int mode) override;
   void StopRealtimePrint(int mode) override;
+  // Direct real-time printing: the rows read so far to the log's chart.
+  virtual void FlushRecorder();
   // A recorder failure ends real-time printing for the log.
   void ClearRealtimePrint() override { Setup().realtimePrint = false; }
 

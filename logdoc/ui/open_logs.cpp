@@ -15,6 +15,9 @@
 #include "platform/text/msgbox.h"
 #include "platform/text/strings.h"
 #include "sondedb/acquisition.h"
+#include "tools/cementbond/cbl_log_doc.h"
+#include "tools/fws/fws_log_doc.h"
+#include "tools/sonic/sonic_document.h"
 #include "tools/televiewer/bhtv_document.h"
 
 namespace {
@@ -28,12 +31,10 @@ constexpr unsigned kStrLogFilter = 32284;
 // The template (1-based, in registration order) of each tool type 0 to 10.
 constexpr int kTemplateOfToolType[11] = {1, 2, 3, 4, 5, 6, 1, 2, 7, 2, 8};
 
-// The templates in their fixed order. The full-wave sonic, cement-bond and
-// sonic documents are not part of this program yet: their templates create
-// no document.
-enum class DocKind { Plain, SixChannel, None, TwelveChannel, Televiewer };
-constexpr DocKind kTemplates[8] = {DocKind::Plain, DocKind::SixChannel, DocKind::Televiewer,    DocKind::Plain,
-                                   DocKind::None,  DocKind::None,       DocKind::TwelveChannel, DocKind::None};
+// The templates in their fixed order.
+enum class DocKind { Plain, SixChannel, None, TwelveChannel, Televiewer, CementBond, FullWave, Sonic };
+constexpr DocKind kTemplates[8] = {DocKind::Plain,    DocKind::SixChannel, DocKind::Televiewer,    DocKind::Plain,
+                                   DocKind::FullWave, DocKind::CementBond, DocKind::TwelveChannel, DocKind::Sonic};
 
 constexpr int kTemplateResourceId = 6;
 constexpr int kNewLogPollMs = 10;
@@ -48,6 +49,13 @@ bool CurveToolType(int toolType) {
 }
 
 constexpr int kTeleviewerToolType = 2;
+constexpr int kFullWaveToolType = 4;
+constexpr int kCementBondToolType = 5;
+constexpr int kSonicToolType = 10;
+
+bool WaveformToolType(int toolType) {
+  return toolType == kFullWaveToolType || toolType == kCementBondToolType;
+}
 
 // The depth scale of a scale index for the unit; the middle of the table for
 // an index outside it.
@@ -91,10 +99,9 @@ void SetUpCurveView(CLogDoc* doc, TrackArray tracks, CurveArray curves) {
   doc->SetCurveView(view);
 }
 
-// The televiewer view of a document: its layout from the log's records.
-CBHTVView* SetUpTeleviewerView(CLogDoc* doc, TrackArray tracks, CurveArray curves) {
-  CBHTVView* view = doc->Views().empty() ? nullptr : dynamic_cast<CBHTVView*>(doc->Views().front());
-  if (!view) return nullptr;
+// Hands a view the log's layout records as plain copies.
+template <typename V>
+void HandLayout(V* view, const TrackArray& tracks, const CurveArray& curves) {
   std::vector<TrackRecord> t;
   for (auto& r : tracks)
     if (r) t.push_back(*r);
@@ -102,8 +109,46 @@ CBHTVView* SetUpTeleviewerView(CLogDoc* doc, TrackArray tracks, CurveArray curve
   for (auto& r : curves)
     if (r) c.push_back(*r);
   view->SetLayout(std::move(t), std::move(c));
+}
+
+// The televiewer view of a document: its layout from the log's records.
+CBHTVView* SetUpTeleviewerView(CLogDoc* doc, TrackArray tracks, CurveArray curves) {
+  CBHTVView* view = doc->Views().empty() ? nullptr : dynamic_cast<CBHTVView*>(doc->Views().front());
+  if (!view) return nullptr;
+  HandLayout(view, tracks, curves);
   view->SetupLayout(doc->Setup().imperial, doc->Setup().depthStep);
   return view;
+}
+
+// The waveform view of a document (cement bond, full-wave sonic): its layout
+// from the log's records.
+CCBLView* SetUpWaveformView(CLogDoc* doc, TrackArray tracks, CurveArray curves) {
+  auto* cbl = dynamic_cast<CWaveformLogDoc*>(doc);
+  CCBLView* view = nullptr;
+  for (qv::View* v : doc->Views())
+    if ((view = dynamic_cast<CCBLView*>(v))) break;
+  if (!cbl || !view) return nullptr;
+  HandLayout(view, tracks, curves);
+  view->SetupLayout(doc, &cbl->Waveform());
+  return view;
+}
+
+// The sonic view of a document: its layout from the log's records and the
+// log's waveform geometry.
+CSonicView* SetUpSonicView(CLogDoc* doc, TrackArray tracks, CurveArray curves) {
+  auto* sonic = dynamic_cast<CSonicDoc*>(doc);
+  CSonicView* view = sonic && !doc->Views().empty() ? dynamic_cast<CSonicView*>(doc->Views().front()) : nullptr;
+  if (!view) return nullptr;
+  view->SetLayout(std::move(tracks), std::move(curves));
+  view->SetupLayout(doc, sonic->Sonic().ImageWidth(), sonic->Sonic().WaveCount());
+  return view;
+}
+
+// The communication standard a replayed log was recorded with, from its header.
+int ReplayComStd(const std::string& dataPath) {
+  HeaderInfo header;
+  ReadHeaderInfo(dataPath, &header);
+  return header.ComStd;
 }
 
 class LogOpener : public LogDocuments {
@@ -127,6 +172,18 @@ class LogOpener : public LogDocuments {
         case DocKind::Televiewer:
           makeDoc = [] { return new CBTVTBDocument; };
           makeView = [] { return new CBHTVView; };
+          break;
+        case DocKind::CementBond:
+          makeDoc = [] { return new CCementBondDoc; };
+          makeView = [] { return new CCBLView; };
+          break;
+        case DocKind::FullWave:
+          makeDoc = [] { return new CFullWaveDoc; };
+          makeView = [] { return new CFWSView; };
+          break;
+        case DocKind::Sonic:
+          makeDoc = [] { return new CSonicDoc; };
+          makeView = [] { return new CSonicView; };
           break;
         case DocKind::None:
           makeDoc = [] { return nullptr; };
@@ -179,6 +236,7 @@ class LogOpener : public LogDocuments {
     }
     if (active) app.CloseDocument(active);
     g_pActiveDoc = nullptr;
+    if (toolType == kSonicToolType) CSonicDoc::SetNextComStd(qv::GetSondeComStd(wizard.sondeAbbreviation));
     auto* doc = dynamic_cast<CLogDoc*>(app.Template(static_cast<size_t>(index))->OpenDocumentFile(nullptr));
     if (!doc) {
       app.OpenIdleDocument();
@@ -219,6 +277,11 @@ class LogOpener : public LogDocuments {
     g_pActiveDoc = doc;
     if (CurveToolType(toolType)) SetUpCurveView(doc, std::move(wizard.tracks), std::move(wizard.curves));
     if (toolType == kTeleviewerToolType) SetUpTeleviewerView(doc, std::move(wizard.tracks), std::move(wizard.curves));
+    CCBLView* waveform = nullptr;
+    if (WaveformToolType(toolType))
+      waveform = SetUpWaveformView(doc, std::move(wizard.tracks), std::move(wizard.curves));
+    else if (toolType == kSonicToolType)
+      SetUpSonicView(doc, std::move(wizard.tracks), std::move(wizard.curves));
 
     LoggingModeBlock& mode = s.loggingMode;
     mode.mode = static_cast<uint8_t>(wizard.logMode);
@@ -256,6 +319,12 @@ class LogOpener : public LogDocuments {
     if (CCurveView* view = doc->CurveView()) {
       view->ResetScroll();
       if (s.realtimePrint) view->StartRecorder();
+    }
+    if (auto* televiewer = doc->Views().empty() ? nullptr : dynamic_cast<CBHTVView*>(doc->Views().front()))
+      if (s.realtimePrint) televiewer->StartChartRecorder();
+    if (waveform) {
+      waveform->ResetScroll();
+      if (s.realtimePrint) waveform->StartChartRecorder();
     }
   }
 
@@ -301,6 +370,7 @@ class LogOpener : public LogDocuments {
     g_pActiveDoc = nullptr;
     app.m_bReplayFrame = true;
     app.m_bIdleFrame = false;
+    if (toolType == kSonicToolType) CSonicDoc::SetNextComStd(ReplayComStd(settings.dataPath));
     auto* doc = dynamic_cast<CLogDoc*>(app.Template(static_cast<size_t>(index))->OpenDocumentFile(nullptr));
     if (!doc) {
       app.OpenIdleDocument();
@@ -333,8 +403,14 @@ class LogOpener : public LogDocuments {
     g_pActiveDoc = doc;
 
     CBHTVView* televiewer = nullptr;
+    CCBLView* waveform = nullptr;
+    CSonicView* sonic = nullptr;
     if (toolType == kTeleviewerToolType)
       televiewer = SetUpTeleviewerView(doc, std::move(settings.tracks), std::move(settings.curves));
+    else if (WaveformToolType(toolType))
+      waveform = SetUpWaveformView(doc, std::move(settings.tracks), std::move(settings.curves));
+    else if (toolType == kSonicToolType)
+      sonic = SetUpSonicView(doc, std::move(settings.tracks), std::move(settings.curves));
     else if (!CurveToolType(toolType))
       return;
     else
@@ -351,7 +427,16 @@ class LogOpener : public LogDocuments {
       if (s.realtimePrint) view->StartRecorder();
       view->SetDisplayDepth(s.replayStartDepth, true);
     }
-    if (televiewer) televiewer->SetDepth(s.replayStartDepth, false);
+    if (televiewer) {
+      if (s.realtimePrint) televiewer->StartChartRecorder();
+      televiewer->SetDepth(s.replayStartDepth, false);
+    }
+    if (waveform) {
+      waveform->ResetScroll();
+      if (s.realtimePrint) waveform->StartChartRecorder();
+      waveform->SetDepth(s.replayStartDepth, true);
+    }
+    if (sonic) sonic->SetDepth(s.replayStartDepth);
     if (CReplayControl* bar = g_pReplayControl) {
       bar->SetPositionText(settings.dataPath);
       bar->EnablePrintDirect(s.realtimePrint);

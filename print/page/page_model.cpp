@@ -197,4 +197,11 @@ void LogPagePrinter::OnEndPrinting(PrintDevice&, PrintInfo&) {
   source_.EndReplay();
 }
 
+void PrintLogPages(LogPagePrinter& printer, QWidget* parent) {
+  PrinterQueueChannel raw(printer.Printer());
+  printer.SetRawChannel(&raw);
+  OnFilePrint(printer, QtPrintJobHooks(parent));
+  printer.SetRawChannel(nullptr);
+}
+
 }  // namespace qv::print

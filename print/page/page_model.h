@@ -129,4 +129,8 @@ class LogPagePrinter : public PrintingView {
   bool stopped_ = false;
 };
 
+// File/Page Mode Print of a log view: the print loop over PRINTER in the
+// running program, the form-mark bytes going to the chosen printer's queue.
+void PrintLogPages(LogPagePrinter& printer, QWidget* parent);
+
 }  // namespace qv::print

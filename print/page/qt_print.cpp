@@ -17,6 +17,10 @@
 
 namespace qv::print {
 
+bool PrinterQueueChannel::Send(const std::string& bytes) {
+  return QueueRawChannel(printer_.printerName().toStdString()).Send(bytes);
+}
+
 bool QueueRawChannel::Send(const std::string& bytes) {
   QProcess lp;
   lp.start(QStringLiteral("lp"),

@@ -34,6 +34,17 @@ class QueueRawChannel : public RawChannel {
   std::string queue_;
 };
 
+// The raw channel of the printer chosen in a print dialog: its queue is
+// taken from the printer when the bytes are sent.
+class PrinterQueueChannel : public RawChannel {
+ public:
+  explicit PrinterQueueChannel(QPrinter& printer) : printer_(printer) {}
+  bool Send(const std::string& bytes) override;
+
+ private:
+  QPrinter& printer_;
+};
+
 // A print device over a QPrinter. The painter begins at the first page, so
 // that page is laid out in the orientation the view chose for it.
 class QPrinterDevice : public PrintDevice {

@@ -23,9 +23,12 @@
 #include "tests/curveview/recorded_log.h"
 #include "tests/print/page/recording_device.h"
 #include "tests/support/qt_app.h"
+#include "tests/support/run_tool.h"
 #include "tests/support/test_files.h"
 
 namespace {
+
+using qvtest::RunTool;
 
 using namespace qv::print;
 using qvtest::FileSpec;
@@ -289,13 +292,6 @@ TEST(CurveViewPages, FitToPageChoosesTheScaleAndAnImpossibleLayoutStops) {
 
 // ---- through the print command's loop to a PDF, read back with poppler-utils
 
-std::string Tool(const QString& program, const QStringList& args) {
-  QProcess p;
-  p.start(program, args);
-  if (!p.waitForFinished(60000)) return {};
-  return p.readAllStandardOutput().toStdString() + p.readAllStandardError().toStdString();
-}
-
 // The x and y (points) of the first word WORD on PAGE in pdftotext -bbox output.
 bool WordAt(const std::string& bbox, int page, const std::string& word, double* x, double* y) {
   size_t at = 0;
@@ -332,7 +328,7 @@ TEST(CurveViewPages, RecordedLogToPdf) {
   EXPECT_TRUE(log.view.OnUpdateFilePrint());
   log.view.OnFilePrint();
   const QString file = QString::fromStdString(pdf);
-  const std::string info = Tool("pdfinfo", {"-f", "1", "-l", "3", file});
+  const std::string info = RunTool("pdfinfo", {"-f", "1", "-l", "3", file});
   EXPECT_NE(info.find("Pages:           3"), std::string::npos) << info;
   EXPECT_NE(info.find("Page    1 size:  842 x 595 pts"), std::string::npos) << info;  // the heading turned
   EXPECT_NE(info.find("Page    2 size:  595 x 842 pts"), std::string::npos) << info;
@@ -340,7 +336,7 @@ TEST(CurveViewPages, RecordedLogToPdf) {
   const PrintSettings& s = printer.Settings();
   const double dot = 72.0 / 300;
   const std::vector<TrackRecord> cols = curveview::CurvePageSource::PrintColumns(log.view.Tracks(), s, 0, 0);
-  const std::string bbox = Tool("pdftotext", {"-bbox", file, "-"});
+  const std::string bbox = RunTool("pdftotext", {"-bbox", file, "-"});
   double x = 0, y = 0;
   EXPECT_TRUE(WordAt(bbox, 1, "COMPANY", &x, &y));
   EXPECT_TRUE(WordAt(bbox, 1, "Tremarin", &x, &y));
@@ -362,21 +358,21 @@ TEST(CurveViewPages, RecordedLogToPdf) {
   ASSERT_TRUE(WordAt(bbox, 3, "GR", &x, &laterGrY));
   EXPECT_NEAR(grY - laterGrY, 310 * dot, 0.5);
 
-  const std::string fonts = Tool("pdffonts", {file});
+  const std::string fonts = RunTool("pdffonts", {file});
   const QRegularExpression emb(QStringLiteral("\\s(yes|no)\\s+(yes|no)\\s+(yes|no)\\s+\\d+\\s+\\d+\\s*$"),
                                QRegularExpression::MultilineOption);
   int embedded = 0;
   for (auto it = emb.globalMatch(QString::fromStdString(fonts)); it.hasNext(); ++embedded)
     EXPECT_EQ(it.next().captured(1), "yes") << fonts;
   EXPECT_GT(embedded, 0) << fonts;
-  if (!Tool("which", {"qpdf"}).empty()) {
-    EXPECT_NE(Tool("qpdf", {"--check", file}).find("No syntax or stream encoding errors"), std::string::npos);
+  if (!RunTool("which", {"qpdf"}).empty()) {
+    EXPECT_NE(RunTool("qpdf", {"--check", file}).find("No syntax or stream encoding errors"), std::string::npos);
   }
 
   // The grid: thick lines 1 cm (118 dots) apart down track 1, the first log
   // page's 310 dots lower than the next page's.
   const std::string png = out + "/p";
-  Tool("pdftoppm", {"-r", "300", "-f", "2", "-l", "3", "-gray", file, QString::fromStdString(png)});
+  RunTool("pdftoppm", {"-r", "300", "-f", "2", "-l", "3", "-gray", file, QString::fromStdString(png)});
   const QImage first(QString::fromStdString(png + "-2.pgm")), later(QString::fromStdString(png + "-3.pgm"));
   ASSERT_FALSE(first.isNull());
   // A column between two scale lines of track 3, clear of its curve.

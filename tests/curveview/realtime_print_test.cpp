@@ -25,12 +25,15 @@
 #include "platform/text/msgbox.h"
 #include "print/ui/printer_error.h"
 #include "script_log.h"
+#include "tests/support/qt_app.h"
 
 using namespace curveview;
 using curveview::testing::OpenScriptLog;
 using curveview::testing::ScriptDoc;
 
 namespace {
+
+using qvtest::SpinUntil;
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
@@ -124,17 +127,6 @@ class FakeRecorder : public CurveChartRecorder {
  private:
   RecorderScript& s_;
 };
-
-template <typename Pred>
-bool SpinUntil(Pred done) {
-  QElapsedTimer t;
-  t.start();
-  while (!done()) {
-    if (t.elapsed() > 10000) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-  }
-  return true;
-}
 
 class RealtimePrintTest : public ::testing::Test {
  protected:

@@ -8,6 +8,9 @@ CBTVTBDocument::~CBTVTBDocument() {
   // The engine's threads end with the base; nothing reaches the view meanwhile.
   Televiewer().SetDisplay(nullptr);
   view_ = nullptr;
+  // A view that outlives its document ends its chart without the log.
+  for (qv::View* v : Views())
+    if (auto* view = dynamic_cast<CBHTVView*>(v)) view->SetEngine(nullptr);
 }
 
 bool CBTVTBDocument::InitialiseLog(int mode, int toolKind, int pollPeriodMs, const std::string& title) {
@@ -17,6 +20,7 @@ bool CBTVTBDocument::InitialiseLog(int mode, int toolKind, int pollPeriodMs, con
     return false;
   }
   view->SetEngine(&Televiewer());
+  view->SetFollowChain([this] { return m_bFollowChain; });
   Televiewer().SetDisplay(view);
   view_ = view;
   const bool ok = CLogDoc::InitialiseLog(mode, toolKind, pollPeriodMs, mode == 1 ? title + "BTV" : title);
@@ -39,4 +43,16 @@ void CBTVTBDocument::UpdateDisplay() {
 int CBTVTBDocument::WriteChannelHeader() {
   CBHTVView* v = view_;
   return v ? v->SaveLayoutToHeader() : 0;
+}
+
+void CBTVTBDocument::StartRealtimePrint(int mode) {
+  if (CBHTVView* v = view_) v->BeginChart(mode);
+}
+
+void CBTVTBDocument::StopRealtimePrint(int mode) {
+  if (CBHTVView* v = view_) v->EndChart(mode);
+}
+
+void CBTVTBDocument::FlushRecorder() {
+  if (CBHTVView* v = view_) v->FlushRecorder();
 }

@@ -30,6 +30,9 @@ class CBTVTBDocument : public CLogDoc {
   void ResetCurves(bool restart) override;
   void UpdateDisplay() override;
   int WriteChannelHeader() override;
+  void StartRealtimePrint(int mode) override;
+  void StopRealtimePrint(int mode) override;
+  void FlushRecorder() override;
 
  private:
   std::atomic<CBHTVView*> view_{nullptr};

@@ -1,18 +1,28 @@
 #include "tools/televiewer/bhtv_view.h"
 
+#include <QCursor>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMetaObject>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QThread>
 #include <algorithm>
 #include <array>
 #include <mutex>
 
 #include "app/core/globals.h"
+#include "app/core/log_modes.h"
+#include "curveview/chart_feed.h"
 #include "header/header.h"
+#include "platform/text/msgbox.h"
 #include "platform/text/strings.h"
+#include "platform/trace/trace.h"
+#include "print/page/page_model.h"
+#include "print/ui/printer_error.h"
+#include "tools/televiewer/bhtv_pages.h"
 
 std::atomic<int> g_bNormaliseBHTVAmplitude{0};
 std::atomic<int> g_bNormaliseBHTVTransitTime{0};
@@ -23,7 +33,15 @@ constexpr unsigned kStrDepthTitle = 32076;
 constexpr unsigned kStrDepthShort = 32077;
 constexpr unsigned kStrFeet = 32081;
 constexpr unsigned kStrMetres = 32082;
+constexpr unsigned kStrHeaderRequired = 32380;
+constexpr unsigned kStrProgramTitle = 3;
 constexpr int kNewest = qv::TeleviewerRowBuilder::kNewest;
+// Row batches that may wait for a slow recorder (some ten seconds of rows).
+constexpr std::size_t kFeedCapacity = 256;
+// Rows wait for a flush until more than these are pending (more with a
+// chart: the recorder takes rows in fewer, larger batches).
+constexpr int kFlushThreshold = 4;
+constexpr int kChartFlushThreshold = 9;
 const QColor kFace(0xF0, 0xF0, 0xF0);
 const QColor kHighlight(0xFF, 0xFF, 0xFF);
 const QColor kShadow(0xA0, 0xA0, 0xA0);
@@ -53,6 +71,8 @@ CBHTVView::CBHTVView(int imageHeight, QWidget* parent)
   for (std::uint32_t rgb : qv::BhtvColourTable) colours_.push_back(0xFF000000u | rgb);
   setFocusPolicy(Qt::StrongFocus);
   setMouseTracking(true);
+  builder_.SetRecorderStartDepth([this](int depth) { QueueStartDepth(depth); });
+  InstallPrintCommands();
   OnCommand(kInvertColoursCommand, [this] {
     g_bInvertBHTVColours = g_bInvertBHTVColours ? 0 : 1;
     update();
@@ -66,7 +86,9 @@ CBHTVView::CBHTVView(int imageHeight, QWidget* parent)
                               [](qv::CmdUI& ui) { ui.SetCheck(g_bNormaliseBHTVTransitTime != 0); });
 }
 
-CBHTVView::~CBHTVView() = default;
+CBHTVView::~CBHTVView() {
+  EndChartOnClose();
+}
 
 void CBHTVView::SetLayout(std::vector<TrackRecord> tracks, std::vector<CurveRecord> curves) {
   tracks_ = std::move(tracks);
@@ -110,12 +132,28 @@ void CBHTVView::ConvertSweepToRow(const TeleviewerSweep& sweep) {
   o.normaliseAmplitude = g_bNormaliseBHTVAmplitude != 0;
   o.normaliseTransit = g_bNormaliseBHTVTransitTime != 0;
   o.logType = logType_;
+  o.recorder = chartOpen_.load();
   const bool minute = engine_ && engine_->TakeMinuteMark();
   builder_.Convert(sweep, minute, o);
 }
 
 void CBHTVView::FlushImageRows() {
-  if (!builder_.Take(4, flushed_)) return;
+  if (!RunsOnGui([this] { FlushImageRows(); })) return;
+  TakeRows(Printing() ? kChartFlushThreshold : kFlushThreshold, true);
+}
+
+void CBHTVView::TakeRows(int threshold, bool screen) {
+  if (!builder_.Take(threshold, flushed_)) return;
+  if (Printing() && recorder_) {
+    SendStartDepth();
+    auto rows = std::make_shared<std::vector<TeleviewerImageRow>>(flushed_.rows.begin(),
+                                                                  flushed_.rows.begin() + flushed_.count);
+    const int flags = (g_bPrintFloydSteinberg ? 1 : 0) | (g_bPrintAdaptiv ? 2 : 0);
+    PostToRecorder([rows, flags](qv::TeleviewerChartRecorder& r) {
+      r.PrintTeleviewerRows(rows->data(), static_cast<int>(rows->size()), flags);
+    });
+  }
+  if (!screen) return;
   shownDepth_ = flushed_.shownDepth;
   shownUp_ = builder_.Up();
   // A painter that holds the images past the wait skips this refresh.
@@ -127,7 +165,7 @@ void CBHTVView::FlushImageRows() {
   update();
 }
 
-void CBHTVView::ResetDisplay(bool /*live*/) {
+void CBHTVView::ResetDisplay(bool live) {
   builder_.Reset(depthTrack_.depthStep);
   {
     std::lock_guard<std::timed_mutex> lock(images_.Lock());
@@ -135,14 +173,186 @@ void CBHTVView::ResetDisplay(bool /*live*/) {
     std::fill(shownHistory_.begin(), shownHistory_.end(), 0);
   }
   const int start = engine_ ? engine_->Setup().replayStartDepth : 0;
-  SetDepth(start, false);
+  builder_.SetDepth(start);
   shownDepth_ = start;
   shownUp_ = true;
-  update();
+  RestartChart(live, start);
+  // A rewind may come from the replay thread: the repaint is the GUI thread's.
+  if (RunsOnGui([this] { update(); })) update();
 }
 
-void CBHTVView::SetDepth(int depth, bool /*live*/) {
+void CBHTVView::RestartChart(bool live, int depth) {
+  if (!RunsOnGui([this, live, depth] { RestartChart(live, depth); })) return;
+  if (live)
+    CreateRecorder();
+  else
+    StartChartRecorder();
+  if (!live && chartOpen_) QueueStartDepth(depth / 10);
+}
+
+void CBHTVView::SetDepth(int depth, bool live) {
   builder_.SetDepth(depth);
+  if (!live && chartOpen_) QueueStartDepth(depth / 10);
+}
+
+// ---------------------------------------------------------------------------
+// The real-time chart
+
+bool CBHTVView::Printing() const {
+  return engine_ != nullptr && engine_->Setup().realtimePrint;
+}
+
+void CBHTVView::SetPrintingOff() {
+  if (engine_) engine_->Setup().realtimePrint = false;
+}
+
+bool CBHTVView::RunsOnGui(std::function<void()> again) {
+  if (QThread::currentThread() == thread()) return true;
+  QMetaObject::invokeMethod(this, std::move(again), Qt::QueuedConnection);
+  return false;
+}
+
+void CBHTVView::QueueStartDepth(int depth) {
+  {
+    std::lock_guard lock(startDepthMutex_);
+    startDepth_ = depth;
+  }
+  // From the record thread it goes out before the next rows do.
+  if (QThread::currentThread() == thread()) SendStartDepth();
+}
+
+void CBHTVView::SendStartDepth() {
+  std::optional<int> depth;
+  {
+    std::lock_guard lock(startDepthMutex_);
+    depth.swap(startDepth_);
+  }
+  if (depth && Printing()) PostToRecorder([d = *depth](qv::TeleviewerChartRecorder& r) { r.SetStartDepth(d); });
+}
+
+void CBHTVView::PostToRecorder(std::function<void(qv::TeleviewerChartRecorder&)> job) {
+  if (!chartFeed_ || !recorder_) return;
+  chartFeed_->Post([rec = recorder_, job = std::move(job)] { job(*rec); });
+}
+
+void CBHTVView::DropRecorder() {
+  chartOpen_ = false;
+  chartFeed_.reset();
+  recorder_.reset();
+}
+
+void CBHTVView::FinishFeed() {
+  // What is queued runs first; the port's own time-outs bound the wait.
+  std::unique_ptr<curveview::ChartFeed> feed = std::move(chartFeed_);
+  if (feed) feed->Finish();
+  // A failure of the last jobs has posted its report by itself.
+  if (feed && feed->Failed()) SetPrintingOff();
+  DropRecorder();
+}
+
+void CBHTVView::RecorderFailed() {
+  // Only the current feed's failure concerns the view; a feed already
+  // finished has reported its failure by itself.
+  if (!chartFeed_ || !chartFeed_->Failed()) return;
+  SetPrintingOff();
+  DropRecorder();
+}
+
+int CBHTVView::CreateRecorder() {
+  if (!RunsOnGui([this] { CreateRecorder(); })) return 0;
+  if (Printing() && recorder_ && chartFeed_ && !chartFeed_->Failed()) {
+    // The chart goes on: its recorder starts again after what it holds.
+    PostToRecorder([](qv::TeleviewerChartRecorder& r) {
+      r.SendPrintrexStart();
+      r.LineFeed(1);
+    });
+    return 1;
+  }
+  qv::TeleviewerChartArgs args;
+  args.model = static_cast<uint8_t>(g_nRealTimePrinter.load());
+  args.verticalKind = engine_ && engine_->Setup().imperial ? 1 : 0;
+  if (engine_ && !engine_->PathStem().empty()) args.headerPath = engine_->PathStem() + "hed";
+  while (Printing()) {
+    try {
+      if (!recorder_) recorder_ = qv::MakeTeleviewerRecorder(args);
+      recorder_->SendPrintrexStart();
+      recorder_->LineFeed(1);
+      chartFeed_ = std::make_unique<curveview::ChartFeed>(kFeedCapacity, [this] {
+        // On the feed's worker: the report posts its box to the
+        // user-interface thread; the view forgets its recorder there.
+        PrinterErrorThread(nullptr);
+        QMetaObject::invokeMethod(
+            this, [this] { RecorderFailed(); }, Qt::QueuedConnection);
+      });
+      chartOpen_ = true;
+      return 1;
+    } catch (const std::exception&) {
+      DropRecorder();
+      if (qv::ShowMessageId(kStrPrinterCommunicationError, qv::MB_RETRYCANCEL | qv::MB_ICONSTOP) != qv::IDRETRY)
+        SetPrintingOff();
+    }
+  }
+  return 0;
+}
+
+void CBHTVView::StartChartRecorder() {
+  if (!RunsOnGui([this] { StartChartRecorder(); })) return;
+  // A recorder still open (a rewind while printing) goes after what it
+  // holds, so two charts never share the port.
+  if (recorder_) FinishFeed();
+  if (!CreateRecorder()) qv::Trace("Error during printer initialisation\n");
+}
+
+void CBHTVView::BeginChart(int mode) {
+  if (!RunsOnGui([this, mode] { BeginChart(mode); })) return;
+  if (!Printing() || !recorder_) return;
+  const bool trailerFirst = !engine_->IsLive() && engine_->Setup().logMode != qv::kLogModeUp;
+  PostToRecorder([trailerFirst](qv::TeleviewerChartRecorder& r) {
+    if (trailerFirst) r.PrintTrailerText();
+    r.PrintTeleviewerHeader();
+  });
+}
+
+void CBHTVView::EndChart(int mode) {
+  if (!RunsOnGui([this, mode] { EndChart(mode); })) return;
+  if (!Printing() || !recorder_ || !chartFeed_) return;
+  const bool pending = builder_.Pending() > 0;
+  // The last rows of the log reach the chart before its footer.
+  TakeRows(0, true);
+  const bool trailer = engine_->IsLive() || engine_->Setup().logMode == qv::kLogModeUp;
+  bool heading = false;
+  // Every recorder of this view runs in direction 1: the question comes
+  // only while rows were pending.
+  if (!g_bLoggingPaused.load() && mode != -2) {
+    if (mode == -1 && pending)
+      mode = qv::ShowMessageId(kStrHeaderRequired, qv::MB_YESNO, qv::LoadString(kStrProgramTitle)) == qv::IDYES ? 1 : 0;
+    heading = mode == 1;
+  }
+  const bool formMarks = g_bFormMarkDetect.load() != 0;
+  chartOpen_ = false;
+  chartFeed_->PostFinal([rec = std::move(recorder_), trailer, heading, formMarks]() mutable {
+    rec->PrintTeleviewerFooter();
+    curveview::CloseChart(*rec, trailer, heading, formMarks);
+    rec.reset();
+  });
+  FinishFeed();
+}
+
+void CBHTVView::FlushRecorder() {
+  if (!RunsOnGui([this] { FlushRecorder(); })) return;
+  TakeRows(0, false);
+}
+
+void CBHTVView::EndChartOnClose() noexcept {
+  try {
+    EndChart(-1);
+  } catch (...) {
+    qv::Trace("CBHTVView: the chart could not be ended\n");
+  }
+  try {
+    FinishFeed();
+  } catch (...) {
+  }
 }
 
 int CBHTVView::SaveLayoutToHeader() {
@@ -348,6 +558,27 @@ void CBHTVView::mouseReleaseEvent(QMouseEvent* event) {
 
 void CBHTVView::mouseDoubleClickEvent(QMouseEvent*) {
   StopTracking(false);
+}
+
+bool CBHTVView::event(QEvent* event) {
+  if (event->type() == QEvent::KeyPress) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
+      TrackNextBorder(key->key() == Qt::Key_Backtab || (key->modifiers() & Qt::ShiftModifier));
+      return true;
+    }
+  }
+  return qv::View::event(event);
+}
+
+void CBHTVView::TrackNextBorder(bool previous) {
+  const int n = static_cast<int>(tracks_.size());
+  if (n == 0) return;
+  StopTracking(false);
+  const int from = trackedBorder_ < 0 ? (previous ? 0 : -1) : trackedBorder_;
+  StartTracking(((from + (previous ? -1 : 1)) % n + n) % n);
+  // The cursor goes to the middle of the tracker.
+  QCursor::setPos(mapToGlobal(QPoint(trackerX_, height() / 2)));
 }
 
 void CBHTVView::keyPressEvent(QKeyEvent* event) {

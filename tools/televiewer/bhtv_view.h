@@ -9,15 +9,29 @@
 
 #include <QImage>
 #include <atomic>
+#include <functional>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <vector>
 
 #include "logdoc/document/log_engine.h"
 #include "platform/docview/docview.h"
 #include "sondedb/records/records.h"
+#include "tools/televiewer/bhtv_chart.h"
 #include "tools/televiewer/image_rows.h"
 #include "tools/televiewer/televiewer_log.h"
 #include "tools/televiewer/track_layout.h"
+
+namespace curveview {
+class ChartFeed;
+}
+namespace qv {
+class TeleviewerPageSource;
+namespace print {
+class LogPagePrinter;
+}
+}  // namespace qv
 
 // Process-wide: every televiewer view converts with these from its next sweep.
 extern std::atomic<int> g_bNormaliseBHTVAmplitude;
@@ -33,6 +47,8 @@ class CBHTVView : public qv::View, public qv::TeleviewerDisplay, public qv::Reco
   static constexpr int kBorderWidth = 1;
   static constexpr int kBorderHit = 5;
   static constexpr int kViewLockWaitMs = 10000;
+  static constexpr int kPrintCommand = 57607;
+  static constexpr int kPrintPreviewCommand = 57609;
 
   // imageHeight: the rows the images and stores hold (0: the tallest screen).
   explicit CBHTVView(int imageHeight = 0, QWidget* parent = nullptr);
@@ -46,6 +62,8 @@ class CBHTVView : public qv::View, public qv::TeleviewerDisplay, public qv::Reco
   void SetEngine(qv::TeleviewerEngine* engine) { engine_ = engine; }
   // LogType of the log's header (a log of another type counts one step per moving sweep).
   void SetLogType(int logType) { logType_ = logType; }
+  // Whether the log goes on into the next file of its chain (page printing).
+  void SetFollowChain(std::function<bool()> followChain) { followChain_ = std::move(followChain); }
   void LayoutTracks();
 
   // ---- what the document calls
@@ -54,6 +72,33 @@ class CBHTVView : public qv::View, public qv::TeleviewerDisplay, public qv::Reco
   void ResetDisplay(bool live);
   void SetDepth(int depth, bool live);
   int SaveLayoutToHeader();
+
+  // ---- the real-time chart (user-interface thread; calls from other
+  // threads are passed to it). Everything after the recorder's creation goes
+  // through its chart feed, in order; a failed write switches real-time
+  // printing off for the log, shows the printer error report and lets the
+  // log go on.
+  // Creates the recorder when real-time printing is on (Retry/Cancel on a
+  // failure); an existing one is kept and started again. 1 when there is one.
+  int CreateRecorder();
+  // A new chart: an existing recorder is ended first (after what it holds).
+  void StartChartRecorder();
+  // The chart heading (after the trailer of a replayed log that is not upward).
+  void BeginChart(int mode);
+  // The footer, the trailer and, asked for, the remarks and heading; then the
+  // recorder goes. mode -1 asks when rows are pending, 1 heading, -2 none.
+  void EndChart(int mode);
+  // Direct real-time printing: the pending rows to the chart without the screen.
+  void FlushRecorder();
+  bool HasRecorder() const { return recorder_ != nullptr; }
+
+  // ---- page printing (File/Page Mode Print and its preview): offered
+  // while the log neither runs nor has stopped for good.
+  bool OnUpdateFilePrint() const;
+  void OnFilePrint();
+  void OnFilePrintPreview();
+  // The view's page printer (made on first use); null without a log.
+  qv::print::LogPagePrinter* PagePrinter();
 
   // ---- RecordSink (the engine's calls)
   void AddSample(std::span<const double>) override {}
@@ -64,12 +109,14 @@ class CBHTVView : public qv::View, public qv::TeleviewerDisplay, public qv::Reco
 
   // ---- state for the tests and the printing
   const std::vector<TrackRecord>& Tracks() const { return tracks_; }
+  const std::vector<CurveRecord>& Curves() const { return curves_; }
   int HeadingHeight() const { return headingRows_ * kHeadingRowHeight; }
   int ShownDepth() const { return shownDepth_; }
   const qv::TeleviewerImageStore& Images() const { return images_; }
   // The track whose right border lies under x, else -1.
   int BorderAt(int x) const;
   bool Tracking() const { return tracking_; }
+  int TrackedBorder() const { return trackedBorder_; }
   void StartTracking(int track);
   void StopTracking(bool accept);
 
@@ -81,11 +128,27 @@ class CBHTVView : public qv::View, public qv::TeleviewerDisplay, public qv::Reco
   void mouseReleaseEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  // Tab and Shift+Tab cycle through the borders instead of moving the focus.
+  bool event(QEvent* event) override;
 
  private:
   void DrawDepthTrack(QPainter& p, const TrackRecord& t);
   void DrawImageTrack(QPainter& p, const CurveRecord& c, const TrackRecord& t);
   void MoveTracker(int x);
+  void TrackNextBorder(bool previous);
+  bool Printing() const;
+  void SetPrintingOff();
+  bool RunsOnGui(std::function<void()> again);
+  void RestartChart(bool live, int depth);
+  void TakeRows(int threshold, bool screen);
+  void QueueStartDepth(int depth);
+  void SendStartDepth();
+  void PostToRecorder(std::function<void(qv::TeleviewerChartRecorder&)> job);
+  void FinishFeed();
+  void DropRecorder();
+  void RecorderFailed();
+  void EndChartOnClose() noexcept;
+  void InstallPrintCommands();
 
   const int imageHeight_;
   qv::TeleviewerRowBuilder builder_;
@@ -105,4 +168,15 @@ class CBHTVView : public qv::View, public qv::TeleviewerDisplay, public qv::Reco
   bool tracking_ = false;
   int trackedBorder_ = -1;
   int trackerX_ = 0;
+  // The chart: the recorder and its worker (user-interface thread), whether
+  // rows go to it (read by the record thread), and a start depth the record
+  // thread asked for that goes out before the next rows.
+  std::shared_ptr<qv::TeleviewerChartRecorder> recorder_;
+  std::unique_ptr<curveview::ChartFeed> chartFeed_;
+  std::atomic<bool> chartOpen_{false};
+  std::mutex startDepthMutex_;
+  std::optional<int> startDepth_;
+  std::function<bool()> followChain_;
+  std::unique_ptr<qv::TeleviewerPageSource> pageSource_;
+  std::unique_ptr<qv::print::LogPagePrinter> pagePrinter_;
 };

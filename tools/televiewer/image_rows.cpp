@@ -153,12 +153,8 @@ void TeleviewerRowBuilder::Convert(const TeleviewerSweep& sweep, bool minuteMark
     std::memmove(h + 1, h, static_cast<std::size_t>(last));
 
     const std::uint16_t w = sweep.depthStep;
-    int steps = (w & 0xC000) ? (w & 0xFF) : 0;
-    int direction = previousDirection_;
-    if (steps != 0) {
-      if (o.logType != 1) steps = 1;
-      direction = (w & 0x4000) ? 0 : 1;
-    }
+    const int steps = SweepSteps(w, o.logType);
+    const int direction = steps == 0 ? previousDirection_ : SweepWentDown(w) ? 0 : 1;
     if (steps != 0) {
       int& depth = depth_.currentDepth;
       const int step = std::abs(depth_.depthStep), half = step / 2;
@@ -190,6 +186,11 @@ void TeleviewerRowBuilder::Convert(const TeleviewerSweep& sweep, bool minuteMark
     ++pending_;
   }
   if (startDepth) startDepth(startAt);  // outside the lock: the recorder is the caller's
+}
+
+int SweepSteps(std::uint16_t w, int logType) {
+  const int steps = (w & 0xC000) ? (w & 0xFF) : 0;
+  return steps != 0 && logType != 1 ? 1 : steps;
 }
 
 FlushedRows TeleviewerRowBuilder::MakeFlushedRows() const {

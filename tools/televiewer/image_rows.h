@@ -45,6 +45,14 @@ struct DepthTrackRecord {
 enum DepthTickKind : std::uint8_t { kTickNone = 0, kTickMinor = 1, kTickMiddle = 2, kTickMajor = 3 };
 inline constexpr std::uint8_t kHistoryMinute = 0x80;
 
+// The depth steps a sweep moved by its step word (0: it did not move); a log
+// whose LogType is not 1 counts one step per moving sweep.
+int SweepSteps(std::uint16_t stepWord, int logType);
+// Whether a sweep's step word says the depth grew.
+inline bool SweepWentDown(std::uint16_t stepWord) {
+  return (stepWord & 0x4000) != 0;
+}
+
 struct RowOptions {
   bool invert = false;
   bool normaliseAmplitude = false;

@@ -5,18 +5,18 @@
 
 namespace qv {
 
-void SetupTrackWidths(std::vector<TrackRecord>& tracks, int clientWidth) {
+void SetupTrackWidths(std::vector<TrackRecord>& tracks, int clientWidth, const TrackWidths& widths) {
   const int n = static_cast<int>(tracks.size());
-  const int share = n > 1 ? (clientWidth - kImageDepthTrackWidth) / (n - 1) : clientWidth;
+  const int share = n > 1 ? (clientWidth - widths.depth) / (n - 1) : clientWidth;
   for (TrackRecord& t : tracks) {
     t.style = kImageTrackStyle;
     t.width = 0;
     if (t.type == 1) {
-      t.minimalWidth = kImageDepthTrackMinWidth;
-      t.idealWidth = n > 1 ? kImageDepthTrackWidth : clientWidth;
+      t.minimalWidth = widths.depthMin;
+      t.idealWidth = n > 1 ? widths.depth : clientWidth;
       t.gridFlag = 0;
     } else {
-      t.minimalWidth = kImageTrackMinWidth;
+      t.minimalWidth = widths.otherMin;
       t.idealWidth = share;
     }
   }

@@ -16,10 +16,17 @@ inline constexpr int kImageDepthTrackWidth = 100;
 inline constexpr int kImageTrackMinWidth = 130;
 inline constexpr int kImageTrackStyle = 256;
 
+// The widths a new layout starts from.
+struct TrackWidths {
+  int depthMin = kImageDepthTrackMinWidth;
+  int depth = kImageDepthTrackWidth;
+  int otherMin = kImageTrackMinWidth;
+};
+
 // A new layout: the depth track (type 1) 100 wide, at least 60; every other
-// track an equal share of the rest of the client width, at least 130. A
-// layout of one track alone gives it the whole width.
-void SetupTrackWidths(std::vector<TrackRecord>& tracks, int clientWidth);
+// track an equal share of the rest of the client width, at least 130 (or the
+// widths given). A layout of one track alone gives it the whole width.
+void SetupTrackWidths(std::vector<TrackRecord>& tracks, int clientWidth, const TrackWidths& widths = {});
 
 // Places the tracks side by side from the client's left, each as wide as its
 // ideal width allows in what is left (a track below its minimum width gets

@@ -394,6 +394,9 @@ TEST_F(ShellTest, EveryCommandIsOnItsMenu) {
       {"View/Change Layout", 1041},
       {"View/Channel Display", 1057},
       {"View/Wrap Curves", 1062},
+      {"View/Invert BHTV colours", 1045},
+      {"View/Normalize BHTV Amplitude", 1060},
+      {"View/Normalize BHTV Transit Time", 1061},
       {"View/Replay Control", 1046},
       {"View/Sonde Control", 1047},
       {"View/Winch Control", 1052},
@@ -439,7 +442,7 @@ TEST_F(ShellTest, EveryCommandIsOnItsMenu) {
   // Without a log window the commands of the log documents and their views
   // are disabled.
   app->UpdateCommandUI();
-  for (int id : {1000, 1005, 1021, 1033, 1041, 1057, 1063, 1067, 57607})
+  for (int id : {1000, 1005, 1021, 1033, 1041, 1045, 1057, 1060, 1061, 1063, 1067, 57607})
     EXPECT_FALSE(frame->FindAction(id)->isEnabled()) << id;
   EXPECT_TRUE(frame->FindAction(1002)->isEnabled()) << "the printer set-up is always there";
   const auto sheet = Tools().userFunctions;

@@ -1,5 +1,6 @@
 // Logs read from the simulated unit as the acquisition threads read them:
 // the unit makes its records on its own clock, the test moves the clock.
+#include <algorithm>
 #include <cmath>
 
 #include "devices/simulator/unit/sonde_data.h"
@@ -159,6 +160,54 @@ TEST_F(AcquisitionTest, EveryModeMakesItsRecords) {
 
 // Without the pattern the data are plausible: waveforms with a first arrival
 // where the unit put it, and a fracture that darkens the televiewer image.
+// The full-wave traces of a firing at a few depths, cased and open hole:
+// quiet before the first arrival, a burst that dies away, the far arrival
+// later by the receivers' spacing (0.61 m) times the slowness, and picks in
+// the near reply that the library's own picking finds in the samples.
+TEST(FullWaveTraces, ArrivalsBurstsAndPicks) {
+  for (const int32_t depth : {300, 800, 5000, 20000, 45000}) {
+    SCOPED_TRACE(depth);
+    qv::sim::SondeSample s;
+    s.depth = depth;
+    s.index = static_cast<uint32_t>(depth);
+    const auto segments = qv::sim::MakeRecords(qv::sim::RecordKind::FullWave, s);
+    ASSERT_EQ(segments.size(), 20u);
+    std::vector<int8_t> wave[2] = {std::vector<int8_t>(480), std::vector<int8_t>(480)};
+    for (int k = 0; k < 20; ++k) {
+      const auto& r = segments[static_cast<size_t>(k)];
+      ASSERT_EQ(r.size(), 71u);
+      ASSERT_EQ(r[8], (k / 10 ? 0x80 : 0) | (k % 10)) << "near 0..9, then far 0..9";
+      for (int i = 0; i < 48; ++i)
+        wave[k / 10][static_cast<size_t>(48 * (k % 10) + i)] = static_cast<int8_t>(r[10 + i]);
+    }
+    const auto word = [&](int at) {
+      return segments[0][static_cast<size_t>(at)] | segments[0][static_cast<size_t>(at + 1)] << 8;
+    };
+    const int arrival[2] = {word(58) / 8, word(60) / 8};
+    EXPECT_EQ(word(66), word(60) - word(58)) << "the picks' difference";
+    const qv::sim::Formation f = qv::sim::DefaultWell().At(qv::sim::MetresOf(depth));
+    const double slowness = f.cased ? 187 : f.slowness;  // us/m; two microseconds a sample
+    EXPECT_NEAR(arrival[1] - arrival[0], 0.61 * slowness / 2, 1.0) << arrival[0] << " " << arrival[1];
+    for (int far = 0; far < 2; ++far) {
+      SCOPED_TRACE(far ? "far" : "near");
+      const std::vector<int8_t>& w = wave[far];
+      const int a = arrival[far];
+      ASSERT_GT(a, 20);
+      ASSERT_LE(a + 128, 480);
+      auto peak = [&w](int from, int to) {
+        int m = 0;
+        for (int i = from; i < to; ++i) m = std::max(m, std::abs(int{w[static_cast<size_t>(i)]}));
+        return m;
+      };
+      EXPECT_LE(peak(0, a), 4) << "quiet before the arrival";
+      EXPECT_GT(peak(a, a + 32), 2 * peak(a + 96, a + 128)) << "the burst dies away";
+      const int pick =
+          far ? tbdev::PickArrival(w.data(), 0, 10, 400, 2.5f) : tbdev::PickArrival(w.data(), 0, 25, 200, 2.0f);
+      EXPECT_NEAR(pick, a, 4) << "the reply's pick agrees with the samples";
+    }
+  }
+}
+
 TEST_F(AcquisitionTest, PlausibleSondeData) {
   qv::sim::SondeSample s;
   s.depth = 20000;

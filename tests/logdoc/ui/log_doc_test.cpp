@@ -7,7 +7,10 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QImage>
 #include <QLineEdit>
+#include <QPrinter>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
@@ -33,11 +36,17 @@
 #include "platform/docview/services.h"
 #include "platform/files/paths.h"
 #include "platform/text/msgbox.h"
+#include "print/page/page_model.h"
+#include "print/page/print_dialog.h"
 #include "sondedb/sondedb.h"
 #include "tests/devices/tbdevice/fixture.h"
 #include "tests/logdoc/document/engine_harness.h"
 #include "tests/support/qt_app.h"
+#include "tests/tools/cementbond/cbl_test_doc.h"
+#include "tools/cementbond/cbl_log_doc.h"
 #include "tools/cementbond/fpg_dialogs.h"
+#include "tools/fws/fws_log_doc.h"
+#include "tools/sonic/sonic_document.h"
 #include "tools/sonic/sonic_params_dlg.h"
 #include "tools/televiewer/bhtv_document.h"
 
@@ -71,8 +80,8 @@ int CurvePixels(CCurveView* view) {
   return n;
 }
 
-// Track 1, the depth track, tracks 2 and 3; one curve each on channels 1-3.
-void Layout(qv::LogWizardResult& r) {
+// Track 1, the depth track, tracks 2 and 3.
+void FourTracks(qv::LogWizardResult& r) {
   for (int i = 0; i < 4; ++i) {
     auto t = std::make_unique<TrackRecord>();
     t->order = i;
@@ -80,6 +89,11 @@ void Layout(qv::LogWizardResult& r) {
     t->type = i == 1 ? 1 : 0;
     r.tracks.push_back(std::move(t));
   }
+}
+
+// Four tracks; one curve each on channels 1-3.
+void Layout(qv::LogWizardResult& r) {
+  FourTracks(r);
   const char* titles[3] = {"GR", "RES", "TEMP"};
   const int track[3] = {0, 2, 3};
   for (int c = 0; c < 3; ++c) {
@@ -191,6 +205,17 @@ class LogDocTest : public TbdeviceTest {
     s.depth = depth;
     unit->SetState(s);
     clock->Advance(1000);
+  }
+  // REC on the sonde bar for an opened log, two seconds of virtual time with
+  // the display pumped, then STOP.
+  void RecordTwoSeconds(CLogDoc* doc) {
+    doc->Engine()->SetClock(pace->Clock());
+    g_pSondeControl.load()->OnRecord();
+    ASSERT_EQ(doc->LogState(), 0);
+    ASSERT_TRUE(pace->RunUntil(pace->Now() + 2000));
+    doc->PumpDisplay();
+    g_pSondeControl.load()->OnStop();
+    ASSERT_EQ(doc->LogState(), 99);
   }
   // File/New Log for WELL, then REC on the sonde bar; the log runs on
   // virtual time. Null when it did not start.
@@ -1014,17 +1039,307 @@ TEST_F(LogDocTest, ANewTeleviewerLogOpensItsViewAndRecordsSweeps) {
   ASSERT_NE(doc, nullptr) << (boxes.empty() ? "" : boxes[0]);
   ASSERT_FALSE(doc->Views().empty());
   EXPECT_EQ(doc->View(), doc->Views().front());
+  for (const TrackRecord& t : doc->View()->Tracks()) EXPECT_GT(t.width, 0) << "every track is shown";
   EXPECT_EQ(doc->GetTitle(), (folder / "DATA" / "WELL.BTV").string());
-  doc->Engine()->SetClock(pace->Clock());
-  g_pSondeControl.load()->OnRecord();
-  ASSERT_EQ(doc->LogState(), 0);
-  ASSERT_TRUE(pace->RunUntil(pace->Now() + 2000));
-  doc->PumpDisplay();
-  g_pSondeControl.load()->OnStop();
-  ASSERT_EQ(doc->LogState(), 99);
+  RecordTwoSeconds(doc);
+  if (HasFatalFailure()) return;
   const auto size = fs::file_size(folder / "DATA" / "WELL.BTV");
   EXPECT_GT(size, 0u);
   EXPECT_EQ(size % 268, 0u);
+  // The televiewer view's commands are on while it is active.
+  for (int id : {kIdInvertBhtvColours, kIdNormaliseBhtvAmplitude, kIdNormaliseBhtvTransit})
+    EXPECT_TRUE(app->QueryCommand(id).Enabled()) << id;
+  EXPECT_FALSE(app->QueryCommand(ID_DIRECT_REALTIME_PRINT).Enabled()) << "a live log";
+
+  // Replayed with real-time printing, File/Direct Realtime Print is on and
+  // prints every sweep of the log between the chart's heading and footer.
+  std::vector<std::string> chart;
+  int rows = 0;
+  struct Chart : qv::TeleviewerChartRecorder {
+    std::vector<std::string>& calls;
+    int& rows;
+    Chart(std::vector<std::string>& c, int& r) : calls(c), rows(r) {}
+    void SendPrintrexStart() override { calls.push_back("start"); }
+    int LineFeed(int n) override { return n; }
+    void SetStartDepth(int) override {}
+    void PrintTeleviewerRows(const TeleviewerImageRow*, int count, int) override { rows += count; }
+    void PrintTeleviewerHeader() override { calls.push_back("header"); }
+    void PrintTeleviewerFooter() override { calls.push_back("footer"); }
+    void PrintLogHeading() override {}
+    void PrintRemarks() override {}
+    void PrintTrailerText() override {}
+    void EjectToFormMark() override {}
+  };
+  const auto previous = qv::SetTeleviewerRecorderFactory(
+      [&](const qv::TeleviewerChartArgs&) { return std::make_unique<Chart>(chart, rows); });
+  app->CloseDocument(doc);
+  ASSERT_TRUE(WaitFor([&] { return IdleIsActive(); }));
+  OpenerDialogs().replaySettings = [](CReplayDlg& dialog) {
+    if (dialog.Initialise()) {
+      dialog.RealtimeCheck()->setChecked(true);
+      dialog.OnOK();
+    }
+    return dialog.Result();
+  };
+  app->OpenLogForReplay("WELL", (folder / "DATA" / "WELL.BTV").string());
+  auto* replay = dynamic_cast<CBTVTBDocument*>(Active());
+  ASSERT_NE(replay, nullptr);
+  ASSERT_TRUE(replay->Setup().realtimePrint);
+  EXPECT_TRUE(app->QueryCommand(ID_DIRECT_REALTIME_PRINT).Enabled());
+  SetAskReplayRunner([](CAskReplay&) { return qv::IDCANCEL; });  // Finish
+  app->ExecuteCommand(ID_DIRECT_REALTIME_PRINT);
+  ASSERT_GE(chart.size(), 3u);
+  EXPECT_EQ(std::count(chart.begin(), chart.end(), "header"), 1);
+  EXPECT_EQ(chart.back(), "footer");
+  EXPECT_EQ(rows, static_cast<int>(size / 268)) << "every sweep of the log";
+  qv::SetTeleviewerRecorderFactory(previous);
+}
+
+// File/New Log with a cement-bond or full-wave sonic sonde opens its
+// document and view (it was "Sonde type not supported!"), REC records
+// segment pairs and the view's display takes the rows; File/Replay Log opens
+// the recorded log in the same kind of document and plays it into its view.
+TEST_F(LogDocTest, ANewWaveformLogOpensItsViewRecordsSegmentsAndReplays) {
+  struct Case {
+    int toolType;
+    const char* ext;
+    int rowWidth;  // the image's bytes a line
+    int asked;     // pipe sizes asked
+  } cases[] = {{5, "CBL", 480, 1}, {4, "VDL", 960, 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.ext);
+    struct Sizes : qv::PipeSizeService {
+      int asked = 0;
+      void Ask(qv::PipeSizeValues&) override { ++asked; }
+    } sizes;
+    qv::PipeSizeService* previous = SetCementBondPipeSizeService(&sizes);
+    boxes.clear();
+    fs::remove_all(folder / "DATA");
+    fs::create_directories(folder / "DATA");
+    ScriptWizard(c.toolType, 1, qv::kLogModeTime);
+    app->ExecuteCommand(ID_FILE_NEW);
+    auto* doc = dynamic_cast<CWaveformLogDoc*>(Active());
+    SetCementBondPipeSizeService(previous);
+    ASSERT_NE(doc, nullptr) << (boxes.empty() ? "" : boxes[0]);
+    EXPECT_EQ(dynamic_cast<CFullWaveDoc*>(doc) != nullptr, c.toolType == 4);
+    ASSERT_NE(doc->View(), nullptr);
+    EXPECT_EQ(dynamic_cast<CFWSView*>(doc->View()) != nullptr, c.toolType == 4);
+    EXPECT_EQ(doc->Waveform().View(), doc->View());
+    EXPECT_EQ(sizes.asked, c.asked) << "only the cement-bond log asks for pipe sizes";
+    EXPECT_EQ(doc->GetTitle(), (folder / "DATA" / ("WELL." + std::string(c.ext))).string());
+    EXPECT_TRUE(std::none_of(boxes.begin(), boxes.end(),
+                             [](const std::string& b) { return b == "Sonde type not supported!"; }));
+    doc->Engine()->SetClock(pace->Clock());
+    g_pSondeControl.load()->OnRecord();
+    ASSERT_EQ(doc->LogState(), 0);
+    ASSERT_TRUE(pace->RunUntil(pace->Now() + 2000));
+    doc->PumpDisplay();
+    g_pSondeControl.load()->OnStop();
+    ASSERT_EQ(doc->LogState(), 99);
+    const auto size = fs::file_size(folder / "DATA" / ("WELL." + std::string(c.ext)));
+    EXPECT_GT(size, 0u);
+    EXPECT_EQ(size % 50, 0u);
+    EXPECT_EQ(fs::file_size(folder / "DATA" / "WELL.LOG"), size / 50 * 14);
+    {
+      qv::vdl::VdlEngine& engine = doc->View()->Engine();
+      EXPECT_EQ(engine.Geometry().RowWidth(), c.rowWidth);
+      EXPECT_EQ(engine.PendingRows(), 0) << "the display took the rows";
+      std::lock_guard lock(engine.DisplayLock());
+      EXPECT_TRUE(std::any_of(engine.Image(), engine.Image() + c.rowWidth * 100, [](std::uint8_t b) { return b != 0; }))
+          << "density lines drawn";
+    }
+    app->CloseDocument(Active());
+    ASSERT_TRUE(WaitFor([&] { return IdleIsActive(); }));
+
+    PressInitialize();
+    app->OpenLogForReplay("WELL", (folder / "DATA" / "WELL.LOG").string());
+    auto* replay = dynamic_cast<CWaveformLogDoc*>(Active());
+    ASSERT_NE(replay, nullptr) << (boxes.empty() ? "" : boxes.back());
+    EXPECT_EQ(dynamic_cast<CFWSView*>(replay->View()) != nullptr, c.toolType == 4);
+    ASSERT_NE(replay->Replay(), nullptr);
+    EXPECT_TRUE(replay->Waveform().ReadReplayRecord()) << "the replay reads the recorded pairs";
+    app->CloseDocument(Active());
+    ASSERT_TRUE(WaitFor([&] { return IdleIsActive(); }));
+  }
+}
+
+// File/Replay Log of a recorded cement-bond log (its .LOG has a .CBL
+// beside it) opens the cement-bond document and view too.
+TEST_F(LogDocTest, ACementBondLogOpensForReplay) {
+  cbltest::WriteLog(folder / "DATA", 3, 10, 0, 0, 150);
+  PressInitialize();
+  app->OpenLogForReplay("WELL", (folder / "DATA" / "WELL.LOG").string());
+  auto* doc = dynamic_cast<CCementBondDoc*>(Active());
+  ASSERT_NE(doc, nullptr) << (boxes.empty() ? "" : boxes[0]);
+  ASSERT_NE(doc->View(), nullptr);
+  EXPECT_EQ(doc->View()->Log(), &doc->CementBond());
+  EXPECT_FALSE(doc->m_bLive);
+  EXPECT_EQ(doc->CementBond().NearGate().GateStart, 201) << "the gates of the log's header";
+  EXPECT_TRUE(std::none_of(boxes.begin(), boxes.end(), [](const std::string& b) { return !b.empty(); }));
+}
+
+}  // namespace
+
+namespace {
+
+// A sonic layout: channel 1 in track 1, waveforms 1 and 2 in tracks 2 and 3,
+// waveform 3 in track 2 under waveform 1.
+void SonicLayout(qv::LogWizardResult& r) {
+  FourTracks(r);
+  const struct {
+    int channel, track;
+    const char* title;
+  } curves[] = {{1, 0, "TT1"}, {13, 2, "WAVE1"}, {14, 3, "WAVE2"}, {15, 2, "WAVE3"}};
+  for (const auto& c : curves) {
+    auto curve = std::make_unique<CurveRecord>();
+    curve->physicalChannel = c.channel;
+    curve->firstTrack = curve->lastTrack = c.track;
+    curve->headerFlag = curve->scaleFlag = 1;
+    curve->scaleMaximum = 1000;
+    curve->description = curve->shortTitle = c.title;
+    curve->unit = "US";
+    curve->lineColour = kCurveColourRef;
+    r.curves.push_back(std::move(curve));
+  }
+  qv::FillChannelTable(r.curves, r.channels);
+}
+
+// Every value of a header file as crudini reads it, sorted; empty without crudini.
+std::vector<std::string> HeaderValues(const fs::path& hed) {
+  QProcess p;
+  p.start("crudini", {"--get", "--format=lines", QString::fromStdString(hed.string())});
+  if (!p.waitForFinished(60000)) return {};
+  std::vector<std::string> lines;
+  for (const QByteArray& l : p.readAllStandardOutput().split('\n'))
+    if (!l.isEmpty()) lines.push_back(l.toStdString());
+  std::sort(lines.begin(), lines.end());
+  return lines;
+}
+
+// Image pixels that are not white: rows that reached the waveform image.
+int ImageRows(const CSonicView& view) {
+  const qv::SonicDisplay& d = view.Display();
+  int n = 0;
+  for (int y = 0; y < d.ImageHeight(); ++y)
+    n += d.Image()[static_cast<std::size_t>(y) * static_cast<std::size_t>(d.Stride())] != 0;
+  return n;
+}
+
+// File/New Log with the shipped sonic sonde opens the sonic document and
+// view (the View menu's layout commands act on it), records a log whose
+// header lists the waveforms where the records keep them, and the log
+// replays through the same view.
+TEST_F(LogDocTest, ANewSonicLogOpensItsViewRecordsAndReplays) {
+  g_strCurrentSonde = "SONQ";
+  OpenerDialogs().wizard = [this](QWidget*, qv::LogWizardResult& r) {
+    r.toolType = 10;
+    r.logMode = qv::kLogModeTime;
+    r.fileName = "WELL";
+    r.dataFolder = (folder / "DATA").string() + "/";
+    r.sondeAbbreviation = "SONQ";
+    r.sondePowerLoaded = 1;
+    r.sondePower = {120, 300, 90};
+    r.depthScaleIndex = 3;
+    SonicLayout(r);
+    return true;
+  };
+  OpenerDialogs().headerEditor = [](CHeaderEditor&) {};
+  app->ExecuteCommand(ID_FILE_NEW);
+  auto* doc = dynamic_cast<CSonicDoc*>(Active());
+  ASSERT_NE(doc, nullptr) << (boxes.empty() ? "" : boxes[0]);
+  CSonicView* view = doc->View();
+  ASSERT_NE(view, nullptr);
+  EXPECT_EQ(view->Display().ImageWidth(), 3 * 512);
+  EXPECT_TRUE(app->QueryCommand(CSonicView::kChangeLayoutCommand).Enabled());
+  EXPECT_TRUE(app->QueryCommand(CSonicView::kChannelDisplayCommand).Enabled());
+  app->ExecuteCommand(CSonicView::kChannelDisplayCommand);
+  EXPECT_TRUE(view->Sheet().HasWindow());
+  EXPECT_TRUE(app->QueryCommand(CSonicView::kChannelDisplayCommand).Checked());
+  app->ExecuteCommand(CSonicView::kChannelDisplayCommand);
+  EXPECT_FALSE(view->Sheet().HasWindow());
+
+  doc->Engine()->SetClock(pace->Clock());
+  g_pSondeControl.load()->OnRecord();
+  ASSERT_EQ(doc->LogState(), 0);
+  ASSERT_TRUE(pace->RunUntil(pace->Now() + 6000));
+  doc->PumpDisplay();
+  EXPECT_GT(ImageRows(*view), 10) << "records reached the waveform image";
+  g_pSondeControl.load()->OnStop();
+  ASSERT_EQ(doc->LogState(), 99);
+  const fs::path data = folder / "DATA" / "WELL.LGX";
+  const auto size = fs::file_size(data);
+  EXPECT_GT(size, 0u);
+  EXPECT_EQ(size % 3136, 0u);
+  CurveArray curves;
+  ASSERT_TRUE(ReadCurveRecords(data.string(), &curves));
+  ASSERT_EQ(curves.size(), 4u);  // the depth and time columns are not curves
+  EXPECT_EQ(curves[0]->physicalChannel, 1);
+  EXPECT_EQ(curves[3]->physicalChannel, 15);
+  app->ExecuteCommand(ID_FILE_CLOSE);
+  ASSERT_TRUE(WaitFor([&] { return IdleIsActive(); }));
+  const fs::path hed = folder / "DATA" / "WELL.hed";
+  const std::vector<std::string> recorded = HeaderValues(hed);
+
+  PressInitialize();
+  CSonicDoc::SetNextComStd(28);  // the replay takes the standard from the log's header
+  app->OpenLogForReplay("WELL", data.string());
+  auto* replay = dynamic_cast<CSonicDoc*>(Active());
+  ASSERT_NE(replay, nullptr) << (boxes.empty() ? "" : boxes[0]);
+  ASSERT_NE(replay->View(), nullptr);
+  EXPECT_EQ(replay->Sonic().ComStd(), 26);
+  EXPECT_EQ(replay->View()->Display().ImageWidth(), 3 * 512);
+  EXPECT_EQ(replay->View()->Curves().size(), 4u);
+
+  // The replayed log prints to a PDF: the waveform tracks carry grey strips.
+  EXPECT_TRUE(app->QueryCommand(CCurveView::kPrintCommand).Enabled());
+  EXPECT_TRUE(app->QueryCommand(CCurveView::kPrintPreviewCommand).Enabled());
+  qv::print::LogPagePrinter* printer = replay->View()->PagePrinter();
+  ASSERT_NE(printer, nullptr);
+  const std::string pdf = (folder / "sonic.pdf").string();
+  QPrinter& q = printer->Printer();
+  q.setOutputFormat(QPrinter::PdfFormat);
+  q.setResolution(150);
+  q.setPageSize(QPageSize(QPageSize::A4));
+  q.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
+  printer->SetDialogRunner([&](qv::print::CQVPrintDlg& dlg) {
+    if (!dlg.OnInitDialog()) return int(QDialog::Rejected);
+    dlg.OptionsPage()->findChild<QCheckBox*>("headerPage")->setChecked(false);
+    dlg.OptionsPage()->findChild<QCheckBox*>("continuousMode")->setChecked(false);
+    dlg.accept();
+    q.setOutputFileName(QString::fromStdString(pdf));
+    return dlg.result();
+  });
+  app->ExecuteCommand(CCurveView::kPrintCommand);
+  ASSERT_TRUE(fs::exists(pdf));
+  QProcess raster;
+  const QString png = QString::fromStdString((folder / "sonic").string());
+  raster.start("pdftoppm", {"-r", "150", "-f", "1", "-l", "1", "-gray", QString::fromStdString(pdf), png});
+  ASSERT_TRUE(raster.waitForFinished(60000));
+  const QImage page(png + "-1.pgm");
+  ASSERT_FALSE(page.isNull());
+  const std::vector<TrackRecord> cols =
+      curveview::CurvePageSource::PrintColumns(replay->View()->Tracks(), printer->Settings(), 0, 0);
+  // Greys, not only black and white, down the middle of track 2's strip.
+  int greys = 0;
+  const int x = cols[2].screenRect.left + (cols[2].screenRect.right - cols[2].screenRect.left) / 8;
+  for (int y = page.height() / 4; y < page.height() * 3 / 4; ++y) {
+    const int g = qGray(page.pixel(x, y));
+    greys += g > 40 && g < 215;
+  }
+  EXPECT_GT(greys, 20) << "waveform strip in track 2";
+  int shown = -1;
+  SetAskReplayRunner([&](CAskReplay&) {
+    replay->PumpDisplay();
+    shown = ImageRows(*replay->View());
+    return qv::IDCANCEL;
+  });
+  replay->Replay()->SetPollPeriod(0);
+  g_pReplayControl.load()->Button(ID_REPLAY_DATA)->click();
+  EXPECT_TRUE(WaitFor([&] { return IdleIsActive(); })) << "Finish closed the replay";
+  EXPECT_GT(shown, 10) << "the replayed records reached the image";
+  // Replaying (and printing) the log and closing it leave its header as recorded.
+  EXPECT_EQ(HeaderValues(hed), recorded);
+  EXPECT_TRUE(boxes.empty()) << boxes.front();
 }
 
 }  // namespace

@@ -21,9 +21,12 @@
 #include "tests/print/page/fake_log.h"
 #include "tests/print/page/recording_device.h"
 #include "tests/support/qt_app.h"
+#include "tests/support/run_tool.h"
 #include "tests/support/test_files.h"
 
 namespace {
+
+using qvtest::RunTool;
 
 using namespace qv::print;
 using qvtest::FakeLog;
@@ -257,13 +260,6 @@ TEST(PageModel, PrintCommandEnabledOnlyForAStoppedLog) {
 
 // ---- through the loop to a PDF file, read back with poppler-utils
 
-std::string Tool(const QString& program, const QStringList& args) {
-  QProcess p;
-  p.start(program, args);
-  if (!p.waitForFinished(60000)) return {};
-  return p.readAllStandardOutput().toStdString() + p.readAllStandardError().toStdString();
-}
-
 // The y (points) of the first word WORD on PAGE in pdftotext -bbox output.
 double WordY(const std::string& bbox, int page, const std::string& word, double* x = nullptr) {
   size_t at = 0;
@@ -300,11 +296,11 @@ TEST(PagePdf, RecordedLogToPdf) {
   qv::MessageRecorder boxes;  // the missing logo's box
   OnFilePrint(printer, PrintJobHooks{});
   const QString file = QString::fromStdString(pdf);
-  const std::string info = Tool("pdfinfo", {"-f", "1", "-l", "3", file});
+  const std::string info = RunTool("pdfinfo", {"-f", "1", "-l", "3", file});
   EXPECT_NE(info.find("Pages:           3"), std::string::npos) << info;
   EXPECT_NE(info.find("Page    1 size:  842 x 595 pts"), std::string::npos) << info;  // the heading turned
   EXPECT_NE(info.find("Page    2 size:  595 x 842 pts"), std::string::npos) << info;
-  const std::string bbox = Tool("pdftotext", {"-bbox", file, "-"});
+  const std::string bbox = RunTool("pdftotext", {"-bbox", file, "-"});
   // Labels in their cells on the heading page.
   const PrintSettings& s = printer.Settings();
   const HeadingGrid g = HeadingGridOf(s);
@@ -323,7 +319,7 @@ TEST(PagePdf, RecordedLogToPdf) {
   ASSERT_GT(firstHeader, 0);
   EXPECT_NEAR(firstHeader - laterHeader, 310 * dot, 0.5);
   // Fonts embedded; the file is well formed.
-  const std::string fonts = Tool("pdffonts", {file});
+  const std::string fonts = RunTool("pdffonts", {file});
   EXPECT_NE(fonts.find("Liberation"), std::string::npos) << fonts;
   const QRegularExpression emb(QStringLiteral("\\s(yes|no)\\s+(yes|no)\\s+(yes|no)\\s+\\d+\\s+\\d+\\s*$"),
                                QRegularExpression::MultilineOption);
@@ -334,12 +330,12 @@ TEST(PagePdf, RecordedLogToPdf) {
     ++embedded;
   }
   EXPECT_GT(embedded, 0) << fonts;
-  if (!Tool("which", {"qpdf"}).empty()) {
-    EXPECT_NE(Tool("qpdf", {"--check", file}).find("No syntax or stream encoding errors"), std::string::npos);
+  if (!RunTool("which", {"qpdf"}).empty()) {
+    EXPECT_NE(RunTool("qpdf", {"--check", file}).find("No syntax or stream encoding errors"), std::string::npos);
   }
   // Grid lines 118 dots (1 cm) apart, the first log page's 310 dots lower.
   const std::string png = dir + "/p";
-  Tool("pdftoppm", {"-r", "300", "-f", "2", "-l", "3", "-gray", file, QString::fromStdString(png)});
+  RunTool("pdftoppm", {"-r", "300", "-f", "2", "-l", "3", "-gray", file, QString::fromStdString(png)});
   auto firstDark = [](const std::string& path, int column) {
     QImage img(QString::fromStdString(path));
     for (int y = 0; y < img.height(); ++y)

@@ -37,17 +37,8 @@ int main(int argc, char** argv) {
   s.depthStep = 100;
   s.sondeAbbreviation = "DULM";
   s.loggingMode = {2, 5, 10, 12, 0};
-  log.SetClock({[clock](std::uint32_t ms, qv::Event& stop) {
-                  clock->Advance(ms);
-                  std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-                  return stop.IsSet();
-                },
-                [clock] { return static_cast<std::uint32_t>(clock->NowMs()); }, [] { return std::time_t{0}; }});
-  std::filesystem::create_directories(folder + "/Header");
-  std::ofstream(folder + "/Header/STANDARD.HED", std::ios::binary)
-      << "[General]\r\nIdent=QUORVANTA\r\n[FreePipeGateNear]\r\nPipeSize=80\r\nSondeDiameter=60\r\n"
-         "LeftGate=162\r\nRightGate=194\r\n[FreePipeGateFar]\r\nPipeSize=80\r\nSondeDiameter=60\r\n"
-         "LeftGate=237\r\nRightGate=269\r\n";
+  log.SetClock(cbltest::RealTimeClock(clock));
+  cbltest::WriteGateTemplate(folder, 162, 194, 237, 269);
   if (!log.InitialiseLog(1, 10)) return 4;
   if (log.StartLogging(qv::kStartRecord) != 1) return 5;
   qv::MessageRecorder boxes;  // a stop's message goes to the output

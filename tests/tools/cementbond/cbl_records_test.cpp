@@ -14,50 +14,19 @@
 #include "tests/tools/cementbond/cbl_test_support.h"
 
 namespace fs = std::filesystem;
+using cbltest::Companion;
 using cbltest::FedLog;
 using cbltest::MakeSegment;
 
 namespace {
 
-class CblFixture : public ::testing::Test {
+class CblFixture : public cbltest::FedLogFixture<FedLog> {
  protected:
-  void SetUp() override {
-    const char* tmp = std::getenv("QV_TEST_TMP");
-    folder_ =
-        fs::path(tmp ? tmp : fs::temp_directory_path().string()) /
-        ("cbl-" + std::to_string(::getpid()) + "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(folder_);
-    fs::create_directories(folder_ / "Header");
-    g_strProgramFolder = folder_.string();
-    g_nDepthUnits = 0;
-  }
-  void TearDown() override {
-    SetMessageLineSink(kWinchMessageLine, nullptr);
-    g_strProgramFolder.clear();
-    fs::remove_all(folder_);
-  }
-  // A log set up as a live one would be, without touching a unit.
-  void Prepare(FedLog& log, int logMode, int depthStep = 10) {
-    log.Setup().logMode = logMode;
-    log.Setup().depthStep = depthStep;
-    log.SetView(&view_);
-    ASSERT_TRUE(log.InitialiseTool(1));
-  }
-  fs::path folder_;
-  cbltest::FakeView view_;
-  qv::MessageRecorder boxes_;
+  void Prepare(FedLog& log, int logMode, int depthStep = 10) { FedLogFixture::Prepare(log, logMode, depthStep); }
 };
 
 FreePipeGate Gate(int start, int end) {
   return FreePipeGate{80, 60, 0, start, end};
-}
-
-SixChannelPacket Companion(std::uint16_t base) {
-  SixChannelPacket p{};
-  p.flags = 21;
-  p.rate = 50;
-  for (int i = 0; i < 6; ++i) p.channel[i] = static_cast<std::uint16_t>(base + i);
-  return p;
 }
 
 // ---------------------------------------------------------------------------
@@ -328,8 +297,8 @@ TEST_F(CblFixture, DelayRingTable) {
       {"up: offset adds", 11, 30, -99999, 651, 29},  // 30 cm at 10 cm a step: 3 steps
       {"down: the largest offset less the offset", 12, 30, -99999, 651, 523},
       {"view offsets", 10, 0, 4, 1000, 30},
-      {"view offset past the ring", 10, 0, 5000, 1000, 974},
-      {"view offset before the ring", 10, 0, -5000, 1000, -1},
+      {"view offset past the ring: skipped", 10, 0, 5000, 1000, -1},
+      {"view offset before the ring: skipped", 10, 0, -5000, 1000, -1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -362,9 +331,16 @@ TEST_F(CblFixture, WaveformDelay) {
   EXPECT_NE(log.PrintSegment().sample[0], 9);
   log.ProcessPrintRecord(true, true, offsets);
   EXPECT_EQ(log.PrintSegment().sample[0], 9);
-  // An offset past the ring lands on its last row.
-  offsets[13] = 100000;
-  EXPECT_TRUE(log.ProcessPrintRecord(true, true, offsets));
+  // A segment whose row lies outside the ring is not written: the ring
+  // goes on with what it held.
+  for (const int offset : {100000, -100000}) {
+    offsets[13] = offset;
+    log.MutableSegment() = MakeSegment(4, false, 0, 0, 33);
+    for (int k = 0; k < 1100; ++k) {
+      EXPECT_TRUE(log.ProcessPrintRecord(true, true, offsets));
+      ASSERT_NE(log.PrintSegment().sample[0], 33) << k;
+    }
+  }
 }
 
 TEST_F(CblFixture, InitialiseWithoutViewFailsAndGatesComeFromTheTemplate) {

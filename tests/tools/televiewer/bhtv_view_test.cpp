@@ -5,12 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDir>
 #include <QImage>
 #include <QKeyEvent>
 
 #include "app/core/globals.h"
 #include "platform/docview/command.h"
 #include "tests/support/qt_app.h"
+#include "tests/tools/televiewer/simulated_sweeps.h"
 
 namespace {
 
@@ -144,6 +146,72 @@ TEST_F(BhtvViewTest, DraggingABorderSetsTheTrackWidth) {
   QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
   QApplication::sendEvent(&view, &esc);
   EXPECT_EQ(view.Tracks()[1].width, qv::kImageTrackMinWidth);
+}
+
+TEST_F(BhtvViewTest, TabAndShiftTabCycleThroughTheBorders) {
+  const int widths[] = {view.Tracks()[0].width, view.Tracks()[1].width, view.Tracks()[2].width};
+  struct Step {
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    int border;
+  } steps[] = {{Qt::Key_Tab, Qt::NoModifier, 0},        {Qt::Key_Tab, Qt::NoModifier, 1},
+               {Qt::Key_Tab, Qt::NoModifier, 2},        {Qt::Key_Tab, Qt::NoModifier, 0},
+               {Qt::Key_Backtab, Qt::ShiftModifier, 2}, {Qt::Key_Backtab, Qt::ShiftModifier, 1}};
+  for (const Step& s : steps) {
+    QKeyEvent tab(QEvent::KeyPress, s.key, s.modifiers);
+    QApplication::sendEvent(&view, &tab);
+    EXPECT_TRUE(view.Tracking());
+    EXPECT_EQ(view.TrackedBorder(), s.border);
+  }
+  // Moving to another border keeps the widths; Enter then sets the one tracked.
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(view.Tracks()[static_cast<std::size_t>(i)].width, widths[i]) << i;
+  QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::ControlModifier);
+  QApplication::sendEvent(&view, &right);
+  QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+  QApplication::sendEvent(&view, &enter);
+  EXPECT_FALSE(view.Tracking());
+  EXPECT_EQ(view.Tracks()[1].width, widths[1] + 1);
+}
+
+// The picture of a simulated log against a golden image. Only what fonts
+// cannot change is compared: the two image tracks with their colour scales
+// and borders, from the scale's top row down (the titles above are text).
+TEST_F(BhtvViewTest, ASimulatedFractureMatchesTheGoldenImage) {
+  view.SetDepth(83250, true);
+  for (int i = 0; i < 360; ++i) {
+    view.ConvertSweepToRow(qvtest::SimulatedSweep(i));
+    if (i % 10 == 9) view.FlushImageRows();
+  }
+  const QImage image = Paint();
+  const TrackRecord& a = view.Tracks()[1];
+  const TrackRecord& t = view.Tracks()[2];
+  const QImage area = image
+                          .copy(QRect(QPoint(a.screenRect.left, 15),
+                                      QPoint(std::min(t.screenRect.right + 1, image.width() - 1), image.height() - 1)))
+                          .convertToFormat(QImage::Format_RGB32);
+  const QString golden = QStringLiteral(GOLDEN_DIR "/bhtv_view.png");
+  if (qEnvironmentVariableIsSet("QV_UPDATE_GOLDEN")) {
+    ASSERT_TRUE(area.save(golden));
+  }
+  const QImage expected = QImage(golden).convertToFormat(QImage::Format_RGB32);
+  ASSERT_EQ(area.size(), expected.size());
+  int differing = 0;
+  for (int y = 0; y < area.height(); ++y)
+    for (int x = 0; x < area.width(); ++x) differing += area.pixel(x, y) != expected.pixel(x, y);
+  if (differing) area.save(QDir::temp().filePath(QStringLiteral("bhtv_view_actual.png")));
+  EXPECT_EQ(differing, 0) << "see bhtv_view_actual.png in the temporary folder";
+  // The fracture's trace crosses both images: a dark amplitude and a late
+  // transit time in every azimuth somewhere down the track.
+  for (const auto& [track, colour] : {std::pair{&a, Colour(12)}, std::pair{&t, Colour(70)}}) {
+    int columns = 0;
+    const int right = std::min(track->screenRect.right, image.width());
+    for (int x = track->screenRect.left; x < right; ++x) {
+      bool hit = false;
+      for (int y = view.HeadingHeight(); y < image.height() && !hit; ++y) hit = image.pixel(x, y) == colour;
+      columns += hit;
+    }
+    EXPECT_GE(columns, right - track->screenRect.left - 2);
+  }
 }
 
 }  // namespace

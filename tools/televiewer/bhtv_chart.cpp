@@ -1,0 +1,57 @@
+#include "tools/televiewer/bhtv_chart.h"
+
+#include <mutex>
+
+#include "curveview/chart_recorder.h"
+#include "print/recorder/gulton.h"
+
+namespace qv {
+
+namespace {
+
+class GultonTeleviewerChart final : public TeleviewerChartRecorder {
+ public:
+  explicit GultonTeleviewerChart(const TeleviewerChartArgs& a)
+      : g_(static_cast<uint8_t>(a.model), kPrintTeleviewer, a.verticalKind, nullptr, 1, 0, 1),
+        headerPath_(a.headerPath) {}
+  void SendPrintrexStart() override { g_.SendPrintrexStart(); }
+  int LineFeed(int count) override { return g_.LineFeed(count); }
+  void SetStartDepth(int depth) override { g_.SetStartDepth(depth); }
+  void PrintTeleviewerRows(const TeleviewerImageRow* rows, int count, int flags) override {
+    g_.PrintTeleviewerRows(rows, count, flags);
+  }
+  void PrintTeleviewerHeader() override { g_.PrintTeleviewerHeader(); }
+  void PrintTeleviewerFooter() override { g_.PrintTeleviewerFooter(); }
+  void PrintLogHeading() override { curveview::PrintHeadingBlock(g_, headerPath_); }
+  void PrintRemarks() override { curveview::PrintRemarksBlock(g_, headerPath_); }
+  void PrintTrailerText() override { curveview::PrintTrailerBlock(g_, headerPath_); }
+  void EjectToFormMark() override { g_.EjectToFormMark(); }
+
+ private:
+  CGulton g_;
+  std::string headerPath_;
+};
+
+std::mutex factoryMutex;
+TeleviewerRecorderFactory factory;
+
+}  // namespace
+
+TeleviewerRecorderFactory SetTeleviewerRecorderFactory(TeleviewerRecorderFactory f) {
+  std::lock_guard lock(factoryMutex);
+  TeleviewerRecorderFactory previous = std::move(factory);
+  factory = std::move(f);
+  return previous;
+}
+
+std::unique_ptr<TeleviewerChartRecorder> MakeTeleviewerRecorder(const TeleviewerChartArgs& args) {
+  TeleviewerRecorderFactory f;
+  {
+    std::lock_guard lock(factoryMutex);
+    f = factory;
+  }
+  if (f) return f(args);
+  return std::make_unique<GultonTeleviewerChart>(args);
+}
+
+}  // namespace qv
