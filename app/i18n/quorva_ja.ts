@@ -1816,6 +1816,36 @@ Syntax error in source code.</source>
         <comment>32402</comment>
         <translation>*** すべてのゾンデ ***</translation>
     </message>
+    <message>
+        <source>[mft]</source>
+        <comment>32350</comment>
+        <translation>[mft]</translation>
+    </message>
+    <message>
+        <source>[mm]</source>
+        <comment>32352</comment>
+        <translation>[mm]</translation>
+    </message>
+    <message>
+        <source>Please enter a new Start Range for </source>
+        <comment>32316</comment>
+        <translation>新しい開始範囲を入力してください: </translation>
+    </message>
+    <message>
+        <source>Please enter a new End Range for </source>
+        <comment>32090</comment>
+        <translation>新しい終了範囲を入力してください: </translation>
+    </message>
+    <message>
+        <source>Start Range must be smaller than End Range.</source>
+        <comment>32186</comment>
+        <translation>開始範囲は終了範囲より小さくなければなりません。</translation>
+    </message>
+    <message>
+        <source>End Range must be larger than Start Range.</source>
+        <comment>32132</comment>
+        <translation>終了範囲は開始範囲より大きくなければなりません。</translation>
+    </message>
 </context>
 <context>
     <name>ui</name>
@@ -1914,6 +1944,10 @@ A%d = %.5G</translation>
         <translation>情報(&amp;I)</translation>
     </message>
     <message>
+        <source>&amp;Invert BHTV colours</source>
+        <translation>BHTV の色を反転(&amp;I)</translation>
+    </message>
+    <message>
         <source>&amp;LAS 2.0...</source>
         <translation>&amp;LAS 2.0...</translation>
     </message>
@@ -1928,6 +1962,10 @@ A%d = %.5G</translation>
     <message>
         <source>&amp;New Log...</source>
         <translation>新規ログ(&amp;N)...</translation>
+    </message>
+    <message>
+        <source>&amp;Normalize BHTV Transit Time</source>
+        <translation>BHTV 伝播時間の正規化(&amp;N)</translation>
     </message>
     <message>
         <source>&amp;ORX2</source>
@@ -2736,6 +2774,10 @@ Scale:</source>
     <message>
         <source>None</source>
         <translation>なし</translation>
+    </message>
+    <message>
+        <source>Normalize BHTV &amp;Amplitude</source>
+        <translation>BHTV 振幅の正規化(&amp;A)</translation>
     </message>
     <message>
         <source>Null</source>
