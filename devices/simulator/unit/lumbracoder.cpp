@@ -378,6 +378,7 @@ void Lumbracoder::StartLogging() {
   lastModelMs_ = std::max(lastModelMs_, loggingStartMs_);
   lastRecordDepth_ = state_.depth;
   recordIndex_ = crossings_ = 0;
+  segment_ = 0;
   overflow_ = false;
   records_.clear();
 }
@@ -415,6 +416,19 @@ void Lumbracoder::MakeRecord(uint64_t now) {
   s.sonicConfig = state_.sonicConfig;
   s.feet = CountsFeet(state_);
   const RecordKind kind = KindOfMode(std, tool, mode);
+  const bool waveform = kind == RecordKind::FullWave || kind == RecordKind::CementBond;
+  if (waveform && (mode == 11 || mode == 12)) {
+    // Logging in depth, a waveform sonde sends one segment of its firing
+    // sequence (near, then far) at each depth step, as the logs count them:
+    // a record is a depth step for the delay rings, the display and the page.
+    if (records_.size() + 1 > data_.queueCapacity) {
+      overflow_ = true;
+      return;
+    }
+    std::vector<std::vector<uint8_t>> firing = MakeRecords(kind, s);
+    records_.push_back(std::move(firing[segment_++ % firing.size()]));
+    return;
+  }
   const size_t count = kind == RecordKind::FullWave ? 20 : (kind == RecordKind::CementBond ? 10 : 1);
   if (records_.size() + count > data_.queueCapacity) {
     overflow_ = true;  // the unit has no room: these are lost

@@ -203,6 +203,7 @@ class Lumbracoder final : public qv::usb::Toolkit {
   int32_t lastRecordDepth_ = 0;
   uint32_t recordIndex_ = 0;
   uint32_t crossings_ = 0;
+  uint32_t segment_ = 0;  // the next segment of a waveform sonde's firing sequence in depth
   bool overflow_ = false;
   std::vector<std::vector<uint8_t>> delivered_;
   Well well_;

@@ -90,6 +90,23 @@ TEST_F(AcquisitionTest, ReversalOverSpeedAndOverflow) {
   EXPECT_EQ(delivered, 4);
 }
 
+// Logging in depth, a waveform sonde sends one segment of its firing at each
+// depth step (the logs count a record a depth step): the segments cycle
+// through near 0-4 and far 0-4, each with the depth of its own step.
+TEST_F(AcquisitionTest, ACementBondDepthLogSendsASegmentAStep) {
+  Winch(2, 5);
+  Mode(6, 5, 10, 12);
+  for (int k = 0; k < 12; ++k) {
+    clock->Advance(200);
+    CblWaveformSegment seg{};
+    SixChannelPacket p{};
+    ASSERT_EQ(GetCBLArrival(&seg, &p, nullptr, 0), static_cast<uint32_t>(TB_STATUS_DATA)) << k;
+    EXPECT_EQ(seg.flags & 0x8F, (k % 10 < 5 ? 0 : 0x80) | (k % 5)) << k;
+    EXPECT_EQ(seg.depth, 10010 + 10 * k);
+    EXPECT_NE(GetCBLArrival(&seg, &p, nullptr, 0), static_cast<uint32_t>(TB_STATUS_DATA)) << "one a step";
+  }
+}
+
 // Every logging mode makes its own kind of record, read by its own export.
 TEST_F(AcquisitionTest, EveryModeMakesItsRecords) {
   struct Case {

@@ -259,7 +259,7 @@ TEST_F(CblLogTest, AFailedWriteStopsBothFilesAtTheSamePair) {
   log.Pipeline().SetAppendHook([&](std::size_t) { return ++appends < 3; });  // the third half fails
   Lower();
   ASSERT_EQ(Start(log, qv::kStartRecord), 1);
-  for (int i = 0; i < 400 && !log.StopRequested(); ++i)
+  for (int i = 0; i < 4000 && !log.StopRequested(); ++i)
     if (!pace->RunUntil(pace->Now() + 10, std::chrono::seconds(1))) break;  // the loop ended
   // The writer runs in real time: on a loaded machine it may meet the third
   // half only after the virtual run is over.

@@ -140,7 +140,7 @@ TEST_F(FwsLogTest, ADepthLogsFaults) {
   unit->ReverseWinch();
   Records(4);
   unit->ReverseWinch();
-  Records(8);
+  Records(50);
   ASSERT_EQ(log.StopLogging(qv::kStateStoppedForGood), 1);
   SetMessageLineSink(kWinchMessageLine, nullptr);
   const auto rows = view.Rows();
