@@ -6,6 +6,7 @@
 #include "logdoc/ui/open_logs.h"
 #include "platform/docview/services.h"
 #include "platform/docview/termination.h"
+#include "platform/docview/translation.h"
 #include "print/ui/setup_command.h"
 #include "sondedb/calui/command.h"
 #include "userfunc/ui/user_func_sheet.h"
@@ -13,6 +14,8 @@
 int main(int argc, char** argv) {
   QApplication qapp(argc, argv);
   qv::InstallQtServices();
+  // LANG=ja_JP.UTF-8 shows the Japanese texts; any other locale English.
+  qv::InstallTranslationForLocale(QCoreApplication::applicationDirPath());
   // A shutdown or kill ends the run like File/Exit: a running log is stopped
   // and its records written before the program goes.
   qv::HandleTerminationSignals();

@@ -5,6 +5,7 @@
 #include <QMetaObject>
 #include <QTabWidget>
 
+#include "platform/docview/qtext.h"
 #include "platform/text/strings.h"
 #include "sondedb/display.h"
 
@@ -87,12 +88,12 @@ void CChannelSheet::Create(QWidget* parent) {
   window_ = new QTabWidget(parent);
   window_->setWindowFlags(Qt::Tool);
   window_->setAttribute(Qt::WA_DeleteOnClose);
-  window_->setWindowTitle(QString::fromStdString(qv::LoadString(32422)));
+  window_->setWindowTitle(qv::QStr(qv::LoadString(32422)));
   const int pages = tables_.withUserFunctions ? 3 : 2;
   pages_ = {};
   for (int i = 0; i < pages; ++i) {
     auto* page = new CChannelPage(static_cast<curveview::ChannelPage>(i), tables_, window_);
-    window_->addTab(page, QString::fromStdString(qv::LoadString(kPageCaptions[i])));
+    window_->addTab(page, qv::QStr(qv::LoadString(kPageCaptions[i])));
     pages_[static_cast<size_t>(i)] = page;
   }
   window_->show();

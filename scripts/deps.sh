@@ -5,6 +5,7 @@ set -euo pipefail
 pkgs=(
   build-essential cmake ninja-build ccache pkg-config clang libclang-rt-14-dev
   qt6-base-dev libgl-dev
+  qt6-l10n-tools qt6-translations-l10n fonts-noto-cjk python3
   libsqlite3-dev libusb-1.0-0-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xdotool imagemagick crudini poppler-utils locales

@@ -155,7 +155,7 @@ std::string VariantToString(const dao::Variant& v) {
     case VarType::Double:
       return FormatC("%f", v.d);
     case VarType::Date: {
-      const std::string fmt = LoadString(32419);
+      const std::string fmt = LoadFileString(32419);
       if (fmt.empty()) return {};
       std::tm tm{};
       tm.tm_year = v.date.year - 1900;

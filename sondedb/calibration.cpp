@@ -311,11 +311,11 @@ bool SaveChannelCalibration(const CalibrationSet& set, ChannelCalibration& rec, 
   const int points = m.pointCount < 0 ? 0 : m.pointCount > kCoefficientSlots ? kCoefficientSlots : m.pointCount;
   write(section, "JigCount", FormatC("%u", static_cast<unsigned>(points)), true);
   if (m.regime == 2) {
-    const std::string fmt = LoadString(32411);
-    write(section, LoadString(32409), FormatC(fmt.c_str(), m.nearCount, m.expectedRatio), true);
-    write(section, LoadString(32410), FormatC(fmt.c_str(), m.farCount, m.expectedRatio), true);
+    const std::string fmt = LoadFileString(32411);
+    write(section, LoadFileString(32409), FormatC(fmt.c_str(), m.nearCount, m.expectedRatio), true);
+    write(section, LoadFileString(32410), FormatC(fmt.c_str(), m.farCount, m.expectedRatio), true);
   } else {
-    const std::string fmt = LoadString(32033);
+    const std::string fmt = LoadFileString(32033);
     for (int i = 0; i < points; ++i)
       write(section, FormatC("%s%u", kReferencePoint, static_cast<unsigned>(i)),
             FormatC(fmt.c_str(), static_cast<unsigned>(m.counts[i]), m.references[i], rec.unit.c_str()), true);

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDate>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLabel>
@@ -27,6 +28,7 @@
 #include "app/ui/text_editor.h"
 #include "platform/docview/qtext.h"
 #include "platform/docview/services.h"
+#include "platform/docview/translation.h"
 #include "platform/files/paths.h"
 #include "platform/profile/profile.h"
 #include "platform/text/cnum.h"
@@ -117,6 +119,15 @@ void CMainToolBar::OnSondeSelected() {
     app->OpenIdleDocument();
   }
 }
+
+namespace {
+// Today as a Japanese reader writes it ("2026年12月11日 金曜日").
+std::string JapaneseDatePane() {
+  const QLocale japanese(QLocale::Japanese, QLocale::Japan);
+  return qv::kTranslatedMark +
+         japanese.toString(QDate::currentDate(), QStringLiteral("yyyy年M月d日 dddd")).toStdString();
+}
+}  // namespace
 
 // ===========================================================================
 CMainFrame::CMainFrame() = default;
@@ -225,7 +236,7 @@ bool CMainFrame::Create() {
     if (Tools().exportLas) Tools().exportLas();
   });
   OnUpdate(ID_DATE_PANE, [](qv::CmdUI& ui) {
-    ui.SetText(FormatDatePane(std::time(nullptr)));
+    ui.SetText(qv::JapaneseInstalled() ? JapaneseDatePane() : FormatDatePane(std::time(nullptr)));
     ui.Enable(true);
   });
   return true;

@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 
 #include "app/ui/painter_line_device.h"
+#include "platform/docview/qtext.h"
 #include "platform/text/strings.h"
 
 namespace {
@@ -61,9 +62,9 @@ void CLineStyleBox::DrawItem(QPainter& painter, const QRect& rect, int printStyl
 }
 
 CLineDlg::CLineDlg(QWidget* parent) : qv::Dialog(parent), list_(new CLineStyleBox(this)), caption_(new QLabel(this)) {
-  setWindowTitle(QString::fromStdString(qv::LoadString(kDialogTitle)));
+  setWindowTitle(qv::QStr(qv::LoadString(kDialogTitle)));
   auto* lay = new QVBoxLayout(this);
-  lay->addWidget(new QLabel(QString::fromStdString(qv::LoadString(kPromptText)), this));
+  lay->addWidget(new QLabel(qv::QStr(qv::LoadString(kPromptText)), this));
   lay->addWidget(caption_);
   lay->addWidget(list_, 1);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);

@@ -159,7 +159,7 @@ bool CLogWizardPage1::OnInitDialog() {
   m_nLogMode = 0;
   m_strUnits = qv::LoadString(Imperial() ? kStrImperial : kStrMetric);
   m_strDataFolder = qv::DefaultLogFolder();
-  m_strFileName = qv::LoadString(kStrNewLog);
+  m_strFileName = qv::LoadFileString(kStrNewLog);
   MakeUniqueFileName(m_strFileName, m_strDataFolder, kLogExtension);
   UpdateData(false);
   SetUpForSonde();

@@ -67,7 +67,7 @@ CSysSettings::CSysSettings(QWidget* parent)
       stepUnit_(new QLabel(this)),
       set_(new QPushButton(QStringLiteral("Set Parameters"), this)) {
   setWindowTitle(QStringLiteral("System Settings"));
-  gauge_->addItems({QStringLiteral("None"), QStringLiteral("Standard")});
+  gauge_->addItems({qv::Tr("None"), qv::Tr("Standard")});
   auto* units = new QGroupBox(QStringLiteral("System Units"), this);
   auto* ul = new QGridLayout(units);
   ul->addWidget(metric_, 0, 0);

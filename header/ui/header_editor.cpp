@@ -234,7 +234,7 @@ CRunPage::CRunPage(const std::string& title, std::vector<HeaderField> fields)
   auto* group = new QGroupBox(QStringLiteral("Select Run"), this);
   auto* row = new QHBoxLayout(group);
   for (int r = 0; r < 3; ++r) {
-    auto* button = new QPushButton(QStringLiteral("Run %1").arg(r + 1), group);
+    auto* button = new QPushButton(qv::Tr("Run %1").arg(r + 1), group);
     button->setObjectName(QString::number(2305 + r));
     button->setCheckable(true);
     button->setAutoDefault(false);

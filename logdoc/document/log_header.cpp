@@ -107,14 +107,14 @@ int LogEngine::SaveWellInfo(int mode) {
 }
 
 void LogEngine::SetEndLine() {
-  const std::string unit = LoadString(setup_.imperial ? kStrSondeLengthUnitFeet : kStrSondeLengthUnitMetre);
+  const std::string unit = LoadFileString(setup_.imperial ? kStrSondeLengthUnitFeet : kStrSondeLengthUnitMetre);
   // The depth where the log stopped, to the hundredth as the winch bar shows
   // it (cutting it to whole units before the two decimals would put up to a
   // metre or a foot of error into the log's record).
   const double depth = static_cast<double>(depth_) * DepthFactor() / 1000.0;
   const std::time_t now = Today();
   trailer_.Text1 =
-      FormatC(LoadString(kStrTrailerFirstLine).c_str(), depth, unit.c_str(), FormatTime("%d %b %Y", now).c_str(),
+      FormatC(LoadFileString(kStrTrailerFirstLine).c_str(), depth, unit.c_str(), FormatTime("%d %b %Y", now).c_str(),
               FormatTime("%H:%M:%S", now).c_str(), DataFilePath().c_str());
 }
 

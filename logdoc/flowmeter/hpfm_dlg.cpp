@@ -21,6 +21,7 @@
 #include "app/core/log_document.h"
 #include "app/ui/log_wizard.h"
 #include "logdoc/liveui/live_commands.h"
+#include "platform/docview/qtext.h"
 #include "platform/docview/services.h"
 #include "platform/text/msgbox.h"
 #include "platform/text/strings.h"
@@ -207,7 +208,7 @@ bool CHPFMDlg::Create() {
   speedCombo_->clear();
   m_LibraryPaths.clear();
   FillUserFunctionCombo(g_strCurrentSonde, speedCombo_, &m_LibraryPaths);
-  speedCombo_->addItem(QString::fromStdString(qv::LoadString(kStrInternal)));
+  speedCombo_->addItem(qv::QStr(qv::LoadString(kStrInternal)));
   speedCombo_->setCurrentIndex(speedCombo_->count() - 1);
   engine_.SetState(qv::HeatPulseEngine::kIdle);
   engine_.SetBaseline(0);
@@ -219,7 +220,7 @@ bool CHPFMDlg::Create() {
   g_bUtilityActive = 1;
   pump_.start();
   WriteLabels();
-  accept_->setText(QString::fromStdString(qv::LoadString(kStrAccept)));
+  accept_->setText(qv::QStr(qv::LoadString(kStrAccept)));
   SetButtons(true, false, false, false, false, true);
   show();
   return true;
@@ -243,7 +244,7 @@ void CHPFMDlg::SetButtons(bool equalise, bool fire, bool accept, bool discard, b
 void CHPFMDlg::SetDepth(int depth) {
   m_nDepth = depth;
   depth_->setText(QString::asprintf("%.3f", depth / 1000.0));
-  unit_label_->setText(QString::fromStdString(qv::LoadString(g_nDepthUnits == 0 ? kStrMetres : kStrFeet)));
+  unit_label_->setText(qv::QStr(qv::LoadString(g_nDepthUnits == 0 ? kStrMetres : kStrFeet)));
 }
 
 void CHPFMDlg::OnEqualise() {
@@ -310,7 +311,7 @@ int CHPFMDlg::StopMeasurement(bool keep) {
   if (state != qv::HeatPulseEngine::kHeatPulse && state != qv::HeatPulseEngine::kEqualising) return 0;
   if (keep) {
     engine_.SetState(qv::HeatPulseEngine::kKept);
-    accept_->setText(QString::fromStdString(qv::LoadString(kStrStore)));
+    accept_->setText(qv::QStr(qv::LoadString(kStrStore)));
     SetButtons(false, false, true, true, true, true);
   } else {
     engine_.SetState(qv::HeatPulseEngine::kIdle);
@@ -330,7 +331,7 @@ void CHPFMDlg::OnAccept() {
   } else if (state == qv::HeatPulseEngine::kKept) {
     engine_.Results().push_back(m_Result);
     engine_.SetState(qv::HeatPulseEngine::kIdle);
-    accept_->setText(QString::fromStdString(qv::LoadString(kStrAccept)));
+    accept_->setText(qv::QStr(qv::LoadString(kStrAccept)));
     SetButtons(true, false, false, false, true, true);
   }
 }
@@ -342,7 +343,7 @@ void CHPFMDlg::OnDiscard() {
   engine_.SetState(qv::HeatPulseEngine::kIdle);
   engine_.ClearSamples();
   display_->Clear();
-  accept_->setText(QString::fromStdString(qv::LoadString(kStrAccept)));
+  accept_->setText(qv::QStr(qv::LoadString(kStrAccept)));
   SetButtons(true, state == qv::HeatPulseEngine::kEqualising, false, false, false, true);
 }
 
@@ -386,11 +387,13 @@ void CHPFMDlg::OnHScroll() {
   ComputeFluidSpeed();
   QString text;
   if (m_Result.speed == qv::kHeatPulseOutOfRange)
-    text = QString::asprintf("Time: %.3f [s], Speed: out of range", m_Result.time);
+    text = QString::asprintf(qv::Tr("Time: %.3f [s], Speed: out of range").toUtf8().constData(), m_Result.time);
   else
     text = QString::asprintf(
-        g_nDepthUnits ? "Time: %.3f [s], Speed: %.3f [ft/min]" : "Time: %.3f [s], Speed: %.3f [m/min]", m_Result.time,
-        m_Result.speed);
+        qv::Tr(g_nDepthUnits ? "Time: %.3f [s], Speed: %.3f [ft/min]" : "Time: %.3f [s], Speed: %.3f [m/min]")
+            .toUtf8()
+            .constData(),
+        m_Result.time, m_Result.speed);
   interpretation_->setText(text);
   display_->SetMarker(slider_->value());
 }

@@ -291,7 +291,7 @@ bool CReplayDlg::OnInitDialog() {
     channelSpin_->setEnabled(false);
     strengthSpin_->setEnabled(false);
   } else {
-    coefficients_->addItem(QStringLiteral("Header"), -1);
+    coefficients_->addItem(qv::Tr("Header"), -1);
     coefficients_->setCurrentIndex(coefficients_->findText(QStringLiteral("Header")));
     m_strCoefficientFile = m_strDataFile;
   }

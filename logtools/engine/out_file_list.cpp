@@ -56,7 +56,7 @@ int COutFileList::Add(int channel, int slot, const std::string& shortTitle, cons
   e.shortTitle = shortTitle;
   e.title = title;
   e.active = active;
-  std::string fmt = LoadString(32412);
+  std::string fmt = LoadFileString(32412);
   e.label = std::to_string(slot + 1) + "." + std::to_string(channel + 1);
   if (!fmt.empty()) {
     char buf[64];

@@ -18,6 +18,7 @@
 #include "logtools/engine/tool_dialogs.h"
 #include "logtools/las/las_dialog_model.h"
 #include "logtools/ui/file_dialog.h"
+#include "platform/docview/qtext.h"
 #include "platform/files/paths.h"
 #include "platform/text/cnum.h"
 #include "platform/text/msgbox.h"
@@ -38,7 +39,7 @@ constexpr unsigned kExportFailed = 32417;
 const char kNoSelection[] = "- No Selection -";
 
 QString Text(unsigned id) {
-  return QString::fromStdString(qv::LoadString(id));
+  return qv::QStr(qv::LoadString(id));
 }
 
 template <class W>
@@ -136,8 +137,8 @@ CLASCfg::CLASCfg(QWidget* parent) : QDialog(parent) {
 }
 
 void CLASCfg::ShowNames() {
-  input_->setText(inputName_.empty() ? kNoSelection : QString::fromStdString(inputName_));
-  output_->setText(outputName_.empty() ? kNoSelection : QString::fromStdString(outputName_));
+  input_->setText(inputName_.empty() ? qv::Tr(kNoSelection) : QString::fromStdString(inputName_));
+  output_->setText(outputName_.empty() ? qv::Tr(kNoSelection) : QString::fromStdString(outputName_));
 }
 
 void CLASCfg::EnableControls() {

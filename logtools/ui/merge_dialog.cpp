@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "logtools/ui/file_dialog.h"
+#include "platform/docview/qtext.h"
 
 namespace qv {
 
@@ -90,7 +91,7 @@ CMergeLog::CMergeLog(QWidget* parent) : QDialog(parent) {
   auto* top = new QHBoxLayout(this);
   auto* inputs = new QVBoxLayout;
   for (int s = 0; s < MergeSelection::kSlots; ++s) {
-    auto* group = new QGroupBox(QString("Input %1").arg(s + 1), this);
+    auto* group = new QGroupBox(qv::Tr("Input %1").arg(s + 1), this);
     auto* grid = new QGridLayout(group);
     auto* select = new QPushButton("Select", group);
     select->setObjectName(QString::number(3300 + 2 * s));
@@ -144,7 +145,7 @@ CMergeLog::CMergeLog(QWidget* parent) : QDialog(parent) {
   grid->addWidget(browse, row++, 2);
   headerSource_ = new QComboBox(output);
   headerSource_->setObjectName("3326");
-  for (int s = 0; s < MergeSelection::kSlots; ++s) headerSource_->addItem(QString("File %1").arg(s + 1));
+  for (int s = 0; s < MergeSelection::kSlots; ++s) headerSource_->addItem(qv::Tr("File %1").arg(s + 1));
   grid->addWidget(new QLabel("Output Header From:", output), row, 0);
   grid->addWidget(headerSource_, row++, 1, 1, 2);
   userFunctions_ = new QComboBox(output);

@@ -115,10 +115,13 @@ void DDX_Text(DataExchange& dx, QLineEdit* edit, std::string& value) {
 
 void DDX_Text(DataExchange& dx, QLabel* label, std::string& value) {
   dx.SetLastControl(label);
-  if (dx.Saving())
-    value = StdStr(label->text());
-  else
+  // A label still showing the value gives the value back as it was: a
+  // translated text would not survive the way through CP1252.
+  if (dx.Saving()) {
+    if (label->text() != QStr(value)) value = StdStr(label->text());
+  } else {
     label->setText(QStr(value));
+  }
 }
 
 void DDX_Check(DataExchange& dx, QCheckBox* box, int& value) {

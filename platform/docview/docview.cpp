@@ -282,7 +282,7 @@ void MainFrame::BuildMenus(const std::vector<MenuCommand>& table) {
     for (;;) {
       const size_t slash = c.path.find('/', start);
       if (slash == std::string::npos) break;
-      const QString name = QStr(c.path.substr(start, slash - start));
+      const QString name = Tr(c.path.substr(start, slash - start).c_str());
       QMenu* found = nullptr;
       const auto acts = parent->actions();
       for (QAction* a : acts)
@@ -307,7 +307,7 @@ void MainFrame::BuildMenus(const std::vector<MenuCommand>& table) {
     }
     QAction* a = Action(c.id);
     const size_t tab = leaf.find('\t');
-    a->setText(QStr(leaf.substr(0, tab)));
+    a->setText(Tr(leaf.substr(0, tab).c_str()));
     if (tab != std::string::npos) a->setShortcut(QKeySequence(QStr(leaf.substr(tab + 1))));
     menu->addAction(a);
   }

@@ -11,6 +11,9 @@ QString QStr(const std::string& cp1252);
 QString QStr(const char* cp1252);
 // Characters CP1252 cannot hold become '?'.
 std::string StdStr(const QString& text);
+// A window text given as a literal (UTF-8), in the display language; the
+// translation is installed by platform/docview/translation.h.
+QString Tr(const char* english);
 
 // Gives a dialog's widget its control id as object name (tests and the
 // dialog's own lookups find controls by it) and returns the widget.

@@ -74,7 +74,7 @@ void PrepareFileDialog(QFileDialog& dlg, const FileDialogRequest& r) {
   dlg.setFilter(dlg.filter() & ~QDir::CaseSensitive);
   dlg.setWindowTitle(QStr(r.title));
   dlg.setDirectory(QString::fromStdString(r.initialFolder));
-  dlg.setNameFilters(QString::fromStdString(QtFileFilter(r.filter)).split(QStringLiteral(";;"), Qt::SkipEmptyParts));
+  dlg.setNameFilters(QStr(QtFileFilter(r.filter)).split(QStringLiteral(";;"), Qt::SkipEmptyParts));
   dlg.setAcceptMode(r.open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
   dlg.setFileMode(r.open && r.mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
   std::string ext = r.defaultExt;

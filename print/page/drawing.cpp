@@ -132,7 +132,7 @@ int DrawPageNumber(QPainter* dc, const PrintSettings* settings, int page) {
   const int bandBottom = settings->top + settings->height;
   const int x = (settings->left + settings->left + settings->width) / 2;
   const int y = (bandTop + bandBottom) / 2;
-  std::string text = LoadString(kIdsPage);
+  std::string text = LoadFileString(kIdsPage);
   text = FormatC(text.c_str(), page);
   PrintText(*dc, x, y, text, TA_CENTER | TA_TOP);
   return 2 * fontHeight;
@@ -237,7 +237,7 @@ bool DrawCalibrationTable(QPainter* dc, const PrintSettings* settings, const Cal
   dc->setBrush(Qt::NoBrush);
   dc->drawPolyline(QPolygon({P(0, 0), P(150, 0), P(150, 3), P(0, 3), P(0, 0)}));
   dc->setFont(bold);
-  PrintText(*dc, (P(0, 0).x() + P(150, 0).x()) / 2, P(0, 0).y() + row, LoadString(kIdsCalibrationTitle),
+  PrintText(*dc, (P(0, 0).x() + P(150, 0).x()) / 2, P(0, 0).y() + row, LoadFileString(kIdsCalibrationTitle),
             TA_CENTER | TA_TOP);
 
   const QPoint base = P(0, 3);
@@ -255,13 +255,13 @@ bool DrawCalibrationTable(QPainter* dc, const PrintSettings* settings, const Cal
     PrintText(*dc, bx + c27, y, cal->shortTitle, TA_LEFT | TA_TOP);
     dc->setFont(normal);
     y += row;
-    PrintText(*dc, bx + c27, y, LoadString(kIdsCps), TA_RIGHT | TA_TOP);
-    PrintText(*dc, bx + c45, y, LoadString(kIdsJig), TA_RIGHT | TA_TOP);
+    PrintText(*dc, bx + c27, y, LoadFileString(kIdsCps), TA_RIGHT | TA_TOP);
+    PrintText(*dc, bx + c45, y, LoadFileString(kIdsJig), TA_RIGHT | TA_TOP);
     for (int j = 0; j < 4; ++j) {
       y += row;
       const std::string point = j < int(cal->referencePoints.size()) ? cal->referencePoints[j] : std::string();
       const ReferencePointText ref = SplitReferencePoint(point);
-      PrintText(*dc, bx, y, FormatC("%s %d   ", LoadString(kIdsValue).c_str(), j), TA_LEFT | TA_TOP);
+      PrintText(*dc, bx, y, FormatC("%s %d   ", LoadFileString(kIdsValue).c_str(), j), TA_LEFT | TA_TOP);
       PrintText(*dc, bx + c27, y, ref.count, TA_RIGHT | TA_TOP);
       PrintText(*dc, bx + c45, y, ref.value, TA_RIGHT | TA_TOP);
       PrintText(*dc, bx + c46, y, ref.unit, TA_LEFT | TA_TOP);
@@ -284,7 +284,7 @@ bool DrawCalibrationTable(QPainter* dc, const PrintSettings* settings, const Cal
     dc->setFont(normal);
     for (int j = 0; j < 4; ++j) {
       y += row;
-      PrintText(*dc, bx, y, FormatC("%s %d", LoadString(kIdsCoefficient).c_str(), j), TA_LEFT | TA_TOP);
+      PrintText(*dc, bx, y, FormatC("%s %d", LoadFileString(kIdsCoefficient).c_str(), j), TA_LEFT | TA_TOP);
       const double c = cal->coefficients ? (*cal->coefficients)[j] : 0.0;
       PrintText(*dc, bx + c45, y, FormatC("%G", c), TA_RIGHT | TA_TOP);
     }

@@ -225,7 +225,7 @@ void DrawLogHeading(QPainter* dc, const PrintSettings* settings, const HeaderInf
     const int left = g.At(155, 0).x();
     const int right = g.At(280, 0).x();
     DrawFittedText(kBanner, 1, left, right, g.At(0, 0).y() + int(1 * g.uy), dc);
-    const std::string title = LoadString(kIdsRemarksTitle);
+    const std::string title = LoadFileString(kIdsRemarksTitle);
     DrawFittedText(FormatC(title.c_str(), "REMARKS", HeadingHeaderName(fileName).c_str()), 0, left + indent, right,
                    g.At(0, 3).y() + int(1 * g.uy), dc);
     for (int i = 1; i <= 10; ++i)

@@ -165,7 +165,7 @@ void CGulton::PrintTeleviewerHeading(bool footer) {
   text((b - a) / 2 + a, textY, "Amplitude Data");
   text((d - c) / 2 + c, textY, "Time Data");
   text((b - c) / 2 + c, footer ? 20 : 60,
-       qv::LoadString(verticalKind_ == kVerticalImperial || verticalKind_ == kVerticalTime ? 32078 : 32079));
+       qv::LoadFileString(verticalKind_ == kVerticalImperial || verticalKind_ == kVerticalTime ? 32078 : 32079));
   SelectMedium(g_nPrintMedium);
   SendStartSequence();
   uint8_t line[kRasterBytes];

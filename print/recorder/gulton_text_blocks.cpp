@@ -40,7 +40,7 @@ MonoRaster RemarksForm(const HeaderInfo* header, const std::string& fileName) {
   FrameBlock(form, kRemarksHeight);
   form.FillRect(5, 45, kTextBlockWidth - 1, 45);  // the 1-dot rule, its end dot left out
   DrawChartText(form, 20, 10, kCompanyBanner, kTextBlockFont);
-  const std::string title = LoadString(kIdsRemarksTitle);
+  const std::string title = LoadFileString(kIdsRemarksTitle);
   DrawChartText(form, 20, 55, FormatC(title.c_str(), "REMARKS", SiblingPath(fileName, ".hed").c_str()), kTextBlockFont);
   if (header != nullptr)
     for (int i = 0; i < 10; ++i) DrawChartText(form, 40, 95 + 30 * i, header->Comment[i], kTextBlockFont);

@@ -227,7 +227,11 @@ QWidget* CSondenCalibration::Item(int id) const {
   return findChild<QWidget*>(QString::number(id), Qt::FindDirectChildrenOnly);
 }
 
-std::string CSondenCalibration::PromptText() const { return StdStr(prompt_->text()); }
+// The prompt as the program put it there: a translated text would not
+// survive the way back through CP1252.
+std::string CSondenCalibration::PromptText() const {
+  return prompt_->text() == QStr(promptText_) ? promptText_ : StdStr(prompt_->text());
+}
 
 ChannelCalibration* CSondenCalibration::Record() const {
   if (!m_pCalibSet || selected_ < 0 || static_cast<size_t>(selected_) >= m_pCalibSet->channels.size()) return nullptr;
@@ -248,7 +252,10 @@ void CSondenCalibration::Prompt(unsigned id) { SetPrompt(LoadString(id)); }
 
 // --- what counting shows ----------------------------------------------------
 std::string CSondenCalibration::Prompt() const { return PromptText(); }
-void CSondenCalibration::SetPrompt(const std::string& text) { prompt_->setText(QStr(text)); }
+void CSondenCalibration::SetPrompt(const std::string& text) {
+  promptText_ = text;
+  prompt_->setText(QStr(text));
+}
 
 void CSondenCalibration::ShowProgress(unsigned range) {
   progress_->setRange(0, static_cast<int>(range));

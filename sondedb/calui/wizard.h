@@ -167,6 +167,7 @@ private:
 
   QComboBox* list_;
   QLabel* prompt_;
+  std::string promptText_;  // the text last put into the prompt, as the program holds it
   QPushButton* stepButton_;
   QPushButton* abort_;
   QLineEdit* value_;

@@ -13,6 +13,7 @@
 #include "app/core/globals.h"
 #include "platform/sync/sync.h"
 #include "sondedb/lookups.h"
+#include "platform/docview/qtext.h"
 
 namespace {
 
@@ -44,7 +45,7 @@ CSonicParams::CSonicParams(QWidget* parent) : qv::Dialog(parent) {
   for (int r = 0; r < 3; ++r) {
     gains_[r] = MakeEdit(this, kIdGain1 + r);
     thresholds_[r] = MakeEdit(this, kIdThreshold1 + r);
-    auto* box = new QGroupBox(QStringLiteral("Receiver %1").arg(r + 1), this);
+    auto* box = new QGroupBox(qv::Tr("Receiver %1").arg(r + 1), this);
     auto* grid = new QGridLayout(box);
     grid->addWidget(new QLabel(QStringLiteral("Gain"), box), 0, 0);
     grid->addWidget(gains_[r], 0, 1);

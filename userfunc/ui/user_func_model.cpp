@@ -16,14 +16,14 @@ constexpr ColourRef kBlue = 0x00FF0000;
 constexpr int kOwnChannels = 12;  // physical channels a user function writes
 
 std::string Fill(unsigned id, int n) {
-  std::string fmt = LoadString(id);
+  std::string fmt = LoadFileString(id);
   const auto at = fmt.find("%d");
   if (at != std::string::npos) fmt.replace(at, 2, std::to_string(n));
   return fmt;
 }
 
 std::string FillName(unsigned id, const std::string& abbrev, int n) {
-  std::string fmt = LoadString(id);
+  std::string fmt = LoadFileString(id);
   if (const auto at = fmt.find("%s"); at != std::string::npos) fmt.replace(at, 2, abbrev);
   if (const auto at = fmt.find("%d"); at != std::string::npos) fmt.replace(at, 2, std::to_string(n));
   return fmt;
@@ -40,7 +40,7 @@ void InitOutputChannel(CurveRecord* r, int n, int track) {
   // on physical channel 1; stored functions rely on these names.
   r->description = Fill(kStrOutputTitle, n);
   r->shortTitle = Fill(kStrOutputShort, n);
-  r->unit = LoadString(kStrCps);
+  r->unit = LoadFileString(kStrCps);
   r->physicalChannel = n + 1;
   r->logicalChannel = 0;
   r->window = 0;

@@ -7,12 +7,27 @@
 // is in the channel's unit, not in the unit's counts.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMainWindow>
+#include <QMenu>
+#include <QPushButton>
+#include <QRegularExpression>
 #include <QSlider>
+#include <QTabBar>
+#include <QXmlStreamReader>
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -20,6 +35,9 @@
 #include "app/core/globals.h"
 #include "app/startup/startup.h"
 #include "app/ui/frames.h"
+#include "app/ui/log_wizard.h"
+#include "app/ui/sonde_test_dlg.h"
+#include "app/ui/sys_settings.h"
 #include "curveview/curveview.h"
 #include "devices/simulator/unit/sonde_data.h"
 #include "devices/simulator/unit/well.h"
@@ -30,12 +48,15 @@
 #include "logdoc/monitor/live_device.h"
 #include "logdoc/monitor/monitor_thread.h"
 #include "logdoc/records/records.h"
+#include "logdoc/replayui/replay_dlg.h"
 #include "logdoc/ui/log_doc.h"
 #include "logdoc/ui/open_logs.h"
 #include "logtools/las/las_export.h"
+#include "platform/docview/translation.h"
 #include "platform/files/paths.h"
 #include "platform/profile/profile.h"
 #include "platform/text/msgbox.h"
+#include "platform/text/strings.h"
 #include "tests/devices/tbdevice/fixture.h"
 #include "tests/logdoc/document/engine_harness.h"
 #include "tests/support/qt_app.h"
@@ -179,7 +200,7 @@ class FirstLogTest : public TbdeviceTest {
 
   // Closes the program and empties the data folder for the next case.
   void Finish() {
-    app->ExitInstance();
+    if (app) app->ExitInstance();
     app.reset();
     qvtest::Settle();
     OpenerDialogs() = {};
@@ -442,6 +463,202 @@ TEST_F(FirstLogTest, BedBoundaryLandsAtItsDepthLoggedDownAndUp) {
     }
     Finish();
   }
+}
+
+// ---- the same program under a Japanese locale
+
+const QString kCatalogue = qv::JapaneseCatalogue(QStringLiteral(QV_PROGRAM_DIR));
+
+// The catalogue's texts: the English ones that have a Japanese text, and
+// those kept as they are (units, names). A table text of two lines counts
+// line by line: a status prompt and a tip.
+struct Catalogue {
+  std::set<QString> english, kept;
+};
+
+Catalogue ReadCatalogue() {
+  Catalogue out;
+  QFile file(QStringLiteral(QV_TEST_SOURCE_DIR "/../../../app/i18n/quorva_ja.ts"));
+  EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+  QXmlStreamReader xml(&file);
+  QString source;
+  while (!xml.atEnd()) {
+    if (xml.readNext() != QXmlStreamReader::StartElement) continue;
+    if (xml.name() == u"source") source = xml.readElementText();
+    if (xml.name() == u"translation") {
+      std::set<QString>& into = xml.readElementText() != source ? out.english : out.kept;
+      for (const QString& line : source.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) into.insert(line.trimmed());
+    }
+  }
+  out.english.erase(QString());
+  return out;
+}
+
+// Every text a window shows: titles, labels, buttons, group boxes, tabs, tips
+// and the items of its menus.
+void ShownTexts(QWidget* window, std::vector<QString>* out) {
+  const auto actions = [out](const QWidget* w, auto& self) -> void {
+    for (QAction* a : w->actions()) {
+      out->push_back(a->text());
+      if (QMenu* m = a->menu()) {
+        out->push_back(m->title());
+        self(m, self);
+      }
+    }
+  };
+  out->push_back(window->windowTitle());
+  actions(window, actions);
+  for (QWidget* w : window->findChildren<QWidget*>()) {
+    if (!w->isVisibleTo(window) && !qobject_cast<QMenu*>(w)) continue;
+    out->push_back(w->toolTip());
+    if (auto* l = qobject_cast<QLabel*>(w)) out->push_back(l->text());
+    if (auto* b = qobject_cast<QAbstractButton*>(w)) out->push_back(b->text());
+    if (auto* g = qobject_cast<QGroupBox*>(w)) out->push_back(g->title());
+    if (auto* t = qobject_cast<QTabBar*>(w))
+      for (int i = 0; i < t->count(); ++i) out->push_back(t->tabText(i));
+    actions(w, actions);
+  }
+}
+
+// The window's texts that are still English texts of ours: those of the
+// catalogue, and any other all-English words on it (a text the catalogue
+// missed). The items of lists are the database's and the user's.
+std::vector<QString> EnglishLeft(QWidget* window) {
+  static const Catalogue catalogue = ReadCatalogue();
+  static const QRegularExpression word(QStringLiteral("[A-Za-z]{3,}"));
+  std::vector<QString> shown, left;
+  ShownTexts(window, &shown);
+  for (const QString& text : shown)
+    for (QString line : text.split(QLatin1Char('\n'))) {
+      line = line.trimmed();
+      const bool english = std::all_of(line.begin(), line.end(), [](QChar c) { return c.unicode() < 0x3000; });
+      if (catalogue.english.count(line) || line.contains(QChar(qv::kTranslatedMarkChar)) ||
+          (english && line.contains(word) && !catalogue.kept.count(line)))
+        left.push_back(line);
+    }
+  for (QComboBox* c : window->findChildren<QComboBox*>())
+    for (int i = 0; i < c->count(); ++i)
+      if (catalogue.english.count(c->itemText(i))) left.push_back(c->itemText(i));
+  return left;
+}
+
+// The texts a window cuts: a push button narrower than its text, or a label
+// placed by hand (a layout gives a label the room of its text).
+std::vector<QString> CutTexts(QWidget* window) {
+  std::vector<QString> cut;
+  const auto tooNarrow = [](const QWidget* w, QString text, int room) {
+    text.remove(QRegularExpression(QStringLiteral("&(?!&)")));
+    for (const QString& line : text.split(QLatin1Char('\n')))
+      if (w->fontMetrics().horizontalAdvance(line) > room) return true;
+    return false;
+  };
+  for (QWidget* w : window->findChildren<QWidget*>()) {
+    if (!w->isVisibleTo(window)) continue;
+    if (auto* b = qobject_cast<QPushButton*>(w)) {
+      if (tooNarrow(b, b->text(), b->width() - 4)) cut.push_back(b->text());
+      continue;
+    }
+    if (w->parentWidget()->layout()) continue;
+    if (auto* l = qobject_cast<QLabel*>(w)) {
+      if (l->text().isEmpty() || l->textFormat() == Qt::RichText) continue;
+      if (l->wordWrap() ? l->heightForWidth(l->width()) > l->height() : tooNarrow(l, l->text(), l->contentsRect().width()))
+        cut.push_back(l->text());
+    } else if (auto* b = qobject_cast<QAbstractButton*>(w)) {
+      if (!b->text().isEmpty() && b->sizeHint().width() > b->width()) cut.push_back(b->text());
+    }
+  }
+  return cut;
+}
+
+std::string Joined(const std::vector<QString>& texts) {
+  return QStringList(texts.begin(), texts.end()).join(QStringLiteral(" | ")).toStdString();
+}
+
+TEST_F(FirstLogTest, UnderAJapaneseLocaleTheWindowsShowNoEnglishOfOurs) {
+  ASSERT_TRUE(qv::InstallJapanese(kCatalogue));
+  Start("KSTQ");
+  QWidget* main = QApplication::activeWindow();
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (w->isVisible() && !qobject_cast<QMenu*>(w)) {
+      if (qobject_cast<QMainWindow*>(w)) main = w;
+      EXPECT_EQ(Joined(EnglishLeft(w)), "") << "main window";
+    }
+  ASSERT_NE(main, nullptr);
+  main->resize(1024, 768);  // the smallest screen the program is used on
+  qvtest::Settle();
+  EXPECT_EQ(Joined(CutTexts(main)), "") << "main window";
+
+  // The dialogs laid out by hand, and the settings.
+  {
+    CSondeTestDlg test(main);
+    CSysSettings settings(main);
+    CAboutDlg about(main);
+    for (QDialog* dlg : std::initializer_list<QDialog*>{&test, &settings, &about}) {
+      dlg->show();
+      qvtest::Settle();
+      EXPECT_EQ(Joined(EnglishLeft(dlg)), "") << dlg->windowTitle().toStdString();
+      EXPECT_EQ(Joined(CutTexts(dlg)), "") << dlg->windowTitle().toStdString();
+      dlg->hide();
+    }
+  }
+
+  {
+    CLogWizard wizard(main);
+    wizard.show();
+    qvtest::Settle();
+    EXPECT_EQ(Joined(EnglishLeft(&wizard)), "") << "wizard, first page";
+    EXPECT_EQ(Joined(CutTexts(&wizard)), "") << "wizard, first page";
+    ASSERT_TRUE(wizard.SetActivePage(1));
+    qvtest::Settle();
+    EXPECT_EQ(Joined(EnglishLeft(&wizard)), "") << "wizard, second page";
+    EXPECT_EQ(Joined(CutTexts(&wizard)), "") << "wizard, second page";
+    wizard.hide();
+  }
+
+  CLogDoc* doc = Record(1800, 5000);
+  ASSERT_NE(doc, nullptr);
+  const std::string data = (folder / "DATA" / "FIRST.LOG").string();
+  Finish();
+  CReplayDlg replay("FIRST", data, nullptr);
+  replay.show();
+  qvtest::Settle();
+  EXPECT_EQ(Joined(EnglishLeft(&replay)), "") << "replay settings";
+  EXPECT_EQ(Joined(CutTexts(&replay)), "") << "replay settings";
+  replay.hide();
+  qv::RemoveTranslation();
+}
+
+TEST_F(FirstLogTest, AJapaneseRunWritesTheSameFilesAsAnEnglishOne) {
+  std::map<std::string, std::string> written[2];
+  for (int japanese = 0; japanese < 2; ++japanese) {
+    SCOPED_TRACE(japanese ? "Japanese" : "English");
+    if (japanese) {
+      ASSERT_TRUE(qv::InstallJapanese(kCatalogue));
+    }
+    Start("KSTQ");
+    CLogDoc* doc = Record(1800, 20000);
+    ASSERT_NE(doc, nullptr);
+    const std::string data = (folder / "DATA" / "FIRST.LOG").string();
+    HeaderInfo header;
+    ASSERT_EQ(ReadHeaderInfo(data, &header), 1);
+    CurveArray curves;
+    ASSERT_EQ(ReadCurveRecords(data, &curves), 1);
+    ExportAll(data, false, header, curves);
+    // Closing the program completes the header with the trailer lines.
+    app->ExitInstance();
+    app.reset();
+    qvtest::Settle();
+    for (const auto& entry : fs::directory_iterator(folder / "DATA"))
+      written[japanese][entry.path().filename().string()] = ReadAll(entry.path());
+    Finish();
+    qv::RemoveTranslation();
+  }
+  ASSERT_GE(written[0].size(), 3u);  // the data file, its header and the LAS file
+  for (const auto& [name, bytes] : written[0]) {
+    ASSERT_EQ(written[1].count(name), 1u) << name;
+    EXPECT_TRUE(written[1][name] == bytes) << name << " differs";
+  }
+  EXPECT_EQ(written[1].size(), written[0].size());
 }
 
 }  // namespace

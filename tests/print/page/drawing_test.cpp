@@ -10,6 +10,7 @@
 
 #include "header/header_info.h"
 #include "platform/text/msgbox.h"
+#include "platform/text/strings.h"
 #include "print/page/gdi_text.h"
 #include "print/page/heading.h"
 #include "tests/print/page/bmp_fixtures.h"
@@ -41,6 +42,15 @@ struct Canvas {
   qvtest::RecordingEngine& Drawn() { return device.Engine(); }
   RecordingDevice device;
   QPainter painter;
+};
+
+// A display language other than the table's for the scope of a test: the
+// printed page keeps the table's texts whatever the screen shows.
+struct OtherLanguage {
+  OtherLanguage() {
+    qv::SetStringTranslator([](unsigned, const char* t) { return std::string(qv::kTranslatedMark) + "JA " + t; });
+  }
+  ~OtherLanguage() { qv::SetStringTranslator(nullptr); }
 };
 
 double Ascent(QPainter& p) {
@@ -108,6 +118,7 @@ TEST(RoundToDecimalsTest, HalvesAwayFromZero) {
 
 TEST(PageNumber, BandHeightAndCentredText) {
   qvtest::App();
+  OtherLanguage japanese;
   PrintSettings s = Page(600);
   Canvas c(600);
   EXPECT_EQ(DrawPageNumber(&c.painter, &s, 2), 142);
@@ -257,6 +268,7 @@ TEST(ReferencePoints, CountValueAndUnit) {
 
 TEST(CalibrationPage, BlocksSideBySideSkippingNullEntries) {
   qvtest::App();
+  OtherLanguage japanese;
   PrintSettings s = Page(300);
   CalibrationArray cals;
   cals.push_back(std::make_unique<ChannelCalibration>());

@@ -15,6 +15,8 @@
 
 #include "app/core/globals.h"
 #include "app/core/log_document.h"
+#include "platform/docview/qtext.h"
+#include "platform/docview/translation.h"
 #include "platform/files/paths.h"
 #include "platform/text/cnum.h"
 #include "platform/text/strings.h"
@@ -172,10 +174,10 @@ class Wizard : public sdbtest::SondeDbTest {
   // Save, then Finish: the wizard ends with OK.
   static void SaveAndFinish(CSondenCalibration& w) {
     ASSERT_EQ(w.Step(), 100);
-    EXPECT_EQ(StepText(w), "Save");
+    EXPECT_EQ(StepText(w), qv::QStr(qv::LoadString(32304)).toStdString());  // Save
     w.OnContinue();
     ASSERT_EQ(w.Step(), 101);
-    EXPECT_EQ(StepText(w), "Finish");
+    EXPECT_EQ(StepText(w), qv::QStr(qv::LoadString(32220)).toStdString());  // Finish
     w.OnContinue();
     EXPECT_EQ(w.EndCode(), qv::IDOK);
   }
@@ -748,6 +750,60 @@ TEST_F(Wizard, CalibrationCommandRunsTheWizardAndRecordsTheChannel) {
   g_pActiveDoc = nullptr;
   SetLogDocumentResolver(nullptr);
   g_bSondePowerOn = 0;
+}
+
+
+// Under a Japanese locale the counting keeps the prompt shown and adds its
+// error line to it: the prompt gives back the translated text it was given,
+// not the question marks CP1252 would make of it.
+TEST_F(Wizard, ATranslatedPromptComesBackAsItWasPut) {
+  ASSERT_TRUE(qv::InstallJapanese(qv::JapaneseCatalogue(QStringLiteral(QV_PROGRAM_DIR))));
+  auto w = Open(Day(10));
+  Select(*w, "DEN");
+  EXPECT_EQ(w->PromptText(), qv::LoadString(32015));
+  EXPECT_EQ(qv::QStr(w->PromptText() + qv::LoadString(32102)),
+            QStringLiteral("密度校正のためゾンデをアルミニウムブロックに置き、準備ができたら「続行」をクリックしてください。"
+                           "\n通信エラー"));
+  qv::RemoveTranslation();
+}
+
+
+// The calibration file holds the table's texts ("Count rate: ...", "... CPS
+// at ...") as they are, whatever the display language.
+TEST_F(Wizard, AJapaneseCalibrationWritesTheSameFileAsAnEnglishOne) {
+  std::string written[2];
+  for (int japanese = 0; japanese < 2; ++japanese) {
+    SCOPED_TRACE(japanese ? "Japanese" : "English");
+    if (japanese) {
+      ASSERT_TRUE(qv::InstallJapanese(qv::JapaneseCatalogue(QStringLiteral(QV_PROGRAM_DIR))));
+    }
+    sdbtest::WriteFile(set.filePath, "[General]\r\nSonde=KSTQ\r\nSerialNo=77\r\n");
+    {
+      auto w = Open(Day(8));
+      Select(*w, "FAR");
+      g_counts = {0, 6000, 12000, 0, 0, 0};
+      w->OnContinue();
+      Type(*w, CSondenCalibration::kValueEdit, "2.5");
+      w->OnContinue();
+      SaveAndFinish(*w);
+    }
+    {
+      auto w = Open(Day(9));
+      Select(*w, "GR");
+      g_counts = {0, 0, 0, 100, 0, 0};
+      w->OnContinue();
+      g_counts = {0, 0, 0, 1100, 0, 0};
+      w->OnContinue();
+      Type(*w, CSondenCalibration::kValueEdit, "200");
+      w->OnContinue();
+      SaveAndFinish(*w);
+    }
+    written[japanese] = sdbtest::ReadFile(set.filePath);
+    qv::RemoveTranslation();
+  }
+  EXPECT_NE(written[0].find("Count rate: "), std::string::npos) << written[0];
+  EXPECT_NE(written[0].find(" CPS at "), std::string::npos) << written[0];
+  EXPECT_EQ(written[1], written[0]);
 }
 
 }  // namespace

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/text/strings.h"
+
 namespace {
 
 CurveArray Outputs(int n, bool sonic = false) {
@@ -39,6 +41,17 @@ TEST(UserFuncOutputs, SixDefaultOutputsLieInTracks0_2_3AndTwoLegendRows) {
   EXPECT_EQ(c[0]->description, "Output Channel 0");
   EXPECT_EQ(c[0]->shortTitle, "OUT0");
   EXPECT_EQ(c[5]->description, "Output Channel 5");
+}
+
+// The names are stored in the function's files: they stay the table's texts
+// whatever the display language.
+TEST(UserFuncOutputs, NewNamesKeepTheTableTextsUnderAnotherLanguage) {
+  qv::SetStringTranslator([](unsigned, const char* text) { return std::string(qv::kTranslatedMark) + "JA " + text; });
+  const CurveArray c = Outputs(2);
+  qv::SetStringTranslator(nullptr);
+  EXPECT_EQ(c[1]->description, "Output Channel 1");
+  EXPECT_EQ(c[1]->shortTitle, "OUT1");
+  EXPECT_EQ(c[1]->unit, "CPS");
 }
 
 TEST(UserFuncOutputs, EightToFiveAndFiveToEight) {
