@@ -33,9 +33,7 @@ int main(int argc, char** argv) {
 
   cbltest::ViewDoc doc;
   doc.logMode = 11;
-  // The unit fires ten segments (a record each) at every 10 mm step: the
-  // view moves its depth and lines by the record, so it is told 1 mm.
-  doc.step = 1;
+  doc.step = 10;
   doc.scale = 100;
   qv::CCBLDocument log;
   PipeSizeDialogService pipe;
