@@ -80,13 +80,14 @@ void CCBLDocument::PickGatePeak(SixChannelPacket* packet, const CblWaveformSegme
       s.runningTime = 0;
     }
   }
-  if (far) {
-    packet->channel[4] = static_cast<std::uint16_t>(s.peakTime);
-    packet->channel[5] = static_cast<std::uint16_t>(s.peakAmplitude);
-  } else {
-    packet->channel[2] = static_cast<std::uint16_t>(s.peakTime);
-    packet->channel[3] = static_cast<std::uint16_t>(s.peakAmplitude);
-  }
+  // Channels 3 to 6 of every record are the gates' last completed results,
+  // both receivers': a near packet arrives fresh from the unit, and leaving
+  // its far channels alone stored the unit's own words there, so the far
+  // curves jumped between the far peak and an unrelated count at every step.
+  packet->channel[2] = static_cast<std::uint16_t>(near_.peakTime);
+  packet->channel[3] = static_cast<std::uint16_t>(near_.peakAmplitude);
+  packet->channel[4] = static_cast<std::uint16_t>(far_.peakTime);
+  packet->channel[5] = static_cast<std::uint16_t>(far_.peakAmplitude);
 }
 
 void CCBLDocument::ComputeFreePipeGates() {

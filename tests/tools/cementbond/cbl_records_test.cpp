@@ -177,8 +177,28 @@ TEST_F(CblFixture, PickGatePeakTable) {
     }
     EXPECT_EQ(packet.channel[far ? 4 : 2], c.time);
     EXPECT_EQ(packet.channel[far ? 5 : 3], c.amplitude);
-    EXPECT_EQ(packet.channel[far ? 2 : 4], far ? 502 : 504) << "the other receiver's channels stay";
+    EXPECT_EQ(packet.channel[far ? 2 : 4], 0) << "the other receiver has no result yet";
   }
+}
+
+// A near packet comes fresh from the unit with its own words in channels 5
+// and 6: the record carries the far gate's last result there, not those
+// words, so the far curves hold their value from step to step.
+TEST_F(CblFixture, EveryRecordCarriesBothReceiversLastResults) {
+  qv::CCBLDocument log;
+  log.SetGates(Gate(0, 40), Gate(0, 40));
+  SixChannelPacket packet = Companion(500);
+  CblWaveformSegment far = MakeSegment(0, true, 0, 0, 0);
+  far.sample[4] = 60;
+  log.PickGatePeak(&packet, &far);
+  CblWaveformSegment near = MakeSegment(0, false, 0, 0, 0);
+  near.sample[2] = 30;
+  packet = Companion(500);  // the unit's next near packet
+  log.PickGatePeak(&packet, &near);
+  EXPECT_EQ(packet.channel[2], 8);
+  EXPECT_EQ(packet.channel[3], 30);
+  EXPECT_EQ(packet.channel[4], 16) << "the far time, not the unit's word";
+  EXPECT_EQ(packet.channel[5], 60) << "the far amplitude, not the unit's word";
 }
 
 TEST_F(CblFixture, GateEditKeepsARunningSearch) {
