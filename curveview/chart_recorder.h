@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "print/recorder/gulton.h"
@@ -52,6 +53,35 @@ class CurveChartRecorder {
   virtual void PrintLogHeading() = 0;
   virtual void PrintRemarks() = 0;
   virtual void PrintTrailerText() = 0;
+};
+
+// Where a view's recorder is made: tests put a fake in (Set); an empty
+// factory restores the real recorder. Set and Make may meet from two threads.
+template <class Recorder, class Args>
+class RecorderFactorySlot {
+ public:
+  using Factory = std::function<std::unique_ptr<Recorder>(const Args&)>;
+  // Installs FACTORY and gives back the previous one.
+  Factory Set(Factory factory) {
+    std::lock_guard lock(mutex_);
+    std::swap(factory, factory_);
+    return factory;
+  }
+  // The installed factory's recorder, else MAKEREAL's.
+  template <class MakeReal>
+  std::unique_ptr<Recorder> Make(const Args& args, MakeReal makeReal) const {
+    Factory f;
+    {
+      std::lock_guard lock(mutex_);
+      f = factory_;
+    }
+    if (f) return f(args);
+    return makeReal(args);
+  }
+
+ private:
+  mutable std::mutex mutex_;
+  Factory factory_;
 };
 
 using ChartRecorderFactory = std::function<std::unique_ptr<CurveChartRecorder>(const ChartRecorderArgs&)>;

@@ -64,13 +64,9 @@ class GultonChart final : public CurveChartRecorder {
   std::string headerPath_;
 };
 
-std::mutex& FactoryMutex() {
-  static std::mutex m;
-  return m;
-}
-ChartRecorderFactory& Factory() {
-  static ChartRecorderFactory f;
-  return f;
+RecorderFactorySlot<CurveChartRecorder, ChartRecorderArgs>& Slot() {
+  static RecorderFactorySlot<CurveChartRecorder, ChartRecorderArgs> slot;
+  return slot;
 }
 
 }  // namespace
@@ -78,10 +74,7 @@ ChartRecorderFactory& Factory() {
 namespace curveview {
 
 ChartRecorderFactory SetChartRecorderFactory(ChartRecorderFactory factory) {
-  std::lock_guard lock(FactoryMutex());
-  ChartRecorderFactory previous = std::move(Factory());
-  Factory() = std::move(factory);
-  return previous;
+  return Slot().Set(std::move(factory));
 }
 
 namespace {
@@ -106,13 +99,7 @@ void PrintTrailerBlock(CGulton& g, const std::string& headerPath) {
 }
 
 std::unique_ptr<CurveChartRecorder> MakeChartRecorder(const ChartRecorderArgs& args) {
-  ChartRecorderFactory f;
-  {
-    std::lock_guard lock(FactoryMutex());
-    f = Factory();
-  }
-  if (f) return f(args);
-  return std::make_unique<GultonChart>(args);
+  return Slot().Make(args, [](const ChartRecorderArgs& a) { return std::make_unique<GultonChart>(a); });
 }
 
 int ChartValue(const CurveRecord& curve, double value, bool logTrack) {

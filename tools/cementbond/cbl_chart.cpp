@@ -51,32 +51,19 @@ class GultonCbl final : public CblRecorder {
   std::string headerPath_;
 };
 
-std::mutex& FactoryMutex() {
-  static std::mutex m;
-  return m;
-}
-CblRecorderFactory& Factory() {
-  static CblRecorderFactory f;
-  return f;
+curveview::RecorderFactorySlot<CblRecorder, curveview::ChartRecorderArgs>& Slot() {
+  static curveview::RecorderFactorySlot<CblRecorder, curveview::ChartRecorderArgs> slot;
+  return slot;
 }
 
 std::unique_ptr<CblRecorder> MakeRecorder(const curveview::ChartRecorderArgs& args) {
-  CblRecorderFactory f;
-  {
-    std::lock_guard lock(FactoryMutex());
-    f = Factory();
-  }
-  if (f) return f(args);
-  return std::make_unique<GultonCbl>(args);
+  return Slot().Make(args, [](const curveview::ChartRecorderArgs& a) { return std::make_unique<GultonCbl>(a); });
 }
 
 }  // namespace
 
 CblRecorderFactory SetCblRecorderFactory(CblRecorderFactory factory) {
-  std::lock_guard lock(FactoryMutex());
-  CblRecorderFactory previous = std::move(Factory());
-  Factory() = std::move(factory);
-  return previous;
+  return Slot().Set(std::move(factory));
 }
 
 CblChart::CblChart(CCBLView& view)

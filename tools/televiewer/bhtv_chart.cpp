@@ -32,26 +32,16 @@ class GultonTeleviewerChart final : public TeleviewerChartRecorder {
   std::string headerPath_;
 };
 
-std::mutex factoryMutex;
-TeleviewerRecorderFactory factory;
+curveview::RecorderFactorySlot<TeleviewerChartRecorder, TeleviewerChartArgs> slot;
 
 }  // namespace
 
 TeleviewerRecorderFactory SetTeleviewerRecorderFactory(TeleviewerRecorderFactory f) {
-  std::lock_guard lock(factoryMutex);
-  TeleviewerRecorderFactory previous = std::move(factory);
-  factory = std::move(f);
-  return previous;
+  return slot.Set(std::move(f));
 }
 
 std::unique_ptr<TeleviewerChartRecorder> MakeTeleviewerRecorder(const TeleviewerChartArgs& args) {
-  TeleviewerRecorderFactory f;
-  {
-    std::lock_guard lock(factoryMutex);
-    f = factory;
-  }
-  if (f) return f(args);
-  return std::make_unique<GultonTeleviewerChart>(args);
+  return slot.Make(args, [](const TeleviewerChartArgs& a) { return std::make_unique<GultonTeleviewerChart>(a); });
 }
 
 }  // namespace qv
