@@ -4,7 +4,6 @@
 // writer's fault paths.
 #include "tools/televiewer/televiewer_log.h"
 
-#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
 #include <set>
@@ -50,37 +49,6 @@ std::vector<std::uint8_t> FileOf(const std::vector<TeleviewerSweep>& sweeps) {
   }
   return out;
 }
-
-// Holds or fails the writer's appends from the n-th on.
-class WriterGate {
- public:
-  std::function<bool(std::size_t)> Hook() {
-    return [this](std::size_t) {
-      std::unique_lock<std::mutex> lock(m_);
-      const int n = appends_++;
-      cv_.notify_all();
-      cv_.wait(lock, [this] { return !hold_; });
-      return failFrom_ < 0 || n < failFrom_;
-    };
-  }
-  void Hold(bool on) {
-    std::lock_guard<std::mutex> lock(m_);
-    hold_ = on;
-    cv_.notify_all();
-  }
-  void FailFrom(int n) { failFrom_ = n; }
-  bool WaitForAppends(int n) {
-    std::unique_lock<std::mutex> lock(m_);
-    return cv_.wait_for(lock, std::chrono::seconds(60), [&] { return appends_ >= n; });
-  }
-
- private:
-  std::mutex m_;
-  std::condition_variable cv_;
-  bool hold_ = false;
-  int appends_ = 0;
-  int failFrom_ = -1;
-};
 
 class TeleviewerLogTest : public EngineTest {
  public:
@@ -248,7 +216,7 @@ TEST_F(TeleviewerLogTest, TheWritersFaultsLoseNoSweepAndOverwriteNone) {
     ResetUnit();
     ASSERT_EQ(Set_Depth(10950), 0u);
     boxes.Clear();
-    WriterGate gate;
+    qvtest::WriterGate gate;
     std::vector<int> stops;
     {
       qv::TeleviewerEngine engine;
@@ -258,12 +226,12 @@ TEST_F(TeleviewerLogTest, TheWritersFaultsLoseNoSweepAndOverwriteNone) {
       if (c.fail) gate.FailFrom(1);
       ASSERT_TRUE(engine.InitialiseLog(1, 20));
       Lower();
-      gate.Hold(true);
+      gate.Hold();
       ASSERT_EQ(Start(engine, qv::kStartRecord), 1);
       RunFor(600);  // the first half waits at the writer
       ASSERT_TRUE(gate.WaitForAppends(1));
       RunFor(3000);  // while more halves fill behind it
-      gate.Hold(false);
+      gate.Release();
       if (!c.fail) {
         RunFor(500);
         ASSERT_EQ(engine.StopLogging(qv::kStateStoppedForGood), 1);
