@@ -2,12 +2,9 @@
 // in-process, lowers the sonde and records a six-channel log into the folder
 // it is given, on virtual time twenty times faster than real time, until it
 // is killed.
-#include <chrono>
-#include <cstdio>
-#include <thread>
-
 #include "app/core/globals.h"
 #include "logdoc/document/channel_logs.h"
+#include "tests/logdoc/document/record_until_killed.h"
 #include "tests/logdoc/document/sim_unit.h"
 
 int main(int argc, char** argv) {
@@ -18,24 +15,5 @@ int main(int argc, char** argv) {
   g_strProgramFolder = folder;
 
   qv::SixChannelEngine engine;
-  qv::LogSetup& s = engine.Setup();
-  s.pathStem = folder + "/KILLED.";
-  s.logMode = 12;
-  s.depthStep = 100;
-  s.loggingMode = {2, 1, 10, 12, 0};
-  // A record every 10 ms of real time.
-  engine.SetClock({[clock](std::uint32_t ms, qv::Event& stop) {
-                     clock->Advance(ms);
-                     std::this_thread::sleep_for(std::chrono::microseconds(ms * 50));
-                     return stop.IsSet();
-                   },
-                   [clock] { return static_cast<std::uint32_t>(clock->NowMs()); }, [] { return std::time_t{0}; }});
-  engine.InitialiseLog(1, 10);
-  if (engine.StartLogging(qv::kStartRecord) != 1) return 6;
-  std::printf("recording\n");
-  std::fflush(stdout);
-  for (;;) {
-    engine.PumpDisplay();
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
+  return qvtest::RecordUntilKilled(engine, clock, folder, 1);
 }
