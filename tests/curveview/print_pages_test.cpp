@@ -40,36 +40,9 @@ struct TestLog : qvtest::RecordedLog {
 };
 
 // A page device that records what each page drew.
-class PageDevice : public PrintDevice {
+class PageDevice : public qvtest::RecordingPrintDevice {
  public:
-  PageDevice(int dpi, int width, int height)
-      : dpi_(dpi), width_(width), height_(height), canvas_(width, height, dpi), painter_(&canvas_) {}
-  bool StartDoc(const std::string&, const std::string&) override { return true; }
-  int StartPage() override {
-    pages.push_back(orientation_ == 2 ? "landscape" : "portrait");
-    textsAtPage.push_back(canvas_.Engine().texts.size());
-    return 1;
-  }
-  int EndPage() override { return 1; }
-  void EndDoc() override {}
-  void AbortDoc() override {}
-  void Passthrough(const std::string&) override {}
-  QPainter* Painter() override { return &painter_; }
-  PrinterCaps Caps() const override {
-    PrinterCaps c;
-    c.logPixelsX = c.logPixelsY = dpi_;
-    c.horzRes = c.physicalWidth = width_;
-    c.vertRes = c.physicalHeight = height_;
-    return c;
-  }
-  int Orientation() const override { return orientation_; }
-  bool SetOrientation(int o) override {
-    orientation_ = o;
-    return true;
-  }
-  std::string DeviceName() const override { return "pages"; }
-  std::string PortName() const override { return ""; }
-  qvtest::RecordingEngine& Drawn() { return canvas_.Engine(); }
+  using RecordingPrintDevice::RecordingPrintDevice;
   // The texts of page P (from 1).
   std::vector<QString> TextsOf(size_t p) {
     const auto& all = Drawn().texts;
@@ -82,11 +55,11 @@ class PageDevice : public PrintDevice {
   std::vector<std::string> pages;
   std::vector<size_t> textsAtPage;
 
- private:
-  int dpi_, width_, height_;
-  int orientation_ = 1;
-  qvtest::RecordingDevice canvas_;
-  QPainter painter_;
+ protected:
+  void PageStarted(int orientation) override {
+    pages.push_back(orientation == 2 ? "landscape" : "portrait");
+    textsAtPage.push_back(Drawn().texts.size());
+  }
 };
 
 // One job of the view's page printer on a page device, as the preview runs it.

@@ -34,44 +34,19 @@ using Log = std::vector<std::string>;
 
 // A device whose pages are recorded: each StartPage notes the page and its
 // orientation in the log's events.
-class PageDevice : public PrintDevice {
+class PageDevice : public qvtest::RecordingPrintDevice {
  public:
-  PageDevice(FakeLog& log, int dpi, int width, int height)
-      : log_(log), dpi_(dpi), width_(width), height_(height), canvas_(width, height, dpi), painter_(&canvas_) {}
-  bool StartDoc(const std::string&, const std::string&) override { return true; }
-  int StartPage() override {
-    ++pages;
-    log_.log.push_back("page " + std::to_string(pages) + (orientation_ == 2 ? " landscape" : ""));
-    return 1;
-  }
-  int EndPage() override { return 1; }
-  void EndDoc() override {}
-  void AbortDoc() override {}
-  void Passthrough(const std::string&) override {}
-  QPainter* Painter() override { return &painter_; }
-  PrinterCaps Caps() const override {
-    PrinterCaps c;
-    c.logPixelsX = c.logPixelsY = dpi_;
-    c.horzRes = c.physicalWidth = width_;
-    c.vertRes = c.physicalHeight = height_;
-    return c;
-  }
-  int Orientation() const override { return orientation_; }
-  bool SetOrientation(int o) override {
-    orientation_ = o;
-    return true;
-  }
-  std::string DeviceName() const override { return "pages"; }
-  std::string PortName() const override { return ""; }
-  qvtest::RecordingEngine& Drawn() { return canvas_.Engine(); }
+  PageDevice(FakeLog& log, int dpi, int width, int height) : RecordingPrintDevice(dpi, width, height), log_(log) {}
   int pages = 0;
+
+ protected:
+  void PageStarted(int orientation) override {
+    ++pages;
+    log_.log.push_back("page " + std::to_string(pages) + (orientation == 2 ? " landscape" : ""));
+  }
 
  private:
   FakeLog& log_;
-  int dpi_, width_, height_;
-  int orientation_ = 1;
-  qvtest::RecordingDevice canvas_;
-  QPainter painter_;
 };
 
 // Runs a whole job of the page model on a page device: the hooks in the

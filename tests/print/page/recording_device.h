@@ -5,13 +5,17 @@
 
 #include <QPaintDevice>
 #include <QPaintEngine>
+#include <QPainter>
 #include <QPainterPath>
 #include <QPen>
 #include <QPolygonF>
 #include <QRectF>
 #include <QString>
 #include <algorithm>
+#include <string>
 #include <vector>
+
+#include "print/page/print_loop.h"
 
 namespace qvtest {
 
@@ -134,6 +138,49 @@ class RecordingDevice : public QPaintDevice {
  private:
   mutable RecordingEngine engine_;
   int width_, height_, dpi_;
+};
+
+// A page printer's device that draws onto a recording canvas of its page
+// size; PageStarted tells a test of each page and its orientation.
+class RecordingPrintDevice : public qv::print::PrintDevice {
+ public:
+  RecordingPrintDevice(int dpi, int width, int height)
+      : dpi_(dpi), width_(width), height_(height), canvas_(width, height, dpi), painter_(&canvas_) {}
+  bool StartDoc(const std::string&, const std::string&) override { return true; }
+  int StartPage() override {
+    PageStarted(orientation_);
+    return 1;
+  }
+  int EndPage() override { return 1; }
+  void EndDoc() override {}
+  void AbortDoc() override {}
+  void Passthrough(const std::string&) override {}
+  QPainter* Painter() override { return &painter_; }
+  qv::print::PrinterCaps Caps() const override {
+    qv::print::PrinterCaps c;
+    c.logPixelsX = c.logPixelsY = dpi_;
+    c.horzRes = c.physicalWidth = width_;
+    c.vertRes = c.physicalHeight = height_;
+    return c;
+  }
+  int Orientation() const override { return orientation_; }
+  bool SetOrientation(int o) override {
+    orientation_ = o;
+    return true;
+  }
+  std::string DeviceName() const override { return "pages"; }
+  std::string PortName() const override { return ""; }
+  RecordingEngine& Drawn() { return canvas_.Engine(); }
+
+ protected:
+  // ORIENTATION: 2 landscape, else portrait.
+  virtual void PageStarted(int orientation) { (void)orientation; }
+
+ private:
+  int dpi_, width_, height_;
+  int orientation_ = 1;
+  RecordingDevice canvas_;
+  QPainter painter_;
 };
 
 }  // namespace qvtest
