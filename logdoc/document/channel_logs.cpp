@@ -119,14 +119,7 @@ bool ChannelLogEngine::InitialiseTool(int mode) {
 }
 
 bool ChannelLogEngine::OpenReplayReader() {
-  HeaderInfo info;
-  {
-    std::lock_guard<std::mutex> lock(HeaderLock());
-    info = Header();
-  }
-  const LogSetup& s = Setup();
-  reader_ =
-      std::make_unique<ReplayReader>(DataFilePath(), ToolKind(), s.replayStartDepth, s.replayEndDepth, s.logMode, info);
+  reader_ = MakeReplayReader();
   replayIndex_ = 0;
   return reader_->IsOpen();
 }
@@ -220,12 +213,7 @@ std::uint32_t SixChannelEngine::ReadPacket(int passThrough) {
   if (Low(word) != TB_STATUS_DATA) return word & 0xFFFF;
   packet_ = scratch;
   word = CheckRecord(word, packet_.depth, packet_.time);
-  const int minute = Time() / 60000;
-  if (minute != LastMinute()) {
-    SetLastMinute(minute);
-    SetMinuteMark();
-    packet_.flags |= SixChannelFileRecord::kMinuteMark;  // the stored record carries the mark
-  }
+  if (StartsNewMinute(Time())) packet_.flags |= SixChannelFileRecord::kMinuteMark;  // the stored record carries it
   return word;
 }
 

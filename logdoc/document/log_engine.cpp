@@ -14,6 +14,7 @@
 #include "header/header.h"
 #include "header/hed_file.h"
 #include "logdoc/document/strings.h"
+#include "logdoc/replay/replay_reader.h"
 #include "platform/files/paths.h"
 #include "platform/text/cnum.h"
 #include "platform/text/msgbox.h"
@@ -695,6 +696,24 @@ int LogEngine::StopLocked(int type) {
     ShowMessageBox(LoadString(kStrCriticalHeader));
   testMode_ = false;
   return result;
+}
+
+bool LogEngine::StartsNewMinute(int timeMs) {
+  const int minute = timeMs / 60000;
+  if (minute == lastMinute_) return false;
+  lastMinute_ = minute;
+  SetMinuteMark();
+  return true;
+}
+
+std::unique_ptr<ReplayReader> LogEngine::MakeReplayReader() {
+  HeaderInfo info;
+  {
+    std::lock_guard<std::mutex> lock(HeaderLock());
+    info = Header();
+  }
+  return std::make_unique<ReplayReader>(DataFilePath(), ToolKind(), setup_.replayStartDepth, setup_.replayEndDepth,
+                                        setup_.logMode, info);
 }
 
 }  // namespace qv

@@ -59,6 +59,8 @@
 
 namespace qv {
 
+class ReplayReader;
+
 // The log state, one value read by every thread of the log.
 enum LogState : int {
   kStateReady = -1,      // replay ready; a live log before its first recording
@@ -312,8 +314,12 @@ class LogEngine {
   int LastDepth() const { return lastDepth_; }
   void SetLastDepth(int d) { lastDepth_ = d; }
   int ComputeLogSpeed(int depth, int time) { return speed_->Compute(depth, time); }
-  int LastMinute() const { return lastMinute_; }
   void SetLastMinute(int m) { lastMinute_ = m; }
+  // True when TIMEMS (the record's time) lies in another minute than the
+  // last record's: that minute becomes the last and the minute mark is set.
+  bool StartsNewMinute(int timeMs);
+  // The replay reader over the log's data file, its window and its header.
+  std::unique_ptr<ReplayReader> MakeReplayReader();
   void SetDisplayDepthOffset(int d) { displayDepthOffset_ = d; }
   int LogType() const { return logType_; }
   // The sonde length in centimetres: from the sonde database for a live log

@@ -184,10 +184,7 @@ std::uint32_t WaveformLogDocument::ReadPacket(int passThrough) {
                       static_cast<std::int16_t>(nearReceiver_));
   }
   word = CheckRecord(word, segment_.depth, segment_.time);
-  const int minute = segment_.time / 60000;
-  if (minute != LastMinute()) {
-    SetLastMinute(minute);
-    SetMinuteMark();
+  if (StartsNewMinute(segment_.time)) {
     packet_.flags |= kPacketMinute;
     if (high == 0) segment_.flags |= kSegmentMinute;
   }
@@ -340,14 +337,7 @@ void WaveformLogDocument::CloseReplay() {
 // Replay
 
 bool WaveformLogDocument::OpenReplayReader() {
-  HeaderInfo info;
-  {
-    std::lock_guard<std::mutex> lock(HeaderLock());
-    info = Header();
-  }
-  const LogSetup& s = Setup();
-  reader_ =
-      std::make_unique<ReplayReader>(DataFilePath(), ToolKind(), s.replayStartDepth, s.replayEndDepth, s.logMode, info);
+  reader_ = MakeReplayReader();
   return reader_->IsOpen();
 }
 

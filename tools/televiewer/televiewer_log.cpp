@@ -39,12 +39,8 @@ std::uint32_t TeleviewerEngine::ReadPacket(int passThrough) {
   SetDepthAndTime(sweep_.depth, sweep_.time);
   // A sweep with a processor fault does not start a minute.
   if ((word >> 8) == 0) {
-    const int minute = sweep_.time / 60000;
-    if (minute != LastMinute()) {
-      SetLastMinute(minute);
-      SetMinuteMark();
+    if (StartsNewMinute(sweep_.time))
       sweep_.depthStep |= TeleviewerFileRecord::kMinuteMark;  // the stored record carries the mark
-    }
   }
   return word;
 }
@@ -59,14 +55,7 @@ bool TeleviewerEngine::InitialiseTool(int mode) {
 }
 
 bool TeleviewerEngine::OpenReplayReader() {
-  HeaderInfo info;
-  {
-    std::lock_guard<std::mutex> lock(HeaderLock());
-    info = Header();
-  }
-  const LogSetup& s = Setup();
-  reader_ =
-      std::make_unique<ReplayReader>(DataFilePath(), ToolKind(), s.replayStartDepth, s.replayEndDepth, s.logMode, info);
+  reader_ = MakeReplayReader();
   return reader_->IsOpen();
 }
 
