@@ -1,6 +1,8 @@
 #include "curveview/dialog_runner.h"
 
 #include <QDialog>
+#include <QEventLoop>
+#include <QTimer>
 #include <mutex>
 
 #include "app/ui/line_dialog.h"
@@ -17,7 +19,19 @@ int RunDialog(QDialog& dialog) {
     std::lock_guard lock(g_mutex);
     r = g_runner;
   }
-  return r ? r(dialog) : dialog.exec();
+  if (!r) return dialog.exec();
+  // An installed answer runs inside a modal loop of its own, as exec() runs
+  // the dialog: timers and posted events arrive meanwhile, so a caller that
+  // holds a lock or leaves state half-changed across the dialog shows up in
+  // tests as it would in the program.
+  int result = QDialog::Rejected;
+  QEventLoop loop;
+  QTimer::singleShot(0, &loop, [&] {
+    result = r(dialog);
+    loop.quit();
+  });
+  loop.exec();
+  return result;
 }
 
 DialogRunner SetDialogRunner(DialogRunner runner) {

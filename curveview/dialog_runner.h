@@ -1,5 +1,6 @@
 // Runs the view's modal dialogs. The program runs them with exec(); tests
-// install a runner that fills the dialog and answers without a modal loop.
+// install a runner that fills the dialog and answers, run inside a modal
+// event loop as exec() would run the dialog.
 #pragma once
 
 #include <functional>
