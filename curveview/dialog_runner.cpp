@@ -1,11 +1,10 @@
 #include "curveview/dialog_runner.h"
 
 #include <QDialog>
-#include <QEventLoop>
-#include <QTimer>
 #include <mutex>
 
 #include "app/ui/line_dialog.h"
+#include "platform/docview/dialog.h"
 
 namespace curveview {
 namespace {
@@ -19,19 +18,7 @@ int RunDialog(QDialog& dialog) {
     std::lock_guard lock(g_mutex);
     r = g_runner;
   }
-  if (!r) return dialog.exec();
-  // An installed answer runs inside a modal loop of its own, as exec() runs
-  // the dialog: timers and posted events arrive meanwhile, so a caller that
-  // holds a lock or leaves state half-changed across the dialog shows up in
-  // tests as it would in the program.
-  int result = QDialog::Rejected;
-  QEventLoop loop;
-  QTimer::singleShot(0, &loop, [&] {
-    result = r(dialog);
-    loop.quit();
-  });
-  loop.exec();
-  return result;
+  return r ? qv::RunAsModal([&] { return r(dialog); }) : dialog.exec();
 }
 
 DialogRunner SetDialogRunner(DialogRunner runner) {

@@ -15,6 +15,7 @@
 #include "logdoc/flowmeter/hpfm_dlg.h"
 #include "logdoc/monitor/log_speed.h"
 #include "logdoc/replayui/ask_replay.h"
+#include "platform/docview/dialog.h"
 #include "platform/docview/gui_thread.h"
 #include "platform/text/msgbox.h"
 #include "platform/text/strings.h"
@@ -263,7 +264,7 @@ void CLogDoc::StartReplayControl() {
   cb.askReplay = [this](bool offerPrintHeader) {
     // The heading can only be printed at the end of a chart that is printing.
     CAskReplay dialog(offerPrintHeader && Setup().realtimePrint, nullptr);
-    const int answer = AskRunner() ? AskRunner()(dialog) : dialog.DoModal();
+    const int answer = AskRunner() ? qv::RunAsModal([&] { return AskRunner()(dialog); }) : dialog.DoModal();
     return qv::ReplayEndAnswer{answer == qv::IDOK ? qv::ReplayEndChoice::Reset : qv::ReplayEndChoice::Finish,
                                dialog.m_bPrintHeader != 0};
   };

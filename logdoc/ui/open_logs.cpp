@@ -10,6 +10,7 @@
 #include "header/hed_file.h"
 #include "header/ui/header_editor.h"
 #include "logdoc/ui/log_doc.h"
+#include "platform/docview/dialog.h"
 #include "platform/docview/services.h"
 #include "platform/files/paths.h"
 #include "platform/text/msgbox.h"
@@ -312,7 +313,10 @@ class LogOpener : public LogDocuments {
     editor.m_pTrailerText = &doc->Trailer();
     editor.m_strHeaderFile = dataStem + "HED";
     if (OpenerDialogs().headerEditor)
-      OpenerDialogs().headerEditor(editor);
+      qv::RunAsModal([&] {
+        OpenerDialogs().headerEditor(editor);
+        return 0;
+      });
     else
       editor.DoModal();
     WriteHeaderInfo(templ, &doc->Header(), nullptr);
@@ -356,7 +360,9 @@ class LogOpener : public LogDocuments {
     ReplaySettings settings;
     {
       CReplayDlg dialog(first, second, nullptr);
-      const int answer = OpenerDialogs().replaySettings ? OpenerDialogs().replaySettings(dialog) : dialog.DoModal();
+      const int answer = OpenerDialogs().replaySettings
+                             ? qv::RunAsModal([&] { return OpenerDialogs().replaySettings(dialog); })
+                             : dialog.DoModal();
       if (answer != qv::IDOK) return;
       settings = dialog.TakeSettings();
     }

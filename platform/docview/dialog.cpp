@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QEventLoop>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -10,8 +11,8 @@
 #include <QSlider>
 #include <QStackedWidget>
 #include <QTabBar>
+#include <QTimer>
 #include <QVBoxLayout>
-
 #include <charconv>
 #include <cstring>
 
@@ -20,6 +21,17 @@
 #include "platform/text/strings.h"
 
 namespace qv {
+
+int RunAsModal(const std::function<int()>& answer) {
+  int result = QDialog::Rejected;
+  QEventLoop loop;
+  QTimer::singleShot(0, &loop, [&] {
+    result = answer();
+    loop.quit();
+  });
+  loop.exec();
+  return result;
+}
 namespace {
 // Texts of the data-exchange checks.
 constexpr unsigned kNotInteger = 61712;
@@ -158,8 +170,7 @@ void DDX_Slider(DataExchange& dx, QSlider* slider, int& value) {
 
 void DDV_MinMaxInt(DataExchange& dx, int value, int minimum, int maximum) {
   if (!dx.Saving() || dx.Failed() || (value >= minimum && value <= maximum)) return;
-  Complain(dx, dx.LastControl(),
-           Fill(LoadString(kIntegerRange), std::to_string(minimum), std::to_string(maximum)));
+  Complain(dx, dx.LastControl(), Fill(LoadString(kIntegerRange), std::to_string(minimum), std::to_string(maximum)));
 }
 
 void DDV_MinMaxDouble(DataExchange& dx, double value, double minimum, double maximum) {
@@ -196,9 +207,13 @@ void Dialog::OnOK() {
   if (UpdateData(true)) EndDialog(QDialog::Accepted);
 }
 
-void Dialog::OnCancel() { EndDialog(QDialog::Rejected); }
+void Dialog::OnCancel() {
+  EndDialog(QDialog::Rejected);
+}
 
-void Dialog::EndDialog(int result) { done(result); }
+void Dialog::EndDialog(int result) {
+  done(result);
+}
 
 void Dialog::EnsureInitialised() {
   if (initialised_) return;
@@ -234,7 +249,10 @@ bool PropertyPage::UpdateData(bool save) {
 }
 
 PropertySheet::PropertySheet(const std::string& caption, QWidget* parent)
-    : QDialog(parent), tabs_(new QTabBar(this)), stack_(new QStackedWidget(this)), buttons_(new QDialogButtonBox(this)) {
+    : QDialog(parent),
+      tabs_(new QTabBar(this)),
+      stack_(new QStackedWidget(this)),
+      buttons_(new QDialogButtonBox(this)) {
   setWindowTitle(QStr(caption));
   auto* lay = new QVBoxLayout(this);
   lay->addWidget(tabs_);
@@ -351,7 +369,9 @@ int PropertySheet::DoModal() {
 }
 
 // ---------------------------------------------------------------------------
-DialogBar::DialogBar(QWidget* parent) : QFrame(parent) { setFrameShape(QFrame::StyledPanel); }
+DialogBar::DialogBar(QWidget* parent) : QFrame(parent) {
+  setFrameShape(QFrame::StyledPanel);
+}
 
 void DialogBar::ApplyPrompt(QWidget* control, unsigned id) {
   const std::string s = LoadString(id);

@@ -8,7 +8,7 @@
 #include <QDialog>
 #include <QFrame>
 #include <QPointer>
-
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,8 +26,14 @@ class QSlider;
 
 namespace qv {
 
+// Runs ANSWER, a test's stand-in for a modal dialog, inside a modal event
+// loop of its own, as exec() runs the dialog: timers and posted events are
+// delivered meanwhile, so a caller that holds a lock or leaves its state
+// half-changed across the dialog shows up in tests as in the program.
+int RunAsModal(const std::function<int()>& answer);
+
 class DataExchange {
-public:
+ public:
   explicit DataExchange(bool saveAndValidate) : save_(saveAndValidate) {}
   bool Saving() const { return save_; }
   bool Failed() const { return failed_; }
@@ -38,7 +44,7 @@ public:
   QWidget* LastControl() const { return last_; }
   void SetLastControl(QWidget* w) { last_ = w; }
 
-private:
+ private:
   bool save_;
   bool failed_ = false;
   QWidget* failedControl_ = nullptr;
@@ -66,7 +72,7 @@ bool ParseDouble(const std::string& text, double* value);
 
 class Dialog : public QDialog {
   Q_OBJECT
-public:
+ public:
   explicit Dialog(QWidget* parent = nullptr);
   // Runs once before the dialog is first shown (or by EnsureInitialised);
   // the default loads the controls.
@@ -79,13 +85,13 @@ public:
   int DoModal();
   void EnsureInitialised();
 
-protected:
+ protected:
   void showEvent(QShowEvent* event) override;
   void accept() override { OnOK(); }
   void reject() override { OnCancel(); }
   void EndDialog(int result);
 
-private:
+ private:
   bool initialised_ = false;
 };
 
@@ -93,7 +99,7 @@ class PropertySheet;
 
 class PropertyPage : public QWidget {
   Q_OBJECT
-public:
+ public:
   explicit PropertyPage(const std::string& title, QWidget* parent = nullptr);
   const std::string& Title() const { return title_; }
   PropertySheet* Sheet() const { return sheet_; }
@@ -110,7 +116,7 @@ public:
   virtual void OnCancel() {}
   bool Initialised() const { return initialised_; }
 
-private:
+ private:
   friend class PropertySheet;
   std::string title_;
   PropertySheet* sheet_ = nullptr;
@@ -119,7 +125,7 @@ private:
 
 class PropertySheet : public QDialog {
   Q_OBJECT
-public:
+ public:
   enum Button { OkButton, CancelButton, ApplyButton, HelpButton };
   explicit PropertySheet(const std::string& caption, QWidget* parent = nullptr);
   void AddPage(PropertyPage* page);
@@ -146,12 +152,12 @@ public:
   virtual void OnCancel();
   int DoModal();
 
-protected:
+ protected:
   void showEvent(QShowEvent* event) override;
   void accept() override;
   void reject() override;
 
-private:
+ private:
   bool Activate(int index);
   std::vector<PropertyPage*> pages_;
   QTabBar* tabs_;
@@ -165,7 +171,7 @@ private:
 // A bar of controls docked at the edge of a child frame.
 class DialogBar : public QFrame {
   Q_OBJECT
-public:
+ public:
   explicit DialogBar(QWidget* parent = nullptr);
   // Gives a control its status-bar prompt and tool tip from the string table
   // entry of id ("prompt\ntip").

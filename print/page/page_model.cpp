@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "platform/docview/dialog.h"
 #include "platform/files/paths.h"
 #include "platform/text/msgbox.h"
 #include "platform/trace/trace.h"
@@ -37,7 +38,7 @@ bool LogPagePrinter::OnPreparePrinting(PrintInfo& info) {
     CQVPrintDlg dlg(&printer_, source_.LogMode() == 10);
     dlg.SetSettings(&settings_);
     dlg.SetChain(source_.FollowChain() ? 1 : 0);
-    const int result = runDialog_ ? runDialog_(dlg) : dlg.exec();
+    const int result = runDialog_ ? qv::RunAsModal([&] { return runDialog_(dlg); }) : dlg.exec();
     if (result != QDialog::Accepted) return false;
     info.copies = printer_.copyCount();
     // The loop prints every copy as a job of its own.
