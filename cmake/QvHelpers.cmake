@@ -38,10 +38,11 @@ function(qv_add_test name)
                                   ENVIRONMENT_MODIFICATION "${qpa}" LABELS "${T_LABELS}")
 endfunction()
 
-# qv_add_fuzzer(NAME SOURCES ... LIBS ...): a libFuzzer target, built only
-# in the clang fuzzing build (QV_FUZZ).
+# qv_add_fuzzer(NAME SOURCES ... LIBS ... [SEEDS files...]): a libFuzzer
+# target, built only in the clang fuzzing build (QV_FUZZ). Seed files are
+# copied into fuzzers/NAME.seeds, where the test command starts the fuzzer from.
 function(qv_add_fuzzer name)
-  cmake_parse_arguments(F "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(F "" "" "SOURCES;LIBS;SEEDS" ${ARGN})
   if(NOT QV_FUZZ)
     return()
   endif()
@@ -54,6 +55,10 @@ function(qv_add_fuzzer name)
     add_custom_target(all-fuzzers)
   endif()
   add_dependencies(all-fuzzers ${name})
+  if(F_SEEDS)
+    file(REMOVE_RECURSE ${CMAKE_BINARY_DIR}/fuzzers/${name}.seeds)
+    file(COPY ${F_SEEDS} DESTINATION ${CMAKE_BINARY_DIR}/fuzzers/${name}.seeds)
+  endif()
 endfunction()
 
 # qv_add_bench(NAME SOURCES ... LIBS ...): a Google Benchmark program.

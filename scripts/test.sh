@@ -44,7 +44,13 @@ if [ -z "${QV_SKIP_FUZZ:-}" ]; then
     for f in "$top"/build-fuzz/fuzzers/*; do
       [ -f "$f" ] && [ -x "$f" ] || continue
       echo "fuzzing $(basename "$f") for ${QV_FUZZ_SECONDS:-20} s"
-      "$f" -max_total_time="${QV_FUZZ_SECONDS:-20}" >"$f.log" 2>&1 \
+      # New inputs go to a scratch corpus; the shipped seeds stay as they are.
+      corpus=()
+      if [ -d "$f.seeds" ]; then
+        rm -rf "$f.corpus" && mkdir -p "$f.corpus"
+        corpus=("$f.corpus" "$f.seeds")
+      fi
+      "$f" -max_total_time="${QV_FUZZ_SECONDS:-20}" -timeout=10 "${corpus[@]}" >"$f.log" 2>&1 \
         || { echo "fuzzer $(basename "$f") found a crash:"; tail -n 40 "$f.log"; status=1; }
     done
   fi
