@@ -3,6 +3,7 @@
 // what a log needs: metric 1:20 at 10 m/min moves the paper 50 mm a
 // metre, 8.3 mm a second, 66 lines of 0.127 mm.
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <array>
@@ -10,9 +11,11 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "app/core/globals.h"
+#include "bench/ratio_report.h"
 #include "platform/files/paths.h"
 #include "print/recorder/gulton.h"
 
@@ -95,6 +98,45 @@ void CurveRowsToCaptureFile(benchmark::State& state) {
   Report(state, lines);
 }
 
+// One ready raster line sent, and beside it one plain write of as many bytes
+// to the same kind of file: what sending a line may cost at the least.
+void SendRasterLine(benchmark::State& state) {
+  CaptureFolder folder;
+  const TrackScale linear[4] = {};
+  int64_t lines = 0;
+  {
+    CGulton recorder(0, kPrintPlot, 0, linear, 20, 0, 0);
+    std::array<uint8_t, kRasterBytes> line{};
+    line.fill(0x5A);
+    for (auto _ : state) {
+      recorder.SendRasterLine(line.data());
+      ++lines;
+    }
+  }
+  Report(state, lines);
+}
+
+void OneWriteOfALine(benchmark::State& state) {
+  CaptureFolder folder;
+  const std::string path = (std::filesystem::temp_directory_path() / "qv_bench_recorder_write.prn").string();
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  std::vector<uint8_t> bytes;
+  {
+    const TrackScale linear[4] = {};
+    CGulton recorder(0, kPrintPlot, 0, linear, 20, 0, 0);
+    bytes = recorder.RasterCommand();
+  }
+  bytes.resize(bytes.size() + kRasterBytes, 0x5A);
+  int64_t lines = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(::write(fd, bytes.data(), bytes.size()));
+    ++lines;
+  }
+  ::close(fd);
+  std::remove(path.c_str());
+  Report(state, lines);
+}
+
 // Four curves and both waveform strips, one print row a call.
 void CementBondRowsToCaptureFile(benchmark::State& state) {
   CaptureFolder folder;
@@ -138,10 +180,16 @@ void TeleviewerRowsToCaptureFile(benchmark::State& state) {
 }
 
 BENCHMARK(RasterLinesToCaptureFile)->Unit(benchmark::kMicrosecond);
+BENCHMARK(SendRasterLine)->Unit(benchmark::kMicrosecond);
+BENCHMARK(OneWriteOfALine)->Unit(benchmark::kMicrosecond);
 BENCHMARK(CurveRowsToCaptureFile)->Unit(benchmark::kMicrosecond);
 BENCHMARK(CementBondRowsToCaptureFile)->Unit(benchmark::kMicrosecond);
 BENCHMARK(TeleviewerRowsToCaptureFile)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  return qv::bench::RunWithRatios(
+      argc, argv,
+      {{"SendRasterLine", "OneWriteOfALine", 1.3, 1, 1, "a raster line sent against one write of its bytes"}});
+}

@@ -4,7 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 
 namespace qv {
 
@@ -21,12 +23,14 @@ bool ReplayDataFile::Open(const std::string& path, std::size_t recordSize) {
   path_ = path;
   recordSize_ = recordSize;
   position_ = 0;
+  block_.clear();
   return true;
 }
 
 void ReplayDataFile::Close() {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
+  block_.clear();
 }
 
 namespace {
@@ -58,10 +62,44 @@ bool ReplayDataFile::ReadAt(std::uint64_t offset, void* out, std::size_t size) c
   return true;
 }
 
+namespace {
+// About 64 KiB of records: a sonic record is 2 KiB or more, a six-channel one 14 bytes.
+constexpr std::size_t kBlockBytes = 64 * 1024;
+}  // namespace
+
+int ReplayDataFile::Fill() {
+  block_.clear();
+  blockStart_ = position_;
+  const std::uint64_t usable = UsableLength();
+  if (recordSize_ == 0 || position_ + recordSize_ > usable) return 0;
+  const std::uint64_t records =
+      std::min<std::uint64_t>(std::max<std::size_t>(kBlockBytes / recordSize_, 1), (usable - position_) / recordSize_);
+  block_.resize(static_cast<std::size_t>(records) * recordSize_);
+  std::size_t done = 0;
+  while (done < block_.size()) {
+    const ssize_t n = ::pread(fd_, block_.data() + done, block_.size() - done, static_cast<off_t>(position_ + done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += static_cast<std::size_t>(n);
+  }
+  // Cut between the length and the read: keep the whole records that came.
+  block_.resize(done - done % recordSize_);
+  return block_.empty() ? -1 : 1;
+}
+
+bool ReplayDataFile::RecordAvailable() {
+  if (fd_ < 0 || recordSize_ == 0) return false;
+  return Buffered() || position_ + recordSize_ <= UsableLength();
+}
+
 int ReplayDataFile::ReadRecord(void* out) {
   if (fd_ < 0) return -1;
-  if (recordSize_ == 0 || position_ + recordSize_ > UsableLength()) return 0;
-  if (!ReadAt(position_, out, recordSize_)) return -1;
+  if (recordSize_ == 0) return 0;
+  if (!Buffered()) {
+    const int r = Fill();
+    if (r != 1) return r;
+  }
+  std::memcpy(out, block_.data() + (position_ - blockStart_), recordSize_);
   position_ += recordSize_;
   return 1;
 }

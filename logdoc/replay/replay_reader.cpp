@@ -27,7 +27,7 @@ int ClampToInt(long long v) {
 // Moves a file past the record at its position without reading it, as a read
 // of that record would have.
 void SkipRecord(ReplayDataFile& file, std::size_t size) {
-  if (file.Position() + size <= file.UsableLength()) file.Seek(file.Position() + size);
+  if (file.RecordAvailable()) file.Seek(file.Position() + size);
 }
 
 template <class Record>
@@ -275,7 +275,7 @@ int ReplayReader::ReadSonic(SonicPacket* packet) {
 int ReplayReader::ReadTeleviewer(TeleviewerSweep* sweep) {
   if (!open_ || toolKind_ != kToolTeleviewer || !sweep) return 0;
   // The end of the data ends a televiewer replay before anything is counted.
-  if (main_.Position() + kSweepSize > main_.UsableLength()) return 0;
+  if (!main_.RecordAvailable()) return 0;
   if (!CountAndCheckLimit(false)) {
     SkipRecord(main_, kSweepSize);
     return 0;

@@ -24,48 +24,34 @@ std::mutex g_openerMutex;
 ParallelPortOpener g_opener;
 
 // A write to a pipe whose reader went away raises SIGPIPE, which would end
-// the program. The signal is held back on this thread while writing and a
-// SIGPIPE that the write caused is taken off again; the write itself fails
-// with EPIPE.
-class SigpipeGuard {
- public:
-  SigpipeGuard() {
-    sigset_t pipe;
-    sigemptyset(&pipe);
-    sigaddset(&pipe, SIGPIPE);
-    sigset_t pending;
-    sigpending(&pending);
-    wasPending_ = sigismember(&pending, SIGPIPE) == 1;
-    pthread_sigmask(SIG_BLOCK, &pipe, &old_);
-  }
-  ~SigpipeGuard() {
-    if (raised_ && !wasPending_) {
-      sigset_t pipe;
-      sigemptyset(&pipe);
-      sigaddset(&pipe, SIGPIPE);
-      const timespec zero{0, 0};
-      while (sigtimedwait(&pipe, nullptr, &zero) < 0 && errno == EINTR) {
-      }
+// the program. The signal is ignored for the whole process, once, when the
+// first port opens (unless the program already handles it): the write
+// itself then fails with EPIPE. Done once instead of around every raster
+// line, which would cost more system calls than the line's own write.
+void IgnoreSigpipeOnce() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    struct sigaction current {};
+    if (::sigaction(SIGPIPE, nullptr, &current) == 0 && current.sa_handler == SIG_DFL) {
+      struct sigaction ignore {};
+      ignore.sa_handler = SIG_IGN;
+      sigemptyset(&ignore.sa_mask);
+      ::sigaction(SIGPIPE, &ignore, nullptr);
     }
-    pthread_sigmask(SIG_SETMASK, &old_, nullptr);
-  }
-  void Raised() { raised_ = true; }
-
- private:
-  sigset_t old_;
-  bool wasPending_ = false;
-  bool raised_ = false;
-};
+  });
+}
 
 class PosixParallelPort : public ParallelPort {
  public:
-  PosixParallelPort(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
+  PosixParallelPort(int fd, std::string path) : fd_(fd), path_(std::move(path)) { IgnoreSigpipeOnce(); }
   ~PosixParallelPort() override { ::close(fd_); }
 
   bool Write(const uint8_t* data, size_t n) override {
-    SigpipeGuard guard;
+    // The clock starts with the first write that does not take everything:
+    // a line the device takes at once costs one system call.
     const uint32_t timeout = ParallelWriteTimeoutMs();
-    const uint32_t start = TickCount();
+    uint32_t start = 0;
+    bool timing = false;
     size_t done = 0;
     bool readyButRefused = false;
     while (done < n) {
@@ -75,7 +61,10 @@ class PosixParallelPort : public ParallelPort {
         readyButRefused = false;
         continue;
       }
-      if (w < 0 && errno == EPIPE) guard.Raised();
+      if (!timing) {
+        start = TickCount();
+        timing = true;
+      }
       if (w < 0 && errno != EAGAIN && errno != EINTR) {
         Trace("parallel: writing to %s failed: %s\n", path_.c_str(), std::strerror(errno));
         return false;

@@ -28,7 +28,6 @@ bool IsPrintrex(uint8_t model) {
   return model == kPrintrex820 || model == kPrintrex840;
 }
 
-
 struct MetricRow {
   int scale;
   double spacing, first;
@@ -211,9 +210,12 @@ void CGulton::EndRaster() {
 }
 
 void CGulton::SendRasterLine(const uint8_t* line) {
-  std::vector<uint8_t> out(rasterCommand_);
-  out.insert(out.end(), line, line + kRasterBytes);
-  Write(out.data(), out.size());
+  // One buffer for every line of the recorder, used under its lock: no
+  // allocation per line.
+  Hold hold(*this);
+  lineBuffer_.assign(rasterCommand_.begin(), rasterCommand_.end());
+  lineBuffer_.insert(lineBuffer_.end(), line, line + kRasterBytes);
+  Write(lineBuffer_.data(), lineBuffer_.size());
 }
 
 void CGulton::SendStartSequence() {

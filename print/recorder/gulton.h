@@ -311,6 +311,7 @@ class CGulton {
   std::vector<uint8_t> endGraphics_;
   uint8_t terminator_ = 0x0A;
   std::vector<uint8_t> rasterCommand_;
+  std::vector<uint8_t> lineBuffer_;  // the command and the line being sent
   uint8_t curveTrack_[20] = {};
   int numberRow_ = 0;
   uint8_t model_ = 0;

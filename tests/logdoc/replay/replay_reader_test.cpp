@@ -516,5 +516,39 @@ TEST_F(ReplayReaderTest, OtherToolKindsDeliverNothing) {
   EXPECT_EQ(reader.StepBack(), 1);
 }
 
+// Records are read ahead in blocks: a file that grows while it is replayed is
+// read on into its new records, and one that is cut is not read past the
+// block already taken (no read past the file, no stale record after it).
+TEST_F(ReplayReaderTest, DataFileFollowsAFileThatGrowsOrIsCut) {
+  WriteLog("GROW.LOG", 3);
+  ReplayDataFile file;
+  ASSERT_TRUE(file.Open(Path("GROW.LOG"), SixChannelFileRecord::kSize));
+  std::uint8_t bytes[SixChannelFileRecord::kSize];
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(file.ReadRecord(bytes), 1);
+  EXPECT_EQ(file.ReadRecord(bytes), 0);
+  EXPECT_FALSE(file.RecordAvailable());
+  {
+    std::ofstream out(Path("GROW.LOG"), std::ios::binary | std::ios::app);
+    out.write(std::string(2 * SixChannelFileRecord::kSize + 5, '\x01').data(), 2 * SixChannelFileRecord::kSize + 5);
+  }
+  EXPECT_TRUE(file.RecordAvailable());
+  EXPECT_EQ(file.ReadRecord(bytes), 1);
+  EXPECT_EQ(file.ReadRecord(bytes), 1);
+  EXPECT_EQ(file.ReadRecord(bytes), 0);  // the partial record stays unread
+  EXPECT_TRUE(file.HasPartialRecord());
+
+  constexpr int kMany = 100000;
+  WriteLog("CUT.LOG", kMany);
+  ReplayDataFile cut;
+  ASSERT_TRUE(cut.Open(Path("CUT.LOG"), SixChannelFileRecord::kSize));
+  ASSERT_EQ(cut.ReadRecord(bytes), 1);
+  fs::resize_file(Path("CUT.LOG"), 0);
+  int more = 0;
+  while (cut.ReadRecord(bytes) == 1 && more < kMany) ++more;
+  EXPECT_LT(more, kMany / 10);  // the rest of one block at most
+  EXPECT_EQ(cut.ReadRecord(bytes), 0);
+  EXPECT_FALSE(cut.RecordAvailable());
+}
+
 }  // namespace
 }  // namespace qv
