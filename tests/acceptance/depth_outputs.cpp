@@ -140,19 +140,60 @@ int ChartTape::Rows() const {
   return static_cast<int>(paper_->rows.size());
 }
 
+namespace {
+
+// The x of the pure red dots of a row of IMAGE (the curve under test).
+std::vector<int> RedDots(const QImage& image, int y) {
+  std::vector<int> xs;
+  for (int x = 0; x < image.width(); ++x) {
+    const QRgb c = image.pixel(x, y);
+    if (qRed(c) > 160 && qGreen(c) < 110 && qBlue(c) < 110) xs.push_back(x);
+  }
+  return xs;
+}
+
+// The curve of PHYSICALCHANNEL alone, in pure red, while a job runs.
+class RedCurve {
+ public:
+  RedCurve(std::vector<CurveRecord>& curves, int physicalChannel) : curves_(curves) {
+    for (CurveRecord& c : curves_) {
+      saved_.emplace_back(c.headerFlag, c.lineColour);
+      const bool it = c.physicalChannel == physicalChannel;
+      c.headerFlag = it ? 1 : 0;
+      if (it) c.lineColour = 0x0000FF;  // red (a COLORREF)
+    }
+  }
+  ~RedCurve() {
+    for (size_t i = 0; i < curves_.size() && i < saved_.size(); ++i) {
+      curves_[i].headerFlag = saved_[i].first;
+      curves_[i].lineColour = saved_[i].second;
+    }
+  }
+
+ private:
+  std::vector<CurveRecord>& curves_;
+  std::vector<std::pair<int, std::uint32_t>> saved_;
+};
+
+}  // namespace
+
+int WidestScreenStroke(CCurveView& view, int physicalChannel) {
+  RedCurve red(view.Curves(), physicalChannel);
+  const QImage image = view.grab().toImage();
+  int widest = 0;
+  for (int y = view.LegendHeight(); y < image.height(); ++y) {
+    const std::vector<int> xs = RedDots(image, y);
+    if (!xs.empty()) widest = std::max(widest, xs.back() - xs.front() + 1);
+  }
+  return widest;
+}
+
 // ---- the printed page
 
 std::string PrintCurveToPdf(CCurveView& view, int physicalChannel, const std::string& folder) {
   qv::print::LogPagePrinter* printer = view.PagePrinter();
   if (!printer) return {};
-  std::vector<CurveRecord>& curves = view.Curves();
-  std::vector<std::pair<int, std::uint32_t>> saved;
-  for (CurveRecord& c : curves) {
-    saved.emplace_back(c.headerFlag, c.lineColour);
-    const bool it = c.physicalChannel == physicalChannel;
-    c.headerFlag = it ? 1 : 0;
-    if (it) c.lineColour = 0x0000FF;  // red (a COLORREF)
-  }
+  RedCurve red(view.Curves(), physicalChannel);
   const std::string pdf = folder + "/log.pdf";
   std::filesystem::remove(pdf);
   QPrinter& q = printer->Printer();
@@ -169,10 +210,6 @@ std::string PrintCurveToPdf(CCurveView& view, int physicalChannel, const std::st
     return dlg.result();
   });
   view.OnFilePrint();
-  for (size_t i = 0; i < curves.size() && i < saved.size(); ++i) {
-    curves[i].headerFlag = saved[i].first;
-    curves[i].lineColour = saved[i].second;
-  }
   return std::filesystem::exists(pdf) ? pdf : std::string();
 }
 
@@ -244,12 +281,7 @@ DepthSamples PageSamples(const std::string& pdf, const std::string& folder, doub
     for (const auto& [d, yPt] : l) first = std::min(first, yPt * kDpi / 72.0), last = std::max(last, yPt * kDpi / 72.0);
     const double spacing = (last - first) / static_cast<double>(l.size() - 1);
     for (int y = std::max(0, static_cast<int>(first - spacing)); y < image.height() && y <= last + spacing; ++y) {
-      const QRgb* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-      std::vector<int> xs;
-      for (int x = 0; x < image.width(); ++x) {
-        const QRgb c = line[x];
-        if (qRed(c) > 160 && qGreen(c) < 110 && qBlue(c) < 110) xs.push_back(x);
-      }
+      const std::vector<int> xs = RedDots(image, y);
       if (xs.empty()) continue;
       if (widest) *widest = std::max(*widest, xs.back() - xs.front() + 1);
       out.emplace_back((a + b * y) * metresPerUnit, xs[xs.size() / 2]);

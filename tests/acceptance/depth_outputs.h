@@ -27,6 +27,11 @@ using DepthSamples = std::vector<std::pair<double, double>>;
 // the depth track labels it with.
 DepthSamples ViewSamples(CCurveView& view, int physicalChannel, double metresPerUnit);
 
+// The most dots of one row of the view's picture that the curve of
+// PHYSICALCHANNEL covers (drawn alone, in pure red): a stroke across its
+// track shows as a wide run.
+int WidestScreenStroke(CCurveView& view, int physicalChannel);
+
 // What a chart recorder was sent, as paper: each row plotted lies one line
 // of paper (the view's rows at the recorder's 200 lines an inch) past the
 // one before it, from the depth the recorder was last set to. Installed as

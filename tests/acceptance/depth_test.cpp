@@ -118,7 +118,14 @@ TEST_P(DepthTest, TheBoundaryLiesAtItsDepthInEveryOutput) {
   ASSERT_NE(m, models.end());
   const qv::sim::ChannelModel& model = *m;
 
-  if (c.outputs & kView) ExpectAt("view", ViewSamples(*view, curve.physicalChannel, metres), c, model, tolerance);
+  if (c.outputs & kView) {
+    ExpectAt("view", ViewSamples(*view, curve.physicalChannel, metres), c, model, tolerance);
+    // The curve runs down its track from its first reading to its last:
+    // no row of the picture holds a stroke across the track.
+    const int widest = WidestScreenStroke(*view, curve.physicalChannel);
+    EXPECT_GT(widest, 0) << "the curve is drawn";
+    EXPECT_LT(widest, 24) << "a horizontal stroke on the screen";
+  }
   if (c.outputs & kChart) {
     const auto captions = tape->Captions();
     const auto at = std::find_if(captions.begin(), captions.end(),
