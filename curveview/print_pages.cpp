@@ -93,15 +93,21 @@ void CurvePageSource::BeginReplay(PrintSettings& s, bool /*again*/) {
   const int step = Step(doc_);
   const int display = doc_.DisplayDepthOffset();
   if (direction_ == 1) {
-    log_.SetPrintDepthWindow(largestOffset_ * step + display);
+    // A log recorded upward prints from its shallow end down, against the
+    // way it was recorded: a value leaves the delay window `lead` of depth
+    // after the record it was read with, so the seeks run that far ahead of
+    // the row they label, deeper. (The display depth offset counts the
+    // window's way one step short.)
+    const int lead = largestOffset_ * step + display + step;
+    log_.SetPrintDepthWindow(-lead);
     log_.StartPrintReplay(&w);
     const ChannelFilter* f = doc_.RawFilterTable();
     for (int i = 0; i < kFilterTableSize; ++i)
       s.channelOffsets[static_cast<size_t>(i)] = largestOffset_ - (f ? f[i].OffsetCopy : 0);
     printMin_ = w.minDepth;
     printMax_ = w.maxDepth;
-    s.printDepth = printMin_ - largestOffset_ * step - display;
-    s.printEndDepth = largestOffset_ * step + printMax_ + display;
+    s.printDepth = printMin_ - lead;
+    s.printEndDepth = printMax_;
   } else {
     printMin_ = w.minDepth + display;
     printMax_ = w.maxDepth;
@@ -201,7 +207,7 @@ PrintRows CurvePageSource::ReadPrintRows(PrintSettings& s, int rows) {
       current[i] = (ch >= 1 && static_cast<size_t>(ch) <= row.size()) ? row[static_cast<size_t>(ch - 1)]
                                                                       : std::numeric_limits<double>::quiet_NaN();
     }
-    if (doc_.LogMode() == kLogModeUp && (s.printDepth < printMin_ || s.printDepth > printMax_)) continue;
+    if (doc_.LogMode() == kLogModeUp && (rowDepth < printMin_ || rowDepth > printMax_)) continue;
     // Logging down, the first records only fill the processing delay: their
     // rows would lie above the window's start and hold no reading.
     if (doc_.LogMode() == kLogModeDown && s.printDepth <= windowMin_) continue;

@@ -45,8 +45,9 @@ class PrintableLog {
   virtual void SetPrintDepthWindow(int depthOffset) = 0;
   virtual bool ReadReplayRecord() = 0;
   virtual bool SeekReplay(int depth) = 0;
-  // The current record processed for print with the given offsets: the
-  // print value row by physical channel - 1.
+  // The current record processed for print with the given offsets (none:
+  // empty, the log's own alignment): the print value row by physical
+  // channel - 1.
   virtual std::span<const double> ProcessPrintRecord(std::span<const int> givenOffsets) = 0;
   // After the job: a fresh reader at the start of the replay window, out of
   // printing mode.

@@ -179,7 +179,10 @@ std::span<const double> ChannelLogEngine::RunProcessing(std::optional<std::span<
 
 std::span<const double> ChannelLogEngine::ProcessPrintRecord(std::span<const int> givenOffsets) {
   if (!processor_) return {};
-  const std::span<const double> row = RunProcessing(givenOffsets);
+  // Without given offsets the channels are aligned by the log's own rule, as
+  // on the screen: offsets of 0 would put every sensor at the sonde's bottom.
+  const std::span<const double> row =
+      RunProcessing(givenOffsets.empty() ? std::nullopt : std::optional<std::span<const int>>(givenOffsets));
   // As on the screen: an entry that holds no reading yet is no value, not 0.
   const std::size_t n = std::min(row.size(), printValues_.size());
   for (std::size_t i = 0; i < n; ++i)

@@ -45,8 +45,9 @@ class ChannelLogEngine : public LogEngine {
   void ApplyFilters() override;
   // Page printing: the current record through the processing with the
   // printout's channel offsets (channel i written at row 51 + givenOffsets[7 +
-  // i]); the print value row, indexed by physical channel - 1, valid until
-  // the next record is processed.
+  // i]), or by the log's own rule when none are given (empty); the print
+  // value row, indexed by physical channel - 1, valid until the next record
+  // is processed.
   std::span<const double> ProcessPrintRecord(std::span<const int> givenOffsets);
 
  protected:

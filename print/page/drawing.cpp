@@ -108,6 +108,15 @@ void DrawLinearScaleHeader(QPainter* dc, QRect box, const CurveRecord* curve, co
   Saved saved(*dc);
   PrintText(*dc, box.left() + box.width() / 2, box.top(), curve->shortTitle, TA_CENTER | TA_TOP);
   DrawScaleTicks(*dc, box, 4, settings);
+  // The strip runs once round the hole: the ticks stand at its azimuths,
+  // and their degrees stand above them.
+  const int tick = settings != nullptr && settings->mmPerPixel > 0 ? Trunc(2 / settings->mmPerPixel) : 0;
+  const int y = box.top() + box.height() - tick;
+  for (int i = 0; i <= 4; ++i) {
+    const int x = i < 4 ? box.left() + i * (box.width() / 4) : box.left() + box.width();
+    const unsigned align = (i == 0 ? TA_LEFT : i == 4 ? TA_RIGHT : TA_CENTER) | TA_BOTTOM;
+    PrintText(*dc, x, y, std::to_string(90 * i), align);
+  }
 }
 
 void DrawTenDivisionScaleHeader(QPainter* dc, QRect box, int textHeight, const CurveRecord* curve,

@@ -34,7 +34,8 @@ int FramePenWidth(double mmPerPixel);
 // The curve's caption, line sample in its print line style and scale ends.
 // COLOUR: the printer prints colour, so the sample takes the curve's colour.
 void DrawCurveLegend(QPainter* dc, QRect box, int textHeight, const CurveRecord* curve, bool colour);
-// Caption, base line and ticks at quarters.
+// Caption, base line and ticks at quarters, with the azimuths (degrees) they
+// stand at: a televiewer strip runs once round the hole.
 void DrawLinearScaleHeader(QPainter* dc, QRect box, const CurveRecord* curve, const PrintSettings* settings);
 // Caption, scale ends, base line and ticks at tenths.
 void DrawTenDivisionScaleHeader(QPainter* dc, QRect box, int textHeight, const CurveRecord* curve,

@@ -159,13 +159,13 @@ TEST(CurveViewPages, Layouts) {
          EXPECT_EQ(d.Count("-0.00"), 0u);
          EXPECT_EQ(d.Count("28.00"), 1u);
          EXPECT_EQ(d.Count("END OF LOG"), 1u);
-         // The rows above the file's first record (the window moved by the
-         // display offset) hold no reading: the curves begin below them.
+         // The file's shallowest record prints at its own depth: the curves
+         // begin at the top of the log, above the 2 m label.
          ASSERT_FALSE(d.Drawn().paths.empty());
          double top = 1e9;
          for (const auto& [path, pen] : d.Drawn().paths)
            if (path.boundingRect().height() > 0) top = std::min(top, path.boundingRect().top());  // not a header rule
-         EXPECT_GT(top, d.Drawn().Texts("4.00").front().origin.y());
+         EXPECT_LT(top, d.Drawn().Texts("2.00").front().origin.y());
        },
        11},
       {"feet at 1:240: labels every 50 ft",

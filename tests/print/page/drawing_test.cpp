@@ -243,7 +243,15 @@ TEST(ScaleHeaders, TicksAtTenthsAndQuarters) {
   Canvas q;
   DrawLinearScaleHeader(&q.painter, QRect(100, 500, 1000, 90), &curve, &s);
   EXPECT_EQ(q.Drawn().lines.size(), 6u);  // base line and 5 ticks
+  ASSERT_EQ(q.Drawn().texts.size(), 6u);
   EXPECT_EQ(q.Drawn().texts[0].text, "WF");
+  // The azimuths of the ticks above them, the ends inside the box.
+  const char* degrees[] = {"0", "90", "180", "270", "360"};
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(q.Drawn().texts[static_cast<size_t>(i) + 1].text, degrees[i]);
+  EXPECT_NEAR(q.Drawn().texts[1].origin.x(), 100, 0.01);
+  EXPECT_LT(q.Drawn().texts[5].origin.x(), 1100);
+  EXPECT_GT(q.Drawn().texts[5].origin.x(), 1000);
+  EXPECT_LT(q.Drawn().texts[3].origin.y(), 590 - 23);  // above the ticks
 }
 
 TEST(ReferencePoints, CountValueAndUnit) {

