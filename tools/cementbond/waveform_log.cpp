@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -220,6 +221,31 @@ bool WaveformLogDocument::ProcessRecord(bool forPrint) {
   return true;
 }
 
+// The segment ring's write row of the current segment. A depth log delays a
+// receiver's waveform as far as a curve of the same offset (a segment
+// written at row w comes out w - 1 records later, a value at row r after
+// r - 25), so both show the formation at one depth. Both receivers' segments
+// of a firing keep their order: the far receiver's delay differs from the
+// near one's by whole firings, so no two segments meet in one row.
+long long WaveformLogDocument::SegmentRow(bool viewOffsets, const int* offsets) const {
+  const LogSetup& s = Setup();
+  const bool far = (segment_.flags & 0x80) != 0;
+  const auto delay = [&](int channel) -> long long {  // channel 7 near, 8 far
+    if (viewOffsets) return offsets ? offsets[7 + channel - 1] : 0;
+    const int d = OffsetToSteps(s.channelFilters[static_cast<std::size_t>(channel - 1)].Offset, s.imperial, s.depthStep);
+    return s.logMode == 11 ? d : static_cast<long long>(largestOffset_) - d;
+  };
+  if (s.logMode != 11 && s.logMode != 12 && !viewOffsets)
+    return OffsetToSteps(s.channelFilters[6].Offset, s.imperial, s.depthStep);
+  const long long firing = kind_.toolKind == kToolFullWave ? 20 : 10;
+  long long d = delay(7);
+  if (far) {
+    const double apart = static_cast<double>(delay(8) - d) / static_cast<double>(firing);
+    d += firing * std::llround(apart);
+  }
+  return kDefaultRow - kOutputRow + 1 + d;
+}
+
 bool WaveformLogDocument::ProcessPrintRecord(bool printing, bool useViewOffsets, const int* offsets) {
   if (ringRows_ < kDefaultRow + 1) return false;
   ScaleValues(false);
@@ -244,8 +270,7 @@ bool WaveformLogDocument::ProcessPrintRecord(bool printing, bool useViewOffsets,
             ? WindowStatisticColumn(f.FilterType, f.FilterWidth, valueRing_.data(), kOutputRow, i)
             : valueRing_[kOutputRow][i];
   }
-  const long long w = viewOffsets ? static_cast<long long>(offsets ? offsets[13] : 0) + kOutputRow
-                                  : OffsetToSteps(s.channelFilters[6].Offset, s.imperial, s.depthStep);
+  const long long w = SegmentRow(viewOffsets, offsets);
   if (w >= 0 && w < ringRows_) segmentRing_[static_cast<std::size_t>(w)] = segment_;
   if (w > 0) std::move(segmentRing_.begin() + 1, segmentRing_.end(), segmentRing_.begin());
   double* first = valueRing_.front();
