@@ -229,19 +229,19 @@ bool WaveformLogDocument::ProcessRecord(bool forPrint) {
 // near one's by whole firings, so no two segments meet in one row.
 long long WaveformLogDocument::SegmentRow(bool viewOffsets, const int* offsets) const {
   const LogSetup& s = Setup();
-  const bool far = (segment_.flags & 0x80) != 0;
-  const auto delay = [&](int channel) -> long long {  // channel 7 near, 8 far
-    if (viewOffsets) return offsets ? offsets[7 + channel - 1] : 0;
-    const int d = OffsetToSteps(s.channelFilters[static_cast<std::size_t>(channel - 1)].Offset, s.imperial, s.depthStep);
-    return s.logMode == 11 ? d : static_cast<long long>(largestOffset_) - d;
+  const auto steps = [&](int channel) {  // channel 7 near, 8 far
+    return static_cast<long long>(
+        OffsetToSteps(s.channelFilters[static_cast<std::size_t>(channel - 1)].Offset, s.imperial, s.depthStep));
   };
-  if (s.logMode != 11 && s.logMode != 12 && !viewOffsets)
-    return OffsetToSteps(s.channelFilters[6].Offset, s.imperial, s.depthStep);
-  const long long firing = kind_.toolKind == kToolFullWave ? 20 : 10;
-  long long d = delay(7);
-  if (far) {
-    const double apart = static_cast<double>(delay(8) - d) / static_cast<double>(firing);
-    d += firing * std::llround(apart);
+  if (s.logMode != 11 && s.logMode != 12 && !viewOffsets) return steps(7);
+  // Read in depth order (logged down, or a page of an upward log) a
+  // receiver waits for the sonde's top, otherwise for its own offset.
+  const bool byDepth = viewOffsets || s.logMode == 12;
+  long long d = viewOffsets ? (offsets ? offsets[13] : 0) : (byDepth ? largestOffset_ - steps(7) : steps(7));
+  if (segment_.flags & 0x80) {
+    const long long firing = kind_.toolKind == kToolFullWave ? 20 : 10;
+    const long long apart = byDepth ? steps(7) - steps(8) : steps(8) - steps(7);
+    d += firing * std::llround(static_cast<double>(apart) / static_cast<double>(firing));
   }
   return kDefaultRow - kOutputRow + 1 + d;
 }
