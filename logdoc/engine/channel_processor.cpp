@@ -67,6 +67,14 @@ int SondeLengthSteps(int lengthCentimetres, bool imperial, int depthStep, int lo
   return logType == 2 ? 0 : 500;
 }
 
+int AlignedDisplayOffset(int logMode, int sondeLengthSteps, int depthStep, bool userFunction) {
+  long long steps = 25;
+  if (logMode == kLogModeDown && sondeLengthSteps > 0 && sondeLengthSteps <= kMaxLagSteps) steps += sondeLengthSteps;
+  if (userFunction) steps += 26;
+  const long long offset = static_cast<long long>(depthStep) * steps;
+  return ClampToInt(logMode == kLogModeUp ? offset : -offset);
+}
+
 int RecordDepthAt(int logMode, int startDepth, int endDepth, int step, long long index) {
   const int first = logMode == kLogModeDown ? std::min(startDepth, endDepth) : std::max(startDepth, endDepth);
   return RecordDepthFrom(logMode, first, step, index);
@@ -96,16 +104,11 @@ ChannelProcessor::ChannelProcessor(const ChannelProcessorSetup& setup)
 // channel waits for the sensor at the sonde's top (the one whose offset is
 // the sonde length), so the row lies a sonde length further up the hole.
 long long ChannelProcessor::AlignedRowSteps() const {
-  long long steps = 25;
-  if (setup_.logMode == kLogModeDown && setup_.sondeLengthSteps > 0 && setup_.sondeLengthSteps <= kMaxLagSteps)
-    steps += setup_.sondeLengthSteps;
-  return steps;
+  return std::abs(AlignedDisplayOffset(setup_.logMode, setup_.sondeLengthSteps, 1, false));
 }
 
 int ChannelProcessor::DisplayDepthOffset() const {
-  const long long steps = AlignedRowSteps() + (HasUserFunction() ? 26 : 0);
-  const long long offset = static_cast<long long>(setup_.depthStep) * steps;
-  return ClampToInt(setup_.logMode == kLogModeUp ? offset : -offset);
+  return AlignedDisplayOffset(setup_.logMode, setup_.sondeLengthSteps, setup_.depthStep, HasUserFunction());
 }
 
 void ChannelProcessor::Clear() {

@@ -158,6 +158,13 @@ int OffsetToSteps(int centimetres, bool imperial, int depthStep);
 // The sonde length in depth steps: length / step when both are positive;
 // otherwise 0 for a merged log (LogType 2) and 500 for every other log.
 int SondeLengthSteps(int lengthCentimetres, bool imperial, int depthStep, int logType);
+// The depth a view adds to the newest record's depth so that it labels the
+// row the delay window hands out: 25 steps (51 with a user function's own
+// window), positive when logging up, negative otherwise. Offsets count up
+// from the sonde's bottom, where the counter measures; logging down every
+// channel waits for the sensor at the sonde's top, so the row lies a sonde
+// length further up the hole as well.
+int AlignedDisplayOffset(int logMode, int sondeLengthSteps, int depthStep, bool userFunction);
 
 // The depth of record index (from 0) of a data file that carries no depth,
 // as the LAS export places it: logging down the first record lies at the

@@ -108,7 +108,8 @@ std::array<int, 4> ChartGateDots(const Gates& gates) {
 
 const WaveformViewKind kCementBondView{
     kSamplesPerReceiver, 4, 10, 1, true, 32081, 32082, 32054, 32053, 32110, 32109, 2, 8, 119, 1022, 1, 8, 5};
-const WaveformViewKind kFullWaveView{480,   9,     20, 2,  false, 32350, 32352, 32316, 32090,
+// The depth track names the log's own depth unit, as the cement-bond view's does.
+const WaveformViewKind kFullWaveView{480,   9,     20, 2,  false, 32081, 32082, 32316, 32090,
                                      32186, 32132, 1,  15, 0,     1024,  2,     15,    8};
 
 void DensityChartRow(std::span<const std::int8_t> samples, const Gates& gates, std::uint8_t* row,

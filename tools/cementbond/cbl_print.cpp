@@ -12,6 +12,7 @@
 #include "app/ui/painter_line_device.h"
 #include "curveview/model/drawing.h"
 #include "curveview/print_pages.h"
+#include "logdoc/engine/channel_processor.h"
 #include "platform/text/cnum.h"
 #include "print/page/drawing.h"
 #include "print/page/gdi_text.h"
@@ -85,23 +86,39 @@ void CblPageSource::BeginReplay(PrintSettings& s, bool /*again*/) {
   ReplayReader* reader = log_.Reader();
   if (reader) reader->SetPrinting(true);
   const int step = Step();
-  const int lag = log_.DisplayDepthOffset();
   upward_ = log_.Setup().logMode != curveview::kLogModeTime && reader && reader->IsUpward();
-  largestOffset_ = 0;
+  // Read shallow first, a record's reading of a sensor `o` steps up the sonde
+  // comes out of the print processing 26 + L - o records later (L the
+  // sonde's length): every row shows the formation 26 + L steps above the
+  // record just read.
+  // A log read in its own order waits as its processing does, for the
+  // sonde's length; one read by depth (logged up) for its highest sensor.
   const auto& filters = log_.Setup().channelFilters;
+  const auto offsetSteps = [&](const ChannelFilter& f) { return OffsetToSteps(f.Offset, log_.Setup().imperial, step); };
+  largestOffset_ = 0;
+  if (upward_)
+    for (const ChannelFilter& f : filters) largestOffset_ = std::max(largestOffset_, offsetSteps(f));
+  else if (log_.Setup().logMode != curveview::kLogModeTime)
+    largestOffset_ = log_.LargestOffset();
+  alignSteps_ = log_.Setup().logMode != curveview::kLogModeTime
+                    ? WaveformLogDocument::kDefaultRow - WaveformLogDocument::kOutputRow + largestOffset_
+                    : 0;
   if (upward_) {
-    for (const ChannelFilter& f : filters) largestOffset_ = std::max(largestOffset_, f.Offset / step);
-    reader->SetDepthWindow(-(largestOffset_ * step) - lag, 0);
+    // Records are sought at their own depths; the reading starts early enough
+    // to fill the rows from the window's top, and goes on past its bottom.
+    reader->SetDepthWindow(0, 0);
     for (std::size_t i = 0; i < s.channelOffsets.size() && i < filters.size(); ++i)
-      s.channelOffsets[i] = largestOffset_ - filters[i].Offset / step;
+      s.channelOffsets[i] = largestOffset_ - offsetSteps(filters[i]);
     windowTop_ = reader->GetMinDepth();
     windowBottom_ = reader->GetMaxDepth();
-    s.printDepth = windowTop_ - lag - largestOffset_ * step;
-    s.printEndDepth = windowBottom_ + lag + largestOffset_ * step;
+    s.printDepth = windowTop_ - alignSteps_ * step;
+    s.printEndDepth = windowBottom_ + alignSteps_ * step;
+    gridTop_ = windowTop_;
   } else {
     windowTop_ = reader ? reader->GetMinDepth() : 0;
     windowBottom_ = reader ? reader->GetMaxDepth() : 0;
-    s.printDepth = windowTop_ + lag;
+    s.printDepth = windowTop_;
+    gridTop_ = windowTop_ - alignSteps_ * step;
   }
   const int dpi = s.inchPerPixel > 0 ? Trunc(1.0 / s.inchPerPixel + 0.5) : 300;
   thinPen_ = std::max(Trunc(dpi * 0.01 + 0.5), 1);
@@ -172,10 +189,10 @@ int CblPageSource::BuildPrintRows(PrintSettings& s, int wanted, PrintBlock& bloc
     } else if (!log_.ReadReplayRecord()) {
       break;
     }
+    const int rowDepth = s.printDepth - alignSteps_ * step;
     s.printDepth += step;
     log_.ProcessPrintRecord(true, upward_, offsets.data());
-    if (log_.Setup().logMode == curveview::kLogModeUp && (s.printDepth < windowTop_ || s.printDepth > windowBottom_))
-      continue;
+    if (log_.Setup().logMode == curveview::kLogModeUp && (rowDepth < windowTop_ || rowDepth > windowBottom_)) continue;
     const CblWaveformSegment& seg = log_.PrintSegment();
     const bool far = (seg.flags & 0x80) != 0;
     const int n = seg.flags & 15;
@@ -246,7 +263,7 @@ void CblPageSource::PrintTrackGrid(QPainter& dc, const PrintSettings& s, const Q
   const double smallM = s.scale == 240 ? bigM / 25 : bigM / 5;
   double majorPos = 0, minorPos = 0, mediumPos = 0, label = 0;
   if (!time && bigM >= 1) {
-    const double d = windowTop_;
+    const double d = gridTop_;
     const long long c = static_cast<long long>(d) / static_cast<long long>(bigM);
     if (d <= 0) {
       label = c * bigM;
@@ -506,7 +523,7 @@ LogSectionResult CblPageSource::PrintLogSection(QPainter& dc, PrintSettings& s, 
     for (const QRect& r : {t1, t2, t3}) dc.drawLine(r.left(), end, r.right(), end);
   }
   dc.restore();
-  windowTop_ = s.printDepth;
+  gridTop_ = s.printDepth - alignSteps_ * Step();
   result.goesOn = !ended;
   result.rows = done;
   result.dataEnd = end;

@@ -69,6 +69,8 @@ class CblPageSource : public print::PagePrintSource {
   // Dot rows a record takes at the printed scale.
   double DotRowsPerRecord(const print::PrintSettings& settings) const;
   const PrintRow& CarriedRow() const { return carried_; }
+  // The depth the grid gives the next printed dot row of records.
+  int NextRowDepth() const { return gridTop_; }
   // The curves whose values the blocks carry (channels 1 to 6, in curve order).
   int ValueCurves() const;
 
@@ -85,6 +87,10 @@ class CblPageSource : public print::PagePrintSource {
   bool upward_ = false;
   int largestOffset_ = 0;
   int windowTop_ = 0, windowBottom_ = 0;
+  // Depth steps between the record read and the formation a printed row shows.
+  int alignSteps_ = 0;
+  // The depth of the next printed row: where the grid's labels start.
+  int gridTop_ = 0;
   PrintRow carried_;
   std::vector<int> pendingMarks_;
   std::vector<int> lastX_;

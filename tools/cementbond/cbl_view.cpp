@@ -222,6 +222,7 @@ void CCBLView::BuildScroll() {
     s.depthStep = doc_->DepthStep();
     s.imperial = doc_->Imperial();
     s.testMode = doc_->TestMode();
+    s.sondeLength = std::max(doc_->SondeLength(), 0);
     engine_.SetDepthStepPerRecord(doc_->DepthDirection() * std::abs(doc_->DepthStep()));
   }
   s.depthMode = depthMode_;

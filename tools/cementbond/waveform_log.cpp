@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -220,6 +221,31 @@ bool WaveformLogDocument::ProcessRecord(bool forPrint) {
   return true;
 }
 
+// The segment ring's write row of the current segment. A depth log delays a
+// receiver's waveform as far as a curve of the same offset (a segment
+// written at row w comes out w - 1 records later, a value at row r after
+// r - 25), so both show the formation at one depth. Both receivers' segments
+// of a firing keep their order: the far receiver's delay differs from the
+// near one's by whole firings, so no two segments meet in one row.
+long long WaveformLogDocument::SegmentRow(bool viewOffsets, const int* offsets) const {
+  const LogSetup& s = Setup();
+  const auto steps = [&](int channel) {  // channel 7 near, 8 far
+    return static_cast<long long>(
+        OffsetToSteps(s.channelFilters[static_cast<std::size_t>(channel - 1)].Offset, s.imperial, s.depthStep));
+  };
+  if (s.logMode != 11 && s.logMode != 12 && !viewOffsets) return steps(7);
+  // Read in depth order (logged down, or a page of an upward log) a
+  // receiver waits for the sonde's top, otherwise for its own offset.
+  const bool byDepth = viewOffsets || s.logMode == 12;
+  long long d = viewOffsets ? (offsets ? offsets[13] : 0) : (byDepth ? largestOffset_ - steps(7) : steps(7));
+  if (segment_.flags & 0x80) {
+    const long long firing = kind_.toolKind == kToolFullWave ? 20 : 10;
+    const long long apart = byDepth ? steps(7) - steps(8) : steps(8) - steps(7);
+    d += firing * std::llround(static_cast<double>(apart) / static_cast<double>(firing));
+  }
+  return kDefaultRow - kOutputRow + 1 + d;
+}
+
 bool WaveformLogDocument::ProcessPrintRecord(bool printing, bool useViewOffsets, const int* offsets) {
   if (ringRows_ < kDefaultRow + 1) return false;
   ScaleValues(false);
@@ -244,8 +270,7 @@ bool WaveformLogDocument::ProcessPrintRecord(bool printing, bool useViewOffsets,
             ? WindowStatisticColumn(f.FilterType, f.FilterWidth, valueRing_.data(), kOutputRow, i)
             : valueRing_[kOutputRow][i];
   }
-  const long long w = viewOffsets ? static_cast<long long>(offsets ? offsets[13] : 0) + kOutputRow
-                                  : OffsetToSteps(s.channelFilters[6].Offset, s.imperial, s.depthStep);
+  const long long w = SegmentRow(viewOffsets, offsets);
   if (w >= 0 && w < ringRows_) segmentRing_[static_cast<std::size_t>(w)] = segment_;
   if (w > 0) std::move(segmentRing_.begin() + 1, segmentRing_.end(), segmentRing_.begin());
   double* first = valueRing_.front();

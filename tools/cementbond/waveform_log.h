@@ -143,6 +143,7 @@ class WaveformLogDocument : public LogEngine {
   bool AppendPairs(std::span<const std::uint8_t> bytes);
   void ClearRings();
   void ScaleValues(bool toScaled);
+  long long SegmentRow(bool viewOffsets, const int* offsets) const;
 
   const WaveformLogKind kind_;
   WaveformSink* view_ = nullptr;

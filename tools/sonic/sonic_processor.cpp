@@ -16,9 +16,7 @@ SonicProcessor::SonicProcessor(const SonicProcessorSetup& setup)
       current_(static_cast<std::size_t>(waveformSamples_), 0) {}
 
 int SonicProcessor::DisplayDelay() const {
-  const int steps = HasUserFunction() ? 2 * DelayWindow::kOutputRow + 1 : DelayWindow::kOutputRow;
-  const int delay = steps * setup_.depthStep;
-  return setup_.logMode == kLogModeUp ? delay : -delay;
+  return AlignedDisplayOffset(setup_.logMode, setup_.sondeLengthSteps, setup_.depthStep, HasUserFunction());
 }
 
 void SonicProcessor::Clear() {

@@ -1,6 +1,7 @@
 #include "tools/vdl/vdl_engine.h"
 
 #include <algorithm>
+#include <climits>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
@@ -84,18 +85,21 @@ void VdlEngine::ResetScroll(const VdlScroll& scroll) {
   wiggleCarry_ = 0;
   std::fill(sums_.begin(), sums_.end(), 0.0);
 
+  // A waveform row holds a whole firing (delayStepFactor records); it waits
+  // for its sensor and for the curves' filter window (the display offset).
   nearDelay_ = farDelay_ = 0;
   const double stepUnits = scroll.depthStep * static_cast<double>(g_.delayStepFactor);
   if (scroll.depthMode && stepUnits != 0.0) {
-    nearDelay_ = ClampDelay(std::abs((scroll.nearOffset + displayOffset_) / stepUnits) + 0.5);
-    farDelay_ = ClampDelay(std::abs((scroll.farOffset + displayOffset_) / stepUnits) + 0.5);
+    nearDelay_ = ClampDelay(std::abs((AlignmentDelay(scroll.nearOffset) + displayOffset_) / stepUnits) + 0.5);
+    farDelay_ = ClampDelay(std::abs((AlignmentDelay(scroll.farOffset) + displayOffset_) / stepUnits) + 0.5);
   }
   int curveMargin = 0;
   for (int c = 0; c < g_.curves; ++c) {
     int d = 0;
     if (c < static_cast<int>(scroll.curves.size()) && scroll.depthStep != 0)
-      d = ClampDelay(std::round(std::abs(static_cast<double>(scroll.curves[static_cast<std::size_t>(c)].offset) /
-                                         scroll.depthStep * pixelsPerSample_)));
+      d = ClampDelay(
+          std::round(std::abs(static_cast<double>(AlignmentDelay(scroll.curves[static_cast<std::size_t>(c)].offset)) /
+                              scroll.depthStep * pixelsPerSample_)));
     curveDelay_[static_cast<std::size_t>(c)] = d;
     curveMargin = std::max(curveMargin, d);
   }
@@ -128,8 +132,19 @@ void VdlEngine::ClearImage() {
   wiggleCarry_ = 0;
 }
 
+int VdlEngine::AlignmentDelay(int offset) const {
+  if (!scroll_.depthMode) return 0;
+  const long long o = offset;
+  const long long d = scroll_.upward ? o : std::max(0LL, std::abs(static_cast<long long>(scroll_.sondeLength)) - o);
+  return static_cast<int>(std::clamp<long long>(d, INT_MIN / 2, INT_MAX / 2));
+}
+
+// What the newest shown row holds was read where the sensors were the longest
+// delay (the filter window's half and, logging down, the sonde's length) ago.
 void VdlEngine::SetDepth(int depth) {
-  depth_ = scroll_.upward ? depth + displayOffset_ : depth - displayOffset_;
+  const long long lag = displayOffset_ + static_cast<long long>(AlignmentDelay(0));
+  const long long d = scroll_.upward ? depth + static_cast<long long>(displayOffset_) : depth - lag;
+  depth_ = static_cast<int>(std::clamp<long long>(d, INT_MIN, INT_MAX));
 }
 
 std::int8_t* VdlEngine::RowPtr(int index) {

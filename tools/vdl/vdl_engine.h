@@ -42,7 +42,7 @@ struct VdlGeometry {
 
 // One fed curve.
 struct VdlCurve {
-  int offset = 0;  // channel offset in display units
+  int offset = 0;  // channel offset in display units, up from the sonde's bottom
   int filterType = 0;
   int filterWidth = 0;
 };
@@ -58,6 +58,7 @@ struct VdlScroll {
   int maxFilterWindow = 51;  // at least 51
   int nearOffset = 0;        // display units, channel 7
   int farOffset = 0;         // display units, channel 8
+  int sondeLength = 0;       // display units
   std::vector<VdlCurve> curves;
 };
 
@@ -102,13 +103,20 @@ class VdlEngine {
   void Clear();
   // Client height below the legend: the rows shown.
   void SetClientRows(int shownRows);
-  // Depth-track depth: the log's depth shifted by the display offset.
+  // Depth-track depth of the newest shown row, from the depth of the newest
+  // record (the depth counter's, at the sonde's bottom).
   void SetDepth(int depth);
   int Depth() const { return depth_.load(); }
   int DisplayOffset() const { return displayOffset_; }
   double PixelsPerSample() const { return pixelsPerSample_; }
   int NearDelay() const { return nearDelay_; }
   int FarDelay() const { return farDelay_; }
+
+  // How far (display units) a reading of a sensor `offset` above the
+  // sonde's bottom waits before it is shown: logging up the sensor passes a
+  // depth after the bottom does, logging down before it, and every reading
+  // waits for the sensor that passes last.
+  int AlignmentDelay(int offset) const;
 
   // Record thread: one segment (flags: bits 0-3 segment number, 0x80 far
   // receiver) with its samples and the curve values (indexed by channel - 1).

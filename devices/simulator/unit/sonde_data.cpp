@@ -92,21 +92,32 @@ constexpr ChannelModel kTwelveChannel[] = {
     {"COND", 20, 0, 0.5, [](const Formation& f, double) { return f.conductivity; }},
     {"TENS", 0, 0, 0.2, [](const Formation&, double m) { return 40 + 0.35 * m; }},  // the cable's weight
 };
+// The cement-bond sonde (cbls.son): the 3 ft (near) receiver 190 cm above
+// the sonde's bottom, the 5 ft (far) one 210 cm. Words 3 to 6 are what the
+// log's own gate search finds in the waveforms (it overwrites the unit's).
+constexpr int kCementBondNearOffset = 190, kCementBondFarOffset = 210;
 constexpr ChannelModel kCementBond[] = {
     {"GAM", 40, 0, 0.25, GammaOf},
     {"CCL", 60, -50, 0.01, [](const Formation& f, double) { return f.collar; }},
-    {"TT3", 190, 0, 0.1, [](const Formation& f, double) { return TransitTime(f, 0.914); }},
-    {"AMP3", 190, 0, 0.01, [](const Formation& f, double) { return PipeAmplitude(f); }},
-    {"TT5", 210, 0, 0.1, [](const Formation& f, double) { return TransitTime(f, 1.524); }},
-    {"BI", 190, 0, 0.001, [](const Formation& f, double) { return f.cased ? f.bond : 0.0; }},
+    {"TT3", kCementBondNearOffset, 0, 1, [](const Formation& f, double) { return TransitTime(f, 0.914); }},
+    {"AMP3", kCementBondNearOffset, 0, 0.787402, [](const Formation& f, double) { return PipeAmplitude(f); }},
+    {"TT5", kCementBondFarOffset, 0, 1, [](const Formation& f, double) { return TransitTime(f, 1.524); }},
+    // The bond index from the far gate's peak: 1 - (peak - bonded) / (free - bonded).
+    {"BI", kCementBondFarOffset, 1.25, -0.0289, [](const Formation& f, double) { return f.cased ? f.bond : 0.0; }},
 };
+// The full-wave sonic sonde (fwss.son): its receivers lie 0.914 and 1.524 m
+// from the transmitter, 200 and 260 cm above the sonde's bottom. The unit
+// puts its own first-arrival picks (samples x 8) into words 1, 2 and 5 (the
+// picks' difference, the P-wave slowness over the receivers' spacing); the
+// other words carry the S-wave slowness, gamma and the near amplitude.
+constexpr int kFullWaveNearOffset = 200, kFullWaveFarOffset = 260;
 constexpr ChannelModel kFullWave[] = {
-    {"", 0, 0, 1, nullptr},  // near pick
-    {"", 0, 0, 1, nullptr},  // far pick
+    {"TTN", kFullWaveNearOffset, 0, 0.25, nullptr},  // near pick: eighths of a 2 us sample
+    {"TTF", kFullWaveFarOffset, 0, 0.25, nullptr},   // far pick
     {"DTS", 230, 0, 0.1, [](const Formation& f, double) { return f.shearSlowness; }},
-    {"TTN", 200, 0, 0.1, [](const Formation& f, double) { return TransitTime(f, 0.914); }},
-    {"", 0, 0, 1, nullptr},  // the picks' difference
-    {"AMPN", 200, 0, 0.01, [](const Formation& f, double) { return PipeAmplitude(f); }},
+    {"GAM", 40, 0, 0.25, GammaOf},
+    {"DTP", 230, 0, 0.25 / 0.61, nullptr},  // the picks' difference over the receivers' 0.61 m
+    {"AMPN", kFullWaveNearOffset, 0, 0.01, [](const Formation& f, double) { return PipeAmplitude(f); }},
 };
 // The sonic sonde's receivers lie 0.9, 1.2, 1.5 and 1.8 m from its source;
 // channels 1 to 4 carry their arrival times (us), which the traces show.
@@ -240,12 +251,53 @@ std::vector<uint8_t> Televiewer(const SondeSample& s) {
   return v;
 }
 
+// The first arrival (us) at a receiver `metres` deep that lies `spacing`
+// metres above the transmitter: the wave runs along the wall between them,
+// through pipe or rock, so a bed boundary shows where it passes the receiver.
+double ArrivalTime(const Well& well, double metres, double spacing) {
+  constexpr int kPoints = 8;
+  double slowness = 0;
+  for (int k = 0; k < kPoints; ++k) {
+    const Formation f = well.At(metres + spacing * (k + 0.5) / kPoints);
+    slowness += f.cased ? 187 : f.slowness;
+  }
+  return (well.At(metres).cased ? 52 : 60) + spacing * slowness / kPoints;
+}
+
+// Where each receiver of a waveform sonde sits and how far from its transmitter.
+struct Receivers {
+  int offset[2];  // cm above the sonde's bottom: near, far
+  double spacing[2];
+};
+Receivers ReceiversOf(bool fullWave) {
+  if (fullWave) return {{kFullWaveNearOffset, kFullWaveFarOffset}, {0.914, 1.524}};
+  return {{kCementBondNearOffset, kCementBondFarOffset}, {0.914, 1.524}};
+}
+
+// Both sondes record 960 us after the transmitter fires: the cement-bond
+// sonde 240 samples, 4 us apart (sample i of segment n at n x 192 + 4 i us),
+// the full-wave sonde 480, 2 us apart.
+double SampleUs(bool fullWave) {
+  return fullWave ? 2 : 4;
+}
+
 std::vector<std::vector<uint8_t>> Segments(const SondeSample& s, bool fullWave) {
   std::vector<std::vector<uint8_t>> out;
   const Well& well = WellOf(s);
-  const int nearAt = NearArrival(s.depth, well, s.feet), farAt = FarArrival(s.depth, well, s.feet);
-  // A free pipe rings loud; bonded pipe and the formation answer faintly.
-  const double amplitude = std::min(20 + 1.3 * PipeAmplitude(well.At(SensorMetres(s))), 120.0);
+  const Receivers rx = ReceiversOf(fullWave);
+  double arrivalUs[2], amplitude[2];
+  for (int r = 0; r < 2; ++r) {
+    // Each receiver hears the well where it sits.
+    const double m = SensorMetres(s, rx.offset[r]);
+    arrivalUs[r] = ArrivalTime(well, m, rx.spacing[r]);
+    // A free pipe rings loud; bonded pipe and the formation answer faintly.
+    amplitude[r] = std::min(20 + 1.3 * PipeAmplitude(well.At(m)), 120.0) * (r ? 0.55 : 1.0);
+  }
+  const double us = SampleUs(fullWave);
+  const int nearAt = static_cast<int>(arrivalUs[0] / us), farAt = static_cast<int>(arrivalUs[1] / us);
+  // The unit's picks in eighths of a sample.
+  const auto nearPick = static_cast<uint16_t>(std::lround(arrivalUs[0] / us * 8));
+  const auto farPick = static_cast<uint16_t>(std::lround(arrivalUs[1] / us * 8));
   const std::vector<double> raw = RawWords(s, 6);
   const uint8_t gain = 12;
   // A full-wave trace is 480 samples (segments 0-9), a cement-bond trace 240 (0-4).
@@ -261,16 +313,16 @@ std::vector<std::vector<uint8_t>> Segments(const SondeSample& s, bool fullWave) 
         if (s.pattern)
           x = static_cast<int8_t>((s.index + static_cast<uint32_t>(k)) & 0x7F);
         else
-          x = far ? Wave(k, farAt, amplitude * 0.55, s.index) : Wave(k, nearAt, amplitude, s.index);
+          x = Wave(k, far ? farAt : nearAt, amplitude[far], s.index);
         v[10 + i] = static_cast<uint8_t>(x);
       }
       if (!far) {
-        if (fullWave) {  // the unit's own picks (samples x 8) and their difference
-          Le16(v, 58, static_cast<uint16_t>(nearAt * 8));
-          Le16(v, 60, static_cast<uint16_t>(farAt * 8));
+        if (fullWave) {  // the unit's own picks and their difference
+          Le16(v, 58, nearPick);
+          Le16(v, 60, farPick);
           Le16(v, 62, Word(raw[2]));
           Le16(v, 64, Word(raw[3]));
-          Le16(v, 66, static_cast<uint16_t>((farAt - nearAt) * 8));
+          Le16(v, 66, static_cast<uint16_t>(farPick - nearPick));
           Le16(v, 68, Word(raw[5]));
         } else {
           for (int c = 0; c < 6; ++c) Le16(v, 58 + 2 * c, Word(raw[c]));
@@ -338,10 +390,17 @@ double MetresOf(int32_t depth, bool feet) {
 }
 
 int NearArrival(int32_t depth, const Well& well, bool feet) {
-  return static_cast<int>(TransitTime(well.At(MetresOf(depth, feet)), 0.914) / 2);
+  return static_cast<int>(ArrivalTime(well, MetresOf(depth, feet) - kFullWaveNearOffset / 100.0, 0.914) /
+                          SampleUs(true));
 }
 int FarArrival(int32_t depth, const Well& well, bool feet) {
-  return static_cast<int>(TransitTime(well.At(MetresOf(depth, feet)), 1.524) / 2);
+  return static_cast<int>(ArrivalTime(well, MetresOf(depth, feet) - kFullWaveFarOffset / 100.0, 1.524) /
+                          SampleUs(true));
+}
+
+std::array<int, 2> ReceiverOffsets(uint8_t comStd) {
+  const Receivers rx = ReceiversOf(comStd != 3);
+  return {rx.offset[0], rx.offset[1]};
 }
 
 std::span<const ChannelModel> SondeChannels(uint8_t comStd, uint8_t toolType) {

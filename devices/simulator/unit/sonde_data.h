@@ -53,16 +53,21 @@ struct ChannelModel {
 // packet: the six-channel sonde (tool type 1, and any other six-channel
 // tool), the flowmeter (6), the twelve-channel sonde (8), the cement-bond
 // sonde (standard 3), the full-wave sonic (4; its picks are the unit's, so
-// those words have no model), the sonic (10: gamma, then the four count
+// those words have no value function, only their receiver's offset), the sonic (10: gamma, then the four count
 // words), the televiewer (2: none).
 std::span<const ChannelModel> SondeChannels(uint8_t comStd, uint8_t toolType);
+
+// Where the receivers of a waveform sonde sit (cm above the sonde's bottom:
+// near, far): the cement-bond sonde for standard 3, the full-wave sonic else.
+std::array<int, 2> ReceiverOffsets(uint8_t comStd);
 
 // One record (waveform tools: the near segments, then the far ones; 0-9 for
 // the full-wave sonic, 0-4 for cement bond).
 std::vector<std::vector<uint8_t>> MakeRecords(RecordKind kind, const SondeSample& s);
 
-// The first-arrival sample of the near and far waveforms at a depth (two
-// microseconds a sample), from the well's pipe and formation.
+// The first-arrival sample of the full-wave sonde's near and far waveforms
+// with the counter at a depth (two microseconds a sample), from the pipe or
+// rock between each receiver and the transmitter.
 int NearArrival(int32_t depth, const Well& well = DefaultWell(), bool feet = false);
 int FarArrival(int32_t depth, const Well& well = DefaultWell(), bool feet = false);
 

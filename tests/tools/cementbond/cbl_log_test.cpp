@@ -3,10 +3,14 @@
 // the log runs, and a recorder killed outright.
 #include <signal.h>
 
+#include <array>
 #include <atomic>
+#include <cstring>
 #include <cstdio>
 #include <sstream>
 
+#include "devices/simulator/unit/sonde_data.h"
+#include "platform/profile/profile.h"
 #include "tests/logdoc/document/engine_test.h"
 #include "tests/logdoc/document/sim_unit.h"
 #include "tests/tools/cementbond/cbl_test_support.h"
@@ -293,6 +297,61 @@ TEST_F(CblLogTest, GateEditsDuringALog) {
 // whole pair.
 TEST_F(CblLogTest, AKilledRecorderLeavesWholePairs) {
   ExpectKilledRecorderLeavesWholePairs(folder, "cbl");
+}
+
+// The six curves of the simulated cement-bond sonde through its shipped
+// calibration and the default gates: loud free pipe above 10 m, bonded pipe
+// a few metres below it (amplitude and bond index tell them apart, as the
+// VDL does), the pipe's arrival inside each gate, a kick at every collar
+// (6 m apart) and gamma that follows the beds.
+TEST(CblSimulatedCurves, TheCurvesShowWhatTheWellHolds) {
+  qv::CCBLDocument doc;
+  doc.SetGates({80, 60, 915, 201, 233}, {80, 60, 1525, 315, 347});
+  const std::string cal = std::string(QV_TEST_SOURCE_DIR) + "/../../../resources/Calibration/CBLS1001.cal";
+  const auto calibrated = [&](int channel, double count) {
+    const std::string section = "Channel" + std::to_string(channel);
+    return std::stod(qv::GetProfileText(cal, section, "Coefficient0")) +
+           std::stod(qv::GetProfileText(cal, section, "Coefficient1")) * count;
+  };
+  // The six calibrated curves with the counter at `cm`: a whole firing
+  // through the gate search, as the log runs it.
+  const auto curves = [&](int32_t cm) {
+    qv::sim::SondeSample s;
+    s.depth = cm;
+    s.comStd = 3;
+    s.toolType = 5;
+    SixChannelPacket packet{};
+    for (const auto& r : qv::sim::MakeRecords(qv::sim::RecordKind::CementBond, s)) {
+      CblWaveformSegment segment{};
+      segment.flags = r[8];
+      segment.receiver = r[9];
+      std::memcpy(segment.sample, r.data() + 10, 48);
+      if (!(segment.flags & 0x80))
+        for (int c = 0; c < 6; ++c) packet.channel[c] = static_cast<std::uint16_t>(r[58 + 2 * c] | r[59 + 2 * c] << 8);
+      doc.PickGatePeak(&packet, &segment);
+    }
+    std::array<double, 6> v{};
+    for (int c = 0; c < 6; ++c) v[static_cast<std::size_t>(c)] = calibrated(c + 1, packet.channel[c]);
+    return v;
+  };
+  // Counter depths whose receivers (1.9 and 2.1 m up) sit in free pipe (about
+  // 5 m) and in bonded pipe (about 18 m).
+  const auto free = curves(700), bonded = curves(2000);
+  EXPECT_GT(free[3], 60) << "AMP3, mV";
+  EXPECT_LT(bonded[3], 25) << "AMP3, mV";
+  EXPECT_LT(free[5], 0.15) << "BI";
+  EXPECT_GT(bonded[5], 0.85) << "BI";
+  for (const auto& v : {free, bonded}) {
+    EXPECT_GE(v[2], 201);
+    EXPECT_LE(v[2], 233) << "TT3 inside the near gate, us";
+    EXPECT_GE(v[4], 315);
+    EXPECT_LE(v[4], 347) << "TT5 inside the far gate, us";
+  }
+  // The collar locator 0.6 m up the sonde: on the collar at 12 m, and between collars.
+  EXPECT_LT(curves(1260)[1], -20) << "CCL kick, mV";
+  EXPECT_NEAR(curves(1560)[1], 0, 3) << "CCL between collars, mV";
+  // Gamma 0.4 m up: shale at 4.6 m, sand at 9.6 m.
+  EXPECT_GT(curves(500)[0] - curves(1000)[0], 40) << "GAM, API";
 }
 
 }  // namespace

@@ -36,9 +36,12 @@ using qv::cbl::PrintBlock;
 using qv::print::PrintSettings;
 
 struct Replayed {
-  Replayed(const std::string& name, int firings, int logMode = 10, int start = 0, int end = 0, int step = 10) {
+  // sondeCm: the sonde's length in the log's header (none when 0).
+  Replayed(const std::string& name, int firings, int logMode = 10, int start = 0, int end = 0, int step = 10,
+           int sondeCm = 0) {
     folder = qv::test::TempDir(name);
     WriteLog(folder, firings, logMode, start, end, step);
+    if (sondeCm > 0) WriteSondeLength((folder / "WELL.hed").string(), &sondeCm);
     qv::LogSetup& s = log.Setup();
     s.pathStem = (folder / "WELL.").string();
     s.logMode = logMode;
@@ -160,20 +163,57 @@ TEST(CblPrintRows, AveragedRepeatedAndCarriedTimeLogRows) {
 
 TEST(CblPrintRows, AnUpwardLogLeadsInAndOutOfItsWindow) {
   // Logged up from 10.000 m to 9.010 m, a record every 10 mm: printed
-  // shallow first, by depth, from the window top less the display lag
-  // (25 steps) to its bottom plus the lag; the lead-in and lead-out are read
-  // but not printed.
+  // shallow first, by depth, from the window top less the 26 records a
+  // record's values take to come out to its bottom plus those; the lead-in
+  // and lead-out are read but not printed.
   Replayed r("cbl_up", 10, 11, 10000, 9010, 10);
   ASSERT_TRUE(r.opened);
   CblPageSource source(r.view, r.log, {});
   PrintSettings s = Replayed::Settings(0.05);  // a record a dot row at 1:200
   source.BeginReplay(s, false);
-  EXPECT_EQ(s.printDepth, 9010 - 250);
-  EXPECT_EQ(s.printEndDepth, 10000 + 250);
+  EXPECT_EQ(s.printDepth, 9010 - 260);
+  EXPECT_EQ(s.printEndDepth, 10000 + 260);
   PrintBlock block;
   EXPECT_EQ(source.BuildPrintRows(s, 1000, block, true), 100);
   EXPECT_GT(s.printDepth, s.printEndDepth);
   source.EndReplay();
+}
+
+// A log through 6 m, a record every centimetre, printed a record a dot row:
+// each row's value of a channel (the record's number, so the depth its
+// sensor read it at) lies at the depth the page's grid gives that row,
+// logged down or up, whatever the channel's offset on a 2.8 m sonde.
+TEST(CblPrintRows, EveryRowShowsTheFormationAtTheDepthItsGridGivesIt) {
+  constexpr int kStep = 10, kRecords = 600, kSondeCm = 280;
+  for (const int logMode : {12, 11}) {
+    for (const int offsetCm : {0, 40, 190}) {
+      SCOPED_TRACE(testing::Message() << "mode " << logMode << " offset " << offsetCm);
+      const int start = 10000, end = logMode == 12 ? start + (kRecords - 1) * kStep : start - (kRecords - 1) * kStep;
+      Replayed r("cbl_depth", kRecords / 10, logMode, start, end, kStep, kSondeCm);
+      ASSERT_TRUE(r.opened);
+      ASSERT_EQ(r.log.LargestOffset(), kSondeCm * 10 / kStep);
+      r.log.Setup().channelFilters[0].Offset = offsetCm;
+      CblPageSource source(r.view, r.log, {});
+      PrintSettings s = Replayed::Settings(0.05);  // a record a dot row at 1:200
+      source.BeginReplay(s, false);
+      int depth = source.NextRowDepth();
+      int checked = 0;
+      for (int b = 0; b < 5; ++b) {
+        PrintBlock block;
+        const int made = source.BuildPrintRows(s, 200, block, b == 0);
+        for (int j = 0; j < made; ++j, depth += kStep) {
+          const double v = block.values[static_cast<std::size_t>(j)];
+          if (v == 0) continue;  // the lead-in
+          const int record = static_cast<int>(v) - 1;
+          const int read = (logMode == 12 ? start + record * kStep : start - record * kStep) - offsetCm * 10;
+          ASSERT_NEAR(read, depth, kStep) << "row " << j << " of block " << b;
+          ++checked;
+        }
+      }
+      EXPECT_GT(checked, 200);
+      source.EndReplay();
+    }
+  }
 }
 
 using cbltest::Tool;

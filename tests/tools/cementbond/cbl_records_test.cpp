@@ -340,14 +340,14 @@ TEST_F(CblFixture, WaveformDelay) {
   log.MutableSegment() = MakeSegment(2, false, 0, 0, 5);
   log.ProcessPrintRecord(false, false, nullptr);
   EXPECT_EQ(log.PrintSegment().sample[0], 5);
-  // The view's delay 0 puts the segment at row 25: out 24 records later,
-  // blank (0xFF) rows before.
+  // The view's delay 0 puts the segment at row 27: out 26 records later, as
+  // a value of the same delay, blank (0xFF) rows before.
   int offsets[14] = {};
   log.MutableSegment() = MakeSegment(3, false, 0, 0, 9);
   log.ProcessPrintRecord(true, true, offsets);
   EXPECT_EQ(log.PrintSegment().flags, 0xFF);
   log.MutableSegment() = MakeSegment(0, false, 0, 0, 1);
-  for (int k = 1; k < 24; ++k) log.ProcessPrintRecord(true, true, offsets);
+  for (int k = 1; k < 26; ++k) log.ProcessPrintRecord(true, true, offsets);
   EXPECT_NE(log.PrintSegment().sample[0], 9);
   log.ProcessPrintRecord(true, true, offsets);
   EXPECT_EQ(log.PrintSegment().sample[0], 9);
@@ -360,6 +360,35 @@ TEST_F(CblFixture, WaveformDelay) {
       EXPECT_TRUE(log.ProcessPrintRecord(true, true, offsets));
       ASSERT_NE(log.PrintSegment().sample[0], 33) << k;
     }
+  }
+}
+
+// Logged down, a receiver's waveform comes out of the print processing as
+// late as a value of its channel's offset (26 records plus the sonde's
+// length less the offset), so the page shows both where they were read; the
+// far receiver's delay differs from the near one's by whole firings, so a
+// firing's segments keep their order.
+TEST_F(CblFixture, EachReceiversWaveformWaitsAsItsChannelDoes) {
+  FedLog log;
+  log.Setup().channelFilters[6].Offset = 190;  // 19 steps of 10 cm
+  log.Setup().channelFilters[7].Offset = 400;  // 40 steps: 21 more, two firings of ten
+  Prepare(log, 12, 100);
+  ASSERT_EQ(log.LargestOffset(), 500);  // no sonde length: the default
+  struct Case {
+    bool far;
+    int delay;
+  } cases[] = {{false, 26 + 500 - 19}, {true, 26 + 500 - 19 - 20}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.far ? "far" : "near");
+    log.MutableSegment() = MakeSegment(2, c.far, 0, 0, 77);
+    log.ProcessPrintRecord(false, false, nullptr);
+    log.MutableSegment() = MakeSegment(2, c.far, 0, 0, 1);
+    int out = -1;
+    for (int k = 1; k < 700 && out < 0; ++k) {
+      log.ProcessPrintRecord(false, false, nullptr);
+      if (log.PrintSegment().sample[0] == 77) out = k;
+    }
+    EXPECT_EQ(out, c.delay);
   }
 }
 

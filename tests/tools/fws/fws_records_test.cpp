@@ -53,7 +53,7 @@ TEST_F(FwsFixture, RingRowsFromTheSondeAndTheChannelOffsets) {
 
 // Print rows outside the rings are skipped, whatever the print code passes.
 TEST_F(FwsFixture, PrintRowsOutsideTheRingsAreSkipped) {
-  const int table[][2] = {{INT_MAX, INT_MAX}, {INT_MIN, INT_MIN}, {551, 527}, {-51, -26}, {600, 600}};
+  const int table[][2] = {{INT_MAX, INT_MAX}, {INT_MIN, INT_MIN}, {551, 525}, {-51, -28}, {600, 600}};
   for (const auto& t : table) {
     SCOPED_TRACE(std::to_string(t[0]) + " " + std::to_string(t[1]));
     FedFws log;
@@ -69,12 +69,13 @@ TEST_F(FwsFixture, PrintRowsOutsideTheRingsAreSkipped) {
       ASSERT_NE(log.PrintSegment().sample[0], 44) << k;
     }
   }
-  // The last rows inside: the value comes out 551 - 25 records later, the segment 551 - 1.
+  // The last rows inside: the value comes out 551 - 25 records later, the
+  // segment (written at 27 + its offset) 551 - 1.
   FedFws log;
   Prepare(log, 11);
   int offsets[14] = {};
   for (int i = 7; i < 13; ++i) offsets[i] = 500;
-  offsets[13] = 526;
+  offsets[13] = 524;
   log.MutablePacket() = Companion(1000);
   log.MutableSegment() = MakeSegment(3, false, 0, 0, 44);
   log.ProcessFullWaveRecord(true, true, offsets);

@@ -120,11 +120,12 @@ TEST_F(FwsViewTest, NoGatesToDrawOrDrag) {
   for (int x = T(2).screenRect.left; x < T(3).screenRect.right; ++x) ASSERT_NE(img.pixel(x, 350), qRgb(255, 0, 0)) << x;
 }
 
+// The depth track reads in the log's depth unit: metres, or feet.
 TEST_F(FwsViewTest, DepthTrackUnits) {
-  EXPECT_EQ(view.DepthTrack().unit, "[mm]");
+  EXPECT_EQ(view.DepthTrack().unit, "[m]");
   doc.imperial = true;
   Lay();
-  EXPECT_EQ(view.DepthTrack().unit, "[mft]");
+  EXPECT_EQ(view.DepthTrack().unit, "[ft]");
 }
 
 // A density chart row of a full-wave line: each of the 960 samples once, the

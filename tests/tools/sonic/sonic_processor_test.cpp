@@ -193,3 +193,35 @@ TEST(SonicProcessorTest, ClearEmptiesEveryRing) {
 }
 
 }  // namespace
+
+// A sensor `offset` steps above the sonde's bottom reads the well `offset`
+// steps above the counter's depth. Whatever its offset and the log's
+// direction, its reading comes out where the view labels it at the depth it
+// was read: the newest record's depth plus DisplayDelay.
+TEST(SonicProcessorTest, ADelayedReadingIsLabelledWithTheDepthItWasReadAt) {
+  constexpr int kSondeLength = 30, kStep = 100;
+  for (const int logMode : {11, 12}) {
+    for (const int offset : {0, 4, 30}) {
+      SCOPED_TRACE(testing::Message() << "mode " << logMode << " offset " << offset);
+      SonicProcessorSetup s = MakeSetup(26, logMode, kSondeLength);
+      s.channelSettings[1].offsetSteps = offset;
+      SonicProcessor p(s);
+      const int direction = logMode == 12 ? 1 : -1;
+      std::vector<std::int16_t> samples(static_cast<std::size_t>(s.geometry.WaveformBytes() / 2));
+      int labelled = 0;
+      for (int k = 0; k < 200; ++k) {
+        SonicInput in;
+        in.mask = 0xFFF;
+        in.depth = 500000 + direction * kStep * k;
+        // The sensor's reading is the depth it sits at.
+        in.values[1] = static_cast<float>(in.depth - offset * kStep);
+        in.samples = samples;
+        const double out = p.Process(in, 4)[1];
+        if (out == 0.0) continue;
+        EXPECT_NEAR(out, in.depth + p.DisplayDelay(), kStep) << "record " << k;
+        ++labelled;
+      }
+      EXPECT_GT(labelled, 100);
+    }
+  }
+}

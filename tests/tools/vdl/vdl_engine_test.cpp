@@ -384,3 +384,88 @@ TEST(VdlGeometryParameter, FourHundredAndEightySamplesAReceiver) {
 }
 
 }  // namespace
+
+namespace {
+
+// A cement-bond sonde logged through a well whose every reading is the depth
+// it was read at: each record (one segment of the firing, near 0-4 then far
+// 0-4) is a depth step; a curve's value is its sensor's depth (thousandths),
+// a segment's samples its receiver's depth in steps (modulo 128). Offsets
+// count up from the sonde's bottom, where the counter measures.
+struct DepthRun {
+  static constexpr int kStep = 50;
+  static constexpr int kSondeLength = 2800;
+  static constexpr int kNear = 1900, kFar = 2100;
+  static constexpr std::array<int, 6> kCurve = {400, 600, 1900, 1900, 2100, 1900};
+
+  // Circular distance of two step counts modulo 128.
+  static int StepsApart(int a, int b) {
+    const int d = ((a - b) % 128 + 128) % 128;
+    return std::min(d, 128 - d);
+  }
+
+  // Logs 1200 records from 80 m the log's way at 1:scale and checks, at
+  // every refresh, the newest shown line against the depth the view labels
+  // it with.
+  static void Check(bool upward, int scale) {
+    SCOPED_TRACE(testing::Message() << (upward ? "up" : "down") << " 1:" << scale);
+    VdlGeometry g;
+    g.imageHeight = 400;
+    VdlEngine engine(g);
+    VdlScroll s;
+    s.depthScale = scale;
+    s.depthStep = kStep;
+    s.upward = upward;
+    s.sondeLength = kSondeLength;
+    s.nearOffset = kNear;
+    s.farOffset = kFar;
+    s.curves.assign(6, {});
+    for (std::size_t c = 0; c < 6; ++c) s.curves[c].offset = kCurve[c];
+    const int direction = upward ? -1 : 1;
+    engine.SetDepthStepPerRecord(direction * kStep);
+    engine.ResetScroll(s);
+    engine.SetClientRows(300);
+    const int first = 80000;
+    engine.SetDepth(first);
+    int checked = 0;
+    for (int k = 0; k < 1200; ++k) {
+      const int depth = first + direction * kStep * k;
+      const int segment = k % 10;
+      const bool far = segment >= 5;
+      std::array<std::int8_t, 48> samples;
+      samples.fill(static_cast<std::int8_t>(((depth - (far ? kFar : kNear)) / kStep) & 0x7F));
+      std::array<double, 6> values;
+      for (std::size_t c = 0; c < 6; ++c) values[c] = depth - kCurve[c];
+      engine.AddDepthRow(static_cast<std::uint8_t>(segment % 5 | (far ? 0x80 : 0)), samples, values);
+      if (k % 7 != 6) continue;
+      const qv::vdl::VdlRefresh out = engine.Refresh(false, false, 100);
+      if (!out.done) continue;  // no new row yet
+      // Once the sonde's whole length and the delays have passed.
+      if (k < 200 + 2 * kSondeLength / kStep) continue;
+      const int label = out.labelDepth;
+      for (std::size_t c = 0; c < 6; ++c)
+        EXPECT_NEAR(engine.DisplayHistory(static_cast<int>(c))[engine.TopRow()], label, 2.0 * kStep)
+            << "record " << k << " curve " << c + 1;
+      const std::uint8_t* line = engine.Image();
+      for (int receiver = 0; receiver < 2; ++receiver) {
+        const int tag = line[receiver * 240 + 100] - 128;
+        // A row holds a firing, whose segments span ten steps, and a
+        // receiver's delay is whole rows.
+        EXPECT_LE(StepsApart(tag, label / kStep), 15) << "record " << k << (receiver ? " far" : " near");
+      }
+      ++checked;
+    }
+    EXPECT_GT(checked, 50);
+  }
+};
+
+}  // namespace
+
+// Logged down or up, at a scale that spreads a record over lines or one
+// that averages records into a line, the newest line shows what the sensors
+// read at the depth the depth track gives it: every curve and both
+// receivers' waveforms, whatever their offsets on the sonde.
+TEST(VdlDepth, EveryReadingIsShownAtTheDepthItWasRead) {
+  for (const bool upward : {false, true})
+    for (const int scale : {200, 500}) DepthRun::Check(upward, scale);
+}
