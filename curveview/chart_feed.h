@@ -66,19 +66,19 @@ class ChartFeed {
 };
 
 // The end of a chart after its last rows, on any recorder: the log's
-// trailer, the remarks and heading when asked for, then the paper out to the
-// next form mark or on by 8 lines.
-template <typename Recorder>
-void CloseChart(Recorder& r, bool trailer, bool heading, bool formMarks) {
-  if (trailer) r.PrintTrailerText();
+// trailer, the remarks and heading when asked for (all with TEXTS), then the
+// paper out to the next form mark or on by FEED lines.
+template <typename Recorder, typename Texts>
+void CloseChart(Recorder& r, const Texts& texts, bool trailer, bool heading, bool formMarks, int feed = 8) {
+  if (trailer) r.PrintTrailerText(texts);
   if (heading) {
-    r.PrintRemarks();
-    r.PrintLogHeading();
+    r.PrintRemarks(texts);
+    r.PrintLogHeading(texts);
   }
   if (formMarks)
     r.EjectToFormMark();
   else
-    r.LineFeed(8);
+    r.LineFeed(feed);
 }
 
 }  // namespace curveview

@@ -123,12 +123,14 @@ class FakeRecorder : public CurveChartRecorder {
     s_.Note("scale range " + std::to_string(n) + " " + l + " " + r);
   }
   void SetCurveStyle(int n, int style) override { s_.Note("style " + std::to_string(n) + " " + std::to_string(style)); }
-  void PrintLogHeading() override {
-    s_.Note("heading");
+  // The blocks name the log and trailer texts they were given, when any.
+  void PrintLogHeading(const ChartLogTexts& t) override {
+    s_.Note("heading" + Named(t.header.LogName));
     if (s_.boxOnHeading) qv::ShowMessageId(kStrUnreadableLogo, qv::MB_OK | qv::MB_ICONSTOP);
   }
-  void PrintRemarks() override { s_.Note("remarks"); }
-  void PrintTrailerText() override { s_.Note("trailer"); }
+  void PrintRemarks(const ChartLogTexts& t) override { s_.Note("remarks" + Named(t.header.Comment[0])); }
+  void PrintTrailerText(const ChartLogTexts& t) override { s_.Note("trailer" + Named(t.trailer.Text1)); }
+  static std::string Named(const std::string& text) { return text.empty() ? "" : " " + text; }
   static constexpr unsigned kStrUnreadableLogo = 32098;
 
  private:
@@ -261,6 +263,45 @@ TEST_F(RealtimePrintTest, ChartOrderOfDownUpAndReplayedLogs) {
     view.reset();
     EXPECT_EQ(script.Calls(), c.expected) << "the view's end sends nothing more";
   }
+}
+
+// The heading, remarks and trailer blocks print the log's header and trailer
+// as they stand in memory when each is asked for: a new log going down has
+// no header file yet, and a live log's trailer is asked for at its stop.
+TEST_F(RealtimePrintTest, TheBlocksPrintTheLogsTextsAsTheyStand) {
+  struct Case {
+    const char* name;
+    int logMode;
+    bool live;
+    int stopMode;
+    std::vector<std::string> blocks;
+  } cases[] = {
+      {"live down", kLogModeDown, true, -1, {"heading GAMMA", "remarks first remark", "trailer at the stop"}},
+      {"live up", kLogModeUp, true, -1, {"trailer at the stop", "remarks first remark", "heading GAMMA"}},
+      {"replay down", kLogModeDown, false, -2, {"heading GAMMA", "remarks first remark", "trailer at the start"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    NewLog(c.logMode, c.live);
+    doc.pathStem = "/nonexistent/WELL.";  // no header file to read
+    doc.haveHeader = true;
+    doc.header.LogName = "GAMMA";
+    doc.header.Comment[0] = "first remark";
+    doc.trailer.Text1 = "at the start";
+    qv::MessageRecorder boxes({qv::IDYES, qv::IDYES});
+    view->StartRecorder();
+    view->StartRealtimePrint(1);
+    Record({{50, 10, 50}});
+    doc.trailer.Text1 = "at the stop";
+    view->StopRealtimePrint(c.stopMode);
+    std::vector<std::string> blocks;
+    for (const std::string& call : script.Calls())
+      if (call.rfind("heading", 0) == 0 || call.rfind("remarks", 0) == 0 || call.rfind("trailer", 0) == 0)
+        blocks.push_back(call);
+    EXPECT_EQ(blocks, c.blocks);
+    EXPECT_EQ(boxes.Ids(), std::vector<unsigned>{32380}) << "no box about a header file";
+  }
+  doc.haveHeader = false;
 }
 
 // A box raised on the recorder's worker at the end of a chart (a logo that

@@ -77,13 +77,13 @@ class FakeRecorder : public qv::cbl::CblRecorder {
     j_.Add("range " + std::to_string(n) + " " + l + " " + r);
   }
   void SetCurveStyle(int n, int style) override { j_.Add("style " + std::to_string(n) + " " + std::to_string(style)); }
-  void PrintLogHeading() override {
+  void PrintLogHeading(const curveview::ChartLogTexts&) override {
     j_.Add("heading");
     if (j_.boxOnHeading) qv::ShowMessageId(kStrUnreadableLogo, qv::MB_OK | qv::MB_ICONSTOP);
   }
   static constexpr unsigned kStrUnreadableLogo = 32098;
-  void PrintRemarks() override { j_.Add("remarks"); }
-  void PrintTrailerText() override { j_.Add("trailer"); }
+  void PrintRemarks(const curveview::ChartLogTexts&) override { j_.Add("remarks"); }
+  void PrintTrailerText(const curveview::ChartLogTexts&) override { j_.Add("trailer"); }
 
  private:
   Journal& j_;

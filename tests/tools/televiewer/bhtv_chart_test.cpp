@@ -70,12 +70,14 @@ class FakeChart : public qv::TeleviewerChartRecorder {
   }
   void PrintTeleviewerHeader() override { s_.Note("header"); }
   void PrintTeleviewerFooter() override { s_.Note("footer"); }
-  void PrintLogHeading() override {
-    s_.Note("heading");
+  // The blocks name the log and trailer texts they were given, when any.
+  void PrintLogHeading(const curveview::ChartLogTexts& t) override {
+    s_.Note("heading" + Named(t.header.LogName));
     if (s_.boxOnHeading) qv::ShowMessageId(kStrUnreadableLogo, qv::MB_OK | qv::MB_ICONSTOP);
   }
-  void PrintRemarks() override { s_.Note("remarks"); }
-  void PrintTrailerText() override { s_.Note("trailer"); }
+  void PrintRemarks(const curveview::ChartLogTexts& t) override { s_.Note("remarks" + Named(t.header.Comment[0])); }
+  void PrintTrailerText(const curveview::ChartLogTexts& t) override { s_.Note("trailer" + Named(t.trailer.Text1)); }
+  static std::string Named(const std::string& text) { return text.empty() ? "" : " " + text; }
   void EjectToFormMark() override { s_.Note("eject"); }
   static constexpr unsigned kStrUnreadableLogo = 32098;
 
@@ -165,6 +167,9 @@ using Calls = std::vector<std::string>;
 
 TEST_F(BhtvChartTest, ALiveChartRunsFromHeadingToFooter) {
   qv::MessageRecorder boxes({qv::IDYES});
+  // The blocks print the log's texts as they stand in memory at the end.
+  engine.Header().LogName = "BHTV";
+  engine.Trailer().Text1 = "end of log";
   view->StartChartRecorder();
   EXPECT_EQ(script.Calls(), (Calls{"new vertical 0", "start", "feed 1"})) << "created at once";
   view->BeginChart(1);
@@ -177,7 +182,8 @@ TEST_F(BhtvChartTest, ALiveChartRunsFromHeadingToFooter) {
   EXPECT_TRUE(boxes.Ids().empty()) << "a heading asked for is not asked again";
   EXPECT_EQ(script.Calls(),
             (Calls{"new vertical 0", "start", "feed 1", "header", "depth -100", "rows 10 flags 1 1 2 3 4 5 6 7 8 9 10",
-                   "rows 3 flags 1 11 12 13", "footer", "trailer", "remarks", "heading", "feed 8", "deleted"}));
+                   "rows 3 flags 1 11 12 13", "footer", "trailer end of log", "remarks", "heading BHTV", "feed 8",
+                   "deleted"}));
   EXPECT_FALSE(view->HasRecorder());
   EXPECT_TRUE(engine.Setup().realtimePrint);
 }
