@@ -9,10 +9,27 @@
 #include <mutex>
 #include <string>
 
+#include "header/header_info.h"
 #include "print/recorder/gulton.h"
 #include "sondedb/records/records.h"
 
 namespace curveview {
+
+class CurveDocument;
+
+// What the heading, remarks and trailer blocks of a chart print: the log's
+// header record and trailer text as they stand in memory when the block is
+// asked for (a new log's header file does not exist yet, and a live log's
+// trailer is asked for at its stop), and the header file's name for the
+// remarks title.
+struct ChartLogTexts {
+  bool haveHeader = false;
+  HeaderInfo header{};
+  TrailerText trailer{};
+  std::string headerName;
+};
+// The texts of DOC's log as they stand (none without a document).
+ChartLogTexts LogTextsOf(CurveDocument* doc);
 
 // The creation arguments of a chart recorder.
 struct ChartRecorderArgs {
@@ -23,9 +40,6 @@ struct ChartRecorderArgs {
   int scale = 0;
   int mode = 0;
   int upward = 0;
-  // The log's header file, which the heading, remarks and trailer blocks
-  // read when they are printed; empty for none.
-  std::string headerPath;
 };
 
 class CurveChartRecorder {
@@ -48,11 +62,11 @@ class CurveChartRecorder {
   virtual void SetScaleEnd(int position, int kind, const std::string& text) = 0;
   virtual void SetScaleRange(int position, const std::string& left, const std::string& right) = 0;
   virtual void SetCurveStyle(int position, int style) = 0;
-  // The heading, remarks and trailer blocks of the chart (header record, data
-  // path and trailer text of the view's log).
-  virtual void PrintLogHeading() = 0;
-  virtual void PrintRemarks() = 0;
-  virtual void PrintTrailerText() = 0;
+  // The heading, remarks and trailer blocks of the chart, with the texts of
+  // the view's log.
+  virtual void PrintLogHeading(const ChartLogTexts& texts) = 0;
+  virtual void PrintRemarks(const ChartLogTexts& texts) = 0;
+  virtual void PrintTrailerText(const ChartLogTexts& texts) = 0;
 };
 
 // Where a view's recorder is made: tests put a fake in (Set); an empty
@@ -91,14 +105,12 @@ using ChartRecorderFactory = std::function<std::unique_ptr<CurveChartRecorder>(c
 ChartRecorderFactory SetChartRecorderFactory(ChartRecorderFactory factory);
 std::unique_ptr<CurveChartRecorder> MakeChartRecorder(const ChartRecorderArgs& args);
 
-// The heading, remarks and trailer blocks of a log on a chart, read from the
-// log's header file (HEADERPATH) as it is when they are printed: the trailer
-// is written at the log's stop. An unreadable header prints the forms
-// without their texts, no trailer prints nothing. Every view's recorder
-// prints them the same way.
-void PrintHeadingBlock(CGulton& g, const std::string& headerPath);
-void PrintRemarksBlock(CGulton& g, const std::string& headerPath);
-void PrintTrailerBlock(CGulton& g, const std::string& headerPath);
+// The heading, remarks and trailer blocks of a log on a chart, the same way
+// on every view's recorder. Without a header the forms print without their
+// texts; no trailer line prints nothing.
+void PrintHeadingBlock(CGulton& g, const ChartLogTexts& texts);
+void PrintRemarksBlock(CGulton& g, const ChartLogTexts& texts);
+void PrintTrailerBlock(CGulton& g, const ChartLogTexts& texts);
 
 // The chart position of VALUE for CURVE in dots across its track (508 a
 // track, 1016 for a curve over two); kNoCurveValue when the row holds no

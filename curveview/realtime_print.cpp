@@ -37,8 +37,7 @@ constexpr std::size_t kFeedCapacity = 256;
 class GultonChart final : public CurveChartRecorder {
  public:
   explicit GultonChart(const ChartRecorderArgs& a)
-      : g_(static_cast<uint8_t>(a.model), a.printType, a.verticalKind, a.trackScales, a.scale, a.mode, a.upward),
-        headerPath_(a.headerPath) {}
+      : g_(static_cast<uint8_t>(a.model), a.printType, a.verticalKind, a.trackScales, a.scale, a.mode, a.upward) {}
   void SendPrintrexStart() override { g_.SendPrintrexStart(); }
   int LineFeed(int count) override { return g_.LineFeed(count); }
   void SetStartDepth(int depth) override { g_.SetStartDepth(depth); }
@@ -55,13 +54,12 @@ class GultonChart final : public CurveChartRecorder {
   void SetScaleEnd(int n, int kind, const std::string& text) override { g_.SetScaleEnd(n, kind, text); }
   void SetScaleRange(int n, const std::string& l, const std::string& r) override { g_.SetScaleRange(n, l, r); }
   void SetCurveStyle(int n, int style) override { g_.SetCurveStyle(n, style); }
-  void PrintLogHeading() override { PrintHeadingBlock(g_, headerPath_); }
-  void PrintRemarks() override { PrintRemarksBlock(g_, headerPath_); }
-  void PrintTrailerText() override { PrintTrailerBlock(g_, headerPath_); }
+  void PrintLogHeading(const ChartLogTexts& t) override { PrintHeadingBlock(g_, t); }
+  void PrintRemarks(const ChartLogTexts& t) override { PrintRemarksBlock(g_, t); }
+  void PrintTrailerText(const ChartLogTexts& t) override { PrintTrailerBlock(g_, t); }
 
  private:
   CGulton g_;
-  std::string headerPath_;
 };
 
 RecorderFactorySlot<CurveChartRecorder, ChartRecorderArgs>& Slot() {
@@ -77,25 +75,28 @@ ChartRecorderFactory SetChartRecorderFactory(ChartRecorderFactory factory) {
   return Slot().Set(std::move(factory));
 }
 
-namespace {
-bool ReadHeaderOf(const std::string& path, HeaderInfo* h) {
-  return !path.empty() && ::ReadHeaderInfo(path, h);
-}
-}  // namespace
-
-void PrintHeadingBlock(CGulton& g, const std::string& headerPath) {
-  HeaderInfo h{};
-  g.PrintLogHeading(ReadHeaderOf(headerPath, &h) ? &h : nullptr);
+ChartLogTexts LogTextsOf(CurveDocument* doc) {
+  ChartLogTexts t;
+  if (!doc) return t;
+  t.haveHeader = doc->LogHeaderTexts(&t.header, &t.trailer);
+  const std::string stem = doc->PathStem();
+  if (!stem.empty()) t.headerName = std::filesystem::path(stem + "hed").filename().string();
+  return t;
 }
 
-void PrintRemarksBlock(CGulton& g, const std::string& headerPath) {
-  HeaderInfo h{};
-  g.PrintRemarks(ReadHeaderOf(headerPath, &h) ? &h : nullptr, std::filesystem::path(headerPath).filename().string());
+void PrintHeadingBlock(CGulton& g, const ChartLogTexts& texts) {
+  HeaderInfo h = texts.header;  // the heading writes the log name in capitals
+  g.PrintLogHeading(texts.haveHeader ? &h : nullptr);
 }
 
-void PrintTrailerBlock(CGulton& g, const std::string& headerPath) {
-  TrailerText t{};
-  g.PrintTrailerText(!headerPath.empty() && ::ReadTrailerText(headerPath, &t) ? &t : nullptr);
+void PrintRemarksBlock(CGulton& g, const ChartLogTexts& texts) {
+  HeaderInfo h = texts.header;
+  g.PrintRemarks(texts.haveHeader ? &h : nullptr, texts.headerName);
+}
+
+void PrintTrailerBlock(CGulton& g, const ChartLogTexts& texts) {
+  TrailerText t = texts.trailer;
+  g.PrintTrailerText(&t);
 }
 
 std::unique_ptr<CurveChartRecorder> MakeChartRecorder(const ChartRecorderArgs& args) {
@@ -173,7 +174,6 @@ int CCurveView::CreateRecorder(bool* upwardOut) {
   args.scale = logMode == kLogModeTime ? -1 : doc_ ? doc_->DepthScale() : 200;
   args.mode = 0;
   args.upward = upward ? 1 : 0;
-  if (doc_ && !doc_->PathStem().empty()) args.headerPath = doc_->PathStem() + "hed";
   int result = 0;
   if (Printing() && recorder_ && chartFeed_ && !chartFeed_->Failed()) {
     // The chart goes on: its recorder starts again after what it holds.
@@ -217,9 +217,9 @@ void CCurveView::StartRecorder() {
     return;
   }
   if (!upward && qv::ShowMessageId(kStrHeaderRequired, qv::MB_YESNO, qv::LoadString(kStrProgramTitle)) == qv::IDYES)
-    PostToRecorder([](CurveChartRecorder& r) {
-      r.PrintLogHeading();
-      r.PrintRemarks();
+    PostToRecorder([texts = LogTextsOf(doc_)](CurveChartRecorder& r) {
+      r.PrintLogHeading(texts);
+      r.PrintRemarks(texts);
     });
 }
 
@@ -235,8 +235,8 @@ void CCurveView::StartRealtimePrint(int /*mode*/) {
     chartCurves_ = static_cast<int>(list->size());
     const bool replay = doc_ && !doc_->Live();
     const bool upward = doc_ && doc_->LogMode() == kLogModeUp;
-    PostToRecorder([list, replay, upward](CurveChartRecorder& r) {
-      if (replay && !upward) r.PrintTrailerText();
+    PostToRecorder([list, replay, upward, texts = LogTextsOf(doc_)](CurveChartRecorder& r) {
+      if (replay && !upward) r.PrintTrailerText(texts);
       r.PrintPlotTrackHeader(list.get(), true);
       if (replay) r.AdvanceToDepth();
     });
@@ -311,10 +311,10 @@ void CCurveView::StopRealtimePrint(int mode) {
   }
   const bool formMarks = g_bFormMarkDetect.load() != 0;
   if (chartFeed_)
-    chartFeed_->PostFinal([rec = std::move(recorder_), trailer, heading, formMarks]() mutable {
+    chartFeed_->PostFinal([rec = std::move(recorder_), texts = LogTextsOf(doc_), trailer, heading, formMarks]() mutable {
       rec->FinishPlot();
       rec->RepeatPlotTrackHeader();
-      CloseChart(*rec, trailer, heading, formMarks);
+      CloseChart(*rec, texts, trailer, heading, formMarks);
       rec.reset();
     });
   FinishFeed();

@@ -9,6 +9,9 @@
 #include "sondedb/display.h"
 #include "sondedb/records/records.h"
 
+struct HeaderInfo;
+struct TrailerText;
+
 namespace curveview {
 
 class PrintableLog;
@@ -54,6 +57,9 @@ class CurveDocument {
   // Writing the channel part of the log's header.
   // The log's data path: folder, name and chain number, ending in a dot.
   virtual std::string PathStem() const { return {}; }
+  // Copies of the log's header record and trailer text as they stand in
+  // memory; false when the document holds none.
+  virtual bool LogHeaderTexts(HeaderInfo* /*header*/, TrailerText* /*trailer*/) const { return false; }
   virtual int SondeLength() const { return 0; }
   virtual std::string UserLibrary() const { return {}; }
   virtual void ClearUserLibrary() {}

@@ -675,7 +675,8 @@ int LogEngine::StopLocked(int type) {
     }
   }
   headerPending_ = false;  // the header is written below with its start and end
-  if (sink_ && setup_.realtimePrint && hadFile) sink_->StopRealtimePrint(-1);
+  // The chart ends once the trailer is asked for (AskTrailer).
+  if (sink_ && setup_.realtimePrint && hadFile) chartEndPending_ = true;
   SetProcessPriorityClass(ProcessPriorityClass::Normal);
 
   int result = SwitchUnit(LoggingModeBlock{}, !unitGone) ? 1 : 0;

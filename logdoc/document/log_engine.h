@@ -176,6 +176,9 @@ class LogEngine {
   const HeaderInfo& Header() const { return header_; }
   std::mutex& HeaderLock() { return headerMutex_; }
   TrailerText& Trailer() { return trailer_; }
+  // Copies of the header record and the trailer text as they stand (either
+  // may be null), for output that prints them while the log goes on.
+  void CopyHeaderTexts(HeaderInfo* header, TrailerText* trailer);
   void SetSink(RecordSink* sink) { sink_ = sink; }
   RecordSink* Sink() const { return sink_; }
   void SetCallbacks(LogEngineCallbacks callbacks) { callbacks_ = std::move(callbacks); }
@@ -343,7 +346,8 @@ class LogEngine {
   // The trailer dialog over the lines; true when it closed with OK.
   bool RunTrailerDialog();
   // After a stop, with no lock held: the trailer dialog of the recording
-  // that stopped, and its lines into that recording's header.
+  // that stopped, its lines into that recording's header, then the end of
+  // the real-time chart.
   void AskTrailer();
   int WriteChannelHeader() { return sink_ ? sink_->WriteChannelHeader() : 1; }
   void StopFromWorker(int kind, int code, bool shown, bool unitGone);
@@ -356,6 +360,7 @@ class LogEngine {
   HeaderInfo header_;
   std::mutex headerMutex_;
   TrailerText trailer_;
+  std::atomic<bool> chartEndPending_{false};  // a stop has left the chart's end to AskTrailer
   RecordSink* sink_ = nullptr;
   LogEngineCallbacks callbacks_;
   LogClock clock_;

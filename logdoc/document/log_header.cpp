@@ -113,14 +113,18 @@ void LogEngine::SetEndLine() {
   // metre or a foot of error into the log's record).
   const double depth = static_cast<double>(depth_) * DepthFactor() / 1000.0;
   const std::time_t now = Today();
-  trailer_.Text1 =
+  std::string line =
       FormatC(LoadFileString(kStrTrailerFirstLine).c_str(), depth, unit.c_str(), FormatTime("%d %b %Y", now).c_str(),
               FormatTime("%H:%M:%S", now).c_str(), DataFilePath().c_str());
+  std::lock_guard<std::mutex> lock(headerMutex_);
+  trailer_.Text1 = std::move(line);
 }
 
 bool LogEngine::RunTrailerDialog() {
-  TrailerText lines = trailer_;
+  TrailerText lines;
+  CopyHeaderTexts(nullptr, &lines);
   const bool accepted = callbacks_.trailerDialog ? callbacks_.trailerDialog(lines, firstFile_ + "hed") : true;
+  std::lock_guard<std::mutex> lock(headerMutex_);
   trailer_ = lines;
   return accepted;
 }
@@ -131,16 +135,26 @@ void LogEngine::SetEndTime() {
 }
 
 void LogEngine::AskTrailer() {
-  if (!trailerPending_) return;
-  trailerPending_ = false;
-  // The file of the recording that stopped; empty when nothing was recorded
-  // and the file is gone.
-  const std::string stem = trailerStem_;
-  RunTrailerDialog();
-  // The header was written at the stop; the lines as the dialog left them
-  // complete it, whichever button closed it.
-  if (!stem.empty() && !WriteTrailerText(stem + dataFileExt_, &trailer_))
-    ShowMessageBox(LoadString(kStrCriticalHeader));
+  if (trailerPending_) {
+    trailerPending_ = false;
+    // The file of the recording that stopped; empty when nothing was
+    // recorded and the file is gone.
+    const std::string stem = trailerStem_;
+    RunTrailerDialog();
+    // The header was written at the stop; the lines as the dialog left them
+    // complete it, whichever button closed it.
+    if (!stem.empty() && !WriteTrailerText(stem + dataFileExt_, &trailer_))
+      ShowMessageBox(LoadString(kStrCriticalHeader));
+  }
+  // The real-time chart ends after the dialog, so that its trailer block
+  // carries the lines as the dialog left them.
+  if (chartEndPending_.exchange(false) && sink_) sink_->StopRealtimePrint(-1);
+}
+
+void LogEngine::CopyHeaderTexts(HeaderInfo* header, TrailerText* trailer) {
+  std::lock_guard<std::mutex> lock(headerMutex_);
+  if (header) *header = header_;
+  if (trailer) *trailer = trailer_;
 }
 
 int LogEngine::LoadHeaderCalibration(CalibrationSet* set) {

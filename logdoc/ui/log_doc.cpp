@@ -413,6 +413,12 @@ std::string CLogDoc::PathStem() const {
   return engine_ ? engine_->PathStem() : Setup().pathStem;
 }
 
+bool CLogDoc::LogHeaderTexts(HeaderInfo* header, TrailerText* trailer) const {
+  if (!engine_) return false;
+  engine_->CopyHeaderTexts(header, trailer);
+  return true;
+}
+
 int CLogDoc::SondeLength() const {
   auto* channels = dynamic_cast<qv::ChannelLogEngine*>(engine_.get());
   return channels ? channels->SondeLength() : 0;

@@ -160,6 +160,7 @@ class CLogDoc : public qv::Document, public LogDocumentShell, public curveview::
   std::string SondeAbbreviation() const override { return Setup().sondeAbbreviation; }
   bool LatestValues(double* raw, double* calibrated, double* user) const override;
   std::string PathStem() const override;
+  bool LogHeaderTexts(HeaderInfo* header, TrailerText* trailer) const override;
   int SondeLength() const override;
   std::string UserLibrary() const override { return Setup().userLibrary; }
   void ClearUserLibrary() override { Setup().userLibrary.clear(); }

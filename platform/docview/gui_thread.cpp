@@ -3,6 +3,9 @@
 #include <QCoreApplication>
 #include <QThread>
 
+#include "platform/sync/sync.h"
+#include "platform/trace/trace.h"
+
 namespace qv {
 
 bool IsGuiThread() {
@@ -24,7 +27,20 @@ void PostToGui(const QPointer<QObject>& target, std::function<void()> fn) {
       Qt::QueuedConnection);
 }
 
+namespace {
+// Whoever uses the calls above links this file: from then on a join on the
+// GUI thread is known as one (GuiWaitScope).
+[[maybe_unused]] const bool g_guiTestInstalled = [] {
+  SetGuiThreadTest([] { return QCoreApplication::instance() != nullptr && IsGuiThread(); });
+  return true;
+}();
+}  // namespace
+
 namespace detail {
+void TraceWithdrawnCall() {
+  Trace("a worker did not wait for the GUI thread, which waits for workers\n");
+}
+
 void PostCall(std::function<void()> fn) {
   QCoreApplication* app = QCoreApplication::instance();
   if (!app) {

@@ -6,11 +6,14 @@
 #include <QObject>
 #include <QPointer>
 
+#include <chrono>
 #include <condition_variable>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
+
+#include "platform/sync/sync.h"
 
 namespace qv {
 
@@ -25,16 +28,22 @@ void PostToGui(const QPointer<QObject>& target, std::function<void()> fn);
 namespace detail {
 // Shared between the waiting caller and the queued call: the last copy of the
 // call to go away without having run answers with the fallback, so a waiter
-// is never stranded when the event queue is discarded at exit.
+// is never stranded when the event queue is discarded at exit. A caller that
+// stopped waiting withdraws the call.
 template <class R>
 struct CallState {
   std::mutex m;
   std::condition_variable cv;
   std::optional<R> result;
+  bool withdrawn = false;
   void Finish(R r) {
     std::lock_guard lk(m);
     if (!result) result = std::move(r);
     cv.notify_all();
+  }
+  bool Withdrawn() {
+    std::lock_guard lk(m);
+    return withdrawn;
   }
 };
 template <class R>
@@ -47,20 +56,44 @@ struct CallGuard {
   R fallback;
 };
 void PostCall(std::function<void()> fn);
+// How often a waiting caller looks whether the GUI thread has begun to wait
+// for workers.
+inline constexpr std::chrono::milliseconds kCallPoll{20};
+void TraceWithdrawnCall();
 }  // namespace detail
+
+// What becomes of a call whose caller stopped waiting for it.
+enum class Withdrawn {
+  Drop,  // it does not run (its answer was the point)
+  Run    // it still runs when the GUI thread gets to it (it tells the user something)
+};
 
 // Runs fn on the GUI thread and returns its result; the caller waits. On the
 // GUI thread itself it runs directly. When the call can no longer run (the
-// application is going away) the caller gets fallback.
+// application is going away) the caller gets fallback. The caller never
+// waits while the GUI thread waits for workers, nor on a thread that the GUI
+// thread may wait for at any moment (qv::GuiWaitsForWorkers): it gets the
+// fallback at once, and the call is dropped or still runs by WITHDRAWN.
 template <class R>
-R CallOnGui(std::function<R()> fn, R fallback) {
+R CallOnGui(std::function<R()> fn, R fallback, Withdrawn withdrawn = Withdrawn::Drop) {
   if (IsGuiThread()) return fn();
   auto state = std::make_shared<detail::CallState<R>>();
   auto guard = std::make_shared<detail::CallGuard<R>>(state, fallback);
-  detail::PostCall([guard, fn = std::move(fn)] { guard->state->Finish(fn()); });
+  detail::PostCall([guard, fn = std::move(fn), withdrawn] {
+    if (withdrawn == Withdrawn::Drop && guard->state->Withdrawn()) return;
+    guard->state->Finish(fn());
+  });
   guard.reset();
   std::unique_lock lk(state->m);
-  state->cv.wait(lk, [&] { return state->result.has_value(); });
+  while (!state->result) {
+    if (GuiWaitsForWorkers()) {
+      state->withdrawn = true;
+      lk.unlock();
+      detail::TraceWithdrawnCall();
+      return fallback;
+    }
+    state->cv.wait_for(lk, detail::kCallPoll);
+  }
   return *state->result;
 }
 

@@ -66,6 +66,16 @@ std::string RunQtFileDialog(const FileDialogRequest& r) {
 
 }  // namespace
 
+int ShowBoxOnGui(const MessageBoxRequest& r, const std::function<int(const MessageBoxRequest&)>& show) {
+  // A box asked for while the application is going away gets its default.
+  // A worker that cannot wait for the GUI thread goes on with the default;
+  // a box that only tells something (OK alone) is still shown, a question
+  // is not asked.
+  const bool tellsOnly = (r.flags & 0xF) == MB_OK;
+  return CallOnGui<int>([r, show] { return show(r); }, DefaultAnswer(r.flags),
+                        tellsOnly ? Withdrawn::Run : Withdrawn::Drop);
+}
+
 void PrepareFileDialog(QFileDialog& dlg, const FileDialogRequest& r) {
   // The program's own dialog: its listing matches the patterns without
   // regard to case (a log may be "X.LOG" or "x.log"), and each filter shows
@@ -123,8 +133,7 @@ std::string QtFileFilter(const std::string& filter) {
 void InstallQtServices() {
   SetMessageBoxHandler([](const MessageBoxRequest& r) {
     if (!QApplication::instance()) return DefaultAnswer(r.flags);
-    // A box asked for while the application is going away gets its default.
-    return CallOnGui<int>([r] { return RunQtBox(r); }, DefaultAnswer(r.flags));
+    return ShowBoxOnGui(r, RunQtBox);
   });
   SetBeepHandler([](unsigned) { PostToGui(QApplication::instance(), [] { QApplication::beep(); }); });
 }

@@ -11,10 +11,18 @@ class QWidget;
 
 namespace qv {
 
+struct MessageBoxRequest;
+
 // Installs the Qt message box and beep into the message-box service. Boxes
 // asked for on a worker thread are shown by the GUI thread while the worker
 // waits for the answer.
 void InstallQtServices();
+
+// Shows box R through SHOW on the GUI thread, as the Qt service does: a
+// worker waits for the answer, except when it may not wait for the GUI thread
+// (qv::GuiWaitsForWorkers): then it gets the box's default answer at once,
+// and a box with OK alone is still shown later while a question is dropped.
+int ShowBoxOnGui(const MessageBoxRequest& r, const std::function<int(const MessageBoxRequest&)>& show);
 
 // File-open and file-save dialogs. The filter is written as
 // "Description|*.a;*.b|Other|*.c||"; patterns match whatever the letter case.

@@ -1,5 +1,6 @@
 #include "sync.h"
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -204,6 +205,31 @@ bool SetProcessPriorityClass(ProcessPriorityClass c) {
 bool SleepOrStop(uint32_t ms, Event& stop) { return stop.Wait(ms) == WaitResult::Signaled; }
 
 // --------------------------------------------------------------------------
+namespace {
+std::atomic<int> g_guiWaits{0};
+std::atomic<bool (*)()> g_guiThreadTest{nullptr};
+thread_local bool t_neverWaitForGui = false;
+}  // namespace
+
+void SetGuiThreadTest(bool (*test)()) { g_guiThreadTest = test; }
+
+GuiWaitScope::GuiWaitScope() {
+  bool (*test)() = g_guiThreadTest.load();
+  counted_ = test != nullptr && test();
+  if (counted_) ++g_guiWaits;
+}
+
+GuiWaitScope::~GuiWaitScope() {
+  if (counted_) --g_guiWaits;
+}
+
+NeverWaitForGui::NeverWaitForGui() : previous_(t_neverWaitForGui) { t_neverWaitForGui = true; }
+
+NeverWaitForGui::~NeverWaitForGui() { t_neverWaitForGui = previous_; }
+
+bool GuiWaitsForWorkers() { return t_neverWaitForGui || g_guiWaits.load() > 0; }
+
+// --------------------------------------------------------------------------
 struct Thread::State {
   Event stop{true, false};
   std::mutex m;
@@ -220,6 +246,7 @@ Thread::~Thread() {
   if (state_) {
     RequestStop();
     Resume();
+    GuiWaitScope waiting;
     if (thread_.joinable()) thread_.join();
   }
 }
@@ -277,6 +304,7 @@ void Thread::RequestStop() {
 
 bool Thread::Join(uint32_t timeoutMs) {
   if (!state_) return true;
+  GuiWaitScope waiting;
   {
     // A thread still suspended only ends once resumed or stopped (Stop does both).
     std::unique_lock lk(state_->m);

@@ -112,6 +112,43 @@ bool SetProcessPriorityClass(ProcessPriorityClass c);
 // Sleeps up to ms; returns true at once when stop becomes signalled.
 bool SleepOrStop(uint32_t ms, Event& stop);
 
+// Waits of the user-interface thread for workers, and waits of workers for
+// the user-interface thread, never meet. While the user-interface thread
+// waits for a worker (a join at the end of a chart, a log or a document), a
+// worker that asks the user-interface thread for something gets its
+// fallback at once instead of waiting (the GUI layer's CallOnGui reads
+// GuiWaitsForWorkers). A thread that the user-interface thread may wait for
+// at any moment (a chart recorder's feed) can say so for its whole run.
+class GuiWaitScope {
+public:
+  // Counts only when made on the user-interface thread.
+  GuiWaitScope();
+  ~GuiWaitScope();
+  GuiWaitScope(const GuiWaitScope&) = delete;
+  GuiWaitScope& operator=(const GuiWaitScope&) = delete;
+
+private:
+  bool counted_;
+};
+// Marks the calling thread, while alive, as one that never waits for the
+// user-interface thread.
+class NeverWaitForGui {
+public:
+  NeverWaitForGui();
+  ~NeverWaitForGui();
+  NeverWaitForGui(const NeverWaitForGui&) = delete;
+  NeverWaitForGui& operator=(const NeverWaitForGui&) = delete;
+
+private:
+  bool previous_;
+};
+// True when the calling thread must not wait for the user-interface thread
+// now: that thread is waiting for workers, or this thread is marked.
+bool GuiWaitsForWorkers();
+// How GuiWaitScope tells the user-interface thread; installed by the GUI
+// layer (without it no thread counts as that thread).
+void SetGuiThreadTest(bool (*test)());
+
 // A worker thread with a cooperative stop. The body receives the stop event
 // and must check it in every loop and sleep. A thread created suspended runs
 // its body only after Resume (or not at all when stopped first).

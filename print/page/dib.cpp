@@ -166,7 +166,16 @@ std::string FindLogoBitmap(const std::string& folder) {
     std::error_code ec;
     if (std::filesystem::is_regular_file(path, ec)) return path;
   }
-  return JoinPath(folder, "TB_LOGO2.BMP");
+  return {};
+}
+
+bool AttachLogoBitmap(CDib& dib, const std::string& folder) {
+  const std::string path = FindLogoBitmap(folder);
+  if (path.empty()) {
+    Trace("no logo bitmap in %s\n", folder.c_str());
+    return false;
+  }
+  return dib.AttachMapFile(path, false);
 }
 
 }  // namespace qv::print

@@ -47,8 +47,11 @@ class CDib {
 };
 
 // The logo of the heading in FOLDER: "LOGO.BMP", else "TB_LOGO2.BMP", each
-// found whatever the letter case of its name. When neither exists the second
-// path is returned, so that opening it reports the missing file.
+// found whatever the letter case of its name; empty when neither exists.
 std::string FindLogoBitmap(const std::string& folder);
+// Attaches the logo of FOLDER to DIB; false without one. A folder without a
+// logo file simply has no logo (no box); a logo file that cannot be read is
+// reported as AttachMapFile reports it.
+bool AttachLogoBitmap(CDib& dib, const std::string& folder);
 
 }  // namespace qv::print

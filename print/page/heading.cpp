@@ -201,7 +201,7 @@ void DrawLogHeading(QPainter* dc, const PrintSettings* settings, const HeaderInf
 
   // The logo, inside its box; one taller than wide keeps its proportions.
   CDib logo;
-  if (logo.AttachMapFile(FindLogoBitmap(programFolder), false)) {
+  if (AttachLogoBitmap(logo, programFolder)) {
     const QPoint from = g.At(0, 0) + QPoint(10, 10);
     const QPoint to = g.At(50, 13) - QPoint(10, 10);
     QSize box(to.x() - from.x(), to.y() - from.y());

@@ -37,7 +37,7 @@ std::string Capitals(std::string text) {
 void DrawLogo(qv::MonoRaster& form, const std::string& programFolder) {
   using namespace qv::print;
   CDib dib;
-  if (!dib.AttachMapFile(FindLogoBitmap(programFolder), false)) return;
+  if (!AttachLogoBitmap(dib, programFolder)) return;
   const QImage logo =
       dib.Image()
           .scaled(kRecorderLogoWidth, kRecorderLogoHeight, Qt::IgnoreAspectRatio, Qt::FastTransformation)

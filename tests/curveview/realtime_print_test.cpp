@@ -25,7 +25,9 @@
 #include "platform/text/msgbox.h"
 #include "print/ui/printer_error.h"
 #include "script_log.h"
+#include "tests/support/gui_boxes.h"
 #include "tests/support/qt_app.h"
+#include "tests/support/watchdog.h"
 
 using namespace curveview;
 using curveview::testing::OpenScriptLog;
@@ -44,6 +46,7 @@ struct RecorderScript {
   std::vector<std::string> calls;
   std::string failOn;       // the call that throws (once)
   bool gateClosed = false;  // rows wait for the gate
+  bool boxOnHeading = false;  // the heading raises a box, as an unreadable logo does
   int made = 0;
 
   void Note(const std::string& call) {
@@ -120,9 +123,15 @@ class FakeRecorder : public CurveChartRecorder {
     s_.Note("scale range " + std::to_string(n) + " " + l + " " + r);
   }
   void SetCurveStyle(int n, int style) override { s_.Note("style " + std::to_string(n) + " " + std::to_string(style)); }
-  void PrintLogHeading() override { s_.Note("heading"); }
-  void PrintRemarks() override { s_.Note("remarks"); }
-  void PrintTrailerText() override { s_.Note("trailer"); }
+  // The blocks name the log and trailer texts they were given, when any.
+  void PrintLogHeading(const ChartLogTexts& t) override {
+    s_.Note("heading" + Named(t.header.LogName));
+    if (s_.boxOnHeading) qv::ShowMessageId(kStrUnreadableLogo, qv::MB_OK | qv::MB_ICONSTOP);
+  }
+  void PrintRemarks(const ChartLogTexts& t) override { s_.Note("remarks" + Named(t.header.Comment[0])); }
+  void PrintTrailerText(const ChartLogTexts& t) override { s_.Note("trailer" + Named(t.trailer.Text1)); }
+  static std::string Named(const std::string& text) { return text.empty() ? "" : " " + text; }
+  static constexpr unsigned kStrUnreadableLogo = 32098;
 
  private:
   RecorderScript& s_;
@@ -152,6 +161,14 @@ class RealtimePrintTest : public ::testing::Test {
     view = std::make_unique<CCurveView>();
     view->resize(600, 500);
     OpenScriptLog(*view, doc);
+  }
+  // A new view on a log of LOGMODE, live or replayed, that prints.
+  void NewLog(int logMode, bool live) {
+    script.calls.clear();
+    doc.logMode = logMode;
+    doc.live = live;
+    doc.print = true;
+    MakeView();
   }
   // One record per row at the script log's scale.
   void Record(std::vector<std::array<double, 3>> rows) {
@@ -231,11 +248,7 @@ TEST_F(RealtimePrintTest, ChartOrderOfDownUpAndReplayedLogs) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    script.calls.clear();
-    doc.logMode = c.logMode;
-    doc.live = c.live;
-    doc.print = true;
-    MakeView();
+    NewLog(c.logMode, c.live);
     qv::MessageRecorder boxes(c.answers);
     view->StartRecorder();
     view->StartRealtimePrint(1);
@@ -250,6 +263,88 @@ TEST_F(RealtimePrintTest, ChartOrderOfDownUpAndReplayedLogs) {
     view.reset();
     EXPECT_EQ(script.Calls(), c.expected) << "the view's end sends nothing more";
   }
+}
+
+// The heading, remarks and trailer blocks print the log's header and trailer
+// as they stand in memory when each is asked for: a new log going down has
+// no header file yet, and a live log's trailer is asked for at its stop.
+TEST_F(RealtimePrintTest, TheBlocksPrintTheLogsTextsAsTheyStand) {
+  struct Case {
+    const char* name;
+    int logMode;
+    bool live;
+    int stopMode;
+    std::vector<std::string> blocks;
+  } cases[] = {
+      {"live down", kLogModeDown, true, -1, {"heading GAMMA", "remarks first remark", "trailer at the stop"}},
+      {"live up", kLogModeUp, true, -1, {"trailer at the stop", "remarks first remark", "heading GAMMA"}},
+      {"replay down", kLogModeDown, false, -2, {"heading GAMMA", "remarks first remark", "trailer at the start"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    NewLog(c.logMode, c.live);
+    doc.pathStem = "/nonexistent/WELL.";  // no header file to read
+    doc.haveHeader = true;
+    doc.header.LogName = "GAMMA";
+    doc.header.Comment[0] = "first remark";
+    doc.trailer.Text1 = "at the start";
+    qv::MessageRecorder boxes({qv::IDYES, qv::IDYES});
+    view->StartRecorder();
+    view->StartRealtimePrint(1);
+    Record({{50, 10, 50}});
+    doc.trailer.Text1 = "at the stop";
+    view->StopRealtimePrint(c.stopMode);
+    std::vector<std::string> blocks;
+    for (const std::string& call : script.Calls())
+      if (call.rfind("heading", 0) == 0 || call.rfind("remarks", 0) == 0 || call.rfind("trailer", 0) == 0)
+        blocks.push_back(call);
+    EXPECT_EQ(blocks, c.blocks);
+    EXPECT_EQ(boxes.Ids(), std::vector<unsigned>{32380}) << "no box about a header file";
+  }
+  doc.haveHeader = false;
+}
+
+// A box raised on the recorder's worker at the end of a chart (a logo that
+// cannot be read) while the user-interface thread waits for that worker: the
+// worker goes on, the end finishes whole and the box is shown afterwards.
+// Ends by the stop (asked, ticked) and by closing the view.
+TEST_F(RealtimePrintTest, AChartEndWhoseHeadingRaisesABoxFinishes) {
+  struct Case {
+    const char* name;
+    int logMode;
+    bool live;
+    int stopMode;  // 99: the view is closed
+    std::vector<int> answers;
+  };
+  const Case cases[] = {
+      {"live up, heading asked for", kLogModeUp, true, -1, {qv::IDYES}},
+      {"replay up, heading ticked", kLogModeUp, false, 1, {}},
+      {"live up, the view closed", kLogModeUp, true, 99, {qv::IDYES}},
+      {"live down, heading at the start", kLogModeDown, true, -1, {qv::IDYES}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    script.boxOnHeading = true;
+    NewLog(c.logMode, c.live);
+    qvtest::GuiBoxes boxes(c.answers);
+    view->StartRecorder();
+    view->StartRealtimePrint(1);
+    Record({{50, 10, 50}});
+    qvtest::RunUnderWatchdog(c.name, [&] {
+      if (c.stopMode == 99)
+        view.reset();
+      else
+        view->StopRealtimePrint(c.stopMode);
+    });
+    const auto calls = script.Calls();
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "heading"), 1);
+    ASSERT_GE(calls.size(), 2u);
+    EXPECT_EQ(calls[calls.size() - 2], "feed 8") << "the chart ended whole";
+    EXPECT_EQ(calls.back(), "deleted");
+    EXPECT_TRUE(SpinUntil([&] { return boxes.Count(FakeRecorder::kStrUnreadableLogo) == 1; }));
+    EXPECT_TRUE(doc.print) << "a box is no recorder failure";
+  }
+  script.boxOnHeading = false;
 }
 
 TEST_F(RealtimePrintTest, MinuteMarkAndFlushWithoutScreen) {
@@ -447,6 +542,42 @@ TEST(ChartFeedTest, JobsRunInOrderAndAFailureDropsTheRest) {
   EXPECT_EQ(failures, 1);
   EXPECT_FALSE(feed.Post([&] { ran.push_back(3); }));
   EXPECT_EQ(ran, std::vector<int>{1});
+}
+
+TEST(ChartFeedTest, TheEndIsWaitedForAtMostTheBound) {
+  // A job that never comes back (a port that hangs past its own time-outs):
+  // the finish gives up after its bound, the jobs behind are dropped, and
+  // a failure of the job left running no longer reaches the view. What the
+  // jobs use is theirs, as a recorder is.
+  struct Shared {
+    std::mutex gate;
+    std::atomic<bool> started{false};
+  };
+  struct Counts {
+    std::atomic<int> ran{0}, failures{0};
+  };
+  auto shared = std::make_shared<Shared>();
+  auto counts = std::make_shared<Counts>();
+  std::unique_lock hold(shared->gate);
+  auto feed = std::make_unique<ChartFeed>(4, [shared, counts] { ++counts->failures; }, 50);
+  feed->Post([shared] {
+    shared->started = true;
+    std::lock_guard l(shared->gate);
+    throw CUserException();
+  });
+  feed->PostFinal([shared, counts] { ++counts->ran; });
+  while (!shared->started) std::this_thread::yield();
+  qvtest::RunUnderWatchdog("a finish over a hung job", [&] { EXPECT_FALSE(feed->Finish()); });
+  feed.reset();
+  std::weak_ptr<Shared> left = shared;
+  hold.unlock();
+  shared.reset();
+  // The worker ends once the job it was left in has come back.
+  qvtest::RunUnderWatchdog("the worker left to end", [&] {
+    while (!left.expired()) std::this_thread::yield();
+  });
+  EXPECT_EQ(counts->ran, 0);
+  EXPECT_EQ(counts->failures, 0);
 }
 
 }  // namespace

@@ -34,6 +34,10 @@ class ScriptDoc : public CurveDocument {
   bool userFunction = false;
   std::array<ChannelFilter, kFilterTableSize> filters{};
   std::string pathStem;
+  // The log's header and trailer in memory; none unless set.
+  bool haveHeader = false;
+  HeaderInfo header{};
+  TrailerText trailer{};
 
   int LogMode() const override { return logMode; }
   bool Imperial() const override { return imperial; }
@@ -45,6 +49,10 @@ class ScriptDoc : public CurveDocument {
   bool Live() const override { return live; }
   bool UserFunction() const override { return userFunction; }
   std::string PathStem() const override { return pathStem; }
+  bool LogHeaderTexts(HeaderInfo* h, TrailerText* t) const override {
+    if (haveHeader) *h = header, *t = trailer;
+    return haveHeader;
+  }
   bool TakeMinuteMark() override {
     const bool m = minute;
     minute = false;

@@ -25,8 +25,7 @@ constexpr int kWiggleTop = 100;  // the image lines that take the tops of the tr
 class GultonCbl final : public CblRecorder {
  public:
   explicit GultonCbl(const curveview::ChartRecorderArgs& a)
-      : g_(static_cast<uint8_t>(a.model), a.printType, a.verticalKind, a.trackScales, a.scale, a.mode, a.upward),
-        headerPath_(a.headerPath) {}
+      : g_(static_cast<uint8_t>(a.model), a.printType, a.verticalKind, a.trackScales, a.scale, a.mode, a.upward) {}
   void SendPrintrexStart() override { g_.SendPrintrexStart(); }
   int LineFeed(int count) override { return g_.LineFeed(count); }
   void SetStartDepth(int depth) override { g_.SetStartDepth(depth); }
@@ -42,13 +41,12 @@ class GultonCbl final : public CblRecorder {
   void ClearInscriptions() override { g_.Inscriptions().clear(); }
   void SetScaleRange(int n, const std::string& l, const std::string& r) override { g_.SetScaleRange(n, l, r); }
   void SetCurveStyle(int n, int style) override { g_.SetCurveStyle(n, style); }
-  void PrintLogHeading() override { curveview::PrintHeadingBlock(g_, headerPath_); }
-  void PrintRemarks() override { curveview::PrintRemarksBlock(g_, headerPath_); }
-  void PrintTrailerText() override { curveview::PrintTrailerBlock(g_, headerPath_); }
+  void PrintLogHeading(const curveview::ChartLogTexts& t) override { curveview::PrintHeadingBlock(g_, t); }
+  void PrintRemarks(const curveview::ChartLogTexts& t) override { curveview::PrintRemarksBlock(g_, t); }
+  void PrintTrailerText(const curveview::ChartLogTexts& t) override { curveview::PrintTrailerBlock(g_, t); }
 
  private:
   CGulton g_;
-  std::string headerPath_;
 };
 
 curveview::RecorderFactorySlot<CblRecorder, curveview::ChartRecorderArgs>& Slot() {
@@ -104,7 +102,6 @@ bool CblChart::Create() {
   args.scale = logMode == curveview::kLogModeTime ? -1 : view_.doc_ ? view_.doc_->DepthScale() : 200;
   args.mode = 0;
   args.upward = 1;
-  if (view_.doc_ && !view_.doc_->PathStem().empty()) args.headerPath = view_.doc_->PathStem() + "hed";
   if (Printing() && recorder_ && feed_ && !feed_->Failed()) {
     // The chart goes on: its recorder starts again after what it holds.
     Post([](CblRecorder& r) {
@@ -174,8 +171,8 @@ void CblChart::Start(int /*mode*/) {
     auto list = std::make_shared<InscriptionList>(BuildList());
     const bool replay = !view_.doc_->Live();
     const bool upward = view_.doc_->LogMode() == curveview::kLogModeUp;
-    Post([list, replay, upward](CblRecorder& r) {
-      if (replay && !upward) r.PrintTrailerText();
+    Post([list, replay, upward, texts = curveview::LogTextsOf(view_.doc_)](CblRecorder& r) {
+      if (replay && !upward) r.PrintTrailerText(texts);
       r.PrintCblTrackHeader(list.get());
       if (replay) r.AdvanceToDepth();
     });
@@ -314,18 +311,11 @@ void CblChart::Stop(int mode) {
   const bool formMarks = g_bFormMarkDetect.load() != 0;
   const int endFeed = view_.kind_.endFeed;
   if (feed_)
-    feed_->PostFinal([rec = std::move(recorder_), trailer, heading, formMarks, endFeed]() mutable {
+    feed_->PostFinal([rec = std::move(recorder_), texts = curveview::LogTextsOf(view_.doc_), trailer, heading,
+                      formMarks, endFeed]() mutable {
       rec->FinishPlot();
       rec->RepeatCblTrackHeader();
-      if (trailer) rec->PrintTrailerText();
-      if (heading) {
-        rec->PrintRemarks();
-        rec->PrintLogHeading();
-      }
-      if (formMarks)
-        rec->EjectToFormMark();
-      else
-        rec->LineFeed(endFeed);
+      curveview::CloseChart(*rec, texts, trailer, heading, formMarks, endFeed);
       rec.reset();
     });
   FinishFeed();

@@ -41,9 +41,9 @@ class CblRecorder {
   virtual void ClearInscriptions() = 0;
   virtual void SetScaleRange(int position, const std::string& left, const std::string& right) = 0;
   virtual void SetCurveStyle(int position, int style) = 0;
-  virtual void PrintLogHeading() = 0;
-  virtual void PrintRemarks() = 0;
-  virtual void PrintTrailerText() = 0;
+  virtual void PrintLogHeading(const curveview::ChartLogTexts& texts) = 0;
+  virtual void PrintRemarks(const curveview::ChartLogTexts& texts) = 0;
+  virtual void PrintTrailerText(const curveview::ChartLogTexts& texts) = 0;
 };
 
 using CblRecorderFactory = std::function<std::unique_ptr<CblRecorder>(const curveview::ChartRecorderArgs&)>;

@@ -12,8 +12,7 @@ namespace {
 class GultonTeleviewerChart final : public TeleviewerChartRecorder {
  public:
   explicit GultonTeleviewerChart(const TeleviewerChartArgs& a)
-      : g_(static_cast<uint8_t>(a.model), kPrintTeleviewer, a.verticalKind, nullptr, 1, 0, 1),
-        headerPath_(a.headerPath) {}
+      : g_(static_cast<uint8_t>(a.model), kPrintTeleviewer, a.verticalKind, nullptr, 1, 0, 1) {}
   void SendPrintrexStart() override { g_.SendPrintrexStart(); }
   int LineFeed(int count) override { return g_.LineFeed(count); }
   void SetStartDepth(int depth) override { g_.SetStartDepth(depth); }
@@ -22,14 +21,13 @@ class GultonTeleviewerChart final : public TeleviewerChartRecorder {
   }
   void PrintTeleviewerHeader() override { g_.PrintTeleviewerHeader(); }
   void PrintTeleviewerFooter() override { g_.PrintTeleviewerFooter(); }
-  void PrintLogHeading() override { curveview::PrintHeadingBlock(g_, headerPath_); }
-  void PrintRemarks() override { curveview::PrintRemarksBlock(g_, headerPath_); }
-  void PrintTrailerText() override { curveview::PrintTrailerBlock(g_, headerPath_); }
+  void PrintLogHeading(const curveview::ChartLogTexts& t) override { curveview::PrintHeadingBlock(g_, t); }
+  void PrintRemarks(const curveview::ChartLogTexts& t) override { curveview::PrintRemarksBlock(g_, t); }
+  void PrintTrailerText(const curveview::ChartLogTexts& t) override { curveview::PrintTrailerBlock(g_, t); }
   void EjectToFormMark() override { g_.EjectToFormMark(); }
 
  private:
   CGulton g_;
-  std::string headerPath_;
 };
 
 curveview::RecorderFactorySlot<TeleviewerChartRecorder, TeleviewerChartArgs> slot;

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "curveview/chart_recorder.h"
 #include "print/recorder/televiewer_row.h"
 
 namespace qv {
@@ -16,8 +17,6 @@ namespace qv {
 struct TeleviewerChartArgs {
   int model = 0;
   int verticalKind = 0;  // 0 metric, 1 imperial
-  // The log's header file, which the heading, remarks and trailer blocks read.
-  std::string headerPath;
 };
 
 class TeleviewerChartRecorder {
@@ -31,9 +30,10 @@ class TeleviewerChartRecorder {
   virtual void PrintTeleviewerRows(const TeleviewerImageRow* rows, int count, int flags) = 0;
   virtual void PrintTeleviewerHeader() = 0;
   virtual void PrintTeleviewerFooter() = 0;
-  virtual void PrintLogHeading() = 0;
-  virtual void PrintRemarks() = 0;
-  virtual void PrintTrailerText() = 0;
+  // The log's blocks, with the texts of the view's log.
+  virtual void PrintLogHeading(const curveview::ChartLogTexts& texts) = 0;
+  virtual void PrintRemarks(const curveview::ChartLogTexts& texts) = 0;
+  virtual void PrintTrailerText(const curveview::ChartLogTexts& texts) = 0;
   virtual void EjectToFormMark() = 0;
 };
 

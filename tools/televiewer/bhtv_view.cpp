@@ -11,6 +11,7 @@
 #include <QThread>
 #include <algorithm>
 #include <array>
+#include <filesystem>
 #include <mutex>
 
 #include "app/core/globals.h"
@@ -271,7 +272,6 @@ int CBHTVView::CreateRecorder() {
   qv::TeleviewerChartArgs args;
   args.model = static_cast<uint8_t>(g_nRealTimePrinter.load());
   args.verticalKind = engine_ && engine_->Setup().imperial ? 1 : 0;
-  if (engine_ && !engine_->PathStem().empty()) args.headerPath = engine_->PathStem() + "hed";
   while (Printing()) {
     try {
       if (!recorder_) recorder_ = qv::MakeTeleviewerRecorder(args);
@@ -303,12 +303,22 @@ void CBHTVView::StartChartRecorder() {
   if (!CreateRecorder()) qv::Trace("Error during printer initialisation\n");
 }
 
+curveview::ChartLogTexts CBHTVView::LogTexts() const {
+  curveview::ChartLogTexts t;
+  if (!engine_) return t;
+  engine_->CopyHeaderTexts(&t.header, &t.trailer);
+  t.haveHeader = true;
+  if (!engine_->PathStem().empty())
+    t.headerName = std::filesystem::path(engine_->PathStem() + "hed").filename().string();
+  return t;
+}
+
 void CBHTVView::BeginChart(int mode) {
   if (!RunsOnGui([this, mode] { BeginChart(mode); })) return;
   if (!Printing() || !recorder_) return;
   const bool trailerFirst = !engine_->IsLive() && engine_->Setup().logMode != qv::kLogModeUp;
-  PostToRecorder([trailerFirst](qv::TeleviewerChartRecorder& r) {
-    if (trailerFirst) r.PrintTrailerText();
+  PostToRecorder([trailerFirst, texts = LogTexts()](qv::TeleviewerChartRecorder& r) {
+    if (trailerFirst) r.PrintTrailerText(texts);
     r.PrintTeleviewerHeader();
   });
 }
@@ -330,9 +340,9 @@ void CBHTVView::EndChart(int mode) {
   }
   const bool formMarks = g_bFormMarkDetect.load() != 0;
   chartOpen_ = false;
-  chartFeed_->PostFinal([rec = std::move(recorder_), trailer, heading, formMarks]() mutable {
+  chartFeed_->PostFinal([rec = std::move(recorder_), texts = LogTexts(), trailer, heading, formMarks]() mutable {
     rec->PrintTeleviewerFooter();
-    curveview::CloseChart(*rec, trailer, heading, formMarks);
+    curveview::CloseChart(*rec, texts, trailer, heading, formMarks);
     rec.reset();
   });
   FinishFeed();

@@ -139,6 +139,8 @@ class CBHTVView : public qv::View, public qv::TeleviewerDisplay, public qv::Reco
   bool Printing() const;
   void SetPrintingOff();
   bool RunsOnGui(std::function<void()> again);
+  // The header and trailer of the log as they stand, for the chart's blocks.
+  curveview::ChartLogTexts LogTexts() const;
   void RestartChart(bool live, int depth);
   void TakeRows(int threshold, bool screen);
   void QueueStartDepth(int depth);

@@ -30,6 +30,7 @@
 #include "curveview/dialog_runner.h"
 #include "curveview/range_dialogs.h"
 #include "platform/docview/services.h"
+#include "platform/sync/sync.h"
 #include "platform/files/paths.h"
 #include "platform/text/cnum.h"
 #include "platform/text/msgbox.h"
@@ -498,6 +499,8 @@ CUserFuncPage2::CUserFuncPage2(CUserFuncSheet* sheet) : qv::PropertyPage("Implem
 
 CUserFuncPage2::~CUserFuncPage2() {
   // The compiler is bounded by its time-out; wait for the worker to finish.
+  // Its boxes are not waited for meanwhile: this thread cannot show them.
+  qv::GuiWaitScope waiting;
   if (worker_.joinable()) worker_.join();
 }
 
@@ -562,7 +565,10 @@ void CUserFuncPage2::OnSaveSource() {
 
 void CUserFuncPage2::OnCompile() {
   if (building_) return;
-  if (worker_.joinable()) worker_.join();
+  if (worker_.joinable()) {
+    qv::GuiWaitScope waiting;  // the last build has ended: it only returns
+    worker_.join();
+  }
   sheet_->m_bBuildSucceeded = false;
   building_ = true;
   compile_->setEnabled(false);

@@ -109,7 +109,11 @@ class RecordingSink : public qv::RecordSink {
   void ResetCurves(bool) override { ++resets; }
   void UpdateDisplay() override { ++updates; }
   int WriteChannelHeader() override { return channelHeader ? channelHeader() : 1; }
+  void StopRealtimePrint(int mode) override {
+    if (stopPrint) stopPrint(mode);
+  }
   std::function<int()> channelHeader;  // what the view writes of the header
+  std::function<void(int)> stopPrint;  // the end of the real-time chart
   std::vector<std::vector<double>> Rows() const {
     std::lock_guard<std::mutex> lock(m_);
     return rows_;

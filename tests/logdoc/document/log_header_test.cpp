@@ -44,6 +44,37 @@ TEST_F(LogHeaderTest, TrailerLineTemplateAndTheChainOfHeaders) {
   EXPECT_TRUE(boxes.Shown().empty());
 }
 
+// A live log's chart ends after the trailer dialog, so that its trailer
+// block carries the lines as the dialog left them; the texts it prints are
+// the header and trailer as they stand in memory.
+TEST_F(LogHeaderTest, ALiveChartEndsAfterTheTrailerDialogWithItsLines) {
+  qv::SixChannelEngine engine;
+  Prepare(engine);
+  engine.Setup().realtimePrint = true;
+  std::vector<std::string> order;
+  engine.SetCallbacks({nullptr, nullptr, nullptr, [&](TrailerText& lines, const std::string&) {
+                         order.push_back("trailer dialog");
+                         lines.Text2 = "checked by the engineer";
+                         return true;
+                       }});
+  HeaderInfo header;
+  TrailerText trailer;
+  sink.stopPrint = [&](int mode) {
+    order.push_back("chart end " + std::to_string(mode));
+    engine.CopyHeaderTexts(&header, &trailer);
+  };
+  ASSERT_TRUE(engine.InitialiseLog(1, 10));
+  Lower();
+  ASSERT_EQ(Start(engine, qv::kStartRecord), 1);
+  Records(1);
+  ASSERT_EQ(engine.StopLogging(qv::kStatePaused), 1);
+  sink.stopPrint = nullptr;
+  EXPECT_EQ(order, (std::vector<std::string>{"trailer dialog", "chart end -1"}));
+  EXPECT_EQ(trailer.Text1.rfind("Depth: ", 0), 0u) << trailer.Text1;
+  EXPECT_EQ(trailer.Text2, "checked by the engineer");
+  EXPECT_EQ(header.Wellname, "Test Well");
+}
+
 // A calibration file as the calibration wizard writes it.
 void WriteFileText(const fs::path& p, const std::string& text) {
   std::ofstream(p, std::ios::binary) << text;

@@ -1070,9 +1070,9 @@ TEST_F(LogDocTest, ANewTeleviewerLogOpensItsViewAndRecordsSweeps) {
     void PrintTeleviewerRows(const TeleviewerImageRow*, int count, int) override { rows += count; }
     void PrintTeleviewerHeader() override { calls.push_back("header"); }
     void PrintTeleviewerFooter() override { calls.push_back("footer"); }
-    void PrintLogHeading() override {}
-    void PrintRemarks() override {}
-    void PrintTrailerText() override {}
+    void PrintLogHeading(const curveview::ChartLogTexts&) override {}
+    void PrintRemarks(const curveview::ChartLogTexts&) override {}
+    void PrintTrailerText(const curveview::ChartLogTexts&) override {}
     void EjectToFormMark() override {}
   };
   const auto previous = qv::SetTeleviewerRecorderFactory(

@@ -24,6 +24,7 @@
 #include <csignal>
 
 #include <atomic>
+#include <optional>
 #include <thread>
 
 #include "platform/docview/dialog.h"
@@ -31,7 +32,10 @@
 #include "platform/docview/gui_thread.h"
 #include "platform/docview/services.h"
 #include "platform/docview/termination.h"
+#include "platform/sync/sync.h"
 #include "platform/text/msgbox.h"
+#include "tests/support/gui_boxes.h"
+#include "tests/support/watchdog.h"
 
 namespace {
 
@@ -357,6 +361,49 @@ TEST(GuiThread, WorkerUpdatesReachTheWidgetWhenEventsAreProcessed) {
   delete gone;
   Settle();
   EXPECT_FALSE(ran);
+}
+
+// The user-interface thread waiting for a worker (a join at an end) and that
+// worker waiting for the user-interface thread (a box) never meet: the worker
+// goes on with the box's default answer; a box that only tells something is
+// shown afterwards, a question is not asked. A thread the user-interface
+// thread may wait for at any moment never waits for it at all.
+TEST(GuiThread, AWorkerDoesNotWaitForTheGuiThreadWhileItWaitsForWorkers) {
+  App();
+  struct Case {
+    const char* name;
+    unsigned flags;
+    bool marked;  // the worker is marked as never waiting (a chart feed)
+    int answer;
+    bool shownAfter;
+  } cases[] = {
+      {"a message, joined", qv::MB_OK | qv::MB_ICONSTOP, false, qv::IDOK, true},
+      {"a question, joined", qv::MB_YESNO, false, qv::IDYES, false},
+      {"a message from a marked thread", qv::MB_OK, true, qv::IDOK, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    qvtest::GuiBoxes boxes({qv::IDNO});
+    std::atomic<int> answer{0};
+    qv::Thread worker;
+    ASSERT_TRUE(worker.Start([&](qv::Event&) {
+      std::optional<qv::NeverWaitForGui> mark;
+      if (c.marked) mark.emplace();
+      answer = qv::ShowMessageBox(c.name, "test", c.flags);
+      return 0;
+    }));
+    qvtest::RunUnderWatchdog(c.name, [&] { EXPECT_TRUE(worker.Join(qv::kInfinite)); });
+    EXPECT_EQ(answer, c.answer);
+    Settle();
+    EXPECT_EQ(boxes.Texts(), c.shownAfter ? std::vector<std::string>{c.name} : std::vector<std::string>{});
+  }
+  // Without a wait of the user-interface thread the worker has its answer.
+  qvtest::GuiBoxes boxes({qv::IDNO});
+  std::atomic<int> answer{0};
+  std::thread asker([&] { answer = qv::ShowMessageBox("asked", "test", qv::MB_YESNO); });
+  EXPECT_TRUE(qvtest::SpinUntil([&] { return answer != 0; }));
+  asker.join();
+  EXPECT_EQ(answer, qv::IDNO);
 }
 
 TEST(FileDialog, FilterKeepsThePlainPatternsAndTheFakeAnswers) {

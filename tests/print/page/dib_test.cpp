@@ -236,11 +236,38 @@ TEST(DibDraw, StretchesTheWholeImageIntoTheRectangle) {
 
 TEST(DibLogo, FoundInAnyLetterCaseAndLogoBeforeTheSecondName) {
   const std::string dir = qv::test::TempDir("print_page");
-  EXPECT_EQ(qv::print::FindLogoBitmap(dir), dir + "/TB_LOGO2.BMP");  // neither: the second, to report
+  {
+    // Neither: no logo, and no box about it.
+    qv::MessageRecorder boxes;
+    EXPECT_EQ(qv::print::FindLogoBitmap(dir), "");
+    CDib dib;
+    EXPECT_FALSE(qv::print::AttachLogoBitmap(dib, dir));
+    EXPECT_TRUE(boxes.Shown().empty());
+  }
   Write(dir, "tb_logo2.bmp", "x");
   EXPECT_EQ(qv::print::FindLogoBitmap(dir), dir + "/tb_logo2.bmp");
   Write(dir, "Logo.Bmp", "x");
   EXPECT_EQ(qv::print::FindLogoBitmap(dir), dir + "/Logo.Bmp");
 }
 
+}  // namespace
+
+namespace {
+// The program folder ships a logo of its own: a plain bitmap that the page
+// and the chart heading read without a box.
+TEST(DibLogo, TheProgramFolderShipsALogo) {
+  qv::MessageRecorder boxes;
+  CDib dib;
+  ASSERT_TRUE(qv::print::AttachLogoBitmap(dib, QV_PROGRAM_DIR));
+  EXPECT_TRUE(boxes.Shown().empty());
+  EXPECT_GE(dib.GetSize().width(), 64);
+  EXPECT_GE(dib.GetSize().height(), 64);
+  // Ink and paper both: a picture, not a blank.
+  const QImage image = dib.Image().convertToFormat(QImage::Format_Grayscale8);
+  int dark = 0;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x) dark += qGray(image.pixel(x, y)) < 128;
+  EXPECT_GT(dark, image.width() * image.height() / 20);
+  EXPECT_LT(dark, image.width() * image.height() / 2);
+}
 }  // namespace

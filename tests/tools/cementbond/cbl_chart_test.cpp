@@ -16,7 +16,9 @@
 #include "curveview/dialog_runner.h"
 #include "curveview/range_dialogs.h"
 #include "platform/text/msgbox.h"
+#include "tests/support/gui_boxes.h"
 #include "tests/support/qt_app.h"
+#include "tests/support/watchdog.h"
 #include "tests/tools/cementbond/cbl_test_doc.h"
 #include "tools/cementbond/cbl_view.h"
 
@@ -29,6 +31,7 @@ struct Journal {
   std::vector<std::vector<double>> values;
   curveview::ChartRecorderArgs args;
   std::string failOn;  // a call that throws, as a failed port write does
+  bool boxOnHeading = false;  // the heading raises a box, as an unreadable logo does
   int made = 0;
   void Add(const std::string& call) {
     std::lock_guard lock(m);
@@ -74,9 +77,13 @@ class FakeRecorder : public qv::cbl::CblRecorder {
     j_.Add("range " + std::to_string(n) + " " + l + " " + r);
   }
   void SetCurveStyle(int n, int style) override { j_.Add("style " + std::to_string(n) + " " + std::to_string(style)); }
-  void PrintLogHeading() override { j_.Add("heading"); }
-  void PrintRemarks() override { j_.Add("remarks"); }
-  void PrintTrailerText() override { j_.Add("trailer"); }
+  void PrintLogHeading(const curveview::ChartLogTexts&) override {
+    j_.Add("heading");
+    if (j_.boxOnHeading) qv::ShowMessageId(kStrUnreadableLogo, qv::MB_OK | qv::MB_ICONSTOP);
+  }
+  static constexpr unsigned kStrUnreadableLogo = 32098;
+  void PrintRemarks(const curveview::ChartLogTexts&) override { j_.Add("remarks"); }
+  void PrintTrailerText(const curveview::ChartLogTexts&) override { j_.Add("trailer"); }
 
  private:
   Journal& j_;
@@ -192,6 +199,43 @@ TEST_F(CblChartTest, TheMinuteMarkAndTheHeadingAtTheEnd) {
   g_bLoggingPaused = 0;
   EXPECT_EQ(boxes.Ids().size(), 1u);
   EXPECT_EQ(journal.Calls().back(), "feed 5");
+}
+
+// A box raised on the recorder's worker while the user-interface thread
+// waits for it at the end of a chart (a replay with Print Header ticked, a
+// live log answered Yes, the view closed): the worker goes on, the chart ends
+// whole, the box comes after.
+TEST_F(CblChartTest, AChartEndWhoseHeadingRaisesABoxFinishes) {
+  struct Case {
+    const char* name;
+    bool live;
+    int stopMode;  // 99: the chart is ended as the view closes
+  } cases[] = {{"replay, heading ticked", false, 1}, {"live, answered Yes", true, -1}, {"closed", true, 99}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    journal.calls.clear();
+    journal.boxOnHeading = true;
+    doc.live = c.live;
+    doc.print = true;
+    qvtest::GuiBoxes boxes({qv::IDYES});
+    ASSERT_TRUE(view.CreateRecorder());
+    view.StartRealtimePrint(0);
+    Firing(1.0);
+    view.UpdateDisplay();
+    qvtest::RunUnderWatchdog(c.name, [&] {
+      if (c.stopMode == 99)
+        view.Detach();
+      else
+        view.StopRealtimePrint(c.stopMode);
+    });
+    const auto calls = journal.Calls();
+    ASSERT_GE(calls.size(), 2u);
+    EXPECT_EQ(calls[calls.size() - 2], "heading");
+    EXPECT_EQ(calls.back(), "feed 5") << "the chart ended whole";
+    EXPECT_TRUE(qvtest::SpinUntil([&] { return boxes.Count(FakeRecorder::kStrUnreadableLogo) == 1; }));
+    EXPECT_TRUE(doc.print) << "a box is no recorder failure";
+  }
+  journal.boxOnHeading = false;
 }
 
 TEST_F(CblChartTest, AFailedWriteTakesThePrinterErrorPath) {

@@ -16,7 +16,9 @@
 #include "platform/text/msgbox.h"
 #include "print/recorder/gulton.h"
 #include "print/ui/printer_error.h"
+#include "tests/support/gui_boxes.h"
 #include "tests/support/qt_app.h"
+#include "tests/support/watchdog.h"
 #include "tools/televiewer/bhtv_view.h"
 
 namespace {
@@ -28,6 +30,7 @@ struct ChartScript {
   std::mutex mutex;
   std::vector<std::string> calls;
   std::string failOn;  // the call that throws (once)
+  bool boxOnHeading = false;  // the heading raises a box, as an unreadable logo does
   int made = 0;
 
   void Note(const std::string& call) {
@@ -67,10 +70,16 @@ class FakeChart : public qv::TeleviewerChartRecorder {
   }
   void PrintTeleviewerHeader() override { s_.Note("header"); }
   void PrintTeleviewerFooter() override { s_.Note("footer"); }
-  void PrintLogHeading() override { s_.Note("heading"); }
-  void PrintRemarks() override { s_.Note("remarks"); }
-  void PrintTrailerText() override { s_.Note("trailer"); }
+  // The blocks name the log and trailer texts they were given, when any.
+  void PrintLogHeading(const curveview::ChartLogTexts& t) override {
+    s_.Note("heading" + Named(t.header.LogName));
+    if (s_.boxOnHeading) qv::ShowMessageId(kStrUnreadableLogo, qv::MB_OK | qv::MB_ICONSTOP);
+  }
+  void PrintRemarks(const curveview::ChartLogTexts& t) override { s_.Note("remarks" + Named(t.header.Comment[0])); }
+  void PrintTrailerText(const curveview::ChartLogTexts& t) override { s_.Note("trailer" + Named(t.trailer.Text1)); }
+  static std::string Named(const std::string& text) { return text.empty() ? "" : " " + text; }
   void EjectToFormMark() override { s_.Note("eject"); }
+  static constexpr unsigned kStrUnreadableLogo = 32098;
 
  private:
   ChartScript& s_;
@@ -158,6 +167,9 @@ using Calls = std::vector<std::string>;
 
 TEST_F(BhtvChartTest, ALiveChartRunsFromHeadingToFooter) {
   qv::MessageRecorder boxes({qv::IDYES});
+  // The blocks print the log's texts as they stand in memory at the end.
+  engine.Header().LogName = "BHTV";
+  engine.Trailer().Text1 = "end of log";
   view->StartChartRecorder();
   EXPECT_EQ(script.Calls(), (Calls{"new vertical 0", "start", "feed 1"})) << "created at once";
   view->BeginChart(1);
@@ -170,9 +182,40 @@ TEST_F(BhtvChartTest, ALiveChartRunsFromHeadingToFooter) {
   EXPECT_TRUE(boxes.Ids().empty()) << "a heading asked for is not asked again";
   EXPECT_EQ(script.Calls(),
             (Calls{"new vertical 0", "start", "feed 1", "header", "depth -100", "rows 10 flags 1 1 2 3 4 5 6 7 8 9 10",
-                   "rows 3 flags 1 11 12 13", "footer", "trailer", "remarks", "heading", "feed 8", "deleted"}));
+                   "rows 3 flags 1 11 12 13", "footer", "trailer end of log", "remarks", "heading BHTV", "feed 8",
+                   "deleted"}));
   EXPECT_FALSE(view->HasRecorder());
   EXPECT_TRUE(engine.Setup().realtimePrint);
+}
+
+// A box raised on the recorder's worker while the user-interface thread
+// waits for it at the end of the chart (STP answered Yes, or the view
+// closed): the worker goes on, the chart ends whole, the box comes after.
+TEST_F(BhtvChartTest, AChartEndWhoseHeadingRaisesABoxFinishes) {
+  for (const bool closed : {false, true}) {
+    SCOPED_TRACE(closed ? "the view closed" : "the stop answered Yes");
+    script.calls.clear();
+    script.boxOnHeading = true;
+    MakeView();
+    qvtest::GuiBoxes boxes({qv::IDYES});
+    view->StartChartRecorder();
+    view->BeginChart(1);
+    Record(1, 10);
+    view->ConvertSweepToRow(Sweep(20, false));  // pending: the question comes
+    qvtest::RunUnderWatchdog(closed ? "closing the view" : "the chart's end", [&] {
+      if (closed)
+        view.reset();
+      else
+        view->EndChart(-1);
+    });
+    const Calls calls = script.Calls();
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "heading"), 1);
+    ASSERT_GE(calls.size(), 2u);
+    EXPECT_EQ(calls[calls.size() - 2], "feed 8") << "the chart ended whole";
+    EXPECT_TRUE(SpinUntil([&] { return boxes.Count(FakeChart::kStrUnreadableLogo) == 1; }));
+    EXPECT_TRUE(engine.Setup().realtimePrint) << "a box is no recorder failure";
+  }
+  script.boxOnHeading = false;
 }
 
 TEST_F(BhtvChartTest, EndingAsksForTheHeadingOnlyWhileRowsArePending) {
