@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QPointer>
+#include <QPushButton>
 
 #include <atomic>
 #include <string>
@@ -130,6 +131,8 @@ public:
   CDisplay* SpeedDisplay() const { return speed_; }
   CMessageLine* MessageLine() const { return message_; }
   CMessageLine* TitleLine() const { return title_; }
+  // The stand-in STP while a modal dialog blocks the bar; null otherwise.
+  QPushButton* ModalStop() const { return modalStop_; }
   QLabel* DepthUnitLabel() const { return depthUnit_; }
   QLabel* SpeedUnitLabel() const { return speedUnit_; }
   bool PowerOn() const { return powerOn_; }
@@ -144,8 +147,22 @@ private:
   void HandOnState();
   void ShowSpeedNow(int speed, bool setPoint);
   void ShowMessageNow(const std::string& text);
+  // Warns on the message line while a rising sonde is near the surface, and
+  // shows "Ready" again once it is not.
+  void WatchSurface(int depth);
+  // A modal dialog blocks every click on the log window, and the winch runs
+  // on meanwhile: while the bar's window is blocked and the winch is on, a
+  // stand-in STP lies over the bar's own, owned by the modal dialog, whose
+  // clicks are never blocked.
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void PlaceModalStop();
 
   bool dragging_ = false;
+  bool windowBlocked_ = false;
+  QPointer<QPushButton> modalStop_;
+  bool surfaceWarned_ = false;
+  bool haveDepth_ = false;
+  int lastDepth_ = 0;
   bool powerOn_;
   int direction_;
   int maxSpeed_ = 0;
