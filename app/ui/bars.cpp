@@ -693,7 +693,8 @@ void CWinchControl::WatchSurface(int depth) {
   // hand); a depth that stands keeps what the last move showed, so that a
   // still sonde does not make the warning come and go.
   const bool rising = direction_ == 1 || (haveDepth_ && (depth < lastDepth_ || (depth == lastDepth_ && surfaceWarned_)));
-  const bool warn = rising && depth < (g_nDepthUnits != 0 ? kSurfaceZoneFeet : kSurfaceZoneMetres);
+  const bool warn =
+      watchesSurface_ && rising && depth < (g_nDepthUnits != 0 ? kSurfaceZoneFeet : kSurfaceZoneMetres);
   lastDepth_ = depth;
   haveDepth_ = true;
   if (warn == surfaceWarned_) return;

@@ -123,6 +123,9 @@ public:
   void ShowMessage(const std::string& text);
   // The depth-unit labels ("[m]", "[m/min]" or the feet ones).
   void UpdateUnitLabels();
+  // Whether the readings are the sonde's own (a live log) and a rising sonde
+  // near the surface is warned of; a replay's depths are the log's.
+  void SetWatchesSurface(bool watch) { watchesSurface_ = watch; }
 
   QPushButton* Button(int id) const;
   QSlider* SpeedSlider() const { return slider_; }
@@ -160,6 +163,7 @@ private:
   bool dragging_ = false;
   bool windowBlocked_ = false;
   QPointer<QPushButton> modalStop_;
+  bool watchesSurface_ = true;
   bool surfaceWarned_ = false;
   bool haveDepth_ = false;
   int lastDepth_ = 0;

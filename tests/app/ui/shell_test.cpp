@@ -441,6 +441,8 @@ TEST_F(ShellTest, EveryCommandIsOnItsMenu) {
   };
   walk(frame->menuBar(), "");
   EXPECT_EQ(menus, table);
+  EXPECT_EQ(qvtest::ClashingMnemonics(frame).join(QStringLiteral(" | ")).toStdString(), "")
+      << "each key opens one item of its menu";
 
   // Without a log window the commands of the log documents and their views
   // are disabled.
@@ -707,6 +709,14 @@ TEST_F(ShellTest, TheWinchBarWarnsAsTheSondeNearsTheSurface) {
   EXPECT_EQ(bar->MessageLine()->Text(), "Depth Error - Log speed too high");
   bar->UpdateReadings(0, 29000, 0);
   EXPECT_EQ(bar->MessageLine()->Text(), warning);
+
+  // A replay's depths are the log's, not the sonde's.
+  app->CloseAllDocuments();
+  Settle();
+  Open(false, true);
+  CWinchControl* replayed = Frame()->WinchBar();
+  for (int depth : {12000, 9000, 5000}) replayed->UpdateReadings(0, depth, 0);
+  EXPECT_EQ(replayed->MessageLine()->Text(), "Ready");
   qv::SetBeepHandler(previous);
 }
 
