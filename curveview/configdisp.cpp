@@ -21,6 +21,7 @@
 #include "curveview/dialog_runner.h"
 #include "curveview/range_dialogs.h"
 #include "curveview/styled_sample.h"
+#include "header/section_access.h"
 #include "platform/text/cnum.h"
 #include "platform/text/msgbox.h"
 #include "platform/text/strings.h"
@@ -29,7 +30,6 @@ using namespace curveview;
 
 namespace {
 constexpr int kRootData = 100;
-const unsigned kFilterNames[kFilterKinds] = {32342, 32340, 32440, 32441};
 
 QString Q(const std::string& s) {
   return QString::fromLocal8Bit(s.data(), static_cast<qsizetype>(s.size()));
@@ -117,7 +117,7 @@ CConfigDisp::CConfigDisp(bool restricted, CurveDocument* document, QWidget* pare
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   top->addWidget(buttons, 4, 0, 1, 2);
 
-  for (unsigned id : kFilterNames) filter_->addItem(Q(qv::LoadString(id)));
+  for (unsigned id : kFilterTypeNames) filter_->addItem(Q(qv::LoadString(id)));
   filter_->setCurrentIndex(0);
 
   connect(buttons, &QDialogButtonBox::accepted, this, &CConfigDisp::accept);

@@ -28,6 +28,9 @@ struct ChannelFilter {
   bool operator==(const ChannelFilter&) const = default;
 };
 inline constexpr int kFilterTableSize = 16;
+// The string ids of the filter types' names, by FilterType: "None",
+// "Moving Average", "Median Filter", "Combined Filter".
+inline constexpr unsigned kFilterTypeNames[] = {32342, 32340, 32440, 32441};
 
 // The free-pipe gates of one cement-bond receiver.
 struct FreePipeGate {

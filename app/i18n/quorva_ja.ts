@@ -4,6 +4,11 @@
 <context>
     <name>strings</name>
     <message>
+        <source>Quorvanta</source>
+        <comment>3</comment>
+        <translation>Quorvanta</translation>
+    </message>
+    <message>
         <source>Hardware is accessed by another application - program will run in offline mode.</source>
         <comment>32361</comment>
         <translation>ハードウェアが他のアプリケーションで使用中です。オフラインモードで起動します。</translation>
@@ -132,6 +137,11 @@
         <source>A value does not fit the Lumbracoder command and was not sent.</source>
         <comment>32501</comment>
         <translation>Lumbracoder のコマンドに合わない値があったため、送信しませんでした。</translation>
+    </message>
+    <message>
+        <source>The sonde is nearing the surface - stop the winch!</source>
+        <comment>32530</comment>
+        <translation>ゾンデが地表に近づいています。ウインチを停止してください!</translation>
     </message>
     <message>
         <source>Sonde command failed!</source>
@@ -1522,6 +1532,11 @@ Check the sonde and the jig, then press 'Continue' to count again.</source>
         <translation>このログのヘッダーのステップは %d です。このログは再生できません。</translation>
     </message>
     <message>
+        <source>The header of this log does not give the depth its data ends at (was the log cut off while recording?). The replay range is taken from the data file: %.2f to %.2f %s.</source>
+        <comment>35230</comment>
+        <translation>このログのヘッダーにはデータの終了深度がありません(記録中にログが中断されましたか?)。再生範囲はデータファイルから取ります: %.2f から %.2f %s。</translation>
+    </message>
+    <message>
         <source>Export current log file to V106 format
 Export</source>
         <comment>1000</comment>
@@ -1605,6 +1620,11 @@ Calibrate Sondes</source>
         <source>Could not switch to scope shot mode, Hardware error.</source>
         <comment>32473</comment>
         <translation>スコープショットモードに切り替えられませんでした。ハードウェアエラーです。</translation>
+    </message>
+    <message>
+        <source>Is a header required?</source>
+        <comment>32380</comment>
+        <translation>ヘッダーを印刷しますか?</translation>
     </message>
     <message>
         <source>Printer communication error !
@@ -1917,7 +1937,7 @@ A%d = %.5G</translation>
     </message>
     <message>
         <source>&amp;Exit</source>
-        <translation>終了(&amp;E)</translation>
+        <translation>終了(&amp;X)</translation>
     </message>
     <message>
         <source>&amp;Export</source>
@@ -2014,6 +2034,10 @@ A%d = %.5G</translation>
     <message>
         <source>&amp;View</source>
         <translation>表示(&amp;V)</translation>
+    </message>
+    <message>
+        <source>&amp;Winch Control</source>
+        <translation>ウインチ制御(&amp;W)</translation>
     </message>
     <message>
         <source>- No Selection -</source>
@@ -2146,6 +2170,10 @@ tension:</source>
         <translation>キャンセル</translation>
     </message>
     <message>
+        <source>Chan&amp;ge System Settings...</source>
+        <translation>システム設定の変更(&amp;G)...</translation>
+    </message>
+    <message>
         <source>Change Cable &amp;Options...</source>
         <translation>ケーブルオプションの変更(&amp;O)...</translation>
     </message>
@@ -2156,10 +2184,6 @@ tension:</source>
     <message>
         <source>Change Print Style</source>
         <translation>印刷スタイルの変更</translation>
-    </message>
-    <message>
-        <source>Change System Se&amp;ttings...</source>
-        <translation>システム設定の変更(&amp;T)...</translation>
     </message>
     <message>
         <source>Channel</source>
@@ -2192,10 +2216,6 @@ tension:</source>
     <message>
         <source>Coefficient file:</source>
         <translation>係数ファイル:</translation>
-    </message>
-    <message>
-        <source>Combined Filter</source>
-        <translation>複合フィルター</translation>
     </message>
     <message>
         <source>Comment</source>
@@ -2248,6 +2268,10 @@ tension:</source>
     <message>
         <source>Curvestyle</source>
         <translation>カーブスタイル</translation>
+    </message>
+    <message>
+        <source>D&amp;irect Realtime Print</source>
+        <translation>リアルタイム直接印刷(&amp;I)</translation>
     </message>
     <message>
         <source>DN</source>
@@ -2334,10 +2358,6 @@ Scale:</source>
     <message>
         <source>Detect form marks</source>
         <translation>用紙マークを検出</translation>
-    </message>
-    <message>
-        <source>Direct Realtime Pri&amp;nt</source>
-        <translation>リアルタイム直接印刷(&amp;N)</translation>
     </message>
     <message>
         <source>Display Layout / Channel-To-Track-Assignment</source>
@@ -2716,10 +2736,6 @@ Scale:</source>
         <translation>最大</translation>
     </message>
     <message>
-        <source>Median Filter</source>
-        <translation>メディアンフィルター</translation>
-    </message>
-    <message>
         <source>Merge Log Files</source>
         <translation>ログファイルのマージ</translation>
     </message>
@@ -2730,10 +2746,6 @@ Scale:</source>
     <message>
         <source>Misuse of these settings may cause equipment damage</source>
         <translation>これらの設定を誤ると機器が損傷するおそれがあります</translation>
-    </message>
-    <message>
-        <source>Moving Average</source>
-        <translation>移動平均</translation>
     </message>
     <message>
         <source>NO</source>
@@ -3470,10 +3482,6 @@ Scale:</source>
     <message>
         <source>Voltage [V]</source>
         <translation>電圧 [V]</translation>
-    </message>
-    <message>
-        <source>W&amp;inch Control</source>
-        <translation>ウインチ制御(&amp;I)</translation>
     </message>
     <message>
         <source>Warning:</source>

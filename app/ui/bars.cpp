@@ -1,5 +1,6 @@
 #include "bars.h"
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QGridLayout>
@@ -43,6 +44,12 @@ constexpr unsigned kStrMetresPerMinute = 32315;
 constexpr unsigned kStrReady = 32359;
 constexpr unsigned kStrWinchControl = 32358;
 constexpr unsigned kStrReplayControl = 32296;
+constexpr unsigned kStrNearSurface = 32530;
+
+// How near the surface a rising sonde draws the warning, in thousandths of
+// the depth unit: 10 m, or 30 ft.
+constexpr int kSurfaceZoneMetres = 10000;
+constexpr int kSurfaceZoneFeet = 30000;
 
 constexpr COLORREF kNavy = RGB(0, 0, 128);
 constexpr COLORREF kWhite = RGB(255, 255, 255);
@@ -488,9 +495,11 @@ CWinchControl::CWinchControl(QWidget* parent)
     QMetaObject::invokeMethod(this, [this] { OnHScroll(false); OnHScroll(true); }, Qt::QueuedConnection);
   });
   Enliven(this);
+  qApp->installEventFilter(this);
 }
 
 CWinchControl::~CWinchControl() {
+  delete modalStop_;
   Bury(this);
   HandOnState();
   Forget(g_pWinchControl, this);
@@ -579,6 +588,7 @@ void CWinchControl::OnPower() {
   slider_->setEnabled(powerOn_);
   power_->setChecked(powerOn_);
   HandOnState();
+  PlaceModalStop();
 }
 
 void CWinchControl::OnStop() {
@@ -645,7 +655,56 @@ bool CWinchControl::UpdateReadings(int tension, int depth, int speed) {
   ShowTension(tension);
   ShowSpeed(speed, false);
   ShowDepth(depth);
+  WatchSurface(depth);
   return true;
+}
+
+bool CWinchControl::eventFilter(QObject* watched, QEvent* event) {
+  const auto type = event->type();
+  if (type == QEvent::WindowBlocked || type == QEvent::WindowUnblocked) {
+    if (watched == window()) windowBlocked_ = type == QEvent::WindowBlocked;
+    // Once the modal list has settled: a nested dialog blocks the one that
+    // holds the stand-in, and closing it unblocks that one again.
+    QMetaObject::invokeMethod(this, [this] { PlaceModalStop(); }, Qt::QueuedConnection);
+  }
+  return qv::DialogBar::eventFilter(watched, event);
+}
+
+void CWinchControl::PlaceModalStop() {
+  QWidget* host = windowBlocked_ && powerOn_ && isVisible() ? QApplication::activeModalWidget() : nullptr;
+  if (host == window()) host = nullptr;
+  if (modalStop_ && (!host || modalStop_->parentWidget() != host)) delete modalStop_;
+  if (!host) return;
+  if (!modalStop_) {
+    modalStop_ = new QPushButton(stop_->text(), host);
+    modalStop_->setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
+    modalStop_->setObjectName(stop_->objectName());
+    modalStop_->setToolTip(stop_->toolTip());
+    modalStop_->setIcon(stop_->icon());
+    connect(modalStop_, &QPushButton::clicked, this, [this] { OnStop(); });
+  }
+  modalStop_->setGeometry(QRect(stop_->mapToGlobal(QPoint(0, 0)), stop_->size()));
+  modalStop_->show();
+  modalStop_->raise();
+}
+
+void CWinchControl::WatchSurface(int depth) {
+  // Rising: the winch is driven up, or the depth falls (a winch run by
+  // hand); a depth that stands keeps what the last move showed, so that a
+  // still sonde does not make the warning come and go.
+  const bool rising = direction_ == 1 || (haveDepth_ && (depth < lastDepth_ || (depth == lastDepth_ && surfaceWarned_)));
+  const bool warn =
+      watchesSurface_ && rising && depth < (g_nDepthUnits != 0 ? kSurfaceZoneFeet : kSurfaceZoneMetres);
+  lastDepth_ = depth;
+  haveDepth_ = true;
+  if (warn == surfaceWarned_) return;
+  surfaceWarned_ = warn;
+  if (warn) {
+    message_->SetMessage(qv::LoadString(kStrNearSurface), 1);
+    qv::Beep(qv::MB_ICONEXCLAMATION);
+  } else if (message_->Text() == qv::LoadString(kStrNearSurface)) {
+    message_->SetMessage(qv::LoadString(kStrReady), 0);  // a later message stays
+  }
 }
 
 void CWinchControl::ShowSpeed(int speed, bool setPoint) {

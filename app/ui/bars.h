@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QPointer>
+#include <QPushButton>
 
 #include <atomic>
 #include <string>
@@ -122,6 +123,9 @@ public:
   void ShowMessage(const std::string& text);
   // The depth-unit labels ("[m]", "[m/min]" or the feet ones).
   void UpdateUnitLabels();
+  // Whether the readings are the sonde's own (a live log) and a rising sonde
+  // near the surface is warned of; a replay's depths are the log's.
+  void SetWatchesSurface(bool watch) { watchesSurface_ = watch; }
 
   QPushButton* Button(int id) const;
   QSlider* SpeedSlider() const { return slider_; }
@@ -130,6 +134,8 @@ public:
   CDisplay* SpeedDisplay() const { return speed_; }
   CMessageLine* MessageLine() const { return message_; }
   CMessageLine* TitleLine() const { return title_; }
+  // The stand-in STP while a modal dialog blocks the bar; null otherwise.
+  QPushButton* ModalStop() const { return modalStop_; }
   QLabel* DepthUnitLabel() const { return depthUnit_; }
   QLabel* SpeedUnitLabel() const { return speedUnit_; }
   bool PowerOn() const { return powerOn_; }
@@ -144,8 +150,23 @@ private:
   void HandOnState();
   void ShowSpeedNow(int speed, bool setPoint);
   void ShowMessageNow(const std::string& text);
+  // Warns on the message line while a rising sonde is near the surface, and
+  // shows "Ready" again once it is not.
+  void WatchSurface(int depth);
+  // A modal dialog blocks every click on the log window, and the winch runs
+  // on meanwhile: while the bar's window is blocked and the winch is on, a
+  // stand-in STP lies over the bar's own, owned by the modal dialog, whose
+  // clicks are never blocked.
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void PlaceModalStop();
 
   bool dragging_ = false;
+  bool windowBlocked_ = false;
+  QPointer<QPushButton> modalStop_;
+  bool watchesSurface_ = true;
+  bool surfaceWarned_ = false;
+  bool haveDepth_ = false;
+  int lastDepth_ = 0;
   bool powerOn_;
   int direction_;
   int maxSpeed_ = 0;

@@ -146,7 +146,7 @@ std::vector<qv::MenuCommand> CMainFrame::MenuTable() {
       {"&File/&Export/&ORX2", kIdExportOldHeader},
       {"&File/-", 0},
       {"&File/Page Mode &Print", kIdPageModePrint},
-      {"&File/Direct Realtime Pri&nt", kIdPrintDirect},
+      {"&File/D&irect Realtime Print", kIdPrintDirect},
       {"&File/Real &Time Printer Setup...", ID_REALTIME_PRINTER_SETUP},
       {"&File/-", 0},
       {"&File/E&xit Quorvanta", ID_APP_EXIT},
@@ -161,7 +161,7 @@ std::vector<qv::MenuCommand> CMainFrame::MenuTable() {
       {"&View/-", 0},
       {"&View/&Replay Control", kIdReplayControlBar},
       {"&View/&Sonde Control", kIdSondeControlBar},
-      {"&View/W&inch Control", kIdWinchControlBar},
+      {"&View/&Winch Control", kIdWinchControlBar},
       {"&Tools/&Select Sonde...", ID_SELECT_SONDE},
       {"&Tools/Sonde &Database...", ID_SONDE_DATABASE},
       {"&Tools/&Calibration...", ID_CALIBRATION},
@@ -174,7 +174,7 @@ std::vector<qv::MenuCommand> CMainFrame::MenuTable() {
       {"&Tools/-", 0},
       {"&Tools/Initialise &Hardware", ID_INIT_HARDWARE},
       {"&Tools/Initialise Depth S&ystem...", ID_INIT_DEPTH_SYSTEM},
-      {"&Tools/Change System Se&ttings...", ID_CHANGE_SYSTEM_SETTINGS},
+      {"&Tools/Chan&ge System Settings...", ID_CHANGE_SYSTEM_SETTINGS},
       {"&Info/&Help Topics", ID_HELP_FINDER},
       {"&Info/&About Quorvanta...", ID_APP_ABOUT},
   };
@@ -358,6 +358,7 @@ bool CPemmaroFrame::OnCreate() {
     beside = replay_;
   }
   winch_ = new CWinchControl(this);
+  winch_->SetWatchesSurface(!replayFrame);
   if (!winch_->InitControls()) {
     qv::Trace("Dialog bar init failed\n");
     return false;

@@ -16,6 +16,7 @@
 
 #include "app/core/globals.h"
 #include "app/ui/frames.h"
+#include "header/section_access.h"
 #include "header/user_function_ini.h"
 #include "platform/docview/qtext.h"
 #include "platform/docview/services.h"
@@ -40,7 +41,6 @@ constexpr unsigned kStrMetric = 32080;
 constexpr unsigned kStrNewLog = 32074;
 constexpr unsigned kStrOk = 32369;
 constexpr unsigned kStrAbort = 32336;
-constexpr unsigned kStrFilterTypes[] = {32342, 32340, 32440, 32441};
 
 constexpr const char* kLogExtension = "LOG";
 constexpr int kMaxFilterSpin = 25;
@@ -335,7 +335,7 @@ bool CLogWizardPage2::OnInitDialog() {
   coefficientFile_->setText(qv::QStr(FileTitle(m_strCalibrationFile)));
   functions_->setCurrentIndex(0);
   filterType_->clear();
-  for (unsigned id : kStrFilterTypes) filterType_->addItem(qv::QStr(qv::LoadString(id)));
+  for (unsigned id : kFilterTypeNames) filterType_->addItem(qv::QStr(qv::LoadString(id)));
   filterType_->setCurrentIndex(0);
   depthScale_->clear();
   if (Imperial()) {

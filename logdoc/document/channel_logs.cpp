@@ -271,14 +271,7 @@ std::uint32_t TwelveChannelEngine::ReadPacket(int) {
   std::uint32_t word = GetTwelve(&scratch);
   if (Low(word) != TB_STATUS_DATA) return word & 0xFFFF;
   record_ = scratch;
-  // The read takes no status block: the record carries the analog status and
-  // tension of its own status request, which the bars show while it logs.
-  AnalogStatusBlock& analog = *AnalogStatus();
-  analog.status1 = static_cast<std::uint8_t>(record_.analog1);
-  analog.status2 = static_cast<std::uint8_t>(record_.analog2);
-  analog.status3 = static_cast<std::uint8_t>(record_.analog3);
-  analog.zero = 0;
-  analog.tension = static_cast<std::int16_t>(record_.tension);
+  TakeRecordStatus(record_.analog1, record_.analog2, record_.analog3, record_.tension);
   word = CheckRecord(word, record_.depth, record_.time);
   if (record_.mask & TwelveChannelFileRecord::kMinuteMark) SetMinuteMark();
   return word;

@@ -222,6 +222,8 @@ bool LogEngine::InitialiseLog(int mode, int pollPeriodMs) {
     if (!read) {
       ShowMessageBox(LoadString(kStrCannotReadHeader));
     } else {
+      // A log cut off while recording replays to its last whole record.
+      TakeEndDepthFromData(DataFilePath(), ToolKind(), &info);
       std::lock_guard<std::mutex> lock(headerMutex_);
       header_ = info;
     }

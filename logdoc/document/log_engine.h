@@ -309,6 +309,16 @@ class LogEngine {
   // its destructor, so that no thread calls into a part already gone.
   void Shutdown();
   AnalogStatusBlock* AnalogStatus() { return &analog_; }
+  // A read that takes no status block (twelve channels, sonic): the record
+  // carries the analog status and tension of its own status request, which
+  // the bars show while it logs.
+  void TakeRecordStatus(std::int32_t analog1, std::int32_t analog2, std::int32_t analog3, std::int32_t tension) {
+    analog_.status1 = static_cast<std::uint8_t>(analog1);
+    analog_.status2 = static_cast<std::uint8_t>(analog2);
+    analog_.status3 = static_cast<std::uint8_t>(analog3);
+    analog_.zero = 0;
+    analog_.tension = static_cast<std::int16_t>(tension);
+  }
   void SetDepthAndTime(int depth, int time) {
     depth_ = depth;
     time_ = time;

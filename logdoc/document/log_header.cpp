@@ -9,6 +9,7 @@
 #include "header/hed_file.h"
 #include "logdoc/document/log_engine.h"
 #include "logdoc/document/strings.h"
+#include "logdoc/replay/replay_reader.h"
 #include "platform/files/paths.h"
 #include "platform/profile/profile.h"
 #include "platform/text/cnum.h"
@@ -93,6 +94,7 @@ int LogEngine::SaveWellInfo(int mode) {
     pathStem_ = kept;
     return 0;
   }
+  TakeEndDepthFromData(DataFilePath(), ToolKind(), &read);
   ReadTrailerText(DataFilePath(), &trailer_);
   std::lock_guard<std::mutex> lock(headerMutex_);
   header_ = read;

@@ -148,7 +148,10 @@ CHPFMDlg::CHPFMDlg(QWidget* parent) : QDialog(parent), unit_(&DefaultUnit()), ba
   connect(exit_, &QPushButton::clicked, this, &CHPFMDlg::OnOK);
   connect(slider_, &QSlider::valueChanged, this, &CHPFMDlg::OnHScroll);
   connect(timeCombo_, &QComboBox::activated, this, &CHPFMDlg::OnSelChangeTimescale);
-  connect(cpsCombo_, &QComboBox::activated, this, &CHPFMDlg::OnSelChangeCpsScale);
+  connect(cpsCombo_, &QComboBox::activated, this, [this] {
+    equaliseScale_ = false;  // the user's own choice now
+    OnSelChangeCpsScale();
+  });
   connect(speedCombo_, &QComboBox::activated, this, &CHPFMDlg::OnSelChangeSpeedFunction);
   pump_.setInterval(10);
   connect(&pump_, &QTimer::timeout, this, &CHPFMDlg::PumpReports);
@@ -251,8 +254,10 @@ void CHPFMDlg::OnEqualise() {
   SendCommand(kCmdEqualise);
   Wait(qv::HeatPulseTimingTable().equaliseWaitMs);
   engine_.SetBaseline(0);
-  m_nSavedCpsSel = cpsCombo_->currentIndex();
+  // A second equalisation keeps the user's scale saved by the first.
+  if (!equaliseScale_) m_nSavedCpsSel = cpsCombo_->currentIndex();
   cpsCombo_->setCurrentIndex(cpsCombo_->count() - 1);
+  equaliseScale_ = true;
   OnSelChangeCpsScale();
   StartMeasurement(true);
 }
@@ -263,9 +268,14 @@ void CHPFMDlg::OnFireHeaters() {
     return;
   }
   SendCommand(kCmdFireHeaters);
-  if (cpsCombo_->currentIndex() == cpsCombo_->count() - 1) cpsCombo_->setCurrentIndex(m_nSavedCpsSel);
+  RestoreCpsScale();
   OnSelChangeCpsScale();
   StartMeasurement(false);
+}
+
+void CHPFMDlg::RestoreCpsScale() {
+  if (equaliseScale_ && cpsCombo_->currentIndex() == cpsCombo_->count() - 1) cpsCombo_->setCurrentIndex(m_nSavedCpsSel);
+  equaliseScale_ = false;
 }
 
 int CHPFMDlg::StartMeasurement(bool equalise) {
@@ -343,6 +353,11 @@ void CHPFMDlg::OnDiscard() {
   engine_.SetState(qv::HeatPulseEngine::kIdle);
   engine_.ClearSamples();
   display_->Clear();
+  if (state == qv::HeatPulseEngine::kEqualising) {
+    // The equalisation is over: the plot goes back to the user's scale.
+    RestoreCpsScale();
+    OnSelChangeCpsScale();
+  }
   accept_->setText(qv::QStr(qv::LoadString(kStrAccept)));
   SetButtons(true, state == qv::HeatPulseEngine::kEqualising, false, false, false, true);
 }

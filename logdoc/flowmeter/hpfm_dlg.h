@@ -115,6 +115,11 @@ class CHPFMDlg : public QDialog, private qv::HeatPulseEvents {
   int m_nTimeStep = 100;
   int m_nPollPeriod = 100;
   int m_nSavedCpsSel = 0;
+  // The CPS combo shows the equalisation's scale, which an equalisation set
+  // and the user has not changed since: m_nSavedCpsSel holds the user's.
+  bool equaliseScale_ = false;
+  // Back to the user's scale once an equalisation no longer needs its own.
+  void RestoreCpsScale();
   bool m_bWindow = false;
   qv::HeatPulseResult m_Result;
   qv::HeatPulseEngine engine_;

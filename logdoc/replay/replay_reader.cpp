@@ -36,6 +36,23 @@ Record DecodeOrZero(int result, const std::uint8_t* bytes) {
   return Record::Decode(std::span<const std::uint8_t, Record::kSize>(bytes, Record::kSize));
 }
 
+// The signed sum of the depth steps of a televiewer file's sweeps: each
+// moved sweep counts its depth counts (stepMode 1) or one; the walk ends at
+// the first step word not read whole. false when the file refused a read.
+bool SumSweepSteps(const ReplayDataFile& file, int stepMode, long long* sum) {
+  *sum = 0;
+  const std::uint64_t records = file.Records();
+  for (std::uint64_t i = 0; i < records; ++i) {
+    std::uint8_t w[2];
+    if (!file.ReadAt(i * kSweepSize + TeleviewerFileRecord::kDepthStepOffset, w, 2)) return false;
+    const std::uint16_t word = static_cast<std::uint16_t>(w[0] | (w[1] << 8));
+    if (!TeleviewerFileRecord::Moved(word)) continue;
+    const int v = stepMode == 1 ? (word & 0xFF) : 1;
+    *sum += TeleviewerFileRecord::Increased(word) ? v : -v;
+  }
+  return true;
+}
+
 void ClearSix(SixChannelPacket* packet) {
   packet->flags = 0;
   packet->rate = 0;
@@ -54,6 +71,71 @@ std::string ChainedDataPath(const std::string& currentDataFile, const std::strin
 
 ReplayHeader ReplayHeaderOf(const HeaderInfo& header) {
   return {header.Startdepth, header.EndDepth, header.Step, header.ComStd, header.LogMode};
+}
+
+bool TakeEndDepthFromData(const std::string& dataFile, int toolKind, HeaderInfo* header) {
+  const int mode = header->LogMode;
+  const long long s = header->Startdepth, e = header->EndDepth, step = std::llabs(static_cast<long long>(header->Step));
+  if ((mode != 11 && mode != 12) || step == 0) return false;
+  // The header written as the recording starts has neither end depth nor end
+  // time; the stop writes both.
+  const bool unfinished = e == 0 && header->EndTime == 0;
+  // The file that counts the records, and its record size.
+  const std::string& path = dataFile;
+  std::size_t size = 0;
+  switch (toolKind) {
+    case kToolSixChannel:
+      size = kSixSize;
+      break;
+    case kToolTwelveChannel:
+      size = kTwelveSize;
+      break;
+    case kToolTeleviewer:
+      size = kSweepSize;
+      break;
+    case kToolFullWave:
+    case kToolCementBond:
+      size = kWaveSize;
+      break;
+    case kToolSonic:
+      if (const auto g = SonicGeometryFor(header->ComStd)) size = static_cast<std::size_t>(g->RecordSize());
+      break;
+    default:
+      break;
+  }
+  ReplayDataFile file;
+  if (size == 0 || !file.Open(FindFileNoCase(path), size)) return false;
+  std::uint64_t records = file.Records();
+  if (toolKind == kToolFullWave || toolKind == kToolCementBond) {
+    // A pair needs its .LOG part too.
+    ReplayDataFile log;
+    if (!log.Open(FindFileNoCase(SiblingPath(path, "LOG")), kSixSize)) return false;
+    records = std::min(records, log.Records());
+  }
+  if (records == 0) return false;
+  long long reached = 0;
+  if (toolKind == kToolTeleviewer) {
+    long long sum = 0;
+    if (!SumSweepSteps(file, 0, &sum) || sum == 0) return false;
+    // A header's end that lies where the sweeps went stands: the rebuilt
+    // depth counts one step per moved sweep, whatever it moved.
+    if (!unfinished && (e - s) * (sum > 0 ? 1 : -1) > 0) return false;
+    // One step past the last rebuilt depth: the window ends before the first
+    // sweep that reaches its end, and so takes in the last sweep too.
+    reached = s + (sum + (sum > 0 ? 1 : -1)) * step;
+  } else {
+    // The direction the reader takes from a finished header (its end below
+    // or above its start); the log mode's for one without an end.
+    const int direction = !unfinished && e != s ? (e > s ? 1 : -1) : (mode == 12 ? 1 : -1);
+    reached = s + direction * static_cast<long long>(records - 1) * step;
+    // An end beyond the data is left: every record lies within it.
+    if (!unfinished && (reached - e) * direction < step) return false;
+  }
+  if (reached == e) return false;
+  Trace("replay: the header of %s ends at %lld, its data at %lld; the data's end is taken", dataFile.c_str(), e,
+        reached);
+  header->EndDepth = ClampToInt(reached);
+  return true;
 }
 
 ReplayReader::ReplayReader(std::string fileName, int toolKind, int fromDepth, int toDepth, int logMode,
@@ -438,18 +520,10 @@ int ReplayReader::StepBack() {
 int ReplayReader::SumTeleviewerSteps(int stepMode) {
   if (toolKind_ != kToolTeleviewer || !main_.IsOpen()) return 0;
   long long sum = 0;
-  const std::uint64_t records = main_.Records();
-  for (std::uint64_t i = 0; i < records; ++i) {
-    std::uint8_t w[2];
-    if (!main_.ReadAt(i * kSweepSize + TeleviewerFileRecord::kDepthStepOffset, w, 2)) {
-      main_.Close();
-      open_ = false;
-      return 0;
-    }
-    const std::uint16_t word = static_cast<std::uint16_t>(w[0] | (w[1] << 8));
-    if (!TeleviewerFileRecord::Moved(word)) continue;
-    const int v = stepMode == 1 ? (word & 0xFF) : 1;
-    sum += TeleviewerFileRecord::Increased(word) ? v : -v;
+  if (!SumSweepSteps(main_, stepMode, &sum)) {
+    main_.Close();
+    open_ = false;
+    return 0;
   }
   main_.Seek(windowSkip_ * kSweepSize);
   return ClampToInt(sum);

@@ -43,6 +43,19 @@ std::string ChainedDataPath(const std::string& currentDataFile, const std::strin
 // The part of a log's header record the reader works with.
 ReplayHeader ReplayHeaderOf(const HeaderInfo& header);
 
+// A depth log cut off while recording (a crash, a power cut, a program that
+// never reached its stop) keeps the header written as its recording started,
+// without end depth or end time, while its data file holds every record up to
+// the cut. This puts the end depth its data reaches into header->EndDepth when
+// the header's end is missing (end depth and end time 0) or leaves records
+// out: for a log whose records lie one step apart, when the data reach a step
+// or more beyond it; for a televiewer log, whose depth is rebuilt from its
+// sweeps' steps, when it lies on the other side of the start (or on it) from
+// where the sweeps went. true when it changed the header. Time logs, empty or
+// unreadable files and a step of 0 change nothing. dataFile is the file a
+// reader is given (the .VDL or .CBL of a paired log).
+bool TakeEndDepthFromData(const std::string& dataFile, int toolKind, HeaderInfo* header);
+
 class ReplayReader {
  public:
   // Opens the log's files (for full-wave sonic and cement-bond logs the .LOG

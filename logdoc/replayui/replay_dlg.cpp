@@ -21,7 +21,9 @@
 #include "app/core/log_modes.h"
 #include "app/ui/log_wizard.h"
 #include "header/header.h"
+#include "header/section_access.h"
 #include "header/user_function_ini.h"
+#include "logdoc/replay/replay_reader.h"
 #include "logtools/engine/tool_type.h"
 #include "platform/docview/qtext.h"
 #include "platform/docview/services.h"
@@ -38,6 +40,7 @@ constexpr unsigned kStrCalibrationFilter = 32045;
 constexpr unsigned kStrNoSondeDatabase = 32091;
 constexpr unsigned kStrHeaderUnreadable = 32180;
 constexpr unsigned kStrNoReplayStep = 35206;
+constexpr unsigned kStrEndFromData = 35230;
 
 constexpr int kFilterChannels = 12;
 
@@ -202,6 +205,11 @@ bool CReplayDlg::OnInitDialog() {
   }
   m_nDepthScaleIndex = m_nDepthUnit == 0 ? 3 : 1;
   m_strDepthUnit = m_nDepthUnit == 0 ? "m" : "ft";
+  if (m_bHeaderRead && qv::TakeEndDepthFromData(m_strDataFile, m_nToolKind, &header)) {
+    m_nReplayTo = header.EndDepth;
+    qv::ShowMessageBox(qv::FormatC(qv::LoadString(kStrEndFromData).c_str(), header.Startdepth / 1000.0,
+                                   header.EndDepth / 1000.0, m_strDepthUnit.c_str()));
+  }
   ReadChannelFilters(m_strDataFile, m_Filters.data());
 
   if (m_bHeaderRead && m_nHeaderStep <= 0) {
@@ -266,8 +274,7 @@ bool CReplayDlg::OnInitDialog() {
   }
   m_nCurrentChannel = 1;
   filterType_->clear();
-  for (const char* kind : {"None", "Moving Average", "Median Filter", "Combined Filter"})
-    filterType_->addItem(QString::fromLatin1(kind));
+  for (unsigned id : kFilterTypeNames) filterType_->addItem(qv::QStr(qv::LoadString(id)));
   ShowChannelFilter(1);
 
   depthScale_->clear();
@@ -292,7 +299,7 @@ bool CReplayDlg::OnInitDialog() {
     strengthSpin_->setEnabled(false);
   } else {
     coefficients_->addItem(qv::Tr("Header"), -1);
-    coefficients_->setCurrentIndex(coefficients_->findText(QStringLiteral("Header")));
+    coefficients_->setCurrentIndex(coefficients_->findData(-1));  // whatever the language calls it
     m_strCoefficientFile = m_strDataFile;
   }
 

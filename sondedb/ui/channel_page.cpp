@@ -13,6 +13,7 @@
 #include <cstdlib>
 
 #include "app/core/device_services.h"
+#include "header/section_access.h"
 #include "platform/docview/qtext.h"
 #include "platform/text/cnum.h"
 #include "platform/text/strings.h"
@@ -20,7 +21,6 @@
 
 namespace {
 constexpr unsigned kStrPhysicalChannel = 32073;
-constexpr unsigned kFilterNames[] = {32342, 32340, 32440, 32441};
 constexpr int kFilterMin = 1, kFilterMax = 51;
 constexpr int kRootItem = -1;
 
@@ -190,7 +190,7 @@ bool CSondeDBPage2::OnInitDialog() {
     m_nUserFunction = atoi(qv::GetFieldString(rs, "USERFUNCTION").c_str());
   }
   m_pChannelRecordset = std::make_unique<qv::SondeRecordset>(m_pSheet ? m_pSheet->m_pDatabase : nullptr);
-  for (int i = 0; i < 4; ++i) filterType_->addItem(qv::QStr(qv::LoadString(kFilterNames[i])), i);
+  for (int i = 0; i < 4; ++i) filterType_->addItem(qv::QStr(qv::LoadString(kFilterTypeNames[i])), i);
   ShowFilterParameter(false);
   filterBar_->setRange(kFilterMin, kFilterMax);
   FillChannelTree();

@@ -508,7 +508,9 @@ void CCBLView::DrawCurve(QPainter& p, const CurveRecord& c, const TrackRecord& t
   if (wave || c.physicalChannel < 1) return;
   const double* history = engine_.DisplayHistory(c.physicalChannel - 1);
   const int top = engine_.TopRow();
-  const int rows = std::min(engine_.BottomRow() - top, engine_.HistoryLength() - top);
+  // Rows the log has not reached yet hold no values: nothing is drawn there.
+  const int rows = std::min({engine_.BottomRow() - top, engine_.HistoryLength() - top,
+                             engine_.DisplayRowsWithData(c.physicalChannel - 1)});
   if (!history || rows <= 0) return;
   const RecordRect box{t.screenRect.left, t.screenRect.top, t.screenRect.left + t.width, t.screenRect.bottom};
   const auto lines = curveview::CurvePolylines(c, box, IsLogTrack(t), g_bWrapCurves.load() != 0, legend, rows,

@@ -110,6 +110,7 @@ std::uint32_t SonicLogEngine::ReadPacket(int) {
   if ((word & 0xFF) != TB_STATUS_DATA) return word & 0xFFFF;
   packet_ = scratch;
   TakeSamples();
+  TakeRecordStatus(packet_.analog1, packet_.analog2, packet_.analog3, packet_.tension);
   const std::uint32_t status = CheckRecord(word, packet_.depth, packet_.time);
   if (packet_.mask & TwelveChannelFileRecord::kMinuteMark) SetMinuteMark();
   return status;

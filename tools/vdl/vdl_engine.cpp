@@ -38,6 +38,8 @@ void VdlEngine::Resize(int history) {
   totals_.assign(h, 0);
   working_.assign(static_cast<std::size_t>(g_.curves), std::vector<double>(h, 0.0));
   display_.assign(static_cast<std::size_t>(g_.curves), std::vector<double>(h, 0.0));
+  linesInHistories_ = 0;
+  displayRowsWithData_.assign(static_cast<std::size_t>(g_.curves), 0);
   marks_.assign(h, 0);
   rowBase_ = histBase_ = 0;
   PlaceRows();
@@ -122,6 +124,8 @@ void VdlEngine::Clear() {
   std::fill(totals_.begin(), totals_.end(), 0);
   for (auto& h : working_) std::fill(h.begin(), h.end(), 0.0);
   for (auto& h : display_) std::fill(h.begin(), h.end(), 0.0);
+  linesInHistories_ = 0;
+  std::fill(displayRowsWithData_.begin(), displayRowsWithData_.end(), 0);
   std::fill(marks_.begin(), marks_.end(), 0);
   std::fill(image_.begin(), image_.end(), 0);
 }
@@ -168,6 +172,11 @@ double VdlEngine::WorkingValue(int curve, int index) const {
 const double* VdlEngine::DisplayHistory(int curve) const {
   if (curve < 0 || curve >= g_.curves) return nullptr;
   return display_[static_cast<std::size_t>(curve)].data();
+}
+
+int VdlEngine::DisplayRowsWithData(int curve) const {
+  if (curve < 0 || curve >= g_.curves) return 0;
+  return displayRowsWithData_[static_cast<std::size_t>(curve)];
 }
 
 // Every row moves one down; row 0 keeps its bytes (it is the ring's new slot,
@@ -237,6 +246,7 @@ void VdlEngine::AddDepthRow(std::uint8_t flags, std::span<const std::int8_t> sam
 
 void VdlEngine::EmitLine(std::span<const double> values, bool average) {
   ShiftHistories();
+  ++linesInHistories_;
   const int r = top_;
   for (int c = 0; c < g_.curves && c < static_cast<int>(values.size()); ++c) {
     const auto ci = static_cast<std::size_t>(c);
@@ -335,6 +345,13 @@ void VdlEngine::DrawWiggle(int lines, int rows, std::vector<std::vector<int>>* t
 
 void VdlEngine::CopyHistories() {
   for (int c = 0; c < g_.curves; ++c) {
+    // A curve's values enter the histories at its row above the image and
+    // move down one row a line: the rows from there down, as many as lines
+    // went in, hold them.
+    const long long entry = top_ - (depthScaled_ ? curveDelay_[static_cast<std::size_t>(c)] : 0) -
+                            scroll_.maxFilterWindow / 2;
+    displayRowsWithData_[static_cast<std::size_t>(c)] =
+        static_cast<int>(std::clamp<long long>(entry + linesInHistories_ - top_, 0, std::max(history_ - top_, 0)));
     const auto& src = working_[static_cast<std::size_t>(c)];
     auto& dst = display_[static_cast<std::size_t>(c)];
     for (int i = 0; i < history_; ++i) dst[static_cast<std::size_t>(i)] = src[static_cast<std::size_t>(HistSlot(i))];

@@ -136,6 +136,9 @@ class VdlEngine {
   std::timed_mutex& DisplayLock() { return displayLock_; }
   const std::uint8_t* Image() const { return image_.data(); }
   const double* DisplayHistory(int curve) const;
+  // How many rows of a display history, from TopRow() on, hold values the
+  // log delivered; the rows below them hold none yet and are not drawn.
+  int DisplayRowsWithData(int curve) const;
   const std::vector<std::uint8_t>& Marks() const { return marks_; }
   int WiggleCarry() const { return wiggleCarry_; }
 
@@ -181,6 +184,8 @@ class VdlEngine {
   std::vector<int> totals_;        // display lines per row in all (wiggle height)
   std::vector<std::vector<double>> working_;
   std::vector<std::vector<double>> display_;
+  long long linesInHistories_ = 0;     // lines emitted since the histories were cleared
+  std::vector<int> displayRowsWithData_;  // by curve, as of the last copy
   std::vector<std::uint8_t> marks_;
   std::vector<std::uint8_t> image_;  // RowWidth x imageHeight
 

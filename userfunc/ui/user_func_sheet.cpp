@@ -29,6 +29,7 @@
 #include "app/ui/line_dialog.h"
 #include "curveview/dialog_runner.h"
 #include "curveview/range_dialogs.h"
+#include "header/section_access.h"
 #include "platform/docview/services.h"
 #include "platform/sync/sync.h"
 #include "platform/files/paths.h"
@@ -603,7 +604,6 @@ void CUserFuncPage2::BuildFinished(bool ok) {
 
 namespace {
 constexpr unsigned kStrOutputChannels = 32285;
-constexpr unsigned kFilterNames[] = {32342, 32340, 32440, 32441};
 constexpr unsigned kTrackHeadings[] = {32329, 32332, 32330, 32331};
 constexpr int kRootData = 100;
 constexpr int kMaxStrength = 25;
@@ -708,7 +708,7 @@ CUserFuncPage3::CUserFuncPage3(CUserFuncSheet* sheet) : qv::PropertyPage("Displa
 }
 
 bool CUserFuncPage3::OnInitDialog() {
-  for (unsigned id : kFilterNames) filter_->addItem(Q(qv::LoadString(id)));
+  for (unsigned id : kFilterTypeNames) filter_->addItem(Q(qv::LoadString(id)));
   filter_->setCurrentIndex(0);
   spin_->setValue(0);
   QFont font = grid_->Font();
@@ -795,7 +795,7 @@ void CUserFuncPage3::ShowOutput(int index) {
   reverse_->setChecked(e.scaleFlag == 0);
   const UserFunctionFilter* f = qv::FilterEntryOf(sheet_->m_Filters, e);
   // A type the combo does not list shows no item and is kept on store.
-  filter_->setCurrentIndex(f && f->FilterType < std::size(kFilterNames) ? f->FilterType : (f ? -1 : 0));
+  filter_->setCurrentIndex(f && f->FilterType < std::size(kFilterTypeNames) ? f->FilterType : (f ? -1 : 0));
   filter_->setEnabled(f != nullptr);
   spin_->setEnabled(f != nullptr);
   spin_->setValue(f ? std::clamp((f->FilterWidth - 1) / 2, 0, kMaxStrength) : 0);

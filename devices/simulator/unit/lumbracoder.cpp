@@ -348,14 +348,16 @@ bool CountsFeet(const UnitState& state) {
 
 // The winch moves the depth counter: direction 2 lowers the sonde (depth
 // grows), 1 raises it, 0 stops it, and 3 (winch mode on) leaves it as it goes;
-// the speed byte is tens of depth counts per second. The model runs in whole milliseconds of the unit's clock,
-// and while logging the unit makes its records as the time or depth steps
-// of the mode are crossed.
+// the speed byte is tens of depth counts per second. Raising stops at the
+// surface, depth 0, as a real winch stops with the sonde at the sheave: the
+// winch stands there until it is told to move again. The model runs in whole
+// milliseconds of the unit's clock, and while logging the unit makes its
+// records as the time or depth steps of the mode are crossed.
 void Lumbracoder::AdvanceModel() {
   const uint64_t now = clock_->NowMs();
   if (now <= lastModelMs_) return;
   const int dir = winchDirection_ == 2 ? 1 : (winchDirection_ == 1 ? -1 : 0);
-  const int64_t perMs = dir * static_cast<int64_t>(winchSpeed_) * 10;  // thousandths of a count
+  int64_t perMs = dir * static_cast<int64_t>(winchSpeed_) * 10;  // thousandths of a count
   if (!perMs && !state_.logging) {
     lastModelMs_ = now;
     return;
@@ -363,8 +365,14 @@ void Lumbracoder::AdvanceModel() {
   for (uint64_t t = lastModelMs_ + 1; t <= now; ++t) {
     if (perMs) {
       depthMilli_ += perMs;
-      const auto whole = static_cast<int32_t>(depthMilli_ / 1000);
+      auto whole = static_cast<int32_t>(depthMilli_ / 1000);
       depthMilli_ -= static_cast<int64_t>(whole) * 1000;
+      if (perMs < 0 && state_.depth + whole <= 0) {
+        whole = state_.depth > 0 ? -state_.depth : 0;  // at the surface (or set above it)
+        depthMilli_ = 0;
+        perMs = 0;
+        winchDirection_ = winchSpeed_ = 0;
+      }
       state_.depth += whole;
       state_.absDepth += whole;
     }

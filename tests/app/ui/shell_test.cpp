@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QDialog>
 #include <QFontMetrics>
 #include <QImage>
 #include <QLabel>
@@ -13,6 +14,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <QTest>
+#include <QTimer>
 
 #include <functional>
 #include <map>
@@ -438,6 +441,8 @@ TEST_F(ShellTest, EveryCommandIsOnItsMenu) {
   };
   walk(frame->menuBar(), "");
   EXPECT_EQ(menus, table);
+  EXPECT_EQ(qvtest::ClashingMnemonics(frame).join(QStringLiteral(" | ")).toStdString(), "")
+      << "each key opens one item of its menu";
 
   // Without a log window the commands of the log documents and their views
   // are disabled.
@@ -664,6 +669,102 @@ TEST_F(ShellTest, NewWindowShowsTheSondePowerItFinds) {
     Settle();
   }
   g_bSondePowerOn = 0;
+}
+
+// A rising sonde within 10 m of the surface (30 ft in feet) draws a warning
+// with a beep, once; it goes when the sonde stops rising or goes deeper, and a
+// message shown meanwhile stays.
+TEST_F(ShellTest, TheWinchBarWarnsAsTheSondeNearsTheSurface) {
+  const std::string warning = "The sonde is nearing the surface - stop the winch!";
+  Open(true, false);
+  CWinchControl* bar = Frame()->WinchBar();
+  int beeps = 0;
+  auto previous = qv::SetBeepHandler([&beeps](unsigned) { ++beeps; });
+  struct Step {
+    int depth;
+    const char* shown;
+    int beeps;
+  };
+  const Step steps[] = {
+      {12000, "Ready", 0},                             // first reading
+      {10500, "Ready", 0},                             // rising, still deeper than 10 m
+      {9900, warning.c_str(), 1}, {9000, warning.c_str(), 1},
+      {9000, warning.c_str(), 1},                      // standing: kept
+      {9500, "Ready", 1},                              // lowered again
+      {9500, "Ready", 1}, {9400, warning.c_str(), 2}, {-3420, warning.c_str(), 2},
+  };
+  for (const Step& st : steps) {
+    bar->UpdateReadings(0, st.depth, 0);
+    EXPECT_EQ(bar->MessageLine()->Text(), st.shown) << st.depth;
+    EXPECT_EQ(beeps, st.beeps) << st.depth;
+  }
+  ReportMessage("Depth Error - Log speed too high", kWinchMessageLine);
+  Settle();
+  bar->UpdateReadings(0, 20000, 0);
+  EXPECT_EQ(bar->MessageLine()->Text(), "Depth Error - Log speed too high");
+
+  // Feet: within 30 ft.
+  g_nDepthUnits = 1;
+  bar->UpdateReadings(0, 31000, 0);
+  EXPECT_EQ(bar->MessageLine()->Text(), "Depth Error - Log speed too high");
+  bar->UpdateReadings(0, 29000, 0);
+  EXPECT_EQ(bar->MessageLine()->Text(), warning);
+
+  // A replay's depths are the log's, not the sonde's.
+  app->CloseAllDocuments();
+  Settle();
+  Open(false, true);
+  CWinchControl* replayed = Frame()->WinchBar();
+  for (int depth : {12000, 9000, 5000}) replayed->UpdateReadings(0, depth, 0);
+  EXPECT_EQ(replayed->MessageLine()->Text(), "Ready");
+  qv::SetBeepHandler(previous);
+}
+
+// A modal dialog blocks every click on the log window while the winch runs
+// on: a stand-in STP lies over the bar's own and stops the winch, and goes
+// with the dialog.
+TEST_F(ShellTest, TheWinchStopsWhileAModalDialogIsOpen) {
+  BringUp();
+  g_nWinchSpeed = 15000;
+  CLogDoc* doc = Open(true, false);
+  CWinchControl* bar = Frame()->WinchBar();
+  bar->Button(kIdWinchPower)->click();  // on: lowering
+  ASSERT_EQ(bar->Direction(), 2);
+  Settle();
+  unit->ClearJournal();
+  QPushButton* own = bar->Button(kIdWinchStop);
+  auto click = [](QWidget* w) {
+    QTest::mouseClick(w->window()->windowHandle(), Qt::LeftButton, {}, w->mapTo(w->window(), w->rect().center()));
+  };
+  QDialog dialog(frame);
+  int ownClickStopped = -1;
+  bool stoodIn = false;
+  QRect standIn;
+  // Runs once the dialog's loop has placed the stand-in; the second timer
+  // ends the dialog whatever happens.
+  QTimer::singleShot(0, &dialog, [&] {
+    QTimer::singleShot(0, &dialog, [&] {
+      click(own);
+      ownClickStopped = bar->Direction() == 0;
+      if (QPushButton* stand = bar->ModalStop()) {
+        stoodIn = true;
+        standIn = stand->geometry();
+        click(stand);
+      }
+      dialog.reject();
+    });
+  });
+  QTimer::singleShot(5000, &dialog, [&] { dialog.reject(); });
+  dialog.exec();
+  EXPECT_EQ(ownClickStopped, 0) << "the dialog blocks the window's own buttons";
+  ASSERT_TRUE(stoodIn);
+  EXPECT_EQ(standIn, QRect(own->mapToGlobal(QPoint(0, 0)), own->size())) << "over the bar's own STP";
+  EXPECT_EQ(bar->Direction(), 0);
+  ASSERT_EQ(SentWith(0x48).size(), 1u);
+  EXPECT_EQ(SentWith(0x48)[0].data, (Bytes{0, 1}));
+  EXPECT_EQ(doc->calls.back(), "SetWinchMode 0");
+  Settle();
+  EXPECT_EQ(bar->ModalStop(), nullptr) << "gone with the dialog";
 }
 
 TEST_F(ShellTest, WinchButtonsSendToTheUnit) {

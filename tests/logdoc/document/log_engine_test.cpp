@@ -272,13 +272,14 @@ TEST_F(LogEngineTest, AKilledRecorderLeavesAFileThatReplays) {
   const auto size = fs::file_size(data);
   EXPECT_EQ(size % 14, 0u);
   const unsigned n = static_cast<unsigned>(size / 14);
-  qv::ReplayHeader h;
-  h.startDepth = HeaderInt(header, "WellInfo", "Startdepth");
-  h.step = HeaderInt(header, "WellInfo", "Step");
-  h.logMode = HeaderInt(header, "WellInfo", "LogMode");
-  h.endDepth = h.startDepth + static_cast<int>(n - 1) * h.step;
-  ASSERT_EQ(h.logMode, 12);
-  qv::ReplayReader reader(data.string(), qv::kToolSixChannel, h.startDepth, h.endDepth, 12, h);
+  // The header as the cut left it, its end taken from the data as a replay
+  // takes it: the replay runs over the header's range to the last record.
+  HeaderInfo h;
+  ASSERT_TRUE(ReadHeaderInfo(data.string(), &h));
+  ASSERT_EQ(h.LogMode, 12);
+  ASSERT_TRUE(qv::TakeEndDepthFromData(data.string(), qv::kToolSixChannel, &h));
+  EXPECT_EQ(h.EndDepth, h.Startdepth + static_cast<int>(n - 1) * h.Step);
+  qv::ReplayReader reader(data.string(), qv::kToolSixChannel, h.Startdepth, h.EndDepth, 12, h);
   ASSERT_TRUE(reader.IsOpen());
   EXPECT_FALSE(reader.HasPartialRecord());
   std::vector<std::uint8_t> replayed;

@@ -501,6 +501,30 @@ TEST_F(FlowmeterDialogTest, MeasurementFromEqualiseToStoreReadsTheScriptedSpeed)
   EXPECT_EQ(text, qv::FormatHeatPulseResults({kept}, false));
 }
 
+// An equalisation plots at the largest CPS scale; once it ends the plot is
+// back at the user's scale, also after a second equalisation in a row, and
+// the heat pulse is fired at it.
+TEST_F(FlowmeterDialogTest, TheCpsScaleReturnsAfterEqualising) {
+  Open();
+  ASSERT_EQ(dlg->CpsCombo().currentText(), "2000");
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE(round);
+    dlg->OnEqualise();
+    EXPECT_EQ(dlg->CpsCombo().currentText(), "30000");
+    EXPECT_EQ(dlg->CpsRange(), 30000);
+    RecordUntil(5);
+    dlg->OnDiscard();
+    EXPECT_EQ(dlg->CpsCombo().currentText(), "2000");
+    EXPECT_EQ(dlg->CpsRange(), 2000);
+  }
+  dlg->OnEqualise();
+  RecordUntil(5);
+  dlg->OnDiscard();
+  dlg->OnFireHeaters();
+  EXPECT_EQ(dlg->CpsRange(), 2000);
+  dlg->OnDiscard();
+}
+
 TEST_F(FlowmeterDialogTest, ClosingMidMeasurementLeavesNoThread) {
   for (bool equalise : {true, false}) {
     Open();

@@ -552,3 +552,82 @@ TEST_F(ReplayReaderTest, DataFileFollowsAFileThatGrowsOrIsCut) {
 
 }  // namespace
 }  // namespace qv
+
+namespace qv {
+namespace {
+
+// A log cut off while recording keeps the header written as it started (no
+// end depth, no end time): its end is taken from the data, and the reader
+// over the mended range replays every record. A finished header whose range
+// holds every record stands.
+TEST_F(ReplayReaderTest, ACutOffLogTakesItsEndFromTheData) {
+  WriteLog("SIX.LOG", 40);  // 40 records, one step apart
+  std::vector<std::uint16_t> steps(30, 0x4001);  // 30 sweeps a step down
+  steps.insert(steps.end(), 5, 0x8000);          // and 5 that did not move
+  Write("TV.BTV", Sweeps(steps));
+  std::vector<std::uint16_t> up(20, 0x0001);  // 20 sweeps a step up
+  Write("UP.BTV", Sweeps(up));
+  WriteLog("PAIR.LOG", 12);
+  std::vector<std::uint8_t> cbl;
+  for (int i = 0; i < 15; ++i) Append(cbl, WaveformFileRecord{});
+  Write("PAIR.CBL", cbl);
+  struct Case {
+    const char* what;
+    const char* file;
+    int kind;
+    int start, end, endTime, mode;
+    int mended;  // the end depth afterwards; the header's own when it stands
+  } cases[] = {
+      {"down, unfinished", "SIX.LOG", kToolSixChannel, 100000, 0, 0, 12, 103900},
+      {"up, unfinished", "SIX.LOG", kToolSixChannel, 100000, 0, 0, 11, 96100},
+      {"up to the surface, unfinished", "SIX.LOG", kToolSixChannel, 3900, 0, 0, 11, 0},
+      {"down, end short of the data", "SIX.LOG", kToolSixChannel, 100000, 101000, 5000, 12, 103900},
+      {"down, finished at the last record", "SIX.LOG", kToolSixChannel, 100000, 103900, 5000, 12, 103900},
+      {"down, finished less than a step on", "SIX.LOG", kToolSixChannel, 100000, 103950, 5000, 12, 103950},
+      {"down, end beyond the data stands", "SIX.LOG", kToolSixChannel, 100000, 250000, 5000, 12, 250000},
+      {"up, end beyond the data stands", "SIX.LOG", kToolSixChannel, 100000, 0, 5000, 11, 0},
+      {"time log", "SIX.LOG", kToolSixChannel, 100000, 0, 0, 10, 0},
+      {"cement bond: the shorter file counts", "PAIR.CBL", kToolCementBond, 100000, 0, 0, 12, 101100},
+      // A televiewer log's end lies a step past its last rebuilt depth.
+      {"televiewer down, unfinished", "TV.BTV", kToolTeleviewer, 100000, 0, 0, 12, 103100},
+      {"televiewer up, unfinished", "UP.BTV", kToolTeleviewer, 100000, 0, 0, 11, 97900},
+      {"televiewer, end against the sweeps", "TV.BTV", kToolTeleviewer, 100000, 90000, 5000, 12, 103100},
+      {"televiewer, end where the sweeps went stands", "TV.BTV", kToolTeleviewer, 100000, 101000, 5000, 12, 101000},
+      {"no data file", "NONE.LOG", kToolSixChannel, 100000, 0, 0, 12, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    HeaderInfo h;
+    h.Startdepth = c.start;
+    h.EndDepth = c.end;
+    h.EndTime = c.endTime;
+    h.Step = 100;
+    h.LogMode = c.mode;
+    EXPECT_EQ(TakeEndDepthFromData(Path(c.file), c.kind, &h), c.mended != c.end);
+    EXPECT_EQ(h.EndDepth, c.mended);
+  }
+  EXPECT_TRUE(boxes_.empty());
+
+  // Over the mended range (39 steps) the reader delivers every record, then
+  // zero records up to the window's 39 + 51; a televiewer reader every sweep.
+  auto unfinished = [this](const char* file, int kind) {
+    HeaderInfo h;
+    h.Startdepth = 100000;
+    h.Step = 100;
+    h.LogMode = 12;
+    EXPECT_TRUE(TakeEndDepthFromData(Path(file), kind, &h));
+    return h;
+  };
+  const HeaderInfo h = unfinished("SIX.LOG", kToolSixChannel);
+  ReplayReader reader(Path("SIX.LOG"), kToolSixChannel, h.Startdepth, h.EndDepth, 12, h);
+  const auto got = ReadAll(reader);
+  ASSERT_EQ(got.size(), 39u + 51u);
+  EXPECT_EQ(got[39], 40);
+  EXPECT_EQ(got[40], 0);
+  const HeaderInfo tv = unfinished("TV.BTV", kToolTeleviewer);
+  ReplayReader sweeps(Path("TV.BTV"), kToolTeleviewer, tv.Startdepth, tv.EndDepth, 12, tv);
+  EXPECT_EQ(ReadSweeps(sweeps).size(), 35u);  // to the last sweep
+}
+
+}  // namespace
+}  // namespace qv

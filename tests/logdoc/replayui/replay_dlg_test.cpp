@@ -18,7 +18,9 @@
 #include "logdoc/replayui/ask_replay.h"
 #include "platform/docview/services.h"
 #include "platform/files/paths.h"
+#include "platform/text/cnum.h"
 #include "platform/text/msgbox.h"
+#include "platform/text/strings.h"
 #include "tests/support/qt_app.h"
 #include "tests/support/test_files.h"
 
@@ -196,6 +198,27 @@ TEST_F(ReplayDlgTest, AWrongDepthIsResetWithABeepAndTheNextInitializeIsSwallowed
     ASSERT_EQ(dlg->Result(), qv::IDOK);
     EXPECT_EQ(dlg->m_nReplayFrom, static_cast<int>(std::stod(c.shownFrom) * 1000));
     EXPECT_EQ(dlg->m_nReplayTo, static_cast<int>(std::stod(c.shownTo) * 1000));
+  }
+}
+
+// A log cut off while recording has a header without end depth and end time:
+// the range runs to the data's last record, the user is told, and the range
+// checks hold to it.
+TEST_F(ReplayDlgTest, ACutOffLogOpensWithTheRangeOfItsData) {
+  for (const int mode : {12, 11}) {
+    SCOPED_TRACE(mode);
+    boxes.clear();
+    auto dlg = Open({.mode = mode, .start = 100000, .end = 0});  // four records
+    const char* end = mode == 12 ? "100.3" : "99.7";
+    EXPECT_EQ(dlg->ToEdit()->text().toStdString(), end);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0], qv::FormatC(qv::LoadString(35230).c_str(), 100.0, std::stod(end), "m"));
+    dlg->ToEdit()->setText(mode == 12 ? "100.2" : "99.8");
+    dlg->OnKillFocusToDepth();
+    EXPECT_FALSE(dlg->m_bRangeError);
+    dlg->OnOK();
+    ASSERT_EQ(dlg->Result(), qv::IDOK);
+    EXPECT_EQ(dlg->m_nReplayTo, mode == 12 ? 100200 : 99800);
   }
 }
 

@@ -45,6 +45,7 @@
 #include "header/section_access.h"
 #include "header/ui/header_editor.h"
 #include "logdoc/engine/channel_processor.h"
+#include "logdoc/flowmeter/hpfm_dlg.h"
 #include "logdoc/monitor/live_device.h"
 #include "logdoc/monitor/monitor_thread.h"
 #include "logdoc/records/records.h"
@@ -59,6 +60,7 @@
 #include "platform/text/strings.h"
 #include "tests/acceptance/simulated_program.h"
 #include "tests/support/qt_app.h"
+#include "tools/cementbond/fpg_dialogs.h"
 
 namespace {
 
@@ -378,17 +380,23 @@ TEST_F(FirstLogTest, UnderAJapaneseLocaleTheWindowsShowNoEnglishOfOurs) {
   main->resize(1024, 768);  // the smallest screen the program is used on
   qvtest::Settle();
   EXPECT_EQ(Joined(CutTexts(main)), "") << "main window";
+  EXPECT_EQ(qvtest::ClashingMnemonics(main).join(QStringLiteral(" | ")).toStdString(), "") << "menus";
 
-  // The dialogs laid out by hand, and the settings.
+  // The dialogs laid out by hand, the settings, the heat-pulse flowmeter and
+  // the free-pipe gates.
   {
     CSondeTestDlg test(main);
     CSysSettings settings(main);
     CAboutDlg about(main);
-    for (QDialog* dlg : std::initializer_list<QDialog*>{&test, &settings, &about}) {
+    CHPFMDlg flowmeter;
+    CFPGDialog gates(nullptr, main);
+    for (QDialog* dlg : std::initializer_list<QDialog*>{&test, &settings, &about, &flowmeter, &gates}) {
       dlg->show();
       qvtest::Settle();
       EXPECT_EQ(Joined(EnglishLeft(dlg)), "") << dlg->windowTitle().toStdString();
       EXPECT_EQ(Joined(CutTexts(dlg)), "") << dlg->windowTitle().toStdString();
+      EXPECT_EQ(qvtest::ClashingMnemonics(dlg).join(QStringLiteral(" | ")).toStdString(), "")
+          << dlg->windowTitle().toStdString();
       dlg->hide();
     }
   }
@@ -415,6 +423,9 @@ TEST_F(FirstLogTest, UnderAJapaneseLocaleTheWindowsShowNoEnglishOfOurs) {
   qvtest::Settle();
   EXPECT_EQ(Joined(EnglishLeft(&replay)), "") << "replay settings";
   EXPECT_EQ(Joined(CutTexts(&replay)), "") << "replay settings";
+  EXPECT_EQ(replay.Coefficients()->currentText().toStdString(), qv::Tr("Header").toStdString())
+      << "the log's own coefficients are chosen";
+  EXPECT_EQ(replay.FilterType()->itemText(0).toStdString(), qv::Tr("None").toStdString());
   replay.hide();
   qv::RemoveTranslation();
 }

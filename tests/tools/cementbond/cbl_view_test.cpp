@@ -117,6 +117,31 @@ TEST_F(CblViewTest, CurvesWrapAtTheTrackEdge) {
   EXPECT_EQ(red, T(0).screenRect.left + 100);
 }
 
+// Rows the log has not reached hold no values: before any record no curve
+// is drawn (no line at zero down the track), and after a few records only
+// the rows they reached.
+TEST_F(CblViewTest, CurvesAreDrawnOnlyWhereTheLogHasValues) {
+  const int legend = view.LegendHeight();
+  auto curveRows = [&] {
+    const QImage img = Paint();
+    std::vector<int> rows;
+    for (int y = legend; y < img.height(); ++y)
+      for (int x = T(0).screenRect.left; x < T(0).screenRect.left + 200; ++x)
+        if (img.pixel(x, y) == qRgb(255, 0, 0)) {
+          rows.push_back(y);
+          break;
+        }
+    return rows;
+  };
+  view.UpdateDisplay();
+  EXPECT_TRUE(curveRows().empty());
+  for (int i = 0; i < 3; ++i) Firing(0, 0, 25.0);
+  view.UpdateDisplay();
+  const auto rows = curveRows();
+  ASSERT_FALSE(rows.empty());
+  EXPECT_LT(rows.back(), legend + 20) << "only the rows the records reached";
+}
+
 TEST_F(CblViewTest, AGateDraggedToTheRightEdgeKeepsItsWidth) {
   const int left = T(2).screenRect.left;
   ASSERT_EQ(view.HitTest(left + 54, 200), CCBLView::kNearGateHit);

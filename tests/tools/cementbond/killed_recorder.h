@@ -31,14 +31,15 @@ inline void ExpectKilledRecorderLeavesWholePairs(const fs::path& folder, const s
   const auto pairs = waveSize / 50;
   EXPECT_GE(logSize / 14, pairs) << "the .LOG part of a pair is written first";
 
-  const fs::path header = folder / "KILLED.hed";
-  qv::ReplayHeader h;
-  h.startDepth = HeaderInt(header, "WellInfo", "Startdepth");
-  h.step = HeaderInt(header, "WellInfo", "Step");
-  h.logMode = 12;
-  h.endDepth = h.startDepth + static_cast<int>(pairs - 1) * h.step;
-  qv::ReplayReader reader(waveFile.string(), fullWave ? qv::kToolFullWave : qv::kToolCementBond, h.startDepth,
-                          h.endDepth, 12, h);
+  // The header as the cut left it, its end taken from the data as a replay
+  // takes it: the replay runs over the header's range to the last pair.
+  const int kind = fullWave ? qv::kToolFullWave : qv::kToolCementBond;
+  HeaderInfo h;
+  ASSERT_TRUE(ReadHeaderInfo(waveFile.string(), &h));
+  ASSERT_EQ(h.LogMode, 12);
+  ASSERT_TRUE(qv::TakeEndDepthFromData(waveFile.string(), kind, &h));
+  EXPECT_EQ(h.EndDepth, h.Startdepth + static_cast<int>(pairs - 1) * h.Step);
+  qv::ReplayReader reader(waveFile.string(), kind, h.Startdepth, h.EndDepth, 12, h);
   ASSERT_TRUE(reader.IsOpen());
   const auto logBytes = ReadBytes(logFile), waveBytes = ReadBytes(waveFile);
   std::uint64_t n = 0;

@@ -115,7 +115,12 @@ TEST_F(SonicLogTest, LiveRecordsReplayToTheSameValuesForEveryGeometry) {
   }
 }
 
-TEST_F(SonicLogTest, ARunSendsTheProbeConfiguration) {
+// A run sends the probe configuration; while it runs the bars get the sonde
+// supply from the packets, which carry the analog status of their own status
+// request.
+TEST_F(SonicLogTest, ARunSendsTheProbeConfigurationAndShowsTheSondeSupply) {
+  SondePowerBlock power{120, 300, 90};
+  ASSERT_EQ(SetSondePower(&power), 0u);
   qv::SonicLogEngine engine(26);
   PrepareSonic(engine, 26);
   ASSERT_TRUE(engine.InitialiseLog(1, 10));
@@ -126,6 +131,9 @@ TEST_F(SonicLogTest, ARunSendsTheProbeConfiguration) {
   const auto sent = unit->State().sonicConfig;
   // The unit's flag byte: the three-receiver mode (7) and 16 us (+16).
   EXPECT_EQ(sent, (std::array<std::uint8_t, 7>{23, 1, 2, 3, 0x80, 0, 127}));
+  const qv::LogStatus status = engine.Status();
+  EXPECT_EQ(status.analog[0], 120) << "supply current in mA";
+  EXPECT_EQ(status.analog[1], 30) << "supply voltage in 4 V units";
   ASSERT_EQ(engine.StopLogging(qv::kStateStoppedForGood), 1);
 }
 

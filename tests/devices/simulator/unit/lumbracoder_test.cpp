@@ -119,6 +119,29 @@ TEST(SimulatedUnit, WinchMovesTheDepthOnItsClock) {
   EXPECT_EQ(reply[0] | reply[1] << 8, 10050);
 }
 
+// Raising stops at the surface (depth 0) and the winch stays there; lowering
+// moves it again. A depth set above the surface does not let it rise further.
+TEST(SimulatedUnit, TheWinchStopsAtTheSurface) {
+  Attached a;
+  auto depthAfter = [&a](std::uint64_t ms) {
+    a.clock->Advance(ms);
+    uint8_t reply[8] = {};
+    uint32_t moved = 0;
+    a.unit.TransferDefaultPipe(a.device, true, reply, 8, &moved, Vendor(true, qv::sim::kCmdAbsDepth, 8), 1000);
+    return static_cast<int32_t>(reply[0] | reply[1] << 8 | reply[2] << 16 | static_cast<uint32_t>(reply[3]) << 24);
+  };
+  ASSERT_EQ(a.Out(Vendor(false, qv::sim::kCmdSetDepth, 4), {0x2C, 0x01, 0, 0}), qv::usb::kSuccess);  // 300
+  ASSERT_EQ(a.Out(Vendor(false, qv::sim::kCmdWinch, 2), {1, 10}), qv::usb::kSuccess);  // raise at 100 counts/s
+  EXPECT_EQ(depthAfter(2000), 100);
+  EXPECT_EQ(depthAfter(1500), 0);
+  EXPECT_EQ(depthAfter(5000), 0);
+  ASSERT_EQ(a.Out(Vendor(false, qv::sim::kCmdWinch, 2), {2, 10}), qv::usb::kSuccess);  // lower
+  EXPECT_EQ(depthAfter(1000), 100);
+  ASSERT_EQ(a.Out(Vendor(false, qv::sim::kCmdSetDepth, 4), {0x9C, 0xFF, 0xFF, 0xFF}), qv::usb::kSuccess);  // -100
+  ASSERT_EQ(a.Out(Vendor(false, qv::sim::kCmdWinch, 2), {1, 10}), qv::usb::kSuccess);
+  EXPECT_EQ(depthAfter(1000), -100);
+}
+
 // The status reply carries the sonde supply that the power switch set: the
 // current the sonde draws in mA (at most the limit) and the voltage in 4 V
 // units; both read 0 with the power off.
