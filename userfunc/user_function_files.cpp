@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 
 #include "platform/files/paths.h"
 #include "platform/profile/profile.h"
@@ -79,6 +81,25 @@ std::string NewUserFunctionFileName(const std::string& folder, const std::string
   int n = 0;
   while (n < 100 && IsFile(Existing(JoinPath(folder, abbreviation + std::to_string(n)), ".INI"))) ++n;
   return JoinPath(folder, abbreviation + std::to_string(n)) + kUserFunctionSourceExt;
+}
+
+std::string UserFunctionDisplayName(const std::string& library) {
+  const std::string ini = UserFunctionFilesOf(library).ini;
+  const std::string name = IsFile(ini) ? GetProfileText(ini, "General", "UPName", "", 256) : std::string();
+  return name.empty() ? FileNamePart(library) : name;
+}
+
+PrivateFolder::PrivateFolder(const std::string& folder, const std::string& prefix) {
+  const std::string pattern = JoinPath(folder, prefix + ".XXXXXX");
+  std::vector<char> buffer(pattern.begin(), pattern.end());
+  buffer.push_back('\0');
+  if (::mkdtemp(buffer.data())) path_ = buffer.data();
+}
+
+PrivateFolder::~PrivateFolder() {
+  if (path_.empty()) return;
+  std::error_code ec;
+  std::filesystem::remove_all(path_, ec);
 }
 
 void DeleteUserFunctionFiles(const std::string& path) {

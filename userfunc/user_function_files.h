@@ -45,6 +45,25 @@ UserFunctionPaths UserFunctionFilesOf(const std::string& path);
 // after "The Directory '%s' doesn't exist!", when FOLDER does not exist.
 std::string NewUserFunctionFileName(const std::string& folder, const std::string& abbreviation);
 
+// The name the user knows a function by: the [General] UPName of the INI
+// beside LIBRARY, else the library's file name.
+std::string UserFunctionDisplayName(const std::string& library);
+
+// A private folder of its own in FOLDER (named PREFIX + ".XXXXXX"), on the
+// targets' file system so that its files rename into place; removed with
+// whatever is left in it. path() is empty when it could not be made.
+class PrivateFolder {
+ public:
+  PrivateFolder(const std::string& folder, const std::string& prefix);
+  ~PrivateFolder();
+  PrivateFolder(const PrivateFolder&) = delete;
+  PrivateFolder& operator=(const PrivateFolder&) = delete;
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
 // Deletes the INI, source and library of the function, each when it exists.
 void DeleteUserFunctionFiles(const std::string& path);
 

@@ -4,6 +4,7 @@
 #include "userfunc/user_function_files.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <map>
@@ -162,11 +163,7 @@ TEST_F(UserFunctionFilesTest, AFailedSaveKeepsTheOldSourceAndSaysSo) {
 void MakeFunction(const std::string& folder, const std::string& name, bool library) {
   Put(folder + "/" + name + ".ini", "[General]\r\nIdent=QUORVANTA\r\nUPName=Gamma ratio  \r\n");
   Put(folder + "/" + name + ".Src", "#define   UFID        1\r\n\r\nOUT1 = IN1;\r\n");
-  if (library)
-    Put(folder + "/" + name + ".so", std::string("\x7f"
-                                                 "ELF\0\1\2",
-                                                 7) +
-                                         std::string(9000, 'x'));
+  if (library) Put(folder + "/" + name + ".so", qv::test::FileBytes(std::string(QV_UF_LIBS) + "/uf_full.so"));
 }
 
 TEST_F(UserFunctionFilesTest, ExportThenImportIsByteExact) {
@@ -264,6 +261,70 @@ TEST_F(UserFunctionFilesTest, ExportNeedsTheIniTheSourceAndAName) {
     EXPECT_EQ(Ids(), std::vector<unsigned>{32398}) << source;
   }
   EXPECT_FALSE(fs::exists(dir + "/out.ufn"));
+}
+
+// A package's library is checked before it is installed: one that would
+// crash the program is refused, and the function already there stays whole.
+TEST_F(UserFunctionFilesTest, AnImportedLibraryIsCheckedBeforeItIsInstalled) {
+  const std::string from = qv::test::ScratchFolder("userfunc", "from"), to = qv::test::ScratchFolder("userfunc", "to");
+  MakeFunction(from, "KSTQ4", false);
+  Put(from + "/KSTQ4.so", qv::test::FileBytes(std::string(QV_UF_LIBS) + "/uf_bad_crash_on_one.so"));
+  const std::string package = dir + "/f.ufn";
+  ASSERT_TRUE(qv::ExportUserFunctionPackage(from + "/KSTQ4.Src", package));
+  MakeFunction(to, "KSTQ4", true);
+  const auto before = Snapshot(to);
+  shown.clear();
+  EXPECT_FALSE(qv::ImportUserFunctionPackage(package, to));
+  EXPECT_EQ(Ids(), (std::vector<unsigned>{32399, 32401}));
+  EXPECT_EQ(shown.back().text,
+            "Import from file " + package + " failed.\nThe library crashed in UserFunction() with every input 1.");
+  EXPECT_EQ(Snapshot(to), before);
+}
+
+// Whichever rename fails, the function keeps its old files or gets the
+// whole new set, never a mix.
+TEST_F(UserFunctionFilesTest, AFailedRenameLeavesTheOldFunctionWhole) {
+  const std::string from = qv::test::ScratchFolder("userfunc", "from");
+  MakeFunction(from, "KSTQ4", true);
+  const std::string package = dir + "/f.ufn";
+  ASSERT_TRUE(qv::ExportUserFunctionPackage(from + "/KSTQ4.Src", package));
+  for (const char* failing : {"KSTQ4.ini", "KSTQ4.Src", "KSTQ4.so"}) {
+    const std::string to = qv::test::ScratchFolder("userfunc", std::string("to_") + failing);
+    Put(to + "/KSTQ4.ini", "old ini");
+    Put(to + "/KSTQ4.Src", "old source");
+    Put(to + "/KSTQ4.so", "old library");
+    const auto before = Snapshot(to);
+    bool failed = false;  // one rename onto the target fails; putting the old file back works
+    qv::SetFileFaultHook([&](std::string_view step, const std::string& path) {
+      if (step != "rename" || failed || fs::path(path).filename() != failing) return false;
+      return failed = true;
+    });
+    shown.clear();
+    EXPECT_FALSE(qv::ImportUserFunctionPackage(package, to)) << failing;
+    qv::SetFileFaultHook(nullptr);
+    EXPECT_TRUE(failed) << failing;
+    EXPECT_EQ(Ids(), (std::vector<unsigned>{32399, 32401})) << failing;
+    EXPECT_EQ(Snapshot(to), before) << failing;
+    EXPECT_TRUE(qv::ImportUserFunctionPackage(package, to)) << failing;
+    EXPECT_EQ(Snapshot(to), Snapshot(from)) << failing;
+  }
+}
+
+// Only a regular file of a size a package can have is read: a FIFO, a folder
+// or a huge sparse file is refused at once, without blocking or reading it.
+TEST_F(UserFunctionFilesTest, APackageThatIsNoPlainFileOrTooLargeIsRefusedAtOnce) {
+  const std::string to = qv::test::ScratchFolder("userfunc", "to");
+  const std::string fifo = dir + "/fifo.ufn", folder = dir + "/folder.ufn", sparse = dir + "/sparse.ufn";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  fs::create_directory(folder);
+  Put(sparse, "");
+  fs::resize_file(sparse, std::uintmax_t{3} << 30);
+  for (const std::string& package : {fifo, folder, sparse}) {
+    shown.clear();
+    EXPECT_FALSE(qv::ImportUserFunctionPackage(package, to)) << package;
+    EXPECT_EQ(Ids(), std::vector<unsigned>{32401}) << package;
+  }
+  EXPECT_TRUE(Snapshot(to).empty());
 }
 
 }  // namespace
