@@ -32,6 +32,8 @@ std::string Existing(const std::string& base, const char* ext) {
 }
 
 constexpr unsigned kStrFolderMissing = 32171;
+constexpr unsigned kStrNumbersTaken = 36430;
+constexpr int kUserFunctionsPerSonde = 100;
 
 }  // namespace
 
@@ -72,14 +74,24 @@ UserFunctionPaths UserFunctionFilesOf(const std::string& path) {
   return p;
 }
 
-std::string NewUserFunctionFileName(const std::string& folder, const std::string& abbreviation) {
+std::string NewUserFunctionFileName(const std::string& folder, const std::string& abbreviation,
+                                    bool* folderMissing) {
+  if (folderMissing) *folderMissing = !IsFolder(folder);
   if (!IsFolder(folder)) {
     ShowMessageText(kStrFolderMissing, FormatC(LoadString(kStrFolderMissing).c_str(), folder.c_str()),
                     MB_OK | MB_ICONERROR);
     return {};
   }
   int n = 0;
-  while (n < 100 && IsFile(Existing(JoinPath(folder, abbreviation + std::to_string(n)), ".INI"))) ++n;
+  while (n < kUserFunctionsPerSonde && IsFile(Existing(JoinPath(folder, abbreviation + std::to_string(n)), ".INI")))
+    ++n;
+  if (n == kUserFunctionsPerSonde) {
+    // Every number is taken: a new function would overwrite one of them.
+    ShowMessageText(kStrNumbersTaken,
+                    FormatC(LoadString(kStrNumbersTaken).c_str(), kUserFunctionsPerSonde, abbreviation.c_str()),
+                    MB_OK | MB_ICONERROR);
+    return {};
+  }
   return JoinPath(folder, abbreviation + std::to_string(n)) + kUserFunctionSourceExt;
 }
 

@@ -41,9 +41,12 @@ struct UserFunctionPaths {
 UserFunctionPaths UserFunctionFilesOf(const std::string& path);
 
 // The source path of a new function of the sonde ABBREVIATION in FOLDER: the
-// first number 0 to 99 without an INI file, 100 when all are taken. Empty,
-// after "The Directory '%s' doesn't exist!", when FOLDER does not exist.
-std::string NewUserFunctionFileName(const std::string& folder, const std::string& abbreviation);
+// first number 0 to 99 without an INI file. Empty, after "The Directory '%s'
+// doesn't exist!" (and *FOLDER_MISSING set), when FOLDER does not exist;
+// empty after "All user function numbers ..." when 0 to 99 are all taken
+// (no function is ever overwritten).
+std::string NewUserFunctionFileName(const std::string& folder, const std::string& abbreviation,
+                                    bool* folderMissing = nullptr);
 
 // The name the user knows a function by: the [General] UPName of the INI
 // beside LIBRARY, else the library's file name.

@@ -50,4 +50,12 @@ EXPORT void Init(void) {
   }
 }
 EXPORT void UserFunction(double* in, double* out) { out[0] = in[0]; }
+#elif defined(HANG_ON_REQUEST)
+/* Passes every check; spins inside UserFunction while uf_hang is set. */
+EXPORT volatile int uf_hang = 0;
+EXPORT volatile int uf_spinning = 0;
+EXPORT void UserFunction(double* in, double* out) {
+  while (uf_hang) uf_spinning = 1;
+  out[0] = in[0];
+}
 #endif

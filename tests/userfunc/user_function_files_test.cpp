@@ -64,10 +64,18 @@ TEST_F(UserFunctionFilesTest, NewFunctionsTakeTheFirstFreeNumber) {
   Put(dir + "/KSTQ3.Ini", "");
   Put(dir + "/KSTQ2.Src", "");  // only an INI takes a number
   EXPECT_EQ(qv::NewUserFunctionFileName(dir, "KSTQ"), dir + "/KSTQ2.Src");
-  for (int n = 0; n < 100; ++n) Put(dir + "/OTHR" + std::to_string(n) + ".ini", "");
-  EXPECT_EQ(qv::NewUserFunctionFileName(dir, "OTHR"), dir + "/OTHR100.Src");
   EXPECT_TRUE(shown.empty());
-  EXPECT_EQ(qv::NewUserFunctionFileName(dir + "/gone", "KSTQ"), "");
+  // With every number taken there is no new name (never one that is taken).
+  for (int n = 0; n < 100; ++n) Put(dir + "/OTHR" + std::to_string(n) + ".ini", "");
+  bool folderMissing = true;
+  EXPECT_EQ(qv::NewUserFunctionFileName(dir, "OTHR", &folderMissing), "");
+  EXPECT_FALSE(folderMissing);
+  ASSERT_EQ(Ids(), std::vector<unsigned>{36430});
+  EXPECT_EQ(shown[0].text,
+            "All 100 user function numbers of the sonde OTHR are taken: remove a function before you make a new one.");
+  shown.clear();
+  EXPECT_EQ(qv::NewUserFunctionFileName(dir + "/gone", "KSTQ", &folderMissing), "");
+  EXPECT_TRUE(folderMissing);
   ASSERT_EQ(Ids(), std::vector<unsigned>{32171});
   EXPECT_EQ(shown[0].text, "The Directory '" + dir + "/gone' doesn't exist!");
 }
@@ -136,13 +144,29 @@ TEST_F(UserFunctionFilesTest, SaveAndLoadKeepTheStatementsAndTheGeneratedBlock) 
   EXPECT_EQ(saved, qv::UserFunctionDefinitions(r) + text);
   EXPECT_NE(saved.find("#define   Comment     \"Gamma \\\"corrected\\\" by C:\\\\cal\\\\k.cal\\r\\nsecond line\"\r\n"),
             std::string::npos);
-  // The user's own #define and empty lines are saved but do not come back.
+  // Only the generated block goes: the user's own #define and empty lines
+  // come back as they were.
   const std::string loaded = qv::LoadUserFunctionSource(r.FileName, 6);
-  EXPECT_EQ(loaded, "/* mine */\r\nOUT1 = IN1 * 2.0;\r\nOUT2 = TMP1; /* \"quoted\" \\ */\r\n");
+  EXPECT_EQ(loaded, text);
   ASSERT_TRUE(qv::SaveUserFunctionSource(r, loaded));
-  EXPECT_EQ(qv::LoadUserFunctionSource(r.FileName, 6), loaded);
-  EXPECT_EQ(qv::test::FileBytes(r.FileName), qv::UserFunctionDefinitions(r) + loaded);
+  EXPECT_EQ(qv::LoadUserFunctionSource(r.FileName, 6), text);
+  EXPECT_EQ(qv::test::FileBytes(r.FileName), qv::UserFunctionDefinitions(r) + text);
   EXPECT_TRUE(shown.empty());
+  // Lines after the block keep their bytes; LF and CR ends come back as CR
+  // LF, and a last line without an end stays without one. A file that does
+  // not begin with the whole block loses nothing.
+  const std::string block = qv::UserFunctionDefinitions(r);
+  const struct {
+    std::string file, text;
+  } cases[] = {
+      {block + "#define GAIN 2.5\n\nOUT1 = IN1 * GAIN;", "#define GAIN 2.5\r\n\r\nOUT1 = IN1 * GAIN;"},
+      {block + "\r\n\r\nOUT1 = IN1;\rOUT2 = IN2;\r\n", "\r\n\r\nOUT1 = IN1;\r\nOUT2 = IN2;\r\n"},
+      {"#define   UFID        7\r\nOUT1 = IN1;\r\n", "#define   UFID        7\r\nOUT1 = IN1;\r\n"},
+  };
+  for (const auto& c : cases) {
+    Put(r.FileName, c.file);
+    EXPECT_EQ(qv::LoadUserFunctionSource(r.FileName, 6), c.text) << c.file;
+  }
 }
 
 TEST_F(UserFunctionFilesTest, AFailedSaveKeepsTheOldSourceAndSaysSo) {
