@@ -47,6 +47,14 @@ class UserFunctionLogTest : public EngineTest {
     time = engine.Time();
     lengthSteps = engine.SondeLengthSteps();
   }
+  // A copy of the library that hangs on request, of this test's own: a
+  // library given up once is not loaded again in the run.
+  std::string HangingLibrary() {
+    const fs::path copy = folder / "HANG.so";
+    fs::remove(copy);  // a new file (never one a thread may still run)
+    fs::copy_file(Lib("bad_hang_on_request"), copy);
+    return copy.string();
+  }
   int depth = 0, time = 0, lengthSteps = 0;
 };
 
@@ -119,7 +127,7 @@ TEST_F(UserFunctionLogTest, ARefusedLibraryIsNeverStarted) {
 // hangs, the log can only be closed, and the library is not loaded again.
 TEST_F(UserFunctionLogTest, StopReplayDoesNotWaitForAFunctionThatNeverReturns) {
   RecordWith(Lib("full"), 20);
-  const std::string library = Lib("bad_hang_on_request");
+  const std::string library = HangingLibrary();
   Counters uf(library);
   qvtest::StampedEngine engine;
   qv::LogSetup& s = engine.Setup();
@@ -152,7 +160,7 @@ TEST_F(UserFunctionLogTest, StopReplayDoesNotWaitForAFunctionThatNeverReturns) {
   EXPECT_EQ(closed, 1);
   const auto shown = boxes.Shown();
   ASSERT_EQ(shown.size(), 1u);
-  EXPECT_EQ(shown[0].text, "The user function uf_bad_hang_on_request.so does not return.\nEvery record written so far "
+  EXPECT_EQ(shown[0].text, "The user function HANG.so does not return.\nEvery record written so far "
                            "is kept, but the log can not go on: close the log or the program.");
   EXPECT_FALSE(control.StartReplay());
   // The library holds a thread for good: no other caller gets it in this run.
@@ -162,6 +170,36 @@ TEST_F(UserFunctionLogTest, StopReplayDoesNotWaitForAFunctionThatNeverReturns) {
   ASSERT_EQ(boxes.Shown().size(), 1u);
   EXPECT_EQ(boxes.Shown()[0].text, "Could not load user process file!\nA call of this library did not return: it "
                                       "can not be loaded again until the program restarts.");
+  uf.Flag("uf_hang") = 0;  // the thread comes back from the library and never returns into the log
+}
+
+// Stopping a live log does not wait for a user function that never returns:
+// the stop ends within seconds, every record read so far stays in the file,
+// the user is told which function hangs, and the log can not start again.
+TEST_F(UserFunctionLogTest, StopDoesNotWaitForAFunctionThatNeverReturns) {
+  const std::string library = HangingLibrary();
+  Counters uf(library);
+  qv::SixChannelEngine engine;
+  Prepare(engine);
+  engine.Setup().userFunction = true;
+  engine.Setup().userLibrary = library;
+  ASSERT_TRUE(engine.InitialiseLog(1, 10));
+  ASSERT_TRUE(engine.UserFunctionOn());
+  Lower();
+  ASSERT_EQ(Start(engine, qv::kStartRecord), 1);
+  Records(30);
+  uf.Flag("uf_hang") = 1;
+  pace->RunUntil(pace->Now() + 400, std::chrono::seconds(5));  // the next record goes into the function
+  for (int i = 0; i < 1000 && !uf.Flag("uf_spinning"); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  ASSERT_TRUE(uf.Flag("uf_spinning"));
+  boxes.Clear();
+  engine.StopLogging(qv::kStateStoppedForGood);  // returns: the test would hang here before
+  const auto shown = boxes.Shown();
+  ASSERT_FALSE(shown.empty());
+  EXPECT_EQ(shown[0].text, "The user function HANG.so does not return.\nEvery record written so "
+                           "far is kept, but the log can not go on: close the log or the program.");
+  EXPECT_GE(fs::file_size(folder / "WELL.LOG"), 30u * 14u);
+  EXPECT_EQ(engine.StartLogging(qv::kStartRecord), 0);
   uf.Flag("uf_hang") = 0;  // the thread comes back from the library and never returns into the log
 }
 

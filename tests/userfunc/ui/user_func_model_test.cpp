@@ -108,6 +108,7 @@ TEST(UserFuncOutputs, TwelveSonicOutputsEachGetACellOrStartHidden) {
 TEST(UserFuncOutputs, AnOutputWithoutRoomInTheGridIsHidden) {
   std::vector<CurveRecord> entries(7);
   for (auto& e : entries) {
+    e.description = "Output " + std::to_string(&e - entries.data());
     e.headerFlag = 1;
     e.firstTrack = e.lastTrack = 0;
     e.headerLine = 0;
