@@ -51,6 +51,7 @@ std::shared_ptr<UserFunctionModule> ModuleOf(const std::pair<std::uint64_t, std:
 struct Abandoned {
   std::vector<std::shared_ptr<UserFunctionModule>> modules;
   std::vector<qv::DynLib*> libraries;
+  std::vector<void*> objects;
 };
 Abandoned& AbandonedModules() {
   static auto* abandoned = new Abandoned;
@@ -126,6 +127,11 @@ bool UserFunctionLibrary::Abandon() {
   AbandonedModules().modules.push_back(module_);
   AbandonedModules().libraries.push_back(new qv::DynLib(std::move(lib_)));
   return true;
+}
+
+void KeepAbandonedObject(void* object) {
+  std::lock_guard<std::mutex> guard(g_modulesLock);
+  AbandonedModules().objects.push_back(object);
 }
 
 void ParkAbandonedUserFunctionCaller() {

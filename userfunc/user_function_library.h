@@ -115,6 +115,15 @@ struct UserFunctionModule {
 // program code again: whatever it was working for may be gone.
 [[noreturn]] void ParkAbandonedUserFunctionCaller();
 
+// Keeps an object that a thread stuck in a given-up call may still use (the
+// thread itself, a lock it holds) for the rest of the run: it is never
+// destroyed, not even at exit, and stays reachable (no leak report).
+void KeepAbandonedObject(void* object);
+template <class T>
+void KeepAbandoned(std::unique_ptr<T> object) {
+  KeepAbandonedObject(object.release());
+}
+
 template <class Fn>
 template <class... Args>
 void UserFunctionCall<Fn>::operator()(Args... args) const {

@@ -77,12 +77,14 @@ void LogEngine::Shutdown() {
   if (state_ == kStateRunning) StopLogging(kStateStop);
   if (acquisition_) acquisition_->Stop(kAcquisitionJoinMs);
   for (auto& t : retired_) {
-    // A thread inside a user-function call that was given up never ends.
+    // A thread inside a user-function call that was given up never ends,
+    // and never lets go of the record lock.
     if (UserFunctionGivenUp())
-      static_cast<void>(t.release());
+      KeepAbandoned(std::move(t));
     else
       t->Join();
   }
+  if (UserFunctionGivenUp() && !retired_.empty()) KeepAbandoned(std::move(recordMutex_));
   retired_.clear();
   pipeline_->Finish();
 }
@@ -361,7 +363,7 @@ int LogEngine::StartLogging(int mode) {
         guard.Release();
         ReportBox(StatusText(word));
       } else {
-        std::lock_guard<std::mutex> lock(recordMutex_);
+        std::lock_guard<std::mutex> lock(*recordMutex_);
         ++runGeneration_;
         recording_ = record;
         lastRunRecorded_ = record;
@@ -435,7 +437,7 @@ int LogEngine::AcquisitionThread(Event& stop) {
         sondeCommandPending_ = false;
         text = DeviceErrorText(kProcessorError, hi);
       }
-      std::unique_lock<std::mutex> lock(recordMutex_);
+      std::unique_lock<std::mutex> lock(*recordMutex_);
       if (generation == runGeneration_) {
         bool ok = true;
         const bool depthLog = setup_.logMode == 11 || setup_.logMode == 12;
@@ -467,7 +469,7 @@ int LogEngine::AcquisitionThread(Event& stop) {
       Wake();
     } else if (lo == 17) {
       {
-        std::lock_guard<std::mutex> lock(recordMutex_);
+        std::lock_guard<std::mutex> lock(*recordMutex_);
         if (generation == runGeneration_ && firstRecord_) {
           // Nothing is recorded yet and the sonde moves against the log's
           // direction: a held first record belonged to that travel. The
@@ -662,7 +664,7 @@ int LogEngine::StopLocked(int type) {
   }
   bool hadFile = false;
   {
-    std::unique_lock<std::mutex> records(recordMutex_, std::defer_lock);
+    std::unique_lock<std::mutex> records(*recordMutex_, std::defer_lock);
     if (!UserFunctionGivenUp()) records.lock();
     // A first record still held when the log stops: nothing showed it went
     // against the log's direction, so it is kept.

@@ -404,7 +404,10 @@ class LogEngine {
   std::mutex stopMutex_;                          // one stop at a time
   bool trailerPending_ = false;                   // a stop left the trailer dialog to ask (GUI thread)
   std::string trailerStem_;                       // the stem of the recording it belongs to, empty when none was kept
-  std::mutex recordMutex_;                        // the per-record work against a change of recording
+  // The per-record work against a change of recording. On the heap: a thread
+  // inside a user-function call that was given up holds it for good, and it
+  // is then never destroyed.
+  std::unique_ptr<std::mutex> recordMutex_ = std::make_unique<std::mutex>();
   std::atomic<bool> recording_{false};            // changed under recordMutex_: records go to the pipeline
   bool lastRunRecorded_ = false;                  // the last run recorded a section of this log
   // Changed under DeviceMutex and recordMutex_ when a run begins or ends: a

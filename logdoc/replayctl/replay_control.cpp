@@ -6,6 +6,7 @@
 #include "header/header.h"
 #include "platform/text/msgbox.h"
 #include "platform/trace/trace.h"
+#include "userfunc/user_function_library.h"
 
 namespace qv {
 
@@ -48,7 +49,7 @@ void ReplayControl::JoinThread() {
     // Inside a user function that does not return: the thread is given up
     // with the call, and the log can only be closed.
     Trace("ReplayControl: the replay thread is inside a user function that does not return");
-    static_cast<void>(thread_.release());
+    KeepAbandoned(std::move(thread_));
     engine_.TellStuckUserFunction();
     return;
   }
