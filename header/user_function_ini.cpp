@@ -125,8 +125,9 @@ void ForEachOutputSection(const HedFile& ini, F&& visit) {
   for (unsigned n = 0;; ++n) {
     const std::string section = ChannelSection(n);
     if (ini.Get(section, "Title", "").empty()) return;
-    const int index = ini.GetInt(section, "PhysicalCh", "-1") - 1;
-    if (index >= 0 && index < kUserFunctionFilterTableSize) visit(section, index);
+    // Compared before the step to an index: no number a file holds overflows.
+    const int channel = ini.GetInt(section, "PhysicalCh", "-1");
+    if (channel >= 1 && channel <= kUserFunctionFilterTableSize) visit(section, channel - 1);
   }
 }
 

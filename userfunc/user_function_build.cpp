@@ -14,6 +14,7 @@
 #include "platform/process/process.h"
 #include "platform/text/msgbox.h"
 #include "platform/text/strings.h"
+#include "userfunc/user_function_check.h"
 #include "userfunc/user_function_files.h"
 #include "userfunc/user_function_library.h"
 #include "userfunc/user_function_source.h"
@@ -42,28 +43,6 @@ bool IsFile(const std::string& path) {
   struct stat st {};
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
-
-// A folder of its own for one build, removed with everything in it.
-class BuildFolder {
- public:
-  explicit BuildFolder(const std::string& beside) {
-    std::string pattern = JoinPath(beside, ".build.XXXXXX");
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    if (::mkdtemp(buffer.data())) path_ = buffer.data();
-  }
-  ~BuildFolder() {
-    if (path_.empty()) return;
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
-  BuildFolder(const BuildFolder&) = delete;
-  BuildFolder& operator=(const BuildFolder&) = delete;
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
 
 std::string WithLineEnd(std::string s) {
   if (!s.empty() && s.back() != '\n') s += '\n';
@@ -109,7 +88,7 @@ bool BuildUserFunction(const UserFunctionRecord& record, const std::string& text
     return Fail(kStrCompilerError);
   ReadWholeFile(FindFileNoCase(JoinPath(fragments, "Trailer")), trailer);  // a missing Trailer is skipped
 
-  BuildFolder folder(FolderPart(target).empty() ? "." : FolderPart(target));
+  PrivateFolder folder(FolderPart(target).empty() ? "." : FolderPart(target), ".build");
   if (folder.path().empty()) return Fail(kStrCompilerError);
   const std::string dir = folder.path();
   if (!WriteFileAtomically(JoinPath(dir, "Tmp.c"), WithLineEnd(header) + WithLineEnd(source) + trailer) ||
@@ -142,14 +121,18 @@ bool BuildUserFunction(const UserFunctionRecord& record, const std::string& text
     return Fail(ReportsAnError(messages) ? kStrSyntaxError : kStrCompilerError);
   }
 
-  // The first call runs in a process of its own: a library that crashes or
-  // hangs there never replaces the old one.
-  const std::string checker = options.checker.empty() ? JoinPath(ProgramFolder(), "quorva-ufcheck") : options.checker;
-  ChildProcess check;
-  if (!check.Start(checker, {built}, dir, JoinPath(dir, "check.txt"), true)) return Fail(kStrCompilerError);
-  const std::optional<int> checked = check.Wait(options.checkTimeoutMs);
-  if (!checked) check.KillGroup();
-  if (checked != 0) return Fail(kStrCompilerError);
+  // The library runs in a process of its own on the table of inputs: one
+  // that crashes, hangs or ends the process there never replaces the old one,
+  // and the user is told what it did.
+  UserFunctionCheckOptions check;
+  check.checker = options.checker;
+  check.ini = files.ini;
+  check.callLimitMs = options.checkCallLimitMs;
+  const UserFunctionVerdict verdict = CheckUserFunctionLibrary(built, check);
+  if (!verdict.passed) {
+    ShowMessageText(kStrCompilerError, LoadString(kStrCompilerError) + "\n" + verdict.what, MB_OK | MB_ICONERROR);
+    return false;
+  }
 
   if (UserFunctionLibraryInUse(target)) return Fail(kStrLogInProgress);
   if (std::rename(built.c_str(), target.c_str()) != 0) return Fail(kStrCompilerError);

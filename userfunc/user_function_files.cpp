@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 
 #include "platform/files/paths.h"
 #include "platform/profile/profile.h"
@@ -30,6 +32,8 @@ std::string Existing(const std::string& base, const char* ext) {
 }
 
 constexpr unsigned kStrFolderMissing = 32171;
+constexpr unsigned kStrNumbersTaken = 36430;
+constexpr int kUserFunctionsPerSonde = 100;
 
 }  // namespace
 
@@ -70,15 +74,44 @@ UserFunctionPaths UserFunctionFilesOf(const std::string& path) {
   return p;
 }
 
-std::string NewUserFunctionFileName(const std::string& folder, const std::string& abbreviation) {
+std::string NewUserFunctionFileName(const std::string& folder, const std::string& abbreviation,
+                                    bool* folderMissing) {
+  if (folderMissing) *folderMissing = !IsFolder(folder);
   if (!IsFolder(folder)) {
     ShowMessageText(kStrFolderMissing, FormatC(LoadString(kStrFolderMissing).c_str(), folder.c_str()),
                     MB_OK | MB_ICONERROR);
     return {};
   }
   int n = 0;
-  while (n < 100 && IsFile(Existing(JoinPath(folder, abbreviation + std::to_string(n)), ".INI"))) ++n;
+  while (n < kUserFunctionsPerSonde && IsFile(Existing(JoinPath(folder, abbreviation + std::to_string(n)), ".INI")))
+    ++n;
+  if (n == kUserFunctionsPerSonde) {
+    // Every number is taken: a new function would overwrite one of them.
+    ShowMessageText(kStrNumbersTaken,
+                    FormatC(LoadString(kStrNumbersTaken).c_str(), kUserFunctionsPerSonde, abbreviation.c_str()),
+                    MB_OK | MB_ICONERROR);
+    return {};
+  }
   return JoinPath(folder, abbreviation + std::to_string(n)) + kUserFunctionSourceExt;
+}
+
+std::string UserFunctionDisplayName(const std::string& library) {
+  const std::string ini = UserFunctionFilesOf(library).ini;
+  const std::string name = IsFile(ini) ? GetProfileText(ini, "General", "UPName", "", 256) : std::string();
+  return name.empty() ? FileNamePart(library) : name;
+}
+
+PrivateFolder::PrivateFolder(const std::string& folder, const std::string& prefix) {
+  const std::string pattern = JoinPath(folder, prefix + ".XXXXXX");
+  std::vector<char> buffer(pattern.begin(), pattern.end());
+  buffer.push_back('\0');
+  if (::mkdtemp(buffer.data())) path_ = buffer.data();
+}
+
+PrivateFolder::~PrivateFolder() {
+  if (path_.empty()) return;
+  std::error_code ec;
+  std::filesystem::remove_all(path_, ec);
 }
 
 void DeleteUserFunctionFiles(const std::string& path) {

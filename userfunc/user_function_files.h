@@ -41,9 +41,31 @@ struct UserFunctionPaths {
 UserFunctionPaths UserFunctionFilesOf(const std::string& path);
 
 // The source path of a new function of the sonde ABBREVIATION in FOLDER: the
-// first number 0 to 99 without an INI file, 100 when all are taken. Empty,
-// after "The Directory '%s' doesn't exist!", when FOLDER does not exist.
-std::string NewUserFunctionFileName(const std::string& folder, const std::string& abbreviation);
+// first number 0 to 99 without an INI file. Empty, after "The Directory '%s'
+// doesn't exist!" (and *FOLDER_MISSING set), when FOLDER does not exist;
+// empty after "All user function numbers ..." when 0 to 99 are all taken
+// (no function is ever overwritten).
+std::string NewUserFunctionFileName(const std::string& folder, const std::string& abbreviation,
+                                    bool* folderMissing = nullptr);
+
+// The name the user knows a function by: the [General] UPName of the INI
+// beside LIBRARY, else the library's file name.
+std::string UserFunctionDisplayName(const std::string& library);
+
+// A private folder of its own in FOLDER (named PREFIX + ".XXXXXX"), on the
+// targets' file system so that its files rename into place; removed with
+// whatever is left in it. path() is empty when it could not be made.
+class PrivateFolder {
+ public:
+  PrivateFolder(const std::string& folder, const std::string& prefix);
+  ~PrivateFolder();
+  PrivateFolder(const PrivateFolder&) = delete;
+  PrivateFolder& operator=(const PrivateFolder&) = delete;
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
 
 // Deletes the INI, source and library of the function, each when it exists.
 void DeleteUserFunctionFiles(const std::string& path);

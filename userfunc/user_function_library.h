@@ -4,6 +4,7 @@
 // lock that serialises the calls into one module are decided here.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -27,6 +28,10 @@ inline constexpr int kUserInputDepth = 13;
 
 // "Could not load user process file!"
 inline constexpr unsigned kStrUserProcessRefused = 32199;
+// A library with a call that never returned.
+inline constexpr unsigned kStrUserFunctionStuck = 36407;
+// "The user function %s does not return. ..."
+inline constexpr unsigned kStrUserFunctionDoesNotReturn = 36420;
 
 // Who loads the library; it decides which exports are required.
 enum class UserFunctionCaller {
@@ -63,14 +68,25 @@ class UserFunctionLibrary {
 
   // Loads the library at PATH (made absolute, so the loader never searches
   // for it) and looks up the caller's entry points. The library is accepted
-  // when it loaded and exports what CALLER requires; a refused library is
+  // when it passed its check in a process of its own (user_function_check.h,
+  // once per file and run), loaded, and exports as functions what CALLER
+  // requires; a refused library is
   // freed at once and leaves no entry point. The documents and the flowmeter
-  // are told "Could not load user process file!"; the LAS export is not (its
-  // dialog reports the failed export).
+  // are told "Could not load user process file!" and what the check found;
+  // the LAS export is not (its dialog reports the failed export).
   bool Load(const std::string& path, UserFunctionCaller caller);
   void Unload();
   bool Loaded() const { return lib_.Loaded(); }
-  const std::string& Error() const { return lib_.Error(); }
+  // Whether a thread is inside one of the library's entry points now.
+  bool CallInProgress() const;
+  // Gives up a call that does not return (a stop found its thread inside it):
+  // the module stays loaded for the rest of the run, the calling thread never
+  // comes back into the program, and no later Load accepts the file in this
+  // run. False, changing nothing, when no call is in progress.
+  bool Abandon();
+  // Why the last Load refused the library: what its check found, else the
+  // loader's error.
+  const std::string& Error() const { return refusal_.empty() ? lib_.Error() : refusal_; }
   const std::string& Path() const { return path_; }
 
   UserFunctionCall<UserFunctionEntry> userFunction;
@@ -80,6 +96,7 @@ class UserFunctionLibrary {
  private:
   qv::DynLib lib_;
   std::string path_;
+  std::string refusal_;
   std::shared_ptr<UserFunctionModule> module_;
 };
 
@@ -90,11 +107,36 @@ bool UserFunctionLibraryInUse(const std::string& path);
 struct UserFunctionModule {
   std::mutex lock;
   std::uint64_t device = 0, inode = 0;
+  std::atomic<int> calling{0};          // calls in progress
+  std::atomic<bool> abandoned{false};   // a call that did not return was given up
 };
+
+// A thread that comes back from a call that was given up never runs
+// program code again: whatever it was working for may be gone.
+[[noreturn]] void ParkAbandonedUserFunctionCaller();
+
+// Keeps an object that a thread stuck in a given-up call may still use (the
+// thread itself, a lock it holds) for the rest of the run: it is never
+// destroyed, not even at exit, and stays reachable (no leak report).
+void KeepAbandonedObject(void* object);
+template <class T>
+void KeepAbandoned(std::unique_ptr<T> object) {
+  KeepAbandonedObject(object.release());
+}
 
 template <class Fn>
 template <class... Args>
 void UserFunctionCall<Fn>::operator()(Args... args) const {
-  std::lock_guard<std::mutex> guard(module_->lock);
-  fn_(args...);
+  // Copies on this thread's stack: after a call that was given up, the
+  // object that made it may be gone.
+  const std::shared_ptr<UserFunctionModule> module = module_;
+  const Fn fn = fn_;
+  if (module->abandoned) return;  // its lock is held for good
+  ++module->calling;
+  {
+    std::lock_guard<std::mutex> guard(module->lock);
+    fn(args...);
+  }
+  --module->calling;
+  if (module->abandoned) ParkAbandonedUserFunctionCaller();
 }

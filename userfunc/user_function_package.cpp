@@ -1,9 +1,13 @@
 #include "userfunc/user_function_package.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <utility>
 #include <string_view>
 #include <vector>
 
@@ -13,6 +17,7 @@
 #include "platform/text/cnum.h"
 #include "platform/text/msgbox.h"
 #include "platform/text/strings.h"
+#include "userfunc/user_function_check.h"
 #include "userfunc/user_function_files.h"
 #include "userfunc/user_function_library.h"
 
@@ -43,6 +48,32 @@ std::uint32_t GetU32(const std::string& b, std::size_t at) {
   std::uint32_t v = 0;
   for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(b[at + static_cast<std::size_t>(i)]);
   return v;
+}
+
+// A real package holds an INI, a source of statements and a small library:
+// anything larger is not one, and is refused before it is read.
+constexpr std::uint64_t kLargestPackage = 16u << 20;
+
+// The package's bytes. Only a regular file is read, and it is opened without
+// blocking, so a FIFO or device named as a package is refused at once.
+bool ReadPackage(const std::string& path, std::string* bytes) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st {};
+  bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && static_cast<std::uint64_t>(st.st_size) <= kLargestPackage;
+  if (ok) {
+    bytes->resize(static_cast<std::size_t>(st.st_size));
+    std::size_t done = 0;
+    while (ok && done < bytes->size()) {
+      const ssize_t n = ::read(fd, bytes->data() + done, bytes->size() - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;  // a file that shrank ends here
+      done += static_cast<std::size_t>(n);
+    }
+    bytes->resize(done);
+  }
+  ::close(fd);
+  return ok;
 }
 
 bool Report(unsigned id, const std::string& package, unsigned icon) {
@@ -96,9 +127,14 @@ bool ExportUserFunctionPackage(const std::string& sourcePath, const std::string&
 }
 
 bool ImportUserFunctionPackage(const std::string& packagePath, const std::string& folder) {
-  auto failed = [&] { return Report(kStrImportFailed, packagePath, MB_ICONERROR); };
+  auto failed = [&](const std::string& what = {}) {
+    std::string text = FormatC(LoadString(kStrImportFailed).c_str(), packagePath.c_str());
+    if (!what.empty()) text += "\n" + what;
+    ShowMessageText(kStrImportFailed, text, MB_OK | MB_ICONERROR);
+    return false;
+  };
   std::string b;
-  if (!ReadWholeFile(packagePath, b) || b.size() < kPackageHeadSize) return failed();
+  if (!ReadPackage(packagePath, &b) || b.size() < kPackageHeadSize) return failed();
   const std::uint64_t size = b.size();
   const std::uint32_t iniAt = GetU32(b, 0), sourceAt = GetU32(b, 4), libraryAt = GetU32(b, 8);
   const bool withLibrary = libraryAt != kPackageNoLibrary;
@@ -119,33 +155,49 @@ bool ImportUserFunctionPackage(const std::string& packagePath, const std::string
   // The library a running log calls is not replaced under it.
   if (!oldLibrary.empty() && UserFunctionLibraryInUse(oldLibrary)) return failed();
 
+  // Every part is written under its own name into a private folder beside
+  // the targets, so the library's check finds the INI beside it.
+  PrivateFolder staging(folder, ".import");
+  if (staging.path().empty()) return failed();
   struct Part {
     std::string target, bytes, staged;
+    bool placed;
   };
-  std::vector<Part> parts = {{ini, b.substr(iniAt, sourceAt - iniAt), {}},
-                             {source, b.substr(sourceAt, sourceEnd - sourceAt), {}}};
-  if (withLibrary) parts.push_back({library, b.substr(libraryAt), {}});
-  auto dropStaged = [&] {
-    for (const Part& p : parts)
-      if (!p.staged.empty()) std::remove(p.staged.c_str());
-  };
+  std::vector<Part> parts = {{ini, b.substr(iniAt, sourceAt - iniAt), {}, false},
+                             {source, b.substr(sourceAt, sourceEnd - sourceAt), {}, false}};
+  if (withLibrary) parts.push_back({library, b.substr(libraryAt), {}, false});
   for (Part& p : parts) {
-    const std::string staged = JoinPath(folder, "." + FileNamePart(p.target) + ".import");
-    if (!WriteFileAtomically(staged, p.bytes)) {
-      dropStaged();
-      return failed();
-    }
-    p.staged = staged;
+    p.staged = JoinPath(staging.path(), FileNamePart(p.target));
+    if (!WriteFileAtomically(p.staged, p.bytes)) return failed();
   }
-  for (Part& p : parts) {
-    if (std::rename(p.staged.c_str(), p.target.c_str()) != 0) {
-      dropStaged();
-      return failed();
-    }
-    p.staged.clear();
+  if (withLibrary) {
+    // The library runs in a process of its own before it is installed.
+    const UserFunctionVerdict verdict = CheckUserFunctionLibrary(parts.back().staged);
+    if (!verdict.passed) return failed(verdict.what);
   }
+
+  // The old files step aside first; the new ones are placed together, and
+  // any failure puts the old ones back: the function is never half replaced.
   // The old library belongs to the old source: a package without one leaves none.
-  if (!withLibrary && !oldLibrary.empty()) std::remove(oldLibrary.c_str());
+  std::vector<std::string> olds = {ini, source};
+  if (!oldLibrary.empty()) olds.push_back(oldLibrary);
+  std::vector<std::pair<std::string, std::string>> moved;  // old file, where it went
+  auto rollBack = [&] {
+    for (Part& p : parts)
+      if (p.placed) ::unlink(p.target.c_str());
+    for (const auto& [old, aside] : moved) RenameFile(aside, old);
+    return failed();
+  };
+  for (const std::string& old : olds) {
+    if (!IsFile(old)) continue;
+    const std::string aside = JoinPath(staging.path(), ".old." + FileNamePart(old));
+    if (!RenameFile(old, aside)) return rollBack();
+    moved.emplace_back(old, aside);
+  }
+  for (Part& p : parts) {
+    if (!RenameFile(p.staged, p.target)) return rollBack();
+    p.placed = true;
+  }
   return Report(kStrImportDone, packagePath, MB_ICONINFORMATION);
 }
 

@@ -1,6 +1,10 @@
 #include "userfunc/user_function_source.h"
 
 #include <cstdio>
+#include <iterator>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 #include "platform/files/atomic_file.h"
 #include "platform/text/cnum.h"
@@ -41,6 +45,23 @@ std::string Definition(const char* name, const std::string& value) {
   return line + value + "\r\n";
 }
 
+// The names of the nine generated definitions, in their order.
+constexpr const char* kDefinitionNames[] = {"UFID",   "SondeID", "Inputs",   "Outputs", "SondeSN",
+                                            "Abbrev", "SymName", "FileName", "Comment"};
+
+// Whether LINE is the generated definition of NAME: "#define", blanks, NAME
+// and a blank.
+bool IsDefinitionOf(const std::string& line, const std::string& name) {
+  constexpr std::string_view kDefine = "#define";
+  if (line.compare(0, kDefine.size(), kDefine) != 0) return false;
+  std::size_t at = kDefine.size();
+  const std::size_t blanks = line.find_first_not_of(" \t", at);
+  if (blanks == std::string::npos || blanks == at) return false;
+  at = blanks;
+  return line.compare(at, name.size(), name) == 0 && at + name.size() < line.size() &&
+         (line[at + name.size()] == ' ' || line[at + name.size()] == '\t');
+}
+
 std::string Quoted(const std::string& value) {
   return "\"" + CStringLiteralBody(value) + "\"";
 }
@@ -79,16 +100,11 @@ std::string CStringLiteralBody(const std::string& value) {
 }
 
 std::string UserFunctionDefinitions(const UserFunctionRecord& r) {
+  const std::string values[] = {std::to_string(r.UFID),    std::to_string(r.SondeID), std::to_string(r.Inputs),
+                                std::to_string(r.Outputs), Quoted(r.SondeSN),         Quoted(r.Abbrev),
+                                Quoted(r.SymName),         Quoted(r.FileName),        Quoted(r.Comment)};
   std::string s;
-  s += Definition("UFID", std::to_string(r.UFID));
-  s += Definition("SondeID", std::to_string(r.SondeID));
-  s += Definition("Inputs", std::to_string(r.Inputs));
-  s += Definition("Outputs", std::to_string(r.Outputs));
-  s += Definition("SondeSN", Quoted(r.SondeSN));
-  s += Definition("Abbrev", Quoted(r.Abbrev));
-  s += Definition("SymName", Quoted(r.SymName));
-  s += Definition("FileName", Quoted(r.FileName));
-  s += Definition("Comment", Quoted(r.Comment));
+  for (std::size_t k = 0; k < std::size(kDefinitionNames); ++k) s += Definition(kDefinitionNames[k], values[k]);
   return s + "\r\n";
 }
 
@@ -114,18 +130,31 @@ bool SaveUserFunctionSource(const UserFunctionRecord& record, const std::string&
 std::string LoadUserFunctionSource(const std::string& path, int outputs) {
   std::string bytes;
   if (!ReadWholeFile(path, bytes)) return DefaultUserFunctionText(outputs);
-  std::string text;
-  std::size_t i = 0;
-  while (i < bytes.size()) {
-    // Lines end at CR LF, LF or CR.
+  // The lines, each with whether a line end (CR LF, LF or CR) closed it.
+  std::vector<std::pair<std::string, bool>> lines;
+  for (std::size_t i = 0; i < bytes.size();) {
     std::size_t end = bytes.find_first_of("\r\n", i);
-    if (end == std::string::npos) end = bytes.size();
-    const std::string line = bytes.substr(i, end - i);
-    if (end < bytes.size() && bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n') ++end;
+    if (end == std::string::npos) {
+      lines.emplace_back(bytes.substr(i), false);
+      break;
+    }
+    lines.emplace_back(bytes.substr(i, end - i), true);
+    if (bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n') ++end;
     i = end + 1;
-    if (line.empty() || line.find("#define") != std::string::npos) continue;
-    text += line + "\r\n";
   }
+  // The generated block: the nine definitions, in their order, and the empty
+  // line after them. Only a whole block is taken away.
+  std::size_t first = 0;
+  while (first < std::size(kDefinitionNames) && first < lines.size() &&
+         IsDefinitionOf(lines[first].first, kDefinitionNames[first]))
+    ++first;
+  if (first < std::size(kDefinitionNames)) {
+    first = 0;
+  } else if (first < lines.size() && lines[first].first.empty()) {
+    ++first;
+  }
+  std::string text;
+  for (std::size_t k = first; k < lines.size(); ++k) text += lines[k].first + (lines[k].second ? "\r\n" : "");
   return text;
 }
 

@@ -1,7 +1,7 @@
 // The source file of a user function: nine generated definition lines from
 // its record, an empty line, then the user's statements as the editor holds
 // them. The definitions are rewritten on every save, so loading drops them
-// (and every other "#define" line and every empty line).
+// and the empty line after them, and nothing else.
 #pragma once
 
 #include <string>
@@ -28,9 +28,10 @@ std::string DefaultUserFunctionText(int outputs);
 // the editor keeps its text and its modified flag.
 bool SaveUserFunctionSource(const UserFunctionRecord& record, const std::string& text);
 
-// The editor text of the source at PATH: every line that holds no "#define"
-// and is not empty, each with CR LF; the default text for OUTPUTS when the
-// file cannot be read.
+// The editor text of the source at PATH: every line after the generated
+// block (the nine definitions and the empty line after them), as it stands,
+// each ended by CR LF where the file ended it; the user's own "#define" and
+// empty lines stay. The default text for OUTPUTS when the file cannot be read.
 std::string LoadUserFunctionSource(const std::string& path, int outputs);
 
 }  // namespace qv

@@ -1721,6 +1721,98 @@ Please turn off / on the printer to delete the buffer and try again !</source>
         <translation>ユーザー処理ファイルを読み込めませんでした。</translation>
     </message>
     <message>
+        <source>The library crashed in %s.</source>
+        <comment>36400</comment>
+        <translation>ライブラリが %s でクラッシュしました。</translation>
+    </message>
+    <message>
+        <source>The library did not return from %s within %g s.</source>
+        <comment>36401</comment>
+        <translation>ライブラリが %s から %g 秒以内に戻りませんでした。</translation>
+    </message>
+    <message>
+        <source>The library ended the program itself (exit) in %s.</source>
+        <comment>36402</comment>
+        <translation>ライブラリが %s でプログラムを自ら終了しました (exit)。</translation>
+    </message>
+    <message>
+        <source>The library exports %s, but not as a function.</source>
+        <comment>36403</comment>
+        <translation>ライブラリは %s をエクスポートしていますが、関数ではありません。</translation>
+    </message>
+    <message>
+        <source>The library could not be checked: the check program %s could not be started.</source>
+        <comment>36404</comment>
+        <translation>ライブラリを検査できません: 検査プログラム %s を起動できませんでした。</translation>
+    </message>
+    <message>
+        <source>The library could not be loaded.</source>
+        <comment>36405</comment>
+        <translation>ライブラリを読み込めませんでした。</translation>
+    </message>
+    <message>
+        <source>The library does not export the function UserFunction.</source>
+        <comment>36406</comment>
+        <translation>ライブラリは関数 UserFunction をエクスポートしていません。</translation>
+    </message>
+    <message>
+        <source>A call of this library did not return: it can not be loaded again until the program restarts.</source>
+        <comment>36407</comment>
+        <translation>このライブラリの呼び出しが戻りませんでした: プログラムを再起動するまで再び読み込むことはできません。</translation>
+    </message>
+    <message>
+        <source>loading the library</source>
+        <comment>36410</comment>
+        <translation>ライブラリの読み込み</translation>
+    </message>
+    <message>
+        <source>Init()</source>
+        <comment>36411</comment>
+        <translation>Init()</translation>
+    </message>
+    <message>
+        <source>InitWaveforms()</source>
+        <comment>36412</comment>
+        <translation>InitWaveforms()</translation>
+    </message>
+    <message>
+        <source>UserFunction() with %s</source>
+        <comment>36413</comment>
+        <translation>UserFunction() (%s)</translation>
+    </message>
+    <message>
+        <source>unloading the library</source>
+        <comment>36414</comment>
+        <translation>ライブラリの解放</translation>
+    </message>
+    <message>
+        <source>every input %s</source>
+        <comment>36415</comment>
+        <translation>すべての入力が %s</translation>
+    </message>
+    <message>
+        <source>each channel at the minimum of its display range</source>
+        <comment>36416</comment>
+        <translation>各チャンネルが表示範囲の最小値</translation>
+    </message>
+    <message>
+        <source>each channel at the maximum of its display range</source>
+        <comment>36417</comment>
+        <translation>各チャンネルが表示範囲の最大値</translation>
+    </message>
+    <message>
+        <source>The user function %s does not return.
+Every record written so far is kept, but the log can not go on: close the log or the program.</source>
+        <comment>36420</comment>
+        <translation>ユーザー関数 %s が戻りません。
+これまでに書き込まれたレコードはすべて保持されますが、ログを続行できません: ログまたはプログラムを閉じてください。</translation>
+    </message>
+    <message>
+        <source>All %d user function numbers of the sonde %s are taken: remove a function before you make a new one.</source>
+        <comment>36430</comment>
+        <translation>%d 個のユーザー関数番号がゾンデ %s ですべて使用されています: 新しい関数を作る前に関数を削除してください。</translation>
+    </message>
+    <message>
         <source>The Directory '%s' doesn't exist!</source>
         <comment>32171</comment>
         <translation>フォルダー '%s' がありません。</translation>

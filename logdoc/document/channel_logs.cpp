@@ -12,6 +12,7 @@
 #include "platform/text/strings.h"
 #include "sondedb/lookups.h"
 #include "sondedb/sondedb.h"
+#include "userfunc/user_function_files.h"
 
 namespace qv {
 namespace {
@@ -32,6 +33,11 @@ ChannelLogEngine::ChannelLogEngine(std::size_t fileRecordSize, std::string ext, 
 ChannelLogEngine::~ChannelLogEngine() {
   Shutdown();  // the threads end before the library they call goes
   userLibrary_.Unload();
+}
+
+std::string ChannelLogEngine::AbandonUserFunctionCall() {
+  if (!userFunctionOn_ || !userLibrary_.Abandon()) return {};
+  return UserFunctionDisplayName(userLibrary_.Path());
 }
 
 const CalibrationArray* ChannelLogEngine::GetCalibrationArray() const {

@@ -62,6 +62,7 @@ class ChannelLogEngine : public LogEngine {
   // Who loads the user-function library (which exports it must have).
   virtual UserFunctionCaller UserCaller() const { return UserFunctionCaller::kChannelDocument; }
   UserFunctionLibrary& UserLibrary() { return userLibrary_; }
+  std::string AbandonUserFunctionCall() override;
   // Record thread: the newest values for LatestValues.
   void SetLatestValues(const std::array<double, 12>& raw, const std::array<double, 12>& calibrated,
                        const std::array<double, 12>& user);

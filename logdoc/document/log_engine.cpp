@@ -23,6 +23,7 @@
 #include "sondedb/acquisition.h"
 #include "sondedb/lookups.h"
 #include "sondedb/sondedb.h"
+#include "userfunc/user_function_library.h"
 
 namespace qv {
 namespace {
@@ -30,6 +31,9 @@ namespace {
 // A stop joins the acquisition thread at most this long: a device read holds
 // DeviceMutex for at most its wait plus the library's own time-outs.
 constexpr std::uint32_t kAcquisitionJoinMs = 120000;
+// How long a stop waits for a worker that is inside a user-function call
+// before it gives the call up.
+constexpr std::uint32_t kUserFunctionCallMs = 3000;
 constexpr std::uint32_t kSondeCommandMs = 300000;
 constexpr int kReadsWithoutSleep = 100;
 constexpr std::size_t kRecordsPerHalf = 60;
@@ -72,7 +76,15 @@ LogEngine::~LogEngine() {
 void LogEngine::Shutdown() {
   if (state_ == kStateRunning) StopLogging(kStateStop);
   if (acquisition_) acquisition_->Stop(kAcquisitionJoinMs);
-  for (auto& t : retired_) t->Join();
+  for (auto& t : retired_) {
+    // A thread inside a user-function call that was given up never ends,
+    // and never lets go of the record lock.
+    if (UserFunctionGivenUp())
+      KeepAbandoned(std::move(t));
+    else
+      t->Join();
+  }
+  if (UserFunctionGivenUp() && !retired_.empty()) KeepAbandoned(std::move(recordMutex_));
   retired_.clear();
   pipeline_->Finish();
 }
@@ -318,7 +330,7 @@ bool LogEngine::OpenRecording() {
 int LogEngine::StartLogging(int mode) {
   std::unique_lock<std::mutex> stopLock(stopMutex_);
   const bool record = mode != kStartTest;
-  if (state_ == kStateStoppedForGood) return 0;
+  if (state_ == kStateStoppedForGood || UserFunctionGivenUp()) return 0;
   if (state_ == kStateRunning && (!testMode_ || !record)) return 0;  // already running as asked
   if (!live_) return 0;
   // REC after PSE continues the log on the screen below the sections it has
@@ -353,7 +365,7 @@ int LogEngine::StartLogging(int mode) {
         guard.Release();
         ReportBox(StatusText(word));
       } else {
-        std::lock_guard<std::mutex> lock(recordMutex_);
+        std::lock_guard<std::mutex> lock(*recordMutex_);
         ++runGeneration_;
         recording_ = record;
         lastRunRecorded_ = record;
@@ -427,7 +439,7 @@ int LogEngine::AcquisitionThread(Event& stop) {
         sondeCommandPending_ = false;
         text = DeviceErrorText(kProcessorError, hi);
       }
-      std::unique_lock<std::mutex> lock(recordMutex_);
+      std::unique_lock<std::mutex> lock(*recordMutex_);
       if (generation == runGeneration_) {
         bool ok = true;
         const bool depthLog = setup_.logMode == 11 || setup_.logMode == 12;
@@ -459,7 +471,7 @@ int LogEngine::AcquisitionThread(Event& stop) {
       Wake();
     } else if (lo == 17) {
       {
-        std::lock_guard<std::mutex> lock(recordMutex_);
+        std::lock_guard<std::mutex> lock(*recordMutex_);
         if (generation == runGeneration_ && firstRecord_) {
           // Nothing is recorded yet and the sonde moves against the log's
           // direction: a held first record belonged to that travel. The
@@ -594,6 +606,7 @@ void LogEngine::PumpDisplay() {
     if (stopped) StopLocked(kStateError);
     unitGone_ = false;
   }
+  if (stopped) TellStuckUserFunction();
   if (stopped) AskTrailer();
   if (stopped && callbacks_.stopped) callbacks_.stopped(kStateError);  // last: the document closes
 }
@@ -611,8 +624,24 @@ int LogEngine::StopLogging(int type) {
   // The trailer dialog runs an event loop whose timers pump the display and
   // may take the stop lock: it is asked only once the stop is complete and
   // the lock released.
+  TellStuckUserFunction();
   AskTrailer();
   return result;
+}
+
+bool LogEngine::GiveUpStuckUserFunction() {
+  if (UserFunctionGivenUp()) return true;
+  stuckUserFunction_ = AbandonUserFunctionCall();
+  stuckUntold_ = UserFunctionGivenUp();
+  return UserFunctionGivenUp();
+}
+
+void LogEngine::TellStuckUserFunction() {
+  if (!stuckUntold_) return;
+  stuckUntold_ = false;
+  ShowMessageText(kStrUserFunctionDoesNotReturn,
+                  FormatC(LoadString(kStrUserFunctionDoesNotReturn).c_str(), stuckUserFunction_.c_str()),
+                  MB_OK | MB_ICONERROR);
 }
 
 int LogEngine::StopLocked(int type) {
@@ -622,7 +651,11 @@ int LogEngine::StopLocked(int type) {
   state_ = kStateStop;
   if (acquisition_) {
     acquisition_->RequestStop();
-    if (acquisition_->Join(kAcquisitionJoinMs)) {
+    bool ended = acquisition_->Join(kUserFunctionCallMs);
+    // Inside a user function that does not return: it is given up, and the
+    // stop goes on without the thread (which keeps the record lock for good).
+    if (!ended && !GiveUpStuckUserFunction()) ended = acquisition_->Join(kAcquisitionJoinMs);
+    if (ended) {
       acquisition_.reset();
     } else {
       // Still inside a device call: it finds the state 2 when it returns and
@@ -633,7 +666,8 @@ int LogEngine::StopLocked(int type) {
   }
   bool hadFile = false;
   {
-    std::lock_guard<std::mutex> records(recordMutex_);
+    std::unique_lock<std::mutex> records(*recordMutex_, std::defer_lock);
+    if (!UserFunctionGivenUp()) records.lock();
     // A first record still held when the log stops: nothing showed it went
     // against the log's direction, so it is kept.
     if (holding_ && !acquisition_ && retired_.empty()) TakeRecord(true);

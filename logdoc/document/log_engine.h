@@ -203,6 +203,16 @@ class LogEngine {
   // type 2 close, 3 error, 4 pause, 99 stop for good. 1, or 0 when the unit
   // could not be switched (reported). A second stop finds nothing to stop.
   int StopLogging(int type);
+  // GUI thread, when a worker did not end in time: when the log's worker is
+  // inside a user-function call, that call is given up for good
+  // (UserFunctionLibrary::Abandon) and true is returned; the user is told by
+  // TellStuckUserFunction. The log keeps what it recorded and can then only
+  // be closed.
+  bool GiveUpStuckUserFunction();
+  bool UserFunctionGivenUp() const { return !stuckUserFunction_.empty(); }
+  // GUI thread, no lock held: "The user function %s does not return. ...",
+  // once after GiveUpStuckUserFunction.
+  void TellStuckUserFunction();
   // Runs the display pump once (see the top of this file).
   void PumpDisplay();
 
@@ -279,6 +289,9 @@ class LogEngine {
   virtual void ApplyFilters() {}
 
  protected:
+  // The engine's user function gives up its call in progress; its name, or
+  // empty when no call is in progress (or the log has no user function).
+  virtual std::string AbandonUserFunctionCall() { return {}; }
   // Acquisition thread, DeviceMutex held: one device read into the current
   // record; the status word (17 for a record against the logging direction).
   virtual std::uint32_t ReadPacket(int passThrough) = 0;
@@ -401,10 +414,15 @@ class LogEngine {
   // Threads and the stop.
   std::unique_ptr<Thread> acquisition_;
   std::vector<std::unique_ptr<Thread>> retired_;  // threads a stop could not join in time
+  std::string stuckUserFunction_;  // GUI thread: the user function given up
+  bool stuckUntold_ = false;
   std::mutex stopMutex_;                          // one stop at a time
   bool trailerPending_ = false;                   // a stop left the trailer dialog to ask (GUI thread)
   std::string trailerStem_;                       // the stem of the recording it belongs to, empty when none was kept
-  std::mutex recordMutex_;                        // the per-record work against a change of recording
+  // The per-record work against a change of recording. On the heap: a thread
+  // inside a user-function call that was given up holds it for good, and it
+  // is then never destroyed.
+  std::unique_ptr<std::mutex> recordMutex_ = std::make_unique<std::mutex>();
   std::atomic<bool> recording_{false};            // changed under recordMutex_: records go to the pipeline
   bool lastRunRecorded_ = false;                  // the last run recorded a section of this log
   // Changed under DeviceMutex and recordMutex_ when a run begins or ends: a

@@ -6,6 +6,7 @@
 #include "header/header.h"
 #include "platform/text/msgbox.h"
 #include "platform/trace/trace.h"
+#include "userfunc/user_function_library.h"
 
 namespace qv {
 
@@ -13,6 +14,9 @@ namespace {
 
 // How long a stop waits for the replay thread to finish the record in hand.
 constexpr std::uint32_t kJoinMs = 30000;
+// How long it waits for a thread inside a user-function call before the
+// call is given up.
+constexpr std::uint32_t kUserFunctionCallMs = 3000;
 
 void ReportInternalError() {
   Beep();
@@ -40,7 +44,16 @@ void ReplayControl::Beep() const {
 
 void ReplayControl::JoinThread() {
   if (!thread_) return;
-  if (!thread_->Stop(kJoinMs)) {
+  bool ended = thread_->Stop(kUserFunctionCallMs);
+  if (!ended && engine_.GiveUpStuckUserFunction()) {
+    // Inside a user function that does not return: the thread is given up
+    // with the call, and the log can only be closed.
+    Trace("ReplayControl: the replay thread is inside a user function that does not return");
+    KeepAbandoned(std::move(thread_));
+    engine_.TellStuckUserFunction();
+    return;
+  }
+  if (!ended && !thread_->Join(kJoinMs)) {
     // A thread that does not come back in time is left to end on its own; it
     // is never killed.
     Trace("ReplayControl: replay thread did not end in time");
@@ -52,6 +65,10 @@ void ReplayControl::JoinThread() {
 
 bool ReplayControl::StartReplay() {
   JoinThread();  // a thread of an earlier run (ended, or paused) goes first
+  if (engine_.UserFunctionGivenUp()) {
+    Beep();
+    return false;
+  }
   endPending_ = false;
   bool ok = true;
   if (!SetProcessPriorityClass(ProcessPriorityClass::High)) Trace("ReplayControl: high priority class refused");

@@ -44,6 +44,10 @@ void SetFileFaultHook(FileFaultHook hook) {
   g_hook = std::move(hook);
 }
 
+bool RenameFile(const std::string& from, const std::string& to) {
+  return !Fault("rename", to) && ::rename(from.c_str(), to.c_str()) == 0;
+}
+
 AtomicFile::AtomicFile(std::string path) : path_(std::move(path)) {}
 
 AtomicFile::~AtomicFile() {

@@ -46,6 +46,10 @@ bool ReadWholeFile(const std::string& path, std::string& bytes);
 // Whether A and B name the same existing file (same device and inode).
 bool SameFile(const std::string& a, const std::string& b);
 
+// Renames FROM to TO (replacing TO) as one step; false when it failed. Asks
+// the fault hook with the step "rename" and TO.
+bool RenameFile(const std::string& from, const std::string& to);
+
 // Fault injection for tests: the hook is asked at each step ("open", "write",
 // "sync", "rename") with the target path and makes that step fail by
 // returning true. Null removes it.

@@ -226,7 +226,9 @@ TEST(UserFunctionIniTest, OutputFilters) {
              "[Channel1]\r\nTitle=B\r\nPhysicalCh=3\r\nFilterType=7\r\nFilterWidth=9\r\n"
              "[Channel2]\r\nTitle=C\r\nPhysicalCh=17\r\nFilterType=1\r\n"
              "[Channel3]\r\nTitle=D\r\nPhysicalCh=16\r\nFilterType=258\r\n"
-             "[Channel4]\r\nTitle=\r\nPhysicalCh=2\r\nFilterType=1\r\n");
+             // no output has such a number: skipped (its index is never computed)
+             "[Channel4]\r\nTitle=E\r\nPhysicalCh=-2147483648\r\nFilterType=1\r\n"
+             "[Channel5]\r\nTitle=\r\nPhysicalCh=2\r\nFilterType=1\r\n");
   UserFunctionFilter table[kUserFunctionFilterTableSize];
   table[1].FilterType = 3;
   ReadUserFunctionFilters(f.library, table);
@@ -244,6 +246,8 @@ TEST(UserFunctionIniTest, OutputFilters) {
   EXPECT_EQ(Crudini(f.ini, "Channel0", "FilterType"), "0");
   EXPECT_EQ(Crudini(f.ini, "Channel0", "FilterWidth"), "0");
   EXPECT_EQ(Crudini(f.ini, "Channel1", "FilterWidth"), "3");
+  EXPECT_EQ(Crudini(f.ini, "Channel4", "FilterType"), "1");
+  EXPECT_EQ(Crudini(f.ini, "Channel4", "FilterWidth"), "<missing>");
 
   qv::MessageRecorder boxes;
   Function missing("ufini_filters_missing");

@@ -69,12 +69,14 @@ class UserFunctionBuildTest : public ::testing::Test {
     options.checker = std::string(QV_PROGRAM_DIR) + "/quorva-ufcheck";
     previous_ = qv::SetMessageBoxHandler([this](const qv::MessageBoxRequest& r) {
       shown.push_back(r.id);
+      texts.push_back(r.text);
       return qv::IDOK;
     });
   }
   void TearDown() override { qv::SetMessageBoxHandler(previous_); }
   bool Build(const std::string& text) {
     shown.clear();
+    texts.clear();
     return qv::BuildUserFunction(record, text, options);
   }
   std::string Library() const { return dir + "/KSTQ0.so"; }
@@ -90,6 +92,7 @@ class UserFunctionBuildTest : public ::testing::Test {
   UserFunctionRecord record;
   qv::UserFunctionBuildOptions options;
   std::vector<unsigned> shown;
+  std::vector<std::string> texts;
   qv::MessageBoxHandler previous_;
 };
 
@@ -153,16 +156,29 @@ TEST_F(UserFunctionBuildTest, ASyntaxErrorKeepsThePreviousLibrary) {
   EXPECT_EQ(Files(), (std::vector<std::string>{"KSTQ0.Src", "KSTQ0.so"}));
 }
 
-TEST_F(UserFunctionBuildTest, ALibraryThatCrashesOnItsFirstCallIsNotInstalled) {
+// A function that compiles but would crash, hang or end the program on some
+// inputs is not installed, and the user is told what it did.
+TEST_F(UserFunctionBuildTest, ALibraryThatFailsItsCheckIsNotInstalled) {
   ASSERT_TRUE(Build("OUT1 = IN1;\r\n"));
   const std::string before = qv::test::FileBytes(Library());
-  EXPECT_FALSE(Build("OUT1 = *(volatile double *)0;\r\n"));
-  EXPECT_EQ(shown, std::vector<unsigned>{32187});
-  EXPECT_EQ(qv::test::FileBytes(Library()), before);
-  options.checkTimeoutMs = 1500;
-  EXPECT_FALSE(Build("for (;;) {}\r\n"));  // hangs
-  EXPECT_EQ(shown, std::vector<unsigned>{32187});
-  EXPECT_EQ(qv::test::FileBytes(Library()), before);
+  options.checkCallLimitMs = 500;
+  const std::string error = "Compiler error!\n";
+  struct Case {
+    const char* statements;
+    std::string said;
+  } cases[] = {
+      {"if (IN1 > 0.5) *(volatile double *)0 = 1;\r\n", "The library crashed in UserFunction() with every input 1."},
+      {"while (IN1 < 0) {}\r\n", "The library did not return from UserFunction() with every input -1 within 0.5 s."},
+      {"{ extern void exit(int); if (IN2 != IN2) exit(0); }\r\n",
+       "The library ended the program itself (exit) in UserFunction() with every input nan."},
+  };
+  for (const Case& c : cases) {
+    EXPECT_FALSE(Build(c.statements)) << c.statements;
+    EXPECT_EQ(shown, std::vector<unsigned>{32187}) << c.statements;
+    EXPECT_EQ(texts, std::vector<std::string>{error + c.said}) << c.statements;
+    EXPECT_EQ(qv::test::FileBytes(Library()), before) << c.statements;
+    EXPECT_EQ(Files(), (std::vector<std::string>{"KSTQ0.Src", "KSTQ0.so"})) << c.statements;
+  }
 }
 
 TEST_F(UserFunctionBuildTest, ALibraryALogHoldsIsNotReplaced) {

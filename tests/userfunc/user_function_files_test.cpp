@@ -4,6 +4,7 @@
 #include "userfunc/user_function_files.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <map>
@@ -63,10 +64,18 @@ TEST_F(UserFunctionFilesTest, NewFunctionsTakeTheFirstFreeNumber) {
   Put(dir + "/KSTQ3.Ini", "");
   Put(dir + "/KSTQ2.Src", "");  // only an INI takes a number
   EXPECT_EQ(qv::NewUserFunctionFileName(dir, "KSTQ"), dir + "/KSTQ2.Src");
-  for (int n = 0; n < 100; ++n) Put(dir + "/OTHR" + std::to_string(n) + ".ini", "");
-  EXPECT_EQ(qv::NewUserFunctionFileName(dir, "OTHR"), dir + "/OTHR100.Src");
   EXPECT_TRUE(shown.empty());
-  EXPECT_EQ(qv::NewUserFunctionFileName(dir + "/gone", "KSTQ"), "");
+  // With every number taken there is no new name (never one that is taken).
+  for (int n = 0; n < 100; ++n) Put(dir + "/OTHR" + std::to_string(n) + ".ini", "");
+  bool folderMissing = true;
+  EXPECT_EQ(qv::NewUserFunctionFileName(dir, "OTHR", &folderMissing), "");
+  EXPECT_FALSE(folderMissing);
+  ASSERT_EQ(Ids(), std::vector<unsigned>{36430});
+  EXPECT_EQ(shown[0].text,
+            "All 100 user function numbers of the sonde OTHR are taken: remove a function before you make a new one.");
+  shown.clear();
+  EXPECT_EQ(qv::NewUserFunctionFileName(dir + "/gone", "KSTQ", &folderMissing), "");
+  EXPECT_TRUE(folderMissing);
   ASSERT_EQ(Ids(), std::vector<unsigned>{32171});
   EXPECT_EQ(shown[0].text, "The Directory '" + dir + "/gone' doesn't exist!");
 }
@@ -135,13 +144,29 @@ TEST_F(UserFunctionFilesTest, SaveAndLoadKeepTheStatementsAndTheGeneratedBlock) 
   EXPECT_EQ(saved, qv::UserFunctionDefinitions(r) + text);
   EXPECT_NE(saved.find("#define   Comment     \"Gamma \\\"corrected\\\" by C:\\\\cal\\\\k.cal\\r\\nsecond line\"\r\n"),
             std::string::npos);
-  // The user's own #define and empty lines are saved but do not come back.
+  // Only the generated block goes: the user's own #define and empty lines
+  // come back as they were.
   const std::string loaded = qv::LoadUserFunctionSource(r.FileName, 6);
-  EXPECT_EQ(loaded, "/* mine */\r\nOUT1 = IN1 * 2.0;\r\nOUT2 = TMP1; /* \"quoted\" \\ */\r\n");
+  EXPECT_EQ(loaded, text);
   ASSERT_TRUE(qv::SaveUserFunctionSource(r, loaded));
-  EXPECT_EQ(qv::LoadUserFunctionSource(r.FileName, 6), loaded);
-  EXPECT_EQ(qv::test::FileBytes(r.FileName), qv::UserFunctionDefinitions(r) + loaded);
+  EXPECT_EQ(qv::LoadUserFunctionSource(r.FileName, 6), text);
+  EXPECT_EQ(qv::test::FileBytes(r.FileName), qv::UserFunctionDefinitions(r) + text);
   EXPECT_TRUE(shown.empty());
+  // Lines after the block keep their bytes; LF and CR ends come back as CR
+  // LF, and a last line without an end stays without one. A file that does
+  // not begin with the whole block loses nothing.
+  const std::string block = qv::UserFunctionDefinitions(r);
+  const struct {
+    std::string file, text;
+  } cases[] = {
+      {block + "#define GAIN 2.5\n\nOUT1 = IN1 * GAIN;", "#define GAIN 2.5\r\n\r\nOUT1 = IN1 * GAIN;"},
+      {block + "\r\n\r\nOUT1 = IN1;\rOUT2 = IN2;\r\n", "\r\n\r\nOUT1 = IN1;\r\nOUT2 = IN2;\r\n"},
+      {"#define   UFID        7\r\nOUT1 = IN1;\r\n", "#define   UFID        7\r\nOUT1 = IN1;\r\n"},
+  };
+  for (const auto& c : cases) {
+    Put(r.FileName, c.file);
+    EXPECT_EQ(qv::LoadUserFunctionSource(r.FileName, 6), c.text) << c.file;
+  }
 }
 
 TEST_F(UserFunctionFilesTest, AFailedSaveKeepsTheOldSourceAndSaysSo) {
@@ -162,11 +187,7 @@ TEST_F(UserFunctionFilesTest, AFailedSaveKeepsTheOldSourceAndSaysSo) {
 void MakeFunction(const std::string& folder, const std::string& name, bool library) {
   Put(folder + "/" + name + ".ini", "[General]\r\nIdent=QUORVANTA\r\nUPName=Gamma ratio  \r\n");
   Put(folder + "/" + name + ".Src", "#define   UFID        1\r\n\r\nOUT1 = IN1;\r\n");
-  if (library)
-    Put(folder + "/" + name + ".so", std::string("\x7f"
-                                                 "ELF\0\1\2",
-                                                 7) +
-                                         std::string(9000, 'x'));
+  if (library) Put(folder + "/" + name + ".so", qv::test::FileBytes(std::string(QV_UF_LIBS) + "/uf_full.so"));
 }
 
 TEST_F(UserFunctionFilesTest, ExportThenImportIsByteExact) {
@@ -264,6 +285,70 @@ TEST_F(UserFunctionFilesTest, ExportNeedsTheIniTheSourceAndAName) {
     EXPECT_EQ(Ids(), std::vector<unsigned>{32398}) << source;
   }
   EXPECT_FALSE(fs::exists(dir + "/out.ufn"));
+}
+
+// A package's library is checked before it is installed: one that would
+// crash the program is refused, and the function already there stays whole.
+TEST_F(UserFunctionFilesTest, AnImportedLibraryIsCheckedBeforeItIsInstalled) {
+  const std::string from = qv::test::ScratchFolder("userfunc", "from"), to = qv::test::ScratchFolder("userfunc", "to");
+  MakeFunction(from, "KSTQ4", false);
+  Put(from + "/KSTQ4.so", qv::test::FileBytes(std::string(QV_UF_LIBS) + "/uf_bad_crash_on_one.so"));
+  const std::string package = dir + "/f.ufn";
+  ASSERT_TRUE(qv::ExportUserFunctionPackage(from + "/KSTQ4.Src", package));
+  MakeFunction(to, "KSTQ4", true);
+  const auto before = Snapshot(to);
+  shown.clear();
+  EXPECT_FALSE(qv::ImportUserFunctionPackage(package, to));
+  EXPECT_EQ(Ids(), (std::vector<unsigned>{32399, 32401}));
+  EXPECT_EQ(shown.back().text,
+            "Import from file " + package + " failed.\nThe library crashed in UserFunction() with every input 1.");
+  EXPECT_EQ(Snapshot(to), before);
+}
+
+// Whichever rename fails, the function keeps its old files or gets the
+// whole new set, never a mix.
+TEST_F(UserFunctionFilesTest, AFailedRenameLeavesTheOldFunctionWhole) {
+  const std::string from = qv::test::ScratchFolder("userfunc", "from");
+  MakeFunction(from, "KSTQ4", true);
+  const std::string package = dir + "/f.ufn";
+  ASSERT_TRUE(qv::ExportUserFunctionPackage(from + "/KSTQ4.Src", package));
+  for (const char* failing : {"KSTQ4.ini", "KSTQ4.Src", "KSTQ4.so"}) {
+    const std::string to = qv::test::ScratchFolder("userfunc", std::string("to_") + failing);
+    Put(to + "/KSTQ4.ini", "old ini");
+    Put(to + "/KSTQ4.Src", "old source");
+    Put(to + "/KSTQ4.so", "old library");
+    const auto before = Snapshot(to);
+    bool failed = false;  // one rename onto the target fails; putting the old file back works
+    qv::SetFileFaultHook([&](std::string_view step, const std::string& path) {
+      if (step != "rename" || failed || fs::path(path).filename() != failing) return false;
+      return failed = true;
+    });
+    shown.clear();
+    EXPECT_FALSE(qv::ImportUserFunctionPackage(package, to)) << failing;
+    qv::SetFileFaultHook(nullptr);
+    EXPECT_TRUE(failed) << failing;
+    EXPECT_EQ(Ids(), (std::vector<unsigned>{32399, 32401})) << failing;
+    EXPECT_EQ(Snapshot(to), before) << failing;
+    EXPECT_TRUE(qv::ImportUserFunctionPackage(package, to)) << failing;
+    EXPECT_EQ(Snapshot(to), Snapshot(from)) << failing;
+  }
+}
+
+// Only a regular file of a size a package can have is read: a FIFO, a folder
+// or a huge sparse file is refused at once, without blocking or reading it.
+TEST_F(UserFunctionFilesTest, APackageThatIsNoPlainFileOrTooLargeIsRefusedAtOnce) {
+  const std::string to = qv::test::ScratchFolder("userfunc", "to");
+  const std::string fifo = dir + "/fifo.ufn", folder = dir + "/folder.ufn", sparse = dir + "/sparse.ufn";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  fs::create_directory(folder);
+  Put(sparse, "");
+  fs::resize_file(sparse, std::uintmax_t{3} << 30);
+  for (const std::string& package : {fifo, folder, sparse}) {
+    shown.clear();
+    EXPECT_FALSE(qv::ImportUserFunctionPackage(package, to)) << package;
+    EXPECT_EQ(Ids(), std::vector<unsigned>{32401}) << package;
+  }
+  EXPECT_TRUE(Snapshot(to).empty());
 }
 
 }  // namespace

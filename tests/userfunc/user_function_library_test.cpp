@@ -5,8 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -15,6 +19,8 @@
 #include "platform/dynlib/dynlib.h"
 #include "platform/text/msgbox.h"
 #include "platform/text/strings.h"
+#include "tests/support/test_files.h"
+#include "userfunc/user_function_check.h"
 
 namespace {
 
@@ -35,11 +41,17 @@ class UserFunctionLibraryTest : public ::testing::Test {
   void SetUp() override {
     previous_ = qv::SetMessageBoxHandler([this](const qv::MessageBoxRequest& r) {
       shown.push_back(r.id);
+      texts.push_back(r.text);
       return qv::IDOK;
     });
   }
-  void TearDown() override { qv::SetMessageBoxHandler(previous_); }
+  void TearDown() override {
+    qv::SetMessageBoxHandler(previous_);
+    qv::SetUserFunctionChecker({});
+    qv::SetUserFunctionCheckLimit(0);
+  }
   std::vector<unsigned> shown;
+  std::vector<std::string> texts;
   qv::MessageBoxHandler previous_;
 };
 
@@ -193,6 +205,81 @@ TEST_F(UserFunctionLibraryTest, TheLibrarySeesSixteenInputsTheUnusedOnesZero) {
   EXPECT_EQ(in[12], 777);
   EXPECT_EQ(in[13], 4000);
   for (int i : {6, 7, 8, 9, 10, 11, 14, 15}) EXPECT_EQ(in[i], 0.0) << i;
+}
+
+// A library that would crash, hang or end the program on some inputs, or as
+// it is loaded, or that exports its entry point as data, is refused before
+// this process loads it, and the user is told what it did.
+TEST_F(UserFunctionLibraryTest, ALibraryThatFailsItsCheckIsNeverLoaded) {
+  qv::SetUserFunctionCheckLimit(500);
+  const std::string refused = "Could not load user process file!\n";
+  struct Case {
+    const char* library;
+    std::string said;
+  } cases[] = {
+      {"bad_crash_on_one", "The library crashed in UserFunction() with every input 1."},
+      {"bad_hang_on_negative", "The library did not return from UserFunction() with every input -1 within 0.5 s."},
+      {"bad_exit_on_nan", "The library ended the program itself (exit) in UserFunction() with every input nan."},
+      {"bad_data_entry", "The library exports UserFunction, but not as a function."},
+      {"bad_crash_when_loaded", "The library crashed in loading the library."},
+      {"bad_hang_when_loaded", "The library did not return from loading the library within 0.5 s."},
+      {"bad_hang_in_init", "The library did not return from Init() within 0.5 s."},
+      {"no_userfunction", "The library does not export the function UserFunction."},
+  };
+  for (const Case& c : cases) {
+    shown.clear();
+    texts.clear();
+    UserFunctionLibrary lib;
+    EXPECT_FALSE(lib.Load(Lib(c.library), UserFunctionCaller::kChannelDocument)) << c.library;
+    EXPECT_FALSE(lib.Loaded()) << c.library;
+    EXPECT_FALSE(UserFunctionLibraryInUse(Lib(c.library))) << c.library;
+    EXPECT_EQ(texts, std::vector<std::string>{refused + c.said}) << c.library;
+    EXPECT_EQ(shown, std::vector<unsigned>{32199}) << c.library;
+    // The LAS export is refused the same library, silently.
+    texts.clear();
+    EXPECT_FALSE(lib.Load(Lib(c.library), UserFunctionCaller::kLasExport)) << c.library;
+    EXPECT_EQ(lib.Error(), c.said) << c.library;
+    EXPECT_TRUE(texts.empty()) << c.library;
+  }
+}
+
+// The check calls each channel at the ends of the display range the
+// function's INI gives it.
+TEST_F(UserFunctionLibraryTest, TheCheckCallsTheChannelsAtTheirDisplayRanges) {
+  namespace fs = std::filesystem;
+  UserFunctionLibrary lib;
+  EXPECT_TRUE(lib.Load(Lib("bad_crash_at_maximum"), UserFunctionCaller::kChannelDocument));  // no INI beside it
+  lib.Unload();
+  const std::string dir = qv::test::TempDir("uf_check_ranges");
+  fs::copy_file(Lib("bad_crash_at_maximum"), dir + "/KSTQ0.so", fs::copy_options::overwrite_existing);
+  std::ofstream(dir + "/KSTQ0.ini") << "[General]\r\nIdent=QUORVANTA\r\n\r\n"
+                                    << "[Channel0]\r\nTitle=Gamma\r\nPhysicalCh=2\r\nRangeLeft=0\r\n"
+                                    << "RangeRight=1234\r\n";
+  texts.clear();
+  EXPECT_FALSE(lib.Load(dir + "/KSTQ0.so", UserFunctionCaller::kChannelDocument));
+  EXPECT_EQ(texts, std::vector<std::string>{"Could not load user process file!\nThe library crashed in UserFunction() "
+                                            "with each channel at the maximum of its display range."});
+}
+
+// Each library is checked once per run: its verdict holds until the file changes.
+TEST_F(UserFunctionLibraryTest, ALibraryIsCheckedOnceUntilItChanges) {
+  namespace fs = std::filesystem;
+  const std::string dir = qv::test::TempDir("uf_check_once");
+  const std::string path = dir + "/KSTQ0.so";
+  fs::copy_file(Lib("full"), path, fs::copy_options::overwrite_existing);
+  UserFunctionLibrary lib;
+  ASSERT_TRUE(lib.Load(path, UserFunctionCaller::kChannelDocument));
+  lib.Unload();
+  qv::SetUserFunctionChecker(dir + "/no-such-checker");
+  EXPECT_TRUE(lib.Load(path, UserFunctionCaller::kChannelDocument)) << "checked again";
+  lib.Unload();
+  // A changed file is checked again (and, with no check program, refused).
+  const timespec later[2] = {{0, UTIME_OMIT}, {::time(nullptr) + 100, 0}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), later, 0), 0);
+  texts.clear();
+  EXPECT_FALSE(lib.Load(path, UserFunctionCaller::kChannelDocument));
+  ASSERT_EQ(texts.size(), 1u);
+  EXPECT_NE(texts[0].find("could not be checked"), std::string::npos) << texts[0];
 }
 
 }  // namespace

@@ -2,6 +2,9 @@
 // library is given live, metric and imperial, that a rewound replay starts
 // it afresh before its next record, and that a refused library is never
 // started.
+#include <chrono>
+#include <thread>
+
 #include "platform/dynlib/dynlib.h"
 #include "tests/logdoc/document/engine_test.h"
 #include "tests/logdoc/replayctl/replay_harness.h"
@@ -17,6 +20,7 @@ std::string Lib(const std::string& cut) {
 struct Counters {
   explicit Counters(const std::string& path) { EXPECT_TRUE(lib.Load(path)) << lib.Error(); }
   int Int(const char* name) { return *static_cast<int*>(lib.Symbol(name)); }
+  volatile int& Flag(const char* name) { return *static_cast<volatile int*>(lib.Symbol(name)); }
   double In(int i) { return static_cast<double*>(lib.Symbol("uf_last_in"))[i]; }
   qv::DynLib lib;
 };
@@ -42,6 +46,14 @@ class UserFunctionLogTest : public EngineTest {
     depth = engine.Depth();
     time = engine.Time();
     lengthSteps = engine.SondeLengthSteps();
+  }
+  // A copy of the library that hangs on request, of this test's own: a
+  // library given up once is not loaded again in the run.
+  std::string HangingLibrary() {
+    const fs::path copy = folder / "HANG.so";
+    fs::remove(copy);  // a new file (never one a thread may still run)
+    fs::copy_file(Lib("bad_hang_on_request"), copy);
+    return copy.string();
   }
   int depth = 0, time = 0, lengthSteps = 0;
 };
@@ -108,6 +120,87 @@ TEST_F(UserFunctionLogTest, ARefusedLibraryIsNeverStarted) {
   EXPECT_EQ(uf.Int("uf_init_calls"), 0);
   const std::vector<unsigned> ids = boxes.Ids();
   EXPECT_EQ(std::count(ids.begin(), ids.end(), kStrUserProcessRefused), 1);
+}
+
+// Stop Replay does not wait for a user function that never returns: the
+// window is free again within seconds, the user is told which function
+// hangs, the log can only be closed, and the library is not loaded again.
+TEST_F(UserFunctionLogTest, StopReplayDoesNotWaitForAFunctionThatNeverReturns) {
+  RecordWith(Lib("full"), 20);
+  const std::string library = HangingLibrary();
+  Counters uf(library);
+  qvtest::StampedEngine engine;
+  qv::LogSetup& s = engine.Setup();
+  s.pathStem = (folder / "WELL.").string();
+  s.logMode = 12;
+  s.depthStep = 100;
+  s.sondeAbbreviation = "KSTQ";
+  s.userFunction = true;
+  s.userLibrary = library;
+  ::HeaderInfo h;
+  ASSERT_TRUE(::ReadHeaderInfo(s.pathStem + "LOG", &h));
+  s.replayStartDepth = h.Startdepth;
+  s.replayEndDepth = h.EndDepth;
+  qvtest::RecordingSink replaySink;
+  engine.SetSink(&replaySink);
+  ASSERT_TRUE(engine.InitialiseLog(0, 10));
+  ASSERT_TRUE(engine.UserFunctionOn());
+  int closed = 0;
+  qv::ReplayCallbacks cb;
+  cb.endOfData = [] {};
+  cb.closeDocument = [&] { ++closed; };
+  qv::ReplayControl control(engine, cb);
+  control.SetPollPeriod(0);
+  uf.Flag("uf_hang") = 1;
+  boxes.Clear();
+  control.OnReplay();
+  for (int i = 0; i < 1000 && !uf.Flag("uf_spinning"); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  ASSERT_TRUE(uf.Flag("uf_spinning"));
+  control.OnStopReplay();  // returns: the test would hang here before
+  EXPECT_EQ(closed, 1);
+  const auto shown = boxes.Shown();
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0].text, "The user function HANG.so does not return.\nEvery record written so far "
+                           "is kept, but the log can not go on: close the log or the program.");
+  EXPECT_FALSE(control.StartReplay());
+  // The library holds a thread for good: no other caller gets it in this run.
+  UserFunctionLibrary again;
+  boxes.Clear();
+  EXPECT_FALSE(again.Load(library, UserFunctionCaller::kFlowmeter));
+  ASSERT_EQ(boxes.Shown().size(), 1u);
+  EXPECT_EQ(boxes.Shown()[0].text, "Could not load user process file!\nA call of this library did not return: it "
+                                      "can not be loaded again until the program restarts.");
+  uf.Flag("uf_hang") = 0;  // the thread comes back from the library and never returns into the log
+}
+
+// Stopping a live log does not wait for a user function that never returns:
+// the stop ends within seconds, every record read so far stays in the file,
+// the user is told which function hangs, and the log can not start again.
+TEST_F(UserFunctionLogTest, StopDoesNotWaitForAFunctionThatNeverReturns) {
+  const std::string library = HangingLibrary();
+  Counters uf(library);
+  qv::SixChannelEngine engine;
+  Prepare(engine);
+  engine.Setup().userFunction = true;
+  engine.Setup().userLibrary = library;
+  ASSERT_TRUE(engine.InitialiseLog(1, 10));
+  ASSERT_TRUE(engine.UserFunctionOn());
+  Lower();
+  ASSERT_EQ(Start(engine, qv::kStartRecord), 1);
+  Records(30);
+  uf.Flag("uf_hang") = 1;
+  pace->RunUntil(pace->Now() + 400, std::chrono::seconds(5));  // the next record goes into the function
+  for (int i = 0; i < 1000 && !uf.Flag("uf_spinning"); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  ASSERT_TRUE(uf.Flag("uf_spinning"));
+  boxes.Clear();
+  engine.StopLogging(qv::kStateStoppedForGood);  // returns: the test would hang here before
+  const auto shown = boxes.Shown();
+  ASSERT_FALSE(shown.empty());
+  EXPECT_EQ(shown[0].text, "The user function HANG.so does not return.\nEvery record written so "
+                           "far is kept, but the log can not go on: close the log or the program.");
+  EXPECT_GE(fs::file_size(folder / "WELL.LOG"), 30u * 14u);
+  EXPECT_EQ(engine.StartLogging(qv::kStartRecord), 0);
+  uf.Flag("uf_hang") = 0;  // the thread comes back from the library and never returns into the log
 }
 
 }  // namespace

@@ -62,11 +62,29 @@ void FitOutputRecords(CurveArray* curves, int outputs, bool sonic) {
     highest = std::max(highest, channel);
     if (channel > outputs) curves->erase(curves->begin() + i);
   }
+  // Whether a visible output holds legend row LINE of TRACK.
+  const auto held = [&](int track, int line) {
+    return std::any_of(curves->begin(), curves->end(), [&](const std::unique_ptr<CurveRecord>& c) {
+      return c->headerFlag && c->headerLine == line && (c->firstTrack == track || c->lastTrack == track);
+    });
+  };
   for (int m = highest; m < outputs; ++m) {
     int track = m % 3 + 1;
     if (track == 1 || sonic) track = 0;
     auto record = std::make_unique<CurveRecord>();
     InitOutputChannel(record.get(), m, track);
+    // Every visible output has a cell of its own in the grid; one for which
+    // its track has no free row left starts hidden (the user may place it).
+    if (record->headerLine >= TrackLayout::kRows - 1 || held(track, record->headerLine)) {
+      int line = 0;
+      while (line < TrackLayout::kRows - 1 && held(track, line)) ++line;
+      if (line < TrackLayout::kRows - 1) {
+        record->headerLine = line;
+      } else {
+        record->headerFlag = 0;
+        record->firstTrack = record->lastTrack = 0;
+      }
+    }
     curves->push_back(std::move(record));
   }
 }
@@ -118,7 +136,12 @@ void TrackLayout::Fill(std::vector<CurveRecord>& outputs) {
     while (row < kRows && !cells_[row][first].empty()) ++row;
     if (last != first)
       while (row < kRows && !cells_[row][last].empty()) ++row;
-    if (row >= kRows) continue;  // no room: the output keeps its row and is not shown
+    if (row >= kRows) {
+      // No room: the output is hidden rather than claim a cell it can not have.
+      o.headerFlag = 0;
+      o.firstTrack = o.lastTrack = 0;
+      continue;
+    }
     o.headerLine = row - 1;
     cells_[row][last] = o.description;
     cells_[row][first] = o.description;

@@ -57,7 +57,7 @@ class TrackLayout {
   }
 
   // Lays the visible outputs out in entry order and sets each one's
-  // HEADERLINE to the row it got.
+  // HEADERLINE to the row it got; one that finds no free row is hidden.
   void Fill(std::vector<CurveRecord>& outputs);
   // A click on (ROW, COLUMN) with output SELECTED chosen: places, extends or
   // removes it and refills the layout. False for a click the rules do not

@@ -360,6 +360,13 @@ void CUserFuncPage1::OnNameKillFocus() {
 void CUserFuncPage1::OnNew() {
   OnSelectFunction();
   UserFunctionRecord& r = sheet_->m_Record;
+  // The new function's file name first: when there is none, nothing changes.
+  bool folderMissing = false;
+  const std::string fileName = qv::NewUserFunctionFileName(sheet_->m_strUserFunctionFolder, r.Abbrev, &folderMissing);
+  if (fileName.empty()) {
+    if (folderMissing) sheet_->done(-1);
+    return;
+  }
   sheet_->m_Outputs.clear();
   sheet_->m_bBuildSucceeded = false;
   modified_ = true;
@@ -373,11 +380,7 @@ void CUserFuncPage1::OnNew() {
   r.Outputs = static_cast<std::uint32_t>(inputs);
   outputCount_ = inputs;
   r.Comment.clear();
-  r.FileName = qv::NewUserFunctionFileName(sheet_->m_strUserFunctionFolder, r.Abbrev);
-  if (r.FileName.empty()) {
-    sheet_->done(-1);
-    return;
-  }
+  r.FileName = fileName;
   files_.push_back(qv::UserFunctionFilesOf(r.FileName).ini);
   loading_ = true;
   outputs_->setEnabled(true);

@@ -217,7 +217,8 @@ TEST_F(LogHeaderTest, ARefusedUserFunctionLibraryRunsNothingAndGivesNoFilters) {
     }
     const auto shown = boxes.Shown();
     ASSERT_EQ(shown.size(), 1u) << shown.back().text;
-    EXPECT_EQ(shown[0].text, "Could not load user process file!");
+    EXPECT_EQ(shown[0].text,
+              "Could not load user process file!\nThe library does not export the function UserFunction.");
   }
 }
 

@@ -79,6 +79,46 @@ TEST(UserFuncOutputs, SonicOutputsGoToTrack0AndTheSondesOwnChannelsStay) {
   EXPECT_EQ(Channels(c), (std::vector<int>{14, 1}));
 }
 
+// Twelve outputs of a sonic function have six cells in track 0: the first
+// six take one each, the rest start hidden; none claims a cell twice or a
+// row past the grid, and the grid shows each visible output once.
+TEST(UserFuncOutputs, TwelveSonicOutputsEachGetACellOrStartHidden) {
+  CurveArray c = Outputs(12, true);
+  std::vector<int> lines, visible;
+  for (const auto& r : c) {
+    lines.push_back(r->headerLine);
+    visible.push_back(r->headerFlag);
+    EXPECT_EQ(r->firstTrack, 0);
+  }
+  EXPECT_EQ(visible, (std::vector<int>{1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(std::vector<int>(lines.begin(), lines.begin() + 6), (std::vector<int>{0, 1, 2, 3, 4, 5}));
+  std::vector<CurveRecord> entries;
+  for (const auto& r : c) entries.push_back(*r);
+  qv::TrackLayout layout;
+  layout.Fill(entries);
+  for (int i = 0; i < 12; ++i) EXPECT_EQ(entries[static_cast<size_t>(i)].headerLine, lines[static_cast<size_t>(i)]) << i;
+  // Twelve outputs of any other sonde fit the three tracks as before.
+  c = Outputs(12, false);
+  for (const auto& r : c) EXPECT_EQ(r->headerFlag, 1);
+  EXPECT_EQ(c[11]->headerLine, 3);
+}
+
+// An output that finds no free row when the grid is filled is hidden, not
+// left claiming a cell past the grid.
+TEST(UserFuncOutputs, AnOutputWithoutRoomInTheGridIsHidden) {
+  std::vector<CurveRecord> entries(7);
+  for (auto& e : entries) {
+    e.description = "Output " + std::to_string(&e - entries.data());
+    e.headerFlag = 1;
+    e.firstTrack = e.lastTrack = 0;
+    e.headerLine = 0;
+  }
+  qv::TrackLayout layout;
+  layout.Fill(entries);
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(entries[static_cast<size_t>(i)].headerLine, i);
+  EXPECT_EQ(entries[6].headerFlag, 0);
+}
+
 TEST(UserFuncNames, NewNameCountsUpPastTakenNames) {
   EXPECT_EQ(qv::NewFunctionName("KSTQ", {}), "KSTQ UserFunction");
   EXPECT_EQ(qv::NewFunctionName("KSTQ", {"KSTQ UserFunction"}), "KSTQ UserFunction1");

@@ -23,6 +23,7 @@
 #include <QTreeWidget>
 #include <deque>
 #include <filesystem>
+#include <fstream>
 
 #include "app/core/globals.h"
 #include "app/ui/frames.h"
@@ -157,6 +158,24 @@ TEST_F(UserFuncSheetTest, NewWritesTheFunctionAndASecondGetsTheNextNameAndNumber
   p->OnSelectSonde();
   EXPECT_FALSE(p->NewButton()->isEnabled());
   EXPECT_EQ(p->FunctionList()->count(), 2);
+}
+
+// With numbers 0 to 99 of the sonde taken, New says so and writes nothing:
+// no function is overwritten, the sheet stays open.
+TEST_F(UserFuncSheetTest, NewWithEveryNumberTakenWritesNothing) {
+  for (int n = 0; n < 100; ++n)
+    std::ofstream(Uf("KSTQ" + std::to_string(n) + ".ini"))
+        << "[General]\r\nIdent=QUORVANTA\r\nSondeAbbreviation=KSTQ\r\nUPName=F" << n << "\r\n";
+  const std::vector<std::string> before = Names();
+  auto sheet = Open();
+  CUserFuncPage1* p = sheet->Page1();
+  const int listed = p->FunctionList()->count();
+  shown.clear();
+  p->OnNew();
+  EXPECT_EQ(Ids(), std::vector<unsigned>{36430});
+  EXPECT_EQ(Names(), before);
+  EXPECT_EQ(p->FunctionList()->count(), listed);
+  EXPECT_EQ(sheet->result(), 0);
 }
 
 TEST_F(UserFuncSheetTest, AMultiLineCommentStaysOneKeyOfTheIni) {
@@ -295,7 +314,7 @@ TEST_F(UserFuncSheetTest, ImplementationPageLoadsTheDefaultAndAsksBeforeLeaving)
   ASSERT_TRUE(sheet->SetActivePage(0));
   ASSERT_TRUE(fs::exists(Uf("KSTQ0.Src")));
   ASSERT_TRUE(sheet->SetActivePage(kImplementation));
-  EXPECT_EQ(p2->Editor()->toPlainText().toStdString(), "OUT1 = 2 * IN1;\n");
+  EXPECT_EQ(p2->Editor()->toPlainText().toStdString(), "OUT1 = 2 * IN1;");  // back as it was typed
 }
 
 TEST_F(UserFuncSheetTest, CompileBuildsTheLibraryWhileTheWindowStaysLive) {
