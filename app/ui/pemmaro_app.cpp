@@ -13,6 +13,7 @@
 #include "app/core/globals.h"
 #include "app/core/log_document.h"
 #include "app/ui/frames.h"
+#include "app/ui/text_editor.h"
 #include "platform/files/paths.h"
 #include "platform/profile/profile.h"
 #include "platform/text/msgbox.h"
@@ -49,8 +50,12 @@ CPemmaroApp::CPemmaroApp() {
     dlg.DoModal();
   });
   OnCommand(ID_APP_EXIT, [this] {
-    g_bWatchdogStop = 1;
-    if (frame_) frame_->close();
+    // The frame's close stops the watchdog, unless the user keeps an
+    // editor window and with it the program.
+    if (frame_)
+      frame_->close();
+    else
+      g_bWatchdogStop = 1;
   });
   OnCommand(ID_FILE_CLOSE, [this] {
     if (qv::Document* doc = ActiveDocument()) CloseDocument(doc);
@@ -130,6 +135,9 @@ bool CPemmaroApp::InitInstance() {
 
 int CPemmaroApp::ExitInstance() {
   g_bWatchdogStop = 1;
+  // The run may have ended without the main window's close (a shutdown
+  // signal): an editor window still open offers its changes now.
+  qv::CloseTextEditorWindows(false);
   CloseAllDocuments();
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   startup_.Exit(qv::ProgramProfileFile());

@@ -1,11 +1,13 @@
 #include "app/ui/text_editor.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QFontDatabase>
 #include <QMenuBar>
 #include <QMimeDatabase>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTextDocument>
@@ -144,15 +146,36 @@ bool TextEditorWindow::Save() {
   return true;
 }
 
+bool TextEditorWindow::OfferToSave(bool mayStay) {
+  if (!editor_->document()->isModified()) return true;
+  const int answer = ShowMessageId(kStrSaveChanges, (mayStay ? MB_YESNOCANCEL : MB_YESNO) | MB_ICONQUESTION);
+  if (answer == IDYES && !Save()) return !mayStay;
+  return answer != IDCANCEL || !mayStay;
+}
+
+bool TextEditorWindow::CloseWindow(bool mayStay) {
+  if (!OfferToSave(mayStay)) return false;
+  asked_ = true;
+  const bool closed = close();
+  asked_ = false;
+  return closed;
+}
+
 void TextEditorWindow::closeEvent(QCloseEvent* event) {
-  if (editor_->document()->isModified()) {
-    const int answer = ShowMessageId(kStrSaveChanges, MB_YESNOCANCEL | MB_ICONQUESTION);
-    if (answer == IDCANCEL || (answer == IDYES && !Save())) {
-      event->ignore();
-      return;
-    }
+  if (!asked_ && !OfferToSave(true)) {
+    event->ignore();
+    return;
   }
   event->accept();
+}
+
+bool CloseTextEditorWindows(bool mayStay) {
+  std::vector<QPointer<TextEditorWindow>> windows;
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (auto* editor = qobject_cast<TextEditorWindow*>(w); editor && editor->isVisible()) windows.emplace_back(editor);
+  for (const QPointer<TextEditorWindow>& w : windows)
+    if (w && !w->CloseWindow(mayStay) && mayStay) return false;
+  return true;
 }
 
 TextEditorWindow* EditTextFile(const std::string& path, QWidget* parent) {

@@ -46,6 +46,12 @@ class TextEditorWindow : public QMainWindow {
   bool Save();
   QPlainTextEdit* Editor() const { return editor_; }
   const std::string& Path() const { return path_; }
+  // Offers changes not saved for saving (Yes, No, and Cancel when the window
+  // may stay); false when the window is to stay open.
+  bool OfferToSave(bool mayStay);
+  // Closes the window; when it must go (the program ends without a way back)
+  // its changes are offered with Yes and No only.
+  bool CloseWindow(bool mayStay);
 
  protected:
   // Changes not saved are offered for saving first.
@@ -57,7 +63,15 @@ class TextEditorWindow : public QMainWindow {
   std::string path_;
   std::vector<std::string> endings_;
   QPlainTextEdit* editor_;
+  bool asked_ = false;  // the changes were offered already for this close
 };
+
+// Closes every editor window of the program at its end, each offering its
+// changes for saving first. MAY_STAY: the user may still keep the program
+// (File/Exit, the main window's close); false when one window stayed open.
+// Without it (the program is ending anyway) each window is asked Yes or No
+// and closes.
+bool CloseTextEditorWindows(bool mayStay);
 
 // The desktop's editor, else the program's window (returned; null when the
 // desktop took the file or it cannot be read).

@@ -10,6 +10,7 @@
 #include <QTextCursor>
 #include <filesystem>
 
+#include "app/core/globals.h"
 #include "app/ui/frames.h"
 #include "platform/docview/services.h"
 #include "platform/files/atomic_file.h"
@@ -168,6 +169,46 @@ TEST_F(TextEditorTest, ClosingWithChangesOffersToSaveThem) {
     EXPECT_EQ(w.isNull(), c.closed);
     EXPECT_EQ(qv::test::FileBytes(path_), c.saved ? kCalBytes + "9" : kCalBytes);
   }
+}
+
+// The program's end closes the editor windows: File/Exit (the main window's
+// close) offers the changes with Cancel, which keeps the program running and
+// its watchdog fed; an end that cannot be held back (a shutdown signal) asks
+// Yes or No only.
+TEST_F(TextEditorTest, TheProgramsEndOffersTheChangesOfEveryEditorWindow) {
+  struct Case {
+    bool mayStay;
+    int answer;
+    bool closed, saved;
+  };
+  for (const Case c : {Case{true, qv::IDCANCEL, false, false}, Case{true, qv::IDNO, true, false},
+                       Case{true, qv::IDYES, true, true}, Case{false, qv::IDNO, true, false},
+                       Case{false, qv::IDYES, true, true}}) {
+    SCOPED_TRACE(std::to_string(c.mayStay) + " " + std::to_string(c.answer));
+    ASSERT_TRUE(qv::WriteFileAtomically(path_, kCalBytes));
+    g_bWatchdogStop = 0;
+    qv::MessageRecorder boxes({c.answer});
+    QPointer<qv::TextEditorWindow> w = qv::EditTextFile(path_, nullptr);
+    ASSERT_NE(w, nullptr);
+    w->Editor()->moveCursor(QTextCursor::End);
+    w->Editor()->insertPlainText("9");
+    bool ended;
+    if (c.mayStay) {
+      CMainFrame frame;
+      ended = frame.OnClose();
+      EXPECT_EQ(g_bWatchdogStop.load(), ended ? 1 : 0);
+    } else {
+      ended = qv::CloseTextEditorWindows(false);
+    }
+    Settle();
+    EXPECT_EQ(ended, c.closed);
+    ASSERT_EQ(boxes.Shown().size(), 1u);
+    EXPECT_EQ(boxes.Shown()[0].id, 32290u);
+    EXPECT_EQ(boxes.Shown()[0].flags & 0xF, c.mayStay ? qv::MB_YESNOCANCEL : qv::MB_YESNO);
+    EXPECT_EQ(w.isNull(), c.closed);
+    EXPECT_EQ(qv::test::FileBytes(path_), c.saved ? kCalBytes + "9" : kCalBytes);
+  }
+  g_bWatchdogStop = 0;
 }
 
 TEST_F(TextEditorTest, AFileThatCannotBeReadOpensNoWindow) {

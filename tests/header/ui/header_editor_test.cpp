@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <ctime>
 
 #include "header/ui/edit_fields.h"
@@ -234,6 +235,24 @@ TEST(TrailerTextDlgTest, JoinsSplitsAndTrimsOnOkAndCancel) {
     EXPECT_EQ(dlg.result(), c.ok ? QDialog::Accepted : QDialog::Rejected);
     EXPECT_EQ(dlg.m_TrailerText, c.after) << c.typed.toStdString();
   }
+}
+
+// The program ending (a shutdown signal leaves every event loop) while the
+// dialog is open: the run ends as Cancel would, with the lines typed so far.
+TEST(TrailerTextDlgTest, TheProgramsEndTakesTheTypedLinesAsCancelDoes) {
+  qvtest::App();
+  CTrailerTextDlg dlg;
+  dlg.m_TrailerText = SampleTrailer();
+  QTimer::singleShot(0, &dlg, [&dlg] {
+    dlg.Edit()->setPlainText("typed \nbefore the end");
+    QCoreApplication::exit(0);
+  });
+  const int result = dlg.DoModal();
+  // The application's loop runs once so later loops in this process run again.
+  QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+  QCoreApplication::exec();
+  EXPECT_EQ(result, qv::IDCANCEL);
+  EXPECT_EQ(dlg.m_TrailerText, (TrailerText{"typed", "before the end", "", ""}));
 }
 
 }  // namespace
