@@ -16,6 +16,7 @@
 #include "app/ui/text_editor.h"
 #include "platform/files/paths.h"
 #include "platform/profile/profile.h"
+#include "platform/text/codepage.h"
 #include "platform/text/msgbox.h"
 #include "platform/text/strings.h"
 
@@ -30,6 +31,7 @@ QPointer<CStartWnd> g_startWindow;
 // Fonts take the Japanese character set when the system's code page is the
 // Japanese one.
 int FontCharset() {
+  if (qv::FileCodePage() == qv::kCodePageJapanese) return 128;
   const char* codeset = nl_langinfo(CODESET);
   if (!codeset) return 1;
   for (const char* name : {"SJIS", "SHIFT_JIS", "SHIFT-JIS", "CP932", "WINDOWS-31J"})

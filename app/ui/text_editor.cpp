@@ -13,6 +13,7 @@
 #include <QTextDocument>
 #include <QUrl>
 
+#include "platform/docview/dialog.h"
 #include "platform/docview/qtext.h"
 #include "platform/files/atomic_file.h"
 #include "platform/text/cnum.h"
@@ -136,6 +137,12 @@ bool TextEditorWindow::Save() {
   // blanks); its paragraph separators are the line breaks.
   QString text = editor_->document()->toRawText();
   text.replace(QChar::ParagraphSeparator, QLatin1Char('\n')).replace(QChar::LineSeparator, QLatin1Char('\n'));
+  // Characters the file's code page cannot hold would be written as '?':
+  // the user hears of them first, and the file stays as it was.
+  if (const std::string missing = UnstorableMessage(text); !missing.empty()) {
+    ShowMessageBox(missing, {}, MB_OK | MB_ICONEXCLAMATION);
+    return false;
+  }
   const std::string bytes = EncodeTextFile(text, endings_);
   if (!WriteFileAtomically(path_, bytes)) {
     ShowMessageText(kStrNotSaved, FormatC(LoadString(kStrNotSaved).c_str(), path_.c_str()), MB_OK | MB_ICONSTOP);

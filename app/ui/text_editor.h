@@ -1,8 +1,10 @@
 // Opening a text file (a calibration file) for the user to edit: in the
 // desktop's editor when the desktop has one for it, else in the program's own
-// plain-text editor window. The window keeps the file's bytes: its text is
-// CP1252 and every line keeps its own line end, so saving an unchanged text
-// gives the file back byte for byte; a save replaces the file whole.
+// plain-text editor window. The window keeps the file's bytes: its text is in
+// the file code page (CP1252, or CP932 under a Japanese locale) and every line
+// keeps its own line end, so saving an unchanged text gives the file back
+// byte for byte; a save replaces the file whole, and refuses (after a box
+// naming them) characters the code page cannot hold.
 #pragma once
 
 #include <QMainWindow>

@@ -12,10 +12,14 @@
 #include <QTimer>
 #include <ctime>
 
+#include "header/header.h"
 #include "header/ui/edit_fields.h"
 #include "header/ui/trailer_text_dialog.h"
+#include "platform/docview/qtext.h"
+#include "platform/text/codepage.h"
 #include "platform/text/msgbox.h"
 #include "tests/support/qt_app.h"
+#include "tests/support/test_files.h"
 
 namespace {
 
@@ -117,6 +121,60 @@ TEST(HeaderEditorTest, OkStoresEditsAndNeverRoundsUntouchedValues) {
   expected.DateRun2 = today;
   EXPECT_EQ(e.info, expected) << "KellyBushing " << e.info.KellyBushing << ", DepthLogger3 " << e.info.DepthLogger3;
   EXPECT_EQ(e.trailer, (TrailerText{"X", "Y", "", ""}));
+}
+
+// Texts typed outside the Western code page: under a Japanese locale they are
+// stored in code page 932, as a Japanese system stores them, and read back
+// the same from the header file; a character the code page cannot hold is
+// named in a box before anything is stored, under either code page.
+TEST(HeaderEditorTest, TypedTextsAreStoredInTheCodePageOfTheLocale) {
+  qv::MessageRecorder boxes;
+  const QString company = QString::fromUtf8("日本地下水（株）");
+  qv::SetFileCodePage(qv::kCodePageJapanese);
+  {
+    Editor e;
+    e.Type(0, 2112, company);
+    e.On<QPlainTextEdit>(4, 2111)->setPlainText(QString::fromUtf8("井戸 A\n二行目"));
+    e.sheet.ButtonWidget(qv::PropertySheet::OkButton)->click();
+    EXPECT_EQ(e.sheet.result(), QDialog::Accepted);
+    EXPECT_EQ(e.info.Company, "\x93\xfa\x96\x7b\x92\x6e\x89\xba\x90\x85\x81\x69\x8a\x94\x81\x6a");
+    EXPECT_EQ(e.info.Comment[0], "\x88\xe4\x8c\xcb A");
+    const std::string hed = qv::test::TempDir("header_codepage") + "/JP1.hed";
+    const int scale = 100;
+    ASSERT_EQ(WriteHeaderInfo(hed, &e.info, &scale), 1);
+    HeaderInfo read;
+    TrailerText trailer;
+    ASSERT_EQ(ReadHeaderInfo(hed, &read), 1);
+    CHeaderEditor again;
+    again.m_pHeaderInfo = &read;
+    again.m_pTrailerText = &trailer;
+    again.EnsureInitialised();
+    ASSERT_TRUE(again.SetActivePage(0));
+    EXPECT_EQ(Control<QLineEdit>(again.GetActivePage(), 2112)->text(), company);
+    ASSERT_TRUE(again.SetActivePage(4));
+    EXPECT_EQ(Control<QPlainTextEdit>(again.GetActivePage(), 2111)->toPlainText(), QString::fromUtf8("井戸 A\n二行目"));
+  }
+  EXPECT_TRUE(boxes.Shown().empty());
+
+  struct Case {
+    int codePage;
+    const char* typed;    // UTF-8
+    const char* missing;  // UTF-8
+  };
+  for (const Case& c : {Case{qv::kCodePageJapanese, "Müller 井戸", "ü"}, Case{qv::kCodePageWestern, "井戸 Müller", "井戸"},
+                        Case{qv::kCodePageWestern, "Well \xF0\x9F\x92\xA7", "\xF0\x9F\x92\xA7"}}) {
+    SCOPED_TRACE(c.typed);
+    qv::SetFileCodePage(c.codePage);
+    boxes.Clear();
+    Editor e;
+    e.Type(0, 2112, QString::fromUtf8(c.typed));
+    e.sheet.ButtonWidget(qv::PropertySheet::OkButton)->click();
+    EXPECT_NE(e.sheet.result(), QDialog::Accepted);
+    EXPECT_EQ(e.info.Company, "ACME") << "nothing stored";
+    ASSERT_EQ(boxes.Ids(), std::vector<unsigned>{61718});
+    EXPECT_NE(qv::QStr(boxes.Shown()[0].text).indexOf(QString::fromUtf8(c.missing)), -1) << boxes.Shown()[0].text;
+  }
+  qv::SetFileCodePage(qv::kCodePageWestern);
 }
 
 TEST(HeaderEditorTest, RemarksKeepEmptyLinesAndStopAtTen) {
