@@ -11,6 +11,7 @@
 #include <QTest>
 #include <QTimer>
 #include <ctime>
+#include <fstream>
 
 #include "header/header.h"
 #include "header/ui/edit_fields.h"
@@ -140,6 +141,7 @@ TEST(HeaderEditorTest, TypedTextsAreStoredInTheCodePageOfTheLocale) {
     EXPECT_EQ(e.info.Company, "\x93\xfa\x96\x7b\x92\x6e\x89\xba\x90\x85\x81\x69\x8a\x94\x81\x6a");
     EXPECT_EQ(e.info.Comment[0], "\x88\xe4\x8c\xcb A");
     const std::string hed = qv::test::TempDir("header_codepage") + "/JP1.hed";
+    std::ofstream(hed, std::ios::binary | std::ios::trunc) << "[General]\r\nIdent=QUORVANTA\r\n";
     const int scale = 100;
     ASSERT_EQ(WriteHeaderInfo(hed, &e.info, &scale), 1);
     HeaderInfo read;
@@ -171,7 +173,7 @@ TEST(HeaderEditorTest, TypedTextsAreStoredInTheCodePageOfTheLocale) {
     e.sheet.ButtonWidget(qv::PropertySheet::OkButton)->click();
     EXPECT_NE(e.sheet.result(), QDialog::Accepted);
     EXPECT_EQ(e.info.Company, "ACME") << "nothing stored";
-    ASSERT_EQ(boxes.Ids(), std::vector<unsigned>{61718});
+    ASSERT_EQ(boxes.Shown().size(), 1u);
     EXPECT_NE(qv::QStr(boxes.Shown()[0].text).indexOf(QString::fromUtf8(c.missing)), -1) << boxes.Shown()[0].text;
   }
   qv::SetFileCodePage(qv::kCodePageWestern);
