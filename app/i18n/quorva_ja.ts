@@ -49,6 +49,13 @@
         <translation>%1 文字以内で入力してください。</translation>
     </message>
     <message>
+        <source>These characters cannot be stored in the file: %1
+Please replace them.</source>
+        <comment>61718</comment>
+        <translation>次の文字はファイルに保存できません: %1
+別の文字に置き換えてください。</translation>
+    </message>
+    <message>
         <source>No error.</source>
         <comment>32166</comment>
         <translation>エラーはありません。</translation>

@@ -283,6 +283,8 @@ void CMainFrame::OnReplayEnd() {
 }
 
 bool CMainFrame::OnClose() {
+  // An editor window the user keeps open (Cancel) keeps the program running.
+  if (!qv::CloseTextEditorWindows(true)) return false;
   g_bWatchdogStop = 1;
   return true;
 }

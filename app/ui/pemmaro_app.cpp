@@ -13,8 +13,10 @@
 #include "app/core/globals.h"
 #include "app/core/log_document.h"
 #include "app/ui/frames.h"
+#include "app/ui/text_editor.h"
 #include "platform/files/paths.h"
 #include "platform/profile/profile.h"
+#include "platform/text/codepage.h"
 #include "platform/text/msgbox.h"
 #include "platform/text/strings.h"
 
@@ -29,6 +31,7 @@ QPointer<CStartWnd> g_startWindow;
 // Fonts take the Japanese character set when the system's code page is the
 // Japanese one.
 int FontCharset() {
+  if (qv::FileCodePage() == qv::kCodePageJapanese) return 128;
   const char* codeset = nl_langinfo(CODESET);
   if (!codeset) return 1;
   for (const char* name : {"SJIS", "SHIFT_JIS", "SHIFT-JIS", "CP932", "WINDOWS-31J"})
@@ -49,8 +52,12 @@ CPemmaroApp::CPemmaroApp() {
     dlg.DoModal();
   });
   OnCommand(ID_APP_EXIT, [this] {
-    g_bWatchdogStop = 1;
-    if (frame_) frame_->close();
+    // The frame's close stops the watchdog, unless the user keeps an
+    // editor window and with it the program.
+    if (frame_)
+      frame_->close();
+    else
+      g_bWatchdogStop = 1;
   });
   OnCommand(ID_FILE_CLOSE, [this] {
     if (qv::Document* doc = ActiveDocument()) CloseDocument(doc);
@@ -130,6 +137,9 @@ bool CPemmaroApp::InitInstance() {
 
 int CPemmaroApp::ExitInstance() {
   g_bWatchdogStop = 1;
+  // The run may have ended without the main window's close (a shutdown
+  // signal): an editor window still open offers its changes now.
+  qv::CloseTextEditorWindows(false);
   CloseAllDocuments();
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   startup_.Exit(qv::ProgramProfileFile());

@@ -1,16 +1,19 @@
 #include "app/ui/text_editor.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QFontDatabase>
 #include <QMenuBar>
 #include <QMimeDatabase>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTextDocument>
 #include <QUrl>
 
+#include "platform/docview/dialog.h"
 #include "platform/docview/qtext.h"
 #include "platform/files/atomic_file.h"
 #include "platform/text/cnum.h"
@@ -134,6 +137,12 @@ bool TextEditorWindow::Save() {
   // blanks); its paragraph separators are the line breaks.
   QString text = editor_->document()->toRawText();
   text.replace(QChar::ParagraphSeparator, QLatin1Char('\n')).replace(QChar::LineSeparator, QLatin1Char('\n'));
+  // Characters the file's code page cannot hold would be written as '?':
+  // the user hears of them first, and the file stays as it was.
+  if (const std::string missing = UnstorableMessage(text); !missing.empty()) {
+    ShowMessageBox(missing, {}, MB_OK | MB_ICONEXCLAMATION);
+    return false;
+  }
   const std::string bytes = EncodeTextFile(text, endings_);
   if (!WriteFileAtomically(path_, bytes)) {
     ShowMessageText(kStrNotSaved, FormatC(LoadString(kStrNotSaved).c_str(), path_.c_str()), MB_OK | MB_ICONSTOP);
@@ -144,15 +153,36 @@ bool TextEditorWindow::Save() {
   return true;
 }
 
+bool TextEditorWindow::OfferToSave(bool mayStay) {
+  if (!editor_->document()->isModified()) return true;
+  const int answer = ShowMessageId(kStrSaveChanges, (mayStay ? MB_YESNOCANCEL : MB_YESNO) | MB_ICONQUESTION);
+  if (answer == IDYES && !Save()) return !mayStay;
+  return answer != IDCANCEL || !mayStay;
+}
+
+bool TextEditorWindow::CloseWindow(bool mayStay) {
+  if (!OfferToSave(mayStay)) return false;
+  asked_ = true;
+  const bool closed = close();
+  asked_ = false;
+  return closed;
+}
+
 void TextEditorWindow::closeEvent(QCloseEvent* event) {
-  if (editor_->document()->isModified()) {
-    const int answer = ShowMessageId(kStrSaveChanges, MB_YESNOCANCEL | MB_ICONQUESTION);
-    if (answer == IDCANCEL || (answer == IDYES && !Save())) {
-      event->ignore();
-      return;
-    }
+  if (!asked_ && !OfferToSave(true)) {
+    event->ignore();
+    return;
   }
   event->accept();
+}
+
+bool CloseTextEditorWindows(bool mayStay) {
+  std::vector<QPointer<TextEditorWindow>> windows;
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (auto* editor = qobject_cast<TextEditorWindow*>(w); editor && editor->isVisible()) windows.emplace_back(editor);
+  for (const QPointer<TextEditorWindow>& w : windows)
+    if (w && !w->CloseWindow(mayStay) && mayStay) return false;
+  return true;
 }
 
 TextEditorWindow* EditTextFile(const std::string& path, QWidget* parent) {

@@ -1,8 +1,10 @@
 // Opening a text file (a calibration file) for the user to edit: in the
 // desktop's editor when the desktop has one for it, else in the program's own
-// plain-text editor window. The window keeps the file's bytes: its text is
-// CP1252 and every line keeps its own line end, so saving an unchanged text
-// gives the file back byte for byte; a save replaces the file whole.
+// plain-text editor window. The window keeps the file's bytes: its text is in
+// the file code page (CP1252, or CP932 under a Japanese locale) and every line
+// keeps its own line end, so saving an unchanged text gives the file back
+// byte for byte; a save replaces the file whole, and refuses (after a box
+// naming them) characters the code page cannot hold.
 #pragma once
 
 #include <QMainWindow>
@@ -46,6 +48,12 @@ class TextEditorWindow : public QMainWindow {
   bool Save();
   QPlainTextEdit* Editor() const { return editor_; }
   const std::string& Path() const { return path_; }
+  // Offers changes not saved for saving (Yes, No, and Cancel when the window
+  // may stay); false when the window is to stay open.
+  bool OfferToSave(bool mayStay);
+  // Closes the window; when it must go (the program ends without a way back)
+  // its changes are offered with Yes and No only.
+  bool CloseWindow(bool mayStay);
 
  protected:
   // Changes not saved are offered for saving first.
@@ -57,7 +65,15 @@ class TextEditorWindow : public QMainWindow {
   std::string path_;
   std::vector<std::string> endings_;
   QPlainTextEdit* editor_;
+  bool asked_ = false;  // the changes were offered already for this close
 };
+
+// Closes every editor window of the program at its end, each offering its
+// changes for saving first. MAY_STAY: the user may still keep the program
+// (File/Exit, the main window's close); false when one window stayed open.
+// Without it (the program is ending anyway) each window is asked Yes or No
+// and closes.
+bool CloseTextEditorWindows(bool mayStay);
 
 // The desktop's editor, else the program's window (returned; null when the
 // desktop took the file or it cannot be read).

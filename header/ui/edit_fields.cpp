@@ -36,7 +36,7 @@ void Complain(qv::DataExchange& dx, QWidget* edit, unsigned id) {
 void ExchangeText(qv::DataExchange& dx, QLineEdit* edit, std::string& value) {
   dx.SetLastControl(edit);
   if (!dx.Saving()) return Show(edit, qv::QStr(value));
-  if (Changed(edit, edit->text())) value = qv::StdStr(edit->text());
+  if (Changed(edit, edit->text()) && qv::DDV_Storable(dx, edit, edit->text())) value = qv::StdStr(edit->text());
 }
 
 void ExchangeInt(qv::DataExchange& dx, QLineEdit* edit, int& value) {
@@ -68,7 +68,7 @@ void ExchangeLines(qv::DataExchange& dx, QPlainTextEdit* edit, std::string& crlf
     return;
   }
   const QString text = edit->toPlainText();
-  if (!Changed(edit, text)) return;
+  if (!Changed(edit, text) || !qv::DDV_Storable(dx, edit, text)) return;
   // Line breaks become CR LF whatever the edit holds; a lone CR is dropped.
   std::string lines = qv::StdStr(text);
   std::string out;

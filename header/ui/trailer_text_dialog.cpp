@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "header/ui/edit_fields.h"
+#include "platform/text/msgbox.h"
 
 CTrailerTextDlg::CTrailerTextDlg(QWidget* parent) : qv::Dialog(parent), edit_(new QPlainTextEdit(this)) {
   setWindowTitle(QStringLiteral("Trailer Text"));
@@ -31,6 +32,15 @@ bool CTrailerTextDlg::OnInitDialog() {
 void CTrailerTextDlg::TakeText() {
   UpdateData(true);
   SplitTrailerText(m_TrailerText, m_strText, 1);
+  taken_ = true;
+}
+
+int CTrailerTextDlg::DoModal() {
+  taken_ = false;
+  const int result = qv::Dialog::DoModal();
+  if (taken_) return result;
+  TakeText();
+  return qv::IDCANCEL;
 }
 
 void CTrailerTextDlg::OnOK() {

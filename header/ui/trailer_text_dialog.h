@@ -20,6 +20,10 @@ class CTrailerTextDlg : public qv::Dialog {
   // result tells the caller which button ended the dialog.
   void OnOK() override;
   void OnCancel() override;
+  // The modal run. A run ended from outside, without either button (the
+  // program's end closing the log while the dialog is open), takes the
+  // edited lines as Cancel does and answers Cancel.
+  int DoModal();
 
   QPlainTextEdit* Edit() const { return edit_; }
 
@@ -30,4 +34,5 @@ class CTrailerTextDlg : public qv::Dialog {
  private:
   void TakeText();
   QPlainTextEdit* edit_;
+  bool taken_ = false;  // a button took the edited lines in this run
 };

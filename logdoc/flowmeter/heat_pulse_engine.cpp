@@ -2,11 +2,11 @@
 
 #include <chrono>
 #include <cmath>
-#include <cstdio>
 
 #include "app/core/globals.h"
 #include "app/core/log_document.h"
 #include "platform/sync/sync.h"
+#include "platform/text/cnum.h"
 #include "platform/trace/trace.h"
 
 namespace qv {
@@ -55,16 +55,23 @@ double HeatPulseSpeed(double t, double d, bool imperial, const HeatPulseUserFunc
   if (d > 0) speed = -speed;
   speed *= 60;
   if (imperial) speed *= kFeetPerMetre;
-  return speed;
+  // A user function's NaN or infinity, or a speed that overflows on the way,
+  // is no speed either.
+  return std::isfinite(speed) ? speed : kHeatPulseOutOfRange;
 }
 
 std::string FormatHeatPulseResults(const std::vector<HeatPulseResult>& results, bool imperial) {
   std::string text = imperial ? "Depth in [ft]\tTime in [s]\tFluid Speed in [ft/min]\r\n\r\n"
                               : "Depth in [m]\tTime in [s]\tFluid Speed in [m/min]\r\n\r\n";
-  char line[128];
+  // Each row is formatted whole, however wide its numbers: a cut row would
+  // lose its line end and run into the next one.
   for (const HeatPulseResult& r : results) {
-    std::snprintf(line, sizeof line, "%11.3lf\t%7.3lf\t\t%7.3lf\r\n", r.depth, r.time, r.speed);
-    text += line;
+    text += FormatC("%11.3lf\t%7.3lf\t\t", r.depth, r.time);
+    if (r.speed == kHeatPulseOutOfRange || !std::isfinite(r.speed))
+      text += "Out Of Range";
+    else
+      text += FormatC("%7.3lf", r.speed);
+    text += "\r\n";
   }
   return text;
 }

@@ -286,8 +286,10 @@ void ReplayReader::LocateTeleviewerWindow(int from, int to) {
     return;
   }
   windowSkip_ = first == static_cast<long long>(records) ? 0 : static_cast<std::uint64_t>(first);
+  // The sweep that reaches the end depth belongs to the window: without it a
+  // log replayed or printed to its end loses its last sweep.
   if (last < static_cast<long long>(records))
-    recordLimit_ = last >= static_cast<long long>(windowSkip_) ? static_cast<std::uint64_t>(last) - windowSkip_ : 0;
+    recordLimit_ = last >= static_cast<long long>(windowSkip_) ? static_cast<std::uint64_t>(last) - windowSkip_ + 1 : 0;
 }
 
 void ReplayReader::PositionAtWindowStart() {

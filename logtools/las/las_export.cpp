@@ -60,6 +60,44 @@ std::string LasName(std::string name) {
   return name;
 }
 
+// A curve description as readers split a curve line: the description starts
+// after a colon, some readers take the first and some the last, so it holds
+// none of its own.
+std::string LasDescription(std::string text) {
+  std::replace(text.begin(), text.end(), ':', ';');
+  return text;
+}
+
+bool SameLasName(const std::string& a, const std::string& b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::toupper(static_cast<unsigned char>(x)) == std::toupper(static_cast<unsigned char>(y));
+         });
+}
+
+// The mnemonics of the chosen channels, in column order. Readers find a
+// curve by its mnemonic, so each is one of its own: a channel without a short
+// title is named after its physical channel, and a name that an earlier
+// column (DEPTH and TIME included) already has, in any letter case, gets the
+// first free "_2", "_3", ... suffix.
+std::vector<std::string> LasCurveNames(const LasChannels& channels, bool twelve) {
+  std::vector<std::string> taken = {"DEPTH"};
+  if (twelve) taken.push_back("TIME");
+  std::vector<std::string> names;
+  for (const CurveRecord* c : channels) {
+    if (c == nullptr) continue;
+    std::string name = LasName(c->shortTitle);
+    if (name.empty()) name = "CH" + std::to_string(c->physicalChannel);
+    auto used = [&](const std::string& n) {
+      return std::any_of(taken.begin(), taken.end(), [&](const std::string& t) { return SameLasName(t, n); });
+    };
+    std::string unique = name;
+    for (int k = 2; used(unique); ++k) unique = name + "_" + std::to_string(k);
+    taken.push_back(unique);
+    names.push_back(unique);
+  }
+  return names;
+}
+
 std::string OrNA(const std::string& value) {
   return value.empty() ? "N/A" : value;
 }
@@ -200,20 +238,26 @@ void WriteLasCurveInfo(std::string& out, const HeaderInfo& header, const LasChan
   out += "#MNEMO.UNIT         API CODE              CURVE DESCRIPTION\r\n";
   out += kRule;
   auto curveLine = [&](const std::string& name, const std::string& unit, int number, const std::string& text) {
-    Line(out, " %-25s %13s :  %2d     %s\r\n", (LasName(name) + "." + LasName(unit)).c_str(), " ", number,
-         text.c_str());
+    Line(out, " %-25s %13s :  %2d     %s\r\n", (name + "." + LasName(unit)).c_str(), " ", number,
+         LasDescription(text).c_str());
   };
+  const std::vector<std::string> names = LasCurveNames(channels, twelve);
   int number = 0;
   curveLine("DEPTH", header.DepthUnit == 0 ? "M" : "FT", number++, "Depth");
   if (twelve) curveLine("TIME", "SEC", number++, "Time");
+  std::size_t next = 0;
   for (const CurveRecord* c : channels)
-    if (c != nullptr) curveLine(c->shortTitle, c->unit, number++, c->description);
+    if (c != nullptr) curveLine(names[next++], c->unit, number++, c->description);
   out += kRule;
   out += "~A  ";
-  Line(out, "%-10s", "DEPTH");
-  if (twelve) Line(out, "%-10s", "TIME");
-  for (const CurveRecord* c : channels)
-    if (c != nullptr) Line(out, "%-10s", LasName(c->shortTitle).c_str());
+  // Columns of ten characters; a longer name still keeps a blank after it.
+  auto column = [&](const std::string& name) {
+    Line(out, "%-10s", name.c_str());
+    if (name.size() >= 10) out += ' ';
+  };
+  column("DEPTH");
+  if (twelve) column("TIME");
+  for (const std::string& name : names) column(name);
   out += "\r\n";
 }
 

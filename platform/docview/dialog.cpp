@@ -39,6 +39,7 @@ constexpr unsigned kIntegerRange = 61713;
 constexpr unsigned kNotNumber = 61715;
 constexpr unsigned kNumberRange = 61716;
 constexpr unsigned kTooLong = 61717;
+constexpr unsigned kNotStorable = 61718;
 
 std::string Fill(std::string text, const std::string& a, const std::string& b = {}) {
   for (auto [key, val] : {std::pair<const char*, const std::string*>{"%1", &a}, {"%2", &b}}) {
@@ -119,10 +120,27 @@ void DDX_Text(DataExchange& dx, QLineEdit* edit, double& value) {
 
 void DDX_Text(DataExchange& dx, QLineEdit* edit, std::string& value) {
   dx.SetLastControl(edit);
-  if (dx.Saving())
-    value = StdStr(edit->text());
-  else
+  if (!dx.Saving())
     edit->setText(QStr(value));
+  else if (DDV_Storable(dx, edit, edit->text()))
+    value = StdStr(edit->text());
+}
+
+std::string UnstorableMessage(const QString& text) {
+  const QString missing = UnstorableText(text);
+  if (missing.isEmpty()) return {};
+  // The characters reach the box as UTF-8 behind the mark that tells its
+  // decoder to read UTF-8: the file code page has no bytes for them.
+  std::string message = LoadString(kNotStorable);
+  if (message.rfind(kTranslatedMark, 0) != 0) message = kTranslatedMark + message;
+  return Fill(message, missing.toStdString());
+}
+
+bool DDV_Storable(DataExchange& dx, QWidget* control, const QString& text) {
+  const std::string message = UnstorableMessage(text);
+  if (message.empty()) return true;
+  Complain(dx, control, message);
+  return false;
 }
 
 void DDX_Text(DataExchange& dx, QLabel* label, std::string& value) {

@@ -64,6 +64,12 @@ void DDX_Slider(DataExchange& dx, QSlider* slider, int& value);
 void DDV_MinMaxInt(DataExchange& dx, int value, int minimum, int maximum);
 void DDV_MinMaxDouble(DataExchange& dx, double value, double minimum, double maximum);
 void DDV_MaxChars(DataExchange& dx, const std::string& value, size_t count);
+// Before a text is stored: false (after a box naming them) when it holds
+// characters the file code page cannot hold, which would be stored as '?'.
+bool DDV_Storable(DataExchange& dx, QWidget* control, const QString& text);
+// The box text naming the characters of TEXT the file code page cannot hold;
+// empty when it holds none.
+std::string UnstorableMessage(const QString& text);
 
 // Number texts for edits, in the C locale.
 std::string FormatNumber(double value);

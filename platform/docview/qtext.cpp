@@ -1,6 +1,6 @@
 #include "qtext.h"
 
-#include "platform/text/cp1252.h"
+#include "platform/text/codepage.h"
 #include "platform/text/strings.h"
 
 namespace qv {
@@ -18,22 +18,36 @@ size_t Utf8Length(const std::string& s, size_t i) {
   return n;
 }
 
+QString FromFileText(std::string_view bytes) {
+  const std::u16string text = DecodeFileText(bytes);
+  return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+}
+
 // A text holding a translation: its UTF-8 sequences are read as UTF-8, every
-// other byte (a name or number filled in) as CP1252, and the marks are dropped.
+// other run of bytes (a name or number filled in) in the file code page, and
+// the marks are dropped.
 QString DecodeTranslated(const std::string& s) {
   QString out;
+  size_t run = 0;  // start of the bytes not yet decoded
+  auto flush = [&](size_t end) {
+    out += FromFileText(std::string_view(s).substr(run, end - run));
+  };
   for (size_t i = 0; i < s.size();) {
     const unsigned char c = static_cast<unsigned char>(s[i]);
     if (s.compare(i, sizeof kTranslatedMark - 1, kTranslatedMark) == 0) {
+      flush(i);
       i += sizeof kTranslatedMark - 1;
+      run = i;
     } else if (const size_t n = c >= 0x80 ? Utf8Length(s, i) : 0) {
+      flush(i);
       out += QString::fromUtf8(s.data() + i, static_cast<qsizetype>(n));
       i += n;
+      run = i;
     } else {
-      out += QChar(Cp1252ToUnicode(c));
       ++i;
     }
   }
+  flush(s.size());
   return out;
 }
 
@@ -41,33 +55,20 @@ QString DecodeTranslated(const std::string& s) {
 
 QString QStr(const std::string& s) {
   if (s.find(kTranslatedMark) != std::string::npos) return DecodeTranslated(s);
-  QString out;
-  out.reserve(static_cast<qsizetype>(s.size()));
-  for (unsigned char c : s) {
-    out += QChar(Cp1252ToUnicode(c));
-  }
-  return out;
+  return FromFileText(s);
 }
 
 QString QStr(const char* s) { return QStr(std::string(s ? s : "")); }
 
 std::string StdStr(const QString& text) {
-  std::string out;
-  out.reserve(static_cast<size_t>(text.size()));
-  for (QChar qc : text) {
-    const char16_t c = qc.unicode();
-    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
-      out += static_cast<char>(c);
-      continue;
-    }
-    char mapped = '?';
-    // The five bytes the code page leaves undefined came in as themselves
-    // and go back out as themselves.
-    for (int i = 0x80; i < 0xA0; ++i)
-      if (Cp1252ToUnicode(static_cast<unsigned char>(i)) == c) mapped = static_cast<char>(i);
-    out += mapped;
-  }
-  return out;
+  return EncodeFileText(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
+                                            static_cast<size_t>(text.size())));
+}
+
+QString UnstorableText(const QString& text) {
+  const std::u16string missing = UnstorableCharacters(
+      std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<size_t>(text.size())));
+  return QString::fromUtf16(missing.data(), static_cast<qsizetype>(missing.size()));
 }
 
 }  // namespace qv

@@ -478,9 +478,11 @@ void ProfileFile::Parse(std::string_view bytes) {
     const std::string_view raw = text.substr(pos, end - pos);
     line.raw = {pos, raw.size()};
     const std::string_view t = Trim(raw);
-    if (!t.empty() && t.front() == '[' && t.find(']') != std::string_view::npos) {
+    const size_t close = t.empty() || t.front() != '[' ? npos : t.rfind(']');
+    if (close != npos) {
+      // The name runs to the last ']' of the line.
       line.kind = Line::kSection;
-      line.name = range(Trim(t.substr(1, t.find(']') - 1)));
+      line.name = range(Trim(t.substr(1, close - 1)));
     } else if (!t.empty() && t.front() != ';') {
       // A line without '=' (an unclosed "[Sec" too) is a key with no value,
       // so it hides a later line of the same name that has one.
@@ -719,7 +721,7 @@ std::string_view ProfileFile::GetView(std::string_view section, std::string_view
                                       unsigned size) const {
   if (size == 0) return {};
   const size_t k = FindKey(section, key);
-  return Answer(k == npos ? StripQuotes(TrimDefault(def)) : StripQuotes(Value(lines_[k])), size);
+  return Answer(k == npos || lines_[k].bare ? StripQuotes(TrimDefault(def)) : StripQuotes(Value(lines_[k])), size);
 }
 
 ProfileSection ProfileFile::Pick(std::string_view section, const ProfileKeyNames& names) const {
@@ -732,14 +734,15 @@ ProfileSection ProfileFile::Pick(std::string_view section, const ProfileKeyNames
   for (size_t i = h + 1; i < lines_.size() && lines_[i].kind != Line::kSection; ++i) {
     const Line& l = lines_[i];
     if (l.kind != Line::kKey) continue;
-    ++out.keyLines_;
+    out.keyLines_ += !l.bare;
     if (left == 0) continue;  // every name found: only counting now
     // Sections are mostly written in the order their readers name the keys:
     // the name after the last match is tried before the table.
     const size_t k = next < names.size() && names.Is(next, Name(l)) ? next : names.Find(Name(l));
     if (k == npos) continue;
     next = k + 1;
-    if (out.Keep(k, StripQuotes(Value(l)))) --left;
+    // A line without '=' still holds the name's place: the first match wins.
+    if (out.Keep(k, StripQuotes(Value(l)), l.bare)) --left;
   }
   return out;
 }
@@ -747,7 +750,7 @@ ProfileSection ProfileFile::Pick(std::string_view section, const ProfileKeyNames
 std::string_view ProfileSection::GetView(std::size_t key, std::string_view def, unsigned size) const {
   if (size == 0) return {};
   const Value* v = Found(key);
-  return Answer(v != nullptr ? std::string_view(v->text, v->size) : StripQuotes(TrimDefault(def)), size);
+  return Answer(v != nullptr && !v->bare ? std::string_view(v->text, v->size) : StripQuotes(TrimDefault(def)), size);
 }
 
 ProfileKeyNames::ProfileKeyNames(const std::vector<std::string_view>& names) {
@@ -786,18 +789,18 @@ std::string ProfileFile::Get(std::string_view section, std::string_view key, std
 
 bool ProfileFile::Find(std::string_view section, std::string_view key, std::string* value) const {
   const size_t k = FindKey(section, key);
-  if (k == npos) return false;
+  if (k == npos || lines_[k].bare) return false;
   if (value) value->assign(StripQuotes(Value(lines_[k])));
   return true;
 }
 
 int ProfileFile::GetInt(std::string_view section, std::string_view key, int def) const {
   const size_t k = FindKey(section, key);
-  return k == npos ? def : ParseProfileInt(Value(lines_[k]), def);
+  return k == npos || lines_[k].bare ? def : ParseProfileInt(Value(lines_[k]), def);
 }
 
 bool ProfileFile::HasKey(std::string_view section, std::string_view key) const {
-  return FindKey(section, key) != npos;
+  return Find(section, key, nullptr);
 }
 
 bool ProfileFile::HasSection(std::string_view section) const {
@@ -809,7 +812,7 @@ std::vector<std::string> ProfileFile::Keys(std::string_view section) const {
   const size_t h = FindSection(section);
   if (h == npos) return keys;
   for (size_t i = h + 1, end = SectionEnd(h); i < end; ++i)
-    if (lines_[i].kind == Line::kKey) keys.emplace_back(Name(lines_[i]));
+    if (IsValuedKey(lines_[i])) keys.emplace_back(Name(lines_[i]));
   return keys;
 }
 
@@ -817,7 +820,7 @@ std::size_t ProfileFile::KeyCount(std::string_view section) const {
   const size_t h = FindSection(section);
   if (h == npos) return 0;
   std::size_t count = 0;
-  for (size_t i = h + 1, end = SectionEnd(h); i < end; ++i) count += lines_[i].kind == Line::kKey;
+  for (size_t i = h + 1, end = SectionEnd(h); i < end; ++i) count += IsValuedKey(lines_[i]);
   return count;
 }
 
@@ -825,7 +828,7 @@ bool ProfileFile::HasKeyLines(std::string_view section) const {
   const size_t h = FindSection(section);
   if (h == npos) return false;
   for (size_t i = h + 1; i < lines_.size() && lines_[i].kind != Line::kSection; ++i)
-    if (lines_[i].kind == Line::kKey) return true;
+    if (IsValuedKey(lines_[i])) return true;
   return false;
 }
 

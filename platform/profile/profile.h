@@ -5,10 +5,12 @@
 // - blanks and tabs around names and values are trimmed; a value in a
 //   matching pair of quotes (" or ') is returned without them;
 // - a line starting with '[' is a section header only when it holds ']';
-// - a line without '=' (an unclosed "[Sec" included) is a key with no value,
-//   so it hides a later "Name=1" of its section; lines starting with ';' are
-//   comments; lines that are not understood are kept as they are when the
-//   file is rewritten;
+//   the name runs to its last ']' ("[A]B]" is section "A]B");
+// - a line without '=' (an unclosed "[Sec" included) is a key with no value:
+//   reading it gives the default, it hides a later "Name=1" of its section,
+//   key lists (and key counts) leave it out, and a write turns it into
+//   "Name=value" in place; lines starting with ';' are comments; lines that
+//   are not understood are kept as they are when the file is rewritten;
 // - a default loses its trailing blanks but never its first character, and
 //   then loses a matching pair of quotes like a value;
 // - results are cut to the caller's buffer size (size - 1 characters);
@@ -86,9 +88,9 @@ class ProfileKeyNames {
 // valid until it changes.
 class ProfileSection {
  public:
-  // Whether the section is there with at least one key line.
+  // Whether the section is there with at least one key line that has '='.
   bool HasKeyLines() const { return keyLines_ != 0; }
-  // The number of key lines of the section (0 when it is missing).
+  // The number of key lines with '=' of the section (0 when it is missing).
   std::size_t KeyCount() const { return keyLines_; }
   // What ProfileFile::GetView returns for NAMES[KEY].
   std::string_view GetView(std::size_t key, std::string_view def = "", unsigned size = 256) const;
@@ -98,6 +100,7 @@ class ProfileSection {
   struct Value {
     const char* text = nullptr;  // quotes stripped; a picked value is never null
     std::uint32_t size = 0;
+    bool bare = false;  // a line without '=': it answers the default
   };
   // The value picked for KEY, or null.
   const Value* Found(std::size_t key) const {
@@ -106,10 +109,10 @@ class ProfileSection {
   }
   // Keeps TEXT for KEY unless a value was picked for it already (the first
   // match wins); false when one was.
-  bool Keep(std::size_t key, std::string_view text) {
+  bool Keep(std::size_t key, std::string_view text, bool bare) {
     Value& v = many_.empty() ? few_[key] : many_[key];
     if (v.text != nullptr) return false;
-    v = {text.data(), static_cast<std::uint32_t>(text.size())};
+    v = {text.data(), static_cast<std::uint32_t>(text.size()), bare};
     return true;
   }
   // The values of a short list of names stay in place, without an
@@ -150,18 +153,21 @@ class ProfileFile {
   // DEF, valid until the profile changes.
   std::string_view GetView(std::string_view section, std::string_view key, std::string_view def = "",
                            unsigned size = 256) const;
-  // Whether the key is present; its value (quotes stripped, not cut) into VALUE.
+  // Whether the key is present with a value (a line without '=' reads as
+  // missing); its value (quotes stripped, not cut) into VALUE.
   bool Find(std::string_view section, std::string_view key, std::string* value) const;
   int GetInt(std::string_view section, std::string_view key, int def) const;
+  // Whether the key is present with a value, as Find.
   bool HasKey(std::string_view section, std::string_view key) const;
   bool HasSection(std::string_view section) const;
+  // The key names of the section, lines without '=' left out.
   std::vector<std::string> Keys(std::string_view section) const;
-  // The number of key lines of the section (0 when it is missing).
+  // The number of key lines with '=' of the section (0 when it is missing).
   std::size_t KeyCount(std::string_view section) const;
-  // Whether the section is there with at least one key line.
+  // Whether the section is there with at least one key line that has '='.
   bool HasKeyLines(std::string_view section) const;
   std::vector<std::string> Sections() const;
-  // The key lines of a section, "key=value".
+  // The key lines of a section, "key=value" (a line without '=' as it stands).
   std::vector<std::string> SectionLines(std::string_view section) const;
   // The keys NAMES of SECTION in one walk of its lines: cheaper than a lookup
   // per key when a reader asks for most keys of a section.
@@ -196,6 +202,8 @@ class ProfileFile {
   std::string_view Raw(const Line& l) const { return Text(l.raw); }
   std::string_view Name(const Line& l) const { return Text(l.name); }
   std::string_view Value(const Line& l) const { return Text(l.value); }
+  // A key line with '=': one that key lists and key counts show.
+  static bool IsValuedKey(const Line& l) { return l.kind == Line::kKey && !l.bare; }
   // Index of the first matching section header, or npos.
   size_t FindSection(std::string_view section) const;
   // End of the section that starts at HEADER (index of the next header or size).

@@ -10,10 +10,13 @@
 #include <QTextCursor>
 #include <filesystem>
 
+#include "app/core/globals.h"
 #include "app/ui/frames.h"
+#include "platform/docview/qtext.h"
 #include "platform/docview/services.h"
 #include "platform/files/atomic_file.h"
 #include "platform/text/cnum.h"
+#include "platform/text/codepage.h"
 #include "platform/text/msgbox.h"
 #include "platform/text/strings.h"
 #include "tests/support/qt_app.h"
@@ -168,6 +171,82 @@ TEST_F(TextEditorTest, ClosingWithChangesOffersToSaveThem) {
     EXPECT_EQ(w.isNull(), c.closed);
     EXPECT_EQ(qv::test::FileBytes(path_), c.saved ? kCalBytes + "9" : kCalBytes);
   }
+}
+
+// The program's end closes the editor windows: File/Exit (the main window's
+// close) offers the changes with Cancel, which keeps the program running and
+// its watchdog fed; an end that cannot be held back (a shutdown signal) asks
+// Yes or No only.
+TEST_F(TextEditorTest, TheProgramsEndOffersTheChangesOfEveryEditorWindow) {
+  struct Case {
+    bool mayStay;
+    int answer;
+    bool closed, saved;
+  };
+  for (const Case c : {Case{true, qv::IDCANCEL, false, false}, Case{true, qv::IDNO, true, false},
+                       Case{true, qv::IDYES, true, true}, Case{false, qv::IDNO, true, false},
+                       Case{false, qv::IDYES, true, true}}) {
+    SCOPED_TRACE(std::to_string(c.mayStay) + " " + std::to_string(c.answer));
+    ASSERT_TRUE(qv::WriteFileAtomically(path_, kCalBytes));
+    g_bWatchdogStop = 0;
+    qv::MessageRecorder boxes({c.answer});
+    QPointer<qv::TextEditorWindow> w = qv::EditTextFile(path_, nullptr);
+    ASSERT_NE(w, nullptr);
+    w->Editor()->moveCursor(QTextCursor::End);
+    w->Editor()->insertPlainText("9");
+    bool ended;
+    if (c.mayStay) {
+      CMainFrame frame;
+      ended = frame.close();
+      EXPECT_EQ(g_bWatchdogStop.load(), ended ? 1 : 0);
+    } else {
+      ended = qv::CloseTextEditorWindows(false);
+    }
+    Settle();
+    EXPECT_EQ(ended, c.closed);
+    ASSERT_EQ(boxes.Shown().size(), 1u);
+    EXPECT_EQ(boxes.Shown()[0].id, 32290u);
+    EXPECT_EQ(boxes.Shown()[0].flags & 0xF, c.mayStay ? qv::MB_YESNOCANCEL : qv::MB_YESNO);
+    EXPECT_EQ(w.isNull(), c.closed);
+    EXPECT_EQ(qv::test::FileBytes(path_), c.saved ? kCalBytes + "9" : kCalBytes);
+    if (w) {  // kept open: closed without its changes for the next case
+      w->Editor()->document()->setModified(false);
+      w->close();
+      Settle();
+    }
+  }
+  g_bWatchdogStop = 0;
+}
+
+// The file's code page decides what a save can hold: a character it lacks is
+// named before saving and the file stays as it was; under the Japanese code
+// page Japanese text is read and saved in it.
+TEST_F(TextEditorTest, SavingNamesCharactersTheCodePageCannotHold) {
+  qv::MessageRecorder boxes;
+  QPointer<qv::TextEditorWindow> w = qv::EditTextFile(path_, nullptr);
+  ASSERT_NE(w, nullptr);
+  w->Editor()->moveCursor(QTextCursor::End);
+  w->Editor()->insertPlainText(QString::fromUtf8("\xE4\xBA\x95\xE6\x88\xB8"));  // two kanji
+  EXPECT_FALSE(w->Save());
+  ASSERT_EQ(boxes.Shown().size(), 1u);
+  EXPECT_NE(qv::QStr(boxes.Shown()[0].text).indexOf(QString::fromUtf8("\xE4\xBA\x95\xE6\x88\xB8")), -1);
+  EXPECT_EQ(qv::test::FileBytes(path_), kCalBytes);
+  w->Editor()->document()->setModified(false);
+  w->close();
+  Settle();
+
+  qv::SetFileCodePage(qv::kCodePageJapanese);
+  const std::string japanese = "[General]\r\nNote=\x88\xE4\x8C\xCB";  // two kanji in CP932
+  ASSERT_TRUE(qv::WriteFileAtomically(path_, japanese));
+  w = qv::EditTextFile(path_, nullptr);
+  ASSERT_NE(w, nullptr);
+  EXPECT_TRUE(w->Editor()->toPlainText().endsWith(QString::fromUtf8("\xE4\xBA\x95\xE6\x88\xB8")));
+  w->Editor()->moveCursor(QTextCursor::End);
+  w->Editor()->insertPlainText(QString::fromUtf8("\xE6\xB0\xB4"));  // one more
+  EXPECT_TRUE(w->Save());
+  EXPECT_EQ(qv::test::FileBytes(path_), japanese + "\x90\x85");
+  qv::SetFileCodePage(qv::kCodePageWestern);
+  EXPECT_EQ(boxes.Shown().size(), 1u);
 }
 
 TEST_F(TextEditorTest, AFileThatCannotBeReadOpensNoWindow) {

@@ -9,12 +9,18 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <ctime>
+#include <fstream>
 
+#include "header/header.h"
 #include "header/ui/edit_fields.h"
 #include "header/ui/trailer_text_dialog.h"
+#include "platform/docview/qtext.h"
+#include "platform/text/codepage.h"
 #include "platform/text/msgbox.h"
 #include "tests/support/qt_app.h"
+#include "tests/support/test_files.h"
 
 namespace {
 
@@ -116,6 +122,61 @@ TEST(HeaderEditorTest, OkStoresEditsAndNeverRoundsUntouchedValues) {
   expected.DateRun2 = today;
   EXPECT_EQ(e.info, expected) << "KellyBushing " << e.info.KellyBushing << ", DepthLogger3 " << e.info.DepthLogger3;
   EXPECT_EQ(e.trailer, (TrailerText{"X", "Y", "", ""}));
+}
+
+// Texts typed outside the Western code page: under a Japanese locale they are
+// stored in code page 932, as a Japanese system stores them, and read back
+// the same from the header file; a character the code page cannot hold is
+// named in a box before anything is stored, under either code page.
+TEST(HeaderEditorTest, TypedTextsAreStoredInTheCodePageOfTheLocale) {
+  qv::MessageRecorder boxes;
+  const QString company = QString::fromUtf8("日本地下水（株）");
+  qv::SetFileCodePage(qv::kCodePageJapanese);
+  {
+    Editor e;
+    e.Type(0, 2112, company);
+    e.On<QPlainTextEdit>(4, 2111)->setPlainText(QString::fromUtf8("井戸 A\n二行目"));
+    e.sheet.ButtonWidget(qv::PropertySheet::OkButton)->click();
+    EXPECT_EQ(e.sheet.result(), QDialog::Accepted);
+    EXPECT_EQ(e.info.Company, "\x93\xfa\x96\x7b\x92\x6e\x89\xba\x90\x85\x81\x69\x8a\x94\x81\x6a");
+    EXPECT_EQ(e.info.Comment[0], "\x88\xe4\x8c\xcb A");
+    const std::string hed = qv::test::TempDir("header_codepage") + "/JP1.hed";
+    std::ofstream(hed, std::ios::binary | std::ios::trunc) << "[General]\r\nIdent=QUORVANTA\r\n";
+    const int scale = 100;
+    ASSERT_EQ(WriteHeaderInfo(hed, &e.info, &scale), 1);
+    HeaderInfo read;
+    TrailerText trailer;
+    ASSERT_EQ(ReadHeaderInfo(hed, &read), 1);
+    CHeaderEditor again;
+    again.m_pHeaderInfo = &read;
+    again.m_pTrailerText = &trailer;
+    again.EnsureInitialised();
+    ASSERT_TRUE(again.SetActivePage(0));
+    EXPECT_EQ(Control<QLineEdit>(again.GetActivePage(), 2112)->text(), company);
+    ASSERT_TRUE(again.SetActivePage(4));
+    EXPECT_EQ(Control<QPlainTextEdit>(again.GetActivePage(), 2111)->toPlainText(), QString::fromUtf8("井戸 A\n二行目"));
+  }
+  EXPECT_TRUE(boxes.Shown().empty());
+
+  struct Case {
+    int codePage;
+    const char* typed;    // UTF-8
+    const char* missing;  // UTF-8
+  };
+  for (const Case& c : {Case{qv::kCodePageJapanese, "Müller 井戸", "ü"}, Case{qv::kCodePageWestern, "井戸 Müller", "井戸"},
+                        Case{qv::kCodePageWestern, "Well \xF0\x9F\x92\xA7", "\xF0\x9F\x92\xA7"}}) {
+    SCOPED_TRACE(c.typed);
+    qv::SetFileCodePage(c.codePage);
+    boxes.Clear();
+    Editor e;
+    e.Type(0, 2112, QString::fromUtf8(c.typed));
+    e.sheet.ButtonWidget(qv::PropertySheet::OkButton)->click();
+    EXPECT_NE(e.sheet.result(), QDialog::Accepted);
+    EXPECT_EQ(e.info.Company, "ACME") << "nothing stored";
+    ASSERT_EQ(boxes.Shown().size(), 1u);
+    EXPECT_NE(qv::QStr(boxes.Shown()[0].text).indexOf(QString::fromUtf8(c.missing)), -1) << boxes.Shown()[0].text;
+  }
+  qv::SetFileCodePage(qv::kCodePageWestern);
 }
 
 TEST(HeaderEditorTest, RemarksKeepEmptyLinesAndStopAtTen) {
@@ -234,6 +295,24 @@ TEST(TrailerTextDlgTest, JoinsSplitsAndTrimsOnOkAndCancel) {
     EXPECT_EQ(dlg.result(), c.ok ? QDialog::Accepted : QDialog::Rejected);
     EXPECT_EQ(dlg.m_TrailerText, c.after) << c.typed.toStdString();
   }
+}
+
+// The program ending (a shutdown signal leaves every event loop) while the
+// dialog is open: the run ends as Cancel would, with the lines typed so far.
+TEST(TrailerTextDlgTest, TheProgramsEndTakesTheTypedLinesAsCancelDoes) {
+  qvtest::App();
+  CTrailerTextDlg dlg;
+  dlg.m_TrailerText = SampleTrailer();
+  QTimer::singleShot(0, &dlg, [&dlg] {
+    dlg.Edit()->setPlainText("typed \nbefore the end");
+    QCoreApplication::exit(0);
+  });
+  const int result = dlg.DoModal();
+  // The application's loop runs once so later loops in this process run again.
+  QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+  QCoreApplication::exec();
+  EXPECT_EQ(result, qv::IDCANCEL);
+  EXPECT_EQ(dlg.m_TrailerText, (TrailerText{"typed", "before the end", "", ""}));
 }
 
 }  // namespace

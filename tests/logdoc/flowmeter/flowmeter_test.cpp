@@ -9,7 +9,9 @@
 #include <QSlider>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <mutex>
 #include <thread>
@@ -64,6 +66,10 @@ TEST(HeatPulseSpeed, TableOfTimesDifferentialsUnitsAndFunctions) {
       {10, 1, false, user, -150},
       {10, 0, true, user, 492.126},
       {10, 0, false, none, kHeatPulseOutOfRange},
+      // No finite speed is no speed: shown, stored and written as out of range.
+      {10, 0, false, [](double*, double* out) { out[0] = std::nan(""); }, kHeatPulseOutOfRange},
+      {10, 0, false, [](double*, double* out) { out[0] = -HUGE_VAL; }, kHeatPulseOutOfRange},
+      {10, 0, true, [](double*, double* out) { out[0] = 1e307; }, kHeatPulseOutOfRange},
   };
   for (const Case& c : cases) {
     const double v = qv::HeatPulseSpeed(c.t, c.d, c.imperial, c.fn);
@@ -136,6 +142,24 @@ TEST(HeatPulseResults, FileTextInBothUnits) {
             "    123.456\t 10.000\t\t105.624\r\n"
             "     -5.500\t  2.250\t\t-346.536\r\n");
   EXPECT_EQ(qv::FormatHeatPulseResults({}, false), "Depth in [m]\tTime in [s]\tFluid Speed in [m/min]\r\n\r\n");
+}
+
+TEST(HeatPulseResults, OutOfRangeIsMarkedAndEveryRowIsWrittenWhole) {
+  char huge[200];  // 1e120 in %.3f: 120 digits and 3 decimals, past a line buffer of 128 with the rest of the row
+  std::snprintf(huge, sizeof huge, "%.3f", 1e120);
+  ASSERT_EQ(std::strlen(huge), 124u);
+  const std::vector<qv::HeatPulseResult> results = {{12.5, 50, kHeatPulseOutOfRange},
+                                                    {12.5, 3, 1e120},
+                                                    {12.5, 4, std::nan("")},
+                                                    {12.5, 5, -HUGE_VAL},
+                                                    {12.5, 6, -1.5}};
+  EXPECT_EQ(qv::FormatHeatPulseResults(results, false),
+            "Depth in [m]\tTime in [s]\tFluid Speed in [m/min]\r\n\r\n"
+            "     12.500\t 50.000\t\tOut Of Range\r\n"
+            "     12.500\t  3.000\t\t" + std::string(huge) + "\r\n"
+            "     12.500\t  4.000\t\tOut Of Range\r\n"
+            "     12.500\t  5.000\t\tOut Of Range\r\n"
+            "     12.500\t  6.000\t\t -1.500\r\n");
 }
 
 // ---- The log thread against a fake unit.

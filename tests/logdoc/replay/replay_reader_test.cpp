@@ -369,14 +369,17 @@ TEST_F(ReplayReaderTest, TeleviewerWindowsByDepthWalk) {
     int from, to;
     int first, count;
   } cases[] = {
-      {"inner range", {0, 100000, 100, 0, 12}, 1000, 2000, 10, 10},
+      // Sweep 20 reaches the end depth 2000 and is replayed too.
+      {"inner range", {0, 100000, 100, 0, 12}, 1000, 2000, 10, 11},
+      {"the whole log, to its deepest sweep", {0, 3000, 100, 0, 12}, 0, 3000, 1, 30},
+      {"one sweep", {0, 100000, 100, 0, 12}, 1500, 1500, 15, 1},
       {"end never reached: to the end of the file", {0, 100000, 100, 0, 12}, 1000, 90000, 10, 31},
       {"end before start: empty", {0, 100000, 100, 0, 12}, 2000, 1000, 0, 0},
       {"less than one unit: every sweep", {0, 999, 100, 0, 12}, 500, 600, 1, 40},
       {"time log: every sweep", {0, 100000, 100, 0, 10}, 1000, 2000, 1, 40},
       // The rebuilt depth passes the largest int between two sweeps (sweep
       // 11 lies 50 beyond it): the walk still finds the window's end there.
-      {"near the limit of the depth", {INT_MAX - 1050, INT_MAX, 100, 0, 12}, INT_MAX - 550, INT_MAX, 5, 6},
+      {"near the limit of the depth", {INT_MAX - 1050, INT_MAX, 100, 0, 12}, INT_MAX - 550, INT_MAX, 5, 7},
   };
   for (const auto& c : cases) {
     ReplayReader reader(Path("B.BTV"), kToolTeleviewer, c.from, c.to, c.header.logMode, c.header);

@@ -175,6 +175,38 @@ TEST(LasExportTest, BlanksDotsAndColonsInNamesAndUnitsAreReplaced) {
     EXPECT_NE(las.find(line), std::string::npos) << line << "\n" << las;
 }
 
+// Curves that would give ambiguous lines: a colon in a description, no short
+// title, and short titles that are the same once replaced or that name the
+// depth column.
+const std::string kClashingNamesHeader =
+    "[General]\r\nIdent=QUORVANTA\r\nSondeLength=0\r\n"
+    "[WellInfo]\r\nDepthUnit=0\r\nLogMode=12\r\nStartdepth=10000\r\nEndDepth=10050\r\nStep=10\r\n"
+    "[Channel0]\r\nTitle=Fluid temperature: bottom\r\nTitleShort=TMP\r\nUnit=degC\r\nPhysicalCh=1\r\n"
+    "[Channel1]\r\nTitle=Untitled\r\nTitleShort=\r\nUnit=API\r\nPhysicalCh=2\r\n"
+    "[Channel2]\r\nTitle=Gamma near\r\nTitleShort=GR 2\r\nUnit=API\r\nPhysicalCh=3\r\n"
+    "[Channel3]\r\nTitle=Gamma far\r\nTitleShort=GR.2\r\nUnit=c/s\r\nPhysicalCh=4\r\n"
+    "[Channel4]\r\nTitle=Casing collar\r\nTitleShort=depth\r\nUnit=mV\r\nPhysicalCh=5\r\n"
+    "[Channel5]\r\nTitle=Resistivity\r\nTitleShort=RESISTIVITY\r\nUnit=Ohmm\r\nPhysicalCh=6\r\n";
+const std::initializer_list<const char*> kClashingNames = {"TMP", "", "GR 2", "GR.2", "depth", "RESISTIVITY"};
+
+TEST(LasExportTest, EveryCurveHasAMnemonicOfItsOwnAndADescriptionWithoutColons) {
+  Log log("clashing", "BH9.LOG", SixChannelRecords(), kClashingNamesHeader);
+  const LasChannels channels = log.Pick(kClashingNames);
+  ASSERT_EQ(channels.size(), 6u);
+  ASSERT_EQ(ExportLas(&log.settings, &log.header, &channels), 1);
+  const std::string las = Read(log.settings.LasPath);
+  const std::string gap(15, ' ');  // the empty API code field
+  for (const std::string& line :
+       {"\n TMP.degC                 " + gap + ":   1     Fluid temperature; bottom\r\n",
+        "\n CH2.API                  " + gap + ":   2     Untitled\r\n",
+        "\n GR_2.API                 " + gap + ":   3     Gamma near\r\n",
+        "\n GR_2_2.c/s               " + gap + ":   4     Gamma far\r\n",
+        "\n depth_2.mV               " + gap + ":   5     Casing collar\r\n",
+        "\n RESISTIVITY.Ohmm         " + gap + ":   6     Resistivity\r\n",
+        std::string("\n~A  DEPTH     TMP       CH2       GR_2      GR_2_2    depth_2   RESISTIVITY \r\n")})
+    EXPECT_NE(las.find(line), std::string::npos) << line << "\n" << las;
+}
+
 // The start of a STRT, STOP or STEP line of a metric log.
 std::string DepthLine(const char* mnemonic, const char* value) {
   char buf[64];
@@ -594,6 +626,17 @@ TEST(LasExportTest, AnIndependentReaderReadsTheExportedFiles) {
        {R"("headers":["DEPTH","GR_2","N_16","TMP_F","RES"])", R"("units":["M","API","c/s","deg_C","Ohm_m"])",
         R"("columnCount":5)", R"("first":[10,100,200,300,7])"})
     EXPECT_NE(read.find(fragment), std::string::npos) << read;
+
+  // A colon in a description, no short title, and names that clash.
+  Log clashing("lasjs_clashing", "BH9.LOG", SixChannelRecords(), kClashingNamesHeader);
+  const LasChannels six = clashing.Pick(kClashingNames);
+  ASSERT_EQ(ExportLas(&clashing.settings, &clashing.header, &six), 1);
+  const std::string clashed = ReadWithLasJs(clashing.settings.LasPath);
+  for (const char* fragment : {R"("headers":["DEPTH","TMP","CH2","GR_2","GR_2_2","depth_2","RESISTIVITY"])",
+                               R"("units":["M","degC","API","API","c/s","mV","Ohmm"])",
+                               R"("descriptions":["0     Depth","1     Fluid temperature; bottom","2     Untitled",)",
+                               R"("columnCount":7)", R"("first":[10,100,200,300,7,8,9])"})
+    EXPECT_NE(clashed.find(fragment), std::string::npos) << clashed;
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // Reads a LAS file with las-js, a reader independent of ours, and prints
-// what it understood as JSON: version, wrap, curve names and units, row and
+// what it understood as JSON: version, wrap, curve names, units and
+// descriptions, row and
 // column counts, well fields and the number of null values per column.
 const { Las } = require('las-js');
 
@@ -15,6 +16,7 @@ async function main() {
     wrap: await las.wrap(),
     headers,
     units: headers.map((h) => (curves[h] ? curves[h].unit : null)),
+    descriptions: headers.map((h) => (curves[h] ? curves[h].description : null)),
     rowCount: await las.rowCount(),
     columnCount: await las.columnCount(),
     first: data.length ? data[0].map(Number) : [],

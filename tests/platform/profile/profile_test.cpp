@@ -58,7 +58,7 @@ TEST(ProfileRead, WindowsSemanticsOnHandMadeFile) {
       {"General", "Mismatch", "", 256, "\"half"},          // unmatched quote kept
       {"General", "Empty", "dflt", 256, ""},               // present but empty: not the default
       {"General", "Blank", "dflt", 256, ""},               // blanks only: empty
-      {"General", "NoEquals line", "dflt", 256, ""},       // a line without '=' is a key with no value
+      {"General", "NoEquals line", "dflt", 256, "dflt"},   // a line without '=' is a key with no value
       {"General", "Dup", "", 256, "first"},                // first match wins
       {"General", "a", "", 256, "b=c"},                    // the first '=' splits
       {"General", ";Commented", "dflt", 256, "dflt"},      // comment lines are no keys
@@ -158,7 +158,7 @@ TEST(ProfileRead, KeyAndSectionListsEndWithTwoNuls) {
   const std::string file = Fixture("edit.ini");
   char buf[64];
   unsigned n = qv::GetPrivateProfileString("Channel0", nullptr, "", buf, sizeof buf, file);
-  EXPECT_EQ(std::string(buf, n), std::string("Title\0garbage line\0PhysicalCh\0", 30));
+  EXPECT_EQ(std::string(buf, n), std::string("Title\0PhysicalCh\0", 17)) << "a line without '=' is left out";
   EXPECT_EQ(buf[n], '\0');
   n = qv::GetPrivateProfileString(nullptr, nullptr, "", buf, sizeof buf, file);
   EXPECT_EQ(std::string(buf, n), std::string("General\0Channel0\0Channel1\0", 26));
@@ -175,13 +175,13 @@ TEST(ProfileRead, KeyAndSectionListsEndWithTwoNuls) {
 }
 
 // Files edited by hand: a line without '=' is a key with no value that hides
-// a later line of the same name, and "[Sec" without ']' is no section header
-// (it is such a key of the section it stands in).
+// a later line of the same name and reads as the default, and "[Sec" without
+// ']' is no section header (it is such a key of the section it stands in).
 TEST(ProfileRead, HandEditedLinesReadAsWindowsReadsThem) {
   const std::string file = Fixture("handedit.ini");
   const ReadCase cases[] = {
-      {"Main", "Hidden", "dflt", 256, ""},  // the first match, with no value
-      {"Main", "Spaced bare", "dflt", 256, ""}, {"Main", "[Broken", "dflt", 256, ""},
+      {"Main", "Hidden", "dflt", 256, "dflt"},  // the first match, with no value
+      {"Main", "Spaced bare", "dflt", 256, "dflt"}, {"Main", "[Broken", "dflt", 256, "dflt"},
       {"Main", "After", "dflt", 256, "2"},  // still in [Main]
       {"Broken", "After", "dflt", 256, "dflt"}, {"Next", "Key", "dflt", 256, "3"},
   };
@@ -196,6 +196,9 @@ TEST(ProfileRead, HandEditedLinesReadAsWindowsReadsThem) {
   EXPECT_EQ(std::string(buf, n), std::string("Main\0Next\0", 10));
   n = qv::GetPrivateProfileSection("Main", buf, sizeof buf, file);
   EXPECT_EQ(std::string(buf, n), std::string("Hidden\0Hidden=1\0Spaced bare\0Before=1\0[Broken\0After=2\0", 53));
+  // The key list leaves the lines without '=' out.
+  n = qv::GetPrivateProfileString("Main", nullptr, "", buf, sizeof buf, file);
+  EXPECT_EQ(std::string(buf, n), std::string("Hidden\0Before\0After\0", 20));
 
   // A write gives the first match its value in place.
   const std::string copy = CopyFixture("handedit.ini", TempDir());
@@ -204,6 +207,48 @@ TEST(ProfileRead, HandEditedLinesReadAsWindowsReadsThem) {
             "; edited by hand\r\n[Main]\r\nHidden=5\r\nHidden=1\r\n  Spaced bare  \r\nBefore=1\r\n[Broken\r\n"
             "After=2\r\n[Next]\r\nKey=3\r\n");
   EXPECT_EQ(qv::GetPrivateProfileInt("Main", "Hidden", 7, copy), 5);
+}
+
+// What the Windows profile functions answer on small hand-edited files: a
+// section holding only lines without '=' lists no keys and has none, and a
+// section name runs to the last ']' of its line.
+TEST(ProfileRead, HandEditedSectionsAnswerAsWindowsDoes) {
+  const struct {
+    const char* what;
+    const char* text;
+    const char* section;
+    std::string keyList;   // GetPrivateProfileString with a null key
+    const char* key;
+    std::string value;     // read with the default "d"
+    std::string sections;  // the section list
+  } cases[] = {
+      {"only a bare line", "[Only]\r\nno equals here\r\n", "Only", std::string(), "no equals here", "d",
+       std::string("Only\0", 5)},
+      {"bare line before a valued one: listed by the valued one, read as the bare one", "[S]\r\nName\r\nName=1\r\nOther=2\r\n", "S",
+       std::string("Name\0Other\0", 11),
+       "name", "d", std::string("S\0", 2)},
+      {"name to the last ']'", "[A]B] ; note\r\nk=1\r\n", "A]B", std::string("k\0", 2), "k", "1",
+       std::string("A]B\0", 4)},
+      {"the shorter name is another section", "[A]B]\r\nk=1\r\n", "A", std::string(), "k", "d",
+       std::string("A]B\0", 4)},
+      {"blanks inside the brackets trimmed", "[ X ] ]\r\nk=2\r\n", "X ]", std::string("k\0", 2), "k", "2",
+       std::string("X ]\0", 4)},
+  };
+  const std::string dir = TempDir();
+  for (const auto& c : cases) {
+    const std::string file = dir + "/hand.ini";
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << c.text;
+    char buf[128];
+    unsigned n = qv::GetPrivateProfileString(c.section, nullptr, "", buf, sizeof buf, file);
+    EXPECT_EQ(std::string(buf, n), c.keyList) << c.what;
+    qv::GetPrivateProfileString(c.section, c.key, "d", buf, sizeof buf, file);
+    EXPECT_EQ(std::string(buf), c.value) << c.what;
+    n = qv::GetPrivateProfileString(nullptr, nullptr, "", buf, sizeof buf, file);
+    EXPECT_EQ(std::string(buf, n), c.sections) << c.what;
+    qv::ProfileFile p;
+    ASSERT_TRUE(p.Load(file));
+    EXPECT_EQ(p.HasKeyLines(c.section), !c.keyList.empty()) << c.what;
+  }
 }
 
 TEST(ProfileRead, LineEndsCrLfLfAndCr) {
@@ -349,10 +394,12 @@ std::optional<std::string> ScanText(const std::string& text, const std::string& 
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (!line.empty() && line.front() == '[') {
       if (inside) return std::nullopt;  // only the first section of the name counts
-      inside = !seen && lower(line.substr(1, line.find(']') - 1)) == lower(section);
+      inside = !seen && lower(line.substr(1, line.rfind(']') - 1)) == lower(section);
       seen = seen || inside;
     } else if (inside && line.find('=') != std::string::npos && lower(line.substr(0, line.find('='))) == lower(key)) {
       return line.substr(line.find('=') + 1);
+    } else if (inside && lower(line) == lower(key)) {
+      return std::nullopt;  // a line without '=': no value, and it hides later ones
     }
   }
   return std::nullopt;
@@ -363,7 +410,9 @@ std::optional<std::string> ScanText(const std::string& text, const std::string& 
 // deleted keys and sections, replaced sections, duplicate sections and keys.
 TEST(ProfileBatch, LookupsFollowEveryEdit) {
   qv::ProfileFile p;
-  p.Parse("[A]\r\nk0=a0\r\nK0=dup\r\n[b]\r\nk1=b1\r\n[a]\r\nk2=late\r\n\r\n[C]\r\nk3=c3\r\n");
+  // Lines without '=' among them: each hides its name until a write gives it a value.
+  p.Parse("[A]\r\nk0=a0\r\nK0=dup\r\nk2\r\nk2=hidden\r\n[b]\r\nk1=b1\r\nk4\r\n[a]\r\nk2=late\r\n\r\n[C]\r\nk5\r\n"
+          "k3=c3\r\n");
   std::vector<std::string> sections{"A", "b", "C", "D", "E"};
   std::vector<std::string> keys{"k0", "K1", "k2", "k3", "k4", "k5"};
   const qv::ProfileKeyNames names(std::vector<std::string_view>(keys.begin(), keys.end()));
@@ -399,6 +448,8 @@ TEST(ProfileBatch, LookupsFollowEveryEdit) {
     // The same keys picked in one walk of each section.
     for (const auto& s : sections) {
       const qv::ProfileSection picked = p.Pick(s, names);
+      ASSERT_EQ(picked.KeyCount(), p.Keys(s).size()) << "step " << step << " [" << s << "]\n" << text;
+      ASSERT_EQ(p.KeyCount(s), p.Keys(s).size()) << "step " << step << " [" << s << "]";
       for (std::size_t i = 0; i < keys.size(); ++i) {
         const auto want = ScanText(text, s, keys[i]);
         ASSERT_EQ(picked.GetView(i, "<missing>"), want.value_or("<missing>"))
@@ -438,7 +489,8 @@ TEST(ProfileBatch, LongRunOfRewritesKeepsEveryLine) {
   EXPECT_EQ(p.Serialize(), want);
   EXPECT_EQ(p.Get("B", "x"), last);
   EXPECT_EQ(p.Get("A", "NAME"), "quoted");
-  EXPECT_TRUE(p.HasKey("A", "bare"));
+  EXPECT_FALSE(p.HasKey("A", "bare")) << "a line without '=' has no value";
+  EXPECT_EQ(p.Get("A", "bare", "d"), "d");
   for (const auto& k : added) EXPECT_EQ(p.Get("A", k), "w" + k.substr(1)) << k;
   // The copy holds the profile as it was, and goes on by itself.
   ASSERT_TRUE(copy.has_value());

@@ -168,10 +168,10 @@ TEST(TeleviewerPages, AChainPrintsFileAfterFileOnTheSamePageOrOnSeparatePages) {
     const std::string pdf = PrintToPdf(log, "log", [&](PrintSettings& s) { s.separatePages = separate ? 1 : 0; });
     const PrintSettings& s = log.view.PagePrinter()->Settings();
     EXPECT_EQ(Pages(pdf), separate ? 2 : 1);
-    // Two strips per file, 128 samples wide, a sweep 0.25 mm of paper. The
-    // reader's window of a file ends before its last sweep.
-    const int first = RowsOf(299, s), second = RowsOf(199, s);
-    EXPECT_EQ(first, 883);
+    // Two strips per file, 128 samples wide, a sweep 0.25 mm of paper: every
+    // sweep of each file, its last one included.
+    const int first = RowsOf(300, s), second = RowsOf(200, s);
+    EXPECT_EQ(first, 886);
     std::vector<std::tuple<int, int, int>> got;
     for (const Image& i : Images(pdf)) got.emplace_back(i.page, i.width, i.height);
     const int page2 = separate ? 2 : 1;
@@ -250,7 +250,7 @@ TEST(TeleviewerPages, ALogRecordedUpPrintsFromItsShallowEnd) {
   EXPECT_EQ(s.printDepth, 107000) << "the window's smallest depth";
   qv::TeleviewerPrintRows rows;
   const int n = source.BuildPrintRows(1000, 1.0, rows);
-  EXPECT_EQ(n, 299) << "every sweep of the window, its deep end included";
+  EXPECT_EQ(n, 300) << "every sweep of the window, its deep end included";
   // Read backward, every row moves the depth down the paper.
   for (int i = 0; i < n; ++i) EXPECT_EQ(rows.steps[static_cast<std::size_t>(i)], 1) << i;
   if (RunTool("which", {"pdftotext"}).empty()) return;
@@ -277,11 +277,11 @@ TEST(TeleviewerPages, AFileWithoutRoomLeftOnThePageGoesOnOnTheNext) {
     int rows = 0;
     for (std::size_t i = 0; i < images.size(); i += 2) rows += images[i].height;
     // A row or two of a sweep cut at a page's foot is all that may go.
-    EXPECT_NEAR(rows, RowsOf(n - 1, s) + RowsOf(199, s), 2 * Pages(pdf));
+    EXPECT_NEAR(rows, RowsOf(n, s) + RowsOf(200, s), 2 * Pages(pdf));
     const std::string text = RunTool("pdftotext", {"-layout", QString::fromStdString(pdf), "-"});
     EXPECT_EQ(QString::fromStdString(text).count(QStringLiteral("END OF LOG")), 2);
     const std::size_t k = images.size();
-    moved = Pages(pdf) == 2 && k >= 4 && images[k - 2].page == 2 && images[k - 2].height == RowsOf(199, s) &&
+    moved = Pages(pdf) == 2 && k >= 4 && images[k - 2].page == 2 && images[k - 2].height == RowsOf(200, s) &&
             images[k - 3].page == 1;
   }
   EXPECT_TRUE(moved) << "no length left the second file without room";
