@@ -21,6 +21,7 @@
 #include "app/core/log_modes.h"
 #include "app/ui/log_wizard.h"
 #include "header/header.h"
+#include "header/section_access.h"
 #include "header/user_function_ini.h"
 #include "logtools/engine/tool_type.h"
 #include "platform/docview/qtext.h"
@@ -37,7 +38,6 @@ namespace {
 constexpr unsigned kStrCalibrationFilter = 32045;
 constexpr unsigned kStrNoSondeDatabase = 32091;
 constexpr unsigned kStrHeaderUnreadable = 32180;
-constexpr unsigned kStrNoReplayStep = 35206;
 
 constexpr int kFilterChannels = 12;
 
@@ -204,12 +204,9 @@ bool CReplayDlg::OnInitDialog() {
   m_strDepthUnit = m_nDepthUnit == 0 ? "m" : "ft";
   ReadChannelFilters(m_strDataFile, m_Filters.data());
 
-  if (m_bHeaderRead && m_nHeaderStep <= 0) {
-    // Every record's place follows from the step: without one nothing can be
-    // placed, and the replay would run blank.
-    qv::ShowMessageBox(qv::FormatC(qv::LoadString(kStrNoReplayStep).c_str(), m_nHeaderStep));
-    m_bHeaderRead = false;
-  }
+  // Every record's place follows from the step and the depths: without a
+  // usable step nothing can be placed, and the replay would run blank.
+  if (m_bHeaderRead && !ReplayHeaderUsable(header, m_Filters.data(), m_Filters.size())) m_bHeaderRead = false;
   if (!m_bHeaderRead) {
     OnCancel();
     return false;
