@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/text/msgbox.h"
@@ -34,7 +35,12 @@ class ReplayReaderTest : public ::testing::Test {
       return IDOK;
     });
   }
-  void TearDown() override { SetMessageBoxHandler(previous_); }
+  void TearDown() override {
+    SetMessageBoxHandler(previous_);
+    // A sink a failed case left behind would write into its dead locals.
+    SetTraceSink(nullptr);
+    SetTraceEnabled(false);
+  }
 
   std::string Path(const std::string& name) const { return (dir_ / name).string(); }
 
@@ -227,7 +233,7 @@ TEST_F(ReplayReaderTest, TruncatedLastRecordIsNeverRead) {
     EXPECT_TRUE(reader.HasPartialRecord());
     EXPECT_EQ(reader.GetRecordCount(), 10u);
     const auto values = ReadAll(reader);
-    ASSERT_EQ(values.size(), 151u);
+    ASSERT_EQ(values.size(), 61u) << "the window ends at the data and 51 records more";
     EXPECT_EQ(values[9], 10);
     EXPECT_EQ(values[10], 0);  // a zero record, not the half record's bytes
   }
@@ -273,16 +279,14 @@ TEST_F(ReplayReaderTest, AFileThatIsNotARegularFileIsRefusedWithoutBlocking) {
   const std::string fifo = test::MakeFifo(dir_.string(), "FIFO.LOG");
   test::MakeFifo(dir_.string(), "FWS.VDL");
   test::MakeFifo(dir_.string(), "FIFO.CBL");
-  const struct {
-    std::string path;
-    int kind;
-  } cases[] = {{fifo, kToolSixChannel},          {fifo, kToolTwelveChannel}, {fifo, kToolTeleviewer},
-               {fifo, kToolSonic},               {Path("FWS.VDL"), kToolFullWave},
-               {Path("FIFO.CBL"), kToolCementBond}, {"/dev/zero", kToolSixChannel}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.path + " " + std::to_string(c.kind));
+  const std::vector<std::pair<std::string, int>> cases = {
+      {fifo, kToolSixChannel}, {fifo, kToolTwelveChannel},       {fifo, kToolTeleviewer},
+      {fifo, kToolSonic},      {Path("FWS.VDL"), kToolFullWave}, {Path("FIFO.CBL"), kToolCementBond},
+      {"/dev/zero", kToolSixChannel}};
+  for (const auto& [path, kind] : cases) {
+    SCOPED_TRACE(path + " " + std::to_string(kind));
     boxes_.clear();
-    ReplayReader reader(c.path, c.kind, 10000, 0, 11, ReplayHeader{10000, 0, 100, 26, 11});
+    ReplayReader reader(path, kind, 10000, 0, 11, ReplayHeader{10000, 0, 100, 26, 11});
     EXPECT_FALSE(reader.IsOpen());
     EXPECT_EQ(boxes_, std::vector<std::string>{LoadString(32212)});
     SixChannelPacket p;
