@@ -1,12 +1,15 @@
 #include "header/header.h"
 
 #include <unistd.h>
+#include <sys/stat.h>
 
-#include <fstream>
 
 #include "header/hed_file.h"
 #include "header/hed_sections.h"
+#include "header/section_access.h"
 #include "header/wellinfo_fields.h"
+#include "platform/files/regular_file.h"
+#include "platform/text/cnum.h"
 #include "platform/text/msgbox.h"
 #include "platform/text/strings.h"
 #include "platform/trace/trace.h"
@@ -292,17 +295,16 @@ int CHeader::OpenHeader(const std::string& path, std::string* chainTo, HeaderInf
 int CHeader::ImportOldHeader(const std::string& path) {
   const std::string hdr = SiblingFor(path, ".hdr");
   if (hdr.empty()) return 0;
-  std::ifstream in(hdr, std::ios::binary);
-  if (!in) {
+  const int fd = qv::OpenRegularFile(hdr);
+  if (fd < 0) {
     qv::ShowMessageId(kCannotOpenHeader);
     return 0;
   }
-  in.seekg(0, std::ios::end);
-  const std::streamoff length = in.tellg();
+  struct stat st {};
+  const off_t length = ::fstat(fd, &st) == 0 ? st.st_size : -1;
   char marker = 0;
-  in.seekg(8);
-  if (!in.read(&marker, 1)) marker = 0;
-  in.close();
+  if (::pread(fd, &marker, 1, 8) != 1) marker = 0;
+  ::close(fd);
   if (length != 4096 && marker != 1) {
     ShowNotV106(hdr);
     return 0;
@@ -478,4 +480,18 @@ int WriteHeaderIdent(const std::string& path) {
   if (hed.empty() || file.Load(hed) == HedFile::LoadResult::kUnreadable) return 0;
   WriteHeaderIdent(file);
   return file.Save() ? 1 : 0;
+}
+
+bool ReplayHeaderUsable(const HeaderInfo& info, const ChannelFilter* filters, std::size_t count) {
+  constexpr unsigned kNoReplayStep = 35206;
+  constexpr unsigned kHeaderUnreadable = 32180;
+  if (info.Step <= 0 || info.Step > kMaxLogStep) {
+    qv::ShowMessageBox(qv::FormatC(qv::LoadString(kNoReplayStep).c_str(), info.Step));
+    return false;
+  }
+  auto beyond = [](int v, int limit) { return v < -limit || v > limit; };
+  bool usable = !beyond(info.Startdepth, kMaxLogDepth) && !beyond(info.EndDepth, kMaxLogDepth);
+  for (std::size_t i = 0; usable && filters && i < count; ++i) usable = !beyond(filters[i].Offset, kMaxChannelOffset);
+  if (!usable) qv::ShowMessageBox(qv::LoadString(kHeaderUnreadable));
+  return usable;
 }

@@ -1,10 +1,14 @@
 #include "header/old_header.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <bit>
+#include <cerrno>
 #include <cstring>
-#include <fstream>
 #include <iterator>
+
+#include "platform/files/regular_file.h"
 
 namespace oldhdr {
 namespace {
@@ -139,9 +143,17 @@ std::uint32_t ColourOfIndex(unsigned index) {
 
 bool OldHeaderImage::Load(const std::string& path) {
   bytes_.fill(0);
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  in.read(reinterpret_cast<char*>(bytes_.data()), static_cast<std::streamsize>(bytes_.size()));
+  const int fd = qv::OpenRegularFile(path);
+  if (fd < 0) return false;
+  // A shorter file leaves the rest zero.
+  std::size_t got = 0;
+  while (got < bytes_.size()) {
+    const ssize_t n = ::read(fd, bytes_.data() + got, bytes_.size() - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  ::close(fd);
   return true;
 }
 

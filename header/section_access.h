@@ -8,6 +8,7 @@
 // write leaves the previous header untouched.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -81,3 +82,16 @@ bool WriteDefaultTrackSections(HedFile& file);
 // DATA_PATH names the data file whose ".lgx" the directory lists.
 void WriteDataFileDirectory(HedFile& file, const std::string& dataPath, const HeaderInfo& info);
 void WriteChannelDataLocation(HedFile& file, const CurveArray& curves, int deleteFirst);
+
+// The depth numbers of a header that no real log has, and that would carry
+// the depth arithmetic past the int range: a step beyond the 16 bits a record
+// keeps it in, a start or end depth beyond 100 km (100,000 ft), a channel
+// offset beyond 10 km.
+inline constexpr int kMaxLogStep = 65535;
+inline constexpr int kMaxLogDepth = 100000000;    // thousandths of the depth unit
+inline constexpr int kMaxChannelOffset = 1000000;  // centimetres
+// Whether a log's header can place the records of a replay; when it cannot,
+// the box says why ("... a step of %d: the log can not be replayed!" for the
+// step, "Couldn't read from header file!" for a depth or an offset). FILTERS
+// (COUNT entries) may be null.
+bool ReplayHeaderUsable(const HeaderInfo& info, const ChannelFilter* filters = nullptr, std::size_t count = 0);

@@ -9,6 +9,7 @@
 
 #include "app/core/device_services.h"
 #include "platform/files/paths.h"
+#include "platform/files/regular_file.h"
 #include "platform/profile/profile.h"
 #include "platform/text/cnum.h"
 #include "platform/text/msgbox.h"
@@ -252,7 +253,7 @@ bool CalibrationHistory::Open(const std::string& calibrationFile, std::time_t op
       fclose(f);
     }
   }
-  file_ = fopen(path_.c_str(), "ab");
+  file_ = OpenRegularFileStream(path_, "ab");
   if (!file_) ShowMessageText(32408, FormatC(LoadString(32408).c_str(), path_.c_str()));
   return file_ != nullptr;
 }

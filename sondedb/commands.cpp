@@ -7,6 +7,7 @@
 #include "platform/text/msgbox.h"
 #include "platform/text/strings.h"
 #include "platform/files/paths.h"
+#include "platform/files/regular_file.h"
 #include "platform/profile/profile.h"
 #include "platform/text/cnum.h"
 #include "sondedb/fields.h"
@@ -52,7 +53,7 @@ std::string SondePicturePath(const std::string& pictureFile) {
 }
 
 std::unique_ptr<wmf::Picture> LoadMetafile(const std::string& path) {
-  FILE* f = fopen(path.c_str(), "rb");
+  FILE* f = OpenRegularFileStream(path);
   if (!f) {
     ShowLastError(errno);
     return nullptr;

@@ -12,6 +12,7 @@
 #include "app/core/device_services.h"
 #include "app/core/globals.h"
 #include "header/header.h"
+#include "header/section_access.h"
 #include "header/hed_file.h"
 #include "logdoc/document/strings.h"
 #include "logdoc/replay/replay_reader.h"
@@ -239,11 +240,9 @@ bool LogEngine::InitialiseLog(int mode, int pollPeriodMs) {
       std::lock_guard<std::mutex> lock(headerMutex_);
       header_ = info;
     }
-    if (read && info.Step <= 0) {
-      // Without a step no record can be placed: the replay would run blank.
-      ShowMessageBox(FormatC(LoadString(kStrNoReplayStep).c_str(), info.Step));
-      ok = false;
-    }
+    // Without a usable step no record can be placed: the replay would run
+    // blank, or its depths past the int range.
+    if (read && !ReplayHeaderUsable(info)) ok = false;
     int logType = logType_;
     if (ReadLogType(DataFilePath(), &logType)) logType_ = logType;
     // The replay pace of the middle slider position.

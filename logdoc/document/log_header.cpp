@@ -6,6 +6,7 @@
 
 #include "app/core/globals.h"
 #include "header/header.h"
+#include "header/section_access.h"
 #include "header/hed_file.h"
 #include "logdoc/document/log_engine.h"
 #include "logdoc/document/strings.h"
@@ -88,9 +89,8 @@ int LogEngine::SaveWellInfo(int mode) {
     pathStem_ = kept;
     return 0;
   }
-  if (read.Step <= 0) {
+  if (!ReplayHeaderUsable(read)) {
     // A file of the chain whose records cannot be placed is not moved to.
-    ShowMessageBox(FormatC(LoadString(kStrNoReplayStep).c_str(), read.Step));
     pathStem_ = kept;
     return 0;
   }

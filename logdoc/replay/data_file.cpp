@@ -8,17 +8,15 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/files/regular_file.h"
+
 namespace qv {
 
 bool ReplayDataFile::Open(const std::string& path, std::size_t recordSize) {
   Close();
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // A FIFO or device would block the open or the reads for good.
+  const int fd = OpenRegularFile(path);
   if (fd < 0) return false;
-  struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(fd);
-    return false;
-  }
   fd_ = fd;
   path_ = path;
   recordSize_ = recordSize;

@@ -245,6 +245,11 @@ void ReplayReader::ComputeWindow() {
     // A range against the log's direction holds no records of its own.
     recordLimit_ = static_cast<std::uint64_t>(std::max(span, 0LL) / step) + 51;
     windowSkip_ = static_cast<std::uint64_t>(std::max(offset, 0LL) / step);
+    // A header range far wider than the data would deliver empty records for
+    // every step of it: the window ends at the data, and the records that
+    // carry its last values through the delay windows.
+    const std::uint64_t records = GetRecordCount();
+    recordLimit_ = std::min<std::uint64_t>(recordLimit_, (records > windowSkip_ ? records - windowSkip_ : 0) + 51);
   }
   if (toolKind_ == kToolTeleviewer)
     LocateTeleviewerWindow(ClampToInt(from), ClampToInt(to));

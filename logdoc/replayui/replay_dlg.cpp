@@ -39,7 +39,6 @@ namespace {
 constexpr unsigned kStrCalibrationFilter = 32045;
 constexpr unsigned kStrNoSondeDatabase = 32091;
 constexpr unsigned kStrHeaderUnreadable = 32180;
-constexpr unsigned kStrNoReplayStep = 35206;
 constexpr unsigned kStrEndFromData = 35230;
 
 constexpr int kFilterChannels = 12;
@@ -212,12 +211,9 @@ bool CReplayDlg::OnInitDialog() {
   }
   ReadChannelFilters(m_strDataFile, m_Filters.data());
 
-  if (m_bHeaderRead && m_nHeaderStep <= 0) {
-    // Every record's place follows from the step: without one nothing can be
-    // placed, and the replay would run blank.
-    qv::ShowMessageBox(qv::FormatC(qv::LoadString(kStrNoReplayStep).c_str(), m_nHeaderStep));
-    m_bHeaderRead = false;
-  }
+  // Every record's place follows from the step and the depths: without a
+  // usable step nothing can be placed, and the replay would run blank.
+  if (m_bHeaderRead && !ReplayHeaderUsable(header, m_Filters.data(), m_Filters.size())) m_bHeaderRead = false;
   if (!m_bHeaderRead) {
     OnCancel();
     return false;

@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/files/regular_file.h"
+
 namespace qv {
 
 namespace {
@@ -24,7 +26,7 @@ LogFile::~LogFile() {
 
 bool LogFile::Open(const std::string& path) {
   Abort();
-  fd_ = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  fd_ = OpenRegularFile(path);
   return fd_ >= 0;
 }
 

@@ -19,6 +19,7 @@
 #include "logtools/engine/tool_type.h"
 #include "platform/files/atomic_file.h"
 #include "platform/files/paths.h"
+#include "platform/files/regular_file.h"
 #include "platform/text/cnum.h"
 #include "platform/trace/trace.h"
 
@@ -38,7 +39,7 @@ class RecordSource {
     if (fd_ >= 0) close(fd_);
   }
   bool Open(const std::string& path) {
-    fd_ = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    fd_ = OpenRegularFile(path);
     return fd_ >= 0;
   }
   // The next whole record into OUT: 1, 0 at the end (a trailing partial

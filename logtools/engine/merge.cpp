@@ -112,8 +112,10 @@ int MergeLogFiles(const MergeParameters* p) {
     // A channel's values lie deeper than the recorded depth by its sensor's
     // place on the sonde: measured from the sonde's top when logging up, from
     // its bottom otherwise.
-    const int shiftCm = in.LogMode == 11 ? -filter.Offset : in.SondeLength - filter.Offset;
-    const long long shift = CentimetresToDepthUnits(shiftCm, in.DepthUnit);
+    const long long shiftCm = in.LogMode == 11 ? -static_cast<long long>(filter.Offset)
+                                               : static_cast<long long>(in.SondeLength) - filter.Offset;
+    if (shiftCm < INT_MIN || shiftCm > INT_MAX) return 0;
+    const long long shift = CentimetresToDepthUnits(static_cast<int>(shiftCm), in.DepthUnit);
     const long long a = in.Startdepth + shift, b = in.EndDepth + shift;
     if (a < INT_MIN || a > INT_MAX || b < INT_MIN || b > INT_MAX) return 0;
     auto source = std::make_unique<Source>();

@@ -14,6 +14,7 @@
 
 #include "platform/files/atomic_file.h"
 #include "platform/files/paths.h"
+#include "platform/files/regular_file.h"
 #include "platform/text/cnum.h"
 #include "platform/trace/trace.h"
 
@@ -202,7 +203,8 @@ bool OutputFile::Close() {
 }
 
 bool CopyWholeFile(const std::string& from, const std::string& to) {
-  int in = open(from.c_str(), O_RDONLY | O_CLOEXEC);
+  // Only a regular file: a FIFO or device would block or never end.
+  int in = OpenRegularFile(from);
   if (in < 0) return false;
   OutputFile out;
   bool good = out.Open(to);

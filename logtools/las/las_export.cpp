@@ -9,7 +9,6 @@
 #include <cstdarg>
 #include <cstdint>
 #include <cstring>
-#include <fstream>
 #include <memory>
 #include <span>
 
@@ -20,6 +19,7 @@
 #include "logdoc/records/records.h"
 #include "platform/files/atomic_file.h"
 #include "platform/files/paths.h"
+#include "platform/files/regular_file.h"
 #include "platform/text/cnum.h"
 #include "platform/text/msgbox.h"
 #include "userfunc/user_function_library.h"
@@ -338,7 +338,7 @@ int ExportLas(LasExportSettings* settings, const HeaderInfo* header, const LasCh
     if (recordSize < kTwelveRecordSize || recordSize > kMaxRecordSize) return 0;
   }
 
-  std::ifstream data(s.InputPath, std::ios::binary);
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> data(qv::OpenRegularFileStream(s.InputPath), &std::fclose);
   if (!data) return 0;
   if (s.LasPath.empty() || LasPathIsAnInput(s)) return 0;
   struct stat st {};
@@ -456,10 +456,9 @@ int ExportLas(LasExportSettings* settings, const HeaderInfo* header, const LasCh
   pending.reserve(kRowsBlock + 1024);
   for (;;) {
     if (!endOfData) {
-      data.read(reinterpret_cast<char*>(record.data()), recordSize);
       // A trailing part of a record is no record: the data end there.
-      if (data.gcount() != recordSize) endOfData = true;
-      if (data.bad()) return 0;
+      if (std::fread(record.data(), 1, record.size(), data.get()) != record.size()) endOfData = true;
+      if (std::ferror(data.get())) return 0;
     }
     // A log placed by depth stops once the windows have emptied after the end
     // of the data, any other log once its last record has left them; rows past

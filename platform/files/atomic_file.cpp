@@ -9,6 +9,7 @@
 #include <mutex>
 
 #include "paths.h"
+#include "regular_file.h"
 
 namespace qv {
 namespace {
@@ -155,10 +156,11 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
 }
 
 bool ReadWholeFile(const std::string& path, std::string& bytes) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Only a regular file: a FIFO or device would block or never end.
+  const int fd = OpenRegularFile(path);
   if (fd < 0) return false;
   struct stat st;
-  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+  if (::fstat(fd, &st) != 0) {
     ::close(fd);
     return false;
   }

@@ -1,5 +1,7 @@
 #include "print/page/dib.h"
 
+#include <unistd.h>
+
 #include <QBuffer>
 #include <QByteArray>
 #include <QFile>
@@ -11,6 +13,7 @@
 
 #include "logdoc/records/byte_order.h"
 #include "platform/files/paths.h"
+#include "platform/files/regular_file.h"
 #include "platform/text/msgbox.h"
 #include "platform/trace/trace.h"
 
@@ -122,8 +125,14 @@ bool Refuse(unsigned id) {
 
 bool CDib::AttachMapFile(const std::string& path, bool /*share*/) {
   Release();
-  QFile file(QString::fromStdString(path));
-  if (!file.open(QIODevice::ReadOnly) || file.size() == 0) return Refuse(kIdsOpenFailed);
+  // Only a regular file is read: a FIFO or device would block for good.
+  const int fd = qv::OpenRegularFile(path);
+  if (fd < 0) return Refuse(kIdsOpenFailed);
+  QFile file;
+  if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle) || file.size() == 0) {
+    if (!file.isOpen()) ::close(fd);
+    return Refuse(kIdsOpenFailed);
+  }
   const QByteArray bytes = file.readAll();
   if (bytes.size() != file.size()) return Refuse(kIdsReadFailed);
   if (bytes.size() < 2 || bytes[0] != 'B' || bytes[1] != 'M') return Refuse(kIdsInvalid);

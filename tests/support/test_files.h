@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -43,5 +47,25 @@ inline std::string FileBytes(const std::string& path) {
   EXPECT_TRUE(qv::ReadWholeFile(path, b)) << path;
   return b;
 }
+
+// A FIFO NAME in FOLDER with nobody at its other end: an open or read of it
+// that blocks never returns. Its path.
+inline std::string MakeFifo(const std::string& folder, const std::string& name) {
+  const std::string path = (std::filesystem::path(folder) / name).string();
+  ::unlink(path.c_str());
+  EXPECT_EQ(::mkfifo(path.c_str(), 0600), 0) << path;
+  return path;
+}
+
+// Ends the test program when the scope is not left within SECONDS, so that a
+// call that blocks fails the test instead of hanging it (SIGALRM's default
+// action ends the process, and ctest reports the program failed).
+class Watchdog {
+ public:
+  explicit Watchdog(unsigned seconds = 60) { ::alarm(seconds); }
+  ~Watchdog() { ::alarm(0); }
+  Watchdog(const Watchdog&) = delete;
+  Watchdog& operator=(const Watchdog&) = delete;
+};
 
 }  // namespace qv::test

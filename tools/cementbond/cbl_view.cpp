@@ -141,7 +141,10 @@ bool CCBLView::SetupLayout(curveview::CurveDocument* document, qv::WaveformLogDo
     }
     if (filters && c.physicalChannel >= 1 && c.physicalChannel <= kFilterTableSize) {
       ChannelFilter& f = filters[c.physicalChannel - 1];
-      f.OffsetCopy = imperial ? static_cast<int>(f.Offset * 3.280839895 * 10) : f.Offset * 10;
+      // In double and clamped: an offset from a damaged sonde file or header
+      // must not leave the int range.
+      const double units = imperial ? f.Offset * 3.280839895 * 10 : f.Offset * 10.0;
+      f.OffsetCopy = static_cast<int>(std::clamp(units, double(INT_MIN), double(INT_MAX)));
       maxFilterWindow_ = std::max(maxFilterWindow_, f.FilterWidth);
     }
     if (c.physicalChannel > 6) ++extraCurves_;

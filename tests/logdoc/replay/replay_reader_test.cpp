@@ -10,11 +10,13 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/text/msgbox.h"
 #include "platform/text/strings.h"
 #include "platform/trace/trace.h"
+#include "tests/support/test_files.h"
 
 namespace qv {
 namespace {
@@ -33,7 +35,12 @@ class ReplayReaderTest : public ::testing::Test {
       return IDOK;
     });
   }
-  void TearDown() override { SetMessageBoxHandler(previous_); }
+  void TearDown() override {
+    SetMessageBoxHandler(previous_);
+    // A sink a failed case left behind would write into its dead locals.
+    SetTraceSink(nullptr);
+    SetTraceEnabled(false);
+  }
 
   std::string Path(const std::string& name) const { return (dir_ / name).string(); }
 
@@ -142,7 +149,7 @@ TEST_F(ReplayReaderTest, ReplayedPacketAndQueries) {
   EXPECT_EQ(p.checksum, 8);  // (1 + 7) mod 256
   EXPECT_EQ(p.spare, 0x5A);
   EXPECT_EQ(reader.GetRecordCount(), 3u);
-  EXPECT_EQ(reader.GetWindowRecordCount(), 151u);
+  EXPECT_EQ(reader.GetWindowRecordCount(), 54u) << "the window ends at the data and 51 records more";
   EXPECT_TRUE(reader.IsUpward());
   EXPECT_EQ(reader.GetMinDepth(), 0);
   EXPECT_EQ(reader.GetMaxDepth(), 10000);
@@ -226,7 +233,7 @@ TEST_F(ReplayReaderTest, TruncatedLastRecordIsNeverRead) {
     EXPECT_TRUE(reader.HasPartialRecord());
     EXPECT_EQ(reader.GetRecordCount(), 10u);
     const auto values = ReadAll(reader);
-    ASSERT_EQ(values.size(), 151u);
+    ASSERT_EQ(values.size(), 61u) << "the window ends at the data and 51 records more";
     EXPECT_EQ(values[9], 10);
     EXPECT_EQ(values[10], 0);  // a zero record, not the half record's bytes
   }
@@ -261,6 +268,30 @@ TEST_F(ReplayReaderTest, MissingFileAndLetterCase) {
   ReplayReader found(Path("WELL2.LOG"), kToolSixChannel, 10000, 0, 11, kUp);
   EXPECT_EQ(found.GetRecordCount(), 2u);
   EXPECT_EQ(boxes_.size(), 1u);
+}
+
+// A data file that is a FIFO (nobody writing) or a device is refused like a
+// missing one, for every log kind and either file of a pair, and nothing
+// blocks.
+TEST_F(ReplayReaderTest, AFileThatIsNotARegularFileIsRefusedWithoutBlocking) {
+  test::Watchdog watchdog;
+  WriteLog("FWS.LOG", 3);
+  const std::string fifo = test::MakeFifo(dir_.string(), "FIFO.LOG");
+  test::MakeFifo(dir_.string(), "FWS.VDL");
+  test::MakeFifo(dir_.string(), "FIFO.CBL");
+  const std::vector<std::pair<std::string, int>> cases = {
+      {fifo, kToolSixChannel}, {fifo, kToolTwelveChannel},       {fifo, kToolTeleviewer},
+      {fifo, kToolSonic},      {Path("FWS.VDL"), kToolFullWave}, {Path("FIFO.CBL"), kToolCementBond},
+      {"/dev/zero", kToolSixChannel}};
+  for (const auto& [path, kind] : cases) {
+    SCOPED_TRACE(path + " " + std::to_string(kind));
+    boxes_.clear();
+    ReplayReader reader(path, kind, 10000, 0, 11, ReplayHeader{10000, 0, 100, 26, 11});
+    EXPECT_FALSE(reader.IsOpen());
+    EXPECT_EQ(boxes_, std::vector<std::string>{LoadString(32212)});
+    SixChannelPacket p;
+    EXPECT_EQ(reader.ReadSixChannel(&p), 0);
+  }
 }
 
 TEST_F(ReplayReaderTest, TwelveChannel) {
@@ -436,7 +467,7 @@ TEST_F(ReplayReaderTest, PairedFiles) {
     six.push_back(p.channel[0]);
     wave.push_back(seg.sample[0]);
   }
-  ASSERT_EQ(six.size(), 151u);
+  ASSERT_EQ(six.size(), 55u) << "the window ends at the data and 51 records more";
   EXPECT_EQ(six[2], 3);
   EXPECT_EQ(six[3], 0);  // the .LOG part ran out first: zeroed by itself
   EXPECT_EQ(wave[3], -4);
@@ -458,6 +489,29 @@ TEST_F(ReplayReaderTest, PairedFiles) {
   EXPECT_EQ(boxes_.size(), 1u);
   EXPECT_EQ(lone.ReadFullWave(&seg, &p), 0);
   EXPECT_EQ(lone.SeekFullWave(&seg, &p, 9900), 1);
+}
+
+// A header whose range is far wider than its data (depths near both ends
+// of the int range) replays the data and the 51 records that carry its last
+// values, not an empty record for every step of the range.
+TEST_F(ReplayReaderTest, AHeaderRangeFarWiderThanTheDataEndsAtTheData) {
+  WriteLog("FWS.LOG", 4);
+  WriteLog("WELL.LOG", 4);
+  Write("FWS.VDL", std::vector<std::uint8_t>(4 * WaveformFileRecord::kSize, 0));
+  for (const ReplayHeader& h : {ReplayHeader{2147483000, -2147483000, 10, 0, 11},
+                                ReplayHeader{-2147483000, 2147483000, 10, 0, 12}}) {
+    SCOPED_TRACE(h.logMode);
+    ReplayReader wave(Path("FWS.VDL"), kToolFullWave, h.startDepth, h.endDepth, h.logMode, h);
+    CblWaveformSegment seg;
+    SixChannelPacket p;
+    int pairs = 0;
+    while (pairs < 1000 && wave.ReadFullWave(&seg, &p)) ++pairs;
+    EXPECT_EQ(pairs, 4 + 51);
+    ReplayReader six(Path("WELL.LOG"), kToolSixChannel, h.startDepth, h.endDepth, h.logMode, h);
+    const Delivery d = Summarise(ReadAll(six));
+    EXPECT_EQ(d.data, 4);
+    EXPECT_EQ(d.zeros, 51);
+  }
 }
 
 TEST_F(ReplayReaderTest, CementBondSeeksWithinTheDepthWindow) {

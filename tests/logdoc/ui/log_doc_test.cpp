@@ -42,6 +42,7 @@
 #include "tests/devices/tbdevice/fixture.h"
 #include "tests/logdoc/document/engine_harness.h"
 #include "tests/support/qt_app.h"
+#include "tests/support/test_files.h"
 #include "tests/tools/cementbond/cbl_test_doc.h"
 #include "tools/cementbond/cbl_log_doc.h"
 #include "tools/cementbond/fpg_dialogs.h"
@@ -732,6 +733,28 @@ TEST_F(LogDocTest, EveryFailedOpeningLeavesTheIdleDocumentWatching) {
          t.app->OpenLogForReplay("NODATA", path);
        },
        "Error while initializing the document !", false},
+      {"replay of a log whose data file is a FIFO nobody writes",
+       [](LogDocTest& t) {
+         qv::test::Watchdog watchdog;
+         const std::string path = (t.folder / "DATA" / "PIPE.LOG").string();
+         HeaderInfo info;
+         info.LogMode = 10;
+         info.Step = 150;
+         WriteHeaderInfo(path, &info, nullptr);
+         WriteHeaderIdent(path);
+         qv::test::MakeFifo((t.folder / "DATA").string(), "PIPE.LOG");
+         PressInitialize();
+         t.app->OpenLogForReplay("PIPE", path);
+       },
+       "Source file could not be opened!", false},
+      {"replay of a log whose header is a FIFO nobody writes",
+       [](LogDocTest& t) {
+         qv::test::Watchdog watchdog;
+         qv::test::MakeFifo((t.folder / "DATA").string(), "HEAD.hed");
+         PressInitialize();
+         t.app->OpenLogForReplay("HEAD", (t.folder / "DATA" / "HEAD.LOG").string());
+       },
+       "Couldn't read from header file!", true},
       {"replay settings cancelled",
        [](LogDocTest& t) {
          OpenerDialogs().replaySettings = [](CReplayDlg&) { return qv::IDCANCEL; };
@@ -770,6 +793,57 @@ TEST_F(LogDocTest, EveryFailedOpeningLeavesTheIdleDocumentWatching) {
     EXPECT_EQ(app->Documents().size(), 1u);
     EXPECT_EQ(g_bLogDocumentOpen, 0);
   }
+}
+
+// A header whose depth numbers no real log has (a step read as INT_MAX, depths
+// and a channel offset at the ends of the int range) is refused with the
+// header boxes before a replay document or view is built: the depth
+// arithmetic on them would leave the int range.
+TEST_F(LogDocTest, AHeaderWithDepthNumbersNoLogHasIsRefusedBeforeTheReplayOpens) {
+  RecordLog(3000);
+  app->CloseDocument(Active());
+  ASSERT_TRUE(WaitFor([&] { return IdleIsActive(); }));
+  const std::string data = (folder / "DATA" / "WELL.LOG").string();
+  const std::string recorded = ReadText("DATA/WELL.hed");
+  // The first line of the key gets the value.
+  auto spoiled = [&](const std::string& key, const std::string& value) {
+    std::string text = recorded;
+    const std::size_t at = text.find("\n" + key + "=");
+    if (at == std::string::npos) return std::string();
+    const std::size_t end = text.find('\r', at + 1);
+    return text.replace(at + 1, end - at - 1, key + "=" + value);
+  };
+  const struct {
+    const char* key;
+    const char* value;
+    const char* box;
+  } cases[] = {
+      {"Step", "99999999999999999999", "The header of this log gives a step of 2147483647: the log can not be replayed!"},
+      {"Step", "65536", "The header of this log gives a step of 65536: the log can not be replayed!"},
+      {"Startdepth", "2147483000", "Couldn't read from header file!"},
+      {"EndDepth", "-2147483648", "Couldn't read from header file!"},
+      {"Offset", "-2147483648", "Couldn't read from header file!"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.key) + "=" + c.value);
+    const std::string text = spoiled(c.key, c.value);
+    ASSERT_FALSE(text.empty());
+    WriteText("DATA/WELL.hed", text);
+    boxes.clear();
+    PressInitialize();
+    app->OpenLogForReplay("WELL", data);
+    EXPECT_TRUE(WaitFor([&] { return IdleIsActive(); }));
+    EXPECT_EQ(boxes, std::vector<std::string>{c.box});
+    EXPECT_EQ(app->Documents().size(), 1u);
+  }
+  // The same log with its own header replays.
+  WriteText("DATA/WELL.hed", recorded);
+  boxes.clear();
+  PressInitialize();
+  app->OpenLogForReplay("WELL", data);
+  ASSERT_NE(Active(), nullptr);
+  EXPECT_NE(Active()->Replay(), nullptr);
+  EXPECT_TRUE(boxes.empty()) << boxes.front();
 }
 
 TEST_F(LogDocTest, ASecondLogWhileOneIsOpenIsRefused) {

@@ -11,6 +11,7 @@
 #include "header/header.h"
 #include "header/section_access.h"
 #include "logtools/engine/staged_output.h"
+#include "tests/support/test_files.h"
 #include "logtools/engine/tool_type.h"
 #include "platform/files/paths.h"
 
@@ -281,6 +282,10 @@ TEST(DepthShift, RefusedRequestsChangeNothing) {
   WriteBytes(dir + "/Big.LOG", SixLog(1));
   WriteHeader(dir + "/Big.hed", {.logMode = 12, .startDepth = 2147483000, .endDepth = 2147483600});
   std::filesystem::create_hard_link(dir + "/N.LOG", dir + "/Link.LOG");
+  // A data file that is a FIFO nobody writes: refused, never waited on.
+  qv::test::MakeFifo(dir, "F.LOG");
+  WriteHeader(dir + "/F.hed", {.logMode = 12, .startDepth = 0, .endDepth = 40});
+  qv::test::Watchdog watchdog;
   auto before = Snapshot(dir);
   struct Case {
     const char* what;
@@ -300,6 +305,8 @@ TEST(DepthShift, RefusedRequestsChangeNothing) {
       {"output sharing the input's header", "N.LOG", "N.LGX", 1, -2},
       {"output that is the input by another name", "N.LOG", "Link.LOG", 1, -2},
       {"depth beyond the 32-bit range", "Big.LOG", "B.LOG", 1, -2},
+      {"complete shift of a FIFO", "F.LOG", "B.LOG", 1, 1},
+      {"channel shift of a FIFO", "F.LOG", "B.LOG", 0, 1},
   };
   for (const auto& c : cases) {
     auto r = Request(dir + "/" + c.in, c.out[0] ? dir + "/" + c.out : "", c.wholeLog);

@@ -6,6 +6,7 @@
 #include "header/header.h"
 #include "header/section_access.h"
 #include "logtools/engine/staged_output.h"
+#include "tests/support/test_files.h"
 #include "platform/profile/profile.h"
 
 using namespace qvtest;
@@ -174,6 +175,10 @@ TEST(Merge, RefusedMergesChangeNothing) {
   WriteBytes(logs.dir + "/Z.LOG", SixRecord(0, 50, {1}));
   WriteHeader(logs.dir + "/Z.hed", {.logMode = 12, .startDepth = 0, .endDepth = 100, .step = 0},
               ChannelSection(0, 1, "ZER"));
+  // A data file that is a FIFO nobody writes: refused, never waited on.
+  qv::test::MakeFifo(logs.dir, "F.LOG");
+  WriteHeader(logs.dir + "/F.hed", {.logMode = 12, .startDepth = 0, .endDepth = 100}, ChannelSection(0, 1, "FIF"));
+  qv::test::Watchdog watchdog;
   const auto before = Snapshot(logs.dir);
   struct Case {
     const char* what;
@@ -191,6 +196,10 @@ TEST(Merge, RefusedMergesChangeNothing) {
       {"input with step 0",
        [](qv::MergeParameters& p, const TwoLogs& l) {
          p.channels[1].inputPath = l.dir + "/Z.LOG", p.channels[1].inChannel = 1;
+       }},
+      {"input that is a FIFO",
+       [](qv::MergeParameters& p, const TwoLogs& l) {
+         p.channels[1].inputPath = l.dir + "/F.LOG", p.channels[1].inChannel = 1;
        }},
       {"no channels", [](qv::MergeParameters& p, const TwoLogs&) { p.channelCount = 0; }},
       {"every channel out of range",

@@ -454,6 +454,14 @@ TEST(LasExportTest, FailuresLeaveAnEarlierLasUntouched) {
   LasExportSettings missing = log.settings;
   missing.InputPath = log.dir + "/NONE.LOG";
   EXPECT_EQ(ExportLas(&missing, &log.header, &channels), 0);
+  {
+    // A data file that is a FIFO nobody writes: refused, never waited on.
+    qv::test::Watchdog watchdog;
+    LasExportSettings fifo = log.settings;
+    fifo.InputPath = qv::test::MakeFifo(log.dir, "PIPE.LOG");
+    EXPECT_EQ(ExportLas(&fifo, &log.header, &channels), 0);
+    EXPECT_EQ(Read(log.settings.LasPath), "earlier export\r\n");
+  }
   EXPECT_EQ(ExportLas(nullptr, &log.header, &channels), 0);
   EXPECT_EQ(ExportLas(&log.settings, nullptr, &channels), 0);
   EXPECT_EQ(ExportLas(&log.settings, &log.header, nullptr), 0);

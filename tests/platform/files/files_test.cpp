@@ -1,14 +1,18 @@
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
 #include "platform/files/atomic_file.h"
 #include "platform/files/paths.h"
+#include "platform/files/regular_file.h"
 #include "tests/support/test_files.h"
 
 namespace fs = std::filesystem;
@@ -128,6 +132,37 @@ TEST(AtomicFile, SameFileByDeviceAndInode) {
   EXPECT_TRUE(qv::SameFile(dir + "/a.LOG", dir + "/link.LOG"));
   EXPECT_FALSE(qv::SameFile(dir + "/a.LOG", dir + "/b.LOG"));
   EXPECT_FALSE(qv::SameFile(dir + "/a.LOG", dir + "/missing.LOG"));
+}
+
+// A FIFO with nobody writing, a device and a folder are refused without
+// blocking, for reading and for appending; a regular file opens in blocking
+// mode. Every reader of a file a user picks goes through this.
+TEST(RegularFile, OnlyARegularFileOpensAndNothingBlocks) {
+  const std::string dir = TempDir();
+  qv::test::Watchdog watchdog;
+  ASSERT_TRUE(qv::WriteFileAtomically(dir + "/a.LOG", "data"));
+  const std::string fifo = qv::test::MakeFifo(dir, "fifo.LOG");
+  for (const std::string& path : {fifo, std::string("/dev/null"), dir}) {
+    SCOPED_TRACE(path);
+    errno = 0;
+    EXPECT_EQ(qv::OpenRegularFile(path), -1);
+    EXPECT_EQ(errno, EINVAL);
+    EXPECT_EQ(qv::OpenRegularFileStream(path), nullptr);
+    EXPECT_EQ(qv::OpenRegularFileStream(path, "ab"), nullptr);
+    std::string bytes = "kept";
+    EXPECT_FALSE(qv::ReadWholeFile(path, bytes));
+    EXPECT_EQ(bytes, "kept");
+  }
+  EXPECT_EQ(qv::OpenRegularFile(dir + "/missing.LOG"), -1);
+  const int fd = qv::OpenRegularFile(dir + "/a.LOG");
+  ASSERT_GE(fd, 0);
+  EXPECT_EQ(::fcntl(fd, F_GETFL) & O_NONBLOCK, 0);
+  ::close(fd);
+  std::FILE* f = qv::OpenRegularFileStream(dir + "/a.LOG", "ab");
+  ASSERT_NE(f, nullptr);
+  std::fputs("+", f);
+  std::fclose(f);
+  EXPECT_EQ(qv::test::FileBytes(dir + "/a.LOG"), "data+");
 }
 
 }  // namespace
