@@ -466,7 +466,7 @@ void CCurveView::OnFilePrintPreview() {
 namespace curveview {
 
 bool CanPrintLog(PrintableLog* log) {
-  return qv::print::LogPagePrinter::CanPrint(log != nullptr, log ? log->LogState() : 0);
+  return qv::print::LogPagePrinter::CanPrint(log != nullptr, log ? log->LogState() : 0, log && log->IsLive());
 }
 
 void PrintLogPages(qv::print::LogPagePrinter* printer, QWidget* window) {

@@ -528,7 +528,7 @@ void CCBLView::InstallPrintCommands() {
 }
 
 bool CCBLView::OnUpdateFilePrint() const {
-  return qv::print::LogPagePrinter::CanPrint(log_ != nullptr, log_ ? log_->State() : 0);
+  return qv::print::LogPagePrinter::CanPrint(log_ != nullptr, log_ ? log_->State() : 0, log_ && log_->IsLive());
 }
 
 qv::print::LogPagePrinter* CCBLView::PagePrinter() {
