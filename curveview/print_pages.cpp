@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 
+#include "app/core/curve_wrap.h"
 #include "app/core/globals.h"
 #include "app/core/styled_line.h"
 #include "app/ui/painter_line_device.h"
@@ -363,7 +364,7 @@ LogSectionResult CurvePageSource::PrintLogSection(QPainter& dc, PrintSettings& s
     auto valueAt = [&](int r) { return rows.Value(static_cast<int>(i), r); };
     const auto polylines = CurvePolylines(c, box, log, wrap, top, n, valueAt);
     const int w = box.right - box.left;
-    auto bandAt = [&](int r) { return w > 0 ? CurveOffset(c, w, log, valueAt(r)) / w + 1 : 1; };
+    auto bandAt = [&](int r) { return WrapOffset(CurveOffset(c, w, log, valueAt(r)), w).band; };
     line.BeginPath();
     bool first = true;
     for (const auto& pl : polylines) {
