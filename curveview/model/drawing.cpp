@@ -60,7 +60,7 @@ TrackGrid GridOfTrack(const std::vector<CurveRecord>& curves, const std::vector<
   if (two) decades /= 2;
   if (decades <= 0) return g;
   const int perDecade = w / decades;
-  const int mantissa = std::max(1, static_cast<int>(m0 / std::pow(10.0, low) + 0.5));
+  const int mantissa = ScaleMantissa(m0, low);
   double s = 0.0;
   int k = mantissa;
   for (int i = 0; i < 9 * decades; ++i, ++k) {

@@ -51,6 +51,20 @@ TEST(CurveDrawing, LogGridMarksEveryMantissaAndDecade) {
   EXPECT_EQ(mirrored.lines[26].x, 10);
 }
 
+// An infinite end of a logarithmic scale counts as the outermost decade of
+// the float range: a bounded grid, every line inside the track.
+TEST(CurveDrawing, LogGridOfAnInfiniteScaleEndStaysBounded) {
+  auto tracks = Tracks(300, true);
+  const float inf = std::numeric_limits<float>::infinity();
+  for (const auto& ends : {std::pair{1.0f, inf}, std::pair{inf, 10.0f}, std::pair{1e-30f, inf}}) {
+    const TrackGrid g = GridOfTrack({Curve(ends.first, ends.second)}, tracks, 0);
+    EXPECT_LE(g.lines.size(), 9u * 85u) << ends.first << ".." << ends.second;
+    for (const auto& l : g.lines) ASSERT_TRUE(l.x >= 10 && l.x <= 310) << ends.first << ".." << ends.second;
+  }
+  EXPECT_EQ(ScaleDecade(inf, kScaleDecadeSlack), 39);
+  EXPECT_EQ(ScaleDecade(0.0f, kScaleDecadeSlack), 0);
+}
+
 TEST(CurveDrawing, LogGridEdgeCases) {
   auto tracks = Tracks(300, true);
   std::vector<CurveRecord> tenth = {Curve(0.1f, 10)};
