@@ -89,16 +89,14 @@ void CurvePageSource::BeginReplay(PrintSettings& s, bool /*again*/) {
   const bool open = log_.StartPrintReplay(&w);
   direction_ = (doc_.LogMode() == kLogModeTime || !open) ? 0 : (w.upward ? 1 : 0);
   largestOffset_ = 0;
-  if (const ChannelFilter* f = doc_.RawFilterTable())
-    for (int i = 0; i < kFilterTableSize; ++i) largestOffset_ = std::max(largestOffset_, f[i].OffsetCopy);
+  for (int i = 0; i < kFilterTableSize; ++i) largestOffset_ = std::max(largestOffset_, OffsetSteps(i));
   const int step = Step(doc_);
   const int display = doc_.DisplayDepthOffset();
   if (direction_ == 1) {
     log_.SetPrintDepthWindow(largestOffset_ * step + display);
     log_.StartPrintReplay(&w);
-    const ChannelFilter* f = doc_.RawFilterTable();
     for (int i = 0; i < kFilterTableSize; ++i)
-      s.channelOffsets[static_cast<size_t>(i)] = largestOffset_ - (f ? f[i].OffsetCopy : 0);
+      s.channelOffsets[static_cast<size_t>(i)] = largestOffset_ - OffsetSteps(i);
     printMin_ = w.minDepth;
     printMax_ = w.maxDepth;
     s.printDepth = printMin_ - largestOffset_ * step - display;
@@ -111,6 +109,11 @@ void CurvePageSource::BeginReplay(PrintSettings& s, bool /*again*/) {
   }
   lastX_.assign(curves_.size(), std::numeric_limits<int>::min());
   for (CurveRecord& c : curves_) c.wrapBand = 1;
+}
+
+int CurvePageSource::OffsetSteps(int channel) const {
+  const ChannelFilter* f = doc_.RawFilterTable();
+  return f ? f[channel].OffsetCopy : 0;
 }
 
 void CurvePageSource::EndReplay() {
@@ -313,6 +316,25 @@ void CurvePageSource::DrawGrid(QPainter& dc, const PrintSettings& s, const std::
   }
 }
 
+void CurvePageSource::DrawMinuteMarks(QPainter& dc, const PrintSettings& s, const LogSectionArea& area,
+                                      const RecordRect& dt, const PrintRows& rows) {
+  // Minute marks at the depth track's left edge; those a page could not hold
+  // come first on the next one.
+  const int top = area.top;
+  const int markHalf = s.mmPerPixel > 0 ? Trunc(0.75 / s.mmPerPixel) : 0;
+  std::vector<int> pending;
+  pending.swap(pendingMarks_);
+  for (int y : pending) qv::print::DrawMarkerTriangle(&dc, dt.left, top + y, s.mmPerPixel);
+  for (int r = 0; r < rows.count; ++r) {
+    if (!rows.minute[static_cast<size_t>(r)]) continue;
+    const int y = top + r;
+    if (direction_ == 1 && y + markHalf > area.top + area.height)
+      pendingMarks_.push_back(0);
+    else
+      qv::print::DrawMarkerTriangle(&dc, dt.left, y, s.mmPerPixel);
+  }
+}
+
 LogSectionResult CurvePageSource::PrintLogSection(QPainter& dc, PrintSettings& s, const LogSectionArea& area) {
   LogSectionResult result;
   const PrintRows rows = ReadPrintRows(s, area.height);
@@ -398,20 +420,7 @@ LogSectionResult CurvePageSource::PrintLogSection(QPainter& dc, PrintSettings& s
     line.StrokePath();
   }
 
-  // Minute marks at the depth track's left edge; those a page could not hold
-  // come first on the next one.
-  const int markHalf = s.mmPerPixel > 0 ? Trunc(0.75 / s.mmPerPixel) : 0;
-  std::vector<int> pending;
-  pending.swap(pendingMarks_);
-  for (int y : pending) qv::print::DrawMarkerTriangle(&dc, dt.left, top + y, s.mmPerPixel);
-  for (int r = 0; r < n; ++r) {
-    if (!rows.minute[static_cast<size_t>(r)]) continue;
-    const int y = top + r;
-    if (direction_ == 1 && y + markHalf > area.top + area.height)
-      pendingMarks_.push_back(0);
-    else
-      qv::print::DrawMarkerTriangle(&dc, dt.left, y, s.mmPerPixel);
-  }
+  DrawMinuteMarks(dc, s, area, dt, rows);
   dc.restore();
 
   const bool ended = n < area.height;
