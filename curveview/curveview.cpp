@@ -73,7 +73,6 @@ int CCurveView::InitialiseFromDocument(CurveDocument* document) {
   highlight_ = colours.highlight;
   shadow_ = colours.shadow;
   buttonText_ = colours.buttonText;
-  decades_ = {};
 
   std::vector<CurveRecord> given;
   for (const auto& c : source_)
@@ -238,14 +237,24 @@ void CCurveView::DrawLegendBoxes(QPainter& p) {
                     lineWidth_);
 }
 
+std::array<std::pair<int, int>, 5> CCurveView::DecadeTable() const {
+  std::array<std::pair<int, int>, 5> table{};
+  for (size_t i = 0; i < tracks_.size() && i < table.size(); ++i) {
+    const TrackRecord& t = tracks_[i];
+    if (t.width == 0 || !t.gridFlag) continue;
+    const TrackGrid g = GridOfTrack(curves_, tracks_, static_cast<int>(i));
+    table[i] = {g.mantissa, g.decades};
+  }
+  return table;
+}
+
 void CCurveView::DrawTracks(QPainter& p) {
   for (size_t i = 0; i < tracks_.size(); ++i) {
     const TrackRecord& t = tracks_[i];
     if (t.width == 0) continue;
     if (t.gridFlag) {
-      const TrackGrid g = GridOfTrack(curves_, tracks_, static_cast<int>(i));
-      PaintTrackGrid(p, g, t.screenRect.top + legendHeight_, t.screenRect.bottom - 1);
-      if (i < decades_.size()) decades_[i] = {g.mantissa, g.decades};
+      PaintTrackGrid(p, GridOfTrack(curves_, tracks_, static_cast<int>(i)), t.screenRect.top + legendHeight_,
+                     t.screenRect.bottom - 1);
     }
     if (t.type == kDepthTrackType) DrawDepthTrack(p, t);
   }

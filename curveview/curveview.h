@@ -108,7 +108,11 @@ class CCurveView : public qv::View {
   int LegendHeight() const { return legendHeight_; }
   int TracksRight() const { return tracksRight_; }
   curveview::HistoryWindow Window() const { return window_; }
-  const std::array<std::pair<int, int>, 5>& DecadeTable() const { return decades_; }
+  // The chart recorder's table of the grid tracks: the first mantissa and the
+  // signed decade count of a logarithmic grid ({0, 0} for a linear one), from
+  // the layout as it stands, so a chart started or re-scaled before the next
+  // painting gets the grid the view shows.
+  std::array<std::pair<int, int>, 5> DecadeTable() const;
   curveview::CurveRows& Rows() { return rows_; }
   CChannelSheet& Sheet() { return sheet_; }
   curveview::CurveDocument* Document() const { return doc_; }
@@ -158,7 +162,6 @@ class CCurveView : public qv::View {
   std::vector<CurveRecord> curves_;
   curveview::CurveRows rows_;
   curveview::HistoryWindow window_;
-  std::array<std::pair<int, int>, 5> decades_{};
   int lineWidth_ = 1;
   int legendRows_ = 1;
   int legendHeight_ = curveview::kLegendRowHeight;

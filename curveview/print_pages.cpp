@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 
+#include "app/core/curve_wrap.h"
 #include "app/core/globals.h"
 #include "app/core/styled_line.h"
 #include "app/ui/painter_line_device.h"
@@ -88,8 +89,7 @@ void CurvePageSource::BeginReplay(PrintSettings& s, bool /*again*/) {
   const bool open = log_.StartPrintReplay(&w);
   direction_ = (doc_.LogMode() == kLogModeTime || !open) ? 0 : (w.upward ? 1 : 0);
   largestOffset_ = 0;
-  if (const ChannelFilter* f = doc_.RawFilterTable())
-    for (int i = 0; i < kFilterTableSize; ++i) largestOffset_ = std::max(largestOffset_, f[i].OffsetCopy);
+  for (int i = 0; i < kFilterTableSize; ++i) largestOffset_ = std::max(largestOffset_, OffsetSteps(i));
   const int step = Step(doc_);
   const int display = doc_.DisplayDepthOffset();
   if (direction_ == 1) {
@@ -101,9 +101,8 @@ void CurvePageSource::BeginReplay(PrintSettings& s, bool /*again*/) {
     const int lead = largestOffset_ * step + display + step;
     log_.SetPrintDepthWindow(-lead);
     log_.StartPrintReplay(&w);
-    const ChannelFilter* f = doc_.RawFilterTable();
     for (int i = 0; i < kFilterTableSize; ++i)
-      s.channelOffsets[static_cast<size_t>(i)] = largestOffset_ - (f ? f[i].OffsetCopy : 0);
+      s.channelOffsets[static_cast<size_t>(i)] = largestOffset_ - OffsetSteps(i);
     printMin_ = w.minDepth;
     printMax_ = w.maxDepth;
     s.printDepth = printMin_ - lead;
@@ -116,6 +115,11 @@ void CurvePageSource::BeginReplay(PrintSettings& s, bool /*again*/) {
   }
   lastX_.assign(curves_.size(), std::numeric_limits<int>::min());
   for (CurveRecord& c : curves_) c.wrapBand = 1;
+}
+
+int CurvePageSource::OffsetSteps(int channel) const {
+  const ChannelFilter* f = doc_.RawFilterTable();
+  return f ? f[channel].OffsetCopy : 0;
 }
 
 void CurvePageSource::EndReplay() {
@@ -318,6 +322,25 @@ void CurvePageSource::DrawGrid(QPainter& dc, const PrintSettings& s, const std::
   }
 }
 
+void CurvePageSource::DrawMinuteMarks(QPainter& dc, const PrintSettings& s, const LogSectionArea& area,
+                                      const RecordRect& dt, const PrintRows& rows) {
+  // Minute marks at the depth track's left edge; those a page could not hold
+  // come first on the next one.
+  const int top = area.top;
+  const int markHalf = s.mmPerPixel > 0 ? Trunc(0.75 / s.mmPerPixel) : 0;
+  std::vector<int> pending;
+  pending.swap(pendingMarks_);
+  for (int y : pending) qv::print::DrawMarkerTriangle(&dc, dt.left, top + y, s.mmPerPixel);
+  for (int r = 0; r < rows.count; ++r) {
+    if (!rows.minute[static_cast<size_t>(r)]) continue;
+    const int y = top + r;
+    if (direction_ == 1 && y + markHalf > area.top + area.height)
+      pendingMarks_.push_back(0);
+    else
+      qv::print::DrawMarkerTriangle(&dc, dt.left, y, s.mmPerPixel);
+  }
+}
+
 LogSectionResult CurvePageSource::PrintLogSection(QPainter& dc, PrintSettings& s, const LogSectionArea& area) {
   LogSectionResult result;
   const PrintRows rows = ReadPrintRows(s, area.height);
@@ -369,7 +392,7 @@ LogSectionResult CurvePageSource::PrintLogSection(QPainter& dc, PrintSettings& s
     auto valueAt = [&](int r) { return rows.Value(static_cast<int>(i), r); };
     const auto polylines = CurvePolylines(c, box, log, wrap, top, n, valueAt);
     const int w = box.right - box.left;
-    auto bandAt = [&](int r) { return w > 0 ? CurveOffset(c, w, log, valueAt(r)) / w + 1 : 1; };
+    auto bandAt = [&](int r) { return WrapOffset(CurveOffset(c, w, log, valueAt(r)), w).band; };
     line.BeginPath();
     bool first = true;
     for (const auto& pl : polylines) {
@@ -403,20 +426,7 @@ LogSectionResult CurvePageSource::PrintLogSection(QPainter& dc, PrintSettings& s
     line.StrokePath();
   }
 
-  // Minute marks at the depth track's left edge; those a page could not hold
-  // come first on the next one.
-  const int markHalf = s.mmPerPixel > 0 ? Trunc(0.75 / s.mmPerPixel) : 0;
-  std::vector<int> pending;
-  pending.swap(pendingMarks_);
-  for (int y : pending) qv::print::DrawMarkerTriangle(&dc, dt.left, top + y, s.mmPerPixel);
-  for (int r = 0; r < n; ++r) {
-    if (!rows.minute[static_cast<size_t>(r)]) continue;
-    const int y = top + r;
-    if (direction_ == 1 && y + markHalf > area.top + area.height)
-      pendingMarks_.push_back(0);
-    else
-      qv::print::DrawMarkerTriangle(&dc, dt.left, y, s.mmPerPixel);
-  }
+  DrawMinuteMarks(dc, s, area, dt, rows);
   dc.restore();
 
   const bool ended = n < area.height;
@@ -472,7 +482,7 @@ void CCurveView::OnFilePrintPreview() {
 namespace curveview {
 
 bool CanPrintLog(PrintableLog* log) {
-  return qv::print::LogPagePrinter::CanPrint(log != nullptr, log ? log->LogState() : 0);
+  return qv::print::LogPagePrinter::CanPrint(log != nullptr, log ? log->LogState() : 0, log && log->IsLive());
 }
 
 void PrintLogPages(qv::print::LogPagePrinter* printer, QWidget* window) {

@@ -80,15 +80,26 @@ class CurvePageSource : public qv::print::PagePrintSource {
                                const qv::print::PrintSettings& settings);
   virtual void RowsBegin(int /*capacity*/) {}
   virtual void RowMade(int /*row*/) {}
+  // The depth offset of a channel (0-based) in depth steps, from which a log
+  // recorded up is printed in step.
+  virtual int OffsetSteps(int channel) const;
+  // The depth grid and the track divisions over ROWS dot rows from TOP, the
+  // first at TOPDEPTH.
+  virtual void DrawGrid(QPainter& dc, const qv::print::PrintSettings& settings, const std::vector<TrackRecord>& columns,
+                        int top, int rows, double topDepth);
+  // The minute marks of the page's rows in the depth track DEPTHTRACK, and
+  // those an earlier page left over.
+  virtual void DrawMinuteMarks(QPainter& dc, const qv::print::PrintSettings& settings,
+                               const qv::print::LogSectionArea& area, const RecordRect& depthTrack,
+                               const PrintRows& rows);
   std::vector<CurveRecord>& Curves() { return curves_; }
   std::vector<TrackRecord>& Tracks() { return tracks_; }
   PrintableLog& Log() { return log_; }
+  CurveDocument& Document() { return doc_; }
   int Direction() const { return direction_; }
+  int LargestOffset() const { return largestOffset_; }
 
  private:
-  void DrawGrid(QPainter& dc, const qv::print::PrintSettings& settings, const std::vector<TrackRecord>& columns,
-                int top, int rows, double topDepth);
-
   std::vector<CurveRecord>& curves_;
   std::vector<TrackRecord>& tracks_;
   std::function<int()> legendRows_;

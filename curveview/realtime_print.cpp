@@ -169,7 +169,7 @@ int CCurveView::CreateRecorder(bool* upwardOut) {
   args.model = static_cast<uint8_t>(g_nRealTimePrinter.load());
   args.printType = kPrintPlot;
   args.verticalKind = logMode == kLogModeTime ? 2 : doc_ && doc_->Imperial() ? 1 : 0;
-  chartScales_ = decades_;
+  chartScales_ = DecadeTable();
   args.trackScales = chartScales_.data();
   args.scale = logMode == kLogModeTime ? -1 : doc_ ? doc_->DepthScale() : 200;
   args.mode = 0;
@@ -372,7 +372,7 @@ bool CCurveView::ChartRunning() const {
 void CCurveView::PostGridUpdate(std::function<void(CurveChartRecorder&)> then) {
   // The recorder reads its decade table while it draws: the worker takes
   // the new one over between two jobs.
-  PostToRecorder([this, table = decades_, then = std::move(then)](CurveChartRecorder& r) {
+  PostToRecorder([this, table = DecadeTable(), then = std::move(then)](CurveChartRecorder& r) {
     chartScales_ = table;
     r.BuildGridTemplate();
     if (then) then(r);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "app/core/curve_wrap.h"
 #include "platform/text/cnum.h"
 
 namespace curveview {
@@ -59,7 +60,7 @@ TrackGrid GridOfTrack(const std::vector<CurveRecord>& curves, const std::vector<
   if (two) decades /= 2;
   if (decades <= 0) return g;
   const int perDecade = w / decades;
-  const int mantissa = std::max(1, static_cast<int>(m0 / std::pow(10.0, low) + 0.5));
+  const int mantissa = ScaleMantissa(m0, low);
   double s = 0.0;
   int k = mantissa;
   for (int i = 0; i < 9 * decades; ++i, ++k) {
@@ -162,7 +163,8 @@ std::vector<std::vector<Point>> CurvePolylines(const CurveRecord& curve, const R
       Point& p = pts[static_cast<size_t>(j)];
       p.y = legendHeight + j;
       if (wrap) {
-        const int band = x / w + 1;
+        const WrappedOffset wrapped = WrapOffset(x, w);
+        const int band = wrapped.band;
         if (band != previousBand && j > first) {
           const bool grew = band > previousBand;
           // Out through one edge ...
@@ -173,7 +175,7 @@ std::vector<std::vector<Point>> CurvePolylines(const CurveRecord& curve, const R
           pts[static_cast<size_t>(segmentStart)].x = (minLeft == grew) ? box.left - 1 : box.right + 1;
         }
         previousBand = band;
-        x %= w;
+        x = wrapped.offset;
       } else {
         x = std::min(x, w);
       }

@@ -6,8 +6,16 @@
 namespace curveview {
 
 int ScaleDecade(float value, float slack) {
+  if (!(value > 0.0f)) return 0;
   const float lg = std::log10(value);
-  return static_cast<int>(value < 1.0f ? lg - slack : lg);
+  // An infinite end counts as the outermost decade of the float range, so
+  // that no decade count outgrows it.
+  return static_cast<int>(std::clamp(value < 1.0f ? lg - slack : lg, -46.0f, 39.0f));
+}
+
+int ScaleMantissa(float minimum, int low) {
+  const double m = static_cast<double>(minimum) / std::pow(10.0, low) + 0.5;
+  return static_cast<int>(std::isnan(m) ? 1.0 : std::clamp(m, 1.0, 10.5));
 }
 
 LogScale NormaliseLogScale(float minimum, float maximum, bool twoTrack, float slack) {
@@ -20,7 +28,7 @@ LogScale NormaliseLogScale(float minimum, float maximum, bool twoTrack, float sl
   s.high = ScaleDecade(maximum, slack);
   if (s.high == s.low) s.high = s.low + 1;
   if (twoTrack && (s.high - s.low) % 2 != 0) s.high += 1;
-  s.mantissa = static_cast<int>(minimum / std::pow(10.0, s.low) + 0.5);
+  s.mantissa = ScaleMantissa(minimum, s.low);
   s.minimum = static_cast<float>(s.mantissa * std::pow(10.0, s.low));
   s.maximum = static_cast<float>(s.mantissa * std::pow(10.0, s.high));
   return s;

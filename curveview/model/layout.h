@@ -42,6 +42,9 @@ inline bool Contains(const RecordRect& r, int x, int y) {
 // Decade of one end of a logarithmic scale: the power of ten at or below the
 // value, with `slack` taken off below 1 so that 0.1 stays in its own decade.
 int ScaleDecade(float value, float slack);
+// The leading digit of a scale's minimum in its decade LOW (1 for an end
+// outside the float range's decades).
+int ScaleMantissa(float minimum, int low);
 // The slack of a scale's own decades: the grid and the curve both use it, so
 // a reading against the grid is the curve's value.
 constexpr float kScaleDecadeSlack = 0.999999f;

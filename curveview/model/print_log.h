@@ -24,6 +24,8 @@ class PrintableLog {
   virtual ~PrintableLog() = default;
 
   virtual int LogState() const = 0;
+  // A log acquired from the unit (its files are printed once replayed).
+  virtual bool IsLive() const = 0;
 
   virtual bool FollowChain() const = 0;
   virtual int ReplayEndDepth() const = 0;

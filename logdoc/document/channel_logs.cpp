@@ -162,11 +162,15 @@ void ChannelLogEngine::ApplyFilters() {
   filtersChanged_ = true;
 }
 
+void ChannelLogEngine::TakeChangedFilters(
+    const std::function<void(const std::array<ChannelSetting, 16>&, const std::array<OutputFilter, 16>&)>& set) {
+  if (!filtersChanged_.exchange(false)) return;
+  std::lock_guard<std::mutex> lock(filterMutex_);
+  set(newChannelFilters_, newOutputFilters_);
+}
+
 std::span<const double> ChannelLogEngine::RunProcessing(std::optional<std::span<const int>> printOffsets) {
-  if (filtersChanged_.exchange(false)) {
-    std::lock_guard<std::mutex> lock(filterMutex_);
-    processor_->SetFilters(newChannelFilters_, newOutputFilters_);
-  }
+  TakeChangedFilters([this](const auto& channels, const auto& outputs) { processor_->SetFilters(channels, outputs); });
   RecordStamp stamp;
   if (IsLive()) {
     stamp.depth = ClampToInt(static_cast<long long>(Depth()) * DepthFactor());

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <utility>
@@ -59,6 +60,11 @@ class ChannelLogEngine : public LogEngine {
                                           std::optional<std::span<const int>> printOffsets) = 0;
   // The stamp of a replayed record.
   virtual RecordStamp ReplayStamp() const = 0;
+  // Record thread, before a record is processed: the filter tables the GUI
+  // thread changed since the last record, handed to SET (nothing when none
+  // changed).
+  void TakeChangedFilters(
+      const std::function<void(const std::array<ChannelSetting, 16>&, const std::array<OutputFilter, 16>&)>& set);
   // Who loads the user-function library (which exports it must have).
   virtual UserFunctionCaller UserCaller() const { return UserFunctionCaller::kChannelDocument; }
   UserFunctionLibrary& UserLibrary() { return userLibrary_; }

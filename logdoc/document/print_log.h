@@ -17,6 +17,7 @@ class EnginePrintLog : public curveview::PrintableLog {
       : engine_(engine), followChain_(std::move(followChain)) {}
 
   int LogState() const override { return engine_.State(); }
+  bool IsLive() const override { return engine_.IsLive(); }
   bool FollowChain() const override { return followChain_ && followChain_(); }
   int ReplayEndDepth() const override { return engine_.Setup().replayEndDepth; }
   const HeaderInfo* PrintHeader() const override { return &engine_.Header(); }

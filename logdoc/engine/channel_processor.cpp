@@ -34,13 +34,18 @@ CalibrationTable CalibrationTableOf(const CalibrationSet& set) {
   return table;
 }
 
+void ChangeFilters(std::array<ChannelSetting, 16>& settings, std::array<OutputFilter, 16>& outputFilters,
+                   const std::array<ChannelSetting, 16>& channels, const std::array<OutputFilter, 16>& outputs) {
+  for (std::size_t i = 0; i < channels.size(); ++i) {
+    settings[i].filterType = channels[i].filterType;
+    settings[i].filterWidth = channels[i].filterWidth;
+  }
+  outputFilters = outputs;
+}
+
 void ChannelProcessor::SetFilters(const std::array<ChannelSetting, 16>& channels,
                                   const std::array<OutputFilter, 16>& outputs) {
-  for (std::size_t i = 0; i < channels.size(); ++i) {
-    setup_.channelSettings[i].filterType = channels[i].filterType;
-    setup_.channelSettings[i].filterWidth = channels[i].filterWidth;
-  }
-  setup_.outputFilters = outputs;
+  ChangeFilters(setup_.channelSettings, setup_.outputFilters, channels, outputs);
 }
 
 int ChannelWindowRows(int logMode, int sondeLengthSteps, std::span<const ChannelSetting> settings) {

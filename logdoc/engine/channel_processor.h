@@ -155,6 +155,11 @@ int ChannelWindowRows(int logMode, int sondeLengthSteps, std::span<const Channel
 int CentimetresToDepthUnits(int centimetres, bool imperial);
 // A channel offset in centimetres as whole depth steps (0 without a positive step).
 int OffsetToSteps(int centimetres, bool imperial, int depthStep);
+
+// A processing's filter tables take the filter types and widths of CHANNELS
+// and the output filters OUTPUTS; the channels' offsets stay.
+void ChangeFilters(std::array<ChannelSetting, 16>& settings, std::array<OutputFilter, 16>& outputFilters,
+                   const std::array<ChannelSetting, 16>& channels, const std::array<OutputFilter, 16>& outputs);
 // The sonde length in depth steps: length / step when both are positive;
 // otherwise 0 for a merged log (LogType 2) and 500 for every other log.
 int SondeLengthSteps(int lengthCentimetres, bool imperial, int depthStep, int logType);

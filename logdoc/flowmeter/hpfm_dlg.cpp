@@ -373,6 +373,7 @@ void CHPFMDlg::OnPrint() {
   r.fluidSpeed = m_Result.speed;
   r.depthText = depth_->text().toStdString();
   r.unitText = unit_label_->text().toStdString();
+  r.imperial = g_nDepthUnits != 0;
   const TrackScale noScales[5] = {};
   for (;;) {
     try {

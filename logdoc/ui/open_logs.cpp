@@ -402,7 +402,7 @@ class LogOpener : public LogDocuments {
     s.userLibrary = settings.userLibrary;
     s.calibration = settings.calibration;
     s.userFunction = settings.userFunction;
-    s.realtimePrint = settings.printer && g_nRealTimePrinter;
+    s.realtimePrint = settings.printer;
     s.channelFilters = settings.filters;
     doc->m_bFollowChain = settings.followChain;
     doc->Trailer() = settings.trailer;

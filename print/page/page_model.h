@@ -104,9 +104,13 @@ class LogPagePrinter : public PrintingView {
   void OnEndPrinting(PrintDevice& dc, PrintInfo& info) override;
   std::string DocumentTitle() const override { return source_.Title(); }
 
-  // Whether a log in STATE may be printed: not while it runs (0) nor once
-  // stopped for good (99).
-  static bool CanPrint(bool hasDocument, int state) { return hasDocument && state != 0 && state != 99; }
+  // Whether a log in STATE may be printed: only a replayed log, whose recorded
+  // files the printout reads again (a live log has no replay of its files and
+  // before REC nothing recorded), and not while it runs (0) nor once stopped
+  // for good (99).
+  static bool CanPrint(bool hasDocument, int state, bool live) {
+    return hasDocument && !live && state != 0 && state != 99;
+  }
 
  private:
   void PrepareReplay(PrintDevice& dc, bool again);

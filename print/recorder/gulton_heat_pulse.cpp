@@ -63,8 +63,9 @@ void CGulton::PrintHeatPulseResult(const HeatPulseResult& r, std::time_t now) {
   left(25, 65, r.depthText + " " + r.unitText);
   left(750, 65, Format("Elapsed Time: %.3f [s]", r.interpretationTime));
   right(1630, 65,
-        r.fluidSpeed == kFluidSpeedOutOfRange ? std::string("Fluid Speed: Out Of Range")
-                                              : Format("Fluid Speed: %.3f [m/min]", r.fluidSpeed));
+        r.fluidSpeed == kFluidSpeedOutOfRange
+            ? std::string("Fluid Speed: Out Of Range")
+            : Format(r.imperial ? "Fluid Speed: %.3f [ft/min]" : "Fluid Speed: %.3f [m/min]", r.fluidSpeed));
   left(25, 100, "Temperature Differential [CPS]");
   right(1630, 850, "Time [s]");
   right(1630, 15, "TB Quorvanta");

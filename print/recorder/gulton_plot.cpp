@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "app/core/curve_wrap.h"
 #include "app/core/globals.h"
 #include "platform/trace/trace.h"
 #include "print/recorder/chart_text.h"
@@ -84,8 +85,9 @@ void CGulton::PlotRows(const int* values, int rows, int tickRow, bool final) {
         const int w = CurveWidth(ins);
         int at = std::min(v, w);
         if (!(start == 0 && j == 0) && g_bWrapCurves && v >= 0) {
-          ins.wrapBand = v / w + 1;
-          at = v % w;
+          const WrappedOffset wrapped = WrapOffset(v, w);
+          ins.wrapBand = wrapped.band;
+          at = wrapped.offset;
         }
         pen.MoveTo(CurveX(ins, o, at), y);
         down = true;
@@ -106,7 +108,8 @@ int CGulton::CurveX(const Inscription& ins, int origin, int v) {
 void CGulton::CurveTo(CStyledLine& pen, Inscription& ins, int origin, int v, int y) {
   const int w = CurveWidth(ins);
   if (g_bWrapCurves) {
-    const int band = v / w + 1;
+    const WrappedOffset wrapped = WrapOffset(v, w);
+    const int band = wrapped.band;
     if (band != ins.wrapBand) {
       // The curve leaves its track at one edge and comes back at the other.
       const bool rising = band > ins.wrapBand;
@@ -115,7 +118,7 @@ void CGulton::CurveTo(CStyledLine& pen, Inscription& ins, int origin, int v, int
       pen.MoveTo(std::abs(origin + w - edge), y);
       ins.wrapBand = band;
     }
-    v %= w;
+    v = wrapped.offset;
   } else if (v > w) {
     v = w;
   }

@@ -12,9 +12,10 @@ struct HeatPulseResult {
   std::vector<double> samples;
   double baseline = 0;            // subtracted from every sample
   double interpretationTime = 0;  // s
-  double fluidSpeed = 0;          // m/min; kFluidSpeedOutOfRange when out of range
+  double fluidSpeed = 0;          // m/min, or ft/min when imperial; kFluidSpeedOutOfRange when out of range
   std::string depthText;          // "%.3f" of the depth
   std::string unitText;           // "[m]" or "[ft]"
+  bool imperial = false;          // depth and speed in feet
 };
 
 // The smallest positive normal double: the fluid speed of a result out of range.

@@ -1,6 +1,8 @@
 #include "sondedb/records/records.h"
 
+#include <algorithm>
 #include <atomic>
+#include <cmath>
 
 namespace {
 std::atomic<StyledLineFactory> g_styledLineFactory{nullptr};
@@ -10,6 +12,14 @@ StyledLinePtr NewStyledLine() {
   return factory != nullptr ? factory() : StyledLinePtr{};
 }
 }  // namespace
+
+int ScaleExponent(float v) {
+  const double lg = std::log10(v > 0.0f ? static_cast<double>(v) : 1.0);
+  const double e = v < 1.0f && v > 0.0f ? lg - 0.9 : lg;
+  // An infinite end (from a file or a dialog) has no decade of its own.
+  return static_cast<int>(
+      std::clamp(e, static_cast<double>(kLowestScaleExponent), static_cast<double>(kHighestScaleExponent)));
+}
 
 void SetStyledLineFactory(StyledLineFactory factory) {
   g_styledLineFactory.store(factory);

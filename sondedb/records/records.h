@@ -95,6 +95,15 @@ struct CurveRecord {
   int sampleType = 0;     // sample type code (SampleType)
 };
 
+// The decade of one end of a logarithmic scale as the cement-bond view and the
+// printed log sections count it: (int)(log10 v - 0.9) below 1, (int)log10 v
+// from 1 up; an end of 0 or less counts as 1. The result lies within the
+// decades of the float range (an infinite end gives the outermost), so that
+// no decade count outgrows it.
+inline constexpr int kLowestScaleExponent = -46;
+inline constexpr int kHighestScaleExponent = 39;
+int ScaleExponent(float v);
+
 // The display record of one track.
 struct TrackRecord {
   int minimalWidth = 0;

@@ -279,6 +279,26 @@ bool WordAt(const std::string& bbox, int page, const std::string& word, double* 
   return true;
 }
 
+// A live log has no replay of its files: before REC nothing is recorded, and
+// paused or stopped its recording is printed by replaying it. The command is
+// off, and running it anyway shows no box and makes no job.
+TEST(CurveViewPages, ALiveLogIsNotPagePrinted) {
+  qvtest::App();
+  qv::SixChannelEngine live;  // a log of the unit until a replay initialises it
+  ASSERT_TRUE(live.IsLive());
+  qvtest::EngineDoc doc(live, false);
+  CCurveView view;
+  view.InitialiseFromDocument(&doc);
+  qv::MessageRecorder boxes;
+  for (int state : {qv::kStateReady, qv::kStatePaused, qv::kStateStop}) {
+    live.SetReplayState(state);
+    EXPECT_FALSE(view.OnUpdateFilePrint()) << state;
+    view.OnFilePrint();
+    view.OnFilePrintPreview();
+  }
+  EXPECT_TRUE(boxes.Shown().empty());
+}
+
 TEST(CurveViewPages, RecordedLogToPdf) {
   TestLog log("curve_pdf", {{600, 0}});
   ASSERT_TRUE(log.opened);

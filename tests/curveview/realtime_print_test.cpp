@@ -467,6 +467,25 @@ TEST_F(RealtimePrintTest, ScaleEditsReachTheRunningChart) {
             (std::vector<std::string>{"grid", "scale end 1 3 80", "grid", "scale range 2 10 1000"}));
 }
 
+// The recorder's grid table comes from the layout, not from the last
+// painting: a chart started before the view was ever painted prints the
+// logarithmic track's decades, not an evenly spaced grid.
+TEST_F(RealtimePrintTest, AChartStartedBeforeThePaintingGetsTheLogarithmicGrid) {
+  std::vector<std::pair<int, int>> made;
+  const ChartRecorderFactory scripted = SetChartRecorderFactory([&](const ChartRecorderArgs& a) {
+    made.assign(a.trackScales, a.trackScales + 5);
+    return std::make_unique<FakeRecorder>(script, a);
+  });
+  qv::MessageRecorder boxes({qv::IDNO});
+  ASSERT_FALSE(view->isVisible());
+  view->StartRecorder();
+  SetChartRecorderFactory(scripted);
+  ASSERT_EQ(made.size(), 5u);
+  EXPECT_EQ(made[kTrack2], (std::pair<int, int>{1, 3})) << "Resistivity, 1 to 1000";
+  EXPECT_EQ(made[kTrack1], (std::pair<int, int>{0, 0})) << "a linear track";
+  view->StopRealtimePrint(-2);
+}
+
 TEST_F(RealtimePrintTest, CreationFailureAsksRetryOrCancel) {
   script.failOn = "start";
   {

@@ -16,11 +16,6 @@ double LogStep(int p) {
 
 }  // namespace
 
-int ScaleExponent(float v) {
-  const double lg = std::log10(static_cast<double>(PositiveOrOne(v)));
-  return static_cast<int>(v < 1.0f && v > 0.0f ? lg - 0.9 : lg);
-}
-
 void RoundToDecades(CurveRecord& c) {
   const int low = ScaleExponent(c.scaleMinimum);
   int high = ScaleExponent(c.scaleMaximum);
@@ -45,7 +40,8 @@ TrackGrid GridOfTrack(const std::vector<CurveRecord>& curves, const TrackRecord&
       shown = &c;
       break;
     }
-  const int decades = std::max(ScaleExponent(shown->scaleMaximum) - ScaleExponent(shown->scaleMinimum), 1);
+  const int decades = std::clamp(ScaleExponent(shown->scaleMaximum) - ScaleExponent(shown->scaleMinimum), 1,
+                                 kHighestScaleExponent - kLowestScaleExponent);
   const int width = w / decades;
   double sum = 0.0;
   for (int k = 0; k < 9 * decades; ++k) {

@@ -22,9 +22,6 @@ inline constexpr std::uint8_t kChartTick = 0x01;
 inline constexpr std::uint8_t kChartBitImage = 0x10;
 inline constexpr int kLogGridBit = 0x1000000;
 
-// The decade of one end of a logarithmic scale: (int)(log10 v - 0.9) below 1,
-// (int)log10 v from 1 up; an end of 0 or less counts as 1.
-int ScaleExponent(float v);
 // The scale ends of a curve on a logarithmic track: whole decades, the top
 // one decade higher when both ends lie in the same decade.
 void RoundToDecades(CurveRecord& curve);

@@ -17,6 +17,7 @@
 #include "print/page/drawing.h"
 #include "print/page/gdi_text.h"
 #include "print/page/qt_print.h"
+#include "print/page/track_grid.h"
 #include "tools/cementbond/cbl_display.h"
 #include "tools/cementbond/cbl_view.h"
 
@@ -239,116 +240,17 @@ int CblPageSource::BuildPrintRows(PrintSettings& s, int wanted, PrintBlock& bloc
 }
 
 void CblPageSource::PrintTrackGrid(QPainter& dc, const PrintSettings& s, const QRect& r, int kind) {
-  const std::vector<TrackRecord>& tracks = view_.Tracks();
-  if (kind < 1 || static_cast<int>(tracks.size()) < kind) return;
-  const TrackRecord& track = tracks[static_cast<std::size_t>(kind - 1)];
-  const QColor ink = s.colourDevice ? kPrintGrey : QColor(Qt::black);
-  const int medium = std::max(1, Trunc(0.3 / s.mmPerPixel));
-  const int major = std::max(1, Trunc((s.scale == 240 ? 0.4 : 0.3) / s.mmPerPixel));
-  const bool time = log_.Setup().logMode == curveview::kLogModeTime;
-  const bool imperial = log_.Setup().imperial;
-  double u, q;
-  if (time) {
-    u = 0.1;
-    q = s.inchPerPixel;
-  } else if (!imperial) {
-    u = 2;
-    q = s.mmPerPixel;
-  } else {
-    u = s.scale == 240 ? 8.333333f : 16.666666f;
-    q = s.inchPerPixel / 0.012;
-  }
-  const double f = s.scale == 240 ? 25 : 5;
-  const double bigM = print::RoundToDecimals(u * f * s.scale, 2);
-  const double smallM = s.scale == 240 ? bigM / 25 : bigM / 5;
-  double majorPos = 0, minorPos = 0, mediumPos = 0, label = 0;
-  if (!time && bigM >= 1) {
-    const double d = gridTop_;
-    const long long c = static_cast<long long>(d) / static_cast<long long>(bigM);
-    if (d <= 0) {
-      label = c * bigM;
-      majorPos = std::fabs(std::fmod(d, bigM));
-      minorPos = std::fabs(std::fmod(d, smallM));
-      mediumPos = std::fabs(std::fmod(d, bigM / 5));
-    } else if (std::fmod(d, bigM) != 0) {
-      label = (c + 1) * bigM;
-      majorPos = bigM - std::fmod(d, bigM);
-      minorPos = smallM - std::fmod(d, smallM);
-      mediumPos = bigM / 5 - std::fmod(d, bigM / 5);
-    } else {
-      label = c * bigM;
-    }
-    majorPos /= s.scale;
-    minorPos /= s.scale;
-    mediumPos /= s.scale;
-  }
-  if (time && kind == 2) return;
-  QFont font = print::PrintFont(dc, Trunc(3.5 / s.mmPerPixel + 0.5));
-  font.setWeight(QFont::Light);
-  dc.setFont(font);
-  const int dotEvery = std::max(1, Trunc(0.5 / s.mmPerPixel));
-  for (int y = r.top(); y <= r.bottom() && q > 0; ++y) {
-    const double p = (y - r.top()) * q;
-    if (std::fabs(p - majorPos) < q) {
-      if (kind == 2) {
-        dc.setPen(Qt::black);
-        const QString text = QString::fromStdString(FormatC("%.2lf", label / 1000.0 + 0.0));
-        dc.drawText(QRect(r.left(), y - r.height(), r.width(), 2 * r.height()), Qt::AlignCenter, text);
-        label += bigM;
-      } else {
-        dc.setPen(QPen(ink, major));
-        dc.drawLine(r.left(), y, r.right(), y);
-      }
-      majorPos += u * f;
-      mediumPos += 5 * u;
-      minorPos += u;
-    } else if (s.scale == 240 && kind == 1 && std::fabs(p - mediumPos) < q) {
-      dc.setPen(QPen(ink, medium));
-      dc.drawLine(r.left(), y, r.right(), y);
-      mediumPos += 5 * u;
-      minorPos += u;
-    } else if (kind == 1 && std::fabs(p - minorPos) < q) {
-      dc.setPen(QPen(ink, 1));
-      if (imperial || time) {
-        dc.drawLine(r.left(), y, r.right(), y);
-      } else {
-        for (int x = r.left(); x <= r.right(); x += dotEvery) dc.drawPoint(x, y);
-      }
-      minorPos += u;
-    }
-  }
-  if (kind != 1) return;
-  // Divisions of a curve track.
-  if (track.gridStyle & kLogGridBit) {
-    const CurveRecord* def = nullptr;
-    for (const CurveRecord& c : view_.Curves())
-      if (c.headerFlag && c.headerLine == 0 && (c.firstTrack == kind - 1 || c.lastTrack == kind - 1)) {
-        def = &c;
-        break;
-      }
-    if (!def) return;
-    int lo = ScaleExponent(def->scaleMinimum), hi = ScaleExponent(def->scaleMaximum);
-    if (hi == lo) hi = lo + 1;
-    const bool span = def->firstTrack == 2 && def->lastTrack == 3;
-    if (span && (hi - lo) % 2) ++hi;
-    const int n = span ? (hi - lo) / 2 : hi - lo;
-    if (n <= 0) return;
-    const int w = r.width() / n;
-    double x = 0;
-    for (int k = 0; k < 9 * n; ++k) {
-      const int i = k % 9 + 1;
-      x += std::log10((i + 1.0) / i) * w;
-      dc.setPen(QPen(ink, i == 9 ? medium : 1));
-      const int px = def->scaleFlag ? r.left() + Trunc(x) : r.right() - Trunc(x);
-      dc.drawLine(px, r.top(), px, r.bottom());
-    }
-  } else {
-    const int step = Trunc(r.width() / 10.0 + 0.5);
-    for (int i = 1; i <= 9; ++i) {
-      dc.setPen(QPen(ink, i == 5 ? medium : 1));
-      dc.drawLine(r.left() + i * step, r.top(), r.left() + i * step, r.bottom());
-    }
-  }
+  print::TrackGridLog grid;
+  grid.curves = &view_.Curves();
+  grid.tracks = &view_.Tracks();
+  grid.time = log_.Setup().logMode == curveview::kLogModeTime;
+  grid.imperial = log_.Setup().imperial;
+  grid.windowTop = gridTop_;
+  // The full-wave page spaces its grid by the depth span under fit to page;
+  // the cement-bond page keeps its scale's spacing.
+  grid.fitSpacing = !view_.Kind().gates;
+  grid.span = std::fabs(static_cast<double>(log_.Setup().replayEndDepth) - log_.Setup().replayStartDepth);
+  print::PrintTrackGrid(dc, s, r, kind, grid);
 }
 
 void CblPageSource::PrintCurve(QPainter& dc, const PrintSettings& s, const QRect& r, const double* values, int rows,
@@ -545,7 +447,7 @@ void CCBLView::InstallPrintCommands() {
 }
 
 bool CCBLView::OnUpdateFilePrint() const {
-  return qv::print::LogPagePrinter::CanPrint(log_ != nullptr, log_ ? log_->State() : 0);
+  return qv::print::LogPagePrinter::CanPrint(log_ != nullptr, log_ ? log_->State() : 0, log_ && log_->IsLive());
 }
 
 qv::print::LogPagePrinter* CCBLView::PagePrinter() {

@@ -158,8 +158,13 @@ SonicInput SonicLogEngine::Input() const {
   return in;
 }
 
+void SonicLogEngine::TakeFilters() {
+  TakeChangedFilters([this](const auto& channels, const auto& outputs) { processor_->SetFilters(channels, outputs); });
+}
+
 bool SonicLogEngine::ProcessRecord(bool forPrint) {
   if (!processor_) return true;
+  TakeFilters();
   if (IsLive()) SetLastDepth(Depth());
   const std::span<const double> row =
       processor_->Process(Input(), static_cast<std::int8_t>(g_SonicConfig.sampleInterval));
@@ -171,6 +176,7 @@ bool SonicLogEngine::ProcessRecord(bool forPrint) {
 bool SonicLogEngine::ProcessForPrint(std::span<const int> offsets, std::span<double, 12> values,
                                      std::span<std::int16_t> waveforms) {
   if (!processor_) return false;
+  TakeFilters();
   const std::span<const double> row =
       processor_->Process(Input(), static_cast<std::int8_t>(g_SonicConfig.sampleInterval), offsets);
   std::copy_n(row.begin(), 12, values.begin());

@@ -74,6 +74,8 @@ class SonicLogEngine : public ChannelLogEngine {
   // The packet's samples into the log's own copy (the device's buffer and
   // the reader's change with the next read).
   void TakeSamples();
+  // The filters changed on the GUI thread into the processing.
+  void TakeFilters();
   SonicInput Input() const;
   void InitWaveforms();
 

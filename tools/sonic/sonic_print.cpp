@@ -3,9 +3,13 @@
 #include <QImage>
 #include <QPolygon>
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
 
 #include "curveview/legend_paint.h"
+#include "logdoc/engine/channel_processor.h"
 #include "print/page/drawing.h"
+#include "print/page/track_grid.h"
 #include "tools/sonic/sonic_view.h"
 
 namespace qv {
@@ -71,6 +75,82 @@ qv::print::LogSectionResult SonicPageSource::PrintLogSection(QPainter& dc, qv::p
               result.rows);
   }
   return result;
+}
+
+void SonicPageSource::EndReplay() {
+  CurvePageSource::EndReplay();
+  carriedMarks_.clear();
+}
+
+int SonicPageSource::OffsetSteps(int channel) const {
+  const qv::LogSetup& setup = sonicLog_.Engine().Setup();
+  if (channel < 0 || channel >= static_cast<int>(setup.channelFilters.size())) return 0;
+  return qv::OffsetToSteps(setup.channelFilters[static_cast<std::size_t>(channel)].OffsetCopy, setup.imperial,
+                           setup.depthStep);
+}
+
+void SonicPageSource::DrawGrid(QPainter& dc, const qv::print::PrintSettings& s, const std::vector<TrackRecord>& cols,
+                               int top, int rows, double topDepth) {
+  qv::print::TrackGridLog grid;
+  grid.curves = &Curves();
+  grid.tracks = &Tracks();
+  grid.time = Document().LogMode() == curveview::kLogModeTime;
+  grid.imperial = Document().Imperial();
+  grid.windowTop = topDepth;  // the page's start
+  grid.fitSpacing = true;
+  grid.span = std::fabs(static_cast<double>(ReplayEndDepth()) - ReplayStartDepth());
+  auto column = [&](int t) {
+    const RecordRect& r = cols[static_cast<std::size_t>(t)].screenRect;
+    return QRect(QPoint(r.left, top), QPoint(r.right - 1, top + rows - 1));
+  };
+  // A column under a waveform image gets no grid.
+  auto covered = [&](int t) {
+    for (const CurveRecord& c : Curves())
+      if (c.headerFlag && c.physicalChannel >= kFirstWaveformChannel && c.firstTrack == t) return true;
+    return false;
+  };
+  for (int t : {curveview::kTrack1, curveview::kTrack2, curveview::kTrack3})
+    if (!covered(t)) qv::print::PrintTrackGrid(dc, s, column(t), 1, grid);
+  qv::print::PrintTrackGrid(dc, s, column(curveview::kDepthTrackNumber), 2, grid);
+}
+
+SonicMinuteMarks PlaceSonicMinuteMarks(const std::vector<int>& carried, std::span<const std::uint8_t> flags, int top,
+                                       int height, bool upward, int shift) {
+  SonicMinuteMarks m;
+  const int bottom = top + height;
+  // Marks an earlier page could not hold come first; those outside the depth
+  // track are dropped.
+  for (int distance : carried)
+    if (top + distance <= bottom) m.drawn.push_back(top + distance);
+  if (!upward) shift = 0;
+  for (std::size_t r = 0; r < flags.size(); ++r) {
+    if (!flags[r]) continue;
+    const int y = top + static_cast<int>(r) + shift;
+    if (y <= bottom)
+      m.drawn.push_back(y);
+    else if (upward && y - bottom < height - shift)
+      m.carried.push_back(y - bottom);
+  }
+  return m;
+}
+
+void SonicPageSource::DrawMinuteMarks(QPainter& dc, const qv::print::PrintSettings& s,
+                                      const qv::print::LogSectionArea& area, const RecordRect& dt,
+                                      const curveview::PrintRows& rows) {
+  // A log recorded up is read from the offset lead-in above its window: its
+  // marks move down by that lead-in and twice the display lag, in dot rows.
+  int shift = 0;
+  if (Direction() == 1) {
+    const int step = Document().DepthStep() == 0 ? 10 : Document().DepthStep();
+    const double perDepth = DotsPerRecord(s) / std::abs(step);
+    shift = static_cast<int>((static_cast<double>(LargestOffset()) * step + 2.0 * Document().DisplayDepthOffset()) *
+                             perDepth);
+  }
+  const std::size_t n = std::min(static_cast<std::size_t>(std::max(rows.count, 0)), rows.minute.size());
+  SonicMinuteMarks m = PlaceSonicMinuteMarks(carriedMarks_, std::span<const std::uint8_t>(rows.minute.data(), n),
+                                             area.top, area.height, Direction() == 1, shift);
+  for (int y : m.drawn) qv::print::DrawMarkerTriangle(&dc, dt.left, y, s.mmPerPixel);
+  carriedMarks_ = std::move(m.carried);
 }
 
 void SonicPageSource::DrawStrip(QPainter& dc, const qv::print::PrintSettings& s, const QRect& box, int wave, int rows) {

@@ -27,6 +27,11 @@ void SonicProcessor::Clear() {
   waveBase_ = 0;
 }
 
+void SonicProcessor::SetFilters(const std::array<ChannelSetting, 16>& channels,
+                                const std::array<OutputFilter, 16>& outputs) {
+  ChangeFilters(setup_.channelSettings, setup_.outputFilters, channels, outputs);
+}
+
 std::int16_t* SonicProcessor::Waveform(int w) {
   if (w < 0 || w >= setup_.geometry.waveforms) return nullptr;
   return current_.data() + static_cast<std::size_t>(w) * static_cast<std::size_t>(SamplesPerWaveform());

@@ -55,6 +55,9 @@ class SonicProcessor {
   int DisplayDelay() const;
   // Every ring back to zero (a rewound replay).
   void Clear();
+  // New filter types and widths (a filter changed during the log); the
+  // offsets stay. The next record is filtered with them.
+  void SetFilters(const std::array<ChannelSetting, 16>& channels, const std::array<OutputFilter, 16>& outputs);
 
   // One record through the processing; the 16 values handed on (the user
   // function's outputs when there is one, the channels otherwise, entries 12

@@ -260,7 +260,8 @@ void CBHTVView::InstallPrintCommands() {
 }
 
 bool CBHTVView::OnUpdateFilePrint() const {
-  return qv::print::LogPagePrinter::CanPrint(engine_ != nullptr, engine_ ? engine_->State() : 0);
+  return qv::print::LogPagePrinter::CanPrint(engine_ != nullptr, engine_ ? engine_->State() : 0,
+                                             engine_ && engine_->IsLive());
 }
 
 qv::print::LogPagePrinter* CBHTVView::PagePrinter() {

@@ -51,6 +51,20 @@ TEST(CurveDrawing, LogGridMarksEveryMantissaAndDecade) {
   EXPECT_EQ(mirrored.lines[26].x, 10);
 }
 
+// An infinite end of a logarithmic scale counts as the outermost decade of
+// the float range: a bounded grid, every line inside the track.
+TEST(CurveDrawing, LogGridOfAnInfiniteScaleEndStaysBounded) {
+  auto tracks = Tracks(300, true);
+  const float inf = std::numeric_limits<float>::infinity();
+  for (const auto& ends : {std::pair{1.0f, inf}, std::pair{inf, 10.0f}, std::pair{1e-30f, inf}}) {
+    const TrackGrid g = GridOfTrack({Curve(ends.first, ends.second)}, tracks, 0);
+    EXPECT_LE(g.lines.size(), 9u * 85u) << ends.first << ".." << ends.second;
+    for (const auto& l : g.lines) ASSERT_TRUE(l.x >= 10 && l.x <= 310) << ends.first << ".." << ends.second;
+  }
+  EXPECT_EQ(ScaleDecade(inf, kScaleDecadeSlack), 39);
+  EXPECT_EQ(ScaleDecade(0.0f, kScaleDecadeSlack), 0);
+}
+
 TEST(CurveDrawing, LogGridEdgeCases) {
   auto tracks = Tracks(300, true);
   std::vector<CurveRecord> tenth = {Curve(0.1f, 10)};
@@ -121,6 +135,12 @@ TEST(CurveDrawing, CurvePointsAcrossTheTrack) {
       {"below the minimum sits on the minimum edge", Curve(0, 100), false, false, -30, 100},
       {"above the maximum without wrapping sits on the maximum edge", Curve(0, 100), false, false, 150, 300},
       {"above the maximum wraps into the next band", Curve(0, 100), false, true, 150, 200},
+      {"at the maximum with wrapping sits on the maximum edge", Curve(0, 100), false, true, 100, 300},
+      {"at the minimum with wrapping sits on the minimum edge", Curve(0, 100), false, true, 0, 100},
+      {"just beyond the maximum wraps to the minimum edge", Curve(0, 100), false, true, 100.5, 101},
+      {"at twice the maximum sits on the next band's maximum edge", Curve(0, 100), false, true, 200, 300},
+      {"mirrored at the maximum with wrapping", Curve(0, 100, 0), false, true, 100, 100},
+      {"log maximum with wrapping", Curve(1, 100), true, true, 100, 300},
       {"mirrored scale", Curve(0, 100, 0), false, false, 25, 250},
       {"equal ends", Curve(5, 5), false, false, 6, 101},
       {"log decade", Curve(1, 100), true, false, 10, 200},
@@ -152,6 +172,15 @@ TEST(CurveDrawing, WrappedCurveLeavesAndEntersAtTheEdges) {
     EXPECT_EQ(lines[1], (std::vector<Point>{{minEdge, 1}, {px(100), 2}, {px(120), 3}, {minEdge, 4}}));
     EXPECT_EQ(lines[2], (std::vector<Point>{{maxEdge, 3}, {px(80), 4}}));
   }
+}
+
+// A curve that reaches its maximum stays in its track: no wrap, one line.
+TEST(CurveDrawing, ACurveAtItsMaximumDoesNotWrap) {
+  const RecordRect box{0, 0, 200, 500};
+  const double values[] = {90, 100, 100, 95};
+  const auto lines = CurvePolylines(Curve(0, 100), box, false, true, 0, 4, [&](int j) { return values[j]; });
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0], (std::vector<Point>{{180, 0}, {200, 1}, {200, 2}, {190, 3}}));
 }
 
 // Rows without a reading (not a number: before the first record, inside the

@@ -1131,7 +1131,12 @@ TEST_F(LogDocTest, ANewTeleviewerLogOpensItsViewAndRecordsSweeps) {
   EXPECT_FALSE(app->QueryCommand(ID_DIRECT_REALTIME_PRINT).Enabled()) << "a live log";
 
   // Replayed with real-time printing, File/Direct Realtime Print is on and
-  // prints every sweep of the log between the chart's heading and footer.
+  // prints every sweep of the log between the chart's heading and footer, on
+  // recorder model 0 as on any other (the live path does not ask the model).
+  struct ModelBack {
+    int model;
+    ~ModelBack() { g_nRealTimePrinter = model; }
+  } modelBack{g_nRealTimePrinter.exchange(0)};
   std::vector<std::string> chart;
   int rows = 0;
   struct Chart : qv::TeleviewerChartRecorder {

@@ -3,16 +3,19 @@
 #include <gtest/gtest.h>
 
 #include <QFontMetricsF>
+#include <QImage>
 #include <QPainter>
 #include <cmath>
 #include <fstream>
 #include <map>
+#include <vector>
 
 #include "header/header_info.h"
 #include "platform/text/msgbox.h"
 #include "platform/text/strings.h"
 #include "print/page/gdi_text.h"
 #include "print/page/heading.h"
+#include "print/page/track_grid.h"
 #include "tests/print/page/bmp_fixtures.h"
 #include "tests/print/page/recording_device.h"
 #include "tests/support/qt_app.h"
@@ -450,6 +453,60 @@ TEST(LogHeading, TallLogoKeepsItsProportions) {
   ASSERT_EQ(c.Drawn().images.size(), 1u);
   const QRectF r = c.Drawn().images[0];
   EXPECT_NEAR(r.width(), r.height() / 2, 1);
+}
+
+// ---- the grid of a printed log section
+
+// Rows where a solid depth line crosses x = 17 of a linear column drawn at
+// 300 dpi from depth 0 over 1000 dot rows: the first row of each line.
+std::vector<int> DepthLineRows(bool fitToPage, bool fitSpacing, int scale) {
+  qvtest::App();
+  PrintSettings s;
+  s.mmPerPixel = 25.4 / 300;
+  s.inchPerPixel = 1.0 / 300;
+  s.height = 2000;
+  s.scale = scale;
+  s.fitToPage = fitToPage ? 1 : 0;
+  std::vector<TrackRecord> tracks(2);
+  tracks[0].gridStyle = 0x10000000;  // linear
+  const std::vector<CurveRecord> curves;
+  TrackGridLog log;
+  log.curves = &curves;
+  log.tracks = &tracks;
+  log.fitSpacing = fitSpacing;
+  log.span = 100000;  // 100 m
+  QImage image(320, 1000, QImage::Format_RGB32);
+  image.fill(Qt::white);
+  {
+    QPainter dc(&image);
+    PrintTrackGrid(dc, s, QRect(10, 0, 300, 1000), 1, log);
+  }
+  std::vector<int> starts;
+  bool in = false;
+  for (int y = 0; y < image.height(); ++y) {
+    const bool ink = image.pixel(17, y) != qRgb(255, 255, 255);
+    if (ink && !in) starts.push_back(y);
+    in = ink;
+  }
+  return starts;
+}
+
+// Under fit to page the full-wave (and sonic) page spaces its depth lines by
+// the depth span: 100 m on a page of 2000 dots at 300 dpi (16.9 cm) is 5.9 m
+// a centimetre, so a line every 10 m, 196.85 dots apart at 1:600, each on
+// the first row past its place. The cement-bond page keeps 10 mm of paper.
+TEST(TrackGrid, FitToPageSpacesTheFullWaveGridByTheDepthSpan) {
+  PrintSettings s;
+  s.mmPerPixel = 25.4 / 300;
+  s.inchPerPixel = 1.0 / 300;
+  s.height = 2000;
+  EXPECT_DOUBLE_EQ(FitMajorSpacing(s, false, 100000), 10000);
+  EXPECT_DOUBLE_EQ(FitMajorSpacing(s, true, 100000), 20000);  // 15 ft an inch of 6.67 inches
+  EXPECT_DOUBLE_EQ(FitMajorSpacing(s, false, 1e12), 10000000) << "the last of the set";
+  EXPECT_EQ(DepthLineRows(true, true, 600), (std::vector<int>{0, 196, 393, 590, 787, 984}));
+  const std::vector<int> byScale{0, 117, 235, 353, 471, 589, 707, 825, 943};
+  EXPECT_EQ(DepthLineRows(true, false, 600), byScale) << "the cement-bond page";
+  EXPECT_EQ(DepthLineRows(false, true, 600), byScale) << "not fitted";
 }
 
 }  // namespace

@@ -225,12 +225,15 @@ TEST(PageModel, ImpossibleLayoutStopsWithAMessage) {
   }
 }
 
-TEST(PageModel, PrintCommandEnabledOnlyForAStoppedLog) {
-  EXPECT_FALSE(LogPagePrinter::CanPrint(false, 1));
-  EXPECT_FALSE(LogPagePrinter::CanPrint(true, 0));
-  EXPECT_FALSE(LogPagePrinter::CanPrint(true, 99));
-  EXPECT_TRUE(LogPagePrinter::CanPrint(true, 1));
-  EXPECT_TRUE(LogPagePrinter::CanPrint(true, 4));
+TEST(PageModel, PrintCommandEnabledOnlyForAReplayedLogThatIsNotRunning) {
+  EXPECT_FALSE(LogPagePrinter::CanPrint(false, 1, false));
+  EXPECT_FALSE(LogPagePrinter::CanPrint(true, 0, false));
+  EXPECT_FALSE(LogPagePrinter::CanPrint(true, 99, false));
+  EXPECT_TRUE(LogPagePrinter::CanPrint(true, -1, false));
+  EXPECT_TRUE(LogPagePrinter::CanPrint(true, 2, false));
+  EXPECT_TRUE(LogPagePrinter::CanPrint(true, 4, false));
+  // A live log: nothing recorded before REC, and its files are printed once replayed.
+  for (int state : {-1, 2, 4}) EXPECT_FALSE(LogPagePrinter::CanPrint(true, state, true)) << state;
 }
 
 // ---- through the loop to a PDF file, read back with poppler-utils

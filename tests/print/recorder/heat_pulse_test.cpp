@@ -2,6 +2,8 @@
 // ticks, the fluid speed out of range, and results without a scale.
 #include <gtest/gtest.h>
 
+#include "print/recorder/chart_text.h"
+#include "print/recorder/mono_raster.h"
 #include "tests/print/recorder/recorder_fixture.h"
 
 namespace qvtest {
@@ -96,6 +98,34 @@ TEST_F(HeatPulseTest, CurveIsLimitedAndAResultWithoutScaleHasNone) {
     ASSERT_EQ(lines.size(), 900u);
     EXPECT_EQ(Runs(lines[150], 130, 1620), 0) << range;
     EXPECT_EQ(Runs(lines[300], 127, 1640), 0) << range;
+  }
+}
+
+// The speed is printed in the unit it was computed in: ft/min on a log in
+// feet, m/min on a metric one.
+TEST_F(HeatPulseTest, FluidSpeedCarriesTheLogsUnit) {
+  if (!qv::ChartFontAvailable()) GTEST_SKIP() << "no chart font";
+  for (const bool imperial : {false, true}) {
+    log = std::make_shared<PortLog>();
+    HeatPulseResult r;
+    r.durationMs = 10000;
+    r.plotRange = 10;
+    r.samplePeriodMs = 100;
+    r.fluidSpeed = 12.5;
+    r.imperial = imperial;
+    Sheet(0)->PrintHeatPulseResult(r, kNoon);
+    const auto lines = DecodeCapture(log->Bytes(), 0).lines;
+    ASSERT_EQ(lines.size(), 900u);
+    const std::string text = imperial ? "Fluid Speed: 12.500 [ft/min]" : "Fluid Speed: 12.500 [m/min]";
+    qv::MonoRaster want(1664, 900);
+    qv::DrawChartText(want, 1630 - qv::ChartTextWidth(text, 30), 65, text, 30);
+    int differ = 0;
+    for (int y = 60; y < 100; ++y)
+      for (int x = 1150; x < 1640; ++x)
+        if (want.Ink(x, y) !=
+            static_cast<bool>((lines[static_cast<size_t>(y)][static_cast<size_t>(x / 8)] >> (7 - x % 8)) & 1))
+          ++differ;
+    EXPECT_EQ(differ, 0) << text;
   }
 }
 

@@ -87,6 +87,28 @@ TEST_F(PlotTest, WrapLeavesAtOneEdgeAndComesBackAtTheOther) {
   g_bWrapCurves = 1;
 }
 
+// With wrapping on, a value at the track's maximum is drawn at the maximum
+// edge; only a value beyond it comes back from the other edge.
+TEST_F(PlotTest, WrapKeepsAValueAtTheMaximumInItsTrack) {
+  g_bWrapCurves = 1;
+  const struct { int value, x; } cases[] = {{508, 0}, {509, 507}, {1016, 0}};
+  for (const auto& c : cases) {
+    log = std::make_shared<PortLog>();
+    auto g = Plot(kVerticalTime, -1, 0);
+    Legend(*g, {Entry(1, 0, 0)});
+    log->writes.clear();
+    const std::vector<int> values(5, c.value);
+    g->PlotCurveRow(values.data(), 5, 0, true);
+    const auto lines = DecodeCapture(log->Bytes(), 0).lines;
+    ASSERT_EQ(lines.size(), 5u);
+    const std::set<int> curve = CurveDots(*Twin(kVerticalTime, -1, 0), lines, 1);
+    const std::set<int> expected{c.x - 1, c.x, c.x + 1};
+    // Ink on the curve's dot (which may be a grid dot) and nowhere else.
+    for (size_t l = 1; l < lines.size(); ++l) EXPECT_TRUE(Ink(lines[l], c.x)) << c.value << " line " << l;
+    EXPECT_TRUE(std::includes(expected.begin(), expected.end(), curve.begin(), curve.end())) << c.value;
+  }
+}
+
 TEST_F(PlotTest, BandSendsAboveTenKeepsThreeAndSendsAllOnFinal) {
   struct Case {
     std::vector<int> batches;  // rows per call

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <vector>
 
 namespace {
@@ -73,6 +74,26 @@ TEST(CblGrid, LogarithmicAndLinearTracks) {
   EXPECT_EQ(g.lines[2].x, 10 + 75);
   EXPECT_EQ(g.logarithmic, 0);
   EXPECT_EQ(g.decades, 0);
+}
+
+// An infinite scale end (a hand-edited layout, a typed "inf") counts as the
+// outermost decade of the float range: the grid stays a few hundred lines at
+// most instead of one per int.
+TEST(CblGrid, AnInfiniteScaleEndKeepsTheDecadesOfTheFloatRange) {
+  const float inf = std::numeric_limits<float>::infinity();
+  EXPECT_EQ(ScaleExponent(inf), kHighestScaleExponent);
+  EXPECT_EQ(ScaleExponent(-inf), 0);
+  EXPECT_EQ(ScaleExponent(std::numeric_limits<float>::quiet_NaN()), 0);
+  EXPECT_GE(ScaleExponent(std::numeric_limits<float>::denorm_min()), kLowestScaleExponent);
+  EXPECT_LE(ScaleExponent(std::numeric_limits<float>::max()), kHighestScaleExponent);
+  const size_t most = 9u * (kHighestScaleExponent - kLowestScaleExponent);
+  for (const CurveRecord& c :
+       {Curve(inf, 10.0f), Curve(1.0f, inf), Curve(std::numeric_limits<float>::denorm_min(), inf), Curve(inf, inf)}) {
+    const TrackGrid g = GridOfTrack({c}, Track(10, 300, true), 0);
+    EXPECT_GE(g.lines.size(), 9u) << c.scaleMinimum << ".." << c.scaleMaximum;
+    EXPECT_LE(g.lines.size(), most) << c.scaleMinimum << ".." << c.scaleMaximum;
+    for (const GridLine& l : g.lines) ASSERT_TRUE(l.x >= 10 && l.x <= 310) << c.scaleMinimum << ".." << c.scaleMaximum;
+  }
 }
 
 TEST(CblDepthLabels, FirstLabelInTheLoggingDirection) {

@@ -53,6 +53,31 @@ class SonicLogTest : public EngineTest {
     s.replayEndDepth = h.EndDepth;
     e.SetSonicSink(&replayed);
   }
+  // Records about 90 records of a time log of the standard into WELL.LGX.
+  void RecordTimeLog(int comStd) {
+    qvtest::WriterGate gate;  // outlives the engine, whose end may still write
+    qv::SonicLogEngine engine(comStd);
+    // The time log makes a record every 10 ms and virtual time runs far
+    // ahead of the writer thread, so a writer that is merely late would
+    // fill the log's queue (8 halves) and stop it. The queue here holds the
+    // whole run (about 1800 records) and the writer is held until the stop:
+    // the writer's pace never matters, whatever the machine's load.
+    engine.SetBuffering(qv::SonicLogEngine::kRecordsPerHalf, 64);
+    engine.Pipeline().SetAppendHook(gate.Hook());
+    gate.Hold();
+    struct ReleaseFirst {  // a failed check never leaves the engine's end waiting for the writer
+      qvtest::WriterGate& g;
+      ~ReleaseFirst() { g.Release(); }
+    } releaseFirst{gate};
+    PrepareSonic(engine, comStd, 10);
+    ASSERT_TRUE(engine.InitialiseLog(1, 10));
+    Lower();
+    ASSERT_EQ(Start(engine, qv::kStartRecord), 1);
+    Records(90);
+    EXPECT_EQ(engine.Pipeline().RecordsWritten(), 0u);
+    gate.Release();
+    ASSERT_EQ(engine.StopLogging(qv::kStateStoppedForGood), 1);
+  }
   WaveSink live, replayed;
 };
 
@@ -61,30 +86,8 @@ TEST_F(SonicLogTest, LiveRecordsReplayToTheSameValuesForEveryGeometry) {
     SCOPED_TRACE(comStd);
     ResetUnit();
     live.rows.clear(), live.waves.clear(), replayed.rows.clear(), replayed.waves.clear();
-    {
-      qvtest::WriterGate gate;  // outlives the engine, whose end may still write
-      qv::SonicLogEngine engine(comStd);
-      // The time log makes a record every 10 ms and virtual time runs far
-      // ahead of the writer thread, so a writer that is merely late would
-      // fill the log's queue (8 halves) and stop it. The queue here holds the
-      // whole run (about 1800 records) and the writer is held until the stop:
-      // the writer's pace never matters, whatever the machine's load.
-      engine.SetBuffering(qv::SonicLogEngine::kRecordsPerHalf, 64);
-      engine.Pipeline().SetAppendHook(gate.Hook());
-      gate.Hold();
-      struct ReleaseFirst {  // a failed check never leaves the engine's end waiting for the writer
-        qvtest::WriterGate& g;
-        ~ReleaseFirst() { g.Release(); }
-      } releaseFirst{gate};
-      PrepareSonic(engine, comStd, 10);
-      ASSERT_TRUE(engine.InitialiseLog(1, 10));
-      Lower();
-      ASSERT_EQ(Start(engine, qv::kStartRecord), 1);
-      Records(90);
-      EXPECT_EQ(engine.Pipeline().RecordsWritten(), 0u);
-      gate.Release();
-      ASSERT_EQ(engine.StopLogging(qv::kStateStoppedForGood), 1);
-    }
+    RecordTimeLog(comStd);
+    if (HasFatalFailure()) return;
     const int size = comStd == 26 ? 3136 : 2112;
     const auto bytes = ReadBytes(folder / "WELL.LGX");
     ASSERT_GE(bytes.size(), 60u * static_cast<std::size_t>(size));
@@ -113,6 +116,38 @@ TEST_F(SonicLogTest, LiveRecordsReplayToTheSameValuesForEveryGeometry) {
     EXPECT_NE(r[12], 0.0);
     EXPECT_DOUBLE_EQ(r[12], r[0] / 8);
   }
+}
+
+// A filter changed while the log runs (the display options) reaches the
+// sonic processing from the next record on: the values handed on are those
+// of the filter the header names, as when it was chosen before the log.
+TEST_F(SonicLogTest, AFilterChangedDuringTheLogReachesTheProcessing) {
+  RecordTimeLog(27);
+  if (HasFatalFailure()) return;
+  enum When { kNever, kBefore, kDuring };
+  auto replay = [&](When when) {
+    replayed.rows.clear(), replayed.waves.clear();
+    qv::SonicLogEngine engine(27);
+    PrepareReplay(engine, 10);
+    auto choose = [&] {
+      engine.Setup().channelFilters[4].FilterType = 1;  // channel 5: the mean over 7 rows
+      engine.Setup().channelFilters[4].FilterWidth = 7;
+    };
+    if (when == kBefore) choose();
+    EXPECT_TRUE(engine.InitialiseLog(0, 10));
+    if (when == kDuring) {
+      choose();
+      engine.ApplyFilters();
+    }
+    while (engine.ReadReplayRecord()) engine.ProcessRecord(false);
+    return replayed.rows;
+  };
+  const auto plain = replay(kNever);
+  const auto before = replay(kBefore);
+  const auto during = replay(kDuring);
+  ASSERT_GT(plain.size(), 60u);
+  EXPECT_NE(before, plain) << "the filter smooths channel 5";
+  EXPECT_EQ(during, before);
 }
 
 // A run sends the probe configuration; while it runs the bars get the sonde

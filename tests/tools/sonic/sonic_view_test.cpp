@@ -21,6 +21,7 @@
 #include "header/header.h"
 #include "platform/text/msgbox.h"
 #include "tests/curveview/model/fake_doc.h"
+#include "tools/sonic/sonic_print.h"
 
 namespace {
 
@@ -359,6 +360,26 @@ TEST_F(SonicViewTest, GoldenRendering) {
       for (int x = 0; x < img.width(); ++x) differ += img.pixel(x, y) != golden.pixel(x, y);
     EXPECT_EQ(differ, 0);
   }
+}
+
+// The sonic page's minute marks: those a page carried over come first and go
+// when they fall outside the depth track; a log recorded up moves its marks
+// down by the offset lead-in, and one beyond the bottom goes to the next page
+// only while it lies within the depth track less that shift.
+TEST(SonicPageMinuteMarks, CarriedFirstShiftedUpwardAndKeptOnlyWithinTheTrack) {
+  std::vector<std::uint8_t> flags(100, 0);
+  flags[10] = flags[60] = flags[95] = 1;
+  // Logged down: where the rows are; nothing carried.
+  SonicMinuteMarks down = PlaceSonicMinuteMarks({}, flags, 200, 100, false, 30);
+  EXPECT_EQ(down.drawn, (std::vector<int>{210, 260, 295}));
+  EXPECT_TRUE(down.carried.empty());
+  // Logged up, 30 dot rows of lead-in: 10 + 30 and 60 + 30 on the page, 95 +
+  // 30 is 25 below the bottom (less than 100 - 30) and goes on.
+  SonicMinuteMarks up = PlaceSonicMinuteMarks({5, 150}, flags, 200, 100, true, 30);
+  EXPECT_EQ(up.drawn, (std::vector<int>{205, 240, 290})) << "the carried mark at 5 first, the one at 150 dropped";
+  EXPECT_EQ(up.carried, (std::vector<int>{25}));
+  // A lead-in as long as the track: no mark beyond the bottom is carried.
+  EXPECT_TRUE(PlaceSonicMinuteMarks({}, flags, 200, 100, true, 100).carried.empty());
 }
 
 }  // namespace
