@@ -16,6 +16,8 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -138,6 +140,7 @@ class CCurveView : public qv::View {
   bool PostToRecorder(std::function<void(curveview::CurveChartRecorder&)> job);
   void HandOverRows(int n, int minuteAge);
   void SetRecorderDepth(int depth, bool noAdvance);
+  void SendRecorderDepth();
   void FinishFeed();
   void RecorderFailed();
   void EndRealtimePrintOnClose() noexcept;
@@ -189,4 +192,8 @@ class CCurveView : public qv::View {
   bool legendSent_ = false;
   bool printingOff_ = false;  // a recorder failure ended real-time printing
   int chartCurves_ = 0;       // legend entries of the track header sent
+  // The depth the record thread set for the rows that follow it (and whether
+  // the paper advances to it): it reaches the recorder before those rows do.
+  std::mutex recorderDepthMutex_;
+  std::optional<std::pair<int, bool>> recorderDepth_;
 };

@@ -248,6 +248,7 @@ void CCurveView::HandOverRows(int n, int minuteAge) {
   // Rows go out once the track header has: the recorder plots a row as one
   // value per legend entry.
   if (n <= 0 || !Printing() || !recorder_ || chartCurves_ == 0) return;
+  SendRecorderDepth();
   std::vector<int> shown;
   for (size_t c = 0; c < curves_.size(); ++c)
     if (curves_[c].headerFlag == 1) shown.push_back(static_cast<int>(c));
@@ -275,9 +276,26 @@ void CCurveView::HandOverRows(int n, int minuteAge) {
 }
 
 void CCurveView::SetRecorderDepth(int depth, bool noAdvance) {
-  if (!RunsOnGui([this, depth, noAdvance] { SetRecorderDepth(depth, noAdvance); })) return;
-  if (!Printing() || !recorder_) return;
-  const bool advance = doc_->Live() && !noAdvance;
+  // The depth belongs to the rows that follow it: it waits beside them and
+  // goes out before the next of them, whichever reaches the user-interface
+  // thread first, the rows' flush or this call.
+  {
+    std::lock_guard lock(recorderDepthMutex_);
+    recorderDepth_ = std::make_pair(depth, noAdvance);
+  }
+  if (!RunsOnGui([this] { SendRecorderDepth(); })) return;
+  SendRecorderDepth();
+}
+
+void CCurveView::SendRecorderDepth() {
+  std::optional<std::pair<int, bool>> pending;
+  {
+    std::lock_guard lock(recorderDepthMutex_);
+    pending.swap(recorderDepth_);
+  }
+  if (!pending || !Printing() || !recorder_) return;
+  const int depth = pending->first;
+  const bool advance = doc_->Live() && !pending->second;
   PostToRecorder([depth, advance](CurveChartRecorder& r) {
     r.SetStartDepth(depth / 10);
     if (advance) r.AdvanceToDepth();

@@ -27,22 +27,16 @@ namespace {
 
 constexpr unsigned kStrHeaderRequired = 32380;
 
-// The outputs every curve log is checked in. The chart recorder's paper is
-// left out: its rows come some 7 rows (9 cm at 1:100) off the depth the
-// recorder was set to, and what the paper's margin numbers make of that is
-// still to be read from the recorder itself.
-constexpr unsigned kCurveOutputs = kAllCurveOutputs & ~kChart;
-
 // The table: one row per tool type and direction. Boundaries are those of
 // the default well (devices/simulator/unit/well.cpp): the sand from 7 m gives
 // way to shale at 13.0 m, which every gamma curve shows. A log starts and
 // stops far enough from it that every output holds a stretch of each bed
 // around it: logging down, the rows lag the counter by the sonde's length.
 const DepthCase kCases[] = {
-    {"KSTQ_down", "KSTQ", qv::kLogModeDown, 13.0, "GAM", 8.0, 19.5, kCurveOutputs},
-    {"KSTQ_up", "KSTQ", qv::kLogModeUp, 13.0, "GAM", 17.5, 9.0, kCurveOutputs},
-    {"TWCH_down", "TWCH", qv::kLogModeDown, 13.0, "GAM", 8.0, 20.5, kCurveOutputs},
-    {"TWCH_up", "TWCH", qv::kLogModeUp, 13.0, "GAM", 17.5, 9.0, kCurveOutputs},
+    {"KSTQ_down", "KSTQ", qv::kLogModeDown, 13.0, "GAM", 8.0, 19.5, kAllCurveOutputs},
+    {"KSTQ_up", "KSTQ", qv::kLogModeUp, 13.0, "GAM", 17.5, 9.0, kAllCurveOutputs},
+    {"TWCH_down", "TWCH", qv::kLogModeDown, 13.0, "GAM", 8.0, 20.5, kAllCurveOutputs},
+    {"TWCH_up", "TWCH", qv::kLogModeUp, 13.0, "GAM", 17.5, 9.0, kAllCurveOutputs},
 };
 
 class DepthTest : public SimulatedProgram, public ::testing::WithParamInterface<DepthCase> {
