@@ -417,16 +417,18 @@ TEST_F(FirstLogTest, UnderAJapaneseLocaleTheWindowsShowNoEnglishOfOurs) {
   CLogDoc* doc = Record(1800, 5000);
   ASSERT_NE(doc, nullptr);
   const std::string data = (folder / "DATA" / "FIRST.LOG").string();
-  Finish();
+  // Before Finish, which takes the log's folder away.
   CReplayDlg replay("FIRST", data, nullptr);
   replay.show();
   qvtest::Settle();
+  ASSERT_EQ(replay.FilterType()->count(), 4) << "the log's header was read";
   EXPECT_EQ(Joined(EnglishLeft(&replay)), "") << "replay settings";
   EXPECT_EQ(Joined(CutTexts(&replay)), "") << "replay settings";
   EXPECT_EQ(replay.Coefficients()->currentText().toStdString(), qv::Tr("Header").toStdString())
       << "the log's own coefficients are chosen";
   EXPECT_EQ(replay.FilterType()->itemText(0).toStdString(), qv::Tr("None").toStdString());
   replay.hide();
+  Finish();
   qv::RemoveTranslation();
 }
 
