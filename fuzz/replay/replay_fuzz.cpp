@@ -10,6 +10,7 @@
 #include <fstream>
 #include <string>
 
+#include "fuzz/support/replay_input.h"
 #include "fuzz/support/scratch_folder.h"
 #include "logdoc/replay/replay_reader.h"
 
@@ -19,93 +20,15 @@ const std::string& Folder() {
   return qv::fuzz::ScratchFolder("fuzz_replay");
 }
 
-// Takes bytes off the front of the input; zeros once it is used up.
-struct Input {
-  const uint8_t* data;
-  size_t size;
-  uint8_t Byte() {
-    if (size == 0) return 0;
-    --size;
-    return *data++;
-  }
-  int32_t Int() {
-    uint32_t v = 0;
-    for (int i = 0; i < 4; ++i) v |= static_cast<uint32_t>(Byte()) << (8 * i);
-    return static_cast<int32_t>(v);
-  }
-  // Small values are far likelier in real headers: a byte picks the scale.
-  int32_t Depth() {
-    const uint8_t scale = Byte();
-    const int32_t v = Int();
-    switch (scale % 4) {
-      case 0:
-        return v % 1000;
-      case 1:
-        return v % 100000;
-      case 2:
-        return v % 10000000;
-      default:
-        return v;
-    }
-  }
-};
-
-void WriteFile(const std::string& name, const uint8_t* data, size_t size) {
-  std::ofstream out(Folder() + "/" + name, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > 1 << 16) return -1;
-  Input in{data, size};
-  static const int kKinds[] = {qv::kToolSixChannel, qv::kToolTeleviewer,    qv::kToolFullWave,
-                               qv::kToolCementBond, qv::kToolTwelveChannel, qv::kToolSonic};
-  const int kind = kKinds[in.Byte() % 6];
-  qv::ReplayHeader header;
-  header.startDepth = in.Depth();
-  header.endDepth = in.Depth();
-  header.step = in.Depth();
-  header.comStd = in.Byte() % 32;
-  header.logMode = 10 + in.Byte() % 3;
-  const int from = in.Depth();
-  const int to = in.Depth();
-  const int logMode = 10 + in.Byte() % 3;
-  uint8_t script[64];
-  const size_t scriptSize = 1 + in.Byte() % sizeof script;
-  for (size_t i = 0; i < scriptSize; ++i) script[i] = in.Byte();
-  const size_t split = in.Byte() | (static_cast<size_t>(in.Byte()) << 8);
-  const size_t first = split < in.size ? split : in.size;
-
-  for (const char* stale : {"F.LOG", "F.LGX", "F.BTV", "F.VDL", "F.CBL"}) ::unlink((Folder() + "/" + stale).c_str());
-  std::string name;
-  switch (kind) {
-    case qv::kToolTeleviewer:
-      name = "F.BTV";
-      break;
-    case qv::kToolTwelveChannel:
-    case qv::kToolSonic:
-      name = "F.LGX";
-      break;
-    case qv::kToolFullWave:
-      name = "F.VDL";
-      break;
-    case qv::kToolCementBond:
-      name = "F.CBL";
-      break;
-    default:
-      name = "F.LOG";
-      break;
-  }
-  if (kind == qv::kToolFullWave || kind == qv::kToolCementBond) {
-    WriteFile("F.LOG", in.data, first);
-    WriteFile(name, in.data + first, in.size - first);
-  } else {
-    WriteFile(name, in.data, in.size);
-  }
-
-  qv::ReplayReader reader(Folder() + "/" + name, kind, from, to, logMode, header);
+  qv::fuzz::Input in{data, size};
+  const qv::fuzz::ReplayCase c = qv::fuzz::TakeReplayCase(in, Folder(), false);
+  const int kind = c.kind;
+  const qv::ReplayHeader& header = c.header;
+  qv::ReplayReader reader(c.dataPath, kind, c.from, c.to, c.logMode, header);
   SixChannelPacket six{};
   TwelveChannelRecord twelve{};
   SonicPacket sonic{};
@@ -143,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return reader.SumTeleviewerSteps(depth & 1);
     }
   };
-  Input ops{script, scriptSize};
+  qv::fuzz::Input ops{c.script, c.scriptSize};
   while (ops.size > 0) {
     const uint8_t op = ops.Byte();
     switch (op % 8) {

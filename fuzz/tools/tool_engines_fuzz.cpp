@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "fuzz/support/replay_input.h"
 #include "fuzz/support/scratch_folder.h"
 #include "header/section_access.h"
 #include "logdoc/replay/replay_reader.h"
@@ -25,46 +26,10 @@ const std::string& Folder() {
   return qv::fuzz::ScratchFolder("fuzz_tool_engines");
 }
 
-// The same framing as the replay fuzzer, so its seeds serve here too.
-struct Input {
-  const uint8_t* data;
-  size_t size;
-  uint8_t Byte() {
-    if (size == 0) return 0;
-    --size;
-    return *data++;
-  }
-  int32_t Int() {
-    uint32_t v = 0;
-    for (int i = 0; i < 4; ++i) v |= static_cast<uint32_t>(Byte()) << (8 * i);
-    return static_cast<int32_t>(v);
-  }
-  int32_t Depth() {
-    const uint8_t scale = Byte();
-    const int32_t v = Int();
-    switch (scale % 4) {
-      case 0:
-        return v % 1000;
-      case 1:
-        return v % 100000;
-      case 2:
-        return v % 10000000;
-      default:
-        return v % (kMaxLogDepth + 1);
-    }
-  }
-};
+using qv::fuzz::Input;
 
-int Step(int32_t v) {
-  return 1 + static_cast<int>(static_cast<uint32_t>(v) % kMaxLogStep);
-}
 int Offset(int32_t v) {
   return v % (kMaxChannelOffset + 1);
-}
-
-void WriteFile(const std::string& name, const uint8_t* data, size_t size) {
-  std::ofstream out(Folder() + "/" + name, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
 }
 
 constexpr int kMaxRecords = 400;
@@ -156,38 +121,13 @@ void Sonic(qv::ReplayReader& reader, Input& in, int comStd, int logMode, int ste
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > 1 << 16) return -1;
   Input in{data, size};
-  static const int kKinds[] = {qv::kToolSixChannel, qv::kToolTeleviewer,    qv::kToolFullWave,
-                               qv::kToolCementBond, qv::kToolTwelveChannel, qv::kToolSonic};
-  const int kind = kKinds[in.Byte() % 6];
-  qv::ReplayHeader header;
-  header.startDepth = in.Depth();
-  header.endDepth = in.Depth();
-  header.step = Step(in.Depth());
-  header.comStd = in.Byte() % 32;
-  header.logMode = 10 + in.Byte() % 3;
-  const int from = in.Depth();
-  const int to = in.Depth();
-  const int logMode = 10 + in.Byte() % 3;
-  uint8_t settings[64];
-  const size_t settingsSize = 1 + in.Byte() % sizeof settings;
-  for (size_t i = 0; i < settingsSize; ++i) settings[i] = in.Byte();
-  const size_t split = in.Byte() | (static_cast<size_t>(in.Byte()) << 8);
-  const size_t first = split < in.size ? split : in.size;
-  if (kind == qv::kToolSixChannel || kind == qv::kToolTwelveChannel) return 0;
-
-  for (const char* stale : {"F.LOG", "F.LGX", "F.BTV", "F.VDL", "F.CBL"}) ::unlink((Folder() + "/" + stale).c_str());
-  const std::string name = kind == qv::kToolTeleviewer ? "F.BTV"
-                           : kind == qv::kToolSonic    ? "F.LGX"
-                           : kind == qv::kToolFullWave ? "F.VDL"
-                                                       : "F.CBL";
-  if (kind == qv::kToolFullWave || kind == qv::kToolCementBond) {
-    WriteFile("F.LOG", in.data, first);
-    WriteFile(name, in.data + first, in.size - first);
-  } else {
-    WriteFile(name, in.data, in.size);
-  }
-  qv::ReplayReader reader(Folder() + "/" + name, kind, from, to, logMode, header);
-  Input knobs{settings, settingsSize};
+  const qv::fuzz::ReplayCase c = qv::fuzz::TakeReplayCase(in, Folder(), true);
+  if (c.kind == qv::kToolSixChannel || c.kind == qv::kToolTwelveChannel) return 0;
+  qv::ReplayReader reader(c.dataPath, c.kind, c.from, c.to, c.logMode, c.header);
+  Input knobs{c.script, c.scriptSize};
+  const int kind = c.kind;
+  const qv::ReplayHeader& header = c.header;
+  const int logMode = c.logMode;
   switch (kind) {
     case qv::kToolTeleviewer:
       Televiewer(reader, knobs, header.step);
