@@ -95,9 +95,9 @@ class TapeRecorder final : public curveview::CurveChartRecorder {
   void SetScaleEnd(int, int, const std::string&) override {}
   void SetScaleRange(int, const std::string&, const std::string&) override {}
   void SetCurveStyle(int, int) override {}
-  void PrintLogHeading() override {}
-  void PrintRemarks() override {}
-  void PrintTrailerText() override {}
+  void PrintLogHeading(const curveview::ChartLogTexts&) override {}
+  void PrintRemarks(const curveview::ChartLogTexts&) override {}
+  void PrintTrailerText(const curveview::ChartLogTexts&) override {}
 
  private:
   std::shared_ptr<ChartTape::Paper> paper_;
