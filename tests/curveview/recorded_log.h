@@ -49,6 +49,9 @@ inline bool WriteLogFile(const std::string& path, const FileSpec& f, int logMode
   h.Step = step;
   h.Startdepth = f.startDepth;
   h.EndDepth = f.startDepth + (logMode == 11 ? -1 : 1) * f.records * step;
+  // A stopped log: the stop writes the end time beside the end depth (a log
+  // logged up to the surface ends at depth 0 all the same).
+  h.EndTime = f.records * 100;
   if (!WriteHeaderInfo(path, &h, nullptr)) return false;
   // A one-metre sonde: the channels come out of the depth alignment 36
   // records after they were read.
