@@ -134,7 +134,7 @@ class VdlEngine {
 
   // ---- read under DisplayLock()
   std::timed_mutex& DisplayLock() { return displayLock_; }
-  const std::uint8_t* Image() const { return image_.data(); }
+  const std::uint8_t* Image() const { return ImageRows(); }
   const double* DisplayHistory(int curve) const;
   // How many rows of a display history, from TopRow() on, hold values the
   // log delivered; the rows below them hold none yet and are not drawn.
@@ -163,9 +163,21 @@ class VdlEngine {
   void DrawWiggle(int lines, int rows, std::vector<std::vector<int>>* traces);
   void SetMarks(int lines, int minuteLine, int labelDepth);
   void CopyHistories();
+  // A slot of the working histories changed since the last copy.
+  void MarkDirty(int slot);
   // The pending counters into OUT and cleared; false when no line can go out yet.
   bool TakePending(VdlRefresh& out);
   void PlaceRows();
+  // The image's rows: imageHeight rows from the moving origin on.
+  std::uint8_t* ImageRows() { return image_.data() + imageOrigin_ * static_cast<std::size_t>(g_.RowWidth()); }
+  const std::uint8_t* ImageRows() const {
+    return image_.data() + imageOrigin_ * static_cast<std::size_t>(g_.RowWidth());
+  }
+  // Moves the image down by `lines` rows (lines within 1..imageHeight - 1):
+  // the origin moves up, and only when it reaches the buffer's top is the
+  // image copied back down, once per imageHeight lines. The new top rows
+  // hold what they held before; the caller fills them.
+  void ScrollImage(int lines);
 
   const VdlGeometry g_;
   std::function<bool()> takeMinute_;
@@ -183,11 +195,19 @@ class VdlEngine {
   std::vector<int> counts_;        // display lines per row still to draw
   std::vector<int> totals_;        // display lines per row in all (wiggle height)
   std::vector<std::vector<double>> working_;
+  // The display histories: each the ring of its working history twice over,
+  // so that the rows from displayBase_ on are in order without moving them;
+  // a copy takes only the slots written since the one before.
   std::vector<std::vector<double>> display_;
+  int displayBase_ = 0;
+  std::vector<int> dirtySlots_;
+  bool allDirty_ = false;
   long long linesInHistories_ = 0;     // lines emitted since the histories were cleared
   std::vector<int> displayRowsWithData_;  // by curve, as of the last copy
   std::vector<std::uint8_t> marks_;
-  std::vector<std::uint8_t> image_;  // RowWidth x imageHeight
+  // Twice the image's rows, so that it scrolls by moving its origin.
+  std::vector<std::uint8_t> image_;  // RowWidth x 2 imageHeight
+  std::size_t imageOrigin_ = 0;       // the image's first row in image_
 
   VdlScroll scroll_;
   bool depthScaled_ = true;
