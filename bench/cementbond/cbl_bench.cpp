@@ -9,9 +9,9 @@
 // near a copy of what the segment brings.
 #include <benchmark/benchmark.h>
 
-#include <cstring>
 #include <string>
 
+#include "bench/copy_floor.h"
 #include "bench/ratio_report.h"
 #include "tools/cementbond/cbl_document.h"
 
@@ -92,14 +92,7 @@ BENCHMARK(BM_PrintRings)->Arg(kShortReach)->Arg(kLongReach);
 
 // The floor: a copy of what one segment brings (its record pair and six values).
 void BM_CopyNewBytes(benchmark::State& state) {
-  constexpr std::size_t kBytes = qv::WaveformLogDocument::kPairSize + 6 * sizeof(double);
-  unsigned char from[kBytes] = {1}, to[kBytes];
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(from);
-    std::memcpy(to, from, kBytes);
-    benchmark::DoNotOptimize(to);
-    benchmark::ClobberMemory();
-  }
+  qv::bench::CopyFloor(state, qv::WaveformLogDocument::kPairSize + 6 * sizeof(double), false);
 }
 BENCHMARK(BM_CopyNewBytes);
 

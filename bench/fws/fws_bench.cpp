@@ -7,10 +7,10 @@
 #include <benchmark/benchmark.h>
 
 #include <array>
-#include <cstring>
 #include <string>
 #include <vector>
 
+#include "bench/copy_floor.h"
 #include "bench/ratio_report.h"
 
 #include "devices/tbdevice/sonic.h"
@@ -149,14 +149,7 @@ BENCHMARK(BM_VdlRefresh)->Arg(kShortHistory)->Arg(kLongHistory);
 // image rows with their curves' values), in the same harness (the timer
 // stopped and started again around an untimed step).
 void BM_CopyNewLines(benchmark::State& state) {
-  std::vector<std::uint8_t> from(8 * (960 + 6 * sizeof(double)), 1), to(from.size());
-  for (auto _ : state) {
-    state.PauseTiming();
-    benchmark::DoNotOptimize(from.data());
-    state.ResumeTiming();
-    std::memcpy(to.data(), from.data(), from.size());
-    benchmark::ClobberMemory();
-  }
+  qv::bench::CopyFloor(state, 8 * (960 + 6 * sizeof(double)), true);
 }
 BENCHMARK(BM_CopyNewLines);
 

@@ -23,9 +23,8 @@ int ClampDelay(double rows) {
 
 }  // namespace
 
-VdlEngine::VdlEngine(const VdlGeometry& geometry) : g_(geometry) {
-  image_.assign(static_cast<std::size_t>(g_.RowWidth()) * 2 * static_cast<std::size_t>(std::max(g_.imageHeight, 1)), 0);
-  imageOrigin_ = static_cast<std::size_t>(std::max(g_.imageHeight, 1));
+VdlEngine::VdlEngine(const VdlGeometry& geometry)
+    : g_(geometry), image_(std::max(g_.imageHeight, 1), static_cast<std::size_t>(g_.RowWidth()), 0) {
   sums_.assign(static_cast<std::size_t>(g_.curves), 0.0);
   curveDelay_.assign(static_cast<std::size_t>(g_.curves), 0);
   Resize(std::max(g_.minimumHistory, g_.imageHeight + 1));
@@ -133,26 +132,12 @@ void VdlEngine::Clear() {
   linesInHistories_ = 0;
   std::fill(displayRowsWithData_.begin(), displayRowsWithData_.end(), 0);
   std::fill(marks_.begin(), marks_.end(), 0);
-  std::fill(image_.begin(), image_.end(), 0);
-}
-
-void VdlEngine::ScrollImage(int lines) {
-  const auto w = static_cast<std::size_t>(g_.RowWidth());
-  const auto s = static_cast<std::size_t>(lines);
-  const auto keep = static_cast<std::size_t>(g_.imageHeight) - s;
-  if (imageOrigin_ >= s) {
-    imageOrigin_ -= s;
-    return;
-  }
-  // The kept rows go to the buffer's bottom half, below the new ones.
-  const std::size_t origin = static_cast<std::size_t>(g_.imageHeight);
-  std::memmove(image_.data() + (origin + s) * w, ImageRows(), keep * w);
-  imageOrigin_ = origin;
+  image_.Fill(0);
 }
 
 void VdlEngine::ClearImage() {
   std::lock_guard<std::timed_mutex> display(displayLock_);
-  std::fill(image_.begin(), image_.end(), 0);
+  image_.Fill(0);
   wiggleCarry_ = 0;
 }
 
@@ -322,11 +307,8 @@ void VdlEngine::Filter() {
 int VdlEngine::ConsumeLines(int lines, int rows, bool drawImage, std::vector<std::int8_t>* out) {
   const int w = g_.RowWidth();
   const int height = g_.imageHeight;
-  if (drawImage) {
-    const int s = std::min(lines, height);
-    if (s > 0 && s < height) ScrollImage(s);
-  }
-  std::uint8_t* image = ImageRows();
+  if (drawImage) image_.ScrollDown(std::min(lines, height));
+  std::uint8_t* image = image_.Data();
   if (out) out->assign(static_cast<std::size_t>(lines) * w, 0);
   const int r = top_;
   int q = std::min(r + rows, history_ - 1);
@@ -348,8 +330,8 @@ void VdlEngine::DrawWiggle(int lines, int rows, std::vector<std::vector<int>>* t
   const int w = g_.RowWidth();
   const int height = g_.imageHeight;
   const int s = std::min(lines, height);
-  if (s > 0 && s < height) ScrollImage(s);
-  std::uint8_t* image = ImageRows();
+  image_.ScrollDown(s);
+  std::uint8_t* image = image_.Data();
   std::fill(image, image + static_cast<std::ptrdiff_t>(std::max(s, 0)) * w, 0);
   const int r = top_;
   long long y = static_cast<long long>(lines) - wiggleCarry_ + 100;

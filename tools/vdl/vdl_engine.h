@@ -24,6 +24,8 @@
 #include <span>
 #include <vector>
 
+#include "app/core/scrolling_rows.h"
+
 namespace qv::vdl {
 
 // The shape of the store and the image.
@@ -134,7 +136,7 @@ class VdlEngine {
 
   // ---- read under DisplayLock()
   std::timed_mutex& DisplayLock() { return displayLock_; }
-  const std::uint8_t* Image() const { return ImageRows(); }
+  const std::uint8_t* Image() const { return image_.Data(); }
   const double* DisplayHistory(int curve) const;
   // How many rows of a display history, from TopRow() on, hold values the
   // log delivered; the rows below them hold none yet and are not drawn.
@@ -168,16 +170,6 @@ class VdlEngine {
   // The pending counters into OUT and cleared; false when no line can go out yet.
   bool TakePending(VdlRefresh& out);
   void PlaceRows();
-  // The image's rows: imageHeight rows from the moving origin on.
-  std::uint8_t* ImageRows() { return image_.data() + imageOrigin_ * static_cast<std::size_t>(g_.RowWidth()); }
-  const std::uint8_t* ImageRows() const {
-    return image_.data() + imageOrigin_ * static_cast<std::size_t>(g_.RowWidth());
-  }
-  // Moves the image down by `lines` rows (lines within 1..imageHeight - 1):
-  // the origin moves up, and only when it reaches the buffer's top is the
-  // image copied back down, once per imageHeight lines. The new top rows
-  // hold what they held before; the caller fills them.
-  void ScrollImage(int lines);
 
   const VdlGeometry g_;
   std::function<bool()> takeMinute_;
@@ -205,9 +197,7 @@ class VdlEngine {
   long long linesInHistories_ = 0;     // lines emitted since the histories were cleared
   std::vector<int> displayRowsWithData_;  // by curve, as of the last copy
   std::vector<std::uint8_t> marks_;
-  // Twice the image's rows, so that it scrolls by moving its origin.
-  std::vector<std::uint8_t> image_;  // RowWidth x 2 imageHeight
-  std::size_t imageOrigin_ = 0;       // the image's first row in image_
+  ScrollingRows image_;  // RowWidth x imageHeight
 
   VdlScroll scroll_;
   bool depthScaled_ = true;
