@@ -3,8 +3,16 @@
 // hand-on to the view, and the print delay rings. Beside it, the rate a fast
 // live log needs: the acquisition loop reads at most one segment per 10 ms
 // poll, 100 a second.
+//
+// The print rings on their own in a depth log, at a short and a very long
+// sonde (the rings hold its length): a segment costs the same at either,
+// near a copy of what the segment brings.
 #include <benchmark/benchmark.h>
 
+#include <string>
+
+#include "bench/copy_floor.h"
+#include "bench/ratio_report.h"
 #include "tools/cementbond/cbl_document.h"
 
 namespace {
@@ -57,6 +65,45 @@ void BM_SegmentReadPickProcess(benchmark::State& state) {
 }
 BENCHMARK(BM_SegmentReadPickProcess);
 
+// Ring reaches in depth steps: a short sonde and the longest the rings take.
+constexpr int kShortReach = 500;
+constexpr int kLongReach = 50000;
+
+// One segment through the print rings of a depth log whose first channel
+// lies reach steps from the sensor (the rings grow with it).
+void BM_PrintRings(benchmark::State& state) {
+  BenchLog log;
+  NullView view;
+  log.SetView(&view);
+  log.Setup().logMode = 11;
+  log.Setup().imperial = false;
+  log.Setup().depthStep = 10;
+  // Centimetres: ten depth units each, one step.
+  log.Setup().channelFilters[0].Offset = static_cast<int>(state.range(0));
+  log.InitialiseTool(1);
+  state.counters["ring_rows"] = log.RingRows();
+  for (auto _ : state) {
+    log.ReadPacket(1);
+    log.ProcessPrintRecord(false, false, nullptr);
+    benchmark::DoNotOptimize(log.PrintSegment());
+  }
+}
+BENCHMARK(BM_PrintRings)->Arg(kShortReach)->Arg(kLongReach);
+
+// The floor: a copy of what one segment brings (its record pair and six values).
+void BM_CopyNewBytes(benchmark::State& state) {
+  qv::bench::CopyFloor(state, qv::WaveformLogDocument::kPairSize + 6 * sizeof(double), false);
+}
+BENCHMARK(BM_CopyNewBytes);
+
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  const std::string shortRing = "BM_PrintRings/" + std::to_string(kShortReach);
+  const std::string longRing = "BM_PrintRings/" + std::to_string(kLongReach);
+  return qv::bench::RunWithRatios(
+      argc, argv,
+      {{longRing, shortRing, 1.3, 1, 1, "print rings: segment at a 100x longer ring against a short one"},
+       {shortRing, "BM_CopyNewBytes", 150, 1, 1, "print rings, short ring: segment with its read against a copy of its bytes"},
+       {longRing, "BM_CopyNewBytes", 150, 1, 1, "print rings, long ring: segment with its read against a copy of its bytes"}});
+}

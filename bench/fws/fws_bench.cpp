@@ -7,6 +7,11 @@
 #include <benchmark/benchmark.h>
 
 #include <array>
+#include <string>
+#include <vector>
+
+#include "bench/copy_floor.h"
+#include "bench/ratio_report.h"
 
 #include "devices/tbdevice/sonic.h"
 #include "tools/fws/fws_document.h"
@@ -103,6 +108,59 @@ void BM_SegmentReadPickDisplay(benchmark::State& state) {
 }
 BENCHMARK(BM_SegmentReadPickDisplay);
 
+// The display engine's refresh alone, at the image of the full-wave view
+// (960 x 1124) and a history of the given rows: before each refresh one
+// firing comes in (the intake, not timed), one line at 1:200; the refresh
+// costs what that line costs, whatever the history holds.
+constexpr int kShortHistory = 2400;
+constexpr int kLongHistory = 24000;
+
+qv::vdl::VdlGeometry RefreshGeometry(int history) {
+  qv::vdl::VdlGeometry g;
+  g.samplesPerReceiver = 480;
+  g.lastSegment = 9;
+  g.delayStepFactor = 20;
+  g.imageHeight = 1124;
+  g.minimumHistory = history;
+  return g;
+}
+
+void BM_VdlRefresh(benchmark::State& state) {
+  qv::vdl::VdlEngine engine(RefreshGeometry(static_cast<int>(state.range(0))));
+  qv::vdl::VdlScroll s;
+  s.depthScale = 200;
+  s.depthStep = 10;
+  engine.ResetScroll(s);
+  engine.SetClientRows(1124);
+  std::int8_t samples[48] = {};
+  const double values[6] = {1, 2, 3, 4, 5, 6};
+  for (auto _ : state) {
+    state.PauseTiming();
+    for (int k = 0; k < 20; ++k)
+      engine.AddDepthRow(static_cast<std::uint8_t>((k % 10) | (k >= 10 ? 0x80 : 0)), samples, values);
+    state.ResumeTiming();
+    benchmark::DoNotOptimize(engine.Refresh(false, false, 100));
+  }
+  state.counters["history_rows"] = engine.HistoryLength();
+}
+BENCHMARK(BM_VdlRefresh)->Arg(kShortHistory)->Arg(kLongHistory);
+
+// The floor: a copy of the bytes of the lines a firing brings at 1:200 (eight
+// image rows with their curves' values), in the same harness (the timer
+// stopped and started again around an untimed step).
+void BM_CopyNewLines(benchmark::State& state) {
+  qv::bench::CopyFloor(state, 8 * (960 + 6 * sizeof(double)), true);
+}
+BENCHMARK(BM_CopyNewLines);
+
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  const std::string shortRun = "BM_VdlRefresh/" + std::to_string(kShortHistory);
+  const std::string longRun = "BM_VdlRefresh/" + std::to_string(kLongHistory);
+  return qv::bench::RunWithRatios(
+      argc, argv,
+      {{longRun, shortRun, 1.5, 1, 1, "VDL refresh: a 10x longer history against the short one"},
+       {shortRun, "BM_CopyNewLines", 10, 1, 1, "VDL refresh of a firing's lines against a copy of their bytes"},
+       {longRun, "BM_CopyNewLines", 10, 1, 1, "the same at the long history"}});
+}

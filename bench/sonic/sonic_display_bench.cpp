@@ -9,6 +9,8 @@
 #include <cmath>
 #include <vector>
 
+#include "bench/copy_floor.h"
+#include "bench/sonic/sonic_display_bench.h"
 #include "tools/sonic/sonic_display.h"
 
 namespace {
@@ -41,5 +43,35 @@ void BM_SonicDisplayRows(benchmark::State& state) {
   state.counters["records/s"] = benchmark::Counter(static_cast<double>(records), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_SonicDisplayRows)->ArgsProduct({{0, 1}, {0, 1}, {1, 40, 400}})->ArgNames({"wiggle", "depth", "batch"});
+
+// A one-record grey refresh alone (the record's intake not timed) at a short
+// and a tall screen: it costs what the row costs, whatever the image holds.
+void BM_SonicOneRecordRefresh(benchmark::State& state) {
+  qv::SonicDisplay d;
+  qv::SonicDisplaySettings s;
+  s.samples = 512;
+  s.waves = 3;
+  s.screenHeight = static_cast<int>(state.range(0));
+  d.Configure({1, 2, 3, 13, 14, 15}, s);
+  d.ResetScroll(100, 200);
+  std::vector<double> values(16, 50.0);
+  std::vector<std::int16_t> waves(static_cast<std::size_t>(d.ImageWidth()));
+  for (std::size_t i = 0; i < waves.size(); ++i)
+    waves[i] = static_cast<std::int16_t>(20000 * std::sin(static_cast<double>(i) / 7.0));
+  for (auto _ : state) {
+    state.PauseTiming();
+    d.AddRecord(values, waves, false, -1, {});
+    state.ResumeTiming();
+    benchmark::DoNotOptimize(d.Update().rows);
+  }
+}
+BENCHMARK(BM_SonicOneRecordRefresh)->Arg(kSonicShortScreen)->Arg(kSonicTallScreen);
+
+// The floor: a copy of one row's samples and of its image row, in the same
+// harness.
+void BM_CopySonicRow(benchmark::State& state) {
+  qv::bench::CopyFloor(state, 3 * 512 * (sizeof(std::int16_t) + 1), true);
+}
+BENCHMARK(BM_CopySonicRow);
 
 }  // namespace

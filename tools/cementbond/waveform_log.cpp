@@ -119,9 +119,8 @@ bool WaveformLogDocument::InitialiseTool(int mode) {
   ringRows_ = (s.logMode == 11 || s.logMode == 12) ? static_cast<int>(reach) + kind_.ringMargin : kTimeLogRingRows;
   SetDisplayDepthOffset(s.logMode == 11 ? 25 * s.depthStep : -25 * s.depthStep);
 
-  valueStore_.assign(static_cast<std::size_t>(ringRows_), std::array<double, 6>{});
-  valueRing_.resize(valueStore_.size());
-  segmentRing_.resize(valueStore_.size());
+  valueRing_ = DelayWindow(ringRows_, 6);
+  segmentRing_.resize(static_cast<std::size_t>(ringRows_));
   ClearRings();
   packet_ = {};
   segment_ = {};
@@ -153,10 +152,8 @@ bool WaveformLogDocument::InitialiseTool(int mode) {
 }
 
 void WaveformLogDocument::ClearRings() {
-  for (std::size_t i = 0; i < valueStore_.size(); ++i) {
-    valueStore_[i] = {};
-    valueRing_[i] = valueStore_[i].data();
-  }
+  valueRing_.Clear();
+  segmentBase_ = 0;
   CblWaveformSegment blank;
   std::memset(&blank, 0xFF, sizeof blank);
   std::fill(segmentRing_.begin(), segmentRing_.end(), blank);
@@ -263,22 +260,23 @@ bool WaveformLogDocument::ProcessPrintRecord(bool printing, bool useViewOffsets,
       else if (s.logMode == 12)
         r = static_cast<long long>(largestOffset_) - d + kDefaultRow;
     }
-    if (r >= 1 && r < ringRows_) valueRing_[static_cast<std::size_t>(r)][i] = calibrated_[static_cast<std::size_t>(i)];
+    // Row 0 leaves the window now: a value written there would never show.
+    if (r >= 1 && r < ringRows_) valueRing_.Write(static_cast<int>(r), i, calibrated_[static_cast<std::size_t>(i)]);
     const ChannelFilter& f = s.channelFilters[static_cast<std::size_t>(i)];
-    out[static_cast<std::size_t>(i)] =
-        (f.FilterType != 0 && f.FilterWidth > 1)
-            ? WindowStatisticColumn(f.FilterType, f.FilterWidth, valueRing_.data(), kOutputRow, i)
-            : valueRing_[kOutputRow][i];
+    out[static_cast<std::size_t>(i)] = valueRing_.Output(i, f.FilterType, f.FilterWidth);
   }
   const long long w = SegmentRow(viewOffsets, offsets);
-  if (w >= 0 && w < ringRows_) segmentRing_[static_cast<std::size_t>(w)] = segment_;
-  if (w > 0) std::move(segmentRing_.begin() + 1, segmentRing_.end(), segmentRing_.begin());
-  double* first = valueRing_.front();
-  std::move(valueRing_.begin() + 1, valueRing_.end(), valueRing_.begin());
-  std::fill(first, first + 6, 0.0);
-  valueRing_.back() = first;
+  if (w >= 0 && w < ringRows_) segmentRing_[SegmentSlot(static_cast<int>(w))] = segment_;
+  if (w > 0) {
+    // Every row moves up one; the last row keeps what it held (it is not
+    // refilled), so the slot that becomes it takes a copy.
+    const std::size_t last = SegmentSlot(ringRows_ - 1);
+    segmentRing_[segmentBase_] = segmentRing_[last];
+    segmentBase_ = SegmentSlot(1);
+  }
+  valueRing_.Rotate();
   printValues_ = out;
-  printSegment_ = segmentRing_.front();
+  printSegment_ = segmentRing_[segmentBase_];
   if (view_) view_->TakePrintRow(printValues_.data(), printSegment_);
   return true;
 }

@@ -19,10 +19,12 @@
 #include <array>
 #include <memory>
 #include <span>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "logdoc/document/log_engine.h"
+#include "logdoc/engine/delay_window.h"
 #include "logdoc/replay/replay_reader.h"
 
 namespace qv {
@@ -99,7 +101,10 @@ class WaveformLogDocument : public LogEngine {
   CalibrationSet& Calibration() { return calibration_; }
   const CalibrationArray* GetCalibrationArray() const;
   // The segment ring as the print path will read it (tests).
-  const CblWaveformSegment& SegmentRingRow(int row) const { return segmentRing_.at(static_cast<std::size_t>(row)); }
+  const CblWaveformSegment& SegmentRingRow(int row) const {
+    if (row < 0 || row >= static_cast<int>(segmentRing_.size())) throw std::out_of_range("segment ring row");
+    return segmentRing_[SegmentSlot(row)];
+  }
 
   // Acquisition thread, DeviceMutex held (public for the tests).
   std::uint32_t ReadPacket(int passThrough) override;
@@ -144,6 +149,11 @@ class WaveformLogDocument : public LogEngine {
   void ClearRings();
   void ScaleValues(bool toScaled);
   long long SegmentRow(bool viewOffsets, const int* offsets) const;
+  // The slot of the segment ring that holds its row (row below the ring's size).
+  std::size_t SegmentSlot(int row) const {
+    const std::size_t slot = segmentBase_ + static_cast<std::size_t>(row);
+    return slot >= segmentRing_.size() ? slot - segmentRing_.size() : slot;
+  }
 
   const WaveformLogKind kind_;
   WaveformSink* view_ = nullptr;
@@ -159,9 +169,11 @@ class WaveformLogDocument : public LogEngine {
   int largestOffset_ = 0;
 
   int ringRows_ = 0;
-  std::vector<std::array<double, 6>> valueStore_;
-  std::vector<double*> valueRing_;
+  // The rings rotate by a moving base, not by moving their rows: a segment
+  // costs the same whatever the sonde's length.
+  DelayWindow valueRing_{kDefaultRow + 1, 6};
   std::vector<CblWaveformSegment> segmentRing_;
+  std::size_t segmentBase_ = 0;
   std::array<double, 6> printValues_{};
   CblWaveformSegment printSegment_{};
 

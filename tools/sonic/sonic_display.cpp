@@ -112,7 +112,7 @@ void SonicDisplay::Configure(const std::vector<int>& physicalChannels, const Son
   scratch_.assign(static_cast<std::size_t>(traceWidth_) * static_cast<std::size_t>(height_), 0);
   scratchArrivals_.assign(4 * static_cast<std::size_t>(height_), 0.0);
   scratchRows_ = 0;
-  image_.assign(static_cast<std::size_t>(stride_) * static_cast<std::size_t>(height_), 0);
+  image_ = ScrollingRows(height_, static_cast<std::size_t>(stride_), 0);
   traceCounter_ = lastTrace_ = 0;
 }
 
@@ -128,7 +128,7 @@ void SonicDisplay::Clear() {
   rows_.ClearHistories();
   traces_.Clear();
   arrivals_.Clear();
-  std::fill(image_.begin(), image_.end(), std::uint8_t{0});
+  image_.Fill(0);
   traceCounter_ = lastTrace_ = 0;
 }
 
@@ -184,13 +184,12 @@ void SonicDisplay::ScrollImage(int rows) {
   const int n = std::min(rows, height_);
   const std::size_t moved = static_cast<std::size_t>(height_ - n) * static_cast<std::size_t>(stride_);
   const std::size_t cleared = static_cast<std::size_t>(n) * static_cast<std::size_t>(stride_);
-  std::uint8_t* bits = image_.data();
   if (settings_.upward) {
-    std::memmove(bits + cleared, bits, moved);
-    std::memset(bits, 0, cleared);
+    image_.ScrollDown(n);
+    std::memset(image_.Data(), 0, cleared);
   } else {
-    std::memmove(bits, bits + cleared, moved);
-    std::memset(bits + moved, 0, cleared);
+    image_.ScrollUp(n);
+    std::memset(image_.Data() + moved, 0, cleared);
   }
 }
 
@@ -198,7 +197,7 @@ void SonicDisplay::FillGreyRows(int rows) {
   const int n = std::min({rows, height_, scratchRows_});
   for (int age = 0; age < n; ++age) {
     const int y = settings_.upward ? age : height_ - 1 - age;
-    std::uint8_t* dst = image_.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(stride_);
+    std::uint8_t* dst = image_.Data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(stride_);
     const std::int16_t* src = scratch_.data() + static_cast<std::size_t>(age) * static_cast<std::size_t>(traceWidth_);
     for (int x = 0; x < traceWidth_; ++x) dst[x] = SonicGreyIndex(src[x]);
   }
@@ -245,7 +244,7 @@ void SonicDisplay::Span(int x, int y0, int y1, std::uint8_t index) {
   y0 = std::max(y0, 0);
   y1 = std::min(y1, height_ - 1);
   for (int y = y0; y <= y1; ++y)
-    image_[static_cast<std::size_t>(y) * static_cast<std::size_t>(stride_) + static_cast<std::size_t>(x)] = index;
+    image_.Data()[static_cast<std::size_t>(y) * static_cast<std::size_t>(stride_) + static_cast<std::size_t>(x)] = index;
 }
 
 curveview::HistoryWindow SonicDisplay::Window(int clientHeight, int legendHeight) const {

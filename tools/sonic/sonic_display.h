@@ -21,6 +21,7 @@
 #include <span>
 #include <vector>
 
+#include "app/core/scrolling_rows.h"
 #include "curveview/model/history.h"
 #include "curveview/model/layout.h"
 #include "sondedb/records/records.h"
@@ -123,7 +124,7 @@ class SonicDisplay {
 
   // The image lock: Update writes under it, the painter reads under it.
   std::timed_mutex& ImageLock() { return imageLock_; }
-  const std::uint8_t* Image() const { return image_.data(); }
+  const std::uint8_t* Image() const { return image_.Data(); }
   const curveview::CurveRows& Rows() const { return rows_; }
   // The visible history rows for the client area (history index window).
   curveview::HistoryWindow Window(int clientHeight, int legendHeight) const;
@@ -158,7 +159,8 @@ class SonicDisplay {
 
   // Image side (imageLock_).
   std::timed_mutex imageLock_;
-  std::vector<std::uint8_t> image_;
+  // Scrolled by moving its origin: an update costs what its rows cost.
+  ScrollingRows image_{1, 0, 0};
 };
 
 }  // namespace qv

@@ -65,7 +65,7 @@ bool Near(int depth, int m, int half) {
 TeleviewerRowBuilder::TeleviewerRowBuilder(int height)
     : capacity_(std::max(height, kLeastRows)),
       rows_(static_cast<std::size_t>(capacity_)),
-      history_(static_cast<std::size_t>(capacity_)) {
+      history_(capacity_, 1, 0) {
   maxA_.fill(63);
   maxT_.fill(127);
 }
@@ -76,7 +76,7 @@ void TeleviewerRowBuilder::Reset(int depthStep) {
   maxA_.fill(0);
   minT_.fill(0);
   maxT_.fill(0);
-  std::fill(history_.begin(), history_.end(), 0);
+  history_.Fill(0);
   std::fill(rows_.begin(), rows_.end(), TeleviewerImageRow{});
   pending_ = 0;
   previousDirection_ = 1;
@@ -115,13 +115,12 @@ void TeleviewerRowBuilder::Convert(const TeleviewerSweep& sweep, bool minuteMark
     Age(minT_);
     Age(maxT_);
 
-    std::uint8_t* h = history_.data();
     const int last = capacity_ - 1;
     if (pending_ >= capacity_) {
       // No flush took the rows: the oldest gives way, and the history stays
-      // with the rows that remain.
+      // with the rows that remain (its last entry goes with the move below).
       std::memmove(rows_.data(), rows_.data() + 1, static_cast<std::size_t>(last) * sizeof(TeleviewerImageRow));
-      std::memmove(h, h + 1, static_cast<std::size_t>(last));
+      history_.ScrollUp(1);
       pending_ = last;
     }
     TeleviewerImageRow& r = rows_[static_cast<std::size_t>(pending_)];
@@ -150,7 +149,10 @@ void TeleviewerRowBuilder::Convert(const TeleviewerSweep& sweep, bool minuteMark
     maxT_[0] = rawMaxT - second > 5 ? second : rawMaxT;
 
     r.marks = 0;
-    std::memmove(h + 1, h, static_cast<std::size_t>(last));
+    // The entries move one older; the first keeps its mark.
+    history_.ScrollDown(1);
+    std::uint8_t* h = history_.Data();
+    h[0] = h[1];
 
     const std::uint16_t w = sweep.depthStep;
     const int steps = SweepSteps(w, o.logType);
@@ -203,10 +205,10 @@ FlushedRows TeleviewerRowBuilder::MakeFlushedRows() const {
 bool TeleviewerRowBuilder::Take(int threshold, FlushedRows& out) {
   std::lock_guard<std::mutex> lock(m_);
   const int n = pending_;
-  if (n <= threshold || out.rows.size() < static_cast<std::size_t>(n) || out.history.size() < history_.size())
+  if (n <= threshold || out.rows.size() < static_cast<std::size_t>(n) || out.history.size() < history_.Size())
     return false;
   std::copy_n(rows_.begin(), n, out.rows.begin());
-  std::copy(history_.begin(), history_.end(), out.history.begin());
+  std::copy_n(history_.Data(), history_.Size(), out.history.begin());
   out.count = n;
   out.shownDepth = depth_.currentDepth;
   pending_ = 0;
@@ -215,12 +217,12 @@ bool TeleviewerRowBuilder::Take(int threshold, FlushedRows& out) {
 
 TeleviewerImageStore::TeleviewerImageStore(int height)
     : height_(std::max(height, TeleviewerRowBuilder::kNewest + 3)),
-      amplitude_(static_cast<std::size_t>(height_) * kWidth, kWhite),
-      transit_(static_cast<std::size_t>(height_) * kWidth, kWhite) {}
+      amplitude_(height_, kWidth, kWhite),
+      transit_(height_, kWidth, kWhite) {}
 
 void TeleviewerImageStore::Clear() {
-  std::fill(amplitude_.begin(), amplitude_.end(), kWhite);
-  std::fill(transit_.begin(), transit_.end(), kWhite);
+  amplitude_.Fill(kWhite);
+  transit_.Fill(kWhite);
 }
 
 bool TeleviewerImageStore::Apply(std::span<const TeleviewerImageRow> rows, int waitMs) {
@@ -229,15 +231,21 @@ bool TeleviewerImageStore::Apply(std::span<const TeleviewerImageRow> rows, int w
   const std::size_t n = rows.size();
   const std::size_t h = static_cast<std::size_t>(height_);
   const std::size_t shift = std::min(n, h);
-  for (auto* image : {&amplitude_, &transit_})
-    if (shift < h) std::memmove(image->data() + shift * kWidth, image->data(), (h - shift) * kWidth);
+  // The rows above the newest are never written and stay white; of the rows
+  // a scroll brings in at the top, those are whitened and the others take
+  // the new rows below.
+  const std::size_t white = std::min<std::size_t>(shift, TeleviewerRowBuilder::kNewest);
+  for (auto* image : {&amplitude_, &transit_}) {
+    image->ScrollDown(static_cast<int>(shift));
+    if (shift < h) std::fill_n(image->Data(), white * kWidth, kWhite);
+  }
   // Row i (oldest first) lands n - 1 - i rows below the newest; the rows
   // that fall below the image are not drawn.
   for (std::size_t i = 0; i < n; ++i) {
     const std::size_t y = TeleviewerRowBuilder::kNewest + (n - 1 - i);
     if (y >= h) continue;
-    std::uint8_t* a = amplitude_.data() + y * kWidth;
-    std::uint8_t* t = transit_.data() + y * kWidth;
+    std::uint8_t* a = amplitude_.Data() + y * kWidth;
+    std::uint8_t* t = transit_.Data() + y * kWidth;
     for (int j = 0; j < kWidth; ++j) {
       a[j] = static_cast<std::uint8_t>(2 * rows[i].amplitude[j]);
       t[j] = rows[i].transit[j];

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "app/core/scrolling_rows.h"
 #include "logdoc/records/device_records.h"
 #include "print/recorder/televiewer_row.h"
 
@@ -108,7 +109,8 @@ class TeleviewerRowBuilder {
   const int capacity_;
   mutable std::mutex m_;
   std::vector<TeleviewerImageRow> rows_;
-  std::vector<std::uint8_t> history_;
+  // One byte a row, newest at entry kNewest; it moves by its origin.
+  ScrollingRows history_;
   int pending_ = 0;
   std::array<int, kStatistics> minA_{}, maxA_{}, minT_{}, maxT_{};
   int previousDirection_ = 1;  // 1 up, 0 down
@@ -134,14 +136,15 @@ class TeleviewerImageStore {
   // (that refresh is skipped).
   bool Apply(std::span<const TeleviewerImageRow> rows, int waitMs);
   std::timed_mutex& Lock() { return lock_; }
-  const std::uint8_t* Amplitude() const { return amplitude_.data(); }
-  const std::uint8_t* Transit() const { return transit_.data(); }
+  const std::uint8_t* Amplitude() const { return amplitude_.Data(); }
+  const std::uint8_t* Transit() const { return transit_.Data(); }
 
  private:
   const int height_;
   std::timed_mutex lock_;
-  std::vector<std::uint8_t> amplitude_;
-  std::vector<std::uint8_t> transit_;
+  // Scrolled by moving their origins: a flush costs what its rows cost.
+  ScrollingRows amplitude_;
+  ScrollingRows transit_;
 };
 
 // The colour bar: colours 0 to 127, one per pixel of its 128.

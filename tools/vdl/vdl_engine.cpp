@@ -23,8 +23,8 @@ int ClampDelay(double rows) {
 
 }  // namespace
 
-VdlEngine::VdlEngine(const VdlGeometry& geometry) : g_(geometry) {
-  image_.assign(static_cast<std::size_t>(g_.RowWidth()) * static_cast<std::size_t>(std::max(g_.imageHeight, 1)), 0);
+VdlEngine::VdlEngine(const VdlGeometry& geometry)
+    : g_(geometry), image_(std::max(g_.imageHeight, 1), static_cast<std::size_t>(g_.RowWidth()), 0) {
   sums_.assign(static_cast<std::size_t>(g_.curves), 0.0);
   curveDelay_.assign(static_cast<std::size_t>(g_.curves), 0);
   Resize(std::max(g_.minimumHistory, g_.imageHeight + 1));
@@ -37,7 +37,10 @@ void VdlEngine::Resize(int history) {
   counts_.assign(h, 0);
   totals_.assign(h, 0);
   working_.assign(static_cast<std::size_t>(g_.curves), std::vector<double>(h, 0.0));
-  display_.assign(static_cast<std::size_t>(g_.curves), std::vector<double>(h, 0.0));
+  display_.assign(static_cast<std::size_t>(g_.curves), std::vector<double>(2 * h, 0.0));
+  displayBase_ = 0;
+  dirtySlots_.clear();
+  allDirty_ = false;
   linesInHistories_ = 0;
   displayRowsWithData_.assign(static_cast<std::size_t>(g_.curves), 0);
   marks_.assign(h, 0);
@@ -124,15 +127,17 @@ void VdlEngine::Clear() {
   std::fill(totals_.begin(), totals_.end(), 0);
   for (auto& h : working_) std::fill(h.begin(), h.end(), 0.0);
   for (auto& h : display_) std::fill(h.begin(), h.end(), 0.0);
+  dirtySlots_.clear();
+  allDirty_ = false;
   linesInHistories_ = 0;
   std::fill(displayRowsWithData_.begin(), displayRowsWithData_.end(), 0);
   std::fill(marks_.begin(), marks_.end(), 0);
-  std::fill(image_.begin(), image_.end(), 0);
+  image_.Fill(0);
 }
 
 void VdlEngine::ClearImage() {
   std::lock_guard<std::timed_mutex> display(displayLock_);
-  std::fill(image_.begin(), image_.end(), 0);
+  image_.Fill(0);
   wiggleCarry_ = 0;
 }
 
@@ -171,7 +176,7 @@ double VdlEngine::WorkingValue(int curve, int index) const {
 
 const double* VdlEngine::DisplayHistory(int curve) const {
   if (curve < 0 || curve >= g_.curves) return nullptr;
-  return display_[static_cast<std::size_t>(curve)].data();
+  return display_[static_cast<std::size_t>(curve)].data() + displayBase_;
 }
 
 int VdlEngine::DisplayRowsWithData(int curve) const {
@@ -193,6 +198,18 @@ void VdlEngine::ShiftHistories() {
   histBase_ = (histBase_ + history_ - 1) % history_;
   const auto s0 = static_cast<std::size_t>(HistSlot(0)), s1 = static_cast<std::size_t>(HistSlot(1));
   for (auto& h : working_) h[s0] = h[s1];
+  MarkDirty(static_cast<int>(s0));
+}
+
+void VdlEngine::MarkDirty(int slot) {
+  if (allDirty_) return;
+  // Past a whole history's worth the copy takes every slot anyway.
+  if (static_cast<int>(dirtySlots_.size()) >= history_) {
+    allDirty_ = true;
+    dirtySlots_.clear();
+    return;
+  }
+  dirtySlots_.push_back(slot);
 }
 
 void VdlEngine::AddDepthRow(std::uint8_t flags, std::span<const std::int8_t> samples, std::span<const double> values) {
@@ -254,6 +271,7 @@ void VdlEngine::EmitLine(std::span<const double> values, bool average) {
     if (x < 0 || x >= history_) continue;
     const double v = average && averaged_ > 0 ? (sums_[ci] + values[ci]) / (averaged_ + 1) : values[ci];
     working_[ci][static_cast<std::size_t>(HistSlot(x))] = v;
+    MarkDirty(HistSlot(x));
   }
 }
 
@@ -279,27 +297,25 @@ void VdlEngine::Filter() {
     const double v = WindowStatisticRow(f.filterType, n, rows, n / 2, 0);
     int k = 0;
     if (depthScaled_ && pixelsPerSample_ >= 1.0) k = static_cast<int>(std::min(pixelsPerSample_, 1000.0) + 0.5);
-    for (int row = std::max(m - k, 0); row <= m + k && row < history_; ++row)
+    for (int row = std::max(m - k, 0); row <= m + k && row < history_; ++row) {
       h[static_cast<std::size_t>(HistSlot(row))] = v;
+      MarkDirty(HistSlot(row));
+    }
   }
 }
 
 int VdlEngine::ConsumeLines(int lines, int rows, bool drawImage, std::vector<std::int8_t>* out) {
   const int w = g_.RowWidth();
   const int height = g_.imageHeight;
-  if (drawImage) {
-    const int s = std::min(lines, height);
-    if (s > 0 && s < height)
-      std::memmove(image_.data() + static_cast<std::size_t>(s) * w, image_.data(),
-                   static_cast<std::size_t>(height - s) * w);
-  }
+  if (drawImage) image_.ScrollDown(std::min(lines, height));
+  std::uint8_t* image = image_.Data();
   if (out) out->assign(static_cast<std::size_t>(lines) * w, 0);
   const int r = top_;
   int q = std::min(r + rows, history_ - 1);
   for (int b = lines - 1; b >= 0; --b) {
     const std::int8_t* row = RowPtr(q);
     if (drawImage && b < height) {
-      std::uint8_t* line = image_.data() + static_cast<std::size_t>(b) * w;
+      std::uint8_t* line = image + static_cast<std::size_t>(b) * w;
       for (int k = 0; k < w; ++k) line[k] = static_cast<std::uint8_t>(row[k] + 128);
     }
     if (out) std::memcpy(out->data() + static_cast<std::size_t>(lines - 1 - b) * w, row, static_cast<std::size_t>(w));
@@ -314,10 +330,9 @@ void VdlEngine::DrawWiggle(int lines, int rows, std::vector<std::vector<int>>* t
   const int w = g_.RowWidth();
   const int height = g_.imageHeight;
   const int s = std::min(lines, height);
-  if (s > 0 && s < height)
-    std::memmove(image_.data() + static_cast<std::size_t>(s) * w, image_.data(),
-                 static_cast<std::size_t>(height - s) * w);
-  std::fill(image_.begin(), image_.begin() + static_cast<std::ptrdiff_t>(s) * w, 0);
+  image_.ScrollDown(s);
+  std::uint8_t* image = image_.Data();
+  std::fill(image, image + static_cast<std::ptrdiff_t>(std::max(s, 0)) * w, 0);
   const int r = top_;
   long long y = static_cast<long long>(lines) - wiggleCarry_ + 100;
   const int stride = std::max(g_.wiggleStride, 1);
@@ -332,7 +347,7 @@ void VdlEngine::DrawWiggle(int lines, int rows, std::vector<std::vector<int>>* t
       const long long py = y - static_cast<long long>((row[stride * k] + 128) * scale);
       xy[static_cast<std::size_t>(2 * k + 1)] = static_cast<int>(std::clamp<long long>(py, -1, height));
     }
-    DrawPolyline8(image_.data(), w, height, xy, 255);
+    DrawPolyline8(image, w, height, xy, 255);
     if (traces) {
       std::vector<int>& t = traces->emplace_back(static_cast<std::size_t>(points));
       for (int k = 0; k < points; ++k) t[static_cast<std::size_t>(k)] = xy[static_cast<std::size_t>(2 * k + 1)];
@@ -354,8 +369,20 @@ void VdlEngine::CopyHistories() {
         static_cast<int>(std::clamp<long long>(entry + linesInHistories_ - top_, 0, std::max(history_ - top_, 0)));
     const auto& src = working_[static_cast<std::size_t>(c)];
     auto& dst = display_[static_cast<std::size_t>(c)];
-    for (int i = 0; i < history_; ++i) dst[static_cast<std::size_t>(i)] = src[static_cast<std::size_t>(HistSlot(i))];
+    const auto h = static_cast<std::size_t>(history_);
+    if (allDirty_) {
+      std::copy(src.begin(), src.end(), dst.begin());
+      std::copy(src.begin(), src.end(), dst.begin() + static_cast<std::ptrdiff_t>(h));
+    } else {
+      for (const int slot : dirtySlots_) {
+        const auto i = static_cast<std::size_t>(slot);
+        dst[i] = dst[i + h] = src[i];
+      }
+    }
   }
+  dirtySlots_.clear();
+  allDirty_ = false;
+  displayBase_ = HistSlot(0);
 }
 
 void VdlEngine::SetMarks(int lines, int minuteLine, int labelDepth) {

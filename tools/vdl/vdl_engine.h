@@ -24,6 +24,8 @@
 #include <span>
 #include <vector>
 
+#include "app/core/scrolling_rows.h"
+
 namespace qv::vdl {
 
 // The shape of the store and the image.
@@ -134,7 +136,7 @@ class VdlEngine {
 
   // ---- read under DisplayLock()
   std::timed_mutex& DisplayLock() { return displayLock_; }
-  const std::uint8_t* Image() const { return image_.data(); }
+  const std::uint8_t* Image() const { return image_.Data(); }
   const double* DisplayHistory(int curve) const;
   // How many rows of a display history, from TopRow() on, hold values the
   // log delivered; the rows below them hold none yet and are not drawn.
@@ -163,6 +165,8 @@ class VdlEngine {
   void DrawWiggle(int lines, int rows, std::vector<std::vector<int>>* traces);
   void SetMarks(int lines, int minuteLine, int labelDepth);
   void CopyHistories();
+  // A slot of the working histories changed since the last copy.
+  void MarkDirty(int slot);
   // The pending counters into OUT and cleared; false when no line can go out yet.
   bool TakePending(VdlRefresh& out);
   void PlaceRows();
@@ -183,11 +187,17 @@ class VdlEngine {
   std::vector<int> counts_;        // display lines per row still to draw
   std::vector<int> totals_;        // display lines per row in all (wiggle height)
   std::vector<std::vector<double>> working_;
+  // The display histories: each the ring of its working history twice over,
+  // so that the rows from displayBase_ on are in order without moving them;
+  // a copy takes only the slots written since the one before.
   std::vector<std::vector<double>> display_;
+  int displayBase_ = 0;
+  std::vector<int> dirtySlots_;
+  bool allDirty_ = false;
   long long linesInHistories_ = 0;     // lines emitted since the histories were cleared
   std::vector<int> displayRowsWithData_;  // by curve, as of the last copy
   std::vector<std::uint8_t> marks_;
-  std::vector<std::uint8_t> image_;  // RowWidth x imageHeight
+  ScrollingRows image_;  // RowWidth x imageHeight
 
   VdlScroll scroll_;
   bool depthScaled_ = true;

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <thread>
 
 namespace {
@@ -185,6 +187,53 @@ TEST(TeleviewerImage, AFullStoreIsDrainedAndEveryRowLandsInsideTheImage) {
   // A flush held up by the painter is skipped, not waited for.
   std::unique_lock<std::timed_mutex> painting(image.Lock());
   EXPECT_FALSE(image.Apply({out.rows.data(), 2}, 10));
+}
+
+// Over many flushes of varied sizes, some after the store ran over, the mark
+// history and the images read as if both were moved entry by entry: the
+// history one entry older a sweep (its first entry kept, and one newer when
+// the oldest row gave way), the images down by a flush's rows with the rows
+// above the newest white.
+TEST(TeleviewerImage, HistoryAndImagesStayTrueOverManyFlushes) {
+  constexpr int kHeight = 110;
+  constexpr int kNewest = TeleviewerRowBuilder::kNewest;
+  TeleviewerRowBuilder b(kHeight);
+  b.Reset(100);
+  qv::TeleviewerImageStore image(kHeight);
+  const int capacity = b.Capacity();
+  std::vector<std::uint8_t> history(static_cast<std::size_t>(capacity), 0);
+  std::vector<std::uint8_t> amplitude(static_cast<std::size_t>(kHeight) * 128, 128);
+  int pending = 0, sweep = 0;
+  qv::FlushedRows out = b.MakeFlushedRows();
+  for (int flush = 0; flush < 40; ++flush) {
+    const int sweeps = flush % 10 == 4 ? capacity + 17 : 1 + flush % 6;
+    for (int k = 0; k < sweeps; ++k, ++sweep) {
+      const bool minute = sweep % 7 == 0;
+      b.Convert(SweepOf({}, Sample(sweep % 64, 5)), minute, {});
+      if (pending >= capacity) {
+        std::memmove(history.data(), history.data() + 1, history.size() - 1);
+        pending = capacity - 1;
+      }
+      std::memmove(history.data() + 1, history.data(), history.size() - 1);
+      if (minute) history[kNewest] |= qv::kHistoryMinute;
+      ++pending;
+    }
+    ASSERT_TRUE(b.Take(0, out));
+    ASSERT_EQ(out.count, pending);
+    ASSERT_EQ(out.history, history) << "flush " << flush;
+    ASSERT_TRUE(image.Apply({out.rows.data(), static_cast<std::size_t>(out.count)}, 100));
+    const int n = out.count;
+    if (n < kHeight)
+      std::memmove(amplitude.data() + static_cast<std::size_t>(n) * 128, amplitude.data(),
+                   static_cast<std::size_t>(kHeight - n) * 128);
+    for (int i = 0; i < n; ++i) {
+      const int y = kNewest + (n - 1 - i);
+      if (y < kHeight)
+        std::fill_n(amplitude.begin() + y * 128, 128, static_cast<std::uint8_t>(2 * out.rows[i].amplitude[0]));
+    }
+    ASSERT_EQ(std::memcmp(image.Amplitude(), amplitude.data(), amplitude.size()), 0) << "flush " << flush;
+    pending = 0;
+  }
 }
 
 TEST(TeleviewerImage, ABurstOfSweepsWhileTheDisplayFlushes) {

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <atomic>
+#include <cstring>
 #include <thread>
 #include <vector>
 
@@ -321,6 +322,49 @@ TEST(VdlRefresh, MoreThanAThousandPendingLinesAreConsumed) {
   EXPECT_TRUE(out.done);
   EXPECT_EQ(out.lines, 2);
   EXPECT_EQ(f.engine.Image()[240 + 48], static_cast<std::uint8_t>(Tag(1, true, 1) ^ 0x80));
+}
+
+// Over many refreshes, some of a single firing and some of many, the image
+// reads as if every refresh had moved it down by its new lines and drawn
+// them on top, and the display histories as the working ones at that moment.
+TEST(VdlRefresh, ImageAndHistoriesStayTrueOverManyRefreshes) {
+  constexpr int kWidth = 480, kHeight = 100;
+  Feed f(SmallImage());
+  VdlScroll s = TimeLog();
+  s.curves = {{0, 1, 5}, {0, 0, 0}};  // a filtered and a plain curve
+  f.engine.ResetScroll(s);
+  f.engine.SetClientRows(kHeight);
+  std::vector<std::uint8_t> image(static_cast<std::size_t>(kWidth) * kHeight, 0);
+  int firing = 0;
+  for (int refresh = 0; refresh < 60; ++refresh) {
+    // Mostly one firing a refresh; now and then a long gap (more writes than
+    // the history has rows).
+    const int firings = refresh % 15 == 7 ? 40 : 1 + refresh % 3;
+    for (int k = 0; k < firings; ++k, ++firing)
+      for (int n = 0; n < 10; ++n) {
+        std::array<std::int8_t, 48> samples;
+        samples.fill(static_cast<std::int8_t>((firing * 7 + n) % 200 - 100));
+        std::array<double, 6> v;
+        v.fill(firing * 10.0 + n);
+        f.engine.AddDepthRow(static_cast<std::uint8_t>((n % 5) | (n >= 5 ? kFar : 0)), samples, v);
+      }
+    const auto out = f.engine.Refresh(false, true, 100);
+    ASSERT_TRUE(out.done) << refresh;
+    const int lines = out.lines, shift = std::min(lines, kHeight);
+    if (shift < kHeight)
+      std::memmove(image.data() + static_cast<std::size_t>(shift) * kWidth, image.data(),
+                   static_cast<std::size_t>(kHeight - shift) * kWidth);
+    for (int b = 0; b < shift; ++b)
+      for (int k = 0; k < kWidth; ++k)
+        image[static_cast<std::size_t>(b) * kWidth + k] =
+            static_cast<std::uint8_t>(out.lineSamples[static_cast<std::size_t>(lines - 1 - b) * kWidth + k] + 128);
+    ASSERT_EQ(std::memcmp(f.engine.Image(), image.data(), image.size()), 0) << "refresh " << refresh;
+    for (int c = 0; c < 2; ++c)
+      for (int i = 0; i < f.engine.HistoryLength(); ++i)
+        ASSERT_EQ(f.engine.DisplayHistory(c)[i], f.engine.WorkingValue(c, i))
+            << "refresh " << refresh << " curve " << c << " row " << i;
+  }
+  EXPECT_GT(firing * 10, 3 * kHeight);  // the image's origin went round more than once
 }
 
 TEST(VdlRefresh, ALockTimeOutSkipsTheRefresh) {
