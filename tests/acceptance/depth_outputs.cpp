@@ -24,10 +24,13 @@
 namespace qvtest {
 
 DepthSamples ViewSamples(CCurveView& view, int physicalChannel, double metresPerUnit) {
+  return RowSamples(view.Rows(), view.Curves(), physicalChannel, metresPerUnit);
+}
+
+DepthSamples RowSamples(const curveview::CurveRows& rows, const std::vector<CurveRecord>& curves, int physicalChannel,
+                        double metresPerUnit) {
   DepthSamples shown;
-  auto& rows = view.Rows();
   std::lock_guard<std::mutex> lock(rows.DisplayLock());
-  const auto& curves = view.Curves();
   const auto k = std::find_if(curves.begin(), curves.end(),
                               [&](const auto& c) { return c.physicalChannel == physicalChannel; });
   if (k == curves.end()) return shown;
@@ -95,9 +98,9 @@ class TapeRecorder final : public curveview::CurveChartRecorder {
   void SetScaleEnd(int, int, const std::string&) override {}
   void SetScaleRange(int, const std::string&, const std::string&) override {}
   void SetCurveStyle(int, int) override {}
-  void PrintLogHeading() override {}
-  void PrintRemarks() override {}
-  void PrintTrailerText() override {}
+  void PrintLogHeading(const curveview::ChartLogTexts&) override {}
+  void PrintRemarks(const curveview::ChartLogTexts&) override {}
+  void PrintTrailerText(const curveview::ChartLogTexts&) override {}
 
  private:
   std::shared_ptr<ChartTape::Paper> paper_;
@@ -177,11 +180,11 @@ class RedCurve {
 
 }  // namespace
 
-int WidestScreenStroke(CCurveView& view, int physicalChannel) {
-  RedCurve red(view.Curves(), physicalChannel);
+int WidestScreenStroke(QWidget& view, std::vector<CurveRecord>& curves, int legendHeight, int physicalChannel) {
+  RedCurve red(curves, physicalChannel);
   const QImage image = view.grab().toImage();
   int widest = 0;
-  for (int y = view.LegendHeight(); y < image.height(); ++y) {
+  for (int y = legendHeight; y < image.height(); ++y) {
     const std::vector<int> xs = RedDots(image, y);
     if (!xs.empty()) widest = std::max(widest, xs.back() - xs.front() + 1);
   }
@@ -190,10 +193,10 @@ int WidestScreenStroke(CCurveView& view, int physicalChannel) {
 
 // ---- the printed page
 
-std::string PrintCurveToPdf(CCurveView& view, int physicalChannel, const std::string& folder) {
-  qv::print::LogPagePrinter* printer = view.PagePrinter();
+std::string PrintCurveToPdf(qv::print::LogPagePrinter* printer, std::vector<CurveRecord>& curves, int physicalChannel,
+                            const std::string& folder, QWidget* parent) {
   if (!printer) return {};
-  RedCurve red(view.Curves(), physicalChannel);
+  RedCurve red(curves, physicalChannel);
   const std::string pdf = folder + "/log.pdf";
   std::filesystem::remove(pdf);
   QPrinter& q = printer->Printer();
@@ -209,7 +212,7 @@ std::string PrintCurveToPdf(CCurveView& view, int physicalChannel, const std::st
     q.setOutputFileName(QString::fromStdString(pdf));
     return dlg.result();
   });
-  view.OnFilePrint();
+  qv::print::PrintLogPages(*printer, parent);
   return std::filesystem::exists(pdf) ? pdf : std::string();
 }
 
