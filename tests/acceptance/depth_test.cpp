@@ -41,8 +41,8 @@ const DepthCase kCases[] = {
     {"TWCH_up", "TWCH", qv::kLogModeUp, 13.0, "GAM", 17.5, 9.0, kAllCurveOutputs},
     // Sand gives way to shale at 30.0 m: the sonic sonde's first transit
     // time, read 2 m up its 3 m. The sonic log has no chart.
-    {"SONQ_down", "SONQ", qv::kLogModeDown, 30.0, "TT1", 25.0, 37.0, kView | kLas | kReplay},
-    {"SONQ_up", "SONQ", qv::kLogModeUp, 30.0, "TT1", 35.0, 26.0, kView | kLas | kReplay},
+    {"SONQ_down", "SONQ", qv::kLogModeDown, 30.0, "TT1", 25.0, 37.0, kAllCurveOutputs & ~kChart},
+    {"SONQ_up", "SONQ", qv::kLogModeUp, 30.0, "TT1", 35.0, 26.0, kAllCurveOutputs & ~kChart},
 };
 
 // The view a log shows its curves in: the curve view of the channel logs,
