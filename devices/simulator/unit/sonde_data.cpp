@@ -128,9 +128,12 @@ constexpr ChannelModel kSonic[] = {
     {"TT2", 230, 0, 0.1, [](const Formation& f, double) { return TransitTime(f, kSonicSpacing[1]); }},
     {"TT3", 260, 0, 0.1, [](const Formation& f, double) { return TransitTime(f, kSonicSpacing[2]); }},
     {"TT4", 290, 0, 0.1, [](const Formation& f, double) { return TransitTime(f, kSonicSpacing[3]); }},
-    {"GAM", 40, 0, 0.25, GammaOf},
+    {"GAM", 40, 0, 0.1, GammaOf},
 };
 constexpr std::size_t kSonicGamma = 4;
+// The gamma word is counts in the 400 ms the divisor word gives; the program
+// reads it as a rate per second.
+constexpr double kSonicGammaWindow = 0.4;
 
 const Well& WellOf(const SondeSample& s) {
   return s.well ? *s.well : DefaultWell();
@@ -361,7 +364,7 @@ std::vector<uint8_t> Sonic(const SondeSample& s) {
   std::vector<uint8_t> v = Head(length, s);
   for (int i = 0; i < 7; ++i) v[8 + i] = static_cast<uint8_t>(10 + i);
   const std::vector<double> raw = RawWords(s, 5);
-  Le16(v, 17, Word(raw[kSonicGamma]));
+  Le16(v, 17, Word(raw[kSonicGamma] * kSonicGammaWindow));
   Le16(v, 19, 400);
   const int traces = s.comStd == 26 ? 3 : (s.comStd == 28 ? 4 : 2);
   const int samples = s.comStd == 28 ? 256 : 512;
