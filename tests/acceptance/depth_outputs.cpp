@@ -24,10 +24,13 @@
 namespace qvtest {
 
 DepthSamples ViewSamples(CCurveView& view, int physicalChannel, double metresPerUnit) {
+  return RowSamples(view.Rows(), view.Curves(), physicalChannel, metresPerUnit);
+}
+
+DepthSamples RowSamples(const curveview::CurveRows& rows, const std::vector<CurveRecord>& curves, int physicalChannel,
+                        double metresPerUnit) {
   DepthSamples shown;
-  auto& rows = view.Rows();
   std::lock_guard<std::mutex> lock(rows.DisplayLock());
-  const auto& curves = view.Curves();
   const auto k = std::find_if(curves.begin(), curves.end(),
                               [&](const auto& c) { return c.physicalChannel == physicalChannel; });
   if (k == curves.end()) return shown;
@@ -177,11 +180,11 @@ class RedCurve {
 
 }  // namespace
 
-int WidestScreenStroke(CCurveView& view, int physicalChannel) {
-  RedCurve red(view.Curves(), physicalChannel);
+int WidestScreenStroke(QWidget& view, std::vector<CurveRecord>& curves, int legendHeight, int physicalChannel) {
+  RedCurve red(curves, physicalChannel);
   const QImage image = view.grab().toImage();
   int widest = 0;
-  for (int y = view.LegendHeight(); y < image.height(); ++y) {
+  for (int y = legendHeight; y < image.height(); ++y) {
     const std::vector<int> xs = RedDots(image, y);
     if (!xs.empty()) widest = std::max(widest, xs.back() - xs.front() + 1);
   }
@@ -190,10 +193,10 @@ int WidestScreenStroke(CCurveView& view, int physicalChannel) {
 
 // ---- the printed page
 
-std::string PrintCurveToPdf(CCurveView& view, int physicalChannel, const std::string& folder) {
-  qv::print::LogPagePrinter* printer = view.PagePrinter();
+std::string PrintCurveToPdf(qv::print::LogPagePrinter* printer, std::vector<CurveRecord>& curves, int physicalChannel,
+                            const std::string& folder, QWidget* parent) {
   if (!printer) return {};
-  RedCurve red(view.Curves(), physicalChannel);
+  RedCurve red(curves, physicalChannel);
   const std::string pdf = folder + "/log.pdf";
   std::filesystem::remove(pdf);
   QPrinter& q = printer->Printer();
@@ -209,7 +212,7 @@ std::string PrintCurveToPdf(CCurveView& view, int physicalChannel, const std::st
     q.setOutputFileName(QString::fromStdString(pdf));
     return dlg.result();
   });
-  view.OnFilePrint();
+  qv::print::PrintLogPages(*printer, parent);
   return std::filesystem::exists(pdf) ? pdf : std::string();
 }
 
@@ -251,6 +254,18 @@ std::vector<std::vector<std::pair<double, double>>> DepthLabels(const std::strin
   return pages;
 }
 
+// Whether a pixel row of a page holds the frame's edge: an unbroken line
+// across more than a third of the page (the grid's lines are dotted, a
+// legend's line spans one track).
+bool FrameLine(const QImage& image, int y) {
+  int run = 0, longest = 0;
+  for (int x = 0; x < image.width(); ++x) {
+    run = qGray(image.pixel(x, y)) < 235 ? run + 1 : 0;
+    longest = std::max(longest, run);
+  }
+  return longest > image.width() / 3;
+}
+
 }  // namespace
 
 DepthSamples PageSamples(const std::string& pdf, const std::string& folder, double metresPerUnit, int* widest) {
@@ -276,11 +291,24 @@ DepthSamples PageSamples(const std::string& pdf, const std::string& folder, doub
     const double a = (sd - b * sy) / n;
     const QImage image(dir.filePath(files[p]));
     // The log section: from a label spacing above the first label to one
-    // below the last (the track headers above hold the curve's legend).
+    // below the last, within the frame of the tracks (the track headers
+    // above, and below at the log's end, hold the curve's legend).
     double first = 1e9, last = -1e9;
     for (const auto& [d, yPt] : l) first = std::min(first, yPt * kDpi / 72.0), last = std::max(last, yPt * kDpi / 72.0);
     const double spacing = (last - first) / static_cast<double>(l.size() - 1);
-    for (int y = std::max(0, static_cast<int>(first - spacing)); y < image.height() && y <= last + spacing; ++y) {
+    int from = std::max(0, static_cast<int>(first - spacing));
+    int to = std::min(image.height() - 1, static_cast<int>(last + spacing));
+    for (int y = static_cast<int>(first); y >= from; --y)
+      if (FrameLine(image, y)) {
+        from = y;
+        break;
+      }
+    for (int y = static_cast<int>(last); y <= to; ++y)
+      if (FrameLine(image, y)) {
+        to = y;
+        break;
+      }
+    for (int y = from; y <= to; ++y) {
       const std::vector<int> xs = RedDots(image, y);
       if (xs.empty()) continue;
       if (widest) *widest = std::max(*widest, xs.back() - xs.front() + 1);

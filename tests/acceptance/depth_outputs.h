@@ -15,8 +15,16 @@
 #include <vector>
 
 #include "curveview/chart_recorder.h"
+#include "sondedb/records/records.h"
 
 class CCurveView;
+class QWidget;
+namespace curveview {
+class CurveRows;
+}
+namespace qv::print {
+class LogPagePrinter;
+}
 
 namespace qvtest {
 
@@ -26,11 +34,14 @@ using DepthSamples = std::vector<std::pair<double, double>>;
 // The rows the view shows of the curve of PHYSICALCHANNEL, each at the depth
 // the depth track labels it with.
 DepthSamples ViewSamples(CCurveView& view, int physicalChannel, double metresPerUnit);
+// The same of any view whose ROWS hold the values of CURVES in their order.
+DepthSamples RowSamples(const curveview::CurveRows& rows, const std::vector<CurveRecord>& curves, int physicalChannel,
+                        double metresPerUnit);
 
-// The most dots of one row of the view's picture that the curve of
-// PHYSICALCHANNEL covers (drawn alone, in pure red): a stroke across its
-// track shows as a wide run.
-int WidestScreenStroke(CCurveView& view, int physicalChannel);
+// The most dots of one row of VIEW's picture below its legend band that the
+// curve of PHYSICALCHANNEL covers (drawn alone, in pure red): a stroke across
+// its track shows as a wide run.
+int WidestScreenStroke(QWidget& view, std::vector<CurveRecord>& curves, int legendHeight, int physicalChannel);
 
 // What a chart recorder was sent, as paper: each row plotted lies one line
 // of paper (the view's rows at the recorder's 200 lines an inch) past the
@@ -57,10 +68,11 @@ class ChartTape {
   curveview::ChartRecorderFactory previous_;
 };
 
-// Prints the view's log through its page printer to a PDF at DPI with the
-// curve of PHYSICALCHANNEL alone, drawn in pure red; gives the PDF's path
-// (empty when it was not written).
-std::string PrintCurveToPdf(CCurveView& view, int physicalChannel, const std::string& folder);
+// Prints a view's log through its page PRINTER to a PDF with the curve of
+// PHYSICALCHANNEL (of the view's CURVES) alone, drawn in pure red; gives the
+// PDF's path (empty when it was not written).
+std::string PrintCurveToPdf(qv::print::LogPagePrinter* printer, std::vector<CurveRecord>& curves, int physicalChannel,
+                            const std::string& folder, QWidget* parent);
 // The red curve of the pages of PDF: each pixel row of a page at the depth
 // the page's depth labels put it, the value the curve's x there. *WIDEST:
 // the most red dots one pixel row holds (a stroke across the track).

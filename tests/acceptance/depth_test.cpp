@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <cmath>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,7 @@
 #include "tests/acceptance/depth_case.h"
 #include "tests/acceptance/depth_outputs.h"
 #include "tests/acceptance/simulated_program.h"
+#include "tools/sonic/sonic_view.h"
 
 namespace qvtest {
 namespace {
@@ -37,7 +39,34 @@ const DepthCase kCases[] = {
     {"KSTQ_up", "KSTQ", qv::kLogModeUp, 13.0, "GAM", 17.5, 9.0, kAllCurveOutputs},
     {"TWCH_down", "TWCH", qv::kLogModeDown, 13.0, "GAM", 8.0, 20.5, kAllCurveOutputs},
     {"TWCH_up", "TWCH", qv::kLogModeUp, 13.0, "GAM", 17.5, 9.0, kAllCurveOutputs},
+    // Sand gives way to shale at 30.0 m: the sonic sonde's first transit
+    // time, read 2 m up its 3 m. The sonic log has no chart.
+    {"SONQ_down", "SONQ", qv::kLogModeDown, 30.0, "TT1", 25.0, 37.0, kAllCurveOutputs & ~kChart},
+    {"SONQ_up", "SONQ", qv::kLogModeUp, 30.0, "TT1", 35.0, 26.0, kAllCurveOutputs & ~kChart},
 };
+
+// The view a log shows its curves in: the curve view of the channel logs,
+// the sonic view of a sonic log.
+struct CurvesShown {
+  QWidget* widget = nullptr;
+  std::vector<CurveRecord>* curves = nullptr;
+  const curveview::CurveRows* rows = nullptr;
+  int legendHeight = 0;
+  std::function<qv::print::LogPagePrinter*()> printer;
+
+  DepthSamples Samples(int physicalChannel, double metresPerUnit) const {
+    return RowSamples(*rows, *curves, physicalChannel, metresPerUnit);
+  }
+};
+
+CurvesShown ShownBy(CLogDoc& doc) {
+  if (CCurveView* v = doc.CurveView())
+    return {v, &v->Curves(), &v->Rows(), v->LegendHeight(), [v] { return v->PagePrinter(); }};
+  for (qv::View* view : doc.Views())
+    if (auto* v = dynamic_cast<CSonicView*>(view))
+      return {v, &v->Curves(), &v->Display().Rows(), v->LegendHeight(), [v] { return v->PagePrinter(); }};
+  return {};
+}
 
 class DepthTest : public SimulatedProgram, public ::testing::WithParamInterface<DepthCase> {
  public:
@@ -83,8 +112,8 @@ TEST_P(DepthTest, TheBoundaryLiesAtItsDepthInEveryOutput) {
   const auto counts = [](double metres) { return static_cast<int32_t>(std::lround(metres * 100)); };
   CLogDoc* doc = Record(counts(c.from), static_cast<int>(std::abs(counts(c.to) - counts(c.from)) * 50));
   ASSERT_NE(doc, nullptr);
-  CCurveView* view = doc->CurveView();
-  ASSERT_NE(view, nullptr);
+  const CurvesShown view = ShownBy(*doc);
+  ASSERT_NE(view.widget, nullptr);
 
   const std::string data = doc->Engine()->DataFilePath();
   HeaderInfo header;
@@ -113,10 +142,10 @@ TEST_P(DepthTest, TheBoundaryLiesAtItsDepthInEveryOutput) {
   const qv::sim::ChannelModel& model = *m;
 
   if (c.outputs & kView) {
-    ExpectAt("view", ViewSamples(*view, curve.physicalChannel, metres), c, model, tolerance);
+    ExpectAt("view", view.Samples(curve.physicalChannel, metres), c, model, tolerance);
     // The curve runs down its track from its first reading to its last:
     // no row of the picture holds a stroke across the track.
-    const int widest = WidestScreenStroke(*view, curve.physicalChannel);
+    const int widest = WidestScreenStroke(*view.widget, *view.curves, view.legendHeight, curve.physicalChannel);
     EXPECT_GT(widest, 0) << "the curve is drawn";
     EXPECT_LT(widest, 24) << "a horizontal stroke on the screen";
   }
@@ -130,7 +159,8 @@ TEST_P(DepthTest, TheBoundaryLiesAtItsDepthInEveryOutput) {
              model, tolerance);
   }
   if (c.outputs & kLas) {
-    const bool twelve = doc->Engine()->ToolKind() == 8;
+    // The twelve-channel and sonic logs keep their records in .LGX files.
+    const bool twelve = doc->Engine()->ToolKind() == 8 || doc->Engine()->ToolKind() == 10;
     ExportAll(data, twelve, header, curves);
     std::string error;
     const DepthSamples las = LasSamples((folder / "DATA" / "FIRST.LAS").string(), c.curve, metres, &error);
@@ -156,7 +186,7 @@ TEST_P(DepthTest, TheBoundaryLiesAtItsDepthInEveryOutput) {
     dialog.EnsureInitialised();
     CLogDoc* replay = g_pActiveDoc;
     replay->PumpDisplay();
-    replayed = ViewSamples(*replay->CurveView(), curve.physicalChannel, metres);
+    replayed = ShownBy(*replay).Samples(curve.physicalChannel, metres);
     ++ends;
     return qv::IDOK;  // stays open, paused at the end
   });
@@ -164,7 +194,8 @@ TEST_P(DepthTest, TheBoundaryLiesAtItsDepthInEveryOutput) {
   CLogDoc* replay = g_pActiveDoc;
   ASSERT_NE(replay, nullptr);
   ASSERT_NE(replay->Replay(), nullptr);
-  ASSERT_NE(replay->CurveView(), nullptr);
+  const CurvesShown replayView = ShownBy(*replay);
+  ASSERT_NE(replayView.widget, nullptr);
   CReplayControl* bar = g_pReplayControl;
   ASSERT_NE(bar, nullptr);
   replay->Replay()->SetPollPeriod(0);
@@ -174,7 +205,8 @@ TEST_P(DepthTest, TheBoundaryLiesAtItsDepthInEveryOutput) {
   if (c.outputs & kPage) {
     const std::string out = (folder / "print").string();
     std::filesystem::create_directories(out);
-    const std::string pdf = PrintCurveToPdf(*replay->CurveView(), curve.physicalChannel, out);
+    const std::string pdf =
+        PrintCurveToPdf(replayView.printer(), *replayView.curves, curve.physicalChannel, out, replayView.widget->window());
     ASSERT_FALSE(pdf.empty()) << "the log printed";
     int widest = 0;
     ExpectAt("printed page", PageSamples(pdf, out, metres, &widest), c, model, tolerance + row);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <limits>
 
 #include "app/core/globals.h"
 #include "app/newlog/new_log.h"
@@ -134,6 +135,8 @@ bool SonicLogEngine::ReadReplayRecord() {
 bool SonicLogEngine::SeekReplay(int depth) {
   if (!Reader()) return false;
   const bool ok = Reader()->SeekSonic(&packet_, depth) != 0;
+  // Past the data's end the record holds no reading (its values are 0).
+  if (!ok) packet_.mask = 0;
   TakeSamples();
   if (packet_.mask & TwelveChannelFileRecord::kMinuteMark) SetMinuteMark();
   return ok;
@@ -177,9 +180,16 @@ bool SonicLogEngine::ProcessForPrint(std::span<const int> offsets, std::span<dou
                                      std::span<std::int16_t> waveforms) {
   if (!processor_) return false;
   TakeFilters();
+  // No offsets: the rows are read in the log's own order, and each channel
+  // takes the delay it took while the log recorded.
   const std::span<const double> row =
-      processor_->Process(Input(), static_cast<std::int8_t>(g_SonicConfig.sampleInterval), offsets);
-  std::copy_n(row.begin(), 12, values.begin());
+      processor_->Process(Input(), static_cast<std::int8_t>(g_SonicConfig.sampleInterval),
+                          offsets.empty() ? std::nullopt : std::optional<std::span<const int>>(offsets));
+  // As on the screen: an entry that holds no reading yet is no value, not 0.
+  for (int c = 0; c < 12; ++c)
+    values[static_cast<std::size_t>(c)] = processor_->HasUserFunction() || processor_->OutputReady(c)
+                                              ? row[static_cast<std::size_t>(c)]
+                                              : std::numeric_limits<double>::quiet_NaN();
   const auto w = processor_->Waveforms();
   std::copy_n(w.begin(), std::min(w.size(), waveforms.size()), waveforms.begin());
   return true;

@@ -57,8 +57,8 @@ class SonicLogEngine : public ChannelLogEngine {
   bool RewindReplay() override;
   bool ProcessRecord(bool forPrint) override;
   // Page printing (the log not running): the current record through the
-  // processing with the print's row offsets; the first 12 values and the
-  // delayed waveforms into the print buffers.
+  // processing with the print's row offsets (none: the log's own); the
+  // first 12 values and the delayed waveforms into the print buffers.
   bool ProcessForPrint(std::span<const int> offsets, std::span<double, 12> values, std::span<std::int16_t> waveforms);
 
  protected:

@@ -11,6 +11,7 @@ SonicProcessor::SonicProcessor(const SonicProcessorSetup& setup)
     : setup_(setup),
       values_(ChannelWindowRows(setup.logMode, setup.sondeLengthSteps, setup.channelSettings), 12),
       outputs_(values_.Rows(), 12),
+      readings_(values_.Rows(), 12),
       waveformSamples_(setup.geometry.WaveformBytes() / 2),
       waveRing_(static_cast<std::size_t>(values_.Rows()) * static_cast<std::size_t>(waveformSamples_), 0),
       current_(static_cast<std::size_t>(waveformSamples_), 0) {}
@@ -22,6 +23,8 @@ int SonicProcessor::DisplayDelay() const {
 void SonicProcessor::Clear() {
   values_.Clear();
   outputs_.Clear();
+  readings_.Clear();
+  ready_.fill(false);
   std::fill(waveRing_.begin(), waveRing_.end(), 0);
   std::fill(current_.begin(), current_.end(), 0);
   waveBase_ = 0;
@@ -62,11 +65,15 @@ std::span<const double> SonicProcessor::Process(const SonicInput& in, int sample
     }
     calibrated_[ci] = value;
     const ChannelSetting& s = setup_.channelSettings[ci];
-    values_.Write(WriteRow(s.offsetSteps, printOffsets, 7 + c), c, value);
+    const int row = WriteRow(s.offsetSteps, printOffsets, 7 + c);
+    values_.Write(row, c, value);
+    readings_.Write(row, c, (in.mask & (1 << c)) ? 1.0 : 0.0);
     in_[ci] = values_.Output(c, s.filterType, s.filterWidth);
+    ready_[ci] = readings_.At(kOut, c) != 0.0;
     if (c < 4) delayed[ci] = values_.At(kOut, c);
   }
   values_.Rotate();
+  readings_.Rotate();
 
   // The waveforms' delay: each waveform its own write row, all read at row 25.
   const int rows = values_.Rows();

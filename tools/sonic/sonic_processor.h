@@ -77,6 +77,10 @@ class SonicProcessor {
   const std::array<double, 12>& RawValues() const { return raw_; }
   const std::array<double, 12>& CalibratedValues() const { return calibrated_; }
   const std::array<double, 12>& UserValues() const { return user_; }
+  // Whether channel c's value of the last record is a reading: 0 is what a
+  // row of the delay holds before a reading reaches it (the log's first
+  // records, a record without the channel).
+  bool OutputReady(int c) const { return c >= 0 && c < 12 && ready_[static_cast<std::size_t>(c)]; }
 
  private:
   int WriteRow(int offsetSteps, std::optional<std::span<const int>> printOffsets, int printEntry) const;
@@ -84,6 +88,8 @@ class SonicProcessor {
   SonicProcessorSetup setup_;
   DelayWindow values_;
   DelayWindow outputs_;
+  DelayWindow readings_;  // 1 where values_ holds a reading
+  std::array<bool, 12> ready_{};
   int waveformSamples_ = 0;  // per record
   std::vector<std::int16_t> waveRing_;
   int waveBase_ = 0;  // physical row of ring row 0

@@ -120,15 +120,20 @@ constexpr ChannelModel kFullWave[] = {
     {"AMPN", kFullWaveNearOffset, 0, 0.01, [](const Formation& f, double) { return PipeAmplitude(f); }},
 };
 // The sonic sonde's receivers lie 0.9, 1.2, 1.5 and 1.8 m from its source;
-// channels 1 to 4 carry their arrival times (us), which the traces show.
+// channels 1 to 4 carry their arrival times (us), which the traces show,
+// and channel 5 the gamma count rate.
 constexpr double kSonicSpacing[4] = {0.9, 1.2, 1.5, 1.8};
 constexpr ChannelModel kSonic[] = {
-    {"GAM", 40, 0, 0.25, GammaOf},
     {"TT1", 200, 0, 0.1, [](const Formation& f, double) { return TransitTime(f, kSonicSpacing[0]); }},
     {"TT2", 230, 0, 0.1, [](const Formation& f, double) { return TransitTime(f, kSonicSpacing[1]); }},
     {"TT3", 260, 0, 0.1, [](const Formation& f, double) { return TransitTime(f, kSonicSpacing[2]); }},
     {"TT4", 290, 0, 0.1, [](const Formation& f, double) { return TransitTime(f, kSonicSpacing[3]); }},
+    {"GAM", 40, 0, 0.1, GammaOf},
 };
+constexpr std::size_t kSonicGamma = 4;
+// The gamma word is counts in the 400 ms the divisor word gives; the program
+// reads it as a rate per second.
+constexpr double kSonicGammaWindow = 0.4;
 
 const Well& WellOf(const SondeSample& s) {
   return s.well ? *s.well : DefaultWell();
@@ -359,7 +364,7 @@ std::vector<uint8_t> Sonic(const SondeSample& s) {
   std::vector<uint8_t> v = Head(length, s);
   for (int i = 0; i < 7; ++i) v[8 + i] = static_cast<uint8_t>(10 + i);
   const std::vector<double> raw = RawWords(s, 5);
-  Le16(v, 17, Word(raw[0]));
+  Le16(v, 17, Word(raw[kSonicGamma] * kSonicGammaWindow));
   Le16(v, 19, 400);
   const int traces = s.comStd == 26 ? 3 : (s.comStd == 28 ? 4 : 2);
   const int samples = s.comStd == 28 ? 256 : 512;
@@ -370,7 +375,7 @@ std::vector<uint8_t> Sonic(const SondeSample& s) {
   const double interval = (flags & 16) ? 16 : (flags & 8) ? 8 : 4;
   for (int t = 0; t < traces; ++t) {
     // Each receiver hears the well where it sits, as its channel reads it.
-    const double arrival = TransitTime(WellOf(s).At(SensorMetres(s, kSonic[1 + t].offset)), kSonicSpacing[t]);
+    const double arrival = TransitTime(WellOf(s).At(SensorMetres(s, kSonic[t].offset)), kSonicSpacing[t]);
     const double gain = s.sonicConfig[1 + std::min(t, 2)];
     const double amplitude = 16000.0 * std::pow(2.0, (gain - 1) / 8.0) * kSonicSpacing[0] / kSonicSpacing[t];
     for (int i = 0; i < samples; ++i) {
@@ -379,7 +384,7 @@ std::vector<uint8_t> Sonic(const SondeSample& s) {
       Le16(v, 21 + 2 * static_cast<size_t>(t * samples + i), static_cast<uint16_t>(x));
     }
   }
-  for (int k = 0; k < 4; ++k) Le16(v, static_cast<size_t>(L - 2 + 2 * k), Word(raw[1 + k]));
+  for (int k = 0; k < 4; ++k) Le16(v, static_cast<size_t>(L - 2 + 2 * k), Word(raw[static_cast<size_t>(k)]));
   return v;
 }
 
