@@ -8,7 +8,10 @@
 
 #include <cstdint>
 #include <cstring>
+#include <string>
 #include <vector>
+
+#include "bench/ratio_report.h"
 
 namespace qv::bench {
 
@@ -22,6 +25,18 @@ inline void CopyFloor(benchmark::State& state, std::size_t bytes, bool pausedSte
     benchmark::DoNotOptimize(to.data());
     benchmark::ClobberMemory();
   }
+}
+
+// The three ratios of a path run at a small and a large size (the Google
+// Benchmark argument): large against small (cost flat in the size), and each
+// against its copy floor.
+inline std::vector<Ratio> FlatAndFloorRatios(const std::string& run, int small, int large, const std::string& floor,
+                                             double flatTarget, double floorTarget, const std::string& flatWhat,
+                                             const std::string& floorWhat, const std::string& largeFloorWhat) {
+  const std::string smallRun = run + "/" + std::to_string(small), largeRun = run + "/" + std::to_string(large);
+  return {{largeRun, smallRun, flatTarget, 1, 1, flatWhat},
+          {smallRun, floor, floorTarget, 1, 1, floorWhat},
+          {largeRun, floor, floorTarget, 1, 1, largeFloorWhat}};
 }
 
 }  // namespace qv::bench

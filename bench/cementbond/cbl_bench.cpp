@@ -99,11 +99,10 @@ BENCHMARK(BM_CopyNewBytes);
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::string shortRing = "BM_PrintRings/" + std::to_string(kShortReach);
-  const std::string longRing = "BM_PrintRings/" + std::to_string(kLongReach);
   return qv::bench::RunWithRatios(
       argc, argv,
-      {{longRing, shortRing, 1.3, 1, 1, "print rings: segment at a 100x longer ring against a short one"},
-       {shortRing, "BM_CopyNewBytes", 150, 1, 1, "print rings, short ring: segment with its read against a copy of its bytes"},
-       {longRing, "BM_CopyNewBytes", 150, 1, 1, "print rings, long ring: segment with its read against a copy of its bytes"}});
+      qv::bench::FlatAndFloorRatios("BM_PrintRings", kShortReach, kLongReach, "BM_CopyNewBytes", 1.3, 150,
+                                    "print rings: segment at a 100x longer ring against a short one",
+                                    "print rings, short ring: segment with its read against a copy of its bytes",
+                                    "print rings, long ring: segment with its read against a copy of its bytes"));
 }

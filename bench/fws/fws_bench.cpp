@@ -12,7 +12,6 @@
 
 #include "bench/copy_floor.h"
 #include "bench/ratio_report.h"
-
 #include "devices/tbdevice/sonic.h"
 #include "tools/fws/fws_document.h"
 #include "tools/vdl/vdl_engine.h"
@@ -156,11 +155,10 @@ BENCHMARK(BM_CopyNewLines);
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::string shortRun = "BM_VdlRefresh/" + std::to_string(kShortHistory);
-  const std::string longRun = "BM_VdlRefresh/" + std::to_string(kLongHistory);
   return qv::bench::RunWithRatios(
       argc, argv,
-      {{longRun, shortRun, 1.5, 1, 1, "VDL refresh: a 10x longer history against the short one"},
-       {shortRun, "BM_CopyNewLines", 10, 1, 1, "VDL refresh of a firing's lines against a copy of their bytes"},
-       {longRun, "BM_CopyNewLines", 10, 1, 1, "the same at the long history"}});
+      qv::bench::FlatAndFloorRatios("BM_VdlRefresh", kShortHistory, kLongHistory, "BM_CopyNewLines", 1.5, 10,
+                                    "VDL refresh: a 10x longer history against the short one",
+                                    "VDL refresh of a firing's lines against a copy of their bytes",
+                                    "the same at the long history"));
 }

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/copy_floor.h"
 #include "bench/ratio_report.h"
 #include "bench/sonic/sonic_display_bench.h"
 #include "logdoc/engine/channel_processor.h"
@@ -107,11 +108,10 @@ BENCHMARK(BM_TwelveChannelReadAndProcess)->ArgsProduct({{0, 1}, {0, 1}})->ArgNam
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::string shortRun = "BM_SonicOneRecordRefresh/" + std::to_string(kSonicShortScreen);
-  const std::string tallRun = "BM_SonicOneRecordRefresh/" + std::to_string(kSonicTallScreen);
   return qv::bench::RunWithRatios(
       argc, argv,
-      {{tallRun, shortRun, 1.3, 1, 1, "sonic one-record refresh: a 10x taller image against a short one"},
-       {shortRun, "BM_CopySonicRow", 3, 1, 1, "sonic one-record refresh against a copy of its row's bytes"},
-       {tallRun, "BM_CopySonicRow", 3, 1, 1, "the same at the tall image"}});
+      qv::bench::FlatAndFloorRatios("BM_SonicOneRecordRefresh", kSonicShortScreen, kSonicTallScreen, "BM_CopySonicRow",
+                                    1.3, 3, "sonic one-record refresh: a 10x taller image against a short one",
+                                    "sonic one-record refresh against a copy of its row's bytes",
+                                    "the same at the tall image"));
 }

@@ -75,11 +75,10 @@ BENCHMARK(BM_CopyFlushRows);
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::string shortRun = "BM_FlushRows/" + std::to_string(kShortImage);
-  const std::string tallRun = "BM_FlushRows/" + std::to_string(kTallImage);
   return qv::bench::RunWithRatios(
       argc, argv,
-      {{tallRun, shortRun, 1.3, 1, 1, "televiewer flush: a 10x taller image against the short one"},
-       {shortRun, "BM_CopyFlushRows", 3, 1, 1, "televiewer flush of five rows against a copy of their bytes"},
-       {tallRun, "BM_CopyFlushRows", 3, 1, 1, "the same at the tall image"}});
+      qv::bench::FlatAndFloorRatios("BM_FlushRows", kShortImage, kTallImage, "BM_CopyFlushRows", 1.3, 3,
+                                    "televiewer flush: a 10x taller image against the short one",
+                                    "televiewer flush of five rows against a copy of their bytes",
+                                    "the same at the tall image"));
 }
