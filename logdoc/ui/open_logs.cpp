@@ -257,6 +257,11 @@ class LogOpener : public LogDocuments {
     s.logMode = wizard.logMode;
     s.sampleInterval = g_nSampleInterval;
     s.depthStep = imperial ? g_nDepthStepImperial : g_nDepthStepMetric;
+    // A televiewer sweeps with each turn of its head, not at depth steps: a
+    // sweep's step word counts the depth counter's counts it moved, so one
+    // count is the log's depth step. A coarser step would stretch the image
+    // and its depth labels by the ratio.
+    if (toolType == kTeleviewerToolType) s.depthStep = qv::LogEngine::DepthFactor();
     s.depthScale = DepthScaleOf(wizard.depthScaleIndex, imperial);
     s.calibrationFile = wizard.calibrationFile;
     s.userLibrary = wizard.userFunctionPath;

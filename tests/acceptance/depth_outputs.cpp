@@ -268,9 +268,7 @@ bool FrameLine(const QImage& image, int y) {
 
 }  // namespace
 
-DepthSamples PageSamples(const std::string& pdf, const std::string& folder, double metresPerUnit, int* widest) {
-  DepthSamples out;
-  if (widest) *widest = 0;
+void ForEachPageRow(const std::string& pdf, const std::string& folder, const PageRowReader& read) {
   constexpr int kDpi = 200;
   const auto labels = DepthLabels(pdf);
   const std::string prefix = folder + "/page";
@@ -308,13 +306,19 @@ DepthSamples PageSamples(const std::string& pdf, const std::string& folder, doub
         to = y;
         break;
       }
-    for (int y = from; y <= to; ++y) {
-      const std::vector<int> xs = RedDots(image, y);
-      if (xs.empty()) continue;
-      if (widest) *widest = std::max(*widest, xs.back() - xs.front() + 1);
-      out.emplace_back((a + b * y) * metresPerUnit, xs[xs.size() / 2]);
-    }
+    for (int y = from; y <= to; ++y) read(image, y, a + b * y);
   }
+}
+
+DepthSamples PageSamples(const std::string& pdf, const std::string& folder, double metresPerUnit, int* widest) {
+  DepthSamples out;
+  if (widest) *widest = 0;
+  ForEachPageRow(pdf, folder, [&](const QImage& image, int y, double depth) {
+    const std::vector<int> xs = RedDots(image, y);
+    if (xs.empty()) return;
+    if (widest) *widest = std::max(*widest, xs.back() - xs.front() + 1);
+    out.emplace_back(depth * metresPerUnit, xs[xs.size() / 2]);
+  });
   return out;
 }
 

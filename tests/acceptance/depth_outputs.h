@@ -8,6 +8,7 @@
 // reader that is not ours.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -18,6 +19,7 @@
 #include "sondedb/records/records.h"
 
 class CCurveView;
+class QImage;
 class QWidget;
 namespace curveview {
 class CurveRows;
@@ -78,6 +80,11 @@ std::string PrintCurveToPdf(qv::print::LogPagePrinter* printer, std::vector<Curv
 // the most red dots one pixel row holds (a stroke across the track).
 DepthSamples PageSamples(const std::string& pdf, const std::string& folder, double metresPerUnit,
                          int* widest = nullptr);
+
+// Each pixel row of the log sections of the pages of PDF (read at 200 dots an
+// inch, into FOLDER) with the depth the page's depth labels put it at.
+using PageRowReader = std::function<void(const QImage& page, int y, double depth)>;
+void ForEachPageRow(const std::string& pdf, const std::string& folder, const PageRowReader& read);
 
 // The CURVE column of a LAS file against its depth column, read by las-js;
 // empty with a message in *error when the reader could not run.

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "app/core/globals.h"
+#include "app/core/log_modes.h"
 #include "app/startup/startup.h"
 #include "app/ui/frames.h"
 #include "app/ui/log_wizard.h"
@@ -106,7 +107,9 @@ class SimulatedProgram : public TbdeviceTest {
     g_strSondeSerialNo = "1001";
     OpenerDialogs().wizard = [this, sonde](QWidget*, qv::LogWizardResult& r) {
       if (!qv::LoadLogWizardSonde(r, sonde, "1001")) return false;
-      r.logMode = logMode;
+      // The wizard offers the televiewer its asynchronous mode alone (a sweep
+      // per turn of the head); `logMode` then says only which way the winch goes.
+      r.logMode = r.toolType == qv::kToolTeleviewer ? qv::kLogModeAsync : logMode;
       r.fileName = "FIRST";
       r.dataFolder = (folder / "DATA").string() + "/";
       r.calibrationOn = r.calibrationFile.empty() ? 0 : 1;

@@ -166,6 +166,11 @@ void CBHTVView::TakeRows(int threshold, bool screen) {
   update();
 }
 
+std::vector<std::uint8_t> CBHTVView::ShownMarks() {
+  std::lock_guard<std::timed_mutex> lock(images_.Lock());
+  return shownHistory_;
+}
+
 void CBHTVView::ResetDisplay(bool live) {
   builder_.Reset(depthTrack_.depthStep);
   {

@@ -110,8 +110,15 @@ class CBHTVView : public qv::View, public qv::TeleviewerDisplay, public qv::Reco
   // ---- state for the tests and the printing
   const std::vector<TrackRecord>& Tracks() const { return tracks_; }
   const std::vector<CurveRecord>& Curves() const { return curves_; }
+  // The curve table the view and its pages draw the strips of.
+  std::vector<CurveRecord>& Curves() { return curves_; }
   int HeadingHeight() const { return headingRows_ * kHeadingRowHeight; }
   int ShownDepth() const { return shownDepth_; }
+  // Whether the shown rows were logged upward (the depth labels count down the screen).
+  bool ShownUp() const { return shownUp_; }
+  // The depth-track marks of the shown rows, as the last flush left them (a
+  // copy taken under the images' lock): entry kNewest is the top image row.
+  std::vector<std::uint8_t> ShownMarks();
   const qv::TeleviewerImageStore& Images() const { return images_; }
   // The track whose right border lies under x, else -1.
   int BorderAt(int x) const;

@@ -219,6 +219,16 @@ std::vector<uint8_t> Twelve(const SondeSample& s) {
   return v;
 }
 
+}  // namespace
+
+double TeleviewerAmplitude(const Well& well, double metres) {
+  const Formation f = well.At(metres);
+  const double washout = std::max(0.0, f.caliper - well.Spec().bitSize);
+  return std::clamp(24 + 36 * (400 - f.slowness) / 220 - 0.1 * washout, 16.0, 60.0);
+}
+
+namespace {
+
 // The borehole wall as the televiewer's head sees it in one turn: the echo
 // amplitude follows the hardness of the rock and drops where the wall is
 // washed out; the transit time follows the hole's radius. Each dipping
@@ -228,9 +238,7 @@ std::vector<uint8_t> Televiewer(const SondeSample& s) {
   const Well& well = WellOf(s);
   const double m = SensorMetres(s);
   const Formation f = well.At(m);
-  const double washout = std::max(0.0, f.caliper - well.Spec().bitSize);
-  const int baseAmp =
-      static_cast<int>(std::lround(std::clamp(24 + 36 * (400 - f.slowness) / 220 - 0.1 * washout, 16.0, 60.0)));
+  const int baseAmp = static_cast<int>(std::lround(TeleviewerAmplitude(well, m)));
   const int baseTt = static_cast<int>(std::lround(std::clamp(2 * (f.caliper / 2 - 25) / 1.5, 0.0, 100.0)));
   for (int w = 0; w < 132; ++w) {
     uint16_t word = 0;

@@ -61,6 +61,11 @@ std::span<const ChannelModel> SondeChannels(uint8_t comStd, uint8_t toolType);
 // near, far): the cement-bond sonde for standard 3, the full-wave sonic else.
 std::array<int, 2> ReceiverOffsets(uint8_t comStd);
 
+// The echo amplitude (0 to 63) the televiewer's head reads off the wall at a
+// depth, away from fractures: the rock's hardness, less where the wall is
+// washed out. The head sits at the sonde's bottom, where the counter measures.
+double TeleviewerAmplitude(const Well& well, double metres);
+
 // One record (waveform tools: the near segments, then the far ones; 0-9 for
 // the full-wave sonic, 0-4 for cement bond).
 std::vector<std::vector<uint8_t>> MakeRecords(RecordKind kind, const SondeSample& s);

@@ -1,0 +1,159 @@
+// One true depth in the televiewer log's outputs: a short televiewer log
+// recorded down and one up on the simulated unit through a bed boundary of
+// the simulated well that the wall's echo amplitude shows, and the boundary
+// read back from the view's image rows, the chart recorder's rows, the
+// printed page (PDF, through poppler) and a replay of the log, each row at
+// the depth its output's labels give it. The log has no LAS export: its
+// records are images, not curves.
+#include <gtest/gtest.h>
+
+#include <QPushButton>
+#include <QRegularExpression>
+#include <cmath>
+#include <filesystem>
+#include <string>
+
+#include "app/ui/bars.h"
+#include "app/ui/pemmaro_app.h"
+#include "logdoc/replayctl/replay_control.h"
+#include "logdoc/replayui/ask_replay.h"
+#include "logdoc/replayui/replay_dlg.h"
+#include "tests/acceptance/depth_case.h"
+#include "tests/acceptance/simulated_program.h"
+#include "tests/acceptance/televiewer_outputs.h"
+#include "tests/support/run_tool.h"
+#include "tools/televiewer/bhtv_view.h"
+
+namespace qvtest {
+namespace {
+
+constexpr unsigned kStrHeaderRequired = 32380;
+
+// The sand from 7 m gives way to shale at 13.0 m, inside the casing: the
+// softer shale returns a weaker echo off the pipe's wall.
+const DepthCase kTeleviewerCases[] = {
+    {"BTVS_down", "BTVS", qv::kLogModeDown, 13.0, "AMP", 10.5, 15.5, kView | kChart | kPage | kReplay},
+    {"BTVS_up", "BTVS", qv::kLogModeUp, 13.0, "AMP", 15.5, 10.5, kView | kChart | kPage | kReplay},
+};
+
+CBHTVView* TeleviewerViewOf(CLogDoc& doc) {
+  for (qv::View* view : doc.Views())
+    if (auto* v = dynamic_cast<CBHTVView*>(view)) return v;
+  return nullptr;
+}
+
+// What the televiewer's head reads of the well: its echo amplitude.
+const qv::sim::ChannelModel kEcho = {"AMP", 0, 0, 1, [](const qv::sim::Formation&, double metres) {
+                                       return qv::sim::TeleviewerAmplitude(qv::sim::DefaultWell(), metres);
+                                     }};
+
+class TeleviewerDepthTest : public SimulatedProgram, public ::testing::WithParamInterface<DepthCase> {
+ public:
+  void SetUp() override {
+    SimulatedProgram::SetUp();
+    // The chart's heading question is answered No; every other box counts.
+    qv::SetMessageBoxHandler([this](const qv::MessageBoxRequest& r) {
+      if (r.id == kStrHeaderRequired) return qv::IDNO;
+      boxes.push_back(r.text);
+      return qv::IDOK;
+    });
+  }
+  void TearDown() override {
+    SetAskReplayRunner({});
+    SimulatedProgram::TearDown();
+  }
+};
+
+// Where an output puts the boundary, against where the head's reading of
+// the well puts it at the same depths.
+void ExpectAt(const char* output, const DepthSamples& samples, const DepthCase& c, double tolerance) {
+  const double lo = c.boundary - 2, hi = c.boundary + 2;
+  const double found = BoundaryDepth(samples, lo, hi);
+  const double truth = TrueBoundary(samples, kEcho, 0, lo, hi);
+  EXPECT_NEAR(truth, c.boundary, 0.1) << output << ": the boundary the head sees";
+  EXPECT_NEAR(found, truth, tolerance) << output << ": " << samples.size() << " samples";
+}
+
+TEST_P(TeleviewerDepthTest, TheBoundaryLiesAtItsDepthInEveryOutput) {
+  const DepthCase& c = GetParam();
+  logMode = c.logMode;
+  chart = (c.outputs & kChart) != 0;
+  depthScaleIndex = 3;  // 1:100
+  std::unique_ptr<TeleviewerTape> tape = chart ? std::make_unique<TeleviewerTape>() : nullptr;
+  Start(c.sonde);
+  const auto counts = [](double metres) { return static_cast<int32_t>(std::lround(metres * 100)); };
+  CLogDoc* doc = Record(counts(c.from), static_cast<int>(std::abs(counts(c.to) - counts(c.from)) * 50));
+  ASSERT_NE(doc, nullptr);
+  CBHTVView* view = TeleviewerViewOf(*doc);
+  ASSERT_NE(view, nullptr);
+
+  HeaderInfo header;
+  ASSERT_EQ(ReadHeaderInfo(doc->Engine()->DataFilePath(), &header), 1);
+  const double metres = 1.0;  // the program counts in metres
+  const double step = std::abs(header.Step) / 1000.0 * metres;
+  // A row of the view is a sweep (a centimetre at this speed), a row of the
+  // page or the chart no more than 1/200 inch of paper at 1:100.
+  const double row = 0.0254 / 200 * 100;
+  const double tolerance = step + row;
+
+  if (c.outputs & kView) ExpectAt("view", TeleviewerViewSamples(*view, metres), c, tolerance);
+  if (c.outputs & kChart) {
+    EXPECT_GT(tape->Rows(), 0) << "the chart printed";
+    ExpectAt("chart", tape->Samples(metres), c, tolerance);
+  }
+
+  if (!(c.outputs & (kReplay | kPage))) return;
+  // The recorded log, replayed to its end; its pages are printed from the replay.
+  const std::string data = doc->Engine()->DataFilePath();
+  app->CloseDocument(doc);
+  ASSERT_TRUE(qvtest::SpinUntil([] {
+    CLogDoc* active = g_pActiveDoc;
+    return active && active->IsIdleDocument();
+  }));
+  OpenerDialogs().replaySettings = [](CReplayDlg& dialog) {
+    if (dialog.Initialise()) dialog.OnOK();
+    return dialog.Result();
+  };
+  DepthSamples replayed;
+  int ends = 0;
+  SetAskReplayRunner([&](CAskReplay& dialog) {
+    dialog.EnsureInitialised();
+    CLogDoc* replay = g_pActiveDoc;
+    replay->PumpDisplay();
+    if (CBHTVView* v = TeleviewerViewOf(*replay)) replayed = TeleviewerViewSamples(*v, metres);
+    ++ends;
+    return qv::IDOK;  // stays open, paused at the end
+  });
+  app->OpenLogForReplay("FIRST", data);
+  CLogDoc* replay = g_pActiveDoc;
+  ASSERT_NE(replay, nullptr);
+  ASSERT_NE(replay->Replay(), nullptr);
+  CBHTVView* replayView = TeleviewerViewOf(*replay);
+  ASSERT_NE(replayView, nullptr);
+  CReplayControl* bar = g_pReplayControl;
+  ASSERT_NE(bar, nullptr);
+  replay->Replay()->SetPollPeriod(0);
+  bar->Button(ID_REPLAY_DATA)->click();
+  ASSERT_TRUE(qvtest::SpinUntil([&] { return ends > 0; })) << "the replay reached the end of the data";
+  if (c.outputs & kReplay) ExpectAt("replay", replayed, c, tolerance);
+  if (c.outputs & kPage) {
+    const std::string out = (folder / "print").string();
+    std::filesystem::create_directories(out);
+    const std::string pdf =
+        PrintCurveToPdf(replayView->PagePrinter(), replayView->Curves(), 1, out, replayView->window());
+    ASSERT_FALSE(pdf.empty()) << "the log printed";
+    ExpectAt("printed page", TeleviewerPageSamples(pdf, out, metres), c, tolerance + row);
+    // The strip's header carries its scale: the azimuths round the hole.
+    const QStringList words = QString::fromStdString(RunTool("pdftotext", {QString::fromStdString(pdf), "-"}))
+                                  .split(QRegularExpression("\\s+"));
+    for (const char* azimuth : {"0", "90", "180", "270", "360"})
+      EXPECT_TRUE(words.contains(QString::fromLatin1(azimuth))) << "the printed track header's scale: " << azimuth;
+  }
+  EXPECT_TRUE(boxes.empty()) << boxes.front();
+}
+
+INSTANTIATE_TEST_SUITE_P(Logs, TeleviewerDepthTest, ::testing::ValuesIn(kTeleviewerCases),
+                         [](const ::testing::TestParamInfo<DepthCase>& info) { return info.param.name; });
+
+}  // namespace
+}  // namespace qvtest
