@@ -2,6 +2,8 @@
 
 #include <QImage>
 #include <algorithm>
+#include <climits>
+#include <unordered_map>
 #include <utility>
 
 #include "tools/televiewer/bhtv_view.h"
@@ -129,16 +131,32 @@ int TeleviewerTape::Rows() const {
 // ---- the printed page
 
 DepthSamples TeleviewerPageSamples(const std::string& pdf, const std::string& folder, double metresPerUnit) {
+  // The strip's colours index the televiewer colour table by the sample
+  // itself: each dot is read back as the index of the nearest colour.
+  std::unordered_map<QRgb, int> index;
+  const auto sampleOf = [&](QRgb c) {
+    const auto it = index.find(c);
+    if (it != index.end()) return it->second;
+    int best = 0, nearest = INT_MAX;
+    for (int i = 0; i < qv::kBhtvColours; ++i) {
+      const std::uint32_t t = qv::BhtvColourTable[static_cast<size_t>(i)];
+      const int dr = qRed(c) - static_cast<int>(t >> 16 & 0xFF), dg = qGreen(c) - static_cast<int>(t >> 8 & 0xFF),
+                db = qBlue(c) - static_cast<int>(t & 0xFF);
+      const int d = dr * dr + dg * dg + db * db;
+      if (d < nearest) nearest = d, best = i;
+    }
+    return index[c] = best;
+  };
   DepthSamples out;
   ForEachPageRow(pdf, folder, [&](const QImage& image, int y, double depth) {
-    // The strip's colours run from dark red through orange to yellow: red
-    // well above blue. Red and green together rise with the amplitude.
+    // The strip's dots run from dark red through orange to yellow: red well
+    // above blue, which neither the white paper nor the black lines are.
     double sum = 0;
     int dots = 0;
     for (int x = 0; x < image.width() / 2; ++x) {
       const QRgb c = image.pixel(x, y);
       if (qRed(c) - qBlue(c) < 40) continue;
-      sum += qRed(c) + qGreen(c);
+      sum += sampleOf(c);
       ++dots;
     }
     if (dots > 20) out.emplace_back(depth * metresPerUnit, sum / dots);
