@@ -9,6 +9,7 @@
 
 #include <QPushButton>
 #include <QRegularExpression>
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <string>
@@ -104,6 +105,13 @@ TEST_P(TeleviewerDepthTest, TheBoundaryLiesAtItsDepthInEveryOutput) {
   ASSERT_NE(doc, nullptr);
   CBHTVView* view = TeleviewerViewOf(*doc);
   ASSERT_NE(view, nullptr);
+
+  // The view draws its amplitude image from channel 1: the sonde names that
+  // channel so in the heading and on the page.
+  const auto amplitude = std::find_if(view->Curves().begin(), view->Curves().end(),
+                                      [](const CurveRecord& k) { return k.physicalChannel == 1; });
+  ASSERT_NE(amplitude, view->Curves().end());
+  EXPECT_EQ(amplitude->shortTitle, c.curve);
 
   HeaderInfo header;
   ASSERT_EQ(ReadHeaderInfo(doc->Engine()->DataFilePath(), &header), 1);
