@@ -164,7 +164,8 @@ void ChannelLogEngine::ApplyFilters() {
 
 void ChannelLogEngine::TakeChangedFilters(
     const std::function<void(const std::array<ChannelSetting, 16>&, const std::array<OutputFilter, 16>&)>& set) {
-  if (!filtersChanged_.exchange(false)) return;
+  // Looked at before it is taken: this runs at every record.
+  if (!filtersChanged_.load(std::memory_order_relaxed) || !filtersChanged_.exchange(false)) return;
   std::lock_guard<std::mutex> lock(filterMutex_);
   set(newChannelFilters_, newOutputFilters_);
 }
@@ -194,10 +195,7 @@ std::span<const double> ChannelLogEngine::ProcessPrintRecord(std::span<const int
   const std::span<const double> row =
       RunProcessing(givenOffsets.empty() ? std::nullopt : std::optional<std::span<const int>>(givenOffsets));
   // As on the screen: an entry that holds no reading yet is no value, not 0.
-  const std::size_t n = std::min(row.size(), printValues_.size());
-  for (std::size_t i = 0; i < n; ++i)
-    printValues_[i] = processor_->OutputReady(static_cast<int>(i)) ? row[i] : std::numeric_limits<double>::quiet_NaN();
-  return {printValues_.data(), n};
+  return {printValues_.data(), processor_->ShownRow(row, printValues_)};
 }
 
 bool ChannelLogEngine::ProcessRecord(bool forPrint) {
@@ -207,10 +205,7 @@ bool ChannelLogEngine::ProcessRecord(bool forPrint) {
     // The display draws nothing for an entry that holds no reading yet (the
     // delay of the processing still filling): not a line at 0 down the track.
     std::array<double, 16> shown{};
-    const std::size_t n = std::min(row.size(), shown.size());
-    for (std::size_t i = 0; i < n; ++i)
-      shown[i] = processor_->OutputReady(static_cast<int>(i)) ? row[i] : std::numeric_limits<double>::quiet_NaN();
-    Sink()->AddSample(std::span<const double>(shown.data(), n));
+    Sink()->AddSample(std::span<const double>(shown.data(), processor_->ShownRow(row, shown)));
   }
   return true;
 }
