@@ -178,7 +178,7 @@ std::span<const double> ChannelLogEngine::RunProcessing(std::optional<std::span<
     stamp.time = Time();
     SetLastDepth(Depth());
   } else {
-    stamp = ReplayStamp();
+    ReplayStamp(&stamp);
     // The zero records past the end of a file only carry the last values
     // out of the delay: what they put in holds no reading.
     stamp.reading = !Reader() || Reader()->LastReadHeldData();
@@ -234,13 +234,14 @@ std::span<const double> SixChannelEngine::Process(const RecordStamp& stamp,
   return Processor()->ProcessSixChannel(packet_, stamp, printOffsets);
 }
 
-RecordStamp SixChannelEngine::ReplayStamp() const {
+void SixChannelEngine::ReplayStamp(RecordStamp* stamp) const {
   // A .LOG record carries no depth: it follows from the record's place in
   // the file, which is the window's first record plus the records read since.
   const HeaderInfo& h = Header();
   const std::uint64_t skip = Reader() ? Reader()->GetWindowSkip() : 0;
   const std::uint64_t index = skip + (replayIndex_ ? replayIndex_ - 1 : 0);
-  return {RecordDepthFrom(Setup().logMode, h.Startdepth, Setup().depthStep, static_cast<long long>(index)), 0};
+  stamp->depth = RecordDepthFrom(Setup().logMode, h.Startdepth, Setup().depthStep, static_cast<long long>(index));
+  stamp->time = 0;
 }
 
 bool SixChannelEngine::ReadReplayRecord() {
@@ -293,9 +294,10 @@ std::span<const double> TwelveChannelEngine::Process(const RecordStamp& stamp,
   return Processor()->ProcessTwelveChannel(record_, stamp, printOffsets);
 }
 
-RecordStamp TwelveChannelEngine::ReplayStamp() const {
+void TwelveChannelEngine::ReplayStamp(RecordStamp* stamp) const {
   // A replayed record's depth is already in header units.
-  return {record_.depth, record_.time};
+  stamp->depth = record_.depth;
+  stamp->time = record_.time;
 }
 
 bool TwelveChannelEngine::ReadReplayRecord() {

@@ -127,10 +127,12 @@ void ChannelProcessor::Clear() {
   outputWindow_.Clear();
   processed_ = 0;
   nextReading_ = 0;
+  readingRun_ = 0;
   std::fill(readings_.begin(), readings_.end(), std::uint8_t{0});
 }
 
 bool ChannelProcessor::HeldReading(long long age) const {
+  if (age >= 0 && age < readingRun_) return true;
   const auto size = static_cast<long long>(readings_.size());
   if (age < 0 || age >= processed_ || age >= size) return false;
   const long long newest = nextReading_ == 0 ? size - 1 : static_cast<long long>(nextReading_) - 1;
@@ -164,7 +166,9 @@ std::size_t ChannelProcessor::ShownRow(std::span<const double> row, std::span<do
     return n;
   }
   for (std::size_t i = 0; i < n; ++i) {
-    const bool ready = i < static_cast<std::size_t>(setup_.channels) && lags_[i] >= 0 && HeldReading(lags_[i]);
+    const long long lag = i < kMaxChannels ? lags_[i] : -1;
+    const bool ready =
+        i < static_cast<std::size_t>(setup_.channels) && lag >= 0 && (lag < readingRun_ || HeldReading(lag));
     out[i] = ready ? row[i] : kNone;
   }
   return n;
@@ -230,6 +234,7 @@ std::span<const double> ChannelProcessor::Finish(const RecordStamp& stamp,
   if (!readings_.empty()) {
     readings_[nextReading_] = stamp.reading;
     if (++nextReading_ == readings_.size()) nextReading_ = 0;
+    readingRun_ = stamp.reading ? std::min(readingRun_ + 1, static_cast<long long>(readings_.size())) : 0;
   }
   ++processed_;
   for (int i = 0; i < setup_.channels; ++i) {

@@ -138,6 +138,9 @@ class ChannelProcessor {
   // Per record, newest last in a ring: whether it held readings.
   std::vector<std::uint8_t> readings_;
   std::size_t nextReading_ = 0;  // the ring's slot for the next record
+  // How many of the newest records in a row held readings, at most the
+  // ring's size: an age below it needs no look into the ring.
+  long long readingRun_ = 0;
   // Each channel's write row and its lag, fixed by the offsets and the
   // sonde length, which stay for the processing's life: worked out once.
   std::array<int, kMaxChannels> writeRows_{};
