@@ -196,7 +196,7 @@ PrintRows CurvePageSource::ReadPrintRows(PrintSettings& s, int rows) {
                   mean ? (sums[i] + current[i]) / (summed + 1) : current[i]);
     out.minute[static_cast<size_t>(first)] = doc_.TakeMinuteMark() ? 1 : 0;
     out.count += made;
-    for (int r = first; r < out.count; ++r) RowMade(r);
+    RowsMade(first, made);
   };
   while (out.count < rows) {
     if (direction_ == 1) {
