@@ -164,14 +164,15 @@ void ChannelLogEngine::ApplyFilters() {
 
 void ChannelLogEngine::TakeChangedFilters(
     const std::function<void(const std::array<ChannelSetting, 16>&, const std::array<OutputFilter, 16>&)>& set) {
-  // Looked at before it is taken: this runs at every record.
-  if (!filtersChanged_.load(std::memory_order_relaxed) || !filtersChanged_.exchange(false)) return;
+  if (!filtersChanged_.exchange(false)) return;
   std::lock_guard<std::mutex> lock(filterMutex_);
   set(newChannelFilters_, newOutputFilters_);
 }
 
 std::span<const double> ChannelLogEngine::RunProcessing(std::optional<std::span<const int>> printOffsets) {
-  TakeChangedFilters([this](const auto& channels, const auto& outputs) { processor_->SetFilters(channels, outputs); });
+  // Looked at first: the hand-over is built only when there is something to hand.
+  if (filtersChanged_.load(std::memory_order_relaxed))
+    TakeChangedFilters([this](const auto& channels, const auto& outputs) { processor_->SetFilters(channels, outputs); });
   RecordStamp stamp;
   if (IsLive()) {
     stamp.depth = ClampToInt(static_cast<long long>(Depth()) * DepthFactor());
