@@ -165,12 +165,12 @@ std::size_t ChannelProcessor::ShownRow(std::span<const double> row, std::span<do
     for (std::size_t i = 0; i < n; ++i) out[i] = ready && i < kMaxChannels ? row[i] : kNone;
     return n;
   }
-  for (std::size_t i = 0; i < n; ++i) {
-    const long long lag = i < kMaxChannels ? lags_[i] : -1;
-    const bool ready =
-        i < static_cast<std::size_t>(setup_.channels) && lag >= 0 && (lag < readingRun_ || HeldReading(lag));
-    out[i] = ready ? row[i] : kNone;
+  const std::size_t channels = std::min(n, static_cast<std::size_t>(setup_.channels));
+  for (std::size_t i = 0; i < channels; ++i) {
+    const long long lag = lags_[i];
+    out[i] = lag >= 0 && (lag < readingRun_ || HeldReading(lag)) ? row[i] : kNone;
   }
+  std::fill(out.begin() + static_cast<std::ptrdiff_t>(channels), out.begin() + static_cast<std::ptrdiff_t>(n), kNone);
   return n;
 }
 
