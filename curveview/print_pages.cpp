@@ -183,19 +183,26 @@ PrintRows CurvePageSource::ReadPrintRows(PrintSettings& s, int rows) {
   // to 22 of the settings block.
   std::array<int, 23> given{};
   std::copy(s.channelOffsets.begin(), s.channelOffsets.end(), given.begin() + 7);
-  auto write = [&](bool mean) {
-    const int r = out.count++;
+  const int logMode = doc_.LogMode();
+  const auto capacity = static_cast<size_t>(out.capacity);
+  // Rows [FIRST, FIRST + MADE) take the current values (or, for one row,
+  // their mean with the records summed since the last row); a record's minute
+  // mark goes to the first row made after it was read, and the rows after
+  // that find it taken.
+  auto write = [&](int made, bool mean) {
+    const int first = out.count;
     for (size_t i = 0; i < curves.size(); ++i)
-      out.values[i * static_cast<size_t>(out.capacity) + static_cast<size_t>(r)] =
-          mean ? (sums[i] + current[i]) / (summed + 1) : current[i];
-    out.minute[static_cast<size_t>(r)] = doc_.TakeMinuteMark() ? 1 : 0;
-    RowMade(r);
+      std::fill_n(out.values.begin() + static_cast<std::ptrdiff_t>(i * capacity + static_cast<size_t>(first)), made,
+                  mean ? (sums[i] + current[i]) / (summed + 1) : current[i]);
+    out.minute[static_cast<size_t>(first)] = doc_.TakeMinuteMark() ? 1 : 0;
+    out.count += made;
+    RowsMade(first, made);
   };
   while (out.count < rows) {
     if (direction_ == 1) {
       if (s.printDepth > s.printEndDepth) break;
       log_.SeekReplay(s.printDepth);
-    } else if (doc_.LogMode() == kLogModeDown && s.printDepth >= printMax_) {
+    } else if (logMode == kLogModeDown && s.printDepth >= printMax_) {
       // The window's last record has come out of the processing delay; the
       // reader's records past the end of the data hold no reading.
       break;
@@ -211,16 +218,16 @@ PrintRows CurvePageSource::ReadPrintRows(PrintSettings& s, int rows) {
       current[i] = (ch >= 1 && static_cast<size_t>(ch) <= row.size()) ? row[static_cast<size_t>(ch - 1)]
                                                                       : std::numeric_limits<double>::quiet_NaN();
     }
-    if (doc_.LogMode() == kLogModeUp && (rowDepth < printMin_ || rowDepth > printMax_)) continue;
+    if (logMode == kLogModeUp && (rowDepth < printMin_ || rowDepth > printMax_)) continue;
     // Logging down, the first records only fill the processing delay: their
     // rows would lie above the window's start and hold no reading.
-    if (doc_.LogMode() == kLogModeDown && s.printDepth <= windowMin_) continue;
+    if (logMode == kLogModeDown && s.printDepth <= windowMin_) continue;
     if (out.count == 0 && summed == 0) out.firstDepth = rowDepth;
     accumulator += g;
     if (g < 1) {
       const int k = Trunc(accumulator + 0.5);
       if (k > lastRounded) {
-        write(true);
+        write(1, true);
         std::fill(sums.begin(), sums.end(), 0.0);
         summed = 0;
         lastRounded = k;
@@ -229,9 +236,10 @@ PrintRows CurvePageSource::ReadPrintRows(PrintSettings& s, int rows) {
         ++summed;
       }
     } else {
-      while (pathRows < Trunc(accumulator + 0.5) && out.count < rows) {
-        write(false);
-        ++pathRows;
+      const int made = std::min(Trunc(accumulator + 0.5) - pathRows, rows - out.count);
+      if (made > 0) {
+        write(made, false);
+        pathRows += made;
       }
     }
   }

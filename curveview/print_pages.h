@@ -74,12 +74,13 @@ class CurvePageSource : public qv::print::PagePrintSource {
  protected:
   // What a view with more than curves changes: whether a curve is drawn as a
   // curve, the legend of a curve in the track headers, and the rows of a
-  // block as they are made (the log's current record is the row's last).
+  // block as they are made (the log's current record is the last of each
+  // row made; a run of rows made at once all end at the same record).
   virtual bool PrintsAsCurve(const CurveRecord&) const { return true; }
   virtual void DrawTrackLegend(QPainter& dc, const QRect& box, int halfText, const CurveRecord& curve,
                                const qv::print::PrintSettings& settings);
   virtual void RowsBegin(int /*capacity*/) {}
-  virtual void RowMade(int /*row*/) {}
+  virtual void RowsMade(int /*first*/, int /*count*/) {}
   // The depth offset of a channel (0-based) in depth steps, from which a log
   // recorded up is printed in step.
   virtual int OffsetSteps(int channel) const;

@@ -170,14 +170,16 @@ void ChannelLogEngine::TakeChangedFilters(
 }
 
 std::span<const double> ChannelLogEngine::RunProcessing(std::optional<std::span<const int>> printOffsets) {
-  TakeChangedFilters([this](const auto& channels, const auto& outputs) { processor_->SetFilters(channels, outputs); });
+  // Looked at first: the hand-over is built only when there is something to hand.
+  if (filtersChanged_.load(std::memory_order_relaxed))
+    TakeChangedFilters([this](const auto& channels, const auto& outputs) { processor_->SetFilters(channels, outputs); });
   RecordStamp stamp;
   if (IsLive()) {
     stamp.depth = ClampToInt(static_cast<long long>(Depth()) * DepthFactor());
     stamp.time = Time();
     SetLastDepth(Depth());
   } else {
-    stamp = ReplayStamp();
+    ReplayStamp(&stamp);
     // The zero records past the end of a file only carry the last values
     // out of the delay: what they put in holds no reading.
     stamp.reading = !Reader() || Reader()->LastReadHeldData();
@@ -194,10 +196,7 @@ std::span<const double> ChannelLogEngine::ProcessPrintRecord(std::span<const int
   const std::span<const double> row =
       RunProcessing(givenOffsets.empty() ? std::nullopt : std::optional<std::span<const int>>(givenOffsets));
   // As on the screen: an entry that holds no reading yet is no value, not 0.
-  const std::size_t n = std::min(row.size(), printValues_.size());
-  for (std::size_t i = 0; i < n; ++i)
-    printValues_[i] = processor_->OutputReady(static_cast<int>(i)) ? row[i] : std::numeric_limits<double>::quiet_NaN();
-  return {printValues_.data(), n};
+  return {printValues_.data(), processor_->ShownRow(row, printValues_)};
 }
 
 bool ChannelLogEngine::ProcessRecord(bool forPrint) {
@@ -207,10 +206,7 @@ bool ChannelLogEngine::ProcessRecord(bool forPrint) {
     // The display draws nothing for an entry that holds no reading yet (the
     // delay of the processing still filling): not a line at 0 down the track.
     std::array<double, 16> shown{};
-    const std::size_t n = std::min(row.size(), shown.size());
-    for (std::size_t i = 0; i < n; ++i)
-      shown[i] = processor_->OutputReady(static_cast<int>(i)) ? row[i] : std::numeric_limits<double>::quiet_NaN();
-    Sink()->AddSample(std::span<const double>(shown.data(), n));
+    Sink()->AddSample(std::span<const double>(shown.data(), processor_->ShownRow(row, shown)));
   }
   return true;
 }
@@ -239,13 +235,14 @@ std::span<const double> SixChannelEngine::Process(const RecordStamp& stamp,
   return Processor()->ProcessSixChannel(packet_, stamp, printOffsets);
 }
 
-RecordStamp SixChannelEngine::ReplayStamp() const {
+void SixChannelEngine::ReplayStamp(RecordStamp* stamp) const {
   // A .LOG record carries no depth: it follows from the record's place in
   // the file, which is the window's first record plus the records read since.
   const HeaderInfo& h = Header();
   const std::uint64_t skip = Reader() ? Reader()->GetWindowSkip() : 0;
   const std::uint64_t index = skip + (replayIndex_ ? replayIndex_ - 1 : 0);
-  return {RecordDepthFrom(Setup().logMode, h.Startdepth, Setup().depthStep, static_cast<long long>(index)), 0};
+  stamp->depth = RecordDepthFrom(Setup().logMode, h.Startdepth, Setup().depthStep, static_cast<long long>(index));
+  stamp->time = 0;
 }
 
 bool SixChannelEngine::ReadReplayRecord() {
@@ -298,9 +295,10 @@ std::span<const double> TwelveChannelEngine::Process(const RecordStamp& stamp,
   return Processor()->ProcessTwelveChannel(record_, stamp, printOffsets);
 }
 
-RecordStamp TwelveChannelEngine::ReplayStamp() const {
+void TwelveChannelEngine::ReplayStamp(RecordStamp* stamp) const {
   // A replayed record's depth is already in header units.
-  return {record_.depth, record_.time};
+  stamp->depth = record_.depth;
+  stamp->time = record_.time;
 }
 
 bool TwelveChannelEngine::ReadReplayRecord() {

@@ -58,8 +58,9 @@ class ChannelLogEngine : public LogEngine {
   // the row handed on.
   virtual std::span<const double> Process(const RecordStamp& stamp,
                                           std::optional<std::span<const int>> printOffsets) = 0;
-  // The stamp of a replayed record.
-  virtual RecordStamp ReplayStamp() const = 0;
+  // The depth and time of a replayed record into STAMP (filled in place: a
+  // stamp handed back by value costs a stall at every record).
+  virtual void ReplayStamp(RecordStamp* stamp) const = 0;
   // Record thread, before a record is processed: the filter tables the GUI
   // thread changed since the last record, handed to SET (nothing when none
   // changed).
@@ -111,7 +112,7 @@ class SixChannelEngine : public ChannelLogEngine {
   bool HoldsRecords() const override { return true; }
   void SwapHeldRecord() override { std::swap(packet_, heldPacket_); }
   std::span<const double> Process(const RecordStamp& stamp, std::optional<std::span<const int>> printOffsets) override;
-  RecordStamp ReplayStamp() const override;
+  void ReplayStamp(RecordStamp* stamp) const override;
 
  private:
   SixChannelPacket packet_{};
@@ -137,7 +138,7 @@ class TwelveChannelEngine : public ChannelLogEngine {
   bool HoldsRecords() const override { return true; }
   void SwapHeldRecord() override { std::swap(record_, heldRecord_); }
   std::span<const double> Process(const RecordStamp& stamp, std::optional<std::span<const int>> printOffsets) override;
-  RecordStamp ReplayStamp() const override;
+  void ReplayStamp(RecordStamp* stamp) const override;
 
  private:
   TwelveChannelRecord record_{};

@@ -247,7 +247,9 @@ class LogEngine {
   int Depth() const { return depth_.load(); }
   int Time() const { return time_.load(); }
   // Takes the flag set by a record that starts a new minute.
-  bool TakeMinuteMark() { return minuteMark_.exchange(false); }
+  // Looked at before it is taken: a print asks at every row, and most rows
+  // find no mark.
+  bool TakeMinuteMark() { return minuteMark_.load(std::memory_order_relaxed) && minuteMark_.exchange(false); }
   // 50 with the system depth unit imperial, else 10.
   static int DepthFactor();
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <limits>
 
 #include "sondedb/records/sonde_length.h"
 
@@ -100,6 +101,11 @@ ChannelProcessor::ChannelProcessor(const ChannelProcessorSetup& setup)
   setup_.channels = setup.channels == kMaxChannels ? kMaxChannels : 6;
   // Enough records back for the longest way through both windows.
   readings_.assign(static_cast<std::size_t>(2 * channelWindow_.Rows()), 0);
+  for (int i = 0; i < kMaxChannels; ++i) {
+    const int row = writeRows_[static_cast<std::size_t>(i)] = WriteRow(i, std::nullopt);
+    lags_[static_cast<std::size_t>(i)] =
+        row < 0 || row >= channelWindow_.Rows() ? -1 : static_cast<long long>(row) - DelayWindow::kOutputRow;
+  }
 }
 
 // How many depth steps the aligned row lies behind the newest record, in the
@@ -120,21 +126,17 @@ void ChannelProcessor::Clear() {
   channelWindow_.Clear();
   outputWindow_.Clear();
   processed_ = 0;
+  nextReading_ = 0;
+  readingRun_ = 0;
   std::fill(readings_.begin(), readings_.end(), std::uint8_t{0});
 }
 
 bool ChannelProcessor::HeldReading(long long age) const {
-  if (age < 0 || age >= processed_ || age >= static_cast<long long>(readings_.size())) return false;
-  const long long slot = (processed_ - 1 - age) % static_cast<long long>(readings_.size());
-  return readings_[static_cast<std::size_t>(slot)] != 0;
-}
-
-// How many records a channel's value takes to come out of the channel
-// window; -1 when it never does (its row lies outside the window).
-long long ChannelProcessor::ChannelLag(int channel) const {
-  const int row = WriteRow(channel, std::nullopt);
-  if (row < 0 || row >= channelWindow_.Rows()) return -1;
-  return static_cast<long long>(row) - DelayWindow::kOutputRow;
+  if (age >= 0 && age < readingRun_) return true;
+  const auto size = static_cast<long long>(readings_.size());
+  if (age < 0 || age >= processed_ || age >= size) return false;
+  const long long newest = nextReading_ == 0 ? size - 1 : static_cast<long long>(nextReading_) - 1;
+  return readings_[static_cast<std::size_t>(newest >= age ? newest - age : newest + size - age)] != 0;
 }
 
 bool ChannelProcessor::OutputReady(int index) const {
@@ -153,6 +155,23 @@ bool ChannelProcessor::OutputReady(int index) const {
   if (index >= setup_.channels) return false;
   const long long lag = ChannelLag(index);
   return lag >= 0 && HeldReading(lag);
+}
+
+std::size_t ChannelProcessor::ShownRow(std::span<const double> row, std::span<double> out) const {
+  const std::size_t n = std::min(row.size(), out.size());
+  constexpr double kNone = std::numeric_limits<double>::quiet_NaN();
+  if (setup_.userFunction) {
+    const bool ready = OutputReady(0);  // every output waits for the same inputs
+    for (std::size_t i = 0; i < n; ++i) out[i] = ready && i < kMaxChannels ? row[i] : kNone;
+    return n;
+  }
+  const std::size_t channels = std::min(n, static_cast<std::size_t>(setup_.channels));
+  for (std::size_t i = 0; i < channels; ++i) {
+    const long long lag = lags_[i];
+    out[i] = lag >= 0 && (lag < readingRun_ || HeldReading(lag)) ? row[i] : kNone;
+  }
+  std::fill(out.begin() + static_cast<std::ptrdiff_t>(channels), out.begin() + static_cast<std::ptrdiff_t>(n), kNone);
+  return n;
 }
 
 double ChannelProcessor::Calibrate(int channel, double x) const {
@@ -212,11 +231,15 @@ std::span<const double> ChannelProcessor::ProcessTwelveChannel(const TwelveChann
 
 std::span<const double> ChannelProcessor::Finish(const RecordStamp& stamp,
                                                  std::optional<std::span<const int>> printOffsets) {
-  if (!readings_.empty())
-    readings_[static_cast<std::size_t>(processed_ % static_cast<long long>(readings_.size()))] = stamp.reading;
+  if (!readings_.empty()) {
+    readings_[nextReading_] = stamp.reading;
+    if (++nextReading_ == readings_.size()) nextReading_ = 0;
+    readingRun_ = stamp.reading ? std::min(readingRun_ + 1, static_cast<long long>(readings_.size())) : 0;
+  }
   ++processed_;
   for (int i = 0; i < setup_.channels; ++i) {
-    channelWindow_.Write(WriteRow(i, printOffsets), i, values_[i]);
+    channelWindow_.Write(printOffsets ? WriteRow(i, printOffsets) : writeRows_[static_cast<std::size_t>(i)], i,
+                         values_[i]);
     const ChannelSetting& s = setup_.channelSettings[i];
     values_[i] = channelWindow_.Output(i, s.filterType, s.filterWidth);
   }

@@ -94,6 +94,9 @@ class ChannelProcessor {
   // empty (0) until the first record's value has come through its delay, and
   // a channel the log lacks or whose delay lies beyond the window never does.
   bool OutputReady(int index) const;
+  // ROW as a view or a page shows it, into OUT: each entry that holds no
+  // reading yet (OutputReady false) is NaN, not 0. The count written.
+  std::size_t ShownRow(std::span<const double> row, std::span<double> out) const;
 
   // One record through the processing. The result row is indexed by physical
   // channel - 1: the 14 values without a user function, its 12 outputs with
@@ -125,7 +128,7 @@ class ChannelProcessor {
   long long AlignedRowSteps() const;
 
   // Records a channel's value takes through the channel window; -1: never.
-  long long ChannelLag(int channel) const;
+  long long ChannelLag(int channel) const { return lags_[static_cast<std::size_t>(channel)]; }
   // Whether the record `age` records before the newest one held readings
   // (false before the first record).
   bool HeldReading(long long age) const;
@@ -134,6 +137,14 @@ class ChannelProcessor {
   long long processed_ = 0;
   // Per record, newest last in a ring: whether it held readings.
   std::vector<std::uint8_t> readings_;
+  std::size_t nextReading_ = 0;  // the ring's slot for the next record
+  // How many of the newest records in a row held readings, at most the
+  // ring's size: an age below it needs no look into the ring.
+  long long readingRun_ = 0;
+  // Each channel's write row and its lag, fixed by the offsets and the
+  // sonde length, which stay for the processing's life: worked out once.
+  std::array<int, kMaxChannels> writeRows_{};
+  std::array<long long, kMaxChannels> lags_{};
   DelayWindow channelWindow_;
   DelayWindow outputWindow_;
   // Room beyond the 14 inputs and 12 outputs, so that a user function that

@@ -14,16 +14,8 @@ DelayWindow::DelayWindow(int rows, int columns)
   for (int i = 0; i < 2 * rows_; ++i) pointers_[i] = &storage_[static_cast<std::size_t>(i % rows_) * columns_];
 }
 
-void DelayWindow::Write(int row, int column, double value) {
-  if (row < 0 || row >= rows_ || column < 0 || column >= columns_) return;
-  Row(row)[column] = value;
-}
-
-double DelayWindow::Output(int column, int filterType, int filterWidth) const {
-  if (column < 0 || column >= columns_) return 0.0;
-  if (filterType != 0 && filterWidth > 1)
-    return WindowStatisticColumn(filterType, filterWidth, &pointers_[base_], kOutputRow, column);
-  return Row(kOutputRow)[column];
+double DelayWindow::Filtered(int column, int filterType, int filterWidth) const {
+  return WindowStatisticColumn(filterType, filterWidth, &pointers_[base_], kOutputRow, column);
 }
 
 void DelayWindow::Rotate() {

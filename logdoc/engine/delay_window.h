@@ -21,11 +21,18 @@ class DelayWindow {
 
   // Writes value at row, column; a row or column outside the window writes
   // nothing (the column then reads 0 when that row comes out).
-  void Write(int row, int column, double value);
+  void Write(int row, int column, double value) {
+    if (row < 0 || row >= rows_ || column < 0 || column >= columns_) return;
+    Row(row)[column] = value;
+  }
   // The value of a column leaving the window: the value at the output row, or
   // the window statistic of filterType over filterWidth rows around it when the
   // type is not 0 and the width above 1 (widths above 51 are clamped).
-  double Output(int column, int filterType, int filterWidth) const;
+  double Output(int column, int filterType, int filterWidth) const {
+    if (column < 0 || column >= columns_) return 0.0;
+    if (filterType != 0 && filterWidth > 1) return Filtered(column, filterType, filterWidth);
+    return Row(kOutputRow)[column];
+  }
   double At(int row, int column) const { return Row(row)[column]; }
 
   // Row 0 is cleared and becomes the last row; every other row moves up one.
@@ -35,6 +42,7 @@ class DelayWindow {
 
  private:
   double* Row(int row) const { return pointers_[base_ + row]; }
+  double Filtered(int column, int filterType, int filterWidth) const;
 
   int rows_;
   int columns_;

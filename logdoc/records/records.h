@@ -23,7 +23,10 @@ namespace qv {
 // A six-channel count scaled by the record's rate byte: count x 50 / rate,
 // a rate of 0 read as 50.
 inline double ScaleCount(std::uint16_t count, std::uint8_t rate) {
-  const double r = rate == 0 ? 50.0 : static_cast<double>(rate);
+  // At the usual rate the count stands as it is: count x 50 is exact, and so
+  // is its quotient by 50, so this is the same double without a division.
+  if (rate == 0 || rate == 50) return static_cast<double>(count);
+  const double r = static_cast<double>(rate);
   return static_cast<double>(count) * 50.0 / r;
 }
 

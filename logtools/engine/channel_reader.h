@@ -4,6 +4,7 @@
 // depth range, step and direction.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -45,6 +46,16 @@ class LogFile {
       return &b->bytes[static_cast<std::size_t>(index - b->first) * recordSize];
     return FindRecord(index, recordSize);
   }
+  // Record INDEX as Record() gives it, and in *RUN how many records lie one
+  // after another in memory from it towards the file's end (FORWARD) or its
+  // start: a caller walking the file record by record takes them as a run.
+  const std::uint8_t* RecordRun(std::uint64_t index, std::size_t recordSize, bool forward, std::size_t* run) {
+    const std::uint8_t* rec = Record(index, recordSize);
+    *run = rec == nullptr ? 0
+           : forward      ? static_cast<std::size_t>(lastBlock_->first + lastBlock_->count - index)
+                          : static_cast<std::size_t>(index - lastBlock_->first + 1);
+    return rec;
+  }
 
  private:
   struct RecordBlock {
@@ -78,6 +89,11 @@ class ChannelReader {
   // the depth lies outside the log, the set-up is not usable (log mode, step,
   // channel) or the record is missing or unreadable.
   double GetValue(long long depth) const;
+  // PUT(i, GetValue(FIRST + i * DEPTH_STEP)) for i from 0 to COUNT - 1, in
+  // order. Depths that walk the log one record a step are read as runs of
+  // records, without a look-up per value.
+  template <class Put>
+  void ForEachValue(long long first, long long depthStep, std::size_t count, Put&& put) const;
 
  private:
   LogFile* file_ = nullptr;
@@ -121,6 +137,47 @@ __attribute__((always_inline)) inline double ChannelReader::GetValue(long long d
   }
   const std::uint8_t* rec = file_->Record(index, kSixChannelRecord);
   return rec == nullptr ? 0.0 : ScaleCount(le::GetU16(rec + 2 * channel_), rec[1]);
+}
+
+template <class Put>
+inline void ChannelReader::ForEachValue(long long first, long long depthStep, std::size_t count, Put&& put) const {
+  const bool usable = file_ != nullptr && (logMode_ == 11 || logMode_ == 12) && channel_ >= 1 &&
+                      channel_ <= (twelveChannel_ ? 12 : 6) && step_ > 0;
+  // How the distance from the log's first record moves with one depth step.
+  const long long distanceStep = logMode_ == 11 ? -depthStep : depthStep;
+  std::size_t i = 0;
+  if (!usable || (distanceStep != step_ && distanceStep != -step_)) {
+    for (; i < count; ++i) put(i, GetValue(first + static_cast<long long>(i) * depthStep));
+    return;
+  }
+  // One step of depth is one record: the index moves by one with each value.
+  const bool forward = distanceStep > 0;
+  const std::size_t size = twelveChannel_ ? kTwelveChannelRecord : kSixChannelRecord;
+  const std::size_t at = twelveChannel_ ? TwelveChannelFileRecord::ChannelOffset(channel_) : 2 * channel_;
+  while (i < count) {
+    const long long d = first + static_cast<long long>(i) * depthStep;
+    if (!file_->IsOpen() || d < minDepth_ || d > maxDepth_) {
+      put(i++, 0.0);
+      continue;
+    }
+    // The depths from d on that stay inside the log.
+    const long long inside = depthStep > 0 ? (maxDepth_ - d) / depthStep + 1 : (d - minDepth_) / -depthStep + 1;
+    const long long distance = logMode_ == 11 ? maxDepth_ - d : d - minDepth_;
+    std::size_t run = 0;
+    const std::uint8_t* rec = file_->RecordRun(static_cast<std::uint64_t>(distance / step_), size, forward, &run);
+    if (rec == nullptr) {
+      put(i++, 0.0);
+      continue;
+    }
+    const std::size_t n = std::min({count - i, static_cast<std::size_t>(inside), run});
+    const std::ptrdiff_t stride = forward ? static_cast<std::ptrdiff_t>(size) : -static_cast<std::ptrdiff_t>(size);
+    if (twelveChannel_) {
+      for (std::size_t j = 0; j < n; ++j, rec += stride) put(i + j, static_cast<double>(le::GetF32(rec + at)));
+    } else {
+      for (std::size_t j = 0; j < n; ++j, rec += stride) put(i + j, ScaleCount(le::GetU16(rec + at), rec[1]));
+    }
+    i += n;
+  }
 }
 
 }  // namespace qv

@@ -1,6 +1,5 @@
 #include "logtools/engine/depth_shift.h"
 
-#include <endian.h>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -31,67 +30,38 @@ bool FitsInt(long long v) {
   return v >= INT_MIN && v <= INT_MAX;
 }
 
-// Reads whole records of one data file in order, through a buffer.
-class RecordSource {
- public:
-  explicit RecordSource(std::size_t recordSize) : size_(recordSize), buffer_(64 * 1024) {}
-  ~RecordSource() {
-    if (fd_ >= 0) close(fd_);
-  }
-  bool Open(const std::string& path) {
-    fd_ = OpenRegularFile(path);
-    return fd_ >= 0;
-  }
-  // The next whole record into OUT: 1, 0 at the end (a trailing partial
-  // record counts as the end), -1 on a read error.
-  int Next(std::uint8_t* out) {
-    std::size_t got = 0;
-    while (got < size_) {
-      if (pos_ == end_) {
-        ssize_t n = read(fd_, buffer_.data(), buffer_.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return -1;
-        if (n == 0) return 0;
-        pos_ = 0;
-        end_ = static_cast<std::size_t>(n);
-      }
-      const std::size_t take = std::min(size_ - got, end_ - pos_);
-      std::memcpy(out + got, buffer_.data() + pos_, take);
-      pos_ += take;
-      got += take;
-    }
-    return 1;
-  }
-
- private:
-  std::size_t size_;
-  int fd_ = -1;
-  std::vector<std::uint8_t> buffer_;
-  std::size_t pos_ = 0, end_ = 0;
-};
-
 // Copies the records of IN to OUT with DELTA added to the signed 32-bit depth
-// at the start of each record.
+// at the start of each record, a buffer of records at a time. A trailing
+// partial record is not copied.
 bool ShiftRecordDepths(const std::string& in, const std::string& out, std::size_t recordSize, long long delta) {
-  RecordSource source(recordSize);
+  const int fd = OpenRegularFile(in);
+  if (fd < 0) return false;
   OutputFile sink;
-  if (!source.Open(in) || !sink.Open(out)) return false;
-  std::vector<std::uint8_t> rec(recordSize);
-  int r;
-  while ((r = source.Next(rec.data())) == 1) {
-    std::int32_t depth;
-    std::memcpy(&depth, rec.data(), 4);
-    depth = static_cast<std::int32_t>(le32toh(static_cast<std::uint32_t>(depth)));
-    long long moved = depth + delta;
-    if (!FitsInt(moved)) {
-      Trace("depth shift: record depth %d moved by %lld leaves the depth range", depth, delta);
-      return false;
+  bool good = sink.Open(out);
+  std::vector<std::uint8_t> buffer(std::max<std::size_t>(1, (256 * 1024) / recordSize) * recordSize);
+  std::size_t held = 0;  // bytes in the buffer, less than one record after each pass
+  while (good) {
+    const ssize_t got = read(fd, buffer.data() + held, buffer.size() - held);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) good = false;
+    if (got <= 0) break;
+    held += static_cast<std::size_t>(got);
+    const std::size_t whole = held / recordSize * recordSize;
+    for (std::size_t at = 0; at < whole && good; at += recordSize) {
+      const std::int32_t depth = le::GetI32(&buffer[at]);
+      const long long moved = depth + delta;
+      if (!FitsInt(moved)) {
+        Trace("depth shift: record depth %d moved by %lld leaves the depth range", depth, delta);
+        good = false;
+      }
+      le::PutI32(&buffer[at], static_cast<std::int32_t>(moved));
     }
-    std::uint32_t le = htole32(static_cast<std::uint32_t>(static_cast<std::int32_t>(moved)));
-    std::memcpy(rec.data(), &le, 4);
-    if (!sink.Write(rec.data(), rec.size())) return false;
+    good = good && sink.Write(buffer.data(), whole);
+    held -= whole;
+    std::memmove(buffer.data(), buffer.data() + whole, held);
   }
-  return r == 0 && sink.Close();
+  close(fd);
+  return good && sink.Close();
 }
 
 // The files one shift works on: the input's, and the staged outputs that
@@ -229,44 +199,62 @@ int ShiftChannels(const DepthShiftRequest& r, bool inPlace, HeaderInfo& info) {
 
   // The input record in order lends each output record what is not a channel
   // value (flags, time, mask); past the input's end the last whole one serves
-  // again.
+  // again. Records are made a batch at a time: the walk copies a run of input
+  // records, each channel reader fills its column of the batch, and the batch
+  // goes out in one write.
+  const long long depthStep = logMode == 11 ? -step : step;
+  // The first record is always written; the one at which the walk reaches
+  // the new end is not.
+  const long long span = logMode == 11 ? start - end : end - start;
+  const std::uint64_t total = span > 0 ? static_cast<std::uint64_t>((span + step - 1) / step) : 1;
+  constexpr std::size_t kBatch = 1024;
+  std::vector<std::uint8_t> batch(kBatch * recordSize);
   const std::uint8_t none[TwelveChannelFileRecord::kSize] = {};
-  std::uint8_t out[TwelveChannelFileRecord::kSize];
   std::uint64_t lastWhole = UINT64_MAX;
-  long long d = start;
-  for (std::uint64_t walk = 0;; ++walk) {
-    const std::uint8_t* in = readerFile.Record(walk, recordSize);
-    if (in != nullptr)
-      lastWhole = walk;
-    else if (readerFile.IsOpen() && lastWhole != UINT64_MAX)
-      in = readerFile.Record(lastWhole, recordSize);
-    if (!readerFile.IsOpen()) return 0;  // a read error
-    if (in == nullptr) in = none;
-    // Only what is not a channel value is taken over; the rest is written
-    // here.
-    if (twelve) {
-      std::memcpy(out + 4, in + 4, 12);  // time, mask and the further word
-      for (int k = 1; k <= n; ++k)
-        le::PutF32(out + TwelveChannelFileRecord::ChannelOffset(k),
-                   static_cast<float>(readers[k].GetValue(d - r.shifts[k])));
-      le::PutI32(out, static_cast<std::int32_t>(d));
-    } else {
-      out[0] = in[0];  // flags
-      out[1] = 50;     // the rate the counts are now scaled to
-      for (int k = 1; k <= n; ++k) {
-        // A value beyond the 16-bit count range is kept at the range's end.
-        double v = std::trunc(readers[k].GetValue(d - r.shifts[k]));
-        le::PutU16(out + 2 * k, static_cast<std::uint16_t>(std::clamp(v, 0.0, 65535.0)));
+  for (std::uint64_t walk = 0; walk < total;) {
+    const auto count = static_cast<std::size_t>(std::min<std::uint64_t>(kBatch, total - walk));
+    const long long first = start + static_cast<long long>(walk) * depthStep;
+    std::uint8_t* const out = batch.data();
+    for (std::size_t j = 0; j < count;) {
+      std::size_t run = 0;
+      const std::uint8_t* in = readerFile.RecordRun(walk + j, recordSize, true, &run);
+      if (in != nullptr) {
+        run = std::min(run, count - j);
+        lastWhole = walk + j + run - 1;
+      } else {
+        run = 1;
+        if (readerFile.IsOpen() && lastWhole != UINT64_MAX) in = readerFile.Record(lastWhole, recordSize);
+      }
+      if (!readerFile.IsOpen()) return 0;  // a read error
+      if (in == nullptr) in = none;
+      for (std::size_t e = j + run; j < e; ++j, in += recordSize) {
+        std::uint8_t* o = out + j * recordSize;
+        if (twelve) {
+          std::memcpy(o + 4, in + 4, 12);  // time, mask and the further word
+          le::PutI32(o, static_cast<std::int32_t>(first + static_cast<long long>(j) * depthStep));
+        } else {
+          o[0] = in[0];  // flags
+          o[1] = 50;     // the rate the counts are now scaled to
+        }
       }
     }
-    if (!sink.Write(out, recordSize)) return 0;
-    if (logMode == 11) {
-      d -= step;
-      if (d <= end) break;
-    } else {
-      d += step;
-      if (d >= end) break;
+    for (int k = 1; k <= n; ++k) {
+      if (twelve) {
+        std::uint8_t* column = out + TwelveChannelFileRecord::ChannelOffset(k);
+        readers[k].ForEachValue(first - r.shifts[k], depthStep, count, [column](std::size_t j, double v) {
+          le::PutF32(column + j * TwelveChannelFileRecord::kSize, static_cast<float>(v));
+        });
+      } else {
+        std::uint8_t* column = out + 2 * k;
+        readers[k].ForEachValue(first - r.shifts[k], depthStep, count, [column](std::size_t j, double v) {
+          // A value beyond the 16-bit count range is kept at the range's end.
+          le::PutU16(column + j * SixChannelFileRecord::kSize,
+                     static_cast<std::uint16_t>(std::clamp(std::trunc(v), 0.0, 65535.0)));
+        });
+      }
     }
+    if (!readerFile.IsOpen() || !sink.Write(out, count * recordSize)) return 0;
+    walk += count;
   }
   if (!sink.Close()) return 0;
   return stage.Commit() ? 1 : 0;

@@ -87,6 +87,7 @@ int MergeLogFiles(const MergeParameters* p) {
   curves.push_back(DataCurve("TIME", "TIME", "MS", 4));
 
   std::array<LogFile, kSlots> files;
+  std::array<bool, kSlots> opened{};
   std::vector<std::unique_ptr<Source>> sources;
   std::array<bool, kChannels + 1> taken{};
   int section = 2;
@@ -106,6 +107,7 @@ int MergeLogFiles(const MergeParameters* p) {
     if (!ReadLogHeader(e.inputPath, nullptr, &in, nullptr, nullptr, nullptr, nullptr)) return 0;
     if (in.Step <= 0 || (in.LogMode != 11 && in.LogMode != 12)) return 0;
     if (!files[e.inFile].IsOpen() && !files[e.inFile].Open(e.inputPath)) return 0;
+    opened[e.inFile] = true;
     ChannelFilter filter;
     if (!ReadChannelFilter(inHeader, &filter, e.inChannel)) return 0;
 
@@ -173,24 +175,39 @@ int MergeLogFiles(const MergeParameters* p) {
 
   OutputFile sink;
   if (!sink.Open(stagedData)) return 0;
-  std::uint8_t out[TwelveChannelFileRecord::kSize];
-  for (long long d = first;;) {
-    TwelveChannelFileRecord rec;
-    // The depth in header units, as every reader of twelve-channel records
-    // takes it.
-    rec.depth = static_cast<std::int32_t>(d);
-    rec.mask = 0x0FFF;
-    for (const auto& s : sources) rec.values[s->outChannel - 1] = static_cast<float>(s->reader.GetValue(d));
-    EncodeTwelveChannel(rec, out);
-    if (!sink.Write(out, sizeof out)) return 0;
-    if (up) {
-      d -= step;
-      if (d < last) break;
-    } else {
-      d += step;
-      if (d > last) break;
+  // Records are made a batch at a time: depth and mask first, then each
+  // channel's column from its reader, and the batch goes out in one write.
+  // The first record is written in every case; the walk stops past the last
+  // depth.
+  const long long depthStep = up ? -step : step;
+  const long long span = up ? first - last : last - first;
+  const std::uint64_t total = span > 0 ? static_cast<std::uint64_t>(span / step) + 1 : 1;
+  constexpr std::size_t kBatch = 1024;
+  constexpr std::size_t kSize = TwelveChannelFileRecord::kSize;
+  std::vector<std::uint8_t> batch(kBatch * kSize);
+  for (std::uint64_t done = 0; done < total;) {
+    const auto count = static_cast<std::size_t>(std::min<std::uint64_t>(kBatch, total - done));
+    const long long d = first + static_cast<long long>(done) * depthStep;
+    std::fill(batch.begin(), batch.end(), 0);  // time, the further word and the channels not in use
+    for (std::size_t j = 0; j < count; ++j) {
+      // The depth in header units, as every reader of twelve-channel records
+      // takes it.
+      le::PutI32(&batch[j * kSize], static_cast<std::int32_t>(d + static_cast<long long>(j) * depthStep));
+      le::PutU32(&batch[j * kSize + 8], TwelveChannelFileRecord::kChannelBits);
     }
+    for (const auto& s : sources) {
+      std::uint8_t* column = batch.data() + TwelveChannelFileRecord::ChannelOffset(s->outChannel);
+      s->reader.ForEachValue(d, depthStep, count, [column](std::size_t j, double v) {
+        le::PutF32(column + j * kSize, static_cast<float>(v));
+      });
+    }
+    if (!sink.Write(batch.data(), count * kSize)) return 0;
+    done += count;
   }
+  // A read error shows as a file the reader closed; the values after it
+  // would be zeros that the input does not hold.
+  for (int i = 0; i < kSlots; ++i)
+    if (opened[i] && !files[i].IsOpen()) return 0;
   if (!sink.Close()) return 0;
   return stage.Commit() ? 1 : 0;
 }

@@ -68,7 +68,7 @@ class SonicLogEngine : public ChannelLogEngine {
   UserFunctionCaller UserCaller() const override { return UserFunctionCaller::kSonicDocument; }
   // The channel engine's per-record hooks; the sonic processing replaces them.
   std::span<const double> Process(const RecordStamp&, std::optional<std::span<const int>>) override { return {}; }
-  RecordStamp ReplayStamp() const override { return {}; }
+  void ReplayStamp(RecordStamp* stamp) const override { stamp->depth = stamp->time = 0; }
 
  private:
   // The packet's samples into the log's own copy (the device's buffer and

@@ -54,10 +54,12 @@ void SonicPageSource::RowsBegin(int capacity) {
   rows_.assign(static_cast<std::size_t>(std::max(capacity, 0)) * sonicLog_.Waveforms().size(), 0);
 }
 
-void SonicPageSource::RowMade(int row) {
+void SonicPageSource::RowsMade(int first, int count) {
   const auto w = sonicLog_.Waveforms();
-  const std::size_t at = static_cast<std::size_t>(row) * w.size();
-  if (at + w.size() <= rows_.size()) std::copy(w.begin(), w.end(), rows_.begin() + static_cast<std::ptrdiff_t>(at));
+  for (int row = first; row < first + count; ++row) {
+    const std::size_t at = static_cast<std::size_t>(row) * w.size();
+    if (at + w.size() <= rows_.size()) std::copy(w.begin(), w.end(), rows_.begin() + static_cast<std::ptrdiff_t>(at));
+  }
 }
 
 qv::print::LogSectionResult SonicPageSource::PrintLogSection(QPainter& dc, qv::print::PrintSettings& s,

@@ -61,7 +61,7 @@ class SonicPageSource : public curveview::CurvePageSource {
   void DrawTrackLegend(QPainter& dc, const QRect& box, int halfText, const CurveRecord& curve,
                        const qv::print::PrintSettings& settings) override;
   void RowsBegin(int capacity) override;
-  void RowMade(int row) override;
+  void RowsMade(int first, int count) override;
   // The sonic page's own ways (the printed log section's table of the views):
   // upward offsets as the log's processing holds them, in records; the depth
   // grid of the waveform pages, spaced by the depth span under fit to page;

@@ -54,6 +54,15 @@ TEST(SixChannelFileRecord, ScalingByRate) {
     double value;
   } cases[] = {{100, 50, 100.0}, {100, 0, 100.0}, {100, 25, 200.0}, {3, 200, 0.75}, {65535, 255, 65535 * 50.0 / 255}};
   for (const auto& c : cases) EXPECT_DOUBLE_EQ(ScaleCount(c.count, c.rate), c.value) << c.count << "/" << +c.rate;
+  // Every count at every rate is the very double that count x 50 / rate
+  // gives: stored and printed values must not move by a last bit.
+  volatile double fifty = 50.0;  // kept from being folded at compile time
+  for (int rate = 0; rate < 256; ++rate)
+    for (int count = 0; count < 65536; count += rate % 50 == 0 ? 1 : 97) {
+      const double expected = count * fifty / (rate == 0 ? fifty : static_cast<double>(rate));
+      ASSERT_EQ(ScaleCount(static_cast<std::uint16_t>(count), static_cast<std::uint8_t>(rate)), expected)
+          << count << "/" << rate;
+    }
 }
 
 TEST(TwelveChannelFileRecord, LiteralBytes) {

@@ -99,7 +99,9 @@ TEST_F(ReplayControlTest, AWindowStartingInsideTheFileKeepsTheRecordedDepths) {
   for (int pass = 0; pass < 2; ++pass) {
     for (int i = 0; i < 5; ++i) {
       ASSERT_TRUE(replay.engine.ReadReplayRecord());
-      EXPECT_EQ(replay.engine.ReplayStamp().depth, h.Startdepth + (kSkip + i) * h.Step) << "pass " << pass;
+      qv::RecordStamp stamp;
+      replay.engine.ReplayStamp(&stamp);
+      EXPECT_EQ(stamp.depth, h.Startdepth + (kSkip + i) * h.Step) << "pass " << pass;
     }
     ASSERT_TRUE(replay.engine.RewindReplay());
   }

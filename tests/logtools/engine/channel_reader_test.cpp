@@ -142,3 +142,65 @@ TEST(ChannelReader, ManyReadersFarApartWalkInStep) {
   for (int k = kReaders; k-- > 0;) EXPECT_EQ(readers[k].GetValue(k * 1000 + 7), k * 1000 + 7);
   EXPECT_EQ(readers[0].GetValue(kRecords), 0.0);  // past the end
 }
+
+// Values read as a walk give what one read per depth gives, whether the walk
+// goes one record a step either way, crosses the log's ends and the cache's
+// blocks, runs past the end of a short file, or moves by another step.
+TEST(ChannelReader, AWalkReadsWhatSingleValuesRead) {
+  std::string dir = FreshFolder("reader-walk");
+  std::string twelve, six;
+  constexpr int kRecords = 2500;  // the log's range holds 2600: the file is short
+  for (int i = 0; i < kRecords; ++i) {
+    twelve += TwelveRecord(i, 0, 0xFFF, 0, {static_cast<float>(i), 0.5f * static_cast<float>(i)});
+    six += SixRecord(0, static_cast<std::uint8_t>(i % 3 == 0 ? 0 : 25 + i % 50),
+                     {static_cast<std::uint16_t>(i), static_cast<std::uint16_t>(7 * i)});
+  }
+  WriteBytes(dir + "/T.LGX", twelve);
+  WriteBytes(dir + "/S.LOG", six);
+  struct WalkCase {
+    const char* what;
+    bool twelve;
+    int logMode;
+    int channel;
+    long long first;
+    long long depthStep;
+    std::size_t count;
+  };
+  // The log runs from 1000 to 27000 in steps of 10.
+  const WalkCase cases[] = {
+      {"down, walking down from above the log", true, 12, 2, 500, 10, 3000},
+      {"down, walking up from past the end", true, 12, 1, 27500, -10, 2800},
+      {"up, walking down", true, 11, 2, 900, 10, 2800},
+      {"up, walking up across the end of the data", true, 11, 1, 27100, -10, 2900},
+      {"down, a step of two records", true, 12, 1, 1000, 20, 1400},
+      {"down, half a record a step", true, 12, 2, 995, 5, 900},
+      {"six channels, down", false, 12, 2, 700, 10, 2900},
+      {"six channels, up, walking up", false, 11, 1, 27200, -10, 2900},
+      {"a channel that does not exist", false, 12, 7, 1000, 10, 20},
+      {"a walk that does not move", true, 12, 1, 1500, 0, 5},
+  };
+  for (const auto& c : cases) {
+    qv::LogFile walked, single;
+    ASSERT_TRUE(walked.Open(dir + (c.twelve ? "/T.LGX" : "/S.LOG")));
+    ASSERT_TRUE(single.Open(dir + (c.twelve ? "/T.LGX" : "/S.LOG")));
+    qv::ChannelReader a, b;
+    a.Init(&walked, 27000, 1000, 10, c.channel, c.logMode, c.twelve ? 1 : 0);
+    b.Init(&single, 27000, 1000, 10, c.channel, c.logMode, c.twelve ? 1 : 0);
+    std::vector<double> got(c.count, -1.0);
+    std::size_t next = 0;
+    a.ForEachValue(c.first, c.depthStep, c.count, [&](std::size_t i, double v) {
+      EXPECT_EQ(i, next++) << c.what;
+      got[i] = v;
+    });
+    EXPECT_EQ(next, c.count) << c.what;
+    int nonZero = 0;
+    for (std::size_t i = 0; i < c.count; ++i) {
+      const double expected = b.GetValue(c.first + static_cast<long long>(i) * c.depthStep);
+      nonZero += expected != 0;
+      ASSERT_EQ(got[i], expected) << c.what << ", value " << i;
+    }
+    if (c.channel <= 6) {
+      EXPECT_GT(nonZero, 0) << c.what;
+    }
+  }
+}
