@@ -26,6 +26,10 @@ function(qv_add_test name)
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main Threads::Threads)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  # Test programs are debugged from a Debug tree, not this optimised one: line
+  # tables (file and line in every backtrace and sanitizer report) cost a
+  # third less compile time than full debug information.
+  target_compile_options(${name} PRIVATE $<$<CONFIG:RelWithDebInfo>:-g1>)
   target_compile_definitions(${name} PRIVATE QV_TEST_SOURCE_DIR="${CMAKE_CURRENT_SOURCE_DIR}"
                                              QV_PROGRAM_DIR="${QV_PROGRAM_DIR}")
   # One value per property: a list would not survive test discovery.
