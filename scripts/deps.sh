@@ -3,7 +3,7 @@
 # (only those that are missing). Runs apt-get through sudo when not root.
 set -euo pipefail
 pkgs=(
-  build-essential cmake ninja-build ccache pkg-config clang libclang-rt-14-dev
+  build-essential cmake ninja-build ccache pkg-config clang libclang-rt-14-dev lld
   qt6-base-dev libgl-dev
   qt6-l10n-tools qt6-translations-l10n fonts-noto-cjk python3
   libsqlite3-dev libusb-1.0-0-dev
