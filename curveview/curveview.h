@@ -3,7 +3,7 @@
 // log scroll in as records arrive.
 //
 // The layout, the rows and the drawing geometry live in the widget-free model
-// (curveview/model); this class adds the window, the painting and the
+// (logview/model); this class adds the window, the painting and the
 // commands. AddSample runs on the record thread and UpdateDisplay on the
 // display thread; everything else belongs to the user-interface thread.
 #pragma once
@@ -22,11 +22,11 @@
 #include <string>
 #include <vector>
 
-#include "curveview/channelsheet.h"
-#include "curveview/model/document.h"
-#include "curveview/model/drawing.h"
-#include "curveview/model/history.h"
-#include "curveview/model/layout.h"
+#include "logview/channelsheet.h"
+#include "logview/model/document.h"
+#include "logview/model/drawing.h"
+#include "logview/model/history.h"
+#include "logview/model/layout.h"
 #include "platform/docview/docview.h"
 
 class QPainter;

@@ -13,8 +13,8 @@
 #include <tuple>
 
 #include "app/core/globals.h"
-#include "curveview/chart_feed.h"
-#include "curveview/chart_recorder.h"
+#include "logview/chart_feed.h"
+#include "logview/chart_recorder.h"
 #include "curveview/curveview.h"
 #include "header/header.h"
 #include "platform/text/cnum.h"

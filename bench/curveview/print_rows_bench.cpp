@@ -8,7 +8,7 @@
 #include <QApplication>
 #include <filesystem>
 
-#include "curveview/print_pages.h"
+#include "logview/print_pages.h"
 #include "logdoc/replay/replay_reader.h"
 #include "print/page/print_settings.h"
 #include "tests/curveview/recorded_log.h"

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "curveview/chart_recorder.h"
+#include "logview/chart_recorder.h"
 #include "print/recorder/gulton.h"
 #include "tools/vdl/vdl_engine.h"
 

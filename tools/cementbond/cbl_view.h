@@ -20,8 +20,8 @@
 #include <string>
 #include <vector>
 
-#include "curveview/channelsheet.h"
-#include "curveview/model/document.h"
+#include "logview/channelsheet.h"
+#include "logview/model/document.h"
 #include "platform/docview/docview.h"
 #include "sondedb/records/records.h"
 #include "tools/cementbond/cbl_display.h"
