@@ -45,7 +45,7 @@ class CCurveView : public qv::View {
   // The View menu's commands.
   static constexpr int kChangeLayoutCommand = 1041;
   static constexpr int kChannelDisplayCommand = 1057;
-  // Page printing (print_pages.cpp): File/Page Mode Print and the print preview.
+  // Page printing (view_print.cpp): File/Page Mode Print and the print preview.
   static constexpr int kPrintCommand = 57607;
   static constexpr int kPrintPreviewCommand = 57609;
 

@@ -9,7 +9,6 @@
 #include "app/core/globals.h"
 #include "app/core/styled_line.h"
 #include "app/ui/painter_line_device.h"
-#include "curveview/curveview.h"
 #include "logview/model/drawing.h"
 #include "platform/text/cnum.h"
 #include "print/page/drawing.h"
@@ -57,10 +56,6 @@ double FitLabelSpacing(double depthPerPaperUnit) {
 }
 
 }  // namespace
-
-CurvePageSource::CurvePageSource(CCurveView& view, CurveDocument& document, PrintableLog& log)
-    : CurvePageSource(
-          view.Curves(), view.Tracks(), [&view] { return view.LegendRows(); }, document, log) {}
 
 CurvePageSource::CurvePageSource(std::vector<CurveRecord>& curves, std::vector<TrackRecord>& tracks,
                                  std::function<int()> legendRows, CurveDocument& document, PrintableLog& log)
@@ -446,39 +441,6 @@ LogSectionResult CurvePageSource::PrintLogSection(QPainter& dc, PrintSettings& s
 
 }  // namespace curveview
 
-// ---------------------------------------------------------------------------
-// The view's print commands
-
-void CCurveView::InstallPrintCommands() {
-  curveview::InstallPagePrintCommands(
-      *this, [this] { return PagePrinter(); }, [this] { return doc_ ? doc_->Printable() : nullptr; });
-}
-
-bool CCurveView::OnUpdateFilePrint() const {
-  return curveview::CanPrintLog(doc_ ? doc_->Printable() : nullptr);
-}
-
-qv::print::LogPagePrinter* CCurveView::PagePrinter() {
-  curveview::PrintableLog* log = doc_ ? doc_->Printable() : nullptr;
-  if (!log) return nullptr;
-  if (!pagePrinter_) {
-    pageSource_ = std::make_unique<curveview::CurvePageSource>(*this, *doc_, *log);
-    pagePrinter_ = std::make_unique<qv::print::LogPagePrinter>(*pageSource_);
-  }
-  return pagePrinter_.get();
-}
-
-void CCurveView::OnFilePrint() {
-  if (!OnUpdateFilePrint()) return;
-  if (qv::print::LogPagePrinter* printer = PagePrinter()) qv::print::PrintLogPages(*printer, window());
-}
-
-void CCurveView::OnFilePrintPreview() {
-  if (!OnUpdateFilePrint()) return;
-  if (qv::print::LogPagePrinter* printer = PagePrinter())
-    qv::print::RunPrintPreview(*printer, printer->Printer(), window());
-}
-
 namespace curveview {
 
 bool CanPrintLog(PrintableLog* log) {
@@ -492,15 +454,15 @@ void PrintLogPages(qv::print::LogPagePrinter* printer, QWidget* window) {
 void InstallPagePrintCommands(qv::View& view, std::function<qv::print::LogPagePrinter*()> printer,
                               std::function<PrintableLog*()> log) {
   auto enabled = [log](qv::CmdUI& ui) { ui.Enable(CanPrintLog(log())); };
-  view.OnCommand(CCurveView::kPrintCommand, [&view, printer, log] {
+  view.OnCommand(kPrintCommand, [&view, printer, log] {
     if (CanPrintLog(log())) PrintLogPages(printer(), view.window());
   });
-  view.qv::CommandTarget::OnUpdate(CCurveView::kPrintCommand, enabled);
-  view.OnCommand(CCurveView::kPrintPreviewCommand, [&view, printer, log] {
+  view.qv::CommandTarget::OnUpdate(kPrintCommand, enabled);
+  view.OnCommand(kPrintPreviewCommand, [&view, printer, log] {
     if (!CanPrintLog(log())) return;
     if (qv::print::LogPagePrinter* p = printer()) qv::print::RunPrintPreview(*p, p->Printer(), view.window());
   });
-  view.qv::CommandTarget::OnUpdate(CCurveView::kPrintPreviewCommand, enabled);
+  view.qv::CommandTarget::OnUpdate(kPrintPreviewCommand, enabled);
 }
 
 }  // namespace curveview

@@ -114,9 +114,11 @@ class CurvePageSource : public qv::print::PagePrintSource {
   std::vector<int> pendingMarks_;
 };
 
-// File/Page Mode Print (57607) and the print preview (57609) on a log view,
-// enabled while its log can be printed; printer() gives the view's page
-// printer (null when the log cannot be printed).
+// File/Page Mode Print and the print preview on a log view, enabled while
+// its log can be printed; printer() gives the view's page printer (null when
+// the log cannot be printed).
+inline constexpr int kPrintCommand = 57607;
+inline constexpr int kPrintPreviewCommand = 57609;
 bool CanPrintLog(PrintableLog* log);
 // Runs the print command's job on the view's page printer.
 void PrintLogPages(qv::print::LogPagePrinter* printer, QWidget* window);
