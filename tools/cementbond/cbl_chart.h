@@ -15,7 +15,7 @@
 
 #include "logview/chart_recorder.h"
 #include "print/recorder/gulton.h"
-#include "tools/vdl/vdl_engine.h"
+#include "tools/waveform/vdl_engine.h"
 
 class CCBLView;
 namespace curveview {

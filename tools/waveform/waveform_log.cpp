@@ -1,4 +1,4 @@
-#include "tools/cementbond/waveform_log.h"
+#include "tools/waveform/waveform_log.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,4 +1,4 @@
-#include "tools/vdl/vdl_engine.h"
+#include "tools/waveform/vdl_engine.h"
 
 #include <algorithm>
 #include <climits>
