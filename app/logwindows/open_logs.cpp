@@ -1,4 +1,4 @@
-#include "logdoc/ui/open_logs.h"
+#include "app/logwindows/open_logs.h"
 
 #include <ctime>
 
