@@ -10,6 +10,7 @@
 #include "app/core/styled_line.h"
 #include "app/ui/painter_line_device.h"
 #include "logview/model/drawing.h"
+#include "platform/docview/docview.h"
 #include "platform/text/cnum.h"
 #include "print/page/drawing.h"
 #include "print/page/gdi_text.h"
