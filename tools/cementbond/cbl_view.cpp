@@ -23,7 +23,7 @@
 #include "platform/text/strings.h"
 #include "tools/cementbond/cbl_chart.h"
 #include "tools/cementbond/cbl_print.h"
-#include "tools/televiewer/track_layout.h"
+#include "logview/model/track_layout.h"
 
 namespace {
 

@@ -22,11 +22,11 @@
 
 #include "logview/channelsheet.h"
 #include "logview/model/document.h"
+#include "logview/model/track_layout.h"
 #include "platform/docview/docview.h"
 #include "sondedb/records/records.h"
 #include "tools/cementbond/cbl_display.h"
 #include "tools/cementbond/cbl_document.h"
-#include "tools/televiewer/image_rows.h"
 #include "tools/waveform/vdl_engine.h"
 
 namespace qv::cbl {

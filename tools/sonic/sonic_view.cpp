@@ -25,7 +25,7 @@
 #include "platform/text/strings.h"
 #include "print/page/page_model.h"
 #include "tools/sonic/sonic_print.h"
-#include "tools/televiewer/track_layout.h"
+#include "logview/model/track_layout.h"
 
 using namespace curveview;
 

@@ -23,11 +23,11 @@
 #include "logview/channelsheet.h"
 #include "logview/legend_paint.h"
 #include "logview/model/document.h"
+#include "logview/model/track_layout.h"
 #include "logview/model/layout.h"
 #include "platform/docview/docview.h"
 #include "tools/sonic/sonic_display.h"
 #include "tools/sonic/sonic_log.h"
-#include "tools/televiewer/image_rows.h"
 
 class SonicPageSource;
 namespace qv::print {

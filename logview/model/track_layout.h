@@ -11,6 +11,16 @@
 
 namespace qv {
 
+// The depth track of a log view: its heading texts and the depth its newest
+// row stands at (thousandths of the depth unit), with the log's depth step.
+struct DepthTrackRecord {
+  std::string title;
+  std::string shortTitle;
+  std::string unit;
+  int currentDepth = 0;
+  int depthStep = 0;
+};
+
 inline constexpr int kImageDepthTrackMinWidth = 60;
 inline constexpr int kImageDepthTrackWidth = 100;
 inline constexpr int kImageTrackMinWidth = 130;

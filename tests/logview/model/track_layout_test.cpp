@@ -1,5 +1,5 @@
 // The image views' track layout, depth heading choice and depth labels.
-#include "tools/televiewer/track_layout.h"
+#include "logview/model/track_layout.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "tools/televiewer/track_layout.h"
+#include "logview/model/track_layout.h"
 
 #include <algorithm>
 #include <cstdio>
