@@ -4,7 +4,7 @@
 
 #include "app/logtools/log_tool_commands.h"
 #include "app/ui/frames.h"
-#include "logdoc/ui/open_logs.h"
+#include "app/logwindows/open_logs.h"
 #include "platform/docview/services.h"
 #include "platform/docview/termination.h"
 #include "platform/docview/translation.h"

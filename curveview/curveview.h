@@ -3,7 +3,7 @@
 // log scroll in as records arrive.
 //
 // The layout, the rows and the drawing geometry live in the widget-free model
-// (curveview/model); this class adds the window, the painting and the
+// (logview/model); this class adds the window, the painting and the
 // commands. AddSample runs on the record thread and UpdateDisplay on the
 // display thread; everything else belongs to the user-interface thread.
 #pragma once
@@ -22,11 +22,11 @@
 #include <string>
 #include <vector>
 
-#include "curveview/channelsheet.h"
-#include "curveview/model/document.h"
-#include "curveview/model/drawing.h"
-#include "curveview/model/history.h"
-#include "curveview/model/layout.h"
+#include "logview/channelsheet.h"
+#include "logview/model/document.h"
+#include "logview/model/drawing.h"
+#include "logview/model/history.h"
+#include "logview/model/layout.h"
 #include "platform/docview/docview.h"
 
 class QPainter;
@@ -45,7 +45,7 @@ class CCurveView : public qv::View {
   // The View menu's commands.
   static constexpr int kChangeLayoutCommand = 1041;
   static constexpr int kChannelDisplayCommand = 1057;
-  // Page printing (print_pages.cpp): File/Page Mode Print and the print preview.
+  // Page printing (view_print.cpp): File/Page Mode Print and the print preview.
   static constexpr int kPrintCommand = 57607;
   static constexpr int kPrintPreviewCommand = 57609;
 

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
+#include <QTimer>
 
 #include <mutex>
 #include <set>
@@ -20,6 +21,10 @@
 #include "app/core/device_services.h"
 #include "app/core/globals.h"
 #include "app/core/log_document.h"
+#include "app/core/log_frame.h"
+#include "app/ui/frames.h"
+#include "app/ui/pemmaro_app.h"
+#include "app/ui/sonde_test_dlg.h"
 #include "app/ui/sources.h"
 #include "platform/docview/docview.h"
 #include "platform/docview/qtext.h"
@@ -841,3 +846,49 @@ bool CReplayControl::SetPositionText(const std::string& text) {
   OnGui(this, [this, text] { position_->setText(qv::QStr(text)); });
   return true;
 }
+
+// ---------------------------------------------------------------------------
+// The frame the log documents reach: the bars of the moment, the sonde test
+// window and the application's idle document. Installed with the bars, which
+// every frame of the program holds.
+
+namespace {
+
+class ProgramLogFrame final : public LogFrame {
+ public:
+  void UpdateSondeStatus(int elapsedMs, uint8_t current, uint8_t voltageCode, int sondeValue) override {
+    if (CSondeControl* bar = g_pSondeControl) bar->UpdateStatus(elapsedMs, current, voltageCode, sondeValue);
+  }
+  void UpdateWinchReadings(int tension, int depth, int speed) override {
+    if (CWinchControl* bar = g_pWinchControl) bar->UpdateReadings(tension, depth, speed);
+  }
+  void ShowReplayPaused() override {
+    if (CReplayControl* bar = g_pReplayControl) bar->ShowPaused();
+  }
+  void DisableReplayButtons() override {
+    if (CReplayControl* bar = g_pReplayControl) bar->DisableReplayButtons();
+  }
+  void UncheckPrintDirect() override {
+    if (CReplayControl* bar = g_pReplayControl) bar->UncheckPrintDirect();
+  }
+  void TestSonde(QWidget* parent) override { CSondeTestDlg::OnTestSonde(parent); }
+  void CloseSondeTestFor(const LogDocumentShell* doc) override { CSondeTestDlg::CloseFor(doc); }
+  void RunCalibration() override {
+    if (Tools().calibration) Tools().calibration();
+  }
+  void ReopenIdleDocument() override {
+    if (auto* app = qobject_cast<CPemmaroApp*>(qv::Application::Instance()))
+      QTimer::singleShot(0, app, [app] {
+        if (!g_bWatchdogStop) app->OpenIdleDocument();
+      });
+  }
+};
+
+// Never destroyed: a monitor thread may still report while the program exits.
+[[maybe_unused]] LogFrame* const g_programLogFrame = [] {
+  LogFrame* frame = new ProgramLogFrame;
+  SetLogFrame(frame);
+  return frame;
+}();
+
+}  // namespace

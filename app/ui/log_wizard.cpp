@@ -18,6 +18,7 @@
 #include "app/ui/frames.h"
 #include "header/section_access.h"
 #include "header/user_function_ini.h"
+#include "logdoc/replayui/setup_panels.h"
 #include "platform/docview/qtext.h"
 #include "platform/docview/services.h"
 #include "platform/files/paths.h"
@@ -43,7 +44,6 @@ constexpr unsigned kStrOk = 32369;
 constexpr unsigned kStrAbort = 32336;
 
 constexpr const char* kLogExtension = "LOG";
-constexpr int kMaxFilterSpin = 25;
 
 using qv::Named;
 
@@ -59,28 +59,6 @@ std::string FileTitle(const std::string& path) {
 }
 
 }  // namespace
-
-void FillUserFunctionCombo(const std::string& sonde, QComboBox* list, std::vector<std::string>* paths) {
-  const std::vector<std::string> names = qv::ListUserFunctions(sonde, paths);
-  if (!list) return;
-  list->clear();
-  for (const std::string& name : names) list->addItem(qv::QStr(name));
-}
-
-void ShowFilterEntry(const ChannelFilter& filter, QComboBox* type, QScrollBar* strength, QLabel* width) {
-  width->setText(qv::QStr(qv::FormatC("%d", filter.FilterWidth)));
-  {
-    const QSignalBlocker block(strength);
-    strength->setRange(0, kMaxFilterSpin);
-    strength->setValue((filter.FilterWidth - 1) / 2);
-  }
-  type->setCurrentIndex(filter.FilterType);
-}
-
-void StoreFilterEntry(ChannelFilter& filter, const QComboBox* type, const QScrollBar* strength) {
-  filter.FilterWidth = 2 * strength->value() + 1;
-  if (type->currentIndex() >= 0) filter.FilterType = static_cast<std::uint8_t>(type->currentIndex());
-}
 
 // ===========================================================================
 CLogWizardPage1::CLogWizardPage1(CLogWizard* sheet)

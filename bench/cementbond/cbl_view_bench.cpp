@@ -18,7 +18,7 @@
 #include "tests/tools/cementbond/cbl_test_doc.h"
 #include "tools/cementbond/cbl_print.h"
 #include "tools/cementbond/cbl_view.h"
-#include "tools/vdl/vdl_engine.h"
+#include "tools/waveform/vdl_engine.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <filesystem>
 
 #include "bench/ratio_report.h"
-#include "curveview/print_pages.h"
+#include "logview/print_pages.h"
 #include "logdoc/replay/replay_reader.h"
 #include "print/page/print_settings.h"
 #include "tests/curveview/recorded_log.h"

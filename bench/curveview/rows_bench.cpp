@@ -4,7 +4,7 @@
 
 #include <array>
 
-#include "curveview/model/history.h"
+#include "logview/model/history.h"
 
 namespace {
 

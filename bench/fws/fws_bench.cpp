@@ -14,7 +14,7 @@
 #include "bench/ratio_report.h"
 #include "devices/tbdevice/sonic.h"
 #include "tools/fws/fws_document.h"
-#include "tools/vdl/vdl_engine.h"
+#include "tools/waveform/vdl_engine.h"
 
 namespace {
 

@@ -18,7 +18,7 @@
 #include "tools/cementbond/cbl_display.h"
 #include "tools/sonic/sonic_processor.h"
 #include "tools/televiewer/image_rows.h"
-#include "tools/vdl/vdl_engine.h"
+#include "tools/waveform/vdl_engine.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include <functional>
 
-#include "curveview/model/print_log.h"
+#include "logview/model/print_log.h"
 #include "logdoc/document/channel_logs.h"
 
 namespace qv {

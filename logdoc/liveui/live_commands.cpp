@@ -1,7 +1,7 @@
 #include "live_commands.h"
 
 #include "app/core/globals.h"
-#include "app/ui/bars.h"
+#include "app/core/log_frame.h"
 #include "logdoc/liveui/cable_dlg.h"
 #include "logdoc/liveui/scope_shot_dlg.h"
 #include "logdoc/monitor/live_device.h"
@@ -31,9 +31,9 @@ void ShowScopeShot(qv::LiveDevice& device, QWidget* parent, const ScopeDialogRun
 }
 
 void BarMonitorSink::UpdateStatus(int timeMs, uint8_t status1, uint8_t status2, int receiverStatus) {
-  if (CSondeControl* bar = g_pSondeControl) bar->UpdateStatus(timeMs, status1, status2, receiverStatus);
+  if (LogFrame* frame = g_logFrame) frame->UpdateSondeStatus(timeMs, status1, status2, receiverStatus);
 }
 
 void BarMonitorSink::UpdateReadings(int tension, int depth, int speed) {
-  if (CWinchControl* bar = g_pWinchControl) bar->UpdateReadings(tension, depth, speed);
+  if (LogFrame* frame = g_logFrame) frame->UpdateWinchReadings(tension, depth, speed);
 }

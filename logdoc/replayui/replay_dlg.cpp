@@ -19,11 +19,11 @@
 
 #include "app/core/globals.h"
 #include "app/core/log_modes.h"
-#include "app/ui/log_wizard.h"
 #include "header/header.h"
 #include "header/section_access.h"
 #include "header/user_function_ini.h"
 #include "logdoc/replay/replay_reader.h"
+#include "logdoc/replayui/setup_panels.h"
 #include "logtools/engine/tool_type.h"
 #include "platform/docview/qtext.h"
 #include "platform/docview/services.h"

@@ -3,9 +3,7 @@
 #include <QApplication>
 
 #include "app/core/globals.h"
-#include "app/ui/bars.h"
-#include "app/ui/frames.h"
-#include "app/ui/sonde_test_dlg.h"
+#include "app/core/log_frame.h"
 #include "curveview/curveview.h"
 #include "header/header.h"
 #include "header/ui/header_editor.h"
@@ -169,12 +167,12 @@ void CLogDoc::RegisterCommands() {
   OnUpdate(ID_LOG_CALIBRATION,
            [this](qv::CmdUI& ui) { ui.Enable(Hardware() && !(m_bLive && LogState() == qv::kStateRunning)); });
   OnCommand(ID_LOG_CALIBRATION, [] {
-    if (Tools().calibration) Tools().calibration();
+    if (LogFrame* frame = g_logFrame) frame->RunCalibration();
   });
   OnUpdate(ID_LOG_TEST_SONDE, notRunning);
   OnCommand(ID_LOG_TEST_SONDE, [] {
     qv::Application* app = qv::Application::Instance();
-    CSondeTestDlg::OnTestSonde(app ? app->GetMainFrame() : nullptr);
+    if (LogFrame* frame = g_logFrame) frame->TestSonde(app ? app->GetMainFrame() : nullptr);
   });
   OnUpdate(ID_DIRECT_REALTIME_PRINT, [this](qv::CmdUI& ui) { ui.Enable(!m_bLive && Setup().realtimePrint); });
   OnUpdate(ID_SONIC_CONFIGURATION, [this](qv::CmdUI& ui) {
@@ -234,8 +232,10 @@ void CLogDoc::PumpDisplay() {
 
 void CLogDoc::OnStatus(const qv::LogStatus& s) {
   device_.SetTime(s.elapsedMs);
-  if (CSondeControl* bar = g_pSondeControl) bar->UpdateStatus(s.elapsedMs, s.analog[0], s.analog[1], s.receiverStatus);
-  if (CWinchControl* bar = g_pWinchControl) bar->UpdateReadings(s.tension, s.depth, s.logSpeed);
+  if (LogFrame* frame = g_logFrame) {
+    frame->UpdateSondeStatus(s.elapsedMs, s.analog[0], s.analog[1], s.receiverStatus);
+    frame->UpdateWinchReadings(s.tension, s.depth, s.logSpeed);
+  }
 }
 
 void CLogDoc::OnEngineStopped(int type) {
@@ -269,13 +269,13 @@ void CLogDoc::StartReplayControl() {
                                dialog.m_bPrintHeader != 0};
   };
   cb.showPaused = [] {
-    if (CReplayControl* bar = g_pReplayControl) bar->ShowPaused();
+    if (LogFrame* frame = g_logFrame) frame->ShowReplayPaused();
   };
   cb.disableButtons = [] {
-    if (CReplayControl* bar = g_pReplayControl) bar->DisableReplayButtons();
+    if (LogFrame* frame = g_logFrame) frame->DisableReplayButtons();
   };
   cb.uncheckPrintDirect = [] {
-    if (CReplayControl* bar = g_pReplayControl) bar->UncheckPrintDirect();
+    if (LogFrame* frame = g_logFrame) frame->UncheckPrintDirect();
   };
   cb.flushRecorder = [this] { FlushRecorder(); };
   cb.closeDocument = [this] { QueueClose(); };
@@ -490,7 +490,7 @@ void CLogDoc::OnCloseDocument() {
   if (engine_ && m_bLive && engine_->State() == qv::kStateRunning) StopLogging(qv::kStateStop);
   if (replay_ && replay_->State() == qv::kStateRunning) replay_->StopReplay(qv::kStateStoppedForGood);
   replay_.reset();
-  CSondeTestDlg::CloseFor(this);
+  if (LogFrame* frame = g_logFrame) frame->CloseSondeTestFor(this);
   // The flowmeter stops its measurement and offers its stored results first.
   if (m_HeatPulseDlg && m_HeatPulseDlg->HasWindow()) m_HeatPulseDlg->OnOK();
   EndMonitor();
@@ -503,10 +503,7 @@ void CLogDoc::OnCloseDocument() {
   if (!m_bIdleDocument && !g_bWatchdogStop) {
     // The idle document comes back once this one is gone; unless another log
     // document has become active by then.
-    if (auto* app = qobject_cast<CPemmaroApp*>(qv::Application::Instance()))
-      QTimer::singleShot(0, app, [app] {
-        if (!g_bWatchdogStop) app->OpenIdleDocument();
-      });
+    if (LogFrame* frame = g_logFrame) frame->ReopenIdleDocument();
   }
   qv::Document::OnCloseDocument();
 }

@@ -21,7 +21,7 @@
 
 #include "app/core/log_document.h"
 #include "app/newlog/new_log.h"
-#include "curveview/model/document.h"
+#include "logview/model/document.h"
 #include "logdoc/document/log_engine.h"
 #include "logdoc/liveui/live_commands.h"
 #include "logdoc/monitor/live_device.h"

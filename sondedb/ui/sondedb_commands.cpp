@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "app/core/globals.h"
-#include "curveview/dialog_runner.h"
+#include "logview/dialog_runner.h"
 #include "platform/text/msgbox.h"
 #include "sondedb/sondedb.h"
 #include "sondedb/ui/sonde_select.h"

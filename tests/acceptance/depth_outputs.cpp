@@ -15,7 +15,7 @@
 #include <sstream>
 
 #include "curveview/curveview.h"
-#include "curveview/model/layout.h"
+#include "logview/model/layout.h"
 #include "print/page/page_model.h"
 #include "print/page/print_dialog.h"
 #include "print/recorder/gulton.h"

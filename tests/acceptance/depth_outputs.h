@@ -15,7 +15,7 @@
 #include <utility>
 #include <vector>
 
-#include "curveview/chart_recorder.h"
+#include "logview/chart_recorder.h"
 #include "sondedb/records/records.h"
 
 class CCurveView;

@@ -30,7 +30,7 @@
 #include "logdoc/monitor/live_device.h"
 #include "logdoc/monitor/monitor_thread.h"
 #include "logdoc/ui/log_doc.h"
-#include "logdoc/ui/open_logs.h"
+#include "app/logwindows/open_logs.h"
 #include "logtools/las/las_export.h"
 #include "platform/files/paths.h"
 #include "platform/profile/profile.h"

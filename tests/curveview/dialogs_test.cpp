@@ -8,9 +8,9 @@
 #include <filesystem>
 
 #include "app/ui/line_dialog.h"
-#include "curveview/configdisp.h"
-#include "curveview/dialog_runner.h"
-#include "curveview/range_dialogs.h"
+#include "logview/configdisp.h"
+#include "logview/dialog_runner.h"
+#include "logview/range_dialogs.h"
 #include "header/header.h"
 #include "header/hed_file.h"
 #include "platform/text/msgbox.h"

@@ -2,7 +2,7 @@
 // files through the engine's replay and print-time processing and laid out by
 // the page model, on a recording page device (a table of layouts) and through
 // the print loop to a PDF read back with poppler-utils.
-#include "curveview/print_pages.h"
+#include "logview/print_pages.h"
 
 #include <gtest/gtest.h>
 

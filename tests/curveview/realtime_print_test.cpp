@@ -17,10 +17,10 @@
 #include <vector>
 
 #include "app/core/globals.h"
-#include "curveview/chart_feed.h"
-#include "curveview/chart_recorder.h"
-#include "curveview/dialog_runner.h"
-#include "curveview/range_dialogs.h"
+#include "logview/chart_feed.h"
+#include "logview/chart_recorder.h"
+#include "logview/dialog_runner.h"
+#include "logview/range_dialogs.h"
 #include "platform/parallel/parallel.h"
 #include "platform/text/msgbox.h"
 #include "print/ui/printer_error.h"

@@ -5,7 +5,7 @@
 #include <mutex>
 
 #include "app/core/globals.h"
-#include "curveview/chart_feed.h"
+#include "logview/chart_feed.h"
 #include "platform/text/cnum.h"
 #include "platform/text/msgbox.h"
 #include "platform/text/strings.h"

@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "curveview/chart_recorder.h"
+#include "logview/chart_recorder.h"
 #include "print/recorder/gulton.h"
-#include "tools/vdl/vdl_engine.h"
+#include "tools/waveform/vdl_engine.h"
 
 class CCBLView;
 namespace curveview {

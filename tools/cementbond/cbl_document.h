@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "header/section_access.h"
-#include "tools/cementbond/waveform_log.h"
+#include "tools/waveform/waveform_log.h"
 
 namespace qv {
 

@@ -12,18 +12,18 @@
 #include <mutex>
 
 #include "app/core/globals.h"
-#include "curveview/configdisp.h"
-#include "curveview/dialog_runner.h"
-#include "curveview/model/channel_header.h"
-#include "curveview/model/drawing.h"
-#include "curveview/range_dialogs.h"
-#include "curveview/styled_sample.h"
+#include "logview/configdisp.h"
+#include "logview/dialog_runner.h"
+#include "logview/model/channel_header.h"
+#include "logview/model/drawing.h"
+#include "logview/range_dialogs.h"
+#include "logview/styled_sample.h"
 #include "platform/text/cnum.h"
 #include "platform/text/msgbox.h"
 #include "platform/text/strings.h"
 #include "tools/cementbond/cbl_chart.h"
 #include "tools/cementbond/cbl_print.h"
-#include "tools/televiewer/track_layout.h"
+#include "logview/model/track_layout.h"
 
 namespace {
 

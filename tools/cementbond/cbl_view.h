@@ -2,7 +2,7 @@
 // a depth track, and the near and far receiver waveforms as variable-density
 // images (or wiggle traces) in tracks of their own, with the free-pipe gates
 // drawn over them. Rows, histories, display lines and the image come from the
-// waveform display engine (tools/vdl); this class adds the window, the
+// waveform display engine (tools/waveform); this class adds the window, the
 // painting, dragging borders and gates, the legend edits and the View
 // commands, and the chart recorder of real-time printing.
 //
@@ -20,14 +20,14 @@
 #include <string>
 #include <vector>
 
-#include "curveview/channelsheet.h"
-#include "curveview/model/document.h"
+#include "logview/channelsheet.h"
+#include "logview/model/document.h"
+#include "logview/model/track_layout.h"
 #include "platform/docview/docview.h"
 #include "sondedb/records/records.h"
 #include "tools/cementbond/cbl_display.h"
 #include "tools/cementbond/cbl_document.h"
-#include "tools/televiewer/image_rows.h"
-#include "tools/vdl/vdl_engine.h"
+#include "tools/waveform/vdl_engine.h"
 
 namespace qv::cbl {
 class CblChart;

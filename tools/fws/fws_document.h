@@ -4,7 +4,7 @@
 // the unit's read delivered them.
 #pragma once
 
-#include "tools/cementbond/waveform_log.h"
+#include "tools/waveform/waveform_log.h"
 
 namespace qv {
 

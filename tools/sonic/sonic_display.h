@@ -22,8 +22,8 @@
 #include <vector>
 
 #include "app/core/scrolling_rows.h"
-#include "curveview/model/history.h"
-#include "curveview/model/layout.h"
+#include "logview/model/history.h"
+#include "logview/model/layout.h"
 #include "sondedb/records/records.h"
 
 namespace qv {

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "curveview/legend_paint.h"
+#include "logview/legend_paint.h"
 #include "logdoc/engine/channel_processor.h"
 #include "print/page/drawing.h"
 #include "print/page/track_grid.h"

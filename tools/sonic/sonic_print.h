@@ -10,7 +10,7 @@
 #include <span>
 #include <vector>
 
-#include "curveview/print_pages.h"
+#include "logview/print_pages.h"
 #include "logdoc/document/print_log.h"
 #include "tools/sonic/sonic_log.h"
 

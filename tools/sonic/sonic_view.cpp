@@ -12,20 +12,20 @@
 #include <mutex>
 
 #include "app/core/globals.h"
-#include "curveview/configdisp.h"
-#include "curveview/dialog_runner.h"
-#include "curveview/legend_paint.h"
-#include "curveview/model/channel_header.h"
-#include "curveview/model/drawing.h"
-#include "curveview/print_pages.h"
-#include "curveview/range_dialogs.h"
-#include "curveview/styled_sample.h"
+#include "logview/configdisp.h"
+#include "logview/dialog_runner.h"
+#include "logview/legend_paint.h"
+#include "logview/model/channel_header.h"
+#include "logview/model/drawing.h"
+#include "logview/print_pages.h"
+#include "logview/range_dialogs.h"
+#include "logview/styled_sample.h"
 #include "platform/text/cnum.h"
 #include "platform/text/msgbox.h"
 #include "platform/text/strings.h"
 #include "print/page/page_model.h"
 #include "tools/sonic/sonic_print.h"
-#include "tools/televiewer/track_layout.h"
+#include "logview/model/track_layout.h"
 
 using namespace curveview;
 

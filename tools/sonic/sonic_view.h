@@ -20,14 +20,14 @@
 #include <string>
 #include <vector>
 
-#include "curveview/channelsheet.h"
-#include "curveview/legend_paint.h"
-#include "curveview/model/document.h"
-#include "curveview/model/layout.h"
+#include "logview/channelsheet.h"
+#include "logview/legend_paint.h"
+#include "logview/model/document.h"
+#include "logview/model/track_layout.h"
+#include "logview/model/layout.h"
 #include "platform/docview/docview.h"
 #include "tools/sonic/sonic_display.h"
 #include "tools/sonic/sonic_log.h"
-#include "tools/televiewer/image_rows.h"
 
 class SonicPageSource;
 namespace qv::print {

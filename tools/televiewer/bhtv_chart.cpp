@@ -2,7 +2,7 @@
 
 #include <mutex>
 
-#include "curveview/chart_recorder.h"
+#include "logview/chart_recorder.h"
 #include "print/recorder/gulton.h"
 
 namespace qv {

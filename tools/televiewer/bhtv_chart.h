@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "curveview/chart_recorder.h"
+#include "logview/chart_recorder.h"
 #include "print/recorder/televiewer_row.h"
 
 namespace qv {

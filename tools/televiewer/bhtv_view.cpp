@@ -16,7 +16,7 @@
 
 #include "app/core/globals.h"
 #include "app/core/log_modes.h"
-#include "curveview/chart_feed.h"
+#include "logview/chart_feed.h"
 #include "header/header.h"
 #include "platform/text/msgbox.h"
 #include "platform/text/strings.h"

@@ -21,7 +21,7 @@
 #include "tools/televiewer/bhtv_chart.h"
 #include "tools/televiewer/image_rows.h"
 #include "tools/televiewer/televiewer_log.h"
-#include "tools/televiewer/track_layout.h"
+#include "logview/model/track_layout.h"
 
 namespace curveview {
 class ChartFeed;

@@ -19,6 +19,7 @@
 
 #include "app/core/scrolling_rows.h"
 #include "logdoc/records/device_records.h"
+#include "logview/model/track_layout.h"
 #include "print/recorder/televiewer_row.h"
 
 namespace qv {
@@ -31,16 +32,6 @@ inline constexpr int kRowSamples = 128;
 // amplitude pixel is twice its row byte, a transit pixel its row byte.
 inline constexpr int kBhtvColours = 129;
 extern const std::array<std::uint32_t, kBhtvColours> BhtvColourTable;
-
-// The depth track of a log view: its heading texts and the depth its newest
-// row stands at (thousandths of the depth unit), with the log's depth step.
-struct DepthTrackRecord {
-  std::string title;
-  std::string shortTitle;
-  std::string unit;
-  int currentDepth = 0;
-  int depthStep = 0;
-};
 
 // Mark-history entries: low nibble the tick kind, bit 7 a minute mark.
 enum DepthTickKind : std::uint8_t { kTickNone = 0, kTickMinor = 1, kTickMiddle = 2, kTickMajor = 3 };

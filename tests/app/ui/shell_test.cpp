@@ -29,7 +29,7 @@
 #include "app/ui/sys_settings.h"
 #include "platform/files/paths.h"
 #include "platform/profile/profile.h"
-#include "curveview/dialog_runner.h"
+#include "logview/dialog_runner.h"
 #include "sondedb/import/import.h"
 #include "sondedb/sondedb.h"
 #include "sondedb/ui/sonde_select.h"

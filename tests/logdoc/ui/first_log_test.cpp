@@ -51,7 +51,7 @@
 #include "logdoc/records/records.h"
 #include "logdoc/replayui/replay_dlg.h"
 #include "logdoc/ui/log_doc.h"
-#include "logdoc/ui/open_logs.h"
+#include "app/logwindows/open_logs.h"
 #include "logtools/las/las_export.h"
 #include "platform/docview/translation.h"
 #include "platform/files/paths.h"

@@ -32,7 +32,7 @@
 #include "logdoc/monitor/live_device.h"
 #include "logdoc/monitor/monitor_thread.h"
 #include "logdoc/replayui/ask_replay.h"
-#include "logdoc/ui/open_logs.h"
+#include "app/logwindows/open_logs.h"
 #include "platform/docview/services.h"
 #include "platform/files/paths.h"
 #include "platform/text/msgbox.h"

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "curveview/dialog_runner.h"
+#include "logview/dialog_runner.h"
 #include "platform/docview/services.h"
 #include "sondedb/import/import.h"
 #include "sondedb/ui/sonde_sheet.h"

@@ -12,9 +12,9 @@
 #include <mutex>
 
 #include "app/core/globals.h"
-#include "curveview/configdisp.h"
-#include "curveview/dialog_runner.h"
-#include "curveview/range_dialogs.h"
+#include "logview/configdisp.h"
+#include "logview/dialog_runner.h"
+#include "logview/range_dialogs.h"
 #include "platform/text/msgbox.h"
 #include "tests/support/gui_boxes.h"
 #include "tests/support/qt_app.h"

@@ -14,7 +14,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "curveview/print_pages.h"
+#include "logview/print_pages.h"
 #include "header/header.h"
 #include "header/section_access.h"
 #include "platform/text/msgbox.h"

@@ -8,7 +8,7 @@
 #include <fstream>
 #include <utility>
 
-#include "curveview/model/document.h"
+#include "logview/model/document.h"
 #include "header/header.h"
 #include "header/section_access.h"
 #include "sondedb/records/records.h"

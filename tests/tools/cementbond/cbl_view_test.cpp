@@ -14,9 +14,9 @@
 #include <cstdlib>
 
 #include "app/core/globals.h"
-#include "curveview/configdisp.h"
-#include "curveview/dialog_runner.h"
-#include "curveview/range_dialogs.h"
+#include "logview/configdisp.h"
+#include "logview/dialog_runner.h"
+#include "logview/range_dialogs.h"
 #include "platform/docview/command.h"
 #include "platform/text/msgbox.h"
 #include "tests/support/qt_app.h"

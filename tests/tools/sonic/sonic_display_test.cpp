@@ -6,7 +6,7 @@
 #include <limits>
 #include <vector>
 
-#include "curveview/model/drawing.h"
+#include "logview/model/drawing.h"
 #include "logdoc/records/records.h"
 
 namespace {

@@ -14,7 +14,7 @@
 #include <thread>
 
 #include "devices/simulator/unit/sonde_data.h"
-#include "tests/curveview/model/fake_doc.h"
+#include "tests/logview/model/fake_doc.h"
 #include "tools/sonic/sonic_view.h"
 
 namespace {

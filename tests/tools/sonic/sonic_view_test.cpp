@@ -16,11 +16,11 @@
 #include <fstream>
 #include <sstream>
 
-#include "curveview/dialog_runner.h"
-#include "curveview/range_dialogs.h"
+#include "logview/dialog_runner.h"
+#include "logview/range_dialogs.h"
 #include "header/header.h"
 #include "platform/text/msgbox.h"
-#include "tests/curveview/model/fake_doc.h"
+#include "tests/logview/model/fake_doc.h"
 #include "tools/sonic/sonic_print.h"
 
 namespace {

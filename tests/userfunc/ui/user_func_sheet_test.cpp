@@ -27,8 +27,8 @@
 
 #include "app/core/globals.h"
 #include "app/ui/frames.h"
-#include "curveview/dialog_runner.h"
-#include "curveview/range_dialogs.h"
+#include "logview/dialog_runner.h"
+#include "logview/range_dialogs.h"
 #include "platform/docview/services.h"
 #include "platform/files/atomic_file.h"
 #include "platform/files/paths.h"
