@@ -6,8 +6,8 @@
 #include <unordered_map>
 #include <utility>
 
+#include "logview/model/track_layout.h"
 #include "tools/televiewer/bhtv_view.h"
-#include "tools/televiewer/track_layout.h"
 
 namespace qvtest {
 namespace {
