@@ -183,9 +183,16 @@ class RedCurve {
 int WidestScreenStroke(QWidget& view, std::vector<CurveRecord>& curves, int legendHeight, int physicalChannel) {
   RedCurve red(curves, physicalChannel);
   const QImage image = view.grab().toImage();
+  // A red rule down the whole picture (the cement-bond view's gates over its
+  // waveforms) is no part of the curve.
+  std::vector<int> reds(static_cast<std::size_t>(image.width()), 0);
+  for (int y = legendHeight; y < image.height(); ++y)
+    for (int x : RedDots(image, y)) ++reds[static_cast<std::size_t>(x)];
+  const int rows = image.height() - legendHeight;
   int widest = 0;
   for (int y = legendHeight; y < image.height(); ++y) {
-    const std::vector<int> xs = RedDots(image, y);
+    std::vector<int> xs = RedDots(image, y);
+    std::erase_if(xs, [&](int x) { return reds[static_cast<std::size_t>(x)] > rows * 9 / 10; });
     if (!xs.empty()) widest = std::max(widest, xs.back() - xs.front() + 1);
   }
   return widest;
