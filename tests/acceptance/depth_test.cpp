@@ -164,6 +164,10 @@ TEST_P(DepthTest, TheBoundaryLiesAtItsDepthInEveryOutput) {
   const auto* waveformView = dynamic_cast<CCBLView*>(view.widget);
   const double curveStep = waveformView ? step * 2 * (waveformView->Kind().lastSegment + 1) : step;
   const double tolerance = 2 * curveStep + halfFilter + row;
+  // A waveform view's depth track names the log's depth unit.
+  if (waveformView) {
+    EXPECT_EQ(waveformView->DepthTrack().title + " " + waveformView->DepthTrack().unit, "Depth [m]");
+  }
   // The sensor of the curve, as the simulated unit has it.
   const auto models = qv::sim::SondeChannels(1, static_cast<uint8_t>(doc->Engine()->ToolKind()));
   const auto m = std::find_if(models.begin(), models.end(), [&](const auto& k) { return k.shortTitle == c.curve; });
@@ -177,10 +181,6 @@ TEST_P(DepthTest, TheBoundaryLiesAtItsDepthInEveryOutput) {
     const int widest = WidestScreenStroke(*view.widget, *view.curves, view.legendHeight, curve.physicalChannel);
     EXPECT_GT(widest, 0) << "the curve is drawn";
     EXPECT_LT(widest, 24) << "a horizontal stroke on the screen";
-    // A waveform view's depth track names the log's depth unit.
-    if (waveformView) {
-      EXPECT_EQ(waveformView->DepthTrack().title + " " + waveformView->DepthTrack().unit, "Depth [m]");
-    }
   }
   if (c.outputs & kChart) {
     // The waveform logs print on their own recorder.
