@@ -47,11 +47,13 @@ const DepthCase kCases[] = {
     {"SONQ_down", "SONQ", qv::kLogModeDown, 30.0, "TT1", 25.0, 37.0, kAllCurveOutputs & ~kChart},
     {"SONQ_up", "SONQ", qv::kLogModeUp, 30.0, "TT1", 35.0, 26.0, kAllCurveOutputs & ~kChart},
     // Shale gives way to sand at 59.0 m: the full-wave sonde's S-wave
-    // slowness, read 2.3 m up its 3.4 m. Its other outputs do not hold the
-    // boundary there yet: the chart of a log recorded down, the view's
-    // curve and the printed page (a stroke across the track).
-    {"FWSS_down", "FWSS", qv::kLogModeDown, 59.0, "DTS", 54.0, 65.5, kLas | kReplay},
-    {"FWSS_up", "FWSS", qv::kLogModeUp, 59.0, "DTS", 64.5, 55.5, kChart | kLas},
+    // slowness, read 2.3 m up its 3.4 m. The cement-bond sonde's gamma
+    // shows the 13.0 m boundary. A waveform view shows the last 5.4 m of a
+    // log, so a log stops where that stretch holds the boundary.
+    {"FWSS_down", "FWSS", qv::kLogModeDown, 59.0, "DTS", 54.0, 64.9, kAllCurveOutputs},
+    {"FWSS_up", "FWSS", qv::kLogModeUp, 59.0, "DTS", 64.5, 56.0, kAllCurveOutputs},
+    {"CBLS_down", "CBLS", qv::kLogModeDown, 13.0, "GAM", 8.0, 18.9, kAllCurveOutputs},
+    {"CBLS_up", "CBLS", qv::kLogModeUp, 13.0, "GAM", 17.5, 10.0, kAllCurveOutputs},
 };
 
 // The view a log shows its curves in: the curve view of the channel logs,

@@ -389,13 +389,10 @@ void VdlEngine::SetMarks(int lines, int minuteLine, int labelDepth) {
   const bool up = scroll_.upward;
   const int shift = std::min(lines, history_);
   const auto h = static_cast<std::size_t>(history_);
-  if (up) {
-    std::memmove(marks_.data() + shift, marks_.data(), h - static_cast<std::size_t>(shift));
-    for (int i = top_; i < top_ + shift && i < history_; ++i) marks_[static_cast<std::size_t>(i)] = 0;
-  } else {
-    std::memmove(marks_.data(), marks_.data() + shift, h - static_cast<std::size_t>(shift));
-    for (int i = std::max(bottom_ - shift + 1, 0); i <= bottom_; ++i) marks_[static_cast<std::size_t>(i)] = 0;
-  }
+  // The marks move down with the rows they mark: the newest line is the top
+  // row whichever way the log runs (logging down, the deepest).
+  std::memmove(marks_.data() + shift, marks_.data(), h - static_cast<std::size_t>(shift));
+  for (int i = top_; i < top_ + shift && i < history_; ++i) marks_[static_cast<std::size_t>(i)] = 0;
   const int n = std::max(scroll_.depthScale, 1);
   double d, e;
   long long k;
@@ -414,7 +411,7 @@ void VdlEngine::SetMarks(int lines, int minuteLine, int labelDepth) {
     return r < e || r > m - e;
   };
   for (int g = 0; g < lines; ++g) {
-    const int row = up ? top_ + g : bottom_ - g;
+    const int row = top_ + g;
     if (row < 0 || row >= history_) break;
     const long long v = static_cast<long long>(d + 0.5);
     std::uint8_t kind = kMarkNone;

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <atomic>
+#include <cmath>
 #include <cstring>
 #include <thread>
 #include <vector>
@@ -490,6 +491,18 @@ struct DepthRun {
       for (std::size_t c = 0; c < 6; ++c)
         EXPECT_NEAR(engine.DisplayHistory(static_cast<int>(c))[engine.TopRow()], label, 2.0 * kStep)
             << "record " << k << " curve " << c + 1;
+      // The depth track's major marks (every 2 m at 1:200, 5 m at 1:500)
+      // lie on the rows whose depth is a whole number of them, within two
+      // rows (a line is emitted when its share of records is due): the rows
+      // go deeper down the screen logged up, shallower logged down.
+      const std::vector<std::uint8_t>& marks = engine.Marks();
+      const double mmPerRow = scale * 0.127 * (upward ? 1 : -1);
+      const double major = scale * 10.0;
+      for (int j = 0; j < 300; ++j) {
+        if ((marks[static_cast<std::size_t>(engine.TopRow() + j)] & 0x0F) != qv::vdl::kMarkMajor) continue;
+        const double off = std::remainder(label + j * mmPerRow, major);
+        EXPECT_LE(std::abs(off), 2 * std::abs(mmPerRow)) << "record " << k << " major mark on row " << j;
+      }
       const std::uint8_t* line = engine.Image();
       for (int receiver = 0; receiver < 2; ++receiver) {
         const int tag = line[receiver * 240 + 100] - 128;
