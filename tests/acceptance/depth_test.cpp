@@ -54,6 +54,13 @@ const DepthCase kCases[] = {
     {"FWSS_up", "FWSS", qv::kLogModeUp, 59.0, "DTS", 64.5, 56.0, kAllCurveOutputs},
     {"CBLS_down", "CBLS", qv::kLogModeDown, 13.0, "GAM", 8.0, 18.9, kAllCurveOutputs},
     {"CBLS_up", "CBLS", qv::kLogModeUp, 13.0, "GAM", 17.5, 10.0, kAllCurveOutputs},
+    // The pipe is free down to 10 m and its bond grows evenly over the next
+    // 3 m (devices/simulator/unit/well.h): the 3 ft amplitude falls from the
+    // free pipe's ring to the bonded pipe's, halfway at 11.5 m. Its printed
+    // curve is not read here: the gate search records 0 until its first
+    // search completes, which the page draws as a stroke to the track's edge.
+    {"CBLS_amplitude_down", "CBLS", qv::kLogModeDown, 11.5, "AMP3", 6.5, 17.4, kAllCurveOutputs & ~kPage},
+    {"CBLS_amplitude_up", "CBLS", qv::kLogModeUp, 11.5, "AMP3", 16.0, 8.5, kAllCurveOutputs & ~kPage},
 };
 
 // The view a log shows its curves in: the curve view of the channel logs,
