@@ -284,7 +284,8 @@ void VdlEngine::CloseLine() {
 }
 
 void VdlEngine::Filter() {
-  const int m = scroll_.upward ? top_ : bottom_;
+  // The statistic goes where the newest rows come in: on top, logged up or down.
+  const int m = top_;
   for (int c = 0; c < g_.curves && c < static_cast<int>(scroll_.curves.size()); ++c) {
     const VdlCurve& f = scroll_.curves[static_cast<std::size_t>(c)];
     if (f.filterType == 0) continue;

@@ -136,31 +136,38 @@ TEST(VdlEmission, Metric1To200AveragesTheRecordsOfALine) {
 }
 
 TEST(VdlEmission, Metric1To20SpreadsARecordAndTheFilterFillsItsRows) {
-  Feed f(SmallImage());
-  VdlScroll s;
-  s.depthScale = 20;
-  s.depthStep = 10;
-  s.curves.resize(6);
-  s.curves[2].filterType = 1;
-  s.curves[2].filterWidth = 3;
-  f.engine.ResetScroll(s);
-  EXPECT_NEAR(f.engine.PixelsPerSample(), 3.937007, 1e-6);
-  std::vector<int> perRecord;
-  int before = 0;
-  for (int i = 0; i < 8; ++i) {
-    f.Segment(0, i == 0, i == 0 ? 0 : 1, 10.0 * i);
-    perRecord.push_back(f.engine.PendingLines() - before);
-    before = f.engine.PendingLines();
+  // Logged up or down: the newest rows are on top either way, and the filter
+  // works where they come in, not at the bottom of the shown rows.
+  for (const bool upward : {true, false}) {
+    SCOPED_TRACE(upward ? "up" : "down");
+    Feed f(SmallImage());
+    VdlScroll s;
+    s.depthScale = 20;
+    s.depthStep = 10;
+    s.upward = upward;
+    s.curves.resize(6);
+    s.curves[2].filterType = 1;
+    s.curves[2].filterWidth = 3;
+    f.engine.ResetScroll(s);
+    f.engine.SetClientRows(80);
+    EXPECT_NEAR(f.engine.PixelsPerSample(), 3.937007, 1e-6);
+    std::vector<int> perRecord;
+    int before = 0;
+    for (int i = 0; i < 8; ++i) {
+      f.Segment(0, i == 0, i == 0 ? 0 : 1, 10.0 * i);
+      perRecord.push_back(f.engine.PendingLines() - before);
+      before = f.engine.PendingLines();
+    }
+    EXPECT_EQ(perRecord, (std::vector<int>{4, 4, 4, 4, 4, 4, 4, 3}));
+    // The filtered channel: rows m - 4 .. m + 4 hold one statistic, the rows
+    // beyond them not.
+    const int m = f.engine.TopRow();
+    const double centre = f.engine.WorkingValue(2, m);
+    for (int row = m - 4; row <= m + 4; ++row) EXPECT_DOUBLE_EQ(f.engine.WorkingValue(2, row), centre) << row;
+    EXPECT_NE(f.engine.WorkingValue(2, m - 5), centre);
+    // An unfiltered channel keeps the raw values: the newest at row r - 25.
+    EXPECT_DOUBLE_EQ(f.engine.WorkingValue(0, m - 25), 70.0);
   }
-  EXPECT_EQ(perRecord, (std::vector<int>{4, 4, 4, 4, 4, 4, 4, 3}));
-  // The filtered channel: rows m - 4 .. m + 4 hold one statistic, the rows
-  // beyond them not.
-  const int m = f.engine.TopRow();
-  const double centre = f.engine.WorkingValue(2, m);
-  for (int row = m - 4; row <= m + 4; ++row) EXPECT_DOUBLE_EQ(f.engine.WorkingValue(2, row), centre) << row;
-  EXPECT_NE(f.engine.WorkingValue(2, m - 5), centre);
-  // An unfiltered channel keeps the raw values: the newest at row r - 25.
-  EXPECT_DOUBLE_EQ(f.engine.WorkingValue(0, m - 25), 70.0);
 }
 
 TEST(VdlEmission, TimeModeGivesOneLineARecordWithoutDelays) {
