@@ -63,7 +63,7 @@ TEST(SimulatedSondes, TheLoggingModeDecidesTheRecord) {
   };
   const Case cases[] = {
       {3, 4, 12, RecordKind::CementBond}, {3, 5, 11, RecordKind::CementBond}, {4, 4, 12, RecordKind::FullWave},
-      {1, 1, 12, RecordKind::SixChannel}, {1, 8, 11, RecordKind::Twelve}, {3, 4, 14, RecordKind::DepthReport},
+      {1, 1, 12, RecordKind::SixChannel}, {1, 8, 11, RecordKind::Twelve},     {3, 4, 14, RecordKind::DepthReport},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << int(c.comStd) << "/" << int(c.toolType) << "/" << int(c.mode));
