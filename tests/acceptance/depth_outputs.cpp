@@ -183,10 +183,35 @@ class RedCurve {
 int WidestScreenStroke(QWidget& view, std::vector<CurveRecord>& curves, int legendHeight, int physicalChannel) {
   RedCurve red(curves, physicalChannel);
   const QImage image = view.grab().toImage();
-  int widest = 0;
+  // A red rule down the whole picture (the cement-bond view's gates over its
+  // waveforms) is no part of the curve.
+  std::vector<int> reds(static_cast<std::size_t>(image.width()), 0);
+  for (int y = legendHeight; y < image.height(); ++y)
+    for (int x : RedDots(image, y)) ++reds[static_cast<std::size_t>(x)];
+  const int rows = image.height() - legendHeight;
+  std::vector<std::vector<int>> dots;
   for (int y = legendHeight; y < image.height(); ++y) {
-    const std::vector<int> xs = RedDots(image, y);
-    if (!xs.empty()) widest = std::max(widest, xs.back() - xs.front() + 1);
+    std::vector<int> xs = RedDots(image, y);
+    std::erase_if(xs, [&](int x) { return reds[static_cast<std::size_t>(x)] > rows * 9 / 10; });
+    dots.push_back(std::move(xs));
+  }
+  // A run that joins the curve above it to the curve below it is the curve
+  // stepping between two readings; a stroke from the track's edge has no
+  // curve above or below its edge end.
+  const auto curveNear = [&](std::size_t row, int x) {
+    for (std::size_t r : {row - 1, row + 1})
+      if (r < dots.size())
+        for (int d : dots[r])
+          if (std::abs(d - x) <= 2) return true;
+    return false;
+  };
+  int widest = 0;
+  for (std::size_t r = 0; r < dots.size(); ++r) {
+    const std::vector<int>& xs = dots[r];
+    if (xs.empty()) continue;
+    widest = std::max(widest, 1);  // the curve is drawn
+    if (curveNear(r, xs.front()) && curveNear(r, xs.back())) continue;
+    widest = std::max(widest, xs.back() - xs.front() + 1);
   }
   return widest;
 }
@@ -221,7 +246,8 @@ namespace {
 // The depth labels of each page (pdftotext -bbox): their value and the
 // y (points) of their middle. The labels stand centred in the depth track;
 // other numbers of the page (the scale ends of the track headers) do not.
-std::vector<std::vector<std::pair<double, double>>> DepthLabels(const std::string& pdf) {
+// CENTRES gets each page's depth-track centre (points).
+std::vector<std::vector<std::pair<double, double>>> DepthLabels(const std::string& pdf, std::vector<double>* centres) {
   std::vector<std::vector<std::pair<double, double>>> pages;
   const std::string bbox = RunTool("pdftotext", {"-bbox", QString::fromStdString(pdf), "-"});
   static const QRegularExpression word(QStringLiteral(
@@ -242,13 +268,15 @@ std::vector<std::vector<std::pair<double, double>>> DepthLabels(const std::strin
       ++columns[std::lround(x)];
     }
     std::vector<std::pair<double, double>> labels;
+    long column = 0;
     if (!columns.empty()) {
-      const long column =
+      column =
           std::max_element(columns.begin(), columns.end(), [](auto& a, auto& b) { return a.second < b.second; })->first;
       for (const Label& l : found)
         if (std::abs(l.x - column) <= 1.5) labels.emplace_back(l.value, l.y);
     }
     pages.push_back(std::move(labels));
+    centres->push_back(static_cast<double>(column));
     at = end;
   }
   return pages;
@@ -266,11 +294,22 @@ bool FrameLine(const QImage& image, int y) {
   return longest > image.width() / 3;
 }
 
+// Whether the page shows ink around a point (pixels): a label the page
+// clips away (a waveform page's labels past the log's end) stays in the
+// file's text but not on the paper.
+bool Inked(const QImage& image, double x, double y) {
+  for (int v = static_cast<int>(y) - 4; v <= static_cast<int>(y) + 4; ++v)
+    for (int u = static_cast<int>(x) - 8; u <= static_cast<int>(x) + 8; ++u)
+      if (image.valid(u, v) && qGray(image.pixel(u, v)) < 128) return true;
+  return false;
+}
+
 }  // namespace
 
 void ForEachPageRow(const std::string& pdf, const std::string& folder, const PageRowReader& read) {
   constexpr int kDpi = 200;
-  const auto labels = DepthLabels(pdf);
+  std::vector<double> centres;
+  const auto labels = DepthLabels(pdf, &centres);
   const std::string prefix = folder + "/page";
   RunTool("pdftoppm", {"-r", QString::number(kDpi), QString::fromStdString(pdf), QString::fromStdString(prefix)});
   QDir dir(QString::fromStdString(folder));
@@ -291,9 +330,22 @@ void ForEachPageRow(const std::string& pdf, const std::string& folder, const Pag
     // The log section: from a label spacing above the first label to one
     // below the last, within the frame of the tracks (the track headers
     // above, and below at the log's end, hold the curve's legend).
+    // The labels the page shows: the run of them from the first one down.
+    std::vector<double> ys;
+    for (const auto& [d, yPt] : l) ys.push_back(yPt * kDpi / 72.0);
+    std::sort(ys.begin(), ys.end());
     double first = 1e9, last = -1e9;
-    for (const auto& [d, yPt] : l) first = std::min(first, yPt * kDpi / 72.0), last = std::max(last, yPt * kDpi / 72.0);
-    const double spacing = (last - first) / static_cast<double>(l.size() - 1);
+    int shown = 0;
+    for (const double y : ys) {
+      if (!Inked(image, centres[static_cast<size_t>(p)] * kDpi / 72.0, y)) {
+        if (shown > 0) break;
+        continue;
+      }
+      first = std::min(first, y), last = std::max(last, y);
+      ++shown;
+    }
+    if (shown < 2) continue;
+    const double spacing = (last - first) / static_cast<double>(shown - 1);
     int from = std::max(0, static_cast<int>(first - spacing));
     int to = std::min(image.height() - 1, static_cast<int>(last + spacing));
     for (int y = static_cast<int>(first); y >= from; --y)

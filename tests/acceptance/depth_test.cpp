@@ -21,7 +21,10 @@
 #include "logdoc/replayui/replay_dlg.h"
 #include "tests/acceptance/depth_case.h"
 #include "tests/acceptance/depth_outputs.h"
+#include "tests/acceptance/depth_waveform_outputs.h"
 #include "tests/acceptance/simulated_program.h"
+#include "tools/cementbond/cbl_log_doc.h"
+#include "tools/cementbond/cbl_view.h"
 #include "tools/sonic/sonic_view.h"
 
 namespace qvtest {
@@ -43,18 +46,36 @@ const DepthCase kCases[] = {
     // time, read 2 m up its 3 m. The sonic log has no chart.
     {"SONQ_down", "SONQ", qv::kLogModeDown, 30.0, "TT1", 25.0, 37.0, kAllCurveOutputs & ~kChart},
     {"SONQ_up", "SONQ", qv::kLogModeUp, 30.0, "TT1", 35.0, 26.0, kAllCurveOutputs & ~kChart},
+    // Shale gives way to sand at 59.0 m: the full-wave sonde's S-wave
+    // slowness, read 2.3 m up its 3.4 m. The cement-bond sonde's gamma
+    // shows the 13.0 m boundary. A waveform view shows the last 5.4 m of a
+    // log, so a log stops where that stretch holds the boundary.
+    {"FWSS_down", "FWSS", qv::kLogModeDown, 59.0, "DTS", 54.0, 64.9, kAllCurveOutputs},
+    {"FWSS_up", "FWSS", qv::kLogModeUp, 59.0, "DTS", 64.5, 56.0, kAllCurveOutputs},
+    {"CBLS_down", "CBLS", qv::kLogModeDown, 13.0, "GAM", 8.0, 18.9, kAllCurveOutputs},
+    {"CBLS_up", "CBLS", qv::kLogModeUp, 13.0, "GAM", 17.5, 10.0, kAllCurveOutputs},
+    // The pipe is free down to 10 m and its bond grows evenly over the next
+    // 3 m (devices/simulator/unit/well.h): the 3 ft amplitude falls from the
+    // free pipe's ring to the bonded pipe's, halfway at 11.5 m. Its printed
+    // curve is not read here: the gate search records 0 until its first
+    // search completes, which the page draws as a stroke to the track's edge.
+    {"CBLS_amplitude_down", "CBLS", qv::kLogModeDown, 11.5, "AMP3", 6.5, 17.4, kAllCurveOutputs & ~kPage},
+    {"CBLS_amplitude_up", "CBLS", qv::kLogModeUp, 11.5, "AMP3", 16.0, 8.5, kAllCurveOutputs & ~kPage},
 };
 
 // The view a log shows its curves in: the curve view of the channel logs,
-// the sonic view of a sonic log.
+// the sonic view of a sonic log, the waveform view of a cement-bond or
+// full-wave log (which reads its own rows).
 struct CurvesShown {
   QWidget* widget = nullptr;
   std::vector<CurveRecord>* curves = nullptr;
   const curveview::CurveRows* rows = nullptr;
   int legendHeight = 0;
   std::function<qv::print::LogPagePrinter*()> printer;
+  std::function<DepthSamples(int, double)> read = nullptr;  // the view's own reader, if it has one
 
   DepthSamples Samples(int physicalChannel, double metresPerUnit) const {
+    if (read) return read(physicalChannel, metresPerUnit);
     return RowSamples(*rows, *curves, physicalChannel, metresPerUnit);
   }
 };
@@ -65,6 +86,10 @@ CurvesShown ShownBy(CLogDoc& doc) {
   for (qv::View* view : doc.Views())
     if (auto* v = dynamic_cast<CSonicView*>(view))
       return {v, &v->Curves(), &v->Display().Rows(), v->LegendHeight(), [v] { return v->PagePrinter(); }};
+  for (qv::View* view : doc.Views())
+    if (auto* v = dynamic_cast<CCBLView*>(view))
+      return {v, &v->Curves(), nullptr, v->LegendHeight(), [v] { return v->PagePrinter(); },
+              [v](int channel, double metres) { return WaveformRowSamples(*v, channel, metres); }};
   return {};
 }
 
@@ -78,8 +103,16 @@ class DepthTest : public SimulatedProgram, public ::testing::WithParamInterface<
       boxes.push_back(r.text);
       return qv::IDOK;
     });
+    // A new cement-bond log asks for the pipe and sonde sizes: OK.
+    previousSizes = SetCementBondPipeSizeService(&sizes);
   }
+
+  struct AcceptedSizes : qv::PipeSizeService {
+    void Ask(qv::PipeSizeValues&) override {}
+  } sizes;
+  qv::PipeSizeService* previousSizes = nullptr;
   void TearDown() override {
+    SetCementBondPipeSizeService(previousSizes);
     SetAskReplayRunner({});
     SimulatedProgram::TearDown();
   }
@@ -108,6 +141,7 @@ TEST_P(DepthTest, TheBoundaryLiesAtItsDepthInEveryOutput) {
   chart = (c.outputs & kChart) != 0;
   depthScaleIndex = 3;  // 1:100
   std::unique_ptr<ChartTape> tape = chart ? std::make_unique<ChartTape>() : nullptr;
+  std::unique_ptr<WaveformChartTape> waveTape = chart ? std::make_unique<WaveformChartTape>() : nullptr;
   Start(c.sonde);
   const auto counts = [](double metres) { return static_cast<int32_t>(std::lround(metres * 100)); };
   CLogDoc* doc = Record(counts(c.from), static_cast<int>(std::abs(counts(c.to) - counts(c.from)) * 50));
@@ -134,7 +168,15 @@ TEST_P(DepthTest, TheBoundaryLiesAtItsDepthInEveryOutput) {
   // are labelled by the display depth offset, which counts the 26 records a
   // value takes through the delay window as 25: one step more.
   const double row = 0.0254 / 200 * 100;
-  const double tolerance = 2 * step + halfFilter + row;
+  // The curves of a waveform log take new values once a firing (a segment
+  // of each receiver a record): their depth step is the firing's.
+  const auto* waveformView = dynamic_cast<CCBLView*>(view.widget);
+  const double curveStep = waveformView ? step * 2 * (waveformView->Kind().lastSegment + 1) : step;
+  const double tolerance = 2 * curveStep + halfFilter + row;
+  // A waveform view's depth track names the log's depth unit.
+  if (waveformView) {
+    EXPECT_EQ(waveformView->DepthTrack().title + " " + waveformView->DepthTrack().unit, "Depth [m]");
+  }
   // The sensor of the curve, as the simulated unit has it.
   const auto models = qv::sim::SondeChannels(1, static_cast<uint8_t>(doc->Engine()->ToolKind()));
   const auto m = std::find_if(models.begin(), models.end(), [&](const auto& k) { return k.shortTitle == c.curve; });
@@ -150,18 +192,24 @@ TEST_P(DepthTest, TheBoundaryLiesAtItsDepthInEveryOutput) {
     EXPECT_LT(widest, 24) << "a horizontal stroke on the screen";
   }
   if (c.outputs & kChart) {
-    const auto captions = tape->Captions();
+    // The waveform logs print on their own recorder.
+    const bool waveform = !waveTape->Captions().empty();
+    const auto captions = waveform ? waveTape->Captions() : tape->Captions();
     const auto at = std::find_if(captions.begin(), captions.end(),
                                  [&](const std::string& s) { return s.rfind(c.curve + " ", 0) == 0; });
     ASSERT_NE(at, captions.end()) << "the chart's legend names the curve";
+    const int position = static_cast<int>(at - captions.begin()) + 1;
+    const bool upward = c.logMode == qv::kLogModeUp;
     ExpectAt("chart",
-             tape->Samples(static_cast<int>(at - captions.begin()) + 1, 100, c.logMode == qv::kLogModeUp, metres), c,
-             model, tolerance);
+             waveform ? waveTape->Samples(position, 100, upward, metres) : tape->Samples(position, 100, upward, metres),
+             c, model, tolerance);
   }
   if (c.outputs & kLas) {
     // The twelve-channel and sonic logs keep their records in .LGX files.
     const bool twelve = doc->Engine()->ToolKind() == 8 || doc->Engine()->ToolKind() == 10;
-    ExportAll(data, twelve, header, curves);
+    // The waveform logs keep their curves in the .LOG beside the waveforms.
+    const bool waveform = data.ends_with(".VDL") || data.ends_with(".CBL");
+    ExportAll(waveform ? data.substr(0, data.size() - 3) + "LOG" : data, twelve, header, curves);
     std::string error;
     const DepthSamples las = LasSamples((folder / "DATA" / "FIRST.LAS").string(), c.curve, metres, &error);
     EXPECT_TRUE(error.empty()) << error;

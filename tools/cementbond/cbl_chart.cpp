@@ -232,10 +232,10 @@ void CblChart::PrintLines(const vdl::VdlRefresh& out) {
   {
     std::unique_lock<std::timed_mutex> lock(view_.engine_.DisplayLock(), std::defer_lock);
     if (lock.try_lock_for(std::chrono::milliseconds(CCBLView::kViewLockWaitMs))) {
-      const int top = view_.engine_.TopRow(), bottom = view_.engine_.BottomRow();
+      const int top = view_.engine_.TopRow();
       const int length = view_.engine_.HistoryLength();
       for (int m = lines; m >= 1; --m) {
-        const int row = view_.upward_ ? top + m : bottom - m;
+        const int row = top + m;  // the newest rows are on top, logging up or down
         const std::size_t line = static_cast<std::size_t>(lines - m);
         for (std::size_t k = 0; k < h; ++k) {
           const CurveRecord& c = *shown[k];

@@ -284,7 +284,8 @@ void VdlEngine::CloseLine() {
 }
 
 void VdlEngine::Filter() {
-  const int m = scroll_.upward ? top_ : bottom_;
+  // The statistic goes where the newest rows come in: on top, logged up or down.
+  const int m = top_;
   for (int c = 0; c < g_.curves && c < static_cast<int>(scroll_.curves.size()); ++c) {
     const VdlCurve& f = scroll_.curves[static_cast<std::size_t>(c)];
     if (f.filterType == 0) continue;
@@ -389,13 +390,10 @@ void VdlEngine::SetMarks(int lines, int minuteLine, int labelDepth) {
   const bool up = scroll_.upward;
   const int shift = std::min(lines, history_);
   const auto h = static_cast<std::size_t>(history_);
-  if (up) {
-    std::memmove(marks_.data() + shift, marks_.data(), h - static_cast<std::size_t>(shift));
-    for (int i = top_; i < top_ + shift && i < history_; ++i) marks_[static_cast<std::size_t>(i)] = 0;
-  } else {
-    std::memmove(marks_.data(), marks_.data() + shift, h - static_cast<std::size_t>(shift));
-    for (int i = std::max(bottom_ - shift + 1, 0); i <= bottom_; ++i) marks_[static_cast<std::size_t>(i)] = 0;
-  }
+  // The marks move down with the rows they mark: the newest line is the top
+  // row whichever way the log runs (logging down, the deepest).
+  std::memmove(marks_.data() + shift, marks_.data(), h - static_cast<std::size_t>(shift));
+  for (int i = top_; i < top_ + shift && i < history_; ++i) marks_[static_cast<std::size_t>(i)] = 0;
   const int n = std::max(scroll_.depthScale, 1);
   double d, e;
   long long k;
@@ -414,7 +412,7 @@ void VdlEngine::SetMarks(int lines, int minuteLine, int labelDepth) {
     return r < e || r > m - e;
   };
   for (int g = 0; g < lines; ++g) {
-    const int row = up ? top_ + g : bottom_ - g;
+    const int row = top_ + g;
     if (row < 0 || row >= history_) break;
     const long long v = static_cast<long long>(d + 0.5);
     std::uint8_t kind = kMarkNone;

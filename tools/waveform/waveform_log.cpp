@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <utility>
 
 #include "app/core/device_services.h"
@@ -120,6 +121,7 @@ bool WaveformLogDocument::InitialiseTool(int mode) {
   SetDisplayDepthOffset(s.logMode == 11 ? 25 * s.depthStep : -25 * s.depthStep);
 
   valueRing_ = DelayWindow(ringRows_, 6);
+  readingRing_ = DelayWindow(ringRows_, 6);
   segmentRing_.resize(static_cast<std::size_t>(ringRows_));
   ClearRings();
   packet_ = {};
@@ -153,6 +155,7 @@ bool WaveformLogDocument::InitialiseTool(int mode) {
 
 void WaveformLogDocument::ClearRings() {
   valueRing_.Clear();
+  readingRing_.Clear();
   segmentBase_ = 0;
   CblWaveformSegment blank;
   std::memset(&blank, 0xFF, sizeof blank);
@@ -261,9 +264,16 @@ bool WaveformLogDocument::ProcessPrintRecord(bool printing, bool useViewOffsets,
         r = static_cast<long long>(largestOffset_) - d + kDefaultRow;
     }
     // Row 0 leaves the window now: a value written there would never show.
-    if (r >= 1 && r < ringRows_) valueRing_.Write(static_cast<int>(r), i, calibrated_[static_cast<std::size_t>(i)]);
+    if (r >= 1 && r < ringRows_) {
+      valueRing_.Write(static_cast<int>(r), i, calibrated_[static_cast<std::size_t>(i)]);
+      readingRing_.Write(static_cast<int>(r), i, missed_ ? 0.0 : 1.0);
+    }
+    // A row no reading has reached yet (the delay still filling) prints no
+    // curve, not a stroke from the track's edge to the first reading.
     const ChannelFilter& f = s.channelFilters[static_cast<std::size_t>(i)];
-    out[static_cast<std::size_t>(i)] = valueRing_.Output(i, f.FilterType, f.FilterWidth);
+    out[static_cast<std::size_t>(i)] = readingRing_.Output(i, 0, 0) != 0.0
+                                           ? valueRing_.Output(i, f.FilterType, f.FilterWidth)
+                                           : std::numeric_limits<double>::quiet_NaN();
   }
   const long long w = SegmentRow(viewOffsets, offsets);
   if (w >= 0 && w < ringRows_) segmentRing_[SegmentSlot(static_cast<int>(w))] = segment_;
@@ -275,6 +285,7 @@ bool WaveformLogDocument::ProcessPrintRecord(bool printing, bool useViewOffsets,
     segmentBase_ = SegmentSlot(1);
   }
   valueRing_.Rotate();
+  readingRing_.Rotate();
   printValues_ = out;
   printSegment_ = segmentRing_[segmentBase_];
   if (view_) view_->TakePrintRow(printValues_.data(), printSegment_);
@@ -373,6 +384,7 @@ bool WaveformLogDocument::ReadReplayRecord() {
   const int read = kind_.toolKind == kToolFullWave ? reader_->ReadFullWave(&segment_, &packet_)
                                                    : reader_->ReadCementBond(&segment_, &packet_);
   if (!read) return false;
+  missed_ = false;
   if (packet_.flags & kPacketMinute) SetMinuteMark();
   return true;
 }
@@ -381,6 +393,8 @@ bool WaveformLogDocument::SeekReplay(int depth) {
   if (!reader_) return false;
   const int read = kind_.toolKind == kToolFullWave ? reader_->SeekFullWave(&segment_, &packet_, depth)
                                                    : reader_->SeekCementBond(&segment_, &packet_, depth);
+  // A seek past the data's end leaves a record that holds no reading.
+  missed_ = !read;
   if (!read) return false;
   if (packet_.flags & kPacketMinute) SetMinuteMark();
   return true;

@@ -172,6 +172,9 @@ class WaveformLogDocument : public LogEngine {
   // The rings rotate by a moving base, not by moving their rows: a segment
   // costs the same whatever the sonde's length.
   DelayWindow valueRing_{kDefaultRow + 1, 6};
+  // 1 where valueRing_ holds a reading; the last replay seek found no record.
+  DelayWindow readingRing_{kDefaultRow + 1, 6};
+  bool missed_ = false;
   std::vector<CblWaveformSegment> segmentRing_;
   std::size_t segmentBase_ = 0;
   std::array<double, 6> printValues_{};

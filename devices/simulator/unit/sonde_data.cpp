@@ -277,6 +277,12 @@ double ArrivalTime(const Well& well, double metres, double spacing) {
   return (well.At(metres).cased ? 52 : 60) + spacing * slowness / kPoints;
 }
 
+// A cement-bond log: the program names the tool as the full-wave sonic (4)
+// or by the sonde file's own type (5), under the cement-bond standard.
+bool IsCementBond(uint8_t comStd, uint8_t toolType) {
+  return comStd == 3 && (toolType == 4 || toolType == 5);
+}
+
 // Where each receiver of a waveform sonde sits and how far from its transmitter.
 struct Receivers {
   int offset[2];  // cm above the sonde's bottom: near, far
@@ -417,7 +423,7 @@ std::array<int, 2> ReceiverOffsets(uint8_t comStd) {
 }
 
 std::span<const ChannelModel> SondeChannels(uint8_t comStd, uint8_t toolType) {
-  if (comStd == 3 && (toolType == 4 || toolType == 5)) return kCementBond;  // a cement-bond log
+  if (IsCementBond(comStd, toolType)) return kCementBond;
   switch (toolType) {
     case 2:
       return {};
@@ -439,6 +445,9 @@ std::span<const ChannelModel> SondeChannels(uint8_t comStd, uint8_t toolType) {
 RecordKind KindOfMode(uint8_t comStd, uint8_t toolType, uint8_t mode) {
   if (mode == 14) return RecordKind::DepthReport;
   if (comStd == 12 && mode == 12) return RecordKind::Scope;
+  // The program switches a cement-bond log on as the full-wave tool under
+  // the cement-bond standard: the standard tells the two sondes apart.
+  if (IsCementBond(comStd, toolType)) return RecordKind::CementBond;
   switch (toolType) {
     case 2:
       return RecordKind::Televiewer;

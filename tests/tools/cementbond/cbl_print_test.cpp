@@ -95,9 +95,10 @@ struct Replayed {
 };
 
 // Values of channel 1 of the dot rows: the print processing's centre row
-// lags 26 records (record k's value is k - 26, 0 before).
+// lags 26 records (record k's value is k - 26); before that a row holds no
+// reading and prints no curve.
 double Lagged(int record) {
-  return record > 26 ? record - 26 : 0.0;
+  return record > 26 ? record - 26 : std::nan("");
 }
 
 TEST(CblPrintRows, AveragedRepeatedAndCarriedTimeLogRows) {
@@ -108,15 +109,17 @@ TEST(CblPrintRows, AveragedRepeatedAndCarriedTimeLogRows) {
     const char* name;
     double mmPerDot;  // a record is 0.127 mm of paper in a time log
     int wanted;
-    std::vector<double> firstValues;
+    int from;  // the first row checked
+    std::vector<double> values;
     int made;
   };
   const Case cases[] = {
       // Two records a dot row: a row the mean of the records since the last.
-      {"averaged", 0.254, 1000, {Lagged(1), (Lagged(2) + Lagged(3)) / 2}, 30},
+      {"averaged", 0.254, 1000, 0, {Lagged(1), Lagged(2)}, 30},
+      {"averaged past the lag", 0.254, 1000, 14, {(Lagged(28) + Lagged(29)) / 2, (Lagged(30) + Lagged(31)) / 2}, 30},
       // Two dot rows a record, each with the record's value.
-      {"repeated", 0.0635, 1000, {Lagged(1), Lagged(1), Lagged(2), Lagged(2)}, 120},
-      {"one each", 0.127, 1000, {Lagged(1), Lagged(2)}, 60},
+      {"repeated", 0.0635, 1000, 60, {Lagged(31), Lagged(31), Lagged(32), Lagged(32)}, 120},
+      {"one each", 0.127, 1000, 29, {Lagged(30), Lagged(31)}, 60},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -125,7 +128,13 @@ TEST(CblPrintRows, AveragedRepeatedAndCarriedTimeLogRows) {
     PrintBlock block;
     const int made = source.BuildPrintRows(s, c.wanted, block, true);
     EXPECT_EQ(made, c.made);
-    for (std::size_t i = 0; i < c.firstValues.size(); ++i) EXPECT_DOUBLE_EQ(block.values[i], c.firstValues[i]) << i;
+    for (std::size_t i = 0; i < c.values.size(); ++i) {
+      const double got = block.values[static_cast<std::size_t>(c.from) + i], want = c.values[i];
+      if (std::isnan(want))
+        EXPECT_TRUE(std::isnan(got)) << i << ": " << got;
+      else
+        EXPECT_DOUBLE_EQ(got, want) << i;
+    }
     source.EndReplay();
   }
   // A record a dot row, first block: the rows open with the first far
@@ -203,7 +212,7 @@ TEST(CblPrintRows, EveryRowShowsTheFormationAtTheDepthItsGridGivesIt) {
         const int made = source.BuildPrintRows(s, 200, block, b == 0);
         for (int j = 0; j < made; ++j, depth += kStep) {
           const double v = block.values[static_cast<std::size_t>(j)];
-          if (v == 0) continue;  // the lead-in
+          if (std::isnan(v)) continue;  // the lead-in holds no reading
           const int record = static_cast<int>(v) - 1;
           const int read = (logMode == 12 ? start + record * kStep : start - record * kStep) - offsetCm * 10;
           ASSERT_NEAR(read, depth, kStep) << "row " << j << " of block " << b;

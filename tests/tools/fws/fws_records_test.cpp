@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 
@@ -65,7 +66,7 @@ TEST_F(FwsFixture, PrintRowsOutsideTheRingsAreSkipped) {
     log.MutableSegment() = MakeSegment(3, false, 0, 0, 44);
     for (int k = 0; k < 700; ++k) {
       ASSERT_TRUE(log.ProcessFullWaveRecord(true, true, offsets));
-      ASSERT_EQ(log.PrintValues()[0], 0.0) << k;
+      ASSERT_TRUE(std::isnan(log.PrintValues()[0])) << k << ": no reading";
       ASSERT_NE(log.PrintSegment().sample[0], 44) << k;
     }
   }

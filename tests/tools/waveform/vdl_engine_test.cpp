@@ -4,6 +4,7 @@
 
 #include <array>
 #include <atomic>
+#include <cmath>
 #include <cstring>
 #include <thread>
 #include <vector>
@@ -135,31 +136,38 @@ TEST(VdlEmission, Metric1To200AveragesTheRecordsOfALine) {
 }
 
 TEST(VdlEmission, Metric1To20SpreadsARecordAndTheFilterFillsItsRows) {
-  Feed f(SmallImage());
-  VdlScroll s;
-  s.depthScale = 20;
-  s.depthStep = 10;
-  s.curves.resize(6);
-  s.curves[2].filterType = 1;
-  s.curves[2].filterWidth = 3;
-  f.engine.ResetScroll(s);
-  EXPECT_NEAR(f.engine.PixelsPerSample(), 3.937007, 1e-6);
-  std::vector<int> perRecord;
-  int before = 0;
-  for (int i = 0; i < 8; ++i) {
-    f.Segment(0, i == 0, i == 0 ? 0 : 1, 10.0 * i);
-    perRecord.push_back(f.engine.PendingLines() - before);
-    before = f.engine.PendingLines();
+  // Logged up or down: the newest rows are on top either way, and the filter
+  // works where they come in, not at the bottom of the shown rows.
+  for (const bool upward : {true, false}) {
+    SCOPED_TRACE(upward ? "up" : "down");
+    Feed f(SmallImage());
+    VdlScroll s;
+    s.depthScale = 20;
+    s.depthStep = 10;
+    s.upward = upward;
+    s.curves.resize(6);
+    s.curves[2].filterType = 1;
+    s.curves[2].filterWidth = 3;
+    f.engine.ResetScroll(s);
+    f.engine.SetClientRows(80);
+    EXPECT_NEAR(f.engine.PixelsPerSample(), 3.937007, 1e-6);
+    std::vector<int> perRecord;
+    int before = 0;
+    for (int i = 0; i < 8; ++i) {
+      f.Segment(0, i == 0, i == 0 ? 0 : 1, 10.0 * i);
+      perRecord.push_back(f.engine.PendingLines() - before);
+      before = f.engine.PendingLines();
+    }
+    EXPECT_EQ(perRecord, (std::vector<int>{4, 4, 4, 4, 4, 4, 4, 3}));
+    // The filtered channel: rows m - 4 .. m + 4 hold one statistic, the rows
+    // beyond them not.
+    const int m = f.engine.TopRow();
+    const double centre = f.engine.WorkingValue(2, m);
+    for (int row = m - 4; row <= m + 4; ++row) EXPECT_DOUBLE_EQ(f.engine.WorkingValue(2, row), centre) << row;
+    EXPECT_NE(f.engine.WorkingValue(2, m - 5), centre);
+    // An unfiltered channel keeps the raw values: the newest at row r - 25.
+    EXPECT_DOUBLE_EQ(f.engine.WorkingValue(0, m - 25), 70.0);
   }
-  EXPECT_EQ(perRecord, (std::vector<int>{4, 4, 4, 4, 4, 4, 4, 3}));
-  // The filtered channel: rows m - 4 .. m + 4 hold one statistic, the rows
-  // beyond them not.
-  const int m = f.engine.TopRow();
-  const double centre = f.engine.WorkingValue(2, m);
-  for (int row = m - 4; row <= m + 4; ++row) EXPECT_DOUBLE_EQ(f.engine.WorkingValue(2, row), centre) << row;
-  EXPECT_NE(f.engine.WorkingValue(2, m - 5), centre);
-  // An unfiltered channel keeps the raw values: the newest at row r - 25.
-  EXPECT_DOUBLE_EQ(f.engine.WorkingValue(0, m - 25), 70.0);
 }
 
 TEST(VdlEmission, TimeModeGivesOneLineARecordWithoutDelays) {
@@ -490,6 +498,18 @@ struct DepthRun {
       for (std::size_t c = 0; c < 6; ++c)
         EXPECT_NEAR(engine.DisplayHistory(static_cast<int>(c))[engine.TopRow()], label, 2.0 * kStep)
             << "record " << k << " curve " << c + 1;
+      // The depth track's major marks (every 2 m at 1:200, 5 m at 1:500)
+      // lie on the rows whose depth is a whole number of them, within two
+      // rows (a line is emitted when its share of records is due): the rows
+      // go deeper down the screen logged up, shallower logged down.
+      const std::vector<std::uint8_t>& marks = engine.Marks();
+      const double mmPerRow = scale * 0.127 * (upward ? 1 : -1);
+      const double major = scale * 10.0;
+      for (int j = 0; j < 300; ++j) {
+        if ((marks[static_cast<std::size_t>(engine.TopRow() + j)] & 0x0F) != qv::vdl::kMarkMajor) continue;
+        const double off = std::remainder(label + j * mmPerRow, major);
+        EXPECT_LE(std::abs(off), 2 * std::abs(mmPerRow)) << "record " << k << " major mark on row " << j;
+      }
       const std::uint8_t* line = engine.Image();
       for (int receiver = 0; receiver < 2; ++receiver) {
         const int tag = line[receiver * 240 + 100] - 128;

@@ -51,6 +51,35 @@ TEST(SimulatedSondes, EveryWordIsTheChannelItsSondeFileNamesWhereTheFilePutsItsS
   }
 }
 
+// The record a logging mode makes, as the program switches the modes on: a
+// cement-bond log names the full-wave tool under the cement-bond standard,
+// and its unit sends cement-bond firings (ten segments, the sonde's six
+// words in each near one), not full-wave picks.
+TEST(SimulatedSondes, TheLoggingModeDecidesTheRecord) {
+  using qv::sim::RecordKind;
+  struct Case {
+    uint8_t comStd, toolType, mode;
+    RecordKind kind;
+  };
+  const Case cases[] = {
+      {3, 4, 12, RecordKind::CementBond}, {3, 5, 11, RecordKind::CementBond}, {4, 4, 12, RecordKind::FullWave},
+      {1, 1, 12, RecordKind::SixChannel}, {1, 8, 11, RecordKind::Twelve},     {3, 4, 14, RecordKind::DepthReport},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << int(c.comStd) << "/" << int(c.toolType) << "/" << int(c.mode));
+    EXPECT_EQ(qv::sim::KindOfMode(c.comStd, c.toolType, c.mode), c.kind);
+  }
+  qv::sim::SondeSample s;
+  s.depth = 800;
+  s.comStd = 3;
+  s.toolType = 4;
+  const auto firing = qv::sim::MakeRecords(qv::sim::KindOfMode(3, 4, 12), s);
+  ASSERT_EQ(firing.size(), 10u);
+  const auto models = qv::sim::SondeChannels(3, 4);
+  const double gamma = (firing[0][58] | firing[0][59] << 8) * models[0].c1 + models[0].c0;
+  EXPECT_NEAR(gamma, qv::sim::DefaultWell().At(8.0 - 0.4).gamma, 0.06 * gamma + 1) << "the first word is gamma";
+}
+
 // The full-wave sonde's picks through the shipped calibration: the near and
 // far transit times in microseconds, their difference as the P-wave slowness
 // of the rock between the receivers (the pipe's 187 us/m in the casing), and
