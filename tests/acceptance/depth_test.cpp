@@ -88,7 +88,11 @@ CurvesShown ShownBy(CLogDoc& doc) {
       return {v, &v->Curves(), &v->Display().Rows(), v->LegendHeight(), [v] { return v->PagePrinter(); }};
   for (qv::View* view : doc.Views())
     if (auto* v = dynamic_cast<CCBLView*>(view))
-      return {v, &v->Curves(), nullptr, v->LegendHeight(), [v] { return v->PagePrinter(); },
+      return {v,
+              &v->Curves(),
+              nullptr,
+              v->LegendHeight(),
+              [v] { return v->PagePrinter(); },
               [v](int channel, double metres) { return WaveformRowSamples(*v, channel, metres); }};
   return {};
 }
@@ -219,42 +223,17 @@ TEST_P(DepthTest, TheBoundaryLiesAtItsDepthInEveryOutput) {
   if (!(c.outputs & (kReplay | kPage))) return;
   // The recorded log, replayed to its end: the view of the replay shows
   // what the live view showed; its printed pages are made from the replay.
-  app->CloseDocument(doc);
-  ASSERT_TRUE(qvtest::SpinUntil([] {
-    CLogDoc* active = g_pActiveDoc;
-    return active && active->IsIdleDocument();
-  }));
-  OpenerDialogs().replaySettings = [](CReplayDlg& dialog) {
-    if (dialog.Initialise()) dialog.OnOK();
-    return dialog.Result();
-  };
   DepthSamples replayed;
-  int ends = 0;
-  SetAskReplayRunner([&](CAskReplay& dialog) {
-    dialog.EnsureInitialised();
-    CLogDoc* replay = g_pActiveDoc;
-    replay->PumpDisplay();
-    replayed = ShownBy(*replay).Samples(curve.physicalChannel, metres);
-    ++ends;
-    return qv::IDOK;  // stays open, paused at the end
-  });
-  app->OpenLogForReplay("FIRST", data);
-  CLogDoc* replay = g_pActiveDoc;
+  CLogDoc* replay = ReplayToEnd(doc, [&](CLogDoc& r) { replayed = ShownBy(r).Samples(curve.physicalChannel, metres); });
   ASSERT_NE(replay, nullptr);
-  ASSERT_NE(replay->Replay(), nullptr);
   const CurvesShown replayView = ShownBy(*replay);
   ASSERT_NE(replayView.widget, nullptr);
-  CReplayControl* bar = g_pReplayControl;
-  ASSERT_NE(bar, nullptr);
-  replay->Replay()->SetPollPeriod(0);
-  bar->Button(ID_REPLAY_DATA)->click();
-  ASSERT_TRUE(qvtest::SpinUntil([&] { return ends > 0; })) << "the replay reached the end of the data";
   if (c.outputs & kReplay) ExpectAt("replay", replayed, c, model, tolerance);
   if (c.outputs & kPage) {
     const std::string out = (folder / "print").string();
     std::filesystem::create_directories(out);
-    const std::string pdf =
-        PrintCurveToPdf(replayView.printer(), *replayView.curves, curve.physicalChannel, out, replayView.widget->window());
+    const std::string pdf = PrintCurveToPdf(replayView.printer(), *replayView.curves, curve.physicalChannel, out,
+                                            replayView.widget->window());
     ASSERT_FALSE(pdf.empty()) << "the log printed";
     int widest = 0;
     ExpectAt("printed page", PageSamples(pdf, out, metres, &widest), c, model, tolerance + row);

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -19,6 +20,7 @@
 
 #include "app/core/globals.h"
 #include "app/core/log_modes.h"
+#include "app/logwindows/open_logs.h"
 #include "app/startup/startup.h"
 #include "app/ui/frames.h"
 #include "app/ui/log_wizard.h"
@@ -29,8 +31,10 @@
 #include "header/ui/header_editor.h"
 #include "logdoc/monitor/live_device.h"
 #include "logdoc/monitor/monitor_thread.h"
+#include "logdoc/replayctl/replay_control.h"
+#include "logdoc/replayui/ask_replay.h"
+#include "logdoc/replayui/replay_dlg.h"
 #include "logdoc/ui/log_doc.h"
-#include "app/logwindows/open_logs.h"
 #include "logtools/las/las_export.h"
 #include "platform/files/paths.h"
 #include "platform/profile/profile.h"
@@ -202,6 +206,49 @@ class SimulatedProgram : public TbdeviceTest {
     return ReadAll(settings.LasPath);
   }
 
+  // Closes the recorded log and replays its data file to the end with the
+  // replay settings as they come; atEnd sees the replay when it reaches the
+  // end of the data (it stays open there, paused). Gives the replay, or null
+  // with the failure recorded.
+  CLogDoc* ReplayToEnd(CLogDoc* live, const std::function<void(CLogDoc&)>& atEnd) {
+    const std::string data = live->Engine()->DataFilePath();
+    app->CloseDocument(live);
+    if (!qvtest::SpinUntil([] {
+          CLogDoc* active = g_pActiveDoc;
+          return active && active->IsIdleDocument();
+        })) {
+      ADD_FAILURE() << "the recorded log closed";
+      return nullptr;
+    }
+    OpenerDialogs().replaySettings = [](CReplayDlg& dialog) {
+      if (dialog.Initialise()) dialog.OnOK();
+      return dialog.Result();
+    };
+    auto ends = std::make_shared<int>(0);
+    SetAskReplayRunner([ends, atEnd](CAskReplay& dialog) {
+      dialog.EnsureInitialised();
+      CLogDoc* replay = g_pActiveDoc;
+      replay->PumpDisplay();
+      atEnd(*replay);
+      ++*ends;
+      return qv::IDOK;  // stays open, paused at the end
+    });
+    app->OpenLogForReplay("FIRST", data);
+    CLogDoc* replay = g_pActiveDoc;
+    CReplayControl* bar = g_pReplayControl;
+    if (!replay || !replay->Replay() || !bar) {
+      ADD_FAILURE() << "the log opened for replay";
+      return nullptr;
+    }
+    replay->Replay()->SetPollPeriod(0);
+    bar->Button(ID_REPLAY_DATA)->click();
+    if (!qvtest::SpinUntil([ends] { return *ends > 0; })) {
+      ADD_FAILURE() << "the replay reached the end of the data";
+      return nullptr;
+    }
+    return replay;
+  }
+
   // Closes the program and empties the data folder for the next case.
   void Finish() {
     if (app) app->ExitInstance();
@@ -231,7 +278,6 @@ class SimulatedProgram : public TbdeviceTest {
   qv::MessageBoxHandler prevBox;
   int savedStep = 0, savedSpeed = 0;
 };
-
 
 // The ~A rows of a LAS text, split into numbers.
 inline std::vector<std::vector<double>> LasRows(const std::string& las) {
@@ -276,8 +322,8 @@ inline double BoundaryDepth(std::vector<std::pair<double, double>> samples, doub
 // The same estimate for what the channel's sensor reads of the well itself
 // at the same depths, each `below` metres above the labelled depth: where
 // the boundary belongs.
-inline double TrueBoundary(std::vector<std::pair<double, double>> samples, const qv::sim::ChannelModel& model, double below,
-                    double lo, double hi) {
+inline double TrueBoundary(std::vector<std::pair<double, double>> samples, const qv::sim::ChannelModel& model,
+                           double below, double lo, double hi) {
   const qv::sim::Well& well = qv::sim::DefaultWell();
   for (auto& s : samples)
     if (std::isfinite(s.second)) s.second = model.value(well.At(s.first - below), s.first - below);

@@ -130,37 +130,13 @@ TEST_P(TeleviewerDepthTest, TheBoundaryLiesAtItsDepthInEveryOutput) {
 
   if (!(c.outputs & (kReplay | kPage))) return;
   // The recorded log, replayed to its end; its pages are printed from the replay.
-  const std::string data = doc->Engine()->DataFilePath();
-  app->CloseDocument(doc);
-  ASSERT_TRUE(qvtest::SpinUntil([] {
-    CLogDoc* active = g_pActiveDoc;
-    return active && active->IsIdleDocument();
-  }));
-  OpenerDialogs().replaySettings = [](CReplayDlg& dialog) {
-    if (dialog.Initialise()) dialog.OnOK();
-    return dialog.Result();
-  };
   DepthSamples replayed;
-  int ends = 0;
-  SetAskReplayRunner([&](CAskReplay& dialog) {
-    dialog.EnsureInitialised();
-    CLogDoc* replay = g_pActiveDoc;
-    replay->PumpDisplay();
-    if (CBHTVView* v = TeleviewerViewOf(*replay)) replayed = TeleviewerViewSamples(*v, metres);
-    ++ends;
-    return qv::IDOK;  // stays open, paused at the end
+  CLogDoc* replay = ReplayToEnd(doc, [&](CLogDoc& r) {
+    if (CBHTVView* v = TeleviewerViewOf(r)) replayed = TeleviewerViewSamples(*v, metres);
   });
-  app->OpenLogForReplay("FIRST", data);
-  CLogDoc* replay = g_pActiveDoc;
   ASSERT_NE(replay, nullptr);
-  ASSERT_NE(replay->Replay(), nullptr);
   CBHTVView* replayView = TeleviewerViewOf(*replay);
   ASSERT_NE(replayView, nullptr);
-  CReplayControl* bar = g_pReplayControl;
-  ASSERT_NE(bar, nullptr);
-  replay->Replay()->SetPollPeriod(0);
-  bar->Button(ID_REPLAY_DATA)->click();
-  ASSERT_TRUE(qvtest::SpinUntil([&] { return ends > 0; })) << "the replay reached the end of the data";
   if (c.outputs & kReplay) ExpectAt("replay", replayed, c, tolerance);
   if (c.outputs & kPage) {
     const std::string out = (folder / "print").string();
