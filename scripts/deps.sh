@@ -8,7 +8,6 @@ pkgs=(
   qt6-l10n-tools qt6-translations-l10n fonts-noto-cjk python3
   libsqlite3-dev libusb-1.0-0-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xdotool imagemagick crudini poppler-utils locales
   fonts-liberation2 libfreetype-dev libfontconfig-dev netpbm
   xvfb xdotool imagemagick crudini poppler-utils qpdf locales
 )
