@@ -61,6 +61,12 @@ const DepthCase kCases[] = {
     // search completes, which the page draws as a stroke to the track's edge.
     {"CBLS_amplitude_down", "CBLS", qv::kLogModeDown, 11.5, "AMP3", 6.5, 17.4, kAllCurveOutputs & ~kPage},
     {"CBLS_amplitude_up", "CBLS", qv::kLogModeUp, 11.5, "AMP3", 16.0, 8.5, kAllCurveOutputs & ~kPage},
+    // The same logs with the system depth step at 5 cm: a record every fifth
+    // count of the depth counter.
+    {"KSTQ_down_5cm_step", "KSTQ", qv::kLogModeDown, 13.0, "GAM", 8.0, 19.5, kAllCurveOutputs, 50},
+    {"TWCH_down_5cm_step", "TWCH", qv::kLogModeDown, 13.0, "GAM", 8.0, 20.5, kAllCurveOutputs, 50},
+    {"SONQ_down_5cm_step", "SONQ", qv::kLogModeDown, 30.0, "TT1", 25.0, 37.0, kAllCurveOutputs & ~kChart, 50},
+    {"SONQ_up_5cm_step", "SONQ", qv::kLogModeUp, 30.0, "TT1", 35.0, 26.0, kAllCurveOutputs & ~kChart, 50},
 };
 
 // The view a log shows its curves in: the curve view of the channel logs,
@@ -138,6 +144,7 @@ void ExpectAt(const char* output, const DepthSamples& samples, const DepthCase& 
 TEST_P(DepthTest, TheBoundaryLiesAtItsDepthInEveryOutput) {
   const DepthCase& c = GetParam();
   logMode = c.logMode;
+  depthStep = c.depthStep;
   chart = (c.outputs & kChart) != 0;
   depthScaleIndex = 3;  // 1:100
   std::unique_ptr<ChartTape> tape = chart ? std::make_unique<ChartTape>() : nullptr;

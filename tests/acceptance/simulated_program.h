@@ -60,7 +60,6 @@ class SimulatedProgram : public TbdeviceTest {
     g_nDepthUnits = 0;
     savedStep = g_nDepthStepMetric;
     savedSpeed = g_nWinchSpeed;
-    g_nDepthStepMetric = 50;  // a record every 5 cm
     g_nWinchSpeed = 0;
     g_strDefaultDataFolder.clear();
     prevBox = qv::SetMessageBoxHandler([this](const qv::MessageBoxRequest& r) {
@@ -99,10 +98,14 @@ class SimulatedProgram : public TbdeviceTest {
   // the real one takes from the database for that sonde, logging down, with
   // its Calibration box ticked (the box starts clear; the coefficient file
   // it names is the database's). The log goes the way of `logMode`.
-  // The program counts depth in `feet` (System Settings' depth unit) or metres.
+  // The program counts depth in `feet` (System Settings' depth unit) or
+  // metres, a record every `depthStep` (System Settings' metric step): the
+  // program reads both from its settings file as it starts.
   void Start(const std::string& sonde) {
     ASSERT_TRUE(
         qv::WritePrivateProfileString("SystemParameters", "DephUnits", feet ? "1" : "0", qv::ProgramProfileFile()));
+    ASSERT_TRUE(qv::WritePrivateProfileString("SystemParameters", "DepthStepMetric", std::to_string(depthStep).c_str(),
+                                              qv::ProgramProfileFile()));
     g_strCurrentSonde = sonde;
     g_strSondeSerialNo = "1001";
     OpenerDialogs().wizard = [this, sonde](QWidget*, qv::LogWizardResult& r) {
@@ -223,6 +226,7 @@ class SimulatedProgram : public TbdeviceTest {
 
   int logMode = qv::kLogModeDown;
   bool feet = false;
+  int depthStep = 10;       // thousandths of a metre: a record every centimetre
   int depthScaleIndex = 3;  // 1:100
   bool chart = false;       // the log prints on the chart recorder as it records
   std::unique_ptr<qvtest::VirtualPace> pace;

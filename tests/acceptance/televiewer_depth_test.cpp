@@ -30,26 +30,16 @@ namespace {
 
 constexpr unsigned kStrHeaderRequired = 32380;
 
-// A row of the table: a log, and the system depth step (thousandths of a
-// metre) the program was set to. The televiewer sweeps with each turn of its
-// head whatever the step, and each sweep counts the depth counts it moved.
-struct TeleviewerCase {
-  DepthCase log;
-  int systemDepthStep = 10;
-};
-
-void PrintTo(const TeleviewerCase& c, std::ostream* os) {
-  *os << c.log.name;
-}
-
 // The sand from 7 m gives way to shale at 13.0 m, inside the casing: the
-// softer shale returns a weaker echo off the pipe's wall.
+// softer shale returns a weaker echo off the pipe's wall. The televiewer
+// sweeps with each turn of its head whatever the system depth step, and each
+// sweep counts the depth counts it moved.
 constexpr unsigned kTeleviewerOutputs = kView | kChart | kPage | kReplay;
-const TeleviewerCase kTeleviewerCases[] = {
-    {{"BTVS_down", "BTVS", qv::kLogModeDown, 13.0, "AMP", 10.5, 15.5, kTeleviewerOutputs}, 10},
-    {{"BTVS_up", "BTVS", qv::kLogModeUp, 13.0, "AMP", 15.5, 10.5, kTeleviewerOutputs}, 10},
-    {{"BTVS_down_5cm_step", "BTVS", qv::kLogModeDown, 13.0, "AMP", 10.5, 15.5, kTeleviewerOutputs}, 50},
-    {{"BTVS_up_5cm_step", "BTVS", qv::kLogModeUp, 13.0, "AMP", 15.5, 10.5, kTeleviewerOutputs}, 50},
+const DepthCase kTeleviewerCases[] = {
+    {"BTVS_down", "BTVS", qv::kLogModeDown, 13.0, "AMP", 10.5, 15.5, kTeleviewerOutputs},
+    {"BTVS_up", "BTVS", qv::kLogModeUp, 13.0, "AMP", 15.5, 10.5, kTeleviewerOutputs},
+    {"BTVS_down_5cm_step", "BTVS", qv::kLogModeDown, 13.0, "AMP", 10.5, 15.5, kTeleviewerOutputs, 50},
+    {"BTVS_up_5cm_step", "BTVS", qv::kLogModeUp, 13.0, "AMP", 15.5, 10.5, kTeleviewerOutputs, 50},
 };
 
 CBHTVView* TeleviewerViewOf(CLogDoc& doc) {
@@ -63,7 +53,7 @@ const qv::sim::ChannelModel kEcho = {"AMP", 0, 0, 1, [](const qv::sim::Formation
                                        return qv::sim::TeleviewerAmplitude(qv::sim::DefaultWell(), metres);
                                      }};
 
-class TeleviewerDepthTest : public SimulatedProgram, public ::testing::WithParamInterface<TeleviewerCase> {
+class TeleviewerDepthTest : public SimulatedProgram, public ::testing::WithParamInterface<DepthCase> {
  public:
   void SetUp() override {
     SimulatedProgram::SetUp();
@@ -91,11 +81,9 @@ void ExpectAt(const char* output, const DepthSamples& samples, const DepthCase& 
 }
 
 TEST_P(TeleviewerDepthTest, TheBoundaryLiesAtItsDepthInEveryOutput) {
-  const DepthCase& c = GetParam().log;
-  ASSERT_TRUE(qv::WritePrivateProfileString("SystemParameters", "DepthStepMetric",
-                                            std::to_string(GetParam().systemDepthStep).c_str(),
-                                            qv::ProgramProfileFile()));
+  const DepthCase& c = GetParam();
   logMode = c.logMode;
+  depthStep = c.depthStep;
   chart = (c.outputs & kChart) != 0;
   depthScaleIndex = 3;  // 1:100
   std::unique_ptr<TeleviewerTape> tape = chart ? std::make_unique<TeleviewerTape>() : nullptr;
@@ -179,7 +167,7 @@ TEST_P(TeleviewerDepthTest, TheBoundaryLiesAtItsDepthInEveryOutput) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Logs, TeleviewerDepthTest, ::testing::ValuesIn(kTeleviewerCases),
-                         [](const ::testing::TestParamInfo<TeleviewerCase>& info) { return info.param.log.name; });
+                         [](const ::testing::TestParamInfo<DepthCase>& info) { return info.param.name; });
 
 }  // namespace
 }  // namespace qvtest
