@@ -30,16 +30,30 @@ namespace {
 
 constexpr unsigned kStrHeaderRequired = 32380;
 
+// A row of the table: a log, and the depth step its header is given before
+// the log is replayed and printed (0: the step it was recorded with), as a
+// log recorded with the system depth step in its header holds it.
+struct TeleviewerCase {
+  DepthCase log;
+  int headerStep = 0;
+};
+
+void PrintTo(const TeleviewerCase& c, std::ostream* os) {
+  *os << c.log.name;
+}
+
 // The sand from 7 m gives way to shale at 13.0 m, inside the casing: the
 // softer shale returns a weaker echo off the pipe's wall. The televiewer
 // sweeps with each turn of its head whatever the system depth step, and each
 // sweep counts the depth counts it moved.
 constexpr unsigned kTeleviewerOutputs = kView | kChart | kPage | kReplay;
-const DepthCase kTeleviewerCases[] = {
-    {"BTVS_down", "BTVS", qv::kLogModeDown, 13.0, "AMP", 10.5, 15.5, kTeleviewerOutputs},
-    {"BTVS_up", "BTVS", qv::kLogModeUp, 13.0, "AMP", 15.5, 10.5, kTeleviewerOutputs},
-    {"BTVS_down_5cm_step", "BTVS", qv::kLogModeDown, 13.0, "AMP", 10.5, 15.5, kTeleviewerOutputs, 50},
-    {"BTVS_up_5cm_step", "BTVS", qv::kLogModeUp, 13.0, "AMP", 15.5, 10.5, kTeleviewerOutputs, 50},
+const TeleviewerCase kTeleviewerCases[] = {
+    {{"BTVS_down", "BTVS", qv::kLogModeDown, 13.0, "AMP", 10.5, 15.5, kTeleviewerOutputs}},
+    {{"BTVS_up", "BTVS", qv::kLogModeUp, 13.0, "AMP", 15.5, 10.5, kTeleviewerOutputs}},
+    {{"BTVS_down_5cm_step", "BTVS", qv::kLogModeDown, 13.0, "AMP", 10.5, 15.5, kTeleviewerOutputs, 50}},
+    {{"BTVS_up_5cm_step", "BTVS", qv::kLogModeUp, 13.0, "AMP", 15.5, 10.5, kTeleviewerOutputs, 50}},
+    {{"BTVS_down_5cm_in_header", "BTVS", qv::kLogModeDown, 13.0, "AMP", 10.5, 15.5, kPage | kReplay}, 50},
+    {{"BTVS_up_5cm_in_header", "BTVS", qv::kLogModeUp, 13.0, "AMP", 15.5, 10.5, kPage | kReplay}, 50},
 };
 
 CBHTVView* TeleviewerViewOf(CLogDoc& doc) {
@@ -53,7 +67,7 @@ const qv::sim::ChannelModel kEcho = {"AMP", 0, 0, 1, [](const qv::sim::Formation
                                        return qv::sim::TeleviewerAmplitude(qv::sim::DefaultWell(), metres);
                                      }};
 
-class TeleviewerDepthTest : public SimulatedProgram, public ::testing::WithParamInterface<DepthCase> {
+class TeleviewerDepthTest : public SimulatedProgram, public ::testing::WithParamInterface<TeleviewerCase> {
  public:
   void SetUp() override {
     SimulatedProgram::SetUp();
@@ -81,7 +95,7 @@ void ExpectAt(const char* output, const DepthSamples& samples, const DepthCase& 
 }
 
 TEST_P(TeleviewerDepthTest, TheBoundaryLiesAtItsDepthInEveryOutput) {
-  const DepthCase& c = GetParam();
+  const DepthCase& c = GetParam().log;
   logMode = c.logMode;
   depthStep = c.depthStep;
   chart = (c.outputs & kChart) != 0;
@@ -124,6 +138,12 @@ TEST_P(TeleviewerDepthTest, TheBoundaryLiesAtItsDepthInEveryOutput) {
     CLogDoc* active = g_pActiveDoc;
     return active && active->IsIdleDocument();
   }));
+  if (GetParam().headerStep != 0) {
+    HeaderInfo closed;
+    ASSERT_EQ(ReadHeaderInfo(data, &closed), 1);
+    closed.Step = closed.Step < 0 ? -GetParam().headerStep : GetParam().headerStep;
+    ASSERT_EQ(WriteHeaderInfo(data, &closed, nullptr), 1);
+  }
   OpenerDialogs().replaySettings = [](CReplayDlg& dialog) {
     if (dialog.Initialise()) dialog.OnOK();
     return dialog.Result();
@@ -167,7 +187,7 @@ TEST_P(TeleviewerDepthTest, TheBoundaryLiesAtItsDepthInEveryOutput) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Logs, TeleviewerDepthTest, ::testing::ValuesIn(kTeleviewerCases),
-                         [](const ::testing::TestParamInfo<DepthCase>& info) { return info.param.name; });
+                         [](const ::testing::TestParamInfo<TeleviewerCase>& info) { return info.param.log.name; });
 
 }  // namespace
 }  // namespace qvtest
