@@ -9,6 +9,7 @@
 #include "app/core/globals.h"
 #include "app/core/styled_line.h"
 #include "app/ui/painter_line_device.h"
+#include "logdoc/engine/channel_processor.h"
 #include "logview/model/drawing.h"
 #include "platform/docview/docview.h"
 #include "platform/text/cnum.h"
@@ -113,9 +114,11 @@ void CurvePageSource::BeginReplay(PrintSettings& s, bool /*again*/) {
   for (CurveRecord& c : curves_) c.wrapBand = 1;
 }
 
+// A channel's offset along the sonde is kept in centimetres: the page counts
+// it in the log's depth steps, as the processing does.
 int CurvePageSource::OffsetSteps(int channel) const {
   const ChannelFilter* f = doc_.RawFilterTable();
-  return f ? f[channel].OffsetCopy : 0;
+  return f ? qv::OffsetToSteps(f[channel].OffsetCopy, doc_.Imperial(), Step(doc_)) : 0;
 }
 
 void CurvePageSource::EndReplay() {

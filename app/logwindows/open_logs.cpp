@@ -112,6 +112,14 @@ void HandLayout(V* view, const TrackArray& tracks, const CurveArray& curves) {
   view->SetLayout(std::move(t), std::move(c));
 }
 
+// A televiewer sweeps with each turn of its head, not at depth steps: a
+// sweep's step word counts the depth counter's counts it moved, so one count
+// of the log's depth unit is its depth step. Any other step would stretch the
+// image and its depth labels by the ratio.
+int TeleviewerDepthStep(bool imperial) {
+  return qv::LogEngine::DepthFactor(imperial);
+}
+
 // The televiewer view of a document: its layout from the log's records.
 CBHTVView* SetUpTeleviewerView(CLogDoc* doc, TrackArray tracks, CurveArray curves) {
   CBHTVView* view = doc->Views().empty() ? nullptr : dynamic_cast<CBHTVView*>(doc->Views().front());
@@ -257,11 +265,7 @@ class LogOpener : public LogDocuments {
     s.logMode = wizard.logMode;
     s.sampleInterval = g_nSampleInterval;
     s.depthStep = imperial ? g_nDepthStepImperial : g_nDepthStepMetric;
-    // A televiewer sweeps with each turn of its head, not at depth steps: a
-    // sweep's step word counts the depth counter's counts it moved, so one
-    // count is the log's depth step. A coarser step would stretch the image
-    // and its depth labels by the ratio.
-    if (toolType == kTeleviewerToolType) s.depthStep = qv::LogEngine::DepthFactor();
+    if (toolType == kTeleviewerToolType) s.depthStep = TeleviewerDepthStep(imperial);
     s.depthScale = DepthScaleOf(wizard.depthScaleIndex, imperial);
     s.calibrationFile = wizard.calibrationFile;
     s.userLibrary = wizard.userFunctionPath;
@@ -398,6 +402,9 @@ class LogOpener : public LogDocuments {
     doc->m_nToolType = toolType;
     s.logMode = settings.logMode;
     s.depthStep = settings.depthStep;
+    // A televiewer log recorded before its step was one count may hold a
+    // coarser step in its header; its sweeps counted counts all the same.
+    if (toolType == kTeleviewerToolType) s.depthStep = TeleviewerDepthStep(imperial);
     s.sampleInterval = g_nSampleInterval;
     doc->m_nDepthUnits = settings.depthUnits;
     s.imperial = imperial;

@@ -103,7 +103,17 @@ void LogEngine::SetBuffering(std::size_t recordsPerHalf, std::size_t maxQueuedHa
 }
 
 int LogEngine::DepthFactor() {
-  return g_nDepthUnits.load() ? 50 : 10;
+  return DepthFactor(g_nDepthUnits.load() != 0);
+}
+
+int LogEngine::DepthFactor(bool imperial) {
+  return imperial ? 50 : 10;
+}
+
+void LogEngine::TakeCountAsTeleviewerStep(HeaderInfo* info) const {
+  if (ToolKind() != kToolTeleviewer || info->LogMode == 10) return;
+  const int count = DepthFactor(info->DepthUnit != 0);
+  info->Step = info->Step < 0 ? -count : count;
 }
 
 std::string LogEngine::HeaderFilePath() const {
@@ -235,6 +245,7 @@ bool LogEngine::InitialiseLog(int mode, int pollPeriodMs) {
     if (!read) {
       ShowMessageBox(LoadString(kStrCannotReadHeader));
     } else {
+      TakeCountAsTeleviewerStep(&info);
       // A log cut off while recording replays to its last whole record.
       TakeEndDepthFromData(DataFilePath(), ToolKind(), &info);
       std::lock_guard<std::mutex> lock(headerMutex_);

@@ -252,6 +252,14 @@ class LogEngine {
   bool TakeMinuteMark() { return minuteMark_.load(std::memory_order_relaxed) && minuteMark_.exchange(false); }
   // 50 with the system depth unit imperial, else 10.
   static int DepthFactor();
+  // One count of the depth counter in thousandths of the depth unit: 50 of
+  // a foot, else 10 of a metre.
+  static int DepthFactor(bool imperial);
+  // A televiewer sweep's step word counts the depth counter's counts it
+  // moved, whatever step its header holds (a log recorded before its step
+  // was one count holds the system step): a televiewer header read for a
+  // replay gets one count of its own depth unit as its step.
+  void TakeCountAsTeleviewerStep(HeaderInfo* info) const;
 
   // ---- header, well information and calibration
   int WriteHeader();

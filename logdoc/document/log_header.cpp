@@ -94,6 +94,7 @@ int LogEngine::SaveWellInfo(int mode) {
     pathStem_ = kept;
     return 0;
   }
+  TakeCountAsTeleviewerStep(&read);
   TakeEndDepthFromData(DataFilePath(), ToolKind(), &read);
   ReadTrailerText(DataFilePath(), &trailer_);
   std::lock_guard<std::mutex> lock(headerMutex_);

@@ -26,6 +26,7 @@ struct DepthCase {
   std::string curve;    // the short title of a curve that steps at it
   double from = 0, to = 0;  // metres: the depth counter where the log starts and where it stops
   unsigned outputs = 0;     // DepthOutput bits: the outputs to read the boundary from
+  int depthStep = 10;       // thousandths of a metre: the system depth step the program is set to
 };
 
 // What gtest prints of a row.

@@ -64,7 +64,6 @@ class SimulatedProgram : public TbdeviceTest {
     g_nDepthUnits = 0;
     savedStep = g_nDepthStepMetric;
     savedSpeed = g_nWinchSpeed;
-    g_nDepthStepMetric = 50;  // a record every 5 cm
     g_nWinchSpeed = 0;
     g_strDefaultDataFolder.clear();
     prevBox = qv::SetMessageBoxHandler([this](const qv::MessageBoxRequest& r) {
@@ -103,10 +102,14 @@ class SimulatedProgram : public TbdeviceTest {
   // the real one takes from the database for that sonde, logging down, with
   // its Calibration box ticked (the box starts clear; the coefficient file
   // it names is the database's). The log goes the way of `logMode`.
-  // The program counts depth in `feet` (System Settings' depth unit) or metres.
+  // The program counts depth in `feet` (System Settings' depth unit) or
+  // metres, a record every `depthStep` (System Settings' metric step): the
+  // program reads both from its settings file as it starts.
   void Start(const std::string& sonde) {
     ASSERT_TRUE(
         qv::WritePrivateProfileString("SystemParameters", "DephUnits", feet ? "1" : "0", qv::ProgramProfileFile()));
+    ASSERT_TRUE(qv::WritePrivateProfileString("SystemParameters", "DepthStepMetric", std::to_string(depthStep).c_str(),
+                                              qv::ProgramProfileFile()));
     g_strCurrentSonde = sonde;
     g_strSondeSerialNo = "1001";
     OpenerDialogs().wizard = [this, sonde](QWidget*, qv::LogWizardResult& r) {
@@ -208,9 +211,11 @@ class SimulatedProgram : public TbdeviceTest {
 
   // Closes the recorded log and replays its data file to the end with the
   // replay settings as they come; atEnd sees the replay when it reaches the
-  // end of the data (it stays open there, paused). Gives the replay, or null
-  // with the failure recorded.
-  CLogDoc* ReplayToEnd(CLogDoc* live, const std::function<void(CLogDoc&)>& atEnd) {
+  // end of the data (it stays open there, paused); beforeReplay, if given,
+  // sees the closed log's data file first. Gives the replay, or null with the
+  // failure recorded.
+  CLogDoc* ReplayToEnd(CLogDoc* live, const std::function<void(CLogDoc&)>& atEnd,
+                       const std::function<void(const std::string& data)>& beforeReplay = {}) {
     const std::string data = live->Engine()->DataFilePath();
     app->CloseDocument(live);
     if (!qvtest::SpinUntil([] {
@@ -219,6 +224,10 @@ class SimulatedProgram : public TbdeviceTest {
         })) {
       ADD_FAILURE() << "the recorded log closed";
       return nullptr;
+    }
+    if (beforeReplay) {
+      beforeReplay(data);
+      if (::testing::Test::HasFatalFailure()) return nullptr;
     }
     OpenerDialogs().replaySettings = [](CReplayDlg& dialog) {
       if (dialog.Initialise()) dialog.OnOK();
@@ -270,6 +279,7 @@ class SimulatedProgram : public TbdeviceTest {
 
   int logMode = qv::kLogModeDown;
   bool feet = false;
+  int depthStep = 10;       // thousandths of a metre: a record every centimetre
   int depthScaleIndex = 3;  // 1:100
   bool chart = false;       // the log prints on the chart recorder as it records
   std::unique_ptr<qvtest::VirtualPace> pace;

@@ -30,12 +30,12 @@ namespace {
 
 constexpr unsigned kStrHeaderRequired = 32380;
 
-// A row of the table: a log, and the system depth step (thousandths of a
-// metre) the program was set to. The televiewer sweeps with each turn of its
-// head whatever the step, and each sweep counts the depth counts it moved.
+// A row of the table: a log, and the depth step its header is given before
+// the log is replayed and printed (0: the step it was recorded with), as a
+// log recorded with the system depth step in its header holds it.
 struct TeleviewerCase {
   DepthCase log;
-  int systemDepthStep = 10;
+  int headerStep = 0;
 };
 
 void PrintTo(const TeleviewerCase& c, std::ostream* os) {
@@ -43,13 +43,17 @@ void PrintTo(const TeleviewerCase& c, std::ostream* os) {
 }
 
 // The sand from 7 m gives way to shale at 13.0 m, inside the casing: the
-// softer shale returns a weaker echo off the pipe's wall.
+// softer shale returns a weaker echo off the pipe's wall. The televiewer
+// sweeps with each turn of its head whatever the system depth step, and each
+// sweep counts the depth counts it moved.
 constexpr unsigned kTeleviewerOutputs = kView | kChart | kPage | kReplay;
 const TeleviewerCase kTeleviewerCases[] = {
-    {{"BTVS_down", "BTVS", qv::kLogModeDown, 13.0, "AMP", 10.5, 15.5, kTeleviewerOutputs}, 10},
-    {{"BTVS_up", "BTVS", qv::kLogModeUp, 13.0, "AMP", 15.5, 10.5, kTeleviewerOutputs}, 10},
-    {{"BTVS_down_5cm_step", "BTVS", qv::kLogModeDown, 13.0, "AMP", 10.5, 15.5, kTeleviewerOutputs}, 50},
-    {{"BTVS_up_5cm_step", "BTVS", qv::kLogModeUp, 13.0, "AMP", 15.5, 10.5, kTeleviewerOutputs}, 50},
+    {{"BTVS_down", "BTVS", qv::kLogModeDown, 13.0, "AMP", 10.5, 15.5, kTeleviewerOutputs}},
+    {{"BTVS_up", "BTVS", qv::kLogModeUp, 13.0, "AMP", 15.5, 10.5, kTeleviewerOutputs}},
+    {{"BTVS_down_5cm_step", "BTVS", qv::kLogModeDown, 13.0, "AMP", 10.5, 15.5, kTeleviewerOutputs, 50}},
+    {{"BTVS_up_5cm_step", "BTVS", qv::kLogModeUp, 13.0, "AMP", 15.5, 10.5, kTeleviewerOutputs, 50}},
+    {{"BTVS_down_5cm_in_header", "BTVS", qv::kLogModeDown, 13.0, "AMP", 10.5, 15.5, kPage | kReplay}, 50},
+    {{"BTVS_up_5cm_in_header", "BTVS", qv::kLogModeUp, 13.0, "AMP", 15.5, 10.5, kPage | kReplay}, 50},
 };
 
 CBHTVView* TeleviewerViewOf(CLogDoc& doc) {
@@ -92,10 +96,8 @@ void ExpectAt(const char* output, const DepthSamples& samples, const DepthCase& 
 
 TEST_P(TeleviewerDepthTest, TheBoundaryLiesAtItsDepthInEveryOutput) {
   const DepthCase& c = GetParam().log;
-  ASSERT_TRUE(qv::WritePrivateProfileString("SystemParameters", "DepthStepMetric",
-                                            std::to_string(GetParam().systemDepthStep).c_str(),
-                                            qv::ProgramProfileFile()));
   logMode = c.logMode;
+  depthStep = c.depthStep;
   chart = (c.outputs & kChart) != 0;
   depthScaleIndex = 3;  // 1:100
   std::unique_ptr<TeleviewerTape> tape = chart ? std::make_unique<TeleviewerTape>() : nullptr;
@@ -131,9 +133,22 @@ TEST_P(TeleviewerDepthTest, TheBoundaryLiesAtItsDepthInEveryOutput) {
   if (!(c.outputs & (kReplay | kPage))) return;
   // The recorded log, replayed to its end; its pages are printed from the replay.
   DepthSamples replayed;
-  CLogDoc* replay = ReplayToEnd(doc, [&](CLogDoc& r) {
-    if (CBHTVView* v = TeleviewerViewOf(r)) replayed = TeleviewerViewSamples(*v, metres);
-  });
+  // A row with a header step stands for a log recorded with that step in its
+  // header: the closed log's header is rewritten before the replay.
+  const int headerStep = GetParam().headerStep;
+  const auto rewriteStep = [headerStep](const std::string& data) {
+    if (headerStep == 0) return;
+    HeaderInfo closed;
+    ASSERT_EQ(ReadHeaderInfo(data, &closed), 1);
+    closed.Step = closed.Step < 0 ? -headerStep : headerStep;
+    ASSERT_EQ(WriteHeaderInfo(data, &closed, nullptr), 1);
+  };
+  CLogDoc* replay = ReplayToEnd(
+      doc,
+      [&](CLogDoc& r) {
+        if (CBHTVView* v = TeleviewerViewOf(r)) replayed = TeleviewerViewSamples(*v, metres);
+      },
+      rewriteStep);
   ASSERT_NE(replay, nullptr);
   CBHTVView* replayView = TeleviewerViewOf(*replay);
   ASSERT_NE(replayView, nullptr);
