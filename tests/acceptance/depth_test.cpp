@@ -30,8 +30,6 @@
 namespace qvtest {
 namespace {
 
-constexpr unsigned kStrHeaderRequired = 32380;
-
 // The table: one row per tool type and direction. Boundaries are those of
 // the default well (devices/simulator/unit/well.cpp): the sand from 7 m gives
 // way to shale at 13.0 m, which every gamma curve shows. A log starts and
@@ -120,12 +118,6 @@ class DepthTest : public SimulatedProgram, public ::testing::WithParamInterface<
  public:
   void SetUp() override {
     SimulatedProgram::SetUp();
-    // The chart's heading question is answered No; every other box counts.
-    qv::SetMessageBoxHandler([this](const qv::MessageBoxRequest& r) {
-      if (r.id == kStrHeaderRequired) return qv::IDNO;
-      boxes.push_back(r.text);
-      return qv::IDOK;
-    });
     // A new cement-bond log asks for the pipe and sonde sizes: OK.
     previousSizes = SetCementBondPipeSizeService(&sizes);
   }
@@ -136,7 +128,6 @@ class DepthTest : public SimulatedProgram, public ::testing::WithParamInterface<
   qv::PipeSizeService* previousSizes = nullptr;
   void TearDown() override {
     SetCementBondPipeSizeService(previousSizes);
-    SetAskReplayRunner({});
     SimulatedProgram::TearDown();
   }
 };

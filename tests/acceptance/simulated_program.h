@@ -52,6 +52,8 @@ namespace qvtest {
 // REC and STP, all on the unit's virtual clock. The sonde bar's stop waits
 // for nothing here; the monitor polls fast.
 class SimulatedProgram : public TbdeviceTest {
+  static constexpr unsigned kStrHeaderRequired = 32380;  // "Is a header required?"
+
  public:
   void SetUp() override {
     TbdeviceTest::SetUp();
@@ -66,7 +68,9 @@ class SimulatedProgram : public TbdeviceTest {
     savedSpeed = g_nWinchSpeed;
     g_nWinchSpeed = 0;
     g_strDefaultDataFolder.clear();
+    // The chart's heading question is answered No; every other box counts.
     prevBox = qv::SetMessageBoxHandler([this](const qv::MessageBoxRequest& r) {
+      if (r.id == kStrHeaderRequired) return qv::IDNO;
       boxes.push_back(r.text);
       return qv::IDOK;
     });
@@ -89,6 +93,7 @@ class SimulatedProgram : public TbdeviceTest {
     qvtest::Settle();
     OpenerDialogs() = {};
     SetTrailerDialogRunner({});
+    SetAskReplayRunner({});
     qv::MonitorTimingTable() = {};
     qv::LiveDeviceTimingTable() = {};
     qv::SetMessageBoxHandler(prevBox);

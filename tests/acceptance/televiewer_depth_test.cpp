@@ -28,8 +28,6 @@
 namespace qvtest {
 namespace {
 
-constexpr unsigned kStrHeaderRequired = 32380;
-
 // A row of the table: a log, and the depth step its header is given before
 // the log is replayed and printed (0: the step it was recorded with), as a
 // log recorded with the system depth step in its header holds it.
@@ -67,22 +65,7 @@ const qv::sim::ChannelModel kEcho = {"AMP", 0, 0, 1, [](const qv::sim::Formation
                                        return qv::sim::TeleviewerAmplitude(qv::sim::DefaultWell(), metres);
                                      }};
 
-class TeleviewerDepthTest : public SimulatedProgram, public ::testing::WithParamInterface<TeleviewerCase> {
- public:
-  void SetUp() override {
-    SimulatedProgram::SetUp();
-    // The chart's heading question is answered No; every other box counts.
-    qv::SetMessageBoxHandler([this](const qv::MessageBoxRequest& r) {
-      if (r.id == kStrHeaderRequired) return qv::IDNO;
-      boxes.push_back(r.text);
-      return qv::IDOK;
-    });
-  }
-  void TearDown() override {
-    SetAskReplayRunner({});
-    SimulatedProgram::TearDown();
-  }
-};
+class TeleviewerDepthTest : public SimulatedProgram, public ::testing::WithParamInterface<TeleviewerCase> {};
 
 // Where an output puts the boundary, against where the head's reading of
 // the well puts it at the same depths.
